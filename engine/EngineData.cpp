@@ -1,0 +1,316 @@
+#include "engine/EngineData.h"
+
+#include <cmath>
+#include <cstring>
+#include <type_traits>
+
+#include "engine/FiniteElements.h"
+#include "engine/DynamicIce.h"
+#include "engine/Hydraulics.h"
+#include "engine/Hydrodynamics.h"
+#include "engine/ModelSetup.h"
+#include "engine/ThermalIce.h"
+#include "engine/TimeStepping.h"
+#include "engine/WaterQuality.h"
+
+ModelControl g_ModelControl{};
+EquationSystem g_EquationSystems[EquationSystemCount]{};
+
+std::vector<NodeRecord> g_NodeBlock;
+std::vector<ElementRecord> g_ElementBlock;
+std::vector<BoundaryElementRecord> g_BoundaryElementBlock;
+std::vector<JunctionRecord> g_JunctionBlock;
+std::vector<AtmosphericZoneRecord> g_AtmosphericZoneBlock;
+std::vector<BridgingEventRecord> g_BridgingEventBlock;
+
+NodeRecord* g_Nodes = nullptr;
+ElementRecord* g_Elements = nullptr;
+BoundaryElementRecord* g_BoundaryElements = nullptr;
+JunctionRecord* g_Junctions = nullptr;
+AtmosphericZoneRecord* g_AtmosphericZones = nullptr;
+BridgingEventRecord* g_BridgingEvents = nullptr;
+std::vector<NodeRecord*> g_NodeIndex;
+JamStabilityTable* g_JamTable = nullptr;
+
+std::atomic<int> g_StepBusy{0};
+
+static_assert(std::is_trivially_copyable_v<NodeRecord>, "node records are reset with memset");
+
+int SetModelDefaults()
+{
+    ModelControl& mc = g_ModelControl;
+
+    mc.WaterDensity = 1000;
+    mc.MinWaterDepth = 0;
+    mc.IceDensity = 917;
+    mc.IceSpecificGravity = 0.917;
+    mc.LatentHeat = 3.34e5;
+    mc.FrazilSeedingConcentration = 1e-5;
+    mc.FrazilParticleThickness = 3e-4;
+    mc.FrazilParticleRadius = 0.001;
+    mc.WaterConductivity = 0.56594;
+    mc.FrazilNusselt = 4;
+    mc.FrazilRiseRate = 1e-4;
+    mc.ReentrainmentRate = 1e-5;
+    mc.ReentrainmentVelocity = 1;
+    mc.AnchorIcePorosity = 0.4;
+    mc.FrazilAccretionRate = 1e-4;
+    mc.AnchorIceBedFraction = 0.25;
+    mc.BedMaterialDiameter = 0.05;
+    mc.BedMaterialDensity = 2650;
+    mc.FrazilSlushPorosity = 0.4;
+    mc.NewPanThickness = 0.3;
+    mc.AlphaWI = 1187;
+    mc.AlphaIW = 1187;
+    mc.IceAlbedo = 0.5;
+    mc.BorderIceCoefA = 14.1;
+    mc.BorderIceCoefB = 1.08;
+    mc.BorderIceCoefC = -0.93;
+    mc.BorderIceCoefE = 0;
+    mc.MaxBorderIceFraction = 0.7;
+    mc.MaxBorderIceVelocity = 1.2;
+    mc.SolidIceInitialThickness = 0.001;
+    mc.ErosionVelocity = 1.5;
+    mc.DispersionCoefficient = 0;
+    mc.SurfaceIceDiffusion = 0;
+    mc.MaxJuxtapositionFroude = 0.06;
+    mc.FrazilShapeFactor = 1;
+    mc.CoverloadGranuleDiameter = 0.01;
+    mc.CriticalFlowStrength = 0.041;
+    mc.IceFriction = 1.28;
+    mc.IceCohesion = 0;
+    mc.IceFrontFloePorosity = 0.4;
+    mc.MinWaterTemperature = -0.05;
+    mc.IceConductivity = 2.24;
+    mc.SnowConductivity = 0.3;
+    mc.SnowThickness = 0;
+    mc.WaterAlbedo = 0.15;
+    mc.MaxJamIterations = 25;
+    mc.IceInternalFrictionAngle = 46;
+    mc.MinSurfaceIceConcentration = 0.01;
+    mc.MaxSurfaceIceConcentration = 1;
+    mc.SingleLayerIceThickness = 0.1;
+    mc.IcePressureExponent = 15;
+    mc.CriticalStrainRate = 1e-8;
+    mc.ConstitutiveTimeScale = 1;
+    mc.PowerLawExponent = 7;
+    mc.LateralThrustCoefficient = 0.28005;
+    mc.BankFriction = 0.9;
+    mc.DistanceFactor = 1000;
+    mc.LengthFactor = 1;
+    mc.Pi = 3.141592653589793;
+    mc.Gravity = 9.81;
+    mc.JamPorosity = 0.4;
+    mc.PassivePressureCoefficient = 10;
+    mc.IceThicknessDamping = 0.3333333333333333;
+    mc.MaxDischargeChangeJSE = 0.01;
+    mc.WaterTemperature = 0;
+
+    // The pressure constant is evaluated once with the defaults above; reading other values
+    // for the angle, specific gravity or density later does not recompute it.
+    const double t = std::tan((45.0 + mc.IceInternalFrictionAngle / 2.0) * mc.Pi / 180.0);
+    mc.IcePressureConstant = t * t * (1.0 - mc.IceSpecificGravity) * mc.IceDensity * mc.Gravity * 0.5;
+
+    mc.PhiLatitude = 55; mc.Emax = 4992; mc.Ftd = 1; mc.Eaf = 1608; mc.ThetaRear = 1.02;
+    mc.Rresp = 3; mc.ThetaResp = 1.05; mc.Pmax = 3.5; mc.PmTwo = 1; mc.KBOD = 0.5;
+    mc.ThetaBOD = 1.02; mc.Ks = 2; mc.AOne = 1; mc.EOne = 0; mc.ETwo = 0; mc.EThree = 0;
+    mc.KSOD = 0.5; mc.ThetaSOD = 1; mc.Ksus = 0.5; mc.Ksed = 0.8; mc.Ucrit = 1; mc.YBOD = 0.29;
+    mc.Un = 0.066; mc.Ub = 0.109; mc.NOne = 1; mc.Knit = 1.54; mc.ThetaNit = 1.13; mc.Ynit = 4.47;
+    mc.Ksden = 0.05; mc.NTwo = 1; mc.Kden = 1; mc.ThetaDen = 1.16; mc.Yp = 0.009; mc.Up = 0.009;
+    mc.KPres = 0.5; mc.KPdep = 0.8; mc.UPcrit = 1; mc.Krel = 0.1; mc.ThetaRel = 1; mc.Kads = 0.1;
+    mc.ThetaAds = 1;
+    mc.DaylightFlag = 0; mc.DayLengthFraction = 0; mc.HoursFromNoon = 0;
+    mc.Koc = 5e4; mc.Kw = 1; mc.KsSediment = 0.1; mc.Focw = 0.1; mc.Focs = 0.2; mc.Dzf = 0.1;
+    mc.Fdzds = 0.2; mc.Fbiot = 1; mc.Mw = 92; mc.RhoDs = 250; mc.Ps = 0.8; mc.Ws = 0.1;
+    mc.Rs = 1000; mc.Rp = 1; mc.Kbw = 0; mc.Kbs = 0; mc.Khsw = 1; mc.Khss = 1; mc.ThetaB = 1;
+    mc.AlphaL = 0.1; mc.Kpho = 0; mc.KH = 100; mc.Bacid = 0; mc.Bbase = 0; mc.Pka = 0; mc.Pkb = 0;
+    mc.Khac = 0; mc.Khne = 0; mc.Khal = 0; mc.RG = 8.3144; mc.PHw = 7; mc.PHs = 7; mc.Uwind = 0;
+
+    mc.SteadyIteration = 0;
+    mc.ModelTime = 0;
+    mc.DeltaT = 36;
+    mc.FinalTime = 0;
+    mc.MaxDeltaT = 36;
+    mc.SeriesInterval = 0; mc.SeriesDue = 0;
+    mc.SnapshotInterval = 0; mc.SnapshotDue = 0;
+    mc.IceFrontInterval = 0; mc.IceFrontDue = 0;
+    mc.StateFileInterval = 0; mc.StateFileDue = 0;
+    mc.DatabaseInterval = 0; mc.DatabaseDue = 0;
+    mc.IceFrontStarted = 0;
+    for (int& v : mc.CurrentDate) v = 0;
+
+    mc.AtmosphericZoneCount = 0;
+    mc.BridgingEventCount = 0;
+    mc.UnsymmetricMatrix = 1;
+    mc.FileType = 0;
+    mc.HydrodynamicsOn = 0;
+    mc.DynamicIceOn = 0;
+    mc.ThermalIceOn = 0;
+    mc.WaterQualityOn = 0;
+    mc.Formulation = 0;
+    mc.ResistanceModel = 0;
+    mc.ThermalMode = 1;
+    mc.BorderIceVelocityMode = 0;
+    mc.WQFileType = 0;
+
+    static const double tolerance[EquationSystemCount] = {1e-5, 0.001, 1e-5, 1e-5};
+    static const int unknowns[EquationSystemCount] = {2, 2, 6, 6};
+    for (int k = 0; k < EquationSystemCount; ++k) {
+        EquationSystem& es = g_EquationSystems[k];
+        es.UnknownCount = 0;
+        es.StructureBuilt = 0;
+        es.LastNorm = 1;
+        es.Tolerance = tolerance[k];
+        es.SteadyTolerance = 0.01;
+        es.UnknownsPerNode = unknowns[k];
+        es.IterationCount = 0;
+        es.MaxIterations = 9;
+        es.Upwinding = 0.25;
+        es.Theta = 0.5;
+        es.UpwindingUpdating = 0;
+        es.Alpha = 0.5;
+    }
+    return 0;
+}
+
+void SetNodeDefaults(NodeRecord* node)
+{
+    std::memset(static_cast<void*>(node), 0, sizeof(NodeRecord));
+    node->ManningN = 0.025;
+    node->IceRoughness = 0.02;
+    node->HydroCode = 1;
+    node->JunctionWork[JunctionWorkSlots - 1] = 1;
+    node->ZoneNumber = 1;
+    node->Hwa = 20;
+    node->Hia = 20;
+    node->FroudeMax = 0.09;
+    node->ElementCountAtNode = 2;
+}
+
+int RebuildNodeIndex()
+{
+    g_NodeIndex.clear();
+    const int count = g_ModelControl.NodeCount;
+    if (count < 0) return 0;
+    try {
+        g_NodeIndex.reserve(static_cast<size_t>(count));
+    } catch (...) {
+        g_NodeIndex = {};
+        return 0;
+    }
+    int index = 0;
+    for (NodeRecord* n = g_Nodes; n && index < count; n = n->Next, ++index) {
+        n->Index = index;
+        g_NodeIndex.push_back(n);
+    }
+    return 1;
+}
+
+void LinkNodesToZones()
+{
+    if (!g_AtmosphericZones) return;
+    for (NodeRecord* n = g_Nodes; n; n = n->Next) {
+        if (n->ZoneNumber <= 0) {
+            n->Zone = nullptr;
+            continue;
+        }
+        for (AtmosphericZoneRecord* z = g_AtmosphericZones; z; z = z->Next) {
+            if (z->Number == n->ZoneNumber) {
+                n->Zone = z;
+                break;
+            }
+        }
+    }
+}
+
+void ReleaseThermalBlocks()
+{
+    g_AtmosphericZoneBlock = {};
+    g_BridgingEventBlock = {};
+    g_AtmosphericZones = nullptr;
+    g_BridgingEvents = nullptr;
+    delete g_JamTable;
+    g_JamTable = nullptr;
+    g_ModelControl.AtmosphericZoneCount = 0;
+    g_ModelControl.BridgingEventCount = 0;
+    for (NodeRecord& n : g_NodeBlock) n.Zone = nullptr;
+}
+
+void ReleaseModel()
+{
+    for (NodeRecord& n : g_NodeBlock) {
+        delete n.CrossSection;
+        n.CrossSection = nullptr;
+    }
+    for (BoundaryElementRecord& b : g_BoundaryElementBlock) {
+        delete b.Hydrograph;
+        delete b.WQHydrograph;
+        b.Hydrograph = nullptr;
+        b.WQHydrograph = nullptr;
+    }
+    ReleaseThermalBlocks();
+    g_NodeBlock = {};
+    g_ElementBlock = {};
+    g_BoundaryElementBlock = {};
+    g_JunctionBlock = {};
+    g_NodeIndex = {};
+    g_Nodes = nullptr;
+    g_Elements = nullptr;
+    g_BoundaryElements = nullptr;
+    g_Junctions = nullptr;
+    ModelControl& mc = g_ModelControl;
+    mc.NodeCount = mc.ElementCount = mc.BoundaryElementCount = mc.JunctionCount = 0;
+    mc.NodeBlockCount = mc.ElementBlockCount = mc.BoundaryElementBlockCount = mc.JunctionBlockCount = 0;
+    for (EquationSystem& es : g_EquationSystems) {
+        es.UpperProfile = {};
+        es.LowerProfile = {};
+        es.Rhs = {};
+        es.DiagonalIndex = {};
+        es.StructureBuilt = 0;
+        es.UnknownCount = 0;
+        es.ProfileLength = 0;
+    }
+}
+
+int InitialiseModel()
+{
+    const ModelControl& mc = g_ModelControl;
+    for (NodeRecord* n : g_NodeIndex) {
+        if (mc.HydrodynamicsOn) UpdateNodeHydraulics(n);
+        if (mc.DynamicIceOn) UpdateNodeIceState(n);
+        if (mc.ThermalIceOn) UpdateNodeThermalState(n);
+        if (mc.WaterQualityOn) ComputeWQKinetics(n);
+    }
+    ShiftTimeLevel();
+    int result = 0;
+    if (mc.HydrodynamicsOn) {
+        g_EquationSystems[HydrodynamicSystem].StructureBuilt = 0;
+        if (AssembleProfileMatrix(HydrodynamicSystem) == 0)
+            g_EquationSystems[HydrodynamicSystem].StructureBuilt = 1;
+        else
+            result = -1;
+        ComputeNodeFluxDischarge();
+        for (JunctionRecord* j = g_Junctions; j; j = j->Next) {
+            for (int b = 0; b < 3; ++b) {
+                const NodeRecord* node = j->ReadNodes[b + 1];
+                if (node) j->FlowSign[b] = node->FluxDischarge >= 0 ? 1 : -1;
+            }
+        }
+    }
+    if (mc.DynamicIceOn) {
+        g_EquationSystems[DynamicIceSystem].StructureBuilt = 0;
+        if (AssembleProfileMatrix(DynamicIceSystem) == 0)
+            g_EquationSystems[DynamicIceSystem].StructureBuilt = 1;
+        else
+            result = -1;
+    }
+    if (mc.ThermalIceOn) {
+        g_EquationSystems[ThermalIceSystem].StructureBuilt = 0;
+        if (AssembleProfileMatrix(ThermalIceSystem) == 0)
+            g_EquationSystems[ThermalIceSystem].StructureBuilt = 1;
+        else
+            result = -1;
+    }
+    for (NodeRecord* n : g_NodeIndex) UpdateNodeIceElevations(n);
+    return result;
+}

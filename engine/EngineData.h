@@ -1,0 +1,501 @@
+// Process-wide data of the numerical engine: the control block, the four equation systems,
+// and the chains of node, element, boundary-element, junction, zone and bridging records.
+//
+// Units inside the engine are SI throughout (m, m2, m3/s, s, degC). Capacities are
+// validation limits enforced where data enter (readers and editors); every array is
+// sized by the count actually read, never by its capacity.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <vector>
+
+// ---------------------------------------------------------------------------------------
+// Capacities
+// ---------------------------------------------------------------------------------------
+inline constexpr int MaxSeriesEntries = 100000;     // rows of a boundary, WQ boundary or zone series
+inline constexpr int MaxAtmosphericZones = 20;
+inline constexpr int MaxBridgingEvents = 100;
+inline constexpr int MaxJamTableRows = 1000;
+inline constexpr int MaxSectionPoints = 1000;
+inline constexpr int MaxRoughnessRows = 10;
+inline constexpr int MaxSinuosityRows = 10;
+inline constexpr int MaxSectionLevels = 300;          // absolute value of a section code
+inline constexpr int MaxElementNodes = 16;
+inline constexpr int JunctionWorkSlots = 20;
+
+struct NodeRecord;
+struct ElementRecord;
+struct BoundaryElementRecord;
+struct JunctionRecord;
+struct AtmosphericZoneRecord;
+struct BridgingEventRecord;
+
+// ---------------------------------------------------------------------------------------
+// Control block
+// ---------------------------------------------------------------------------------------
+struct ModelControl {
+    // Physical constants and hydraulic settings
+    double WaterDensity;
+    double MinWaterDepth;
+    double IceDensity;
+    double IceSpecificGravity;
+    double LatentHeat;
+    double FrazilSeedingConcentration;
+    double FrazilParticleThickness;
+    double FrazilParticleRadius;
+    double WaterConductivity;
+    double FrazilNusselt;
+    double FrazilRiseRate;
+    double ReentrainmentRate;
+    double ReentrainmentVelocity;
+    double AnchorIcePorosity;
+    double FrazilAccretionRate;
+    double AnchorIceBedFraction;
+    double BedMaterialDiameter;
+    double BedMaterialDensity;
+    double FrazilSlushPorosity;
+    double NewPanThickness;
+    double AlphaWI;
+    double AlphaIW;
+    double IceAlbedo;
+    double BorderIceCoefA, BorderIceCoefB, BorderIceCoefC, BorderIceCoefE;
+    double MaxBorderIceFraction;
+    double MaxBorderIceVelocity;
+    double SolidIceInitialThickness;
+    double ErosionVelocity;
+    double DispersionCoefficient;
+    double SurfaceIceDiffusion;
+    double MaxJuxtapositionFroude;
+    double FrazilShapeFactor;
+    double CoverloadGranuleDiameter;
+    double CriticalFlowStrength;
+    double IceFriction;
+    double IceCohesion;
+    double IceFrontFloePorosity;
+    double MinWaterTemperature;
+    double IceConductivity;
+    double SnowConductivity;
+    double SnowThickness;
+    double WaterAlbedo;
+    int MaxJamIterations;
+    double IceInternalFrictionAngle;
+    double MinSurfaceIceConcentration;
+    double MaxSurfaceIceConcentration;
+    double SingleLayerIceThickness;
+    double IcePressureExponent;
+    double IcePressureConstant;
+    double CriticalStrainRate;
+    double ConstitutiveTimeScale;
+    double PowerLawExponent;
+    double LateralThrustCoefficient;
+    double BankFriction;
+    double DistanceFactor;  // length units per station unit: 1000 (km) or 5280 (mi)
+    double LengthFactor;    // metres per length unit: 1 or 0.3048
+    double Pi;
+    double Gravity;
+    double JamPorosity;
+    double PassivePressureCoefficient;
+    double IceThicknessDamping;
+    double MaxDischargeChangeJSE;
+    double WaterTemperature;
+
+    // Water-quality coefficients
+    double PhiLatitude, Emax, Ftd, Eaf, ThetaRear, Rresp, ThetaResp, Pmax, PmTwo, KBOD, ThetaBOD,
+        Ks, AOne, EOne, ETwo, EThree, KSOD, ThetaSOD, Ksus, Ksed, Ucrit, YBOD, Un, Ub, NOne, Knit,
+        ThetaNit, Ynit, Ksden, NTwo, Kden, ThetaDen, Yp, Up, KPres, KPdep, UPcrit, Krel, ThetaRel,
+        Kads, ThetaAds;
+    double DaylightFlag, DayLengthFraction, HoursFromNoon;
+    double Koc, Kw, KsSediment, Focw, Focs, Dzf, Fdzds, Fbiot, Mw, RhoDs, Ps, Ws, Rs, Rp, Kbw, Kbs,
+        Khsw, Khss, ThetaB, AlphaL, Kpho, KH;
+    int Bacid, Bbase;
+    double Pka, Pkb, Khac, Khne, Khal, RG, PHw, PHs, Uwind;
+
+    // Assembly work arrays (sized by the assembly, reused across iterations)
+    std::vector<double> ElementVector;
+    std::vector<double> ElementMatrix;
+    std::vector<double> ElementJacobianWork;
+    std::vector<double> ElementResidualBase;
+    int MaxElementDof;
+
+    // Run clock and outputs
+    int SteadyIteration;
+    double ModelTime;
+    double DeltaT;
+    double FinalTime;
+    double MaxDeltaT;
+    double SeriesInterval;
+    int SeriesDue;
+    double SnapshotInterval;
+    int SnapshotDue;
+    double IceFrontInterval;
+    int IceFrontDue;
+    double StateFileInterval;
+    int StateFileDue;
+    double DatabaseInterval;
+    int DatabaseDue;
+    int IceFrontStarted;
+    int StartDate[6];    // year, month, day, hour, minute, second
+    int CurrentDate[6];
+
+    // Model shape and switches
+    int Dimension;
+    int ElementCodeCount;
+    int BoundaryCodeCount;
+    int NodeCount, ElementCount, BoundaryElementCount;
+    int NodeBlockCount, ElementBlockCount, BoundaryElementBlockCount, JunctionBlockCount;
+    int JunctionCount;
+    int AtmosphericZoneCount;
+    int BridgingEventCount;
+    int UnsymmetricMatrix;
+    int UnitSystem;        // 0 imperial, 1 metric
+    int FileType;          // 0 open water, 1 static ice, 2 dynamic ice, 3 thermal ice
+    int HydrodynamicsOn, DynamicIceOn, ThermalIceOn, WaterQualityOn;
+    int Formulation;       // 0 rectangular conservation form, 1 natural, 2 natural conservation form
+    int ResistanceModel;   // 0 composite roughness, 1 separate bed and ice stresses
+    int ThermalMode;
+    int BorderIceVelocityMode;
+    int WQFileType;        // 0 nutrients, 1 heavy metals, 2 xenobiotics
+};
+
+// ---------------------------------------------------------------------------------------
+// Equation systems: 0 hydrodynamics, 1 dynamic ice, 2 thermal ice, 3 water quality
+// ---------------------------------------------------------------------------------------
+enum EquationSystemId { HydrodynamicSystem = 0, DynamicIceSystem = 1, ThermalIceSystem = 2, WaterQualitySystem = 3 };
+inline constexpr int EquationSystemCount = 4;
+
+struct EquationSystem {
+    std::vector<double> UpperProfile;   // upper triangle incl. diagonal, by columns
+    std::vector<double> LowerProfile;   // lower triangle by rows, same addressing
+    std::vector<double> Rhs;            // right-hand side, overwritten by the increments
+    std::vector<int> DiagonalIndex;     // position of each diagonal entry in the profiles
+    int UnknownCount;
+    int ProfileLength;
+    int StructureBuilt;
+    double LastNorm;
+    double Tolerance;
+    double SteadyTolerance;
+    int UnknownsPerNode;
+    int IterationCount;
+    int MaxIterations;
+    double Upwinding;
+    double Theta;
+    int UpwindingUpdating;
+    double Alpha;
+};
+
+// ---------------------------------------------------------------------------------------
+// Cross-section table of a node
+// ---------------------------------------------------------------------------------------
+// Columns of the property table, in order.
+enum SectionPropertyColumn {
+    StageLevel = 0,
+    ChannelWidth,
+    LeftWidth,
+    RightWidth,
+    SpareColumnA,
+    ChannelN,
+    LeftN,
+    RightN,
+    Sinuosity,
+    ChannelArea,
+    LeftArea,
+    RightArea,
+    SpareColumnB,
+    TotalArea,
+    ChannelPerimeter,
+    LeftPerimeter,
+    RightPerimeter,
+    CentroidDepthColumn,
+    AreaMoment,
+    LeftAreaMoment,
+    RightAreaMoment,
+    SectionPropertyColumnCount
+};
+
+struct SectionPoint {
+    double Station;
+    double Elevation;
+};
+
+struct CrossSectionTable {
+    // Property table, column-major: column c occupies [c * LevelCount, (c + 1) * LevelCount).
+    std::vector<double> Properties;
+    int LevelCount = 0;
+    int PointCount = 0;
+    double LeftBankStation = 0.0;
+    double RightBankStation = 0.0;
+    int LeftBankPoint = -1;    // index into Points, -1 when none
+    int RightBankPoint = -1;
+    std::vector<SectionPoint> Points;
+    double LowestElevation = 0.0;
+    int LowestPointIndex = 0;
+    double TopLevel = 0.0;
+    int RoughnessRowCount = 0;
+    double RoughnessRows[4][MaxRoughnessRows] = {};   // elevation; n channel, left, right
+    int SinuosityRowCount = 0;
+    double SinuosityRows[2][MaxSinuosityRows] = {};   // elevation; sinuosity
+
+    double* Column(int c) { return Properties.data() + static_cast<size_t>(c) * LevelCount; }
+    const double* Column(int c) const { return Properties.data() + static_cast<size_t>(c) * LevelCount; }
+};
+
+// ---------------------------------------------------------------------------------------
+// Boundary series
+// ---------------------------------------------------------------------------------------
+// Columns: 0 time (s), 1 stage, 2 discharge, 3 ice velocity, 4 water temperature,
+// 5 frazil concentration, 6 ice concentration, 7 and 8 ice thicknesses.
+inline constexpr int BoundaryHydrographColumns = 9;
+struct BoundaryHydrograph {
+    int RowCount = 0;
+    int Cursor = 1;
+    NodeRecord* Node = nullptr;
+    std::array<std::vector<double>, BoundaryHydrographColumns> Columns;
+};
+
+// Columns: 0 time (s), 1-9 concentrations.
+inline constexpr int WQBoundaryHydrographColumns = 10;
+struct WQBoundaryHydrograph {
+    int RowCount = 0;
+    int Cursor = 1;
+    NodeRecord* Node = nullptr;
+    std::array<std::vector<double>, WQBoundaryHydrographColumns> Columns;
+};
+
+// Ice-jam stability table: rows of type (0 reach, 1 junction) and id, with the junction or
+// node each row resolves to, kept as chain indices (-1 when none).
+struct JamStabilityTable {
+    int RowCount = 0;
+    std::vector<int> RowType;
+    std::vector<int> Id;
+    std::vector<int> JunctionIndex;
+    std::vector<int> NodeIndex;
+};
+
+// ---------------------------------------------------------------------------------------
+// Node record
+// ---------------------------------------------------------------------------------------
+// Every time-dependent node quantity has a previous-level twin named Previous<name>. The list
+// below declares each twin pair and drives ShiftTimeLevel, so the shift cannot miss one.
+#define VASQUIL_NODE_TWINS(X)                                                                 \
+    X(double, MomentumCoefficient)                                                            \
+    X(double, FrictionSlope)                                                                  \
+    X(double, FrictionTerm)                                                                   \
+    X(double, Conveyance)                                                                     \
+    X(double, HydraulicDepth)                                                                 \
+    X(double, Stage)                                                                          \
+    X(double, TopWidth)                                                                       \
+    X(double, FluxDischarge)                                                                  \
+    X(double, Discharge)                                                                      \
+    X(double, FlowArea)                                                                       \
+    X(double, Velocity)                                                                       \
+    X(double, WettedPerimeter)                                                                \
+    X(double, FreeArea)                                                                       \
+    X(double, GrossArea)                                                                      \
+    X(double, GrossHydraulicDepth)                                                            \
+    X(double, WaterTemp)                                                                      \
+    X(double, NetHeatFlux)                                                                    \
+    X(double, CoverHeatFlux)                                                                  \
+    X(double, CoverSurfaceBalance)                                                            \
+    X(double, WaterIceHeatFlux)                                                               \
+    X(double, IceVelocity)                                                                    \
+    X(double, SolidIceArea)                                                                   \
+    X(double, SlushArea)                                                                      \
+    X(double, EffectiveIceThickness)                                                          \
+    X(double, FrazilConcentration)                                                            \
+    X(double, AnchorIceThickness)                                                             \
+    X(double, UnderSlushArea)                                                                 \
+    X(double, DepositionRate)                                                                 \
+    X(double, IceConcentration)                                                               \
+    X(double, UnderSlushThickness)                                                            \
+    X(double, ThermalVelocity)                                                                \
+    X(double, SlushThickness)                                                                 \
+    X(double, IceThickness)                                                                   \
+    X(double, BorderIceThickness)                                                             \
+    X(double, ThermalEnergy)                                                                  \
+    X(double, BorderFraction)                                                                 \
+    X(double, DynamicIceArea)                                                                 \
+    X(double, SolidEquivalentThickness)                                                       \
+    X(double, IceCoveredWidth)                                                                \
+    X(double, BorderWidthLeft)                                                                \
+    X(double, BorderWidthRight)                                                               \
+    X(double, FrazilHeatExchange)                                                             \
+    X(double, BedFriction)                                                                    \
+    X(double, IceDrag)                                                                        \
+    X(double, DynamicIceDrag)                                                                 \
+    X(double, NegativeAreaCount)                                                              \
+    X(int, Bridged)
+
+// Twinned arrays: name, length.
+#define VASQUIL_NODE_TWIN_ARRAYS(X)                                                           \
+    X(HydroUnknowns, 2)                                                                       \
+    X(IceUnknowns, 2)                                                                         \
+    X(ThermalUnknowns, 6)                                                                     \
+    X(WQUnknowns, 6)                                                                          \
+    X(WQValues, 6)                                                                            \
+    X(WQRates, 6)                                                                             \
+    X(MetalValues, 6)                                                                         \
+    X(MetalRates, 6)
+
+#define VASQUIL_DECLARE_TWIN(type, name) type name; type Previous##name;
+#define VASQUIL_DECLARE_TWIN_ARRAY(name, n) double name[n]; double Previous##name[n];
+
+struct NodeRecord {
+    int Number;
+    int Index;
+    int SectionCode;
+    double RiverStation;
+    int Reach;
+    double Easting, Northing;
+    double Chainage;
+    double Invert;
+    double ManningN;
+    double RectWidth;
+    double IceRoughness;
+    double IceManningN;
+    int HydroCode;
+    double SinuosityRatio;
+    double IceTopElevation;
+    double SlushElevations[2];   // slush top, slush interface
+    double IceBottomElevation;
+    double AnchorBedElevation;
+    double AnchorWidth;
+    double PeakStageTime, PeakFluxTime;
+    double PeakStage, PeakFluxDischarge;
+    NodeRecord* Next;
+    NodeRecord* Previous;
+    CrossSectionTable* CrossSection;
+    AtmosphericZoneRecord* Zone;
+    double JunctionWork[JunctionWorkSlots];
+    int ZoneNumber;
+    double SolidIceEquivalentArea;
+    // Two history slots: previous level and the one before it.
+    double FloatingIceArea, PreviousFloatingIceArea, OlderFloatingIceArea;
+    double AnchorIceArea, PreviousAnchorIceArea, OlderAnchorIceArea;
+    double BorderIceArea;
+    int BorderIceActive;
+    double AirTemperature, SolarRadiation;
+    double BorderEdgeStations[2];
+    double Hwa, Jwa, Kwa, Hia;
+    int NoIceFlag;
+    int OverbankFlag, IceFrontStalled;
+    double FroudeMax;
+    double MinFlowArea;
+    int SlushCongested, IceFrontAtNode;
+    int IceRoughnessMode;
+    double BorderGapArea, IceLevelWidth, HydraulicRadius, CompositeN, BedHydraulicRadius,
+        ChannelFrictionSlope, CentroidDepth;
+    int ElementCountAtNode;
+    double SurfaceSlope;
+    double Froude;
+    int JamFlag;
+    JunctionRecord* Junction;
+    BoundaryElementRecord* BoundaryElement;
+
+    VASQUIL_NODE_TWINS(VASQUIL_DECLARE_TWIN)
+    VASQUIL_NODE_TWIN_ARRAYS(VASQUIL_DECLARE_TWIN_ARRAY)
+};
+
+// ---------------------------------------------------------------------------------------
+// Elements
+// ---------------------------------------------------------------------------------------
+// What interior and boundary elements have in common; the assembly walks both through it.
+struct FiniteElementBase {
+    int Number = 0;
+    int GeometryCode = 111;
+    int InterpolationCode = 111;
+    int NodeCount = 2;
+    NodeRecord* Nodes[MaxElementNodes] = {};
+};
+
+inline constexpr int ElementCodeSlots = 5;
+struct ElementRecord : FiniteElementBase {
+    double Codes[ElementCodeSlots] = {};
+    double Length = 0.0;        // > 0 only for junction branches
+    double GivenLength = 0.0;   // branch length as read, 0 when computed
+    int JunctionBranch = 0;     // 0 ordinary, 1 AC, 2 AB, 3 AD
+    ElementRecord* Next = nullptr;
+    double EndFluxes[2] = {};
+    double ReferenceLevel = 0.0;
+    double PreviousReferenceLevel = 0.0;
+};
+
+inline constexpr int BoundaryCodeSlots = 6;
+struct BoundaryElementRecord : FiniteElementBase {
+    BoundaryElementRecord() { GeometryCode = 1; InterpolationCode = 1; NodeCount = 1; }
+    NodeRecord*& Node() { return Nodes[0]; }
+    NodeRecord* Node() const { return Nodes[0]; }
+    double Codes[BoundaryCodeSlots] = {};
+    double Position = 0.0;   // -1 upstream end, +1 downstream end
+    int StageCode = 0;       // 1 stage hydrograph, 2 rating curve
+    int DischargeCode = 0;   // 1 discharge hydrograph, 2 rating curve, 3 looped rating, 99 lateral inflow
+    BoundaryHydrograph* Hydrograph = nullptr;
+    WQBoundaryHydrograph* WQHydrograph = nullptr;
+    BoundaryElementRecord* Next = nullptr;
+};
+
+struct JunctionRecord {
+    int Number = 0;
+    int Type = 1;
+    NodeRecord* NodeA = nullptr;
+    NodeRecord* NodeB = nullptr;
+    NodeRecord* NodeC = nullptr;
+    NodeRecord* NodeD = nullptr;
+    ElementRecord* ElementAB = nullptr;
+    ElementRecord* ElementAC = nullptr;
+    ElementRecord* ElementAD = nullptr;
+    int ReadType = 1;
+    NodeRecord* ReadNodes[4] = {};        // A, B, C, D as read
+    ElementRecord* ReadElements[3] = {};  // AB, AC, AD as read
+    double BranchCosines[2] = {};
+    double BranchDischargeAC = 0.0;
+    double BranchDischargeAB = 0.0;
+    JunctionRecord* Next = nullptr;
+    int FlowSign[3] = {1, 1, 1};          // nodes B, C, D
+};
+
+struct AtmosphericZoneRecord {
+    int Number = MaxAtmosphericZones + 1;
+    int RowCount = 0;
+    std::vector<double> Time;             // s
+    std::vector<double> AirTemperature;   // degC
+    std::vector<double> SolarRadiation;
+    AtmosphericZoneRecord* Next = nullptr;
+};
+
+struct BridgingEventRecord {
+    int Number = 0;
+    double FrontLocation = 0.0;
+    double StepStartFront = 0.0;
+    double BridgingTime = 1e101;
+    double BridgingLocation = 1e101;
+    double FrontStation = 1e101;
+    BridgingEventRecord* Next = nullptr;
+};
+
+// ---------------------------------------------------------------------------------------
+// Process-wide data
+// ---------------------------------------------------------------------------------------
+extern ModelControl g_ModelControl;
+extern EquationSystem g_EquationSystems[EquationSystemCount];
+
+// Record blocks owned by the engine (allocated by the model reader with the counts read).
+extern std::vector<NodeRecord> g_NodeBlock;
+extern std::vector<ElementRecord> g_ElementBlock;
+extern std::vector<BoundaryElementRecord> g_BoundaryElementBlock;
+extern std::vector<JunctionRecord> g_JunctionBlock;
+extern std::vector<AtmosphericZoneRecord> g_AtmosphericZoneBlock;
+extern std::vector<BridgingEventRecord> g_BridgingEventBlock;
+
+// List heads (null when empty) and the node index.
+extern NodeRecord* g_Nodes;
+extern ElementRecord* g_Elements;
+extern BoundaryElementRecord* g_BoundaryElements;
+extern JunctionRecord* g_Junctions;
+extern AtmosphericZoneRecord* g_AtmosphericZones;
+extern BridgingEventRecord* g_BridgingEvents;
+extern std::vector<NodeRecord*> g_NodeIndex;
+extern JamStabilityTable* g_JamTable;
+
+// Step handshake between a run's worker and the user-interface thread.
+extern std::atomic<int> g_StepBusy;

@@ -1,0 +1,22 @@
+// Node hydraulics and cross-section property tables.
+#pragma once
+
+struct NodeRecord;
+struct CrossSectionTable;
+
+double InterpolateTable(const double* xs, const double* ys, double x, int count);
+void BuildCrossSectionTable(CrossSectionTable* table, int count);
+void ComputeSectionLevelProperties(CrossSectionTable* table, int row, double level);
+int UpdateNodeHydraulics(NodeRecord* node);
+double ComputeFlowAreaFromStage(NodeRecord* node, double stage);
+double ComputeMinimumFlowArea(NodeRecord* node);
+double ComputeHydraulicDepth(NodeRecord* node, double area);
+double ComputeConveyance(NodeRecord* node);
+double ComputeWettedPerimeterWithIce(NodeRecord* node);
+double ComputeCompositeRoughness(NodeRecord* node);
+double LookUpIceRoughness(NodeRecord* node);
+double ComputeIceShearRatio(NodeRecord* node);
+void ComputeSeparateBedIceShear(NodeRecord* node, int mode);
+void UpdateNodeIceElevations(NodeRecord* node);
+double ComputeAreaBetweenBorders(NodeRecord* node);
+double LocateBorderIceEdge(NodeRecord* node, double width, int side);

@@ -1,0 +1,7 @@
+// Hydrodynamic equations (equation system 0).
+#pragma once
+
+struct NodeRecord;
+
+int SolveHydrodynamicsStep();
+void ComputeNodeFluxDischarge();

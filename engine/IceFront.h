@@ -1,0 +1,7 @@
+// Ice front, border ice and bridging events.
+#pragma once
+
+struct NodeRecord;
+struct BridgingEventRecord;
+
+void LocateIceFrontStation(NodeRecord* node, BridgingEventRecord* event);
