@@ -24,9 +24,11 @@ double Sign(double x)
 }
 
 // Sign matrix of the flow Jacobian [[0, 1], [c^2 - V^2, 2V]] for its eigenvalues V + c and
-// V - c. S11 is written as s1 s2 S22, which equals the textbook form
-// (1/|V+c| - 1/|V-c|)(c^2 - V^2)/(2c) without its cancellation and stays finite at critical
-// flow; a state without celerity (dry) has no upwinding.
+// V - c. The textbook entries S11 = (1/|V+c| - 1/|V-c|)(c^2 - V^2)/(2c) and
+// S22 = (|V+c| - |V-c|)/(2c) cancel badly at small V and S11 divides 0 by 0 at critical flow;
+// here S22 = sgn(V) min(|V|/c, 1), S11 = s1 s2 S22, which are the same values without
+// cancellation. sgn(0) is 0, so critical flow takes the mean of the one-sided limits, and a
+// state without celerity (dry) has no upwinding.
 struct UpwindMatrix {
     double S11 = 0.0, S12 = 0.0, S21 = 0.0, S22 = 0.0;
 };
@@ -38,7 +40,7 @@ UpwindMatrix SignMatrix(double v, double c)
     const double s1 = Sign(v + c);
     const double s2 = Sign(v - c);
     const double twoC = 2.0 * c;
-    s.S22 = (std::fabs(v + c) - std::fabs(v - c)) / twoC;
+    s.S22 = Sign(v) * std::min(std::fabs(v) / c, 1.0);
     s.S11 = s1 * s2 * s.S22;
     s.S12 = (s1 - s2) / twoC;
     s.S21 = (s1 - s2) * ((c - v) * (c + v)) / twoC;
@@ -346,6 +348,15 @@ void AddBoundaryCases(BoundaryElementRecord* b, double u, double up, double GA, 
 }
 
 }  // namespace
+
+void ComputeHydroUpwindingMatrix(double v, double c, double s[4])
+{
+    const UpwindMatrix m = SignMatrix(v, c);
+    s[0] = m.S11;
+    s[1] = m.S12;
+    s[2] = m.S21;
+    s[3] = m.S22;
+}
 
 void AddRectConservationTerms(const GaussPointRecord* gp, ElementRecord* element)
 {

@@ -14,6 +14,10 @@ NodeRecord* FindLargestHydroIncrementNode();
 void ComputeHydroElementResidual(ElementRecord* element);
 void ComputeHydroBoundaryResidual(BoundaryElementRecord* element);
 
+// Sign matrix of the flow Jacobian at velocity v and celerity c, row-major (S11, S12, S21, S22);
+// zero without celerity.
+void ComputeHydroUpwindingMatrix(double v, double c, double s[4]);
+
 void AddRectConservationTerms(const GaussPointRecord* point, ElementRecord* element);
 void AddNaturalChannelTerms(const GaussPointRecord* point, ElementRecord* element);
 void AddNaturalConservationTerms(const GaussPointRecord* point, ElementRecord* element);

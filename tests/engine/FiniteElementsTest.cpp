@@ -518,3 +518,34 @@ TEST_F(Framework, LargestIncrementNodeAndFluxDischarges)
     EXPECT_DOUBLE_EQ(g_NodeBlock[2].FluxDischarge, 4.0);
     EXPECT_DOUBLE_EQ(g_NodeBlock[3].FluxDischarge, 5.0);
 }
+
+TEST_F(Framework, NormEqualToTheToleranceConverges)
+{
+    testmodel::BuildChain(3, 10.0, nullptr);
+    testmodel::SetBoundaries({{0, -1, {}}, {2, 1, {}}});
+    SetElementResidualOverride(SyntheticResidual);
+    g_SyntheticKind = 1;
+    g_Target.assign(6, 2.0);
+    FillUnknowns(0.0);
+    for (NodeRecord& n : g_NodeBlock) n.HydroUnknowns[0] = n.HydroUnknowns[1] = 1.0;
+    ShiftTimeLevel();
+    EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
+    // One update from 1 to about 2 everywhere: find its norm, then take it as the tolerance.
+    es.MaxIterations = 1;
+    es.Tolerance = 1e-12;
+    g_ModelControl.StepStartTime = 0;
+    g_ModelControl.ModelTime = g_ModelControl.DeltaT = 10;
+    EXPECT_EQ(SolveHydrodynamicsStep(), 0);
+    const double norm = es.LastNorm;
+    EXPECT_NEAR(norm, 0.5, 1e-6);
+    es.Tolerance = norm;
+    g_ModelControl.ModelTime = g_ModelControl.DeltaT = 10;
+    EXPECT_EQ(SolveHydrodynamicsStep(), 1);
+    EXPECT_EQ(es.LastNorm, norm);
+    es.Tolerance = std::nextafter(norm, 0.0);
+    ShiftTimeLevel();
+    FillUnknowns(0.0);
+    for (NodeRecord& n : g_NodeBlock) n.HydroUnknowns[0] = n.HydroUnknowns[1] = 1.0;
+    ShiftTimeLevel();
+    EXPECT_EQ(SolveHydrodynamicsStep(), 0);
+}

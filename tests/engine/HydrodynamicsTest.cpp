@@ -471,3 +471,129 @@ TEST_F(HydroCase, StokerWetBedDamBreak)
     std::printf("bore at %.2f m (exact %.2f m)\n", front, bore);
     EXPECT_NEAR(front, bore, 4 * dx);
 }
+
+// ---------------------------------------------------------------------------------------
+// Upwinding matrix and kernel switches
+// ---------------------------------------------------------------------------------------
+TEST(Upwinding, SignMatrixOfTheFlowJacobian)
+{
+    struct Case {
+        double v, c;
+    };
+    // Sub- and supercritical, both directions: S is the sign of [[0, 1], [c^2 - v^2, 2v]], so
+    // S^2 = I and S commutes with the Jacobian.
+    for (const Case& k : {Case{0.3, 2.0}, Case{-1.1, 2.0}, Case{3.0, 1.5}, Case{-4.0, 1.0}, Case{1e-13, 3.0}}) {
+        double s[4];
+        ComputeHydroUpwindingMatrix(k.v, k.c, s);
+        EXPECT_NEAR(s[0] * s[0] + s[1] * s[2], 1.0, 1e-12);
+        EXPECT_NEAR(s[0] * s[1] + s[1] * s[3], 0.0, 1e-12);
+        EXPECT_NEAR(s[2] * s[0] + s[3] * s[2], 0.0, 1e-12);
+        EXPECT_NEAR(s[2] * s[1] + s[3] * s[3], 1.0, 1e-12);
+        const double j[4] = {0.0, 1.0, k.c * k.c - k.v * k.v, 2 * k.v};
+        for (int r = 0; r < 2; ++r)
+            for (int c = 0; c < 2; ++c) {
+                const double sj = s[2 * r] * j[c] + s[2 * r + 1] * j[2 + c];
+                const double js = j[2 * r] * s[c] + j[2 * r + 1] * s[2 + c];
+                EXPECT_NEAR(sj, js, 1e-12);
+            }
+        if (std::fabs(k.v) < k.c) {
+            // Subcritical: S11 = -v/c, to full precision even for a tiny velocity.
+            EXPECT_NEAR(s[0], -k.v / k.c, 1e-15 * std::fabs(k.v / k.c) + 1e-300);
+            EXPECT_NEAR(s[3], k.v / k.c, 1e-15);
+        }
+    }
+    // No celerity (dry), critical flow and still water give finite values.
+    double s[4];
+    ComputeHydroUpwindingMatrix(0.7, 0.0, s);
+    for (double v : s) EXPECT_EQ(v, 0.0);
+    ComputeHydroUpwindingMatrix(2.0, 2.0, s);
+    for (double v : s) EXPECT_TRUE(std::isfinite(v));
+    EXPECT_DOUBLE_EQ(s[0], 0.0);   // sgn(0) = 0: the mean of the two one-sided limits -1 and 1
+    EXPECT_DOUBLE_EQ(s[3], 1.0);
+    ComputeHydroUpwindingMatrix(0.0, 2.0, s);
+    EXPECT_EQ(s[0], 0.0);
+    EXPECT_EQ(s[3], 0.0);
+    EXPECT_DOUBLE_EQ(s[1], 0.5);
+    EXPECT_DOUBLE_EQ(s[2], 2.0);
+}
+
+namespace {
+
+// Residual of the first element of a two-element rectangular channel in a flowing state
+// that differs between the time levels.
+std::vector<double> FirstElementResidual()
+{
+    ComputeHydroElementResidual(&g_ElementBlock[0]);
+    return {g_ModelControl.ElementVector.begin(), g_ModelControl.ElementVector.begin() + 4};
+}
+
+void FlowingPair(double depth0, double depth1, double q0, double q1)
+{
+    RectChannel(3, 100.0, 10.0, 0.03, 0.001, 1.0, 10.0);
+    ASSERT_EQ(testmodel::StartRun(), 0);
+    for (NodeRecord& n : g_NodeBlock) {
+        n.HydroUnknowns[0] = 10.0 * (n.Index == 0 ? depth0 : depth1);
+        n.HydroUnknowns[1] = n.Index == 0 ? q0 : q1;
+        UpdateNodeHydraulics(&n);
+    }
+}
+
+}  // namespace
+
+TEST_F(HydroCase, KernelSwitches)
+{
+    FlowingPair(1.2, 1.0, 12.0, 9.0);
+    EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
+    const std::vector<double> rect = FirstElementResidual();
+    for (double v : rect) EXPECT_TRUE(std::isfinite(v));
+    // A formulation number other than 1 and 2 runs the rectangular kernel.
+    g_ModelControl.Formulation = 5;
+    EXPECT_EQ(FirstElementResidual(), rect);
+    g_ModelControl.Formulation = 0;
+    // Upwinding updating 3 is pure Galerkin: the same as no upwinding weight.
+    es.UpwindingUpdating = 3;
+    const std::vector<double> galerkin = FirstElementResidual();
+    es.UpwindingUpdating = 0;
+    es.Upwinding = 0.0;
+    EXPECT_EQ(FirstElementResidual(), galerkin);
+    es.Upwinding = 0.25;
+    EXPECT_NE(galerkin, rect);
+    // Updating 1 and 2 take the previous or the current level's matrix for both levels.
+    es.UpwindingUpdating = 1;
+    const std::vector<double> previous = FirstElementResidual();
+    es.UpwindingUpdating = 2;
+    const std::vector<double> current = FirstElementResidual();
+    EXPECT_NE(previous, current);
+    // With both levels equal the three modes agree.
+    ShiftTimeLevel();
+    std::vector<double> same[3];
+    for (int mode = 0; mode < 3; ++mode) {
+        es.UpwindingUpdating = mode;
+        same[mode] = FirstElementResidual();
+    }
+    for (int r = 0; r < 4; ++r) {
+        EXPECT_NEAR(same[1][r], same[0][r], 1e-12 * (1 + std::fabs(same[0][r])));
+        EXPECT_NEAR(same[2][r], same[0][r], 1e-12 * (1 + std::fabs(same[0][r])));
+    }
+}
+
+TEST_F(HydroCase, DryAndCriticalStatesGiveFiniteResiduals)
+{
+    const double yc = 1.0;
+    const double qc = 10.0 * yc * std::sqrt(g * yc);   // V = c at both nodes
+    for (int formulation : {0, 1, 2}) {
+        for (int state = 0; state < 2; ++state) {
+            if (state == 0) FlowingPair(0.0, 0.0, 0.0, 0.0);
+            if (state == 1) FlowingPair(yc, yc, qc, qc);
+            g_ModelControl.Formulation = formulation;
+            for (double v : FirstElementResidual()) EXPECT_TRUE(std::isfinite(v)) << formulation << " " << state;
+            g_ModelControl.StepStartTime = g_ModelControl.ModelTime = 0;
+            g_ModelControl.ModelTime = g_ModelControl.DeltaT;
+            testmodel::SetBoundaries({{0, -1, BoundarySpec{}}, {2, 1, BoundarySpec{}}});
+            g_EquationSystems[HydrodynamicSystem].StructureBuilt = 0;
+            ASSERT_EQ(AssembleProfileMatrix(HydrodynamicSystem), 0);
+            for (double v : g_EquationSystems[HydrodynamicSystem].Rhs) EXPECT_TRUE(std::isfinite(v));
+            ReleaseModel();
+        }
+    }
+}
