@@ -117,6 +117,7 @@ struct ModelControl {
     std::vector<double> ElementJacobianWork;
     std::vector<double> ElementResidualBase;
     int MaxElementDof;
+    int AssemblyPass;   // number of the assembly in progress, 0 outside one
 
     // Run clock and outputs
     int SteadyIteration;
@@ -392,6 +393,10 @@ struct NodeRecord {
     int JamFlag;
     JunctionRecord* Junction;
     BoundaryElementRecord* BoundaryElement;
+    // Assembly pass and hydrodynamic unknowns of the node's last hydraulics refresh by the
+    // element residuals: within one pass, a refresh at the same unknowns gives the same result.
+    int HydraulicsPass;
+    double HydraulicsState[2];
 
     VASQUIL_NODE_TWINS(VASQUIL_DECLARE_TWIN)
     VASQUIL_NODE_TWIN_ARRAYS(VASQUIL_DECLARE_TWIN_ARRAY)

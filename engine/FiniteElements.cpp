@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <new>
 
 #include "engine/DynamicIce.h"
@@ -399,6 +400,11 @@ int AssembleProfileMatrix(int system)
     }
 
     std::fill(es.Rhs.begin(), es.Rhs.end(), 0.0);
+    // Node refreshes may be shared only within this pass: nothing but the unknowns changes
+    // until it ends.
+    static int passes = 0;
+    passes = passes == std::numeric_limits<int>::max() ? 1 : passes + 1;
+    mc.AssemblyPass = passes;
 
     for (ElementRecord* e = g_Elements; e; e = e->Next) {
         if (e->JunctionBranch != 0 || AssembledNodeCount(e) < 1) continue;
@@ -424,6 +430,7 @@ int AssembleProfileMatrix(int system)
         BuildBoundaryElementJacobian(b, system);
         AddElementToProfile(b, system);
     }
+    mc.AssemblyPass = 0;
     return 0;
 }
 

@@ -152,6 +152,23 @@ struct PointInterpolation {
     }
 };
 
+// Node hydraulics for a residual evaluation. The forward-difference Jacobian evaluates an
+// element's residual once per perturbed unknown, so most refreshes are of a node whose
+// unknowns did not change since its last refresh in the same assembly pass; nothing else a
+// refresh reads changes within a pass, so those are skipped.
+void RefreshNode(NodeRecord* node)
+{
+    const int pass = g_ModelControl.AssemblyPass;
+    if (pass != 0 && node->HydraulicsPass == pass && node->HydraulicsState[0] == node->HydroUnknowns[0] &&
+        node->HydraulicsState[1] == node->HydroUnknowns[1] && !std::isnan(node->HydroUnknowns[0]) &&
+        !std::isnan(node->HydroUnknowns[1]))
+        return;
+    UpdateNodeHydraulics(node);
+    node->HydraulicsPass = pass;
+    node->HydraulicsState[0] = node->HydroUnknowns[0];
+    node->HydraulicsState[1] = node->HydroUnknowns[1];
+}
+
 int ElementNodeCount(const FiniteElementBase* element)
 {
     const double outside[4] = {100.0, 0.0, 0.0, 1.0};
@@ -509,7 +526,7 @@ void ComputeHydroElementResidual(ElementRecord* element)
     double points[4][4];
     const int count = GetQuadratureRule(element->GeometryCode, points);
 
-    for (int k = 0; k < n; ++k) UpdateNodeHydraulics(element->Nodes[k]);
+    for (int k = 0; k < n; ++k) RefreshNode(element->Nodes[k]);
     element->EndFluxes[0] = element->EndFluxes[1] = 0.0;
     if (mc.Formulation == 2 && n >= 2) {
         const double alpha = g_EquationSystems[HydrodynamicSystem].Alpha;
@@ -536,7 +553,7 @@ void ComputeHydroBoundaryResidual(BoundaryElementRecord* element)
     std::fill(mc.ElementVector.begin(), mc.ElementVector.begin() + Upn, 0.0);
     double points[4][4];
     const int count = GetQuadratureRule(element->GeometryCode, points);
-    UpdateNodeHydraulics(node);
+    RefreshNode(node);
     for (int p = 0; p < count; ++p) {
         switch (mc.Formulation) {
         case 1: AddNaturalBoundaryTerms(element); break;
