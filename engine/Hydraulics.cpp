@@ -55,6 +55,19 @@ WetPart WetSegment(double x0, double y0, double x1, double y1, double level)
     return {width, depth * width / 2.0, std::sqrt(m * m + 1.0) * depth, leftWet};
 }
 
+// The area alone of WetSegment, by the same arithmetic.
+double WetArea(double x0, double y0, double x1, double y1, double level)
+{
+    const double dl = level - y0;
+    const double dr = level - y1;
+    if (!(dl > WetTolerance) && !(dr > WetTolerance)) return 0.0;
+    const double dx = x1 - x0;
+    if (dl > 0.0 && dr > 0.0) return (level - (y0 + y1) / 2.0) * dx;
+    const double m = dx / (y1 - y0);
+    const double d = y1 >= level ? level - y0 : y1 - level;
+    return std::fabs(d) * (m * d) / 2.0;
+}
+
 int PointsOf(const CrossSectionTable& t)
 {
     return std::max(0, std::min(t.PointCount, static_cast<int>(t.Points.size())));
@@ -69,20 +82,117 @@ const CrossSectionTable* SectionOf(const NodeRecord* node)
     return t;
 }
 
-double AtArea(const CrossSectionTable* t, int column, double area)
+// Where a key falls in an ascending key column: found once by binary search, then read for any
+// number of value columns, each read giving what InterpolateTable gives for that column.
+struct Bracket {
+    enum Kind : unsigned char { Empty, AtOrBelowFirst, AtRow, Between, AtOrAboveLast, NotFound };
+    Kind How = Empty;
+    int Row = 0;
+    double Offset = 0.0;   // key - xs[Row]
+    double Span = 1.0;     // xs[Row + 1] - xs[Row]
+};
+
+Bracket Locate(const double* xs, double x, int count)
 {
-    return InterpolateTable(t->Column(TotalArea), t->Column(column), area, t->LevelCount);
+    const int n = count < 0 ? -count : count;
+    Bracket b;
+    if (n <= 0 || !xs) return b;
+    if (x >= xs[n - 1]) {
+        b.How = Bracket::AtOrAboveLast;
+        b.Row = n - 1;
+        return b;
+    }
+    if (x <= xs[0]) {
+        b.How = Bracket::AtOrBelowFirst;
+        return b;
+    }
+    int lo = 0, hi = n - 1;
+    while (lo <= hi) {
+        const int mid = lo + (hi - lo) / 2;
+        if (xs[mid] == x) {
+            b.How = Bracket::AtRow;
+            b.Row = mid;
+            return b;
+        }
+        if (x > xs[mid] && x < xs[mid + 1]) {
+            b.How = Bracket::Between;
+            b.Row = mid;
+            b.Offset = x - xs[mid];
+            b.Span = xs[mid + 1] - xs[mid];
+            return b;
+        }
+        if (x > xs[mid]) lo = mid + 1;
+        else hi = mid - 1;
+    }
+    b.How = Bracket::NotFound;   // the key is not a number
+    return b;
 }
 
-double AtStage(const CrossSectionTable* t, int column, double stage)
+double Read(const Bracket& b, const double* ys)
 {
-    return InterpolateTable(t->Column(StageLevel), t->Column(column), stage, t->LevelCount);
+    switch (b.How) {
+    case Bracket::AtOrBelowFirst:
+        return ys[0];
+    case Bracket::AtRow:
+        return ys[b.Row];
+    case Bracket::Between:
+        return ys[b.Row] + (ys[b.Row + 1] - ys[b.Row]) * b.Offset / b.Span;
+    case Bracket::AtOrAboveLast:
+        std::fputs("\n Array extrapolation has been requested!\n\n", stdout);
+        return ys[b.Row];
+    case Bracket::NotFound:
+        std::fputs("Error: Interval not found for interpolation.\n", stderr);
+        return -1.0;
+    case Bracket::Empty:
+        break;
+    }
+    return 0.0;
 }
 
-// Flow area with the solid part of the anchor ice: bed perimeters are taken on it.
+// Lookups in one node's table, with the three areas most lookups go by located once: the gross
+// area, the flow area and the flow area with the solid anchor ice (on which bed perimeters are
+// taken).
+struct NodeTable {
+    const CrossSectionTable* T = nullptr;   // null: rectangular channel
+    Bracket Gross, Flow, Anchor;
+
+    double ByGross(int column) const { return Read(Gross, T->Column(column)); }
+    double ByFlow(int column) const { return Read(Flow, T->Column(column)); }
+    double ByAnchor(int column) const { return Read(Anchor, T->Column(column)); }
+    double ByArea(int column, double area) const
+    {
+        return Read(Locate(T->Column(TotalArea), area, T->LevelCount), T->Column(column));
+    }
+    double ByStage(int column, double stage) const
+    {
+        return Read(Locate(T->Column(StageLevel), stage, T->LevelCount), T->Column(column));
+    }
+};
+
 double AnchorArea(const NodeRecord* node)
 {
     return (1.0 - g_ModelControl.AnchorIcePorosity) * node->AnchorIceArea + node->FlowArea;
+}
+
+void LocateGrossArea(NodeTable& tab, const NodeRecord* node)
+{
+    if (tab.T) tab.Gross = Locate(tab.T->Column(TotalArea), node->GrossArea, tab.T->LevelCount);
+}
+
+void LocateFlowAreas(NodeTable& tab, const NodeRecord* node)
+{
+    if (!tab.T) return;
+    tab.Flow = Locate(tab.T->Column(TotalArea), node->FlowArea, tab.T->LevelCount);
+    tab.Anchor = Locate(tab.T->Column(TotalArea), AnchorArea(node), tab.T->LevelCount);
+}
+
+NodeTable TableOf(const NodeRecord* node)
+{
+    NodeTable tab;
+    tab.T = SectionOf(node);
+    LocateGrossArea(tab, node);
+    LocateFlowAreas(tab, node);
+    return tab;
 }
 
 double RectBedPerimeter(const NodeRecord* node, double area)
@@ -110,8 +220,9 @@ double IceWidth(const NodeRecord* node)
 
 // Sinuosity-weighted share of the flow area A: channel-area increments count with the sinuosity
 // of the level they rise to, overbank increments unweighted.
-double SinuosityRatioAt(const CrossSectionTable* t, double a)
+double SinuosityRatioOf(const NodeTable& tab, double a)
 {
+    const CrossSectionTable* t = tab.T;
     const int n = t->LevelCount;
     const double* total = t->Column(TotalArea);
     const double* channel = t->Column(ChannelArea);
@@ -119,7 +230,8 @@ double SinuosityRatioAt(const CrossSectionTable* t, double a)
     const double* right = t->Column(RightArea);
     const double* sinuosity = t->Column(Sinuosity);
 
-    // i = first row from 1 on whose key area is not below A (n when there is none).
+    // i = the first row from 1 on whose key area is not below A (n when there is none); the
+    // rows passed below it are summed whole.
     int i = 1;
     double channelSum = 0.0, leftSum = 0.0, rightSum = 0.0;
     if (t->SinuosityAreaSums.size() == static_cast<size_t>(3) * n) {
@@ -140,14 +252,206 @@ double SinuosityRatioAt(const CrossSectionTable* t, double a)
             rightSum += right[i] - right[i - 1];
         }
     }
-    const double ac = AtArea(t, ChannelArea, a);
-    const double al = AtArea(t, LeftArea, a);
-    const double ar = AtArea(t, RightArea, a);
-    const double s = AtArea(t, Sinuosity, a);
+    const double ac = tab.ByFlow(ChannelArea);
+    const double al = tab.ByFlow(LeftArea);
+    const double ar = tab.ByFlow(RightArea);
+    const double s = tab.ByFlow(Sinuosity);
     const double ratio = ((ac - channel[i - 1]) * s + channelSum + (al - left[i - 1]) + leftSum +
                           (ar - right[i - 1]) + rightSum) /
                          (ac + al + ar);
     return std::isnan(ratio) ? 1.0 : ratio;
+}
+
+double HydraulicDepthOf(const NodeRecord* node, const NodeTable& tab, const Bracket& at, double area)
+{
+    if (!tab.T) return std::max(0.0, area / node->RectWidth);
+    if (!(area > 0.0)) return 0.0;
+    const double b = Read(at, tab.T->Column(LeftWidth)) + Read(at, tab.T->Column(ChannelWidth)) +
+                     Read(at, tab.T->Column(RightWidth));
+    return b > 0.0 ? area / b : 0.0;
+}
+
+double WettedPerimeterWithIce(const NodeRecord* node, const NodeTable& tab)
+{
+    const double c = node->IceConcentration;
+    const bool coverStill = node->IceVelocity == 0.0;
+    if (tab.T) {
+        const double pb = tab.ByAnchor(ChannelPerimeter);
+        const double wb = node->BorderWidthLeft + node->BorderWidthRight;
+        if (wb > 0.0) return coverStill ? pb + wb + IceWidth(node) * c : pb + wb;
+        return coverStill ? pb + tab.ByAnchor(ChannelWidth) * c : pb;
+    }
+    const double pb = RectBedPerimeter(node, AnchorArea(node));
+    return node->EffectiveIceThickness > 0.0 && coverStill ? pb + node->RectWidth * c : pb;
+}
+
+double CompositeRoughness(const NodeRecord* node, const NodeTable& tab)
+{
+    double pi = node->BorderWidthLeft + node->BorderWidthRight;
+    if (node->IceVelocity == 0.0) pi += IceWidth(node) * node->IceConcentration;
+    const double pb = tab.T ? tab.ByAnchor(ChannelPerimeter) : RectBedPerimeter(node, AnchorArea(node));
+    const double nb = tab.T ? tab.ByAnchor(ChannelN) : node->ManningN;
+    const double ni = node->IceManningN;
+    if (nb > 0.0 && pi > 0.0 && pb > 0.0 && ni > 0.0) {
+        const double r = pi / pb;
+        return nb * std::pow((1.0 + r * std::pow(ni / nb, 1.5)) / (1.0 + r), 2.0 / 3.0);
+    }
+    // Bed and ice both given as roughness heights.
+    if (nb < 0.0 && pi > 0.0 && pb > 0.0 && ni < 0.0) {
+        const double r = pi / pb;
+        return nb * std::pow((1.0 + r * std::pow(ni / nb, 0.25)) / (1.0 + r), 4.0);
+    }
+    return nb;
+}
+
+double Conveyance(NodeRecord* node, const NodeTable& tab)
+{
+    const double a = node->FlowArea;
+    const double q = node->Discharge;
+    const double perimeter = WettedPerimeterWithIce(node, tab);
+    const double r = a > 0.0 ? Ratio(a, perimeter) : 0.0;
+    const double n = CompositeRoughness(node, tab);
+
+    if (!tab.T) {
+        const double k0 = ConveyanceLaw(a, r, n);
+        node->MomentumCoefficient = 1.0;
+        node->SinuosityRatio = 1.0;
+        node->HydraulicRadius = r;
+        node->CompositeN = n;
+        const double rb = a / RectBedPerimeter(node, AnchorArea(node));
+        node->BedHydraulicRadius = std::isnan(rb) ? 0.0 : rb;
+        node->ChannelFrictionSlope = k0 > 0.0 ? q * std::fabs(q) / (k0 * k0) : 0.0;
+        return k0;
+    }
+
+    node->MomentumCoefficient = 1.06;
+    node->SinuosityRatio = SinuosityRatioOf(tab, a);
+
+    if (node->SectionCode > 0) {
+        // One section: the channel values are those of the whole flow area.
+        const double k0 = ConveyanceLaw(a, r, n);
+        node->HydraulicRadius = r;
+        node->CompositeN = n;
+        node->BedHydraulicRadius = a > 0.0 ? Ratio(a, tab.ByAnchor(ChannelPerimeter)) : 0.0;
+        node->ChannelFrictionSlope = k0 > 0.0 ? q * std::fabs(q) / (k0 * k0) : 0.0;
+        return k0;
+    }
+
+    // Compound channel: channel and overbank conveyances add up.
+    const double ac = tab.ByFlow(ChannelArea);
+    const double rc = ac > 0.0 ? Ratio(ac, perimeter) : 0.0;
+    const double sr = node->SinuosityRatio > 0.0 ? node->SinuosityRatio : 1.0;
+    const double kc = ConveyanceLaw(ac, rc, n) / std::sqrt(sr);
+    node->CompositeN = n;
+    node->HydraulicRadius = rc;
+    node->BedHydraulicRadius = ac > 0.0 ? Ratio(ac, tab.ByAnchor(ChannelPerimeter)) : 0.0;
+    const double qc = node->Velocity * ac;
+    node->ChannelFrictionSlope = kc > 0.0 ? qc * std::fabs(qc) / (kc * kc) : 0.0;
+
+    const double al = tab.ByFlow(LeftArea);
+    const double kl = al > 0.0 ? ConveyanceLaw(al, Ratio(al, tab.ByAnchor(LeftPerimeter)), tab.ByAnchor(LeftN)) : 0.0;
+    const double ar = tab.ByFlow(RightArea);
+    const double kr = ar > 0.0 ? ConveyanceLaw(ar, Ratio(ar, tab.ByAnchor(RightPerimeter)), tab.ByAnchor(RightN)) : 0.0;
+    const double k = kc + kl + kr;
+
+    if (kl > 0.0 || kr > 0.0) {
+        double sum = ac > 0.0 ? kc * kc / ac : 0.0;
+        if (kl > 0.0) sum += kl * kl / al;
+        if (kr > 0.0) sum += kr * kr / ar;
+        const double beta = 1.06 * sum / (k * k / a);
+        node->MomentumCoefficient = std::isfinite(beta) ? beta : 1.06;
+    }
+    return k;
+}
+
+double IceShearRatio(const NodeRecord* node, const NodeTable& tab)
+{
+    const ModelControl& mc = g_ModelControl;
+    const double a = node->FlowArea;
+    if (a <= 0.0) return 1.0;
+    const double v = node->Velocity;
+    const double nb = tab.T ? tab.ByFlow(ChannelN) : node->ManningN;
+    const double b = tab.T ? tab.ByGross(ChannelWidth) : node->RectWidth;
+    const double pb = tab.T ? tab.ByAnchor(ChannelPerimeter) : RectBedPerimeter(node, AnchorArea(node));
+    if (!(nb > 0.0) || v == 0.0 || !(pb > 0.0)) return 0.0;
+    const double u = (v - node->IceVelocity) * node->IceManningN / nb / v;
+    const double ratio = std::pow(u * u * (1.0 - node->BorderFraction) *
+                                      std::max(mc.MinSurfaceIceConcentration, node->PreviousIceConcentration),
+                                  0.75) *
+                         b / pb;
+    return std::isnan(ratio) ? 0.0 : ratio;
+}
+
+void SeparateBedIceShear(NodeRecord* node, const NodeTable& tab, int mode)
+{
+    const ModelControl& mc = g_ModelControl;
+    const double g = mc.Gravity;
+    const double a = node->FlowArea;
+    if (a <= 0.0) {
+        node->BedFriction = 0.0;
+        node->IceDrag = 0.0;
+        node->DynamicIceDrag = 0.0;
+        return;
+    }
+    double cp = node->PreviousIceConcentration;
+    if (mode == 0 && cp < mc.MinSurfaceIceConcentration) cp = mc.MinSurfaceIceConcentration;
+    const double v = node->Velocity;
+    const double vi = node->IceVelocity;
+    const double ni = node->IceManningN;
+    const double sw = std::fabs(v - vi) * ni * ni;
+    const double f = IceShearRatio(node, tab);
+    const double q = node->Discharge;
+
+    double ri = 0.0;
+    double sinuosity = 1.0;
+    if (tab.T) {
+        const double ac = tab.ByFlow(ChannelArea);
+        const double pc = tab.ByAnchor(ChannelPerimeter);
+        const double b = tab.ByGross(ChannelWidth);
+        double ab = 0.0, rb = 0.0;
+        if (pc > 0.0 && b > 0.0) {
+            ab = ac / (f + 1.0);
+            rb = ab / pc;
+            ri = f / (f + 1.0) * ac / b;
+        }
+        sinuosity = node->SinuosityRatio;
+        if (mode == 1) {
+            const double al = tab.ByFlow(LeftArea);
+            const double ar = tab.ByFlow(RightArea);
+            const double pl = tab.ByAnchor(LeftPerimeter);
+            const double pr = tab.ByAnchor(RightPerimeter);
+            const double sr = sinuosity > 0.0 ? sinuosity : 1.0;
+            const double kb = ConveyanceLaw(ab, rb, tab.ByFlow(ChannelN)) / std::sqrt(sr) +
+                              ConveyanceLaw(al, Ratio(al, pl), tab.ByFlow(LeftN)) +
+                              ConveyanceLaw(ar, Ratio(ar, pr), tab.ByFlow(RightN));
+            double ae = a;
+            if (f != 0.0) {
+                if (al != 0.0 || ar != 0.0) {
+                    if (a < node->MinFlowArea) {
+                        ae = node->MinFlowArea;
+                    } else {
+                        const double wet = ac / (f + 1.0) + al + ar;
+                        ae = wet * wet * wet / (a * a);
+                    }
+                } else {
+                    ae = a / ((f + 1.0) * (f + 1.0) * (f + 1.0));
+                }
+            }
+            node->BedFriction = kb > 0.0 ? std::fabs(q) * ae * g / (kb * kb) : 0.0;
+        }
+    } else {
+        const double pb = RectBedPerimeter(node, AnchorArea(node));
+        if (mode == 1) {
+            const double rb = a / (f + 1.0) / pb;
+            node->BedFriction =
+                rb > 0.0 ? g * node->ManningN * node->ManningN * std::fabs(v) * pb / (a * std::cbrt(rb)) : 0.0;
+        }
+        ri = f / (f + 1.0) * a / node->RectWidth;
+    }
+    const double drag = ri > 0.0 ? sw / std::cbrt(ri) * mc.WaterDensity * g * (v - vi) : 0.0;
+    const double result = sinuosity * cp * drag * node->IceCoveredWidth;
+    if (mode == 1) node->IceDrag = result;
+    else node->DynamicIceDrag = result;
 }
 
 // Depth below the stage at a station inside the segment (x0, y0)-(x1, y1), never negative.
@@ -164,24 +468,8 @@ double DepthAt(double x0, double y0, double x1, double y1, double stage, double 
 
 double InterpolateTable(const double* xs, const double* ys, double x, int count)
 {
-    const int n = count < 0 ? -count : count;
-    if (n <= 0 || !xs || !ys) return 0.0;
-    if (x >= xs[n - 1]) {
-        std::fputs("\n Array extrapolation has been requested!\n\n", stdout);
-        return ys[n - 1];
-    }
-    if (x <= xs[0]) return ys[0];
-    int lo = 0, hi = n - 1;
-    while (lo <= hi) {
-        const int mid = lo + (hi - lo) / 2;
-        if (xs[mid] == x) return ys[mid];
-        if (x > xs[mid] && x < xs[mid + 1])
-            return ys[mid] + (ys[mid + 1] - ys[mid]) * (x - xs[mid]) / (xs[mid + 1] - xs[mid]);
-        if (x > xs[mid]) lo = mid + 1;
-        else hi = mid - 1;
-    }
-    std::fputs("Error: Interval not found for interpolation.\n", stderr);
-    return -1.0;
+    if (!ys) return 0.0;
+    return Read(Locate(xs, x, count), ys);
 }
 
 void ComputeSectionLevelProperties(CrossSectionTable* t, int row, double x)
@@ -362,67 +650,40 @@ double ComputeFlowAreaFromStage(NodeRecord* node, double stage)
 {
     const ModelControl& mc = g_ModelControl;
     const double s = mc.IceSpecificGravity;
-    const CrossSectionTable* t = SectionOf(node);
+    NodeTable tab;
+    tab.T = SectionOf(node);
     if (mc.FileType == 1) {
         const double c = s * node->EffectiveIceThickness;
-        if (t) return AtStage(t, TotalArea, stage - c);
+        if (tab.T) return tab.ByStage(TotalArea, stage - c);
         return (stage - node->Invert - c) * node->RectWidth;
     }
-    const double gross = t ? AtStage(t, TotalArea, stage) : (stage - node->Invert) * node->RectWidth;
+    const double gross = tab.T ? tab.ByStage(TotalArea, stage) : (stage - node->Invert) * node->RectWidth;
     return gross - s * node->FloatingIceArea - (1.0 - mc.AnchorIcePorosity) * node->AnchorIceArea;
 }
 
 double ComputeMinimumFlowArea(NodeRecord* node)
 {
     const double depth = g_ModelControl.MinWaterDepth;
-    if (const CrossSectionTable* t = SectionOf(node)) return AtStage(t, TotalArea, node->Invert + depth);
+    NodeTable tab;
+    tab.T = SectionOf(node);
+    if (tab.T) return tab.ByStage(TotalArea, node->Invert + depth);
     return node->RectWidth * depth;
 }
 
 double ComputeHydraulicDepth(NodeRecord* node, double area)
 {
-    const CrossSectionTable* t = SectionOf(node);
-    if (!t) return std::max(0.0, area / node->RectWidth);
-    if (!(area > 0.0)) return 0.0;
-    const double b = AtArea(t, LeftWidth, area) + AtArea(t, ChannelWidth, area) + AtArea(t, RightWidth, area);
-    return b > 0.0 ? area / b : 0.0;
+    NodeTable tab;
+    tab.T = SectionOf(node);
+    Bracket at;
+    if (tab.T) at = Locate(tab.T->Column(TotalArea), area, tab.T->LevelCount);
+    return HydraulicDepthOf(node, tab, at, area);
 }
 
-double ComputeWettedPerimeterWithIce(NodeRecord* node)
-{
-    const double c = node->IceConcentration;
-    const bool coverStill = node->IceVelocity == 0.0;
-    const double aa = AnchorArea(node);
-    if (const CrossSectionTable* t = SectionOf(node)) {
-        const double pb = AtArea(t, ChannelPerimeter, aa);
-        const double wb = node->BorderWidthLeft + node->BorderWidthRight;
-        if (wb > 0.0) return coverStill ? pb + wb + IceWidth(node) * c : pb + wb;
-        return coverStill ? pb + AtArea(t, ChannelWidth, aa) * c : pb;
-    }
-    const double pb = RectBedPerimeter(node, aa);
-    return node->EffectiveIceThickness > 0.0 && coverStill ? pb + node->RectWidth * c : pb;
-}
-
-double ComputeCompositeRoughness(NodeRecord* node)
-{
-    double pi = node->BorderWidthLeft + node->BorderWidthRight;
-    if (node->IceVelocity == 0.0) pi += IceWidth(node) * node->IceConcentration;
-    const double aa = AnchorArea(node);
-    const CrossSectionTable* t = SectionOf(node);
-    const double pb = t ? AtArea(t, ChannelPerimeter, aa) : RectBedPerimeter(node, aa);
-    const double nb = t ? AtArea(t, ChannelN, aa) : node->ManningN;
-    const double ni = node->IceManningN;
-    if (nb > 0.0 && pi > 0.0 && pb > 0.0 && ni > 0.0) {
-        const double r = pi / pb;
-        return nb * std::pow((1.0 + r * std::pow(ni / nb, 1.5)) / (1.0 + r), 2.0 / 3.0);
-    }
-    // Bed and ice both given as roughness heights.
-    if (nb < 0.0 && pi > 0.0 && pb > 0.0 && ni < 0.0) {
-        const double r = pi / pb;
-        return nb * std::pow((1.0 + r * std::pow(ni / nb, 0.25)) / (1.0 + r), 4.0);
-    }
-    return nb;
-}
+double ComputeWettedPerimeterWithIce(NodeRecord* node) { return WettedPerimeterWithIce(node, TableOf(node)); }
+double ComputeCompositeRoughness(NodeRecord* node) { return CompositeRoughness(node, TableOf(node)); }
+double ComputeConveyance(NodeRecord* node) { return Conveyance(node, TableOf(node)); }
+double ComputeIceShearRatio(NodeRecord* node) { return IceShearRatio(node, TableOf(node)); }
+void ComputeSeparateBedIceShear(NodeRecord* node, int mode) { SeparateBedIceShear(node, TableOf(node), mode); }
 
 double LookUpIceRoughness(NodeRecord* node)
 {
@@ -442,162 +703,6 @@ double LookUpIceRoughness(NodeRecord* node)
     while (i < 8 && t >= thickness[i + 1]) ++i;
     if (t == thickness[i]) return n[i];
     return n[i] + (n[i + 1] - n[i]) * (t - thickness[i]) / (thickness[i + 1] - thickness[i]);
-}
-
-double ComputeConveyance(NodeRecord* node)
-{
-    const double a = node->FlowArea;
-    const double q = node->Discharge;
-    const double perimeter = ComputeWettedPerimeterWithIce(node);
-    const double r = a > 0.0 ? Ratio(a, perimeter) : 0.0;
-    const double n = ComputeCompositeRoughness(node);
-    const double k0 = ConveyanceLaw(a, r, n);
-    const double aa = AnchorArea(node);
-
-    const CrossSectionTable* t = SectionOf(node);
-    if (!t) {
-        node->MomentumCoefficient = 1.0;
-        node->SinuosityRatio = 1.0;
-        node->HydraulicRadius = r;
-        node->CompositeN = n;
-        const double rb = a / RectBedPerimeter(node, aa);
-        node->BedHydraulicRadius = std::isnan(rb) ? 0.0 : rb;
-        node->ChannelFrictionSlope = k0 > 0.0 ? q * std::fabs(q) / (k0 * k0) : 0.0;
-        return k0;
-    }
-
-    node->MomentumCoefficient = 1.06;
-    node->SinuosityRatio = SinuosityRatioAt(t, a);
-
-    if (node->SectionCode > 0) {
-        // One section: the channel values are those of the whole flow area.
-        node->HydraulicRadius = r;
-        node->CompositeN = n;
-        node->BedHydraulicRadius = a > 0.0 ? Ratio(a, AtArea(t, ChannelPerimeter, aa)) : 0.0;
-        node->ChannelFrictionSlope = k0 > 0.0 ? q * std::fabs(q) / (k0 * k0) : 0.0;
-        return k0;
-    }
-
-    // Compound channel: channel and overbank conveyances add up.
-    const double ac = AtArea(t, ChannelArea, a);
-    const double rc = ac > 0.0 ? Ratio(ac, perimeter) : 0.0;
-    const double sr = node->SinuosityRatio > 0.0 ? node->SinuosityRatio : 1.0;
-    const double kc = ConveyanceLaw(ac, rc, n) / std::sqrt(sr);
-    node->CompositeN = n;
-    node->HydraulicRadius = rc;
-    node->BedHydraulicRadius = ac > 0.0 ? Ratio(ac, AtArea(t, ChannelPerimeter, aa)) : 0.0;
-    const double qc = node->Velocity * ac;
-    node->ChannelFrictionSlope = kc > 0.0 ? qc * std::fabs(qc) / (kc * kc) : 0.0;
-
-    const double al = AtArea(t, LeftArea, a);
-    const double kl = al > 0.0 ? ConveyanceLaw(al, Ratio(al, AtArea(t, LeftPerimeter, aa)), AtArea(t, LeftN, aa)) : 0.0;
-    const double ar = AtArea(t, RightArea, a);
-    const double kr = ar > 0.0 ? ConveyanceLaw(ar, Ratio(ar, AtArea(t, RightPerimeter, aa)), AtArea(t, RightN, aa)) : 0.0;
-    const double k = kc + kl + kr;
-
-    if (kl > 0.0 || kr > 0.0) {
-        double sum = ac > 0.0 ? kc * kc / ac : 0.0;
-        if (kl > 0.0) sum += kl * kl / al;
-        if (kr > 0.0) sum += kr * kr / ar;
-        const double beta = 1.06 * sum / (k * k / a);
-        node->MomentumCoefficient = std::isfinite(beta) ? beta : 1.06;
-    }
-    return k;
-}
-
-double ComputeIceShearRatio(NodeRecord* node)
-{
-    const ModelControl& mc = g_ModelControl;
-    const double a = node->FlowArea;
-    if (a <= 0.0) return 1.0;
-    const double v = node->Velocity;
-    const double vi = node->IceVelocity;
-    const double ni = node->IceManningN;
-    const double aa = AnchorArea(node);
-    const CrossSectionTable* t = SectionOf(node);
-    const double nb = t ? AtArea(t, ChannelN, a) : node->ManningN;
-    const double b = t ? AtArea(t, ChannelWidth, node->GrossArea) : node->RectWidth;
-    const double pb = t ? AtArea(t, ChannelPerimeter, aa) : RectBedPerimeter(node, aa);
-    if (!(nb > 0.0) || v == 0.0 || !(pb > 0.0)) return 0.0;
-    const double u = (v - vi) * ni / nb / v;
-    const double ratio = std::pow(u * u * (1.0 - node->BorderFraction) *
-                                      std::max(mc.MinSurfaceIceConcentration, node->PreviousIceConcentration),
-                                  0.75) *
-                         b / pb;
-    return std::isnan(ratio) ? 0.0 : ratio;
-}
-
-void ComputeSeparateBedIceShear(NodeRecord* node, int mode)
-{
-    const ModelControl& mc = g_ModelControl;
-    const double g = mc.Gravity;
-    const double a = node->FlowArea;
-    if (a <= 0.0) {
-        node->BedFriction = 0.0;
-        node->IceDrag = 0.0;
-        node->DynamicIceDrag = 0.0;
-        return;
-    }
-    double cp = node->PreviousIceConcentration;
-    if (mode == 0 && cp < mc.MinSurfaceIceConcentration) cp = mc.MinSurfaceIceConcentration;
-    const double v = node->Velocity;
-    const double vi = node->IceVelocity;
-    const double ni = node->IceManningN;
-    const double sw = std::fabs(v - vi) * ni * ni;
-    const double f = ComputeIceShearRatio(node);
-    const double aa = AnchorArea(node);
-    const double q = node->Discharge;
-
-    double ri = 0.0;
-    double sinuosity = 1.0;
-    if (const CrossSectionTable* t = SectionOf(node)) {
-        const double ac = AtArea(t, ChannelArea, a);
-        const double al = AtArea(t, LeftArea, a);
-        const double ar = AtArea(t, RightArea, a);
-        const double pc = AtArea(t, ChannelPerimeter, aa);
-        const double pl = AtArea(t, LeftPerimeter, aa);
-        const double pr = AtArea(t, RightPerimeter, aa);
-        const double b = AtArea(t, ChannelWidth, node->GrossArea);
-        double ab = 0.0, rb = 0.0;
-        if (pc > 0.0 && b > 0.0) {
-            ab = ac / (f + 1.0);
-            rb = ab / pc;
-            ri = f / (f + 1.0) * ac / b;
-        }
-        sinuosity = node->SinuosityRatio;
-        if (mode == 1) {
-            const double sr = sinuosity > 0.0 ? sinuosity : 1.0;
-            const double kb = ConveyanceLaw(ab, rb, AtArea(t, ChannelN, a)) / std::sqrt(sr) +
-                              ConveyanceLaw(al, Ratio(al, pl), AtArea(t, LeftN, a)) +
-                              ConveyanceLaw(ar, Ratio(ar, pr), AtArea(t, RightN, a));
-            double ae = a;
-            if (f != 0.0) {
-                if (al != 0.0 || ar != 0.0) {
-                    if (a < node->MinFlowArea) ae = node->MinFlowArea;
-                    else {
-                        const double wet = ac / (f + 1.0) + al + ar;
-                        ae = wet * wet * wet / (a * a);
-                    }
-                } else {
-                    ae = a / ((f + 1.0) * (f + 1.0) * (f + 1.0));
-                }
-            }
-            node->BedFriction = kb > 0.0 ? std::fabs(q) * ae * g / (kb * kb) : 0.0;
-        }
-    } else {
-        const double pb = RectBedPerimeter(node, aa);
-        if (mode == 1) {
-            const double rb = a / (f + 1.0) / pb;
-            node->BedFriction = rb > 0.0 ? g * node->ManningN * node->ManningN * std::fabs(v) * pb /
-                                               (a * std::cbrt(rb))
-                                         : 0.0;
-        }
-        ri = f / (f + 1.0) * a / node->RectWidth;
-    }
-    const double drag = ri > 0.0 ? sw / std::cbrt(ri) * mc.WaterDensity * g * (v - vi) : 0.0;
-    const double result = sinuosity * cp * drag * node->IceCoveredWidth;
-    if (mode == 1) node->IceDrag = result;
-    else node->DynamicIceDrag = result;
 }
 
 void UpdateNodeIceElevations(NodeRecord* node)
@@ -649,7 +754,7 @@ double ComputeAreaBetweenBorders(NodeRecord* node)
             x1 = rightEdge;
             last = true;
         }
-        area += WetSegment(x0, y0, x1, y1, stage).Area;
+        area += WetArea(x0, y0, x1, y1, stage);
         if (last) break;
     }
     return area;
@@ -716,14 +821,16 @@ int UpdateNodeHydraulics(NodeRecord* node)
     const double s = mc.IceSpecificGravity;
     const double p = mc.AnchorIcePorosity;
     const double g = mc.Gravity;
-    const CrossSectionTable* t = SectionOf(node);
+    NodeTable tab;
+    tab.T = SectionOf(node);
 
     node->GrossArea = node->HydroUnknowns[0];
     node->Discharge = node->HydroUnknowns[1];
     const double gross = node->GrossArea;
     const double q = node->Discharge;
+    LocateGrossArea(tab, node);
 
-    node->Stage = std::max(node->Invert, t ? AtArea(t, StageLevel, gross) : gross / node->RectWidth + node->Invert);
+    node->Stage = std::max(node->Invert, tab.T ? tab.ByGross(StageLevel) : gross / node->RectWidth + node->Invert);
 
     if (mc.FileType == 1) {
         const double w = ComputeFlowAreaFromStage(node, node->Stage);
@@ -734,6 +841,7 @@ int UpdateNodeHydraulics(NodeRecord* node)
     }
     node->FlowArea = std::max(node->FlowArea, node->MinFlowArea);
     node->Velocity = node->FlowArea > 0.0 ? q / node->FlowArea : 0.0;
+    LocateFlowAreas(tab, node);
 
     if (mc.ThermalIceOn == 1) {
         node->Bridged = 0;
@@ -751,7 +859,7 @@ int UpdateNodeHydraulics(NodeRecord* node)
     }
     node->ThermalVelocity = node->Velocity;
 
-    const double open = (1.0 - node->BorderFraction);
+    const double open = 1.0 - node->BorderFraction;
     node->BorderGapArea = ComputeAreaBetweenBorders(node);
     node->FreeArea = std::max(0.0, node->BorderGapArea -
                                        (s * node->SolidIceEquivalentArea - (1.0 - p) * node->AnchorIceArea * open) -
@@ -759,7 +867,7 @@ int UpdateNodeHydraulics(NodeRecord* node)
                                         p * node->AnchorIceArea * open));
 
     node->IceManningN = LookUpIceRoughness(node);
-    const double k = node->Conveyance = ComputeConveyance(node);
+    const double k = node->Conveyance = Conveyance(node, tab);
     if (k > 0.0) {
         node->FrictionTerm = std::fabs(q) * node->FlowArea * g / (k * k);
         node->FrictionSlope = q * std::fabs(q) / (k * k);
@@ -768,13 +876,12 @@ int UpdateNodeHydraulics(NodeRecord* node)
         node->FrictionSlope = 0.0;
     }
 
-    const double aa = AnchorArea(node);
-    if (t) {
-        node->TopWidth = AtArea(t, ChannelWidth, gross);
-        node->AnchorWidth = AtArea(t, ChannelWidth, aa);
-        node->IceLevelWidth = mc.FileType == 1 ? AtStage(t, ChannelWidth, node->EffectiveIceThickness)
-                                               : AtArea(t, ChannelWidth, node->FloatingIceArea + node->AnchorIceArea);
-        node->WettedPerimeter = AtArea(t, ChannelPerimeter, aa);
+    if (const CrossSectionTable* t = tab.T) {
+        node->TopWidth = tab.ByGross(ChannelWidth);
+        node->AnchorWidth = tab.ByAnchor(ChannelWidth);
+        node->IceLevelWidth = mc.FileType == 1 ? tab.ByStage(ChannelWidth, node->EffectiveIceThickness)
+                                               : tab.ByArea(ChannelWidth, node->FloatingIceArea + node->AnchorIceArea);
+        node->WettedPerimeter = tab.ByAnchor(ChannelPerimeter);
         const int np = PointsOf(*t);
         const bool aboveLeft = t->LeftBankPoint >= 0 && t->LeftBankPoint < np &&
                                node->Stage > t->Points[t->LeftBankPoint].Elevation;
@@ -786,16 +893,16 @@ int UpdateNodeHydraulics(NodeRecord* node)
         node->TopWidth = node->RectWidth;
         node->AnchorWidth = node->RectWidth;
         node->IceLevelWidth = node->RectWidth;
-        node->WettedPerimeter = RectBedPerimeter(node, aa);
+        node->WettedPerimeter = RectBedPerimeter(node, AnchorArea(node));
         node->OverbankFlag = 0;
         if (mc.ThermalIceOn != 1) node->IceCoveredWidth = node->RectWidth;
     }
 
-    ComputeSeparateBedIceShear(node, 1);
+    SeparateBedIceShear(node, tab, 1);
 
-    node->CentroidDepth = t ? AtArea(t, CentroidDepthColumn, node->FlowArea) : node->FlowArea / node->RectWidth * 0.5;
-    node->HydraulicDepth = ComputeHydraulicDepth(node, node->FlowArea);
-    node->GrossHydraulicDepth = ComputeHydraulicDepth(node, gross);
+    node->CentroidDepth = tab.T ? tab.ByFlow(CentroidDepthColumn) : node->FlowArea / node->RectWidth * 0.5;
+    node->HydraulicDepth = HydraulicDepthOf(node, tab, tab.Flow, node->FlowArea);
+    node->GrossHydraulicDepth = HydraulicDepthOf(node, tab, tab.Gross, gross);
     const double wave = node->GrossHydraulicDepth * g;
     node->Froude = node->FlowArea > 0.0 && wave > 0.0 ? node->FluxDischarge / node->FlowArea / std::sqrt(wave) : 0.0;
     return 1;

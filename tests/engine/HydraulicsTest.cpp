@@ -262,6 +262,13 @@ TEST_F(Hydraulics, SectionCodeSignDecidesTheKeyArea)
     const double kSingle = ComputeConveyance(&single.Node);
     EXPECT_NEAR(kSingle, Manning(94, pc, 0.03), 1e-9 * kSingle);
     EXPECT_DOUBLE_EQ(single.Node.MomentumCoefficient, 1.06);
+    // The channel values of a single section are those of its whole flow area.
+    single.Node.Discharge = 120;
+    ComputeConveyance(&single.Node);
+    EXPECT_NEAR(single.Node.HydraulicRadius, 94 / pc, 1e-12);
+    EXPECT_NEAR(single.Node.BedHydraulicRadius, 94 / pc, 1e-12);
+    EXPECT_DOUBLE_EQ(single.Node.CompositeN, 0.03);
+    EXPECT_NEAR(single.Node.ChannelFrictionSlope, 120.0 * 120 / (kSingle * kSingle), 1e-15);
 
     compound.Node.FlowArea = 194;
     const double kCompound = ComputeConveyance(&compound.Node);
@@ -401,6 +408,26 @@ TEST_F(Hydraulics, TwoLevelTables)
             EXPECT_TRUE(std::isfinite(s.Node.FrictionSlope));
         }
     }
+}
+
+TEST_F(Hydraulics, AreasBeyondTheTableAndQuietLookupsWithinIt)
+{
+    SectionNode s(Compound, 20, 40, -14);
+    testing::internal::CaptureStdout();
+    for (double a : {0.0, 1.0, 194.0, 900.0, 5000.0}) {
+        s.Node.HydroUnknowns[0] = a;
+        s.Node.HydroUnknowns[1] = 50;
+        UpdateNodeHydraulics(&s.Node);
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+
+    // Above the top row: the top row's stage, with the message.
+    s.Node.HydroUnknowns[0] = s.At(TotalArea, 13) * 2;
+    testing::internal::CaptureStdout();
+    UpdateNodeHydraulics(&s.Node);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(s.Node.Stage, s.At(StageLevel, 13));
+    EXPECT_EQ(out.rfind("\n Array extrapolation has been requested!\n\n", 0), 0u);
 }
 
 TEST_F(Hydraulics, MissingBankPointIsNeverWrittenThrough)
