@@ -597,3 +597,73 @@ TEST_F(HydroCase, DryAndCriticalStatesGiveFiniteResiduals)
         }
     }
 }
+
+// ---------------------------------------------------------------------------------------
+// Surveyed sections (natural formulations)
+// ---------------------------------------------------------------------------------------
+namespace {
+
+// A trapezoid: bottom width b, side slope m (horizontal per vertical), banks `height` above
+// the bed at elevation z, as station/elevation points.
+std::vector<SectionPoint> Trapezoid(double b, double m, double height, double z)
+{
+    return {{0, z + height}, {m * height, z}, {m * height + b, z}, {2 * m * height + b, z + height}};
+}
+
+class Surveyed : public ::testing::TestWithParam<int> {
+protected:
+    void TearDown() override { ReleaseModel(); }
+};
+
+}  // namespace
+
+TEST_P(Surveyed, LakeAtRestOverChangingSections)
+{
+    const double level = 104.0;
+    testmodel::BuildChain(21, 80.0, [&](NodeRecord& node, int i) {
+        const double z = 100.0 + 0.001 * (20 - i) * 80 + (i == 7 ? 0.8 : 0.0);
+        testmodel::SetSection(node, Trapezoid(20.0 + i, 1.0 + 0.1 * (i % 4), 8.0, z), 0.03, 120);
+    });
+    for (NodeRecord& n : g_NodeBlock) {
+        n.HydroUnknowns[0] = testmodel::AreaAtStage(n, level);
+        n.HydroUnknowns[1] = 0.0;
+    }
+    testmodel::SetBoundaries({{0, -1, Constant(0, 1, 0, 0.0)}, {20, 1, Constant(1, 0, level, 0)}});
+    g_ModelControl.Formulation = GetParam();
+    g_ModelControl.MaxDeltaT = 120;
+    ASSERT_EQ(testmodel::StartRun(), 0);
+    ASSERT_TRUE(testmodel::RunTo(3 * 3600.0));
+    for (const NodeRecord& n : g_NodeBlock) {
+        EXPECT_NEAR(n.Stage, level, 1e-9) << n.Index;
+        EXPECT_NEAR(n.Discharge, 0.0, 1e-9) << n.Index;
+    }
+}
+
+TEST_P(Surveyed, ManningNormalDepthInTrapezoid)
+{
+    const double q = 50, b = 30, m = 2, n = 0.035, slope = 0.0004, dx = 100;
+    const int count = 41;
+    const double yn = NormalDepth(q, b, m, n, slope);
+    testmodel::BuildChain(count, dx, [&](NodeRecord& node, int i) {
+        testmodel::SetSection(node, Trapezoid(b, m, 6.0, slope * (count - 1 - i) * dx), n, 150);
+    });
+    for (NodeRecord& node : g_NodeBlock) {
+        node.HydroUnknowns[0] = testmodel::AreaAtStage(node, node.Invert + 1.2 * yn);
+        node.HydroUnknowns[1] = 0.7 * q;
+    }
+    testmodel::SetBoundaries({{0, -1, Constant(0, 1, 0, q)}, {count - 1, 1, Constant(1, 0, yn, 0)}});
+    g_ModelControl.Formulation = GetParam();
+    g_ModelControl.MaxDeltaT = 300;
+    g_EquationSystems[HydrodynamicSystem].Theta = 1.0;   // pseudo-time towards the steady state
+    ASSERT_EQ(testmodel::StartRun(), 0);
+    ASSERT_TRUE(RunToSteady(3600, 100 * 3600.0));
+    double worst = 0;
+    for (const NodeRecord& node : g_NodeBlock) {
+        worst = std::max(worst, std::fabs(Depth(node) - yn) / yn);
+        EXPECT_NEAR(node.Discharge, q, 1e-4 * q) << node.Index;
+    }
+    std::printf("trapezoid formulation %d: normal depth %.4f m, worst relative error %.5f\n", GetParam(), yn, worst);
+    EXPECT_LT(worst, 0.002);
+}
+
+INSTANTIATE_TEST_SUITE_P(NaturalFormulations, Surveyed, ::testing::Values(1, 2));
