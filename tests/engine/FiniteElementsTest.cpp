@@ -549,3 +549,36 @@ TEST_F(Framework, NormEqualToTheToleranceConverges)
     ShiftTimeLevel();
     EXPECT_EQ(SolveHydrodynamicsStep(), 0);
 }
+
+TEST_F(Framework, JunctionBranchesAreAssembledThroughTheirJunctionOnce)
+{
+    // Element 2 (nodes 1-2) is the current AB branch of a junction: the element loop skips
+    // it and the junction loop assembles it, so the profile holds every element once.
+    testmodel::BuildChain(4, 10.0, nullptr);
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<double> value(0.5, 1.5);
+    for (NodeRecord& n : g_NodeBlock) n.HydroUnknowns[0] = value(rng), n.HydroUnknowns[1] = value(rng);
+    g_SyntheticKind = 0;
+    SetElementResidualOverride(SyntheticResidual);
+    ASSERT_EQ(AssembleProfileMatrix(HydrodynamicSystem), 0);
+    const auto plain = DenseFromProfile(g_EquationSystems[HydrodynamicSystem]);
+    const std::vector<double> plainRhs = g_EquationSystems[HydrodynamicSystem].Rhs;
+
+    JunctionRecord junction;
+    junction.ElementAB = &g_ElementBlock[1];
+    g_ElementBlock[1].JunctionBranch = 2;
+    g_Junctions = &junction;
+    g_ModelControl.JunctionCount = 1;
+    for (int system : {static_cast<int>(HydrodynamicSystem), static_cast<int>(DynamicIceSystem)}) {
+        g_EquationSystems[system].StructureBuilt = 0;
+        ASSERT_EQ(AssembleProfileMatrix(system), 0);
+    }
+    const EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
+    EXPECT_EQ(DenseFromProfile(es), plain);
+    EXPECT_EQ(es.Rhs, plainRhs);
+    // A branch whose flag does not match its role is not assembled.
+    g_ElementBlock[1].JunctionBranch = 1;
+    ASSERT_EQ(AssembleProfileMatrix(HydrodynamicSystem), 0);
+    EXPECT_NE(DenseFromProfile(es), plain);
+    g_Junctions = nullptr;
+}

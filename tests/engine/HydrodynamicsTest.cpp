@@ -667,3 +667,81 @@ TEST_P(Surveyed, ManningNormalDepthInTrapezoid)
 }
 
 INSTANTIATE_TEST_SUITE_P(NaturalFormulations, Surveyed, ::testing::Values(1, 2));
+
+// ---------------------------------------------------------------------------------------
+// Step rejection and peaks on a real channel
+// ---------------------------------------------------------------------------------------
+TEST_F(HydroCase, RejectedStepRestoresTheStartState)
+{
+    const double yn = NormalDepth(kQ, kB, 0, kN, kSlope);
+    RectChannel(kCount, kDx, kB, kN, kSlope, yn, kQ);
+    BoundarySpec surge;   // a steeply rising inflow from 3 h: the step has work to do
+    surge.DischargeCode = 1;
+    surge.Times = {0, 3 * 3600, 4 * 3600, 1e9};
+    surge.Discharges = {kQ, kQ, 5 * kQ, 5 * kQ};
+    surge.Stages.assign(4, 0.0);
+    testmodel::SetBoundaries({{0, -1, surge}, {kCount - 1, 1, Constant(1, 0, yn, 0)}});
+    ASSERT_EQ(testmodel::StartRun(), 0);
+    ASSERT_TRUE(testmodel::RunTo(3 * 3600.0));
+    std::vector<NodeRecord> start(g_NodeBlock.begin(), g_NodeBlock.end());
+
+    // Two Newton iterations cannot reach this tolerance: the step is rejected after the node
+    // hydraulics were refreshed at the first iterate.
+    EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
+    es.MaxIterations = 2;
+    es.Tolerance = 1e-15;
+    ModelControl& mc = g_ModelControl;
+    const double t = mc.ModelTime, dt = mc.DeltaT;
+    ASSERT_EQ(testmodel::Step(), 0);
+    EXPECT_EQ(mc.ModelTime, t);
+    EXPECT_EQ(mc.DeltaT, 0.5 * dt);
+    for (size_t i = 0; i < start.size(); ++i) {
+        const NodeRecord& n = g_NodeBlock[i];
+        EXPECT_EQ(n.HydroUnknowns[0], start[i].HydroUnknowns[0]);
+        EXPECT_EQ(n.HydroUnknowns[1], start[i].HydroUnknowns[1]);
+        // The node hydraulics are those of the restored state, not of the failed iterate.
+        EXPECT_EQ(n.Stage, start[i].Stage);
+        EXPECT_EQ(n.FlowArea, start[i].FlowArea);
+        EXPECT_EQ(n.FrictionTerm, start[i].FrictionTerm);
+        EXPECT_EQ(n.FluxDischarge, start[i].FluxDischarge);
+    }
+    // The repeated step with the half step and enough iterations goes through, and raises
+    // the peaks.
+    es.MaxIterations = 9;
+    es.Tolerance = 1e-5;
+    ASSERT_EQ(testmodel::Step(), 1);
+    EXPECT_EQ(mc.ModelTime, t + 0.5 * dt);
+    EXPECT_GT(g_NodeBlock[0].PeakStage, start[0].Stage);
+    EXPECT_EQ(g_NodeBlock[0].PeakStageTime, mc.ModelTime);
+    EXPECT_EQ(g_NodeBlock[0].PeakFluxDischarge, g_NodeBlock[0].FluxDischarge);
+}
+
+TEST_F(HydroCase, SeparateStressesWithoutIceUseOnlyBedFriction)
+{
+    // With the separate bed and ice stresses and no ice, the uniform depth balances the bed
+    // friction term of the node hydraulics alone: Fb(y) Q = g A(y) S0.
+    const double yManning = NormalDepth(kQ, kB, 0, kN, kSlope);
+    RectChannel(kCount, kDx, kB, kN, kSlope, yManning, kQ);
+    g_ModelControl.ResistanceModel = 1;
+    NodeRecord probe = g_NodeBlock[0];
+    const double y = Bisect(
+        [&](double depth) {
+            probe.HydroUnknowns[0] = kB * depth;
+            probe.HydroUnknowns[1] = kQ;
+            UpdateNodeHydraulics(&probe);
+            EXPECT_EQ(probe.IceDrag, 0.0);
+            return probe.BedFriction * kQ - g * probe.FlowArea * kSlope;
+        },
+        0.3 * yManning, 3 * yManning);
+    for (int formulation : {0, 1}) {
+        RectChannel(kCount, kDx, kB, kN, kSlope, yManning, kQ);
+        testmodel::SetBoundaries({{0, -1, Constant(0, 1, 0, kQ)}, {kCount - 1, 1, Constant(1, 0, y, 0)}});
+        g_ModelControl.ResistanceModel = 1;
+        g_ModelControl.Formulation = formulation;
+        g_ModelControl.MaxDeltaT = 300;
+        g_EquationSystems[HydrodynamicSystem].Theta = 1.0;
+        ASSERT_EQ(testmodel::StartRun(), 0);
+        ASSERT_TRUE(RunToSteady(3600, 100 * 3600.0));
+        for (const NodeRecord& n : g_NodeBlock) EXPECT_NEAR(Depth(n), y, 0.002 * y) << formulation << " " << n.Index;
+    }
+}
