@@ -329,7 +329,9 @@ TEST_P(Hydro, LateralInflowAddsItsDischarge)
     for (const NodeRecord& n : g_NodeBlock) {
         const double expected = n.Index < at ? kQ : (n.Index > at ? kQ + ql : kQ + 0.5 * ql);
         EXPECT_NEAR(n.FluxDischarge, expected, 1e-4 * kQ) << n.Index;
-        if (n.Index >= at + 14) EXPECT_NEAR(n.Discharge, kQ + ql, 1e-3 * kQ) << n.Index;
+        if (n.Index >= at + 14) {
+            EXPECT_NEAR(n.Discharge, kQ + ql, 1e-3 * kQ) << n.Index;
+        }
     }
     EXPECT_NEAR(Depth(g_NodeBlock.back()), yn, 1e-3 * yn);
 }
@@ -409,7 +411,9 @@ TEST_P(Hydro, FloodConservesMass)
         EXPECT_LT(imbalance, 1e-3);
         // Against the volume the boundary let in, the scheme conserves to the Newton tolerance.
         EXPECT_LT(std::fabs(stepInflow - outflow - change) / inflow, 1e-6);
-        if (hours == 8.0) EXPECT_GT(change, 0.05 * inflow);
+        if (hours == 8.0) {
+            EXPECT_GT(change, 0.05 * inflow);
+        }
     }
     // The flood passed: the outlet saw a peak well above the base flow.
     EXPECT_GT(g_NodeBlock.back().PeakFluxDischarge, 0.8 * peak);
