@@ -1,6 +1,7 @@
 // Cost of the hydrodynamic Newton iteration (assembly plus profile solve and update) per node,
-// on generated rectangular and surveyed channels of 100 to 10,000 nodes, and the run time of a
-// 24-hour flood on the same channels. Counts heap allocations inside the Newton loop, which
+// on generated channels of 100 to 10,000 nodes (kind 0: rectangles in the rectangular
+// formulation; kind 1 and 2: surveyed trapezoids in the natural formulation and in its
+// conservation form), and the run time of a 24-hour flood on the same channels. Counts heap allocations inside the Newton loop, which
 // must be none.
 #include <benchmark/benchmark.h>
 
@@ -47,8 +48,9 @@ constexpr double kWidth = 30, kN = 0.035, kSlope = 0.0004, kBase = 50, kPeak = 2
 
 // A channel of `count` nodes 100 m apart in uniform flow at the base discharge: rectangles,
 // or trapezoidal surveyed sections (bottom 30 m, sides 2:1, 6 m deep) of 100 levels.
-void BuildBenchChannel(int count, bool surveyed)
+void BuildBenchChannel(int count, int kind)
 {
+    const bool surveyed = kind != 0;
     const double dx = 100;
     testmodel::BuildChain(count, dx, [&](NodeRecord& node, int i) {
         node.RectWidth = kWidth;
@@ -92,14 +94,14 @@ void BuildBenchChannel(int count, bool surveyed)
     }
     testmodel::SetBoundaries({{0, -1, inflow}, {count - 1, 1, outlet}});
     g_ModelControl.MaxDeltaT = 300;
+    g_ModelControl.Formulation = kind;
     testmodel::StartRun();
 }
 
 void NewtonIteration(benchmark::State& state)
 {
     const int count = static_cast<int>(state.range(0));
-    const bool surveyed = state.range(1) != 0;
-    BuildBenchChannel(count, surveyed);
+    BuildBenchChannel(count, static_cast<int>(state.range(1)));
     ShiftTimeLevel();
     g_ModelControl.StepStartTime = g_ModelControl.ModelTime;
     g_ModelControl.ModelTime += g_ModelControl.DeltaT;
@@ -125,11 +127,11 @@ void NewtonIteration(benchmark::State& state)
 void FloodRun(benchmark::State& state)
 {
     const int count = static_cast<int>(state.range(0));
-    const bool surveyed = state.range(1) != 0;
+    const int kind = static_cast<int>(state.range(1));
     long long iterations = 0, steps = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        BuildBenchChannel(count, surveyed);
+        BuildBenchChannel(count, kind);
         state.ResumeTiming();
         const bool ok = testmodel::RunTo(24 * 3600.0, [&] {
             iterations += g_EquationSystems[HydrodynamicSystem].IterationCount;
@@ -145,12 +147,12 @@ void FloodRun(benchmark::State& state)
 }  // namespace
 
 BENCHMARK(NewtonIteration)
-    ->ArgsProduct({{100, 1000, 10000}, {0, 1}})
-    ->ArgNames({"nodes", "surveyed"})
+    ->ArgsProduct({{100, 1000, 10000}, {0, 1, 2}})
+    ->ArgNames({"nodes", "kind"})
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK(FloodRun)
-    ->ArgsProduct({{100, 1000, 10000}, {0, 1}})
-    ->ArgNames({"nodes", "surveyed"})
+    ->ArgsProduct({{100, 1000, 10000}, {0, 1, 2}})
+    ->ArgNames({"nodes", "kind"})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 
