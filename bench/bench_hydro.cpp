@@ -77,12 +77,12 @@ void BuildBenchChannel(int count, int kind)
         n.HydroUnknowns[0] = area(n, yn);
         n.HydroUnknowns[1] = kBase;
     }
-    testmodel::BoundarySpec inflow;
+    testmodel::BoundaryInput inflow;
     inflow.DischargeCode = 1;
     inflow.Times = {0, 3600, 8 * 3600, 16 * 3600, 1e9};
     inflow.Discharges = {kBase, kBase, kPeak, kBase, kBase};
     inflow.Stages.assign(inflow.Times.size(), 0.0);
-    testmodel::BoundarySpec outlet;
+    testmodel::BoundaryInput outlet;
     outlet.StageCode = outlet.DischargeCode = 2;
     for (int k = 0; k <= 50; ++k) {
         outlet.Times.push_back(k);

@@ -498,7 +498,7 @@ TEST_F(Framework, NewtonDriverConvergesAndRejectedStepsRestoreEverything)
 TEST_F(Framework, LargestIncrementNodeAndFluxDischarges)
 {
     testmodel::BuildChain(4, 10.0, nullptr);
-    testmodel::BoundarySpec lateral;
+    testmodel::BoundaryInput lateral;
     lateral.DischargeCode = 99;
     testmodel::SetBoundaries({{0, -1, {}}, {2, -1, lateral}, {3, 1, {}}});
     EquationSystem& es = g_EquationSystems[HydrodynamicSystem];

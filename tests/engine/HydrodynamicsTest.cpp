@@ -18,7 +18,7 @@
 #include "ModelBuilder.h"
 
 using testmodel::BoundaryAt;
-using testmodel::BoundarySpec;
+using testmodel::BoundaryInput;
 using testmodel::Constant;
 
 namespace {
@@ -222,9 +222,9 @@ constexpr int kCount = 31;
 constexpr double kDx = 100;
 
 // A rating curve of normal depths at the downstream node (stage over its invert 0).
-BoundarySpec NormalDepthRating()
+BoundaryInput NormalDepthRating()
 {
-    BoundarySpec r;
+    BoundaryInput r;
     r.StageCode = 2;
     r.DischargeCode = 2;
     for (int k = 0; k <= 40; ++k) {
@@ -264,7 +264,7 @@ TEST_P(Hydro, StageAndDischargeTogetherAreDrivenByTheDischarge)
 {
     const double yn = NormalDepth(kQ, kB, 0, kN, kSlope);
     // The stage series would hold the upstream end 3 m above normal depth.
-    BoundarySpec both = Constant(1, 1, kSlope * (kCount - 1) * kDx + yn + 3.0, kQ);
+    BoundaryInput both = Constant(1, 1, kSlope * (kCount - 1) * kDx + yn + 3.0, kQ);
     RunSteadyCase(GetParam(), {{0, -1, both}, {kCount - 1, 1, Constant(1, 0, yn, 0)}}, yn, kQ);
     std::vector<double> stages;
     for (const NodeRecord& n : g_NodeBlock) {
@@ -304,7 +304,7 @@ TEST_P(Hydro, FreeDownstreamEndPassesUniformFlow)
 {
     const double yn = NormalDepth(kQ, kB, 0, kN, kSlope);
     RectChannel(kCount, kDx, kB, kN, kSlope, yn, kQ);
-    testmodel::SetBoundaries({{0, -1, Constant(0, 1, 0, kQ)}, {kCount - 1, 1, BoundarySpec{}}});
+    testmodel::SetBoundaries({{0, -1, Constant(0, 1, 0, kQ)}, {kCount - 1, 1, BoundaryInput{}}});
     g_ModelControl.Formulation = GetParam();
     g_ModelControl.MaxDeltaT = 120;
     ASSERT_EQ(testmodel::StartRun(), 0);
@@ -320,7 +320,7 @@ TEST_P(Hydro, LateralInflowAddsItsDischarge)
     const double ql = 7.5;
     const int at = 6;
     const double yn = NormalDepth(kQ + ql, kB, 0, kN, kSlope);
-    BoundarySpec lateral = Constant(0, 99, 0, ql);
+    BoundaryInput lateral = Constant(0, 99, 0, ql);
     RunSteadyCase(GetParam(),
                   {{0, -1, Constant(0, 1, 0, kQ)}, {at, -1, lateral}, {kCount - 1, 1, Constant(1, 0, yn, 0)}}, yn,
                   kQ);
@@ -346,12 +346,12 @@ TEST_P(Hydro, FloodConservesMass)
     const double dx = 100;
     const double y0 = NormalDepth(base, b, 0, n, slope);
     RectChannel(count, dx, b, n, slope, y0, base);
-    BoundarySpec flood;
+    BoundaryInput flood;
     flood.DischargeCode = 1;
     flood.Times = {0, 3600, 6 * 3600, 12 * 3600, 30 * 3600};
     flood.Discharges = {base, base, peak, base, base};
     flood.Stages.assign(flood.Times.size(), 0.0);
-    BoundarySpec rating;
+    BoundaryInput rating;
     rating.StageCode = rating.DischargeCode = 2;
     for (int k = 0; k <= 60; ++k) {
         const double q = 2.0 + 2.0 * k;
@@ -593,7 +593,7 @@ TEST_F(HydroCase, DryAndCriticalStatesGiveFiniteResiduals)
             for (double v : FirstElementResidual()) EXPECT_TRUE(std::isfinite(v)) << formulation << " " << state;
             g_ModelControl.StepStartTime = g_ModelControl.ModelTime = 0;
             g_ModelControl.ModelTime = g_ModelControl.DeltaT;
-            testmodel::SetBoundaries({{0, -1, BoundarySpec{}}, {2, 1, BoundarySpec{}}});
+            testmodel::SetBoundaries({{0, -1, BoundaryInput{}}, {2, 1, BoundaryInput{}}});
             g_EquationSystems[HydrodynamicSystem].StructureBuilt = 0;
             ASSERT_EQ(AssembleProfileMatrix(HydrodynamicSystem), 0);
             for (double v : g_EquationSystems[HydrodynamicSystem].Rhs) EXPECT_TRUE(std::isfinite(v));
@@ -679,7 +679,7 @@ TEST_F(HydroCase, RejectedStepRestoresTheStartState)
 {
     const double yn = NormalDepth(kQ, kB, 0, kN, kSlope);
     RectChannel(kCount, kDx, kB, kN, kSlope, yn, kQ);
-    BoundarySpec surge;   // a steeply rising inflow from 3 h: the step has work to do
+    BoundaryInput surge;   // a steeply rising inflow from 3 h: the step has work to do
     surge.DischargeCode = 1;
     surge.Times = {0, 3 * 3600, 4 * 3600, 1e9};
     surge.Discharges = {kQ, kQ, 5 * kQ, 5 * kQ};

@@ -16,29 +16,29 @@
 
 namespace testmodel {
 
-struct BoundarySpec {
+struct BoundaryInput {
     int StageCode = 0;
     int DischargeCode = 0;
     // Series rows: time (s), stage (m), discharge (m3/s).
     std::vector<double> Times, Stages, Discharges;
 };
 
-inline BoundaryHydrograph* MakeHydrograph(const BoundarySpec& spec)
+inline BoundaryHydrograph* MakeHydrograph(const BoundaryInput& input)
 {
-    if (spec.Times.empty()) return nullptr;
+    if (input.Times.empty()) return nullptr;
     auto* h = new BoundaryHydrograph;
-    h->RowCount = static_cast<int>(spec.Times.size());
-    for (auto& c : h->Columns) c.assign(spec.Times.size(), 0.0);
-    h->Columns[0] = spec.Times;
-    if (!spec.Stages.empty()) h->Columns[1] = spec.Stages;
-    if (!spec.Discharges.empty()) h->Columns[2] = spec.Discharges;
+    h->RowCount = static_cast<int>(input.Times.size());
+    for (auto& c : h->Columns) c.assign(input.Times.size(), 0.0);
+    h->Columns[0] = input.Times;
+    if (!input.Stages.empty()) h->Columns[1] = input.Stages;
+    if (!input.Discharges.empty()) h->Columns[2] = input.Discharges;
     return h;
 }
 
 // A constant series over a long time.
-inline BoundarySpec Constant(int stageCode, int dischargeCode, double stage, double discharge)
+inline BoundaryInput Constant(int stageCode, int dischargeCode, double stage, double discharge)
 {
-    BoundarySpec b;
+    BoundaryInput b;
     b.StageCode = stageCode;
     b.DischargeCode = dischargeCode;
     b.Times = {0.0, 1e9};
@@ -89,7 +89,7 @@ inline void BuildChain(int count, double dx, const std::function<void(NodeRecord
 struct BoundaryAt {
     int Node;
     double Position;
-    BoundarySpec Spec;
+    BoundaryInput Input;
 };
 
 inline void SetBoundaries(const std::vector<BoundaryAt>& list)
@@ -100,9 +100,9 @@ inline void SetBoundaries(const std::vector<BoundaryAt>& list)
         b.Number = static_cast<int>(i) + 1;
         b.Node() = &g_NodeBlock[list[i].Node];
         b.Position = list[i].Position;
-        b.StageCode = list[i].Spec.StageCode;
-        b.DischargeCode = list[i].Spec.DischargeCode;
-        b.Hydrograph = MakeHydrograph(list[i].Spec);
+        b.StageCode = list[i].Input.StageCode;
+        b.DischargeCode = list[i].Input.DischargeCode;
+        b.Hydrograph = MakeHydrograph(list[i].Input);
         if (b.Hydrograph) b.Hydrograph->Node = b.Node();
         b.Next = i + 1 < list.size() ? &g_BoundaryElementBlock[i + 1] : nullptr;
         b.Node()->BoundaryElement = &b;
