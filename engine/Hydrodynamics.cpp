@@ -169,11 +169,11 @@ void RefreshNode(NodeRecord* node)
     node->HydraulicsState[1] = node->HydroUnknowns[1];
 }
 
-int ElementNodeCount(const FiniteElementBase* element)
+// Nodes of an element by its interpolation code (asked with a point outside the element).
+int ElementNodeCount(const FiniteElementBase* element, ShapeFunctionValues* scratch)
 {
     const double outside[4] = {100.0, 0.0, 0.0, 1.0};
-    ShapeFunctionValues scratch;
-    return std::min(EvaluateShapeFunctions(element->InterpolationCode, outside, &scratch), element->NodeCount);
+    return std::min(EvaluateShapeFunctions(element->InterpolationCode, outside, scratch), element->NodeCount);
 }
 
 // What the natural kernels share: velocities, celerities from the gross hydraulic depth, the
@@ -246,7 +246,7 @@ void AddNaturalTerms(const GaussPointRecord* gp, ElementRecord* element, bool co
 {
     const ModelControl& mc = g_ModelControl;
     const EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
-    const int n = std::min(gp->Interpolation.NodeCount, ElementNodeCount(element));
+    const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
     const PointInterpolation at{gp, element->Nodes, n};
     const NaturalPoint p = EvaluateNaturalPoint(at);
     const double g = mc.Gravity;
@@ -379,7 +379,7 @@ void AddRectConservationTerms(const GaussPointRecord* gp, ElementRecord* element
 {
     const ModelControl& mc = g_ModelControl;
     const EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
-    const int n = std::min(gp->Interpolation.NodeCount, ElementNodeCount(element));
+    const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
     const PointInterpolation at{gp, element->Nodes, n};
     const double g = mc.Gravity;
     const double rho = mc.WaterDensity;
@@ -518,7 +518,8 @@ void AddNaturalConservationBoundaryTerms(BoundaryElementRecord* b)
 void ComputeHydroElementResidual(ElementRecord* element)
 {
     ModelControl& mc = g_ModelControl;
-    const int n = ElementNodeCount(element);
+    GaussPointRecord gp;
+    const int n = ElementNodeCount(element, &gp.Interpolation);
     if (n < 1 || mc.ElementVector.size() < static_cast<size_t>(n * Upn)) return;
     for (int k = 0; k < n; ++k)
         if (!element->Nodes[k]) return;
@@ -535,7 +536,6 @@ void ComputeHydroElementResidual(ElementRecord* element)
             alpha * element->Nodes[0]->PreviousStage + (1.0 - alpha) * element->Nodes[1]->PreviousStage;
     }
     for (int p = 0; p < count; ++p) {
-        GaussPointRecord gp;
         EvaluateGaussPoint(element, element->Length, points[p], &gp);
         switch (mc.Formulation) {
         case 1: AddNaturalChannelTerms(&gp, element); break;
