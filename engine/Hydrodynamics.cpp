@@ -366,6 +366,11 @@ void AddBoundaryCases(BoundaryElementRecord* b, double u, double up, double GA, 
 
 }  // namespace
 
+void RefreshNodeForResidual(NodeRecord* node)
+{
+    RefreshNode(node);
+}
+
 void ComputeHydroUpwindingMatrix(double v, double c, double s[4])
 {
     const UpwindMatrix m = SignMatrix(v, c);

@@ -13,9 +13,6 @@
 #include "engine/WaterQuality.h"
 
 int TransientStep() { return 0; }
-void ComputeJunctionBranchAngles(JunctionRecord*) {}
-void UpdateJunctionFlowDirections() {}
-void ComputeJunctionBranchResidual(ElementRecord*, JunctionRecord*) {}
 int SolveDynamicIceStep() { return 1; }
 int UpdateNodeIceState(NodeRecord*) { return 1; }
 void DynamicIceElementResidual(ElementRecord*) {}

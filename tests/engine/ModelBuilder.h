@@ -4,6 +4,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "engine/EngineData.h"
 #include "engine/Hydraulics.h"
 #include "engine/Hydrodynamics.h"
+#include "engine/Junctions.h"
 #include "engine/ModelSetup.h"
 #include "engine/TimeStepping.h"
 
@@ -82,6 +84,81 @@ inline void BuildChain(int count, double dx, const std::function<void(NodeRecord
     mc.ElementCount = mc.ElementBlockCount = std::max(count - 1, 0);
     mc.BoundaryElementCount = mc.BoundaryElementBlockCount = 0;
     RebuildNodeIndex();
+}
+
+// Releases whatever model is loaded and builds a network: `count` nodes in chain order, and
+// elements between the given pairs of node indices (first node, second node). No boundary
+// elements or junctions yet. `setup` fills each node (chainage, plan position, unknowns...).
+inline void BuildNetwork(int count, const std::vector<std::array<int, 2>>& elements,
+                         const std::function<void(NodeRecord&, int)>& setup)
+{
+    BuildChain(count, 1.0, setup);
+    const int elementCount = static_cast<int>(elements.size());
+    g_ElementBlock.assign(elements.size(), ElementRecord{});
+    for (int e = 0; e < elementCount; ++e) {
+        ElementRecord& el = g_ElementBlock[e];
+        el.Number = e + 1;
+        el.NodeCount = 2;
+        el.Nodes[0] = &g_NodeBlock[elements[e][0]];
+        el.Nodes[1] = &g_NodeBlock[elements[e][1]];
+        el.Next = e + 1 < elementCount ? &g_ElementBlock[e + 1] : nullptr;
+    }
+    g_Elements = elementCount > 0 ? &g_ElementBlock[0] : nullptr;
+    g_ModelControl.ElementCount = g_ModelControl.ElementBlockCount = elementCount;
+}
+
+// A junction as a junction row gives it: type, node indices A, B, C, D, element indices AB,
+// AC, AD and branch lengths (AB, AC, AD; 0 or less: the plan distance between the nodes).
+struct JunctionAt {
+    int Type;
+    int A, B, C, D;
+    int AB, AC, AD;
+    std::array<double, 3> Lengths = {0.0, 0.0, 0.0};
+};
+
+// Junctions as the model reader sets them up: current arrangement as read, branch lengths,
+// branch numbers of the elements, branch discharges from the nodes' discharges, angles.
+inline void SetJunctions(const std::vector<JunctionAt>& list)
+{
+    g_JunctionBlock.assign(list.size(), JunctionRecord{});
+    const int count = static_cast<int>(list.size());
+    for (int i = 0; i < count; ++i) {
+        const JunctionAt& in = list[i];
+        JunctionRecord& j = g_JunctionBlock[i];
+        j.Number = i + 1;
+        j.Type = j.ReadType = in.Type;
+        const int nodes[4] = {in.A, in.B, in.C, in.D};
+        for (int k = 0; k < 4; ++k) j.ReadNodes[k] = &g_NodeBlock[nodes[k]];
+        const int elements[3] = {in.AB, in.AC, in.AD};
+        for (int k = 0; k < 3; ++k) j.ReadElements[k] = &g_ElementBlock[elements[k]];
+        j.NodeA = j.ReadNodes[0];
+        j.NodeB = j.ReadNodes[1];
+        j.NodeC = j.ReadNodes[2];
+        j.NodeD = j.ReadNodes[3];
+        j.ElementAB = j.ReadElements[0];
+        j.ElementAC = j.ReadElements[1];
+        j.ElementAD = j.ReadElements[2];
+        NodeRecord* ends[3] = {j.NodeB, j.NodeC, j.NodeD};
+        for (int k = 0; k < 3; ++k) {
+            ElementRecord* e = j.ReadElements[k];
+            if (in.Lengths[k] > 0) {
+                e->Length = e->GivenLength = in.Lengths[k];
+            } else {
+                e->Length = std::hypot(ends[k]->Easting - j.NodeA->Easting, ends[k]->Northing - j.NodeA->Northing);
+                e->GivenLength = 0;
+            }
+        }
+        j.ElementAC->JunctionBranch = 1;
+        j.ElementAB->JunctionBranch = 2;
+        j.ElementAD->JunctionBranch = 3;
+        j.BranchDischargeAC = j.NodeC->HydroUnknowns[1];
+        j.BranchDischargeAB = j.NodeB->HydroUnknowns[1];
+        ComputeJunctionBranchAngles(&j);
+        for (NodeRecord* n : j.ReadNodes) n->Junction = &j;
+        j.Next = i + 1 < count ? &g_JunctionBlock[i + 1] : nullptr;
+    }
+    g_Junctions = count > 0 ? &g_JunctionBlock[0] : nullptr;
+    g_ModelControl.JunctionCount = g_ModelControl.JunctionBlockCount = count;
 }
 
 // Boundary elements, in the order given: node index, position (-1 upstream, +1 downstream,

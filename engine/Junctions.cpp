@@ -1,0 +1,621 @@
+// Junctions of branched river networks.
+#include "engine/Junctions.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/EngineData.h"
+#include "engine/FiniteElements.h"
+#include "engine/Hydraulics.h"
+#include "engine/Hydrodynamics.h"
+
+namespace {
+
+double PlanDistance(const NodeRecord* a, const NodeRecord* b)
+{
+    const double de = a->Easting - b->Easting;
+    const double dn = a->Northing - b->Northing;
+    return std::sqrt(de * de + dn * dn);
+}
+
+// cos(pi - angle between branch AX and the through branch AD), from the plan triangle A X D.
+// The cosine law is clamped to [-1, 1] against rounding; a branch of zero plan length has no
+// angle and keeps the straight value 1.
+double BranchCosine(const NodeRecord* a, const NodeRecord* x, const NodeRecord* d)
+{
+    const double ax = PlanDistance(a, x);
+    const double ad = PlanDistance(a, d);
+    if (!(ax > 0) || !(ad > 0)) return 1.0;
+    const double xd = PlanDistance(x, d);
+    const double c = std::clamp((ax * ax + ad * ad - xd * xd) / (2 * ad * ax), -1.0, 1.0);
+    const double angle = std::acos(c);
+    return std::cos(g_ModelControl.Pi - angle);
+}
+
+}  // namespace
+
+void ComputeJunctionBranchAngles(JunctionRecord* junction)
+{
+    junction->BranchCosines[0] = 1.0;
+    junction->BranchCosines[1] = 1.0;
+    if (junction->Type != 2) return;
+    const NodeRecord* a = junction->NodeA;
+    const NodeRecord* d = junction->NodeD;
+    if (!a || !d) return;
+    if (junction->NodeB) junction->BranchCosines[1] = BranchCosine(a, junction->NodeB, d);
+    if (junction->NodeC) junction->BranchCosines[0] = BranchCosine(a, junction->NodeC, d);
+}
+
+// ---------------------------------------------------------------------------------------
+// Flow directions and branch residuals
+// ---------------------------------------------------------------------------------------
+
+namespace {
+
+constexpr int Upn = 2;   // gross area, discharge
+
+// Slots of NodeRecord::JunctionWork: the node values a side-branch kernel reads, scaled by the
+// branch's share of the side-branch flow at the junction node.
+enum JunctionWorkSlot {
+    WorkGrossArea = 0,
+    WorkPreviousGrossArea,
+    WorkFloatingIceArea,        // step-start floating ice area
+    WorkOlderFloatingIceArea,
+    WorkFlowArea,
+    WorkPreviousFlowArea,
+    WorkDischarge,
+    WorkPreviousDischarge,
+    WorkRectWidth,
+    WorkTopWidth,
+    WorkAnchorWidth,
+    WorkPerimeter,              // rectangular wetted perimeter of the flow area
+    WorkPreviousPerimeter,
+    WorkIceDrag,
+    WorkPreviousIceDrag,
+    WorkBedFriction,            // unscaled
+    WorkPreviousBedFriction,    // unscaled
+    WorkFrictionTerm,           // unscaled
+    WorkPreviousFrictionTerm,   // unscaled
+    WorkKappa,
+};
+static_assert(WorkKappa + 1 == JunctionWorkSlots, "junction work slots");
+
+// New flow sign of a branch node from its flux discharge: a zero (or undefined) flux keeps
+// the stored sign.
+int NextFlowSign(int stored, double q)
+{
+    if (q > 0.0) return 1;
+    if (q < 0.0) return -1;
+    return stored < 0 ? -1 : 1;
+}
+
+// -1 when two flux discharges point opposite ways, else +1. Compared by sign, so a zero flux
+// on either side (no flow yet) keeps the branch as it is.
+double RelativeSign(double qa, double qx)
+{
+    return (qa < 0.0 && qx > 0.0) || (qa > 0.0 && qx < 0.0) ? -1.0 : 1.0;
+}
+
+// Share of branch AB in the side-branch flow; equal shares while neither side branch flows.
+double SideShareAB(const JunctionRecord* j)
+{
+    const double ab = std::fabs(j->BranchDischargeAB);
+    const double ac = std::fabs(j->BranchDischargeAC);
+    const double sum = ab + ac;
+    if (!(sum > 0.0) || !std::isfinite(sum)) return 0.5;
+    return ab / sum;
+}
+
+void FillJunctionWork(NodeRecord* node, double share, double kappa)
+{
+    double* w = node->JunctionWork;
+    const double b = node->RectWidth;
+    w[WorkGrossArea] = share * node->GrossArea;
+    w[WorkPreviousGrossArea] = share * node->PreviousGrossArea;
+    w[WorkFloatingIceArea] = share * node->PreviousFloatingIceArea;
+    w[WorkOlderFloatingIceArea] = share * node->OlderFloatingIceArea;
+    w[WorkFlowArea] = share * node->FlowArea;
+    w[WorkPreviousFlowArea] = share * node->PreviousFlowArea;
+    w[WorkDischarge] = share * node->Discharge;
+    w[WorkPreviousDischarge] = share * node->PreviousDischarge;
+    w[WorkRectWidth] = share * b;
+    w[WorkTopWidth] = share * node->TopWidth;
+    w[WorkAnchorWidth] = share * node->AnchorWidth;
+    w[WorkPerimeter] = b != 0.0 ? share * (node->FlowArea * 2.0 / b + b) : 0.0;
+    w[WorkPreviousPerimeter] = b != 0.0 ? share * (node->PreviousFlowArea * 2.0 / b + b) : 0.0;
+    w[WorkIceDrag] = share * node->IceDrag;
+    w[WorkPreviousIceDrag] = share * node->PreviousIceDrag;
+    w[WorkBedFriction] = node->BedFriction;
+    w[WorkPreviousBedFriction] = node->PreviousBedFriction;
+    w[WorkFrictionTerm] = node->FrictionTerm;
+    w[WorkPreviousFrictionTerm] = node->PreviousFrictionTerm;
+    w[WorkKappa] = kappa;
+}
+
+struct Upwind {
+    double S11 = 0.0, S12 = 0.0, S21 = 0.0, S22 = 0.0;
+};
+
+Upwind UpwindAt(double v, double c)
+{
+    double s[4];
+    ComputeHydroUpwindingMatrix(v, c, s);
+    return Upwind{s[0], s[1], s[2], s[3]};
+}
+
+// The current-level and previous-level matrices by the system's UpwindingUpdating.
+void SelectUpwinding(double v, double c, double vp, double cp, Upwind* s, Upwind* sp)
+{
+    switch (g_EquationSystems[HydrodynamicSystem].UpwindingUpdating) {
+    case 0:
+        *s = UpwindAt(v, c);
+        *sp = UpwindAt(vp, cp);
+        break;
+    case 1:
+        *sp = UpwindAt(vp, cp);
+        *s = *sp;
+        break;
+    case 2:
+        *s = UpwindAt(v, c);
+        *sp = *s;
+        break;
+    default:
+        *s = Upwind{};
+        *sp = Upwind{};
+        break;
+    }
+}
+
+// Values and x-derivatives at an integration point, of node fields and of work copies.
+struct At {
+    const GaussPointRecord* gp;
+    NodeRecord* const* nodes;
+    int count;
+
+    double Value(double NodeRecord::*m) const
+    {
+        double s = 0.0;
+        for (int k = 0; k < count; ++k) s += gp->Interpolation.N[k] * (nodes[k]->*m);
+        return s;
+    }
+    double Slope(double NodeRecord::*m) const
+    {
+        double s = 0.0;
+        for (int k = 0; k < count; ++k) s += gp->dNdx[k] * (nodes[k]->*m);
+        return s;
+    }
+    double Work(int slot) const
+    {
+        double s = 0.0;
+        for (int k = 0; k < count; ++k) s += gp->Interpolation.N[k] * nodes[k]->JunctionWork[slot];
+        return s;
+    }
+    double WorkSlope(int slot) const
+    {
+        double s = 0.0;
+        for (int k = 0; k < count; ++k) s += gp->dNdx[k] * nodes[k]->JunctionWork[slot];
+        return s;
+    }
+    template <typename F>
+    double Of(F f) const
+    {
+        double s = 0.0;
+        for (int k = 0; k < count; ++k) s += gp->Interpolation.N[k] * f(nodes[k]);
+        return s;
+    }
+    template <typename F>
+    double SlopeOf(F f) const
+    {
+        double s = 0.0;
+        for (int k = 0; k < count; ++k) s += gp->dNdx[k] * f(nodes[k]);
+        return s;
+    }
+};
+
+// Friction coefficient F of a rectangular side branch (F Q is g A Sf) from the branch copies
+// of one time level: area, wetted perimeter and width, with the nodes' roughness and ice.
+double JunctionFrictionCoefficient(double area, double perimeter, double width, double velocity, double n,
+                                   double ni, double iceConcentration, double iceThickness)
+{
+    const double g = g_ModelControl.Gravity;
+    double radius = 0.0;
+    double f = 0.0;
+    if (iceConcentration * iceThickness > 0.0 && std::fabs(ni) > 0.0) {
+        const double wetted = perimeter + width;
+        radius = wetted != 0.0 ? area / wetted : 0.0;
+        const double r = perimeter != 0.0 ? width / perimeter : 0.0;
+        if (n > 0.0) {
+            const double mix = (1.0 + r * std::pow(ni / n, 1.5)) / (1.0 + r);
+            f = std::pow(std::fabs(radius), 1.0 / 6.0) / (std::sqrt(g) * n * std::pow(mix, 2.0 / 3.0));
+        } else if (n < 0.0) {
+            const double height = std::pow((std::pow(std::fabs(ni), 0.25) + std::pow(std::fabs(n), 0.25)) * 0.5, 4.0);
+            f = 5.75 * std::log10(std::fabs(radius / height)) + 6.2;
+        }
+    } else {
+        radius = perimeter != 0.0 ? area / perimeter : 0.0;
+        if (n > 0.0) {
+            f = std::pow(std::fabs(radius), 1.0 / 6.0) / (std::sqrt(g) * n);
+        } else if (n < 0.0) {
+            f = 5.75 * std::log10(std::fabs(radius / n)) + 6.2;
+        }
+    }
+    return f > 0.0 && radius != 0.0 ? std::fabs(velocity) / (radius * f * f) : 0.0;
+}
+
+int ElementNodeCount(const FiniteElementBase* element, ShapeFunctionValues* scratch)
+{
+    const double outside[4] = {100.0, 0.0, 0.0, 1.0};
+    return std::min(EvaluateShapeFunctions(element->InterpolationCode, outside, scratch), element->NodeCount);
+}
+
+bool NaturalFormulation()
+{
+    const int f = g_ModelControl.Formulation;
+    return f == 1 || f == 2;
+}
+
+// Momentum flux through node A per unit share, at both levels time-weighted: what the
+// branch's flux terms integrated by parts leave at A. The natural-section form serves both
+// natural formulations (their junction kernels are the natural-channel ones); the
+// rectangular one only the rectangular formulation.
+double NodeMomentumFlux(const NodeRecord* a, double T1, double T0)
+{
+    const double g = g_ModelControl.Gravity;
+    const double A = a->FlowArea, Ap = a->PreviousFlowArea;
+    const double Q = a->Discharge, Qp = a->PreviousDischarge;
+    const double convective = A > 0.0 ? Q * Q / A : 0.0;
+    const double convectivep = Ap > 0.0 ? Qp * Qp / Ap : 0.0;
+    if (NaturalFormulation()) {
+        const double beta = a->MomentumCoefficient;
+        return T1 * (g * A * a->Stage + beta * convective) + T0 * (g * Ap * a->PreviousStage + beta * convectivep);
+    }
+    const double B = a->RectWidth;
+    const double pressure = B != 0.0 ? g * A * A / (2.0 * B) : 0.0;
+    const double pressurep = B != 0.0 ? g * Ap * Ap / (2.0 * B) : 0.0;
+    return T1 * (pressure + convective) + T0 * (pressurep + convectivep);
+}
+
+// First moment of the area below a level about that level.
+double AreaMomentBelow(const NodeRecord* node, double level)
+{
+    const CrossSectionTable* t = node->CrossSection;
+    if (t && std::abs(node->SectionCode) >= 2 && t->LevelCount >= 2)
+        return InterpolateTable(t->Column(StageLevel), t->Column(AreaMoment), level, node->SectionCode);
+    const double depth = std::max(0.0, level - node->Invert);
+    return depth * depth * node->RectWidth * 0.5;
+}
+
+// The conservation formulation's elements leave the pressure force g I(H) at a node where
+// the natural-channel kernels of a junction branch leave g H A. At the branch's far node the
+// difference is handed over so that the branch meets its reach with the reach's own force.
+double FarNodePressureCorrection(const NodeRecord* x, double T1, double T0)
+{
+    const double g = g_ModelControl.Gravity;
+    return g * (T1 * (AreaMomentBelow(x, x->Stage) - x->Stage * x->FlowArea) +
+                T0 * (AreaMomentBelow(x, x->PreviousStage) - x->PreviousStage * x->PreviousFlowArea));
+}
+
+}  // namespace
+
+void AddRectJunctionTerms(const GaussPointRecord* gp, ElementRecord* element)
+{
+    const ModelControl& mc = g_ModelControl;
+    const EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
+    const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
+    const At at{gp, element->Nodes, n};
+    const double g = mc.Gravity;
+    const double rho = mc.WaterDensity;
+    const double s = mc.IceSpecificGravity;
+    const double fa = mc.AnchorIceBedFraction;
+    const double J = gp->Determinant;
+    const double T1 = es.Theta * mc.DeltaT;
+    const double T0 = (1.0 - es.Theta) * mc.DeltaT;
+
+    const double As = at.Work(WorkFlowArea);
+    const double Aps = at.Work(WorkPreviousFlowArea);
+    const double Ags = at.Work(WorkGrossArea);
+    const double Agps = at.Work(WorkPreviousGrossArea);
+    const double Qs = at.Work(WorkDischarge);
+    const double Qps = at.Work(WorkPreviousDischarge);
+    const double dAs = at.WorkSlope(WorkFlowArea);
+    const double dAps = at.WorkSlope(WorkPreviousFlowArea);
+    const double dQs = at.WorkSlope(WorkDischarge);
+    const double dQps = at.WorkSlope(WorkPreviousDischarge);
+    const double Bs = at.Work(WorkRectWidth);
+    const double dBs = at.WorkSlope(WorkRectWidth);
+    const double Ps = at.Work(WorkPerimeter);
+    const double Pps = at.Work(WorkPreviousPerimeter);
+    const double kappa = at.Work(WorkKappa);
+
+    const double V = at.Of([](const NodeRecord* k) { return k->FlowArea > 0.0 ? k->Discharge / k->FlowArea : 0.0; });
+    const double Vp = at.Of([](const NodeRecord* k) {
+        return k->PreviousFlowArea > 0.0 ? k->PreviousDischarge / k->PreviousFlowArea : 0.0;
+    });
+    const double h = at.Of([](const NodeRecord* k) { return k->RectWidth != 0.0 ? k->FlowArea / k->RectWidth : 0.0; });
+    const double hp = at.Of(
+        [](const NodeRecord* k) { return k->RectWidth != 0.0 ? k->PreviousFlowArea / k->RectWidth : 0.0; });
+    const double c = std::sqrt(std::fabs(g * h));
+    const double cp = std::sqrt(std::fabs(g * hp));
+    const double widthSlope = Bs != 0.0 ? dBs / Bs : 0.0;
+    const double dzdx = at.Slope(&NodeRecord::Invert);
+    const double nb = at.Value(&NodeRecord::ManningN);
+    const double ni = at.Value(&NodeRecord::IceManningN);
+    const double Cc = at.Value(&NodeRecord::IceConcentration);
+    const double Ccp = at.Value(&NodeRecord::PreviousIceConcentration);
+    const double t = at.Value(&NodeRecord::EffectiveIceThickness);
+    const double tp = at.Value(&NodeRecord::PreviousEffectiveIceThickness);
+    const double dIce = at.SlopeOf([](const NodeRecord* k) { return k->EffectiveIceThickness * k->IceConcentration; });
+    const double dIcep = at.SlopeOf(
+        [](const NodeRecord* k) { return k->PreviousEffectiveIceThickness * k->PreviousIceConcentration; });
+    const double dAnchor = fa * at.Slope(&NodeRecord::AnchorIceThickness);
+    const double dAnchorp = fa * at.Slope(&NodeRecord::PreviousAnchorIceThickness);
+
+    double F = 0.0, Fp = 0.0, Fb = 0.0, Fbp = 0.0, Ti = 0.0, Tip = 0.0;
+    if (mc.ResistanceModel == 1) {
+        Fb = at.Work(WorkBedFriction);
+        Fbp = at.Work(WorkPreviousBedFriction);
+        Ti = at.Work(WorkIceDrag);
+        Tip = at.Work(WorkPreviousIceDrag);
+    } else {
+        F = JunctionFrictionCoefficient(As, Ps, Bs, V, nb, ni, Cc, t);
+        Fp = JunctionFrictionCoefficient(Aps, Pps, Bs, Vp, nb, ni, Ccp, tp);
+    }
+
+    const double X = (g * h - kappa * V * V) * dAs + 2.0 * kappa * V * dQs - g * As * h * widthSlope + g * As * dzdx +
+                     F * Qs + s * g * As * dIce + g * As * dAnchor + Fb * Qs + Ti / rho;
+    const double Xp = (g * hp - kappa * Vp * Vp) * dAps + 2.0 * kappa * Vp * dQps - g * Aps * hp * widthSlope +
+                      g * Aps * dzdx + Fp * Qps + s * g * Aps * dIcep + g * Aps * dAnchorp + Fbp * Qps + Tip / rho;
+
+    Upwind S, Sp;
+    SelectUpwinding(V, c, Vp, cp, &S, &Sp);
+
+    double* r = g_ModelControl.ElementVector.data();
+    for (int i = 0; i < n; ++i) {
+        const double Ni = gp->Interpolation.N[i];
+        const double dNi = gp->dNdx[i];
+        const double P = es.Upwinding * J * dNi;
+        const double continuity = Ni * (Agps - Ags) +
+                                  P * ((Sp.S11 * Agps + Sp.S12 * Qps) - (S.S11 * Ags + S.S12 * Qs)) +
+                                  dNi * (T1 * Qs + T0 * Qps) - P * (T0 * Sp.S11 * dQps + T1 * S.S11 * dQs) -
+                                  P * (T0 * Sp.S12 * Xp + T1 * S.S12 * X);
+        const double pressure = T1 * h * As + T0 * hp * Aps;
+        const double momentum =
+            Ni * (Qps - Qs) + P * ((Sp.S21 * Agps + Sp.S22 * Qps) - (S.S21 * Ags + S.S22 * Qs)) +
+            dNi * kappa * (T1 * Qs * V + T0 * Qps * Vp) + 0.5 * g * dNi * pressure +
+            0.5 * g * Ni * widthSlope * pressure - g * Ni * dzdx * (T1 * As + T0 * Aps) -
+            s * g * Ni * (T1 * As * dIce + T0 * Aps * dIcep) - g * Ni * (T1 * As * dAnchor + T0 * Aps * dAnchorp) -
+            Ni * (T0 * Fp * Qps + T1 * F * Qs) - Ni * (T0 * Fbp * Qps + T1 * Fb * Qs) - Ni * (T0 * Tip + T1 * Ti) / rho -
+            P * (T0 * Sp.S21 * dQps + T1 * S.S21 * dQs) - P * (T0 * Sp.S22 * Xp + T1 * S.S22 * X);
+        r[i * Upn] += J * continuity;
+        r[i * Upn + 1] += J * momentum;
+        if (i < 2) element->EndFluxes[i] += J * (dNi * Qs - P * S.S11 * dQs - P * S.S12 * X);
+    }
+}
+
+void AddNaturalJunctionTerms(const GaussPointRecord* gp, ElementRecord* element)
+{
+    const ModelControl& mc = g_ModelControl;
+    const EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
+    const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
+    const At at{gp, element->Nodes, n};
+    const double g = mc.Gravity;
+    const double rho = mc.WaterDensity;
+    const double s = mc.IceSpecificGravity;
+    const double por = mc.AnchorIcePorosity;
+    const double J = gp->Determinant;
+    const double T1 = es.Theta * mc.DeltaT;
+    const double T0 = (1.0 - es.Theta) * mc.DeltaT;
+
+    const double As = at.Work(WorkFlowArea);
+    const double Aps = at.Work(WorkPreviousFlowArea);
+    const double Ags = at.Work(WorkGrossArea);
+    const double Agps = at.Work(WorkPreviousGrossArea);
+    const double Qs = at.Work(WorkDischarge);
+    const double Qps = at.Work(WorkPreviousDischarge);
+    const double dAs = at.WorkSlope(WorkFlowArea);
+    const double dAps = at.WorkSlope(WorkPreviousFlowArea);
+    const double dQs = at.WorkSlope(WorkDischarge);
+    const double dQps = at.WorkSlope(WorkPreviousDischarge);
+    const double Fs = at.Work(WorkFloatingIceArea);
+    const double Fo = at.Work(WorkOlderFloatingIceArea);
+    const double kappa = at.Work(WorkKappa);
+    const double V = As > 0.0 ? Qs / As : 0.0;
+    const double Vp = Aps > 0.0 ? Qps / Aps : 0.0;
+
+    const double H = at.Value(&NodeRecord::Stage);
+    const double Hp = at.Value(&NodeRecord::PreviousStage);
+    const double dH = at.Slope(&NodeRecord::Stage);
+    const double dHp = at.Slope(&NodeRecord::PreviousStage);
+    const double beta = at.Value(&NodeRecord::MomentumCoefficient);
+    const double dBeta = at.Slope(&NodeRecord::MomentumCoefficient);
+    const double sigma = at.Value(&NodeRecord::SinuosityRatio);
+    const double Ns = at.Value(&NodeRecord::PreviousAnchorIceArea);
+    const double No = at.Value(&NodeRecord::OlderAnchorIceArea);
+    const double D = at.Value(&NodeRecord::HydraulicDepth);
+    const double Dp = at.Value(&NodeRecord::PreviousHydraulicDepth);
+    const double c = std::sqrt(std::fabs(g * D));
+    const double cp = std::sqrt(std::fabs(g * Dp));
+
+    double Ff = 0.0, Ffp = 0.0, Fb = 0.0, Fbp = 0.0, Ti = 0.0, Tip = 0.0;
+    if (mc.ResistanceModel == 1) {
+        Fb = at.Work(WorkBedFriction);
+        Fbp = at.Work(WorkPreviousBedFriction);
+        Ti = at.Work(WorkIceDrag);
+        Tip = at.Work(WorkPreviousIceDrag);
+    } else {
+        Ff = at.Work(WorkFrictionTerm);
+        Ffp = at.Work(WorkPreviousFrictionTerm);
+    }
+
+    const double kb = kappa * beta;
+    const double X = -kb * V * V * dAs + 2.0 * kb * V * dQs + g * As * dH + V * Qs * dBeta + Ff * Qs + Fb * Qs + Ti / rho;
+    const double Xp =
+        -kb * Vp * Vp * dAps + 2.0 * kb * Vp * dQps + g * Aps * dHp + Vp * Qps * dBeta + Ffp * Qps + Fbp * Qps + Tip / rho;
+    Upwind S, Sp;
+    SelectUpwinding(V, c, Vp, cp, &S, &Sp);
+
+    double* r = g_ModelControl.ElementVector.data();
+    for (int i = 0; i < n; ++i) {
+        const double Ni = gp->Interpolation.N[i];
+        const double dNi = gp->dNdx[i];
+        const double P = es.Upwinding * J * dNi;
+
+        const double continuity =
+            Ni * sigma * ((Agps - Ags) - s * (Fo - Fs) - (1.0 - por) * (No - Ns)) +
+            P * sigma * ((Sp.S11 * Agps + Sp.S12 * Qps) - (S.S11 * Ags + S.S12 * Qs)) -
+            P * s * sigma * (Sp.S11 * Fo - S.S11 * Fs) - P * (1.0 - por) * sigma * (Sp.S11 * No - S.S11 * Ns) +
+            dNi * (T1 * Qs + T0 * Qps) - P * (T0 * Sp.S11 * dQps + T1 * S.S11 * dQs) -
+            P * (T0 * Sp.S12 * Xp + T1 * S.S12 * X);
+        const double momentum =
+            Ni * sigma * (Qps - Qs) + P * sigma * ((Sp.S21 * Agps + Sp.S22 * Qps) - (S.S21 * Ags + S.S22 * Qs)) -
+            P * s * sigma * (Sp.S21 * Fo - S.S21 * Fs) - P * sigma * (Sp.S21 * No - S.S21 * Ns) +
+            dNi * kb * (T1 * Qs * V + T0 * Qps * Vp) + g * dNi * (T1 * H * As + T0 * Hp * Aps) +
+            g * Ni * (T1 * H * dAs + T0 * Hp * dAps) - Ni * (T0 * Ffp * Qps + T1 * Ff * Qs) -
+            Ni * (T0 * Fbp * Qps + T1 * Fb * Qs) - Ni * (T0 * Tip + T1 * Ti) / rho -
+            P * (T0 * Sp.S21 * dQps + T1 * S.S21 * dQs) - P * (T0 * Sp.S22 * Xp + T1 * S.S22 * X);
+
+        r[i * Upn] += J * continuity;
+        r[i * Upn + 1] += J * momentum;
+        if (i < 2) element->EndFluxes[i] += J * (dNi * Qs - P * S.S11 * dQs - P * S.S12 * X);
+    }
+}
+
+void UpdateJunctionFlowDirections()
+{
+    for (JunctionRecord* j = g_Junctions; j; j = j->Next) {
+        for (int k = 0; k < 3; ++k) {
+            const NodeRecord* node = j->ReadNodes[k + 1];
+            if (node) j->FlowSign[k] = NextFlowSign(j->FlowSign[k], node->FluxDischarge);
+        }
+        const bool sB = j->FlowSign[0] > 0, sC = j->FlowSign[1] > 0, sD = j->FlowSign[2] > 0;
+        enum { AsRead, SwapCD, SwapBD, Unchanged } arrangement = Unchanged;
+        bool readTypeArrangement = true;   // type as read (true) or the other one
+        if (sB == sC && sC == sD) {
+            arrangement = AsRead;
+            readTypeArrangement = sB;
+        } else if (sC == sD) {
+            arrangement = SwapCD;
+            readTypeArrangement = sB;
+        } else if (sB == sD) {
+            arrangement = SwapBD;
+            readTypeArrangement = !sB;
+        }
+        // (sB, sC, sD) = (+, +, -) or (-, -, +): every branch flows in or every one out, which
+        // no arrangement describes; the last one stays.
+        if (arrangement != Unchanged) {
+            NodeRecord* const* n = j->ReadNodes;
+            ElementRecord* const* e = j->ReadElements;   // AB, AC, AD
+            j->NodeB = n[1];
+            j->NodeC = n[2];
+            j->NodeD = n[3];
+            j->ElementAB = e[0];
+            j->ElementAC = e[1];
+            j->ElementAD = e[2];
+            if (arrangement == SwapCD) {
+                j->NodeC = n[3];
+                j->NodeD = n[2];
+                j->ElementAC = e[2];
+                j->ElementAD = e[1];
+            } else if (arrangement == SwapBD) {
+                j->NodeB = n[3];
+                j->NodeD = n[1];
+                j->ElementAB = e[2];
+                j->ElementAD = e[0];
+            }
+            const int other = j->ReadType == 2 ? 1 : 2;
+            const int read = j->ReadType == 2 ? 2 : 1;
+            j->Type = readTypeArrangement ? read : other;
+            if (j->ElementAC) j->ElementAC->JunctionBranch = 1;
+            if (j->ElementAB) j->ElementAB->JunctionBranch = 2;
+            if (j->ElementAD) j->ElementAD->JunctionBranch = 3;
+        }
+        ComputeJunctionBranchAngles(j);
+    }
+}
+
+void ComputeJunctionBranchResidual(ElementRecord* element, JunctionRecord* junction)
+{
+    ModelControl& mc = g_ModelControl;
+    const EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
+    GaussPointRecord gp;
+    const int n = ElementNodeCount(element, &gp.Interpolation);
+    if (n < 2 || mc.ElementVector.size() < static_cast<size_t>(n * Upn)) return;
+    for (int k = 0; k < n; ++k)
+        if (!element->Nodes[k]) return;
+
+    // Node A's place in the element and the branch the element plays; an element that does
+    // not reach node A, or is no branch of this junction, is an ordinary element.
+    NodeRecord* a = junction ? junction->NodeA : nullptr;
+    int at = -1;
+    for (int k = 0; k < 2; ++k)
+        if (a && element->Nodes[k] == a) at = k;
+    const bool through = junction && element == junction->ElementAD;
+    const bool sideAB = junction && !through && element == junction->ElementAB;
+    const bool sideAC = junction && !through && !sideAB && element == junction->ElementAC;
+    if (at < 0 || !(through || sideAB || sideAC)) {
+        ComputeHydroElementResidual(element);
+        return;
+    }
+    NodeRecord* x = element->Nodes[1 - at];
+
+    std::fill(mc.ElementVector.begin(), mc.ElementVector.begin() + n * Upn, 0.0);
+    double points[4][4];
+    const int count = GetQuadratureRule(element->GeometryCode, points);
+    for (int k = 0; k < n; ++k) RefreshNodeForResidual(element->Nodes[k]);
+    element->EndFluxes[0] = element->EndFluxes[1] = 0.0;
+
+    // Node A's discharge points the branch's way: its sign follows the flow at the branch's
+    // other end.
+    const double sign = RelativeSign(a->FluxDischarge, x->FluxDischarge);
+    const double savedQ = a->Discharge, savedQp = a->PreviousDischarge;
+    a->Discharge = sign * savedQ;
+    a->PreviousDischarge = sign * savedQp;
+
+    const double E = SideShareAB(junction);
+    double share = 1.0;
+    if (through) {
+        for (int p = 0; p < count; ++p) {
+            EvaluateGaussPoint(element, element->Length, points[p], &gp);
+            if (NaturalFormulation())
+                AddNaturalChannelTerms(&gp, element);
+            else
+                AddRectConservationTerms(&gp, element);
+        }
+    } else {
+        share = sideAB ? E : 1.0 - E;
+        const double kappa = sideAB ? junction->BranchCosines[1] : junction->BranchCosines[0];
+        FillJunctionWork(a, share, 1.0);
+        FillJunctionWork(x, 1.0, kappa);
+        for (int p = 0; p < count; ++p) {
+            EvaluateGaussPoint(element, element->Length, points[p], &gp);
+            if (NaturalFormulation())
+                AddNaturalJunctionTerms(&gp, element);
+            else
+                AddRectJunctionTerms(&gp, element);
+        }
+    }
+    a->Discharge = savedQ;
+    a->PreviousDischarge = savedQp;
+
+    // The flux terms integrated by parts leave the branch's momentum flux at A; closing it
+    // here makes each branch act on A through its own gradient only.
+    const double T1 = es.Theta * mc.DeltaT * share;
+    const double T0 = (1.0 - es.Theta) * mc.DeltaT * share;
+    const double M = NodeMomentumFlux(a, T1, T0);
+    double* r = mc.ElementVector.data();
+    if (at == 0)
+        r[1] += M;
+    else
+        r[Upn + 1] -= M;
+
+    // The far node joins an element of the conservation formulation, unless it is itself
+    // the junction node of a junction, where every element is a natural-channel one.
+    if (mc.Formulation == 2 && !(x->Junction && x->Junction->NodeA == x)) {
+        const double correction =
+            FarNodePressureCorrection(x, es.Theta * mc.DeltaT, (1.0 - es.Theta) * mc.DeltaT);
+        if (at == 0)
+            r[Upn + 1] += correction;   // far node second: its boundary force enters with +
+        else
+            r[1] -= correction;
+    }
+}
