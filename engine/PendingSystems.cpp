@@ -15,7 +15,6 @@
 int AssembleProfileMatrix(int) { return 0; }
 int SolveHydrodynamicsStep() { return 1; }
 void ComputeNodeFluxDischarge() {}
-int TransientStep() { return 0; }
 void ComputeJunctionBranchAngles(JunctionRecord*) {}
 int SolveDynamicIceStep() { return 1; }
 int UpdateNodeIceState(NodeRecord*) { return 1; }
