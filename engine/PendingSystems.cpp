@@ -8,10 +8,13 @@
 #include "engine/Hydrodynamics.h"
 #include "engine/IceFront.h"
 #include "engine/Junctions.h"
+#include "engine/ModelFiles.h"
 #include "engine/ThermalIce.h"
 #include "engine/TimeStepping.h"
 #include "engine/WaterQuality.h"
 
+int ReadModelFile(std::FILE* stream) { if (stream) std::fclose(stream); return -1; }
+int WriteModelFile(std::FILE* stream) { if (stream) std::fclose(stream); return -1; }
 int AssembleProfileMatrix(int) { return 0; }
 int SolveHydrodynamicsStep() { return 1; }
 void ComputeNodeFluxDischarge() {}
