@@ -355,14 +355,25 @@ int Run(const Options& options)
         Fail("the model's time step (%g s) must be a number greater than 0", mc.DeltaT);
         return 1;
     }
-    const double theta = g_EquationSystems[HydrodynamicSystem].Theta;
-    if (mc.HydrodynamicsOn && !(theta > 0 && theta <= 1)) {
-        Fail("Theta for the hydrodynamics must be set to a value between 0 and 1.0 (the model has %g).", theta);
-        return 1;
-    }
     if (!options.steady) {
+        // The checks of a transient run (a steady pass always runs at theta 1).
+        const auto validTheta = [](int system) {
+            const double theta = g_EquationSystems[system].Theta;
+            return theta > 0 && theta <= 1;
+        };
+        if (mc.HydrodynamicsOn && !validTheta(HydrodynamicSystem)) {
+            Fail("Theta for the hydrodynamics must be set to a value between 0 and 1.0 (the model has %g).",
+                 g_EquationSystems[HydrodynamicSystem].Theta);
+            return 1;
+        }
+        const int additional = mc.DynamicIceOn ? DynamicIceSystem : mc.ThermalIceOn ? ThermalIceSystem : -1;
+        if (additional >= 0 && !validTheta(additional)) {
+            Fail("Theta for the ice process model must be set to a value between 0 and 1.0 (the model has %g).",
+                 g_EquationSystems[additional].Theta);
+            return 1;
+        }
         if (options.finalHours) mc.FinalTime = *options.finalHours * 3600;
-        if (!(mc.ModelTime < mc.FinalTime)) {
+        if (!(mc.ModelTime < mc.FinalTime) || !std::isfinite(mc.FinalTime)) {
             Fail("the present time must be less than the final time (model time %g h, final time %g h)",
                  mc.ModelTime / 3600, mc.FinalTime / 3600);
             return 1;
