@@ -337,6 +337,16 @@ int RunSteady(const Options& options)
 
 int Run(const Options& options)
 {
+    // The results database is created afresh: it must not be the model or the state file.
+    if (!options.database.empty()) {
+        std::error_code ec;
+        const bool isModel = std::filesystem::equivalent(options.database, options.model, ec);
+        if (isModel || options.database == options.save) {
+            Fail("the results database '%s' would replace the %s file", options.database.c_str(),
+                 isModel ? "model" : "state");
+            return 1;
+        }
+    }
     std::FILE* stream = std::fopen(options.model.c_str(), "rb");
     if (!stream) {
         Fail("cannot open the model file '%s': %s", options.model.c_str(), std::strerror(errno));

@@ -149,6 +149,13 @@ elseif(CASE STREQUAL "bad_save_path")
   require_sample()
   expect_failure(1 "cannot write the state file 'no-such-folder/s.vqx'"
     run "${MODEL}" --final-hours 1000000 --save no-such-folder/s.vqx)
+elseif(CASE STREQUAL "database_over_model")
+  # The check comes before the model is read, so any file stands for the model here.
+  file(WRITE "${WORK}/river.vqx" " File Type = 0\n")
+  file(SHA256 "${WORK}/river.vqx" before)
+  expect_failure(1 "the results database 'river.vqx' would replace the model file" run river.vqx --db river.vqx)
+  file(SHA256 "${WORK}/river.vqx" after)
+  expect_equal("model file" "${after}" "${before}")
 else()
   message(FATAL_ERROR "unknown case ${CASE}")
 endif()
