@@ -121,6 +121,7 @@ struct ModelControl {
     // Run clock and outputs
     int SteadyIteration;
     double ModelTime;
+    double StepStartTime;   // ModelTime at the start of the step in progress; a rejected step returns to it
     double DeltaT;
     double FinalTime;
     double MaxDeltaT;

@@ -28,6 +28,7 @@ int RunSteadyPass()
     hydroSystem.Theta = 1.0;
     thermalSystem.Theta = 1.0;
     mc.ModelTime = 0;
+    mc.StepStartTime = 0;
     ShiftTimeLevel();
 
     int r = 1;

@@ -57,6 +57,7 @@ int TransientStep()
     if (!(mc.DeltaT > 0) || !std::isfinite(end) || !(end > start)) return 1;
 
     ShiftTimeLevel();
+    mc.StepStartTime = start;
     mc.ModelTime = end;
     if (shortened) mc.DeltaT = end - start;
 
