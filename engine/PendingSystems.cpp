@@ -13,8 +13,6 @@
 #include "engine/TimeStepping.h"
 #include "engine/WaterQuality.h"
 
-int ReadModelFile(std::FILE* stream) { if (stream) std::fclose(stream); return -1; }
-int WriteModelFile(std::FILE* stream) { if (stream) std::fclose(stream); return -1; }
 int AssembleProfileMatrix(int) { return 0; }
 int SolveHydrodynamicsStep() { return 1; }
 void ComputeNodeFluxDischarge() {}
@@ -43,3 +41,6 @@ void ComputeSeparateBedIceShear(NodeRecord*, int) {}
 void UpdateNodeIceElevations(NodeRecord*) {}
 double ComputeAreaBetweenBorders(NodeRecord*) { return 0; }
 double LocateBorderIceEdge(NodeRecord*, double, int) { return 0; }
+
+int ReadModelFile(std::FILE* stream) { if (stream) std::fclose(stream); return -1; }
+int WriteModelFile(std::FILE* stream) { if (stream) std::fclose(stream); return -1; }
