@@ -251,6 +251,7 @@ TEST_F(Stepping, RejectedStepRestoresTheExactStart)
 
     mc.ModelTime = 3000;
     mc.DeltaT = 1000;
+    mc.MaxDeltaT = 1000;
     mc.SeriesInterval = 3600;
     EXPECT_EQ(TransientStep(), 0);
     EXPECT_EQ(mc.ModelTime, 3000);
