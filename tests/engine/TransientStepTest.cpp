@@ -259,6 +259,31 @@ TEST_F(Stepping, RejectedStepRestoresTheExactStart)
     EXPECT_EQ(mc.SeriesDue, 0);
 }
 
+// A model without elements cannot be assembled: the step is undone and reported, not taken
+// as an advance of the clock.
+TEST_F(Stepping, AssemblyFailureUndoesTheStepAndIsReported)
+{
+    ModelControl& mc = g_ModelControl;
+    mc.HydrodynamicsOn = 1;
+    mc.DeltaT = 1;
+    if (SolveHydrodynamicsStep() == 1) GTEST_SKIP() << "the hydrodynamic solve is not built yet";
+
+    g_NodeBlock.resize(2);
+    for (NodeRecord& n : g_NodeBlock) SetNodeDefaults(&n);
+    g_NodeBlock[0].Next = &g_NodeBlock[1];
+    g_Nodes = &g_NodeBlock[0];
+    mc.NodeCount = 2;
+    RebuildNodeIndex();
+    g_NodeBlock[0].HydroUnknowns[1] = 5;
+    mc.ModelTime = 0.1;
+    mc.DeltaT = 0.7;
+    mc.MaxDeltaT = 10;
+    EXPECT_EQ(TransientStep(), 2);
+    EXPECT_EQ(mc.ModelTime, 0.1);
+    EXPECT_EQ(mc.DeltaT, 0.7);
+    EXPECT_EQ(g_NodeBlock[0].HydroUnknowns[1], 5);
+}
+
 TEST_F(Stepping, SteadyPassRestoresClockThetasAndTolerances)
 {
     ModelControl& mc = g_ModelControl;
