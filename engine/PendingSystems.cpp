@@ -25,22 +25,5 @@ int UpdateNodeThermalState(NodeRecord*) { return 1; }
 void LocateIceFrontStation(NodeRecord*, BridgingEventRecord*) {}
 void ComputeWQKinetics(NodeRecord*) {}
 
-double InterpolateTable(const double*, const double*, double, int) { return 0; }
-void BuildCrossSectionTable(CrossSectionTable*, int) {}
-void ComputeSectionLevelProperties(CrossSectionTable*, int, double) {}
-int UpdateNodeHydraulics(NodeRecord*) { return 1; }
-double ComputeFlowAreaFromStage(NodeRecord*, double) { return 0; }
-double ComputeMinimumFlowArea(NodeRecord*) { return 0; }
-double ComputeHydraulicDepth(NodeRecord*, double) { return 0; }
-double ComputeConveyance(NodeRecord*) { return 0; }
-double ComputeWettedPerimeterWithIce(NodeRecord*) { return 0; }
-double ComputeCompositeRoughness(NodeRecord*) { return 0; }
-double LookUpIceRoughness(NodeRecord*) { return 0; }
-double ComputeIceShearRatio(NodeRecord*) { return 0; }
-void ComputeSeparateBedIceShear(NodeRecord*, int) {}
-void UpdateNodeIceElevations(NodeRecord*) {}
-double ComputeAreaBetweenBorders(NodeRecord*) { return 0; }
-double LocateBorderIceEdge(NodeRecord*, double, int) { return 0; }
-
 int ReadModelFile(std::FILE* stream) { if (stream) std::fclose(stream); return -1; }
 int WriteModelFile(std::FILE* stream) { if (stream) std::fclose(stream); return -1; }
