@@ -16,13 +16,10 @@ int AssembleProfileMatrix(int) { return 0; }
 int SolveHydrodynamicsStep() { return 1; }
 void ComputeNodeFluxDischarge() {}
 int TransientStep() { return 0; }
-void ComputeJunctionBranchAngles(JunctionRecord*) {}
 int SolveDynamicIceStep() { return 1; }
 int UpdateNodeIceState(NodeRecord*) { return 1; }
 int SolveThermalIceStep() { return 1; }
-void ApplyAtmosphericForcing() {}
 int UpdateNodeThermalState(NodeRecord*) { return 1; }
-void LocateIceFrontStation(NodeRecord*, BridgingEventRecord*) {}
 void ComputeWQKinetics(NodeRecord*) {}
 
 double InterpolateTable(const double*, const double*, double, int) { return 0; }
