@@ -235,6 +235,10 @@ struct CrossSectionTable {
     double RoughnessRows[4][MaxRoughnessRows] = {};   // elevation; n channel, left, right
     int SinuosityRowCount = 0;
     double SinuosityRows[2][MaxSinuosityRows] = {};   // elevation; sinuosity
+    // Running sums over the levels, filled with Properties by the table build: for each row k,
+    // the channel-area increments of rows 1..k weighted by their sinuosity, then the left and
+    // the right overbank-area increments of rows 1..k (three blocks of LevelCount values).
+    std::vector<double> SinuosityAreaSums;
 
     double* Column(int c) { return Properties.data() + static_cast<size_t>(c) * LevelCount; }
     const double* Column(int c) const { return Properties.data() + static_cast<size_t>(c) * LevelCount; }

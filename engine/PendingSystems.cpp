@@ -21,20 +21,3 @@ int UpdateNodeIceState(NodeRecord*) { return 1; }
 int SolveThermalIceStep() { return 1; }
 int UpdateNodeThermalState(NodeRecord*) { return 1; }
 void ComputeWQKinetics(NodeRecord*) {}
-
-double InterpolateTable(const double*, const double*, double, int) { return 0; }
-void BuildCrossSectionTable(CrossSectionTable*, int) {}
-void ComputeSectionLevelProperties(CrossSectionTable*, int, double) {}
-int UpdateNodeHydraulics(NodeRecord*) { return 1; }
-double ComputeFlowAreaFromStage(NodeRecord*, double) { return 0; }
-double ComputeMinimumFlowArea(NodeRecord*) { return 0; }
-double ComputeHydraulicDepth(NodeRecord*, double) { return 0; }
-double ComputeConveyance(NodeRecord*) { return 0; }
-double ComputeWettedPerimeterWithIce(NodeRecord*) { return 0; }
-double ComputeCompositeRoughness(NodeRecord*) { return 0; }
-double LookUpIceRoughness(NodeRecord*) { return 0; }
-double ComputeIceShearRatio(NodeRecord*) { return 0; }
-void ComputeSeparateBedIceShear(NodeRecord*, int) {}
-void UpdateNodeIceElevations(NodeRecord*) {}
-double ComputeAreaBetweenBorders(NodeRecord*) { return 0; }
-double LocateBorderIceEdge(NodeRecord*, double, int) { return 0; }

@@ -1,0 +1,99 @@
+#include "datalib/TextFormat.h"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstring>
+
+namespace VQXTextFormat {
+
+namespace {
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
+void AppendFixed(std::string& text, double value, int decimals)
+{
+    if (decimals < 0)
+        decimals = 6;
+    // Fixed notation of the largest doubles needs 309 digits before the point.
+    char buffer[400];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed,
+                                      std::min(decimals, 60));
+    if (result.ec == std::errc())
+        text.append(buffer, result.ptr);
+}
+
+void AppendInt(std::string& text, long long value)
+{
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    text.append(buffer, result.ptr);
+}
+
+double ParseLeadingDouble(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && IsBlank(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    // Only plain decimal numbers are taken: from_chars would also accept "inf" and "nan".
+    if (i >= text.size() || !(IsDigit(text[i]) || (text[i] == '.' && i + 1 < text.size() && IsDigit(text[i + 1]))))
+        return 0.0;
+    double value = 0.0;
+    const auto result = std::from_chars(text.data() + i, text.data() + text.size(), value, std::chars_format::general);
+    if (result.ec == std::errc::result_out_of_range) {
+        // atof gives +-HUGE_VAL for an overflow and 0 for an underflow; neither belongs in a model.
+        return 0.0;
+    }
+    if (result.ec != std::errc() || !std::isfinite(value))
+        return 0.0;
+    return negative ? -value : value;
+}
+
+int ParseLeadingInt(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && IsBlank(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    long long value = 0;
+    bool any = false;
+    for (; i < text.size() && IsDigit(text[i]); ++i) {
+        any = true;
+        if (value < static_cast<long long>(INT_MAX) + 1)
+            value = value * 10 + (text[i] - '0');
+    }
+    if (!any)
+        return 0;
+    if (negative)
+        value = -value;
+    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+}
+
+void CopyToBuffer(std::span<char> buffer, std::string_view text)
+{
+    if (buffer.empty())
+        return;
+    const std::size_t n = std::min(text.size(), buffer.size() - 1);
+    if (n > 0)
+        std::memcpy(buffer.data(), text.data(), n);
+    buffer[n] = '\0';
+}
+
+}  // namespace VQXTextFormat
