@@ -929,11 +929,8 @@ int ReadCrossSection(FILE* stream, NodeRecord* node)
     table->PointCount = points;
     table->LeftBankStation = s.Real() * L;
     table->RightBankStation = s.Real() * L;
-    const int levels = std::abs(node->SectionCode);
     try {
         table->Points.resize(points);
-        table->LevelCount = levels;
-        table->Properties.assign(static_cast<size_t>(SectionPropertyColumnCount) * levels, 0.0);
     } catch (const std::exception&) {
         return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
     }
@@ -980,7 +977,11 @@ int ReadCrossSection(FILE* stream, NodeRecord* node)
         return s.Fail(ReadBankMatchesNoPoint, " Right bank station of node %d matches no point of its cross section\n",
                       node->Number);
 
-    BuildCrossSectionTable(table.get(), node->SectionCode);
+    try {
+        BuildCrossSectionTable(table.get(), node->SectionCode);   // sizes the property table
+    } catch (const std::exception&) {
+        return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
+    }
     delete node->CrossSection;
     node->CrossSection = table.release();
     return ReadOk;

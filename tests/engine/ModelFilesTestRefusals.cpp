@@ -177,7 +177,6 @@ TEST_F(ModelFileTest, AHugeCountWithoutDataEndsEarly)
 // The ends of the accepted ranges read.
 TEST_F(ModelFileTest, LimitsThemselvesAreAccepted)
 {
-    QuietStdout quiet;
     std::string text = Fixture("ft0-metric.vqx");
     const auto replace = [&](const std::string& find, const std::string& by) {
         const size_t at = text.find(find);
@@ -196,7 +195,7 @@ TEST_F(ModelFileTest, LimitsThemselvesAreAccepted)
     for (int k = 0; k < 1000; ++k) points += "\t" + std::to_string(k * 30.0 / 999) + "\t100";
     replace("\t102.1\t60 \n\t4\t0\t30 \n\t0\t103.9\t8\t99.9\t22\t99.9\t30\t103.9 \n", "\t102.1\t60 \n" + points + " \n");
     // The last station must be exactly the right bank: 999 * 30 / 999 prints as "30.000000".
-    ASSERT_EQ(ReadText(text), 0);
+    ASSERT_EQ(ReadTextQuietly(text), 0);
     const NodeRecord* n = g_NodeIndex[1];
     EXPECT_EQ(n->SectionCode, -300);
     ASSERT_NE(n->CrossSection, nullptr);
@@ -211,16 +210,15 @@ TEST_F(ModelFileTest, LimitsThemselvesAreAccepted)
 // The jam-table count is optional in a model with junctions; a count below one means no table.
 TEST_F(ModelFileTest, JamTableIsOptional)
 {
-    QuietStdout quiet;
     const std::string text = Fixture("ft0-metric.vqx");
     const size_t table = text.find("\n \tIce Jam Stability");
     ASSERT_NE(table, std::string::npos);
-    ASSERT_EQ(ReadText(text.substr(0, table)), 0);
+    ASSERT_EQ(ReadTextQuietly(text.substr(0, table)), 0);
     EXPECT_EQ(g_ModelControl.JunctionCount, 2);
     EXPECT_EQ(g_JamTable, nullptr);
 
     for (const char* count : {"\t0\n", "\t-3\n"}) {
-        ASSERT_EQ(ReadText(text.substr(0, table) + "\n \tIce Jam Stability Equation Calculation Table\n\n" + count), 0);
+        ASSERT_EQ(ReadTextQuietly(text.substr(0, table) + "\n \tIce Jam Stability Equation Calculation Table\n\n" + count), 0);
         EXPECT_EQ(g_JamTable, nullptr);
     }
 }
@@ -228,11 +226,10 @@ TEST_F(ModelFileTest, JamTableIsOptional)
 // A model without junctions ignores anything after its last section, a jam table included.
 TEST_F(ModelFileTest, TrailingTextIsIgnored)
 {
-    QuietStdout quiet;
     const std::string text = Fixture("ft2-metric.vqx");
-    ASSERT_EQ(ReadText(text), 0);
+    ASSERT_EQ(ReadTextQuietly(text), 0);
     const std::string expected = EngineSnapshot();
-    ASSERT_EQ(ReadText(text + "\n \tIce Jam Stability Equation Calculation Table\n\n\t2\n\t0\t1\n\t1\t1\n 1e999 x"), 0);
+    ASSERT_EQ(ReadTextQuietly(text + "\n \tIce Jam Stability Equation Calculation Table\n\n\t2\n\t0\t1\n\t1\t1\n 1e999 x"), 0);
     EXPECT_EQ(EngineSnapshot(), expected);
 }
 

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "ModelFilesTestSupport.h"
@@ -14,18 +16,30 @@ namespace {
 
 class RoundTrip : public ModelFileTest, public ::testing::WithParamInterface<const char*> {};
 
-// Section nodes carry their water-surface width in the Bws column, so the rectangle width of a
-// section node read back is the width of the first read; nothing else may differ.
-std::string SnapshotIgnoringSectionRectWidths()
+// Two fields of a first read are not what a file written from it gives back, by the engine's
+// own rules: a section node carries its water-surface width in the Bws column (its rectangle
+// width read back is that width), and a thermal run takes the ice velocity from the water at the
+// first hydraulic update, so the ice velocity written after a load is that one while the unknown
+// copy of the (inactive) dynamic-ice system keeps the value read. Nothing else may differ.
+std::string SnapshotOfTheReadFields()
 {
-    std::vector<double> saved;
+    struct Saved {
+        double rectWidth, ice, previousIce;
+    };
+    std::vector<Saved> saved;
+    const bool thermal = g_ModelControl.FileType == 3;
     for (NodeRecord* n = g_Nodes; n; n = n->Next) {
-        saved.push_back(n->RectWidth);
+        saved.push_back({n->RectWidth, n->IceUnknowns[1], n->PreviousIceUnknowns[1]});
         if (n->SectionCode != 0) n->RectWidth = 0;
+        if (thermal) n->IceUnknowns[1] = n->PreviousIceUnknowns[1] = 0;
     }
     std::string snapshot = EngineSnapshot();
     size_t k = 0;
-    for (NodeRecord* n = g_Nodes; n; n = n->Next) n->RectWidth = saved[k++];
+    for (NodeRecord* n = g_Nodes; n; n = n->Next, ++k) {
+        n->RectWidth = saved[k].rectWidth;
+        n->IceUnknowns[1] = saved[k].ice;
+        n->PreviousIceUnknowns[1] = saved[k].previousIce;
+    }
     return snapshot;
 }
 
@@ -35,39 +49,43 @@ TEST_P(RoundTrip, WrittenFileReadsBackToTheSameDataAndBytes)
     ASSERT_FALSE(original.empty());
     int code = -2;
 
-    ASSERT_EQ(ReadText(original), 0);
-    const std::string first = SnapshotIgnoringSectionRectWidths();
+    ASSERT_EQ(ReadTextQuietly(original), 0);
+    const std::string first = SnapshotOfTheReadFields();
     std::vector<double> topWidths;
     for (const NodeRecord* n = g_Nodes; n; n = n->Next) topWidths.push_back(n->TopWidth);
     const std::string written1 = WriteText(&code);
     ASSERT_EQ(code, 0);
 
-    ASSERT_EQ(ReadText(written1), 0);
-    EXPECT_EQ(SnapshotIgnoringSectionRectWidths(), first);
+    ASSERT_EQ(ReadTextQuietly(written1), 0);
+    EXPECT_EQ(SnapshotOfTheReadFields(), first);
     size_t k = 0;
     for (const NodeRecord* n = g_Nodes; n; n = n->Next, ++k)
         if (n->SectionCode != 0) {
-            EXPECT_EQ(n->RectWidth, topWidths[k]) << "node " << n->Number;
+            // The width as printed: twelve significant digits in the file's length unit.
+            const double L = g_ModelControl.LengthFactor;
+            char printed[32];
+            std::snprintf(printed, sizeof printed, "%.12g", topWidths[k] / L);
+            EXPECT_EQ(n->RectWidth, std::strtod(printed, nullptr) * L) << "node " << n->Number;
         }
     const std::string second = EngineSnapshot();
     const std::string written2 = WriteText(&code);
     ASSERT_EQ(code, 0);
     EXPECT_EQ(written2, written1);
 
-    ASSERT_EQ(ReadText(written2), 0);
+    ASSERT_EQ(ReadTextQuietly(written2), 0);
     EXPECT_EQ(EngineSnapshot(), second);
 }
 
 TEST_P(RoundTrip, LabelsCarryNoMeaning)
 {
     const std::string original = Fixture(GetParam());
-    ASSERT_EQ(ReadText(original), 0);
+    ASSERT_EQ(ReadTextQuietly(original), 0);
     const std::string expected = EngineSnapshot();
 
     const std::string withoutLetters =
         RewriteLabels(original, [](char c) { return std::isalpha(static_cast<unsigned char>(c)) ? "" : std::string(1, c); });
     ASSERT_NE(withoutLetters, original);
-    ASSERT_EQ(ReadText(withoutLetters), 0);
+    ASSERT_EQ(ReadTextQuietly(withoutLetters), 0);
     EXPECT_EQ(EngineSnapshot(), expected);
 
     // Labels rewritten: other letters, brackets, the degree sign, tabs for blanks.
@@ -77,7 +95,7 @@ TEST_P(RoundTrip, LabelsCarryNoMeaning)
         if (c == '=') return ":";
         return std::string(1, c);
     });
-    ASSERT_EQ(ReadText(rewritten), 0);
+    ASSERT_EQ(ReadTextQuietly(rewritten), 0);
     EXPECT_EQ(EngineSnapshot(), expected);
 }
 
@@ -96,7 +114,7 @@ class WriterLayout : public ModelFileTest, public ::testing::WithParamInterface<
 TEST_P(WriterLayout, ReproducesAFileInItsOwnLayout)
 {
     const std::string original = Fixture(GetParam());
-    ASSERT_EQ(ReadText(original), 0);
+    ASSERT_EQ(ReadTextQuietly(original), 0);
     int code = -2;
     EXPECT_EQ(WriteText(&code), original);
     EXPECT_EQ(code, 0);
@@ -119,9 +137,9 @@ TEST_F(ModelFileTest, CarriageReturnLineEndsReadLikeLineFeeds)
     std::string lf;
     for (char c : crlf)
         if (c != '\r') lf += c;
-    ASSERT_EQ(ReadText(lf), 0);
+    ASSERT_EQ(ReadTextQuietly(lf), 0);
     const std::string expected = EngineSnapshot();
-    ASSERT_EQ(ReadText(crlf), 0);
+    ASSERT_EQ(ReadTextQuietly(crlf), 0);
     EXPECT_EQ(EngineSnapshot(), expected);
     // Written files use LF only.
     EXPECT_EQ(WriteText().find('\r'), std::string::npos);
@@ -131,7 +149,7 @@ TEST_F(ModelFileTest, AFileFromTheNewCommandReads)
 {
     // The New command's layout: fixed three decimals, its own labels, section code -100.
     const std::string text = Fixture("new-command.vqx");
-    ASSERT_EQ(ReadText(text), 0);
+    ASSERT_EQ(ReadTextQuietly(text), 0);
     const ModelControl& mc = g_ModelControl;
     EXPECT_EQ(mc.NodeCount, 5);
     EXPECT_EQ(mc.ElementCount, 4);

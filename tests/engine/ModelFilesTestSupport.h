@@ -94,6 +94,14 @@ private:
     int saved_ = -1;
 };
 
+// Reads a model with standard output silenced (gtest reports to standard output too, so only
+// the read itself is silenced).
+inline int ReadTextQuietly(const std::string& text)
+{
+    QuietStdout quiet;
+    return ReadText(text);
+}
+
 // True when the hydraulics behind the reader are still the placeholders that return 0.
 inline bool HydraulicsArePlaceholders()
 {
