@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -100,6 +101,12 @@ inline int ReadTextQuietly(const std::string& text)
 {
     QuietStdout quiet;
     return ReadText(text);
+}
+
+inline int LoadModelFileQuietly(const std::filesystem::path& path)
+{
+    QuietStdout quiet;
+    return LoadModelFile(path);
 }
 
 // True when the hydraulics behind the reader are still the placeholders that return 0.
