@@ -18,7 +18,11 @@
 
 #include "engine/EngineData.h"
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <io.h>
+#include <process.h>
+#else
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -610,6 +614,13 @@ int SaveModelFile(const std::filesystem::path& path)
         std::filesystem::remove(temporary, ec);
         return code;
     }
+#if !defined(_WIN32)
+    // The new file reaches the disk before it replaces the old one.
+    if (const int fd = open(temporary.c_str(), O_RDONLY); fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+#endif
     std::filesystem::rename(temporary, path, ec);
     if (ec) {
         std::printf(" Unable to replace %s with the saved model\n", path.string().c_str());

@@ -23,10 +23,10 @@ using namespace modelfiles_test;
 namespace {
 
 #if defined(__SANITIZE_ADDRESS__)
-constexpr int DefaultIterations = 6000;
+constexpr int DefaultIterations = 80000;
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
-constexpr int DefaultIterations = 6000;
+constexpr int DefaultIterations = 80000;
 #else
 constexpr int DefaultIterations = 5000;
 #endif

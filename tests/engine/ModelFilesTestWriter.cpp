@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <limits>
+#include <random>
 #include <string>
 
 #include <unistd.h>
@@ -249,6 +250,60 @@ TEST_F(Writer, ThermalHeaderForms)
           " Density of Bed Material (kg/cu m) = 2650\n", " Thermal Conductivity of Water (W/m/\xB0" "C) = 0.566\n",
           " Thermal Ice Updwinding Updating = 1\n", " Simulation Start DateTime (YYYY MM DD HH MM SS) = 2021 03 14 06 30 00\n\n"})
         EXPECT_NE(text.find(line), std::string::npos) << line;
+}
+
+}  // namespace
+
+namespace {
+
+// The writer's numbers are those of printf in the "C" locale: "%.12g" in rows, "%.4f" for
+// eastings, "%.8g" in the header, "%g" and "%8g" for two thermal keys.
+TEST_F(Writer, NumbersHaveThePrintfForms)
+{
+    ASSERT_EQ(ReadTextQuietly(Fixture("ft3-metric.vqx")), 0);
+    std::mt19937_64 random(17);
+    std::uniform_real_distribution<double> mantissa(-10, 10);
+    std::uniform_int_distribution<int> exponent(-310, 307);
+    NodeRecord* node = g_NodeIndex[0];
+    for (int k = 0; k < 400; ++k) {
+        double v = mantissa(random) * std::pow(10.0, exponent(random) / (k % 3 == 0 ? 1 : 20));
+        if (k % 50 == 0) v = k % 100 == 0 ? 0.0 : -0.0;
+        if (!std::isfinite(v)) continue;
+        node->RiverStation = v;
+        node->Easting = v > 1e300 || v < -1e300 ? 1.0 : v;   // keeps the fixed form within bounds
+        g_ModelControl.DeltaT = v;
+        g_ModelControl.BedMaterialDiameter = v;
+        g_ModelControl.AnchorIceBedFraction = v;
+        int code = -2;
+        std::string text;
+        {
+            QuietStdout quiet;
+            text = WriteText(&code);
+        }
+        ASSERT_EQ(code, 0);
+        char expected[512];
+        std::snprintf(expected, sizeof expected, "\n\t1\t%.12g\t0\t1\t%.4f\t", v, node->Easting);
+        EXPECT_NE(text.find(expected), std::string::npos) << expected;
+        std::snprintf(expected, sizeof expected, " Delta t (s) = %.8g\n", v);
+        EXPECT_NE(text.find(expected), std::string::npos) << expected;
+        std::snprintf(expected, sizeof expected, " Bed Material Average Diameter (m) = %g\n", v);
+        EXPECT_NE(text.find(expected), std::string::npos) << expected;
+        std::snprintf(expected, sizeof expected, " Fraction of Bed Width Covered by Anchor Ice = %8g\n", v);
+        EXPECT_NE(text.find(expected), std::string::npos) << expected;
+    }
+}
+
+// Given branch lengths of an imperial model survive repeated saving and opening.
+TEST_F(Writer, ImperialBranchLengthsSurviveSavingAndOpening)
+{
+    ASSERT_EQ(ReadTextQuietly(Fixture("ft1-imperial.vqx")), 0);
+    const double given = g_ElementBlock[8].GivenLength;
+    EXPECT_NEAR(given, 0.25, 1e-12);
+    for (int k = 0; k < 3; ++k) ASSERT_EQ(ReadTextQuietly(WriteText()), 0);
+    EXPECT_EQ(g_ElementBlock[8].GivenLength, given);
+    EXPECT_EQ(g_ElementBlock[8].Length, given);
+    EXPECT_EQ(g_ElementBlock[1].GivenLength, 0);
+    EXPECT_GT(g_ElementBlock[1].Length, 0);
 }
 
 }  // namespace
