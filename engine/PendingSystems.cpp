@@ -12,12 +12,17 @@
 #include "engine/TimeStepping.h"
 #include "engine/WaterQuality.h"
 
-int AssembleProfileMatrix(int) { return 0; }
-int SolveHydrodynamicsStep() { return 1; }
-void ComputeNodeFluxDischarge() {}
 int TransientStep() { return 0; }
+void UpdateJunctionFlowDirections() {}
+void ComputeJunctionBranchResidual(ElementRecord*, JunctionRecord*) {}
 int SolveDynamicIceStep() { return 1; }
 int UpdateNodeIceState(NodeRecord*) { return 1; }
+void DynamicIceElementResidual(ElementRecord*) {}
+void DynamicIceBoundaryResidual(BoundaryElementRecord*) {}
 int SolveThermalIceStep() { return 1; }
 int UpdateNodeThermalState(NodeRecord*) { return 1; }
+void ComputeThermalElementResidual(ElementRecord*) {}
+void ComputeThermalBoundaryResidual(BoundaryElementRecord*) {}
 void ComputeWQKinetics(NodeRecord*) {}
+void ComputeWQElementResidual(ElementRecord*) {}
+void ComputeWQBoundaryResidual(BoundaryElementRecord*) {}

@@ -1,6 +1,7 @@
 // Round trips of the model file: what is read is written back and reads back the same.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -111,13 +112,43 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, RoundTrip, ::testing::ValuesIn(AllFixtures),
 // written values are the values read): the writer reproduces them byte for byte.
 class WriterLayout : public ModelFileTest, public ::testing::WithParamInterface<const char*> {};
 
+// A thermal run takes its ice velocity from the water once the model is initialised, so the
+// "Uice" column (the fourteenth of a node row) is the engine's, not the file's.
+std::string WithoutThermalIceVelocity(const std::string& text)
+{
+    std::string out;
+    size_t at = 0;
+    bool nodeRows = false;
+    while (at < text.size()) {
+        const size_t end = std::min(text.find('\n', at), text.size());
+        std::string line = text.substr(at, end - at);
+        if (line.find("\tUice (") != std::string::npos) nodeRows = true;
+        else if (line.find("Element Information") != std::string::npos) nodeRows = false;
+        if (nodeRows && line.size() > 1 && line[0] == '\t' && std::count(line.begin(), line.end(), '\t') >= 30) {
+            size_t column = 0;
+            for (int k = 0; k < 14; ++k) column = line.find('\t', column) + 1;
+            line.replace(column, line.find('\t', column) - column, "<Uice>");
+        }
+        out += line;
+        if (end < text.size()) out += '\n';
+        at = end + 1;
+    }
+    return out;
+}
+
 TEST_P(WriterLayout, ReproducesAFileInItsOwnLayout)
 {
     const std::string original = Fixture(GetParam());
     ASSERT_EQ(ReadTextQuietly(original), 0);
     int code = -2;
-    EXPECT_EQ(WriteText(&code), original);
+    const std::string written = WriteText(&code);
     EXPECT_EQ(code, 0);
+    if (g_ModelControl.FileType == 3) {
+        EXPECT_EQ(WithoutThermalIceVelocity(written), WithoutThermalIceVelocity(original));
+        EXPECT_NE(WithoutThermalIceVelocity(original), original);
+    } else {
+        EXPECT_EQ(written, original);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, WriterLayout,
