@@ -8,12 +8,10 @@
 #include "engine/Hydrodynamics.h"
 #include "engine/IceFront.h"
 #include "engine/Junctions.h"
-#include "engine/ModelFiles.h"
 #include "engine/ThermalIce.h"
 #include "engine/TimeStepping.h"
 #include "engine/WaterQuality.h"
 
-void ComputeJunctionBranchAngles(JunctionRecord*) {}
 void UpdateJunctionFlowDirections() {}
 void ComputeJunctionBranchResidual(ElementRecord*, JunctionRecord*) {}
 int SolveDynamicIceStep() { return 1; }
@@ -21,14 +19,9 @@ int UpdateNodeIceState(NodeRecord*) { return 1; }
 void DynamicIceElementResidual(ElementRecord*) {}
 void DynamicIceBoundaryResidual(BoundaryElementRecord*) {}
 int SolveThermalIceStep() { return 1; }
-void ApplyAtmosphericForcing() {}
 int UpdateNodeThermalState(NodeRecord*) { return 1; }
 void ComputeThermalElementResidual(ElementRecord*) {}
 void ComputeThermalBoundaryResidual(BoundaryElementRecord*) {}
-void LocateIceFrontStation(NodeRecord*, BridgingEventRecord*) {}
 void ComputeWQKinetics(NodeRecord*) {}
 void ComputeWQElementResidual(ElementRecord*) {}
 void ComputeWQBoundaryResidual(BoundaryElementRecord*) {}
-
-int ReadModelFile(std::FILE* stream) { if (stream) std::fclose(stream); return -1; }
-int WriteModelFile(std::FILE* stream) { if (stream) std::fclose(stream); return -1; }
