@@ -13,6 +13,7 @@
 
 #include "engine/EngineData.h"
 #include "engine/ModelFiles.h"
+#include "engine/ModelSetup.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ bool Close(double a, double b) { return std::fabs(a - b) <= 1e-6 * std::fmax(std
 
 }  // namespace
 
-int main(int argc, char** argv)
+int Check(int argc, char** argv)
 {
     if (argc == 3 && std::strcmp(argv[1], "model") == 0) {
         if (ReadModel(argv[2]) != 0) return 1;
@@ -95,4 +96,11 @@ int main(int argc, char** argv)
     }
     std::fprintf(stderr, "usage: batch_check model FILE | rows DB | state FILE DB\n");
     return 2;
+}
+
+int main(int argc, char** argv)
+{
+    const int result = Check(argc, argv);
+    ReleaseModel();
+    return result;
 }

@@ -21,6 +21,7 @@
 
 #include "engine/EngineData.h"
 #include "engine/ModelFiles.h"
+#include "engine/ModelSetup.h"
 #include "engine/ResultsDatabase.h"
 #include "engine/SteadyRun.h"
 #include "engine/TimeStepping.h"
@@ -427,5 +428,7 @@ int main(int argc, char** argv)
     }
     Options options;
     if (const int parsed = ParseCommandLine(argc, argv, options); parsed != 0) return parsed;
-    return Run(options);
+    const int result = Run(options);
+    ReleaseModel();
+    return result;
 }
