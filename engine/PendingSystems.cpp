@@ -12,17 +12,14 @@
 #include "engine/TimeStepping.h"
 #include "engine/WaterQuality.h"
 
-int TransientStep() { return 0; }
 int SolveDynamicIceStep() { return 1; }
 int UpdateNodeIceState(NodeRecord*) { return 1; }
 void DynamicIceElementResidual(ElementRecord*) {}
 void DynamicIceBoundaryResidual(BoundaryElementRecord*) {}
 int SolveThermalIceStep() { return 1; }
-void ApplyAtmosphericForcing() {}
 int UpdateNodeThermalState(NodeRecord*) { return 1; }
 void ComputeThermalElementResidual(ElementRecord*) {}
 void ComputeThermalBoundaryResidual(BoundaryElementRecord*) {}
-void LocateIceFrontStation(NodeRecord*, BridgingEventRecord*) {}
 void ComputeWQKinetics(NodeRecord*) {}
 void ComputeWQElementResidual(ElementRecord*) {}
 void ComputeWQBoundaryResidual(BoundaryElementRecord*) {}
