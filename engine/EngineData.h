@@ -462,6 +462,9 @@ struct JunctionRecord {
     double BranchDischargeAB = 0.0;
     JunctionRecord* Next = nullptr;
     int FlowSign[3] = {1, 1, 1};          // nodes B, C, D
+    // Share of branch AB in the side-branch flow, taken from the branch discharges when a
+    // step starts and held through its iterations.
+    double StepShareAB = 0.5;
 };
 
 struct AtmosphericZoneRecord {

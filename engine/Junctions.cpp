@@ -96,7 +96,8 @@ double RelativeSign(double qa, double qx)
     return (qa < 0.0 && qx > 0.0) || (qa > 0.0 && qx < 0.0) ? -1.0 : 1.0;
 }
 
-// Share of branch AB in the side-branch flow; equal shares while neither side branch flows.
+// Share of branch AB in the side-branch flow from the branch discharges; equal shares while
+// neither side branch flows.
 double SideShareAB(const JunctionRecord* j)
 {
     const double ab = std::fabs(j->BranchDischargeAB);
@@ -530,6 +531,10 @@ void UpdateJunctionFlowDirections()
             if (j->ElementAD) j->ElementAD->JunctionBranch = 3;
         }
         ComputeJunctionBranchAngles(j);
+        // The share follows the branch discharges from step to step, not from iteration to
+        // iteration: within a step the residuals then depend on the unknowns alone, and the
+        // Newton iterations converge as they do without junctions.
+        j->StepShareAB = SideShareAB(j);
     }
 }
 
@@ -571,7 +576,7 @@ void ComputeJunctionBranchResidual(ElementRecord* element, JunctionRecord* junct
     a->Discharge = sign * savedQ;
     a->PreviousDischarge = sign * savedQp;
 
-    const double E = SideShareAB(junction);
+    const double E = std::clamp(junction->StepShareAB, 0.0, 1.0);
     double share = 1.0;
     if (through) {
         for (int p = 0; p < count; ++p) {

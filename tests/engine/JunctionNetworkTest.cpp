@@ -559,3 +559,175 @@ TEST_P(Network, ConfluenceConservesMassAtTheJunction)
 }
 
 INSTANTIATE_TEST_SUITE_P(Formulations, Network, ::testing::Values(0, 1, 2));
+
+// ---------------------------------------------------------------------------------------
+// Floods and reversals
+// ---------------------------------------------------------------------------------------
+namespace {
+
+// Water stored in the network as the scheme counts it: linear areas along every element, the
+// junction node's area shared between the side branches by their current shares.
+double StoredVolume()
+{
+    double v = 0;
+    for (const ElementRecord* e = g_Elements; e; e = e->Next) {
+        const NodeRecord* n0 = e->Nodes[0];
+        const NodeRecord* n1 = e->Nodes[1];
+        const double length = e->Length > 0 ? e->Length : std::fabs(n1->Chainage - n0->Chainage);
+        double a0 = n0->GrossArea, a1 = n1->GrossArea;
+        for (const JunctionRecord* j = g_Junctions; j; j = j->Next) {
+            const double sum = std::fabs(j->BranchDischargeAB) + std::fabs(j->BranchDischargeAC);
+            const double E = sum > 0 ? std::fabs(j->BranchDischargeAB) / sum : 0.5;
+            const double share = e == j->ElementAB ? E : (e == j->ElementAC ? 1 - E : 1.0);
+            if (n0 == j->NodeA) a0 *= share;
+            if (n1 == j->NodeA) a1 *= share;
+        }
+        v += 0.5 * (a0 + a1) * length;
+    }
+    return v;
+}
+
+// Volume balance of a run: what the boundaries let in and out, step by step as the boundary
+// terms count it (a discharge hydrograph DeltaT x its value at the step's end; a stage or
+// rating boundary the theta-weighted node discharge), against the change of storage.
+struct VolumeBalance {
+    double v0 = 0, inflow = 0, outflow = 0;
+    std::vector<double> lastQ;
+
+    void Start()
+    {
+        v0 = StoredVolume();
+        lastQ.clear();
+        for (const BoundaryElementRecord* b = g_BoundaryElements; b; b = b->Next) lastQ.push_back(b->Node()->Discharge);
+    }
+    void AfterStep()
+    {
+        const ModelControl& mc = g_ModelControl;
+        const double theta = g_EquationSystems[HydrodynamicSystem].Theta;
+        size_t k = 0;
+        for (const BoundaryElementRecord* b = g_BoundaryElements; b; b = b->Next, ++k) {
+            const double dt = mc.ModelTime - mc.StepStartTime;
+            const double q = b->Node()->Discharge;
+            double flux;   // out of the network, along the boundary's position
+            if (b->DischargeCode == 1)
+                flux = b->Position * InterpolateTable(b->Hydrograph->Columns[0].data(), b->Hydrograph->Columns[2].data(),
+                                                      mc.ModelTime, b->Hydrograph->RowCount) * dt;
+            else
+                flux = b->Position * (theta * q + (1 - theta) * lastQ[k]) * dt;
+            (flux < 0 ? inflow : outflow) += std::fabs(flux);
+            lastQ[k] = q;
+        }
+    }
+    double Imbalance() const { return std::fabs(inflow - outflow - (StoredVolume() - v0)) / inflow; }
+};
+
+}  // namespace
+
+TEST_P(Network, FloodThroughConfluenceAndDivergenceBalancesVolume)
+{
+    for (bool divergence : {false, true}) {
+        YNetwork y;
+        y.divergence = divergence;
+        y.widths[0] = 8, y.widths[1] = 12, y.widths[2] = 20;
+        const double base = 20;
+        y.discharges[0] = y.discharges[1] = base / 2, y.discharges[2] = base;
+        y.depth = NormalDepth(base, 20, y.n, y.slope);
+        y.Build();
+        BoundaryInput flood;
+        flood.DischargeCode = 1;
+        flood.Times = {0, 3600, 4 * 3600, 10 * 3600, 100 * 3600};
+        flood.Discharges = {base / 2, base / 2, 60, base / 2, base / 2};
+        flood.Stages.assign(flood.Times.size(), 0.0);
+        auto rating = [&](double width, double invert) {
+            BoundaryInput r;
+            r.StageCode = r.DischargeCode = 2;
+            for (int k = 0; k <= 40; ++k) {
+                const double q = 1.0 + 4.0 * k;
+                r.Times.push_back(k);
+                r.Discharges.push_back(q);
+                r.Stages.push_back(invert + NormalDepth(q, width, y.n, y.slope));
+            }
+            return r;
+        };
+        if (divergence) {
+            BoundaryInput both = flood;
+            for (double& q : both.Discharges) q *= 2;
+            testmodel::SetBoundaries({{y.dFar, -1, both},
+                                      {y.bFar, 1, rating(8, g_NodeBlock[y.bFar].Invert)},
+                                      {y.cFar, 1, rating(12, g_NodeBlock[y.cFar].Invert)}});
+        } else {
+            testmodel::SetBoundaries({{y.bFar, -1, flood},
+                                      {y.cFar, -1, flood},
+                                      {y.dFar, 1, rating(20, g_NodeBlock[y.dFar].Invert)}});
+        }
+        g_ModelControl.Formulation = GetParam();
+        g_ModelControl.MaxDeltaT = 60;
+        ASSERT_EQ(testmodel::StartRun(), 0);
+        VolumeBalance balance;
+        balance.Start();
+        auto afterStep = [&] { balance.AfterStep(); };
+        for (double hours : {6.0, 24.0}) {
+            ASSERT_TRUE(testmodel::RunTo(hours * 3600, afterStep));
+            const double stored = StoredVolume() - balance.v0;
+            std::printf("formulation %d %s, %g h: in %.1f out %.1f stored %.1f m3, volume imbalance %.2e\n", GetParam(),
+                        divergence ? "divergence" : "confluence", hours, balance.inflow, balance.outflow, stored,
+                        balance.Imbalance());
+            EXPECT_LT(balance.Imbalance(), 0.005);
+            if (hours == 6.0) EXPECT_GT(stored, 0.05 * balance.inflow);
+        }
+        ReleaseModel();
+    }
+}
+
+TEST_F(NetworkCase, SideBranchReversalIsFollowedWithoutRejections)
+{
+    // A divergence whose branch C ends at a tide: the tide rises above the junction level and
+    // C flows back into A, then falls again.
+    YNetwork y;
+    y.divergence = true;
+    y.widths[0] = y.widths[1] = 10, y.widths[2] = 20;
+    const double q = 10;
+    y.discharges[0] = y.discharges[1] = q / 2, y.discharges[2] = q;
+    y.depth = 2.0;
+    y.Build();
+    const double outlet = g_NodeBlock[y.bFar].Invert + 2.0;
+    BoundaryInput tide;
+    tide.StageCode = 1;
+    tide.Times = {0, 2 * 3600, 8 * 3600, 14 * 3600, 20 * 3600, 1e9};
+    tide.Stages = {outlet, outlet, outlet + 1.0, outlet + 1.0, outlet, outlet};
+    tide.Discharges.assign(tide.Times.size(), 0.0);
+    testmodel::SetBoundaries({{y.dFar, -1, Constant(0, 1, 0, q)},
+                              {y.bFar, 1, Constant(1, 0, outlet, 0)},
+                              {y.cFar, 1, tide}});
+    g_ModelControl.Formulation = 1;
+    g_ModelControl.MaxDeltaT = 120;
+    ASSERT_EQ(testmodel::StartRun(), 0);
+    const JunctionRecord& j = g_JunctionBlock[0];
+    int rejected = 0, accepted = 0, reversedSteps = 0, arrangements = 0;
+    bool wasReversed = false;
+    double mostReversed = 0;
+    while (g_ModelControl.ModelTime < 30 * 3600) {
+        const int r = testmodel::Step();
+        ASSERT_TRUE(r == 0 || r == 1);
+        if (r == 0) {
+            ++rejected;
+            ASSERT_LT(rejected, 5) << "at " << g_ModelControl.ModelTime / 3600 << " h";
+            continue;
+        }
+        ++accepted;
+        const bool reversed = j.FlowSign[1] < 0;
+        if (reversed != wasReversed) ++arrangements;
+        wasReversed = reversed;
+        reversedSteps += reversed;
+        mostReversed = std::min(mostReversed, g_NodeBlock[y.cFar].Discharge);
+    }
+    std::printf("accepted %d rejected %d steps; C reversed over %d steps, down to %.3f m3/s; %d changes of arrangement\n",
+                accepted, rejected, reversedSteps, mostReversed, arrangements);
+    EXPECT_EQ(rejected, 0);
+    // C flowed back and then out again: two changes of arrangement.
+    EXPECT_GT(reversedSteps, 10);
+    EXPECT_LT(mostReversed, -1.0);
+    EXPECT_EQ(arrangements, 2);
+    EXPECT_EQ(j.Type, 2);
+    EXPECT_EQ(j.NodeD, j.ReadNodes[3]);
+}
