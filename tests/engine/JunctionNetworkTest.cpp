@@ -16,9 +16,11 @@
 #include "engine/Hydraulics.h"
 #include "engine/Hydrodynamics.h"
 #include "engine/Junctions.h"
+#include "engine/ModelFiles.h"
 #include "engine/ModelSetup.h"
 #include "engine/TimeStepping.h"
 #include "ModelBuilder.h"
+#include "ModelFilesTestSupport.h"
 
 using testmodel::BoundaryAt;
 using testmodel::BoundaryInput;
@@ -673,7 +675,9 @@ TEST_P(Network, FloodThroughConfluenceAndDivergenceBalancesVolume)
                         divergence ? "divergence" : "confluence", hours, balance.inflow, balance.outflow, stored,
                         balance.Imbalance());
             EXPECT_LT(balance.Imbalance(), 0.005);
-            if (hours == 6.0) EXPECT_GT(stored, 0.05 * balance.inflow);
+            if (hours == 6.0) {
+                EXPECT_GT(stored, 0.05 * balance.inflow);
+            }
         }
         ReleaseModel();
     }
@@ -730,4 +734,78 @@ TEST_F(NetworkCase, SideBranchReversalIsFollowedWithoutRejections)
     EXPECT_EQ(arrangements, 2);
     EXPECT_EQ(j.Type, 2);
     EXPECT_EQ(j.NodeD, j.ReadNodes[3]);
+}
+
+// ---------------------------------------------------------------------------------------
+// The network example of examples/
+// ---------------------------------------------------------------------------------------
+TEST_F(NetworkCase, NetworkExampleReadsRunsAndSavesItsJunctions)
+{
+    const std::string path = std::string(VASQUIL_SOURCE_DIR) + "/examples/sample-network.vqx";
+    ASSERT_EQ(modelfiles_test::LoadModelFileQuietly(path), 0);
+    const ModelControl& mc = g_ModelControl;
+    ASSERT_EQ(mc.JunctionCount, 2);
+    const JunctionRecord& confluence = g_JunctionBlock[0];
+    const JunctionRecord& divergence = g_JunctionBlock[1];
+    EXPECT_EQ(confluence.ReadType, 1);
+    EXPECT_EQ(divergence.ReadType, 2);
+    EXPECT_EQ(confluence.NodeA->Number, 12);
+    EXPECT_EQ(divergence.NodeA->Number, 20);
+    // Branch lengths from the plan positions: 200 m each.
+    for (const JunctionRecord* j : {&confluence, &divergence})
+        for (const ElementRecord* e : j->ReadElements) {
+            EXPECT_NEAR(e->Length, 200.0, 1e-3);
+            EXPECT_EQ(e->GivenLength, 0.0);
+        }
+    // The distributaries leave the through line at 30 degrees: angle BAD = 150 degrees.
+    EXPECT_NEAR(divergence.BranchCosines[0], std::cos(kPi / 6), 1e-6);
+    EXPECT_NEAR(divergence.BranchCosines[1], std::cos(kPi / 6), 1e-6);
+    EXPECT_EQ(confluence.BranchCosines[0], 1.0);
+    ASSERT_NE(g_JamTable, nullptr);
+    EXPECT_EQ(g_JamTable->RowCount, 7);
+
+    // A flood through both junctions, and four days for it to pass.
+    g_ModelControl.StepStartTime = g_ModelControl.ModelTime;
+    VolumeBalance balance;
+    balance.Start();
+    int rejected = 0;
+    while (g_ModelControl.ModelTime < 96 * 3600.0) {
+        const int r = testmodel::Step();
+        ASSERT_TRUE(r == 0 || r == 1);
+        if (r == 0) {
+            ASSERT_LT(++rejected, 20);
+            continue;
+        }
+        balance.AfterStep();
+    }
+    const NodeRecord* out1 = g_NodeIndex[25];
+    const NodeRecord* out2 = g_NodeIndex[31];
+    std::printf("network example: in %.0f out %.0f m3, volume imbalance %.2e, %d steps rejected; outlets %.3f + %.3f "
+                "m3/s, peaks %.1f %.1f\n",
+                balance.inflow, balance.outflow, balance.Imbalance(), rejected, out1->Discharge, out2->Discharge,
+                out1->PeakFluxDischarge, out2->PeakFluxDischarge);
+    EXPECT_LT(balance.Imbalance(), 0.005);
+    EXPECT_EQ(rejected, 0);
+    // The flood has passed: the outlets carry what comes in.
+    double inflowNow = 0;
+    for (const BoundaryElementRecord* b = g_BoundaryElements; b; b = b->Next)
+        if (b->DischargeCode == 1)
+            inflowNow += InterpolateTable(b->Hydrograph->Columns[0].data(), b->Hydrograph->Columns[2].data(),
+                                          g_ModelControl.ModelTime, b->Hydrograph->RowCount);
+    EXPECT_NEAR(out1->Discharge + out2->Discharge, inflowNow, 0.01 * inflowNow);
+    EXPECT_GT(out1->PeakFluxDischarge + out2->PeakFluxDischarge, 100.0);
+    // The wider distributary carries more.
+    EXPECT_GT(out1->Discharge, out2->Discharge);
+
+    // Saved, the read arrangement and the jam table come back.
+    int code = -1;
+    const std::string written = modelfiles_test::WriteText(&code);
+    ASSERT_EQ(code, 0);
+    ASSERT_EQ(modelfiles_test::ReadTextQuietly(written), 0);
+    ASSERT_EQ(g_ModelControl.JunctionCount, 2);
+    EXPECT_EQ(g_JunctionBlock[1].ReadType, 2);
+    EXPECT_EQ(g_JunctionBlock[1].ReadNodes[1]->Number, 21);
+    EXPECT_EQ(g_JunctionBlock[1].ReadElements[2]->Number, 19);
+    ASSERT_NE(g_JamTable, nullptr);
+    EXPECT_EQ(g_JamTable->RowCount, 7);
 }
