@@ -96,15 +96,19 @@ double RelativeSign(double qa, double qx)
     return (qa < 0.0 && qx > 0.0) || (qa > 0.0 && qx < 0.0) ? -1.0 : 1.0;
 }
 
-// Share of branch AB in the side-branch flow from the branch discharges; equal shares while
-// neither side branch flows.
+// Discharge (m3/s) below which side-branch flows count as none: their ratio is then rounding
+// noise, which would swing the share between 0 and 1 from step to step.
+constexpr double NoFlowDischarge = 1e-3;
+
+// Share of branch AB in the side-branch flow from the branch discharges, going smoothly to
+// equal shares as both side branches come to rest.
 double SideShareAB(const JunctionRecord* j)
 {
     const double ab = std::fabs(j->BranchDischargeAB);
     const double ac = std::fabs(j->BranchDischargeAC);
-    const double sum = ab + ac;
-    if (!(sum > 0.0) || !std::isfinite(sum)) return 0.5;
-    return ab / sum;
+    const double sum = ab + ac + 2.0 * NoFlowDischarge;
+    if (!std::isfinite(sum)) return 0.5;
+    return (ab + NoFlowDischarge) / sum;
 }
 
 void FillJunctionWork(NodeRecord* node, double share, double kappa)
