@@ -1,6 +1,7 @@
 #include "datalib/ResultsWriter.h"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <system_error>
@@ -384,7 +385,11 @@ void ResultsWriter::ResetPeaks()
 {
     if (DisplayModel == nullptr || State == nullptr)
         return;
+    const ModelControl& mc = g_ModelControl;
     const double time = State->ModelTime;
+    // Values the display shows unchanged from the engine go back as the engine's own values.
+    const auto same = [](double a, double b) { return a == b || std::fabs(a - b) <= 1e-9 * std::fmax(std::fabs(a), std::fabs(b)); };
+    const double seconds = same(time, mc.ModelTime / 3600.0) ? mc.ModelTime : ModelState::HoursToSeconds(time);
     VQXDisplayNode* d = DisplayModel->FirstNode();
     int count = 0;
     for (NodeRecord* n = g_Nodes; d != nullptr; d = DisplayModel->NextNode()) {
@@ -392,11 +397,14 @@ void ResultsWriter::ResetPeaks()
         d->PeakDischargeTime = time;
         d->PeakStage = d->Stage;
         d->PeakDischarge = d->Discharge;
-        if (n != nullptr && count < g_ModelControl.NodeCount) {
-            n->PeakStage = ModelState::LengthToEngine(d->PeakStage);
-            n->PeakStageTime = ModelState::HoursToSeconds(time);
-            n->PeakFluxDischarge = ModelState::DischargeToEngine(d->PeakDischarge);
-            n->PeakFluxTime = n->PeakStageTime;
+        if (n != nullptr && count < mc.NodeCount) {
+            n->PeakStage = same(d->Stage, ModelState::LengthToDisplay(n->Stage)) ? n->Stage
+                                                                                  : ModelState::LengthToEngine(d->Stage);
+            n->PeakFluxDischarge = same(d->Discharge, ModelState::DischargeToDisplay(n->Discharge))
+                                       ? n->Discharge
+                                       : ModelState::DischargeToEngine(d->Discharge);
+            n->PeakStageTime = seconds;
+            n->PeakFluxTime = seconds;
             n = n->Next;
             ++count;
         }

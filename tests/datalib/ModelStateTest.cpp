@@ -512,8 +512,10 @@ TEST(ModelStateZones, CountsAreClampedToTheCapacities)
 {
     struct Case { int zones, events, shownZones, shownEvents; };
     const Case cases[] = {{25, 150, 20, 100}, {-4, -1, 0, 0}, {3, 2, 3, 2}};
+    for (int fileType : {0, 3})  // without and with zone and event blocks in the engine
     for (const Case& c : cases) {
-        testmodel::Build(3, 1);
+        SCOPED_TRACE(fileType);
+        testmodel::Build(fileType, 1);
         Loaded l;
         l.State->ZoneCount = c.zones;
         l.State->EventCount = c.events;
