@@ -4,6 +4,8 @@
 // for thermal models one atmospheric zone and one bridging event.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <vector>
 
@@ -12,6 +14,13 @@
 #include "engine/ModelSetup.h"
 
 namespace testmodel {
+
+// Releases the last engine model a test built when the test program ends.
+class ReleaseEngineAtExit : public ::testing::Environment {
+public:
+    void TearDown() override { ReleaseModel(); }
+};
+inline ::testing::Environment* const ReleaseEngine = ::testing::AddGlobalTestEnvironment(new ReleaseEngineAtExit);
 
 inline void SetUnits(int unitSystem)
 {
