@@ -117,10 +117,12 @@ struct ModelControl {
     std::vector<double> ElementJacobianWork;
     std::vector<double> ElementResidualBase;
     int MaxElementDof;
+    int AssemblyPass;   // number of the assembly in progress, 0 outside one
 
     // Run clock and outputs
     int SteadyIteration;
     double ModelTime;
+    double StepStartTime;   // ModelTime at the start of the step in progress; a rejected step returns to it
     double DeltaT;
     double FinalTime;
     double MaxDeltaT;
@@ -395,6 +397,10 @@ struct NodeRecord {
     int JamFlag;
     JunctionRecord* Junction;
     BoundaryElementRecord* BoundaryElement;
+    // Assembly pass and hydrodynamic unknowns of the node's last hydraulics refresh by the
+    // element residuals: within one pass, a refresh at the same unknowns gives the same result.
+    int HydraulicsPass;
+    double HydraulicsState[2];
 
     VASQUIL_NODE_TWINS(VASQUIL_DECLARE_TWIN)
     VASQUIL_NODE_TWIN_ARRAYS(VASQUIL_DECLARE_TWIN_ARRAY)
@@ -475,6 +481,32 @@ struct BridgingEventRecord {
     double BridgingLocation = 1e101;
     double FrontStation = 1e101;
     BridgingEventRecord* Next = nullptr;
+};
+
+// ---------------------------------------------------------------------------------------
+// Finite-element work records
+// ---------------------------------------------------------------------------------------
+// Shape functions of one element code at one point: values, and first and second
+// derivatives with respect to the local coordinate.
+struct ShapeFunctionValues {
+    int NodeCount = 0;
+    double N[MaxElementNodes] = {};
+    double dNdXi[MaxElementNodes] = {};
+    double d2NdXi2[MaxElementNodes] = {};
+};
+
+// What the element kernels read at one integration point: the shape functions of the
+// unknowns (interpolation code) and of the geometry (geometry code), the map derivative
+// dx/dxi as the determinant, the point's weight, and the x-derivatives of the shape functions
+// of the unknowns.
+struct GaussPointRecord {
+    ShapeFunctionValues Interpolation;
+    ShapeFunctionValues Geometry;
+    double Xi = 0.0;
+    double Determinant = 0.0;
+    double Weight = 0.0;
+    double dNdx[MaxElementNodes] = {};
+    double d2Ndx2[MaxElementNodes] = {};
 };
 
 // ---------------------------------------------------------------------------------------

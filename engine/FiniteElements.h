@@ -1,4 +1,43 @@
-// Finite-element framework shared by the four equation systems.
+// Finite-element framework shared by the four equation systems: profile (skyline) storage of
+// the global matrix, element Jacobians by forward differences, the profile LU solve, the
+// Newton update, quadrature rules and shape functions.
 #pragma once
 
+struct FiniteElementBase;
+struct ElementRecord;
+struct BoundaryElementRecord;
+struct JunctionRecord;
+struct ShapeFunctionValues;
+struct GaussPointRecord;
+
+// Assembles system k: matrix -dR/dx in profile storage and right-hand side R. 0, or -1 when
+// memory runs out or no element has nodes.
 int AssembleProfileMatrix(int system);
+// Numbers the unknowns of system k and lays out the profile; the upper profile, or null on
+// exhaustion.
+double* BuildProfileStructure(int system);
+void AddElementToProfile(const FiniteElementBase* element, int system);
+void BuildElementJacobian(ElementRecord* element, int system);
+void BuildJunctionElementJacobian(ElementRecord* element, JunctionRecord* junction, int system);
+void BuildBoundaryElementJacobian(BoundaryElementRecord* element, int system);
+// Crout factorisation without pivoting, in place; the solution replaces rhs. Returns 0.
+int SolveProfileLU(double* upper, double* lower, double* rhs, const int* diagonal, int order);
+// Solves system k and adds the increments to the nodes' unknowns. 1 when the update is not
+// finite (or, for hydrodynamics, makes a gross area negative), else 0; sets LastNorm.
+int SolveAndUpdate(int system);
+// Integration points of an element code, four doubles each (xi, eta, zeta, weight); the count.
+int GetQuadratureRule(int code, double points[][4]);
+// Shape functions of an element code at a point (xi, eta, zeta, weight); 0, or the code's node
+// count when xi lies outside [-1, 1]. Derivatives are skipped when the weight is negative.
+int EvaluateShapeFunctions(int code, const double point[4], ShapeFunctionValues* out);
+// Fills the record of one integration point of an element (branch length > 0 for junction
+// branches, 0 otherwise).
+void EvaluateGaussPoint(const FiniteElementBase* element, double branchLength, const double point[4],
+                        GaussPointRecord* record);
+double ComputeMapDerivative(const FiniteElementBase* element, double branchLength,
+                            const ShapeFunctionValues* geometry);
+
+// Test hook: when set, replaces the element, junction-branch and boundary residuals of every
+// system (the framework's own tests use it with synthetic residuals). Null restores the
+// systems' residuals.
+void SetElementResidualOverride(void (*residual)(FiniteElementBase* element, int system));

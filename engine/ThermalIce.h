@@ -2,7 +2,11 @@
 #pragma once
 
 struct NodeRecord;
+struct ElementRecord;
+struct BoundaryElementRecord;
 
 int SolveThermalIceStep();
 void ApplyAtmosphericForcing();
 int UpdateNodeThermalState(NodeRecord* node);
+void ComputeThermalElementResidual(ElementRecord* element);
+void ComputeThermalBoundaryResidual(BoundaryElementRecord* element);

@@ -2,5 +2,9 @@
 #pragma once
 
 struct NodeRecord;
+struct ElementRecord;
+struct BoundaryElementRecord;
 
 void ComputeWQKinetics(NodeRecord* node);
+void ComputeWQElementResidual(ElementRecord* element);
+void ComputeWQBoundaryResidual(BoundaryElementRecord* element);

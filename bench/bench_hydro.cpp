@@ -1,0 +1,159 @@
+// Cost of the hydrodynamic Newton iteration (assembly plus profile solve and update) per node,
+// on generated channels of 100 to 10,000 nodes (kind 0: rectangles in the rectangular
+// formulation; kind 1 and 2: surveyed trapezoids in the natural formulation and in its
+// conservation form), and the run time of a 24-hour flood on the same channels. Counts heap allocations inside the Newton loop, which
+// must be none.
+#include <benchmark/benchmark.h>
+
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
+#include <atomic>
+#include <cmath>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "engine/EngineData.h"
+#include "engine/FiniteElements.h"
+#include "engine/Hydraulics.h"
+#include "engine/Hydrodynamics.h"
+#include "engine/ModelSetup.h"
+#include "engine/TimeStepping.h"
+#include "tests/engine/ModelBuilder.h"
+
+namespace {
+std::atomic<long long> g_Allocations{0};
+}
+
+void* operator new(std::size_t size)
+{
+    g_Allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size)
+{
+    g_Allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+constexpr double kWidth = 30, kN = 0.035, kSlope = 0.0004, kBase = 50, kPeak = 250;
+
+// A channel of `count` nodes 100 m apart in uniform flow at the base discharge: rectangles,
+// or trapezoidal surveyed sections (bottom 30 m, sides 2:1, 6 m deep) of 100 levels.
+void BuildBenchChannel(int count, int kind)
+{
+    const bool surveyed = kind != 0;
+    const double dx = 100;
+    testmodel::BuildChain(count, dx, [&](NodeRecord& node, int i) {
+        node.RectWidth = kWidth;
+        node.ManningN = kN;
+        node.Invert = kSlope * (count - 1 - i) * dx;
+        if (surveyed) {
+            const double z = node.Invert;
+            testmodel::SetSection(node, {{0, z + 6}, {12, z}, {42, z}, {54, z + 6}}, kN, 100);
+        }
+    });
+    // Base-flow depth from Manning in the section the nodes carry.
+    auto area = [&](NodeRecord& n, double y) { return testmodel::AreaAtStage(n, n.Invert + y); };
+    NodeRecord& probe = g_NodeBlock[0];
+    double lo = 0.01, hi = 6;
+    for (int it = 0; it < 100; ++it) {
+        const double y = 0.5 * (lo + hi);
+        const double a = area(probe, y);
+        const double p = surveyed ? kWidth + 2 * y * std::sqrt(5.0) : kWidth + 2 * y;
+        const double q = a * std::pow(a / p, 2.0 / 3.0) * std::sqrt(kSlope) / kN;
+        (q < kBase ? lo : hi) = y;
+    }
+    const double yn = 0.5 * (lo + hi);
+    for (NodeRecord& n : g_NodeBlock) {
+        n.HydroUnknowns[0] = area(n, yn);
+        n.HydroUnknowns[1] = kBase;
+    }
+    testmodel::BoundaryInput inflow;
+    inflow.DischargeCode = 1;
+    inflow.Times = {0, 3600, 8 * 3600, 16 * 3600, 1e9};
+    inflow.Discharges = {kBase, kBase, kPeak, kBase, kBase};
+    inflow.Stages.assign(inflow.Times.size(), 0.0);
+    testmodel::BoundaryInput outlet;
+    outlet.StageCode = outlet.DischargeCode = 2;
+    for (int k = 0; k <= 50; ++k) {
+        outlet.Times.push_back(k);
+        outlet.Discharges.push_back(10.0 * k + 1.0);
+        // Stage of the outlet by Manning for a wide channel: a rating that is only plausible,
+        // the benchmark does not check it.
+        outlet.Stages.push_back(g_NodeBlock.back().Invert +
+                                std::pow((10.0 * k + 1.0) * kN / (kWidth * std::sqrt(kSlope)), 0.6));
+    }
+    testmodel::SetBoundaries({{0, -1, inflow}, {count - 1, 1, outlet}});
+    g_ModelControl.MaxDeltaT = 300;
+    g_ModelControl.Formulation = kind;
+    testmodel::StartRun();
+}
+
+void NewtonIteration(benchmark::State& state)
+{
+    const int count = static_cast<int>(state.range(0));
+    BuildBenchChannel(count, static_cast<int>(state.range(1)));
+    ShiftTimeLevel();
+    g_ModelControl.StepStartTime = g_ModelControl.ModelTime;
+    g_ModelControl.ModelTime += g_ModelControl.DeltaT;
+    g_EquationSystems[HydrodynamicSystem].StructureBuilt = 1;
+
+    long long allocations = 0;
+    for (auto _ : state) {
+        const long long before = g_Allocations.load(std::memory_order_relaxed);
+        const int assembled = AssembleProfileMatrix(HydrodynamicSystem);
+        const int failed = SolveAndUpdate(HydrodynamicSystem);
+        ComputeNodeFluxDischarge();
+        allocations += g_Allocations.load(std::memory_order_relaxed) - before;
+        benchmark::DoNotOptimize(assembled + failed);
+    }
+    if (allocations != 0) state.SkipWithError("heap allocation inside the Newton loop");
+    state.counters["time_per_node"] = benchmark::Counter(static_cast<double>(state.iterations()) * count,
+                                                       benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["allocations"] = static_cast<double>(allocations);
+    ReleaseModel();
+}
+
+// A 24-hour flood: steps of at most 300 s with the adaptive step of the transient runs.
+void FloodRun(benchmark::State& state)
+{
+    const int count = static_cast<int>(state.range(0));
+    const int kind = static_cast<int>(state.range(1));
+    long long iterations = 0, steps = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        BuildBenchChannel(count, kind);
+        state.ResumeTiming();
+        const bool ok = testmodel::RunTo(24 * 3600.0, [&] {
+            iterations += g_EquationSystems[HydrodynamicSystem].IterationCount;
+            ++steps;
+        });
+        if (!ok) state.SkipWithError("the flood run did not progress");
+    }
+    state.counters["steps"] = static_cast<double>(steps) / state.iterations();
+    state.counters["newton_iterations"] = static_cast<double>(iterations) / state.iterations();
+    ReleaseModel();
+}
+
+}  // namespace
+
+BENCHMARK(NewtonIteration)
+    ->ArgsProduct({{100, 1000, 10000}, {0, 1, 2}})
+    ->ArgNames({"nodes", "kind"})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(FloodRun)
+    ->ArgsProduct({{100, 1000, 10000}, {0, 1, 2}})
+    ->ArgNames({"nodes", "kind"})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+BENCHMARK_MAIN();

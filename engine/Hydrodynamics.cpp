@@ -1,0 +1,677 @@
+// Hydrodynamic equations: continuity and momentum for gross area and discharge, solved by a
+// Petrov-Galerkin method with upwinding by the sign matrix of the flow Jacobian and theta
+// time weighting. Three forms: rectangular conservation form, natural channel form, and
+// natural channel conservation form with first moments of area.
+#include "engine/Hydrodynamics.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "engine/EngineData.h"
+#include "engine/FiniteElements.h"
+#include "engine/Hydraulics.h"
+#include "engine/Junctions.h"
+#include "engine/TimeStepping.h"
+
+namespace {
+
+constexpr int Upn = 2;   // gross area, discharge
+
+double Sign(double x)
+{
+    return x > 0.0 ? 1.0 : (x < 0.0 ? -1.0 : 0.0);
+}
+
+// Sign matrix of the flow Jacobian [[0, 1], [c^2 - V^2, 2V]] for its eigenvalues V + c and
+// V - c. The textbook entries S11 = (1/|V+c| - 1/|V-c|)(c^2 - V^2)/(2c) and
+// S22 = (|V+c| - |V-c|)/(2c) cancel badly at small V and S11 divides 0 by 0 at critical flow;
+// here S22 = sgn(V) min(|V|/c, 1), S11 = s1 s2 S22, which are the same values without
+// cancellation. sgn(0) is 0, so critical flow takes the mean of the one-sided limits, and a
+// state without celerity (dry) has no upwinding.
+struct UpwindMatrix {
+    double S11 = 0.0, S12 = 0.0, S21 = 0.0, S22 = 0.0;
+};
+
+UpwindMatrix SignMatrix(double v, double c)
+{
+    UpwindMatrix s;
+    if (!(c > 0.0) || !std::isfinite(c) || !std::isfinite(v)) return s;
+    const double s1 = Sign(v + c);
+    const double s2 = Sign(v - c);
+    const double twoC = 2.0 * c;
+    s.S22 = Sign(v) * std::min(std::fabs(v) / c, 1.0);
+    s.S11 = s1 * s2 * s.S22;
+    s.S12 = (s1 - s2) / twoC;
+    s.S21 = (s1 - s2) * ((c - v) * (c + v)) / twoC;
+    return s;
+}
+
+// The current-level (S) and previous-level (Sp) matrices the kernels use, by UpwindingUpdating.
+void SelectUpwinding(double v, double c, double vp, double cp, UpwindMatrix* s, UpwindMatrix* sp)
+{
+    const int mode = g_EquationSystems[HydrodynamicSystem].UpwindingUpdating;
+    switch (mode) {
+    case 0:
+        *s = SignMatrix(v, c);
+        *sp = SignMatrix(vp, cp);
+        break;
+    case 1:
+        *sp = SignMatrix(vp, cp);
+        *s = *sp;
+        break;
+    case 2:
+        *s = SignMatrix(v, c);
+        *sp = *s;
+        break;
+    default:
+        *s = UpwindMatrix{};
+        *sp = UpwindMatrix{};
+        break;
+    }
+}
+
+bool HasSection(const NodeRecord* node)
+{
+    return node->CrossSection && std::abs(node->SectionCode) >= 2 && node->CrossSection->LevelCount >= 2;
+}
+
+// First moment of the area below a level about that level.
+double AreaMomentAt(const NodeRecord* node, double level)
+{
+    if (HasSection(node)) {
+        const CrossSectionTable* t = node->CrossSection;
+        return InterpolateTable(t->Column(StageLevel), t->Column(AreaMoment), level, node->SectionCode);
+    }
+    const double depth = std::max(0.0, level - node->Invert);
+    return depth * depth * node->RectWidth * 0.5;
+}
+
+// Friction coefficient F of the rectangular kernel (F Q is g A Sf), from the interpolated
+// state of one time level.
+double RectFrictionCoefficient(double area, double velocity, double width, double n, double ni,
+                               double iceConcentration, double iceThickness)
+{
+    const ModelControl& mc = g_ModelControl;
+    const double g = mc.Gravity;
+    const double h = width != 0.0 ? area / width : 0.0;
+    double radius;
+    double f = 0.0;
+    if (iceConcentration * iceThickness > 0.0 && std::fabs(ni) > 0.0) {
+        const double r = iceConcentration * width / (2.0 * h + width);
+        radius = area / (iceConcentration * width + 2.0 * h + width);
+        if (n > 0.0) {
+            const double mix = (1.0 + r * std::pow(ni / n, 1.5)) / (1.0 + r);
+            f = std::pow(std::fabs(radius), 1.0 / 6.0) / (std::sqrt(g) * n * std::pow(mix, 2.0 / 3.0));
+        } else if (n < 0.0) {
+            const double mix = (1.0 + r * std::pow(ni / n, 0.25)) / (1.0 + r);
+            f = 5.75 * std::log10(std::fabs(radius / (n * std::pow(mix, 4.0)))) + 6.2;
+        }
+    } else {
+        radius = area / (2.0 * h + width);
+        if (n > 0.0) {
+            f = std::pow(std::fabs(radius), 1.0 / 6.0) / (std::sqrt(g) * n);
+        } else if (n < 0.0) {
+            f = 5.75 * std::log10(std::fabs(radius / n)) + 6.2;
+        }
+    }
+    return f > 0.0 ? std::fabs(velocity) / (radius * f * f) : 0.0;
+}
+
+// Interpolation of node values at an integration point.
+struct PointInterpolation {
+    const GaussPointRecord* gp;
+    NodeRecord* const* nodes;
+    int count;
+
+    template <typename F>
+    double Value(F field) const
+    {
+        double s = 0.0;
+        for (int k = 0; k < count; ++k) s += gp->Interpolation.N[k] * field(nodes[k]);
+        return s;
+    }
+    template <typename F>
+    double Slope(F field) const
+    {
+        double s = 0.0;
+        for (int k = 0; k < count; ++k) s += gp->dNdx[k] * field(nodes[k]);
+        return s;
+    }
+    double Value(double NodeRecord::*m) const
+    {
+        double s = 0.0;
+        for (int k = 0; k < count; ++k) s += gp->Interpolation.N[k] * (nodes[k]->*m);
+        return s;
+    }
+    double Slope(double NodeRecord::*m) const
+    {
+        double s = 0.0;
+        for (int k = 0; k < count; ++k) s += gp->dNdx[k] * (nodes[k]->*m);
+        return s;
+    }
+};
+
+// Node hydraulics for a residual evaluation. The forward-difference Jacobian evaluates an
+// element's residual once per perturbed unknown, so most refreshes are of a node whose
+// unknowns did not change since its last refresh in the same assembly pass; nothing else a
+// refresh reads changes within a pass, so those are skipped.
+void RefreshNode(NodeRecord* node)
+{
+    const int pass = g_ModelControl.AssemblyPass;
+    if (pass != 0 && node->HydraulicsPass == pass && node->HydraulicsState[0] == node->HydroUnknowns[0] &&
+        node->HydraulicsState[1] == node->HydroUnknowns[1] && !std::isnan(node->HydroUnknowns[0]) &&
+        !std::isnan(node->HydroUnknowns[1]))
+        return;
+    UpdateNodeHydraulics(node);
+    node->HydraulicsPass = pass;
+    node->HydraulicsState[0] = node->HydroUnknowns[0];
+    node->HydraulicsState[1] = node->HydroUnknowns[1];
+}
+
+// Nodes of an element by its interpolation code (asked with a point outside the element).
+int ElementNodeCount(const FiniteElementBase* element, ShapeFunctionValues* scratch)
+{
+    const double outside[4] = {100.0, 0.0, 0.0, 1.0};
+    return std::min(EvaluateShapeFunctions(element->InterpolationCode, outside, scratch), element->NodeCount);
+}
+
+// What the natural kernels share: velocities, celerities from the gross hydraulic depth, the
+// momentum residuals X and Xp and the upwinding matrices.
+struct NaturalPoint {
+    double A, Ap, Ag, Agp, Q, Qp, V, Vp;
+    double dAdx, dApdx, dQdx, dQpdx;
+    double H, Hp, dHdx, dHpdx;
+    double beta, sigma;
+    double Ff, Ffp, Fb, Fbp, Ti, Tip;
+    double Fs, Fo, Ns, No;
+    double X, Xp;
+    UpwindMatrix S, Sp;
+};
+
+NaturalPoint EvaluateNaturalPoint(const PointInterpolation& at)
+{
+    const ModelControl& mc = g_ModelControl;
+    const double g = mc.Gravity;
+    const double rho = mc.WaterDensity;
+    NaturalPoint p{};
+    p.A = at.Value(&NodeRecord::FlowArea);
+    p.Ap = at.Value(&NodeRecord::PreviousFlowArea);
+    p.Ag = at.Value(&NodeRecord::GrossArea);
+    p.Agp = at.Value(&NodeRecord::PreviousGrossArea);
+    p.Q = at.Value(&NodeRecord::Discharge);
+    p.Qp = at.Value(&NodeRecord::PreviousDischarge);
+    p.V = p.A > 0.0 ? p.Q / p.A : 0.0;
+    p.Vp = p.Ap > 0.0 ? p.Qp / p.Ap : 0.0;
+    p.dAdx = at.Slope(&NodeRecord::FlowArea);
+    p.dApdx = at.Slope(&NodeRecord::PreviousFlowArea);
+    p.dQdx = at.Slope(&NodeRecord::Discharge);
+    p.dQpdx = at.Slope(&NodeRecord::PreviousDischarge);
+    p.H = at.Value(&NodeRecord::Stage);
+    p.Hp = at.Value(&NodeRecord::PreviousStage);
+    p.dHdx = at.Slope(&NodeRecord::Stage);
+    p.dHpdx = at.Slope(&NodeRecord::PreviousStage);
+    p.beta = at.Value(&NodeRecord::MomentumCoefficient);
+    const double dBeta = at.Slope(&NodeRecord::MomentumCoefficient);
+    p.sigma = at.Value(&NodeRecord::SinuosityRatio);
+    const double D = at.Value(&NodeRecord::GrossHydraulicDepth);
+    const double Dp = at.Value(&NodeRecord::PreviousGrossHydraulicDepth);
+    const double c = std::sqrt(std::fabs(g * D));
+    const double cp = std::sqrt(std::fabs(g * Dp));
+
+    if (mc.ResistanceModel == 1) {
+        p.Fb = at.Value(&NodeRecord::BedFriction);
+        p.Fbp = at.Value(&NodeRecord::PreviousBedFriction);
+        p.Ti = at.Value(&NodeRecord::IceDrag);
+        p.Tip = at.Value(&NodeRecord::PreviousIceDrag);
+    } else {
+        p.Ff = at.Value(&NodeRecord::FrictionTerm);
+        p.Ffp = at.Value(&NodeRecord::PreviousFrictionTerm);
+    }
+    p.Fs = at.Value(&NodeRecord::PreviousFloatingIceArea);
+    p.Fo = at.Value(&NodeRecord::OlderFloatingIceArea);
+    p.Ns = at.Value(&NodeRecord::PreviousAnchorIceArea);
+    p.No = at.Value(&NodeRecord::OlderAnchorIceArea);
+
+    p.X = -p.beta * p.V * p.V * p.dAdx + 2.0 * p.beta * p.V * p.dQdx + g * p.A * p.dHdx + p.V * p.Q * dBeta +
+          p.Ff * p.Q + p.Fb * p.Q + p.Ti / rho;
+    p.Xp = -p.beta * p.Vp * p.Vp * p.dApdx + 2.0 * p.beta * p.Vp * p.dQpdx + g * p.Ap * p.dHpdx +
+           p.Vp * p.Qp * dBeta + p.Ffp * p.Qp + p.Fbp * p.Qp + p.Tip / rho;
+    SelectUpwinding(p.V, c, p.Vp, cp, &p.S, &p.Sp);
+    return p;
+}
+
+// The natural kernels; the conservation form differs only in the pressure terms.
+void AddNaturalTerms(const GaussPointRecord* gp, ElementRecord* element, bool conservation)
+{
+    const ModelControl& mc = g_ModelControl;
+    const EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
+    const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
+    const PointInterpolation at{gp, element->Nodes, n};
+    const NaturalPoint p = EvaluateNaturalPoint(at);
+    const double g = mc.Gravity;
+    const double rho = mc.WaterDensity;
+    const double s = mc.IceSpecificGravity;
+    const double por = mc.AnchorIcePorosity;
+    const double J = gp->Determinant;
+    const double T1 = es.Theta * mc.DeltaT;
+    const double T0 = (1.0 - es.Theta) * mc.DeltaT;
+    const UpwindMatrix& S = p.S;
+    const UpwindMatrix& Sp = p.Sp;
+
+    // Pressure integrals of the conservation form.
+    double momentsAtStage = 0.0, momentsAtPreviousStage = 0.0;
+    double momentSlopeAtReference = 0.0, momentSlopeAtPreviousReference = 0.0;
+    if (conservation) {
+        for (int k = 0; k < n; ++k) {
+            const NodeRecord* node = element->Nodes[k];
+            momentsAtStage += gp->Interpolation.N[k] * AreaMomentAt(node, node->Stage);
+            momentsAtPreviousStage += gp->Interpolation.N[k] * AreaMomentAt(node, node->PreviousStage);
+            momentSlopeAtReference += gp->dNdx[k] * AreaMomentAt(node, element->ReferenceLevel);
+            momentSlopeAtPreviousReference += gp->dNdx[k] * AreaMomentAt(node, element->PreviousReferenceLevel);
+        }
+    }
+
+    double* r = g_ModelControl.ElementVector.data();
+    for (int i = 0; i < n; ++i) {
+        const double Ni = gp->Interpolation.N[i];
+        const double dNi = gp->dNdx[i];
+        const double P = es.Upwinding * J * dNi;
+
+        const double continuity =
+            Ni * p.sigma * ((p.Agp - p.Ag) - s * (p.Fo - p.Fs) - (1.0 - por) * (p.No - p.Ns)) +
+            P * p.sigma * ((Sp.S11 * p.Agp + Sp.S12 * p.Qp) - (S.S11 * p.Ag + S.S12 * p.Q)) -
+            P * s * p.sigma * (Sp.S11 * p.Fo - S.S11 * p.Fs) -
+            P * (1.0 - por) * p.sigma * (Sp.S11 * p.No - S.S11 * p.Ns) + dNi * (T1 * p.Q + T0 * p.Qp) -
+            P * (T0 * Sp.S11 * p.dQpdx + T1 * S.S11 * p.dQdx) - P * (T0 * Sp.S12 * p.Xp + T1 * S.S12 * p.X);
+
+        double pressure;
+        if (conservation) {
+            pressure = g * dNi * (T1 * momentsAtStage + T0 * momentsAtPreviousStage) +
+                       g * Ni * (T1 * momentSlopeAtReference + T0 * momentSlopeAtPreviousReference) +
+                       s * g * Ni * (T1 * p.Fs * p.dHdx + T0 * p.Fo * p.dHpdx) +
+                       (1.0 - por) * g * Ni * (T1 * p.Ns * p.dHdx + T0 * p.No * p.dHpdx);
+        } else {
+            pressure = g * dNi * (T1 * p.H * p.A + T0 * p.Hp * p.Ap) +
+                       g * Ni * (T1 * p.H * p.dAdx + T0 * p.Hp * p.dApdx);
+        }
+        const double momentum =
+            Ni * p.sigma * (p.Qp - p.Q) +
+            P * p.sigma * ((Sp.S21 * p.Agp + Sp.S22 * p.Qp) - (S.S21 * p.Ag + S.S22 * p.Q)) -
+            P * s * p.sigma * (Sp.S21 * p.Fo - S.S21 * p.Fs) - P * p.sigma * (Sp.S21 * p.No - S.S21 * p.Ns) +
+            dNi * (T1 * p.beta * p.Q * p.V + T0 * p.beta * p.Qp * p.Vp) + pressure -
+            Ni * (T0 * p.Ffp * p.Qp + T1 * p.Ff * p.Q) - Ni * (T0 * p.Fbp * p.Qp + T1 * p.Fb * p.Q) -
+            Ni * (T0 * p.Tip + T1 * p.Ti) / rho - P * (T0 * Sp.S21 * p.dQpdx + T1 * S.S21 * p.dQdx) -
+            P * (T0 * Sp.S22 * p.Xp + T1 * S.S22 * p.X);
+
+        r[i * Upn] += J * continuity;
+        r[i * Upn + 1] += J * momentum;
+        if (i < 2) element->EndFluxes[i] += J * (dNi * p.Q - P * S.S11 * p.dQdx - P * S.S12 * p.X);
+    }
+}
+
+// The hydrograph value of a column at the model time.
+double HydrographAt(const BoundaryHydrograph* h, int column)
+{
+    return InterpolateTable(h->Columns[0].data(), h->Columns[column].data(), g_ModelControl.ModelTime, h->RowCount);
+}
+
+// Boundary cases shared by the three boundary kernels. u, up: momentum flux coefficients;
+// GA, GpAp: pressure coefficient times area at each level; gpPerArea: the previous-level
+// pressure coefficient without its area factor.
+void AddBoundaryCases(BoundaryElementRecord* b, double u, double up, double GA, double GpAp, double gpPerArea,
+                      bool clampArea)
+{
+    const ModelControl& mc = g_ModelControl;
+    const EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
+    NodeRecord* node = b->Node();
+    const double pos = b->Position;
+    const double Q = node->Discharge;
+    const double Qp = node->PreviousDischarge;
+    const double dt = mc.DeltaT;
+    const double T1 = es.Theta * dt;
+    const double T0 = (1.0 - es.Theta) * dt;
+    double* r = g_ModelControl.ElementVector.data();
+    const BoundaryHydrograph* h = b->Hydrograph;
+    const bool series = h && h->RowCount > 0 && h->Columns[0].size() >= static_cast<size_t>(h->RowCount) &&
+                        h->Columns[1].size() >= static_cast<size_t>(h->RowCount) &&
+                        h->Columns[2].size() >= static_cast<size_t>(h->RowCount);
+
+    auto stageCase = [&](double stage) {
+        double a = ComputeFlowAreaFromStage(node, stage);
+        if (clampArea) a = std::max(0.0, a);
+        r[0] -= pos * (T1 * Q + T0 * Qp);
+        r[1] -= pos * (dt * gpPerArea * a + T1 * u * Q + T0 * up * Qp);
+    };
+
+    const int sc = b->StageCode;
+    const int dc = b->DischargeCode;
+    if (sc == 0 && dc == 0) {
+        r[0] -= pos * (T1 * Q + T0 * Qp);
+        r[1] -= pos * (T1 * (GA + u * Q) + T0 * (GpAp + up * Qp));
+    } else if (!series) {
+        // A boundary kind without its series has nothing to apply.
+    } else if (dc == 1) {
+        const double qb = HydrographAt(h, 2);
+        r[0] -= pos * dt * qb;
+        r[1] -= pos * (dt * up * qb + T1 * GA + T0 * GpAp);
+    } else if (dc == 99) {
+        r[0] -= pos * dt * HydrographAt(h, 2);
+    } else if (sc == 1 && dc == 0) {
+        stageCase(HydrographAt(h, 1));
+    } else if (sc == 2 && dc == 2) {
+        stageCase(InterpolateTable(h->Columns[2].data(), h->Columns[1].data(), Q, h->RowCount));
+    }
+}
+
+}  // namespace
+
+void ComputeHydroUpwindingMatrix(double v, double c, double s[4])
+{
+    const UpwindMatrix m = SignMatrix(v, c);
+    s[0] = m.S11;
+    s[1] = m.S12;
+    s[2] = m.S21;
+    s[3] = m.S22;
+}
+
+void AddRectConservationTerms(const GaussPointRecord* gp, ElementRecord* element)
+{
+    const ModelControl& mc = g_ModelControl;
+    const EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
+    const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
+    const PointInterpolation at{gp, element->Nodes, n};
+    const double g = mc.Gravity;
+    const double rho = mc.WaterDensity;
+    const double s = mc.IceSpecificGravity;
+    const double fa = mc.AnchorIceBedFraction;
+    const double J = gp->Determinant;
+    const double T1 = es.Theta * mc.DeltaT;
+    const double T0 = (1.0 - es.Theta) * mc.DeltaT;
+
+    const double A = at.Value(&NodeRecord::FlowArea);
+    const double Ap = at.Value(&NodeRecord::PreviousFlowArea);
+    const double Ag = at.Value(&NodeRecord::GrossArea);
+    const double Agp = at.Value(&NodeRecord::PreviousGrossArea);
+    const double Q = at.Value(&NodeRecord::Discharge);
+    const double Qp = at.Value(&NodeRecord::PreviousDischarge);
+    const double dAdx = at.Slope(&NodeRecord::FlowArea);
+    const double dApdx = at.Slope(&NodeRecord::PreviousFlowArea);
+    const double dQdx = at.Slope(&NodeRecord::Discharge);
+    const double dQpdx = at.Slope(&NodeRecord::PreviousDischarge);
+    const double B = at.Value(&NodeRecord::RectWidth);
+    const double dBdx = at.Slope(&NodeRecord::RectWidth);
+    const double dzdx = at.Slope(&NodeRecord::Invert);
+    const double nb = at.Value(&NodeRecord::ManningN);
+    const double ni = at.Value(&NodeRecord::IceManningN);
+    const double Cc = at.Value(&NodeRecord::IceConcentration);
+    const double Ccp = at.Value(&NodeRecord::PreviousIceConcentration);
+    const double t = at.Value(&NodeRecord::EffectiveIceThickness);
+    const double tp = at.Value(&NodeRecord::PreviousEffectiveIceThickness);
+    const double dIce = at.Slope([](const NodeRecord* k) { return k->EffectiveIceThickness * k->IceConcentration; });
+    const double dIcep = at.Slope(
+        [](const NodeRecord* k) { return k->PreviousEffectiveIceThickness * k->PreviousIceConcentration; });
+    const double dAnchor = fa * at.Slope(&NodeRecord::AnchorIceThickness);
+    const double dAnchorp = fa * at.Slope(&NodeRecord::PreviousAnchorIceThickness);
+
+    const double V = A > 0.0 ? Q / A : 0.0;
+    const double Vp = Ap > 0.0 ? Qp / Ap : 0.0;
+    const double h = B != 0.0 ? A / B : 0.0;
+    const double hp = B != 0.0 ? Ap / B : 0.0;
+    const double widthSlope = B != 0.0 ? dBdx / B : 0.0;
+    const double c = std::sqrt(std::fabs(g * h));
+    const double cp = std::sqrt(std::fabs(g * hp));
+
+    double F = 0.0, Fp = 0.0, Fb = 0.0, Fbp = 0.0, Ti = 0.0, Tip = 0.0;
+    if (mc.ResistanceModel == 1) {
+        Fb = at.Value(&NodeRecord::BedFriction);
+        Fbp = at.Value(&NodeRecord::PreviousBedFriction);
+        Ti = at.Value(&NodeRecord::IceDrag);
+        Tip = at.Value(&NodeRecord::PreviousIceDrag);
+    } else {
+        F = RectFrictionCoefficient(A, V, B, nb, ni, Cc, t);
+        Fp = RectFrictionCoefficient(Ap, Vp, B, nb, ni, Ccp, tp);
+    }
+
+    const double X = (g * h - V * V) * dAdx + 2.0 * V * dQdx - g * A * h * widthSlope + g * A * dzdx + F * Q +
+                     s * g * A * dIce + g * A * dAnchor + Fb * Q + Ti / rho;
+    const double Xp = (g * hp - Vp * Vp) * dApdx + 2.0 * Vp * dQpdx - g * Ap * hp * widthSlope + g * Ap * dzdx +
+                      Fp * Qp + s * g * Ap * dIcep + g * Ap * dAnchorp + Fbp * Qp + Tip / rho;
+
+    UpwindMatrix S, Sp;
+    SelectUpwinding(V, c, Vp, cp, &S, &Sp);
+
+    double* r = g_ModelControl.ElementVector.data();
+    for (int i = 0; i < n; ++i) {
+        const double Ni = gp->Interpolation.N[i];
+        const double dNi = gp->dNdx[i];
+        const double P = es.Upwinding * J * dNi;
+        const double continuity = Ni * (Agp - Ag) + P * ((Sp.S11 * Agp + Sp.S12 * Qp) - (S.S11 * Ag + S.S12 * Q)) +
+                                  dNi * (T1 * Q + T0 * Qp) - P * (T0 * Sp.S11 * dQpdx + T1 * S.S11 * dQdx) -
+                                  P * (T0 * Sp.S12 * Xp + T1 * S.S12 * X);
+        const double pressure = T1 * h * A + T0 * hp * Ap;
+        const double momentum =
+            Ni * (Qp - Q) + P * ((Sp.S21 * Agp + Sp.S22 * Qp) - (S.S21 * Ag + S.S22 * Q)) +
+            dNi * (T1 * Q * V + T0 * Qp * Vp) + 0.5 * g * dNi * pressure + 0.5 * g * Ni * widthSlope * pressure -
+            g * Ni * dzdx * (T1 * A + T0 * Ap) - s * g * Ni * (T1 * A * dIce + T0 * Ap * dIcep) -
+            g * Ni * (T1 * A * dAnchor + T0 * Ap * dAnchorp) - Ni * (T0 * Fp * Qp + T1 * F * Q) -
+            Ni * (T0 * Fbp * Qp + T1 * Fb * Q) - Ni * (T0 * Tip + T1 * Ti) / rho -
+            P * (T0 * Sp.S21 * dQpdx + T1 * S.S21 * dQdx) - P * (T0 * Sp.S22 * Xp + T1 * S.S22 * X);
+        r[i * Upn] += J * continuity;
+        r[i * Upn + 1] += J * momentum;
+        if (i < 2) element->EndFluxes[i] += J * (dNi * Q - P * S.S11 * dQdx - P * S.S12 * X);
+    }
+}
+
+void AddNaturalChannelTerms(const GaussPointRecord* gp, ElementRecord* element)
+{
+    AddNaturalTerms(gp, element, false);
+}
+
+void AddNaturalConservationTerms(const GaussPointRecord* gp, ElementRecord* element)
+{
+    AddNaturalTerms(gp, element, true);
+}
+
+void AddRectBoundaryTerms(BoundaryElementRecord* b)
+{
+    const NodeRecord* node = b->Node();
+    const double g = g_ModelControl.Gravity;
+    const double A = node->FlowArea;
+    const double Ap = node->PreviousFlowArea;
+    const double B = node->RectWidth;
+    const double V = A > 0.0 ? node->Discharge / A : 0.0;
+    const double Vp = Ap > 0.0 ? node->PreviousDischarge / Ap : 0.0;
+    const double G = B != 0.0 ? g * A / (2.0 * B) : 0.0;
+    const double Gp = B != 0.0 ? g * Ap / (2.0 * B) : 0.0;
+    AddBoundaryCases(b, V, Vp, G * A, Gp * Ap, Gp, false);
+}
+
+void AddNaturalBoundaryTerms(BoundaryElementRecord* b)
+{
+    const NodeRecord* node = b->Node();
+    const double g = g_ModelControl.Gravity;
+    const double A = node->FlowArea;
+    const double Ap = node->PreviousFlowArea;
+    const double V = A > 0.0 ? node->Discharge / A : 0.0;
+    const double Vp = Ap > 0.0 ? node->PreviousDischarge / Ap : 0.0;
+    const double u = node->MomentumCoefficient * V;
+    const double up = node->PreviousMomentumCoefficient * Vp;
+    AddBoundaryCases(b, u, up, g * node->Stage * A, g * node->PreviousStage * Ap, g * node->PreviousStage, true);
+}
+
+void AddNaturalConservationBoundaryTerms(BoundaryElementRecord* b)
+{
+    const NodeRecord* node = b->Node();
+    const double g = g_ModelControl.Gravity;
+    const double A = node->FlowArea;
+    const double Ap = node->PreviousFlowArea;
+    const double V = A > 0.0 ? node->Discharge / A : 0.0;
+    const double Vp = Ap > 0.0 ? node->PreviousDischarge / Ap : 0.0;
+    const double u = node->MomentumCoefficient * V;
+    const double up = node->PreviousMomentumCoefficient * Vp;
+    const double momentP = AreaMomentAt(node, node->PreviousStage);
+    AddBoundaryCases(b, u, up, g * AreaMomentAt(node, node->Stage), g * momentP, Ap > 0.0 ? g * momentP / Ap : 0.0,
+                     true);
+}
+
+void ComputeHydroElementResidual(ElementRecord* element)
+{
+    ModelControl& mc = g_ModelControl;
+    GaussPointRecord gp;
+    const int n = ElementNodeCount(element, &gp.Interpolation);
+    if (n < 1 || mc.ElementVector.size() < static_cast<size_t>(n * Upn)) return;
+    for (int k = 0; k < n; ++k)
+        if (!element->Nodes[k]) return;
+    std::fill(mc.ElementVector.begin(), mc.ElementVector.begin() + n * Upn, 0.0);
+    double points[4][4];
+    const int count = GetQuadratureRule(element->GeometryCode, points);
+
+    for (int k = 0; k < n; ++k) RefreshNode(element->Nodes[k]);
+    element->EndFluxes[0] = element->EndFluxes[1] = 0.0;
+    if (mc.Formulation == 2 && n >= 2) {
+        const double alpha = g_EquationSystems[HydrodynamicSystem].Alpha;
+        element->ReferenceLevel = alpha * element->Nodes[0]->Stage + (1.0 - alpha) * element->Nodes[1]->Stage;
+        element->PreviousReferenceLevel =
+            alpha * element->Nodes[0]->PreviousStage + (1.0 - alpha) * element->Nodes[1]->PreviousStage;
+    }
+    for (int p = 0; p < count; ++p) {
+        EvaluateGaussPoint(element, element->Length, points[p], &gp);
+        switch (mc.Formulation) {
+        case 1: AddNaturalChannelTerms(&gp, element); break;
+        case 2: AddNaturalConservationTerms(&gp, element); break;
+        default: AddRectConservationTerms(&gp, element); break;
+        }
+    }
+}
+
+void ComputeHydroBoundaryResidual(BoundaryElementRecord* element)
+{
+    ModelControl& mc = g_ModelControl;
+    NodeRecord* node = element->Node();
+    if (!node || mc.ElementVector.size() < static_cast<size_t>(Upn)) return;
+    std::fill(mc.ElementVector.begin(), mc.ElementVector.begin() + Upn, 0.0);
+    double points[4][4];
+    const int count = GetQuadratureRule(element->GeometryCode, points);
+    RefreshNode(node);
+    for (int p = 0; p < count; ++p) {
+        switch (mc.Formulation) {
+        case 1: AddNaturalBoundaryTerms(element); break;
+        case 2: AddNaturalConservationBoundaryTerms(element); break;
+        default: AddRectBoundaryTerms(element); break;
+        }
+    }
+}
+
+void ComputeNodeFluxDischarge()
+{
+    for (NodeRecord* n = g_Nodes; n; n = n->Next) n->FluxDischarge = 0.0;
+    for (ElementRecord* e = g_Elements; e; e = e->Next) {
+        if (e->Nodes[0]) e->Nodes[0]->FluxDischarge -= e->EndFluxes[0];
+        if (e->Nodes[1]) e->Nodes[1]->FluxDischarge += e->EndFluxes[1];
+    }
+    for (BoundaryElementRecord* b = g_BoundaryElements; b; b = b->Next) {
+        if (b->DischargeCode != 99 && b->Node()) b->Node()->ElementCountAtNode = 1;
+    }
+    for (NodeRecord* n = g_Nodes; n; n = n->Next) {
+        if (n->ElementCountAtNode != 0) n->FluxDischarge /= n->ElementCountAtNode;
+    }
+    for (JunctionRecord* j = g_Junctions; j; j = j->Next) {
+        if (j->ElementAB) j->BranchDischargeAB = -j->ElementAB->EndFluxes[0];
+        if (j->ElementAC) j->BranchDischargeAC = -j->ElementAC->EndFluxes[0];
+    }
+}
+
+NodeRecord* FindLargestHydroIncrementNode()
+{
+    const EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
+    const int upn = es.UnknownsPerNode;
+    NodeRecord* largest = nullptr;
+    double largestMagnitude = -1.0;
+    for (NodeRecord* n = g_Nodes; n; n = n->Next) {
+        const size_t at = static_cast<size_t>(n->Index) * static_cast<size_t>(upn);
+        if (n->Index < 0 || upn < 2 || at + 1 >= es.Rhs.size()) continue;
+        const double dA = es.Rhs[at];
+        const double dQ = es.Rhs[at + 1];
+        const double increment = std::fabs(dA) > std::fabs(dQ) ? dA : dQ;
+        if (std::fabs(increment) >= largestMagnitude) {
+            largestMagnitude = std::fabs(increment);
+            largest = n;
+        }
+    }
+    return largest;
+}
+
+namespace {
+
+// The model time at which the step in progress started: the one the stepping recorded, when
+// it belongs to this step; otherwise (a caller that did not record it) one step back.
+double StepStartTime()
+{
+    const ModelControl& mc = g_ModelControl;
+    const double start = mc.StepStartTime;
+    if (start <= mc.ModelTime && mc.ModelTime - start <= mc.DeltaT * (1.0 + 1e-12)) return start;
+    return mc.ModelTime - mc.DeltaT;
+}
+
+// Back to the step start: clock and unknowns of every system, and the node hydraulics and
+// flux discharges of the restored state, so the next attempt starts from the state accepted
+// last and not from the iterate that failed.
+void ReturnToStepStart(double start)
+{
+    g_ModelControl.ModelTime = start;
+    RestorePreviousLevel();
+    for (NodeRecord* n : g_NodeIndex) {
+        n->FluxDischarge = n->PreviousFluxDischarge;
+        UpdateNodeHydraulics(n);
+    }
+}
+
+}  // namespace
+
+int SolveHydrodynamicsStep()
+{
+    ModelControl& mc = g_ModelControl;
+    EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
+    const double start = StepStartTime();
+    if (mc.JunctionCount > 0) UpdateJunctionFlowDirections();
+
+    es.LastNorm = 1.0;
+    es.IterationCount = 0;
+    bool failed = false;
+    while (es.IterationCount < es.MaxIterations) {
+        if (es.Tolerance > es.LastNorm) break;
+        const int assembled = AssembleProfileMatrix(HydrodynamicSystem);
+        if (assembled != 0) {
+            ReturnToStepStart(start);
+            return assembled;
+        }
+        es.StructureBuilt = 1;
+        if (SolveAndUpdate(HydrodynamicSystem) != 0) {
+            es.LastNorm = 10.0 * es.Tolerance;
+            failed = true;
+            break;
+        }
+        es.IterationCount += 1;
+        ComputeNodeFluxDischarge();
+    }
+    if (failed || !(es.LastNorm <= es.Tolerance)) {
+        ReturnToStepStart(start);
+        mc.DeltaT *= 0.5;
+        return 0;
+    }
+
+    for (NodeRecord* n : g_NodeIndex) UpdateNodeHydraulics(n);
+    ComputeNodeFluxDischarge();
+    for (NodeRecord* n = g_Nodes; n; n = n->Next) {
+        if (n->Stage > n->PeakStage) {
+            n->PeakStage = n->Stage;
+            n->PeakStageTime = mc.ModelTime;
+        }
+        if (n->FluxDischarge > n->PeakFluxDischarge) {
+            n->PeakFluxDischarge = n->FluxDischarge;
+            n->PeakFluxTime = mc.ModelTime;
+        }
+    }
+    return 1;
+}
