@@ -13,7 +13,6 @@
 #include "engine/WaterQuality.h"
 
 int TransientStep() { return 0; }
-void ComputeJunctionBranchAngles(JunctionRecord*) {}
 void UpdateJunctionFlowDirections() {}
 void ComputeJunctionBranchResidual(ElementRecord*, JunctionRecord*) {}
 int SolveDynamicIceStep() { return 1; }
@@ -21,11 +20,9 @@ int UpdateNodeIceState(NodeRecord*) { return 1; }
 void DynamicIceElementResidual(ElementRecord*) {}
 void DynamicIceBoundaryResidual(BoundaryElementRecord*) {}
 int SolveThermalIceStep() { return 1; }
-void ApplyAtmosphericForcing() {}
 int UpdateNodeThermalState(NodeRecord*) { return 1; }
 void ComputeThermalElementResidual(ElementRecord*) {}
 void ComputeThermalBoundaryResidual(BoundaryElementRecord*) {}
-void LocateIceFrontStation(NodeRecord*, BridgingEventRecord*) {}
 void ComputeWQKinetics(NodeRecord*) {}
 void ComputeWQElementResidual(ElementRecord*) {}
 void ComputeWQBoundaryResidual(BoundaryElementRecord*) {}

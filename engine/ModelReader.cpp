@@ -1,0 +1,1319 @@
+// Model file reader: numbers by position into the engine data, with the initial hydraulic,
+// ice and thermal state of every node derived as the records are read.
+#include "engine/ModelFiles.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <new>
+#include <system_error>
+#include <unordered_map>
+#include <vector>
+
+#include "engine/EngineData.h"
+#include "engine/Hydraulics.h"
+#include "engine/IceFront.h"
+#include "engine/Junctions.h"
+#include "engine/ModelSetup.h"
+#include "engine/ThermalIce.h"
+#include "engine/TimeStepping.h"
+
+namespace {
+
+enum ReaderCode {
+    ReadOk = 0,
+    ReadNoStream = -1,
+    ReadBadNodeCount = 4,
+    ReadBadElementCount = 5,
+    ReadBadBoundaryCount = 6,
+    ReadFileEndsEarly = 7,
+    ReadNumberTooLong = 8,
+    ReadNumberOutOfRange = 9,
+    ReadIntegerOutOfRange = 10,
+    ReadBadFileType = 11,
+    ReadBadStartDate = 12,
+    ReadBadJunctionCount = 13,
+    ReadBadZoneCount = 14,
+    ReadBadBridgingCount = 15,
+    ReadBadIceRoughnessMode = 16,
+    ReadTooFewLevels = 17,
+    ReadTooManyLevels = 18,
+    ReadTooManyPoints = 19,
+    ReadTooFewPoints = 20,
+    ReadTooManyRoughnessRows = 21,
+    ReadNoRoughnessRow = 22,
+    ReadTooManySinuosityRows = 23,
+    ReadNoSinuosityRow = 24,
+    ReadBankMatchesNoPoint = 25,
+    ReadMissingNode = 26,
+    ReadMissingElement = 27,
+    ReadCoincidentJunctionNodes = 28,
+    ReadTooManySeriesRows = 29,
+    ReadSeriesWithoutRows = 30,
+    ReadTooManyJamRows = 31,
+    ReadOutOfMemory = 32,
+};
+
+// Longest token accepted: enough for every number the writer produces, "%.4f" of the largest
+// double included.
+constexpr int TokenLength = 400;
+constexpr int TokenCapacity = TokenLength + 1;
+
+// Records are allocated in growing chunks as rows arrive, so a count far beyond the data
+// ends in "file ends early" instead of a huge allocation.
+constexpr size_t FirstChunk = 1024;
+
+#if defined(__GNUC__)
+#define VASQUIL_PRINTF_LIKE(f, a) __attribute__((format(printf, f, a)))
+#else
+#define VASQUIL_PRINTF_LIKE(f, a)
+#endif
+
+inline int NextByte(FILE* stream)
+{
+#if defined(_WIN32)
+    return _getc_nolock(stream);
+#else
+    return getc_unlocked(stream);
+#endif
+}
+
+inline bool StartsToken(int c)
+{
+    return (c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.';
+}
+
+inline bool ContinuesToken(int c)
+{
+    return (c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '+' || c == '-';
+}
+
+// Order of magnitude of a decimal number that overflowed or underflowed a double: positive
+// for overflow, negative for underflow.
+long long DecimalMagnitude(const char* p, const char* end)
+{
+    while (p < end && *p == '0') ++p;
+    long long integerDigits = 0;
+    while (p < end && *p >= '0' && *p <= '9') {
+        ++integerDigits;
+        ++p;
+    }
+    long long leadingZeros = 0;
+    if (p < end && *p == '.') {
+        ++p;
+        if (integerDigits == 0)
+            while (p < end && *p == '0') {
+                ++leadingZeros;
+                ++p;
+            }
+        while (p < end && *p >= '0' && *p <= '9') ++p;
+    }
+    long long exponent = 0;
+    if (p < end && (*p == 'e' || *p == 'E')) {
+        const char* q = p + 1;
+        bool negative = false;
+        if (q < end && (*q == '+' || *q == '-')) negative = *q++ == '-';
+        while (q < end && *q >= '0' && *q <= '9') {
+            if (exponent < 100000000) exponent = exponent * 10 + (*q - '0');
+            ++q;
+        }
+        if (negative) exponent = -exponent;
+    }
+    return (integerDigits > 0 ? integerDigits - 1 : -(leadingZeros + 1)) + exponent;
+}
+
+// The C library's text-to-double conversion of a token, independent of the locale: the longest
+// valid prefix is converted, a token without one gives 0. Returns false when the value is too
+// large for a double; a value too small for one becomes zero.
+bool ConvertToken(const char* token, int length, double* value)
+{
+    const char* p = token;
+    const char* end = token + length;
+    if (p < end && *p == '+') {
+        ++p;
+        if (p == end || *p == '+' || *p == '-') {
+            *value = 0;
+            return true;
+        }
+    }
+    double v = 0;
+    const std::from_chars_result r = std::from_chars(p, end, v, std::chars_format::general);
+    if (r.ec == std::errc::invalid_argument) {
+        *value = 0;
+        return true;
+    }
+    if (r.ec == std::errc::result_out_of_range) {
+        const bool negative = *p == '-';
+        if (DecimalMagnitude(negative ? p + 1 : p, r.ptr) > 0) return false;
+        *value = negative ? -0.0 : 0.0;
+        return true;
+    }
+    *value = v;
+    return true;
+}
+
+// Pulls the fields of one part of the file. The first failure prints its line and sticks:
+// later reads return 0 without touching the stream, so a section checks once where it must.
+struct FieldScanner {
+    FILE* stream;
+    int code = ReadOk;
+    char where[96] = "header";
+    char token[TokenCapacity] = {};
+
+    explicit FieldScanner(FILE* s) : stream(s) {}
+
+    void Where(const char* format, ...) VASQUIL_PRINTF_LIKE(2, 3)
+    {
+        va_list args;
+        va_start(args, format);
+        std::vsnprintf(where, sizeof where, format, args);
+        va_end(args);
+    }
+
+    int Fail(int failure, const char* format, ...) VASQUIL_PRINTF_LIKE(3, 4)
+    {
+        if (code != ReadOk) return code;
+        code = failure;
+        va_list args;
+        va_start(args, format);
+        std::vprintf(format, args);
+        va_end(args);
+        return code;
+    }
+
+    // Reads the next token; false after a failure.
+    bool Next(int* length)
+    {
+        if (code != ReadOk) return false;
+        const int n = ReadNumberToken(stream, token, TokenCapacity);
+        if (n == 0) {
+            Fail(ReadFileEndsEarly, " File ends early in the %s\n", where);
+            return false;
+        }
+        if (n < 0) {
+            Fail(ReadNumberTooLong, " A number in the %s is longer than %d characters\n", where, TokenLength);
+            return false;
+        }
+        *length = n;
+        return true;
+    }
+
+    bool Convert(int length, double* value)
+    {
+        if (ConvertToken(token, length, value)) return true;
+        Fail(ReadNumberOutOfRange, " Number %s out of range in the %s\n", token, where);
+        return false;
+    }
+
+    double Real()
+    {
+        int length = 0;
+        double v = 0;
+        if (!Next(&length) || !Convert(length, &v)) return 0;
+        return v;
+    }
+
+    int IntegerFrom(int length)
+    {
+        double v = 0;
+        if (!Convert(length, &v)) return 0;
+        if (!(v > -2147483649.0 && v < 2147483648.0)) {
+            Fail(ReadIntegerOutOfRange, " Integer %s out of range in the %s\n", token, where);
+            return 0;
+        }
+        return static_cast<int>(v);   // truncated toward zero
+    }
+
+    int Integer()
+    {
+        int length = 0;
+        if (!Next(&length)) return 0;
+        return IntegerFrom(length);
+    }
+};
+
+// Lookup of nodes by number (first in chain order), valid for the node block it was built on.
+std::unordered_map<int, NodeRecord*> s_NodesByNumber;
+const NodeRecord* s_NodesByNumberBlock = nullptr;
+size_t s_NodesByNumberCount = 0;
+
+void BuildNodeLookup()
+{
+    s_NodesByNumber.clear();
+    s_NodesByNumber.reserve(g_NodeBlock.size());
+    for (NodeRecord* n = g_Nodes; n; n = n->Next) s_NodesByNumber.emplace(n->Number, n);
+    s_NodesByNumberBlock = g_NodeBlock.data();
+    s_NodesByNumberCount = g_NodeBlock.size();
+}
+
+void DropNodeLookup()
+{
+    s_NodesByNumber = {};
+    s_NodesByNumberBlock = nullptr;
+    s_NodesByNumberCount = 0;
+}
+
+NodeRecord* FindNode(int number)
+{
+    if (s_NodesByNumberBlock && s_NodesByNumberBlock == g_NodeBlock.data() &&
+        s_NodesByNumberCount == g_NodeBlock.size()) {
+        const auto it = s_NodesByNumber.find(number);
+        return it == s_NodesByNumber.end() ? nullptr : it->second;
+    }
+    for (NodeRecord* n = g_Nodes; n; n = n->Next)
+        if (n->Number == number) return n;
+    return nullptr;
+}
+
+ElementRecord* FindElement(int number)
+{
+    for (ElementRecord* e = g_Elements; e; e = e->Next)
+        if (e->Number == number) return e;
+    return nullptr;
+}
+
+// Grows a record block so that it holds record `index`, in chunks up to `count` records.
+// Returns false when memory runs out; *moved tells whether the records changed address.
+template <class Record>
+bool HoldRecord(std::vector<Record>& block, int count, int index, bool* moved)
+{
+    *moved = false;
+    const size_t need = static_cast<size_t>(index) + 1;
+    if (need <= block.size()) return true;
+    const Record* before = block.data();
+    const size_t grown = std::min(static_cast<size_t>(count), std::max(need, std::max(FirstChunk, block.size() * 2)));
+    try {
+        block.resize(grown);
+    } catch (const std::exception&) {
+        return false;
+    }
+    *moved = before != nullptr && block.data() != before;
+    return true;
+}
+
+// After a block moved, the links between the records read so far are rebuilt.
+void RelinkNodes(int filled)
+{
+    for (int i = 0; i < filled; ++i) {
+        NodeRecord* n = &g_NodeBlock[i];
+        n->Previous = i > 0 ? &g_NodeBlock[i - 1] : nullptr;
+        n->Next = i + 1 < filled ? &g_NodeBlock[i + 1] : nullptr;
+        if (static_cast<int>(g_NodeIndex.size()) > i) g_NodeIndex[i] = n;
+    }
+    g_Nodes = filled > 0 ? &g_NodeBlock[0] : nullptr;
+}
+
+void RelinkElements(int filled)
+{
+    for (int i = 0; i < filled; ++i) g_ElementBlock[i].Next = i + 1 < filled ? &g_ElementBlock[i + 1] : nullptr;
+    g_Elements = filled > 0 ? &g_ElementBlock[0] : nullptr;
+}
+
+void RelinkBoundaryElements(int filled)
+{
+    for (int i = 0; i < filled; ++i) {
+        BoundaryElementRecord* b = &g_BoundaryElementBlock[i];
+        b->Next = i + 1 < filled ? &g_BoundaryElementBlock[i + 1] : nullptr;
+        if (b->Node()) b->Node()->BoundaryElement = b;
+    }
+    g_BoundaryElements = filled > 0 ? &g_BoundaryElementBlock[0] : nullptr;
+}
+
+void RelinkJunctions(int filled)
+{
+    for (int i = 0; i < filled; ++i) {
+        JunctionRecord* j = &g_JunctionBlock[i];
+        j->Next = i + 1 < filled ? &g_JunctionBlock[i + 1] : nullptr;
+        for (NodeRecord* n : j->ReadNodes)
+            if (n) n->Junction = j;
+    }
+    g_Junctions = filled > 0 ? &g_JunctionBlock[0] : nullptr;
+}
+
+void CloseStream(FILE* stream)
+{
+    if (stream && stream != stdin) std::fclose(stream);
+}
+
+// A refused file leaves nothing behind: no records, no tables, defaults in the control block.
+void EmptyEngine()
+{
+    DropNodeLookup();
+    ReleaseModel();
+    SetModelDefaults();
+    ModelControl& mc = g_ModelControl;
+    mc.UnitSystem = 1;   // agrees with the default length and distance factors
+    for (int& v : mc.StartDate) v = 0;
+    for (int& v : mc.CurrentDate) v = 0;
+}
+
+void ClampUnit(double& v)
+{
+    if (v > 1) v = 1;
+    if (v < 0) v = 0;
+}
+
+int ReadModelBody(FILE* stream)
+{
+    ModelControl& mc = g_ModelControl;
+    bool moved = false;
+
+    for (int i = 0; i < mc.NodeCount; ++i) {
+        if (!HoldRecord(g_NodeBlock, mc.NodeCount, i, &moved)) {
+            std::printf(" Control Variable Error %d\n", ReadBadNodeCount);
+            return ReadBadNodeCount;
+        }
+        if (moved) RelinkNodes(i);
+        if (const int code = ReadNodeRow(stream, i)) return code;
+    }
+    g_Nodes = &g_NodeBlock[0];
+    std::printf(" Got the nodes\n");
+    BuildNodeLookup();
+
+    for (int i = 0; i < mc.ElementCount; ++i) {
+        if (!HoldRecord(g_ElementBlock, mc.ElementCount, i, &moved)) {
+            std::printf(" Control Variable Error %d\n", ReadBadElementCount);
+            return ReadBadElementCount;
+        }
+        if (moved) RelinkElements(i);
+        if (const int code = ReadElementRow(stream, i)) return code;
+    }
+    g_Elements = &g_ElementBlock[0];
+    std::printf(" Got the elements\n");
+
+    for (int i = 0; i < mc.BoundaryElementCount; ++i) {
+        if (!HoldRecord(g_BoundaryElementBlock, mc.BoundaryElementCount, i, &moved)) {
+            std::printf(" Control Variable Error %d\n", ReadBadBoundaryCount);
+            return ReadBadBoundaryCount;
+        }
+        if (moved) RelinkBoundaryElements(i);
+        if (const int code = ReadBoundaryElementRow(stream, i)) return code;
+    }
+    g_BoundaryElements = &g_BoundaryElementBlock[0];
+    std::printf(" Got the boundary conditions\n");
+
+    for (int i = 0; i < mc.JunctionCount; ++i) {
+        if (!HoldRecord(g_JunctionBlock, mc.JunctionCount, i, &moved)) {
+            std::printf(" Not enough memory for the junction row %d\n", i + 1);
+            return ReadOutOfMemory;
+        }
+        if (moved) RelinkJunctions(i);
+        if (const int code = ReadJunctionRow(stream, i)) return code;
+    }
+    g_Junctions = mc.JunctionCount > 0 ? &g_JunctionBlock[0] : nullptr;
+    std::printf(" Got the junctions\n");
+
+    for (int i = 0; i < mc.AtmosphericZoneCount; ++i) {
+        AtmosphericZoneRecord& zone = g_AtmosphericZoneBlock[i];
+        FieldScanner s(stream);
+        s.Where("atmospheric zone %d", i + 1);
+        zone.Number = s.Integer();
+        const int rows = s.Integer();
+        if (s.code) return s.code;
+        if (rows > MaxSeriesEntries)
+            return s.Fail(ReadTooManySeriesRows, " Too many rows in the series of atmospheric zone %d\n", zone.Number);
+        if (rows < 1)
+            return s.Fail(ReadSeriesWithoutRows, " Atmospheric zone %d has a series with no rows\n", zone.Number);
+        try {
+            zone.Time.assign(rows, 0.0);
+            zone.AirTemperature.assign(rows, 0.0);
+            zone.SolarRadiation.assign(rows, 0.0);
+        } catch (const std::exception&) {
+            return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
+        }
+        zone.RowCount = rows;
+        for (int r = 0; r < rows && !s.code; ++r) {
+            zone.Time[r] = s.Real() * 3600;
+            zone.AirTemperature[r] = s.Real();
+            zone.SolarRadiation[r] = s.Real();
+        }
+        if (s.code) return s.code;
+        zone.Next = i + 1 < mc.AtmosphericZoneCount ? &g_AtmosphericZoneBlock[i + 1] : nullptr;
+    }
+    g_AtmosphericZones = mc.AtmosphericZoneCount > 0 ? &g_AtmosphericZoneBlock[0] : nullptr;
+    std::printf(" Got the atmospheric zones\n");
+    LinkNodesToZones();
+
+    for (int i = 0; i < mc.BridgingEventCount; ++i)
+        if (const int code = ReadBridgingEvent(stream, i)) return code;
+    g_BridgingEvents = mc.BridgingEventCount > 0 ? &g_BridgingEventBlock[0] : nullptr;
+    std::printf(" Got the bridging reaches\n");
+
+    if (mc.JunctionCount > 0)
+        if (const int code = ReadJamTable(stream)) return code;
+    std::printf(" Got the ice jam stability equation calculation table\n");
+    return ReadOk;
+}
+
+}  // namespace
+
+int ReadNumberToken(FILE* stream, char* buffer, int capacity)
+{
+    if (!stream || !buffer || capacity < 2) return 0;
+    int c = 0;
+    do {
+        c = NextByte(stream);
+        if (c == EOF) return 0;
+    } while (!StartsToken(c));
+    int n = 0;
+    buffer[n++] = static_cast<char>(c);
+    while ((c = NextByte(stream)) != EOF && ContinuesToken(c)) {
+        if (n == capacity - 1) {
+            buffer[n] = '\0';
+            return -1;
+        }
+        buffer[n++] = static_cast<char>(c);
+    }
+    buffer[n] = '\0';
+    return n;
+}
+
+int ReadModelFile(FILE* stream)
+{
+    if (!stream) {
+        std::printf(" Unable to open that file\n");
+        return ReadNoStream;
+    }
+    SetModelDefaults();
+    int code = ReadModelHeader(stream);
+    if (code == ReadBadNodeCount || code == ReadBadElementCount || code == ReadBadBoundaryCount)
+        std::printf(" Control Variable Error %d\n", code);
+    if (code == ReadOk) code = ReadModelBody(stream);
+    CloseStream(stream);
+    DropNodeLookup();
+    if (code != ReadOk) {
+        EmptyEngine();
+        return code;
+    }
+    if (!RebuildNodeIndex()) {
+        std::printf(" Control Variable Error %d\n", ReadBadNodeCount);
+        EmptyEngine();
+        return ReadBadNodeCount;
+    }
+    ApplyAtmosphericForcing();
+    InitialiseModel();
+    return ReadOk;
+}
+
+int LoadModelFile(const std::filesystem::path& path)
+{
+#if defined(_WIN32)
+    FILE* stream = _wfopen(path.c_str(), L"rb");
+#else
+    FILE* stream = std::fopen(path.c_str(), "rb");
+#endif
+    return ReadModelFile(stream);
+}
+
+int ReadModelHeader(FILE* stream)
+{
+    ModelControl& mc = g_ModelControl;
+    FieldScanner s(stream);
+
+    mc.FileType = s.Integer();
+    if (!s.code && (mc.FileType < 0 || mc.FileType > 3))
+        return s.Fail(ReadBadFileType, " File Type %d is not 0, 1, 2 or 3\n", mc.FileType);
+    mc.DeltaT = s.Real();
+    mc.MaxDeltaT = s.Real();
+    mc.ModelTime = s.Real();
+    for (int& v : mc.StartDate) v = s.Integer();
+    if (s.code) return s.code;
+    const int* d = mc.StartDate;
+    if (d[1] < 1 || d[1] > 12 || d[2] < 1 || d[2] > 31 || d[3] < 0 || d[3] > 23 || d[4] < 0 || d[4] > 59 ||
+        d[5] < 0 || d[5] > 59)
+        return s.Fail(ReadBadStartDate, " Simulation start date %d %d %d %d %d %d is out of range\n", d[0], d[1],
+                      d[2], d[3], d[4], d[5]);
+    mc.FinalTime = mc.ModelTime + 2592000;
+    ComputeCalendarDate(mc.CurrentDate);
+    mc.Dimension = 1;
+    mc.ElementCodeCount = 5;
+    mc.BoundaryCodeCount = 7;
+    mc.IceFrontStarted = 0;
+
+    ReleaseModel();
+    DropNodeLookup();
+    bool moved = false;
+
+    const int nodes = s.Integer();
+    if (s.code) return s.code;
+    mc.NodeCount = mc.NodeBlockCount = nodes;
+    if (nodes < 2 || !HoldRecord(g_NodeBlock, nodes, 0, &moved)) return ReadBadNodeCount;
+
+    const int elements = s.Integer();
+    if (s.code) return s.code;
+    mc.ElementCount = mc.ElementBlockCount = elements;
+    if (elements < 1 || !HoldRecord(g_ElementBlock, elements, 0, &moved)) return ReadBadElementCount;
+
+    const int boundaries = s.Integer();
+    if (s.code) return s.code;
+    mc.BoundaryElementCount = mc.BoundaryElementBlockCount = boundaries;
+    if (boundaries < 1 || !HoldRecord(g_BoundaryElementBlock, boundaries, 0, &moved)) return ReadBadBoundaryCount;
+
+    const int junctions = s.Integer();
+    if (s.code) return s.code;
+    if (junctions < 0) return s.Fail(ReadBadJunctionCount, " Number of Junctions %d is negative\n", junctions);
+    mc.JunctionCount = mc.JunctionBlockCount = junctions;
+    if (junctions > 0 && !HoldRecord(g_JunctionBlock, junctions, 0, &moved))
+        return s.Fail(ReadOutOfMemory, " Not enough memory for the junctions\n");
+
+    mc.UnitSystem = s.Integer();
+    if (mc.UnitSystem == 0) {
+        mc.DistanceFactor = 5280;
+        mc.LengthFactor = 0.3048;
+    } else {
+        mc.DistanceFactor = 1000;
+        mc.LengthFactor = 1;
+    }
+
+    EquationSystem& hydro = g_EquationSystems[HydrodynamicSystem];
+    hydro.Upwinding = s.Real();
+    hydro.UpwindingUpdating = s.Integer();
+    hydro.Theta = s.Real();
+    hydro.Tolerance = s.Real();
+    mc.Formulation = s.Integer();
+    hydro.Alpha = s.Real();
+    ClampUnit(hydro.Theta);
+    mc.HydrodynamicsOn = 1;
+    mc.DynamicIceOn = 0;
+    mc.ThermalIceOn = 0;
+
+    ReleaseThermalBlocks();
+
+    if (mc.FileType < 3) mc.WaterTemperature = s.Real();
+    if (mc.FileType > 0) {
+        mc.ResistanceModel = s.Integer();
+        mc.IceSpecificGravity = s.Real();
+    }
+    if (mc.FileType == 1) {
+        mc.IceFriction = s.Real();
+        mc.IceCohesion = s.Real();
+        mc.JamPorosity = s.Real();
+        mc.ErosionVelocity = s.Real();
+        mc.PassivePressureCoefficient = s.Real();
+        mc.IceThicknessDamping = s.Real();
+        mc.MaxDischargeChangeJSE = s.Real();
+    } else if (mc.FileType == 2) {
+        EquationSystem& ice = g_EquationSystems[DynamicIceSystem];
+        mc.LateralThrustCoefficient = s.Real();
+        mc.BankFriction = s.Real();
+        mc.MinSurfaceIceConcentration = s.Real();
+        mc.MaxSurfaceIceConcentration = s.Real();
+        mc.SingleLayerIceThickness = s.Real();
+        mc.IceInternalFrictionAngle = s.Real();
+        mc.CriticalStrainRate = s.Real();
+        mc.ConstitutiveTimeScale = s.Real();
+        mc.PowerLawExponent = s.Real();
+        mc.IcePressureExponent = s.Real();
+        mc.SurfaceIceDiffusion = s.Real();
+        ice.Upwinding = s.Real();
+        ice.Theta = s.Real();
+        mc.DynamicIceOn = 1;
+        ClampUnit(ice.Theta);
+    } else if (mc.FileType == 3) {
+        const int zones = s.Integer();
+        if (s.code) return s.code;
+        if (zones < 0 || zones > MaxAtmosphericZones)
+            return s.Fail(ReadBadZoneCount, " Number of Atmospheric Zones %d is not between 0 and %d\n", zones,
+                          MaxAtmosphericZones);
+        try {
+            g_AtmosphericZoneBlock.assign(MaxAtmosphericZones, AtmosphericZoneRecord{});
+        } catch (const std::exception&) {
+            return s.Fail(ReadOutOfMemory, " Not enough memory for the atmospheric zones\n");
+        }
+        mc.AtmosphericZoneCount = zones;
+        const int events = s.Integer();
+        if (s.code) return s.code;
+        if (events < 0 || events > MaxBridgingEvents)
+            return s.Fail(ReadBadBridgingCount, " Number of User Defined Bridging Events %d is not between 0 and %d\n",
+                          events, MaxBridgingEvents);
+        try {
+            g_BridgingEventBlock.assign(MaxBridgingEvents, BridgingEventRecord{});
+        } catch (const std::exception&) {
+            return s.Fail(ReadOutOfMemory, " Not enough memory for the bridging events\n");
+        }
+        mc.BridgingEventCount = events;
+
+        EquationSystem& thermal = g_EquationSystems[ThermalIceSystem];
+        mc.MinWaterDepth = s.Real();
+        mc.FrazilSeedingConcentration = s.Real();
+        mc.FrazilParticleThickness = s.Real();
+        mc.FrazilParticleRadius = s.Real();
+        mc.FrazilNusselt = s.Real();
+        mc.AlphaWI = s.Real();
+        mc.AlphaIW = s.Real();
+        mc.FrazilRiseRate = s.Real();
+        mc.ReentrainmentRate = s.Real();
+        mc.ReentrainmentVelocity = s.Real();
+        mc.FrazilSlushPorosity = s.Real();
+        mc.NewPanThickness = s.Real();
+        mc.SolidIceInitialThickness = s.Real();
+        mc.FrazilShapeFactor = s.Real();
+        mc.CoverloadGranuleDiameter = s.Real();
+        mc.CriticalFlowStrength = s.Real();
+        mc.AnchorIcePorosity = s.Real();
+        mc.FrazilAccretionRate = s.Real();
+        mc.AnchorIceBedFraction = s.Real();
+        mc.BedMaterialDiameter = s.Real();
+        mc.BedMaterialDensity = s.Real();
+        mc.BorderIceCoefA = s.Real();
+        mc.BorderIceCoefB = s.Real();
+        mc.BorderIceCoefC = s.Real();
+        mc.BorderIceCoefE = s.Real();
+        mc.MaxBorderIceFraction = s.Real();
+        mc.MaxBorderIceVelocity = s.Real();
+        mc.BorderIceVelocityMode = s.Integer();
+        mc.MinSurfaceIceConcentration = s.Real();
+        mc.MaxSurfaceIceConcentration = s.Real();
+        mc.MaxJuxtapositionFroude = s.Real();
+        mc.MaxJamIterations = s.Integer();
+        mc.IceFrontFloePorosity = s.Real();
+        mc.IceFriction = s.Real();
+        mc.IceCohesion = s.Real();
+        mc.WaterAlbedo = s.Real();
+        mc.IceAlbedo = s.Real();
+        mc.SnowThickness = s.Real();
+        mc.WaterConductivity = s.Real();
+        mc.IceConductivity = s.Real();
+        mc.SnowConductivity = s.Real();
+        mc.MinWaterTemperature = s.Real();
+        thermal.Upwinding = s.Real();
+        thermal.UpwindingUpdating = s.Integer();
+        thermal.Theta = s.Real();
+        thermal.Tolerance = s.Real();
+
+        mc.ThermalIceOn = 1;
+        mc.ThermalMode = 1;
+        if (mc.MinSurfaceIceConcentration < 0) mc.MinSurfaceIceConcentration = 0;
+        if (mc.MaxSurfaceIceConcentration > 1) mc.MaxSurfaceIceConcentration = 1;
+        if (mc.MinSurfaceIceConcentration > mc.MaxSurfaceIceConcentration) {
+            mc.MaxSurfaceIceConcentration = 1;
+            mc.MinSurfaceIceConcentration = 0.01;
+        }
+        ClampUnit(thermal.Theta);
+    }
+    if (mc.FileType > 0) mc.IceDensity = mc.IceSpecificGravity * mc.WaterDensity;
+    return s.code;
+}
+
+int ReadNodeRow(FILE* stream, int index)
+{
+    ModelControl& mc = g_ModelControl;
+    FieldScanner s(stream);
+    s.Where("node row %d", index + 1);
+    if (index < 0 || index >= static_cast<int>(g_NodeBlock.size()))
+        return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
+
+    NodeRecord* node = &g_NodeBlock[index];
+    SetNodeDefaults(node);
+    try {
+        if (static_cast<int>(g_NodeIndex.size()) <= index) g_NodeIndex.resize(static_cast<size_t>(index) + 1);
+    } catch (const std::exception&) {
+        return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
+    }
+    g_NodeIndex[index] = node;
+    node->Index = index;
+
+    const double L = mc.LengthFactor;
+    const double L2 = L * L;
+    const double L3 = L * L * L;
+    const double X = mc.DistanceFactor * L;
+
+    node->Number = s.Integer();
+    if (!s.code) s.Where("row of node %d", node->Number);
+    node->RiverStation = s.Real();
+    node->SectionCode = s.Integer();
+    node->Reach = s.Integer();
+    node->Easting = s.Real() * L;
+    node->Northing = s.Real() * L;
+    node->Chainage = s.Real() * X;
+    node->Invert = s.Real() * L;
+    node->ManningN = s.Real();
+    node->RectWidth = node->TopWidth = s.Real() * L;
+    node->HydroCode = s.Integer();
+    node->Stage = s.Real() * L;
+    node->Discharge = s.Real() * L3;
+    node->WaterTemp = mc.WaterTemperature;
+    switch (mc.FileType) {
+    case 1:
+        node->IceConcentration = s.Real();
+        node->IceThickness = s.Real() * L;
+        node->IceRoughness = s.Real();
+        node->IceRoughnessMode = s.Integer();
+        node->JamFlag = s.Integer();
+        break;
+    case 2:
+        node->IceVelocity = s.Real() * L;
+        node->IceConcentration = s.Real();
+        node->SolidIceArea = s.Real() * L2;
+        node->IceRoughness = s.Real();
+        node->IceRoughnessMode = s.Integer();
+        break;
+    case 3:
+        node->IceVelocity = s.Real() * L;
+        node->WaterTemp = s.Real();
+        node->FrazilConcentration = s.Real();
+        node->AnchorIceArea = s.Real() * L2;
+        node->IceConcentration = s.Real();
+        node->SlushArea = s.Real() * L2;
+        node->UnderSlushArea = s.Real() * L2;
+        node->SolidIceArea = s.Real() * L2;
+        node->BorderWidthLeft = s.Real() * L;
+        node->BorderWidthRight = s.Real() * L;
+        node->BorderIceArea = s.Real() * L2;
+        node->IceRoughness = s.Real();
+        node->IceRoughnessMode = s.Integer();
+        node->ZoneNumber = s.Integer();
+        node->Hwa = s.Real();
+        node->Jwa = s.Real();
+        node->Kwa = s.Real();
+        node->FroudeMax = s.Real();
+        node->Hia = s.Real();
+        break;
+    default:
+        break;
+    }
+    if (s.code) return s.code;
+    if (node->IceRoughnessMode < 0 || node->IceRoughnessMode > 3)
+        return s.Fail(ReadBadIceRoughnessMode, " Ice roughness mode %d of node %d is not 0, 1, 2 or 3\n",
+                      node->IceRoughnessMode, node->Number);
+    const int code = node->SectionCode;
+    if (code > MaxSectionLevels || code < -MaxSectionLevels)
+        return s.Fail(ReadTooManyLevels, " Section code %d of node %d gives more than %d levels\n", code,
+                      node->Number, MaxSectionLevels);
+    if (code == 1 || code == -1)
+        return s.Fail(ReadTooFewLevels, " Section code %d of node %d gives fewer than two levels\n", code,
+                      node->Number);
+
+    // Cross section and the smallest admissible flow area.
+    CrossSectionTable* table = nullptr;
+    if (code != 0) {
+        if (const int failure = ReadCrossSection(stream, node)) return failure;
+        table = node->CrossSection;
+        node->Invert = table->LowestElevation;
+        node->MinFlowArea = InterpolateTable(table->Column(StageLevel), table->Column(TotalArea),
+                                             node->Invert + mc.MinWaterDepth, code);
+    } else {
+        node->CrossSection = nullptr;
+        node->MinFlowArea = node->RectWidth * mc.MinWaterDepth;
+    }
+    const auto byArea = [&](int column, double area) {
+        return InterpolateTable(table->Column(TotalArea), table->Column(column), area, code);
+    };
+
+    // Initial state.
+    node->PeakStage = node->Stage;
+    node->FluxDischarge = node->PeakFluxDischarge = node->Discharge;
+    node->Zone = nullptr;
+    {
+        const double tw = node->WaterTemp;
+        const double cf = node->FrazilConcentration;
+        node->ThermalEnergy = (0.076 * tw * tw - 3.31 * tw + 4217.6) * (1 - cf) * tw -
+                              (mc.IceDensity / mc.WaterDensity) * cf * mc.LatentHeat;
+    }
+
+    // Areas.
+    if (mc.FileType == 1) {
+        node->SolidEquivalentThickness = node->EffectiveIceThickness = node->IceThickness;
+    } else {
+        node->DynamicIceArea = (1 - mc.FrazilSlushPorosity) * node->SlushArea + node->SolidIceArea;
+        node->FloatingIceArea = std::max(0.0, node->BorderIceArea + node->DynamicIceArea);
+    }
+    node->FlowArea = ComputeFlowAreaFromStage(node, node->Stage);
+    node->GrossArea = table ? InterpolateTable(table->Column(StageLevel), table->Column(TotalArea), node->Stage, code)
+                            : (node->Stage - node->Invert) * node->RectWidth;
+    if (mc.FileType == 1) node->FloatingIceArea = std::max(0.0, node->FlowArea - node->GrossArea);
+
+    // Widths, border ice and the wetted perimeter.
+    const double p = mc.AnchorIcePorosity;
+    if (table) {
+        node->TopWidth = byArea(ChannelWidth, node->GrossArea);
+        if (node->TopWidth > 0) {
+            node->BorderFraction = (node->BorderWidthLeft + node->BorderWidthRight) / node->TopWidth;
+            if (node->BorderFraction > mc.MaxBorderIceFraction) {
+                const double ratio = mc.MaxBorderIceFraction / node->BorderFraction;
+                node->BorderFraction = mc.MaxBorderIceFraction;
+                node->BorderWidthLeft *= ratio;
+                node->BorderWidthRight *= ratio;
+            }
+        }
+        LocateBorderIceEdge(node, node->BorderWidthLeft, 1);
+        LocateBorderIceEdge(node, node->BorderWidthRight, 2);
+        node->WettedPerimeter = byArea(ChannelPerimeter, (1 - p) * node->AnchorIceArea + node->FlowArea);
+        node->BorderIceActive = 1;
+        node->IceCoveredWidth = node->PreviousIceCoveredWidth = (1 - node->BorderFraction) * node->TopWidth;
+        node->OverbankFlag = byArea(LeftWidth, node->GrossArea) > 0 ? 1 : (byArea(RightWidth, node->GrossArea) > 0);
+    } else {
+        node->TopWidth = node->IceCoveredWidth = node->PreviousIceCoveredWidth = node->RectWidth;
+        node->BorderWidthLeft = node->BorderWidthRight = 0;
+        node->BorderFraction = 0;
+        node->BorderIceActive = 0;
+        node->OverbankFlag = 0;
+        node->WettedPerimeter = 2 * ((1 - p) * node->AnchorIceArea + node->FlowArea) / node->RectWidth + node->RectWidth;
+    }
+
+    // Thicknesses.
+    node->AnchorIceThickness = mc.AnchorIceBedFraction > 0 && node->WettedPerimeter > 0
+                                   ? node->AnchorIceArea / node->WettedPerimeter / mc.AnchorIceBedFraction
+                                   : 0;
+    const double borders = node->BorderWidthLeft + node->BorderWidthRight;
+    if (borders > 0) node->BorderIceThickness = 2 * node->BorderIceArea / borders;
+    if (node->IceCoveredWidth > 0) {
+        const double c = std::max(mc.MinSurfaceIceConcentration,
+                                  std::min(mc.MaxSurfaceIceConcentration, node->IceConcentration));
+        const double w = node->IceCoveredWidth * c;
+        if (mc.FileType == 1) node->SolidIceArea = node->IceThickness * node->IceConcentration * node->IceCoveredWidth;
+        // No concentration leaves no width to spread the ice over: the thicknesses stay as they are.
+        if (w > 0) {
+            node->IceThickness = node->SolidIceArea / w;
+            node->SlushThickness = node->SlushArea / w;
+            node->UnderSlushThickness = node->UnderSlushArea / w;
+        }
+    }
+    for (double* t : {&node->AnchorIceThickness, &node->BorderIceThickness, &node->IceThickness,
+                      &node->SlushThickness, &node->UnderSlushThickness})
+        if (*t < 0) *t = 0;
+
+    // Elevations.
+    node->PreviousStage = node->Stage;
+    node->AnchorBedElevation = node->Invert + node->AnchorIceThickness;
+    {
+        const double porosity = mc.FrazilSlushPorosity;
+        const double slush = node->SlushThickness + node->UnderSlushThickness;
+        node->SolidEquivalentThickness = (1 - porosity) * slush + node->IceThickness;
+        node->EffectiveIceThickness =
+            (porosity * mc.WaterDensity / mc.IceDensity + 1 - porosity) * slush + node->IceThickness;
+        node->IceTopElevation = node->Stage + (1 - mc.IceSpecificGravity) * node->EffectiveIceThickness;
+        node->IceBottomElevation =
+            node->IceTopElevation - (node->IceThickness + node->SlushThickness + node->UnderSlushThickness);
+    }
+
+    // Unknowns of the equation systems and their previous level.
+    node->HydroUnknowns[0] = node->PreviousHydroUnknowns[0] = node->GrossArea;
+    node->HydroUnknowns[1] = node->PreviousHydroUnknowns[1] = node->Discharge;
+    node->IceUnknowns[0] = node->PreviousIceUnknowns[0] = node->DynamicIceArea;
+    node->IceUnknowns[1] = node->PreviousIceUnknowns[1] = node->IceVelocity;
+    const double thermal[6] = {node->ThermalEnergy, node->FrazilConcentration, node->UnderSlushArea,
+                               node->IceConcentration, node->SlushArea, node->SolidIceArea};
+    for (int k = 0; k < 6; ++k) node->ThermalUnknowns[k] = node->PreviousThermalUnknowns[k] = thermal[k];
+
+    // Chain.
+    node->Previous = index > 0 ? &g_NodeBlock[index - 1] : nullptr;
+    if (node->Previous) node->Previous->Next = node;
+    node->Next = nullptr;
+    if (index == 0) g_Nodes = node;
+    return ReadOk;
+}
+
+int ReadCrossSection(FILE* stream, NodeRecord* node)
+{
+    const double L = g_ModelControl.LengthFactor;
+    FieldScanner s(stream);
+    s.Where("cross section of node %d", node->Number);
+    std::unique_ptr<CrossSectionTable> table;
+    try {
+        table = std::make_unique<CrossSectionTable>();
+    } catch (const std::exception&) {
+        return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
+    }
+
+    const int points = s.Integer();
+    if (s.code) return s.code;
+    if (points > MaxSectionPoints)
+        return s.Fail(ReadTooManyPoints, " Too many points in the cross section of node %d\n", node->Number);
+    if (points < 2)
+        return s.Fail(ReadTooFewPoints, " Fewer than two points in the cross section of node %d\n", node->Number);
+    table->PointCount = points;
+    table->LeftBankStation = s.Real() * L;
+    table->RightBankStation = s.Real() * L;
+    try {
+        table->Points.resize(points);
+    } catch (const std::exception&) {
+        return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
+    }
+    for (SectionPoint& point : table->Points) {
+        point.Station = s.Real() * L;
+        point.Elevation = s.Real() * L;
+    }
+
+    const int roughness = s.Integer();
+    if (s.code) return s.code;
+    if (roughness > MaxRoughnessRows)
+        return s.Fail(ReadTooManyRoughnessRows, " Too many roughness rows in the cross section of node %d\n",
+                      node->Number);
+    if (roughness < 1)
+        return s.Fail(ReadNoRoughnessRow, " No roughness row in the cross section of node %d\n", node->Number);
+    table->RoughnessRowCount = roughness;
+    for (int r = 0; r < roughness; ++r) {
+        table->RoughnessRows[0][r] = s.Real() * L;
+        for (int k = 1; k < 4; ++k) table->RoughnessRows[k][r] = s.Real();
+    }
+
+    const int sinuosity = s.Integer();
+    if (s.code) return s.code;
+    if (sinuosity > MaxSinuosityRows)
+        return s.Fail(ReadTooManySinuosityRows, " Too many sinuosity rows in the cross section of node %d\n",
+                      node->Number);
+    if (sinuosity < 1)
+        return s.Fail(ReadNoSinuosityRow, " No sinuosity row in the cross section of node %d\n", node->Number);
+    table->SinuosityRowCount = sinuosity;
+    for (int r = 0; r < sinuosity; ++r) {
+        table->SinuosityRows[0][r] = s.Real() * L;
+        table->SinuosityRows[1][r] = s.Real();
+    }
+    if (s.code) return s.code;
+
+    const auto matches = [&](double station) {
+        return std::any_of(table->Points.begin(), table->Points.end(),
+                           [station](const SectionPoint& point) { return point.Station == station; });
+    };
+    if (!matches(table->LeftBankStation))
+        return s.Fail(ReadBankMatchesNoPoint, " Left bank station of node %d matches no point of its cross section\n",
+                      node->Number);
+    if (!matches(table->RightBankStation))
+        return s.Fail(ReadBankMatchesNoPoint, " Right bank station of node %d matches no point of its cross section\n",
+                      node->Number);
+
+    try {
+        BuildCrossSectionTable(table.get(), node->SectionCode);   // sizes the property table
+    } catch (const std::exception&) {
+        return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
+    }
+    delete node->CrossSection;
+    node->CrossSection = table.release();
+    return ReadOk;
+}
+
+int ReadElementRow(FILE* stream, int index)
+{
+    FieldScanner s(stream);
+    s.Where("element row %d", index + 1);
+    if (index < 0 || index >= static_cast<int>(g_ElementBlock.size()))
+        return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
+    ElementRecord* element = &g_ElementBlock[index];
+    *element = ElementRecord{};
+    element->Number = s.Integer();
+    element->GeometryCode = 111;
+    element->InterpolationCode = 111;
+    element->NodeCount = 2;
+    int numbers[2];
+    for (int& n : numbers) n = s.Integer();
+    element->JunctionBranch = 0;
+    element->Length = 0;
+    for (double& c : element->Codes) c = s.Real();
+    if (s.code) return s.code;
+    for (int k = 0; k < 2; ++k) {
+        element->Nodes[k] = numbers[k] < 0 ? nullptr : FindNode(numbers[k]);
+        if (!element->Nodes[k])
+            return s.Fail(ReadMissingNode, " Non-existent node %d referred to in element %d\n", numbers[k],
+                          element->Number);
+    }
+    if (index > 0) g_ElementBlock[index - 1].Next = element;
+    element->Next = nullptr;
+    if (index == 0) g_Elements = element;
+    return ReadOk;
+}
+
+int ReadBoundaryElementRow(FILE* stream, int index)
+{
+    FieldScanner s(stream);
+    s.Where("boundary element row %d", index + 1);
+    if (index < 0 || index >= static_cast<int>(g_BoundaryElementBlock.size()))
+        return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
+    BoundaryElementRecord* element = &g_BoundaryElementBlock[index];
+    delete element->Hydrograph;
+    delete element->WQHydrograph;
+    *element = BoundaryElementRecord{};
+    element->Number = s.Integer();
+    element->GeometryCode = 1;
+    element->InterpolationCode = 1;
+    element->NodeCount = 1;
+    const int number = s.Integer();
+    for (double& c : element->Codes) c = 0;
+    element->Position = s.Real();
+    element->StageCode = s.Integer();
+    element->DischargeCode = s.Integer();
+    if (s.code) return s.code;
+    element->Node() = number < 0 ? nullptr : FindNode(number);
+    if (!element->Node())
+        return s.Fail(ReadMissingNode, " Non-existent node %d referred to in element %d\n", number, element->Number);
+    element->Node()->BoundaryElement = element;
+    if (index > 0) g_BoundaryElementBlock[index - 1].Next = element;
+    element->Next = nullptr;
+    if (index == 0) g_BoundaryElements = element;
+    if (element->StageCode > 0 || element->DischargeCode > 0)
+        if (const int code = ReadBoundaryHydrograph(stream, element)) return code;
+    element->WQHydrograph = nullptr;
+    return ReadOk;
+}
+
+int ReadBoundaryHydrograph(FILE* stream, BoundaryElementRecord* element)
+{
+    const ModelControl& mc = g_ModelControl;
+    FieldScanner s(stream);
+    s.Where("series of boundary element %d", element->Number);
+    BoundaryHydrograph* table = nullptr;
+    try {
+        table = new BoundaryHydrograph;
+    } catch (const std::exception&) {
+        return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
+    }
+    delete element->Hydrograph;
+    element->Hydrograph = table;
+    NodeRecord* node = element->Node();
+    std::printf("\tMemory allocated for boundary hydrograph at node %d\n", node ? node->Number : 0);
+    table->Cursor = 1;
+    table->Node = node;
+
+    const int rows = s.Integer();
+    if (s.code) return s.code;
+    const int sc = element->StageCode;
+    const int dc = element->DischargeCode;
+    enum { Inflow, StageSeries, StageAndDischarge, Rating, Looped, NoRows } kind = NoRows;
+    if (sc == 0 && (dc == 1 || dc == 99))
+        kind = Inflow;
+    else if (sc == 1 && dc == 0)
+        kind = StageSeries;
+    else if (sc == 1 && dc == 1)
+        kind = StageAndDischarge;
+    else if (sc == 2 || dc == 2)
+        kind = Rating;
+    else if (sc == 0 && dc == 3)
+        kind = Looped;
+
+    if (kind != Looped && kind != NoRows) {
+        if (rows > MaxSeriesEntries)
+            return s.Fail(ReadTooManySeriesRows, " Too many rows in the series of boundary element %d\n",
+                          element->Number);
+        if (rows < 1)
+            return s.Fail(ReadSeriesWithoutRows, " Boundary element %d has a series with no rows\n", element->Number);
+    }
+
+    const bool upstream = element->Position < 0;
+    const bool downstream = element->Position > 0;
+    switch (kind) {
+    case Inflow:
+        if (downstream) std::printf("\nDischarge hydrograph at downstream boundary! Are you sure?\n");
+        if (dc == 99) std::printf("\nLateral inflow hydrograph\n");
+        break;
+    case StageSeries:
+        if (upstream) std::printf("\nStage hydrograph at upstream boundary! Are you sure?\n");
+        break;
+    case Rating:
+        if (upstream) std::printf("\nSingle valued rating curve at upstream boundary! Are you sure?\n");
+        break;
+    case StageAndDischarge:
+        if (downstream) std::printf("\nMultiple downstream boundary conditions! Are you sure?\n");
+        break;
+    case Looped:
+        if (downstream) std::printf("\nDynamic looped rating curve at downstream boundary! Are you sure?\n");
+        std::printf("\nDynamic looped rating curve - no data needed - all bdy. parameters calculated\n");
+        break;
+    case NoRows:
+        break;
+    }
+    if (kind == Looped || kind == NoRows) return ReadOk;
+
+    try {
+        for (std::vector<double>& column : table->Columns) column.assign(rows, 0.0);
+    } catch (const std::exception&) {
+        return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
+    }
+    table->RowCount = rows;
+    const double L = mc.LengthFactor;
+    const double L3 = L * L * L;
+    auto& c = table->Columns;
+    for (int r = 0; r < rows && !s.code; ++r) {
+        switch (kind) {
+        case Inflow:
+            c[0][r] = s.Real() * 3600;
+            c[2][r] = s.Real() * L3;
+            if (mc.FileType == 2) {
+                c[3][r] = s.Real() * L;
+                c[6][r] = s.Real();
+                c[8][r] = s.Real() * L;
+            } else if (mc.FileType == 3) {
+                c[3][r] = s.Real() * L;
+                c[4][r] = s.Real();
+                c[5][r] = s.Real();
+                c[6][r] = s.Real();
+                c[7][r] = s.Real() * L;
+                c[8][r] = s.Real() * L;
+            }
+            break;
+        case StageSeries:
+            c[0][r] = s.Real() * 3600;
+            c[1][r] = s.Real() * L;
+            break;
+        case StageAndDischarge:
+            c[0][r] = s.Real() * 3600;
+            c[2][r] = s.Real() * L3;
+            c[1][r] = s.Real() * L;
+            break;
+        default:   // rating curve
+            c[1][r] = s.Real() * L;
+            c[2][r] = s.Real() * L3;
+            break;
+        }
+    }
+    return s.code;
+}
+
+int ReadJunctionRow(FILE* stream, int index)
+{
+    const ModelControl& mc = g_ModelControl;
+    FieldScanner s(stream);
+    s.Where("junction row %d", index + 1);
+    if (index < 0 || index >= static_cast<int>(g_JunctionBlock.size()))
+        return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
+    JunctionRecord* junction = &g_JunctionBlock[index];
+    *junction = JunctionRecord{};
+    junction->Number = s.Integer();
+    junction->Type = junction->ReadType = s.Integer();
+    int nodes[4];
+    int elements[3];
+    double lengths[3];
+    for (int& n : nodes) n = s.Integer();
+    for (int& e : elements) e = s.Integer();
+    for (double& l : lengths) l = s.Real() * mc.LengthFactor;
+    if (s.code) return s.code;
+
+    for (int k = 0; k < 4; ++k) {
+        junction->ReadNodes[k] = FindNode(nodes[k]);
+        if (!junction->ReadNodes[k])
+            return s.Fail(ReadMissingNode, " Non-existent node %d referred to in junction %d\n", nodes[k],
+                          junction->Number);
+    }
+    for (int k = 0; k < 3; ++k) {
+        junction->ReadElements[k] = FindElement(elements[k]);
+        if (!junction->ReadElements[k])
+            return s.Fail(ReadMissingElement, " Non-existent element %d referred to in junction %d\n", elements[k],
+                          junction->Number);
+    }
+    junction->NodeA = junction->ReadNodes[0];
+    junction->NodeB = junction->ReadNodes[1];
+    junction->NodeC = junction->ReadNodes[2];
+    junction->NodeD = junction->ReadNodes[3];
+    junction->ElementAB = junction->ReadElements[0];
+    junction->ElementAC = junction->ReadElements[1];
+    junction->ElementAD = junction->ReadElements[2];
+
+    // Branches AC (node C), AB (node B), AD (node D).
+    struct Branch {
+        ElementRecord* element;
+        NodeRecord* node;
+        double length;
+        int kind;
+        const char* name;
+    };
+    const Branch branches[3] = {
+        {junction->ElementAC, junction->NodeC, lengths[1], 1, "AC"},
+        {junction->ElementAB, junction->NodeB, lengths[0], 2, "AB"},
+        {junction->ElementAD, junction->NodeD, lengths[2], 3, "AD"},
+    };
+    const NodeRecord* a = junction->NodeA;
+    for (const Branch& b : branches) {
+        if (b.length > 0) {
+            b.element->Length = b.element->GivenLength = b.length;
+        } else {
+            const double de = b.node->Easting - a->Easting;
+            const double dn = b.node->Northing - a->Northing;
+            const double distance = std::sqrt(de * de + dn * dn);
+            if (!(distance > 0))
+                return s.Fail(ReadCoincidentJunctionNodes,
+                              " Junction %d needs the length of branch %s: nodes %d and %d coincide\n",
+                              junction->Number, b.name, a->Number, b.node->Number);
+            b.element->Length = distance;
+            b.element->GivenLength = 0;
+        }
+        b.element->JunctionBranch = b.kind;
+    }
+    junction->BranchDischargeAC = junction->NodeC->Discharge;
+    junction->BranchDischargeAB = junction->NodeB->Discharge;
+    ComputeJunctionBranchAngles(junction);
+    for (NodeRecord* n : junction->ReadNodes) n->Junction = junction;
+    if (index > 0) g_JunctionBlock[index - 1].Next = junction;
+    junction->Next = nullptr;
+    if (index == 0) g_Junctions = junction;
+    return ReadOk;
+}
+
+int ReadBridgingEvent(FILE* stream, int index)
+{
+    const ModelControl& mc = g_ModelControl;
+    FieldScanner s(stream);
+    s.Where("bridging event row %d", index + 1);
+    if (index < 0 || index >= static_cast<int>(g_BridgingEventBlock.size()))
+        return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
+    BridgingEventRecord* event = &g_BridgingEventBlock[index];
+    const double X = mc.DistanceFactor * mc.LengthFactor;
+    event->Number = s.Integer();
+    event->BridgingLocation = s.Real() * X;
+    event->BridgingTime = s.Real() * 3600;
+    event->FrontLocation = s.Real() * X;
+    if (s.code) return s.code;
+    if (event->FrontLocation > event->BridgingLocation) event->FrontLocation = event->BridgingLocation;
+    if (event->BridgingTime > mc.ModelTime) event->FrontLocation = event->BridgingLocation;
+    event->StepStartFront = event->FrontLocation;
+    if (index > 0) g_BridgingEventBlock[index - 1].Next = event;
+    event->Next = nullptr;
+    if (index == 0) g_BridgingEvents = event;
+    LocateIceFrontStation(nullptr, event);
+    return ReadOk;
+}
+
+int ReadJamTable(FILE* stream)
+{
+    FieldScanner s(stream);
+    s.Where("ice jam stability table");
+    // The count is optional: a model with junctions may end before it.
+    const int length = ReadNumberToken(stream, s.token, TokenCapacity);
+    if (length == 0) return ReadOk;
+    if (length < 0)
+        return s.Fail(ReadNumberTooLong, " A number in the %s is longer than %d characters\n", s.where, TokenLength);
+    const int rows = s.IntegerFrom(length);
+    if (s.code) return s.code;
+    if (rows < 1) return ReadOk;
+    if (rows > MaxJamTableRows) return s.Fail(ReadTooManyJamRows, " Too many rows in the ice jam stability table\n");
+
+    delete g_JamTable;
+    g_JamTable = nullptr;
+    std::unique_ptr<JamStabilityTable> table;
+    try {
+        table = std::make_unique<JamStabilityTable>();
+        table->RowType.assign(rows, 0);
+        table->Id.assign(rows, 0);
+        table->JunctionIndex.assign(rows, -1);
+        table->NodeIndex.assign(rows, -1);
+    } catch (const std::exception&) {
+        return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
+    }
+    std::printf("\tMemory allocated for jam stability equation table\n");
+    table->RowCount = rows;
+    for (int r = 0; r < rows; ++r) {
+        table->RowType[r] = s.Integer();
+        table->Id[r] = s.Integer();
+    }
+    if (s.code) return s.code;
+    for (int r = 0; r < rows; ++r) {
+        if (table->RowType[r] == 1) {
+            int position = 0;
+            for (const JunctionRecord* j = g_Junctions; j; j = j->Next, ++position)
+                if (j->Number == table->Id[r]) {
+                    table->JunctionIndex[r] = position;
+                    break;
+                }
+        } else if (table->RowType[r] == 0) {
+            for (const NodeRecord* n = g_Nodes; n; n = n->Next)
+                if (n->Reach == table->Id[r]) {
+                    table->NodeIndex[r] = n->Index;
+                    break;
+                }
+        }
+    }
+    g_JamTable = table.release();
+    return ReadOk;
+}

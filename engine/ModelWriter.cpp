@@ -1,0 +1,663 @@
+// Model file writer: the engine data as a model file that the reader takes back.
+//
+// The whole file is formatted in memory first, so a value that cannot be written leaves the
+// stream untouched. Numbers are formatted with std::to_chars, which gives the C library's
+// "%.12g", "%.8g", "%g" and "%.4f" forms in the "C" locale whatever the process locale is.
+#include "engine/ModelFiles.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <charconv>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <system_error>
+
+#include "engine/EngineData.h"
+
+#if defined(_WIN32)
+#include <io.h>
+#include <process.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+enum WriterCode {
+    WriteOk = 0,
+    WriteNoStream = -1,
+    WriteNotFinite = 1,
+    WriteIncomplete = 2,
+    WriteFailed = 3,
+    WriteCloseFailed = 4,
+    WriteReplaceFailed = 5,
+};
+
+#if defined(__GNUC__)
+#define VASQUIL_PRINTF_LIKE(f, a) __attribute__((format(printf, f, a)))
+#else
+#define VASQUIL_PRINTF_LIKE(f, a)
+#endif
+
+// The text of a model file (or of one of its parts) being formatted.
+struct ModelText {
+    std::string text;
+    int code = WriteOk;
+    char where[96] = "header";
+    char message[160] = "";
+
+    void Where(const char* format, ...) VASQUIL_PRINTF_LIKE(2, 3)
+    {
+        va_list args;
+        va_start(args, format);
+        std::vsnprintf(where, sizeof where, format, args);
+        va_end(args);
+    }
+
+    void Fail(int failure, const char* format, ...) VASQUIL_PRINTF_LIKE(3, 4)
+    {
+        if (code != WriteOk) return;
+        code = failure;
+        va_list args;
+        va_start(args, format);
+        std::vsnprintf(message, sizeof message, format, args);
+        va_end(args);
+    }
+
+    void Put(const char* s) { text += s; }
+
+    void Int(int v)
+    {
+        char buffer[16];
+        const auto r = std::to_chars(buffer, buffer + sizeof buffer, v);
+        text.append(buffer, r.ptr);
+    }
+
+    // "%.<precision>g", or "%.4f" when fixed, of a finite value.
+    void Real(double v, int precision, bool fixed = false, int width = 0)
+    {
+        if (!std::isfinite(v)) {
+            Fail(WriteNotFinite, " Not a finite number in the %s: model file not written\n", where);
+            v = 0;
+        }
+        char buffer[400];
+        const auto r = fixed ? std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, 4)
+                             : std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::general, precision);
+        const int length = static_cast<int>(r.ptr - buffer);
+        if (width > length) text.append(static_cast<size_t>(width - length), ' ');
+        text.append(buffer, r.ptr);
+    }
+
+    void TabInt(int v)
+    {
+        text += '\t';
+        Int(v);
+    }
+    void TabReal(double v)
+    {
+        text += '\t';
+        Real(v, 12);
+    }
+    void TabFixed(double v)
+    {
+        text += '\t';
+        Real(v, 4, true);
+    }
+
+    // Header lines: key, " = ", value.
+    void KeyReal(const char* key, double v, const char* separator = " = ")
+    {
+        text += key;
+        text += separator;
+        Real(v, 8);
+        text += '\n';
+    }
+    void KeyInt(const char* key, int v)
+    {
+        text += key;
+        text += " = ";
+        Int(v);
+        text += '\n';
+    }
+};
+
+bool IsStandardStream(FILE* stream)
+{
+    return stream == stdin || stream == stdout || stream == stderr;
+}
+
+// Writes the formatted text. The stream is closed when `close` is set (never a standard one).
+int Emit(ModelText& t, FILE* stream, bool close)
+{
+    int code = t.code;
+    if (code != WriteOk) {
+        std::fputs(t.message, stdout);
+    } else if (std::fwrite(t.text.data(), 1, t.text.size(), stream) != t.text.size() || std::fflush(stream) != 0 ||
+               std::ferror(stream)) {
+        std::printf(" Error writing the model file\n");
+        code = WriteFailed;
+    }
+    if (close && !IsStandardStream(stream) && std::fclose(stream) != 0 && code == WriteOk) {
+        std::printf(" Error closing the model file\n");
+        code = WriteCloseFailed;
+    }
+    return code;
+}
+
+bool IsMetric()
+{
+    return g_ModelControl.UnitSystem != 0;
+}
+
+void FormatHeader(ModelText& t)
+{
+    const ModelControl& mc = g_ModelControl;
+    const EquationSystem& hydro = g_EquationSystems[HydrodynamicSystem];
+    t.Where("header");
+    t.KeyInt(" File Type", mc.FileType);
+    t.KeyReal(" Delta t (s)", mc.DeltaT);
+    t.KeyReal(" Max Delta t (s)", mc.MaxDeltaT);
+    t.KeyReal(" Model Time (s)", mc.ModelTime);
+    char date[96];
+    std::snprintf(date, sizeof date, " Simulation Start DateTime (YYYY MM DD HH MM SS) = %4d %02d %02d %02d %02d %02d\n\n",
+                  mc.StartDate[0], mc.StartDate[1], mc.StartDate[2], mc.StartDate[3], mc.StartDate[4],
+                  mc.StartDate[5]);
+    t.Put(date);
+    t.KeyInt(" Number of Nodes", mc.NodeCount);
+    t.KeyInt(" Number of Elements", mc.ElementCount);
+    t.KeyInt(" Number of  Boundary Elements", mc.BoundaryElementCount);
+    t.KeyInt(" Number of Junctions", mc.JunctionCount);
+    t.KeyInt(" System of units", mc.UnitSystem);
+    t.Put("\n");
+    t.KeyReal(" Hydrodynamics Upwinding Coefficient", hydro.Upwinding);
+    t.KeyInt(" Hydrodynamics Upwinding Updating", hydro.UpwindingUpdating);
+    t.KeyReal(" Hydrodynamics Theta", hydro.Theta);
+    t.KeyReal(" Hydrodynamics Tolerance", hydro.Tolerance);
+    t.KeyInt(" Hydrodynamics Formulation", mc.Formulation);
+    t.KeyReal(" Hydrodynamics Alpha", hydro.Alpha);
+    t.Put("\n");
+
+    if (mc.FileType < 3) t.KeyReal(" Water Temperature (deg C)", mc.WaterTemperature);
+    if (mc.FileType > 0) {
+        t.KeyInt(" Hydrodynamics Flow Resistance Model", mc.ResistanceModel);
+        t.KeyReal(" Specific Gravity of Ice", mc.IceSpecificGravity);
+    }
+    if (mc.FileType == 1) {
+        t.KeyReal(" Ice To Ice Friction Coefficient", mc.IceFriction);
+        t.KeyReal(" Ice Cohesion (Pa)", mc.IceCohesion);
+        t.KeyReal(" Ice Jam Porosity", mc.JamPorosity);
+        t.KeyReal(" Erosion Velocity (m/s)", mc.ErosionVelocity);
+        t.KeyReal(" Passive Pressure Coefficient", mc.PassivePressureCoefficient);
+        t.KeyReal(" Ice Thickness Damping Factor", mc.IceThicknessDamping);
+        t.KeyReal(" Maximum Allowable Change in Discharge for Solution of JSE", mc.MaxDischargeChangeJSE);
+    } else if (mc.FileType == 2) {
+        const EquationSystem& ice = g_EquationSystems[DynamicIceSystem];
+        t.KeyReal(" Lateral Thrust Coefficient", mc.LateralThrustCoefficient);
+        t.KeyReal(" Bank to Ice Friction Coefficient", mc.BankFriction);
+        t.KeyReal(" Minimum Surface Ice Concentration", mc.MinSurfaceIceConcentration);
+        t.KeyReal(" Maximum Surface Ice Concentration", mc.MaxSurfaceIceConcentration);
+        t.KeyReal(" Single Layer Ice Thickness (m)", mc.SingleLayerIceThickness);
+        t.KeyReal(" Internal Friction Angle of Ice (deg)", mc.IceInternalFrictionAngle);
+        t.KeyReal(" Critical Strain Rate (Consituitive Law)", mc.CriticalStrainRate);
+        t.KeyReal(" Time Scale (Consituitive Law)", mc.ConstitutiveTimeScale);
+        t.KeyReal(" Power Law Exponent m (Consituitive Law)", mc.PowerLawExponent);
+        t.KeyReal(" Ice Pressure Term Exponent j", mc.IcePressureExponent);
+        t.KeyReal(" Surface Ice Diffusion Coefficient", mc.SurfaceIceDiffusion);
+        t.KeyReal(" Ice Dynamics Upwinding Coefficient", ice.Upwinding);
+        t.KeyReal(" Ice Dynamics Theta", ice.Theta);
+        t.Put("\n");
+    } else if (mc.FileType == 3) {
+        const EquationSystem& thermal = g_EquationSystems[ThermalIceSystem];
+        t.KeyInt(" Number of Atmospheric Zones", mc.AtmosphericZoneCount);
+        t.KeyInt(" Number of User Defined Bridging Events", mc.BridgingEventCount);
+        t.KeyReal(" Minimum Water Depth", mc.MinWaterDepth);
+        t.KeyReal(" Frazil Seeding Concentration", mc.FrazilSeedingConcentration);
+        t.KeyReal(" Typical Frazil Particle Thickness (m)", mc.FrazilParticleThickness, " =  ");
+        t.KeyReal(" Typical Frazil Particle Radius (m)", mc.FrazilParticleRadius, " =  ");
+        t.KeyReal(" Nusselt for Typical Frazil Particle", mc.FrazilNusselt);
+        t.KeyReal(" Coefficient of Turbulent Heat Exchange alphaWI", mc.AlphaWI);
+        t.KeyReal(" Coefficient of Turbulent Heat Exchange alphaIW", mc.AlphaIW);
+        t.KeyReal(" Rate of Frazil Rise (m/s)", mc.FrazilRiseRate);
+        t.KeyReal(" Rate of Surface Ice Reentrainment (one/s)", mc.ReentrainmentRate);
+        t.KeyReal(" Surface Ice Reentrainment Velocity Threshold (m/s)", mc.ReentrainmentVelocity);
+        t.KeyReal(" Frazil Slush Porosity", mc.FrazilSlushPorosity);
+        t.KeyReal(" New Pan Thickness (m)", mc.NewPanThickness);
+        t.KeyReal(" Solid Ice Initial Thickness (m)", mc.SolidIceInitialThickness);
+        t.KeyReal(" Undercover Transport Frazil particle shape factor", mc.FrazilShapeFactor);
+        t.KeyReal(" Undercover Transport Average Diameter of Frazil Granules in coverload", mc.CoverloadGranuleDiameter);
+        t.KeyReal(" Undercover Transport Critical Flow Strength", mc.CriticalFlowStrength);
+        t.KeyReal(" Anchor Ice Porosity", mc.AnchorIcePorosity);
+        t.KeyReal(" Frazil Accretion Rate (m/s)", mc.FrazilAccretionRate);
+        t.Put(" Fraction of Bed Width Covered by Anchor Ice = ");
+        t.Real(mc.AnchorIceBedFraction, 6, false, 8);
+        t.Put("\n Bed Material Average Diameter (m) = ");
+        t.Real(mc.BedMaterialDiameter, 6);
+        t.Put("\n Density of Bed Material (kg/cu m) = ");
+        t.Real(mc.BedMaterialDensity, 6);
+        t.Put("\n");
+        t.KeyReal(" Border Ice Equation Coefficient a", mc.BorderIceCoefA);
+        t.KeyReal(" Border Ice Equation Coefficient b", mc.BorderIceCoefB);
+        t.KeyReal(" Border Ice Equation Coefficient c", mc.BorderIceCoefC);
+        t.KeyReal(" Border Ice Equation Coefficient e", mc.BorderIceCoefE);
+        t.KeyReal(" Maximum Fraction of Channel Covered by Border Ice", mc.MaxBorderIceFraction);
+        t.KeyReal(" Maximum Velocity for Border Ice Growth (m/s)", mc.MaxBorderIceVelocity);
+        t.KeyInt(" Velocity Mode for Border Ice Growth", mc.BorderIceVelocityMode);
+        t.KeyReal(" Minimum Surface Ice Concentration", mc.MinSurfaceIceConcentration);
+        t.KeyReal(" Maximum Surface Ice Concentration", mc.MaxSurfaceIceConcentration);
+        t.KeyReal(" Maximum Froude number for Juxtaposition", mc.MaxJuxtapositionFroude);
+        t.KeyInt(" Maximum Number of Iterations in Narrow/Equilibrium Jam Solution", mc.MaxJamIterations);
+        t.KeyReal(" Porosity Between Ice Floes at Ice Front", mc.IceFrontFloePorosity);
+        t.KeyReal(" Ice To Ice Friction Coefficient", mc.IceFriction);
+        t.KeyReal(" Ice Cohesion (Pa)", mc.IceCohesion);
+        t.KeyReal(" Water Albedo", mc.WaterAlbedo);
+        t.KeyReal(" Ice Cover Albedo", mc.IceAlbedo);
+        t.KeyReal(" Snow Thickness (m)", mc.SnowThickness);
+        t.KeyReal(" Thermal Conductivity of Water (W/m/\xB0" "C)", mc.WaterConductivity);
+        t.KeyReal(" Thermal Conductivity of Ice (W/m/\xB0" "C)", mc.IceConductivity);
+        t.KeyReal(" Thermal Conductivity of Snow (W/m/\xB0" "C)", mc.SnowConductivity);
+        t.KeyReal(" Minimum Water Temperature (degC)", mc.MinWaterTemperature);
+        t.KeyReal(" Thermal Ice Upwinding Coefficient", thermal.Upwinding);
+        t.KeyInt(" Thermal Ice Updwinding Updating", thermal.UpwindingUpdating);
+        t.KeyReal(" Thermal Ice Theta", thermal.Theta);
+        t.KeyReal(" Thermal Ice Tolerance", thermal.Tolerance);
+        t.Put("\n");
+    }
+}
+
+void FormatCrossSection(ModelText& t, const NodeRecord* node)
+{
+    const double L = g_ModelControl.LengthFactor;
+    const CrossSectionTable* cs = node->CrossSection;
+    t.Where("cross section of node %d", node->Number);
+    if (!cs) {
+        t.Fail(WriteIncomplete, " The cross section of node %d is missing: model file not written\n", node->Number);
+        return;
+    }
+    const int points = std::min(cs->PointCount, static_cast<int>(cs->Points.size()));
+    t.TabInt(points);
+    t.TabReal(cs->LeftBankStation / L);
+    t.TabReal(cs->RightBankStation / L);
+    t.Put(" \n");
+    for (int i = 0; i < points; ++i) {
+        t.TabReal(cs->Points[i].Station / L);
+        t.TabReal(cs->Points[i].Elevation / L);
+        if ((i + 1) % 6 == 0 && i + 1 < points) t.Put(" \n");
+    }
+    t.Put(" \n");
+    const int roughness = std::clamp(cs->RoughnessRowCount, 0, MaxRoughnessRows);
+    t.TabInt(roughness);
+    for (int r = 0; r < roughness; ++r) {
+        t.TabReal(cs->RoughnessRows[0][r] / L);
+        for (int k = 1; k < 4; ++k) t.TabReal(cs->RoughnessRows[k][r]);
+    }
+    t.Put(" \n");
+    const int sinuosity = std::clamp(cs->SinuosityRowCount, 0, MaxSinuosityRows);
+    t.TabInt(sinuosity);
+    for (int r = 0; r < sinuosity; ++r) {
+        t.TabReal(cs->SinuosityRows[0][r] / L);
+        t.TabReal(cs->SinuosityRows[1][r]);
+    }
+    t.Put(" \n\n");
+}
+
+void FormatNodeRow(ModelText& t, const NodeRecord* node)
+{
+    const ModelControl& mc = g_ModelControl;
+    const double L = mc.LengthFactor;
+    const double L2 = L * L;
+    const double L3 = L * L * L;
+    const double X = mc.DistanceFactor * L;
+    t.Where("row of node %d", node->Number);
+    t.TabInt(node->Number);
+    t.TabReal(node->RiverStation);
+    t.TabInt(node->SectionCode);
+    t.TabInt(node->Reach);
+    t.TabFixed(node->Easting / L);
+    t.TabFixed(node->Northing / L);
+    t.TabReal(node->Chainage / X);
+    t.TabReal(node->Invert / L);
+    t.TabReal(node->ManningN);
+    t.TabReal((node->SectionCode != 0 ? node->TopWidth : node->RectWidth) / L);
+    t.TabInt(node->HydroCode);
+    t.TabReal(node->Stage / L);
+    t.TabReal(node->Discharge / L3);
+    switch (mc.FileType) {
+    case 1:
+        t.TabReal(node->IceConcentration);
+        t.TabReal(node->IceThickness / L);
+        t.TabReal(node->IceRoughness);
+        t.TabInt(node->IceRoughnessMode);
+        t.TabInt(node->JamFlag);
+        break;
+    case 2:
+        t.TabReal(node->IceVelocity / L);
+        t.TabReal(node->IceConcentration);
+        t.TabReal(node->SolidIceArea / L2);
+        t.TabReal(node->IceRoughness);
+        t.TabInt(node->IceRoughnessMode);
+        break;
+    case 3:
+        t.TabReal(node->IceVelocity / L);
+        t.TabReal(node->WaterTemp);
+        t.TabReal(node->FrazilConcentration);
+        t.TabReal(node->AnchorIceArea / L2);
+        t.TabReal(node->IceConcentration);
+        t.TabReal(node->SlushArea / L2);
+        t.TabReal(node->UnderSlushArea / L2);
+        t.TabReal(node->SolidIceArea / L2);
+        t.TabReal(node->BorderWidthLeft / L);
+        t.TabReal(node->BorderWidthRight / L);
+        t.TabReal(node->BorderIceArea / L2);
+        t.TabReal(node->IceRoughness);
+        t.TabInt(node->IceRoughnessMode);
+        t.TabInt(node->ZoneNumber);
+        t.TabReal(node->Hwa);
+        t.TabReal(node->Jwa);
+        t.TabReal(node->Kwa);
+        t.TabReal(node->FroudeMax);
+        t.TabReal(node->Hia);
+        break;
+    default:
+        break;
+    }
+    t.Put(" \n");
+    if (node->SectionCode >= 2 || node->SectionCode <= -2) {
+        FormatCrossSection(t, node);
+        t.Put(" \n");
+    }
+}
+
+// The rows a boundary series carries for the element's codes, or none.
+enum SeriesLayout { InflowRows, StageRows, StageAndDischargeRows, RatingRows, NoSeriesRows };
+
+SeriesLayout LayoutOf(const BoundaryElementRecord* b)
+{
+    const int sc = b->StageCode;
+    const int dc = b->DischargeCode;
+    if (sc == 0 && (dc == 1 || dc == 99)) return InflowRows;
+    if (sc == 1 && dc == 0) return StageRows;
+    if (sc == 1 && dc == 1) return StageAndDischargeRows;
+    if (sc == 2 || dc == 2) return RatingRows;
+    return NoSeriesRows;
+}
+
+void FormatBoundaryHydrograph(ModelText& t, const BoundaryElementRecord* b)
+{
+    const ModelControl& mc = g_ModelControl;
+    const double L = mc.LengthFactor;
+    const double L3 = L * L * L;
+    const BoundaryHydrograph* h = b->Hydrograph;
+    const SeriesLayout layout = LayoutOf(b);
+    t.Where("series of boundary element %d", b->Number);
+    int rows = h ? h->RowCount : 0;
+    if (h)
+        for (const std::vector<double>& column : h->Columns) rows = std::min(rows, static_cast<int>(column.size()));
+    if (layout != NoSeriesRows && rows < 1) {
+        t.Fail(WriteIncomplete, " The series of boundary element %d has no rows: model file not written\n", b->Number);
+        return;
+    }
+    if (layout == NoSeriesRows) rows = 0;
+    t.TabInt(rows);
+    t.Put(" \n");
+    for (int r = 0; r < rows; ++r) {
+        const auto& c = h->Columns;
+        switch (layout) {
+        case InflowRows:
+            t.TabReal(c[0][r] / 3600);
+            t.TabReal(c[2][r] / L3);
+            if (mc.FileType == 2) {
+                t.TabReal(c[3][r] / L);
+                t.TabReal(c[6][r]);
+                t.TabReal(c[8][r] / L);
+            } else if (mc.FileType == 3) {
+                t.TabReal(c[3][r] / L);
+                t.TabReal(c[4][r]);
+                t.TabReal(c[5][r]);
+                t.TabReal(c[6][r]);
+                t.TabReal(c[7][r] / L);
+                t.TabReal(c[8][r] / L);
+            }
+            break;
+        case StageRows:
+            t.TabReal(c[0][r] / 3600);
+            t.TabReal(c[1][r] / L);
+            break;
+        case StageAndDischargeRows:
+            t.TabReal(c[0][r] / 3600);
+            t.TabReal(c[2][r] / L3);
+            t.TabReal(c[1][r] / L);
+            break;
+        default:
+            t.TabReal(c[1][r] / L);
+            t.TabReal(c[2][r] / L3);
+            break;
+        }
+        t.Put(" \n");
+    }
+    t.Put(" \n");
+}
+
+int NumberOf(const NodeRecord* node)
+{
+    return node ? node->Number : -1;
+}
+
+void FormatModel(ModelText& t)
+{
+    const ModelControl& mc = g_ModelControl;
+    const bool metric = IsMetric();
+    const double L = mc.LengthFactor;
+    const double X = mc.DistanceFactor * L;
+    FormatHeader(t);
+
+    t.Put("\n \tNode Information \n");
+    t.Put(metric ? "\n \tNode #\tHECRAS RS\tsection code\treach #\teasting (m)\tnorthing (m)\tx (km)\t invert (m)\tnRect"
+                   "\tBws (m)\thydro code\tWSE (m)\tQ (cms)"
+                 : "\n \tNode #\tHECRAS RS\tsection code\treach #\teasting (ft)\tnorthing (ft)\tx (mi)\t invert (ft)"
+                   "\tnRect\tBws (ft)\thydro code\tWSE (ft)\tQ (cfs)");
+    if (mc.FileType == 1)
+        t.Put(metric ? "\tCice\ttIce (m)\ticeroughness\ticeroughness mode\tjam flag"
+                     : "\tCice\ttIce (ft)\ticeroughness\ticeroughness mode\tjam flag");
+    else if (mc.FileType == 2)
+        t.Put(metric ? "\tUIce (m/s)\tCice\tASolid (m)\ticeroughness\ticeroughness mode"
+                     : "\tUIce (ft/s)\tCice\tASolid (ft)\ticeroughness\ticeroughness mode");
+    else if (mc.FileType == 3)
+        t.Put(metric ? "\tUice (m/s)\tTw (degC)\tCfrazil\tAAnchor (sqm)\tCice\tASlush (sqm)\tAUnderSlush (sqm)"
+                       "\tASolid (sqm)\tBborderLDB (m)\tBborderRDB (m)\tABorder (sqm)\ticeroughness"
+                       "\ticeroughness mode\tzonenumber\thwa (W/Sq m/degC)\tjwa (W/Sq m/degC)\tkwa (W/Sq m/degC)"
+                       "\tFroudemax\thia (W/Sq m /degC)"
+                     : "\tUice (ft/s)\tTw (degC)\tCfrazil\tAAnchor (sqft)\tCice\tASlush (sqft)\tAUnderSlush (sqft)"
+                       "\tASolid (sqft)\tBborderLDB (ft)\tBborderRDB (ft)\tABorder (sqft)\ticeroughness"
+                       "\ticeroughness mode\tzonenumber\thwa (W/Sq m/degC)\tjwa (W/Sq m/degC)\tkwa (W/Sq m/degC)"
+                       "\tFroudemax\thia (W/Sq m /degC)");
+    t.Put("\n\n");
+    for (const NodeRecord* n = g_Nodes; n; n = n->Next) FormatNodeRow(t, n);
+    std::printf(" Done the nodes\n");
+
+    t.Put("\n \tElement Information \n");
+    t.Put("\n \tElement #\tNode one\tNode two\tElement Codes\n\n");
+    for (const ElementRecord* e = g_Elements; e; e = e->Next) {
+        t.Where("element %d", e->Number);
+        t.TabInt(e->Number);
+        t.TabInt(NumberOf(e->Nodes[0]));
+        t.TabInt(NumberOf(e->Nodes[1]));
+        for (double c : e->Codes) t.TabReal(c);
+        t.Put(" \n");
+    }
+    std::printf(" Done the elements\n");
+
+    t.Put("\n \tBoundary Element Information \n");
+    t.Put("\n \tBoundary Element #\tNode #\tBoundary condition codes\n\n");
+    for (const BoundaryElementRecord* b = g_BoundaryElements; b; b = b->Next) {
+        t.Where("boundary element %d", b->Number);
+        t.TabInt(b->Number);
+        t.TabInt(NumberOf(b->Node()));
+        t.TabReal(b->Position);
+        t.TabInt(b->StageCode);
+        t.TabInt(b->DischargeCode);
+        if (b->StageCode > 0 || b->DischargeCode > 0) FormatBoundaryHydrograph(t, b);
+        t.Put(" \n");
+    }
+    std::printf(" Done the boundary conditions\n");
+
+    if (mc.JunctionCount > 0) {
+        t.Put("\n \tJunction #\tJunction type\tnodeA\tnodeB\tnodeC\tnodeD\telementAB\telementAC\telementAD"
+              "\tlengthAB\tlengthAC\tlengthAD\n\n");
+        for (const JunctionRecord* j = g_Junctions; j; j = j->Next) {
+            t.Where("junction %d", j->Number);
+            t.TabInt(j->Number);
+            t.TabInt(j->ReadType);
+            for (const NodeRecord* n : j->ReadNodes) t.TabInt(NumberOf(n));
+            for (const ElementRecord* e : j->ReadElements) t.TabInt(e ? e->Number : -1);
+            for (const ElementRecord* e : j->ReadElements) t.TabReal(e ? e->GivenLength / L : 0.0);
+            t.Put(" \n");
+        }
+    }
+
+    if (mc.AtmosphericZoneCount > 0) {
+        t.Put("\n \tAtmospheric Zone #\t# of values\n\n");
+        const int zones = std::min(mc.AtmosphericZoneCount, static_cast<int>(g_AtmosphericZoneBlock.size()));
+        if (zones < mc.AtmosphericZoneCount)
+            t.Fail(WriteIncomplete, " Atmospheric zone %d has no rows: model file not written\n", zones + 1);
+        for (int i = 0; i < zones; ++i) {
+            const AtmosphericZoneRecord& z = g_AtmosphericZoneBlock[i];
+            t.Where("atmospheric zone %d", z.Number);
+            const int rows = std::min({z.RowCount, static_cast<int>(z.Time.size()),
+                                       static_cast<int>(z.AirTemperature.size()),
+                                       static_cast<int>(z.SolarRadiation.size())});
+            if (rows < 1) t.Fail(WriteIncomplete, " Atmospheric zone %d has no rows: model file not written\n", z.Number);
+            t.TabInt(z.Number);
+            t.TabInt(rows);
+            t.Put(" \n");
+            for (int r = 0; r < rows; ++r) {
+                t.TabReal(z.Time[r] / 3600);
+                t.TabReal(z.AirTemperature[r]);
+                t.TabReal(z.SolarRadiation[r]);
+                t.Put(" \n");
+            }
+            t.Put(" \n \n");
+        }
+    }
+
+    if (mc.BridgingEventCount > 0) {
+        t.Put(metric ? "\n \tBridging Event #\tBridging Location (km)\tBridging Time (hrs)\tIce Front Location (km)\n\n"
+                     : "\n \tBridging Event #\tBridging Location (mi)\tBridging Time (hrs)\tIce Front Location (mi)\n\n");
+        const int events = std::min(mc.BridgingEventCount, static_cast<int>(g_BridgingEventBlock.size()));
+        for (int i = 0; i < events; ++i) {
+            const BridgingEventRecord& e = g_BridgingEventBlock[i];
+            t.Where("bridging event %d", e.Number);
+            t.TabInt(e.Number);
+            t.TabReal(e.BridgingLocation / X);
+            t.TabReal(e.BridgingTime / 3600);
+            t.TabReal(e.FrontLocation / X);
+            t.Put(" \n");
+        }
+    }
+
+    // A model with junctions always carries the table's count, so the file reads back whole.
+    if (g_JamTable || mc.JunctionCount > 0) {
+        t.Put("\n \tIce Jam Stability Equation Calculation Table\n\n");
+        const JamStabilityTable* jam = g_JamTable;
+        const int rows = jam ? std::min({jam->RowCount, static_cast<int>(jam->RowType.size()),
+                                         static_cast<int>(jam->Id.size())})
+                             : 0;
+        t.TabInt(std::max(rows, 0));
+        t.Put("\n");
+        for (int r = 0; r < rows; ++r) {
+            t.TabInt(jam->RowType[r]);
+            t.TabInt(jam->Id[r]);
+            t.Put("\n");
+        }
+    }
+}
+
+int NoStream()
+{
+    std::printf(" Unable to open that file\n");
+    return WriteNoStream;
+}
+
+}  // namespace
+
+int WriteModelFile(FILE* stream)
+{
+    if (!stream) return NoStream();
+    ModelText t;
+    FormatModel(t);
+    return Emit(t, stream, true);
+}
+
+int SaveModelFile(const std::filesystem::path& path)
+{
+    static std::atomic<unsigned> serial{0};
+#if defined(_WIN32)
+    const unsigned long process = static_cast<unsigned long>(_getpid());
+#else
+    const unsigned long process = static_cast<unsigned long>(getpid());
+#endif
+    std::filesystem::path temporary = path;
+    temporary += ".saving-" + std::to_string(process) + "-" + std::to_string(serial.fetch_add(1));
+#if defined(_WIN32)
+    FILE* stream = _wfopen(temporary.c_str(), L"wbx");
+#else
+    FILE* stream = std::fopen(temporary.c_str(), "wbx");
+#endif
+    if (!stream) return NoStream();
+    const int code = WriteModelFile(stream);
+    std::error_code ec;
+    if (code != WriteOk) {
+        std::filesystem::remove(temporary, ec);
+        return code;
+    }
+#if !defined(_WIN32)
+    // The new file reaches the disk before it replaces the old one.
+    if (const int fd = open(temporary.c_str(), O_RDONLY); fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+#endif
+    std::filesystem::rename(temporary, path, ec);
+    if (ec) {
+        std::printf(" Unable to replace %s with the saved model\n", path.string().c_str());
+        std::filesystem::remove(temporary, ec);
+        return WriteReplaceFailed;
+    }
+    return WriteOk;
+}
+
+int WriteModelHeader(FILE* stream)
+{
+    if (!stream) return NoStream();
+    ModelText t;
+    FormatHeader(t);
+    return Emit(t, stream, false);
+}
+
+int WriteNodeRow(FILE* stream, const NodeRecord* node)
+{
+    if (!stream) return NoStream();
+    ModelText t;
+    if (node) FormatNodeRow(t, node);
+    return Emit(t, stream, false);
+}
+
+int WriteCrossSection(FILE* stream, const NodeRecord* node)
+{
+    if (!stream) return NoStream();
+    ModelText t;
+    if (node) FormatCrossSection(t, node);
+    return Emit(t, stream, false);
+}
+
+int WriteBoundaryHydrograph(FILE* stream, const BoundaryElementRecord* element)
+{
+    if (!stream) return NoStream();
+    ModelText t;
+    if (element) FormatBoundaryHydrograph(t, element);
+    return Emit(t, stream, false);
+}

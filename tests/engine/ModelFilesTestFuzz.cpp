@@ -1,0 +1,220 @@
+// A bounded, seeded mutation run of the reader over the fixtures: every mutated file is either
+// refused with a listed code, leaving no model, or read into consistent data that the writer
+// saves and the reader takes back. Run under the sanitizers it also shows no memory errors and
+// no leaks. VASQUIL_FUZZ_ITERATIONS and VASQUIL_FUZZ_SEED change the run.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "ModelFilesTestSupport.h"
+#include "engine/EngineData.h"
+#include "engine/ModelFiles.h"
+
+using namespace modelfiles_test;
+
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int DefaultIterations = 80000;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr int DefaultIterations = 80000;
+#else
+constexpr int DefaultIterations = 5000;
+#endif
+#else
+constexpr int DefaultIterations = 5000;
+#endif
+
+int EnvironmentInt(const char* name, int fallback)
+{
+    const char* value = std::getenv(name);
+    return value && *value ? std::atoi(value) : fallback;
+}
+
+// Positions of the number tokens of a text (by the reader's lexical rule).
+std::vector<std::pair<size_t, size_t>> TokenSpans(const std::string& text)
+{
+    std::vector<std::pair<size_t, size_t>> spans;
+    size_t i = 0;
+    while (i < text.size()) {
+        if (IsTokenStart(text[i])) {
+            size_t j = i + 1;
+            while (j < text.size() && IsTokenChar(text[j])) ++j;
+            spans.emplace_back(i, j - i);
+            i = j + 1;
+        } else {
+            ++i;
+        }
+    }
+    return spans;
+}
+
+std::string Mutate(std::string text, std::mt19937& random)
+{
+    static const char* const extremes[] = {"0", "-1", "1", "2", "3", "-2", "300", "301", "-300", "-301", "1000", "1001",
+                                           "10", "11", "20", "21", "100", "101", "99999", "100000", "100001",
+                                           "2147483647", "2147483648", "-2147483649", "1e308", "-1e308", "1e999",
+                                           "1e-999", "4.9e-324", "0.5", "-0.5", "7.9", "99", "-", ".", "+", "1e",
+                                           "123456789012345678901234567890"};
+    static const std::string alphabet = "0123456789-+.eE \t\n\rx#=\xB0";
+    const auto pick = [&](size_t n) { return n == 0 ? size_t{0} : static_cast<size_t>(random() % n); };
+    const int edits = 1 + static_cast<int>(random() % 4);
+    for (int e = 0; e < edits && !text.empty(); ++e) {
+        switch (random() % 7) {
+        case 0:   // one byte
+            text[pick(text.size())] = alphabet[pick(alphabet.size())];
+            break;
+        case 1: {  // a token replaced by an extreme value
+            const auto spans = TokenSpans(text);
+            if (spans.empty()) break;
+            const auto [at, length] = spans[pick(spans.size())];
+            text.replace(at, length, extremes[pick(std::size(extremes))]);
+            break;
+        }
+        case 2: {  // a token replaced by another token of the file
+            const auto spans = TokenSpans(text);
+            if (spans.size() < 2) break;
+            const auto [at, length] = spans[pick(spans.size())];
+            const auto [from, count] = spans[pick(spans.size())];
+            text.replace(at, length, text.substr(from, count));
+            break;
+        }
+        case 3: {  // a range deleted
+            const size_t at = pick(text.size());
+            text.erase(at, 1 + pick(60));
+            break;
+        }
+        case 4: {  // a range repeated
+            const size_t at = pick(text.size());
+            const std::string piece = text.substr(at, 1 + pick(200));
+            text.insert(pick(text.size()), piece);
+            break;
+        }
+        case 5:   // the end cut off
+            text.resize(pick(text.size()));
+            break;
+        default: {  // a number inserted
+            text.insert(pick(text.size()), std::string(" ") + extremes[pick(std::size(extremes))] + " ");
+            break;
+        }
+        }
+    }
+    return text;
+}
+
+bool EngineIsEmpty()
+{
+    const ModelControl& mc = g_ModelControl;
+    return mc.NodeCount == 0 && mc.ElementCount == 0 && mc.BoundaryElementCount == 0 && mc.JunctionCount == 0 &&
+           mc.AtmosphericZoneCount == 0 && mc.BridgingEventCount == 0 && !g_Nodes && !g_Elements &&
+           !g_BoundaryElements && !g_Junctions && !g_AtmosphericZones && !g_BridgingEvents && !g_JamTable &&
+           g_NodeIndex.empty() && g_NodeBlock.empty();
+}
+
+// What a model that was read must hold; an empty string when it does.
+std::string Inconsistency()
+{
+    const ModelControl& mc = g_ModelControl;
+    int nodes = 0;
+    for (const NodeRecord* n = g_Nodes; n; n = n->Next, ++nodes) {
+        if (n->Index != nodes || g_NodeIndex[nodes] != n) return "node index";
+        if ((n->SectionCode != 0) != (n->CrossSection != nullptr)) return "cross section";
+        if (n->IceRoughnessMode < 0 || n->IceRoughnessMode > 3) return "ice roughness mode";
+    }
+    if (nodes != mc.NodeCount || static_cast<int>(g_NodeIndex.size()) != nodes) return "node count";
+    int elements = 0;
+    for (const ElementRecord* e = g_Elements; e; e = e->Next, ++elements)
+        if (!e->Nodes[0] || !e->Nodes[1]) return "element node";
+    if (elements != mc.ElementCount) return "element count";
+    int boundaries = 0;
+    for (const BoundaryElementRecord* b = g_BoundaryElements; b; b = b->Next, ++boundaries)
+        if (!b->Node()) return "boundary node";
+    if (boundaries != mc.BoundaryElementCount) return "boundary count";
+    int junctions = 0;
+    for (const JunctionRecord* j = g_Junctions; j; j = j->Next, ++junctions) {
+        for (const NodeRecord* n : j->ReadNodes)
+            if (!n) return "junction node";
+        for (const ElementRecord* e : j->ReadElements)
+            if (!e) return "junction element";
+    }
+    if (junctions != mc.JunctionCount) return "junction count";
+    return "";
+}
+
+TEST(ModelFileFuzz, MutatedFilesAreReadOrRefusedCleanly)
+{
+    const int iterations = EnvironmentInt("VASQUIL_FUZZ_ITERATIONS", DefaultIterations);
+    const unsigned seed = static_cast<unsigned>(EnvironmentInt("VASQUIL_FUZZ_SEED", 20240611));
+    std::vector<std::string> seeds;
+    for (const char* name : AllFixtures) seeds.push_back(Fixture(name));
+    for (const char* name : {"layout-ft0-metric.vqx", "layout-ft1-imperial.vqx", "layout-ft2-metric.vqx",
+                             "layout-ft3-imperial.vqx", "new-command.vqx"})
+        seeds.push_back(Fixture(name));
+    for (const std::string& s : seeds) ASSERT_FALSE(s.empty());
+
+    const std::set<int> codes = {0, -1, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17,
+                                 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32};
+    // The file being read stays on disk if the run dies, to reproduce it.
+    const std::filesystem::path input =
+        std::filesystem::temp_directory_path() / ("vasquil-fuzz-" + std::to_string(getpid()) + ".vqx");
+    std::fprintf(stderr, "fuzz: %d iterations, seed %u; the input being read is %s\n", iterations, seed,
+                 input.c_str());
+
+    std::vector<std::string> failures;
+    int read = 0, refused = 0, written = 0;
+    {
+        QuietStdout quiet;
+        for (int i = 0; i < iterations && failures.size() < 10; ++i) {
+            std::mt19937 random(seed * 1000003u + static_cast<unsigned>(i));
+            const std::string text = Mutate(seeds[random() % seeds.size()], random);
+            {
+                std::FILE* f = std::fopen(input.c_str(), "wb");
+                std::fwrite(text.data(), 1, text.size(), f);
+                std::fclose(f);
+            }
+            const int code = LoadModelFile(input);
+            const std::string where = "iteration " + std::to_string(i) + ": ";
+            if (!codes.count(code)) {
+                failures.push_back(where + "unlisted code " + std::to_string(code));
+                continue;
+            }
+            if (code != 0) {
+                ++refused;
+                if (!EngineIsEmpty()) failures.push_back(where + "refused with code " + std::to_string(code) + " but not empty");
+                continue;
+            }
+            ++read;
+            if (const std::string what = Inconsistency(); !what.empty()) {
+                failures.push_back(where + "inconsistent " + what);
+                continue;
+            }
+            int writeCode = -2;
+            const std::string saved = WriteText(&writeCode);
+            if (writeCode == 1) continue;   // a value that is not finite (from extreme input) is refused
+            if (writeCode != 0) {
+                failures.push_back(where + "writer code " + std::to_string(writeCode));
+                continue;
+            }
+            ++written;
+            if (const int again = ReadText(saved); again != 0)
+                failures.push_back(where + "written file refused with code " + std::to_string(again));
+        }
+        ReleaseModel();
+    }
+    for (const std::string& f : failures) ADD_FAILURE() << f;
+    if (failures.empty()) std::filesystem::remove(input);
+    std::fprintf(stderr, "fuzz: %d read, %d written back, %d refused\n", read, written, refused);
+    EXPECT_GT(read, iterations / 20) << "mutations should leave some files readable";
+    EXPECT_GT(refused, iterations / 4);
+}
+
+}  // namespace

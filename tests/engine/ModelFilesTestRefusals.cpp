@@ -1,0 +1,236 @@
+// Files the reader refuses: each refusal prints one line, returns its code and leaves the
+// engine empty (not the previous model, not half of the new one).
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ModelFilesTestSupport.h"
+#include "engine/EngineData.h"
+#include "engine/ModelFiles.h"
+
+using namespace modelfiles_test;
+
+namespace {
+
+enum class Edit { Replace, CutAfter };
+
+struct Refusal {
+    const char* name;
+    const char* fixture;
+    Edit edit;
+    std::string find;
+    std::string replace;
+    int code;
+    std::string message;
+};
+
+size_t Occurrences(const std::string& text, const std::string& what)
+{
+    size_t count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+    return count;
+}
+
+std::string Apply(const Refusal& r)
+{
+    std::string text = Fixture(r.fixture);
+    EXPECT_EQ(Occurrences(text, r.find), 1u) << r.name << ": anchor must be unique";
+    const size_t at = text.find(r.find);
+    if (at == std::string::npos) return text;
+    if (r.edit == Edit::CutAfter) return text.substr(0, at + r.find.size());
+    return text.replace(at, r.find.size(), r.replace);
+}
+
+const std::string Digits401(401, '7');
+
+const Refusal Refusals[] = {
+    // Header
+    {"TooFewNodes", "ft0-metric.vqx", Edit::Replace, "Number of Nodes = 12", "Number of Nodes = 1", 4, " Control Variable Error 4\n"},
+    {"NegativeNodes", "ft0-metric.vqx", Edit::Replace, "Number of Nodes = 12", "Number of Nodes = -12", 4, " Control Variable Error 4\n"},
+    {"NoElements", "ft0-metric.vqx", Edit::Replace, "Number of Elements = 11", "Number of Elements = 0", 5, " Control Variable Error 5\n"},
+    {"NoBoundaryElements", "ft0-metric.vqx", Edit::Replace, "Boundary Elements = 4", "Boundary Elements = 0", 6, " Control Variable Error 6\n"},
+    {"HeaderEndsEarly", "ft0-metric.vqx", Edit::CutAfter, "Number of Nodes = 12", "", 7, " File ends early in the header\n"},
+    {"TokenTooLong", "ft0-metric.vqx", Edit::Replace, "Delta t (s) = 30", "Delta t (s) = " + Digits401, 8, " A number in the header is longer than 400 characters\n"},
+    {"NumberTooLarge", "ft0-metric.vqx", Edit::Replace, "Delta t (s) = 30", "Delta t (s) = 1e999", 9, " Number 1e999 out of range in the header\n"},
+    {"IntegerTooLarge", "ft0-metric.vqx", Edit::Replace, "Number of Nodes = 12", "Number of Nodes = 3000000000", 10, " Integer 3000000000 out of range in the header\n"},
+    {"FileTypeFour", "ft0-metric.vqx", Edit::Replace, "File Type = 0", "File Type = 4", 11, " File Type 4 is not 0, 1, 2 or 3\n"},
+    {"FileTypeNegative", "ft0-metric.vqx", Edit::Replace, "File Type = 0", "File Type = -1", 11, " File Type -1 is not 0, 1, 2 or 3\n"},
+    {"MonthThirteen", "ft0-metric.vqx", Edit::Replace, "2021 03 14 06 30 00", "2021 13 14 06 30 00", 12, " Simulation start date 2021 13 14 6 30 0 is out of range\n"},
+    {"MonthZero", "ft0-metric.vqx", Edit::Replace, "2021 03 14 06 30 00", "2021 00 14 06 30 00", 12, " Simulation start date 2021 0 14 6 30 0 is out of range\n"},
+    {"DayZero", "ft0-metric.vqx", Edit::Replace, "2021 03 14 06 30 00", "2021 03 00 06 30 00", 12, " Simulation start date 2021 3 0 6 30 0 is out of range\n"},
+    {"DayThirtyTwo", "ft0-metric.vqx", Edit::Replace, "2021 03 14 06 30 00", "2021 03 32 06 30 00", 12, " Simulation start date 2021 3 32 6 30 0 is out of range\n"},
+    {"HourTwentyFour", "ft0-metric.vqx", Edit::Replace, "2021 03 14 06 30 00", "2021 03 14 24 30 00", 12, " Simulation start date 2021 3 14 24 30 0 is out of range\n"},
+    {"MinuteSixty", "ft0-metric.vqx", Edit::Replace, "2021 03 14 06 30 00", "2021 03 14 06 60 00", 12, " Simulation start date 2021 3 14 6 60 0 is out of range\n"},
+    {"SecondSixty", "ft0-metric.vqx", Edit::Replace, "2021 03 14 06 30 00", "2021 03 14 06 30 60", 12, " Simulation start date 2021 3 14 6 30 60 is out of range\n"},
+    {"SecondNegative", "ft0-metric.vqx", Edit::Replace, "2021 03 14 06 30 00", "2021 03 14 06 30 -1", 12, " Simulation start date 2021 3 14 6 30 -1 is out of range\n"},
+    {"NegativeJunctions", "ft0-metric.vqx", Edit::Replace, "Number of Junctions = 2", "Number of Junctions = -2", 13, " Number of Junctions -2 is negative\n"},
+    {"TooManyZones", "ft3-metric.vqx", Edit::Replace, "Atmospheric Zones = 2", "Atmospheric Zones = 21", 14, " Number of Atmospheric Zones 21 is not between 0 and 20\n"},
+    {"NegativeZones", "ft3-metric.vqx", Edit::Replace, "Atmospheric Zones = 2", "Atmospheric Zones = -1", 14, " Number of Atmospheric Zones -1 is not between 0 and 20\n"},
+    {"TooManyEvents", "ft3-metric.vqx", Edit::Replace, "Bridging Events = 3", "Bridging Events = 101", 15, " Number of User Defined Bridging Events 101 is not between 0 and 100\n"},
+    {"NegativeEvents", "ft3-metric.vqx", Edit::Replace, "Bridging Events = 3", "Bridging Events = -3", 15, " Number of User Defined Bridging Events -3 is not between 0 and 100\n"},
+
+    // Nodes and cross sections
+    {"NodeRowEndsEarly", "ft0-metric.vqx", Edit::CutAfter, "\t3\t19.6\t-22\t1", "", 7, " File ends early in the row of node 3\n"},
+    {"SectionEndsEarly", "ft0-metric.vqx", Edit::CutAfter, "\t11\t40\t70 \n\t0\t105.8", "", 7, " File ends early in the cross section of node 3\n"},
+    {"IceRoughnessModeFour", "ft1-metric.vqx", Edit::Replace, "\t102.2\t80\t0\t0\t0.025\t0\t0 \n", "\t102.2\t80\t0\t0\t0.025\t4\t0 \n", 16, " Ice roughness mode 4 of node 1 is not 0, 1, 2 or 3\n"},
+    {"IceRoughnessModeNegative", "ft1-metric.vqx", Edit::Replace, "\t102.2\t80\t0\t0\t0.025\t0\t0 \n", "\t102.2\t80\t0\t0\t0.025\t-1\t0 \n", 16, " Ice roughness mode -1 of node 1 is not 0, 1, 2 or 3\n"},
+    {"SectionCodeOne", "ft0-metric.vqx", Edit::Replace, "\t2\t19.8\t12\t1\t", "\t2\t19.8\t1\t1\t", 17, " Section code 1 of node 2 gives fewer than two levels\n"},
+    {"SectionCodeMinusOne", "ft0-metric.vqx", Edit::Replace, "\t2\t19.8\t12\t1\t", "\t2\t19.8\t-1\t1\t", 17, " Section code -1 of node 2 gives fewer than two levels\n"},
+    {"SectionCodeTooLarge", "ft0-metric.vqx", Edit::Replace, "\t2\t19.8\t12\t1\t", "\t2\t19.8\t301\t1\t", 18, " Section code 301 of node 2 gives more than 300 levels\n"},
+    {"SectionCodeTooNegative", "ft0-metric.vqx", Edit::Replace, "\t2\t19.8\t12\t1\t", "\t2\t19.8\t-301\t1\t", 18, " Section code -301 of node 2 gives more than 300 levels\n"},
+    {"TooManyPoints", "ft0-metric.vqx", Edit::Replace, "\t102.1\t60 \n\t4\t0\t30 \n", "\t102.1\t60 \n\t1001\t0\t30 \n", 19, " Too many points in the cross section of node 2\n"},
+    {"OnePoint", "ft0-metric.vqx", Edit::Replace, "\t102.1\t60 \n\t4\t0\t30 \n", "\t102.1\t60 \n\t1\t0\t30 \n", 20, " Fewer than two points in the cross section of node 2\n"},
+    {"NegativePoints", "ft0-metric.vqx", Edit::Replace, "\t102.1\t60 \n\t4\t0\t30 \n", "\t102.1\t60 \n\t-4\t0\t30 \n", 20, " Fewer than two points in the cross section of node 2\n"},
+    {"TooManyRoughnessRows", "ft0-metric.vqx", Edit::Replace, "\t1\t99.9\t0.032\t0.032\t0.032 \n", "\t11\t99.9\t0.032\t0.032\t0.032 \n", 21, " Too many roughness rows in the cross section of node 2\n"},
+    {"NoRoughnessRow", "ft0-metric.vqx", Edit::Replace, "\t1\t99.9\t0.032\t0.032\t0.032 \n", "\t0\t99.9\t0.032\t0.032\t0.032 \n", 22, " No roughness row in the cross section of node 2\n"},
+    {"TooManySinuosityRows", "ft0-metric.vqx", Edit::Replace, "\t1\t99.9\t1 \n", "\t11\t99.9\t1 \n", 23, " Too many sinuosity rows in the cross section of node 2\n"},
+    {"NoSinuosityRow", "ft0-metric.vqx", Edit::Replace, "\t1\t99.9\t1 \n", "\t0\t99.9\t1 \n", 24, " No sinuosity row in the cross section of node 2\n"},
+    {"LeftBankOffThePoints", "ft0-metric.vqx", Edit::Replace, "\t102.1\t60 \n\t4\t0\t30 \n", "\t102.1\t60 \n\t4\t1\t30 \n", 25, " Left bank station of node 2 matches no point of its cross section\n"},
+    {"RightBankOffThePoints", "ft0-metric.vqx", Edit::Replace, "\t102.1\t60 \n\t4\t0\t30 \n", "\t102.1\t60 \n\t4\t0\t29 \n", 25, " Right bank station of node 2 matches no point of its cross section\n"},
+
+    // Elements, boundary elements and their series
+    {"ElementRowEndsEarly", "ft0-metric.vqx", Edit::CutAfter, "\t5\t5\t6\t0", "", 7, " File ends early in the element row 5\n"},
+    {"ElementNodeMissing", "ft0-metric.vqx", Edit::Replace, "\t3\t3\t4\t0\t0\t0\t0\t0 \n", "\t3\t3\t99\t0\t0\t0\t0\t0 \n", 26, " Non-existent node 99 referred to in element 3\n"},
+    {"ElementNodeNegative", "ft0-metric.vqx", Edit::Replace, "\t3\t3\t4\t0\t0\t0\t0\t0 \n", "\t3\t-1\t4\t0\t0\t0\t0\t0 \n", 26, " Non-existent node -1 referred to in element 3\n"},
+    {"BoundaryNodeMissing", "ft0-metric.vqx", Edit::Replace, "\t4\t8\t1\t2\t0\t5 \n", "\t4\t88\t1\t2\t0\t5 \n", 26, " Non-existent node 88 referred to in element 4\n"},
+    {"SeriesEndsEarly", "ft0-metric.vqx", Edit::CutAfter, "\t2\t9\t-1\t0\t1\t4 \n\t0\t20 \n", "", 7, " File ends early in the series of boundary element 2\n"},
+    {"TooManySeriesRows", "ft0-metric.vqx", Edit::Replace, "\t1\t1\t-1\t0\t1\t4 \n", "\t1\t1\t-1\t0\t1\t100001 \n", 29, " Too many rows in the series of boundary element 1\n"},
+    {"SeriesWithoutRows", "ft0-metric.vqx", Edit::Replace, "\t1\t1\t-1\t0\t1\t4 \n", "\t1\t1\t-1\t0\t1\t0 \n", 30, " Boundary element 1 has a series with no rows\n"},
+    {"SeriesNegativeRows", "ft0-metric.vqx", Edit::Replace, "\t1\t1\t-1\t0\t1\t4 \n", "\t1\t1\t-1\t0\t1\t-4 \n", 30, " Boundary element 1 has a series with no rows\n"},
+    {"RatingWithoutRows", "ft0-metric.vqx", Edit::Replace, "\t4\t8\t1\t2\t0\t5 \n", "\t4\t8\t1\t2\t0\t0 \n", 30, " Boundary element 4 has a series with no rows\n"},
+
+    // Junctions and the jam table
+    {"JunctionRowEndsEarly", "ft0-metric.vqx", Edit::CutAfter, "\t2\t2\t6\t12\t5", "", 7, " File ends early in the junction row 2\n"},
+    {"JunctionNodeMissing", "ft0-metric.vqx", Edit::Replace, "\t1\t1\t3\t10\t2\t4\t9\t2\t3\t0.25", "\t1\t1\t3\t77\t2\t4\t9\t2\t3\t0.25", 26, " Non-existent node 77 referred to in junction 1\n"},
+    {"JunctionElementMissing", "ft0-metric.vqx", Edit::Replace, "\t1\t1\t3\t10\t2\t4\t9\t2\t3\t0.25", "\t1\t1\t3\t10\t2\t4\t99\t2\t3\t0.25", 27, " Non-existent element 99 referred to in junction 1\n"},
+    {"CoincidentJunctionNodes", "ft0-metric.vqx", Edit::Replace, "\t12\t2.8\t0\t3\t500910.1235\t6000211.2500", "\t12\t2.8\t0\t3\t501000.1235\t6000000.5000", 28, " Junction 2 needs the length of branch AB: nodes 6 and 12 coincide\n"},
+    {"TooManyJamRows", "ft0-metric.vqx", Edit::Replace, "\n\t5\n\t0\t1\n", "\n\t1001\n\t0\t1\n", 31, " Too many rows in the ice jam stability table\n"},
+    {"JamTableEndsEarly", "ft0-metric.vqx", Edit::CutAfter, "\t5\n\t0\t1\n\t1\t1\n", "", 7, " File ends early in the ice jam stability table\n"},
+
+    // Atmospheric zones and bridging events
+    {"ZoneEndsEarly", "ft3-metric.vqx", Edit::CutAfter, "\t2\t2 \n\t0\t-2", "", 7, " File ends early in the atmospheric zone 2\n"},
+    {"ZoneWithoutRows", "ft3-metric.vqx", Edit::Replace, "\t1\t4 \n\t0\t-5\t0 \n", "\t1\t0 \n\t0\t-5\t0 \n", 30, " Atmospheric zone 1 has a series with no rows\n"},
+    {"TooManyZoneRows", "ft3-metric.vqx", Edit::Replace, "\t1\t4 \n\t0\t-5\t0 \n", "\t1\t100001 \n\t0\t-5\t0 \n", 29, " Too many rows in the series of atmospheric zone 1\n"},
+    {"BridgingEventEndsEarly", "ft3-metric.vqx", Edit::CutAfter, "\t2\t0.5\t100", "", 7, " File ends early in the bridging event row 2\n"},
+};
+
+class Refused : public ModelFileTest, public ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(Refused, PrintsOneLineReturnsItsCodeAndLeavesNoModel)
+{
+    const Refusal& r = GetParam();
+    // A model is loaded first: the refused file must not leave it (or part of itself) behind.
+    {
+        QuietStdout quiet;
+        ASSERT_EQ(ReadText(Fixture("ft3-imperial.vqx")), 0);
+    }
+    ASSERT_NE(g_Nodes, nullptr);
+
+    const std::string text = Apply(r);
+    testing::internal::CaptureStdout();
+    const int code = ReadText(text);
+    const std::string output = testing::internal::GetCapturedStdout();
+
+    EXPECT_EQ(code, r.code);
+    EXPECT_EQ(Occurrences(output, r.message), 1u) << output;
+    ASSERT_GE(output.size(), r.message.size());
+    EXPECT_EQ(output.substr(output.size() - r.message.size()), r.message) << "the refusal is the last line";
+    ExpectEngineEmpty();
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, Refused, ::testing::ValuesIn(Refusals),
+                         [](const ::testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
+
+TEST_F(ModelFileTest, NoStreamIsRefused)
+{
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(ReadModelFile(nullptr), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), " Unable to open that file\n");
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(LoadModelFile(FixturePath("no-such-model.vqx")), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), " Unable to open that file\n");
+}
+
+TEST_F(ModelFileTest, AnEmptyFileEndsEarly)
+{
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(ReadText(""), 7);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), " File ends early in the header\n");
+    ExpectEngineEmpty();
+}
+
+// A count far beyond the data ends in "file ends early" after the rows that are there, without
+// allocating for the count.
+TEST_F(ModelFileTest, AHugeCountWithoutDataEndsEarly)
+{
+    std::string text = Fixture("ft0-metric.vqx");
+    const std::string find = "Number of Nodes = 12";
+    text.replace(text.find(find), find.size(), "Number of Nodes = 2000000000");
+    const std::string firstRow = "\t102.2\t60 \n";
+    text = text.substr(0, text.find(firstRow) + firstRow.size());
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(ReadText(text), 7);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), " File ends early in the node row 2\n");
+    ExpectEngineEmpty();
+}
+
+// The ends of the accepted ranges read.
+TEST_F(ModelFileTest, LimitsThemselvesAreAccepted)
+{
+    std::string text = Fixture("ft0-metric.vqx");
+    const auto replace = [&](const std::string& find, const std::string& by) {
+        const size_t at = text.find(find);
+        ASSERT_NE(at, std::string::npos) << find;
+        text.replace(at, find.size(), by);
+    };
+    replace("2021 03 14 06 30 00", "2021 12 31 23 59 59");
+    replace("\t2\t19.8\t12\t1\t", "\t2\t19.8\t-300\t1\t");
+    std::string rows = "\t10";
+    for (int k = 0; k < 10; ++k) rows += "\t99.9\t0.032\t0.032\t0.032";
+    replace("\t1\t99.9\t0.032\t0.032\t0.032 \n", rows + " \n");
+    std::string sinuosity = "\t10";
+    for (int k = 0; k < 10; ++k) sinuosity += "\t99.9\t1";
+    replace("\t1\t99.9\t1 \n", sinuosity + " \n");
+    std::string points = "\t1000\t0\t30 \n";
+    for (int k = 0; k < 1000; ++k) points += "\t" + std::to_string(k * 30.0 / 999) + "\t100";
+    replace("\t102.1\t60 \n\t4\t0\t30 \n\t0\t103.9\t8\t99.9\t22\t99.9\t30\t103.9 \n", "\t102.1\t60 \n" + points + " \n");
+    // The last station must be exactly the right bank: 999 * 30 / 999 prints as "30.000000".
+    ASSERT_EQ(ReadTextQuietly(text), 0);
+    const NodeRecord* n = g_NodeIndex[1];
+    EXPECT_EQ(n->SectionCode, -300);
+    ASSERT_NE(n->CrossSection, nullptr);
+    EXPECT_EQ(n->CrossSection->PointCount, 1000);
+    EXPECT_EQ(n->CrossSection->LevelCount, 300);
+    EXPECT_EQ(n->CrossSection->Properties.size(), static_cast<size_t>(SectionPropertyColumnCount) * 300);
+    EXPECT_EQ(n->CrossSection->RoughnessRowCount, 10);
+    EXPECT_EQ(n->CrossSection->SinuosityRowCount, 10);
+    EXPECT_EQ(g_ModelControl.StartDate[5], 59);
+}
+
+// The jam-table count is optional in a model with junctions; a count below one means no table.
+TEST_F(ModelFileTest, JamTableIsOptional)
+{
+    const std::string text = Fixture("ft0-metric.vqx");
+    const size_t table = text.find("\n \tIce Jam Stability");
+    ASSERT_NE(table, std::string::npos);
+    ASSERT_EQ(ReadTextQuietly(text.substr(0, table)), 0);
+    EXPECT_EQ(g_ModelControl.JunctionCount, 2);
+    EXPECT_EQ(g_JamTable, nullptr);
+
+    for (const char* count : {"\t0\n", "\t-3\n"}) {
+        ASSERT_EQ(ReadTextQuietly(text.substr(0, table) + "\n \tIce Jam Stability Equation Calculation Table\n\n" + count), 0);
+        EXPECT_EQ(g_JamTable, nullptr);
+    }
+}
+
+// A model without junctions ignores anything after its last section, a jam table included.
+TEST_F(ModelFileTest, TrailingTextIsIgnored)
+{
+    const std::string text = Fixture("ft2-metric.vqx");
+    ASSERT_EQ(ReadTextQuietly(text), 0);
+    const std::string expected = EngineSnapshot();
+    ASSERT_EQ(ReadTextQuietly(text + "\n \tIce Jam Stability Equation Calculation Table\n\n\t2\n\t0\t1\n\t1\t1\n 1e999 x"), 0);
+    EXPECT_EQ(EngineSnapshot(), expected);
+}
+
+}  // namespace
