@@ -10,11 +10,7 @@
 #include "datalib/TextFormat.h"
 #include "datalib/Vocabulary.h"
 #include "engine/EngineData.h"
-#if __has_include("engine/ModelFiles.h")
 #include "engine/ModelFiles.h"
-#else
-static int WriteModelFile(std::FILE* f) { std::fclose(f); return -1; }
-#endif
 
 using namespace VQXDisplayLib;
 using VQXTextFormat::AppendFixed;
