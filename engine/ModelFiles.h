@@ -44,6 +44,7 @@
 //                                                       " Atmospheric zone %d has a series with no rows"
 //  31  more than 1000 ice-jam table rows                " Too many rows in the ice jam stability table"
 //  32  no memory for a cross section or a table         " Not enough memory for the <where>"
+//  33  a rectangular node whose width is not above 0    " Rectangular node %d has no width above 0"
 // <where> names the place: "header", "row of node 12", "cross section of node 12",
 // "element row 3", "boundary element row 2", "series of boundary element 2", "junction row 1",
 // "atmospheric zone 1", "bridging event row 1", "ice jam stability table".

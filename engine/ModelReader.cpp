@@ -56,6 +56,7 @@ enum ReaderCode {
     ReadSeriesWithoutRows = 30,
     ReadTooManyJamRows = 31,
     ReadOutOfMemory = 32,
+    ReadBadRectWidth = 33,
 };
 
 // Longest token accepted: enough for every number the writer produces, "%.4f" of the largest
@@ -797,6 +798,9 @@ int ReadNodeRow(FILE* stream, int index)
         node->MinFlowArea = InterpolateTable(table->Column(StageLevel), table->Column(TotalArea),
                                              node->Invert + mc.MinWaterDepth, code);
     } else {
+        // Every area, depth and velocity of a rectangular node divides by its width.
+        if (!(node->RectWidth > 0))
+            return s.Fail(ReadBadRectWidth, " Rectangular node %d has no width above 0\n", node->Number);
         node->CrossSection = nullptr;
         node->MinFlowArea = node->RectWidth * mc.MinWaterDepth;
     }

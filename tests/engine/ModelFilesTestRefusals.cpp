@@ -74,6 +74,8 @@ const Refusal Refusals[] = {
     {"SectionEndsEarly", "ft0-metric.vqx", Edit::CutAfter, "\t11\t40\t70 \n\t0\t105.8", "", 7, " File ends early in the cross section of node 3\n"},
     {"IceRoughnessModeFour", "ft1-metric.vqx", Edit::Replace, "\t102.2\t80\t0\t0\t0.025\t0\t0 \n", "\t102.2\t80\t0\t0\t0.025\t4\t0 \n", 16, " Ice roughness mode 4 of node 1 is not 0, 1, 2 or 3\n"},
     {"IceRoughnessModeNegative", "ft1-metric.vqx", Edit::Replace, "\t102.2\t80\t0\t0\t0.025\t0\t0 \n", "\t102.2\t80\t0\t0\t0.025\t-1\t0 \n", 16, " Ice roughness mode -1 of node 1 is not 0, 1, 2 or 3\n"},
+    {"RectangleWithoutWidth", "ft1-metric.vqx", Edit::Replace, "\t100\t0.03\t25\t0\t102.2\t", "\t100\t0.03\t0\t0\t102.2\t", 33, " Rectangular node 1 has no width above 0\n"},
+    {"RectangleNegativeWidth", "ft1-metric.vqx", Edit::Replace, "\t100\t0.03\t25\t0\t102.2\t", "\t100\t0.03\t-25\t0\t102.2\t", 33, " Rectangular node 1 has no width above 0\n"},
     {"SectionCodeOne", "ft0-metric.vqx", Edit::Replace, "\t2\t19.8\t12\t1\t", "\t2\t19.8\t1\t1\t", 17, " Section code 1 of node 2 gives fewer than two levels\n"},
     {"SectionCodeMinusOne", "ft0-metric.vqx", Edit::Replace, "\t2\t19.8\t12\t1\t", "\t2\t19.8\t-1\t1\t", 17, " Section code -1 of node 2 gives fewer than two levels\n"},
     {"SectionCodeTooLarge", "ft0-metric.vqx", Edit::Replace, "\t2\t19.8\t12\t1\t", "\t2\t19.8\t301\t1\t", 18, " Section code 301 of node 2 gives more than 300 levels\n"},
