@@ -12,7 +12,6 @@
 #include "engine/TimeStepping.h"
 #include "engine/WaterQuality.h"
 
-int TransientStep() { return 0; }
 void UpdateJunctionFlowDirections() {}
 void ComputeJunctionBranchResidual(ElementRecord*, JunctionRecord*) {}
 int SolveDynamicIceStep() { return 1; }

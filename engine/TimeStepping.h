@@ -1,6 +1,12 @@
 // Transient stepping, time levels and the model clock.
 #pragma once
 
+// One adaptive time step of every equation system that is switched on. Returns 0 when the
+// step was made: accepted (ModelTime advanced) or rejected (ModelTime back at the start of
+// the step, DeltaT halved, previous level restored). Returns 1 when the step cannot advance
+// the model time (DeltaT not a positive finite number, or so small that ModelTime + DeltaT
+// equals ModelTime), and 2 when an equation system could not be assembled (no memory); in
+// both cases the model time and the unknowns are those of the start of the step.
 int TransientStep();
 void ShiftTimeLevel();
 void RestorePreviousLevel();

@@ -1,13 +1,434 @@
 // vasquil-batch: headless runs of the engine.
+//
+//   vasquil-batch run MODEL.vqx [--transient | --steady] [--final-hours H] [--passes N]
+//                    [--max-step-seconds S] [--db FILE] [--db-every-hours H] [--save FILE]
+//
+// Exit status: 0 on success, 1 when the run fails (file, model, run or database), 2 for a
+// command line that cannot be understood. Every failure ends with one line on standard error.
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include "engine/EngineData.h"
+#include "engine/ModelFiles.h"
+#include "engine/ModelSetup.h"
+#include "engine/ResultsDatabase.h"
+#include "engine/SteadyRun.h"
+#include "engine/TimeStepping.h"
+
+namespace {
+
+const char* const Usage =
+    "usage: vasquil-batch run MODEL.vqx [--transient | --steady] [--final-hours H] [--passes N]\n"
+    "                        [--max-step-seconds S] [--db FILE] [--db-every-hours H] [--save FILE]\n"
+    "\n"
+    "  --transient           run to the final model time (the default)\n"
+    "  --steady              make steady passes instead\n"
+    "  --final-hours H       final model time of a transient run, hours (default: the model's)\n"
+    "  --passes N            number of steady passes (default 100)\n"
+    "  --max-step-seconds S  maximum time step, seconds\n"
+    "  --db FILE             create FILE afresh and write node results into its table time_series\n"
+    "  --db-every-hours H    database output interval, hours (default 1; 0 = every accepted step)\n"
+    "  --save FILE           write the final model state as a model file\n";
+
+struct Options {
+    std::string model;
+    bool steady = false;
+    std::optional<double> finalHours;
+    int passes = 100;
+    bool passesGiven = false;
+    std::optional<double> maxStepSeconds;
+    std::string database;
+    double databaseEveryHours = 1;
+    bool databaseEveryGiven = false;
+    std::string save;
+};
+
+// Reports a failure as the one line the run ends with.
+__attribute__((format(printf, 1, 2))) void Fail(const char* format, ...)
+{
+    std::va_list args;
+    va_start(args, format);
+    std::fputs("vasquil-batch: ", stderr);
+    std::vfprintf(stderr, format, args);
+    std::fputc('\n', stderr);
+    va_end(args);
+}
+
+bool ParseNumber(std::string_view text, double& value)
+{
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return ec == std::errc() && ptr == end && std::isfinite(value);
+}
+
+bool ParseCount(std::string_view text, int& value)
+{
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return ec == std::errc() && ptr == end;
+}
+
+// Returns 0 when the command line was understood, 2 (after reporting why) when not.
+int ParseCommandLine(int argc, char** argv, Options& options)
+{
+    bool transientGiven = false;
+    for (int i = 2; i < argc; ++i) {
+        std::string_view arg = argv[i];
+        std::string_view value;
+        bool hasValue = false;
+        if (arg.size() > 2 && arg.substr(0, 2) == "--") {
+            const size_t equals = arg.find('=');
+            if (equals != std::string_view::npos) {
+                value = arg.substr(equals + 1);
+                arg = arg.substr(0, equals);
+                hasValue = true;
+            }
+        } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
+            Fail("unknown option '%s' (see vasquil-batch --help)", argv[i]);
+            return 2;
+        } else {
+            if (!options.model.empty()) {
+                Fail("unexpected argument '%s': only one model file can be run", argv[i]);
+                return 2;
+            }
+            options.model = argv[i];
+            continue;
+        }
+
+        const bool takesValue = arg == "--final-hours" || arg == "--passes" || arg == "--max-step-seconds" ||
+                                arg == "--db" || arg == "--db-every-hours" || arg == "--save";
+        if (arg == "--transient" || arg == "--steady") {
+            if (hasValue) {
+                Fail("option %.*s takes no value", static_cast<int>(arg.size()), arg.data());
+                return 2;
+            }
+            (arg == "--steady" ? options.steady : transientGiven) = true;
+            continue;
+        }
+        if (!takesValue) {
+            Fail("unknown option '%.*s' (see vasquil-batch --help)", static_cast<int>(arg.size()), arg.data());
+            return 2;
+        }
+        if (!hasValue) {
+            if (i + 1 >= argc) {
+                Fail("option %.*s needs a value", static_cast<int>(arg.size()), arg.data());
+                return 2;
+            }
+            value = argv[++i];
+        }
+        const std::string name(arg);
+        const std::string text(value);
+        double number = 0;
+        if (arg == "--db" || arg == "--save") {
+            if (text.empty()) {
+                Fail("option %s needs a file name", name.c_str());
+                return 2;
+            }
+            (arg == "--db" ? options.database : options.save) = text;
+        } else if (arg == "--passes") {
+            if (!ParseCount(value, options.passes) || options.passes < 1) {
+                Fail("option --passes needs a whole number of passes of at least 1, not '%s'", text.c_str());
+                return 2;
+            }
+            options.passesGiven = true;
+        } else if (!ParseNumber(value, number)) {
+            Fail("option %s needs a number, not '%s'", name.c_str(), text.c_str());
+            return 2;
+        } else if (arg == "--final-hours") {
+            options.finalHours = number;
+        } else if (arg == "--max-step-seconds") {
+            if (!(number > 0)) {
+                Fail("option --max-step-seconds needs a time step greater than 0, not '%s'", text.c_str());
+                return 2;
+            }
+            options.maxStepSeconds = number;
+        } else {
+            if (number < 0) {
+                Fail("option --db-every-hours needs an interval of 0 or more hours, not '%s'", text.c_str());
+                return 2;
+            }
+            options.databaseEveryHours = number;
+            options.databaseEveryGiven = true;
+        }
+    }
+
+    if (options.model.empty()) {
+        Fail("no model file given (see vasquil-batch --help)");
+        return 2;
+    }
+    if (options.steady && transientGiven) {
+        Fail("--transient and --steady exclude each other");
+        return 2;
+    }
+    if (options.steady && (options.finalHours || options.databaseEveryGiven)) {
+        Fail("--final-hours and --db-every-hours apply to transient runs, not to --steady");
+        return 2;
+    }
+    if (!options.steady && options.passesGiven) {
+        Fail("--passes applies to --steady runs only");
+        return 2;
+    }
+    return 0;
+}
+
+// Percentage of the run shown on a terminal, on standard error, rewritten in place.
+class ProgressMeter {
+public:
+    ProgressMeter() : enabled_(isatty(fileno(stderr)) != 0) {}
+    void Show(double fraction)
+    {
+        if (!enabled_) return;
+        const int percent = static_cast<int>(std::floor(100 * std::fmin(std::fmax(fraction, 0.0), 1.0)));
+        if (percent == shown_) return;
+        shown_ = percent;
+        std::fprintf(stderr, "\r%3d%%", percent);
+        std::fflush(stderr);
+    }
+    // Clears the percentage before a line is printed over it.
+    void Clear()
+    {
+        if (!enabled_ || shown_ < 0) return;
+        std::fputs("\r    \r", stderr);
+        std::fflush(stderr);
+        shown_ = -1;
+    }
+
+private:
+    bool enabled_;
+    int shown_ = -1;
+};
+
+// The state file is written beside its target and renamed over it only once it is complete.
+class StateFile {
+public:
+    ~StateFile()
+    {
+        if (stream_) std::fclose(stream_);
+        if (!temporary_.empty()) {
+            std::error_code ec;
+            std::filesystem::remove(temporary_, ec);
+        }
+    }
+    bool Open(const std::string& target)
+    {
+        target_ = target;
+        temporary_ = target + ".tmp" + std::to_string(getpid());
+        stream_ = std::fopen(temporary_.c_str(), "wb");
+        if (!stream_) {
+            Fail("cannot write the state file '%s': %s", target.c_str(), std::strerror(errno));
+            temporary_.clear();
+            return false;
+        }
+        return true;
+    }
+    bool Commit()
+    {
+        std::FILE* stream = stream_;
+        stream_ = nullptr;
+        if (WriteModelFile(stream) != 0) {
+            Fail("the state file '%s' could not be written", target_.c_str());
+            return false;
+        }
+        std::error_code ec;
+        std::filesystem::rename(temporary_, target_, ec);
+        if (ec) {
+            Fail("cannot write the state file '%s': %s", target_.c_str(), ec.message().c_str());
+            return false;
+        }
+        temporary_.clear();
+        return true;
+    }
+
+private:
+    std::string target_;
+    std::string temporary_;
+    std::FILE* stream_ = nullptr;
+};
+
+bool WriteRows(const Options& options)
+{
+    if (options.database.empty()) return true;
+    ComputeCalendarDate(g_ModelControl.CurrentDate);
+    if (WriteTimeSeriesToDatabase(options.database.c_str()) != 0) {
+        Fail("the results at model time %g s could not be written to the database '%s'", g_ModelControl.ModelTime,
+             options.database.c_str());
+        return false;
+    }
+    return true;
+}
+
+void PrintTransientLine(ProgressMeter& meter)
+{
+    const ModelControl& mc = g_ModelControl;
+    meter.Clear();
+    std::printf("time %12.4f h   time step %10.4g s   Newton iterations %d\n", mc.ModelTime / 3600, mc.DeltaT,
+                g_EquationSystems[HydrodynamicSystem].IterationCount);
+    std::fflush(stdout);
+}
+
+int RunTransient(const Options& options)
+{
+    ModelControl& mc = g_ModelControl;
+    ProgressMeter meter;
+    const double start = mc.ModelTime;
+    PrintTransientLine(meter);
+    if (!WriteRows(options)) return 1;
+
+    while (mc.ModelTime < mc.FinalTime) {
+        const double before = mc.ModelTime;
+        const int result = TransientStep();
+        if (result == 1) {
+            meter.Clear();
+            Fail("the run cannot progress at model time %.6f h: the time step (%g s) no longer changes the model time",
+                 mc.ModelTime / 3600, mc.DeltaT);
+            return 1;
+        }
+        if (result != 0) {
+            meter.Clear();
+            Fail("the equations could not be assembled at model time %.6f h (out of memory)", mc.ModelTime / 3600);
+            return 1;
+        }
+        if (!(mc.ModelTime > before)) continue;  // rejected: the step is retried with half the time step
+        const bool output = options.databaseEveryHours == 0 || mc.DatabaseDue;
+        if (output) {
+            PrintTransientLine(meter);
+            if (!WriteRows(options)) return 1;
+        } else if (!(mc.ModelTime < mc.FinalTime)) {
+            PrintTransientLine(meter);  // the last step, when it is no output time
+        }
+        meter.Show((mc.ModelTime - start) / (mc.FinalTime - start));
+    }
+    meter.Clear();
+    return 0;
+}
+
+int RunSteady(const Options& options)
+{
+    ModelControl& mc = g_ModelControl;
+    ProgressMeter meter;
+    mc.SteadyIteration = 0;
+    for (int pass = 1; pass <= options.passes; ++pass) {
+        const int result = RunSteadyPass();
+        if (result < 0) {
+            meter.Clear();
+            Fail("steady pass %d could not be made (time step %g s)", pass, mc.DeltaT);
+            return 1;
+        }
+        const EquationSystem& hydro = g_EquationSystems[HydrodynamicSystem];
+        meter.Clear();
+        std::printf("pass %6d   time step %10.4g s   Newton iterations %d   solution change %.4E%s\n", pass, mc.DeltaT,
+                    hydro.IterationCount, hydro.LastNorm, result == 1 ? "" : "   (not converged)");
+        std::fflush(stdout);
+        meter.Show(static_cast<double>(pass) / options.passes);
+    }
+    meter.Clear();
+    return WriteRows(options) ? 0 : 1;
+}
+
+int Run(const Options& options)
+{
+    // The results database is created afresh: it must not be the model or the state file.
+    if (!options.database.empty()) {
+        std::error_code ec;
+        const bool isModel = std::filesystem::equivalent(options.database, options.model, ec);
+        if (isModel || options.database == options.save) {
+            Fail("the results database '%s' would replace the %s file", options.database.c_str(),
+                 isModel ? "model" : "state");
+            return 1;
+        }
+    }
+    std::FILE* stream = std::fopen(options.model.c_str(), "rb");
+    if (!stream) {
+        Fail("cannot open the model file '%s': %s", options.model.c_str(), std::strerror(errno));
+        return 1;
+    }
+    const int read = ReadModelFile(stream);
+    if (read != 0) {
+        Fail("the model file '%s' was refused (reader error %d)", options.model.c_str(), read);
+        return 1;
+    }
+
+    ModelControl& mc = g_ModelControl;
+    if (options.maxStepSeconds) mc.MaxDeltaT = *options.maxStepSeconds;
+    if (mc.DeltaT > mc.MaxDeltaT) mc.DeltaT = mc.MaxDeltaT;
+    if (!(mc.DeltaT > 0) || !std::isfinite(mc.DeltaT)) {
+        Fail("the model's time step (%g s) must be a number greater than 0", mc.DeltaT);
+        return 1;
+    }
+    if (!options.steady) {
+        // The checks of a transient run (a steady pass always runs at theta 1).
+        const auto validTheta = [](int system) {
+            const double theta = g_EquationSystems[system].Theta;
+            return theta > 0 && theta <= 1;
+        };
+        if (mc.HydrodynamicsOn && !validTheta(HydrodynamicSystem)) {
+            Fail("Theta for the hydrodynamics must be set to a value between 0 and 1.0 (the model has %g).",
+                 g_EquationSystems[HydrodynamicSystem].Theta);
+            return 1;
+        }
+        const int additional = mc.DynamicIceOn ? DynamicIceSystem : mc.ThermalIceOn ? ThermalIceSystem : -1;
+        if (additional >= 0 && !validTheta(additional)) {
+            Fail("Theta for the ice process model must be set to a value between 0 and 1.0 (the model has %g).",
+                 g_EquationSystems[additional].Theta);
+            return 1;
+        }
+        if (options.finalHours) mc.FinalTime = *options.finalHours * 3600;
+        if (!(mc.ModelTime < mc.FinalTime) || !std::isfinite(mc.FinalTime)) {
+            Fail("the present time must be less than the final time (model time %g h, final time %g h)",
+                 mc.ModelTime / 3600, mc.FinalTime / 3600);
+            return 1;
+        }
+    }
+    // Only the database schedule is kept: the runner writes no other output, and the other
+    // schedules would shorten steps for nothing.
+    mc.SeriesInterval = mc.SnapshotInterval = mc.IceFrontInterval = mc.StateFileInterval = 0;
+    mc.DatabaseInterval = options.databaseEveryHours * 3600;
+    for (EquationSystem& es : g_EquationSystems) es.StructureBuilt = 0;
+
+    // Everything that will be written is opened before the run, so a bad path fails at once.
+    StateFile state;
+    if (!options.save.empty() && !state.Open(options.save)) return 1;
+    if (!options.database.empty() && CreateResultsDatabase(options.database.c_str()) != 0) {
+        Fail("cannot create the results database '%s'", options.database.c_str());
+        return 1;
+    }
+
+    const int result = options.steady ? RunSteady(options) : RunTransient(options);
+    if (result != 0) return result;
+    if (!options.save.empty() && !state.Commit()) return 1;
+    return 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2 || std::strcmp(argv[1], "--help") == 0) {
-        std::fprintf(stderr, "usage: vasquil-batch run MODEL.vqx\n");
-        return argc < 2 ? 2 : 0;
+    if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(Usage, stdout);
+        return 0;
     }
-    std::fprintf(stderr, "vasquil-batch: unknown command '%s'\n", argv[1]);
-    return 2;
+    if (argc < 2) {
+        Fail("no command given (see vasquil-batch --help)");
+        return 2;
+    }
+    if (std::strcmp(argv[1], "run") != 0) {
+        Fail("unknown command '%s' (see vasquil-batch --help)", argv[1]);
+        return 2;
+    }
+    Options options;
+    if (const int parsed = ParseCommandLine(argc, argv, options); parsed != 0) return parsed;
+    const int result = Run(options);
+    ReleaseModel();
+    return result;
 }

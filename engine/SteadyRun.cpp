@@ -1,0 +1,52 @@
+// Steady runs: pseudo-time passes at theta 1 with the steady tolerances.
+#include <cmath>
+
+#include "engine/EngineData.h"
+#include "engine/Hydraulics.h"
+#include "engine/Hydrodynamics.h"
+#include "engine/SteadyRun.h"
+#include "engine/ThermalIce.h"
+#include "engine/TimeStepping.h"
+
+int RunSteadyPass()
+{
+    ModelControl& mc = g_ModelControl;
+    if (!(mc.DeltaT > 0) || !std::isfinite(mc.DeltaT)) return -1;
+
+    EquationSystem& hydroSystem = g_EquationSystems[HydrodynamicSystem];
+    EquationSystem& thermalSystem = g_EquationSystems[ThermalIceSystem];
+    const double hydroTheta = hydroSystem.Theta;
+    const double thermalTheta = thermalSystem.Theta;
+    double tolerances[EquationSystemCount];
+    for (int k = 0; k < EquationSystemCount; ++k) {
+        tolerances[k] = g_EquationSystems[k].Tolerance;
+        g_EquationSystems[k].Tolerance = g_EquationSystems[k].SteadyTolerance;
+    }
+    const double modelTime = mc.ModelTime;
+
+    mc.SteadyIteration += 1;
+    hydroSystem.Theta = 1.0;
+    thermalSystem.Theta = 1.0;
+    mc.ModelTime = 0;
+    mc.StepStartTime = 0;
+    ShiftTimeLevel();
+
+    int r = 1;
+    if (mc.HydrodynamicsOn == 1) r = SolveHydrodynamicsStep();
+    if (mc.ThermalIceOn == 1 && r == 1) r = SolveThermalIceStep();
+    if (r == 1) {
+        mc.DeltaT *= 1.5;
+        if (mc.DeltaT > mc.MaxDeltaT) mc.DeltaT = mc.MaxDeltaT;
+    } else if (r != 0) {
+        // The solve could not be assembled and returned before its roll-back.
+        RestorePreviousLevel();
+        r = -1;
+    }
+
+    mc.ModelTime = modelTime;
+    hydroSystem.Theta = hydroTheta;
+    thermalSystem.Theta = thermalTheta;
+    for (int k = 0; k < EquationSystemCount; ++k) g_EquationSystems[k].Tolerance = tolerances[k];
+    for (NodeRecord* n : g_NodeIndex) UpdateNodeIceElevations(n);
+    return r;
+}

@@ -1,0 +1,314 @@
+// Adaptive stepping, output schedules and the steady pass, with the equation systems switched
+// off so that only the stepping logic runs.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "engine/EngineData.h"
+#include "engine/Hydrodynamics.h"
+#include "engine/ModelSetup.h"
+#include "engine/SteadyRun.h"
+#include "engine/TimeStepping.h"
+
+namespace {
+
+struct StepCase {
+    const char* name;
+    double start, step, maxStep;
+    double intervals[5];  // series, snapshot, ice front, state file, database
+    double endTime, nextStep;
+    int due[5];
+};
+
+class Stepping : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ReleaseModel();
+        SetModelDefaults();
+        ModelControl& mc = g_ModelControl;
+        const int start[6] = {2024, 1, 1, 0, 0, 0};
+        for (int i = 0; i < 6; ++i) mc.StartDate[i] = start[i];
+    }
+    void TearDown() override { ReleaseModel(); }
+
+    static void SetIntervals(const double (&intervals)[5])
+    {
+        ModelControl& mc = g_ModelControl;
+        mc.SeriesInterval = intervals[0];
+        mc.SnapshotInterval = intervals[1];
+        mc.IceFrontInterval = intervals[2];
+        mc.StateFileInterval = intervals[3];
+        mc.DatabaseInterval = intervals[4];
+    }
+    static std::vector<int> DueFlags()
+    {
+        const ModelControl& mc = g_ModelControl;
+        return {mc.SeriesDue, mc.SnapshotDue, mc.IceFrontDue, mc.StateFileDue, mc.DatabaseDue};
+    }
+};
+
+TEST_F(Stepping, OneStepShortensGrowsAndFlags)
+{
+    const StepCase cases[] = {
+        {"all schedules off", 0, 36, 100, {0, 0, 0, 0, 0}, 36, 54, {0, 0, 0, 0, 0}},
+        {"growth capped", 0, 36, 36, {0, 0, 0, 0, 0}, 36, 36, {0, 0, 0, 0, 0}},
+        {"growth up to the cap", 100, 80, 100, {0, 0, 0, 0, 0}, 180, 100, {0, 0, 0, 0, 0}},
+        {"shortened to the hour", 3000, 1000, 1000, {3600, 0, 0, 0, 0}, 3600, 1000, {1, 0, 0, 0, 0}},
+        {"shortened step restored, not grown", 3000, 1000, 5000, {3600, 0, 0, 0, 0}, 3600, 1000,
+         {1, 0, 0, 0, 0}},
+        {"exact landing is not a shortening", 3000, 600, 1000, {3600, 0, 0, 0, 0}, 3600, 900,
+         {1, 0, 0, 0, 0}},
+        {"two schedules due together", 6000, 1500, 1500, {3600, 7200, 0, 0, 0}, 7200, 1500,
+         {1, 1, 0, 0, 0}},
+        {"only the earlier schedule is due", 0, 5000, 5000, {3600, 7200, 0, 0, 0}, 3600, 5000,
+         {1, 0, 0, 0, 0}},
+        {"the earliest of five", 0, 5000, 5000, {3600, 1800, 900, 600, 1200}, 600, 5000,
+         {0, 0, 0, 1, 0}},
+        {"snapshot", 0, 100, 100, {0, 60, 0, 0, 0}, 60, 100, {0, 1, 0, 0, 0}},
+        {"ice front", 0, 100, 100, {0, 0, 60, 0, 0}, 60, 100, {0, 0, 1, 0, 0}},
+        {"state file", 0, 100, 100, {0, 0, 0, 60, 0}, 60, 100, {0, 0, 0, 1, 0}},
+        {"database", 0, 100, 100, {0, 0, 0, 0, 60}, 60, 100, {0, 0, 0, 0, 1}},
+        {"start on an output time", 3600, 5000, 4000, {3600, 0, 0, 0, 0}, 7200, 4000,
+         {1, 0, 0, 0, 0}},
+        {"step short of the output time", 0, 100, 1000, {3600, 0, 0, 0, 0}, 100, 150,
+         {0, 0, 0, 0, 0}},
+        {"negative interval is off", 0, 100, 1000, {-60, 0, 0, 0, 0}, 100, 150, {0, 0, 0, 0, 0}},
+        {"database and series at 7200", 6000, 1500, 1500, {3600, 0, 0, 0, 1800}, 7200, 1500,
+         {1, 0, 0, 0, 1}},
+    };
+    for (const StepCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        ModelControl& mc = g_ModelControl;
+        mc.ModelTime = c.start;
+        mc.DeltaT = c.step;
+        mc.MaxDeltaT = c.maxStep;
+        SetIntervals(c.intervals);
+        EXPECT_EQ(TransientStep(), 0);
+        EXPECT_EQ(mc.ModelTime, c.endTime);
+        EXPECT_EQ(mc.DeltaT, c.nextStep);
+        EXPECT_EQ(DueFlags(), std::vector<int>(c.due, c.due + 5));
+    }
+}
+
+TEST_F(Stepping, FlagsLastOnlyUntilTheNextStep)
+{
+    ModelControl& mc = g_ModelControl;
+    mc.ModelTime = 3000;
+    mc.DeltaT = 600;
+    mc.MaxDeltaT = 600;
+    mc.SeriesInterval = 3600;
+    mc.DatabaseInterval = 3600;
+    ASSERT_EQ(TransientStep(), 0);
+    EXPECT_EQ(DueFlags(), (std::vector<int>{1, 0, 0, 0, 1}));
+    ASSERT_EQ(TransientStep(), 0);
+    EXPECT_EQ(mc.ModelTime, 4200);
+    EXPECT_EQ(DueFlags(), (std::vector<int>{0, 0, 0, 0, 0}));
+}
+
+// Two days with random maximum steps: every output time is landed on exactly and flagged,
+// nothing else is flagged, and no step exceeds the maximum.
+TEST_F(Stepping, LongRunLandsOnEveryOutputTime)
+{
+    std::mt19937 random(20240229);
+    std::uniform_real_distribution<double> maxStep(7.0, 1000.0);
+    for (int run = 0; run < 20; ++run) {
+        SetUp();
+        ModelControl& mc = g_ModelControl;
+        mc.MaxDeltaT = maxStep(random);
+        mc.DeltaT = 1.0;
+        mc.SeriesInterval = 3600;
+        mc.DatabaseInterval = 900;
+        int seriesCount = 0, databaseCount = 0;
+        double previous = 0;
+        while (mc.ModelTime < 48 * 3600.0) {
+            ASSERT_EQ(TransientStep(), 0);
+            ASSERT_GT(mc.ModelTime, previous);
+            ASSERT_LE(mc.ModelTime - previous, mc.MaxDeltaT + 1e-9);
+            ASSERT_LE(mc.DeltaT, mc.MaxDeltaT);
+            // No output time lies strictly inside the step just made.
+            ASSERT_GE(std::floor(previous / 900) + 1, std::ceil(mc.ModelTime / 900));
+            const bool onSeries = std::fmod(mc.ModelTime, 3600) == 0;
+            const bool onDatabase = std::fmod(mc.ModelTime, 900) == 0;
+            ASSERT_EQ(mc.SeriesDue, onSeries ? 1 : 0) << mc.ModelTime;
+            ASSERT_EQ(mc.DatabaseDue, onDatabase ? 1 : 0) << mc.ModelTime;
+            seriesCount += mc.SeriesDue;
+            databaseCount += mc.DatabaseDue;
+            previous = mc.ModelTime;
+        }
+        EXPECT_EQ(mc.ModelTime, 48 * 3600.0);
+        EXPECT_EQ(seriesCount, 48);
+        EXPECT_EQ(databaseCount, 192);
+    }
+}
+
+// A step that cannot advance the clock is refused and reported instead of being repeated.
+TEST_F(Stepping, StepThatCannotProgressIsReported)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    struct Case {
+        const char* name;
+        double start, step, seriesInterval;
+    } cases[] = {
+        {"step below the resolution of the clock", 1e9, 1e-8, 0},
+        {"zero step", 10, 0, 0},
+        {"negative step", 10, -1, 0},
+        {"step not a number", 10, nan, 0},
+        {"infinite step", 10, inf, 0},
+        {"output time equal to the start in floating point", 1e17, 100, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        ModelControl& mc = g_ModelControl;
+        mc.ModelTime = c.start;
+        mc.DeltaT = c.step;
+        mc.MaxDeltaT = 1e6;
+        mc.SeriesInterval = c.seriesInterval;
+        mc.SeriesDue = 1;
+        EXPECT_EQ(TransientStep(), 1);
+        EXPECT_EQ(mc.ModelTime, c.start);
+        if (std::isnan(c.step))
+            EXPECT_TRUE(std::isnan(mc.DeltaT));
+        else
+            EXPECT_EQ(mc.DeltaT, c.step);
+        EXPECT_EQ(mc.SeriesDue, 0);
+    }
+
+    // The smallest steps that still move the clock are made as before.
+    SetUp();
+    ModelControl& mc = g_ModelControl;
+    mc.ModelTime = 1e9;
+    mc.DeltaT = 1e-6;
+    mc.MaxDeltaT = 1;
+    EXPECT_EQ(TransientStep(), 0);
+    EXPECT_GT(mc.ModelTime, 1e9);
+    // An infinite step still lands on the next output time.
+    SetUp();
+    mc.ModelTime = 0;
+    mc.DeltaT = inf;
+    mc.MaxDeltaT = 600;
+    mc.SeriesInterval = 3600;
+    EXPECT_EQ(TransientStep(), 0);
+    EXPECT_EQ(mc.ModelTime, 3600);
+    EXPECT_EQ(mc.DeltaT, 600);
+}
+
+TEST_F(Stepping, ClockAndTimeLevelFollowTheStep)
+{
+    struct Case {
+        int startYear;
+        int expected[6];
+    } cases[] = {{2024, {2024, 2, 29, 1, 0, 0}}, {2100, {2100, 3, 1, 1, 0, 0}}};
+    for (const Case& c : cases) {
+        SetUp();
+        ModelControl& mc = g_ModelControl;
+        const int start[6] = {c.startYear, 2, 28, 23, 0, 0};
+        for (int i = 0; i < 6; ++i) mc.StartDate[i] = start[i];
+        g_NodeBlock.resize(2);
+        for (NodeRecord& n : g_NodeBlock) SetNodeDefaults(&n);
+        g_NodeBlock[0].Next = &g_NodeBlock[1];
+        g_Nodes = &g_NodeBlock[0];
+        mc.NodeCount = 2;
+        RebuildNodeIndex();
+        g_NodeBlock[1].Stage = 7.5;
+        g_NodeBlock[1].HydroUnknowns[0] = 42;
+
+        mc.ModelTime = 3600;
+        mc.DeltaT = 3600;
+        mc.MaxDeltaT = 3600;
+        ASSERT_EQ(TransientStep(), 0);
+        EXPECT_EQ(std::vector<int>(mc.CurrentDate, mc.CurrentDate + 6),
+                  std::vector<int>(c.expected, c.expected + 6));
+        EXPECT_EQ(g_NodeBlock[1].PreviousStage, 7.5);
+        EXPECT_EQ(g_NodeBlock[1].PreviousHydroUnknowns[0], 42);
+    }
+}
+
+// With the hydrodynamic solve allowed no iteration the step is rejected: the clock returns to
+// the exact start (not start + step - step), the step is halved, and a shortened step's
+// remembered length is dropped.
+TEST_F(Stepping, RejectedStepRestoresTheExactStart)
+{
+    ModelControl& mc = g_ModelControl;
+    mc.HydrodynamicsOn = 1;
+    g_EquationSystems[HydrodynamicSystem].MaxIterations = 0;
+    mc.DeltaT = 1;
+    if (SolveHydrodynamicsStep() == 1) GTEST_SKIP() << "the hydrodynamic solve is not built yet";
+
+    ASSERT_NE(0.1 + 0.7 - 0.7, 0.1);
+    mc.ModelTime = 0.1;
+    mc.DeltaT = 0.7;
+    mc.MaxDeltaT = 10;
+    EXPECT_EQ(TransientStep(), 0);
+    EXPECT_EQ(mc.ModelTime, 0.1);
+    EXPECT_EQ(mc.DeltaT, 0.35);
+
+    mc.ModelTime = 3000;
+    mc.DeltaT = 1000;
+    mc.MaxDeltaT = 1000;
+    mc.SeriesInterval = 3600;
+    EXPECT_EQ(TransientStep(), 0);
+    EXPECT_EQ(mc.ModelTime, 3000);
+    EXPECT_EQ(mc.DeltaT, 300);
+    EXPECT_EQ(mc.SeriesDue, 0);
+}
+
+// A model without elements cannot be assembled: the step is undone and reported, not taken
+// as an advance of the clock.
+TEST_F(Stepping, AssemblyFailureUndoesTheStepAndIsReported)
+{
+    ModelControl& mc = g_ModelControl;
+    mc.HydrodynamicsOn = 1;
+    mc.DeltaT = 1;
+    if (SolveHydrodynamicsStep() == 1) GTEST_SKIP() << "the hydrodynamic solve is not built yet";
+
+    g_NodeBlock.resize(2);
+    for (NodeRecord& n : g_NodeBlock) SetNodeDefaults(&n);
+    g_NodeBlock[0].Next = &g_NodeBlock[1];
+    g_Nodes = &g_NodeBlock[0];
+    mc.NodeCount = 2;
+    RebuildNodeIndex();
+    g_NodeBlock[0].HydroUnknowns[1] = 5;
+    mc.ModelTime = 0.1;
+    mc.DeltaT = 0.7;
+    mc.MaxDeltaT = 10;
+    EXPECT_EQ(TransientStep(), 2);
+    EXPECT_EQ(mc.ModelTime, 0.1);
+    EXPECT_EQ(mc.DeltaT, 0.7);
+    EXPECT_EQ(g_NodeBlock[0].HydroUnknowns[1], 5);
+}
+
+TEST_F(Stepping, SteadyPassRestoresClockThetasAndTolerances)
+{
+    ModelControl& mc = g_ModelControl;
+    mc.ModelTime = 5000;
+    mc.DeltaT = 36;
+    mc.MaxDeltaT = 60;
+    mc.SteadyIteration = 4;
+    g_EquationSystems[HydrodynamicSystem].Theta = 0.6;
+    g_EquationSystems[ThermalIceSystem].Theta = 0.7;
+    double tolerances[EquationSystemCount];
+    for (int k = 0; k < EquationSystemCount; ++k) tolerances[k] = g_EquationSystems[k].Tolerance;
+
+    EXPECT_EQ(RunSteadyPass(), 1);
+    EXPECT_EQ(mc.SteadyIteration, 5);
+    EXPECT_EQ(mc.DeltaT, 54);
+    EXPECT_EQ(RunSteadyPass(), 1);
+    EXPECT_EQ(mc.DeltaT, 60);
+    EXPECT_EQ(mc.ModelTime, 5000);
+    EXPECT_EQ(g_EquationSystems[HydrodynamicSystem].Theta, 0.6);
+    EXPECT_EQ(g_EquationSystems[ThermalIceSystem].Theta, 0.7);
+    for (int k = 0; k < EquationSystemCount; ++k) EXPECT_EQ(g_EquationSystems[k].Tolerance, tolerances[k]);
+
+    mc.DeltaT = 0;
+    EXPECT_EQ(RunSteadyPass(), -1);
+    EXPECT_EQ(mc.SteadyIteration, 6);
+}
+
+}  // namespace
