@@ -23,6 +23,7 @@
 
 #include "engine/EngineData.h"
 #include "engine/ModelFiles.h"
+#include "engine/ModelSetup.h"
 
 namespace {
 
@@ -217,7 +218,7 @@ int CheckSeries(const char* model, const char* database, const char* series)
 
 }  // namespace
 
-int main(int argc, char** argv)
+int Check(int argc, char** argv)
 {
     if (argc == 5 && std::strcmp(argv[1], "peaks") == 0)
         return CheckPeaks(argv[2], argv[3], argv[4]);
@@ -230,4 +231,11 @@ int main(int argc, char** argv)
         return 0;
     }
     return Failure("usage: results_check peaks|series MODEL DB FILE, or results_check model FILE");
+}
+
+int main(int argc, char** argv)
+{
+    const int result = Check(argc, argv);
+    ReleaseModel();
+    return result;
 }
