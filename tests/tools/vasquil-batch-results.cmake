@@ -14,6 +14,6 @@ function(vasquil_batch_results_test name)
       -P ${CMAKE_CURRENT_LIST_DIR}/scripts/batch_results_test.cmake)
 endfunction()
 
-foreach(name every_step_peaks hourly_series state_files bad_results_folder state_without_results bad_state_interval)
+foreach(name every_step_peaks hourly_series state_files steady_snapshots bad_results_folder state_without_results bad_state_interval)
   vasquil_batch_results_test(${name})
 endforeach()
