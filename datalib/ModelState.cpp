@@ -219,8 +219,13 @@ int KindOf(const BoundaryElementRecord& b)
     return 0;
 }
 
-NodeRecord* EngineNodeByNumber(int number)
+// The display list and the engine chain hold their nodes in the same order, so the node at the
+// display item's position is tried first; the search by number is the fallback.
+NodeRecord* EngineNodeByNumber(int number, int position = -1)
 {
+    if (position >= 0 && position < static_cast<int>(g_NodeIndex.size()) && g_NodeIndex[position] != nullptr &&
+        g_NodeIndex[position]->Number == number)
+        return g_NodeIndex[position];
     int count = 0;
     for (NodeRecord* n = g_Nodes; n != nullptr && count < g_ModelControl.NodeCount; n = n->Next, ++count)
         if (n->Number == number)
@@ -556,7 +561,7 @@ int ModelState::WriteNodeToEngine(VQXDisplayNode* d)
 {
     if (d == nullptr)
         return ModelStateNotInEngine;
-    NodeRecord* n = EngineNodeByNumber(d->Number);
+    NodeRecord* n = EngineNodeByNumber(d->Number, d->Index);
     if (n == nullptr)
         return ModelStateNotInEngine;
     const ModelControl& mc = g_ModelControl;
@@ -690,7 +695,7 @@ int ModelState::WriteCrossSectionToEngine(VQXDisplayNode* d, NodeRecord* n)
     if (d == nullptr)
         return ModelStateNotInEngine;
     if (n == nullptr)
-        n = EngineNodeByNumber(d->Number);
+        n = EngineNodeByNumber(d->Number, d->Index);
     if (n == nullptr)
         return ModelStateNotInEngine;
 
