@@ -281,60 +281,66 @@ struct JamStabilityTable {
 // ---------------------------------------------------------------------------------------
 // Node record
 // ---------------------------------------------------------------------------------------
-// Every time-dependent node quantity has a previous-level twin named Previous<name>. The list
-// below declares each twin pair and drives ShiftTimeLevel, so the shift cannot miss one.
-#define VASQUIL_NODE_TWINS(X)                                                                 \
-    X(double, MomentumCoefficient)                                                            \
-    X(double, FrictionSlope)                                                                  \
-    X(double, FrictionTerm)                                                                   \
-    X(double, Conveyance)                                                                     \
-    X(double, HydraulicDepth)                                                                 \
-    X(double, Stage)                                                                          \
-    X(double, TopWidth)                                                                       \
-    X(double, FluxDischarge)                                                                  \
-    X(double, Discharge)                                                                      \
-    X(double, FlowArea)                                                                       \
-    X(double, Velocity)                                                                       \
-    X(double, WettedPerimeter)                                                                \
-    X(double, FreeArea)                                                                       \
-    X(double, GrossArea)                                                                      \
-    X(double, GrossHydraulicDepth)                                                            \
-    X(double, WaterTemp)                                                                      \
-    X(double, NetHeatFlux)                                                                    \
-    X(double, CoverHeatFlux)                                                                  \
-    X(double, CoverSurfaceBalance)                                                            \
-    X(double, WaterIceHeatFlux)                                                               \
-    X(double, IceVelocity)                                                                    \
-    X(double, SolidIceArea)                                                                   \
-    X(double, SlushArea)                                                                      \
-    X(double, EffectiveIceThickness)                                                          \
-    X(double, FrazilConcentration)                                                            \
-    X(double, AnchorIceThickness)                                                             \
-    X(double, UnderSlushArea)                                                                 \
-    X(double, DepositionRate)                                                                 \
-    X(double, IceConcentration)                                                               \
-    X(double, UnderSlushThickness)                                                            \
-    X(double, ThermalVelocity)                                                                \
-    X(double, SlushThickness)                                                                 \
-    X(double, IceThickness)                                                                   \
-    X(double, BorderIceThickness)                                                             \
-    X(double, ThermalEnergy)                                                                  \
-    X(double, BorderFraction)                                                                 \
-    X(double, DynamicIceArea)                                                                 \
-    X(double, SolidEquivalentThickness)                                                       \
-    X(double, IceCoveredWidth)                                                                \
-    X(double, BorderWidthLeft)                                                                \
-    X(double, BorderWidthRight)                                                               \
-    X(double, FrazilHeatExchange)                                                             \
-    X(double, BedFriction)                                                                    \
-    X(double, IceDrag)                                                                        \
-    X(double, DynamicIceDrag)                                                                 \
-    X(double, NegativeAreaCount)                                                              \
+// Every time-dependent node quantity has a previous-level twin named Previous<name>. The lists
+// below declare each twin pair and drive ShiftTimeLevel, so the shift cannot miss one. The
+// quantities that every Newton iteration of the hydrodynamics reads or writes stand together at
+// the front of the record (the hot lists), so that refreshing a node touches few cache lines.
+#define VASQUIL_NODE_HOT_TWINS(X)                                                         \
+    X(double, MomentumCoefficient)                                                        \
+    X(double, FrictionSlope)                                                              \
+    X(double, FrictionTerm)                                                               \
+    X(double, Conveyance)                                                                 \
+    X(double, HydraulicDepth)                                                             \
+    X(double, Stage)                                                                      \
+    X(double, TopWidth)                                                                   \
+    X(double, FluxDischarge)                                                              \
+    X(double, Discharge)                                                                  \
+    X(double, FlowArea)                                                                   \
+    X(double, Velocity)                                                                   \
+    X(double, WettedPerimeter)                                                            \
+    X(double, FreeArea)                                                                   \
+    X(double, GrossArea)                                                                  \
+    X(double, GrossHydraulicDepth)                                                        \
+    X(double, IceVelocity)                                                                \
+    X(double, SolidIceArea)                                                               \
+    X(double, SlushArea)                                                                  \
+    X(double, EffectiveIceThickness)                                                      \
+    X(double, UnderSlushArea)                                                             \
+    X(double, IceConcentration)                                                           \
+    X(double, UnderSlushThickness)                                                        \
+    X(double, ThermalVelocity)                                                            \
+    X(double, SlushThickness)                                                             \
+    X(double, IceThickness)                                                               \
+    X(double, BorderIceThickness)                                                         \
+    X(double, BorderFraction)                                                             \
+    X(double, IceCoveredWidth)                                                            \
+    X(double, BorderWidthLeft)                                                            \
+    X(double, BorderWidthRight)                                                           \
+    X(double, BedFriction)                                                                \
+    X(double, IceDrag)                                                                    \
+    X(double, DynamicIceDrag)                                                             \
+    X(double, NegativeAreaCount)                                                          \
+    X(double, AnchorIceThickness)                                                         \
     X(int, Bridged)
 
+#define VASQUIL_NODE_COLD_TWINS(X)                                                        \
+    X(double, WaterTemp)                                                                  \
+    X(double, NetHeatFlux)                                                                \
+    X(double, CoverHeatFlux)                                                              \
+    X(double, CoverSurfaceBalance)                                                        \
+    X(double, WaterIceHeatFlux)                                                           \
+    X(double, FrazilConcentration)                                                        \
+    X(double, DepositionRate)                                                             \
+    X(double, ThermalEnergy)                                                              \
+    X(double, DynamicIceArea)                                                             \
+    X(double, SolidEquivalentThickness)                                                   \
+    X(double, FrazilHeatExchange)
+
+#define VASQUIL_NODE_TWINS(X) VASQUIL_NODE_HOT_TWINS(X) VASQUIL_NODE_COLD_TWINS(X)
+
 // Twinned arrays: name, length.
-#define VASQUIL_NODE_TWIN_ARRAYS(X)                                                           \
-    X(HydroUnknowns, 2)                                                                       \
+#define VASQUIL_NODE_HOT_TWIN_ARRAYS(X) X(HydroUnknowns, 2)
+#define VASQUIL_NODE_COLD_TWIN_ARRAYS(X)                                                      \
     X(IceUnknowns, 2)                                                                         \
     X(ThermalUnknowns, 6)                                                                     \
     X(WQUnknowns, 6)                                                                          \
@@ -342,68 +348,75 @@ struct JamStabilityTable {
     X(WQRates, 6)                                                                             \
     X(MetalValues, 6)                                                                         \
     X(MetalRates, 6)
+#define VASQUIL_NODE_TWIN_ARRAYS(X) VASQUIL_NODE_HOT_TWIN_ARRAYS(X) VASQUIL_NODE_COLD_TWIN_ARRAYS(X)
 
 #define VASQUIL_DECLARE_TWIN(type, name) type name; type Previous##name;
 #define VASQUIL_DECLARE_TWIN_ARRAY(name, n) double name[n]; double Previous##name[n];
 
 struct NodeRecord {
+    // Read or written by every hydraulics refresh and hydrodynamic kernel.
     int Number;
     int Index;
     int SectionCode;
-    double RiverStation;
-    int Reach;
-    double Easting, Northing;
-    double Chainage;
+    int HydraulicsPass;          // assembly pass of the last refresh by the element residuals
+    double HydraulicsState[2];   // hydrodynamic unknowns of that refresh: within one pass, a
+                                 // refresh at the same unknowns gives the same result
+    CrossSectionTable* CrossSection;
+    NodeRecord* Next;
     double Invert;
     double ManningN;
     double RectWidth;
-    double IceRoughness;
+    double MinFlowArea;
     double IceManningN;
-    int HydroCode;
     double SinuosityRatio;
+    double Chainage;
+    // Two history slots: previous level and the one before it.
+    double FloatingIceArea, PreviousFloatingIceArea, OlderFloatingIceArea;
+    double AnchorIceArea, PreviousAnchorIceArea, OlderAnchorIceArea;
+    double SolidIceEquivalentArea;
+    double BorderEdgeStations[2];
+    double BorderGapArea, IceLevelWidth, HydraulicRadius, CompositeN, BedHydraulicRadius,
+        ChannelFrictionSlope, CentroidDepth;
+    double AnchorWidth;
+    double Froude;
+    int OverbankFlag;
+    int ElementCountAtNode;
+    int IceRoughnessMode;
+    int IceFrontAtNode;
+    double IceRoughness;
+    BoundaryElementRecord* BoundaryElement;
+    JunctionRecord* Junction;
+    VASQUIL_NODE_HOT_TWIN_ARRAYS(VASQUIL_DECLARE_TWIN_ARRAY)
+    VASQUIL_NODE_HOT_TWINS(VASQUIL_DECLARE_TWIN)
+    double PeakStage, PeakFluxDischarge;
+    double PeakStageTime, PeakFluxTime;
     double IceTopElevation;
     double SlushElevations[2];   // slush top, slush interface
     double IceBottomElevation;
     double AnchorBedElevation;
-    double AnchorWidth;
-    double PeakStageTime, PeakFluxTime;
-    double PeakStage, PeakFluxDischarge;
-    NodeRecord* Next;
+
+    // The rest of the node.
+    double RiverStation;
+    int Reach;
+    int HydroCode;
+    double Easting, Northing;
     NodeRecord* Previous;
-    CrossSectionTable* CrossSection;
     AtmosphericZoneRecord* Zone;
     double JunctionWork[JunctionWorkSlots];
     int ZoneNumber;
-    double SolidIceEquivalentArea;
-    // Two history slots: previous level and the one before it.
-    double FloatingIceArea, PreviousFloatingIceArea, OlderFloatingIceArea;
-    double AnchorIceArea, PreviousAnchorIceArea, OlderAnchorIceArea;
-    double BorderIceArea;
     int BorderIceActive;
+    double BorderIceArea;
     double AirTemperature, SolarRadiation;
-    double BorderEdgeStations[2];
     double Hwa, Jwa, Kwa, Hia;
     int NoIceFlag;
-    int OverbankFlag, IceFrontStalled;
+    int IceFrontStalled;
     double FroudeMax;
-    double MinFlowArea;
-    int SlushCongested, IceFrontAtNode;
-    int IceRoughnessMode;
-    double BorderGapArea, IceLevelWidth, HydraulicRadius, CompositeN, BedHydraulicRadius,
-        ChannelFrictionSlope, CentroidDepth;
-    int ElementCountAtNode;
-    double SurfaceSlope;
-    double Froude;
+    int SlushCongested;
     int JamFlag;
-    JunctionRecord* Junction;
-    BoundaryElementRecord* BoundaryElement;
-    // Assembly pass and hydrodynamic unknowns of the node's last hydraulics refresh by the
-    // element residuals: within one pass, a refresh at the same unknowns gives the same result.
-    int HydraulicsPass;
-    double HydraulicsState[2];
+    double SurfaceSlope;
 
-    VASQUIL_NODE_TWINS(VASQUIL_DECLARE_TWIN)
-    VASQUIL_NODE_TWIN_ARRAYS(VASQUIL_DECLARE_TWIN_ARRAY)
+    VASQUIL_NODE_COLD_TWINS(VASQUIL_DECLARE_TWIN)
+    VASQUIL_NODE_COLD_TWIN_ARRAYS(VASQUIL_DECLARE_TWIN_ARRAY)
 };
 
 // ---------------------------------------------------------------------------------------

@@ -359,7 +359,8 @@ void AddBoundaryCases(BoundaryElementRecord* b, double u, double up, double GA, 
         r[0] -= pos * dt * HydrographAt(h, 2);
     } else if (sc == 1 && dc == 0) {
         stageCase(HydrographAt(h, 1));
-    } else if (sc == 2 && dc == 2) {
+    } else if (sc == 2 || dc == 2) {
+        // Every code pair that stores a rating curve (stage 2 or discharge 2) applies it.
         stageCase(InterpolateTable(h->Columns[2].data(), h->Columns[1].data(), Q, h->RowCount));
     }
 }

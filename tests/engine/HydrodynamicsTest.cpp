@@ -303,6 +303,24 @@ TEST_P(Hydro, RatingCurveDownstreamGivesNormalDepth)
     }
 }
 
+TEST_P(Hydro, RatingCurveMarkedByEitherCodeIsApplied)
+{
+    // A rating curve is read whenever either code is 2; the boundary applies it the same way.
+    const double yn = NormalDepth(kQ, kB, 0, kN, kSlope);
+    const int codes[][2] = {{2, 0}, {0, 2}, {1, 2}};
+    for (const auto& c : codes) {
+        BoundaryInput rating = NormalDepthRating();
+        rating.StageCode = c[0];
+        rating.DischargeCode = c[1];
+        RunSteadyCase(GetParam(), {{0, -1, Constant(0, 1, 0, kQ)}, {kCount - 1, 1, rating}}, 1.5 * yn, kQ);
+        for (const NodeRecord& n : g_NodeBlock) {
+            EXPECT_NEAR(Depth(n), yn, 0.002 * yn) << "codes " << c[0] << " " << c[1] << " node " << n.Index;
+            EXPECT_NEAR(n.Discharge, kQ, 1e-4 * kQ) << "codes " << c[0] << " " << c[1] << " node " << n.Index;
+        }
+        ReleaseModel();
+    }
+}
+
 TEST_P(Hydro, FreeDownstreamEndPassesUniformFlow)
 {
     const double yn = NormalDepth(kQ, kB, 0, kN, kSlope);

@@ -2,6 +2,7 @@
 //
 //   vasquil-batch run MODEL.vqx [--transient | --steady] [--final-hours H] [--passes N]
 //                    [--max-step-seconds S] [--db FILE] [--db-every-hours H] [--save FILE]
+//                    [--results DIR] [--state-every-hours H]
 //
 // Exit status: 0 on success, 1 when the run fails (file, model, run or database), 2 for a
 // command line that cannot be understood. Every failure ends with one line on standard error.
@@ -25,12 +26,14 @@
 #include "engine/ResultsDatabase.h"
 #include "engine/SteadyRun.h"
 #include "engine/TimeStepping.h"
+#include "tools/vasquil-batch/BatchResults.h"
 
 namespace {
 
 const char* const Usage =
     "usage: vasquil-batch run MODEL.vqx [--transient | --steady] [--final-hours H] [--passes N]\n"
     "                        [--max-step-seconds S] [--db FILE] [--db-every-hours H] [--save FILE]\n"
+    "                        [--results DIR] [--state-every-hours H]\n"
     "\n"
     "  --transient           run to the final model time (the default)\n"
     "  --steady              make steady passes instead\n"
@@ -39,7 +42,10 @@ const char* const Usage =
     "  --max-step-seconds S  maximum time step, seconds\n"
     "  --db FILE             create FILE afresh and write node results into its table time_series\n"
     "  --db-every-hours H    database output interval, hours (default 1; 0 = every accepted step)\n"
-    "  --save FILE           write the final model state as a model file\n";
+    "  --save FILE           write the final model state as a model file\n"
+    "  --results DIR         write the time-series, snapshot, peak and (thermal models) ice-front\n"
+    "                        files into DIR (created when missing) at the database interval\n"
+    "  --state-every-hours H write a timed model-state file into DIR every H hours (needs --results)\n";
 
 struct Options {
     std::string model;
@@ -52,6 +58,8 @@ struct Options {
     double databaseEveryHours = 1;
     bool databaseEveryGiven = false;
     std::string save;
+    std::string results;
+    double stateEveryHours = 0;
 };
 
 // Reports a failure as the one line the run ends with.
@@ -107,7 +115,8 @@ int ParseCommandLine(int argc, char** argv, Options& options)
         }
 
         const bool takesValue = arg == "--final-hours" || arg == "--passes" || arg == "--max-step-seconds" ||
-                                arg == "--db" || arg == "--db-every-hours" || arg == "--save";
+                                arg == "--db" || arg == "--db-every-hours" || arg == "--save" ||
+                                arg == "--results" || arg == "--state-every-hours";
         if (arg == "--transient" || arg == "--steady") {
             if (hasValue) {
                 Fail("option %.*s takes no value", static_cast<int>(arg.size()), arg.data());
@@ -136,6 +145,12 @@ int ParseCommandLine(int argc, char** argv, Options& options)
                 return 2;
             }
             (arg == "--db" ? options.database : options.save) = text;
+        } else if (arg == "--results") {
+            if (text.empty()) {
+                Fail("option --results needs a folder name");
+                return 2;
+            }
+            options.results = text;
         } else if (arg == "--passes") {
             if (!ParseCount(value, options.passes) || options.passes < 1) {
                 Fail("option --passes needs a whole number of passes of at least 1, not '%s'", text.c_str());
@@ -147,6 +162,12 @@ int ParseCommandLine(int argc, char** argv, Options& options)
             return 2;
         } else if (arg == "--final-hours") {
             options.finalHours = number;
+        } else if (arg == "--state-every-hours") {
+            if (!(number > 0)) {
+                Fail("option --state-every-hours needs an interval greater than 0 hours, not '%s'", text.c_str());
+                return 2;
+            }
+            options.stateEveryHours = number;
         } else if (arg == "--max-step-seconds") {
             if (!(number > 0)) {
                 Fail("option --max-step-seconds needs a time step greater than 0, not '%s'", text.c_str());
@@ -173,6 +194,10 @@ int ParseCommandLine(int argc, char** argv, Options& options)
     }
     if (options.steady && (options.finalHours || options.databaseEveryGiven)) {
         Fail("--final-hours and --db-every-hours apply to transient runs, not to --steady");
+        return 2;
+    }
+    if (options.stateEveryHours > 0 && (options.results.empty() || options.steady)) {
+        Fail("--state-every-hours needs --results and a transient run");
         return 2;
     }
     if (!options.steady && options.passesGiven) {
@@ -277,7 +302,7 @@ void PrintTransientLine(ProgressMeter& meter)
     std::fflush(stdout);
 }
 
-int RunTransient(const Options& options)
+int RunTransient(const Options& options, BatchResults& results)
 {
     ModelControl& mc = g_ModelControl;
     ProgressMeter meter;
@@ -307,13 +332,18 @@ int RunTransient(const Options& options)
         } else if (!(mc.ModelTime < mc.FinalTime)) {
             PrintTransientLine(meter);  // the last step, when it is no output time
         }
+        if (const std::string error = results.AfterStep(!(mc.ModelTime < mc.FinalTime)); !error.empty()) {
+            meter.Clear();
+            Fail("%s", error.c_str());
+            return 1;
+        }
         meter.Show((mc.ModelTime - start) / (mc.FinalTime - start));
     }
     meter.Clear();
     return 0;
 }
 
-int RunSteady(const Options& options)
+int RunSteady(const Options& options, BatchResults& results)
 {
     ModelControl& mc = g_ModelControl;
     ProgressMeter meter;
@@ -330,6 +360,11 @@ int RunSteady(const Options& options)
         std::printf("pass %6d   time step %10.4g s   Newton iterations %d   solution change %.4E%s\n", pass, mc.DeltaT,
                     hydro.IterationCount, hydro.LastNorm, result == 1 ? "" : "   (not converged)");
         std::fflush(stdout);
+        if (const std::string error = results.AfterPass(); !error.empty()) {
+            meter.Clear();
+            Fail("%s", error.c_str());
+            return 1;
+        }
         meter.Show(static_cast<double>(pass) / options.passes);
     }
     meter.Clear();
@@ -404,7 +439,18 @@ int Run(const Options& options)
         return 1;
     }
 
-    const int result = options.steady ? RunSteady(options) : RunTransient(options);
+    // The result text files follow the database schedule (and the state-file schedule).
+    BatchResults results;
+    if (!options.results.empty()) {
+        const std::string error =
+            results.Open(options.model, options.results, options.databaseEveryHours, options.stateEveryHours);
+        if (!error.empty()) {
+            Fail("%s", error.c_str());
+            return 1;
+        }
+    }
+
+    const int result = options.steady ? RunSteady(options, results) : RunTransient(options, results);
     if (result != 0) return result;
     if (!options.save.empty() && !state.Commit()) return 1;
     return 0;

@@ -1,0 +1,193 @@
+// The document's bridge between the engine data (SI units, seconds) and the display side
+// (the model's length unit, km or mi, hours, percent).
+//
+// A model state fills a display model from the engine data, mirrors the engine's run,
+// equation-system, global and water-quality settings, copies them in both directions, writes
+// edits of nodes, cross sections, series, zones and bridging events back into the engine
+// records, refreshes the display nodes after every step, and keeps the model clock and the
+// chart time titles. It is the only code besides the model-file reader and writer that
+// converts between engine and display units.
+//
+// Write-backs keep an engine value whenever the display still shows it (within a relative
+// tolerance of 1e-9), so writing back an unedited object changes no engine byte.
+#pragma once
+
+#include "datalib/DisplayModel.h"
+
+struct NodeRecord;
+
+// Engine fields that the global settings copy unchanged, in order: type, name.
+#define VASQUIL_GLOBAL_SETTINGS(X)                                                             \
+    X(double, IceSpecificGravity) X(double, MinWaterDepth) X(double, FrazilSeedingConcentration)  \
+    X(double, FrazilParticleThickness) X(double, FrazilParticleRadius) X(double, FrazilNusselt)   \
+    X(double, AlphaWI) X(double, AlphaIW) X(double, IceAlbedo) X(double, WaterAlbedo)              \
+    X(double, SnowThickness) X(double, WaterConductivity) X(double, IceConductivity)               \
+    X(double, SnowConductivity) X(double, FrazilRiseRate) X(double, ReentrainmentRate)             \
+    X(double, ReentrainmentVelocity) X(double, FrazilSlushPorosity) X(double, NewPanThickness)     \
+    X(double, SolidIceInitialThickness) X(double, FrazilShapeFactor)                               \
+    X(double, CoverloadGranuleDiameter) X(double, CriticalFlowStrength) X(double, AnchorIcePorosity) \
+    X(double, FrazilAccretionRate) X(double, AnchorIceBedFraction) X(double, BedMaterialDiameter)  \
+    X(double, BedMaterialDensity) X(double, BorderIceCoefA) X(double, BorderIceCoefB)              \
+    X(double, BorderIceCoefC) X(double, BorderIceCoefE) X(double, MaxBorderIceFraction)            \
+    X(double, MaxBorderIceVelocity) X(int, BorderIceVelocityMode) X(double, SurfaceIceDiffusion)   \
+    X(double, MinSurfaceIceConcentration) X(double, MaxSurfaceIceConcentration)                    \
+    X(double, MaxJuxtapositionFroude) X(int, MaxJamIterations) X(double, IceFrontFloePorosity)     \
+    X(double, IceFriction) X(double, IceCohesion) X(double, MinWaterTemperature)                   \
+    X(double, LateralThrustCoefficient) X(double, BankFriction) X(double, SingleLayerIceThickness) \
+    X(double, IceInternalFrictionAngle) X(double, CriticalStrainRate) X(double, ConstitutiveTimeScale) \
+    X(double, PowerLawExponent) X(double, IcePressureExponent) X(double, JamPorosity)              \
+    X(double, ErosionVelocity) X(double, PassivePressureCoefficient) X(double, IceThicknessDamping) \
+    X(double, MaxDischargeChangeJSE)
+
+// The water-quality coefficients of the water-quality file header, in the engine's order:
+// the nutrient values, the heavy-metal and xenobiotic values, the two flags and the values
+// after them. The daylight values that the water-quality step writes are not among them.
+#define VASQUIL_WQ_COEFFICIENTS(X)                                                             \
+    X(double, PhiLatitude) X(double, Emax) X(double, Ftd) X(double, Eaf) X(double, ThetaRear)     \
+    X(double, Rresp) X(double, ThetaResp) X(double, Pmax) X(double, PmTwo) X(double, KBOD)        \
+    X(double, ThetaBOD) X(double, Ks) X(double, AOne) X(double, EOne) X(double, ETwo)             \
+    X(double, EThree) X(double, KSOD) X(double, ThetaSOD) X(double, Ksus) X(double, Ksed)         \
+    X(double, Ucrit) X(double, YBOD) X(double, Un) X(double, Ub) X(double, NOne) X(double, Knit)  \
+    X(double, ThetaNit) X(double, Ynit) X(double, Ksden) X(double, NTwo) X(double, Kden)          \
+    X(double, ThetaDen) X(double, Yp) X(double, Up) X(double, KPres) X(double, KPdep)             \
+    X(double, UPcrit) X(double, Krel) X(double, ThetaRel) X(double, Kads) X(double, ThetaAds)     \
+    X(double, Koc) X(double, Kw) X(double, KsSediment) X(double, Focw) X(double, Focs)            \
+    X(double, Dzf) X(double, Fdzds) X(double, Fbiot) X(double, Mw) X(double, RhoDs) X(double, Ps) \
+    X(double, Ws) X(double, Rs) X(double, Rp) X(double, Kbw) X(double, Kbs) X(double, Khsw)       \
+    X(double, Khss) X(double, ThetaB) X(double, AlphaL) X(double, Kpho) X(double, KH)             \
+    X(int, Bacid) X(int, Bbase) X(double, Pka) X(double, Pkb) X(double, Khac) X(double, Khne)     \
+    X(double, Khal) X(double, RG) X(double, PHw) X(double, PHs) X(double, Uwind)
+
+#define VASQUIL_DECLARE_SETTING(type, name) type name = 0;
+
+struct WaterQualityCoefficients {
+    VASQUIL_WQ_COEFFICIENTS(VASQUIL_DECLARE_SETTING)
+};
+
+// Result codes of the write-backs.
+enum ModelStateResult {
+    ModelStateOk = 0,
+    ModelStateNotInEngine = 1,    // no engine record has the number: nothing changed
+    ModelStateOverCapacity = 2,   // the object exceeds an engine capacity: nothing changed
+    ModelStateInvalidSection = 3, // the cross section fails its checks: nothing changed
+    ModelStateNoMemory = 4,       // a table could not be allocated: nothing changed
+};
+
+class ModelState {
+public:
+    VQXDisplayLib::VQXDisplayModel* DisplayModel;  // not owned
+    double ModelTime = 0.0;     // h
+    double FinalTime = 10.0;    // h
+    double DeltaT = 1.0;        // h
+    double MaxDeltaT = 1.0;     // h
+    int StartDate[6] = {};      // year, month, day, hour, minute, second of time 0
+    int CurrentDate[6] = {};    // calendar date of ModelTime
+    int SeriesDue = 0;
+    double SeriesInterval = 0.0;  // h, 0 off
+    int SnapshotDue = 0;
+    double SnapshotInterval = 0.0;
+    int IceFrontDue = 0;
+    int IceFrontStarted = 0;
+    double IceFrontInterval = 0.0;
+    double StateFileInterval = 0.0;
+    int StateFileDue = 0;
+    double DatabaseInterval = 0.0;
+    int DatabaseDue = 0;
+    char Subtitle[100] = {};
+    char ClockText[100] = {};
+    unsigned char HydrodynamicsOn = 0;
+    unsigned char DynamicIceOn = 0;
+    unsigned char ThermalIceOn = 0;
+    unsigned char WaterQualityOn = 0;
+    unsigned char WQLoaded = 0;
+    double HydroNorm = 0.0;
+    double HydroTolerance = 0.0;
+    double HydroSteadyTolerance = 0.0;
+    int HydroIterations = 0;
+    int HydroMaxIterations = 0;
+    double HydroUpwinding = 0.5;
+    int HydroUpwindingUpdating = 0;
+    double HydroTheta = 0.5;
+    int SteadyIteration = 0;
+    int HasAdditionalSystem = 0;
+    int AdditionalSystem = 0;  // 1 dynamic ice, 2 thermal ice
+    int AdditionalOn = 0;
+    double AddNorm = 0.0;
+    double AddTolerance = 0.0;
+    double AddSteadyTolerance = 0.0;
+    int AddIterations = 0;
+    int AddMaxIterations = 0;
+    double AddUpwinding = 0.55;
+    int AddUpwindingUpdating = 0;
+    double AddTheta = 0.5;
+    char SolutionCaption[100] = {};
+    double WQNorm = 0.0;
+    double WQTolerance = 0.0;
+    double WQSteadyTolerance = 0.0;
+    int WQIterations = 0;
+    int WQMaxIterations = 0;
+    double WQTheta = 0.5;
+    int WQType = 0;        // 0 nutrients, 1 heavy metals, 2 xenobiotics
+    int UnitSystem = 1;    // 1 metric, 0 imperial
+    int ResistanceModel = 0;
+    int Formulation = 0;
+    double WaterTemperature = 0.0;
+    int ZoneCount = 0;
+    int MaxZones = 20;
+    int EventCount = 0;
+    int MaxEvents = 100;
+    VASQUIL_GLOBAL_SETTINGS(VASQUIL_DECLARE_SETTING)
+    WaterQualityCoefficients WQCoefficients;
+    int FileType = 0;
+    int FileTypeAsOpened = 0;
+    int RefreshFlag = 0;
+
+    explicit ModelState(VQXDisplayLib::VQXDisplayModel* displayModel);
+    ModelState(const ModelState&) = delete;
+    ModelState& operator=(const ModelState&) = delete;
+
+    // Fills the new, empty display model from the engine data.
+    void BuildDisplayModel();
+
+    void PushRunSettings();
+    void PullRunSettings();
+    void PullGlobalSettings();
+    void PushGlobalSettings();
+    void UpdateSolutionCaption();
+    void PullWaterQualitySettings();
+    void PushWaterQualitySettings();
+
+    void RefreshNodeGeometry();
+    void RefreshNodeResults();
+    void RefreshBoundarySeries();
+    void RefreshJunctionLinks();
+
+    // Write-backs; each returns a ModelStateResult and changes nothing unless it is Ok.
+    int WriteNodeToEngine(VQXDisplayLib::VQXDisplayNode* node);
+    int WriteCrossSectionToEngine(VQXDisplayLib::VQXDisplayNode* node, NodeRecord* engineNode);
+    int WriteBoundarySeriesToEngine(VQXDisplayLib::VQXDisplayBoundaryElement* element);
+    int WriteZoneSeriesToEngine(VQXDisplayLib::VQXAtmosphericZone* zone);
+    int WriteBoundaryWaterQualityToEngine(VQXDisplayLib::VQXDisplayBoundaryElement* element);
+
+    // Bring the engine's event and zone slots and the display lists to EventCount and
+    // ZoneCount (the engine counts already set to them).
+    void ResizeBridgingEvents();
+    void ResizeAtmosphericZones();
+
+    void UpdateModelClock();
+    void FormatChartSubtitle(const char* title, int elapsed, int calendar);
+    void FormatClockText(int elapsed, int calendar);
+
+    // Whole seconds of a time in hours: the nearest whole second when the product lies
+    // within a microsecond of it (so 1/60 h is 60 s, not 59), else truncated toward zero.
+    static long long WholeSeconds(double hours);
+
+    // Unit conversions with the engine's present factors.
+    static double LengthToDisplay(double metres);
+    static double LengthToEngine(double length);
+    static double StationToDisplay(double metres);
+    static double StationToEngine(double station);
+    static double DischargeToDisplay(double cubicMetresPerSecond);
+    static double DischargeToEngine(double discharge);
+    static double HoursToSeconds(double hours);
+};

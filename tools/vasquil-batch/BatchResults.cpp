@@ -1,0 +1,126 @@
+#include "tools/vasquil-batch/BatchResults.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "engine/EngineData.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Describe(int result, const std::string& what)
+{
+    switch (result) {
+    case ResultsOk: return {};
+    case ResultsCannotOpen: return "cannot create or open the " + what;
+    case ResultsModelNotWritten: return "the model writer could not write the " + what;
+    case ResultsNameTaken: return "every name for the " + what + " is taken by the state of another time";
+    default: return "error writing the " + what;
+    }
+}
+
+}  // namespace
+
+std::string BatchResults::Open(const std::string& modelPath, const std::string& folder, double everyHours,
+                               double stateEveryHours)
+{
+    ModelPath = modelPath;
+    std::error_code error;
+    fs::create_directories(fs::path(folder), error);
+    if (error || !fs::is_directory(fs::path(folder)))
+        return "cannot use the results folder '" + folder + "'";
+
+    Model = std::make_unique<VQXDisplayLib::VQXDisplayModel>();
+    State = std::make_unique<ModelState>(Model.get());
+    State->BuildDisplayModel();
+    Writer = std::make_unique<ResultsWriter>(Model.get(), State.get());
+    ResultsWriter& w = *Writer;
+
+    const std::string stem = fs::path(modelPath).stem().string();
+    const auto inFolder = [&](const char* name) { return (fs::path(folder) / (stem + name)).string(); };
+    const bool thermal = State->FileType == 3;
+    w.SeriesEnabled = w.SnapshotEnabled = w.PeakEnabled = 1;
+    w.IceFrontEnabled = thermal;
+    w.StateFileEnabled = stateEveryHours > 0;
+    w.SeriesPath = inFolder(" time series.csv");
+    w.SnapshotPath = inFolder(" snapshot.csv");
+    w.PeakPath = inFolder(" peak stage and discharge.csv");
+    w.IceFrontPath = thermal ? inFolder(" ice front.csv") : std::string();
+    w.StateFolder = folder;
+
+    // Stage, discharge, depth, velocity and water-surface width; the ice values of the model's
+    // file type besides.
+    int columns[SnapshotColumnCount] = {1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1};
+    switch (State->FileType) {
+    case 1: columns[5] = columns[8] = 1; break;
+    case 2: columns[2] = columns[5] = columns[8] = 1; break;
+    case 3:
+        for (int& c : columns)
+            c = 1;
+        break;
+    default: break;
+    }
+    for (int c = 0; c < SnapshotColumnCount; ++c)
+        w.SeriesColumns[c] = w.SnapshotColumns[c] = columns[c];
+
+    // The output options: every step, or the interval in hours.
+    const bool everyStep = !(everyHours > 0);
+    w.SeriesEveryStep = w.SnapshotEveryStep = w.IceFrontEveryStep = everyStep;
+    State->SeriesInterval = State->SnapshotInterval = everyStep ? 0.0 : everyHours;
+    State->IceFrontInterval = thermal && !everyStep ? everyHours : 0.0;
+    State->StateFileInterval = stateEveryHours > 0 ? stateEveryHours : 0.0;
+    State->DatabaseInterval = g_ModelControl.DatabaseInterval / 3600.0;
+    State->PushRunSettings();
+
+    if (const int r = w.WriteHeaders(modelPath, ""); r != ResultsOk)
+        return Describe(r, "result files in '" + folder + "'");
+    // The first rows at the present time, as a run started after the output options changed.
+    if (const int r = w.AppendTimeSeriesRow(); r != ResultsOk)
+        return Describe(r, "time-series file '" + w.SeriesPath + "'");
+    if (thermal)
+        if (const int r = w.AppendIceFrontRow(); r != ResultsOk)
+            return Describe(r, "ice-front file '" + w.IceFrontPath + "'");
+    return {};
+}
+
+void BatchResults::Refresh()
+{
+    State->RefreshNodeResults();
+    State->RefreshJunctionLinks();
+    State->PullRunSettings();
+}
+
+std::string BatchResults::AfterStep(bool lastStep)
+{
+    if (!Writer)
+        return {};
+    Refresh();
+    ResultsWriter& w = *Writer;
+    if (State->SnapshotDue || w.SnapshotEveryStep)
+        if (const int r = w.AppendSnapshot(1); r != ResultsOk)
+            return Describe(r, "snapshot file '" + w.SnapshotPath + "'");
+    if (State->SeriesDue || w.SeriesEveryStep)
+        if (const int r = w.AppendTimeSeriesRow(); r != ResultsOk)
+            return Describe(r, "time-series file '" + w.SeriesPath + "'");
+    if (w.IceFrontEnabled && (State->IceFrontDue || w.IceFrontEveryStep))
+        if (const int r = w.AppendIceFrontRow(); r != ResultsOk)
+            return Describe(r, "ice-front file '" + w.IceFrontPath + "'");
+    if (w.StateFileEnabled && State->StateFileDue)
+        if (const int r = w.WriteStateFile(ModelPath); r != ResultsOk)
+            return Describe(r, "model-state file at " + std::to_string(State->ModelTime) + " h");
+    if (lastStep)
+        if (const int r = w.WritePeakFile(ModelPath); r != ResultsOk)
+            return Describe(r, "peak file '" + w.PeakPath + "'");
+    return {};
+}
+
+std::string BatchResults::AfterPass()
+{
+    if (!Writer)
+        return {};
+    Refresh();
+    if (const int r = Writer->AppendSnapshot(0); r != ResultsOk)
+        return Describe(r, "snapshot file '" + Writer->SnapshotPath + "'");
+    return {};
+}
