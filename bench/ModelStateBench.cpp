@@ -96,7 +96,7 @@ void WriteEveryNodeBack(benchmark::State& state)
             s.WriteNodeToEngine(n);
     state.SetComplexityN(state.range(0));
 }
-BENCHMARK(WriteEveryNodeBack)->Arg(1000)->Arg(4000)->Complexity();
+BENCHMARK(WriteEveryNodeBack)->Arg(1000)->Arg(4000)->Arg(16000)->Complexity();
 
 void AppendRows(benchmark::State& state)
 {
