@@ -29,10 +29,6 @@ double Sign(double x)
 // here S22 = sgn(V) min(|V|/c, 1), S11 = s1 s2 S22, which are the same values without
 // cancellation. sgn(0) is 0, so critical flow takes the mean of the one-sided limits, and a
 // state without celerity (dry) has no upwinding.
-struct UpwindMatrix {
-    double S11 = 0.0, S12 = 0.0, S21 = 0.0, S22 = 0.0;
-};
-
 UpwindMatrix SignMatrix(double v, double c)
 {
     UpwindMatrix s;
@@ -47,37 +43,15 @@ UpwindMatrix SignMatrix(double v, double c)
     return s;
 }
 
-// The current-level (S) and previous-level (Sp) matrices the kernels use, by UpwindingUpdating.
-void SelectUpwinding(double v, double c, double vp, double cp, UpwindMatrix* s, UpwindMatrix* sp)
-{
-    const int mode = g_EquationSystems[HydrodynamicSystem].UpwindingUpdating;
-    switch (mode) {
-    case 0:
-        *s = SignMatrix(v, c);
-        *sp = SignMatrix(vp, cp);
-        break;
-    case 1:
-        *sp = SignMatrix(vp, cp);
-        *s = *sp;
-        break;
-    case 2:
-        *s = SignMatrix(v, c);
-        *sp = *s;
-        break;
-    default:
-        *s = UpwindMatrix{};
-        *sp = UpwindMatrix{};
-        break;
-    }
-}
-
 bool HasSection(const NodeRecord* node)
 {
     return node->CrossSection && std::abs(node->SectionCode) >= 2 && node->CrossSection->LevelCount >= 2;
 }
 
+}  // namespace
+
 // First moment of the area below a level about that level.
-double AreaMomentAt(const NodeRecord* node, double level)
+double ComputeAreaMomentBelow(const NodeRecord* node, double level)
 {
     if (HasSection(node)) {
         const CrossSectionTable* t = node->CrossSection;
@@ -86,6 +60,8 @@ double AreaMomentAt(const NodeRecord* node, double level)
     const double depth = std::max(0.0, level - node->Invert);
     return depth * depth * node->RectWidth * 0.5;
 }
+
+namespace {
 
 // Friction coefficient F of the rectangular kernel (F Q is g A Sf), from the interpolated
 // state of one time level.
@@ -169,13 +145,6 @@ void RefreshNode(NodeRecord* node)
     node->HydraulicsState[1] = node->HydroUnknowns[1];
 }
 
-// Nodes of an element by its interpolation code (asked with a point outside the element).
-int ElementNodeCount(const FiniteElementBase* element, ShapeFunctionValues* scratch)
-{
-    const double outside[4] = {100.0, 0.0, 0.0, 1.0};
-    return std::min(EvaluateShapeFunctions(element->InterpolationCode, outside, scratch), element->NodeCount);
-}
-
 // What the natural kernels share: velocities, celerities from the gross hydraulic depth, the
 // momentum residuals X and Xp and the upwinding matrices.
 struct NaturalPoint {
@@ -237,7 +206,7 @@ NaturalPoint EvaluateNaturalPoint(const PointInterpolation& at)
           p.Ff * p.Q + p.Fb * p.Q + p.Ti / rho;
     p.Xp = -p.beta * p.Vp * p.Vp * p.dApdx + 2.0 * p.beta * p.Vp * p.dQpdx + g * p.Ap * p.dHpdx +
            p.Vp * p.Qp * dBeta + p.Ffp * p.Qp + p.Fbp * p.Qp + p.Tip / rho;
-    SelectUpwinding(p.V, c, p.Vp, cp, &p.S, &p.Sp);
+    SelectHydroUpwinding(p.V, c, p.Vp, cp, &p.S, &p.Sp);
     return p;
 }
 
@@ -265,10 +234,11 @@ void AddNaturalTerms(const GaussPointRecord* gp, ElementRecord* element, bool co
     if (conservation) {
         for (int k = 0; k < n; ++k) {
             const NodeRecord* node = element->Nodes[k];
-            momentsAtStage += gp->Interpolation.N[k] * AreaMomentAt(node, node->Stage);
-            momentsAtPreviousStage += gp->Interpolation.N[k] * AreaMomentAt(node, node->PreviousStage);
-            momentSlopeAtReference += gp->dNdx[k] * AreaMomentAt(node, element->ReferenceLevel);
-            momentSlopeAtPreviousReference += gp->dNdx[k] * AreaMomentAt(node, element->PreviousReferenceLevel);
+            momentsAtStage += gp->Interpolation.N[k] * ComputeAreaMomentBelow(node, node->Stage);
+            momentsAtPreviousStage += gp->Interpolation.N[k] * ComputeAreaMomentBelow(node, node->PreviousStage);
+            momentSlopeAtReference += gp->dNdx[k] * ComputeAreaMomentBelow(node, element->ReferenceLevel);
+            momentSlopeAtPreviousReference +=
+                gp->dNdx[k] * ComputeAreaMomentBelow(node, element->PreviousReferenceLevel);
         }
     }
 
@@ -381,6 +351,36 @@ void ComputeHydroUpwindingMatrix(double v, double c, double s[4])
     s[3] = m.S22;
 }
 
+void SelectHydroUpwinding(double v, double c, double vp, double cp, UpwindMatrix* s, UpwindMatrix* sp)
+{
+    const int mode = g_EquationSystems[HydrodynamicSystem].UpwindingUpdating;
+    switch (mode) {
+    case 0:
+        *s = SignMatrix(v, c);
+        *sp = SignMatrix(vp, cp);
+        break;
+    case 1:
+        *sp = SignMatrix(vp, cp);
+        *s = *sp;
+        break;
+    case 2:
+        *s = SignMatrix(v, c);
+        *sp = *s;
+        break;
+    default:
+        *s = UpwindMatrix{};
+        *sp = UpwindMatrix{};
+        break;
+    }
+}
+
+int CountElementNodes(const FiniteElementBase* element, ShapeFunctionValues* scratch)
+{
+    // Asked with a point outside the element.
+    const double outside[4] = {100.0, 0.0, 0.0, 1.0};
+    return std::min(EvaluateShapeFunctions(element->InterpolationCode, outside, scratch), element->NodeCount);
+}
+
 void AddRectConservationTerms(const GaussPointRecord* gp, ElementRecord* element)
 {
     const ModelControl& mc = g_ModelControl;
@@ -445,7 +445,7 @@ void AddRectConservationTerms(const GaussPointRecord* gp, ElementRecord* element
                       Fp * Qp + s * g * Ap * dIcep + g * Ap * dAnchorp + Fbp * Qp + Tip / rho;
 
     UpwindMatrix S, Sp;
-    SelectUpwinding(V, c, Vp, cp, &S, &Sp);
+    SelectHydroUpwinding(V, c, Vp, cp, &S, &Sp);
 
     double* r = g_ModelControl.ElementVector.data();
     for (int i = 0; i < n; ++i) {
@@ -516,16 +516,16 @@ void AddNaturalConservationBoundaryTerms(BoundaryElementRecord* b)
     const double Vp = Ap > 0.0 ? node->PreviousDischarge / Ap : 0.0;
     const double u = node->MomentumCoefficient * V;
     const double up = node->PreviousMomentumCoefficient * Vp;
-    const double momentP = AreaMomentAt(node, node->PreviousStage);
-    AddBoundaryCases(b, u, up, g * AreaMomentAt(node, node->Stage), g * momentP, Ap > 0.0 ? g * momentP / Ap : 0.0,
-                     true);
+    const double momentP = ComputeAreaMomentBelow(node, node->PreviousStage);
+    AddBoundaryCases(b, u, up, g * ComputeAreaMomentBelow(node, node->Stage), g * momentP,
+                     Ap > 0.0 ? g * momentP / Ap : 0.0, true);
 }
 
 void ComputeHydroElementResidual(ElementRecord* element)
 {
     ModelControl& mc = g_ModelControl;
     GaussPointRecord gp;
-    const int n = ElementNodeCount(element, &gp.Interpolation);
+    const int n = CountElementNodes(element, &gp.Interpolation);
     if (n < 1 || mc.ElementVector.size() < static_cast<size_t>(n * Upn)) return;
     for (int k = 0; k < n; ++k)
         if (!element->Nodes[k]) return;

@@ -137,40 +137,6 @@ void FillJunctionWork(NodeRecord* node, double share, double kappa)
     w[WorkKappa] = kappa;
 }
 
-struct Upwind {
-    double S11 = 0.0, S12 = 0.0, S21 = 0.0, S22 = 0.0;
-};
-
-Upwind UpwindAt(double v, double c)
-{
-    double s[4];
-    ComputeHydroUpwindingMatrix(v, c, s);
-    return Upwind{s[0], s[1], s[2], s[3]};
-}
-
-// The current-level and previous-level matrices by the system's UpwindingUpdating.
-void SelectUpwinding(double v, double c, double vp, double cp, Upwind* s, Upwind* sp)
-{
-    switch (g_EquationSystems[HydrodynamicSystem].UpwindingUpdating) {
-    case 0:
-        *s = UpwindAt(v, c);
-        *sp = UpwindAt(vp, cp);
-        break;
-    case 1:
-        *sp = UpwindAt(vp, cp);
-        *s = *sp;
-        break;
-    case 2:
-        *s = UpwindAt(v, c);
-        *sp = *s;
-        break;
-    default:
-        *s = Upwind{};
-        *sp = Upwind{};
-        break;
-    }
-}
-
 // Values and x-derivatives at an integration point, of node fields and of work copies.
 struct At {
     const GaussPointRecord* gp;
@@ -247,12 +213,6 @@ double JunctionFrictionCoefficient(double area, double perimeter, double width, 
     return f > 0.0 && radius != 0.0 ? std::fabs(velocity) / (radius * f * f) : 0.0;
 }
 
-int ElementNodeCount(const FiniteElementBase* element, ShapeFunctionValues* scratch)
-{
-    const double outside[4] = {100.0, 0.0, 0.0, 1.0};
-    return std::min(EvaluateShapeFunctions(element->InterpolationCode, outside, scratch), element->NodeCount);
-}
-
 bool NaturalFormulation()
 {
     const int f = g_ModelControl.Formulation;
@@ -280,24 +240,14 @@ double NodeMomentumFlux(const NodeRecord* a, double T1, double T0)
     return T1 * (pressure + convective) + T0 * (pressurep + convectivep);
 }
 
-// First moment of the area below a level about that level.
-double AreaMomentBelow(const NodeRecord* node, double level)
-{
-    const CrossSectionTable* t = node->CrossSection;
-    if (t && std::abs(node->SectionCode) >= 2 && t->LevelCount >= 2)
-        return InterpolateTable(t->Column(StageLevel), t->Column(AreaMoment), level, node->SectionCode);
-    const double depth = std::max(0.0, level - node->Invert);
-    return depth * depth * node->RectWidth * 0.5;
-}
-
 // The conservation formulation's elements leave the pressure force g I(H) at a node where
 // the natural-channel kernels of a junction branch leave g H A. At the branch's far node the
 // difference is handed over so that the branch meets its reach with the reach's own force.
 double FarNodePressureCorrection(const NodeRecord* x, double T1, double T0)
 {
     const double g = g_ModelControl.Gravity;
-    return g * (T1 * (AreaMomentBelow(x, x->Stage) - x->Stage * x->FlowArea) +
-                T0 * (AreaMomentBelow(x, x->PreviousStage) - x->PreviousStage * x->PreviousFlowArea));
+    return g * (T1 * (ComputeAreaMomentBelow(x, x->Stage) - x->Stage * x->FlowArea) +
+                T0 * (ComputeAreaMomentBelow(x, x->PreviousStage) - x->PreviousStage * x->PreviousFlowArea));
 }
 
 }  // namespace
@@ -371,8 +321,8 @@ void AddRectJunctionTerms(const GaussPointRecord* gp, ElementRecord* element)
     const double Xp = (g * hp - kappa * Vp * Vp) * dAps + 2.0 * kappa * Vp * dQps - g * Aps * hp * widthSlope +
                       g * Aps * dzdx + Fp * Qps + s * g * Aps * dIcep + g * Aps * dAnchorp + Fbp * Qps + Tip / rho;
 
-    Upwind S, Sp;
-    SelectUpwinding(V, c, Vp, cp, &S, &Sp);
+    UpwindMatrix S, Sp;
+    SelectHydroUpwinding(V, c, Vp, cp, &S, &Sp);
 
     double* r = g_ModelControl.ElementVector.data();
     for (int i = 0; i < n; ++i) {
@@ -456,8 +406,8 @@ void AddNaturalJunctionTerms(const GaussPointRecord* gp, ElementRecord* element)
     const double X = -kb * V * V * dAs + 2.0 * kb * V * dQs + g * As * dH + V * Qs * dBeta + Ff * Qs + Fb * Qs + Ti / rho;
     const double Xp =
         -kb * Vp * Vp * dAps + 2.0 * kb * Vp * dQps + g * Aps * dHp + Vp * Qps * dBeta + Ffp * Qps + Fbp * Qps + Tip / rho;
-    Upwind S, Sp;
-    SelectUpwinding(V, c, Vp, cp, &S, &Sp);
+    UpwindMatrix S, Sp;
+    SelectHydroUpwinding(V, c, Vp, cp, &S, &Sp);
 
     double* r = g_ModelControl.ElementVector.data();
     for (int i = 0; i < n; ++i) {
@@ -547,7 +497,7 @@ void ComputeJunctionBranchResidual(ElementRecord* element, JunctionRecord* junct
     ModelControl& mc = g_ModelControl;
     const EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
     GaussPointRecord gp;
-    const int n = ElementNodeCount(element, &gp.Interpolation);
+    const int n = CountElementNodes(element, &gp.Interpolation);
     if (n < 2 || mc.ElementVector.size() < static_cast<size_t>(n * Upn)) return;
     for (int k = 0; k < n; ++k)
         if (!element->Nodes[k]) return;
