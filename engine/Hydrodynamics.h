@@ -35,6 +35,23 @@ int CountElementNodes(const FiniteElementBase* element, ShapeFunctionValues* scr
 // First moment about a level of the node's area below it.
 double ComputeAreaMomentBelow(const NodeRecord* node, double level);
 
+// Values of the rectangular kernel at an integration point: the flow state of both levels
+// (V, h from the caller's interpolation), bed, ice and friction terms, and kappa, the factor of
+// the momentum flux (1 on a reach; a junction side branch takes its branch cosine).
+struct RectPointValues {
+    double A, Ap, Ag, Agp, Q, Qp;
+    double dAdx, dApdx, dQdx, dQpdx;
+    double V, Vp, h, hp, widthSlope;
+    double dzdx, nb, ni, Cc, Ccp, t, tp;
+    double dIce, dIcep, dAnchor, dAnchorp;
+    double F, Fp, Fb, Fbp, Ti, Tip;
+    double kappa;
+};
+// Bed slope, roughness and ice fields of the element's nodes at the point (dzdx to dAnchorp).
+void InterpolateRectPointFields(const GaussPointRecord* point, const ElementRecord* element, RectPointValues* p);
+// The rectangular kernel's residuals at one point, added to the element vector and end fluxes.
+void AddRectPointTerms(const GaussPointRecord* point, ElementRecord* element, const RectPointValues& p);
+
 void AddRectConservationTerms(const GaussPointRecord* point, ElementRecord* element);
 void AddNaturalChannelTerms(const GaussPointRecord* point, ElementRecord* element);
 void AddNaturalConservationTerms(const GaussPointRecord* point, ElementRecord* element);
