@@ -152,10 +152,12 @@ void FillCrossSection(VQXCrossSection& cs, const CrossSectionTable& t, int secti
 
 bool HasSection(const NodeRecord& n) { return (n.SectionCode > 1 || n.SectionCode < -1) && n.CrossSection != nullptr; }
 
-VQXTimeSeries FlowSeriesOf(const BoundaryElementRecord& b, int fileType)
+// The display series of a boundary table: one entry per row that every column holds, its time
+// in hours and the rest as fill(entry, row) sets it.
+template <typename Table, typename Fill>
+VQXTimeSeries SeriesOf(const Table* h, Fill fill)
 {
     VQXTimeSeries series;
-    const BoundaryHydrograph* h = b.Hydrograph;
     if (h == nullptr)
         return series;
     int rows = std::max(0, h->RowCount);
@@ -166,6 +168,16 @@ VQXTimeSeries FlowSeriesOf(const BoundaryElementRecord& b, int fileType)
         const std::size_t r = static_cast<std::size_t>(i);
         VQXTimeSeriesEntry e;
         e.Time = h->Columns[0][r] / SecondsPerHour;
+        fill(e, r);
+        series.push_back(e);
+    }
+    return series;
+}
+
+VQXTimeSeries FlowSeriesOf(const BoundaryElementRecord& b, int fileType)
+{
+    const BoundaryHydrograph* h = b.Hydrograph;
+    return SeriesOf(h, [&](VQXTimeSeriesEntry& e, std::size_t r) {
         e.Discharge = ModelState::DischargeToDisplay(h->Columns[2][r]);
         e.Stage = Len(h->Columns[1][r]);
         if (fileType == 3) {
@@ -176,31 +188,17 @@ VQXTimeSeries FlowSeriesOf(const BoundaryElementRecord& b, int fileType)
             e.SlushThickness = Len(h->Columns[7][r]);
             e.SolidIceThickness = Len(h->Columns[8][r]);
         }
-        series.push_back(e);
-    }
-    return series;
+    });
 }
 
 VQXTimeSeries WaterQualitySeriesOf(const BoundaryElementRecord& b, int wqType)
 {
-    VQXTimeSeries series;
     const WQBoundaryHydrograph* h = b.WQHydrograph;
-    if (h == nullptr)
-        return series;
-    int rows = std::max(0, h->RowCount);
-    for (const auto& column : h->Columns)
-        rows = std::min(rows, static_cast<int>(column.size()));
-    series.reserve(static_cast<std::size_t>(rows));
-    for (int i = 0; i < rows; ++i) {
-        const std::size_t r = static_cast<std::size_t>(i);
-        VQXTimeSeriesEntry e;
-        e.Time = h->Columns[0][r] / SecondsPerHour;
+    return SeriesOf(h, [&](VQXTimeSeriesEntry& e, std::size_t r) {
         if (wqType == 0)
             for (int k = 0; k < 6; ++k)
                 e.WQValues[k] = h->Columns[static_cast<std::size_t>(k + 1)][r];
-        series.push_back(e);
-    }
-    return series;
+    });
 }
 
 // Resizes a series column to rows entries; values of the rows kept stay, new rows are 0.
