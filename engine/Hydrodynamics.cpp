@@ -43,15 +43,37 @@ UpwindMatrix SignMatrix(double v, double c)
     return s;
 }
 
+// The current-level (S) and previous-level (Sp) matrices the kernels use, by UpwindingUpdating.
+void SelectUpwinding(double v, double c, double vp, double cp, UpwindMatrix* s, UpwindMatrix* sp)
+{
+    const int mode = g_EquationSystems[HydrodynamicSystem].UpwindingUpdating;
+    switch (mode) {
+    case 0:
+        *s = SignMatrix(v, c);
+        *sp = SignMatrix(vp, cp);
+        break;
+    case 1:
+        *sp = SignMatrix(vp, cp);
+        *s = *sp;
+        break;
+    case 2:
+        *s = SignMatrix(v, c);
+        *sp = *s;
+        break;
+    default:
+        *s = UpwindMatrix{};
+        *sp = UpwindMatrix{};
+        break;
+    }
+}
+
 bool HasSection(const NodeRecord* node)
 {
     return node->CrossSection && std::abs(node->SectionCode) >= 2 && node->CrossSection->LevelCount >= 2;
 }
 
-}  // namespace
-
 // First moment of the area below a level about that level.
-double ComputeAreaMomentBelow(const NodeRecord* node, double level)
+double AreaMomentAt(const NodeRecord* node, double level)
 {
     if (HasSection(node)) {
         const CrossSectionTable* t = node->CrossSection;
@@ -60,8 +82,6 @@ double ComputeAreaMomentBelow(const NodeRecord* node, double level)
     const double depth = std::max(0.0, level - node->Invert);
     return depth * depth * node->RectWidth * 0.5;
 }
-
-namespace {
 
 // Friction coefficient F of the rectangular kernel (F Q is g A Sf), from the interpolated
 // state of one time level.
@@ -145,6 +165,13 @@ void RefreshNode(NodeRecord* node)
     node->HydraulicsState[1] = node->HydroUnknowns[1];
 }
 
+// Nodes of an element by its interpolation code (asked with a point outside the element).
+int ElementNodeCount(const FiniteElementBase* element, ShapeFunctionValues* scratch)
+{
+    const double outside[4] = {100.0, 0.0, 0.0, 1.0};
+    return std::min(EvaluateShapeFunctions(element->InterpolationCode, outside, scratch), element->NodeCount);
+}
+
 // Areas, discharges, their slopes and the velocities of both levels at the point.
 template <typename Point>
 void InterpolateFlowState(const PointInterpolation& at, Point* p)
@@ -213,7 +240,7 @@ NaturalPoint EvaluateNaturalPoint(const PointInterpolation& at)
           p.Ff * p.Q + p.Fb * p.Q + p.Ti / rho;
     p.Xp = -p.beta * p.Vp * p.Vp * p.dApdx + 2.0 * p.beta * p.Vp * p.dQpdx + g * p.Ap * p.dHpdx +
            p.Vp * p.Qp * dBeta + p.Ffp * p.Qp + p.Fbp * p.Qp + p.Tip / rho;
-    SelectHydroUpwinding(p.V, c, p.Vp, cp, &p.S, &p.Sp);
+    SelectUpwinding(p.V, c, p.Vp, cp, &p.S, &p.Sp);
     return p;
 }
 
@@ -241,11 +268,10 @@ void AddNaturalTerms(const GaussPointRecord* gp, ElementRecord* element, bool co
     if (conservation) {
         for (int k = 0; k < n; ++k) {
             const NodeRecord* node = element->Nodes[k];
-            momentsAtStage += gp->Interpolation.N[k] * ComputeAreaMomentBelow(node, node->Stage);
-            momentsAtPreviousStage += gp->Interpolation.N[k] * ComputeAreaMomentBelow(node, node->PreviousStage);
-            momentSlopeAtReference += gp->dNdx[k] * ComputeAreaMomentBelow(node, element->ReferenceLevel);
-            momentSlopeAtPreviousReference +=
-                gp->dNdx[k] * ComputeAreaMomentBelow(node, element->PreviousReferenceLevel);
+            momentsAtStage += gp->Interpolation.N[k] * AreaMomentAt(node, node->Stage);
+            momentsAtPreviousStage += gp->Interpolation.N[k] * AreaMomentAt(node, node->PreviousStage);
+            momentSlopeAtReference += gp->dNdx[k] * AreaMomentAt(node, element->ReferenceLevel);
+            momentSlopeAtPreviousReference += gp->dNdx[k] * AreaMomentAt(node, element->PreviousReferenceLevel);
         }
     }
 
@@ -353,53 +379,8 @@ void NaturalMomentumFluxCoefficients(const NodeRecord* node, double* u, double* 
     *up = node->PreviousMomentumCoefficient * Vp;
 }
 
-}  // namespace
-
-void RefreshNodeForResidual(NodeRecord* node)
-{
-    RefreshNode(node);
-}
-
-void ComputeHydroUpwindingMatrix(double v, double c, double s[4])
-{
-    const UpwindMatrix m = SignMatrix(v, c);
-    s[0] = m.S11;
-    s[1] = m.S12;
-    s[2] = m.S21;
-    s[3] = m.S22;
-}
-
-void SelectHydroUpwinding(double v, double c, double vp, double cp, UpwindMatrix* s, UpwindMatrix* sp)
-{
-    const int mode = g_EquationSystems[HydrodynamicSystem].UpwindingUpdating;
-    switch (mode) {
-    case 0:
-        *s = SignMatrix(v, c);
-        *sp = SignMatrix(vp, cp);
-        break;
-    case 1:
-        *sp = SignMatrix(vp, cp);
-        *s = *sp;
-        break;
-    case 2:
-        *s = SignMatrix(v, c);
-        *sp = *s;
-        break;
-    default:
-        *s = UpwindMatrix{};
-        *sp = UpwindMatrix{};
-        break;
-    }
-}
-
-int CountElementNodes(const FiniteElementBase* element, ShapeFunctionValues* scratch)
-{
-    // Asked with a point outside the element.
-    const double outside[4] = {100.0, 0.0, 0.0, 1.0};
-    return std::min(EvaluateShapeFunctions(element->InterpolationCode, outside, scratch), element->NodeCount);
-}
-
-void InterpolateRectPointFields(const GaussPointRecord* gp, const ElementRecord* element, RectPointValues* p)
+// Bed slope, roughness and ice fields of the element's nodes at the point.
+void InterpolateRectFields(const GaussPointRecord* gp, const ElementRecord* element, RectPointValues* p)
 {
     const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
     const PointInterpolation at{gp, element->Nodes, n};
@@ -418,7 +399,8 @@ void InterpolateRectPointFields(const GaussPointRecord* gp, const ElementRecord*
     p->dAnchorp = fa * at.Slope(&NodeRecord::PreviousAnchorIceThickness);
 }
 
-void AddRectPointTerms(const GaussPointRecord* gp, ElementRecord* element, const RectPointValues& p)
+// The rectangular kernel at one point, from its values.
+void AddRectTerms(const GaussPointRecord* gp, ElementRecord* element, const RectPointValues& p)
 {
     const ModelControl& mc = g_ModelControl;
     const EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
@@ -445,7 +427,7 @@ void AddRectPointTerms(const GaussPointRecord* gp, ElementRecord* element, const
                       g * Ap * dzdx + Fp * Qp + s * g * Ap * dIcep + g * Ap * dAnchorp + Fbp * Qp + Tip / rho;
 
     UpwindMatrix S, Sp;
-    SelectHydroUpwinding(V, c, Vp, cp, &S, &Sp);
+    SelectUpwinding(V, c, Vp, cp, &S, &Sp);
 
     double* r = g_ModelControl.ElementVector.data();
     for (int i = 0; i < n; ++i) {
@@ -469,12 +451,54 @@ void AddRectPointTerms(const GaussPointRecord* gp, ElementRecord* element, const
     }
 }
 
+}  // namespace
+
+void RefreshNodeForResidual(NodeRecord* node)
+{
+    RefreshNode(node);
+}
+
+void ComputeHydroUpwindingMatrix(double v, double c, double s[4])
+{
+    const UpwindMatrix m = SignMatrix(v, c);
+    s[0] = m.S11;
+    s[1] = m.S12;
+    s[2] = m.S21;
+    s[3] = m.S22;
+}
+
+void SelectHydroUpwinding(double v, double c, double vp, double cp, UpwindMatrix* s, UpwindMatrix* sp)
+{
+    SelectUpwinding(v, c, vp, cp, s, sp);
+}
+
+int CountElementNodes(const FiniteElementBase* element, ShapeFunctionValues* scratch)
+{
+    return ElementNodeCount(element, scratch);
+}
+
+double ComputeAreaMomentBelow(const NodeRecord* node, double level)
+{
+    return AreaMomentAt(node, level);
+}
+
+void InterpolateRectPointFields(const GaussPointRecord* gp, const ElementRecord* element, RectPointValues* p)
+{
+    InterpolateRectFields(gp, element, p);
+}
+
+void AddRectPointTerms(const GaussPointRecord* gp, ElementRecord* element, const RectPointValues& p)
+{
+    AddRectTerms(gp, element, p);
+}
+
 void AddRectConservationTerms(const GaussPointRecord* gp, ElementRecord* element)
 {
     const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
     const PointInterpolation at{gp, element->Nodes, n};
-    RectPointValues p{};
-    InterpolateRectPointFields(gp, element, &p);
+    RectPointValues p;
+    p.F = p.Fp = p.Fb = p.Fbp = p.Ti = p.Tip = 0.0;
+    InterpolateRectFields(gp, element, &p);
     InterpolateFlowState(at, &p);
     const double B = at.Value(&NodeRecord::RectWidth);
     const double dBdx = at.Slope(&NodeRecord::RectWidth);
@@ -492,7 +516,7 @@ void AddRectConservationTerms(const GaussPointRecord* gp, ElementRecord* element
         p.Fp = RectFrictionCoefficient(p.Ap, p.Vp, B, p.nb, p.ni, p.Ccp, p.tp);
     }
     p.kappa = 1.0;
-    AddRectPointTerms(gp, element, p);
+    AddRectTerms(gp, element, p);
 }
 
 void AddNaturalChannelTerms(const GaussPointRecord* gp, ElementRecord* element)
@@ -537,16 +561,16 @@ void AddNaturalConservationBoundaryTerms(BoundaryElementRecord* b)
     const double Ap = node->PreviousFlowArea;
     double u, up;
     NaturalMomentumFluxCoefficients(node, &u, &up);
-    const double momentP = ComputeAreaMomentBelow(node, node->PreviousStage);
-    AddBoundaryCases(b, u, up, g * ComputeAreaMomentBelow(node, node->Stage), g * momentP,
-                     Ap > 0.0 ? g * momentP / Ap : 0.0, true);
+    const double momentP = AreaMomentAt(node, node->PreviousStage);
+    AddBoundaryCases(b, u, up, g * AreaMomentAt(node, node->Stage), g * momentP, Ap > 0.0 ? g * momentP / Ap : 0.0,
+                     true);
 }
 
 void ComputeHydroElementResidual(ElementRecord* element)
 {
     ModelControl& mc = g_ModelControl;
     GaussPointRecord gp;
-    const int n = CountElementNodes(element, &gp.Interpolation);
+    const int n = ElementNodeCount(element, &gp.Interpolation);
     if (n < 1 || mc.ElementVector.size() < static_cast<size_t>(n * Upn)) return;
     for (int k = 0; k < n; ++k)
         if (!element->Nodes[k]) return;
