@@ -152,10 +152,12 @@ void FillCrossSection(VQXCrossSection& cs, const CrossSectionTable& t, int secti
 
 bool HasSection(const NodeRecord& n) { return (n.SectionCode > 1 || n.SectionCode < -1) && n.CrossSection != nullptr; }
 
-VQXTimeSeries FlowSeriesOf(const BoundaryElementRecord& b, int fileType)
+// The display series of a boundary table: one entry per row that every column holds, its time
+// in hours and the rest as fill(entry, row) sets it.
+template <typename Table, typename Fill>
+VQXTimeSeries SeriesOf(const Table* h, Fill fill)
 {
     VQXTimeSeries series;
-    const BoundaryHydrograph* h = b.Hydrograph;
     if (h == nullptr)
         return series;
     int rows = std::max(0, h->RowCount);
@@ -166,6 +168,16 @@ VQXTimeSeries FlowSeriesOf(const BoundaryElementRecord& b, int fileType)
         const std::size_t r = static_cast<std::size_t>(i);
         VQXTimeSeriesEntry e;
         e.Time = h->Columns[0][r] / SecondsPerHour;
+        fill(e, r);
+        series.push_back(e);
+    }
+    return series;
+}
+
+VQXTimeSeries FlowSeriesOf(const BoundaryElementRecord& b, int fileType)
+{
+    const BoundaryHydrograph* h = b.Hydrograph;
+    return SeriesOf(h, [&](VQXTimeSeriesEntry& e, std::size_t r) {
         e.Discharge = ModelState::DischargeToDisplay(h->Columns[2][r]);
         e.Stage = Len(h->Columns[1][r]);
         if (fileType == 3) {
@@ -176,35 +188,60 @@ VQXTimeSeries FlowSeriesOf(const BoundaryElementRecord& b, int fileType)
             e.SlushThickness = Len(h->Columns[7][r]);
             e.SolidIceThickness = Len(h->Columns[8][r]);
         }
-        series.push_back(e);
-    }
-    return series;
+    });
 }
 
 VQXTimeSeries WaterQualitySeriesOf(const BoundaryElementRecord& b, int wqType)
 {
-    VQXTimeSeries series;
     const WQBoundaryHydrograph* h = b.WQHydrograph;
-    if (h == nullptr)
-        return series;
-    int rows = std::max(0, h->RowCount);
-    for (const auto& column : h->Columns)
-        rows = std::min(rows, static_cast<int>(column.size()));
-    series.reserve(static_cast<std::size_t>(rows));
-    for (int i = 0; i < rows; ++i) {
-        const std::size_t r = static_cast<std::size_t>(i);
-        VQXTimeSeriesEntry e;
-        e.Time = h->Columns[0][r] / SecondsPerHour;
+    return SeriesOf(h, [&](VQXTimeSeriesEntry& e, std::size_t r) {
         if (wqType == 0)
             for (int k = 0; k < 6; ++k)
                 e.WQValues[k] = h->Columns[static_cast<std::size_t>(k + 1)][r];
-        series.push_back(e);
-    }
-    return series;
+    });
 }
 
 // Resizes a series column to rows entries; values of the rows kept stay, new rows are 0.
 void ResizeColumn(std::vector<double>& column, int rows) { column.resize(static_cast<std::size_t>(rows), 0.0); }
+
+// Sizes a boundary element's series table (its Hydrograph or WQHydrograph) to `entries` rows,
+// allocating it on first use; an element without a table gets one only when there is
+// something to keep. Returns the table to fill, or null with *status the result to return
+// (ModelStateOk when there is nothing to keep).
+template <typename Table>
+Table* SizeBoundaryTable(BoundaryElementRecord* b, Table* BoundaryElementRecord::*member, std::size_t entries,
+                         int* status)
+{
+    *status = ModelStateOk;
+    if (entries > static_cast<std::size_t>(MaxSeriesEntries)) {
+        *status = ModelStateOverCapacity;
+        return nullptr;
+    }
+    const int rows = static_cast<int>(entries);
+    Table*& table = b->*member;
+    if (table == nullptr) {
+        if (rows == 0)
+            return nullptr;
+        table = new (std::nothrow) Table();
+        if (table == nullptr) {
+            *status = ModelStateNoMemory;
+            return nullptr;
+        }
+        table->Node = b->Node();
+    }
+    for (auto& column : table->Columns)
+        ResizeColumn(column, rows);
+    table->RowCount = rows;
+    return table;
+}
+
+// A read cursor outside the table's intervals starts again at the first one.
+template <typename Table>
+void ResetCursorOutside(Table& h)
+{
+    if (h.Cursor < 1 || h.Cursor >= std::max(h.RowCount, 1))
+        h.Cursor = 1;
+}
 
 int KindOf(const BoundaryElementRecord& b)
 {
@@ -771,22 +808,13 @@ int ModelState::WriteBoundarySeriesToEngine(VQXDisplayBoundaryElement* d)
     if (b == nullptr)
         return ModelStateNotInEngine;
     const VQXTimeSeries& series = d->FlowSeries;
-    if (series.size() > static_cast<std::size_t>(MaxSeriesEntries))
-        return ModelStateOverCapacity;
-    const int rows = static_cast<int>(series.size());
-    if (b->Hydrograph == nullptr) {
-        // An element without a table (both codes 0) gets one only when there is something to keep.
-        if (rows == 0)
-            return ModelStateOk;
-        b->Hydrograph = new (std::nothrow) BoundaryHydrograph();
-        if (b->Hydrograph == nullptr)
-            return ModelStateNoMemory;
-        b->Hydrograph->Node = b->Node();
-    }
-    BoundaryHydrograph& h = *b->Hydrograph;
-    for (auto& column : h.Columns)
-        ResizeColumn(column, rows);
-    h.RowCount = rows;
+    // An element without a table (both codes 0) gets one only when there is something to keep.
+    int status = ModelStateOk;
+    BoundaryHydrograph* table = SizeBoundaryTable(b, &BoundaryElementRecord::Hydrograph, series.size(), &status);
+    if (table == nullptr)
+        return status;
+    BoundaryHydrograph& h = *table;
+    const int rows = h.RowCount;
     const bool inflow = d->Kind == 0 || d->Kind == 1;
     for (int i = 0; i < rows; ++i) {
         const std::size_t r = static_cast<std::size_t>(i);
@@ -806,8 +834,7 @@ int ModelState::WriteBoundarySeriesToEngine(VQXDisplayBoundaryElement* d)
             PutLength(h.Columns[1][r], e.Stage);
         }
     }
-    if (h.Cursor < 1 || h.Cursor >= std::max(rows, 1))
-        h.Cursor = 1;
+    ResetCursorOutside(h);
     return ModelStateOk;
 }
 
@@ -842,21 +869,12 @@ int ModelState::WriteBoundaryWaterQualityToEngine(VQXDisplayBoundaryElement* d)
     if (b == nullptr)
         return ModelStateNotInEngine;
     const VQXTimeSeries& series = d->WQSeries;
-    if (series.size() > static_cast<std::size_t>(MaxSeriesEntries))
-        return ModelStateOverCapacity;
-    const int rows = static_cast<int>(series.size());
-    if (b->WQHydrograph == nullptr) {
-        if (rows == 0)
-            return ModelStateOk;
-        b->WQHydrograph = new (std::nothrow) WQBoundaryHydrograph();
-        if (b->WQHydrograph == nullptr)
-            return ModelStateNoMemory;
-        b->WQHydrograph->Node = b->Node();
-    }
-    WQBoundaryHydrograph& h = *b->WQHydrograph;
-    for (auto& column : h.Columns)
-        ResizeColumn(column, rows);
-    h.RowCount = rows;
+    int status = ModelStateOk;
+    WQBoundaryHydrograph* table = SizeBoundaryTable(b, &BoundaryElementRecord::WQHydrograph, series.size(), &status);
+    if (table == nullptr)
+        return status;
+    WQBoundaryHydrograph& h = *table;
+    const int rows = h.RowCount;
     for (int i = 0; i < rows; ++i) {
         const std::size_t r = static_cast<std::size_t>(i);
         PutTime(h.Columns[0][r], series[r].Time);
@@ -864,8 +882,7 @@ int ModelState::WriteBoundaryWaterQualityToEngine(VQXDisplayBoundaryElement* d)
             for (int k = 0; k < 6; ++k)
                 PutPlain(h.Columns[static_cast<std::size_t>(k + 1)][r], series[r].WQValues[k]);
     }
-    if (h.Cursor < 1 || h.Cursor >= std::max(rows, 1))
-        h.Cursor = 1;
+    ResetCursorOutside(h);
     return ModelStateOk;
 }
 

@@ -29,10 +29,6 @@ double Sign(double x)
 // here S22 = sgn(V) min(|V|/c, 1), S11 = s1 s2 S22, which are the same values without
 // cancellation. sgn(0) is 0, so critical flow takes the mean of the one-sided limits, and a
 // state without celerity (dry) has no upwinding.
-struct UpwindMatrix {
-    double S11 = 0.0, S12 = 0.0, S21 = 0.0, S22 = 0.0;
-};
-
 UpwindMatrix SignMatrix(double v, double c)
 {
     UpwindMatrix s;
@@ -176,6 +172,24 @@ int ElementNodeCount(const FiniteElementBase* element, ShapeFunctionValues* scra
     return std::min(EvaluateShapeFunctions(element->InterpolationCode, outside, scratch), element->NodeCount);
 }
 
+// Areas, discharges, their slopes and the velocities of both levels at the point.
+template <typename Point>
+void InterpolateFlowState(const PointInterpolation& at, Point* p)
+{
+    p->A = at.Value(&NodeRecord::FlowArea);
+    p->Ap = at.Value(&NodeRecord::PreviousFlowArea);
+    p->Ag = at.Value(&NodeRecord::GrossArea);
+    p->Agp = at.Value(&NodeRecord::PreviousGrossArea);
+    p->Q = at.Value(&NodeRecord::Discharge);
+    p->Qp = at.Value(&NodeRecord::PreviousDischarge);
+    p->dAdx = at.Slope(&NodeRecord::FlowArea);
+    p->dApdx = at.Slope(&NodeRecord::PreviousFlowArea);
+    p->dQdx = at.Slope(&NodeRecord::Discharge);
+    p->dQpdx = at.Slope(&NodeRecord::PreviousDischarge);
+    p->V = p->A > 0.0 ? p->Q / p->A : 0.0;
+    p->Vp = p->Ap > 0.0 ? p->Qp / p->Ap : 0.0;
+}
+
 // What the natural kernels share: velocities, celerities from the gross hydraulic depth, the
 // momentum residuals X and Xp and the upwinding matrices.
 struct NaturalPoint {
@@ -195,18 +209,7 @@ NaturalPoint EvaluateNaturalPoint(const PointInterpolation& at)
     const double g = mc.Gravity;
     const double rho = mc.WaterDensity;
     NaturalPoint p{};
-    p.A = at.Value(&NodeRecord::FlowArea);
-    p.Ap = at.Value(&NodeRecord::PreviousFlowArea);
-    p.Ag = at.Value(&NodeRecord::GrossArea);
-    p.Agp = at.Value(&NodeRecord::PreviousGrossArea);
-    p.Q = at.Value(&NodeRecord::Discharge);
-    p.Qp = at.Value(&NodeRecord::PreviousDischarge);
-    p.V = p.A > 0.0 ? p.Q / p.A : 0.0;
-    p.Vp = p.Ap > 0.0 ? p.Qp / p.Ap : 0.0;
-    p.dAdx = at.Slope(&NodeRecord::FlowArea);
-    p.dApdx = at.Slope(&NodeRecord::PreviousFlowArea);
-    p.dQdx = at.Slope(&NodeRecord::Discharge);
-    p.dQpdx = at.Slope(&NodeRecord::PreviousDischarge);
+    InterpolateFlowState(at, &p);
     p.H = at.Value(&NodeRecord::Stage);
     p.Hp = at.Value(&NodeRecord::PreviousStage);
     p.dHdx = at.Slope(&NodeRecord::Stage);
@@ -365,6 +368,89 @@ void AddBoundaryCases(BoundaryElementRecord* b, double u, double up, double GA, 
     }
 }
 
+// Momentum flux coefficients beta V of a natural-channel boundary node at both levels.
+void NaturalMomentumFluxCoefficients(const NodeRecord* node, double* u, double* up)
+{
+    const double A = node->FlowArea;
+    const double Ap = node->PreviousFlowArea;
+    const double V = A > 0.0 ? node->Discharge / A : 0.0;
+    const double Vp = Ap > 0.0 ? node->PreviousDischarge / Ap : 0.0;
+    *u = node->MomentumCoefficient * V;
+    *up = node->PreviousMomentumCoefficient * Vp;
+}
+
+// Bed slope, roughness and ice fields of the element's nodes at the point.
+void InterpolateRectFields(const GaussPointRecord* gp, const ElementRecord* element, RectPointValues* p)
+{
+    const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
+    const PointInterpolation at{gp, element->Nodes, n};
+    const double fa = g_ModelControl.AnchorIceBedFraction;
+    p->dzdx = at.Slope(&NodeRecord::Invert);
+    p->nb = at.Value(&NodeRecord::ManningN);
+    p->ni = at.Value(&NodeRecord::IceManningN);
+    p->Cc = at.Value(&NodeRecord::IceConcentration);
+    p->Ccp = at.Value(&NodeRecord::PreviousIceConcentration);
+    p->t = at.Value(&NodeRecord::EffectiveIceThickness);
+    p->tp = at.Value(&NodeRecord::PreviousEffectiveIceThickness);
+    p->dIce = at.Slope([](const NodeRecord* k) { return k->EffectiveIceThickness * k->IceConcentration; });
+    p->dIcep = at.Slope(
+        [](const NodeRecord* k) { return k->PreviousEffectiveIceThickness * k->PreviousIceConcentration; });
+    p->dAnchor = fa * at.Slope(&NodeRecord::AnchorIceThickness);
+    p->dAnchorp = fa * at.Slope(&NodeRecord::PreviousAnchorIceThickness);
+}
+
+// The rectangular kernel at one point, from its values.
+void AddRectTerms(const GaussPointRecord* gp, ElementRecord* element, const RectPointValues& p)
+{
+    const ModelControl& mc = g_ModelControl;
+    const EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
+    const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
+    const double g = mc.Gravity;
+    const double rho = mc.WaterDensity;
+    const double s = mc.IceSpecificGravity;
+    const double J = gp->Determinant;
+    const double T1 = es.Theta * mc.DeltaT;
+    const double T0 = (1.0 - es.Theta) * mc.DeltaT;
+
+    const double A = p.A, Ap = p.Ap, Ag = p.Ag, Agp = p.Agp, Q = p.Q, Qp = p.Qp;
+    const double dAdx = p.dAdx, dApdx = p.dApdx, dQdx = p.dQdx, dQpdx = p.dQpdx;
+    const double V = p.V, Vp = p.Vp, h = p.h, hp = p.hp, widthSlope = p.widthSlope, dzdx = p.dzdx;
+    const double dIce = p.dIce, dIcep = p.dIcep, dAnchor = p.dAnchor, dAnchorp = p.dAnchorp;
+    const double F = p.F, Fp = p.Fp, Fb = p.Fb, Fbp = p.Fbp, Ti = p.Ti, Tip = p.Tip;
+    const double kappa = p.kappa;
+    const double c = std::sqrt(std::fabs(g * h));
+    const double cp = std::sqrt(std::fabs(g * hp));
+
+    const double X = (g * h - kappa * V * V) * dAdx + 2.0 * kappa * V * dQdx - g * A * h * widthSlope + g * A * dzdx +
+                     F * Q + s * g * A * dIce + g * A * dAnchor + Fb * Q + Ti / rho;
+    const double Xp = (g * hp - kappa * Vp * Vp) * dApdx + 2.0 * kappa * Vp * dQpdx - g * Ap * hp * widthSlope +
+                      g * Ap * dzdx + Fp * Qp + s * g * Ap * dIcep + g * Ap * dAnchorp + Fbp * Qp + Tip / rho;
+
+    UpwindMatrix S, Sp;
+    SelectUpwinding(V, c, Vp, cp, &S, &Sp);
+
+    double* r = g_ModelControl.ElementVector.data();
+    for (int i = 0; i < n; ++i) {
+        const double Ni = gp->Interpolation.N[i];
+        const double dNi = gp->dNdx[i];
+        const double P = es.Upwinding * J * dNi;
+        const double continuity = Ni * (Agp - Ag) + P * ((Sp.S11 * Agp + Sp.S12 * Qp) - (S.S11 * Ag + S.S12 * Q)) +
+                                  dNi * (T1 * Q + T0 * Qp) - P * (T0 * Sp.S11 * dQpdx + T1 * S.S11 * dQdx) -
+                                  P * (T0 * Sp.S12 * Xp + T1 * S.S12 * X);
+        const double pressure = T1 * h * A + T0 * hp * Ap;
+        const double momentum =
+            Ni * (Qp - Q) + P * ((Sp.S21 * Agp + Sp.S22 * Qp) - (S.S21 * Ag + S.S22 * Q)) +
+            dNi * kappa * (T1 * Q * V + T0 * Qp * Vp) + 0.5 * g * dNi * pressure +
+            0.5 * g * Ni * widthSlope * pressure - g * Ni * dzdx * (T1 * A + T0 * Ap) -
+            s * g * Ni * (T1 * A * dIce + T0 * Ap * dIcep) - g * Ni * (T1 * A * dAnchor + T0 * Ap * dAnchorp) -
+            Ni * (T0 * Fp * Qp + T1 * F * Q) - Ni * (T0 * Fbp * Qp + T1 * Fb * Q) - Ni * (T0 * Tip + T1 * Ti) / rho -
+            P * (T0 * Sp.S21 * dQpdx + T1 * S.S21 * dQdx) - P * (T0 * Sp.S22 * Xp + T1 * S.S22 * X);
+        r[i * Upn] += J * continuity;
+        r[i * Upn + 1] += J * momentum;
+        if (i < 2) element->EndFluxes[i] += J * (dNi * Q - P * S.S11 * dQdx - P * S.S12 * X);
+    }
+}
+
 }  // namespace
 
 void RefreshNodeForResidual(NodeRecord* node)
@@ -381,92 +467,56 @@ void ComputeHydroUpwindingMatrix(double v, double c, double s[4])
     s[3] = m.S22;
 }
 
+void SelectHydroUpwinding(double v, double c, double vp, double cp, UpwindMatrix* s, UpwindMatrix* sp)
+{
+    SelectUpwinding(v, c, vp, cp, s, sp);
+}
+
+int CountElementNodes(const FiniteElementBase* element, ShapeFunctionValues* scratch)
+{
+    return ElementNodeCount(element, scratch);
+}
+
+double ComputeAreaMomentBelow(const NodeRecord* node, double level)
+{
+    return AreaMomentAt(node, level);
+}
+
+void InterpolateRectPointFields(const GaussPointRecord* gp, const ElementRecord* element, RectPointValues* p)
+{
+    InterpolateRectFields(gp, element, p);
+}
+
+void AddRectPointTerms(const GaussPointRecord* gp, ElementRecord* element, const RectPointValues& p)
+{
+    AddRectTerms(gp, element, p);
+}
+
 void AddRectConservationTerms(const GaussPointRecord* gp, ElementRecord* element)
 {
-    const ModelControl& mc = g_ModelControl;
-    const EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
     const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
     const PointInterpolation at{gp, element->Nodes, n};
-    const double g = mc.Gravity;
-    const double rho = mc.WaterDensity;
-    const double s = mc.IceSpecificGravity;
-    const double fa = mc.AnchorIceBedFraction;
-    const double J = gp->Determinant;
-    const double T1 = es.Theta * mc.DeltaT;
-    const double T0 = (1.0 - es.Theta) * mc.DeltaT;
-
-    const double A = at.Value(&NodeRecord::FlowArea);
-    const double Ap = at.Value(&NodeRecord::PreviousFlowArea);
-    const double Ag = at.Value(&NodeRecord::GrossArea);
-    const double Agp = at.Value(&NodeRecord::PreviousGrossArea);
-    const double Q = at.Value(&NodeRecord::Discharge);
-    const double Qp = at.Value(&NodeRecord::PreviousDischarge);
-    const double dAdx = at.Slope(&NodeRecord::FlowArea);
-    const double dApdx = at.Slope(&NodeRecord::PreviousFlowArea);
-    const double dQdx = at.Slope(&NodeRecord::Discharge);
-    const double dQpdx = at.Slope(&NodeRecord::PreviousDischarge);
+    RectPointValues p;
+    p.F = p.Fp = p.Fb = p.Fbp = p.Ti = p.Tip = 0.0;
+    InterpolateRectFields(gp, element, &p);
+    InterpolateFlowState(at, &p);
     const double B = at.Value(&NodeRecord::RectWidth);
     const double dBdx = at.Slope(&NodeRecord::RectWidth);
-    const double dzdx = at.Slope(&NodeRecord::Invert);
-    const double nb = at.Value(&NodeRecord::ManningN);
-    const double ni = at.Value(&NodeRecord::IceManningN);
-    const double Cc = at.Value(&NodeRecord::IceConcentration);
-    const double Ccp = at.Value(&NodeRecord::PreviousIceConcentration);
-    const double t = at.Value(&NodeRecord::EffectiveIceThickness);
-    const double tp = at.Value(&NodeRecord::PreviousEffectiveIceThickness);
-    const double dIce = at.Slope([](const NodeRecord* k) { return k->EffectiveIceThickness * k->IceConcentration; });
-    const double dIcep = at.Slope(
-        [](const NodeRecord* k) { return k->PreviousEffectiveIceThickness * k->PreviousIceConcentration; });
-    const double dAnchor = fa * at.Slope(&NodeRecord::AnchorIceThickness);
-    const double dAnchorp = fa * at.Slope(&NodeRecord::PreviousAnchorIceThickness);
+    p.h = B != 0.0 ? p.A / B : 0.0;
+    p.hp = B != 0.0 ? p.Ap / B : 0.0;
+    p.widthSlope = B != 0.0 ? dBdx / B : 0.0;
 
-    const double V = A > 0.0 ? Q / A : 0.0;
-    const double Vp = Ap > 0.0 ? Qp / Ap : 0.0;
-    const double h = B != 0.0 ? A / B : 0.0;
-    const double hp = B != 0.0 ? Ap / B : 0.0;
-    const double widthSlope = B != 0.0 ? dBdx / B : 0.0;
-    const double c = std::sqrt(std::fabs(g * h));
-    const double cp = std::sqrt(std::fabs(g * hp));
-
-    double F = 0.0, Fp = 0.0, Fb = 0.0, Fbp = 0.0, Ti = 0.0, Tip = 0.0;
-    if (mc.ResistanceModel == 1) {
-        Fb = at.Value(&NodeRecord::BedFriction);
-        Fbp = at.Value(&NodeRecord::PreviousBedFriction);
-        Ti = at.Value(&NodeRecord::IceDrag);
-        Tip = at.Value(&NodeRecord::PreviousIceDrag);
+    if (g_ModelControl.ResistanceModel == 1) {
+        p.Fb = at.Value(&NodeRecord::BedFriction);
+        p.Fbp = at.Value(&NodeRecord::PreviousBedFriction);
+        p.Ti = at.Value(&NodeRecord::IceDrag);
+        p.Tip = at.Value(&NodeRecord::PreviousIceDrag);
     } else {
-        F = RectFrictionCoefficient(A, V, B, nb, ni, Cc, t);
-        Fp = RectFrictionCoefficient(Ap, Vp, B, nb, ni, Ccp, tp);
+        p.F = RectFrictionCoefficient(p.A, p.V, B, p.nb, p.ni, p.Cc, p.t);
+        p.Fp = RectFrictionCoefficient(p.Ap, p.Vp, B, p.nb, p.ni, p.Ccp, p.tp);
     }
-
-    const double X = (g * h - V * V) * dAdx + 2.0 * V * dQdx - g * A * h * widthSlope + g * A * dzdx + F * Q +
-                     s * g * A * dIce + g * A * dAnchor + Fb * Q + Ti / rho;
-    const double Xp = (g * hp - Vp * Vp) * dApdx + 2.0 * Vp * dQpdx - g * Ap * hp * widthSlope + g * Ap * dzdx +
-                      Fp * Qp + s * g * Ap * dIcep + g * Ap * dAnchorp + Fbp * Qp + Tip / rho;
-
-    UpwindMatrix S, Sp;
-    SelectUpwinding(V, c, Vp, cp, &S, &Sp);
-
-    double* r = g_ModelControl.ElementVector.data();
-    for (int i = 0; i < n; ++i) {
-        const double Ni = gp->Interpolation.N[i];
-        const double dNi = gp->dNdx[i];
-        const double P = es.Upwinding * J * dNi;
-        const double continuity = Ni * (Agp - Ag) + P * ((Sp.S11 * Agp + Sp.S12 * Qp) - (S.S11 * Ag + S.S12 * Q)) +
-                                  dNi * (T1 * Q + T0 * Qp) - P * (T0 * Sp.S11 * dQpdx + T1 * S.S11 * dQdx) -
-                                  P * (T0 * Sp.S12 * Xp + T1 * S.S12 * X);
-        const double pressure = T1 * h * A + T0 * hp * Ap;
-        const double momentum =
-            Ni * (Qp - Q) + P * ((Sp.S21 * Agp + Sp.S22 * Qp) - (S.S21 * Ag + S.S22 * Q)) +
-            dNi * (T1 * Q * V + T0 * Qp * Vp) + 0.5 * g * dNi * pressure + 0.5 * g * Ni * widthSlope * pressure -
-            g * Ni * dzdx * (T1 * A + T0 * Ap) - s * g * Ni * (T1 * A * dIce + T0 * Ap * dIcep) -
-            g * Ni * (T1 * A * dAnchor + T0 * Ap * dAnchorp) - Ni * (T0 * Fp * Qp + T1 * F * Q) -
-            Ni * (T0 * Fbp * Qp + T1 * Fb * Q) - Ni * (T0 * Tip + T1 * Ti) / rho -
-            P * (T0 * Sp.S21 * dQpdx + T1 * S.S21 * dQdx) - P * (T0 * Sp.S22 * Xp + T1 * S.S22 * X);
-        r[i * Upn] += J * continuity;
-        r[i * Upn + 1] += J * momentum;
-        if (i < 2) element->EndFluxes[i] += J * (dNi * Q - P * S.S11 * dQdx - P * S.S12 * X);
-    }
+    p.kappa = 1.0;
+    AddRectTerms(gp, element, p);
 }
 
 void AddNaturalChannelTerms(const GaussPointRecord* gp, ElementRecord* element)
@@ -499,10 +549,8 @@ void AddNaturalBoundaryTerms(BoundaryElementRecord* b)
     const double g = g_ModelControl.Gravity;
     const double A = node->FlowArea;
     const double Ap = node->PreviousFlowArea;
-    const double V = A > 0.0 ? node->Discharge / A : 0.0;
-    const double Vp = Ap > 0.0 ? node->PreviousDischarge / Ap : 0.0;
-    const double u = node->MomentumCoefficient * V;
-    const double up = node->PreviousMomentumCoefficient * Vp;
+    double u, up;
+    NaturalMomentumFluxCoefficients(node, &u, &up);
     AddBoundaryCases(b, u, up, g * node->Stage * A, g * node->PreviousStage * Ap, g * node->PreviousStage, true);
 }
 
@@ -510,12 +558,9 @@ void AddNaturalConservationBoundaryTerms(BoundaryElementRecord* b)
 {
     const NodeRecord* node = b->Node();
     const double g = g_ModelControl.Gravity;
-    const double A = node->FlowArea;
     const double Ap = node->PreviousFlowArea;
-    const double V = A > 0.0 ? node->Discharge / A : 0.0;
-    const double Vp = Ap > 0.0 ? node->PreviousDischarge / Ap : 0.0;
-    const double u = node->MomentumCoefficient * V;
-    const double up = node->PreviousMomentumCoefficient * Vp;
+    double u, up;
+    NaturalMomentumFluxCoefficients(node, &u, &up);
     const double momentP = AreaMomentAt(node, node->PreviousStage);
     AddBoundaryCases(b, u, up, g * AreaMomentAt(node, node->Stage), g * momentP, Ap > 0.0 ? g * momentP / Ap : 0.0,
                      true);

@@ -5,6 +5,8 @@ struct NodeRecord;
 struct ElementRecord;
 struct BoundaryElementRecord;
 struct GaussPointRecord;
+struct FiniteElementBase;
+struct ShapeFunctionValues;
 
 // Newton iterations of one step: 1 converged, 0 step rejected (clock and unknowns back at the
 // step start, DeltaT halved), any other value an assembly error.
@@ -20,6 +22,35 @@ void RefreshNodeForResidual(NodeRecord* node);
 // Sign matrix of the flow Jacobian at velocity v and celerity c, row-major (S11, S12, S21, S22);
 // zero without celerity.
 void ComputeHydroUpwindingMatrix(double v, double c, double s[4]);
+
+// The sign matrix as the element kernels use it.
+struct UpwindMatrix {
+    double S11 = 0.0, S12 = 0.0, S21 = 0.0, S22 = 0.0;
+};
+// The current-level (s) and previous-level (sp) matrices of a kernel, by the hydrodynamic
+// system's UpwindingUpdating.
+void SelectHydroUpwinding(double v, double c, double vp, double cp, UpwindMatrix* s, UpwindMatrix* sp);
+// Nodes of an element by its interpolation code; scratch receives the shape functions.
+int CountElementNodes(const FiniteElementBase* element, ShapeFunctionValues* scratch);
+// First moment about a level of the node's area below it.
+double ComputeAreaMomentBelow(const NodeRecord* node, double level);
+
+// Values of the rectangular kernel at an integration point: the flow state of both levels
+// (V, h from the caller's interpolation), bed, ice and friction terms, and kappa, the factor of
+// the momentum flux (1 on a reach; a junction side branch takes its branch cosine).
+struct RectPointValues {
+    double A, Ap, Ag, Agp, Q, Qp;
+    double dAdx, dApdx, dQdx, dQpdx;
+    double V, Vp, h, hp, widthSlope;
+    double dzdx, nb, ni, Cc, Ccp, t, tp;
+    double dIce, dIcep, dAnchor, dAnchorp;
+    double F, Fp, Fb, Fbp, Ti, Tip;
+    double kappa;
+};
+// Bed slope, roughness and ice fields of the element's nodes at the point (dzdx to dAnchorp).
+void InterpolateRectPointFields(const GaussPointRecord* point, const ElementRecord* element, RectPointValues* p);
+// The rectangular kernel's residuals at one point, added to the element vector and end fluxes.
+void AddRectPointTerms(const GaussPointRecord* point, ElementRecord* element, const RectPointValues& p);
 
 void AddRectConservationTerms(const GaussPointRecord* point, ElementRecord* element);
 void AddNaturalChannelTerms(const GaussPointRecord* point, ElementRecord* element);

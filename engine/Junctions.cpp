@@ -137,40 +137,6 @@ void FillJunctionWork(NodeRecord* node, double share, double kappa)
     w[WorkKappa] = kappa;
 }
 
-struct Upwind {
-    double S11 = 0.0, S12 = 0.0, S21 = 0.0, S22 = 0.0;
-};
-
-Upwind UpwindAt(double v, double c)
-{
-    double s[4];
-    ComputeHydroUpwindingMatrix(v, c, s);
-    return Upwind{s[0], s[1], s[2], s[3]};
-}
-
-// The current-level and previous-level matrices by the system's UpwindingUpdating.
-void SelectUpwinding(double v, double c, double vp, double cp, Upwind* s, Upwind* sp)
-{
-    switch (g_EquationSystems[HydrodynamicSystem].UpwindingUpdating) {
-    case 0:
-        *s = UpwindAt(v, c);
-        *sp = UpwindAt(vp, cp);
-        break;
-    case 1:
-        *sp = UpwindAt(vp, cp);
-        *s = *sp;
-        break;
-    case 2:
-        *s = UpwindAt(v, c);
-        *sp = *s;
-        break;
-    default:
-        *s = Upwind{};
-        *sp = Upwind{};
-        break;
-    }
-}
-
 // Values and x-derivatives at an integration point, of node fields and of work copies.
 struct At {
     const GaussPointRecord* gp;
@@ -208,13 +174,6 @@ struct At {
         for (int k = 0; k < count; ++k) s += gp->Interpolation.N[k] * f(nodes[k]);
         return s;
     }
-    template <typename F>
-    double SlopeOf(F f) const
-    {
-        double s = 0.0;
-        for (int k = 0; k < count; ++k) s += gp->dNdx[k] * f(nodes[k]);
-        return s;
-    }
 };
 
 // Friction coefficient F of a rectangular side branch (F Q is g A Sf) from the branch copies
@@ -247,12 +206,6 @@ double JunctionFrictionCoefficient(double area, double perimeter, double width, 
     return f > 0.0 && radius != 0.0 ? std::fabs(velocity) / (radius * f * f) : 0.0;
 }
 
-int ElementNodeCount(const FiniteElementBase* element, ShapeFunctionValues* scratch)
-{
-    const double outside[4] = {100.0, 0.0, 0.0, 1.0};
-    return std::min(EvaluateShapeFunctions(element->InterpolationCode, outside, scratch), element->NodeCount);
-}
-
 bool NaturalFormulation()
 {
     const int f = g_ModelControl.Formulation;
@@ -280,121 +233,59 @@ double NodeMomentumFlux(const NodeRecord* a, double T1, double T0)
     return T1 * (pressure + convective) + T0 * (pressurep + convectivep);
 }
 
-// First moment of the area below a level about that level.
-double AreaMomentBelow(const NodeRecord* node, double level)
-{
-    const CrossSectionTable* t = node->CrossSection;
-    if (t && std::abs(node->SectionCode) >= 2 && t->LevelCount >= 2)
-        return InterpolateTable(t->Column(StageLevel), t->Column(AreaMoment), level, node->SectionCode);
-    const double depth = std::max(0.0, level - node->Invert);
-    return depth * depth * node->RectWidth * 0.5;
-}
-
 // The conservation formulation's elements leave the pressure force g I(H) at a node where
 // the natural-channel kernels of a junction branch leave g H A. At the branch's far node the
 // difference is handed over so that the branch meets its reach with the reach's own force.
 double FarNodePressureCorrection(const NodeRecord* x, double T1, double T0)
 {
     const double g = g_ModelControl.Gravity;
-    return g * (T1 * (AreaMomentBelow(x, x->Stage) - x->Stage * x->FlowArea) +
-                T0 * (AreaMomentBelow(x, x->PreviousStage) - x->PreviousStage * x->PreviousFlowArea));
+    return g * (T1 * (ComputeAreaMomentBelow(x, x->Stage) - x->Stage * x->FlowArea) +
+                T0 * (ComputeAreaMomentBelow(x, x->PreviousStage) - x->PreviousStage * x->PreviousFlowArea));
 }
 
 }  // namespace
 
 void AddRectJunctionTerms(const GaussPointRecord* gp, ElementRecord* element)
 {
-    const ModelControl& mc = g_ModelControl;
-    const EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
     const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
     const At at{gp, element->Nodes, n};
-    const double g = mc.Gravity;
-    const double rho = mc.WaterDensity;
-    const double s = mc.IceSpecificGravity;
-    const double fa = mc.AnchorIceBedFraction;
-    const double J = gp->Determinant;
-    const double T1 = es.Theta * mc.DeltaT;
-    const double T0 = (1.0 - es.Theta) * mc.DeltaT;
-
-    const double As = at.Work(WorkFlowArea);
-    const double Aps = at.Work(WorkPreviousFlowArea);
-    const double Ags = at.Work(WorkGrossArea);
-    const double Agps = at.Work(WorkPreviousGrossArea);
-    const double Qs = at.Work(WorkDischarge);
-    const double Qps = at.Work(WorkPreviousDischarge);
-    const double dAs = at.WorkSlope(WorkFlowArea);
-    const double dAps = at.WorkSlope(WorkPreviousFlowArea);
-    const double dQs = at.WorkSlope(WorkDischarge);
-    const double dQps = at.WorkSlope(WorkPreviousDischarge);
+    RectPointValues p{};
+    InterpolateRectPointFields(gp, element, &p);
+    p.A = at.Work(WorkFlowArea);
+    p.Ap = at.Work(WorkPreviousFlowArea);
+    p.Ag = at.Work(WorkGrossArea);
+    p.Agp = at.Work(WorkPreviousGrossArea);
+    p.Q = at.Work(WorkDischarge);
+    p.Qp = at.Work(WorkPreviousDischarge);
+    p.dAdx = at.WorkSlope(WorkFlowArea);
+    p.dApdx = at.WorkSlope(WorkPreviousFlowArea);
+    p.dQdx = at.WorkSlope(WorkDischarge);
+    p.dQpdx = at.WorkSlope(WorkPreviousDischarge);
     const double Bs = at.Work(WorkRectWidth);
     const double dBs = at.WorkSlope(WorkRectWidth);
     const double Ps = at.Work(WorkPerimeter);
     const double Pps = at.Work(WorkPreviousPerimeter);
-    const double kappa = at.Work(WorkKappa);
+    p.kappa = at.Work(WorkKappa);
 
-    const double V = at.Of([](const NodeRecord* k) { return k->FlowArea > 0.0 ? k->Discharge / k->FlowArea : 0.0; });
-    const double Vp = at.Of([](const NodeRecord* k) {
+    p.V = at.Of([](const NodeRecord* k) { return k->FlowArea > 0.0 ? k->Discharge / k->FlowArea : 0.0; });
+    p.Vp = at.Of([](const NodeRecord* k) {
         return k->PreviousFlowArea > 0.0 ? k->PreviousDischarge / k->PreviousFlowArea : 0.0;
     });
-    const double h = at.Of([](const NodeRecord* k) { return k->RectWidth != 0.0 ? k->FlowArea / k->RectWidth : 0.0; });
-    const double hp = at.Of(
+    p.h = at.Of([](const NodeRecord* k) { return k->RectWidth != 0.0 ? k->FlowArea / k->RectWidth : 0.0; });
+    p.hp = at.Of(
         [](const NodeRecord* k) { return k->RectWidth != 0.0 ? k->PreviousFlowArea / k->RectWidth : 0.0; });
-    const double c = std::sqrt(std::fabs(g * h));
-    const double cp = std::sqrt(std::fabs(g * hp));
-    const double widthSlope = Bs != 0.0 ? dBs / Bs : 0.0;
-    const double dzdx = at.Slope(&NodeRecord::Invert);
-    const double nb = at.Value(&NodeRecord::ManningN);
-    const double ni = at.Value(&NodeRecord::IceManningN);
-    const double Cc = at.Value(&NodeRecord::IceConcentration);
-    const double Ccp = at.Value(&NodeRecord::PreviousIceConcentration);
-    const double t = at.Value(&NodeRecord::EffectiveIceThickness);
-    const double tp = at.Value(&NodeRecord::PreviousEffectiveIceThickness);
-    const double dIce = at.SlopeOf([](const NodeRecord* k) { return k->EffectiveIceThickness * k->IceConcentration; });
-    const double dIcep = at.SlopeOf(
-        [](const NodeRecord* k) { return k->PreviousEffectiveIceThickness * k->PreviousIceConcentration; });
-    const double dAnchor = fa * at.Slope(&NodeRecord::AnchorIceThickness);
-    const double dAnchorp = fa * at.Slope(&NodeRecord::PreviousAnchorIceThickness);
+    p.widthSlope = Bs != 0.0 ? dBs / Bs : 0.0;
 
-    double F = 0.0, Fp = 0.0, Fb = 0.0, Fbp = 0.0, Ti = 0.0, Tip = 0.0;
-    if (mc.ResistanceModel == 1) {
-        Fb = at.Work(WorkBedFriction);
-        Fbp = at.Work(WorkPreviousBedFriction);
-        Ti = at.Work(WorkIceDrag);
-        Tip = at.Work(WorkPreviousIceDrag);
+    if (g_ModelControl.ResistanceModel == 1) {
+        p.Fb = at.Work(WorkBedFriction);
+        p.Fbp = at.Work(WorkPreviousBedFriction);
+        p.Ti = at.Work(WorkIceDrag);
+        p.Tip = at.Work(WorkPreviousIceDrag);
     } else {
-        F = JunctionFrictionCoefficient(As, Ps, Bs, V, nb, ni, Cc, t);
-        Fp = JunctionFrictionCoefficient(Aps, Pps, Bs, Vp, nb, ni, Ccp, tp);
+        p.F = JunctionFrictionCoefficient(p.A, Ps, Bs, p.V, p.nb, p.ni, p.Cc, p.t);
+        p.Fp = JunctionFrictionCoefficient(p.Ap, Pps, Bs, p.Vp, p.nb, p.ni, p.Ccp, p.tp);
     }
-
-    const double X = (g * h - kappa * V * V) * dAs + 2.0 * kappa * V * dQs - g * As * h * widthSlope + g * As * dzdx +
-                     F * Qs + s * g * As * dIce + g * As * dAnchor + Fb * Qs + Ti / rho;
-    const double Xp = (g * hp - kappa * Vp * Vp) * dAps + 2.0 * kappa * Vp * dQps - g * Aps * hp * widthSlope +
-                      g * Aps * dzdx + Fp * Qps + s * g * Aps * dIcep + g * Aps * dAnchorp + Fbp * Qps + Tip / rho;
-
-    Upwind S, Sp;
-    SelectUpwinding(V, c, Vp, cp, &S, &Sp);
-
-    double* r = g_ModelControl.ElementVector.data();
-    for (int i = 0; i < n; ++i) {
-        const double Ni = gp->Interpolation.N[i];
-        const double dNi = gp->dNdx[i];
-        const double P = es.Upwinding * J * dNi;
-        const double continuity = Ni * (Agps - Ags) +
-                                  P * ((Sp.S11 * Agps + Sp.S12 * Qps) - (S.S11 * Ags + S.S12 * Qs)) +
-                                  dNi * (T1 * Qs + T0 * Qps) - P * (T0 * Sp.S11 * dQps + T1 * S.S11 * dQs) -
-                                  P * (T0 * Sp.S12 * Xp + T1 * S.S12 * X);
-        const double pressure = T1 * h * As + T0 * hp * Aps;
-        const double momentum =
-            Ni * (Qps - Qs) + P * ((Sp.S21 * Agps + Sp.S22 * Qps) - (S.S21 * Ags + S.S22 * Qs)) +
-            dNi * kappa * (T1 * Qs * V + T0 * Qps * Vp) + 0.5 * g * dNi * pressure +
-            0.5 * g * Ni * widthSlope * pressure - g * Ni * dzdx * (T1 * As + T0 * Aps) -
-            s * g * Ni * (T1 * As * dIce + T0 * Aps * dIcep) - g * Ni * (T1 * As * dAnchor + T0 * Aps * dAnchorp) -
-            Ni * (T0 * Fp * Qps + T1 * F * Qs) - Ni * (T0 * Fbp * Qps + T1 * Fb * Qs) - Ni * (T0 * Tip + T1 * Ti) / rho -
-            P * (T0 * Sp.S21 * dQps + T1 * S.S21 * dQs) - P * (T0 * Sp.S22 * Xp + T1 * S.S22 * X);
-        r[i * Upn] += J * continuity;
-        r[i * Upn + 1] += J * momentum;
-        if (i < 2) element->EndFluxes[i] += J * (dNi * Qs - P * S.S11 * dQs - P * S.S12 * X);
-    }
+    AddRectPointTerms(gp, element, p);
 }
 
 void AddNaturalJunctionTerms(const GaussPointRecord* gp, ElementRecord* element)
@@ -456,8 +347,8 @@ void AddNaturalJunctionTerms(const GaussPointRecord* gp, ElementRecord* element)
     const double X = -kb * V * V * dAs + 2.0 * kb * V * dQs + g * As * dH + V * Qs * dBeta + Ff * Qs + Fb * Qs + Ti / rho;
     const double Xp =
         -kb * Vp * Vp * dAps + 2.0 * kb * Vp * dQps + g * Aps * dHp + Vp * Qps * dBeta + Ffp * Qps + Fbp * Qps + Tip / rho;
-    Upwind S, Sp;
-    SelectUpwinding(V, c, Vp, cp, &S, &Sp);
+    UpwindMatrix S, Sp;
+    SelectHydroUpwinding(V, c, Vp, cp, &S, &Sp);
 
     double* r = g_ModelControl.ElementVector.data();
     for (int i = 0; i < n; ++i) {
@@ -547,7 +438,7 @@ void ComputeJunctionBranchResidual(ElementRecord* element, JunctionRecord* junct
     ModelControl& mc = g_ModelControl;
     const EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
     GaussPointRecord gp;
-    const int n = ElementNodeCount(element, &gp.Interpolation);
+    const int n = CountElementNodes(element, &gp.Interpolation);
     if (n < 2 || mc.ElementVector.size() < static_cast<size_t>(n * Upn)) return;
     for (int k = 0; k < n; ++k)
         if (!element->Nodes[k]) return;

@@ -15,69 +15,20 @@
 #include "engine/Hydrodynamics.h"
 #include "engine/ModelSetup.h"
 #include "engine/TimeStepping.h"
+#include "ChannelReferences.h"
 #include "ModelBuilder.h"
 
+using testmodel::Bisect;
 using testmodel::BoundaryAt;
 using testmodel::BoundaryInput;
 using testmodel::Constant;
+using testmodel::GradualFlowDepth;
+using testmodel::NormalDepth;
+using testmodel::RunToSteady;
 
 namespace {
 
 constexpr double g = 9.81;
-
-double Bisect(const std::function<double(double)>& f, double lo, double hi)
-{
-    double flo = f(lo);
-    for (int i = 0; i < 200; ++i) {
-        const double mid = 0.5 * (lo + hi);
-        const double fm = f(mid);
-        if ((fm < 0) == (flo < 0)) {
-            lo = mid;
-            flo = fm;
-        } else {
-            hi = mid;
-        }
-    }
-    return 0.5 * (lo + hi);
-}
-
-// Manning's normal depth of a trapezoid (bottom width b, side slope m horizontal per vertical;
-// m = 0 is a rectangle).
-double NormalDepth(double q, double b, double m, double n, double slope)
-{
-    return Bisect(
-        [&](double y) {
-            const double a = (b + m * y) * y;
-            const double p = b + 2 * y * std::sqrt(1 + m * m);
-            return a * std::pow(a / p, 2.0 / 3.0) * std::sqrt(slope) / n - q;
-        },
-        1e-6, 100.0);
-}
-
-// Gradually varied flow in a rectangle, dy/dx = (S0 - Sf) / (1 - Fr^2), integrated upstream
-// from a control depth at the downstream end by classical fourth-order Runge-Kutta. Returns
-// the depth at distance `upstream` from the control.
-double GradualFlowDepth(double q, double b, double n, double slope, double controlDepth, double upstream)
-{
-    auto dydx = [&](double y) {
-        const double a = b * y;
-        const double r = a / (b + 2 * y);
-        const double sf = n * n * q * q / (a * a * std::pow(r, 4.0 / 3.0));
-        const double fr2 = q * q * b / (g * a * a * a);
-        return (slope - sf) / (1 - fr2);
-    };
-    const int steps = std::max(1, static_cast<int>(upstream / 0.5));
-    const double h = -upstream / steps;   // integrate towards upstream
-    double y = controlDepth;
-    for (int i = 0; i < steps; ++i) {
-        const double k1 = dydx(y);
-        const double k2 = dydx(y + 0.5 * h * k1);
-        const double k3 = dydx(y + 0.5 * h * k2);
-        const double k4 = dydx(y + h * k3);
-        y += h * (k1 + 2 * k2 + 2 * k3 + k4) / 6;
-    }
-    return y;
-}
 
 // A rectangular channel of `count` nodes falling at `slope` towards its last node.
 void RectChannel(int count, double dx, double width, double n, double slope, double depth, double discharge,
@@ -90,25 +41,6 @@ void RectChannel(int count, double dx, double width, double n, double slope, dou
         node.HydroUnknowns[0] = width * depth;
         node.HydroUnknowns[1] = discharge;
     });
-}
-
-// Runs until the stages and discharges stop changing (largest change over `window` seconds
-// below 1e-9 m or m3/s) or `limit` seconds have passed; false when the run cannot progress.
-bool RunToSteady(double window, double limit)
-{
-    std::vector<double> last(2 * g_NodeBlock.size(), std::numeric_limits<double>::infinity());
-    while (g_ModelControl.ModelTime < limit) {
-        if (!testmodel::RunTo(g_ModelControl.ModelTime + window)) return false;
-        double change = 0;
-        for (size_t i = 0; i < g_NodeBlock.size(); ++i) {
-            change = std::max(change, std::fabs(g_NodeBlock[i].Stage - last[2 * i]));
-            change = std::max(change, std::fabs(g_NodeBlock[i].Discharge - last[2 * i + 1]));
-            last[2 * i] = g_NodeBlock[i].Stage;
-            last[2 * i + 1] = g_NodeBlock[i].Discharge;
-        }
-        if (change < 1e-9) return true;
-    }
-    return true;
 }
 
 double Depth(const NodeRecord& n)

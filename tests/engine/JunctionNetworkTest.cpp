@@ -19,68 +19,22 @@
 #include "engine/ModelFiles.h"
 #include "engine/ModelSetup.h"
 #include "engine/TimeStepping.h"
+#include "ChannelReferences.h"
 #include "ModelBuilder.h"
 #include "ModelFilesTestSupport.h"
 
+using testmodel::Bisect;
 using testmodel::BoundaryAt;
 using testmodel::BoundaryInput;
 using testmodel::Constant;
+using testmodel::GradualFlowDepth;
+using testmodel::NormalDepth;
+using testmodel::RunToSteady;
 
 namespace {
 
 constexpr double g = 9.81;
 constexpr double kPi = 3.141592653589793;
-
-double Bisect(const std::function<double(double)>& f, double lo, double hi)
-{
-    double flo = f(lo);
-    for (int i = 0; i < 200; ++i) {
-        const double mid = 0.5 * (lo + hi);
-        const double fm = f(mid);
-        if ((fm < 0) == (flo < 0)) {
-            lo = mid;
-            flo = fm;
-        } else {
-            hi = mid;
-        }
-    }
-    return 0.5 * (lo + hi);
-}
-
-// Manning's normal depth of a rectangle.
-double NormalDepth(double q, double b, double n, double slope)
-{
-    return Bisect(
-        [&](double y) {
-            const double a = b * y;
-            return a * std::pow(a / (b + 2 * y), 2.0 / 3.0) * std::sqrt(slope) / n - q;
-        },
-        1e-6, 100.0);
-}
-
-// Gradually varied flow in a rectangle, dy/dx = (S0 - Sf) / (1 - Fr^2), integrated upstream
-// over `upstream` metres from a depth at the downstream end (fourth-order Runge-Kutta).
-double BackwaterDepth(double q, double b, double n, double slope, double downstreamDepth, double upstream)
-{
-    auto dydx = [&](double y) {
-        const double a = b * y;
-        const double r = a / (b + 2 * y);
-        const double sf = n * n * q * q / (a * a * std::pow(r, 4.0 / 3.0));
-        const double fr2 = q * q * b / (g * a * a * a);
-        return (slope - sf) / (1 - fr2);
-    };
-    const int steps = std::max(1, static_cast<int>(upstream / 0.5));
-    const double h = -upstream / steps;
-    double y = downstreamDepth;
-    for (int i = 0; i < steps; ++i) {
-        const double k1 = dydx(y);
-        const double k2 = dydx(y + 0.5 * h * k1);
-        const double k3 = dydx(y + 0.5 * h * k2);
-        const double k4 = dydx(y + h * k3);
-        y += h * (k1 + 2 * k2 + 2 * k3 + k4) / 6;
-    }
-    return y;
-}
 
 // A Y of three rectangular reaches of `m` elements each (the junction element included), all
 // falling at `slope`. A confluence (junction type 1 as read) has the side reaches B and C
@@ -220,25 +174,6 @@ double JunctionImbalance()
     double in = 0, out = 0;
     for (double q : InflowsAtJunction()) (q > 0 ? in : out) += std::fabs(q);
     return std::fabs(in - out) / in;
-}
-
-// Runs until the stages and discharges stop changing (largest change over `window` seconds
-// below 1e-9) or `limit` seconds have passed; false when the run cannot progress.
-bool RunToSteady(double window, double limit)
-{
-    std::vector<double> last(2 * g_NodeBlock.size(), std::numeric_limits<double>::infinity());
-    while (g_ModelControl.ModelTime < limit) {
-        if (!testmodel::RunTo(g_ModelControl.ModelTime + window)) return false;
-        double change = 0;
-        for (size_t i = 0; i < g_NodeBlock.size(); ++i) {
-            change = std::max(change, std::fabs(g_NodeBlock[i].Stage - last[2 * i]));
-            change = std::max(change, std::fabs(g_NodeBlock[i].Discharge - last[2 * i + 1]));
-            last[2 * i] = g_NodeBlock[i].Stage;
-            last[2 * i + 1] = g_NodeBlock[i].Discharge;
-        }
-        if (change < 1e-9) return true;
-    }
-    return true;
 }
 
 class Network : public ::testing::TestWithParam<int> {
@@ -519,7 +454,8 @@ TEST_P(Network, UnequalDivergenceSplitsAsTheBackwaterCurvesSay)
     const SteadyResult r = SteadyDivergence(GetParam(), 8, 16, q, depth);
     const double qB = Bisect(
         [&](double qb) {
-            return BackwaterDepth(qb, 8, n, slope, depth, length) - BackwaterDepth(q - qb, 16, n, slope, depth, length);
+            return GradualFlowDepth(qb, 8, n, slope, depth, length) -
+                   GradualFlowDepth(q - qb, 16, n, slope, depth, length);
         },
         0.5, q - 0.5);
     std::printf("formulation %d: B %.4f (backwater %.4f) C %.4f D %.4f m3/s, junction imbalance %.2e\n", GetParam(),
@@ -536,7 +472,7 @@ TEST_P(Network, ConfluenceConservesMassAtTheJunction)
     const double qB = 12, qC = 20;
     y.discharges[0] = qB, y.discharges[1] = qC, y.discharges[2] = qB + qC;
     y.Build();
-    const double outletDepth = NormalDepth(qB + qC, 20, y.n, y.slope);
+    const double outletDepth = NormalDepth(qB + qC, 20, 0, y.n, y.slope);
     testmodel::SetBoundaries({{y.bFar, -1, Constant(0, 1, 0, qB)},
                               {y.cFar, -1, Constant(0, 1, 0, qC)},
                               {y.dFar, 1, Constant(1, 0, g_NodeBlock[y.dFar].Invert + outletDepth, 0)}});
@@ -631,7 +567,7 @@ TEST_P(Network, FloodThroughConfluenceAndDivergenceBalancesVolume)
         y.widths[0] = 8, y.widths[1] = 12, y.widths[2] = 20;
         const double base = 20;
         y.discharges[0] = y.discharges[1] = base / 2, y.discharges[2] = base;
-        y.depth = NormalDepth(base, 20, y.n, y.slope);
+        y.depth = NormalDepth(base, 20, 0, y.n, y.slope);
         y.Build();
         BoundaryInput flood;
         flood.DischargeCode = 1;
@@ -645,7 +581,7 @@ TEST_P(Network, FloodThroughConfluenceAndDivergenceBalancesVolume)
                 const double q = 1.0 + 4.0 * k;
                 r.Times.push_back(k);
                 r.Discharges.push_back(q);
-                r.Stages.push_back(invert + NormalDepth(q, width, y.n, y.slope));
+                r.Stages.push_back(invert + NormalDepth(q, width, 0, y.n, y.slope));
             }
             return r;
         };

@@ -7,6 +7,7 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <vector>
 
 #include "engine/EngineData.h"
@@ -266,6 +267,25 @@ inline bool RunTo(double endTime, const std::function<void()>& afterStep = {})
         } else {
             return false;
         }
+    }
+    return true;
+}
+
+// Runs until the stages and discharges stop changing (largest change over `window` seconds
+// below 1e-9 m or m3/s) or `limit` seconds have passed; false when the run cannot progress.
+inline bool RunToSteady(double window, double limit)
+{
+    std::vector<double> last(2 * g_NodeBlock.size(), std::numeric_limits<double>::infinity());
+    while (g_ModelControl.ModelTime < limit) {
+        if (!RunTo(g_ModelControl.ModelTime + window)) return false;
+        double change = 0;
+        for (size_t i = 0; i < g_NodeBlock.size(); ++i) {
+            change = std::max(change, std::fabs(g_NodeBlock[i].Stage - last[2 * i]));
+            change = std::max(change, std::fabs(g_NodeBlock[i].Discharge - last[2 * i + 1]));
+            last[2 * i] = g_NodeBlock[i].Stage;
+            last[2 * i + 1] = g_NodeBlock[i].Discharge;
+        }
+        if (change < 1e-9) return true;
     }
     return true;
 }
