@@ -245,7 +245,29 @@ NaturalPoint EvaluateNaturalPoint(const PointInterpolation& at)
 }
 
 // The natural kernels; the conservation form differs only in the pressure terms.
-void AddNaturalTerms(const GaussPointRecord* gp, ElementRecord* element, bool conservation)
+// First moments of each element node's area below its stage, its previous stage and the
+// element's two reference levels. They depend on the element and its nodes only, so one
+// residual evaluation looks them up once for all its integration points.
+struct ElementAreaMoments {
+    double AtStage[MaxElementNodes];
+    double AtPreviousStage[MaxElementNodes];
+    double AtReference[MaxElementNodes];
+    double AtPreviousReference[MaxElementNodes];
+};
+
+void ComputeElementAreaMoments(const ElementRecord* element, int n, ElementAreaMoments* m)
+{
+    for (int k = 0; k < n; ++k) {
+        const NodeRecord* node = element->Nodes[k];
+        m->AtStage[k] = AreaMomentAt(node, node->Stage);
+        m->AtPreviousStage[k] = AreaMomentAt(node, node->PreviousStage);
+        m->AtReference[k] = AreaMomentAt(node, element->ReferenceLevel);
+        m->AtPreviousReference[k] = AreaMomentAt(node, element->PreviousReferenceLevel);
+    }
+}
+
+void AddNaturalTerms(const GaussPointRecord* gp, ElementRecord* element, bool conservation,
+                     const ElementAreaMoments* moments)
 {
     const ModelControl& mc = g_ModelControl;
     const EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
@@ -266,12 +288,16 @@ void AddNaturalTerms(const GaussPointRecord* gp, ElementRecord* element, bool co
     double momentsAtStage = 0.0, momentsAtPreviousStage = 0.0;
     double momentSlopeAtReference = 0.0, momentSlopeAtPreviousReference = 0.0;
     if (conservation) {
+        ElementAreaMoments own;
+        if (!moments) {
+            ComputeElementAreaMoments(element, n, &own);
+            moments = &own;
+        }
         for (int k = 0; k < n; ++k) {
-            const NodeRecord* node = element->Nodes[k];
-            momentsAtStage += gp->Interpolation.N[k] * AreaMomentAt(node, node->Stage);
-            momentsAtPreviousStage += gp->Interpolation.N[k] * AreaMomentAt(node, node->PreviousStage);
-            momentSlopeAtReference += gp->dNdx[k] * AreaMomentAt(node, element->ReferenceLevel);
-            momentSlopeAtPreviousReference += gp->dNdx[k] * AreaMomentAt(node, element->PreviousReferenceLevel);
+            momentsAtStage += gp->Interpolation.N[k] * moments->AtStage[k];
+            momentsAtPreviousStage += gp->Interpolation.N[k] * moments->AtPreviousStage[k];
+            momentSlopeAtReference += gp->dNdx[k] * moments->AtReference[k];
+            momentSlopeAtPreviousReference += gp->dNdx[k] * moments->AtPreviousReference[k];
         }
     }
 
@@ -521,12 +547,12 @@ void AddRectConservationTerms(const GaussPointRecord* gp, ElementRecord* element
 
 void AddNaturalChannelTerms(const GaussPointRecord* gp, ElementRecord* element)
 {
-    AddNaturalTerms(gp, element, false);
+    AddNaturalTerms(gp, element, false, nullptr);
 }
 
 void AddNaturalConservationTerms(const GaussPointRecord* gp, ElementRecord* element)
 {
-    AddNaturalTerms(gp, element, true);
+    AddNaturalTerms(gp, element, true, nullptr);
 }
 
 void AddRectBoundaryTerms(BoundaryElementRecord* b)
@@ -586,11 +612,13 @@ void ComputeHydroElementResidual(ElementRecord* element)
         element->PreviousReferenceLevel =
             alpha * element->Nodes[0]->PreviousStage + (1.0 - alpha) * element->Nodes[1]->PreviousStage;
     }
+    ElementAreaMoments moments;
+    if (mc.Formulation == 2) ComputeElementAreaMoments(element, std::min(n, MaxElementNodes), &moments);
     for (int p = 0; p < count; ++p) {
         EvaluateGaussPoint(element, element->Length, points[p], &gp);
         switch (mc.Formulation) {
         case 1: AddNaturalChannelTerms(&gp, element); break;
-        case 2: AddNaturalConservationTerms(&gp, element); break;
+        case 2: AddNaturalTerms(&gp, element, true, &moments); break;
         default: AddRectConservationTerms(&gp, element); break;
         }
     }
