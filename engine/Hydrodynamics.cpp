@@ -114,39 +114,6 @@ double RectFrictionCoefficient(double area, double velocity, double width, doubl
     return f > 0.0 ? std::fabs(velocity) / (radius * f * f) : 0.0;
 }
 
-// Interpolation of node values at an integration point.
-struct PointInterpolation {
-    const GaussPointRecord* gp;
-    NodeRecord* const* nodes;
-    int count;
-
-    template <typename F>
-    double Value(F field) const
-    {
-        double s = 0.0;
-        for (int k = 0; k < count; ++k) s += gp->Interpolation.N[k] * field(nodes[k]);
-        return s;
-    }
-    template <typename F>
-    double Slope(F field) const
-    {
-        double s = 0.0;
-        for (int k = 0; k < count; ++k) s += gp->dNdx[k] * field(nodes[k]);
-        return s;
-    }
-    double Value(double NodeRecord::*m) const
-    {
-        double s = 0.0;
-        for (int k = 0; k < count; ++k) s += gp->Interpolation.N[k] * (nodes[k]->*m);
-        return s;
-    }
-    double Slope(double NodeRecord::*m) const
-    {
-        double s = 0.0;
-        for (int k = 0; k < count; ++k) s += gp->dNdx[k] * (nodes[k]->*m);
-        return s;
-    }
-};
 
 // Node hydraulics for a residual evaluation. The forward-difference Jacobian evaluates an
 // element's residual once per perturbed unknown, so most refreshes are of a node whose

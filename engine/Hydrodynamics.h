@@ -1,6 +1,8 @@
 // Hydrodynamic equations (equation system 0).
 #pragma once
 
+#include "engine/EngineData.h"
+
 struct NodeRecord;
 struct ElementRecord;
 struct BoundaryElementRecord;
@@ -34,6 +36,40 @@ void SelectHydroUpwinding(double v, double c, double vp, double cp, UpwindMatrix
 int CountElementNodes(const FiniteElementBase* element, ShapeFunctionValues* scratch);
 // First moment about a level of the node's area below it.
 double ComputeAreaMomentBelow(const NodeRecord* node, double level);
+
+// Interpolation of node values at an integration point, shared by the reach and junction kernels.
+struct PointInterpolation {
+    const GaussPointRecord* gp;
+    NodeRecord* const* nodes;
+    int count;
+
+    template <typename F>
+    double Value(F field) const
+    {
+        double s = 0.0;
+        for (int k = 0; k < count; ++k) s += gp->Interpolation.N[k] * field(nodes[k]);
+        return s;
+    }
+    template <typename F>
+    double Slope(F field) const
+    {
+        double s = 0.0;
+        for (int k = 0; k < count; ++k) s += gp->dNdx[k] * field(nodes[k]);
+        return s;
+    }
+    double Value(double NodeRecord::*m) const
+    {
+        double s = 0.0;
+        for (int k = 0; k < count; ++k) s += gp->Interpolation.N[k] * (nodes[k]->*m);
+        return s;
+    }
+    double Slope(double NodeRecord::*m) const
+    {
+        double s = 0.0;
+        for (int k = 0; k < count; ++k) s += gp->dNdx[k] * (nodes[k]->*m);
+        return s;
+    }
+};
 
 // Values of the rectangular kernel at an integration point: the flow state of both levels
 // (V, h from the caller's interpolation), bed, ice and friction terms, and kappa, the factor of

@@ -138,41 +138,14 @@ void FillJunctionWork(NodeRecord* node, double share, double kappa)
 }
 
 // Values and x-derivatives at an integration point, of node fields and of work copies.
-struct At {
-    const GaussPointRecord* gp;
-    NodeRecord* const* nodes;
-    int count;
-
-    double Value(double NodeRecord::*m) const
-    {
-        double s = 0.0;
-        for (int k = 0; k < count; ++k) s += gp->Interpolation.N[k] * (nodes[k]->*m);
-        return s;
-    }
-    double Slope(double NodeRecord::*m) const
-    {
-        double s = 0.0;
-        for (int k = 0; k < count; ++k) s += gp->dNdx[k] * (nodes[k]->*m);
-        return s;
-    }
+struct At : PointInterpolation {
     double Work(int slot) const
     {
-        double s = 0.0;
-        for (int k = 0; k < count; ++k) s += gp->Interpolation.N[k] * nodes[k]->JunctionWork[slot];
-        return s;
+        return Value([slot](const NodeRecord* n) { return n->JunctionWork[slot]; });
     }
     double WorkSlope(int slot) const
     {
-        double s = 0.0;
-        for (int k = 0; k < count; ++k) s += gp->dNdx[k] * nodes[k]->JunctionWork[slot];
-        return s;
-    }
-    template <typename F>
-    double Of(F f) const
-    {
-        double s = 0.0;
-        for (int k = 0; k < count; ++k) s += gp->Interpolation.N[k] * f(nodes[k]);
-        return s;
+        return Slope([slot](const NodeRecord* n) { return n->JunctionWork[slot]; });
     }
 };
 
@@ -248,7 +221,7 @@ double FarNodePressureCorrection(const NodeRecord* x, double T1, double T0)
 void AddRectJunctionTerms(const GaussPointRecord* gp, ElementRecord* element)
 {
     const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
-    const At at{gp, element->Nodes, n};
+    const At at{{gp, element->Nodes, n}};
     RectPointValues p{};
     InterpolateRectPointFields(gp, element, &p);
     p.A = at.Work(WorkFlowArea);
@@ -267,12 +240,12 @@ void AddRectJunctionTerms(const GaussPointRecord* gp, ElementRecord* element)
     const double Pps = at.Work(WorkPreviousPerimeter);
     p.kappa = at.Work(WorkKappa);
 
-    p.V = at.Of([](const NodeRecord* k) { return k->FlowArea > 0.0 ? k->Discharge / k->FlowArea : 0.0; });
-    p.Vp = at.Of([](const NodeRecord* k) {
+    p.V = at.Value([](const NodeRecord* k) { return k->FlowArea > 0.0 ? k->Discharge / k->FlowArea : 0.0; });
+    p.Vp = at.Value([](const NodeRecord* k) {
         return k->PreviousFlowArea > 0.0 ? k->PreviousDischarge / k->PreviousFlowArea : 0.0;
     });
-    p.h = at.Of([](const NodeRecord* k) { return k->RectWidth != 0.0 ? k->FlowArea / k->RectWidth : 0.0; });
-    p.hp = at.Of(
+    p.h = at.Value([](const NodeRecord* k) { return k->RectWidth != 0.0 ? k->FlowArea / k->RectWidth : 0.0; });
+    p.hp = at.Value(
         [](const NodeRecord* k) { return k->RectWidth != 0.0 ? k->PreviousFlowArea / k->RectWidth : 0.0; });
     p.widthSlope = Bs != 0.0 ? dBs / Bs : 0.0;
 
@@ -293,7 +266,7 @@ void AddNaturalJunctionTerms(const GaussPointRecord* gp, ElementRecord* element)
     const ModelControl& mc = g_ModelControl;
     const EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
     const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
-    const At at{gp, element->Nodes, n};
+    const At at{{gp, element->Nodes, n}};
     const double g = mc.Gravity;
     const double rho = mc.WaterDensity;
     const double s = mc.IceSpecificGravity;
