@@ -106,7 +106,8 @@ int FieldScanner::FailWith(int failure, const char* format, std::va_list args)
 {
     if (code != ScanOk) return code;
     code = failure;
-    std::vprintf(format, args);
+    std::vsnprintf(message, sizeof message, format, args);
+    std::fputs(message, stdout);
     return code;
 }
 

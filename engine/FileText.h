@@ -41,13 +41,14 @@ struct FieldScanner {
     int code = ScanOk;
     char where[96] = "header";
     char token[TokenCapacity] = {};
+    char message[TokenCapacity + 160];   // the line printed for the failure, "" before one
 
-    explicit FieldScanner(FILE* s) : stream(s) {}
+    explicit FieldScanner(FILE* s) : stream(s) { message[0] = '\0'; }
 
     // Names the part of the file that the following fields belong to.
     void Where(const char* format, ...) VASQUIL_PRINTF_LIKE(2, 3);
-    // Records the failure and prints its message, unless a failure was recorded before;
-    // returns the recorded code.
+    // Records the failure and its message and prints the message, unless a failure was
+    // recorded before; returns the recorded code.
     int Fail(int failure, const char* format, ...) VASQUIL_PRINTF_LIKE(3, 4);
     int FailWith(int failure, const char* format, std::va_list args);
     // Reads the next token into `token`; false after a failure.
