@@ -7,9 +7,7 @@
 #include <cstdio>
 #include <string>
 
-#include <fcntl.h>
-#include <unistd.h>
-
+#include "bench/BenchSupport.h"
 #include "engine/EngineData.h"
 #include "engine/ModelFiles.h"
 #include "engine/ModelSetup.h"
@@ -17,6 +15,9 @@
 #include "engine/WaterQualityFile.h"
 
 namespace {
+
+using benchsupport::PerNode;
+using benchsupport::Silence;
 
 // A metric open-water reach of rectangular nodes 10 m apart, inflow upstream, stage downstream.
 std::string GenerateModel(int nodes)
@@ -68,35 +69,12 @@ std::string GenerateNutrients(int nodes, int rows)
     return t;
 }
 
-// Standard output goes to /dev/null while the engine reports its progress.
-struct Silence {
-    int saved;
-    Silence()
-    {
-        std::fflush(stdout);
-        saved = dup(1);
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        close(null);
-    }
-    ~Silence()
-    {
-        std::fflush(stdout);
-        dup2(saved, 1);
-        close(saved);
-    }
-};
 
 bool LoadModel(std::string& text)
 {
     return ReadModelFile(fmemopen(text.data(), text.size(), "r")) == 0;
 }
 
-void PerNode(benchmark::State& state, int nodes)
-{
-    state.counters["per_node"] = benchmark::Counter(static_cast<double>(nodes),
-                                                    benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-}
 
 void LoadWaterQuality(benchmark::State& state)
 {

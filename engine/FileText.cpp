@@ -53,6 +53,12 @@ long long DecimalMagnitude(const char* p, const char* end)
     return (integerDigits > 0 ? integerDigits - 1 : -(leadingZeros + 1)) + exponent;
 }
 
+// The name of the place in a file that the messages give.
+void FormatPlace(char (&where)[PlaceLength], const char* format, std::va_list args)
+{
+    std::vsnprintf(where, sizeof where, format, args);
+}
+
 }  // namespace
 
 bool ConvertToken(const char* token, int length, double* value)
@@ -89,7 +95,7 @@ void FieldScanner::Where(const char* format, ...)
 {
     std::va_list args;
     va_start(args, format);
-    std::vsnprintf(where, sizeof where, format, args);
+    FormatPlace(where, format, args);
     va_end(args);
 }
 
@@ -167,7 +173,7 @@ void ModelText::Where(const char* format, ...)
 {
     std::va_list args;
     va_start(args, format);
-    std::vsnprintf(where, sizeof where, format, args);
+    FormatPlace(where, format, args);
     va_end(args);
 }
 

@@ -28,6 +28,8 @@ enum FieldScanCode {
 // double included.
 inline constexpr int TokenLength = 400;
 inline constexpr int TokenCapacity = TokenLength + 1;
+// Room for the name of a place in a file ("row of node 12") in the messages.
+inline constexpr int PlaceLength = 96;
 
 // The C library's text-to-double conversion of a token, independent of the locale: the longest
 // valid prefix is converted, a token without one gives 0. Returns false when the value is too
@@ -39,7 +41,7 @@ bool ConvertToken(const char* token, int length, double* value);
 struct FieldScanner {
     FILE* stream;
     int code = ScanOk;
-    char where[96] = "header";
+    char where[PlaceLength] = "header";
     char token[TokenCapacity] = {};
     char message[TokenCapacity + 160];   // the line printed for the failure, "" before one
 
@@ -78,7 +80,7 @@ struct ModelText {
     std::string text;
     int code = WriteOk;
     const char* fileKind = "model file";   // how the messages name the file
-    char where[96] = "header";
+    char where[PlaceLength] = "header";
     char message[160] = "";
 
     void Where(const char* format, ...) VASQUIL_PRINTF_LIKE(2, 3);

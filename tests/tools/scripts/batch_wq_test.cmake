@@ -1,49 +1,15 @@
 # One water-quality test of vasquil-batch, run with cmake -P.
 # Variables: CASE, BATCH (the runner), CHECK (wq_check), EXAMPLES (examples folder), DATA (test
 # data folder), WORK (scratch folder).
-file(REMOVE_RECURSE "${WORK}")
-file(MAKE_DIRECTORY "${WORK}")
+include(${CMAKE_CURRENT_LIST_DIR}/batch_common.cmake)
 set(RIVER "${EXAMPLES}/sample-river.vqx")
 set(NUTRIENTS "${EXAMPLES}/sample-river.nu")
 
-function(run_batch)
-  execute_process(COMMAND "${BATCH}" ${ARGN}
-    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err WORKING_DIRECTORY "${WORK}")
-  set(rc "${rc}" PARENT_SCOPE)
-  set(out "${out}" PARENT_SCOPE)
-  set(err "${err}" PARENT_SCOPE)
-endfunction()
-
-function(expect_success)
-  run_batch(${ARGN})
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "vasquil-batch ${ARGN} failed (${rc}):\n${err}\n${out}")
-  endif()
-  set(out "${out}" PARENT_SCOPE)
-endfunction()
-
 # Expects the exit code and exactly one line on standard error, matching the pattern.
-function(expect_failure code pattern)
-  run_batch(${ARGN})
-  if(NOT rc EQUAL code)
-    message(FATAL_ERROR "vasquil-batch ${ARGN}: exit ${rc}, expected ${code}\n${err}")
-  endif()
+function(expect_refusal code pattern)
+  expect_failure(${code} "${pattern}" ${ARGN})
   if(NOT err MATCHES "^vasquil-batch: ${pattern}[^\n]*\n$")
-    message(FATAL_ERROR "vasquil-batch ${ARGN}: standard error is not one line matching '${pattern}':\n${err}")
-  endif()
-endfunction()
-
-function(check)
-  execute_process(COMMAND "${CHECK}" ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT rc EQUAL 0 OR NOT out MATCHES "RESULT ([^\n]*)")
-    message(FATAL_ERROR "wq_check ${ARGN} failed (${rc}):\n${err}\n${out}")
-  endif()
-  set(RESULT "${CMAKE_MATCH_1}" PARENT_SCOPE)
-endfunction()
-
-function(expect_equal what actual expected)
-  if(NOT "${actual}" STREQUAL "${expected}")
-    message(FATAL_ERROR "${what}: '${actual}', expected '${expected}'")
+    message(FATAL_ERROR "vasquil-batch ${ARGN}: standard error is more than one line:\n${err}")
   endif()
 endfunction()
 
@@ -74,17 +40,17 @@ elseif(CASE STREQUAL "bad_file")
   file(READ "${NUTRIENTS}" text)
   string(REGEX REPLACE "\n\t3\t" "\n\t99\t" text "${text}")
   file(WRITE "${WORK}/bad.nu" "${text}")
-  expect_failure(1 "the water-quality file 'bad.nu' was refused: WQ node row 3 gives node 99 where the model has node 3"
+  expect_refusal(1 "the water-quality file 'bad.nu' was refused: WQ node row 3 gives node 99 where the model has node 3"
     run "${RIVER}" --wq bad.nu --final-hours 1 --save-wq never.nu)
   if(EXISTS "${WORK}/never.nu")
     message(FATAL_ERROR "a refused water-quality file was saved")
   endif()
 elseif(CASE STREQUAL "steady_refused")
-  expect_failure(2 "--wq runs the water quality in a transient run, not with --steady" run "${RIVER}" --wq "${NUTRIENTS}" --steady)
+  expect_refusal(2 "--wq runs the water quality in a transient run, not with --steady" run "${RIVER}" --wq "${NUTRIENTS}" --steady)
 elseif(CASE STREQUAL "save_needs_wq")
-  expect_failure(2 "--save-wq needs --wq" run "${RIVER}" --save-wq out.nu)
+  expect_refusal(2 "--save-wq needs --wq" run "${RIVER}" --save-wq out.nu)
 elseif(CASE STREQUAL "bad_save_path")
-  expect_failure(1 "cannot write the water-quality file 'no-such-folder/out.nu': its folder does not exist"
+  expect_refusal(1 "cannot write the water-quality file 'no-such-folder/out.nu': its folder does not exist"
     run "${RIVER}" --wq "${NUTRIENTS}" --final-hours 1000000 --save-wq no-such-folder/out.nu)
 else()
   message(FATAL_ERROR "unknown case ${CASE}")
