@@ -61,8 +61,10 @@ constexpr WQMessage WQMessages[] = {
 // The line of the last refusal, kept for the callers that report it elsewhere.
 char s_LastMessage[TokenCapacity + 160] = "";
 
+// Keeps a refusal's line without its leading blank and its line end.
 void KeepMessage(const char* message)
 {
+    while (*message == ' ') ++message;
     std::snprintf(s_LastMessage, sizeof s_LastMessage, "%s", message);
     const size_t length = std::strlen(s_LastMessage);
     if (length > 0 && s_LastMessage[length - 1] == '\n') s_LastMessage[length - 1] = '\0';
@@ -370,7 +372,7 @@ int NoStream()
 // ---------------------------------------------------------------------------------------
 // Reading
 // ---------------------------------------------------------------------------------------
-const char* LastWQReadMessage()
+const char* WQReaderRefusal()
 {
     return s_LastMessage;
 }

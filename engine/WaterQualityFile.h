@@ -6,7 +6,7 @@
 // The file is read by position like the model file (engine/FileText.h): labels carry no
 // meaning, numbers are converted without regard to the locale, and values are read unchanged
 // (no unit conversion). Progress, notes and refusals go to standard output, one line per
-// refusal; LastWQReadMessage gives the refusal's line.
+// refusal; WQReaderRefusal gives the refusal's line.
 //
 // Reader codes (LoadWQFile and the section readers). A load that fails leaves no
 // water-quality state (ReleaseWaterQuality): WaterQualityOn 0, no water-quality series, node
@@ -58,9 +58,9 @@ enum WQFileTypeCode { WQNutrients = 0, WQHeavyMetals = 1, WQXenobiotics = 2 };
 int LoadWQFile(const std::filesystem::path& path);
 // The same from an open stream, which it closes (standard input is never closed).
 int ReadWQFile(FILE* stream);
-// The message line of the last refusal of the water-quality reader (without its line end),
-// empty when the last load succeeded.
-const char* LastWQReadMessage();
+// The line of the last refusal of the water-quality reader, without its leading blank and its
+// line end; empty when the last load succeeded.
+const char* WQReaderRefusal();
 
 // Section readers, called in this order by ReadWQFile; each returns 0 or a code above. A failed
 // section may leave its data half read: ReadWQFile then releases the water-quality state.

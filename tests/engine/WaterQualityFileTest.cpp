@@ -302,14 +302,14 @@ TEST_F(WQFileTest, EachTypeReadsByPositionAndWritesBackTheSameFile)
     for (int type : {WQNutrients, WQHeavyMetals, WQXenobiotics}) {
         SCOPED_TRACE(type);
         const WQParts parts = Parts(type);
-        ASSERT_EQ(ReadWQText(parts.Text()), 0) << LastWQReadMessage();
+        ASSERT_EQ(ReadWQText(parts.Text()), 0) << WQReaderRefusal();
         ExpectReadAsGiven(parts);
 
         int code = -2;
         const std::string written = WriteWQText(&code);
         ASSERT_EQ(code, 0);
         EXPECT_EQ(written.find('\r'), std::string::npos);
-        ASSERT_EQ(ReadWQText(written), 0) << LastWQReadMessage();
+        ASSERT_EQ(ReadWQText(written), 0) << WQReaderRefusal();
         EXPECT_EQ(WriteWQText(), written);
 
         // CR LF line ends read the same.
@@ -335,7 +335,7 @@ TEST_F(WQFileTest, WrittenLinesCarryTheFormatsLabelsAndBytes)
     } cases[] = {
         {WQNutrients,
          {" WQ File Type = 0\n\n Number of WQ Nodes = 5\n Number of WQ Boundary Elements = 4\n\n",
-          " WQ Upwinding Coefficient = 0.3\n WQ Upwinding Updating = 1\n WQ Theta = 0.6\n WQ Tolerance = 2e-05\n\n",
+          "WQ Upwinding Coefficient = 0.3\n WQ Upwinding Updating = 1\n WQ Theta = 0.6\n WQ Tolerance = 2e-05\n\n",
           " Temperature : latitude(phi_latitude) = 0.125\n",
           " Oxygen Processes : Production / respiration equation order(pm'two') = 12.125\n",
           " Phosphorus processes : Temperature coefficient for formation(Theta_ads) = 60.125\n",
@@ -358,7 +358,7 @@ TEST_F(WQFileTest, WrittenLinesCarryTheFormatsLabelsAndBytes)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.type);
-        ASSERT_EQ(ReadWQText(Parts(c.type).Text()), 0) << LastWQReadMessage();
+        ASSERT_EQ(ReadWQText(Parts(c.type).Text()), 0) << WQReaderRefusal();
         const std::string written = WriteWQText();
         for (const std::string& line : c.lines) EXPECT_NE(written.find(line), std::string::npos) << line;
     }
@@ -398,53 +398,53 @@ TEST_F(WQFileTest, LoadCasesAndRefusals)
          },
          0, "", [] {}},
         {"second boundary row names another node", WQNutrients, [](WQParts& p) { p.boundaries[1][1] = "30"; }, 2,
-         " WQ boundary row 2 gives node 30 where the model's boundary element 2 is at node 20", nullptr},
+         "WQ boundary row 2 gives node 30 where the model's boundary element 2 is at node 20", nullptr},
         {"another boundary element number", WQNutrients, [](WQParts& p) { p.boundaries[0][0] = "9"; }, 1,
-         " WQ boundary row 1 gives boundary element 9 where the model has 1", nullptr},
+         "WQ boundary row 1 gives boundary element 9 where the model has 1", nullptr},
         {"another position", WQHeavyMetals, [](WQParts& p) { p.boundaries[3][2] = "-1"; }, 3,
-         " WQ boundary row 4 gives position -1 where the model's boundary element 4 has 1", nullptr},
+         "WQ boundary row 4 gives position -1 where the model's boundary element 4 has 1", nullptr},
         {"another stage code", WQNutrients, [](WQParts& p) { p.boundaries[3][3] = "2"; }, 4,
-         " WQ boundary row 4 gives stage code 2 where the model's boundary element 4 has 1", nullptr},
+         "WQ boundary row 4 gives stage code 2 where the model's boundary element 4 has 1", nullptr},
         {"another discharge code", WQXenobiotics, [](WQParts& p) { p.boundaries[1][4] = "1"; }, 5,
-         " WQ boundary row 2 gives discharge code 1 where the model's boundary element 2 has 99", nullptr},
+         "WQ boundary row 2 gives discharge code 1 where the model's boundary element 2 has 99", nullptr},
         {"a node row numbered 0", WQNutrients, [](WQParts& p) { p.nodes[0][0] = "0"; }, 6,
-         " WQ node row 1 gives node 0 where the model has node 10", nullptr},
+         "WQ node row 1 gives node 0 where the model has node 10", nullptr},
         {"node rows out of order", WQHeavyMetals, [](WQParts& p) { std::swap(p.nodes[1][0], p.nodes[2][0]); }, 6,
-         " WQ node row 2 gives node 30 where the model has node 20", nullptr},
+         "WQ node row 2 gives node 30 where the model has node 20", nullptr},
         {"file ends in the node rows", WQNutrients,
          [](WQParts& p) {
              p.nodes.pop_back();
              p.boundaries.clear();
          },
-         7, " File ends early in the WQ node row 5", nullptr},
+         7, "File ends early in the WQ node row 5", nullptr},
         {"file ends before the flags", WQXenobiotics, [](WQParts& p) {
              p.coefficients.resize(23);
              p.nodes.clear();
              p.boundaries.clear();
          },
-         7, " File ends early in the WQ header", nullptr},
+         7, "File ends early in the WQ header", nullptr},
         {"a value too large for a double", WQNutrients, [](WQParts& p) { p.nodes[3][4] = "1e400"; }, 9,
-         " Number 1e400 out of range in the WQ node row 4", nullptr},
+         "Number 1e400 out of range in the WQ node row 4", nullptr},
         {"a node number too large for an int", WQNutrients, [](WQParts& p) { p.nodes[2][0] = "3e10"; }, 10,
-         " Integer 3e10 out of range in the WQ node row 3", nullptr},
-        {"WQ File Type 3", WQNutrients, [](WQParts& p) { p.header[0] = "3"; }, 11, " WQ File Type 3 is not 0, 1 or 2",
+         "Integer 3e10 out of range in the WQ node row 3", nullptr},
+        {"WQ File Type 3", WQNutrients, [](WQParts& p) { p.header[0] = "3"; }, 11, "WQ File Type 3 is not 0, 1 or 2",
          nullptr},
         {"negative WQ File Type", WQNutrients, [](WQParts& p) { p.header[0] = "-1"; }, 11,
-         " WQ File Type -1 is not 0, 1 or 2", nullptr},
-        {"acid flag 2", WQXenobiotics, [](WQParts& p) { p.coefficients[23] = "2"; }, 12, " The acid flag 2 is not 0 or 1",
+         "WQ File Type -1 is not 0, 1 or 2", nullptr},
+        {"acid flag 2", WQXenobiotics, [](WQParts& p) { p.coefficients[23] = "2"; }, 12, "The acid flag 2 is not 0 or 1",
          nullptr},
         {"base flag -1", WQXenobiotics, [](WQParts& p) { p.coefficients[24] = "-1"; }, 12,
-         " The base flag -1 is not 0 or 1", nullptr},
-        {"tolerance 0", WQNutrients, [](WQParts& p) { p.header[6] = "0"; }, 13, " WQ Tolerance 0 is not above 0", nullptr},
+         "The base flag -1 is not 0 or 1", nullptr},
+        {"tolerance 0", WQNutrients, [](WQParts& p) { p.header[6] = "0"; }, 13, "WQ Tolerance 0 is not above 0", nullptr},
         {"negative tolerance", WQHeavyMetals, [](WQParts& p) { p.header[6] = "-1e-5"; }, 13,
-         " WQ Tolerance -1e-05 is not above 0", nullptr},
+         "WQ Tolerance -1e-05 is not above 0", nullptr},
         {"more rows than a series holds", WQNutrients, inflowRows(100001), 29,
-         " The WQ series of boundary element 1 has 100001 rows: not between 0 and 100000", nullptr},
+         "The WQ series of boundary element 1 has 100001 rows: not between 0 and 100000", nullptr},
         {"a negative row count", WQNutrients, inflowRows(-1), 29,
-         " The WQ series of boundary element 1 has -1 rows: not between 0 and 100000", nullptr},
+         "The WQ series of boundary element 1 has -1 rows: not between 0 and 100000", nullptr},
         {"a row count out of range where no rows are read", WQNutrients,
          [](WQParts& p) { p.boundaries[3][5] = "200000"; }, 29,
-         " The WQ series of boundary element 4 has 200000 rows", nullptr},
+         "The WQ series of boundary element 4 has 200000 rows", nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -453,14 +453,14 @@ TEST_F(WQFileTest, LoadCasesAndRefusals)
         WQParts parts = Parts(c.type);
         c.change(parts);
         const int code = ReadWQText(parts.Text());
-        EXPECT_EQ(code, c.code) << LastWQReadMessage();
+        EXPECT_EQ(code, c.code) << WQReaderRefusal();
         if (c.code == 0) {
             EXPECT_EQ(g_ModelControl.WaterQualityOn, 1);
-            EXPECT_STREQ(LastWQReadMessage(), "");
+            EXPECT_STREQ(WQReaderRefusal(), "");
             if (c.check) c.check();
             continue;
         }
-        EXPECT_EQ(std::string(LastWQReadMessage()).rfind(c.message, 0), 0u) << LastWQReadMessage();
+        EXPECT_EQ(std::string(WQReaderRefusal()).rfind(c.message, 0), 0u) << WQReaderRefusal();
         // The slopes of the earlier load's initialisation are model state, not water quality.
         for (NodeRecord& n : g_NodeBlock) n.SurfaceSlope = 0;
         ExpectNoWaterQuality();
@@ -477,8 +477,8 @@ TEST_F(WQFileTest, FilesThatCannotBeReadLeaveNoWaterQuality)
         int code;
         std::string message;
     } cases[] = {
-        {"missing file", folder / "missing.nu", -1, " Unable to open that file"},
-        {"a folder", folder, 35, " " + folder.string() + " is not a regular file"},
+        {"missing file", folder / "missing.nu", -1, "Unable to open that file"},
+        {"a folder", folder, 35, folder.string() + " is not a regular file"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -489,7 +489,7 @@ TEST_F(WQFileTest, FilesThatCannotBeReadLeaveNoWaterQuality)
             code = LoadWQFile(c.path);
         }
         EXPECT_EQ(code, c.code);
-        EXPECT_EQ(LastWQReadMessage(), c.message);
+        EXPECT_EQ(WQReaderRefusal(), c.message);
         for (NodeRecord& n : g_NodeBlock) n.SurfaceSlope = 0;
         ExpectNoWaterQuality();
     }
@@ -509,7 +509,7 @@ TEST_F(WQFileTest, FilesThatCannotBeReadLeaveNoWaterQuality)
         SetModelDefaults();
         EXPECT_EQ(LoadWQFile(file), 34);
     }
-    EXPECT_STREQ(LastWQReadMessage(), " No model is loaded to take the water-quality data");
+    EXPECT_STREQ(WQReaderRefusal(), "No model is loaded to take the water-quality data");
     EXPECT_EQ(g_ModelControl.WaterQualityOn, 0);
     std::filesystem::remove_all(folder);
 }

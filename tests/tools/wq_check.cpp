@@ -24,7 +24,7 @@ int main(int argc, char** argv)
         return 1;
     }
     if (LoadWQFile(argv[3]) != 0) {
-        std::fprintf(stderr, "wq_check: cannot read the water-quality file %s:%s\n", argv[3], LastWQReadMessage());
+        std::fprintf(stderr, "wq_check: cannot read the water-quality file %s: %s\n", argv[3], WQReaderRefusal());
         return 1;
     }
     const ModelControl& mc = g_ModelControl;

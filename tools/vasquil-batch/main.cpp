@@ -442,7 +442,7 @@ int Run(const Options& options)
         return 1;
     }
     if (!options.waterQuality.empty() && LoadWQFile(options.waterQuality) != 0) {
-        Fail("the water-quality file '%s' was refused:%s", options.waterQuality.c_str(), LastWQReadMessage());
+        Fail("the water-quality file '%s' was refused: %s", options.waterQuality.c_str(), WQReaderRefusal());
         return 1;
     }
 
