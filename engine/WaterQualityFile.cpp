@@ -545,8 +545,8 @@ int ReadWQFile(FILE* stream)
     }
     int code = WQReadOk;
     if (!ModelLoaded()) {
-        code = Refuse(s, WQNoModel);
-        KeepMessage(s.message);
+        Refuse(s, WQNoModel);
+        code = Finish(s);
     }
     if (code == WQReadOk) code = ReadWQHeader(stream);
     for (int i = 0; code == WQReadOk && i < mc.NodeCount; ++i) code = ReadWQNodeRow(stream, i);
@@ -557,8 +557,8 @@ int ReadWQFile(FILE* stream)
 
     if (code == WQReadOk && !RebuildNodeIndex()) {
         FieldScanner index(nullptr);
-        code = Refuse(index, WQOutOfMemory, "node index");
-        KeepMessage(index.message);
+        Refuse(index, WQOutOfMemory, "node index");
+        code = Finish(index);
     }
     if (code != WQReadOk) {
         ReleaseWaterQuality();
