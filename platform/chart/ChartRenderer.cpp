@@ -1,0 +1,442 @@
+#include "ChartRenderer.h"
+
+#include "ChartClip.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Text sizes in pixels.
+constexpr int SubtitlePixels = 15;
+constexpr int AxisTitlePixels = 13;
+constexpr int NumberPixels = 12;
+constexpr int LegendPixels = 12;
+constexpr int AnnotationPixels = 10;
+
+// Distances in pixels.
+constexpr double Pad = 8.0;          // from the window's edge and between blocks
+constexpr double TickLength = 4.0;   // tick marks outside the frame
+constexpr double TickGap = 3.0;      // between a tick mark and its number
+constexpr double MinXTickSpacing = 60.0;
+constexpr double YTickSpacingLines = 2.5;  // y ticks at least this many number heights apart
+constexpr double LegendSample = 26.0;      // width of a legend entry's sample
+constexpr double LegendSampleGap = 5.0;
+constexpr double LegendEntryGap = 18.0;
+constexpr double MarkerDiameter = 7.0;
+constexpr double ThinLineWidth = 1.0;
+constexpr double AnnotationLift = 4.0;     // text bottom above the annotated point
+constexpr int MaxTicks = 200;
+
+const QColor TextColour(0, 0, 0);
+const QColor FrameColour(0, 0, 0);
+const QColor SampleOutline(90, 90, 90);
+
+QFont MakeFont(const QString& family, int pixels, bool bold = false)
+{
+    QFont f(family);
+    f.setPixelSize(pixels);
+    f.setBold(bold);
+    return f;
+}
+
+double Step(const std::vector<double>& ticks) { return ticks.size() >= 2 ? ticks[1] - ticks[0] : 1.0; }
+
+// Everything the painting needs besides the scene.
+struct Frame {
+    QFont Subtitle, AxisTitle, Number, Legend, Annotation;
+    double SubtitleTop = 0.0, SubtitleHeight = 0.0;
+    std::vector<QRectF> Plots;
+    std::vector<std::vector<double>> YTicks;  // per pane
+    std::vector<double> XTicks;
+    double YTitleLeft = 0.0;
+    double XNumbersTop = 0.0, XTitleTop = 0.0;
+    struct LegendRow {
+        std::vector<int> Entries;
+        double Width = 0.0;
+    };
+    std::vector<LegendRow> LegendRows;
+    double LegendTop = 0.0, LegendRowHeight = 0.0;
+};
+
+double LegendEntryWidth(const QFontMetricsF& m, const QString& label)
+{
+    return LegendSample + LegendSampleGap + m.horizontalAdvance(label);
+}
+
+// Legend entries in rows no wider than the given width (an entry wider than it gets a row).
+std::vector<Frame::LegendRow> ArrangeLegend(const ChartScene& scene, const QFontMetricsF& m, double width)
+{
+    std::vector<Frame::LegendRow> rows;
+    for (int i = 0; i < static_cast<int>(scene.Legend.size()); ++i) {
+        const double w = LegendEntryWidth(m, scene.Legend[i].Label);
+        if (rows.empty() || (rows.back().Width + LegendEntryGap + w > width && !rows.back().Entries.empty()))
+            rows.emplace_back();
+        Frame::LegendRow& r = rows.back();
+        r.Width += (r.Entries.empty() ? 0.0 : LegendEntryGap) + w;
+        r.Entries.push_back(i);
+    }
+    return rows;
+}
+
+double WidestText(const QFontMetricsF& m, const std::vector<double>& ticks)
+{
+    double w = 0.0;
+    for (const double t : ticks) w = std::max(w, m.horizontalAdvance(ChartTickText(t, Step(ticks))));
+    return w;
+}
+
+// Pixel coordinates stay finite for any finite data value: a point so far off the plot that
+// its coordinate would overflow is held at FarOff, on the same side.
+constexpr double FarOff = 1e15;
+
+double MapX(const ChartScene& s, const QRectF& r, double x)
+{
+    return std::clamp(r.left() + (x - s.X.Min) / (s.X.Max - s.X.Min) * r.width(), -FarOff, FarOff);
+}
+
+double MapY(const ChartRange& y, const QRectF& r, double v)
+{
+    return std::clamp(r.bottom() - (v - y.Min) / (y.Max - y.Min) * r.height(), -FarOff, FarOff);
+}
+
+Frame ComputeFrame(const ChartScene& scene, QSize size)
+{
+    Frame f;
+    f.Subtitle = MakeFont(scene.TitleFont, SubtitlePixels, true);
+    f.AxisTitle = MakeFont(scene.LabelFont, AxisTitlePixels);
+    f.Number = MakeFont(scene.LabelFont, NumberPixels);
+    f.Legend = MakeFont(scene.LabelFont, LegendPixels);
+    f.Annotation = MakeFont(scene.LabelFont, AnnotationPixels);
+    const QFontMetricsF subtitleM(f.Subtitle), titleM(f.AxisTitle), numberM(f.Number), legendM(f.Legend);
+    const double w = size.width();
+    const double h = size.height();
+
+    // Top: the subtitle, then half a number's height for the topmost y number.
+    double top = Pad;
+    f.SubtitleTop = top;
+    if (!scene.SubtitleLeft.isEmpty() || !scene.SubtitleCentre.isEmpty() || !scene.SubtitleRight.isEmpty()) {
+        f.SubtitleHeight = subtitleM.height();
+        top += f.SubtitleHeight + Pad;
+    }
+    top += numberM.height() / 2.0;
+
+    // Bottom, upward: legend, x title, x numbers, tick marks.
+    f.LegendRows = ArrangeLegend(scene, legendM, w - 2.0 * Pad);
+    f.LegendRowHeight = std::max(legendM.height(), MarkerDiameter) + 4.0;
+    double bottom = h - Pad;
+    if (!f.LegendRows.empty()) {
+        bottom -= f.LegendRows.size() * f.LegendRowHeight;
+        f.LegendTop = bottom;
+        bottom -= Pad / 2.0;
+    }
+    if (!scene.XLabel.isEmpty()) {
+        bottom -= titleM.height();
+        f.XTitleTop = bottom;
+        bottom -= Pad / 2.0;
+    }
+    bottom -= numberM.height();
+    f.XNumbersTop = bottom;
+    bottom -= TickGap + TickLength;
+
+    // Panes share the height; between two panes room for the numbers at their facing edges.
+    const int panes = static_cast<int>(scene.Panes.size());
+    const double gap = numberM.height() + 2.0 * TickLength;
+    const double paneHeight = std::max(0.0, (bottom - top - gap * (panes - 1)) / std::max(panes, 1));
+    std::vector<double> paneTop(panes);
+    double yNumbersWidth = 0.0;
+    bool anyYTitle = false;
+    for (int p = 0; p < panes; ++p) {
+        paneTop[p] = std::round(top + p * (paneHeight + gap));
+        f.YTicks.push_back(ChartTicks(scene.Panes[p].Y, paneHeight, YTickSpacingLines * numberM.height()));
+        yNumbersWidth = std::max(yNumbersWidth, WidestText(numberM, f.YTicks.back()));
+        anyYTitle = anyYTitle || !scene.Panes[p].YLabel.isEmpty();
+    }
+
+    // Left: y title (turned upright), y numbers, tick marks.
+    f.YTitleLeft = Pad;
+    double left = Pad + (anyYTitle ? titleM.height() + Pad : 0.0) + yNumbersWidth + TickGap + TickLength;
+    left = std::round(left);
+    // Right: room for half the last x number when it sits at the right edge.
+    double right = w - Pad;
+    f.XTicks = ChartTicks(scene.X, right - left, MinXTickSpacing);
+    if (!f.XTicks.empty()) {
+        const double last = f.XTicks.back();
+        const double half = numberM.horizontalAdvance(ChartTickText(last, Step(f.XTicks))) / 2.0;
+        const double tickPx = MapX(scene, QRectF(left, 0, right - left, 1), last);
+        right -= std::max(0.0, half - (right - tickPx));
+        f.XTicks = ChartTicks(scene.X, right - left, MinXTickSpacing);
+    }
+    right = std::round(right);
+    for (int p = 0; p < panes; ++p)
+        f.Plots.emplace_back(left, paneTop[p], std::max(0.0, right - left), std::max(0.0, std::round(paneHeight)));
+    return f;
+}
+
+void DrawSubtitle(QPainter& g, const ChartScene& scene, const Frame& f, double width)
+{
+    if (f.SubtitleHeight <= 0.0) return;
+    g.setFont(f.Subtitle);
+    g.setPen(TextColour);
+    const QRectF band(Pad, f.SubtitleTop, width - 2.0 * Pad, f.SubtitleHeight);
+    g.drawText(band, Qt::AlignLeft | Qt::AlignVCenter, scene.SubtitleLeft);
+    g.drawText(band, Qt::AlignHCenter | Qt::AlignVCenter, scene.SubtitleCentre);
+    g.drawText(band, Qt::AlignRight | Qt::AlignVCenter, scene.SubtitleRight);
+}
+
+// The pen of a data line or legend sample.
+QPen DataPen(QRgb colour, const ChartPen& pen)
+{
+    QPen p{QColor(colour)};
+    p.setWidthF(pen.Width);
+    p.setCapStyle(Qt::FlatCap);
+    p.setJoinStyle(Qt::RoundJoin);
+    if (pen.Dashed) p.setDashPattern({4.0, 2.0});
+    return p;
+}
+
+void DrawMarker(QPainter& g, QRgb colour, QPointF at)
+{
+    g.setPen(Qt::NoPen);
+    g.setBrush(QColor(colour));
+    g.drawEllipse(at, MarkerDiameter / 2.0, MarkerDiameter / 2.0);
+}
+
+// Buffers reused across the layers of one painting.
+struct Scratch {
+    std::vector<QPointF> Pixels, Clipped;
+    std::vector<int> Runs;
+};
+
+void DrawLayer(QPainter& g, const ChartScene& scene, const ChartPane& pane, const QRectF& plot, const ChartLayer& l,
+               Scratch& s)
+{
+    const auto toPixel = [&](const QPointF& p) { return QPointF(MapX(scene, plot, p.x()), MapY(pane.Y, plot, p.y())); };
+    s.Pixels.clear();
+    for (const QPointF& p : l.Points) s.Pixels.push_back(toPixel(p));
+    switch (l.Kind) {
+    case ChartLayerKind::Band: {
+        for (auto it = l.Base.rbegin(); it != l.Base.rend(); ++it) s.Pixels.push_back(toPixel(*it));
+        const ChartClipRect r{plot.left(), plot.top(), plot.right(), plot.bottom()};
+        const std::vector<QPointF> poly = ClipPolygon(s.Pixels, r);
+        if (poly.size() < 3) return;
+        g.setRenderHint(QPainter::Antialiasing, false);
+        g.setPen(Qt::NoPen);
+        g.setBrush(QColor(l.Colour));
+        g.drawPolygon(poly.data(), static_cast<int>(poly.size()), Qt::WindingFill);
+        return;
+    }
+    case ChartLayerKind::Line: {
+        const double m = l.Pen.Width;  // keep the ends of a line's width at the frame
+        ClipPolyline(s.Pixels, {plot.left() - m, plot.top() - m, plot.right() + m, plot.bottom() + m}, s.Clipped, s.Runs);
+        // Thin lines stay crisp, one pixel of their full colour; wider ones are smoothed.
+        g.setRenderHint(QPainter::Antialiasing, l.Pen.Width > ThinLineWidth);
+        g.setPen(DataPen(l.Colour, l.Pen));
+        g.setBrush(Qt::NoBrush);
+        const QPointF* p = s.Clipped.data();
+        for (const int n : s.Runs) {
+            g.drawPolyline(p, n);
+            p += n;
+        }
+        return;
+    }
+    case ChartLayerKind::Markers: {
+        g.setRenderHint(QPainter::Antialiasing, true);
+        const QRectF reach = plot.adjusted(-MarkerDiameter, -MarkerDiameter, MarkerDiameter, MarkerDiameter);
+        for (const QPointF& p : s.Pixels)
+            if (reach.contains(p)) DrawMarker(g, l.Colour, p);
+        return;
+    }
+    }
+}
+
+void DrawAnnotations(QPainter& g, const ChartScene& scene, const Frame& f)
+{
+    if (scene.Annotations.empty() || f.Plots.empty()) return;
+    const QRectF& plot = f.Plots[0];
+    g.setFont(f.Annotation);
+    g.setPen(TextColour);
+    const QFontMetricsF m(f.Annotation);
+    for (const ChartAnnotation& a : scene.Annotations) {
+        const QPointF p(MapX(scene, plot, a.At.x()), MapY(scene.Panes[0].Y, plot, a.At.y()));
+        if (!plot.contains(p)) continue;
+        const double w = m.horizontalAdvance(a.Text);
+        g.drawText(QPointF(p.x() - w / 2.0, p.y() - AnnotationLift - m.descent()), a.Text);
+    }
+}
+
+void DrawGrid(QPainter& g, const ChartScene& scene, const ChartPane& pane, const QRectF& plot,
+              const std::vector<double>& yTicks, const std::vector<double>& xTicks)
+{
+    g.setRenderHint(QPainter::Antialiasing, false);
+    g.setPen(QPen(QColor(scene.GridColour), 1.0));
+    for (const double t : yTicks) {
+        const double y = std::floor(MapY(pane.Y, plot, t));
+        g.drawLine(QPointF(plot.left(), y + 0.5), QPointF(plot.right(), y + 0.5));
+    }
+    for (const double t : xTicks) {
+        const double x = std::floor(MapX(scene, plot, t));
+        g.drawLine(QPointF(x + 0.5, plot.top()), QPointF(x + 0.5, plot.bottom()));
+    }
+}
+
+void DrawAxes(QPainter& g, const ChartScene& scene, const Frame& f, int p, bool last)
+{
+    const ChartPane& pane = scene.Panes[p];
+    const QRectF& plot = f.Plots[p];
+    const QFontMetricsF numberM(f.Number);
+    g.setRenderHint(QPainter::Antialiasing, false);
+    g.setPen(QPen(FrameColour, 1.0));
+    g.setBrush(Qt::NoBrush);
+    g.drawRect(QRectF(plot.left() - 0.5, plot.top() - 0.5, plot.width(), plot.height()).adjusted(0, 0, 1, 1));
+    g.setFont(f.Number);
+    const std::vector<double>& yTicks = f.YTicks[p];
+    for (const double t : yTicks) {
+        const double y = std::floor(MapY(pane.Y, plot, t)) + 0.5;
+        g.drawLine(QPointF(plot.left() - TickLength, y), QPointF(plot.left(), y));
+        const QRectF box(0.0, y - numberM.height() / 2.0, plot.left() - TickLength - TickGap, numberM.height());
+        g.drawText(box, Qt::AlignRight | Qt::AlignVCenter, ChartTickText(t, Step(yTicks)));
+    }
+    for (const double t : f.XTicks) {
+        const double x = std::floor(MapX(scene, plot, t)) + 0.5;
+        g.drawLine(QPointF(x, plot.bottom()), QPointF(x, plot.bottom() + TickLength));
+        if (!last) continue;
+        const QString text = ChartTickText(t, Step(f.XTicks));
+        const double w = numberM.horizontalAdvance(text);
+        g.drawText(QRectF(x - w / 2.0 - 1.0, f.XNumbersTop, w + 2.0, numberM.height()), Qt::AlignCenter, text);
+    }
+    if (!pane.YLabel.isEmpty()) {
+        // Turned a quarter to the left, centred on the pane.
+        const QFontMetricsF titleM(f.AxisTitle);
+        g.save();
+        g.setFont(f.AxisTitle);
+        g.translate(f.YTitleLeft, plot.center().y());
+        g.rotate(-90.0);
+        g.drawText(QRectF(-plot.height() / 2.0 - 200.0, 0.0, plot.height() + 400.0, titleM.height()), Qt::AlignCenter,
+                   pane.YLabel);
+        g.restore();
+    }
+}
+
+void DrawLegend(QPainter& g, const ChartScene& scene, const Frame& f, double width)
+{
+    g.setFont(f.Legend);
+    double y = f.LegendTop;
+    for (const Frame::LegendRow& row : f.LegendRows) {
+        double x = std::round((width - row.Width) / 2.0);
+        const double mid = std::floor(y + f.LegendRowHeight / 2.0) + 0.5;
+        for (const int i : row.Entries) {
+            const ChartLegendEntry& e = scene.Legend[i];
+            switch (e.Kind) {
+            case ChartLayerKind::Line:
+                g.setRenderHint(QPainter::Antialiasing, false);
+                g.setPen(DataPen(e.Colour, e.Pen));
+                g.drawLine(QPointF(x, mid), QPointF(x + LegendSample, mid));
+                break;
+            case ChartLayerKind::Band:
+                g.setRenderHint(QPainter::Antialiasing, false);
+                g.setPen(QPen(SampleOutline, 1.0));
+                g.setBrush(QColor(e.Colour));
+                g.drawRect(QRectF(x + 0.5, mid - 5.0, LegendSample - 1.0, 10.0));
+                break;
+            case ChartLayerKind::Markers:
+                g.setRenderHint(QPainter::Antialiasing, true);
+                DrawMarker(g, e.Colour, QPointF(x + LegendSample / 2.0, mid));
+                break;
+            }
+            const double textLeft = x + LegendSample + LegendSampleGap;
+            g.setPen(TextColour);
+            g.drawText(QRectF(textLeft, y, width, f.LegendRowHeight), Qt::AlignLeft | Qt::AlignVCenter, e.Label);
+            x += LegendEntryWidth(QFontMetricsF(f.Legend), e.Label) + LegendEntryGap;
+        }
+        y += f.LegendRowHeight;
+    }
+}
+
+}  // namespace
+
+std::vector<double> ChartTicks(const ChartRange& range, double pixels, double minSpacing)
+{
+    const double span = range.Max - range.Min;
+    if (!(span > 0.0) || !std::isfinite(span) || !(pixels > 0.0)) return {};
+    const double most = std::clamp(std::floor(pixels / std::max(minSpacing, 1.0)), 1.0, double(MaxTicks));
+    const double raw = span / most;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    double step = power;
+    for (const double m : {1.0, 2.0, 5.0, 10.0}) {
+        step = m * power;
+        if (step >= raw * (1.0 - 1e-9)) break;
+    }
+    const double first = std::ceil(range.Min / step - 1e-9);
+    std::vector<double> ticks;
+    for (int i = 0; i <= MaxTicks; ++i) {
+        const double t = (first + i) * step;
+        if (t > range.Max + step * 1e-9) break;
+        if (!ticks.empty() && t <= ticks.back()) break;  // steps lost in the values' precision
+        ticks.push_back(t);
+    }
+    return ticks;
+}
+
+QString ChartTickText(double value, double step)
+{
+    if (std::fabs(value) < std::fabs(step) * 1e-9) value = 0.0;
+    if (std::fabs(value) >= 1e9) return QString::number(value, 'g', 6);
+    const int decimals = step > 0.0 ? std::clamp(static_cast<int>(-std::floor(std::log10(step) + 1e-9)), 0, 12) : 0;
+    return QString::number(value, 'f', decimals);
+}
+
+ChartLayout LayoutChart(const ChartScene& scene, QSize size)
+{
+    return {size, ComputeFrame(scene, size).Plots};
+}
+
+QPointF ChartToPixel(const ChartScene& scene, const ChartLayout& layout, int pane, QPointF data)
+{
+    const QRectF& plot = layout.Plots.at(pane);
+    return {MapX(scene, plot, data.x()), MapY(scene.Panes.at(pane).Y, plot, data.y())};
+}
+
+void PaintChart(QPainter& g, const ChartScene& scene, QSize size)
+{
+    g.save();
+    g.fillRect(QRect(QPoint(0, 0), size), QColor(scene.DeskColour));
+    const Frame f = ComputeFrame(scene, size);
+    DrawSubtitle(g, scene, f, size.width());
+    Scratch scratch;
+    const int panes = static_cast<int>(scene.Panes.size());
+    for (int p = 0; p < panes; ++p) {
+        const QRectF& plot = f.Plots[p];
+        if (plot.width() < 1.0 || plot.height() < 1.0) continue;
+        g.fillRect(plot, QColor(scene.GraphColour));
+        DrawGrid(g, scene, scene.Panes[p], plot, f.YTicks[p], f.XTicks);
+        g.save();
+        g.setClipRect(plot);
+        for (const ChartLayer& l : scene.Panes[p].Layers) DrawLayer(g, scene, scene.Panes[p], plot, l, scratch);
+        g.restore();
+        if (p == 0) DrawAnnotations(g, scene, f);  // a label may reach past the frame
+        DrawAxes(g, scene, f, p, p == panes - 1);
+    }
+    if (!scene.XLabel.isEmpty() && !f.Plots.empty()) {
+        const QRectF& plot = f.Plots.back();
+        g.setFont(f.AxisTitle);
+        g.setPen(TextColour);
+        g.drawText(QRectF(plot.left(), f.XTitleTop, plot.width(), QFontMetricsF(f.AxisTitle).height()),
+                   Qt::AlignHCenter | Qt::AlignVCenter, scene.XLabel);
+    }
+    DrawLegend(g, scene, f, size.width());
+    g.restore();
+}
+
+QImage RenderChart(const ChartScene& scene, QSize size)
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull()) return image;
+    QPainter g(&image);
+    PaintChart(g, scene, size);
+    return image;
+}
