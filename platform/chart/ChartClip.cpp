@@ -31,9 +31,13 @@ bool ClipSegment(const ChartClipRect& r, QPointF& a, QPointF& b)
     if (!Finite(a) || !Finite(b)) return false;
     const double dx = b.x() - a.x();
     const double dy = b.y() - a.y();
+    if (!std::isfinite(dx) || !std::isfinite(dy)) return false;
+    // Edges in the order left, right, top, bottom: p < 0 where the segment enters across it.
     const double p[4] = {-dx, dx, -dy, dy};
     const double q[4] = {a.x() - r.Left, r.Right - a.x(), a.y() - r.Top, r.Bottom - a.y()};
+    const double bound[4] = {r.Left, r.Right, r.Top, r.Bottom};
     double t0 = 0.0, t1 = 1.0;
+    int in = -1, out = -1;  // edges the segment enters and leaves by; -1 for an end inside
     for (int i = 0; i < 4; ++i) {
         if (p[i] == 0.0) {
             if (q[i] < 0.0) return false;  // parallel to this edge and outside it
@@ -41,15 +45,22 @@ bool ClipSegment(const ChartClipRect& r, QPointF& a, QPointF& b)
         }
         const double t = q[i] / p[i];
         if (p[i] < 0.0) {
-            if (t > t0) t0 = t;
+            if (t > t0) t0 = t, in = i;
         } else if (t < t1) {
-            t1 = t;
+            t1 = t, out = i;
         }
         if (t0 > t1) return false;
     }
-    const QPointF start = a;
-    if (t0 > 0.0) a = QPointF(start.x() + t0 * dx, start.y() + t0 * dy);
-    if (t1 < 1.0) b = QPointF(start.x() + t1 * dx, start.y() + t1 * dy);
+    // A point on an edge takes the edge's coordinate exactly: for an end millions of pixels
+    // away, start + t x delta carries an error of that magnitude in the edge's direction.
+    const auto onEdge = [&](int edge, double t) {
+        const QPointF p(a.x() + t * dx, a.y() + t * dy);
+        return edge < 2 ? QPointF(bound[edge], p.y()) : QPointF(p.x(), bound[edge]);
+    };
+    const QPointF enter = in >= 0 ? onEdge(in, t0) : a;
+    const QPointF leave = out >= 0 ? onEdge(out, t1) : b;
+    a = enter;
+    b = leave;
     return true;
 }
 

@@ -90,9 +90,10 @@ double WidestText(const QFontMetricsF& m, const std::vector<double>& ticks)
     return w;
 }
 
-// Pixel coordinates stay finite for any finite data value: a point so far off the plot that
-// its coordinate would overflow is held at FarOff, on the same side.
-constexpr double FarOff = 1e15;
+// Pixel coordinates stay finite for any finite data value (clipping needs finite ends): one
+// that would overflow is held at FarOff on its side. Only values near the largest double
+// reach it, so the bend this gives a line does not matter.
+constexpr double FarOff = 1e300;
 
 double MapX(const ChartScene& s, const QRectF& r, double x)
 {

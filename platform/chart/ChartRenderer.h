@@ -28,7 +28,8 @@ struct ChartLayout {
 std::vector<double> ChartTicks(const ChartRange& range, double pixels, double minSpacing);
 
 // A tick value as text in the C locale: fixed with the decimals the step needs, or in
-// exponent form for magnitudes of 1e9 and above. A value within 1e-9 steps of zero is "0".
+// exponent form for magnitudes of 1e9 and above. A value within 1e-9 steps of zero is zero
+// (never "-0").
 QString ChartTickText(double value, double step);
 
 // The layout of a scene at a size; plot areas may be empty when the size is too small.

@@ -30,6 +30,7 @@ TEST(ChartClip, SegmentsKeepOnlyTheirInsidePart)
         {"misses a corner", {100, 0}, {130, 30}, false, {}, {}},
         {"event line at +-1e11", {50, -1e11}, {50, 1e11}, true, {50, 20}, {50, 70}},
         {"far diagonal", {-1e11, -1e11}, {1e11, 1e11}, true, {20, 20}, {70, 70}},
+        {"steep from 1e21 away, exact on the edges", {50, -1e21}, {60, 3e21}, true, {52.5, 20}, {52.5, 70}},
         {"not a number", {20, nan}, {100, 60}, false, {}, {}},
     };
     for (const SegmentCase& c : cases) {
