@@ -41,12 +41,14 @@ void ChartWindow::Render()
         Surface = QImage();
         return;
     }
-    if (CurrentScene) {
-        Surface = RenderChart(*CurrentScene, size());
-    } else {
-        Surface = QImage(size(), QImage::Format_ARGB32_Premultiplied);
+    // The image is kept from one build to the next: a fresh one costs a page fault per 4 KiB.
+    if (Surface.size() != size()) Surface = QImage(size(), QImage::Format_ARGB32_Premultiplied);
+    if (!CurrentScene) {
         Surface.fill(Qt::white);
+        return;
     }
+    QPainter g(&Surface);
+    PaintChart(g, *CurrentScene, size());
 }
 
 const QImage& ChartWindow::Image()
