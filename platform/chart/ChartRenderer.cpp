@@ -23,8 +23,8 @@ constexpr int AnnotationPixels = 10;
 constexpr double Pad = 8.0;          // from the window's edge and between blocks
 constexpr double TickLength = 4.0;   // tick marks outside the frame
 constexpr double TickGap = 3.0;      // between a tick mark and its number
-constexpr double MinXTickSpacing = 60.0;
-constexpr double YTickSpacingLines = 2.5;  // y ticks at least this many number heights apart
+constexpr double MinXTickSpacing = 80.0;
+constexpr double YTickSpacingLines = 2.0;  // y ticks at least this many number heights apart
 constexpr double LegendSample = 26.0;      // width of a legend entry's sample
 constexpr double LegendSampleGap = 5.0;
 constexpr double LegendEntryGap = 18.0;
@@ -88,19 +88,35 @@ double LegendEntryWidth(const QFontMetricsF& m, const QString& label)
     return LegendSample + LegendSampleGap + m.horizontalAdvance(label);
 }
 
-// Legend entries in rows no wider than the given width (an entry wider than it gets a row).
-std::vector<Frame::LegendRow> ArrangeLegend(const ChartScene& scene, const QFontMetricsF& m, double width)
+// Legend entries in rows no wider than `limit`, each row filled before the next begins (an
+// entry wider than the limit gets a row of its own).
+std::vector<Frame::LegendRow> FillLegendRows(const std::vector<double>& widths, double limit)
 {
     std::vector<Frame::LegendRow> rows;
-    for (int i = 0; i < static_cast<int>(scene.Legend.size()); ++i) {
-        const double w = LegendEntryWidth(m, scene.Legend[i].Label);
-        if (rows.empty() || (rows.back().Width + LegendEntryGap + w > width && !rows.back().Entries.empty()))
+    for (int i = 0; i < static_cast<int>(widths.size()); ++i) {
+        if (rows.empty() || (!rows.back().Entries.empty() && rows.back().Width + LegendEntryGap + widths[i] > limit))
             rows.emplace_back();
         Frame::LegendRow& r = rows.back();
-        r.Width += (r.Entries.empty() ? 0.0 : LegendEntryGap) + w;
+        r.Width += (r.Entries.empty() ? 0.0 : LegendEntryGap) + widths[i];
         r.Entries.push_back(i);
     }
     return rows;
+}
+
+// The legend in as few rows as fit the width, balanced: the narrowest limit that still needs
+// no more rows (so eight entries that need two rows go four and four, not seven and one).
+std::vector<Frame::LegendRow> ArrangeLegend(const ChartScene& scene, const QFontMetricsF& m, double width)
+{
+    std::vector<double> widths;
+    for (const ChartLegendEntry& e : scene.Legend) widths.push_back(LegendEntryWidth(m, e.Label));
+    std::vector<Frame::LegendRow> rows = FillLegendRows(widths, width);
+    if (rows.size() < 2) return rows;
+    double lo = 0.0, hi = width;
+    for (int i = 0; i < 30 && hi - lo > 0.5; ++i) {
+        const double mid = (lo + hi) / 2.0;
+        (FillLegendRows(widths, mid).size() <= rows.size() ? hi : lo) = mid;
+    }
+    return FillLegendRows(widths, hi);
 }
 
 double WidestText(const QFontMetricsF& m, const std::vector<double>& ticks)
@@ -407,8 +423,8 @@ std::vector<double> ChartTicks(const ChartRange& range, double pixels, double mi
 {
     const double span = range.Max - range.Min;
     if (!(span > 0.0) || !std::isfinite(span) || !(pixels > 0.0)) return {};
-    const double most = std::clamp(std::floor(pixels / std::max(minSpacing, 1.0)), 1.0, double(MaxTicks));
-    const double raw = span / most;
+    // The smallest round step whose ticks lie minSpacing pixels apart (at most MaxTicks).
+    const double raw = span * std::max(minSpacing, 1.0) / pixels;
     const double power = std::pow(10.0, std::floor(std::log10(raw)));
     double step = power;
     for (const double m : {1.0, 2.0, 5.0, 10.0}) {
@@ -416,8 +432,9 @@ std::vector<double> ChartTicks(const ChartRange& range, double pixels, double mi
         if (step >= raw * (1.0 - 1e-9)) break;
     }
     const double first = std::ceil(range.Min / step - 1e-9);
+    if (!(step > 0.0) || !std::isfinite(first)) return {};  // a step lost below the doubles
     std::vector<double> ticks;
-    for (int i = 0; i <= MaxTicks; ++i) {
+    for (int i = 0; i < MaxTicks; ++i) {
         const double t = (first + i) * step;
         if (t > range.Max + step * 1e-9) break;
         if (!ticks.empty() && t <= ticks.back()) break;  // steps lost in the values' precision

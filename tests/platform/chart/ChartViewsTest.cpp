@@ -151,6 +151,12 @@ ProfileOptions With(Layout kind, int fileType, bool ice, bool water, bool events
     return o;
 }
 
+ProfileOptions WithSubtitle(ProfileOptions o, const char* subtitle)
+{
+    o.Subtitle = subtitle;
+    return o;
+}
+
 TEST(ChartProfile, EachLayoutResolvesToItsPanesLayersAndLegend)
 {
     const std::vector<std::string> blackLines(6, "line 000000");
@@ -182,7 +188,7 @@ TEST(ChartProfile, EachLayoutResolvesToItsPanesLayersAndLegend)
          {{"line ff0000"}, {"line ff0000"}},
          {},
          {"Discharge (m\u00B3/s)", "Velocity (m/s)"}},
-        {"D thermal ice", With(Layout::D, 3, true, true, false, true),
+        {"D thermal ice", WithSubtitle(With(Layout::D, 3, true, true, false, true), "|Reach 1|12:30:00      "),
          {iceBands},
          {"Anchor Ice", "Moving Frazil Slush", "Stationary Frazil Slush", "Solid Ice", "Bed", "Water Surface"},
          {"Elevation (m)"}},
@@ -195,6 +201,7 @@ TEST(ChartProfile, EachLayoutResolvesToItsPanesLayersAndLegend)
     for (const LayoutCase& c : cases) {
         Chart chart;
         BuildProfile(chart, SampleReach(6), {{0, 3.0, 4.0}}, c.Options);
+        chart_test::Keep(chart.Image(), (std::string("profile ") + c.Name).c_str());
         const ChartScene& s = chart.Scene();
         ASSERT_EQ(s.Panes.size(), c.Panes.size()) << c.Name;
         for (std::size_t p = 0; p < c.Panes.size(); ++p) {
