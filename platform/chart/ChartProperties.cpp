@@ -241,8 +241,6 @@ std::string_view ChartPropertyStore::TextCell(int id, int index, int axis) const
     return c->Texts[index];
 }
 
-bool ChartPropertyStore::Has(int id, int axis) const { return Find(id, axis) != nullptr; }
-
 double ChartPropertyStore::PointX(int subset, int point) const
 {
     if (X.empty() || subset < 0 || subset >= Subsets || point < 0 || point >= Points) return Unset;

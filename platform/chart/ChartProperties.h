@@ -100,12 +100,12 @@ public:
     bool SetPointCell(int id, int subset, int point, double v);
 
     // Readers for the scene. Axis-scoped ids read the given axis, chart-scoped ones ignore it.
+    // Number is cell 0, or the fallback when that was never set.
     double Number(int id, int axis = 0, double fallback = 0.0) const;
     double NumberCell(int id, int index, int axis = 0) const;  // NaN when never set
     const std::vector<double>& Numbers(int id, int axis = 0) const;
     std::string_view Text(int id, int axis = 0) const;
     std::string_view TextCell(int id, int index, int axis = 0) const;
-    bool Has(int id, int axis = 0) const;
     int WorkingAxis() const { return WorkingAxisValue; }
     int SubsetCount() const { return Subsets; }
     int PointCount() const { return Points; }

@@ -6,7 +6,6 @@
 #include <QFontMetricsF>
 #include <QLineF>
 #include <QPainter>
-#include <QPainterPath>
 #include <algorithm>
 #include <cmath>
 
@@ -491,13 +490,4 @@ void PaintChart(QPainter& g, const ChartScene& scene, QSize size)
     }
     DrawLegend(g, scene, f, size.width());
     g.restore();
-}
-
-QImage RenderChart(const ChartScene& scene, QSize size)
-{
-    QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    if (image.isNull()) return image;
-    QPainter g(&image);
-    PaintChart(g, scene, size);
-    return image;
 }

@@ -8,7 +8,6 @@
 
 #include "ChartScene.h"
 
-#include <QImage>
 #include <QRectF>
 #include <QSize>
 #include <QString>
@@ -38,8 +37,6 @@ ChartLayout LayoutChart(const ChartScene& scene, QSize size);
 // The pixel position of a data point of a pane, in double precision.
 QPointF ChartToPixel(const ChartScene& scene, const ChartLayout& layout, int pane, QPointF data);
 
-// Draws the scene over the rectangle (0, 0, size).
+// Draws the scene over the rectangle (0, 0, size) of the painter's device (the chart
+// window's image, or a printer page).
 void PaintChart(QPainter& painter, const ChartScene& scene, QSize size);
-
-// The scene drawn on a new image of the given size (format ARGB32 premultiplied).
-QImage RenderChart(const ChartScene& scene, QSize size);
