@@ -236,6 +236,24 @@ TEST(ChartProfile, LayoutADrawsItsParameterLineAndLabelsEveryNode)
     EXPECT_GT(v.Coverage[0], 0.5);
 }
 
+TEST(ChartProfile, LegendListOfMinusOneDrawsNoLegend)
+{
+    // The event lines are green; outside the plot only a legend sample can be green.
+    for (const bool legend : {true, false}) {
+        Chart chart({700, 450});
+        BuildProfile(chart, SampleReach(6), {{0, 3.0, 4.0}}, With(Layout::A, 3, true, true, true, legend));
+        const QImage image = chart.Image();
+        const QRect plot = chart.Layout().Plots[0].toAlignedRect();
+        const int outside = CountPixels(image, image.rect(), chart_test::Greenish) -
+                            CountPixels(image, plot, chart_test::Greenish);
+        if (legend)
+            EXPECT_GT(outside, 0) << "the ice front's sample";
+        else
+            EXPECT_EQ(outside, 0);
+        EXPECT_EQ(chart.Scene().Legend.empty(), !legend);
+    }
+}
+
 TEST(ChartProfile, BottomXRangeWinsWhenBothAreFixed)
 {
     Chart chart;
