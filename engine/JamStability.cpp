@@ -242,12 +242,11 @@ int SolveIceJamStability(double* largestChange)
         MarchReach(g_Nodes, false, 0);
     }
 
-    for (NodeRecord* n : g_NodeIndex)
-        if (Jammed(n)) LimitToErosion(n);
-
+    // Each node's erosion limit and damping concern that node alone: one walk does both.
     double largest = 0.0;
-    for (NodeRecord* n = g_Nodes; n; n = n->Next) {
+    for (NodeRecord* n : g_NodeIndex) {
         if (!Jammed(n)) continue;
+        LimitToErosion(n);
         const double previous = n->PreviousSolidEquivalentThickness;
         const double t = previous - (previous - n->SolidEquivalentThickness) * mc.IceThicknessDamping;
         SetJamThickness(n, t);
