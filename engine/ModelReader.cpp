@@ -8,6 +8,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <system_error>
@@ -73,6 +74,25 @@ constexpr size_t FirstChunk = 1024;
 #else
 #define VASQUIL_PRINTF_LIKE(f, a)
 #endif
+
+// The line of the last refusal, kept for ModelReaderRefusal.
+char g_Refusal[256] = "";
+
+// Prints a refusal line on standard output and keeps it.
+void PrintRefusal(const char* format, va_list args)
+{
+    std::vsnprintf(g_Refusal, sizeof g_Refusal, format, args);
+    std::fputs(g_Refusal, stdout);
+}
+
+void Refuse(const char* format, ...) VASQUIL_PRINTF_LIKE(1, 2);
+void Refuse(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    PrintRefusal(format, args);
+    va_end(args);
+}
 
 inline int NextByte(FILE* stream)
 {
@@ -181,7 +201,7 @@ struct FieldScanner {
         code = failure;
         va_list args;
         va_start(args, format);
-        std::vprintf(format, args);
+        PrintRefusal(format, args);
         va_end(args);
         return code;
     }
@@ -365,7 +385,7 @@ int ReadModelBody(FILE* stream)
 
     for (int i = 0; i < mc.NodeCount; ++i) {
         if (!HoldRecord(g_NodeBlock, mc.NodeCount, i, &moved)) {
-            std::printf(" Control Variable Error %d\n", ReadBadNodeCount);
+            Refuse(" Control Variable Error %d\n", ReadBadNodeCount);
             return ReadBadNodeCount;
         }
         if (moved) RelinkNodes(i);
@@ -377,7 +397,7 @@ int ReadModelBody(FILE* stream)
 
     for (int i = 0; i < mc.ElementCount; ++i) {
         if (!HoldRecord(g_ElementBlock, mc.ElementCount, i, &moved)) {
-            std::printf(" Control Variable Error %d\n", ReadBadElementCount);
+            Refuse(" Control Variable Error %d\n", ReadBadElementCount);
             return ReadBadElementCount;
         }
         if (moved) RelinkElements(i);
@@ -388,7 +408,7 @@ int ReadModelBody(FILE* stream)
 
     for (int i = 0; i < mc.BoundaryElementCount; ++i) {
         if (!HoldRecord(g_BoundaryElementBlock, mc.BoundaryElementCount, i, &moved)) {
-            std::printf(" Control Variable Error %d\n", ReadBadBoundaryCount);
+            Refuse(" Control Variable Error %d\n", ReadBadBoundaryCount);
             return ReadBadBoundaryCount;
         }
         if (moved) RelinkBoundaryElements(i);
@@ -399,7 +419,7 @@ int ReadModelBody(FILE* stream)
 
     for (int i = 0; i < mc.JunctionCount; ++i) {
         if (!HoldRecord(g_JunctionBlock, mc.JunctionCount, i, &moved)) {
-            std::printf(" Not enough memory for the junction row %d\n", i + 1);
+            Refuse(" Not enough memory for the junction row %d\n", i + 1);
             return ReadOutOfMemory;
         }
         if (moved) RelinkJunctions(i);
@@ -452,6 +472,17 @@ int ReadModelBody(FILE* stream)
 
 }  // namespace
 
+const char* ModelReaderRefusal()
+{
+    // Without the leading blank and the line end of the printed line.
+    static char text[sizeof g_Refusal];
+    const char* start = g_Refusal;
+    while (*start == ' ' || *start == '\n') ++start;
+    std::snprintf(text, sizeof text, "%s", start);
+    for (size_t n = std::strlen(text); n > 0 && (text[n - 1] == '\n' || text[n - 1] == ' '); --n) text[n - 1] = '\0';
+    return text;
+}
+
 int ReadNumberToken(FILE* stream, char* buffer, int capacity)
 {
     if (!stream || !buffer || capacity < 2) return 0;
@@ -475,14 +506,15 @@ int ReadNumberToken(FILE* stream, char* buffer, int capacity)
 
 int ReadModelFile(FILE* stream)
 {
+    g_Refusal[0] = '\0';
     if (!stream) {
-        std::printf(" Unable to open that file\n");
+        Refuse(" Unable to open that file\n");
         return ReadNoStream;
     }
     SetModelDefaults();
     int code = ReadModelHeader(stream);
     if (code == ReadBadNodeCount || code == ReadBadElementCount || code == ReadBadBoundaryCount)
-        std::printf(" Control Variable Error %d\n", code);
+        Refuse(" Control Variable Error %d\n", code);
     if (code == ReadOk) code = ReadModelBody(stream);
     CloseStream(stream);
     DropNodeLookup();
@@ -491,7 +523,7 @@ int ReadModelFile(FILE* stream)
         return code;
     }
     if (!RebuildNodeIndex()) {
-        std::printf(" Control Variable Error %d\n", ReadBadNodeCount);
+        Refuse(" Control Variable Error %d\n", ReadBadNodeCount);
         EmptyEngine();
         return ReadBadNodeCount;
     }

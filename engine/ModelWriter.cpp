@@ -7,24 +7,15 @@
 
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <charconv>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <system_error>
 
 #include "engine/EngineData.h"
-
-#if defined(_WIN32)
-#include <io.h>
-#include <process.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
+#include "engine/OutputTargets.h"
 
 namespace {
 
@@ -594,37 +585,25 @@ int WriteModelFile(FILE* stream)
 
 int SaveModelFile(const std::filesystem::path& path)
 {
-    static std::atomic<unsigned> serial{0};
-#if defined(_WIN32)
-    const unsigned long process = static_cast<unsigned long>(_getpid());
-#else
-    const unsigned long process = static_cast<unsigned long>(getpid());
-#endif
-    std::filesystem::path temporary = path;
-    temporary += ".saving-" + std::to_string(process) + "-" + std::to_string(serial.fetch_add(1));
-#if defined(_WIN32)
-    FILE* stream = _wfopen(temporary.c_str(), L"wbx");
-#else
-    FILE* stream = std::fopen(temporary.c_str(), "wbx");
-#endif
+    const std::string what = "saved model";
+    std::string reason;
+    // Only a regular file is replaced: anything else at the path is left as it is.
+    if (CheckOutputTarget(path, what, &reason) != TargetOk) {
+        int error = 0;
+        std::printf(" Unable to replace %s with the saved model: it is %s\n", path.string().c_str(),
+                    DescribeFileAt(path, &error));
+        return WriteReplaceFailed;
+    }
+    std::filesystem::path temporary;
+    FILE* stream = CreateTemporaryFor(path, &temporary, what, &reason);
     if (!stream) return NoStream();
     const int code = WriteModelFile(stream);
-    std::error_code ec;
     if (code != WriteOk) {
-        std::filesystem::remove(temporary, ec);
+        RemoveTemporary(temporary);
         return code;
     }
-#if !defined(_WIN32)
-    // The new file reaches the disk before it replaces the old one.
-    if (const int fd = open(temporary.c_str(), O_RDONLY); fd >= 0) {
-        fsync(fd);
-        close(fd);
-    }
-#endif
-    std::filesystem::rename(temporary, path, ec);
-    if (ec) {
-        std::printf(" Unable to replace %s with the saved model\n", path.string().c_str());
-        std::filesystem::remove(temporary, ec);
+    if (ReplaceWithTemporary(temporary, path, what, &reason) != TargetOk) {
+        std::printf(" Unable to replace %s with the saved model: %s\n", path.string().c_str(), reason.c_str());
         return WriteReplaceFailed;
     }
     return WriteOk;

@@ -1,11 +1,14 @@
 // The results database: table layouts, rows and failures.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -52,7 +55,7 @@ void Execute(const fs::path& file, const std::string& sql)
     sqlite3_close(db);
 }
 
-class ResultsDatabase : public ::testing::Test {
+class DatabaseTable : public ::testing::Test {
 protected:
     fs::path dir;
     fs::path file;
@@ -97,6 +100,15 @@ protected:
         g_ModelControl.ModelTime = time;
         for (int i = 0; i < 6; ++i) g_ModelControl.CurrentDate[i] = date[i];
     }
+    // Writes the present time through a handle of its own.
+    static int WriteOnce(const fs::path& path)
+    {
+        ResultsDatabase* database = nullptr;
+        if (OpenResultsDatabase(path.c_str(), &database) != 0) return 1;
+        const int result = WriteTimeSeriesToDatabase(database);
+        CloseResultsDatabase(database);
+        return result;
+    }
     std::vector<std::string> Columns(const char* typeOf = nullptr)
     {
         std::vector<std::string> out;
@@ -105,7 +117,7 @@ protected:
     }
 };
 
-TEST_F(ResultsDatabase, TableColumnsFollowTheThermalSwitch)
+TEST_F(DatabaseTable, TableColumnsFollowTheThermalSwitch)
 {
     for (int thermal = 0; thermal < 2; ++thermal) {
         SCOPED_TRACE(thermal);
@@ -123,7 +135,7 @@ TEST_F(ResultsDatabase, TableColumnsFollowTheThermalSwitch)
     }
 }
 
-TEST_F(ResultsDatabase, CreationReplacesAnExistingFile)
+TEST_F(DatabaseTable, CreationReplacesAnExistingFile)
 {
     {
         std::ofstream junk(file);
@@ -132,21 +144,38 @@ TEST_F(ResultsDatabase, CreationReplacesAnExistingFile)
     ASSERT_EQ(CreateResultsDatabase(file.c_str()), 0);
     EXPECT_EQ(Columns(), OpenWaterColumns);
 
-    ASSERT_EQ(WriteTimeSeriesToDatabase(file.c_str()), 0);
+    ASSERT_EQ(WriteOnce(file), 0);
+    // A write-ahead log left by a killed run is not read into the new database.
+    fs::copy_file(file, dir / "old.db");
+    ResultsDatabase* database = nullptr;
+    ASSERT_EQ(OpenResultsDatabase(file.c_str(), &database), 0);
+    ASSERT_EQ(WriteTimeSeriesToDatabase(database), 0);
+    ASSERT_TRUE(fs::exists(dir / "results.db-wal"));
+    fs::copy_file(dir / "results.db-wal", dir / "old.db-wal");
+    CloseResultsDatabase(database);
+    fs::rename(dir / "old.db-wal", dir / "results.db-wal");
     ASSERT_EQ(CreateResultsDatabase(file.c_str()), 0);
+    EXPECT_FALSE(fs::exists(dir / "results.db-wal"));
     EXPECT_EQ(Query(file, "SELECT COUNT(*) FROM time_series")[0][0], "0");
+    EXPECT_EQ(Query(file, "PRAGMA integrity_check")[0][0], "ok");
 }
 
-TEST_F(ResultsDatabase, OneRowPerNodeAndOutputTime)
+TEST_F(DatabaseTable, OneRowPerNodeAndOutputTime)
 {
     for (int thermal = 0; thermal < 2; ++thermal) {
         SCOPED_TRACE(thermal);
         g_ModelControl.ThermalIceOn = thermal;
         ASSERT_EQ(CreateResultsDatabase(file.c_str()), 0);
+        ResultsDatabase* database = nullptr;
+        ASSERT_EQ(OpenResultsDatabase(file.c_str(), &database), 0);
         SetClock(3600, {2024, 2, 29, 1, 0, 0});
-        ASSERT_EQ(WriteTimeSeriesToDatabase(file.c_str()), 0);
+        ASSERT_EQ(WriteTimeSeriesToDatabase(database), 0);
         SetClock(7200.25, {2024, 2, 29, 2, 0, 0});
-        ASSERT_EQ(WriteTimeSeriesToDatabase(file.c_str()), 0);
+        ASSERT_EQ(WriteTimeSeriesToDatabase(database), 0);
+        CloseResultsDatabase(database);
+        // Closed, the database is one plain file again.
+        EXPECT_EQ(Query(file, "PRAGMA journal_mode")[0][0], "delete");
+        EXPECT_FALSE(fs::exists(dir / "results.db-wal"));
 
         const auto rows = Query(file, "SELECT * FROM time_series ORDER BY id");
         ASSERT_EQ(rows.size(), 6u);
@@ -165,72 +194,151 @@ TEST_F(ResultsDatabase, OneRowPerNodeAndOutputTime)
     }
 }
 
-TEST_F(ResultsDatabase, DateTextOfAnyDateIsWrittenWhole)
+TEST_F(DatabaseTable, DateTextOfAnyDateIsWrittenWhole)
 {
     ASSERT_EQ(CreateResultsDatabase(file.c_str()), 0);
     SetClock(0, {-2147483647 - 1, 2147483647, -2147483647 - 1, 123456, -1, 2147483647});
-    ASSERT_EQ(WriteTimeSeriesToDatabase(file.c_str()), 0);
+    ASSERT_EQ(WriteOnce(file), 0);
     const auto rows = Query(file, "SELECT actual_time FROM time_series");
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0][0], "-2147483648-2147483647--2147483648 123456:-1:2147483647");
     SetClock(0, {12345, 1, 2, 3, 4, 5});
-    ASSERT_EQ(WriteTimeSeriesToDatabase(file.c_str()), 0);
+    ASSERT_EQ(WriteOnce(file), 0);
     EXPECT_EQ(Query(file, "SELECT actual_time FROM time_series WHERE id = 4")[0][0], "12345-01-02 03:04:05");
 }
 
-TEST_F(ResultsDatabase, FailuresAreReportedAndLeaveNoRow)
+TEST_F(DatabaseTable, FailuresAreReportedAndLeaveNoRow)
 {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
     struct Case {
         const char* name;
         const char* table;  // created before the write, or null for none
         int thermal;
+        double* poisoned;   // a value that becomes NaN, or null
+        bool openFails;     // the insert cannot even be prepared
         const char* message;
     } cases[] = {
-        {"no table", nullptr, 0, "SQL error: no such table: time_series\n"},
+        {"no table", nullptr, 0, nullptr, true, "SQL error: no such table: time_series\n"},
         {"thermal rows into an open-water table",
          "CREATE TABLE time_series (id INTEGER PRIMARY KEY, node_id INTEGER, time_s FLOAT, actual_time DATETIME, "
          "Qw_cms FLOAT, Qf_cms FLOAT, Aw_sqm FLOAT, Bws_m FLOAT, H_m FLOAT, Uw_mps FLOAT)",
-         1, "SQL error: table time_series has no column named Tw_C\n"},
+         1, nullptr, true, "SQL error: table time_series has no column named Tw_C\n"},
         {"second row refused",
          "CREATE TABLE time_series (id INTEGER PRIMARY KEY, node_id INTEGER CHECK (node_id < 11), time_s FLOAT, "
          "actual_time DATETIME, Qw_cms FLOAT, Qf_cms FLOAT, Aw_sqm FLOAT, Bws_m FLOAT, H_m FLOAT, Uw_mps FLOAT)",
-         0, "SQL error: CHECK constraint failed: node_id < 11\n"},
+         0, nullptr, false, "SQL error: CHECK constraint failed: node_id < 11\n"},
+        {"a stage that is no number", nullptr, 0, &g_NodeBlock[2].Stage, false,
+         "Not a finite number in column H_m of node 12 at model time 3600 s: no row of this time written\n"},
+        {"an infinite ice velocity", nullptr, 1, &g_NodeBlock[1].IceVelocity, false,
+         "Not a finite number in column UIce_mps of node 11 at model time 3600 s: no row of this time written\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         fs::remove(file);
-        if (c.table) Execute(file, c.table);
         g_ModelControl.ThermalIceOn = c.thermal;
-        ::testing::internal::CaptureStderr();
-        EXPECT_EQ(WriteTimeSeriesToDatabase(file.c_str()), 1);
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.message);
         if (c.table) {
+            Execute(file, c.table);
+        } else if (c.poisoned) {
+            ASSERT_EQ(CreateResultsDatabase(file.c_str()), 0);
+        }
+        double kept = 0;
+        if (c.poisoned) {
+            kept = *c.poisoned;
+            *c.poisoned = c.thermal ? -std::numeric_limits<double>::infinity() : nan;
+        }
+        ResultsDatabase* database = nullptr;
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(OpenResultsDatabase(file.c_str(), &database), c.openFails ? 1 : 0);
+        if (!c.openFails) {
+            EXPECT_EQ(WriteTimeSeriesToDatabase(database), 1);
+        }
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.message);
+        if (c.table || c.poisoned) {
             EXPECT_EQ(Query(file, "SELECT COUNT(*) FROM time_series")[0][0], "0");
         }
+        // The handle stays usable: the next time, with every value a number, is written whole.
+        if (c.poisoned) {
+            *c.poisoned = kept;
+            SetClock(7200, {2024, 2, 29, 2, 0, 0});
+            EXPECT_EQ(WriteTimeSeriesToDatabase(database), 0);
+            EXPECT_EQ(Query(file, "SELECT COUNT(*), MIN(time_s) FROM time_series")[0],
+                      (std::vector<std::string>{"3", "7200.0"}));
+            SetClock(3600, {2024, 2, 29, 1, 0, 0});
+        }
+        CloseResultsDatabase(database);
     }
 }
 
-TEST_F(ResultsDatabase, FileThatCannotBeOpenedOrReplaced)
+// Only a regular file is ever deleted: whatever else stands at the database's path or at the
+// path of one of its log files is refused, named and left as it was.
+TEST_F(DatabaseTable, OnlyARegularFileIsReplaced)
+{
+    {
+        std::ofstream keep(dir / "kept.txt");
+        keep << "kept";
+    }
+    struct Case {
+        const char* name;
+        const char* path;  // in dir
+        const char* blocked;  // what is made in dir before the call
+        const char* message;  // after "Error deleting database file: the "
+    } cases[] = {
+        {"a folder", "folder.db", "folder.db", "results database '%s/folder.db' is a directory"},
+        {"a link to a file", "link.db", "link.db", "results database '%s/link.db' is a symbolic link"},
+        {"a FIFO", "fifo.db", "fifo.db", "results database '%s/fifo.db' is a FIFO"},
+        {"a folder as the log", "logged.db", "logged.db-wal", "results database's log '%s/logged.db-wal' is a directory"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path blocked = dir / c.blocked;
+        const std::string kind = c.name;
+        if (kind == "a link to a file") fs::create_symlink(dir / "kept.txt", blocked);
+        else if (kind == "a FIFO") ASSERT_EQ(mkfifo(blocked.c_str(), 0600), 0);
+        else fs::create_directories(blocked / "inside");
+        const auto before = fs::symlink_status(blocked).type();
+
+        std::string error;
+        EXPECT_EQ(CreateResultsDatabase((dir / c.path).c_str(), &error), 1);
+        char expected[512];
+        std::snprintf(expected, sizeof expected, c.message, dir.c_str());
+        EXPECT_EQ(error, std::string("Error deleting database file: the ") + expected +
+                             "; only a regular file can be replaced");
+        EXPECT_EQ(fs::symlink_status(blocked).type(), before);
+        if (kind == "a folder as the log") {
+            EXPECT_FALSE(fs::exists(dir / c.path));
+        }
+    }
+    std::ifstream kept(dir / "kept.txt");
+    std::string text;
+    kept >> text;
+    EXPECT_EQ(text, "kept");
+}
+
+TEST_F(DatabaseTable, FileThatCannotBeOpenedOrDeleted)
 {
     const fs::path missing = dir / "no such folder" / "results.db";
+    ResultsDatabase* database = nullptr;
     ::testing::internal::CaptureStderr();
-    EXPECT_EQ(WriteTimeSeriesToDatabase(missing.c_str()), 1);
+    EXPECT_EQ(OpenResultsDatabase(missing.c_str(), &database), 1);
+    EXPECT_EQ(database, nullptr);
     EXPECT_EQ(CreateResultsDatabase(missing.c_str()), 1);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
               "Can't open database: unable to open database file\n"
               "Can't open database: unable to open database file\n");
     EXPECT_FALSE(fs::exists(missing));
 
-    // A folder of that name is never deleted.
-    const fs::path folder = dir / "folder.db";
-    fs::create_directories(folder);
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(CreateResultsDatabase(folder.c_str()), 1);
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Error deleting database file: unknown error\n");
-    EXPECT_TRUE(fs::is_directory(folder));
+    // A regular file that cannot be deleted gives the reason (root deletes any file in a
+    // folder it may write, but nobody deletes a file of the process information system).
+    const fs::path fixed = "/proc/version";
+    if (!fs::is_regular_file(fs::symlink_status(fixed))) GTEST_SKIP() << "no " << fixed;
+    std::string error;
+    EXPECT_EQ(CreateResultsDatabase(fixed.c_str(), &error), 1);
+    EXPECT_TRUE(error == "Error deleting database file: Operation not permitted" ||
+                error == "Error deleting database file: Permission denied")
+        << error;
 }
 
-TEST_F(ResultsDatabase, EmptyPathLeavesNothingOnDisk)
+TEST_F(DatabaseTable, EmptyPathLeavesNothingOnDisk)
 {
     const fs::path before = fs::current_path();
     const auto count = [] { return std::distance(fs::directory_iterator("."), fs::directory_iterator()); };

@@ -147,13 +147,13 @@ elseif(CASE STREQUAL "bad_database_path")
   endif()
 elseif(CASE STREQUAL "bad_save_path")
   require_sample()
-  expect_failure(1 "cannot write the state file 'no-such-folder/s.vqx'"
+  expect_failure(1 "cannot write the saved model 'no-such-folder/s.vqx': No such file or directory"
     run "${MODEL}" --final-hours 1000000 --save no-such-folder/s.vqx)
 elseif(CASE STREQUAL "database_over_model")
-  # The check comes before the model is read, so any file stands for the model here.
-  file(WRITE "${WORK}/river.vqx" " File Type = 0\n")
+  file(COPY_FILE "${MODEL}" "${WORK}/river.vqx")
   file(SHA256 "${WORK}/river.vqx" before)
-  expect_failure(1 "the results database 'river.vqx' would replace the model file" run river.vqx --db river.vqx)
+  expect_failure(1 "the model file 'river.vqx' and the results database 'river.vqx' are the same file"
+    run river.vqx --db river.vqx)
   file(SHA256 "${WORK}/river.vqx" after)
   expect_equal("model file" "${after}" "${before}")
 elseif(CASE STREQUAL "cannot_progress")
