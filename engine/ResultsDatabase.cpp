@@ -15,14 +15,26 @@
 
 struct ResultsDatabase {
     sqlite3* Connection = nullptr;
-    sqlite3_stmt* Insert = nullptr;
-    bool Thermal = false;
+    sqlite3_stmt* Block = nullptr;   // the insert of RowsPerBlock rows
+    sqlite3_stmt* Single = nullptr;  // the insert of one row, for the rows after the last block
+    int Values = 0;                  // value columns of a row: 6, or 19 with the thermal columns
     // The date of the output time being written; bound once per call and read by every row.
     // Room for six ints of any value, so a date outside the usual ranges cannot overflow.
     char DateText[80] = {};
 };
 
 namespace {
+
+// Rows go in blocks: one execution of a many-row insert costs little more than that of a
+// single row, and the rows keep node order and ascending ids.
+constexpr int RowsPerBlock = 50;
+// Parameters of a row before its values: node_id, time_s, actual_time.
+constexpr int LeadingParameters = 3;
+
+// Pages of 16 KiB hold a run's rows in a quarter of the pages of SQLite's default size, and
+// the log is folded into the database file (two flushes to disk) every 2048 pages, 32 MiB.
+const char* const PageSize = "PRAGMA page_size=16384";
+const char* const LogPagesPerCheckpoint = "PRAGMA wal_autocheckpoint=2048";
 
 const char* const CreateOpenWater =
     "CREATE TABLE time_series (id INTEGER PRIMARY KEY, node_id INTEGER, time_s FLOAT, "
@@ -50,7 +62,17 @@ const char* const ValueColumns[] = {"Qw_cms", "Qf_cms",   "Aw_sqm", "Bws_m", "H_
                                     "eWI_Jpkg", "Cf",     "Ci",     "Afs_sqm", "tfs_m", "Asi_sqm", "tsi_m",
                                     "Ab_sqm", "tb_m",     "BbLDB_m", "BbRDB_m", "UIce_mps"};
 constexpr int OpenWaterValues = 6;
-constexpr int FirstValueParameter = 4;
+constexpr int ThermalValues = static_cast<int>(std::size(ValueColumns));
+
+// The insert of rows rows: the one-row statement with its list of parameters repeated.
+std::string InsertOf(const char* single, int rows)
+{
+    const std::string text = single;
+    const std::string row = text.substr(text.rfind('('));
+    std::string insert = text;
+    for (int r = 1; r < rows; ++r) insert += ", " + row;
+    return insert;
+}
 
 // The log files SQLite keeps beside a database: a write-ahead log left by a killed run would be
 // read into a new database of the same name, so they go with the file they belong to.
@@ -92,11 +114,13 @@ bool DeleteFile(const OutputTarget& target, std::string* error)
     return true;
 }
 
-// Opens the file (created when missing) without following a symbolic link.
+// Opens the file (created when missing) without following a symbolic link. A connection is
+// used by one thread at a time (the user-interface thread between steps), so SQLite need not
+// lock it on every call.
 sqlite3* Connect(const char* path, std::string* error)
 {
     sqlite3* db = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOFOLLOW;
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX;
     if (sqlite3_open_v2(path, &db, flags, nullptr) != SQLITE_OK) {
         Report(error, "Can't open database: %s", db ? sqlite3_errmsg(db) : "out of memory");
         sqlite3_close(db);
@@ -130,6 +154,7 @@ int CreateResultsDatabase(const char* path, std::string* error)
     char* message = nullptr;
     const char* create = g_ModelControl.ThermalIceOn ? CreateThermal : CreateOpenWater;
     int result = 0;
+    sqlite3_exec(db, PageSize, nullptr, nullptr, nullptr);
     if (sqlite3_exec(db, create, nullptr, nullptr, &message) != SQLITE_OK) {
         Report(error, "SQL error: %s", message ? message : sqlite3_errmsg(db));
         sqlite3_free(message);
@@ -145,21 +170,63 @@ int OpenResultsDatabase(const char* path, ResultsDatabase** database, std::strin
     sqlite3* db = Connect(path, error);
     if (!db) return 1;
     const bool thermal = g_ModelControl.ThermalIceOn != 0;
-    sqlite3_stmt* insert = nullptr;
+    const char* insert = thermal ? InsertThermal : InsertOpenWater;
+    sqlite3_stmt* block = nullptr;
+    sqlite3_stmt* single = nullptr;
     // Write-ahead logging commits an output time with one append to the log and no flush to
     // disk (synchronous=NORMAL), and a commit interrupted at any moment is simply not there
     // when the database is next opened.
     if (sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr) != SQLITE_OK ||
         sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr) != SQLITE_OK ||
-        sqlite3_prepare_v2(db, thermal ? InsertThermal : InsertOpenWater, -1, &insert, nullptr) != SQLITE_OK) {
+        sqlite3_exec(db, LogPagesPerCheckpoint, nullptr, nullptr, nullptr) != SQLITE_OK ||
+        sqlite3_prepare_v2(db, insert, -1, &single, nullptr) != SQLITE_OK ||
+        sqlite3_prepare_v2(db, InsertOf(insert, RowsPerBlock).c_str(), -1, &block, nullptr) != SQLITE_OK) {
         Report(error, "SQL error: %s", sqlite3_errmsg(db));
-        sqlite3_finalize(insert);
+        sqlite3_finalize(single);
+        sqlite3_finalize(block);
         sqlite3_close(db);
         return 1;
     }
-    *database = new ResultsDatabase{db, insert, thermal};
+    *database = new ResultsDatabase{db, block, single, thermal ? ThermalValues : OpenWaterValues};
     return 0;
 }
+
+namespace {
+
+// Binds node n to the row at slot of statement; false, with nothing bound after the value,
+// when a value is no finite number.
+bool BindRow(const ResultsDatabase& database, sqlite3_stmt* statement, int slot, const NodeRecord* n,
+             std::string* error)
+{
+    const double row[] = {n->Discharge,        n->FluxDischarge,   n->FlowArea,         n->TopWidth,
+                          n->Stage,            n->Velocity,        n->WaterTemp,        n->ThermalEnergy,
+                          n->FrazilConcentration, n->IceConcentration, n->SlushArea,   n->SlushThickness,
+                          n->SolidIceArea,     n->IceThickness,    n->BorderIceArea,    n->BorderIceThickness,
+                          n->BorderWidthLeft,  n->BorderWidthRight, n->IceVelocity};
+    static_assert(std::size(row) == std::size(ValueColumns));
+    const int first = slot * (LeadingParameters + database.Values) + 1;
+    sqlite3_bind_int(statement, first, n->Number);
+    for (int k = 0; k < database.Values; ++k) {
+        if (!std::isfinite(row[k])) {
+            Report(error, "Not a finite number in column %s of node %d at model time %.17g s: no row of this time written",
+                   ValueColumns[k], n->Number, g_ModelControl.ModelTime);
+            return false;
+        }
+        sqlite3_bind_double(statement, first + LeadingParameters + k, row[k]);
+    }
+    return true;
+}
+
+// Runs a statement whose rows are bound; false after reporting a failure.
+bool Insert(sqlite3* db, sqlite3_stmt* statement, std::string* error)
+{
+    const bool done = sqlite3_step(statement) == SQLITE_DONE;
+    if (!done) Report(error, "SQL error: %s", sqlite3_errmsg(db));
+    sqlite3_reset(statement);
+    return done;
+}
+
+}  // namespace
 
 int WriteTimeSeriesToDatabase(ResultsDatabase* database, std::string* error)
 {
@@ -169,45 +236,42 @@ int WriteTimeSeriesToDatabase(ResultsDatabase* database, std::string* error)
     }
     const ModelControl& mc = g_ModelControl;
     sqlite3* db = database->Connection;
-    sqlite3_stmt* insert = database->Insert;
     const int* d = mc.CurrentDate;
     std::snprintf(database->DateText, sizeof database->DateText, "%04d-%02d-%02d %02d:%02d:%02d", d[0], d[1], d[2],
                   d[3], d[4], d[5]);
     // Bindings stay across resets: the time and the date are the same in every row of a call.
-    sqlite3_bind_double(insert, 2, mc.ModelTime);
-    sqlite3_bind_text(insert, 3, database->DateText, -1, SQLITE_STATIC);
+    const int perRow = LeadingParameters + database->Values;
+    for (int slot = 0; slot < RowsPerBlock; ++slot) {
+        for (sqlite3_stmt* statement : {database->Block, database->Single}) {
+            if (slot > 0 && statement == database->Single) continue;
+            sqlite3_bind_double(statement, slot * perRow + 2, mc.ModelTime);
+            sqlite3_bind_text(statement, slot * perRow + 3, database->DateText, -1, SQLITE_STATIC);
+        }
+    }
 
     if (sqlite3_exec(db, "BEGIN TRANSACTION", nullptr, nullptr, nullptr) != SQLITE_OK) {
         Report(error, "SQL error: %s", sqlite3_errmsg(db));
         return 1;
     }
-    const int values = database->Thermal ? static_cast<int>(std::size(ValueColumns)) : OpenWaterValues;
+    int nodes = 0;
+    for (const NodeRecord* n : g_NodeIndex) nodes += n != nullptr;
+    const int inBlocks = nodes - nodes % RowsPerBlock;
     bool failed = false;
+    int row = 0;
     for (const NodeRecord* n : g_NodeIndex) {
         if (!n) continue;
-        const double row[] = {n->Discharge,        n->FluxDischarge,   n->FlowArea,         n->TopWidth,
-                              n->Stage,            n->Velocity,        n->WaterTemp,        n->ThermalEnergy,
-                              n->FrazilConcentration, n->IceConcentration, n->SlushArea,   n->SlushThickness,
-                              n->SolidIceArea,     n->IceThickness,    n->BorderIceArea,    n->BorderIceThickness,
-                              n->BorderWidthLeft,  n->BorderWidthRight, n->IceVelocity};
-        static_assert(std::size(row) == std::size(ValueColumns));
-        sqlite3_bind_int(insert, 1, n->Number);
-        for (int k = 0; k < values && !failed; ++k) {
-            if (!std::isfinite(row[k])) {
-                Report(error, "Not a finite number in column %s of node %d at model time %.17g s: no row of this time written",
-                       ValueColumns[k], n->Number, mc.ModelTime);
-                failed = true;
-            }
-            sqlite3_bind_double(insert, FirstValueParameter + k, row[k]);
-        }
-        if (failed) break;
-        if (sqlite3_step(insert) != SQLITE_DONE) {
-            Report(error, "SQL error: %s", sqlite3_errmsg(db));
-            sqlite3_reset(insert);
+        const bool blocked = row < inBlocks;
+        sqlite3_stmt* statement = blocked ? database->Block : database->Single;
+        const int slot = blocked ? row % RowsPerBlock : 0;
+        ++row;
+        if (!BindRow(*database, statement, slot, n, error)) {
             failed = true;
             break;
         }
-        sqlite3_reset(insert);
+        if ((!blocked || slot == RowsPerBlock - 1) && !Insert(db, statement, error)) {
+            failed = true;
+            break;
+        }
     }
     if (!failed && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
         Report(error, "SQL error: %s", sqlite3_errmsg(db));
@@ -221,7 +285,8 @@ int WriteTimeSeriesToDatabase(ResultsDatabase* database, std::string* error)
 void CloseResultsDatabase(ResultsDatabase* database)
 {
     if (!database) return;
-    sqlite3_finalize(database->Insert);
+    sqlite3_finalize(database->Block);
+    sqlite3_finalize(database->Single);
     // Back to a single plain file that any SQLite reader opens, also from read-only media. When
     // another connection holds the database this fails and the log stays, which is as sound.
     sqlite3_exec(database->Connection, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);

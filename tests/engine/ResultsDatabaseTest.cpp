@@ -69,15 +69,21 @@ protected:
         fs::create_directories(dir);
         file = dir / "results.db";
 
+        BuildNodes(3);
+        SetClock(3600, {2024, 2, 29, 1, 0, 0});
+    }
+    // Nodes numbered from 10 whose every written quantity is distinct: node k, field f holds
+    // (k + 1) * 100 + f + 0.5.
+    static void BuildNodes(int count)
+    {
         ReleaseModel();
         SetModelDefaults();
-        // Three nodes whose every written quantity is distinct: node k, field f holds k * 100 + f.
-        g_NodeBlock.resize(3);
-        for (int k = 0; k < 3; ++k) {
+        g_NodeBlock.resize(count);
+        for (int k = 0; k < count; ++k) {
             NodeRecord& n = g_NodeBlock[k];
             SetNodeDefaults(&n);
             n.Number = 10 + k;
-            n.Next = k < 2 ? &g_NodeBlock[k + 1] : nullptr;
+            n.Next = k + 1 < count ? &g_NodeBlock[k + 1] : nullptr;
             double* fields[] = {&n.Discharge,        &n.FluxDischarge,     &n.FlowArea,      &n.TopWidth,
                                 &n.Stage,            &n.Velocity,          &n.WaterTemp,     &n.ThermalEnergy,
                                 &n.FrazilConcentration, &n.IceConcentration, &n.SlushArea,   &n.SlushThickness,
@@ -86,9 +92,8 @@ protected:
             for (int f = 0; f < 19; ++f) *fields[f] = (k + 1) * 100 + f + 0.5;
         }
         g_Nodes = &g_NodeBlock[0];
-        g_ModelControl.NodeCount = 3;
+        g_ModelControl.NodeCount = count;
         RebuildNodeIndex();
-        SetClock(3600, {2024, 2, 29, 1, 0, 0});
     }
     void TearDown() override
     {
@@ -160,38 +165,47 @@ TEST_F(DatabaseTable, CreationReplacesAnExistingFile)
     EXPECT_EQ(Query(file, "PRAGMA integrity_check")[0][0], "ok");
 }
 
+// Rows are written in blocks of many nodes and one by one after the last whole block: three
+// nodes take the single rows only, 123 two blocks and 23 single rows.
 TEST_F(DatabaseTable, OneRowPerNodeAndOutputTime)
 {
-    for (int thermal = 0; thermal < 2; ++thermal) {
-        SCOPED_TRACE(thermal);
-        g_ModelControl.ThermalIceOn = thermal;
-        ASSERT_EQ(CreateResultsDatabase(file.c_str()), 0);
-        ResultsDatabase* database = nullptr;
-        ASSERT_EQ(OpenResultsDatabase(file.c_str(), &database), 0);
-        SetClock(3600, {2024, 2, 29, 1, 0, 0});
-        ASSERT_EQ(WriteTimeSeriesToDatabase(database), 0);
-        SetClock(7200.25, {2024, 2, 29, 2, 0, 0});
-        ASSERT_EQ(WriteTimeSeriesToDatabase(database), 0);
-        CloseResultsDatabase(database);
-        // Closed, the database is one plain file again.
-        EXPECT_EQ(Query(file, "PRAGMA journal_mode")[0][0], "delete");
-        EXPECT_FALSE(fs::exists(dir / "results.db-wal"));
+    for (int nodes : {3, 123})
+        for (int thermal = 0; thermal < 2; ++thermal) {
+            SCOPED_TRACE(std::to_string(nodes) + " nodes, thermal " + std::to_string(thermal));
+            BuildNodes(nodes);
+            g_ModelControl.ThermalIceOn = thermal;
+            ASSERT_EQ(CreateResultsDatabase(file.c_str()), 0);
+            ResultsDatabase* database = nullptr;
+            ASSERT_EQ(OpenResultsDatabase(file.c_str(), &database), 0);
+            SetClock(3600, {2024, 2, 29, 1, 0, 0});
+            ASSERT_EQ(WriteTimeSeriesToDatabase(database), 0);
+            SetClock(7200.25, {2024, 2, 29, 2, 0, 0});
+            ASSERT_EQ(WriteTimeSeriesToDatabase(database), 0);
+            // A value that is no number in the last node leaves no row of its time.
+            g_NodeBlock[nodes - 1].Velocity = std::numeric_limits<double>::infinity();
+            SetClock(10800, {2024, 2, 29, 3, 0, 0});
+            std::string error;
+            EXPECT_EQ(WriteTimeSeriesToDatabase(database, &error), 1);
+            CloseResultsDatabase(database);
+            // Closed, the database is one plain file again.
+            EXPECT_EQ(Query(file, "PRAGMA journal_mode")[0][0], "delete");
+            EXPECT_FALSE(fs::exists(dir / "results.db-wal"));
 
-        const auto rows = Query(file, "SELECT * FROM time_series ORDER BY id");
-        ASSERT_EQ(rows.size(), 6u);
-        const size_t columns = thermal ? 23 : 10;
-        for (int r = 0; r < 6; ++r) {
-            SCOPED_TRACE(r);
-            const int k = r % 3;
-            ASSERT_EQ(rows[r].size(), columns);
-            EXPECT_EQ(rows[r][0], std::to_string(r + 1));
-            EXPECT_EQ(rows[r][1], std::to_string(10 + k));
-            EXPECT_EQ(rows[r][2], r < 3 ? "3600.0" : "7200.25");
-            EXPECT_EQ(rows[r][3], r < 3 ? "2024-02-29 01:00:00" : "2024-02-29 02:00:00");
-            for (size_t c = 4; c < columns; ++c)
-                EXPECT_EQ(std::stod(rows[r][c]), (k + 1) * 100 + static_cast<int>(c - 4) + 0.5) << "column " << c;
+            const auto rows = Query(file, "SELECT * FROM time_series ORDER BY id");
+            ASSERT_EQ(rows.size(), 2u * nodes);
+            const size_t columns = thermal ? 23 : 10;
+            for (int r = 0; r < 2 * nodes; ++r) {
+                SCOPED_TRACE(r);
+                const int k = r % nodes;
+                ASSERT_EQ(rows[r].size(), columns);
+                EXPECT_EQ(rows[r][0], std::to_string(r + 1));
+                EXPECT_EQ(rows[r][1], std::to_string(10 + k));
+                EXPECT_EQ(rows[r][2], r < nodes ? "3600.0" : "7200.25");
+                EXPECT_EQ(rows[r][3], r < nodes ? "2024-02-29 01:00:00" : "2024-02-29 02:00:00");
+                for (size_t c = 4; c < columns; ++c)
+                    ASSERT_EQ(std::stod(rows[r][c]), (k + 1) * 100 + static_cast<int>(c - 4) + 0.5) << "column " << c;
+            }
         }
-    }
 }
 
 TEST_F(DatabaseTable, DateTextOfAnyDateIsWrittenWhole)
