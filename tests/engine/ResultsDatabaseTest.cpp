@@ -1,15 +1,19 @@
 // The results database: table layouts, rows and failures.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <limits>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/EngineData.h"
@@ -350,6 +354,58 @@ TEST_F(DatabaseTable, FileThatCannotBeOpenedOrDeleted)
     EXPECT_TRUE(error == "Error deleting database file: Operation not permitted" ||
                 error == "Error deleting database file: Permission denied")
         << error;
+}
+
+// A writer killed with SIGKILL at any moment of its work (a child process that does nothing
+// but write output times of 2,000 nodes) leaves a database that passes its integrity check and
+// holds whole output times only.
+TEST_F(DatabaseTable, KilledWriterLeavesWholeOutputTimes)
+{
+    constexpr int Nodes = 2000;
+    constexpr int Trials = 30;
+    int withRows = 0;
+    for (int trial = 0; trial < Trials; ++trial) {
+        const auto delay = std::chrono::microseconds(3000 + 9000 * trial);
+        SCOPED_TRACE("killed after " + std::to_string(delay.count()) + " us");
+        fs::remove(file);
+        fs::remove(dir / "results.db-wal");
+        fs::remove(dir / "results.db-shm");
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            BuildNodes(Nodes);
+            ResultsDatabase* database = nullptr;
+            if (CreateResultsDatabase(file.c_str()) != 0 || OpenResultsDatabase(file.c_str(), &database) != 0) _exit(1);
+            for (int time = 0;; ++time) {
+                SetClock(60.0 * time, {2024, 1, 1, 0, time % 60, 0});
+                if (WriteTimeSeriesToDatabase(database) != 0) _exit(1);
+            }
+        }
+        std::this_thread::sleep_for(delay);
+        kill(child, SIGKILL);
+        int status = 0;
+        waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFSIGNALED(status)) << "the writer ended by itself: " << status;
+        if (!fs::exists(file)) continue;
+
+        // Read once through a connection that may write, as any user's would, so that the log
+        // the writer left is recovered.
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, "SELECT COUNT(*) FROM sqlite_master", nullptr, nullptr, nullptr), SQLITE_OK)
+            << sqlite3_errmsg(db);
+        sqlite3_close(db);
+        EXPECT_EQ(Query(file, "PRAGMA integrity_check")[0][0], "ok");
+        if (Query(file, "SELECT name FROM sqlite_master WHERE name = 'time_series'").empty()) continue;
+        const auto times =
+            Query(file, "SELECT time_s, COUNT(*), COUNT(DISTINCT node_id) FROM time_series GROUP BY time_s");
+        for (const auto& t : times) {
+            EXPECT_EQ(t[1], std::to_string(Nodes)) << "rows at " << t[0] << " s";
+            EXPECT_EQ(t[2], std::to_string(Nodes)) << "nodes at " << t[0] << " s";
+        }
+        withRows += !times.empty();
+    }
+    EXPECT_GE(withRows, Trials / 2) << "the kills came before any output time was written";
 }
 
 TEST_F(DatabaseTable, EmptyPathLeavesNothingOnDisk)
