@@ -62,6 +62,8 @@ Identity IdentityOf(const fs::path& path)
     if (ec) absolute = path;
     id.canonical = fs::weakly_canonical(absolute, ec);
     if (ec) id.canonical = absolute.lexically_normal();
+    // "folder/" names the folder.
+    if (!id.canonical.has_filename() && id.canonical.has_relative_path()) id.canonical = id.canonical.parent_path();
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0) {
         id.exists = true;

@@ -51,11 +51,15 @@ const char* const Usage =
     "  --passes N            number of steady passes (default 100)\n"
     "  --max-step-seconds S  maximum time step, seconds\n"
     "  --db FILE             create FILE afresh and write node results into its table time_series\n"
-    "  --db-every-hours H    database output interval, hours (default 1; 0 = every accepted step)\n"
+    "  --db-every-hours H    database output interval, hours (default 1; 0 = every accepted step;\n"
+    "                        otherwise at least 1 s)\n"
     "  --save FILE           write the final model state as a model file\n"
     "  --results DIR         write the time-series, snapshot, peak and (thermal models) ice-front\n"
     "                        files into DIR (created when missing) at the database interval\n"
-    "  --state-every-hours H write a timed model-state file into DIR every H hours (needs --results)\n";
+    "  --state-every-hours H write a timed model-state file into DIR every H hours (needs --results)\n"
+    "\n"
+    "An output replaces only a regular file: a folder, link, device or FIFO at its path is refused,\n"
+    "and so are two outputs, or an output and the model, that name one file.\n";
 
 struct Options {
     std::string model;
