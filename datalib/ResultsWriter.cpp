@@ -90,9 +90,9 @@ int ResultsWriter::ReplaceFile(const std::string& what, const std::string& path,
 
 int ResultsWriter::NotFinite(const std::string& what, const std::string& path)
 {
-    FailureText = "a value that is no finite number kept the line of model time ";
+    FailureText = "the " + what + " '" + path + "' gets nothing of model time ";
     AppendGeneral(FailureText, State != nullptr ? State->ModelTime : 0.0);
-    FailureText += " h out of the " + what + " '" + path + "'";
+    FailureText += " h: a value is no finite number";
     return ResultsNotFinite;
 }
 
