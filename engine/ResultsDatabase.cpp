@@ -1,6 +1,7 @@
 // Results database rows and table.
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdarg>
@@ -15,9 +16,10 @@
 
 struct ResultsDatabase {
     sqlite3* Connection = nullptr;
-    sqlite3_stmt* Block = nullptr;   // the insert of RowsPerBlock rows
+    sqlite3_stmt* Block = nullptr;   // the insert of BlockRows rows
     sqlite3_stmt* Single = nullptr;  // the insert of one row, for the rows after the last block
     int Values = 0;                  // value columns of a row: 6, or 19 with the thermal columns
+    int BlockRows = 0;
     // The date of the output time being written; bound once per call and read by every row.
     // Room for six ints of any value, so a date outside the usual ranges cannot overflow.
     char DateText[80] = {};
@@ -26,8 +28,10 @@ struct ResultsDatabase {
 namespace {
 
 // Rows go in blocks: one execution of a many-row insert costs little more than that of a
-// single row, and the rows keep node order and ascending ids.
-constexpr int RowsPerBlock = 50;
+// single row, and the rows keep node order and ascending ids. A block holds at most 50 rows and
+// 999 parameters, the limit of a statement in SQLite before version 3.32.
+constexpr int MostRowsPerBlock = 50;
+constexpr int MostParameters = 999;
 // Parameters of a row before its values: node_id, time_s, actual_time.
 constexpr int LeadingParameters = 3;
 
@@ -171,6 +175,8 @@ int OpenResultsDatabase(const char* path, ResultsDatabase** database, std::strin
     if (!db) return 1;
     const bool thermal = g_ModelControl.ThermalIceOn != 0;
     const char* insert = thermal ? InsertThermal : InsertOpenWater;
+    const int values = thermal ? ThermalValues : OpenWaterValues;
+    const int blockRows = std::min(MostRowsPerBlock, MostParameters / (LeadingParameters + values));
     sqlite3_stmt* block = nullptr;
     sqlite3_stmt* single = nullptr;
     // Write-ahead logging commits an output time with one append to the log and no flush to
@@ -180,14 +186,14 @@ int OpenResultsDatabase(const char* path, ResultsDatabase** database, std::strin
         sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr) != SQLITE_OK ||
         sqlite3_exec(db, LogPagesPerCheckpoint, nullptr, nullptr, nullptr) != SQLITE_OK ||
         sqlite3_prepare_v2(db, insert, -1, &single, nullptr) != SQLITE_OK ||
-        sqlite3_prepare_v2(db, InsertOf(insert, RowsPerBlock).c_str(), -1, &block, nullptr) != SQLITE_OK) {
+        sqlite3_prepare_v2(db, InsertOf(insert, blockRows).c_str(), -1, &block, nullptr) != SQLITE_OK) {
         Report(error, "SQL error: %s", sqlite3_errmsg(db));
         sqlite3_finalize(single);
         sqlite3_finalize(block);
         sqlite3_close(db);
         return 1;
     }
-    *database = new ResultsDatabase{db, block, single, thermal ? ThermalValues : OpenWaterValues};
+    *database = new ResultsDatabase{db, block, single, values, blockRows};
     return 0;
 }
 
@@ -241,13 +247,13 @@ int WriteTimeSeriesToDatabase(ResultsDatabase* database, std::string* error)
                   d[3], d[4], d[5]);
     // Bindings stay across resets: the time and the date are the same in every row of a call.
     const int perRow = LeadingParameters + database->Values;
-    for (int slot = 0; slot < RowsPerBlock; ++slot) {
-        for (sqlite3_stmt* statement : {database->Block, database->Single}) {
-            if (slot > 0 && statement == database->Single) continue;
-            sqlite3_bind_double(statement, slot * perRow + 2, mc.ModelTime);
-            sqlite3_bind_text(statement, slot * perRow + 3, database->DateText, -1, SQLITE_STATIC);
-        }
-    }
+    const int blockRows = database->BlockRows;
+    const auto bindTime = [&](sqlite3_stmt* statement, int slot) {
+        sqlite3_bind_double(statement, slot * perRow + 2, mc.ModelTime);
+        sqlite3_bind_text(statement, slot * perRow + 3, database->DateText, -1, SQLITE_STATIC);
+    };
+    for (int slot = 0; slot < blockRows; ++slot) bindTime(database->Block, slot);
+    bindTime(database->Single, 0);
 
     if (sqlite3_exec(db, "BEGIN TRANSACTION", nullptr, nullptr, nullptr) != SQLITE_OK) {
         Report(error, "SQL error: %s", sqlite3_errmsg(db));
@@ -255,20 +261,20 @@ int WriteTimeSeriesToDatabase(ResultsDatabase* database, std::string* error)
     }
     int nodes = 0;
     for (const NodeRecord* n : g_NodeIndex) nodes += n != nullptr;
-    const int inBlocks = nodes - nodes % RowsPerBlock;
+    const int inBlocks = nodes - nodes % blockRows;
     bool failed = false;
     int row = 0;
     for (const NodeRecord* n : g_NodeIndex) {
         if (!n) continue;
         const bool blocked = row < inBlocks;
         sqlite3_stmt* statement = blocked ? database->Block : database->Single;
-        const int slot = blocked ? row % RowsPerBlock : 0;
+        const int slot = blocked ? row % blockRows : 0;
         ++row;
         if (!BindRow(*database, statement, slot, n, error)) {
             failed = true;
             break;
         }
-        if ((!blocked || slot == RowsPerBlock - 1) && !Insert(db, statement, error)) {
+        if ((!blocked || slot == blockRows - 1) && !Insert(db, statement, error)) {
             failed = true;
             break;
         }
