@@ -1,13 +1,16 @@
 // Results database: the SQLite table time_series with one row per node and output time.
 //
 // A run writes through one handle: one connection with write-ahead logging and
-// synchronous=NORMAL, and one insert statement prepared once. Each output time is one
+// synchronous=NORMAL, and its insert prepared once (as a block of many rows and as a single
+// row for the rest). Each output time is one
 // transaction, so a run killed at any moment leaves a sound database holding whole output
 // times only. Closing the handle folds the log back into the file, which is then a plain
 // database again.
 //
-// Failures are reported as one line, "Can't open database: %s", "SQL error: %s" or "Error
-// deleting database file: %s": on standard error, or into *error (without the line end and
+// Failures are reported as one line, "Can't open database: %s", "SQL error: %s", "Error
+// deleting database file: %s" (the reason: why the system refused, or what stands at the path
+// when it is no regular file) or "Not a finite number in column %s of node %d at model time %g
+// s: no row of this time written": on standard error, or into *error (without the line end and
 // with nothing printed) when error is given.
 #pragma once
 
@@ -16,7 +19,7 @@
 
 #include "engine/OutputTargets.h"
 
-// One connection to a results database and its prepared insert statement.
+// One connection to a results database and its prepared inserts.
 struct ResultsDatabase;
 
 // The files a results database at path takes, for the checks of a run's outputs: the database
@@ -41,6 +44,6 @@ int OpenResultsDatabase(const char* path, ResultsDatabase** database, std::strin
 // leaves no row of this time behind and the handle usable.
 int WriteTimeSeriesToDatabase(ResultsDatabase* database, std::string* error = nullptr);
 
-// Finalizes the statement, folds the write-ahead log into the file and closes the connection.
+// Finalizes the inserts, folds the write-ahead log into the file and closes the connection.
 // A null handle is ignored.
 void CloseResultsDatabase(ResultsDatabase* database);
