@@ -530,7 +530,7 @@ void WarnOfUpstreamChainage()
     for (const NodeRecord* n = g_Nodes; n && n->Next; n = n->Next) {
         const NodeRecord* next = n->Next;
         if (next->Reach == n->Reach && next->Chainage < n->Chainage) {
-            std::fprintf(stderr,
+            std::fprintf(RunnerErrors(),
                          "vasquil-batch: warning: the chainage decreases from node %d to node %d in reach %d; dynamic "
                          "ice is carried the right way only where the chainage increases downstream\n",
                          n->Number, next->Number, n->Reach);
