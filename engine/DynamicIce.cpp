@@ -17,8 +17,8 @@ namespace {
 
 constexpr int Upn = 2;                    // ice area, ice velocity
 constexpr double IceDiffusion = 300.0;    // m2/s, diffusion of the surface ice area
-// Weight of the tie between ice velocity and water velocity (1/s per m/s of difference): it
-// outweighs every other term of a velocity row, so the solved ice velocity is the water's.
+// Weight of the tie between ice velocity and water velocity in a velocity row: it outweighs
+// every other term of the row, so the solved ice velocity is the water's.
 constexpr double VelocityTie = 1e124;
 constexpr double StoppedIceVelocity = 1e-7;   // m/s, below which the ice counts as stopped
 

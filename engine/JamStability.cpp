@@ -83,10 +83,11 @@ double MarchJam(NodeRecord* u, NodeRecord* d, double length, double wu, double w
     d->IceConcentration = 1.0;
     const double a = 0.5 * (1.0 - s) * (1.0 - pj) * rhoi * g;
     const double w = k * (wu + wd) / 2.0;
-    // Thickness^2 per unit length (m) that the flow's shear on the jam builds up.
+    // What changes t^2 along the river: the flow's shear on the jam (`shear`, m), the weight on
+    // the sloping surface less cohesion per metre of thickness (`slope`, -), and the ice's
+    // internal friction over the step (`friction`, -, never positive).
     const double shear = (IceShearRadius(d) + IceShearRadius(u)) / 2.0 * mc.WaterDensity * g *
                          ((u->ChannelFrictionSlope + d->ChannelFrictionSlope) / 2.0) / (2.0 * k * a);
-    // Thickness per unit length (1/m) from the weight on the sloping surface, less cohesion.
     const double slope = (u->SurfaceSlope + d->SurfaceSlope) / 2.0 * g * rhoi / (2.0 * k * a) -
                          strength * mc.IceCohesion / (w * a);
     const double friction = -length * strength * mc.IceFriction / (2.0 * (1.0 - pj) * w);
