@@ -202,6 +202,8 @@ double RectBedPerimeter(const NodeRecord* node, double area)
 
 double Ratio(double a, double b) { return b > 0.0 ? a / b : 0.0; }
 
+}  // namespace
+
 // Conveyance of one flow area: Manning for n > 0, the logarithmic law for a roughness height
 // (n < 0), none for n = 0 or a dry area. The logarithmic law falls to 0 at R = |n| / 12 and
 // would turn negative in shallower flow; the flow carries nothing there.
@@ -215,6 +217,8 @@ double ConveyanceLaw(double area, double radius, double n)
     }
     return 0.0;
 }
+
+namespace {
 
 // Ice width on which the ice cover acts: this step's in thermal runs, the previous level's otherwise.
 double IceWidth(const NodeRecord* node)

@@ -54,8 +54,8 @@ namespace {
 
 constexpr int Upn = 2;   // gross area, discharge
 
-// Slots of NodeRecord::JunctionWork: the node values a side-branch kernel reads, scaled by the
-// branch's share of the side-branch flow at the junction node.
+// Slots of NodeRecord::JunctionWork: the node values a side-branch kernel reads; at the junction
+// node, the branch's part of them (see BranchPart).
 enum JunctionWorkSlot {
     WorkGrossArea = 0,
     WorkPreviousGrossArea,
@@ -72,11 +72,13 @@ enum JunctionWorkSlot {
     WorkPreviousPerimeter,
     WorkIceDrag,
     WorkPreviousIceDrag,
-    WorkBedFriction,            // unscaled
-    WorkPreviousBedFriction,    // unscaled
-    WorkFrictionTerm,           // unscaled
-    WorkPreviousFrictionTerm,   // unscaled
-    WorkKappa,
+    WorkBedFriction,
+    WorkPreviousBedFriction,
+    WorkFrictionTerm,
+    WorkPreviousFrictionTerm,
+    WorkStage,
+    WorkPreviousStage,
+    WorkKappa,                  // the branch cosine
 };
 static_assert(WorkKappa + 1 == JunctionWorkSlots, "junction work slots");
 
@@ -89,16 +91,18 @@ int NextFlowSign(int stored, double q)
     return stored < 0 ? -1 : 1;
 }
 
-// -1 when two flux discharges point opposite ways, else +1. Compared by sign, so a zero flux
-// on either side (no flow yet) keeps the branch as it is.
+// Discharge (m3/s) below which branch flows count as none: their signs and ratios are then
+// rounding noise, which would flip a branch's direction or swing the share between 0 and 1
+// from step to step.
+constexpr double NoFlowDischarge = 1e-3;
+
+// -1 when two flux discharges point opposite ways, else +1. A flux below NoFlowDischarge on
+// either side (no flow, or rounding noise in still water) keeps the branch as it is.
 double RelativeSign(double qa, double qx)
 {
-    return (qa < 0.0 && qx > 0.0) || (qa > 0.0 && qx < 0.0) ? -1.0 : 1.0;
+    if (!(std::fabs(qa) >= NoFlowDischarge) || !(std::fabs(qx) >= NoFlowDischarge)) return 1.0;
+    return (qa < 0.0) != (qx < 0.0) ? -1.0 : 1.0;
 }
-
-// Discharge (m3/s) below which side-branch flows count as none: their ratio is then rounding
-// noise, which would swing the share between 0 and 1 from step to step.
-constexpr double NoFlowDischarge = 1e-3;
 
 // Share of branch AB in the side-branch flow from the branch discharges, going smoothly to
 // equal shares as both side branches come to rest.
@@ -111,29 +115,107 @@ double SideShareAB(const JunctionRecord* j)
     return (ab + NoFlowDischarge) / sum;
 }
 
-void FillJunctionWork(NodeRecord* node, double share, double kappa)
+// The largest drop of the water level in a turn into a side branch, as a fraction of the
+// junction node's depth: a larger one is no gradual loss but a control the branch equations
+// do not represent.
+constexpr double MaxTurnDropFraction = 0.5;
+
+// What a branch element sees of one of its nodes, as factors and offsets on the node's values
+// at the current and the previous level. A branch sees its far node as it is. At the junction
+// node a side branch sees its own part of the node:
+// - its share e of the side-branch discharge;
+// - its own width: areas, widths and ice scale by f, the far node's top width over the
+//   junction node's, so that the part is the node's depth over the branch's width;
+// - the turn: turning off the through line, the flow loses (1 - kappa) of its momentum flux
+//   Q V (kappa the branch cosine), a head of (1 - kappa) V|V| / g with V the part's velocity
+//   out of the node; the part's water level lies that much below the node's (above it for
+//   flow into the node). Taken at the node rather than spread along the element, the loss
+//   leaves the element a reach like any other, whose linear water surface it can follow;
+// - the friction coefficients of that part (see PartFrictionFactor).
+struct BranchPart {
+    double Discharge = 1.0;
+    double Width = 1.0, WidthPrevious = 1.0;
+    double Drop = 0.0, DropPrevious = 0.0;          // m
+    double Friction = 1.0, FrictionPrevious = 1.0;
+};
+
+// Factor from a section's friction coefficient (F with F Q = g A Sf, F = |Q| A g / K^2) to
+// that of a part of it of area `partArea` and wetted perimeter `partPerimeter` carrying the
+// share e of its discharge, both under the section's conveyance law (n as the law's): with
+// K = A k(R), the factor is e (A / Ap) (k(R) / k(Rp))^2. Areas in m2, lengths in m.
+double PartFrictionFactor(double e, double area, double perimeter, double partArea, double partPerimeter, double n)
+{
+    if (!(partArea > 0.0)) return e;
+    if (!(area > 0.0) || !(perimeter > 0.0) || !(partPerimeter > 0.0)) return e * area / partArea;
+    const double k = ConveyanceLaw(1.0, area / perimeter, n);
+    const double kPart = ConveyanceLaw(1.0, partArea / partPerimeter, n);
+    if (!(k > 0.0) || !(kPart > 0.0)) return e * area / partArea;
+    const double r = k / kPart;
+    return e * area / partArea * r * r;
+}
+
+// A side branch's part of the junction node at one level, from the node's flow area A (m2),
+// wetted perimeter P (m), top width W (m) and discharge Q (m3/s) at that level: the width
+// factor f, the discharge share e, the branch cosine kappa and `outward` (+1 when the
+// element's direction points from the junction node to the branch, -1 otherwise). Sets the
+// drop (m) and the friction factor.
+void JunctionPartAtLevel(double e, double f, double kappa, double outward, double A, double P, double W, double Q,
+                         double n, double* drop, double* friction)
+{
+    const double partArea = f * A;
+    const double v = partArea > 0.0 ? outward * e * Q / partArea : 0.0;
+    const double limit = W > 0.0 ? MaxTurnDropFraction * A / W : 0.0;
+    const double d = std::clamp((1.0 - kappa) * v * std::fabs(v) / g_ModelControl.Gravity, -limit, limit);
+    *drop = d;
+    // The part's perimeter: the bed narrowed (or widened) to the branch's width, the banks
+    // kept and lowered with the water level as walls would be.
+    *friction = PartFrictionFactor(e, A, P, f * (A - W * d), f * W + std::max(0.0, P - W - 2.0 * d), n);
+}
+
+BranchPart JunctionNodePart(const NodeRecord* a, const NodeRecord* x, double e, double kappa, double outward)
+{
+    BranchPart part;
+    part.Discharge = e;
+    part.Width = a->TopWidth > 0.0 && x->TopWidth > 0.0 ? x->TopWidth / a->TopWidth : e;
+    part.WidthPrevious = a->PreviousTopWidth > 0.0 && x->PreviousTopWidth > 0.0
+                             ? x->PreviousTopWidth / a->PreviousTopWidth
+                             : part.Width;
+    JunctionPartAtLevel(e, part.Width, kappa, outward, a->FlowArea, a->WettedPerimeter, a->TopWidth, a->Discharge,
+                        a->CompositeN, &part.Drop, &part.Friction);
+    JunctionPartAtLevel(e, part.WidthPrevious, kappa, outward, a->PreviousFlowArea, a->PreviousWettedPerimeter,
+                        a->PreviousTopWidth, a->PreviousDischarge, a->CompositeN, &part.DropPrevious,
+                        &part.FrictionPrevious);
+    return part;
+}
+
+void FillJunctionWork(NodeRecord* node, const BranchPart& part, double kappa)
 {
     double* w = node->JunctionWork;
     const double b = node->RectWidth;
-    w[WorkGrossArea] = share * node->GrossArea;
-    w[WorkPreviousGrossArea] = share * node->PreviousGrossArea;
-    w[WorkFloatingIceArea] = share * node->PreviousFloatingIceArea;
-    w[WorkOlderFloatingIceArea] = share * node->OlderFloatingIceArea;
-    w[WorkFlowArea] = share * node->FlowArea;
-    w[WorkPreviousFlowArea] = share * node->PreviousFlowArea;
-    w[WorkDischarge] = share * node->Discharge;
-    w[WorkPreviousDischarge] = share * node->PreviousDischarge;
-    w[WorkRectWidth] = share * b;
-    w[WorkTopWidth] = share * node->TopWidth;
-    w[WorkAnchorWidth] = share * node->AnchorWidth;
-    w[WorkPerimeter] = b != 0.0 ? share * (node->FlowArea * 2.0 / b + b) : 0.0;
-    w[WorkPreviousPerimeter] = b != 0.0 ? share * (node->PreviousFlowArea * 2.0 / b + b) : 0.0;
-    w[WorkIceDrag] = share * node->IceDrag;
-    w[WorkPreviousIceDrag] = share * node->PreviousIceDrag;
-    w[WorkBedFriction] = node->BedFriction;
-    w[WorkPreviousBedFriction] = node->PreviousBedFriction;
-    w[WorkFrictionTerm] = node->FrictionTerm;
-    w[WorkPreviousFrictionTerm] = node->PreviousFrictionTerm;
+    const double f = part.Width, fp = part.WidthPrevious, e = part.Discharge;
+    w[WorkGrossArea] = f * node->GrossArea;
+    w[WorkPreviousGrossArea] = fp * node->PreviousGrossArea;
+    // The step-start floating ice plays the current level in the natural kernels, the older
+    // one the previous level.
+    w[WorkFloatingIceArea] = f * node->PreviousFloatingIceArea;
+    w[WorkOlderFloatingIceArea] = fp * node->OlderFloatingIceArea;
+    w[WorkFlowArea] = f * (node->FlowArea - node->TopWidth * part.Drop);
+    w[WorkPreviousFlowArea] = fp * (node->PreviousFlowArea - node->PreviousTopWidth * part.DropPrevious);
+    w[WorkDischarge] = e * node->Discharge;
+    w[WorkPreviousDischarge] = e * node->PreviousDischarge;
+    w[WorkRectWidth] = f * b;
+    w[WorkTopWidth] = f * node->TopWidth;
+    w[WorkAnchorWidth] = f * node->AnchorWidth;
+    w[WorkPerimeter] = b != 0.0 ? w[WorkFlowArea] * 2.0 / (f * b) + f * b : 0.0;
+    w[WorkPreviousPerimeter] = b != 0.0 ? w[WorkPreviousFlowArea] * 2.0 / (fp * b) + fp * b : 0.0;
+    w[WorkIceDrag] = f * node->IceDrag;
+    w[WorkPreviousIceDrag] = fp * node->PreviousIceDrag;
+    w[WorkBedFriction] = part.Friction * node->BedFriction;
+    w[WorkPreviousBedFriction] = part.FrictionPrevious * node->PreviousBedFriction;
+    w[WorkFrictionTerm] = part.Friction * node->FrictionTerm;
+    w[WorkPreviousFrictionTerm] = part.FrictionPrevious * node->PreviousFrictionTerm;
+    w[WorkStage] = node->Stage - part.Drop;
+    w[WorkPreviousStage] = node->PreviousStage - part.DropPrevious;
     w[WorkKappa] = kappa;
 }
 
@@ -185,25 +267,41 @@ bool NaturalFormulation()
     return f == 1 || f == 2;
 }
 
-// Momentum flux through node A per unit share, at both levels time-weighted: what the
+// Node A as a branch element sees it: flow areas (m2), discharges (m3/s) of both levels and
+// width (m). The through branch sees the node's own values, a side branch its part of them.
+struct JunctionNodeView {
+    double A, Ap, Q, Qp, B, H, Hp;
+};
+
+JunctionNodeView OwnView(const NodeRecord* a)
+{
+    return {a->FlowArea, a->PreviousFlowArea, a->Discharge, a->PreviousDischarge, a->RectWidth, a->Stage,
+            a->PreviousStage};
+}
+
+JunctionNodeView WorkView(const NodeRecord* a)
+{
+    const double* w = a->JunctionWork;
+    return {w[WorkFlowArea],  w[WorkPreviousFlowArea], w[WorkDischarge],    w[WorkPreviousDischarge],
+            w[WorkRectWidth], w[WorkStage],            w[WorkPreviousStage]};
+}
+
+// Momentum flux through node A as a branch sees it, at both levels time-weighted: what the
 // branch's flux terms integrated by parts leave at A. The natural-section form serves both
 // natural formulations (their junction kernels are the natural-channel ones); the
-// rectangular one only the rectangular formulation.
-double NodeMomentumFlux(const NodeRecord* a, double T1, double T0)
+// rectangular one, with the node's depth, only the rectangular formulation.
+double NodeMomentumFlux(const NodeRecord* a, const JunctionNodeView& v, double T1, double T0)
 {
     const double g = g_ModelControl.Gravity;
-    const double A = a->FlowArea, Ap = a->PreviousFlowArea;
-    const double Q = a->Discharge, Qp = a->PreviousDischarge;
-    const double convective = A > 0.0 ? Q * Q / A : 0.0;
-    const double convectivep = Ap > 0.0 ? Qp * Qp / Ap : 0.0;
+    const double convective = v.A > 0.0 ? v.Q * v.Q / v.A : 0.0;
+    const double convectivep = v.Ap > 0.0 ? v.Qp * v.Qp / v.Ap : 0.0;
     if (NaturalFormulation()) {
         const double beta = a->MomentumCoefficient;
-        return T1 * (g * A * a->Stage + beta * convective) + T0 * (g * Ap * a->PreviousStage + beta * convectivep);
+        return T1 * (g * v.A * v.H + beta * convective) + T0 * (g * v.Ap * v.Hp + beta * convectivep);
     }
-    const double B = a->RectWidth;
-    const double pressure = B != 0.0 ? g * A * A / (2.0 * B) : 0.0;
-    const double pressurep = B != 0.0 ? g * Ap * Ap / (2.0 * B) : 0.0;
-    return T1 * (pressure + convective) + T0 * (pressurep + convectivep);
+    const double h = v.B != 0.0 ? v.A / v.B : 0.0;
+    const double hp = v.B != 0.0 ? v.Ap / v.B : 0.0;
+    return T1 * (0.5 * g * h * v.A + convective) + T0 * (0.5 * g * hp * v.Ap + convectivep);
 }
 
 // The conservation formulation's elements leave the pressure force g I(H) at a node where
@@ -220,34 +318,20 @@ double FarNodePressureCorrection(const NodeRecord* x, double T1, double T0)
 
 void AddRectJunctionTerms(const GaussPointRecord* gp, ElementRecord* element)
 {
-    const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
+    const int n = std::min({gp->Interpolation.NodeCount, element->NodeCount, MaxElementNodes});
     const At at{{gp, element->Nodes, n}};
     RectPointValues p{};
     InterpolateRectPointFields(gp, element, &p);
-    p.A = at.Work(WorkFlowArea);
-    p.Ap = at.Work(WorkPreviousFlowArea);
-    p.Ag = at.Work(WorkGrossArea);
-    p.Agp = at.Work(WorkPreviousGrossArea);
-    p.Q = at.Work(WorkDischarge);
-    p.Qp = at.Work(WorkPreviousDischarge);
-    p.dAdx = at.WorkSlope(WorkFlowArea);
-    p.dApdx = at.WorkSlope(WorkPreviousFlowArea);
-    p.dQdx = at.WorkSlope(WorkDischarge);
-    p.dQpdx = at.WorkSlope(WorkPreviousDischarge);
+    RectNodeView views[MaxElementNodes];
+    for (int k = 0; k < n; ++k) {
+        const double* w = element->Nodes[k]->JunctionWork;
+        views[k] = {w[WorkFlowArea], w[WorkPreviousFlowArea], w[WorkGrossArea],         w[WorkPreviousGrossArea],
+                    w[WorkRectWidth], w[WorkDischarge],      w[WorkPreviousDischarge]};
+    }
+    InterpolateRectFlowState(gp, views, n, &p);
     const double Bs = at.Work(WorkRectWidth);
-    const double dBs = at.WorkSlope(WorkRectWidth);
     const double Ps = at.Work(WorkPerimeter);
     const double Pps = at.Work(WorkPreviousPerimeter);
-    p.kappa = at.Work(WorkKappa);
-
-    p.V = at.Value([](const NodeRecord* k) { return k->FlowArea > 0.0 ? k->Discharge / k->FlowArea : 0.0; });
-    p.Vp = at.Value([](const NodeRecord* k) {
-        return k->PreviousFlowArea > 0.0 ? k->PreviousDischarge / k->PreviousFlowArea : 0.0;
-    });
-    p.h = at.Value([](const NodeRecord* k) { return k->RectWidth != 0.0 ? k->FlowArea / k->RectWidth : 0.0; });
-    p.hp = at.Value(
-        [](const NodeRecord* k) { return k->RectWidth != 0.0 ? k->PreviousFlowArea / k->RectWidth : 0.0; });
-    p.widthSlope = Bs != 0.0 ? dBs / Bs : 0.0;
 
     if (g_ModelControl.ResistanceModel == 1) {
         p.Fb = at.Work(WorkBedFriction);
@@ -287,14 +371,13 @@ void AddNaturalJunctionTerms(const GaussPointRecord* gp, ElementRecord* element)
     const double dQps = at.WorkSlope(WorkPreviousDischarge);
     const double Fs = at.Work(WorkFloatingIceArea);
     const double Fo = at.Work(WorkOlderFloatingIceArea);
-    const double kappa = at.Work(WorkKappa);
     const double V = As > 0.0 ? Qs / As : 0.0;
     const double Vp = Aps > 0.0 ? Qps / Aps : 0.0;
 
-    const double H = at.Value(&NodeRecord::Stage);
-    const double Hp = at.Value(&NodeRecord::PreviousStage);
-    const double dH = at.Slope(&NodeRecord::Stage);
-    const double dHp = at.Slope(&NodeRecord::PreviousStage);
+    const double H = at.Work(WorkStage);
+    const double Hp = at.Work(WorkPreviousStage);
+    const double dH = at.WorkSlope(WorkStage);
+    const double dHp = at.WorkSlope(WorkPreviousStage);
     const double beta = at.Value(&NodeRecord::MomentumCoefficient);
     const double dBeta = at.Slope(&NodeRecord::MomentumCoefficient);
     const double sigma = at.Value(&NodeRecord::SinuosityRatio);
@@ -316,10 +399,10 @@ void AddNaturalJunctionTerms(const GaussPointRecord* gp, ElementRecord* element)
         Ffp = at.Work(WorkPreviousFrictionTerm);
     }
 
-    const double kb = kappa * beta;
-    const double X = -kb * V * V * dAs + 2.0 * kb * V * dQs + g * As * dH + V * Qs * dBeta + Ff * Qs + Fb * Qs + Ti / rho;
-    const double Xp =
-        -kb * Vp * Vp * dAps + 2.0 * kb * Vp * dQps + g * Aps * dHp + Vp * Qps * dBeta + Ffp * Qps + Fbp * Qps + Tip / rho;
+    const double X =
+        -beta * V * V * dAs + 2.0 * beta * V * dQs + g * As * dH + V * Qs * dBeta + Ff * Qs + Fb * Qs + Ti / rho;
+    const double Xp = -beta * Vp * Vp * dAps + 2.0 * beta * Vp * dQps + g * Aps * dHp + Vp * Qps * dBeta + Ffp * Qps +
+                      Fbp * Qps + Tip / rho;
     UpwindMatrix S, Sp;
     SelectHydroUpwinding(V, c, Vp, cp, &S, &Sp);
 
@@ -338,7 +421,7 @@ void AddNaturalJunctionTerms(const GaussPointRecord* gp, ElementRecord* element)
         const double momentum =
             Ni * sigma * (Qps - Qs) + P * sigma * ((Sp.S21 * Agps + Sp.S22 * Qps) - (S.S21 * Ags + S.S22 * Qs)) -
             P * s * sigma * (Sp.S21 * Fo - S.S21 * Fs) - P * sigma * (Sp.S21 * No - S.S21 * Ns) +
-            dNi * kb * (T1 * Qs * V + T0 * Qps * Vp) + g * dNi * (T1 * H * As + T0 * Hp * Aps) +
+            dNi * beta * (T1 * Qs * V + T0 * Qps * Vp) + g * dNi * (T1 * H * As + T0 * Hp * Aps) +
             g * Ni * (T1 * H * dAs + T0 * Hp * dAps) - Ni * (T0 * Ffp * Qps + T1 * Ff * Qs) -
             Ni * (T0 * Fbp * Qps + T1 * Fb * Qs) - Ni * (T0 * Tip + T1 * Ti) / rho -
             P * (T0 * Sp.S21 * dQps + T1 * S.S21 * dQs) - P * (T0 * Sp.S22 * Xp + T1 * S.S22 * X);
@@ -445,7 +528,6 @@ void ComputeJunctionBranchResidual(ElementRecord* element, JunctionRecord* junct
     a->PreviousDischarge = sign * savedQp;
 
     const double E = std::clamp(junction->StepShareAB, 0.0, 1.0);
-    double share = 1.0;
     if (through) {
         for (int p = 0; p < count; ++p) {
             EvaluateGaussPoint(element, element->Length, points[p], &gp);
@@ -455,10 +537,9 @@ void ComputeJunctionBranchResidual(ElementRecord* element, JunctionRecord* junct
                 AddRectConservationTerms(&gp, element);
         }
     } else {
-        share = sideAB ? E : 1.0 - E;
         const double kappa = sideAB ? junction->BranchCosines[1] : junction->BranchCosines[0];
-        FillJunctionWork(a, share, 1.0);
-        FillJunctionWork(x, 1.0, kappa);
+        FillJunctionWork(a, JunctionNodePart(a, x, sideAB ? E : 1.0 - E, kappa, at == 0 ? 1.0 : -1.0), kappa);
+        FillJunctionWork(x, BranchPart{}, kappa);
         for (int p = 0; p < count; ++p) {
             EvaluateGaussPoint(element, element->Length, points[p], &gp);
             if (NaturalFormulation())
@@ -472,9 +553,9 @@ void ComputeJunctionBranchResidual(ElementRecord* element, JunctionRecord* junct
 
     // The flux terms integrated by parts leave the branch's momentum flux at A; closing it
     // here makes each branch act on A through its own gradient only.
-    const double T1 = es.Theta * mc.DeltaT * share;
-    const double T0 = (1.0 - es.Theta) * mc.DeltaT * share;
-    const double M = NodeMomentumFlux(a, T1, T0);
+    const double T1 = es.Theta * mc.DeltaT;
+    const double T0 = (1.0 - es.Theta) * mc.DeltaT;
+    const double M = NodeMomentumFlux(a, through ? OwnView(a) : WorkView(a), T1, T0);
     double* r = mc.ElementVector.data();
     if (at == 0)
         r[1] += M;
