@@ -120,71 +120,93 @@ double SideShareAB(const JunctionRecord* j)
 // do not represent.
 constexpr double MaxTurnDropFraction = 0.5;
 
-// What a branch element sees of one of its nodes, as factors and offsets on the node's values
-// at the current and the previous level. A branch sees its far node as it is. At the junction
-// node a side branch sees its own part of the node:
+// What a branch element sees of one of its nodes, at the current and the previous level. A
+// branch sees its far node as it is. At the junction node a side branch sees its own part of
+// the node:
 // - its share e of the side-branch discharge;
-// - its own width: areas, widths and ice scale by f, the far node's top width over the
-//   junction node's, so that the part is the node's depth over the branch's width;
+// - its own cross-section at the node's depth: areas, widths and ice scale by f, the far
+//   node's flow area at the junction node's depth over the junction node's flow area;
 // - the turn: turning off the through line, the flow loses (1 - kappa) of its momentum flux
 //   Q V (kappa the branch cosine), a head of (1 - kappa) V|V| / g with V the part's velocity
 //   out of the node; the part's water level lies that much below the node's (above it for
 //   flow into the node). Taken at the node rather than spread along the element, the loss
 //   leaves the element a reach like any other, whose linear water surface it can follow;
-// - the friction coefficients of that part (see PartFrictionFactor).
+// - the friction of that part: the far node's conveyance carried over to the part's area
+//   and depth, as a factor on the junction node's friction coefficients.
 struct BranchPart {
     double Discharge = 1.0;
     double Width = 1.0, WidthPrevious = 1.0;
-    double Drop = 0.0, DropPrevious = 0.0;          // m
+    double FlowArea = 0.0, FlowAreaPrevious = 0.0;   // m2
+    double Drop = 0.0, DropPrevious = 0.0;           // m
     double Friction = 1.0, FrictionPrevious = 1.0;
 };
 
-// Factor from a section's friction coefficient (F with F Q = g A Sf, F = |Q| A g / K^2) to
-// that of a part of it of area `partArea` and wetted perimeter `partPerimeter` carrying the
-// share e of its discharge, both under the section's conveyance law (n as the law's): with
-// K = A k(R), the factor is e (A / Ap) (k(R) / k(Rp))^2. Areas in m2, lengths in m.
-double PartFrictionFactor(double e, double area, double perimeter, double partArea, double partPerimeter, double n)
+BranchPart WholeNode(const NodeRecord* node)
 {
-    if (!(partArea > 0.0)) return e;
-    if (!(area > 0.0) || !(perimeter > 0.0) || !(partPerimeter > 0.0)) return e * area / partArea;
-    const double k = ConveyanceLaw(1.0, area / perimeter, n);
-    const double kPart = ConveyanceLaw(1.0, partArea / partPerimeter, n);
-    if (!(k > 0.0) || !(kPart > 0.0)) return e * area / partArea;
-    const double r = k / kPart;
-    return e * area / partArea * r * r;
+    BranchPart part;
+    part.FlowArea = node->FlowArea;
+    part.FlowAreaPrevious = node->PreviousFlowArea;
+    return part;
 }
 
-// A side branch's part of the junction node at one level, from the node's flow area A (m2),
-// wetted perimeter P (m), top width W (m) and discharge Q (m3/s) at that level: the width
-// factor f, the discharge share e, the branch cosine kappa and `outward` (+1 when the
-// element's direction points from the junction node to the branch, -1 otherwise). Sets the
-// drop (m) and the friction factor.
-void JunctionPartAtLevel(double e, double f, double kappa, double outward, double A, double P, double W, double Q,
-                         double n, double* drop, double* friction)
+// One level of a node as JunctionPartAtLevel reads it: flow area (m2), depth (m), top width
+// (m), wetted perimeter (m), conveyance (m3/s) and discharge (m3/s).
+struct NodeLevel {
+    double A, h, W, P, K, Q;
+};
+
+NodeLevel CurrentLevel(const NodeRecord* n)
 {
-    const double partArea = f * A;
-    const double v = partArea > 0.0 ? outward * e * Q / partArea : 0.0;
-    const double limit = W > 0.0 ? MaxTurnDropFraction * A / W : 0.0;
+    return {n->FlowArea, n->Stage - n->Invert, n->TopWidth, n->WettedPerimeter, n->Conveyance, n->Discharge};
+}
+
+NodeLevel PreviousLevel(const NodeRecord* n)
+{
+    return {n->PreviousFlowArea,         n->PreviousStage - n->Invert, n->PreviousTopWidth,
+            n->PreviousWettedPerimeter, n->PreviousConveyance,       n->PreviousDischarge};
+}
+
+// A side branch's part of the junction node a at one level, from a's and the branch's far
+// node x's values at that level: the discharge share e, the branch cosine kappa, `outward`
+// (+1 when the element's direction points from the junction node to the branch, -1
+// otherwise) and n, x's composite roughness. Sets f, the part's flow area, its drop (m) and
+// its friction factor.
+void JunctionPartAtLevel(const NodeLevel& a, const NodeLevel& x, double e, double kappa, double outward, double n,
+                         double* f, double* area, double* drop, double* friction)
+{
+    // The branch's section at the node's depth, from its own at its depth and top width.
+    const double own = x.A + x.W * (a.h - x.h);
+    *f = a.A > 0.0 && own > 0.0 ? own / a.A : e;
+    const double v = own > 0.0 ? outward * e * a.Q / own : 0.0;
+    const double limit = MaxTurnDropFraction * std::max(0.0, a.h);
     const double d = std::clamp((1.0 - kappa) * v * std::fabs(v) / g_ModelControl.Gravity, -limit, limit);
     *drop = d;
-    // The part's perimeter: the bed narrowed (or widened) to the branch's width, the banks
-    // kept and lowered with the water level as walls would be.
-    *friction = PartFrictionFactor(e, A, P, f * (A - W * d), f * W + std::max(0.0, P - W - 2.0 * d), n);
+    const double part = std::max(0.0, own - x.W * d);
+    *area = part;
+    // Conveyance K = A k(R) under the far node's law, k(R) carried from its radius to the
+    // part's; the part's perimeter follows its depth as walls would. The friction
+    // coefficient |Q| A g / K^2 of the part is then e (Ap / A) (K / Kp)^2 times the node's.
+    const double perimeter = x.P + 2.0 * (a.h - d - x.h);
+    const double k = x.A > 0.0 && x.P > 0.0 ? ConveyanceLaw(1.0, x.A / x.P, n) : 0.0;
+    const double kPart = part > 0.0 && perimeter > 0.0 ? ConveyanceLaw(1.0, part / perimeter, n) : 0.0;
+    const double conveyance = k > 0.0 ? x.K * part / x.A * kPart / k : 0.0;
+    if (a.A > 0.0 && a.K > 0.0 && conveyance > 0.0) {
+        const double r = a.K / conveyance;
+        *friction = e * part / a.A * r * r;
+    } else {
+        *friction = part > 0.0 ? e * a.A / part : e;
+    }
 }
 
 BranchPart JunctionNodePart(const NodeRecord* a, const NodeRecord* x, double e, double kappa, double outward)
 {
     BranchPart part;
     part.Discharge = e;
-    part.Width = a->TopWidth > 0.0 && x->TopWidth > 0.0 ? x->TopWidth / a->TopWidth : e;
-    part.WidthPrevious = a->PreviousTopWidth > 0.0 && x->PreviousTopWidth > 0.0
-                             ? x->PreviousTopWidth / a->PreviousTopWidth
-                             : part.Width;
-    JunctionPartAtLevel(e, part.Width, kappa, outward, a->FlowArea, a->WettedPerimeter, a->TopWidth, a->Discharge,
-                        a->CompositeN, &part.Drop, &part.Friction);
-    JunctionPartAtLevel(e, part.WidthPrevious, kappa, outward, a->PreviousFlowArea, a->PreviousWettedPerimeter,
-                        a->PreviousTopWidth, a->PreviousDischarge, a->CompositeN, &part.DropPrevious,
-                        &part.FrictionPrevious);
+    const double n = x->CompositeN;
+    JunctionPartAtLevel(CurrentLevel(a), CurrentLevel(x), e, kappa, outward, n, &part.Width, &part.FlowArea,
+                        &part.Drop, &part.Friction);
+    JunctionPartAtLevel(PreviousLevel(a), PreviousLevel(x), e, kappa, outward, n, &part.WidthPrevious,
+                        &part.FlowAreaPrevious, &part.DropPrevious, &part.FrictionPrevious);
     return part;
 }
 
@@ -199,15 +221,15 @@ void FillJunctionWork(NodeRecord* node, const BranchPart& part, double kappa)
     // one the previous level.
     w[WorkFloatingIceArea] = f * node->PreviousFloatingIceArea;
     w[WorkOlderFloatingIceArea] = fp * node->OlderFloatingIceArea;
-    w[WorkFlowArea] = f * (node->FlowArea - node->TopWidth * part.Drop);
-    w[WorkPreviousFlowArea] = fp * (node->PreviousFlowArea - node->PreviousTopWidth * part.DropPrevious);
+    w[WorkFlowArea] = part.FlowArea;
+    w[WorkPreviousFlowArea] = part.FlowAreaPrevious;
     w[WorkDischarge] = e * node->Discharge;
     w[WorkPreviousDischarge] = e * node->PreviousDischarge;
     w[WorkRectWidth] = f * b;
     w[WorkTopWidth] = f * node->TopWidth;
     w[WorkAnchorWidth] = f * node->AnchorWidth;
-    w[WorkPerimeter] = b != 0.0 ? w[WorkFlowArea] * 2.0 / (f * b) + f * b : 0.0;
-    w[WorkPreviousPerimeter] = b != 0.0 ? w[WorkPreviousFlowArea] * 2.0 / (fp * b) + fp * b : 0.0;
+    w[WorkPerimeter] = b != 0.0 ? part.FlowArea * 2.0 / (f * b) + f * b : 0.0;
+    w[WorkPreviousPerimeter] = b != 0.0 ? part.FlowAreaPrevious * 2.0 / (fp * b) + fp * b : 0.0;
     w[WorkIceDrag] = f * node->IceDrag;
     w[WorkPreviousIceDrag] = fp * node->PreviousIceDrag;
     w[WorkBedFriction] = part.Friction * node->BedFriction;
@@ -539,7 +561,7 @@ void ComputeJunctionBranchResidual(ElementRecord* element, JunctionRecord* junct
     } else {
         const double kappa = sideAB ? junction->BranchCosines[1] : junction->BranchCosines[0];
         FillJunctionWork(a, JunctionNodePart(a, x, sideAB ? E : 1.0 - E, kappa, at == 0 ? 1.0 : -1.0), kappa);
-        FillJunctionWork(x, BranchPart{}, kappa);
+        FillJunctionWork(x, WholeNode(x), kappa);
         for (int p = 0; p < count; ++p) {
             EvaluateGaussPoint(element, element->Length, points[p], &gp);
             if (NaturalFormulation())
