@@ -85,7 +85,7 @@ struct RectPointValues {
 void InterpolateRectPointFields(const GaussPointRecord* point, const ElementRecord* element, RectPointValues* p);
 // A node of a rectangular element as the element sees it: flow area (m2) and gross area (m2)
 // of both levels, width (m) and discharge (m3/s) of both levels. A reach element sees its nodes'
-// own values; a junction side branch sees its share of the junction node.
+// own values; a junction side branch sees its part of the junction node.
 struct RectNodeView {
     double A, Ap, Ag, Agp, B, Q, Qp;
 };

@@ -289,8 +289,9 @@ bool NaturalFormulation()
     return f == 1 || f == 2;
 }
 
-// Node A as a branch element sees it: flow areas (m2), discharges (m3/s) of both levels and
-// width (m). The through branch sees the node's own values, a side branch its part of them.
+// Node A as a branch element sees it: flow areas (m2) and discharges (m3/s) of both levels,
+// width (m) and stages (m) of both levels. The through branch sees the node's own values, a
+// side branch its part of them.
 struct JunctionNodeView {
     double A, Ap, Q, Qp, B, H, Hp;
 };
