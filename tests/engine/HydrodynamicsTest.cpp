@@ -83,6 +83,7 @@ TEST_P(Hydro, LakeAtRestStaysAtRest)
     ASSERT_TRUE(testmodel::RunTo(24 * 3600.0));
     for (const NodeRecord& n : g_NodeBlock) {
         EXPECT_NEAR(n.Stage, level, 1e-9) << n.Index;
+        EXPECT_NEAR(n.Discharge, 0.0, 1e-9) << n.Index;
         EXPECT_NEAR(n.Velocity, 0.0, 1e-9) << n.Index;
     }
 }
