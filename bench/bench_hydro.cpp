@@ -20,27 +20,7 @@
 #include "engine/ModelSetup.h"
 #include "engine/TimeStepping.h"
 #include "tests/engine/ModelBuilder.h"
-
-namespace {
-std::atomic<long long> g_Allocations{0};
-}
-
-void* operator new(std::size_t size)
-{
-    g_Allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size)
-{
-    g_Allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+#include "bench/AllocationCount.h"
 
 namespace {
 

@@ -596,3 +596,8 @@ void ComputeJunctionBranchResidual(ElementRecord* element, JunctionRecord* junct
             r[1] -= correction;
     }
 }
+
+double JunctionWorkAnchorWidth(const NodeRecord* node)
+{
+    return node->JunctionWork[WorkAnchorWidth];
+}

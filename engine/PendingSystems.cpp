@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <iterator>
 
-#include "engine/DynamicIce.h"
 #include "engine/EngineData.h"
 #include "engine/FiniteElements.h"
 #include "engine/Hydraulics.h"
@@ -15,10 +14,6 @@
 #include "engine/TimeStepping.h"
 #include "engine/WaterQuality.h"
 
-int SolveDynamicIceStep() { return 1; }
-int UpdateNodeIceState(NodeRecord*) { return 1; }
-void DynamicIceElementResidual(ElementRecord*) {}
-void DynamicIceBoundaryResidual(BoundaryElementRecord*) {}
 int SolveThermalIceStep() { return 1; }
 int UpdateNodeThermalState(NodeRecord*) { return 1; }
 void ComputeThermalElementResidual(ElementRecord*) {}
