@@ -6,9 +6,7 @@
 #include "engine/FiniteElements.h"
 #include "engine/Hydraulics.h"
 #include "engine/Hydrodynamics.h"
-#include "engine/IceFront.h"
 #include "engine/Junctions.h"
-#include "engine/ThermalIce.h"
 #include "engine/TimeStepping.h"
 #include "engine/WaterQuality.h"
 
@@ -16,10 +14,6 @@ int SolveDynamicIceStep() { return 1; }
 int UpdateNodeIceState(NodeRecord*) { return 1; }
 void DynamicIceElementResidual(ElementRecord*) {}
 void DynamicIceBoundaryResidual(BoundaryElementRecord*) {}
-int SolveThermalIceStep() { return 1; }
-int UpdateNodeThermalState(NodeRecord*) { return 1; }
-void ComputeThermalElementResidual(ElementRecord*) {}
-void ComputeThermalBoundaryResidual(BoundaryElementRecord*) {}
 void ComputeWQKinetics(NodeRecord*) {}
 void ComputeWQElementResidual(ElementRecord*) {}
 void ComputeWQBoundaryResidual(BoundaryElementRecord*) {}

@@ -10,5 +10,13 @@
 int TransientStep();
 void ShiftTimeLevel();
 void RestorePreviousLevel();
+// Takes back the ShiftTimeLevel that started the step in progress: every twinned quantity
+// (the unknowns of the four systems among them) returns to its previous-level value, and the
+// two history slots of the floating and anchor ice areas move back one place, so the next
+// ShiftTimeLevel gives exactly the time levels the step started with.
+void UnshiftTimeLevel();
+// The model time at which the step in progress started: StepStartTime when it belongs to this
+// step (not after ModelTime, at most one DeltaT before it), otherwise ModelTime - DeltaT.
+double StepStartModelTime();
 // StartDate advanced by the whole seconds of ModelTime: year, month, day, hour, minute, second.
 void ComputeCalendarDate(int date[6]);
