@@ -63,6 +63,15 @@ double EnthalpySlope(double t) { return (3.0 * EnthalpyCubic * t + 2.0 * Enthalp
 
 double Sign(double x) { return x > 0.0 ? 1.0 : (x < 0.0 ? -1.0 : 0.0); }
 
+// Water or ice moving slower than this (m/s) stands still. A lake at rest carries discharges and
+// velocities of round-off size and random sign; taken as directions they would flip the
+// upwinding from step to step and from node to node, and with it the share of each node in its
+// elements' heat loss.
+constexpr double StillVelocity = 1e-6;
+bool IsStill(double velocity) { return !(std::fabs(velocity) > StillVelocity); }
+// Direction of transport at a velocity: +1, -1, or 0 when still.
+double Direction(double velocity) { return IsStill(velocity) ? 0.0 : Sign(velocity); }
+
 // Value of one column of a boundary series at ModelTime, 0 when the series cannot give it.
 double SeriesAt(const BoundaryHydrograph* h, int column)
 {
@@ -271,8 +280,9 @@ ExchangeSwitches EvaluateSwitches(const PointInterpolation& at, const LevelState
     const double n = mc.FrazilSlushPorosity;
     const bool supercooledFrazil = before.Cf > 0.0 && tp < 0.0;
     ExchangeSwitches w{};
-    w.ks = supercooledFrazil && now.Vi == 0.0;
-    w.km = supercooledFrazil && now.Vi > 0.0;
+    const bool iceStill = IsStill(now.Vi);
+    w.ks = supercooledFrazil && iceStill;
+    w.km = supercooledFrazil && !iceStill && now.Vi > 0.0;
     w.ca = supercooledFrazil;
     w.cd = before.As > 0.0 && tp > WarmWaterTemperature;
     if (before.As > 0.0)
@@ -294,8 +304,8 @@ ExchangeSwitches EvaluateSwitches(const PointInterpolation& at, const LevelState
     w.ck = w.cd != 0.0 || w.a == 1.0;
     w.cl = (tp >= WarmWaterTemperature && anchorp > 0.0) || tp < 0.0;
     w.co = now.Vi > mc.ReentrainmentVelocity && now.Vi > 0.0;
-    w.cp = now.Vt > mc.ReentrainmentVelocity && now.Vi == 0.0;
-    w.cq = now.Vi == 0.0 && before.qc > 0.0 && ta < 0.0 && t <= 0.0;
+    w.cp = now.Vt > mc.ReentrainmentVelocity && iceStill;
+    w.cq = iceStill && before.qc > 0.0 && ta < 0.0 && t <= 0.0;
     w.cr = t > WarmWaterTemperature;
     w.cs = now.D > 0.0;
     w.ct = before.Aus > 0.0 && tp > WarmWaterTemperature;
@@ -318,17 +328,18 @@ void AddExchanges(LevelState& s, const ExchangeSwitches& w, bool openWater)
            (s.Bi * s.C + s.Wb) * w.cj * s.qc + (1.0 - s.C) * s.Bi * qn;
 }
 
-// Upwinding signs of the two levels by the thermal system's UpwindingUpdating: 0 each level its
-// own, 1 both the previous level's, any other value none.
+// Upwinding directions of the two levels from their transport velocities, by the thermal
+// system's UpwindingUpdating: 0 each level its own, 1 both the previous level's, any other value
+// none.
 void SelectSigns(double now, double before, double* s, double* sp)
 {
     switch (g_EquationSystems[ThermalIceSystem].UpwindingUpdating) {
     case 0:
-        *s = Sign(now);
-        *sp = Sign(before);
+        *s = Direction(now);
+        *sp = Direction(before);
         break;
     case 1:
-        *s = *sp = Sign(before);
+        *s = *sp = Direction(before);
         break;
     default:
         *s = *sp = 0.0;
@@ -363,7 +374,8 @@ void AddThermalIceTerms(const GaussPointRecord* gp, ElementRecord* element, int 
     const double amin = at.Value(&NodeRecord::MinFlowArea);
     const double storedA = std::max(amin, now.A), storedAp = std::max(amin, before.A);
     double sQ, sQp, sT, sTp, sI, sIp;
-    SelectSigns(now.Qf, before.Qf, &sQ, &sQp);
+    const auto velocity = [](double q, double area) { return area > 0.0 ? q / area : q; };
+    SelectSigns(velocity(now.Qf, storedA), velocity(before.Qf, storedAp), &sQ, &sQp);
     SelectSigns(now.Vt, before.Vt, &sT, &sTp);
     SelectSigns(now.Vi, before.Vi, &sI, &sIp);
 
@@ -410,10 +422,13 @@ void AddThermalIceTerms(const GaussPointRecord* gp, ElementRecord* element, int 
         const double P = es.Upwinding * J * dN;
         double* row = r + i * upn;
 
-        // Storage and transport of a quantity q carried by the discharge (energy, frazil).
+        // Storage and transport of a quantity q carried by the discharge (energy, frazil). The
+        // storage is upwinded in the one direction of the present level: with a direction per
+        // level, a change of direction would turn the time difference into a sum and move part
+        // of the node's content to its neighbour.
         const auto carried = [&](double q, double qp, double dFlux, double dFluxp, double inflow, double source,
                                  double sourcep) {
-            return N * (qp * storedAp - q * storedA) + P * (sQp * qp * storedAp - sQ * q * storedA) +
+            return (N + P * sQ) * (qp * storedAp - q * storedA) +
                    dN * (T1 * now.Qf * q + T0 * before.Qf * qp) - P * (T1 * sQ * dFlux + T0 * sQp * dFluxp) +
                    inflow * dt * dQf * (N + P * sQ) + (N + P * sQp) * T0 * sourcep + (N + P * sQ) * T1 * source;
         };
@@ -427,7 +442,7 @@ void AddThermalIceTerms(const GaussPointRecord* gp, ElementRecord* element, int 
         // velocity of its carrier: the slush under the cover with Vt, the surface ice with Vi.
         const auto moved = [&](double q, double qp, double s, double sp, double flux, double fluxp, double dFlux,
                                double dFluxp, double source, double sourcep, bool blocked) {
-            double term = N * (qp - q) + P * (sp * qp - s * q) - P * (T1 * s * dFlux + T0 * sp * dFluxp) +
+            double term = (N + P * s) * (qp - q) - P * (T1 * s * dFlux + T0 * sp * dFluxp) +
                           (N + P * sp) * T0 * sourcep + (N + P * s) * T1 * source;
             if (!blocked) term += dN * (T1 * flux + T0 * fluxp);
             return term;
@@ -491,7 +506,7 @@ void AddThermalTransfers(ElementRecord* element)
         r1[UnderSlushRow] -= stopped;
         r1[SlushRow] += stopped;
     }
-    if (first->IceFrontAtNode && first->IceVelocity == 0.0 && second->IceVelocity != 0.0 &&
+    if (first->IceFrontAtNode && IsStill(first->IceVelocity) && !IsStill(second->IceVelocity) &&
         second->UnderSlushArea > 0.0) {
         const double vt = second->ThermalVelocity;
         const double emerging = T1 * vt * second->UnderSlushArea + T0 * vt * second->PreviousUnderSlushArea;
@@ -695,7 +710,7 @@ double ComputeUnderCoverDeposition(NodeRecord* node)
 
     // Frazil supplied under a still cover, m3/s.
     double supply = 0.0;
-    if (node->IceVelocity == 0.0)
+    if (IsStill(node->IceVelocity))
         supply = node->ThermalVelocity * node->UnderSlushArea * (1.0 - n) +
                  node->FrazilConcentration * node->Discharge;
     if (node->IceFrontStalled || mc.MinWaterDepth > node->IceBottomElevation - node->Invert) supply = 0.0;

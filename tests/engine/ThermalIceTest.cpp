@@ -1,0 +1,233 @@
+// Thermal ice processes: the water temperature of a mixture, heat exchange with the air in
+// still water against ODE integrations, ice growth under a cover against Stefan's law, frazil
+// growth in supercooled water, and the unknowns a step solves.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "engine/EngineData.h"
+#include "engine/ModelSetup.h"
+#include "engine/ThermalIce.h"
+#include "engine/TimeStepping.h"
+#include "tests/engine/ChannelReferences.h"
+#include "tests/engine/ThermalModel.h"
+
+namespace {
+
+using testmodel::MixtureEnergy;
+using testmodel::WaterEnthalpy;
+
+class ThermalIce : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ReleaseModel();
+        SetModelDefaults();
+    }
+    void TearDown() override { ReleaseModel(); }
+};
+
+TEST_F(ThermalIce, WaterTemperatureIsTheRootOfTheMixtureEnergy)
+{
+    const double temperatures[] = {-0.05, -0.01, -1e-6, 1e-6, 0.004, 0.5, 1, 3.98, 10, 22.5, 30};
+    const double frazil[] = {0, 1e-7, 1e-4, 0.003, 0.01};
+    for (double cf : frazil) {
+        for (double t : temperatures) {
+            const double e = MixtureEnergy(t, cf);
+            const double root = testmodel::Bisect([&](double x) { return MixtureEnergy(x, cf) - e; }, -5, 60);
+            EXPECT_NEAR(ComputeWaterTemperature(e, cf), root, 1e-10) << "T " << t << " Cf " << cf;
+        }
+        // The freezing point of the mixture is exactly 0, however much frazil it carries.
+        const ModelControl& mc = g_ModelControl;
+        EXPECT_EQ(ComputeWaterTemperature(-mc.IceSpecificGravity * cf * mc.LatentHeat, cf), 0.0) << cf;
+        EXPECT_NEAR(ComputeMixtureEnergy(2.5, cf), MixtureEnergy(2.5, cf), 1e-9);
+    }
+}
+
+TEST_F(ThermalIce, NodeWaterTemperatureNeverFallsBelowTheMinimum)
+{
+    NodeRecord n;
+    SetNodeDefaults(&n);
+    n.RectWidth = 10;
+    for (double e : {-5000.0, -1e6, MixtureEnergy(-0.049, 0)}) {
+        n.ThermalUnknowns[0] = e;
+        UpdateNodeThermalState(&n);
+        EXPECT_GE(n.WaterTemp, g_ModelControl.MinWaterTemperature) << e;
+    }
+    EXPECT_NEAR(n.WaterTemp, -0.049, 1e-12);
+    n.ThermalUnknowns[0] = -1e6;
+    UpdateNodeThermalState(&n);
+    EXPECT_EQ(n.WaterTemp, g_ModelControl.MinWaterTemperature);
+}
+
+// A still rectangular lake of uniform depth whose water exchanges heat with constant air: no
+// inflow at its upstream end, its level held at the downstream end.
+struct Lake {
+    double depth, width, airTemperature, water;
+};
+
+void BuildLake(const Lake& lake, int nodes = 5)
+{
+    testmodel::BuildChain(nodes, 100, [&](NodeRecord& n, int) {
+        n.RectWidth = lake.width;
+        n.ManningN = 0.03;
+        n.HydroUnknowns[0] = lake.width * lake.depth;
+    });
+    testmodel::SetBoundaries({{0, -1, testmodel::Constant(0, 1, 0, 0.0)},
+                              {nodes - 1, 1, testmodel::Constant(1, 0, lake.depth, 0.0)}});
+    testmodel::MakeThermal(lake.airTemperature);
+    for (NodeRecord& n : g_NodeBlock) {
+        testmodel::SetWater(n, lake.water);
+        n.Jwa = n.Kwa = 0;
+    }
+    ModelControl& mc = g_ModelControl;
+    mc.DeltaT = mc.MaxDeltaT = 600;
+    ASSERT_EQ(testmodel::StartRun(), 0);
+}
+
+TEST_F(ThermalIce, StillWaterRelaxesTowardsTheAirAsItsHeatBalance)
+{
+    // rho d dh(T)/dt = -Hwa (T - Ta), integrated by Runge-Kutta; the crossings of 1 degC switch
+    // the step between one and two unknowns per node.
+    struct Case {
+        const char* name;
+        Lake lake;
+        double hours;
+        int unknownsAtEnd;
+    };
+    const Case cases[] = {
+        {"shallow, cooling through 1 degC", {1.0, 20, 0.3, 6.0}, 150, 2},
+        {"deep, cooling", {4.0, 30, 2.0, 12.0}, 96, 1},
+        {"shallow, warming through 1 degC", {1.0, 20, 9.0, 0.4}, 48, 1},
+        {"deep, warming", {4.0, 30, 15.0, 2.0}, 96, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BuildLake(c.lake);
+        const double hwa = g_NodeBlock[0].Hwa;
+        const double rho = g_ModelControl.WaterDensity;
+        const auto dTdt = [&](double t) {
+            const double slope = 0.228 * t * t - 6.62 * t + 4217.6;   // dh/dT
+            return -hwa * (t - c.lake.airTemperature) / (rho * c.lake.depth * slope);
+        };
+        ASSERT_TRUE(testmodel::StepThermalTo(c.hours * 3600));
+        const double expected = testmodel::IntegrateRK4(c.lake.water, dTdt, c.hours * 3600, 20000);
+        const double scale = std::fabs(c.lake.water - c.lake.airTemperature);
+        for (const NodeRecord& n : g_NodeBlock) EXPECT_NEAR(n.WaterTemp, expected, 0.005 * scale);
+        EXPECT_EQ(g_EquationSystems[ThermalIceSystem].UnknownsPerNode, c.unknownsAtEnd);
+        // The crossing happened: the end lies on the other side of 1 degC where the case says so.
+        if (c.unknownsAtEnd == 2) {
+            EXPECT_LT(expected, 1.0);
+        }
+    }
+}
+
+TEST_F(ThermalIce, UnknownsFollowTheColdestWaterAndTheIce)
+{
+    struct Case {
+        const char* name;
+        double water, frazil, concentration, anchor;
+        int unknowns;
+    };
+    const Case cases[] = {
+        {"all water at 1 degC or warmer", 1.0, 0, 0, 0, 1},
+        {"water below 1 degC", 0.6, 0, 0, 0, 2},
+        {"supercooled water without frazil", -0.01, 0, 0, 0, 2},
+        {"supercooled water with frazil", -0.01, 1e-6, 0, 0, 6},
+        {"surface ice", 2.0, 0, 0.2, 0, 6},
+        {"anchor ice", 2.0, 0, 0, 0.01, 6},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BuildLake({2.0, 20, 5.0, 5.0}, 4);
+        NodeRecord& n = g_NodeBlock[2];
+        testmodel::SetWater(n, c.water, c.frazil);
+        n.ThermalUnknowns[3] = c.concentration;
+        n.AnchorIceThickness = c.anchor;
+        UpdateNodeThermalState(&n);
+        n.AnchorIceThickness = c.anchor;
+        g_ModelControl.HydrodynamicsOn = 0;
+        ShiftTimeLevel();
+        g_ModelControl.ModelTime += g_ModelControl.DeltaT;
+        ASSERT_EQ(SolveThermalIceStep(), 1);
+        EXPECT_EQ(g_EquationSystems[ThermalIceSystem].UnknownsPerNode, c.unknowns);
+    }
+}
+
+TEST_F(ThermalIce, IceUnderAFullCoverGrowsByStefansLaw)
+{
+    // Water at 0 degC under a closed cover in air at Ta: the heat conducted through the ice and the
+    // air film freezes water at its bottom, t^2 / (2 ki) + t / Hia = -Ta time / (rhoi L) + const.
+    const double air = -12, t0 = 0.02, width = 30;
+    BuildLake({5.0, width, air, 0.0}, 4);
+    for (NodeRecord& n : g_NodeBlock) {
+        n.ThermalUnknowns[3] = n.PreviousThermalUnknowns[3] = 1.0;
+        n.ThermalUnknowns[5] = n.PreviousThermalUnknowns[5] = t0 * width;
+    }
+    ASSERT_EQ(testmodel::StartRun(), 0);
+    // The water stays still under the cover: only the thermal system is solved.
+    ModelControl& mc = g_ModelControl;
+    mc.HydrodynamicsOn = 0;
+    mc.DeltaT = mc.MaxDeltaT = 3600;
+    const double days = 30, time = days * 86400;
+    ASSERT_TRUE(testmodel::StepThermalTo(time));
+
+    const double ki = mc.IceConductivity, hia = g_NodeBlock[0].Hia;
+    const double rhs = -air * time / (mc.IceDensity * mc.LatentHeat) + t0 * t0 / (2 * ki) + t0 / hia;
+    const double expected = (-1 / hia + std::sqrt(1 / (hia * hia) + 2 * rhs / ki)) * ki;
+    for (const NodeRecord& n : g_NodeBlock) {
+        EXPECT_NEAR(n.IceThickness, expected, 0.01 * expected);
+        EXPECT_EQ(n.WaterTemp, 0.0);
+        EXPECT_EQ(n.IceConcentration, 1.0);
+    }
+}
+
+// The two-variable state of the frazil reference.
+struct Mixture {
+    double e, cf;
+};
+Mixture operator+(Mixture a, Mixture b) { return {a.e + b.e, a.cf + b.cf}; }
+Mixture operator*(double k, Mixture a) { return {k * a.e, k * a.cf}; }
+
+TEST_F(ThermalIce, FrazilGrowsInSupercooledWaterAsItsHeatBalance)
+{
+    // Open still water losing heat to cold air: the water supercools, frazil nucleates on the
+    // seed crystals and grows by the heat its crystals shed, d(A Cf)/dt = -qf / (rhoi L), while
+    // rho A de/dt = -B Hwa (T - Ta) with T the mixture's temperature (floored at the minimum).
+    // No ice rises or forms on the surface here (no rise velocity, no air film over ice).
+    const double depth = 1.5, width = 20, air = -15;
+    BuildLake({depth, width, air, 0.02}, 4);
+    ModelControl& mc = g_ModelControl;
+    mc.FrazilRiseRate = 0;
+    mc.AnchorIceBedFraction = 0;
+    for (NodeRecord& n : g_NodeBlock) n.Hia = 0;
+    mc.DeltaT = mc.MaxDeltaT = 20;
+
+    const double hwa = g_NodeBlock[0].Hwa, rho = mc.WaterDensity, rhoi = mc.IceDensity, L = mc.LatentHeat;
+    const double exchange = mc.FrazilNusselt * 2 * mc.WaterConductivity / mc.FrazilParticleThickness /
+                            mc.FrazilParticleRadius;   // W/m3/degC per unit concentration
+    const auto temperature = [&](const Mixture& m) {
+        const double t = testmodel::Bisect([&](double x) { return MixtureEnergy(x, m.cf) - m.e; }, -5, 5);
+        return std::max(t, mc.MinWaterTemperature);
+    };
+    const auto rate = [&](const Mixture& m) {
+        const double t = temperature(m);
+        const double seeded = t > 0 ? m.cf : std::fabs(m.cf) + mc.FrazilSeedingConcentration;
+        return Mixture{-hwa * (t - air) / (rho * depth), -t * exchange * seeded / (rhoi * L)};
+    };
+    Mixture reference{MixtureEnergy(0.02, 0), 0};
+    double time = 0;
+    for (double hours : {0.25, 0.5, 1.0, 2.0}) {
+        SCOPED_TRACE(hours);
+        ASSERT_TRUE(testmodel::StepThermalTo(hours * 3600));
+        reference = testmodel::IntegrateRK4(reference, rate, hours * 3600 - time, 4000);
+        time = hours * 3600;
+        const NodeRecord& n = g_NodeBlock[1];
+        EXPECT_NEAR(n.FrazilConcentration, reference.cf, 0.01 * reference.cf + 1e-9);
+        EXPECT_NEAR(n.WaterTemp, temperature(reference), 2e-4);
+    }
+    EXPECT_GT(g_NodeBlock[1].FrazilConcentration, 1e-5);
+}
+
+}  // namespace
