@@ -106,12 +106,30 @@ bool MeltedOut(const NodeRecord* node)
 // The two jams solved at a front.
 enum class Jam { Narrow, Equilibrium };
 
+// Force balance of an equilibrium jam of thickness t at the node, at its present hydraulics:
+// quadratic t^2 + linear t - constant = 0 (cohesion and internal friction against the shear of
+// the flow on the cover and the cover's own weight component).
+struct JamBalance {
+    double quadratic, linear, constant;
+};
+JamBalance EquilibriumBalance(const NodeRecord* node, double k0)
+{
+    const ModelControl& mc = g_ModelControl;
+    const double g = mc.Gravity, s = mc.IceSpecificGravity, rho = mc.WaterDensity;
+    const double q = node->Discharge, a = node->FlowArea;
+    const double nc = node->CompositeN, radius = node->HydraulicRadius, ni = node->IceManningN;
+    const double load = q * q * nc * nc * node->IceCoveredWidth / (a * a);
+    return {mc.IceFriction * s * (1.0 - s) * (1.0 - k0),
+            2.0 * mc.IceCohesion / (rho * g) - s * load / std::pow(radius, 4.0 / 3.0),
+            load * std::pow(ni / nc, 1.5) / std::pow(radius, 1.0 / 3.0)};
+}
+
 // Residuals of a jam at `node` with the downstream node `next` fixed: the energy equation
 // between the two nodes, and the jam's force balance.
 void JamResiduals(const NodeRecord* node, const NodeRecord* next, double length, double k0, Jam jam, double r[2])
 {
     const ModelControl& mc = g_ModelControl;
-    const double g = mc.Gravity, s = mc.IceSpecificGravity, rho = mc.WaterDensity;
+    const double g = mc.Gravity, s = mc.IceSpecificGravity;
     const double q = node->Discharge, a = node->FlowArea;
     const double qm = next->Discharge, am = next->FlowArea;
     r[0] = q * q / (2.0 * g * a * a) + node->Stage - next->Stage - qm * qm / (2.0 * g * am * am) -
@@ -121,11 +139,8 @@ void JamResiduals(const NodeRecord* node, const NodeRecord* next, double length,
         r[1] = q * q - (1.0 - s) * 2.0 * g * a * a * (1.0 - k0) * t;
         return;
     }
-    const double nc = node->CompositeN, radius = node->HydraulicRadius, ni = node->IceManningN;
-    const double b = node->IceCoveredWidth;
-    r[1] = 2.0 * mc.IceCohesion * t / (rho * g) - q * q * s * nc * nc * b * t / (std::pow(radius, 4.0 / 3.0) * a * a) +
-           mc.IceFriction * s * (1.0 - s) * (1.0 - k0) * t * t -
-           q * q * nc * nc * b * std::pow(ni / nc, 1.5) / (std::pow(radius, 1.0 / 3.0) * a * a);
+    const JamBalance b = EquilibriumBalance(node, k0);
+    r[1] = b.linear * t + b.quadratic * t * t - b.constant;
 }
 
 // Sets the jam's two unknowns at the node (gross area, solid-ice area), refreshes it and
@@ -348,7 +363,23 @@ double SolveIceFrontJam(NodeRecord* node, double front)
     node->ThermalUnknowns[3] = 1.0;   // a closed cover
     node->ThermalUnknowns[4] = 0.0;   // surface slush
     const double narrow = IterateJam(node, next, length, k0, Jam::Narrow, saved.HydroUnknowns[0], saved.ThermalUnknowns[5]);
-    const double equilibrium = IterateJam(node, next, length, k0, Jam::Equilibrium, saved.HydroUnknowns[0], 0.0);
+    // The equilibrium jam starts from the thickness its force balance gives at the node's present
+    // hydraulics under the closed cover. (From no ice at all, a cover without cohesion has a
+    // falling balance: the first Newton step would make the ice negative and the jam would never
+    // form.)
+    const double start[2] = {saved.HydroUnknowns[0], saved.ThermalUnknowns[5]};
+    double r[2];
+    EvaluateJam(node, next, length, k0, Jam::Equilibrium, start, r);
+    const JamBalance b = EquilibriumBalance(node, k0);
+    double thickness = 0.0;
+    if (b.quadratic > 0.0)
+        thickness = (-b.linear + std::sqrt(b.linear * b.linear + 4.0 * b.quadratic * b.constant)) / (2.0 * b.quadratic);
+    else if (b.linear > 0.0)
+        thickness = b.constant / b.linear;
+    const double cover = std::max(mc.MinSurfaceIceConcentration, std::min(mc.MaxSurfaceIceConcentration, 1.0)) *
+                         node->IceCoveredWidth;
+    const double startArea = std::isfinite(thickness) && thickness > 0.0 ? thickness * cover : 0.0;
+    const double equilibrium = IterateJam(node, next, length, k0, Jam::Equilibrium, saved.HydroUnknowns[0], startArea);
     *node = saved;
     mc.ThermalIceOn = thermalOn;
 
