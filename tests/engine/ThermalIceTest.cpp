@@ -231,3 +231,185 @@ TEST_F(ThermalIce, FrazilGrowsInSupercooledWaterAsItsHeatBalance)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ThermalIce, FinishingKeepsTheConcentrationAFractionWhateverTheDepth)
+{
+    // Ice that draws more than the water's depth closes the width in proportion; a node with no
+    // depth (or anchor ice above its water) is closed by any ice, and nothing becomes NaN.
+    struct Case {
+        const char* name;
+        double depth;          // water above the anchor ice, m
+        double draftOverDepth; // floating draft of the surface ice over the depth (0: none)
+        double concentration, expected;
+    };
+    const Case cases[] = {
+        {"ice within the depth", 1.0, 0.5, 0.3, 0.3},
+        {"ice drawing twice the depth", 1.0, 2.0, 0.3, 0.6},
+        {"ice drawing ten times the depth", 1.0, 10.0, 0.3, 1.0},
+        {"no depth", 0.0, 0.0, 0.3, 1.0},
+        {"anchor ice above the water", -0.3, 0.0, 0.3, 1.0},
+        {"no depth and no ice", 0.0, 0.0, 0.0, 0.0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        BuildLake({2.0, 20, -5.0, 0.0}, 3);
+        const ModelControl& mc = g_ModelControl;
+        NodeRecord& n = g_NodeBlock[1];
+        const double anchor = 0.4;
+        n.PreviousAnchorIceThickness = anchor;
+        n.Stage = n.Invert + anchor + c.depth;
+        const double draft = c.draftOverDepth * std::max(c.depth, 1.0);
+        n.ThermalUnknowns[3] = c.concentration;
+        n.ThermalUnknowns[5] = draft / mc.IceSpecificGravity * c.concentration * n.RectWidth;
+        FinishThermalStep();
+        EXPECT_NEAR(n.IceConcentration, c.expected, 1e-12);
+        EXPECT_NEAR(n.ThermalUnknowns[3], c.expected, 1e-12);
+    }
+}
+
+TEST_F(ThermalIce, AnchorIceReleasedInWarmWaterKeepsItsMass)
+{
+    // Anchor ice (porosity p, water in its pores) lifts off the bed as soon as the water is
+    // above 0 degC and becomes surface slush (porosity n) of the same mass; new pans cover the
+    // width by the ice's thickness over the pan thickness.
+    BuildLake({2.0, 20, -5.0, 0.0}, 3);
+    const ModelControl& mc = g_ModelControl;
+    NodeRecord& n = g_NodeBlock[1];
+    const double thickness = 0.05;
+    n.PreviousAnchorIceThickness = thickness;
+    n.PreviousWaterTemp = 0.3;
+    n.WaterTemp = 0.3;
+    n.WaterIceHeatFlux = n.PreviousWaterIceHeatFlux = 0;
+    const double slush = n.ThermalUnknowns[4], concentration = n.ThermalUnknowns[3];
+    UpdateAnchorIce(&n);
+    const double p = mc.AnchorIcePorosity, porosity = mc.FrazilSlushPorosity;
+    const double anchorArea = n.WettedPerimeter * thickness * mc.AnchorIceBedFraction;
+    const double anchorMass = anchorArea * ((1 - p) * mc.IceDensity + p * mc.WaterDensity);
+    const double slushMass = (n.ThermalUnknowns[4] - slush) * ((1 - porosity) * mc.IceDensity + porosity * mc.WaterDensity);
+    EXPECT_NEAR(slushMass, anchorMass, 1e-9 * anchorMass);
+    EXPECT_NEAR(n.ThermalUnknowns[3] - concentration, thickness * mc.AnchorIceBedFraction / mc.NewPanThickness, 1e-12);
+    EXPECT_EQ(n.AnchorIceThickness, 0.0);
+    EXPECT_EQ(n.AnchorIceArea, 0.0);
+
+    // In supercooled water it stays on the bed and grows by the frazil it catches.
+    n.ThermalUnknowns[4] = slush;
+    n.PreviousWaterTemp = n.WaterTemp = -0.02;
+    n.PreviousFrazilConcentration = n.FrazilConcentration = 1e-4;
+    UpdateAnchorIce(&n);
+    const double dt = mc.DeltaT;
+    EXPECT_NEAR(n.AnchorIceThickness, thickness + dt * 1e-4 * mc.FrazilAccretionRate / (1 - p), 1e-12);
+    EXPECT_EQ(n.ThermalUnknowns[4], slush);
+}
+
+// A river freezing up: surveyed sections, an inflow carrying frazil and drifting ice, cold air,
+// border ice, anchor ice and a bridging event near the outlet.
+void BuildFreezingRiver()
+{
+    const int nodes = 12;
+    const double q = 25, slope = 0.0004, n = 0.03;
+    testmodel::BuildChain(nodes, 250, [&](NodeRecord& node, int i) {
+        const double z = slope * (nodes - 1 - i) * 250;
+        testmodel::SetSection(node, {{0, z + 5}, {10, z}, {40, z}, {50, z + 5}}, n, 80);
+        node.HydroUnknowns[0] = testmodel::AreaAtStage(node, z + 1.6);
+        node.HydroUnknowns[1] = q;
+    });
+    testmodel::SetBoundaries({{0, -1, testmodel::Constant(0, 1, 0, q)},
+                              {nodes - 1, 1, testmodel::Constant(1, 0, 1.6, 0)}});
+    testmodel::MakeThermal(-18.0, 20.0);
+    testmodel::SetInflowIce(g_BoundaryElementBlock[0], {-0.01, 2e-5, 0, 0.3, 0.1, 0.05});
+    for (NodeRecord& node : g_NodeBlock) testmodel::SetWater(node, 0.05);
+    g_BridgingEventBlock.assign(1, BridgingEventRecord{});
+    BridgingEventRecord& e = g_BridgingEventBlock[0];
+    e.Number = 1;
+    e.BridgingLocation = 2300;
+    e.BridgingTime = 1800;
+    e.FrontLocation = e.StepStartFront = 2300;
+    g_BridgingEvents = &e;
+    ModelControl& mc = g_ModelControl;
+    mc.BridgingEventCount = 1;
+    mc.BorderIceCoefE = 20;
+    mc.DeltaT = mc.MaxDeltaT = 120;
+    ASSERT_EQ(testmodel::StartRun(), 0);
+}
+
+TEST_F(ThermalIce, ARejectedStepRetriedEqualsTheHalvedStepFromItsStart)
+{
+    BuildFreezingRiver();
+    ASSERT_TRUE(testmodel::StepThermalTo(3 * 3600));
+    ModelControl& mc = g_ModelControl;
+    ASSERT_EQ(g_EquationSystems[ThermalIceSystem].UnknownsPerNode, 6);
+
+    // The start of the step.
+    const std::vector<NodeRecord> nodes = g_NodeBlock;
+    const std::vector<BridgingEventRecord> events = g_BridgingEventBlock;
+    const ModelControl control = g_ModelControl;
+    EquationSystem systems[EquationSystemCount];
+    std::copy(std::begin(g_EquationSystems), std::end(g_EquationSystems), systems);
+    const double start = mc.ModelTime, step = mc.DeltaT;
+
+    // A thermal solve that cannot converge rejects the whole step and halves it.
+    const double tolerance = g_EquationSystems[ThermalIceSystem].Tolerance;
+    g_EquationSystems[ThermalIceSystem].Tolerance = 0;
+    ASSERT_EQ(TransientStep(), 0);
+    g_EquationSystems[ThermalIceSystem].Tolerance = tolerance;
+    EXPECT_EQ(mc.ModelTime, start);
+    EXPECT_EQ(mc.DeltaT, step / 2);
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        const NodeRecord& a = g_NodeBlock[i];
+        const NodeRecord& b = nodes[i];
+        for (int k = 0; k < 2; ++k) EXPECT_EQ(a.HydroUnknowns[k], b.HydroUnknowns[k]) << i;
+        for (int k = 0; k < 6; ++k) EXPECT_EQ(a.ThermalUnknowns[k], b.ThermalUnknowns[k]) << i;
+        EXPECT_EQ(a.BorderWidthLeft, b.BorderWidthLeft) << i;
+        EXPECT_EQ(a.AnchorIceThickness, b.AnchorIceThickness) << i;
+        EXPECT_EQ(a.Stage, b.Stage) << i;
+    }
+    EXPECT_EQ(g_BridgingEventBlock[0].FrontLocation, events[0].FrontLocation);
+
+    // Retried ...
+    ASSERT_EQ(TransientStep(), 0);
+    ASSERT_EQ(mc.ModelTime, start + step / 2);
+    const std::vector<NodeRecord> retried = g_NodeBlock;
+    const double retriedFront = g_BridgingEventBlock[0].FrontLocation;
+
+    // ... and the same step taken from the start with half the step.
+    for (size_t i = 0; i < nodes.size(); ++i) g_NodeBlock[i] = nodes[i];
+    g_BridgingEventBlock = events;
+    g_BridgingEvents = &g_BridgingEventBlock[0];
+    g_ModelControl = control;
+    std::copy(std::begin(systems), std::end(systems), g_EquationSystems);
+    mc.DeltaT = step / 2;
+    ASSERT_EQ(TransientStep(), 0);
+    ASSERT_EQ(mc.ModelTime, start + step / 2);
+
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        const NodeRecord& a = retried[i];
+        const NodeRecord& b = g_NodeBlock[i];
+        for (int k = 0; k < 2; ++k) EXPECT_EQ(a.HydroUnknowns[k], b.HydroUnknowns[k]) << i;
+        for (int k = 0; k < 6; ++k) EXPECT_EQ(a.ThermalUnknowns[k], b.ThermalUnknowns[k]) << i << " " << k;
+        EXPECT_EQ(a.BorderWidthLeft, b.BorderWidthLeft) << i;
+        EXPECT_EQ(a.BorderWidthRight, b.BorderWidthRight) << i;
+        EXPECT_EQ(a.BorderIceThickness, b.BorderIceThickness) << i;
+        EXPECT_EQ(a.AnchorIceThickness, b.AnchorIceThickness) << i;
+        EXPECT_EQ(a.WaterTemp, b.WaterTemp) << i;
+    }
+    EXPECT_EQ(retriedFront, g_BridgingEventBlock[0].FrontLocation);
+}
+
+TEST_F(ThermalIce, AnAssemblyFailureIsReturnedWithoutARollBack)
+{
+    BuildLake({2.0, 20, 5.0, 5.0}, 4);
+    for (ElementRecord& e : g_ElementBlock) e.InterpolationCode = 0;   // nothing can be assembled
+    ModelControl& mc = g_ModelControl;
+    mc.HydrodynamicsOn = 0;
+    ShiftTimeLevel();
+    mc.StepStartTime = mc.ModelTime;
+    mc.ModelTime += mc.DeltaT;
+    const double end = mc.ModelTime, step = mc.DeltaT;
+    EXPECT_EQ(SolveThermalIceStep(), -1);
+    EXPECT_EQ(mc.ModelTime, end);
+    EXPECT_EQ(mc.DeltaT, step);
+}
+
+}  // namespace
