@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <new>
 #include <vector>
 
@@ -98,6 +99,34 @@ int ThermalUnknownsPerNode()
 }
 
 // ---------------------------------------------------------------------------------------
+// Node refreshes of an assembly pass
+// ---------------------------------------------------------------------------------------
+// The forward-difference Jacobian evaluates an element's residual once per perturbed unknown,
+// and most of those evaluations refresh a node whose unknowns did not change since its last
+// refresh in the same assembly pass. Nothing else that the node's thermal state depends on
+// changes within a pass, so those refreshes are skipped. The record is sized before the Newton
+// iterations; an assembly outside them refreshes every time.
+struct ThermalRefresh {
+    int Pass = 0;
+    double Unknowns[ThermalUnknownCapacity] = {};
+};
+std::vector<ThermalRefresh> g_Refreshes;
+
+void RefreshThermalNode(NodeRecord* node)
+{
+    const int pass = g_ModelControl.AssemblyPass;
+    const size_t at = static_cast<size_t>(node->Index);
+    const bool cached = pass != 0 && node->Index >= 0 && at < g_Refreshes.size();
+    if (cached && g_Refreshes[at].Pass == pass &&
+        std::memcmp(g_Refreshes[at].Unknowns, node->ThermalUnknowns, sizeof node->ThermalUnknowns) == 0)
+        return;
+    UpdateNodeThermalState(node);
+    if (!cached) return;
+    g_Refreshes[at].Pass = pass;
+    std::memcpy(g_Refreshes[at].Unknowns, node->ThermalUnknowns, sizeof node->ThermalUnknowns);
+}
+
+// ---------------------------------------------------------------------------------------
 // State of the step start that the time-level twins do not keep
 // ---------------------------------------------------------------------------------------
 // Border-ice geometry, flags and the solid-ice equivalent area of a node as the thermal step
@@ -116,11 +145,13 @@ std::vector<NodeStepStart> g_NodeStepStart;
 double g_FrontStationAtStart[MaxBridgingEvents];
 int g_IceFrontStartedAtStart = 0;
 
-// Records the step start; false when there is no memory for it (the step is then not made).
+// Records the step start and sizes the node refresh records; false when there is no memory for
+// them (the step is then not made).
 bool SaveStepStart()
 {
     try {
         if (g_NodeStepStart.size() != g_NodeIndex.size()) g_NodeStepStart.resize(g_NodeIndex.size());
+        if (g_Refreshes.size() != g_NodeIndex.size()) g_Refreshes.resize(g_NodeIndex.size());
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -187,8 +218,9 @@ int ChooseUnknownsPerNode()
             ice = true;
         if (n->WaterTemp < FrazilTemperatureLimit) cold = true;
     }
+    // Only inflow series carry ice (a rating curve's rows have no times to look up).
     for (const BoundaryElementRecord* b = g_BoundaryElements; b && !ice; b = b->Next) {
-        if (b->StageCode <= 0 && b->DischargeCode <= 0) continue;
+        if (b->DischargeCode != 1 && b->DischargeCode != 99) continue;
         const BoundaryHydrograph* h = b->Hydrograph;
         if ((SeriesAt(h, 7) + SeriesAt(h, 8)) * SeriesAt(h, 6) > PresenceThreshold) ice = true;
     }
@@ -236,39 +268,58 @@ struct LevelState {
     double Hq;   // heat lost by the water, W/m
 };
 
-LevelState EvaluateLevel(const PointInterpolation& at, bool previous)
+// The node fields of a time level read at a point: field of LevelState, node member (the
+// previous level reads the member's Previous twin). The border widths add up to Wb.
+#define VASQUIL_THERMAL_LEVEL_FIELDS(X)                                                    \
+    X(e, ThermalEnergy)                                                                   \
+    X(Cf, FrazilConcentration)                                                            \
+    X(Aus, UnderSlushArea)                                                                \
+    X(C, IceConcentration)                                                                \
+    X(As, SlushArea)                                                                      \
+    X(Ai, SolidIceArea)                                                                   \
+    X(A, FlowArea)                                                                        \
+    X(Qf, FluxDischarge)                                                                  \
+    X(Vt, ThermalVelocity)                                                                \
+    X(Vi, IceVelocity)                                                                    \
+    X(Bi, IceCoveredWidth)                                                                \
+    X(Wb, BorderWidthLeft)                                                                \
+    X(Wb, BorderWidthRight)                                                               \
+    X(Pw, WettedPerimeter)                                                                \
+    X(qt, WaterIceHeatFlux)                                                               \
+    X(qc, CoverHeatFlux)                                                                  \
+    X(qn, NetHeatFlux)                                                                    \
+    X(qs, CoverSurfaceBalance)                                                            \
+    X(qf, FrazilHeatExchange)                                                             \
+    X(D, DepositionRate)                                                                  \
+    X(tss, SlushThickness)                                                                \
+    X(ti, IceThickness)                                                                   \
+    X(tus, UnderSlushThickness)
+
+// One time level at a point: each field interpolated with the shape values (a node whose shape
+// value is 0 adds nothing).
+template <bool Previous>
+LevelState EvaluateLevel(const PointInterpolation& at)
 {
-    const auto v = [&](double NodeRecord::*current, double NodeRecord::*before) {
-        return at.Value(previous ? before : current);
-    };
     LevelState s{};
-    s.e = v(&NodeRecord::ThermalEnergy, &NodeRecord::PreviousThermalEnergy);
-    s.Cf = v(&NodeRecord::FrazilConcentration, &NodeRecord::PreviousFrazilConcentration);
-    s.Aus = v(&NodeRecord::UnderSlushArea, &NodeRecord::PreviousUnderSlushArea);
-    s.C = v(&NodeRecord::IceConcentration, &NodeRecord::PreviousIceConcentration);
-    s.As = v(&NodeRecord::SlushArea, &NodeRecord::PreviousSlushArea);
-    s.Ai = v(&NodeRecord::SolidIceArea, &NodeRecord::PreviousSolidIceArea);
-    s.A = v(&NodeRecord::FlowArea, &NodeRecord::PreviousFlowArea);
-    s.Qf = v(&NodeRecord::FluxDischarge, &NodeRecord::PreviousFluxDischarge);
-    s.Vt = v(&NodeRecord::ThermalVelocity, &NodeRecord::PreviousThermalVelocity);
-    s.Vi = v(&NodeRecord::IceVelocity, &NodeRecord::PreviousIceVelocity);
-    s.Bi = v(&NodeRecord::IceCoveredWidth, &NodeRecord::PreviousIceCoveredWidth);
-    s.Wb = v(&NodeRecord::BorderWidthLeft, &NodeRecord::PreviousBorderWidthLeft) +
-           v(&NodeRecord::BorderWidthRight, &NodeRecord::PreviousBorderWidthRight);
-    s.Pw = v(&NodeRecord::WettedPerimeter, &NodeRecord::PreviousWettedPerimeter);
-    s.qt = v(&NodeRecord::WaterIceHeatFlux, &NodeRecord::PreviousWaterIceHeatFlux);
-    s.qc = v(&NodeRecord::CoverHeatFlux, &NodeRecord::PreviousCoverHeatFlux);
-    s.qn = v(&NodeRecord::NetHeatFlux, &NodeRecord::PreviousNetHeatFlux);
-    s.qs = v(&NodeRecord::CoverSurfaceBalance, &NodeRecord::PreviousCoverSurfaceBalance);
-    s.qf = v(&NodeRecord::FrazilHeatExchange, &NodeRecord::PreviousFrazilHeatExchange);
-    s.D = v(&NodeRecord::DepositionRate, &NodeRecord::PreviousDepositionRate);
-    s.tss = v(&NodeRecord::SlushThickness, &NodeRecord::PreviousSlushThickness);
-    s.ti = v(&NodeRecord::IceThickness, &NodeRecord::PreviousIceThickness);
-    s.tus = v(&NodeRecord::UnderSlushThickness, &NodeRecord::PreviousUnderSlushThickness);
+    for (int k = 0; k < at.count; ++k) {
+        const double w = at.gp->Interpolation.N[k];
+        if (w == 0.0) continue;
+        const NodeRecord* n = at.nodes[k];
+        if constexpr (Previous) {
+#define VASQUIL_ADD_BEFORE(field, member) s.field += w * n->Previous##member;
+            VASQUIL_THERMAL_LEVEL_FIELDS(VASQUIL_ADD_BEFORE)
+#undef VASQUIL_ADD_BEFORE
+        } else {
+#define VASQUIL_ADD_NOW(field, member) s.field += w * n->member;
+            VASQUIL_THERMAL_LEVEL_FIELDS(VASQUIL_ADD_NOW)
+#undef VASQUIL_ADD_NOW
+        }
+    }
     // A concentration above 1 spreads the cover's conduction over the same width.
     if (s.C > 1.0) s.qc /= s.C;
     return s;
 }
+#undef VASQUIL_THERMAL_LEVEL_FIELDS
 
 ExchangeSwitches EvaluateSwitches(const PointInterpolation& at, const LevelState& now, const LevelState& before)
 {
@@ -365,8 +416,8 @@ void AddThermalIceTerms(const GaussPointRecord* gp, ElementRecord* element, int 
     const double h0 = mc.NewPanThickness;
     double* r = g_ModelControl.ElementVector.data();
 
-    LevelState now = EvaluateLevel(at, false);
-    LevelState before = EvaluateLevel(at, true);
+    LevelState now = EvaluateLevel<false>(at);
+    LevelState before = EvaluateLevel<true>(at);
     const ExchangeSwitches w = EvaluateSwitches(at, now, before);
     AddExchanges(now, w, before.C < 1.0);
     AddExchanges(before, w, true);
@@ -387,6 +438,19 @@ void AddThermalIceTerms(const GaussPointRecord* gp, ElementRecord* element, int 
     const double dQc = slope([](const NodeRecord* k) { return k->FluxDischarge * k->FrazilConcentration; });
     const double dQcp =
         slope([](const NodeRecord* k) { return k->PreviousFluxDischarge * k->PreviousFrazilConcentration; });
+    const double dAusVt = slope([](const NodeRecord* k) { return k->UnderSlushArea * k->ThermalVelocity; });
+    const double dAusVtp =
+        slope([](const NodeRecord* k) { return k->PreviousUnderSlushArea * k->PreviousThermalVelocity; });
+    const double dBCV = slope([](const NodeRecord* k) {
+        return k->IceCoveredWidth * k->IceConcentration * k->IceVelocity;
+    });
+    const double dBCVp = slope([](const NodeRecord* k) {
+        return k->PreviousIceCoveredWidth * k->PreviousIceConcentration * k->PreviousIceVelocity;
+    });
+    const double dAsV = slope([](const NodeRecord* k) { return k->SlushArea * k->IceVelocity; });
+    const double dAsVp = slope([](const NodeRecord* k) { return k->PreviousSlushArea * k->PreviousIceVelocity; });
+    const double dAiV = slope([](const NodeRecord* k) { return k->SolidIceArea * k->IceVelocity; });
+    const double dAiVp = slope([](const NodeRecord* k) { return k->PreviousSolidIceArea * k->PreviousIceVelocity; });
 
     // Sources of each row per level (positive: the row's quantity grows).
     const auto energySource = [&](const LevelState& s) {
@@ -416,6 +480,14 @@ void AddThermalIceTerms(const GaussPointRecord* gp, ElementRecord* element, int 
                mc.ReentrainmentRate * w.co * s.Bi * s.C * s.ti + s.Bi * w.cq * (1.0 - s.C) * s.qn / (rhoi * L);
     };
 
+    const double energy[2] = {energySource(now), energySource(before)};
+    const double frazil[2] = {frazilSource(now), frazilSource(before)};
+    const bool all = upn >= AllThermalUnknowns;
+    const double underSlush[2] = {all ? underSlushSource(now) : 0.0, all ? underSlushSource(before) : 0.0};
+    const double concentration[2] = {all ? concentrationSource(now) : 0.0, all ? concentrationSource(before) : 0.0};
+    const double slushGrowth[2] = {all ? slushSource(now) : 0.0, all ? slushSource(before) : 0.0};
+    const double solid[2] = {all ? solidSource(now) : 0.0, all ? solidSource(before) : 0.0};
+
     for (int i = 0; i < nodes; ++i) {
         const double N = gp->Interpolation.N[i];
         const double dN = gp->dNdx[i];
@@ -432,10 +504,10 @@ void AddThermalIceTerms(const GaussPointRecord* gp, ElementRecord* element, int 
                    dN * (T1 * now.Qf * q + T0 * before.Qf * qp) - P * (T1 * sQ * dFlux + T0 * sQp * dFluxp) +
                    inflow * dt * dQf * (N + P * sQ) + (N + P * sQp) * T0 * sourcep + (N + P * sQ) * T1 * source;
         };
-        row[EnergyRow] += J * carried(now.e, before.e, dQe, dQep, in.Energy, energySource(now), energySource(before));
+        row[EnergyRow] += J * carried(now.e, before.e, dQe, dQep, in.Energy, energy[0], energy[1]);
         if (upn < EnergyAndFrazil) continue;
         row[FrazilRow] +=
-            J * carried(now.Cf, before.Cf, dQc, dQcp, in.Frazil, frazilSource(now), frazilSource(before));
+            J * carried(now.Cf, before.Cf, dQc, dQcp, in.Frazil, frazil[0], frazil[1]);
         if (upn < AllThermalUnknowns) continue;
 
         // Storage and transport of an area q (or width-weighted concentration) moving at the
@@ -447,34 +519,21 @@ void AddThermalIceTerms(const GaussPointRecord* gp, ElementRecord* element, int 
             if (!blocked) term += dN * (T1 * flux + T0 * fluxp);
             return term;
         };
-        const double dAusVt = slope([](const NodeRecord* k) { return k->UnderSlushArea * k->ThermalVelocity; });
-        const double dAusVtp =
-            slope([](const NodeRecord* k) { return k->PreviousUnderSlushArea * k->PreviousThermalVelocity; });
         row[UnderSlushRow] += J * moved(now.Aus, before.Aus, sT, sTp, now.Vt * now.Aus,
-                                        before.Vt * before.Aus, dAusVt, dAusVtp, underSlushSource(now),
-                                        underSlushSource(before), false);
+                                        before.Vt * before.Aus, dAusVt, dAusVtp, underSlush[0],
+                                        underSlush[1], false);
 
-        const double dBCV = slope([](const NodeRecord* k) {
-            return k->IceCoveredWidth * k->IceConcentration * k->IceVelocity;
-        });
-        const double dBCVp = slope([](const NodeRecord* k) {
-            return k->PreviousIceCoveredWidth * k->PreviousIceConcentration * k->PreviousIceVelocity;
-        });
         row[ConcentrationRow] +=
             J * moved(now.Bi * now.C, before.Bi * before.C, sI, sIp, now.Vi * now.Bi * now.C,
-                      before.Vi * before.Bi * before.C, dBCV, dBCVp, concentrationSource(now),
-                      concentrationSource(before), fluxBlocked);
+                      before.Vi * before.Bi * before.C, dBCV, dBCVp, concentration[0],
+                      concentration[1], fluxBlocked);
 
-        const double dAsV = slope([](const NodeRecord* k) { return k->SlushArea * k->IceVelocity; });
-        const double dAsVp = slope([](const NodeRecord* k) { return k->PreviousSlushArea * k->PreviousIceVelocity; });
         row[SlushRow] += J * moved(now.As, before.As, sI, sIp, now.Vi * now.As,
-                                   before.Vi * before.As, dAsV, dAsVp, slushSource(now), slushSource(before),
+                                   before.Vi * before.As, dAsV, dAsVp, slushGrowth[0], slushGrowth[1],
                                    fluxBlocked);
 
-        const double dAiV = slope([](const NodeRecord* k) { return k->SolidIceArea * k->IceVelocity; });
-        const double dAiVp = slope([](const NodeRecord* k) { return k->PreviousSolidIceArea * k->PreviousIceVelocity; });
         row[SolidIceRow] += J * moved(now.Ai, before.Ai, sI, sIp, now.Vi * now.Ai,
-                                      before.Vi * before.Ai, dAiV, dAiVp, solidSource(now), solidSource(before),
+                                      before.Vi * before.Ai, dAiV, dAiVp, solid[0], solid[1],
                                       fluxBlocked);
     }
 }
@@ -753,21 +812,23 @@ double ComputeUnderCoverDeposition(NodeRecord* node)
 
 void ComputeThermalElementResidual(ElementRecord* element)
 {
-    ShapeFunctionValues scratch;
+    // Work records of the nodal rule, reused from call to call: every evaluation fills what it
+    // reads, and clearing them each time would cost more than the kernel's arithmetic.
+    static ShapeFunctionValues scratch;
+    static GaussPointRecord points[2];
     const int nodes = CountElementNodes(element, &scratch);
     if (nodes < 2) return;
     for (int k = 0; k < nodes; ++k)
         if (!element->Nodes[k]) return;
-    for (int k = 0; k < nodes; ++k) UpdateNodeThermalState(element->Nodes[k]);
+    for (int k = 0; k < nodes; ++k) RefreshThermalNode(element->Nodes[k]);
 
     const LateralInflow in = LateralInflowOf(element, nodes);
     const bool blocked = element->Nodes[0]->IceFrontAtNode != 0;
     // The nodal rule: one point at each node, weight 1. A junction branch has its own length.
     static constexpr double NodalRule[2][4] = {{-1.0, 0.0, 0.0, 1.0}, {1.0, 0.0, 0.0, 1.0}};
-    for (const auto& point : NodalRule) {
-        GaussPointRecord gp;
-        EvaluateGaussPoint(element, element->Length, point, &gp);
-        AddThermalIceTerms(&gp, element, nodes, in, blocked);
+    for (int p = 0; p < 2; ++p) {
+        EvaluateGaussPoint(element, element->Length, NodalRule[p], &points[p]);
+        AddThermalIceTerms(&points[p], element, nodes, in, blocked);
     }
     if (ThermalUnknownsPerNode() >= AllThermalUnknowns) AddThermalTransfers(element);
 }
@@ -776,7 +837,7 @@ void ComputeThermalBoundaryResidual(BoundaryElementRecord* element)
 {
     NodeRecord* node = element->Node();
     if (!node) return;
-    UpdateNodeThermalState(node);
+    RefreshThermalNode(node);
     double points[4][4];
     const int count = GetQuadratureRule(element->GeometryCode, points);
     for (int p = 0; p < count; ++p) AddThermalBoundaryTerms(element);

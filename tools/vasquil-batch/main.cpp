@@ -281,6 +281,27 @@ private:
     std::FILE* stream_ = nullptr;
 };
 
+// A thermal model's nodes without an atmospheric zone see 100 degC air and no sunshine: one
+// warning names them (the first twenty, and how many more).
+void WarnNodesWithoutZone()
+{
+    if (!g_ModelControl.ThermalIceOn) return;
+    constexpr int Named = 20;
+    std::string names;
+    int count = 0;
+    for (const NodeRecord* n = g_Nodes; n; n = n->Next) {
+        if (n->Zone && n->Zone->RowCount > 0) continue;
+        if (count < Named) names += (count > 0 ? ", " : "") + std::to_string(n->Number);
+        ++count;
+    }
+    if (count == 0) return;
+    if (count > Named) names += " and " + std::to_string(count - Named) + " more";
+    std::fprintf(stderr,
+                 "vasquil-batch: warning: %d node%s without an atmospheric zone see%s air at 100 degC without "
+                 "sunshine: node%s %s\n",
+                 count, count == 1 ? "" : "s", count == 1 ? "s" : "", count == 1 ? "" : "s", names.c_str());
+}
+
 bool WriteRows(const Options& options)
 {
     if (options.database.empty()) return true;
@@ -394,6 +415,7 @@ int Run(const Options& options)
         return 1;
     }
 
+    WarnNodesWithoutZone();
     ModelControl& mc = g_ModelControl;
     if (options.maxStepSeconds) mc.MaxDeltaT = *options.maxStepSeconds;
     if (mc.DeltaT > mc.MaxDeltaT) mc.DeltaT = mc.MaxDeltaT;
