@@ -1,0 +1,60 @@
+# One test of the thermal-ice example, run with cmake -P.
+# Variables: CASE, BATCH (the runner), CHECK (thermal_check), MODEL (the example), WORK (scratch folder).
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}")
+get_filename_component(stem "${MODEL}" NAME_WE)
+
+function(expect_success)
+  execute_process(COMMAND "${BATCH}" ${ARGN}
+    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err WORKING_DIRECTORY "${WORK}")
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "vasquil-batch ${ARGN} failed (${rc}):\n${err}")
+  endif()
+  set(out "${out}" PARENT_SCOPE)
+  set(err "${err}" PARENT_SCOPE)
+endfunction()
+
+# thermal_check with its RESULT line parsed into RESULT.
+function(check)
+  execute_process(COMMAND "${CHECK}" ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err
+    WORKING_DIRECTORY "${WORK}")
+  if(NOT rc EQUAL 0 OR NOT out MATCHES "RESULT ([^\n]*)")
+    message(FATAL_ERROR "thermal_check ${ARGN} failed (${rc}):\n${err}")
+  endif()
+  set(RESULT "${CMAKE_MATCH_1}" PARENT_SCOPE)
+endfunction()
+
+if(CASE STREQUAL "transient")
+  # Six days of a cold spell: the water freezes up, the bridge forms and its front moves upstream;
+  # the saved state reads back, equals the last database rows and runs on.
+  expect_success(run "${MODEL}" --final-hours 150 --db thermal.db --results out --save final.vqx)
+  if(err MATCHES "warning")
+    message(FATAL_ERROR "unexpected warning:\n${err}")
+  endif()
+  check(database thermal.db)
+  check(front "out/${stem} ice front.csv")
+  if(NOT RESULT MATCHES "^front rows [0-9]+ moved ([0-9]+)$" OR CMAKE_MATCH_1 LESS 5)
+    message(FATAL_ERROR "the ice front hardly moved: ${RESULT}")
+  endif()
+  check(state final.vqx thermal.db)
+  expect_success(run final.vqx --final-hours 151)
+elseif(CASE STREQUAL "steady")
+  expect_success(run "${MODEL}" --steady --passes 20 --save steady.vqx)
+  string(REGEX MATCHALL "pass +[0-9]+" passes "${out}")
+  list(LENGTH passes count)
+  if(NOT count EQUAL 20)
+    message(FATAL_ERROR "${count} steady passes, expected 20")
+  endif()
+  expect_success(run steady.vqx --steady --passes 1)
+elseif(CASE STREQUAL "unzoned")
+  # A node whose zone does not exist: one warning names it, and the run goes on.
+  check(unzoned "${MODEL}" unzoned.vqx 3)
+  expect_success(run unzoned.vqx --final-hours 1)
+  string(REGEX MATCHALL "warning" warnings "${err}")
+  list(LENGTH warnings count)
+  if(NOT count EQUAL 1 OR NOT err MATCHES "1 node without an atmospheric zone sees air at 100 degC without sunshine: node 3\n")
+    message(FATAL_ERROR "expected one warning naming node 3:\n${err}")
+  endif()
+else()
+  message(FATAL_ERROR "unknown case ${CASE}")
+endif()
