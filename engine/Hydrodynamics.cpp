@@ -650,16 +650,6 @@ NodeRecord* FindLargestHydroIncrementNode()
 
 namespace {
 
-// The model time at which the step in progress started: the one the stepping recorded, when
-// it belongs to this step; otherwise (a caller that did not record it) one step back.
-double StepStartTime()
-{
-    const ModelControl& mc = g_ModelControl;
-    const double start = mc.StepStartTime;
-    if (start <= mc.ModelTime && mc.ModelTime - start <= mc.DeltaT * (1.0 + 1e-12)) return start;
-    return mc.ModelTime - mc.DeltaT;
-}
-
 // Back to the step start: clock and unknowns of every system, and the node hydraulics and
 // flux discharges of the restored state, so the next attempt starts from the state accepted
 // last and not from the iterate that failed.
@@ -679,7 +669,7 @@ int SolveHydrodynamicsStep()
 {
     ModelControl& mc = g_ModelControl;
     EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
-    const double start = StepStartTime();
+    const double start = StepStartModelTime();
     if (mc.JunctionCount > 0) UpdateJunctionFlowDirections();
 
     es.LastNorm = 1.0;

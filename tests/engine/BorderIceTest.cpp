@@ -33,8 +33,7 @@ protected:
             if (section) testmodel::SetSection(n, {{0, 4}, {8, 0}, {28, 0}, {36, 4}}, 0.03, 60);
             n.HydroUnknowns[0] = testmodel::AreaAtStage(n, 2.0);
         });
-        testmodel::SetBoundaries({{0, -1, testmodel::Constant(0, 1, 0, 0.0)},
-                                  {2, 1, testmodel::Constant(1, 0, 2.0, 0.0)}});
+        testmodel::HoldStill(2.0);
         testmodel::MakeThermal(air);
         for (NodeRecord& n : g_NodeBlock) testmodel::SetWater(n, 0.0);
         g_ModelControl.DeltaT = 3600;

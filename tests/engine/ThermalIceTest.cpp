@@ -74,8 +74,7 @@ void BuildLake(const Lake& lake, int nodes = 5)
         n.ManningN = 0.03;
         n.HydroUnknowns[0] = lake.width * lake.depth;
     });
-    testmodel::SetBoundaries({{0, -1, testmodel::Constant(0, 1, 0, 0.0)},
-                              {nodes - 1, 1, testmodel::Constant(1, 0, lake.depth, 0.0)}});
+    testmodel::HoldStill(lake.depth);
     testmodel::MakeThermal(lake.airTemperature);
     for (NodeRecord& n : g_NodeBlock) {
         testmodel::SetWater(n, lake.water);

@@ -50,6 +50,13 @@ inline void MakeThermal(double airTemperature, double solarRadiation = 0.0)
     }
 }
 
+// Still water in the chain: no inflow at its first node, the level held at its last.
+inline void HoldStill(double level)
+{
+    const int last = static_cast<int>(g_NodeBlock.size()) - 1;
+    SetBoundaries({{0, -1, Constant(0, 1, 0, 0.0)}, {last, 1, Constant(1, 0, level, 0.0)}});
+}
+
 // The water of a node at temperature t with frazil concentration cf (both levels).
 inline void SetWater(NodeRecord& n, double t, double cf = 0.0)
 {
