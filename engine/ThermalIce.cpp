@@ -315,7 +315,8 @@ LevelState EvaluateLevel(const PointInterpolation& at)
 #undef VASQUIL_ADD_NOW
         }
     }
-    // A concentration above 1 spreads the cover's conduction over the same width.
+    // The cover conducts through the ice-covered width once: a concentration above 1 divides
+    // its flux.
     if (s.C > 1.0) s.qc /= s.C;
     return s;
 }
@@ -441,9 +442,8 @@ void AddThermalIceTerms(const GaussPointRecord* gp, ElementRecord* element, int 
     const double dAusVt = slope([](const NodeRecord* k) { return k->UnderSlushArea * k->ThermalVelocity; });
     const double dAusVtp =
         slope([](const NodeRecord* k) { return k->PreviousUnderSlushArea * k->PreviousThermalVelocity; });
-    const double dBCV = slope([](const NodeRecord* k) {
-        return k->IceCoveredWidth * k->IceConcentration * k->IceVelocity;
-    });
+    const double dBCV =
+        slope([](const NodeRecord* k) { return k->IceCoveredWidth * k->IceConcentration * k->IceVelocity; });
     const double dBCVp = slope([](const NodeRecord* k) {
         return k->PreviousIceCoveredWidth * k->PreviousIceConcentration * k->PreviousIceVelocity;
     });
@@ -506,8 +506,7 @@ void AddThermalIceTerms(const GaussPointRecord* gp, ElementRecord* element, int 
         };
         row[EnergyRow] += J * carried(now.e, before.e, dQe, dQep, in.Energy, energy[0], energy[1]);
         if (upn < EnergyAndFrazil) continue;
-        row[FrazilRow] +=
-            J * carried(now.Cf, before.Cf, dQc, dQcp, in.Frazil, frazil[0], frazil[1]);
+        row[FrazilRow] += J * carried(now.Cf, before.Cf, dQc, dQcp, in.Frazil, frazil[0], frazil[1]);
         if (upn < AllThermalUnknowns) continue;
 
         // Storage and transport of an area q (or width-weighted concentration) moving at the
@@ -519,22 +518,15 @@ void AddThermalIceTerms(const GaussPointRecord* gp, ElementRecord* element, int 
             if (!blocked) term += dN * (T1 * flux + T0 * fluxp);
             return term;
         };
-        row[UnderSlushRow] += J * moved(now.Aus, before.Aus, sT, sTp, now.Vt * now.Aus,
-                                        before.Vt * before.Aus, dAusVt, dAusVtp, underSlush[0],
-                                        underSlush[1], false);
-
-        row[ConcentrationRow] +=
-            J * moved(now.Bi * now.C, before.Bi * before.C, sI, sIp, now.Vi * now.Bi * now.C,
-                      before.Vi * before.Bi * before.C, dBCV, dBCVp, concentration[0],
-                      concentration[1], fluxBlocked);
-
-        row[SlushRow] += J * moved(now.As, before.As, sI, sIp, now.Vi * now.As,
-                                   before.Vi * before.As, dAsV, dAsVp, slushGrowth[0], slushGrowth[1],
-                                   fluxBlocked);
-
-        row[SolidIceRow] += J * moved(now.Ai, before.Ai, sI, sIp, now.Vi * now.Ai,
-                                      before.Vi * before.Ai, dAiV, dAiVp, solid[0], solid[1],
-                                      fluxBlocked);
+        row[UnderSlushRow] += J * moved(now.Aus, before.Aus, sT, sTp, now.Vt * now.Aus, before.Vt * before.Aus,
+                                        dAusVt, dAusVtp, underSlush[0], underSlush[1], false);
+        row[ConcentrationRow] += J * moved(now.Bi * now.C, before.Bi * before.C, sI, sIp, now.Vi * now.Bi * now.C,
+                                           before.Vi * before.Bi * before.C, dBCV, dBCVp, concentration[0],
+                                           concentration[1], fluxBlocked);
+        row[SlushRow] += J * moved(now.As, before.As, sI, sIp, now.Vi * now.As, before.Vi * before.As, dAsV, dAsVp,
+                                   slushGrowth[0], slushGrowth[1], fluxBlocked);
+        row[SolidIceRow] += J * moved(now.Ai, before.Ai, sI, sIp, now.Vi * now.Ai, before.Vi * before.Ai, dAiV, dAiVp,
+                                      solid[0], solid[1], fluxBlocked);
     }
 }
 
@@ -633,8 +625,9 @@ void AddThermalBoundaryTerms(BoundaryElementRecord* b)
 double ComputeCoverHeatFlux(double airTemperature, double solarRadiation, double thickness, double hia)
 {
     const ModelControl& mc = g_ModelControl;
-    const double balance = (0.0 - airTemperature) * hia - (1.0 - mc.IceAlbedo) * solarRadiation;
-    if (!(hia > 0.0)) return -(1.0 - mc.IceAlbedo) * solarRadiation;
+    const double absorbed = (1.0 - mc.IceAlbedo) * solarRadiation;
+    if (!(hia > 0.0)) return -absorbed;
+    const double balance = (0.0 - airTemperature) * hia - absorbed;
     const double snow = mc.SnowThickness > 0.0 ? mc.SnowThickness / mc.SnowConductivity : 0.0;
     return balance / hia / (thickness / mc.IceConductivity + 1.0 / hia + snow);
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 
 #include "engine/EngineData.h"
 #include "engine/IceFront.h"
@@ -124,6 +125,8 @@ TEST_F(BorderIce, ThicknessFollowsStefansLaw)
     const double rhs = -air * days * 86400 / (mc.IceDensity * mc.LatentHeat);
     const double expected = (-1 / hia + std::sqrt(1 / (hia * hia) + 2 * rhs / ki)) * ki;
     EXPECT_NEAR(n.BorderIceThickness, expected, 0.01 * expected);
+    std::printf("border ice thickness after %g days: %.4f m, error %.2e\n", days, n.BorderIceThickness,
+                std::fabs(n.BorderIceThickness - expected) / expected);
 }
 
 TEST_F(BorderIce, ExtensionEndsWhenItsStepCannotAdvanceTheEdge)
