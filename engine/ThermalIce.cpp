@@ -915,9 +915,7 @@ int SolveThermalIceStep()
 {
     ModelControl& mc = g_ModelControl;
     EquationSystem& es = g_EquationSystems[ThermalIceSystem];
-    const double start = StepStartModelTime();
-    es.LastNorm = 1.0;
-    es.IterationCount = 0;
+    const double start = StepStartTime();
     ApplyAtmosphericForcing();
 
     const int upn = ChooseUnknownsPerNode();
@@ -937,23 +935,12 @@ int SolveThermalIceStep()
     for (BridgingEventRecord* e = g_BridgingEvents; e && k < mc.BridgingEventCount; e = e->Next, ++k)
         AdvanceIceFront(e);
 
-    bool failed = false;
-    while (es.IterationCount < es.MaxIterations) {
-        if (es.Tolerance > es.LastNorm) break;
-        const int assembled = AssembleProfileMatrix(ThermalIceSystem);
-        if (assembled != 0) return assembled;
-        es.StructureBuilt = 1;
-        if (SolveAndUpdate(ThermalIceSystem) != 0) {
-            es.LastNorm = 10.0 * es.Tolerance;
-            failed = true;
-            break;
-        }
-        es.IterationCount += 1;
-    }
-    if (!failed && es.LastNorm <= es.Tolerance) {
+    const int solved = RunNewtonIterations(ThermalIceSystem, nullptr);
+    if (solved == 1) {
         FinishThermalStep();
         return 1;
     }
+    if (solved != 0) return solved;
     ReturnToThermalStepStart(start);
     mc.DeltaT *= 0.5;
     return 0;

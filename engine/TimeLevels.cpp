@@ -38,14 +38,6 @@ void UnshiftTimeLevel()
 #undef VASQUIL_UNSHIFT_TWIN_ARRAY
 }
 
-double StepStartModelTime()
-{
-    const ModelControl& mc = g_ModelControl;
-    const double start = mc.StepStartTime;
-    if (start <= mc.ModelTime && mc.ModelTime - start <= mc.DeltaT * (1.0 + 1e-12)) return start;
-    return mc.ModelTime - mc.DeltaT;
-}
-
 void RestorePreviousLevel()
 {
     for (NodeRecord* n = g_Nodes; n; n = n->Next) {
@@ -105,4 +97,12 @@ void ComputeCalendarDate(int date[6])
     date[3] = static_cast<int>(hour);
     date[4] = static_cast<int>(minute);
     date[5] = static_cast<int>(second);
+}
+
+int ComputeDayOfYear(int year, int month, int day)
+{
+    const int last = std::clamp(month, 1, 12);
+    int days = day;
+    for (int m = 1; m < last; ++m) days += MonthLength(year, m);
+    return days;
 }
