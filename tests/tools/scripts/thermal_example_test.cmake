@@ -1,28 +1,7 @@
 # One test of the thermal-ice example, run with cmake -P.
 # Variables: CASE, BATCH (the runner), CHECK (thermal_check), MODEL (the example), WORK (scratch folder).
-file(REMOVE_RECURSE "${WORK}")
-file(MAKE_DIRECTORY "${WORK}")
+include(${CMAKE_CURRENT_LIST_DIR}/batch_common.cmake)
 get_filename_component(stem "${MODEL}" NAME_WE)
-
-function(expect_success)
-  execute_process(COMMAND "${BATCH}" ${ARGN}
-    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err WORKING_DIRECTORY "${WORK}")
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "vasquil-batch ${ARGN} failed (${rc}):\n${err}")
-  endif()
-  set(out "${out}" PARENT_SCOPE)
-  set(err "${err}" PARENT_SCOPE)
-endfunction()
-
-# thermal_check with its RESULT line parsed into RESULT.
-function(check)
-  execute_process(COMMAND "${CHECK}" ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err
-    WORKING_DIRECTORY "${WORK}")
-  if(NOT rc EQUAL 0 OR NOT out MATCHES "RESULT ([^\n]*)")
-    message(FATAL_ERROR "thermal_check ${ARGN} failed (${rc}):\n${err}")
-  endif()
-  set(RESULT "${CMAKE_MATCH_1}" PARENT_SCOPE)
-endfunction()
 
 if(CASE STREQUAL "transient")
   # Six days of a cold spell: the water freezes up, the bridge forms and its front moves upstream;
