@@ -41,28 +41,31 @@ constexpr double MeltingWaterTemperature = 0.01;
 // A jam iteration has converged when its increments (m2) are this small.
 constexpr double JamIncrementTolerance = 0.001;
 
-// Width of the section segment that holds a station; `fallback` when none holds it.
-double SegmentWidthAt(const NodeRecord* node, double station, double fallback)
+// Extension step of a border's edge: a fraction of the width of the section segment that holds
+// the edge station, or `fallback` when no segment holds it.
+double ExtensionStepAt(const NodeRecord* node, int side, double fallback)
 {
     const CrossSectionTable* t = node->CrossSection;
     if (!t) return fallback;
+    const double station = node->BorderEdgeStations[side - 1];
     const int np = std::min(t->PointCount, static_cast<int>(t->Points.size()));
     for (int i = 0; i + 1 < np; ++i)
         if (station >= t->Points[i].Station && station <= t->Points[i + 1].Station)
-            return t->Points[i + 1].Station - t->Points[i].Station;
+            return ExtensionStepFraction * (t->Points[i + 1].Station - t->Points[i].Station);
     return fallback;
 }
 
-// Floes join a border while the water at its edge is slow. Each step advances the edge by a
-// fraction of its segment's width and locates it again; the extension ends when the step can no
-// longer move the edge forward, and after a bounded number of steps.
+// Floes join a border while the water at its edge is slow. Each step advances the edge and
+// locates it again; the extension ends when the step can no longer move the edge forward (a
+// vertical segment, or the velocity ratio as the fallback step under reverse flow), and after a
+// bounded number of steps. `ratio` is the ice velocity over the water velocity.
 void ExtendBorder(NodeRecord* node, int side, double ratio, double* h)
 {
     const ModelControl& mc = g_ModelControl;
     double& width = side == 1 ? node->BorderWidthLeft : node->BorderWidthRight;
     const CrossSectionTable* t = node->CrossSection;
     const int limit = ExtensionStepsPerPoint * ((t ? t->PointCount : 0) + 1);
-    double step = ExtensionStepFraction * SegmentWidthAt(node, node->BorderEdgeStations[side - 1], ratio / ExtensionStepFraction);
+    double step = ExtensionStepAt(node, side, ratio);
     for (int k = 0; k < limit; ++k) {
         if (!(*h <= BorderExtensionLimit && node->IceVelocity > 0.0 && node->WaterTemp < 0.0 &&
               node->AirTemperature < 0.0 &&
@@ -71,8 +74,7 @@ void ExtendBorder(NodeRecord* node, int side, double ratio, double* h)
         if (!(step > 0.0) || !std::isfinite(step)) break;
         width += step;
         const double u = LocateBorderIceEdge(node, width, side);
-        step = ExtensionStepFraction *
-               SegmentWidthAt(node, node->BorderEdgeStations[side - 1], ratio / ExtensionStepFraction);
+        step = ExtensionStepAt(node, side, ratio);
         *h = u * ratio / mc.MaxBorderIceVelocity;
     }
 }
@@ -362,7 +364,8 @@ double SolveIceFrontJam(NodeRecord* node, double front)
     node->ThermalUnknowns[2] = 0.0;   // under-cover slush
     node->ThermalUnknowns[3] = 1.0;   // a closed cover
     node->ThermalUnknowns[4] = 0.0;   // surface slush
-    const double narrow = IterateJam(node, next, length, k0, Jam::Narrow, saved.HydroUnknowns[0], saved.ThermalUnknowns[5]);
+    const double narrow =
+        IterateJam(node, next, length, k0, Jam::Narrow, saved.HydroUnknowns[0], saved.ThermalUnknowns[5]);
     // The equilibrium jam starts from the thickness its force balance gives at the node's present
     // hydraulics under the closed cover. (From no ice at all, a cover without cohesion has a
     // falling balance: the first Newton step would make the ice negative and the jam would never

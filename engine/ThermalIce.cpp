@@ -772,7 +772,8 @@ double ComputeUnderCoverDeposition(NodeRecord* node)
     const double c = node->IceConcentration, bi = node->IceCoveredWidth, sr = node->SinuosityRatio;
     const double tau = c > 0.0 && bi > 0.0 && sr > 0.0 ? node->IceDrag / c / bi / sr : 0.0;
     const double lam = mc.FrazilShapeFactor, d = mc.CoverloadGranuleDiameter, buoyancy = rho - rhoi;
-    const double strength = lam != 0.0 && d != 0.0 && g != 0.0 && buoyancy > 0.0 ? tau / lam / lam / g / d / buoyancy : 0.0;
+    const bool granular = lam != 0.0 && d != 0.0 && g != 0.0 && buoyancy > 0.0;
+    const double strength = granular ? tau / lam / lam / g / d / buoyancy : 0.0;
     const double phi = strength >= mc.CriticalFlowStrength
                            ? CoverLoadCoefficient * std::pow(strength - mc.CriticalFlowStrength, CoverLoadExponent)
                            : 0.0;

@@ -206,7 +206,8 @@ TEST_F(ThermalBudget, IceEnteringTheRiverStaysOrLeaves)
         solidIn += carried * ice.Solid;
         slushIn += carried * ice.Slush;
         const auto outflow = [&](double NodeRecord::*now, double NodeRecord::*before) {
-            return step * (theta * out.IceVelocity * (out.*now) + (1 - theta) * out.PreviousIceVelocity * (out.*before));
+            return step *
+                   (theta * out.IceVelocity * (out.*now) + (1 - theta) * out.PreviousIceVelocity * (out.*before));
         };
         solidOut += outflow(&NodeRecord::SolidIceArea, &NodeRecord::PreviousSolidIceArea);
         slushOut += outflow(&NodeRecord::SlushArea, &NodeRecord::PreviousSlushArea);

@@ -297,7 +297,8 @@ TEST_F(ThermalIce, AnchorIceReleasedInWarmWaterKeepsItsMass)
     const double p = mc.AnchorIcePorosity, porosity = mc.FrazilSlushPorosity;
     const double anchorArea = n.WettedPerimeter * thickness * mc.AnchorIceBedFraction;
     const double anchorMass = anchorArea * ((1 - p) * mc.IceDensity + p * mc.WaterDensity);
-    const double slushMass = (n.ThermalUnknowns[4] - slush) * ((1 - porosity) * mc.IceDensity + porosity * mc.WaterDensity);
+    const double slushDensity = (1 - porosity) * mc.IceDensity + porosity * mc.WaterDensity;
+    const double slushMass = (n.ThermalUnknowns[4] - slush) * slushDensity;
     EXPECT_NEAR(slushMass, anchorMass, 1e-9 * anchorMass);
     EXPECT_NEAR(n.ThermalUnknowns[3] - concentration, thickness * mc.AnchorIceBedFraction / mc.NewPanThickness, 1e-12);
     EXPECT_EQ(n.AnchorIceThickness, 0.0);

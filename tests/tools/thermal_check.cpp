@@ -64,7 +64,8 @@ int CheckDatabase(const char* path)
     std::vector<double> v;
     const bool ok = Query(db,
                           "SELECT MIN(Tw_C), MAX(Tw_C), MAX(Cf), MAX(Ci), MAX(Afs_sqm), MAX(tsi_m), MAX(BbLDB_m), "
-                          "MAX(BbRDB_m), MAX(tb_m), MIN(UIce_mps), MAX(UIce_mps), COUNT(DISTINCT Tw_C) FROM time_series",
+                          "MAX(BbRDB_m), MAX(tb_m), MIN(UIce_mps), MAX(UIce_mps), COUNT(DISTINCT Tw_C) "
+                          "FROM time_series",
                           v);
     sqlite3_close(db);
     if (!ok) return Fail("cannot read the thermal columns");
@@ -134,7 +135,8 @@ int CheckState(const char* model, const char* path)
         bool same = row != rows.end();
         for (int k = 0; same && k < 4; ++k) same = Close(row->second[k], saved[k]);
         if (!same) {
-            std::fprintf(stderr, "thermal_check: node %d: the saved thermal state differs from the database\n", n->Number);
+            std::fprintf(stderr, "thermal_check: node %d: the saved thermal state differs from the database\n",
+                         n->Number);
             ++mismatches;
         }
     }
