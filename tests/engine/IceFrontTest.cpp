@@ -287,3 +287,23 @@ TEST_F(IceFront, JamThicknessAgreesWithANewtonSolutionOfExactDerivatives)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(IceFront, AJamInStillWaterHasNoThicknessAndLeavesTheNodeAsItWas)
+{
+    // No flow, no cohesion: the force balance has its root at no ice and a singular Jacobian
+    // there. The jam counts as not formed (0), never as a number that is not finite.
+    River(6, 0.0, 550, 300);
+    NodeRecord& n = g_NodeBlock[2];
+    NodeRecord before;
+    std::memcpy(&before, &n, sizeof n);
+    const double jam = SolveIceFrontJam(&n, n.Chainage);
+    EXPECT_TRUE(std::isfinite(jam));
+    EXPECT_GE(jam, 0.0);
+    EXPECT_LT(jam, 1e-3);
+    EXPECT_EQ(std::memcmp(&before, &n, sizeof n), 0);
+    EXPECT_EQ(g_ModelControl.ThermalIceOn, 1);
+}
+
+}  // namespace
