@@ -36,8 +36,6 @@ constexpr int ExtensionStepsPerPoint = 100;
 constexpr double BridgingActivePeriod = 21024000.0;
 // Surface ice thinner than this (m, solid equivalent) has melted out.
 constexpr double MeltedIceThickness = 0.001;
-// Water warmer than this (degC) melts the ice at the front.
-constexpr double MeltingWaterTemperature = 0.01;
 // A jam iteration has converged when its increments (m2) are this small.
 constexpr double JamIncrementTolerance = 0.001;
 
@@ -102,7 +100,7 @@ bool MeltedOut(const NodeRecord* node)
 {
     const double n = g_ModelControl.FrazilSlushPorosity;
     return (1.0 - n) * node->SlushThickness + node->IceThickness < MeltedIceThickness &&
-           node->WaterTemp > MeltingWaterTemperature;
+           node->WaterTemp > WarmWaterTemperature;
 }
 
 // The two jams solved at a front.

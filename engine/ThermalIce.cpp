@@ -42,8 +42,6 @@ constexpr int EnergyOnly = 1, EnergyAndFrazil = 2, AllThermalUnknowns = 6;
 constexpr double PresenceThreshold = 1e-10;
 // Water colder than this (degC) may form frazil: its step solves the frazil row as well.
 constexpr double FrazilTemperatureLimit = 1.0;
-// Water warmer than this (degC) counts as warm: it melts ice and releases anchor ice.
-constexpr double WarmWaterTemperature = 0.01;
 // Smallest under-cover transport velocity of a node congested with slush (m/s).
 constexpr double CongestedSlushVelocity = 0.01;
 // A congested node frees itself once its open area exceeds this multiple of the slush pores.

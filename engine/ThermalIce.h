@@ -7,6 +7,10 @@ struct NodeRecord;
 struct ElementRecord;
 struct BoundaryElementRecord;
 
+// Water warmer than this (degC) counts as warm: it melts ice, releases anchor ice and melts out
+// the ice at a front.
+inline constexpr double WarmWaterTemperature = 0.01;
+
 // Newton iterations of one thermal step, after a converged hydrodynamic step: 1 converged (the
 // node thermal state finished: clamps, anchor ice), 0 step rejected (model time back at the exact
 // step start, every time-level quantity, border ice, anchor ice and the ice fronts as they were
