@@ -111,8 +111,10 @@ void CWinApp::RunIdle()
 
 int CWinApp::Run(int argc, char** argv)
 {
+    // The program makes its Qt application here; a test that has one already lends it.
     int qtArgc = argc;
-    PlatformApplication qtApp(qtArgc, argv);
+    std::unique_ptr<PlatformApplication> qtApp;
+    if (!QCoreApplication::instance()) qtApp = std::make_unique<PlatformApplication>(qtArgc, argv);
     // Numbers are read and written the same whatever the user's locale.
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setQuitOnLastWindowClosed(false);
@@ -120,19 +122,16 @@ int CWinApp::Run(int argc, char** argv)
     if (m_strAppName.empty()) m_strAppName = LoadString(AFX_IDS_APP_TITLE);
 
     // Idle processing runs once the queue has emptied after some work was done.
+    QObject idleContext;
     QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
-    QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, &qtApp, [this] { idleDue_ = true; });
-    QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &qtApp, [this] {
+    QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, &idleContext, [this] { idleDue_ = true; });
+    QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &idleContext, [this] {
         if (std::exchange(idleDue_, false)) RunIdle();
     });
 
     int code = 0;
-    if (!InitInstance()) {
-        code = ExitInstance();
-    } else {
-        QApplication::exec();
-        code = ExitInstance();
-    }
+    if (InitInstance()) QApplication::exec();
+    code = ExitInstance();
     CloseAllDocuments(TRUE);
     if (m_pMainWnd) m_pMainWnd->DestroyWindow();
     template_.reset();

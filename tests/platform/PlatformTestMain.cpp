@@ -11,11 +11,21 @@
 
 namespace {
 
+// Qt's offscreen platform says what it cannot do (raise a window, ...) on every call: that
+// says nothing about the code under test.
+void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.startsWith(QLatin1String("This plugin does not support"))) return;
+    static const QtMessageHandler standard = qInstallMessageHandler(nullptr);
+    if (standard) standard(type, context, message);
+}
+
 class QtApplicationEnvironment : public ::testing::Environment
 {
 public:
     void SetUp() override
     {
+        qInstallMessageHandler(QuietOffscreenNotes);
         app_ = std::make_unique<PlatformApplication>(argc_, argv_);
         QApplication::setQuitOnLastWindowClosed(false);
         std::setlocale(LC_NUMERIC, "C");

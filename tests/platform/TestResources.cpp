@@ -67,7 +67,7 @@ const AcceleratorTable Accelerators[] = {
 };
 
 const StringResource Strings[] = {
-    {Frame, "Test\n\nTest\nTest Files (*.tst)\n.tst\nTest.Document\nTest.Document"},
+    {Frame, "Vasquil Test\n\nVasquil Test\nTest Files (*.tst)\n.tst\nTest.Document\nTest.Document"},
     {ViewCommand, "Do the view's command\nView Command"},
     {Unhandled, "Nobody handles this\nUnhandled"},
     {AppCommand, "Runs in the application"},
