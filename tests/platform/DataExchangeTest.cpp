@@ -136,7 +136,9 @@ TEST_P(DataExchangeTest, TypedFieldsParseOrStopTheExchangeAtTheFirstBadOne)
         EXPECT_EQ(edit->selectedText(), edit->text());
         EXPECT_EQ(dialog.step, 0.25);
         EXPECT_EQ(dialog.iterations, 20);
-        if (input.field == TimeStep) EXPECT_EQ(dialog.theta, 0.6);
+        if (input.field == TimeStep) {
+            EXPECT_EQ(dialog.theta, 0.6);
+        }
     }
 }
 
