@@ -106,25 +106,33 @@ QString Elide(const QString& text, int width, const QFontMetrics& fm)
 }
 
 // Breaks a paragraph between words so that each line fits width where it can; a word wider
-// than width stands on a line of its own.
-void BreakWords(const QString& paragraph, int width, const QFontMetrics& fm, QStringList* lines)
+// than width stands on a line of its own. The underlined letter stays with its line.
+void BreakWords(const PrefixedText& paragraph, int width, const QFontMetrics& fm, std::vector<PrefixedText>* lines)
 {
-    const QStringList words = paragraph.split(u' ', Qt::SkipEmptyParts);
-    if (words.isEmpty()) {
-        lines->append(QString());
-        return;
-    }
-    QString line;
-    for (const QString& word : words) {
-        const QString candidate = line.isEmpty() ? word : line + u' ' + word;
-        if (line.isEmpty() || fm.horizontalAdvance(candidate) <= width) {
-            line = candidate;
-        } else {
-            lines->append(line);
-            line = word;
+    const QString& text = paragraph.text;
+    qsizetype lineStart = -1;  // the first word of the line being filled
+    qsizetype lineEnd = -1;    // the end of its last word
+    const auto finishLine = [&] {
+        const qsizetype u = paragraph.underline;
+        lines->push_back({text.mid(lineStart, lineEnd - lineStart), u >= lineStart && u < lineEnd ? u - lineStart : -1});
+    };
+    qsizetype i = 0;
+    while (i < text.size()) {
+        while (i < text.size() && text[i] == u' ') ++i;
+        if (i >= text.size()) break;
+        qsizetype end = i;
+        while (end < text.size() && text[end] != u' ') ++end;
+        if (lineStart < 0) {
+            lineStart = i;
+        } else if (fm.horizontalAdvance(text.mid(lineStart, end - lineStart)) > width) {
+            finishLine();
+            lineStart = i;
         }
+        lineEnd = end;
+        i = end;
     }
-    lines->append(line);
+    if (lineStart < 0) lines->push_back({QString(), -1});
+    else finishLine();
 }
 
 }  // namespace
@@ -714,14 +722,9 @@ int CDC::DrawText(const std::string& text, CRect* rect, UINT format)
     }
     std::vector<PrefixedText> lines;
     for (const QString& paragraph : paragraphs) {
-        PrefixedText shown = ApplyPrefixes(paragraph, !(format & DT_NOPREFIX));
-        if ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE)) {
-            QStringList broken;
-            BreakWords(shown.text, width, fm, &broken);
-            for (const QString& line : broken) lines.push_back({line, -1});
-        } else {
-            lines.push_back(shown);
-        }
+        const PrefixedText shown = ApplyPrefixes(paragraph, !(format & DT_NOPREFIX));
+        if ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE)) BreakWords(shown, width, fm, &lines);
+        else lines.push_back(shown);
     }
     if ((format & DT_END_ELLIPSIS) && !(format & DT_CALCRECT)) {
         for (PrefixedText& line : lines) {

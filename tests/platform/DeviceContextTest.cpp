@@ -278,24 +278,54 @@ TEST(DeviceContext, DrawTextPlacesAndMeasuresByItsFlags)
     EXPECT_LT(ink.top(), area.top + line);
 }
 
-TEST(DeviceContext, PrefixesUnderlineTheirLetterUnlessNoPrefix)
+TEST(DeviceContext, APrefixUnderlinesItsLetterOnWhicheverLineItLands)
 {
-    QImage underlined = Canvas(100, 30, White);
-    QImage plain = Canvas(100, 30, White);
+    struct Case
     {
-        CDC dc(&underlined);
-        CRect box(0, 0, 100, 30);
-        dc.DrawText("&Run", &box, DT_SINGLELINE);
+        const char* prefixed;
+        const char* plain;
+        UINT format;
+        const char* letter;  // the underlined one
+        int line;            // the line it lands on
+    };
+    const Case cases[] = {
+        {"&Run", "Run", DT_SINGLELINE, "R", 0},
+        {"Water &Temperature", "Water Temperature", DT_WORDBREAK, "T", 1},  // broken before "Temperature"
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.prefixed);
+        QImage underlined = Canvas(120, 60, White);
+        QImage plain = Canvas(120, 60, White);
+        int line = 0;
+        int letter = 0;
+        {
+            CDC dc(&underlined);
+            TEXTMETRIC tm;
+            dc.GetTextMetrics(&tm);
+            line = c.line * tm.tmHeight;
+            letter = dc.GetTextExtent(c.letter).cx;
+            CRect box(0, 0, dc.GetTextExtent("Temperature").cx + 4, 60);
+            dc.DrawText(c.prefixed, &box, c.format);
+        }
+        {
+            CDC dc(&plain);
+            CRect box(0, 0, dc.GetTextExtent("Temperature").cx + 4, 60);
+            dc.DrawText(c.plain, &box, c.format | DT_NOPREFIX);
+        }
+        // The two differ only by a short line under the first letter of the right line.
+        QRect difference;
+        for (int y = 0; y < 60; ++y) {
+            for (int x = 0; x < 120; ++x) {
+                if (underlined.pixel(x, y) != plain.pixel(x, y)) difference |= QRect(x, y, 1, 1);
+            }
+        }
+        ASSERT_FALSE(difference.isEmpty());
+        EXPECT_EQ(difference.height(), 1);
+        EXPECT_LE(difference.width(), letter);
+        EXPECT_EQ(difference.left(), 0);
+        EXPECT_GE(difference.top(), line);
+        EXPECT_LT(difference.top(), line + 20);
     }
-    {
-        CDC dc(&plain);
-        dc.TextOut(0, 0, "Run");
-    }
-    // The same glyphs, and a line under the "R" that plain text lacks.
-    const QRect withLine = Ink(underlined, White);
-    const QRect without = Ink(plain, White);
-    EXPECT_EQ(withLine.left(), without.left());
-    EXPECT_GT(withLine.bottom(), without.bottom());
 }
 
 namespace {
