@@ -178,8 +178,11 @@ BOOL CWnd::Create(const char*, const char* windowName, DWORD style, const CRect&
     if (!widget_) return FALSE;
     reportedSize_ = CSize(widget->width(), widget->height());
     SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(widget->width(), widget->height()));
-    if (*alive && widget_ && (cs.style & WS_VISIBLE)) widget_->show();
-    return *alive && widget_ ? TRUE : FALSE;
+    if (!*alive || !widget_) return FALSE;
+    // A window without WS_VISIBLE stays hidden, also when its parent is shown later.
+    if (cs.style & WS_VISIBLE) widget_->show();
+    else widget_->hide();
+    return TRUE;
 }
 
 void CWnd::AttachWidget(QWidget* widget, UINT id, DWORD style)
@@ -674,9 +677,7 @@ BOOL CWnd::ShowWindow(int nCmdShow)
 {
     AssertUiThread();
     if (!widget_) return FALSE;
-    const BOOL wasVisible = widget_->isVisibleTo(widget_->parentWidget() ? widget_->parentWidget() : widget_)
-                                ? !widget_->isHidden()
-                                : FALSE;
+    const BOOL wasVisible = widget_->isHidden() ? FALSE : TRUE;
     if (nCmdShow == SW_HIDE) widget_->hide();
     else widget_->show();
     return wasVisible;

@@ -17,6 +17,8 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QSettings>
+#include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -99,6 +101,7 @@ public:
         MapUpdate(PopupFirst, &TestFrame::OnUpdatePopup);
         MapCommand(Disabled, &TestFrame::OnDisabled);
         MapUpdate(Disabled, &TestFrame::OnUpdateDisabled);
+        MapUpdate(Renamed, &TestFrame::OnUpdateRenamed);
     }
     int OnCreate(CREATESTRUCT* cs) override
     {
@@ -116,6 +119,7 @@ public:
     // The popup entry greys while popupOff; plain First stays enabled (its handler sets only that).
     void OnUpdatePopup(CCmdUI* ui) { ui->Enable(ui->m_pSubMenu ? !popupOff : TRUE); }
     void OnUpdateDisabled(CCmdUI* ui) { ui->Enable(FALSE); }
+    void OnUpdateRenamed(CCmdUI* ui) { ui->SetText("New \xB0Name"); }
     CToolBar toolbar;
     CStatusBar status;
     bool popupOff = false;
@@ -244,6 +248,8 @@ TEST_F(DocumentFrameTest, MenusTakeTheirStateFromUpdateHandlersBeforeTheyShow)
     EXPECT_FALSE(Item(commands, Unhandled)->isEnabled());  // no handler: grey
     EXPECT_FALSE(Item(commands, Disabled)->isEnabled());
     EXPECT_TRUE(Item(commands, Toggle)->isChecked());
+    EXPECT_EQ(Item(commands, Renamed)->text(), QString::fromUtf8("New \u00B0Name"));
+    EXPECT_FALSE(Item(commands, Renamed)->isEnabled());  // its text set, but no command handler
     QAction* popupEntry = commands->actions().last();
     ASSERT_NE(popupEntry->menu(), nullptr);
     EXPECT_TRUE(popupEntry->isEnabled());
@@ -279,6 +285,16 @@ TEST_F(DocumentFrameTest, ToolbarsTakeTheirStateWhenIdleAndShowTipsAndPrompts)
     }
     EXPECT_EQ(Frame()->status.GetPaneText(0), "Ready");
     Frame()->SetMessageText("Converting HEC-RAS Geometry...");
+    EXPECT_EQ(Frame()->status.GetPaneText(0), "Converting HEC-RAS Geometry...");
+
+    // Fly-by: while the pointer is on a menu item or button its prompt shows, then the pane again.
+    auto* statusBar = qobject_cast<QStatusBar*>(Frame()->status.GetWidget());
+    QStatusTipEvent onItem(Item(Popup(1), ViewCommand)->statusTip());
+    QCoreApplication::sendEvent(Frame()->GetWidget(), &onItem);
+    EXPECT_EQ(statusBar->currentMessage(), QStringLiteral("Do the view's command"));
+    QStatusTipEvent away{QString()};
+    QCoreApplication::sendEvent(Frame()->GetWidget(), &away);
+    EXPECT_EQ(statusBar->currentMessage(), QString());
     EXPECT_EQ(Frame()->status.GetPaneText(0), "Converting HEC-RAS Geometry...");
 }
 
@@ -395,6 +411,33 @@ TEST_F(DocumentFrameTest, SaveAsAsksForANameAddsTheExtensionAndAsksBeforeReplaci
     Frame()->SendMessage(WM_COMMAND, ID_FILE_SAVE, 0);
     EXPECT_EQ(g_log, std::vector<std::string>{"save existing.tst"});
     EXPECT_EQ(files.requests.size(), asked);
+}
+
+TEST_F(DocumentFrameTest, OpenAndTheCommandLineOpenThroughTheTemplate)
+{
+    FileDialogProvider files;
+    const std::filesystem::path chosen = File("chosen.tst");
+    files.answers = {chosen};
+    Frame()->SendMessage(WM_COMMAND, ID_FILE_OPEN, 0);
+    ASSERT_EQ(files.requests.size(), 1u);
+    EXPECT_EQ(files.requests[0].kind, FileDialogRequest::Kind::Open);
+    EXPECT_TRUE(files.requests[0].flags & OFN_FILEMUSTEXIST);
+    EXPECT_EQ(files.requests[0].filters.at(0).second, "*.tst");
+    EXPECT_EQ(Document()->GetPathName(), chosen);
+    Frame()->SendMessage(WM_COMMAND, ID_FILE_OPEN, 0);  // cancelled: nothing changes
+    EXPECT_EQ(Document()->GetPathName(), chosen);
+
+    CCommandLineInfo open;
+    open.m_nShellCommand = CCommandLineInfo::FileOpen;
+    open.m_strFileName = File("argument.tst");
+    EXPECT_TRUE(app_->ProcessShellCommand(open));
+    EXPECT_EQ(Document()->GetPathName(), open.m_strFileName);
+    open.m_strFileName = File("absent.tst", false);
+    EXPECT_FALSE(app_->ProcessShellCommand(open));
+
+    CCommandLineInfo parsed;
+    app_->ParseCommandLine(parsed);  // the test program has no file argument
+    EXPECT_EQ(parsed.m_nShellCommand, CCommandLineInfo::FileNew);
 }
 
 TEST_F(DocumentFrameTest, FilesDroppedOnTheFrameOpen)

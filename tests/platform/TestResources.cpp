@@ -50,7 +50,7 @@ const MenuTemplate Menus[] = {
                     {ID_FILE_SAVE_AS, "Save &As..."}, {}, {ID_FILE_MRU_FILE1, "Recent File"}, {}, {ID_APP_EXIT, "E&xit"}}},
          {.text = "&Commands",
           .items = {{ViewCommand, "&View Command"}, {DocumentCommand, "&Document Command"}, {FrameCommand, "&Frame Command"},
-                    {AppCommand, "&App Command"}, {Unhandled, "&Unhandled"}, {Toggle, "&Toggle"}, {Disabled, "D&isabled"},
+                    {AppCommand, "&App Command"}, {Unhandled, "&Unhandled"}, {Toggle, "&Toggle"}, {Disabled, "D&isabled"}, {Renamed, "Old Name"},
                     {.text = "&Popup", .items = {{PopupFirst, "First"}, {PopupSecond, "Second"}}}}},
      }},
     {.id = ContextMenu,

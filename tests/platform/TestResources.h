@@ -39,6 +39,7 @@ constexpr UINT Toggle = 32776;         // checked by its update handler
 constexpr UINT PopupFirst = 32777;     // first item of a popup whose entry its handler greys
 constexpr UINT PopupSecond = 32778;
 constexpr UINT Disabled = 32779;       // handled, but its update handler disables it
+constexpr UINT Renamed = 32780;        // its update handler sets its text
 
 }  // namespace TestIds
 

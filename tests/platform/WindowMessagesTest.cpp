@@ -216,6 +216,14 @@ TEST(WindowMessages, ChildWindowsAreFoundByIdAndKnowTheirParent)
     child.MoveWindow(0, 0, 40, 10, FALSE);
     child.GetClientRect(&client);
     EXPECT_EQ(client, CRect(0, 0, 40, 10));
+    // A child made without WS_VISIBLE stays hidden when its parent shows.
+    CWnd hidden;
+    ASSERT_TRUE(hidden.Create(nullptr, "hidden", WS_CHILD, Box(5, 5), &parent, 1003));
+    parent.ShowWindow(SW_SHOW);
+    EXPECT_TRUE(child.IsWindowVisible());
+    EXPECT_FALSE(hidden.IsWindowVisible());
+    EXPECT_FALSE(hidden.ShowWindow(SW_SHOW));
+    EXPECT_TRUE(hidden.ShowWindow(SW_HIDE));
     EXPECT_FALSE(child.EnableWindow(FALSE));
     EXPECT_TRUE(child.EnableWindow(TRUE));
     EXPECT_TRUE(child.IsWindowEnabled());
