@@ -1,4 +1,5 @@
 #include "GuiTestSupport.h"
+#include "TestDialog.h"
 #include "TestResources.h"
 
 #include "platform/DataExchange.h"
@@ -20,32 +21,6 @@
 namespace {
 
 using namespace TestIds;
-
-// Members in the order they are exchanged: three doubles, then an int.
-class ExchangeDialog : public CDialog
-{
-public:
-    ExchangeDialog() : CDialog(TestIds::RunDialog) {}
-    void DoDataExchange(CDataExchange* pDX) override
-    {
-        DDX_Text(pDX, PresentTime, present);
-        DDX_Text(pDX, TimeStep, step);
-        DDX_Text(pDX, Theta, theta);
-        DDX_Text(pDX, MaxIterations, iterations);
-        DDX_Check(pDX, Hydrodynamics, hydrodynamics);
-        DDX_Radio(pDX, ParameterChart, chartKind);
-        DDX_CBIndex(pDX, Interval, interval);
-        DDX_Text(pDX, OutputPath, path);
-    }
-    double present = 1.0;
-    double step = 0.25;
-    double theta = 0.6;
-    int iterations = 20;
-    int hydrodynamics = 0;
-    int chartKind = -1;
-    int interval = -1;
-    std::string path;
-};
 
 // One typed field: where, what, and what the exchange must give.
 struct Input
@@ -109,7 +84,7 @@ TEST_P(DataExchangeTest, TypedFieldsParseOrStopTheExchangeAtTheFirstBadOne)
     for (const Input& input : Inputs) {
         SCOPED_TRACE(std::string("\"") + input.text + "\" in " + std::to_string(input.field));
         MessageBoxSink sink;
-        ExchangeDialog dialog;
+        RunTestDialog dialog;
         ASSERT_TRUE(dialog.Create(TestIds::RunDialog));
         ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.GetWidget()));
         dialog.GetDlgItem(PresentTime)->SetWindowText("5");
@@ -144,7 +119,7 @@ TEST_P(DataExchangeTest, TypedFieldsParseOrStopTheExchangeAtTheFirstBadOne)
 
 TEST_P(DataExchangeTest, NumbersAreShownInTheCLocale)
 {
-    ExchangeDialog dialog;
+    RunTestDialog dialog;
     dialog.step = 1234.5;
     dialog.theta = 1.0 / 3.0;
     dialog.iterations = -42;
@@ -160,7 +135,7 @@ INSTANTIATE_TEST_SUITE_P(Locales, DataExchangeTest, ::testing::Values("C", "de_D
 TEST(DataExchange, AFieldTheUserDidNotChangeKeepsItsMembersExactValue)
 {
     RegisterTestResources();
-    ExchangeDialog dialog;
+    RunTestDialog dialog;
     dialog.theta = 0.1 + 0.2;  // 0.30000000000000004, shown as "0.3"
     dialog.step = 1.0 / 3.0;
     ASSERT_TRUE(dialog.Create(TestIds::RunDialog));
@@ -180,7 +155,7 @@ TEST(DataExchange, AFieldTheUserDidNotChangeKeepsItsMembersExactValue)
 TEST(DataExchange, ChecksRadioGroupsListsAndTextsGoBothWays)
 {
     RegisterTestResources();
-    ExchangeDialog dialog;
+    RunTestDialog dialog;
     dialog.path = "C:\\Runs\\r\xE9sultat.csv";  // Windows-1252 e acute
     ASSERT_TRUE(dialog.Create(TestIds::RunDialog));
     // Loaded: nothing ticked, no radio, no list item (-1), the path as written.

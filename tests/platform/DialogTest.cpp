@@ -1,7 +1,7 @@
 #include "GuiTestSupport.h"
+#include "TestDialog.h"
 #include "TestResources.h"
 
-#include "platform/DataExchange.h"
 #include "platform/Dialog.h"
 #include "platform/TestHooks.h"
 
@@ -20,46 +20,6 @@
 namespace {
 
 using namespace TestIds;
-
-// The run-dialog-like template with members for every kind of exchange.
-class RunTestDialog : public CDialog
-{
-public:
-    explicit RunTestDialog(CWnd* parent = nullptr) : CDialog(TestIds::RunDialog, parent)
-    {
-        MapCommand(Run, &RunTestDialog::OnRun);
-        MapCommand(Hydrodynamics, &RunTestDialog::OnHydrodynamics);
-        MapControl(CBN_SELCHANGE, Interval, &RunTestDialog::OnIntervalChanged);
-    }
-    void DoDataExchange(CDataExchange* pDX) override
-    {
-        DDX_Text(pDX, PresentTime, present);
-        DDX_Text(pDX, FinalTime, final);
-        DDX_Text(pDX, TimeStep, step);
-        DDX_Text(pDX, Theta, theta);
-        DDX_Text(pDX, MaxIterations, iterations);
-        DDX_Check(pDX, Hydrodynamics, hydrodynamics);
-        DDX_Radio(pDX, ParameterChart, chartKind);
-        DDX_CBIndex(pDX, Interval, interval);
-        DDX_Text(pDX, OutputPath, path);
-    }
-    void OnRun() { ++runs; }
-    void OnHydrodynamics() { ++hydrodynamicsClicks; }
-    void OnIntervalChanged() { ++intervalChanges; }
-
-    double present = 0.0;
-    double final = 24.0;
-    double step = 0.25;
-    double theta = 0.6;
-    int iterations = 20;
-    int hydrodynamics = 1;
-    int chartKind = 1;
-    int interval = 2;
-    std::string path = "C:\\out\\series.csv";
-    int runs = 0;
-    int hydrodynamicsClicks = 0;
-    int intervalChanges = 0;
-};
 
 template <class W>
 W* Control(CDialog& dialog, int id)
