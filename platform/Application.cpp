@@ -24,6 +24,9 @@ CWinApp* g_app = nullptr;
 // Settings group and keys of the recent-file list.
 constexpr const char* RecentFileGroup = "Recent File List";
 constexpr const char* RecentFileKey = "File%1";
+// The text of the ID_FILE_MRU_FILE1 item in the menu template, kept on the entries that take
+// its place, for when the list is empty again.
+constexpr const char* PlaceholderProperty = "vasquil.recentFilePlaceholder";
 // A recent file longer than this is shown by its name alone.
 constexpr std::size_t RecentFileShownLength = 30;
 // The program's fonts are 8-point "MS Shell Dlg" unless a window says otherwise.
@@ -280,9 +283,8 @@ void CWinApp::OnUpdateRecentFileMenu(CCmdUI* pCmdUI)
         ++end;
     }
     QAction* before = end < actions.size() ? actions[end] : nullptr;
-    const QString placeholder = actions[first]->property("placeholder").isValid()
-                                    ? actions[first]->property("placeholder").toString()
-                                    : actions[first]->text();
+    const QVariant kept = actions[first]->property(PlaceholderProperty);
+    const QString placeholder = kept.isValid() ? kept.toString() : actions[first]->text();
     for (int i = first; i < end; ++i) {
         menu->removeAction(actions[i]);
         actions[i]->deleteLater();
@@ -291,7 +293,7 @@ void CWinApp::OnUpdateRecentFileMenu(CCmdUI* pCmdUI)
         auto* action = new QAction(text, menu);
         action->setData(id);
         action->setEnabled(enabled);
-        action->setProperty("placeholder", placeholder);
+        action->setProperty(PlaceholderProperty, placeholder);
         menu->insertAction(before, action);
     };
     if (recentFiles_.empty()) {

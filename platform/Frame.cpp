@@ -213,7 +213,11 @@ std::string CStatusBar::GetPaneText(int index) const
     return pane ? QStringToCp1252(pane->text()) : std::string();
 }
 
-CFrameWnd::CFrameWnd() = default;
+CFrameWnd::CFrameWnd()
+{
+    MapCommand(ID_VIEW_STATUS_BAR, &CFrameWnd::OnViewStatusBar);
+    MapUpdate(ID_VIEW_STATUS_BAR, &CFrameWnd::OnUpdateViewStatusBar);
+}
 
 CFrameWnd::~CFrameWnd() = default;
 
@@ -447,6 +451,18 @@ BOOL CFrameWnd::OnCmdMsg(UINT nID, int nCode, CCmdUI* pCmdUI, bool probeOnly)
     if (CWnd::OnCmdMsg(nID, nCode, pCmdUI, probeOnly)) return TRUE;
     if (CWinApp* app = AfxGetApp(); app && app->OnCmdMsg(nID, nCode, pCmdUI, probeOnly)) return TRUE;
     return FALSE;
+}
+
+void CFrameWnd::OnViewStatusBar()
+{
+    if (CStatusBar* bar = GetStatusBar()) bar->ShowWindow(bar->IsWindowVisible() ? SW_HIDE : SW_SHOW);
+}
+
+void CFrameWnd::OnUpdateViewStatusBar(CCmdUI* pCmdUI)
+{
+    CStatusBar* bar = GetStatusBar();
+    pCmdUI->Enable(bar != nullptr);
+    pCmdUI->SetCheck(bar && bar->IsWindowVisible() ? 1 : 0);
 }
 
 void CFrameWnd::OnClose()

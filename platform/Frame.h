@@ -56,6 +56,7 @@ public:
     static const CRuntimeClass Runtime;
     const CRuntimeClass* GetRuntimeClass() const override { return &Runtime; }
 
+    // Enters the status-bar command into the frame's table.
     CFrameWnd();
     ~CFrameWnd() override;
 
@@ -94,6 +95,10 @@ public:
     void OnIdleUpdateCmdUI();
 
     BOOL OnCmdMsg(UINT nID, int nCode, CCmdUI* pCmdUI, bool probeOnly) override;
+
+    // ID_VIEW_STATUS_BAR: shows or hides the status bar; its item is ticked while it shows.
+    void OnViewStatusBar();
+    void OnUpdateViewStatusBar(CCmdUI* pCmdUI);
 
     // The frame's own part of the caption (the application's title).
     std::string m_strTitle;

@@ -647,8 +647,9 @@ void CWnd::InvalidateRect(const CRect* rect, BOOL bErase)
 void CWnd::UpdateWindow()
 {
     AssertUiThread();
-    if (!widget_ || !surface_ || surface_->invalid.isEmpty()) return;
-    if (widget_->isVisible()) widget_->repaint(surface_->invalid);
+    if (!widget_ || !widget_->isVisible()) return;
+    if (!surface_) widget_->repaint();  // a window Qt paints itself (a dialog, a frame)
+    else if (!surface_->invalid.isEmpty()) widget_->repaint(surface_->invalid);
 }
 
 void CWnd::MoveWindow(int x, int y, int width, int height, BOOL bRepaint)

@@ -138,7 +138,7 @@ public:
     // surface, and drawing outside a paint (CClientDC) changes the surface at once.
     void Invalidate(BOOL bErase = TRUE);
     void InvalidateRect(const CRect* rect, BOOL bErase = TRUE);
-    // Paints the invalid part now, if any.
+    // Paints the invalid part now, if any (a window that Qt paints: the whole window).
     void UpdateWindow();
 
     // Placement and state.

@@ -296,6 +296,17 @@ TEST_F(DocumentFrameTest, ToolbarsTakeTheirStateWhenIdleAndShowTipsAndPrompts)
     QCoreApplication::sendEvent(Frame()->GetWidget(), &away);
     EXPECT_EQ(statusBar->currentMessage(), QString());
     EXPECT_EQ(Frame()->status.GetPaneText(0), "Converting HEC-RAS Geometry...");
+
+    // The status bar's own command hides and shows it, ticked while it shows.
+    CCmdUI state;
+    state.m_nID = ID_VIEW_STATUS_BAR;
+    state.DoUpdate(Frame(), TRUE);
+    EXPECT_EQ(state.m_check, 1);
+    Frame()->SendMessage(WM_COMMAND, ID_VIEW_STATUS_BAR, 0);
+    EXPECT_FALSE(Frame()->status.IsWindowVisible());
+    state.DoUpdate(Frame(), TRUE);
+    EXPECT_EQ(state.m_check, 0);
+    EXPECT_EQ(state.m_enabled, true);
 }
 
 TEST_F(DocumentFrameTest, AcceleratorsRunEnabledCommandsOnly)
