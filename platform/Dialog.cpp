@@ -179,10 +179,8 @@ CDialog::CDialog(UINT templateId, CWnd* parent) : m_nIDTemplate(templateId), m_p
     MapCommand(IDCANCEL, &CDialog::OnCancel);
 }
 
-CDialog::~CDialog()
-{
-    if (GetSafeHwnd()) DestroyWindow();
-}
+// A window still open goes with the object, without calls into the parts already destroyed.
+CDialog::~CDialog() = default;
 
 BOOL CDialog::BuildWindow(const DialogTemplate& tmpl, CWnd* parent, bool modal)
 {

@@ -110,6 +110,7 @@ UINT RegisterWindowMessage(const char* name)
 {
     static std::mutex mutex;
     static std::map<std::string, UINT> numbers;
+    if (!name) return 0;
     std::lock_guard lock(mutex);
     const auto it = numbers.find(name);
     if (it != numbers.end()) return it->second;
@@ -127,7 +128,6 @@ CWnd::~CWnd()
     if (!widget_) return;
     // The object goes first: its own window is destroyed without calls into it.
     QWidget* widget = widget_;
-    if (bridge_) bridge_->Detach();
     DetachWidget();
     DisposeWidget(widget);
 }
@@ -188,6 +188,7 @@ BOOL CWnd::Create(const char*, const char* windowName, DWORD style, const CRect&
 void CWnd::AttachWidget(QWidget* widget, UINT id, DWORD style)
 {
     AssertUiThread();
+    DetachWidget();
     widget_ = widget;
     bridge_ = dynamic_cast<WidgetBridge*>(widget);
     handle_ = NewHandle();
@@ -238,10 +239,11 @@ void CWnd::DetachWidget()
     g_byHandle.erase(handle_);
     const auto it = g_byWidget.find(widget_);
     if (it != g_byWidget.end() && it->second == this) g_byWidget.erase(it);
-    if (bridge_) bridge_->Detach();
+    if (bridge_) bridge_->SetOwner(nullptr);
     widget_ = nullptr;
     bridge_ = nullptr;
     handle_ = nullptr;
+    destroying_ = false;
     timers_.clear();
     surface_.reset();
     reportedSize_ = CSize(-1, -1);
@@ -250,7 +252,10 @@ void CWnd::DetachWidget()
 void CWnd::TearDownTree(QWidget* widget)
 {
     QPointer<QWidget> guard(widget);
-    if (CWnd* object = FromWidget(widget)) object->SendMessage(WM_DESTROY);
+    if (CWnd* object = FromWidget(widget)) {
+        object->destroying_ = true;
+        object->SendMessage(WM_DESTROY);
+    }
     if (!guard) return;
     std::vector<QPointer<QWidget>> children;
     for (QObject* child : widget->children()) {
@@ -274,7 +279,7 @@ void CWnd::WidgetDestroying()
 BOOL CWnd::DestroyWindow()
 {
     AssertUiThread();
-    if (!widget_) return FALSE;
+    if (!widget_ || destroying_) return FALSE;
     QWidget* widget = widget_;
     TearDownTree(widget);  // may delete this object (PostNcDestroy)
     DisposeWidget(widget);
@@ -293,6 +298,10 @@ BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent)
     handle_ = previous->handle_.exchange(nullptr);
     id_ = previous->id_;
     style_ = previous->style_;
+    surface_ = std::move(previous->surface_);
+    timers_ = std::move(previous->timers_);
+    reportedSize_ = std::exchange(previous->reportedSize_, CSize(-1, -1));
+    if (bridge_) bridge_->SetOwner(this);
     g_byHandle[handle_] = this;
     g_byWidget[widget_] = this;
     return TRUE;
@@ -328,7 +337,7 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
         });
         return result;
     }
-    if (!widget_ && message != WM_DESTROY) return 0;
+    if (!widget_) return 0;
     return Dispatch(message, wParam, lParam);
 }
 
@@ -343,20 +352,17 @@ BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam)
                : FALSE;
 }
 
-LRESULT CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam, QEvent* event)
+LRESULT CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
 {
     const auto alive = alive_;
-    QEvent* const savedEvent = currentEvent_;
     const UINT savedMessage = currentMessage_;
     const WPARAM savedW = currentWParam_;
     const LPARAM savedL = currentLParam_;
-    currentEvent_ = event;
     currentMessage_ = message;
     currentWParam_ = wParam;
     currentLParam_ = lParam;
     const LRESULT result = WindowProc(message, wParam, lParam);
     if (*alive) {
-        currentEvent_ = savedEvent;
         currentMessage_ = savedMessage;
         currentWParam_ = savedW;
         currentLParam_ = savedL;
@@ -517,17 +523,17 @@ bool CWnd::HandleWidgetEvent(QEvent* event)
         const CSize size(widget_->width(), widget_->height());
         if (size == reportedSize_) return true;
         reportedSize_ = size;
-        Dispatch(WM_SIZE, SIZE_RESTORED, MAKELPARAM(size.cx, size.cy), event);
+        Dispatch(WM_SIZE, SIZE_RESTORED, MAKELPARAM(size.cx, size.cy));
         return true;
     }
     case QEvent::Close:
         event->ignore();
-        Dispatch(WM_CLOSE, 0, 0, event);
+        Dispatch(WM_CLOSE, 0, 0);
         return true;
     case QEvent::Timer: {
         const auto it = timers_.find(static_cast<QTimerEvent*>(event)->timerId());
         if (it == timers_.end()) return false;
-        Dispatch(WM_TIMER, it->second, 0, event);
+        Dispatch(WM_TIMER, it->second, 0);
         return true;
     }
     case QEvent::MouseButtonPress:
@@ -539,20 +545,20 @@ bool CWnd::HandleWidgetEvent(QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         const UINT vk = VirtualKey(key->key());
         if (!vk) return false;
-        Dispatch(WM_KEYDOWN, vk, MAKELPARAM(1, key->isAutoRepeat() ? 0x4000 : 0), event);
+        Dispatch(WM_KEYDOWN, vk, MAKELPARAM(1, key->isAutoRepeat() ? 0x4000 : 0));
         if (*alive) event->accept();
         return true;
     }
     case QEvent::FocusIn:
         if (!surface_) return false;
-        Dispatch(WM_SETFOCUS, WPARAM(std::exchange(g_lastFocusLost, nullptr)), 0, event);
+        Dispatch(WM_SETFOCUS, WPARAM(std::exchange(g_lastFocusLost, nullptr)), 0);
         return true;
     case QEvent::FocusOut: {
         if (!surface_) return false;
         g_lastFocusLost = handle_;
         CWnd* next = nullptr;
         for (QWidget* w = QApplication::focusWidget(); w && !next; w = w->parentWidget()) next = FromWidget(w);
-        Dispatch(WM_KILLFOCUS, WPARAM(next ? next->GetSafeHwnd() : nullptr), 0, event);
+        Dispatch(WM_KILLFOCUS, WPARAM(next ? next->GetSafeHwnd() : nullptr), 0);
         return true;
     }
     case QEvent::ContextMenu: {
@@ -561,7 +567,7 @@ bool CWnd::HandleWidgetEvent(QEvent* event)
         // for the menu; only the keyboard's menu key comes this way.
         auto* menu = static_cast<QContextMenuEvent*>(event);
         if (menu->reason() == QContextMenuEvent::Keyboard)
-            Dispatch(WM_CONTEXTMENU, WPARAM(GetSafeHwnd()), MAKELPARAM(-1, -1), event);
+            Dispatch(WM_CONTEXTMENU, WPARAM(GetSafeHwnd()), MAKELPARAM(-1, -1));
         event->accept();
         return true;
     }
@@ -586,7 +592,7 @@ bool CWnd::HandleMouse(QEvent* event)
         if (!left && !right) break;
         const UINT down = left ? WM_LBUTTONDOWN : WM_RBUTTONDOWN;
         if (event->type() == QEvent::MouseButtonPress) {
-            const LRESULT activate = Dispatch(WM_MOUSEACTIVATE, WPARAM(GetSafeHwnd()), MAKELPARAM(1, down), event);
+            const LRESULT activate = Dispatch(WM_MOUSEACTIVATE, WPARAM(GetSafeHwnd()), MAKELPARAM(1, down));
             if (!*alive || !widget_) return true;
             if (activate == MA_ACTIVATEANDEAT || activate == MA_NOACTIVATEANDEAT) break;
             message = down;
@@ -601,7 +607,7 @@ bool CWnd::HandleMouse(QEvent* event)
         break;
     default: message = WM_MOUSEMOVE; break;
     }
-    if (message) Dispatch(message, flags, where, event);
+    if (message) Dispatch(message, flags, where);
     // Mouse messages never travel on to the parent window.
     if (*alive) event->accept();
     return true;
@@ -613,7 +619,7 @@ void CWnd::PaintFromWidget(QEvent* event)
     if (surface_->image.size() != widget_->size() && widget_->width() > 0 && widget_->height() > 0) ResizeSurface();
     if (!surface_->invalid.isEmpty()) {
         inPaintEvent_ = true;
-        Dispatch(WM_PAINT, 0, 0, event);
+        Dispatch(WM_PAINT, 0, 0);
         if (!*alive || !widget_ || !surface_) return;
         inPaintEvent_ = false;
     }

@@ -70,8 +70,10 @@ public:
     CWnd& operator=(const CWnd&) = delete;
 
     // Creates a custom-drawn window: a child of parent when style has WS_CHILD, else a
-    // top-level window. rect is in the parent's client pixels. PreCreateWindow and OnCreate
-    // run first; FALSE (and no window) when either refuses or a window exists already.
+    // top-level window; rect is in the parent's client pixels. PreCreateWindow runs before the
+    // window exists, OnCreate once it does (then WM_SIZE, then it shows with WS_VISIBLE).
+    // FALSE, and no window, when either refuses, when a child has no parent window, or when
+    // a window exists already; a view refused by OnCreate has deleted itself (LifeToken).
     virtual BOOL Create(const char* className, const char* windowName, DWORD style, const CRect& rect,
                         CWnd* parent, UINT id, CCreateContext* context = nullptr);
     virtual BOOL PreCreateWindow(CREATESTRUCT& cs);
@@ -205,18 +207,16 @@ protected:
         notifies_[NotifyKey(id, code)] = [self, handler](NMHDR* h, LRESULT* r) { (self->*handler)(h, r); };
     }
 
-    // The surface of a custom-drawn window, created on first use.
+    // Gives a custom-drawn window its surface, of the window's size.
     void EnableSurface();
     // Ends the current window without destroying the widget (the widget is going already).
     void DetachWidget();
 
-    // The Qt event behind the message being handled, null for a sent or posted message.
-    QEvent* CurrentEvent() const { return currentEvent_; }
     // A window kind's own translation of Qt events (a dialog's Enter and Escape, a frame's
     // dropped files), asked before the common one; true when it took the event.
     virtual bool HandleKindEvent(QEvent* event);
-    // Runs a message through WindowProc with the Qt event behind it (null for none).
-    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam, QEvent* event = nullptr);
+    // Runs a message through WindowProc, keeping it as the message that Default processes.
+    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     // Messages of a window kind that the common switch does not know.
     virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
 
@@ -241,11 +241,11 @@ private:
     std::unordered_map<UINT, std::function<LRESULT(WPARAM, LPARAM)>> messages_;
     std::unordered_map<std::uint64_t, std::function<void(NMHDR*, LRESULT*)>> notifies_;
     std::unordered_map<int, UINT_PTR> timers_;  // Qt timer id -> window timer id
-    QEvent* currentEvent_ = nullptr;
     UINT currentMessage_ = 0;
     WPARAM currentWParam_ = 0;
     LPARAM currentLParam_ = 0;
     bool inPaintEvent_ = false;
+    bool destroying_ = false;  // WM_DESTROY has been sent: DestroyWindow does nothing more
     CSize reportedSize_{-1, -1};  // the client size the last WM_SIZE gave
     // Cleared when the object is deleted, so a dispatch whose handler deleted the object
     // (a frame closing itself) does not touch it afterwards.

@@ -24,11 +24,11 @@ struct WindowSurface
 };
 
 // The link from a widget made by this layer to the Qt class it derives from: the default
-// processing of an event, and the cut from its window object when the object goes first.
+// processing of an event, and the window object its events go to (null: none any more).
 class WidgetBridge
 {
 public:
     virtual ~WidgetBridge() = default;
     virtual bool BaseEvent(QEvent* event) = 0;
-    virtual void Detach() = 0;
+    virtual void SetOwner(class CWnd* owner) = 0;
 };

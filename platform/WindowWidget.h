@@ -30,7 +30,7 @@ public:
         if (CWnd* owner = std::exchange(owner_, nullptr)) owner->WidgetDestroying();
     }
     bool BaseEvent(QEvent* event) override { return Base::event(event); }
-    void Detach() override { owner_ = nullptr; }
+    void SetOwner(CWnd* owner) override { owner_ = owner; }
 
 protected:
     bool event(QEvent* event) override
