@@ -167,4 +167,17 @@ TEST_F(DialogTest, AModelessDialogIsDestroyedAndCreatedAgainWithFreshControls)
     ASSERT_TRUE(dialog.Create(TestIds::RunDialog));
     EXPECT_NE(dialog.GetSafeHwnd(), first);
     EXPECT_EQ(dialog.GetDlgItem(TimeStep)->GetWindowText(), "0.25");  // filled from the member again
+
+    // An object that goes with its window open takes the window and its controls along.
+    HWND open = nullptr;
+    HWND control = nullptr;
+    {
+        RunTestDialog transient;
+        ASSERT_TRUE(transient.Create(TestIds::RunDialog));
+        open = transient.GetSafeHwnd();
+        control = transient.GetDlgItem(TimeStep)->GetSafeHwnd();
+    }
+    ProcessEvents();
+    EXPECT_EQ(CWnd::FromHandle(open), nullptr);
+    EXPECT_EQ(CWnd::FromHandle(control), nullptr);
 }

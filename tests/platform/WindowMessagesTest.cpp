@@ -273,6 +273,10 @@ TEST(WindowMessages, MouseInputArrivesAsMessagesAndARightClickAsksForTheContextM
     EXPECT_EQ(parent.log, std::vector<std::string>{"mouseactivate"});
 
     window.log.clear();
+    QTest::mouseDClick(window.GetWidget(), Qt::LeftButton, Qt::NoModifier, QPoint(3, 4));  // the second press
+    EXPECT_EQ(window.log, std::vector<std::string>{"lbuttondblclk 1 3,4"});
+
+    window.log.clear();
     QTest::mouseClick(window.GetWidget(), Qt::RightButton, Qt::NoModifier, QPoint(8, 9));
     CPoint screen(8, 9);
     window.ClientToScreen(&screen);
