@@ -38,14 +38,17 @@ class RecordingWindow : public CWnd
 {
 public:
     std::vector<std::string> log;
+    // When set, destruction is also written here as "<name> destroy" and "<name> ncdestroy".
+    std::vector<std::string>* journal = nullptr;
+    std::string name;
 
     int OnCreate(CREATESTRUCT* cs) override
     {
         log.push_back("create");
         return CWnd::OnCreate(cs);
     }
-    void OnDestroy() override { log.push_back("destroy"); }
-    void PostNcDestroy() override { log.push_back("ncdestroy"); }
+    void OnDestroy() override { Note("destroy"); }
+    void PostNcDestroy() override { Note("ncdestroy"); }
     void OnTimer(UINT_PTR id) override { log.push_back("timer " + std::to_string(id)); }
     void OnCaptureChanged(CWnd* wnd) override { log.push_back(std::string("capturechanged ") + (wnd ? "window" : "none")); }
     void OnLButtonDown(UINT flags, CPoint p) override { log.push_back(Point("lbuttondown", flags, p)); }
@@ -73,6 +76,11 @@ public:
     }
 
 private:
+    void Note(const std::string& what)
+    {
+        log.push_back(what);
+        if (journal) journal->push_back(name + " " + what);
+    }
     static std::string Point(const char* name, UINT flags, CPoint p)
     {
         return std::string(name) + " " + std::to_string(flags) + " " + std::to_string(p.x) + "," + std::to_string(p.y);

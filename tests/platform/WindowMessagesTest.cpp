@@ -180,24 +180,25 @@ TEST(WindowMessages, RegisteredMessagesAreOneNumberPerNameAcrossThreads)
     EXPECT_NE(RegisterWindowMessage("VasquilTestMessage"), tab);
 }
 
-TEST(WindowMessages, DestructionTellsParentsFirstAndLeavesTheObjects)
+TEST(WindowMessages, DestructionTellsParentsFirstFinishesChildrenFirstAndLeavesTheObjects)
 {
+    std::vector<std::string> journal;
     RecordingWindow parent;
     RecordingWindow child;
     RecordingWindow grandchild;
+    for (auto [window, name] : {std::pair{&parent, "parent"}, {&child, "child"}, {&grandchild, "grandchild"}}) {
+        window->journal = &journal;
+        window->name = name;
+    }
     ASSERT_TRUE(parent.Create(nullptr, "parent", WS_OVERLAPPED, Box(100, 100), nullptr, 0));
     ASSERT_TRUE(child.Create(nullptr, "child", WS_CHILD, Box(50, 50), &parent, 1));
     ASSERT_TRUE(grandchild.Create(nullptr, "grandchild", WS_CHILD, Box(10, 10), &child, 2));
-    std::vector<std::string> order;
-    parent.log.clear();
-    child.log.clear();
-    grandchild.log.clear();
     ASSERT_TRUE(parent.DestroyWindow());
-    EXPECT_EQ(parent.log, (std::vector<std::string>{"destroy", "ncdestroy"}));
-    EXPECT_EQ(child.log, (std::vector<std::string>{"destroy", "ncdestroy"}));
+    EXPECT_EQ(journal, (std::vector<std::string>{"parent destroy", "child destroy", "grandchild destroy",
+                                                 "grandchild ncdestroy", "child ncdestroy", "parent ncdestroy"}));
     EXPECT_EQ(grandchild.GetSafeHwnd(), nullptr);
     EXPECT_EQ(child.GetSafeHwnd(), nullptr);
-    // The object can make a new window.
+    // The objects can make new windows.
     ASSERT_TRUE(child.Create(nullptr, "again", WS_OVERLAPPED, Box(10, 10), nullptr, 0));
 }
 
