@@ -125,21 +125,32 @@ int CWinApp::Run(int argc, char** argv)
     if (m_strAppName.empty()) m_strAppName = LoadString(AFX_IDS_APP_TITLE);
 
     // Idle processing runs once the queue has emptied after some work was done.
-    QObject idleContext;
+    QObject runContext;
     QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
-    QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, &idleContext, [this] { idleDue_ = true; });
-    QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &idleContext, [this] {
+    QObject::connect(dispatcher, &QAbstractEventDispatcher::awake, &runContext, [this] { idleDue_ = true; });
+    QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, &runContext, [this] {
         if (std::exchange(idleDue_, false)) RunIdle();
     });
 
-    int code = 0;
-    if (InitInstance()) QApplication::exec();
-    code = ExitInstance();
+    if (InitInstance()) {
+        runContext_ = &runContext;
+        QApplication::exec();
+        runContext_ = nullptr;
+    }
+    const int code = ExitInstance();
     CloseAllDocuments(TRUE);
     if (m_pMainWnd) m_pMainWnd->DestroyWindow();
     template_.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return code;
+}
+
+void CWinApp::EndEventLoop()
+{
+    // Exit rather than quit: Qt's quit first asks every window to close again, and one that
+    // refuses (a running run dialog) would keep the program running without its main window.
+    // Queued on an object of Run, so that a request Run outlives is dropped with it.
+    if (runContext_) QMetaObject::invokeMethod(runContext_, [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
 void CWinApp::SetRegistryKey(const char* key)

@@ -46,6 +46,10 @@ public:
     // Returns ExitInstance's code.
     int Run(int argc, char** argv);
 
+    // Ends Run's event loop once the events being handled are done (the main window is gone);
+    // nothing outside Run.
+    void EndEventLoop();
+
     // Settings live under key (the organisation) and the application's name.
     void SetRegistryKey(const char* key);
     std::unique_ptr<QSettings> OpenSettings() const;
@@ -89,6 +93,7 @@ private:
     std::vector<std::filesystem::path> recentFiles_;
     UINT maxRecentFiles_ = 0;
     bool idleDue_ = false;
+    class QObject* runContext_ = nullptr;  // while Run's event loop runs
 };
 
 CWinApp* AfxGetApp();

@@ -485,7 +485,7 @@ void CFrameWnd::PostNcDestroy()
     CWinApp* app = AfxGetApp();
     if (app && app->m_pMainWnd == this) {
         app->m_pMainWnd = nullptr;
-        QCoreApplication::quit();
+        app->EndEventLoop();
     }
     delete this;
 }

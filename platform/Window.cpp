@@ -526,10 +526,15 @@ bool CWnd::HandleWidgetEvent(QEvent* event)
         Dispatch(WM_SIZE, SIZE_RESTORED, MAKELPARAM(size.cx, size.cy));
         return true;
     }
-    case QEvent::Close:
-        event->ignore();
+    case QEvent::Close: {
+        QPointer<QWidget> widget(widget_);
         Dispatch(WM_CLOSE, 0, 0);
+        // The window closed when its handler hid or destroyed it (a dialog's Cancel, a frame
+        // that ends); one still showing refused, and Qt is told so.
+        if (widget && widget->isVisible()) event->ignore();
+        else event->accept();
         return true;
+    }
     case QEvent::Timer: {
         const auto it = timers_.find(static_cast<QTimerEvent*>(event)->timerId());
         if (it == timers_.end()) return false;

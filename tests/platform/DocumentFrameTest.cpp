@@ -5,6 +5,7 @@
 #include "platform/CommonDialogs.h"
 #include "platform/DeviceContext.h"
 #include "platform/DocTemplate.h"
+#include "platform/Dialog.h"
 #include "platform/DocView.h"
 #include "platform/Frame.h"
 #include "platform/Menu.h"
@@ -501,22 +502,59 @@ TEST_F(DocumentFrameTest, ContextMenusAreChosenThroughTheOwnersRouting)
     EXPECT_EQ(g_log.size(), 1u);
 }
 
-TEST(Application, RunDrivesStartUpTheLoopWithIdleAndTheEnd)
+namespace {
+
+// A modeless dialog that refuses to close, as a run dialog does while its run goes on.
+class BusyDialog : public CDialog
+{
+public:
+    BusyDialog() : CDialog(TestIds::RunDialog) {}
+    void OnCancel() override {}
+};
+
+}  // namespace
+
+TEST(Application, RunDrivesStartUpTheLoopWithIdleAndEndsWithTheMainWindowWhateverElseIsOpen)
 {
     RegisterTestResources();
-    TestApp app;
-    app.SetRegistryKey("Vasquil Tests");
-    app.OpenSettings()->clear();
-    QTimer::singleShot(50, [&app] {
-        ASSERT_NE(app.m_pMainWnd, nullptr);
-        app.m_pMainWnd->PostMessage(WM_COMMAND, ID_APP_EXIT, 0);
-    });
-    char name[] = "platform_tests";
-    char* argv[] = {name, nullptr};
-    EXPECT_EQ(app.Run(1, argv), 7);
-    EXPECT_EQ(app.inits, 1);
-    EXPECT_GT(app.idles, 0);
-    EXPECT_EQ(app.m_pMainWnd, nullptr);
+    struct Ending
+    {
+        std::function<void(CWnd*)> end;
+        bool dialogRefusesToClose;
+    };
+    // File > Exit ends the program with its main window, even while a dialog refuses to close.
+    // Qt's quit (the desktop session ending) first asks every window to close; a modeless
+    // dialog that closes by hiding must not keep the program running.
+    const Ending endings[] = {
+        {[](CWnd* main) { main->PostMessage(WM_COMMAND, ID_APP_EXIT, 0); }, true},
+        {[](CWnd*) { QCoreApplication::quit(); }, false},
+    };
+    for (const Ending& ending : endings) {
+        TestApp app;
+        app.SetRegistryKey("Vasquil Tests");
+        app.OpenSettings()->clear();
+        BusyDialog busy;
+        CDialog plain(TestIds::RunDialog);
+        CDialog& open = ending.dialogRefusesToClose ? static_cast<CDialog&>(busy) : plain;
+        QTimer::singleShot(50, [&app, &open, &ending] {
+            ASSERT_NE(app.m_pMainWnd, nullptr);
+            ASSERT_TRUE(open.Create(TestIds::RunDialog));
+            ending.end(app.m_pMainWnd);
+        });
+        bool hung = false;
+        QTimer::singleShot(5000, [&hung] {  // a hang fails the test instead of blocking it
+            hung = true;
+            QCoreApplication::exit(99);
+        });
+        char name[] = "platform_tests";
+        char* argv[] = {name, nullptr};
+        EXPECT_EQ(app.Run(1, argv), 7);
+        EXPECT_FALSE(hung);
+        EXPECT_EQ(app.inits, 1);
+        EXPECT_GT(app.idles, 0);
+        EXPECT_EQ(app.m_pMainWnd, nullptr);
+        ProcessEvents();
+    }
 }
 
 TEST(MessageBoxes, TheSinkRecordsAndAnswersWithTheFirstButtonByDefault)
