@@ -132,7 +132,8 @@ int CWinApp::Run(int argc, char** argv)
         if (std::exchange(idleDue_, false)) RunIdle();
     });
 
-    if (InitInstance()) {
+    // Without a main window there is nothing to wait for.
+    if (InitInstance() && m_pMainWnd) {
         runContext_ = &runContext;
         QApplication::exec();
         runContext_ = nullptr;

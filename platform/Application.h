@@ -42,7 +42,8 @@ public:
     virtual BOOL OnIdle(long count);
 
     // The program's life: the Qt application (with the C numeric locale), InitInstance, the
-    // event loop until the main window is gone, ExitInstance, and the documents closed.
+    // event loop until the main window is gone (none when InitInstance failed or made no main
+    // window), ExitInstance, and the documents closed.
     // Returns ExitInstance's code.
     int Run(int argc, char** argv);
 
