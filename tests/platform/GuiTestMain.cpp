@@ -1,4 +1,4 @@
-// The GUI tests share one Qt application, made before the first test runs (listing the tests
+// Every GUI test executable shares this main: one Qt application, made before the first test runs (listing the tests
 // needs none) and gone after the last.
 #include "platform/UiThread.h"
 
@@ -38,7 +38,7 @@ public:
 
 private:
     int argc_ = 1;
-    char name_[16] = "platform_tests";
+    char name_[16] = "vasquil_tests";
     char* argv_[2] = {name_, nullptr};
     std::unique_ptr<PlatformApplication> app_;
 };
