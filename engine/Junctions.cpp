@@ -492,3 +492,23 @@ void ComputeJunctionBranchResidual(ElementRecord* element, JunctionRecord* junct
             r[1] -= correction;
     }
 }
+
+JunctionBranchShare ComputeJunctionBranchShare(const JunctionRecord* junction, const ElementRecord* element)
+{
+    JunctionBranchShare b;
+    if (!junction || !element || !junction->NodeA) return b;
+    const bool through = element == junction->ElementAD;
+    const bool sideAB = !through && element == junction->ElementAB;
+    const bool sideAC = !through && !sideAB && element == junction->ElementAC;
+    if (!(through || sideAB || sideAC) || element->NodeCount < 2) return b;
+    for (int k = 0; k < 2; ++k)
+        if (element->Nodes[k] == junction->NodeA) b.NodeA = k;
+    if (b.NodeA < 0 || !element->Nodes[1 - b.NodeA]) {
+        b.NodeA = -1;
+        return b;
+    }
+    b.Sign = RelativeSign(junction->NodeA->FluxDischarge, element->Nodes[1 - b.NodeA]->FluxDischarge);
+    const double E = std::clamp(junction->StepShareAB, 0.0, 1.0);
+    b.Share = through ? 1.0 : (sideAB ? E : 1.0 - E);
+    return b;
+}

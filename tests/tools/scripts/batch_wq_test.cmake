@@ -32,10 +32,15 @@ if(CASE STREQUAL "sample_river")
   expect_equal("temporary files" "${leftovers}" "")
 elseif(CASE STREQUAL "uniform_tracer")
   # One concentration everywhere and at the inflow of a steady flow, no sources or sinks: the
-  # concentration stays.
+  # concentration stays, to the solver's tolerance, while the flow settles.
   expect_success(run "${DATA}/steady-channel.vqx" --wq "${DATA}/tracer.hm" --final-hours 4 --save-wq traced.hm)
   check(values "${DATA}/steady-channel.vqx" "${WORK}/traced.hm")
-  expect_equal("tracer" "${RESULT}" "type 1 nodes 11 min 5 0 0 0 0 0 max 5 0 0 0 0 0")
+  if(NOT RESULT MATCHES "^type 1 nodes 11 min ([^ ]+) 0 0 0 0 0 max ([^ ]+) 0 0 0 0 0$")
+    message(FATAL_ERROR "tracer: '${RESULT}': values other than the tracer changed")
+  endif()
+  if(CMAKE_MATCH_1 LESS 4.99998 OR CMAKE_MATCH_2 GREATER 5.00002)
+    message(FATAL_ERROR "tracer: '${RESULT}': the tracer moved away from 5")
+  endif()
 elseif(CASE STREQUAL "bad_file")
   file(READ "${NUTRIENTS}" text)
   string(REGEX REPLACE "\n\t3\t" "\n\t99\t" text "${text}")
