@@ -486,3 +486,75 @@ TEST_F(WQTransport, XenobioticsDecayInStillWater)
         ReleaseModel();
     }
 }
+
+// ---------------------------------------------------------------------------------------
+// Boundaries
+// ---------------------------------------------------------------------------------------
+
+// What each kind of boundary does to the values: an inflow through a discharge hydrograph
+// brings the series' concentrations with the series' discharge; wherever else water crosses
+// (stage hydrograph, rating curve, a free end, a discharge hydrograph the water leaves by), it
+// carries the node's own values out (or in); a lateral inflow enters through its elements and
+// a looped rating curve lets nothing through.
+TEST_F(WQTransport, BoundariesBringTheSeriesOrCarryTheNodesValues)
+{
+    enum Expect { Series, Local, Nothing };
+    const struct {
+        const char* name;
+        int stageCode, dischargeCode;
+        double position, seriesDischarge;
+        Expect expect;
+    } cases[] = {
+        {"inflow upstream", 0, 1, -1, 4, Series},
+        {"inflow turned out of the reach upstream", 0, 1, -1, -4, Local},
+        {"discharge hydrograph downstream", 0, 1, 1, 4, Local},
+        {"inflow at a downstream end", 0, 1, 1, -4, Series},
+        {"stage hydrograph downstream", 1, 0, 1, 0, Local},
+        {"stage hydrograph upstream", 1, 0, -1, 0, Local},
+        {"rating curve", 2, 2, 1, 0, Local},
+        {"discharge rating alone", 0, 2, 1, 0, Local},
+        {"free end", 0, 0, 1, 0, Local},
+        {"stage and discharge hydrographs: the discharge drives", 1, 1, -1, 4, Series},
+        {"lateral inflow", 0, 99, -1, 4, Nothing},
+        {"looped rating curve", 0, 3, 1, 0, Nothing},
+    };
+    ModelControl& mc = g_ModelControl;
+    for (int type : {WQNutrients, WQXenobiotics}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(testing::Message() << c.name << ", type " << type);
+            testmodel::BuildChain(2, 100, [](NodeRecord& n, int) {
+                n.Discharge = 3.5;   // not the series' discharge
+                n.PreviousDischarge = 2.5;
+                for (int k = 0; k < 6; ++k) {
+                    n.WQUnknowns[k] = 1 + k;
+                    n.PreviousWQUnknowns[k] = 10 + k;
+                }
+            });
+            testmodel::SetBoundaries({{0, c.position, testmodel::Constant(c.stageCode, c.dischargeCode, 1, c.seriesDischarge)}});
+            BoundaryElementRecord& b = g_BoundaryElementBlock[0];
+            SetConstantSeries(b, {20, 21, 22, 23, 24, 25, 26, 27, 28});
+            mc.WQFileType = type;
+            mc.DeltaT = 100;
+            EquationSystem& es = g_EquationSystems[WaterQualitySystem];
+            es.UnknownsPerNode = 6;
+            es.Theta = 0.6;
+            mc.ElementVector.assign(13, 0.0);
+            ComputeWQBoundaryResidual(&b);
+
+            const NodeRecord* n = b.Node();
+            const int moving = type == WQNutrients ? 6 : 3;
+            for (int k = 0; k < 6; ++k) {
+                double expected = 0;
+                if (k < moving && c.expect == Series) {
+                    const double inflow = type == WQNutrients ? 20 + k : 26 + k;
+                    expected = inflow * c.seriesDischarge * -c.position * mc.DeltaT;
+                } else if (k < moving && c.expect == Local) {
+                    expected = -c.position * mc.DeltaT *
+                               (0.6 * n->Discharge * n->WQUnknowns[k] + 0.4 * n->PreviousDischarge * n->PreviousWQUnknowns[k]);
+                }
+                EXPECT_NEAR(mc.ElementVector[k], expected, 1e-9 * (1 + std::fabs(expected))) << "value " << k;
+            }
+            ReleaseModel();
+        }
+    }
+}
