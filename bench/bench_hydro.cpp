@@ -5,14 +5,10 @@
 // must be none.
 #include <benchmark/benchmark.h>
 
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-#include <atomic>
 #include <cmath>
-#include <cstdlib>
-#include <new>
 #include <vector>
 
+#include "bench/AllocationCounter.h"
 #include "engine/EngineData.h"
 #include "engine/FiniteElements.h"
 #include "engine/Hydraulics.h"
@@ -20,27 +16,6 @@
 #include "engine/ModelSetup.h"
 #include "engine/TimeStepping.h"
 #include "tests/engine/ModelBuilder.h"
-
-namespace {
-std::atomic<long long> g_Allocations{0};
-}
-
-void* operator new(std::size_t size)
-{
-    g_Allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size)
-{
-    g_Allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 

@@ -1,8 +1,8 @@
 // Water-quality kinetics of one node: conservation of metal and solids by the exchange
 // processes, and of phosphorus by its exchange, on random states; oxygen saturation against the
 // published solubility of oxygen in fresh water; photolysis against a numerical depth average of
-// the light; and the edge cases of the rates (no oxygen, shallow nodes, night and polar night,
-// reverse flow, no bed sediment, the limiting of a rate within one step).
+// the light; production over the day; and the edge cases of the rates (no oxygen, shallow nodes,
+// night and polar night, reverse flow, no bed sediment, the limiting of a sink within one step).
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -54,6 +54,22 @@ protected:
         std::vector<double> perDay(6);
         for (int k = 0; k < 6; ++k) perDay[k] = r[k] * Day;
         return perDay;
+    }
+
+    // At 20 degC in a short step, with the case's coefficients: finite rates, as expected
+    // (per day).
+    void ExpectRates(void (*setup)(ModelControl& mc), const std::vector<double>& values,
+                     const std::vector<double>& expected)
+    {
+        ModelControl& mc = g_ModelControl;
+        mc.WaterTemperature = 20;
+        mc.DeltaT = 1e-3;
+        setup(mc);
+        const std::vector<double> r = RatesPerDay(values);
+        for (int k = 0; k < 6; ++k) {
+            EXPECT_TRUE(std::isfinite(r[k])) << k;
+            EXPECT_NEAR(r[k], expected[k], 1e-12 * (1 + std::fabs(expected[k]))) << k;
+        }
     }
 
     NodeRecord node_;
@@ -207,9 +223,19 @@ TEST_F(WQKinetics, PhotolysisIsTheDepthAveragedSurfaceRate)
 // Edge cases
 // ---------------------------------------------------------------------------------------
 
+// Sedimentation and resuspension of BOD and of particulate phosphorus, below and above 1 m/s.
+void BedExchange(ModelControl& m)
+{
+    m.Ksus = 0.5;
+    m.Ksed = 0.8;
+    m.Ucrit = 1;
+    m.KPres = 0.5;
+    m.KPdep = 0.8;
+    m.UPcrit = 1;
+}
+
 TEST_F(WQKinetics, NutrientEdgeCases)
 {
-    ModelControl& mc = g_ModelControl;
     struct Case {
         const char* name;
         void (*setup)(ModelControl& mc);
@@ -237,48 +263,6 @@ TEST_F(WQKinetics, NutrientEdgeCases)
              m.Ks = 0;
          },
          -1, 0, 0, {5, 0, 0, 0, 0, 0}, {-50, 0, 0, 0, 0, 0}},
-        {"night: no production",
-         [](ModelControl& m) {
-             m.Pmax = 3.5;
-             m.DaylightFlag = 0;
-             m.DayLengthFraction = 0.5;
-             m.HoursFromNoon = 0;
-         },
-         2, 0.5, 1e-4, {8, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0}},
-        {"polar night: no production, not 0/0",
-         [](ModelControl& m) {
-             m.Pmax = 3.5;
-             m.DaylightFlag = 0;
-             m.DayLengthFraction = 0;
-             m.HoursFromNoon = 0;
-         },
-         2, 0.5, 1e-4, {8, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0}},
-        {"a day of no daylight: no production, whatever the flag",
-         [](ModelControl& m) {
-             m.Pmax = 3.5;
-             m.DaylightFlag = 1;
-             m.DayLengthFraction = 0;
-             m.HoursFromNoon = 2;
-         },
-         2, 0.5, 1e-4, {8, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0}},
-        {"midday production Pmax with PmTwo 1 at 2 m is Pmax / 2",
-         [](ModelControl& m) {
-             m.Pmax = 3.5;
-             m.PmTwo = 1;
-             m.DaylightFlag = 1;
-             m.DayLengthFraction = 0.5;
-             m.HoursFromNoon = 0;
-         },
-         2, 0.5, 1e-4, {8, 0, 0, 0, 0, 0}, {1.75, 0, 0, 0, 0, 0}},
-        {"production three hours from noon on a twelve-hour day: cos(pi / 4)",
-         [](ModelControl& m) {
-             m.Pmax = 3.5;
-             m.PmTwo = 0;
-             m.DaylightFlag = 1;
-             m.DayLengthFraction = 0.5;
-             m.HoursFromNoon = -3;
-         },
-         2, 0.5, 1e-4, {8, 0, 0, 0, 0, 0}, {3.5 * std::sqrt(0.5), 0, 0, 0, 0, 0}},
         {"reverse flow and an adverse surface: the speed and fall reaerate",
          [](ModelControl& m) {
              m.AOne = 3.93;
@@ -301,26 +285,10 @@ TEST_F(WQKinetics, NutrientEdgeCases)
              m.EThree = -0.2;
          },
          2, 0.5, 0, {6, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0}},
-        {"reverse flow above the critical velocities resuspends BOD and phosphorus",
-         [](ModelControl& m) {
-             m.Ksus = 0.5;
-             m.Ksed = 0.8;
-             m.Ucrit = 1;
-             m.KPres = 0.5;
-             m.KPdep = 0.8;
-             m.UPcrit = 1;
-         },
-         2, -1.5, 1e-4, {8, 0, 0, 4, 0, 0.2}, {0, 0, 0, 0.25, 0, 0.25}},
-        {"slow reverse flow lets BOD and phosphorus settle",
-         [](ModelControl& m) {
-             m.Ksus = 0.5;
-             m.Ksed = 0.8;
-             m.Ucrit = 1;
-             m.KPres = 0.5;
-             m.KPdep = 0.8;
-             m.UPcrit = 1;
-         },
-         2, -0.5, 1e-4, {8, 0, 0, 4, 0, 0.2}, {0, 0, 0, -1.6, 0, -0.08}},
+        {"reverse flow above the critical velocities resuspends BOD and phosphorus", BedExchange, 2, -1.5, 1e-4,
+         {8, 0, 0, 4, 0, 0.2}, {0, 0, 0, 0.25, 0, 0.25}},
+        {"slow reverse flow lets BOD and phosphorus settle", BedExchange, 2, -0.5, 1e-4, {8, 0, 0, 4, 0, 0.2},
+         {0, 0, 0, -1.6, 0, -0.08}},
         {"no nitrification of no ammonia, even at half order",
          [](ModelControl& m) {
              m.Knit = 1.5;
@@ -344,15 +312,39 @@ TEST_F(WQKinetics, NutrientEdgeCases)
         SCOPED_TRACE(c.name);
         SetModelDefaults();
         NutrientProcessesOff();
-        mc.WaterTemperature = 20;
-        mc.DeltaT = 1e-3;
-        c.setup(mc);
         SetSite(c.depth, c.velocity, c.slope);
-        const std::vector<double> r = RatesPerDay(c.values);
-        for (int k = 0; k < 6; ++k) {
-            EXPECT_TRUE(std::isfinite(r[k])) << k;
-            EXPECT_NEAR(r[k], c.expected[k], 1e-12 * (1 + std::fabs(c.expected[k]))) << k;
-        }
+        ExpectRates(c.setup, c.values, c.expected);
+    }
+}
+
+// Production Pmax max(0, cos(pi h / 24 / L)) h hours from noon on a day of daylight fraction
+// L, per depth with PmTwo 1; none at night, and none on a day without daylight (not 0/0).
+TEST_F(WQKinetics, ProductionFollowsTheDaylight)
+{
+    ModelControl& mc = g_ModelControl;
+    const struct {
+        const char* name;
+        double flag, length, hoursFromNoon, pmTwo;
+        double expected;   // per day at 2 m
+    } cases[] = {
+        {"night", 0, 0.5, 0, 1, 0},
+        {"polar night", 0, 0, 0, 1, 0},
+        {"a day without daylight, whatever the flag", 1, 0, 2, 1, 0},
+        {"midday with PmTwo 1 at 2 m: Pmax / 2", 1, 0.5, 0, 1, 1.75},
+        {"three hours from noon on a twelve-hour day: cos(pi / 4)", 1, 0.5, -3, 0, 3.5 * std::sqrt(0.5)},
+        {"beyond the day's half-cosine", 1, 0.25, 4, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        NutrientProcessesOff();
+        mc.Pmax = 3.5;
+        mc.DaylightFlag = c.flag;
+        mc.DayLengthFraction = c.length;
+        mc.HoursFromNoon = c.hoursFromNoon;
+        mc.PmTwo = c.pmTwo;
+        const std::vector<double> r = RatesPerDay({8, 0, 0, 0, 0, 0});
+        EXPECT_NEAR(r[0], c.expected, 1e-12);
+        for (int k = 1; k < 6; ++k) EXPECT_EQ(r[k], 0.0) << k;
     }
 }
 
@@ -385,9 +377,25 @@ TEST_F(WQKinetics, SinksAreLimitedToTheValueWithinOneStep)
     EXPECT_EQ(RatesPerDay({-1, -1, -1, -1, -1, -1}), std::vector<double>(6, 0.0));
 }
 
+// Diffusion, adsorption in and desorption from the bed, and resuspension above 0.1 m/s.
+void BedTransfers(ModelControl& m)
+{
+    m.Fbiot = 1;
+    m.KsSediment = 0.1;
+    m.Koc = 5e4;
+    m.Rs = 1000;
+    m.Ucrit = 0.1;
+}
+
+// Resuspension at 40 g/m2 a day above 0.5 m/s.
+void Resuspension(ModelControl& m)
+{
+    m.Rs = 40;
+    m.Ucrit = 0.5;
+}
+
 TEST_F(WQKinetics, MetalEdgeCases)
 {
-    ModelControl& mc = g_ModelControl;
     struct Case {
         const char* name;
         void (*setup)(ModelControl& mc);
@@ -397,23 +405,8 @@ TEST_F(WQKinetics, MetalEdgeCases)
     };
     const Case cases[] = {
         {"no bed sediment: no diffusion, bed adsorption or resuspension through a layer of no thickness",
-         [](ModelControl& m) {
-             m.Fbiot = 1;
-             m.KsSediment = 0.1;
-             m.Koc = 5e4;
-             m.Rs = 1000;
-             m.Ucrit = 0.1;
-         },
-         1.0, {1, 0, 0, 2, 3, 0}, {0, 0, 0, 0.3, -0.3, 0}},
-        {"a bed of negative mass is no bed either",
-         [](ModelControl& m) {
-             m.Fbiot = 1;
-             m.KsSediment = 0.1;
-             m.Koc = 5e4;
-             m.Rs = 1000;
-             m.Ucrit = 0.1;
-         },
-         1.0, {1, 0, 0, 2, 3, -5}, {0, 0, 0, 0.3, -0.3, 0}},
+         BedTransfers, 1.0, {1, 0, 0, 2, 3, 0}, {0, 0, 0, 0.3, -0.3, 0}},
+        {"a bed of negative mass is no bed either", BedTransfers, 1.0, {1, 0, 0, 2, 3, -5}, {0, 0, 0, 0.3, -0.3, 0}},
         {"below 1 g/m2 the bed is not resuspended, nor carried back into it",
          [](ModelControl& m) {
              m.Rs = 1000;
@@ -421,32 +414,16 @@ TEST_F(WQKinetics, MetalEdgeCases)
              m.Ws = 2;
          },
          1.0, {0, 0, 10, 0, 0, 0.5}, {0, 0, -10, 0, 0, 20}},
-        {"reverse flow above the critical velocity resuspends the bed at Rs",
-         [](ModelControl& m) {
-             m.Rs = 40;
-             m.Ucrit = 0.5;
-         },
-         -1.0, {0, 0, 0, 0, 0, 5000}, {0, 0, 20, 0, 0, -40}},
-        {"slow reverse flow leaves the bed",
-         [](ModelControl& m) {
-             m.Rs = 40;
-             m.Ucrit = 0.5;
-         },
-         -0.3, {0, 0, 0, 0, 0, 5000}, {0, 0, 0, 0, 0, 0}},
+        {"reverse flow above the critical velocity resuspends the bed at Rs", Resuspension, -1.0,
+         {0, 0, 0, 0, 0, 5000}, {0, 0, 20, 0, 0, -40}},
+        {"slow reverse flow leaves the bed", Resuspension, -0.3, {0, 0, 0, 0, 0, 5000}, {0, 0, 0, 0, 0, 0}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         SetModelDefaults();
         MetalProcessesOff(WQHeavyMetals);
-        mc.WaterTemperature = 20;
-        mc.DeltaT = 1e-3;
-        c.setup(mc);
         SetSite(2, c.velocity, 1e-4);
-        const std::vector<double> r = RatesPerDay(c.values);
-        for (int k = 0; k < 6; ++k) {
-            EXPECT_TRUE(std::isfinite(r[k])) << k;
-            EXPECT_NEAR(r[k], c.expected[k], 1e-12 * (1 + std::fabs(c.expected[k]))) << k;
-        }
+        ExpectRates(c.setup, c.values, c.expected);
     }
 }
 

@@ -81,6 +81,17 @@ double SaturationAt20()
     return saturation;
 }
 
+// Water of the given oxygen and BOD (mg/L) enters the channel and fills it at the start, so that
+// the reach settles smoothly into its steady state; three travel times of the channel.
+bool RunBODLoadToSteadyState(const UniformChannel& channel, double oxygen, double bod)
+{
+    SetConstantSeries(g_BoundaryElementBlock[0], {oxygen, 0, 0, bod, 0, 0, 0, 0, 0});
+    SetEverywhere(0, oxygen);
+    SetEverywhere(3, bod);
+    StartWaterQuality(600);
+    return RunWaterQualityTo(3 * (channel.nodes - 1) * channel.dx / channel.velocity);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -99,13 +110,8 @@ TEST_F(WQTransport, BODDecaysAsExpMinusKxOverU)
     mc.WaterTemperature = 20;
     mc.KBOD = 2;   // per day
     mc.Ks = 0;
-    const double L0 = 10, O0 = 50;
-    SetConstantSeries(g_BoundaryElementBlock[0], {O0, 0, 0, L0, 0, 0, 0, 0, 0});
-    // From the inflow's water everywhere, the reach decays smoothly to its steady state.
-    SetEverywhere(0, O0);
-    SetEverywhere(3, L0);
-    StartWaterQuality(600);
-    ASSERT_TRUE(RunWaterQualityTo(3 * 10000 / channel.velocity));
+    const double L0 = 10;
+    ASSERT_TRUE(RunBODLoadToSteadyState(channel, 50, L0));
 
     const std::vector<double> bod = Profile(3);
     double worst = 0;
@@ -138,11 +144,7 @@ TEST_F(WQTransport, OxygenSagOfStreeterAndPhelps)
     mc.ThetaRear = 1;
     mc.EOne = mc.ETwo = mc.EThree = 0;
     const double saturation = SaturationAt20();
-    SetConstantSeries(g_BoundaryElementBlock[0], {saturation, 0, 0, L0, 0, 0, 0, 0, 0});
-    SetEverywhere(0, saturation);
-    SetEverywhere(3, L0);
-    StartWaterQuality(600);
-    ASSERT_TRUE(RunWaterQualityTo(3 * 15000 / channel.velocity));
+    ASSERT_TRUE(RunBODLoadToSteadyState(channel, saturation, L0));
 
     const double tc = std::log(ka / kd) / (ka - kd) * Day;
     const double xc = channel.velocity * tc;
