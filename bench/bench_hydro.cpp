@@ -5,10 +5,14 @@
 // must be none.
 #include <benchmark/benchmark.h>
 
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+
+#include <atomic>
 #include <cmath>
+#include <cstdlib>
+#include <new>
 #include <vector>
 
-#include "bench/AllocationCounter.h"
 #include "engine/EngineData.h"
 #include "engine/FiniteElements.h"
 #include "engine/Hydraulics.h"
@@ -16,6 +20,7 @@
 #include "engine/ModelSetup.h"
 #include "engine/TimeStepping.h"
 #include "tests/engine/ModelBuilder.h"
+#include "bench/AllocationCount.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/AllocationCounter.h"
+#include "bench/AllocationCount.h"
 #include "bench/BenchSupport.h"
 #include "engine/EngineData.h"
 #include "engine/ModelFiles.h"

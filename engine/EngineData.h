@@ -22,7 +22,7 @@ inline constexpr int MaxRoughnessRows = 10;
 inline constexpr int MaxSinuosityRows = 10;
 inline constexpr int MaxSectionLevels = 300;          // absolute value of a section code
 inline constexpr int MaxElementNodes = 16;
-inline constexpr int JunctionWorkSlots = 20;
+inline constexpr int JunctionWorkSlots = 22;
 
 struct NodeRecord;
 struct ElementRecord;

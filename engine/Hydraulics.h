@@ -12,6 +12,10 @@ double ComputeFlowAreaFromStage(NodeRecord* node, double stage);
 double ComputeMinimumFlowArea(NodeRecord* node);
 double ComputeHydraulicDepth(NodeRecord* node, double area);
 double ComputeConveyance(NodeRecord* node);
+// Conveyance (m3/s) of a flow area (m2) of hydraulic radius `radius` (m): Manning's law for
+// n > 0, the logarithmic law of a roughness height |n| (m) for n < 0, never negative; 0 for
+// n = 0 or a dry area.
+double ConveyanceLaw(double area, double radius, double n);
 double ComputeWettedPerimeterWithIce(NodeRecord* node);
 double ComputeCompositeRoughness(NodeRecord* node);
 double LookUpIceRoughness(NodeRecord* node);

@@ -392,6 +392,49 @@ void InterpolateRectFields(const GaussPointRecord* gp, const ElementRecord* elem
     p->dAnchorp = fa * at.Slope(&NodeRecord::PreviousAnchorIceThickness);
 }
 
+// Flow state of the rectangular kernel at a point from the views of the element's n nodes,
+// view(k) giving node k's.
+template <typename View>
+void RectFlowState(const GaussPointRecord* gp, int n, View view, RectPointValues* p)
+{
+    double B = 0.0, dB = 0.0, h = 0.0, dh = 0.0, hp = 0.0, dhp = 0.0;
+    double Ag = 0.0, Agp = 0.0, Q = 0.0, Qp = 0.0, dQ = 0.0, dQp = 0.0;
+    for (int k = 0; k < n; ++k) {
+        const RectNodeView v = view(k);
+        const double N = gp->Interpolation.N[k];
+        const double dN = gp->dNdx[k];
+        const double depth = v.B != 0.0 ? v.A / v.B : 0.0;
+        const double depthp = v.B != 0.0 ? v.Ap / v.B : 0.0;
+        B += N * v.B;
+        dB += dN * v.B;
+        h += N * depth;
+        dh += dN * depth;
+        hp += N * depthp;
+        dhp += dN * depthp;
+        Ag += N * v.Ag;
+        Agp += N * v.Agp;
+        Q += N * v.Q;
+        Qp += N * v.Qp;
+        dQ += dN * v.Q;
+        dQp += dN * v.Qp;
+    }
+    p->h = h;
+    p->hp = hp;
+    p->A = B * h;
+    p->Ap = B * hp;
+    p->dAdx = h * dB + B * dh;
+    p->dApdx = hp * dB + B * dhp;
+    p->widthSlope = B != 0.0 ? dB / B : 0.0;
+    p->Ag = Ag;
+    p->Agp = Agp;
+    p->Q = Q;
+    p->Qp = Qp;
+    p->dQdx = dQ;
+    p->dQpdx = dQp;
+    p->V = p->A > 0.0 ? Q / p->A : 0.0;
+    p->Vp = p->Ap > 0.0 ? Qp / p->Ap : 0.0;
+}
+
 // The rectangular kernel at one point, from its values.
 void AddRectTerms(const GaussPointRecord* gp, ElementRecord* element, const RectPointValues& p)
 {
@@ -410,14 +453,13 @@ void AddRectTerms(const GaussPointRecord* gp, ElementRecord* element, const Rect
     const double V = p.V, Vp = p.Vp, h = p.h, hp = p.hp, widthSlope = p.widthSlope, dzdx = p.dzdx;
     const double dIce = p.dIce, dIcep = p.dIcep, dAnchor = p.dAnchor, dAnchorp = p.dAnchorp;
     const double F = p.F, Fp = p.Fp, Fb = p.Fb, Fbp = p.Fbp, Ti = p.Ti, Tip = p.Tip;
-    const double kappa = p.kappa;
     const double c = std::sqrt(std::fabs(g * h));
     const double cp = std::sqrt(std::fabs(g * hp));
 
-    const double X = (g * h - kappa * V * V) * dAdx + 2.0 * kappa * V * dQdx - g * A * h * widthSlope + g * A * dzdx +
-                     F * Q + s * g * A * dIce + g * A * dAnchor + Fb * Q + Ti / rho;
-    const double Xp = (g * hp - kappa * Vp * Vp) * dApdx + 2.0 * kappa * Vp * dQpdx - g * Ap * hp * widthSlope +
-                      g * Ap * dzdx + Fp * Qp + s * g * Ap * dIcep + g * Ap * dAnchorp + Fbp * Qp + Tip / rho;
+    const double X = (g * h - V * V) * dAdx + 2.0 * V * dQdx - g * A * h * widthSlope + g * A * dzdx + F * Q +
+                     s * g * A * dIce + g * A * dAnchor + Fb * Q + Ti / rho;
+    const double Xp = (g * hp - Vp * Vp) * dApdx + 2.0 * Vp * dQpdx - g * Ap * hp * widthSlope + g * Ap * dzdx +
+                      Fp * Qp + s * g * Ap * dIcep + g * Ap * dAnchorp + Fbp * Qp + Tip / rho;
 
     UpwindMatrix S, Sp;
     SelectUpwinding(V, c, Vp, cp, &S, &Sp);
@@ -433,7 +475,7 @@ void AddRectTerms(const GaussPointRecord* gp, ElementRecord* element, const Rect
         const double pressure = T1 * h * A + T0 * hp * Ap;
         const double momentum =
             Ni * (Qp - Q) + P * ((Sp.S21 * Agp + Sp.S22 * Qp) - (S.S21 * Ag + S.S22 * Q)) +
-            dNi * kappa * (T1 * Q * V + T0 * Qp * Vp) + 0.5 * g * dNi * pressure +
+            dNi * (T1 * Q * V + T0 * Qp * Vp) + 0.5 * g * dNi * pressure +
             0.5 * g * Ni * widthSlope * pressure - g * Ni * dzdx * (T1 * A + T0 * Ap) -
             s * g * Ni * (T1 * A * dIce + T0 * Ap * dIcep) - g * Ni * (T1 * A * dAnchor + T0 * Ap * dAnchorp) -
             Ni * (T0 * Fp * Qp + T1 * F * Q) - Ni * (T0 * Fbp * Qp + T1 * Fb * Q) - Ni * (T0 * Tip + T1 * Ti) / rho -
@@ -480,6 +522,11 @@ void InterpolateRectPointFields(const GaussPointRecord* gp, const ElementRecord*
     InterpolateRectFields(gp, element, p);
 }
 
+void InterpolateRectFlowState(const GaussPointRecord* gp, const RectNodeView* nodes, int count, RectPointValues* p)
+{
+    RectFlowState(gp, count, [nodes](int k) { return nodes[k]; }, p);
+}
+
 void AddRectPointTerms(const GaussPointRecord* gp, ElementRecord* element, const RectPointValues& p)
 {
     AddRectTerms(gp, element, p);
@@ -492,12 +539,13 @@ void AddRectConservationTerms(const GaussPointRecord* gp, ElementRecord* element
     RectPointValues p;
     p.F = p.Fp = p.Fb = p.Fbp = p.Ti = p.Tip = 0.0;
     InterpolateRectFields(gp, element, &p);
-    InterpolateFlowState(at, &p);
+    const auto own = [element](int k) {
+        const NodeRecord* node = element->Nodes[k];
+        return RectNodeView{node->FlowArea,   node->PreviousFlowArea, node->GrossArea,        node->PreviousGrossArea,
+                            node->RectWidth, node->Discharge,        node->PreviousDischarge};
+    };
+    RectFlowState(gp, n, own, &p);
     const double B = at.Value(&NodeRecord::RectWidth);
-    const double dBdx = at.Slope(&NodeRecord::RectWidth);
-    p.h = B != 0.0 ? p.A / B : 0.0;
-    p.hp = B != 0.0 ? p.Ap / B : 0.0;
-    p.widthSlope = B != 0.0 ? dBdx / B : 0.0;
 
     if (g_ModelControl.ResistanceModel == 1) {
         p.Fb = at.Value(&NodeRecord::BedFriction);
@@ -508,7 +556,6 @@ void AddRectConservationTerms(const GaussPointRecord* gp, ElementRecord* element
         p.F = RectFrictionCoefficient(p.A, p.V, B, p.nb, p.ni, p.Cc, p.t);
         p.Fp = RectFrictionCoefficient(p.Ap, p.Vp, B, p.nb, p.ni, p.Ccp, p.tp);
     }
-    p.kappa = 1.0;
     AddRectTerms(gp, element, p);
 }
 

@@ -1,7 +1,6 @@
 // Equation systems and processes that the engine does not compute yet. Each entry keeps the
 // data untouched and reports that nothing was solved, so a model of any file type still
 // loads, saves and steps its hydrodynamics. An entry goes away when its system is built.
-#include "engine/DynamicIce.h"
 #include "engine/EngineData.h"
 #include "engine/FiniteElements.h"
 #include "engine/Hydraulics.h"
@@ -11,10 +10,6 @@
 #include "engine/ThermalIce.h"
 #include "engine/TimeStepping.h"
 
-int SolveDynamicIceStep() { return 1; }
-int UpdateNodeIceState(NodeRecord*) { return 1; }
-void DynamicIceElementResidual(ElementRecord*) {}
-void DynamicIceBoundaryResidual(BoundaryElementRecord*) {}
 int SolveThermalIceStep() { return 1; }
 int UpdateNodeThermalState(NodeRecord*) { return 1; }
 void ComputeThermalElementResidual(ElementRecord*) {}

@@ -178,8 +178,8 @@ const JunctionRecord* BranchJunction(const ElementRecord* element)
     return nullptr;
 }
 
-// Gathers what the kernel reads of the element's nodes; at a junction, node A carries the
-// branch's share of its flow in the branch's direction.
+// Gathers what the kernel reads of the element's nodes; at a junction, node A as the branch
+// sees it: its share of A's flow, in the branch's direction, through its part of A's section.
 void GatherElementNodes(const ElementRecord* element, int n, WQElementNodes* s)
 {
     const bool nutrients = g_ModelControl.WQFileType == WQNutrients;
@@ -199,14 +199,14 @@ void GatherElementNodes(const ElementRecord* element, int n, WQElementNodes* s)
         s->Rates[k] = nutrients ? node->WQRates : node->MetalRates;
         s->PreviousRates[k] = nutrients ? node->PreviousWQRates : node->PreviousMetalRates;
     }
-    const JunctionBranchShare branch = ComputeJunctionBranchShare(BranchJunction(element), element);
+    const JunctionBranchView branch = ViewJunctionNodeFromBranch(BranchJunction(element), element);
     if (branch.NodeA >= 0 && branch.NodeA < n) {
         const int a = branch.NodeA;
-        s->Area[a] *= branch.Share;
-        s->PreviousArea[a] *= branch.Share;
-        s->MinArea[a] *= branch.Share;
-        s->Discharge[a] *= branch.Sign * branch.Share;
-        s->PreviousDischarge[a] *= branch.Sign * branch.Share;
+        s->Area[a] = branch.FlowArea;
+        s->PreviousArea[a] = branch.PreviousFlowArea;
+        s->MinArea[a] *= branch.AreaShare;
+        s->Discharge[a] *= branch.Sign * branch.DischargeShare;
+        s->PreviousDischarge[a] *= branch.Sign * branch.DischargeShare;
     }
 }
 

@@ -53,8 +53,8 @@ void ComputeWQBoundaryResidual(BoundaryElementRecord* element);
 // Node values the transport of one element reads, gathered once per residual evaluation: flow
 // areas (m2) of both levels and the smallest admissible one, discharges (m3/s) of both levels,
 // hydraulic depth (m), friction slope, hydraulic radius (m), and the node's water-quality values
-// and rates (/s) at both levels. Node A of a junction side branch enters with the branch's share
-// of its areas and discharges.
+// and rates (/s) at both levels. Node A of a junction side branch enters with the branch's part
+// of its areas and its share of A's discharges.
 struct WQElementNodes {
     int Count = 0;
     double Area[MaxElementNodes], PreviousArea[MaxElementNodes], MinArea[MaxElementNodes];

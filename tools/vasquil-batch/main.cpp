@@ -1,6 +1,6 @@
 // vasquil-batch: headless runs of the engine.
 //
-//   vasquil-batch run MODEL.vqx [--transient | --steady] [--final-hours H] [--passes N]
+//   vasquil-batch run MODEL.vqx [--transient | --steady [--ice-jam]] [--final-hours H] [--passes N]
 //                    [--max-step-seconds S] [--db FILE] [--db-every-hours H] [--save FILE]
 //                    [--results DIR] [--state-every-hours H] [--wq FILE [--save-wq FILE]]
 //
@@ -43,12 +43,13 @@
 namespace {
 
 const char* const Usage =
-    "usage: vasquil-batch run MODEL.vqx [--transient | --steady] [--final-hours H] [--passes N]\n"
+    "usage: vasquil-batch run MODEL.vqx [--transient | --steady [--ice-jam]] [--final-hours H] [--passes N]\n"
     "                        [--max-step-seconds S] [--db FILE] [--db-every-hours H] [--save FILE]\n"
     "                        [--results DIR] [--state-every-hours H] [--wq FILE [--save-wq FILE]]\n"
     "\n"
     "  --transient           run to the final model time (the default)\n"
     "  --steady              make steady passes instead\n"
+    "  --ice-jam             solve the ice-jam stability in every steady pass (static-ice models)\n"
     "  --final-hours H       final model time of a transient run, hours (default: the model's)\n"
     "  --passes N            number of steady passes (default 100)\n"
     "  --max-step-seconds S  maximum time step, seconds\n"
@@ -69,6 +70,7 @@ const char* const Usage =
 struct Options {
     std::string model;
     bool steady = false;
+    bool iceJam = false;
     std::optional<double> finalHours;
     int passes = 100;
     bool passesGiven = false;
@@ -175,12 +177,12 @@ int ParseCommandLine(int argc, char** argv, Options& options)
                                 arg == "--db" || arg == "--db-every-hours" || arg == "--save" ||
                                 arg == "--results" || arg == "--state-every-hours" || arg == "--wq" ||
                                 arg == "--save-wq";
-        if (arg == "--transient" || arg == "--steady") {
+        if (arg == "--transient" || arg == "--steady" || arg == "--ice-jam") {
             if (hasValue) {
                 Fail("option %.*s takes no value", static_cast<int>(arg.size()), arg.data());
                 return 2;
             }
-            (arg == "--steady" ? options.steady : transientGiven) = true;
+            (arg == "--steady" ? options.steady : arg == "--ice-jam" ? options.iceJam : transientGiven) = true;
             continue;
         }
         if (!takesValue) {
@@ -275,6 +277,10 @@ int ParseCommandLine(int argc, char** argv, Options& options)
     }
     if (!options.steady && options.passesGiven) {
         Fail("--passes applies to --steady runs only");
+        return 2;
+    }
+    if (!options.steady && options.iceJam) {
+        Fail("--ice-jam applies to --steady runs only");
         return 2;
     }
     if (options.steady && !options.waterQuality.empty()) {
@@ -470,7 +476,8 @@ int RunSteady(const Options& options, ResultsDatabase* database, BatchResults& r
     ProgressMeter meter;
     mc.SteadyIteration = 0;
     for (int pass = 1; pass <= options.passes; ++pass) {
-        const int result = RunSteadyPass();
+        JamPassReport jam;
+        const int result = options.iceJam ? RunSteadyJamPass(&jam) : RunSteadyPass();
         if (result < 0) {
             meter.Clear();
             Fail("steady pass %d could not be made (time step %g s)", pass, mc.DeltaT);
@@ -478,8 +485,13 @@ int RunSteady(const Options& options, ResultsDatabase* database, BatchResults& r
         }
         const EquationSystem& hydro = g_EquationSystems[HydrodynamicSystem];
         meter.Clear();
-        std::printf("pass %6d   time step %10.4g s   Newton iterations %d   solution change %.4E%s\n", pass, mc.DeltaT,
+        std::printf("pass %6d   time step %10.4g s   Newton iterations %d   solution change %.4E%s", pass, mc.DeltaT,
                     hydro.IterationCount, hydro.LastNorm, result == 1 ? "" : "   (not converged)");
+        if (options.iceJam && jam.Solved)
+            std::printf("   ice jam solved, largest thickness change %.4E m", jam.LargestThicknessChange);
+        else if (options.iceJam)
+            std::printf("   ice jam not solved (discharge not settled)");
+        std::printf("\n");
         std::fflush(stdout);
         if (!ResultsAreFinite(meter)) return 1;
         if (const std::string error = results.AfterPass(); !error.empty()) {
@@ -508,6 +520,23 @@ bool CanSaveWaterQuality(const Options& options)
         return false;
     }
     return true;
+}
+
+// Dynamic ice is upwinded towards lower chainage: a reach whose chainage falls downstream
+// carries its ice the wrong way.
+void WarnOfUpstreamChainage()
+{
+    if (!g_ModelControl.DynamicIceOn) return;
+    for (const NodeRecord* n = g_Nodes; n && n->Next; n = n->Next) {
+        const NodeRecord* next = n->Next;
+        if (next->Reach == n->Reach && next->Chainage < n->Chainage) {
+            std::fprintf(RunnerErrors(),
+                         "vasquil-batch: warning: the chainage decreases from node %d to node %d in reach %d; dynamic "
+                         "ice is carried the right way only where the chainage increases downstream\n",
+                         n->Number, next->Number, n->Reach);
+            return;
+        }
+    }
 }
 
 int Run(const Options& options)
@@ -540,6 +569,12 @@ int Run(const Options& options)
     }
 
     ModelControl& mc = g_ModelControl;
+    if (options.iceJam && mc.FileType != 1) {
+        Fail("--ice-jam needs a static-ice model (File Type 1); the model file '%s' has File Type %d",
+             options.model.c_str(), mc.FileType);
+        return 1;
+    }
+    WarnOfUpstreamChainage();
     if (options.maxStepSeconds) mc.MaxDeltaT = *options.maxStepSeconds;
     if (mc.DeltaT > mc.MaxDeltaT) mc.DeltaT = mc.MaxDeltaT;
     if (!(mc.DeltaT > 0) || !std::isfinite(mc.DeltaT)) {

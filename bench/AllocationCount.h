@@ -1,6 +1,6 @@
-// Counts the heap allocations of a benchmark executable: replaces the global operator new, so
-// include it in one source file of the executable only. A benchmark reads g_Allocations before
-// and after the code it measures.
+// Counts the heap allocations of a benchmark program, so a benchmark can show that a loop
+// allocates nothing: the global operator new and delete are replaced by ones that count.
+// Include this header in the one source file of a benchmark program only.
 #pragma once
 
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <new>
 
+// Allocations made so far by operator new and new[].
 inline std::atomic<long long> g_Allocations{0};
 
 void* operator new(std::size_t size)
