@@ -5,14 +5,10 @@
 // must be none.
 #include <benchmark/benchmark.h>
 
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-#include <atomic>
 #include <cmath>
-#include <cstdlib>
-#include <new>
 #include <vector>
 
+#include "bench/AllocationCount.h"
 #include "engine/EngineData.h"
 #include "engine/FiniteElements.h"
 #include "engine/Hydraulics.h"
@@ -20,7 +16,6 @@
 #include "engine/ModelSetup.h"
 #include "engine/TimeStepping.h"
 #include "tests/engine/ModelBuilder.h"
-#include "bench/AllocationCount.h"
 
 namespace {
 

@@ -654,6 +654,8 @@ void BuildCrossSectionTable(CrossSectionTable* t, int count)
     }
 }
 
+bool NodeHasCrossSection(const NodeRecord* node) { return SectionOf(node) != nullptr; }
+
 double ComputeFlowAreaFromStage(NodeRecord* node, double stage)
 {
     const ModelControl& mc = g_ModelControl;

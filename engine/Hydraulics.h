@@ -4,6 +4,8 @@
 struct NodeRecord;
 struct CrossSectionTable;
 
+// True when the node is computed with its cross-section table, false for a rectangular channel.
+bool NodeHasCrossSection(const NodeRecord* node);
 double InterpolateTable(const double* xs, const double* ys, double x, int count);
 void BuildCrossSectionTable(CrossSectionTable* table, int count);
 void ComputeSectionLevelProperties(CrossSectionTable* table, int row, double level);

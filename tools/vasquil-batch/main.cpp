@@ -368,6 +368,27 @@ private:
     std::FILE* stream_ = nullptr;
 };
 
+// A thermal model's nodes without an atmospheric zone see 100 degC air and no sunshine: one
+// warning names them (the first twenty, and how many more).
+void WarnNodesWithoutZone()
+{
+    if (!g_ModelControl.ThermalIceOn) return;
+    constexpr int Named = 20;
+    std::string names;
+    int count = 0;
+    for (const NodeRecord* n = g_Nodes; n; n = n->Next) {
+        if (n->Zone && n->Zone->RowCount > 0) continue;
+        if (count < Named) names += (count > 0 ? ", " : "") + std::to_string(n->Number);
+        ++count;
+    }
+    if (count == 0) return;
+    if (count > Named) names += " and " + std::to_string(count - Named) + " more";
+    std::fprintf(RunnerErrors(),
+                 "vasquil-batch: warning: %d node%s without an atmospheric zone see%s air at 100 degC without "
+                 "sunshine: node%s %s\n",
+                 count, count == 1 ? "" : "s", count == 1 ? "s" : "", count == 1 ? "" : "s", names.c_str());
+}
+
 // The results database of the run: one connection for the whole run, closed on every way out.
 struct DatabaseHandle {
     ResultsDatabase* Database = nullptr;
@@ -568,6 +589,7 @@ int Run(const Options& options)
         }
     }
 
+    WarnNodesWithoutZone();
     ModelControl& mc = g_ModelControl;
     if (options.iceJam && mc.FileType != 1) {
         Fail("--ice-jam needs a static-ice model (File Type 1); the model file '%s' has File Type %d",
