@@ -182,6 +182,11 @@ TEST_F(WQKinetics, OxygenSaturationFollowsPublishedSolubility)
         const double published = PublishedOxygenSolubility(t);
         EXPECT_NEAR(saturation / published, 1.0, 0.02) << t << " degC: " << saturation << " against " << published;
     }
+    // A thermal model's water has each node's own temperature.
+    mc.FileType = 3;
+    mc.WaterTemperature = 25;
+    node_.WaterTemp = 4;
+    EXPECT_NEAR(RatesPerDay({0, 0, 0, 0, 0, 0})[0] / PublishedOxygenSolubility(4), 1.0, 0.02);
     // A few published values themselves, as a check of the reference.
     EXPECT_NEAR(PublishedOxygenSolubility(0), 14.62, 0.01);
     EXPECT_NEAR(PublishedOxygenSolubility(20), 9.09, 0.01);
