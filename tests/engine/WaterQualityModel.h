@@ -1,12 +1,11 @@
 // What the water-quality tests share: switching the kinetic processes off, constant
-// concentration series at boundaries, a rectangular channel in steady uniform flow (or still
-// water) set up directly in the engine data, the stepping of water-quality runs, and the mass of
-// a value held by the nodes.
+// concentration series at boundaries, a rectangular channel in steady uniform flow set up
+// directly in the engine data, the start of a water-quality run, and the mass of a value held by
+// the nodes.
 #pragma once
 
 #include <array>
 #include <cmath>
-#include <functional>
 #include <vector>
 
 #include "ModelBuilder.h"
@@ -81,29 +80,6 @@ inline void StartWaterQuality(double step, double tolerance = 1e-11)
     for (NodeRecord* n = g_Nodes; n; n = n->Next)
         std::copy(n->WQUnknowns, n->WQUnknowns + 6, n->PreviousWQUnknowns);
     InitialiseWaterQuality();
-}
-
-// Water-quality steps until `end` (s), landing on it; `afterStep` runs after every accepted
-// step. False when a step cannot be made.
-inline bool RunWaterQualityTo(double end, const std::function<void()>& afterStep = {})
-{
-    ModelControl& mc = g_ModelControl;
-    int rejected = 0;
-    while (mc.ModelTime < end) {
-        const double before = mc.ModelTime;
-        const double step = mc.DeltaT;
-        const bool shortened = mc.ModelTime + mc.DeltaT > end;
-        if (shortened) mc.DeltaT = end - mc.ModelTime;
-        if (RunWaterQualityStep() != 0) return false;
-        if (mc.ModelTime > before) {
-            rejected = 0;
-            if (shortened) mc.DeltaT = step;
-            if (afterStep) afterStep();
-        } else if (++rejected > 30) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // Mass of value k held by the nodes at the current level: each node's flow area (not below its

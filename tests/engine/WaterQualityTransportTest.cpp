@@ -24,7 +24,7 @@ using wqtest::Day;
 using wqtest::MetalProcessesOff;
 using wqtest::NodalMass;
 using wqtest::NutrientProcessesOff;
-using wqtest::RunWaterQualityTo;
+using testmodel::AdvanceTo;
 using wqtest::SetConstantSeries;
 using wqtest::StartWaterQuality;
 using wqtest::UniformChannel;
@@ -89,7 +89,7 @@ bool RunBODLoadToSteadyState(const UniformChannel& channel, double oxygen, doubl
     SetEverywhere(0, oxygen);
     SetEverywhere(3, bod);
     StartWaterQuality(600);
-    return RunWaterQualityTo(3 * (channel.nodes - 1) * channel.dx / channel.velocity);
+    return AdvanceTo(RunWaterQualityStep, 3 * (channel.nodes - 1) * channel.dx / channel.velocity);
 }
 
 }  // namespace
@@ -220,7 +220,7 @@ TEST_F(WQTransport, TracerPulseKeepsItsMassAndMovesWithTheFlow)
         Pulse::Moments(&c0, &v0);
         double worstMass = 0, worstCentroid = 0;
         const double u = pulse.channel.velocity;
-        ASSERT_TRUE(RunWaterQualityTo(3 * 3600, [&] {
+        ASSERT_TRUE(AdvanceTo(RunWaterQualityStep, 3 * 3600, [&] {
             worstMass = std::max(worstMass, std::fabs(NodalMass(0) / mass0 - 1));
             double c, v;
             Pulse::Moments(&c, &v);
@@ -249,7 +249,7 @@ TEST_F(WQTransport, TracerPulseSpreadsByTheDispersion)
     double c0, v0;
     Pulse::Moments(&c0, &v0);
     const double t = 3 * 3600;
-    ASSERT_TRUE(RunWaterQualityTo(t));
+    ASSERT_TRUE(AdvanceTo(RunWaterQualityStep, t));
     double c1, v1;
     Pulse::Moments(&c1, &v1);
     EXPECT_NEAR((v1 - v0) / (2 * E * t), 1.0, 0.05) << "E " << E << " m2/s";
@@ -266,7 +266,7 @@ TEST_F(WQTransport, UpwindingUpdatingTwoIsNoUpwinding)
             pulse.Start(0.0, 0, 10, 60);
         else
             pulse.Start(0.25, 2, 10, 60);
-        ASSERT_TRUE(RunWaterQualityTo(1800));
+        ASSERT_TRUE(AdvanceTo(RunWaterQualityStep, 1800));
         (run == 0 ? without : updatingTwo) = Profile(0);
         ReleaseModel();
     }
@@ -274,7 +274,7 @@ TEST_F(WQTransport, UpwindingUpdatingTwoIsNoUpwinding)
     // And the upwinding does change the result when it is on.
     Pulse pulse;
     pulse.Start(0.25, 0, 10, 60);
-    ASSERT_TRUE(RunWaterQualityTo(1800));
+    ASSERT_TRUE(AdvanceTo(RunWaterQualityStep, 1800));
     EXPECT_NE(Profile(0), without);
 }
 
@@ -306,7 +306,7 @@ TEST_F(WQTransport, LateralInflowMixesWithTheFlow)
     SetConstantSeries(g_BoundaryElementBlock[0], {0, 0, 0, 0, 0, 0, 0, 0, 0});
     SetConstantSeries(g_BoundaryElementBlock[1], {0, 0, 0, 0, 0, 0, cl, 0, 0});
     StartWaterQuality(120);
-    ASSERT_TRUE(RunWaterQualityTo(8 * 3600));
+    ASSERT_TRUE(AdvanceTo(RunWaterQualityStep, 8 * 3600));
 
     const double mixed = ql * cl / (q + ql);
     const std::vector<double> tracer = Profile(0);
@@ -335,7 +335,7 @@ TEST_F(WQTransport, ConfluenceOfTheNetworkMixesByDischarge)
     SetConstantSeries(g_BoundaryElementBlock[0], {0, 0, 0, 0, 0, 0, c, 0, 0});
     SetConstantSeries(g_BoundaryElementBlock[1], {0, 0, 0, 0, 0, 0, 0, 0, 0});
     StartWaterQuality(120);
-    ASSERT_TRUE(RunWaterQualityTo(12 * 3600));
+    ASSERT_TRUE(AdvanceTo(RunWaterQualityStep, 12 * 3600));
 
     const double mixed = inflows[0] * c / (inflows[0] + inflows[1]);
     for (const NodeRecord* n = g_Nodes; n; n = n->Next) {
@@ -380,7 +380,7 @@ TEST_F(WQTransport, TracerMassBalanceThroughAFlood)
     const NodeRecord* outlet = g_BoundaryElementBlock[1].Node();
     const double start = NodalMass(0);
     double in = 0, out = 0, last = 0;
-    ASSERT_TRUE(RunWaterQualityTo(30 * 3600, [&] {
+    ASSERT_TRUE(AdvanceTo(RunWaterQualityStep, 30 * 3600, [&] {
         const double t = mc.ModelTime;
         // Simpson's rule on pieces short against the series' rows.
         const int pieces = 64;
@@ -437,7 +437,7 @@ TEST_F(WQTransport, SuspendedSolidsSettleInStillWater)
         }
         StartWaterQuality(60);   // the theta scheme's error over two days stays below 1e-5
         const double t = 2 * Day;
-        ASSERT_TRUE(RunWaterQualityTo(t));
+        ASSERT_TRUE(AdvanceTo(RunWaterQualityStep, t));
         const double expected = ss0 * std::exp(-mc.Ws * t / Day / depth);
         for (const NodeRecord* n = g_Nodes; n; n = n->Next) {
             EXPECT_NEAR(n->WQUnknowns[2] / expected, 1.0, 1e-5);
@@ -482,7 +482,7 @@ TEST_F(WQTransport, XenobioticsDecayInStillWater)
         SetEverywhere(0, c0);
         StartWaterQuality(300);
         const double t = Day;
-        ASSERT_TRUE(RunWaterQualityTo(t));
+        ASSERT_TRUE(AdvanceTo(RunWaterQualityStep, t));
         const double expected = c0 * std::exp(-c.rate * t / Day);
         for (const NodeRecord* n = g_Nodes; n; n = n->Next) EXPECT_NEAR(n->WQUnknowns[0] / expected, 1.0, 1e-5);
         ReleaseModel();
