@@ -98,8 +98,7 @@ void NutrientRates(const double v[ValueCount], const Site& s, double r[ValueCoun
 
     const double reaeration = TemperatureFactor(ReaerationTheta, mc.ThetaRear, s.T) * mc.AOne * (1.0 - s.ice) *
                               RateFactor(SpeedFactor, s.speed, mc.EOne) * RateFactor(DepthFactor, H, mc.ETwo) *
-                              RateFactor(FallFactor, s.fall, mc.EThree) *
-                              (OxygenSaturation(s.T) - O);
+                              RateFactor(FallFactor, s.fall, mc.EThree) * (OxygenSaturation(s.T) - O);
 
     // Production follows half a cosine over the hours of daylight; none at night or on a day
     // without daylight (the cosine would divide by a day length of 0).
@@ -116,10 +115,11 @@ void NutrientRates(const double v[ValueCount], const Site& s, double r[ValueCoun
     const double netProduction = production - respiration;
 
     const double bodDecay = TemperatureFactor(BODTheta, mc.ThetaBOD, s.T) * mc.KBOD * L * f;
-    const double nitrification = NH > 0.0 ? TemperatureFactor(NitrificationTheta, mc.ThetaNit, s.T) * mc.Knit *
-                                                     OrderPower(NH, mc.NOne) * f : 0.0;
-    const double denitrification = NO > 0.0 ? OrderPower(NO, mc.NTwo) * mc.Kden *
-                                                         TemperatureFactor(DenitrificationTheta, mc.ThetaDen, s.T) : 0.0;
+    double nitrification = 0.0, denitrification = 0.0;
+    if (NH > 0.0)
+        nitrification = TemperatureFactor(NitrificationTheta, mc.ThetaNit, s.T) * mc.Knit * OrderPower(NH, mc.NOne) * f;
+    if (NO > 0.0)
+        denitrification = OrderPower(NO, mc.NTwo) * mc.Kden * TemperatureFactor(DenitrificationTheta, mc.ThetaDen, s.T);
     const double sedimentDemand = TemperatureFactor(SODTheta, mc.ThetaSOD, s.T) * mc.KSOD * f / H;
 
     // Ammonia taken up by the plants where they grow (the phosphorus rate uses the coefficient
