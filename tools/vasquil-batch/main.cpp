@@ -575,9 +575,18 @@ int Run(const Options& options)
             Fail("the model file '%s' was refused (reader error %d)", options.model.c_str(), read);
         return 1;
     }
-    if (!options.waterQuality.empty() && LoadWQFile(options.waterQuality) != 0) {
-        Fail("the water-quality file '%s' was refused: %s", options.waterQuality.c_str(), WQReaderRefusal());
-        return 1;
+    if (!options.waterQuality.empty()) {
+        if (LoadWQFile(options.waterQuality) != 0) {
+            Fail("the water-quality file '%s' was refused: %s", options.waterQuality.c_str(), WQReaderRefusal());
+            return 1;
+        }
+        double value = 0;
+        if (const char* coefficient = FindUnrunnableWQCoefficient(&value)) {
+            Fail("the water-quality file '%s' cannot be run: its %s is %g, and the kinetics divide by it at every step "
+                 "(it must be above 0)",
+                 options.waterQuality.c_str(), coefficient, value);
+            return 1;
+        }
     }
 
     WarnNodesWithoutZone();
