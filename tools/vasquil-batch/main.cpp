@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -21,6 +22,7 @@
 #include <system_error>
 
 #include "engine/EngineData.h"
+#include "engine/Hydrodynamics.h"
 #include "engine/ModelFiles.h"
 #include "engine/ModelSetup.h"
 #include "engine/ResultsDatabase.h"
@@ -169,8 +171,9 @@ int ParseCommandLine(int argc, char** argv, Options& options)
             }
             options.stateEveryHours = number;
         } else if (arg == "--max-step-seconds") {
-            if (!(number > 0)) {
-                Fail("option --max-step-seconds needs a time step greater than 0, not '%s'", text.c_str());
+            if (!(number >= MinimumTimeStep)) {
+                Fail("option --max-step-seconds needs a time step of at least %g s, not '%s'", MinimumTimeStep,
+                     text.c_str());
                 return 2;
             }
             options.maxStepSeconds = number;
@@ -232,6 +235,25 @@ public:
 private:
     bool enabled_;
     int shown_ = -1;
+};
+
+// A progress line is printed at least every ProgressLineSeconds of wall time, so a log shows
+// a run that is slow between output times (or not progressing) for what it is.
+class ProgressLines {
+public:
+    static constexpr std::chrono::seconds ProgressLineSeconds{10};
+    // True (and the clock restarted) when a line is due.
+    bool Due()
+    {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - last_ < ProgressLineSeconds) return false;
+        last_ = now;
+        return true;
+    }
+    void Printed() { last_ = std::chrono::steady_clock::now(); }
+
+private:
+    std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
 };
 
 // The state file is written beside its target and renamed over it only once it is complete.
@@ -306,6 +328,7 @@ int RunTransient(const Options& options, BatchResults& results)
 {
     ModelControl& mc = g_ModelControl;
     ProgressMeter meter;
+    ProgressLines lines;
     const double start = mc.ModelTime;
     PrintTransientLine(meter);
     if (!WriteRows(options)) return 1;
@@ -313,6 +336,16 @@ int RunTransient(const Options& options, BatchResults& results)
     while (mc.ModelTime < mc.FinalTime) {
         const double before = mc.ModelTime;
         const int result = TransientStep();
+        if (result == 1 && mc.DeltaT < TimeStepFloor()) {
+            meter.Clear();
+            char largest[64] = "no node's Newton update was a finite number";
+            if (const NodeRecord* node = FindLargestHydroIncrementNode())
+                std::snprintf(largest, sizeof largest, "the Newton update was largest at node %d", node->Number);
+            Fail("the run cannot progress at model time %.6f h: the time step fell to %g s, below the smallest of %g s "
+                 "(%s)",
+                 mc.ModelTime / 3600, mc.DeltaT, TimeStepFloor(), largest);
+            return 1;
+        }
         if (result == 1) {
             meter.Clear();
             Fail("the run cannot progress at model time %.6f h: the time step (%g s) no longer changes the model time",
@@ -324,13 +357,17 @@ int RunTransient(const Options& options, BatchResults& results)
             Fail("the equations could not be assembled at model time %.6f h (out of memory)", mc.ModelTime / 3600);
             return 1;
         }
-        if (!(mc.ModelTime > before)) continue;  // rejected: the step is retried with half the time step
+        if (!(mc.ModelTime > before)) {
+            if (lines.Due()) PrintTransientLine(meter);
+            continue;  // rejected: the step is retried with half the time step
+        }
         const bool output = options.databaseEveryHours == 0 || mc.DatabaseDue;
         if (output) {
             PrintTransientLine(meter);
+            lines.Printed();
             if (!WriteRows(options)) return 1;
-        } else if (!(mc.ModelTime < mc.FinalTime)) {
-            PrintTransientLine(meter);  // the last step, when it is no output time
+        } else if (!(mc.ModelTime < mc.FinalTime) || lines.Due()) {
+            PrintTransientLine(meter);  // the last step, or a slow stretch between output times
         }
         if (const std::string error = results.AfterStep(!(mc.ModelTime < mc.FinalTime)); !error.empty()) {
             meter.Clear();
