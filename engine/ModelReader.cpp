@@ -2,7 +2,10 @@
 // ice and thermal state of every node derived as the records are read.
 #include "engine/ModelFiles.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdarg>
@@ -21,6 +24,11 @@
 #include "engine/ModelSetup.h"
 #include "engine/ThermalIce.h"
 #include "engine/TimeStepping.h"
+
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -57,7 +65,65 @@ enum ReaderCode {
     ReadTooManyJamRows = 31,
     ReadOutOfMemory = 32,
     ReadBadRectWidth = 33,
+    ReadNotARegularFile = 34,
+    ReadBadTimeStep = 35,
+    ReadBadTolerance = 36,
+    ReadValueOutOfRange = 37,
+    ReadStateNotFinite = 38,
+    ReadZeroLengthElement = 39,
 };
+
+// What a number of the file measures: its conversion into engine units and the range of
+// the converted value. The ranges lie far beyond any river (the longest is some 7,000 km
+// long, the largest carries about 200,000 m3/s, Manning's n stays below 0.2) and keep the
+// squares and products of the engine finite; a roughness value below 0 is a roughness
+// height (m), above 0 Manning's n.
+enum Quantity {
+    AsNumber,        // read unchanged, any finite value
+    AsLength,        // x L: coordinates, elevations, stages, widths, thicknesses
+    AsStation,       // x D x L: stations along the river
+    AsArea,          // x L^2
+    AsDischarge,     // x L^3
+    AsVelocity,      // x L
+    AsHours,         // x 3600: times of series and events
+    AsRoughness,     // unchanged
+    AsTemperature,   // unchanged, degrees C
+    AsSinuosity,     // unchanged
+};
+
+struct QuantityRange {
+    const char* name;
+    double low, high;   // engine units
+    const char* unit;
+};
+
+constexpr QuantityRange QuantityRanges[] = {
+    {"number", -1.7976931348623157e308, 1.7976931348623157e308, ""},
+    {"length", -1e9, 1e9, " m"},
+    {"station", -1e9, 1e9, " m"},
+    {"area", -1e18, 1e18, " m2"},
+    {"discharge", -1e9, 1e9, " m3/s"},
+    {"velocity", -1e3, 1e3, " m/s"},
+    {"time", -1e13, 1e13, " s"},
+    {"Manning n or roughness height", -100, 100, ""},
+    {"temperature", -273.15, 1000, " degC"},
+    {"sinuosity", 0, 100, ""},
+};
+
+double UnitFactor(Quantity q)
+{
+    const ModelControl& mc = g_ModelControl;
+    const double L = mc.LengthFactor;
+    switch (q) {
+    case AsLength:
+    case AsVelocity: return L;
+    case AsStation: return mc.DistanceFactor * L;
+    case AsArea: return L * L;
+    case AsDischarge: return L * L * L;
+    case AsHours: return 3600;
+    default: return 1;
+    }
+}
 
 // Longest token accepted: enough for every number the writer produces, "%.4f" of the largest
 // double included.
@@ -210,11 +276,21 @@ struct FieldScanner {
         return false;
     }
 
-    double Real()
+    // The next number converted into engine units; 0 after a failure, and a failure when the
+    // converted value lies outside the quantity's range (an infinite one included).
+    double Real(Quantity quantity = AsNumber)
     {
         int length = 0;
         double v = 0;
         if (!Next(&length) || !Convert(length, &v)) return 0;
+        if (quantity == AsNumber) return v;
+        v *= UnitFactor(quantity);
+        const QuantityRange& range = QuantityRanges[quantity];
+        if (!(v >= range.low && v <= range.high)) {
+            Fail(ReadValueOutOfRange, " Number %s in the %s is out of range for a %s (%g to %g%s)\n", token, where,
+                 range.name, range.low, range.high, range.unit);
+            return 0;
+        }
         return v;
     }
 
@@ -335,6 +411,32 @@ void RelinkJunctions(int filled)
     g_Junctions = filled > 0 ? &g_JunctionBlock[0] : nullptr;
 }
 
+// What a stream reads when it is not a regular file ("directory", "FIFO", ...); null for a
+// regular file and for a stream without a file descriptor (a stream over memory).
+const char* SpecialFileKind(FILE* stream)
+{
+#if defined(_WIN32)
+    struct _stat64 st;
+    const int fd = _fileno(stream);
+    if (fd < 0 || _fstat64(fd, &st) != 0) return nullptr;
+    if ((st.st_mode & _S_IFMT) == _S_IFREG) return nullptr;
+    if ((st.st_mode & _S_IFMT) == _S_IFDIR) return "directory";
+    if ((st.st_mode & _S_IFMT) == _S_IFCHR) return "character device";
+    return "special file";
+#else
+    struct stat st;
+    const int fd = fileno(stream);
+    if (fd < 0 || fstat(fd, &st) != 0) return nullptr;
+    if (S_ISREG(st.st_mode)) return nullptr;
+    if (S_ISDIR(st.st_mode)) return "directory";
+    if (S_ISFIFO(st.st_mode)) return "FIFO";
+    if (S_ISCHR(st.st_mode)) return "character device";
+    if (S_ISBLK(st.st_mode)) return "block device";
+    if (S_ISSOCK(st.st_mode)) return "socket";
+    return "special file";
+#endif
+}
+
 void CloseStream(FILE* stream)
 {
     if (stream && stream != stdin) std::fclose(stream);
@@ -350,6 +452,17 @@ void EmptyEngine()
     mc.UnitSystem = 1;   // agrees with the default length and distance factors
     for (int& v : mc.StartDate) v = 0;
     for (int& v : mc.CurrentDate) v = 0;
+}
+
+// Smallest Newton tolerance: a relative update below some fifty times the double precision
+// (2.2e-16) is rounding noise that no iteration can be sure to reach. A tolerance of 1 or more
+// would accept an update as large as the solution itself (above 1, the first iteration is
+// skipped and nothing is solved).
+constexpr double MinimumTolerance = 1e-14;
+
+bool ToleranceIsSound(double tolerance)
+{
+    return tolerance >= MinimumTolerance && tolerance < 1;
 }
 
 void ClampUnit(double& v)
@@ -407,6 +520,17 @@ int ReadModelBody(FILE* stream)
     }
     g_Junctions = mc.JunctionCount > 0 ? &g_JunctionBlock[0] : nullptr;
     std::printf(" Got the junctions\n");
+    // An element's length is the difference of its nodes' chainages (a junction branch has its
+    // own length): two nodes at the same chainage make the element's equations divide by 0.
+    for (const ElementRecord* e = g_Elements; e; e = e->Next) {
+        const NodeRecord* one = e->Nodes[0];
+        const NodeRecord* two = e->Nodes[1];
+        if (e->JunctionBranch == 0 && one && two && one->Chainage == two->Chainage) {
+            FieldScanner s(stream);
+            return s.Fail(ReadZeroLengthElement, " Element %d joins nodes %d and %d at the same chainage\n", e->Number,
+                          one->Number, two->Number);
+        }
+    }
 
     for (int i = 0; i < mc.AtmosphericZoneCount; ++i) {
         AtmosphericZoneRecord& zone = g_AtmosphericZoneBlock[i];
@@ -428,8 +552,8 @@ int ReadModelBody(FILE* stream)
         }
         zone.RowCount = rows;
         for (int r = 0; r < rows && !s.code; ++r) {
-            zone.Time[r] = s.Real() * 3600;
-            zone.AirTemperature[r] = s.Real();
+            zone.Time[r] = s.Real(AsHours);
+            zone.AirTemperature[r] = s.Real(AsTemperature);
             zone.SolarRadiation[r] = s.Real();
         }
         if (s.code) return s.code;
@@ -479,6 +603,13 @@ int ReadModelFile(FILE* stream)
         std::printf(" Unable to open that file\n");
         return ReadNoStream;
     }
+    // A device or a FIFO may never end, and a directory holds no text.
+    if (const char* kind = SpecialFileKind(stream)) {
+        std::printf(" That file is a %s, not a model file\n", kind);
+        CloseStream(stream);
+        EmptyEngine();
+        return ReadNotARegularFile;
+    }
     SetModelDefaults();
     int code = ReadModelHeader(stream);
     if (code == ReadBadNodeCount || code == ReadBadElementCount || code == ReadBadBoundaryCount)
@@ -505,8 +636,21 @@ int LoadModelFile(const std::filesystem::path& path)
 #if defined(_WIN32)
     FILE* stream = _wfopen(path.c_str(), L"rb");
 #else
-    FILE* stream = std::fopen(path.c_str(), "rb");
+    // Opened without waiting: a FIFO without a writer would block the open itself. The
+    // reader refuses anything but a regular file before it reads.
+    FILE* stream = nullptr;
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) {
+        stream = fdopen(fd, "rb");
+        if (!stream) close(fd);
+    }
 #endif
+    if (!stream) {
+        const int error = errno;
+        const int code = ReadModelFile(nullptr);
+        errno = error;
+        return code;
+    }
     return ReadModelFile(stream);
 }
 
@@ -519,7 +663,12 @@ int ReadModelHeader(FILE* stream)
     if (!s.code && (mc.FileType < 0 || mc.FileType > 3))
         return s.Fail(ReadBadFileType, " File Type %d is not 0, 1, 2 or 3\n", mc.FileType);
     mc.DeltaT = s.Real();
+    if (!s.code && !(mc.DeltaT > 0))
+        return s.Fail(ReadBadTimeStep, " Delta t (s) %s is not above 0\n", s.token);
     mc.MaxDeltaT = s.Real();
+    if (!s.code && !(mc.MaxDeltaT >= MinimumTimeStep))
+        return s.Fail(ReadBadTimeStep, " Max Delta t (s) %s is below the smallest time step of %g s\n", s.token,
+                      MinimumTimeStep);
     mc.ModelTime = s.Real();
     for (int& v : mc.StartDate) v = s.Integer();
     if (s.code) return s.code;
@@ -575,6 +724,9 @@ int ReadModelHeader(FILE* stream)
     hydro.UpwindingUpdating = s.Integer();
     hydro.Theta = s.Real();
     hydro.Tolerance = s.Real();
+    if (!s.code && !ToleranceIsSound(hydro.Tolerance))
+        return s.Fail(ReadBadTolerance, " Hydrodynamics Tolerance %s is not at least %g and below 1\n", s.token,
+                      MinimumTolerance);
     mc.Formulation = s.Integer();
     hydro.Alpha = s.Real();
     ClampUnit(hydro.Theta);
@@ -584,7 +736,7 @@ int ReadModelHeader(FILE* stream)
 
     ReleaseThermalBlocks();
 
-    if (mc.FileType < 3) mc.WaterTemperature = s.Real();
+    if (mc.FileType < 3) mc.WaterTemperature = s.Real(AsTemperature);
     if (mc.FileType > 0) {
         mc.ResistanceModel = s.Integer();
         mc.IceSpecificGravity = s.Real();
@@ -685,6 +837,9 @@ int ReadModelHeader(FILE* stream)
         thermal.UpwindingUpdating = s.Integer();
         thermal.Theta = s.Real();
         thermal.Tolerance = s.Real();
+        if (!s.code && !ToleranceIsSound(thermal.Tolerance))
+            return s.Fail(ReadBadTolerance, " Thermal Ice Tolerance %s is not at least %g and below 1\n", s.token,
+                          MinimumTolerance);
 
         mc.ThermalIceOn = 1;
         mc.ThermalMode = 1;
@@ -718,54 +873,50 @@ int ReadNodeRow(FILE* stream, int index)
     g_NodeIndex[index] = node;
     node->Index = index;
 
-    const double L = mc.LengthFactor;
-    const double L2 = L * L;
-    const double L3 = L * L * L;
-    const double X = mc.DistanceFactor * L;
 
     node->Number = s.Integer();
     if (!s.code) s.Where("row of node %d", node->Number);
     node->RiverStation = s.Real();
     node->SectionCode = s.Integer();
     node->Reach = s.Integer();
-    node->Easting = s.Real() * L;
-    node->Northing = s.Real() * L;
-    node->Chainage = s.Real() * X;
-    node->Invert = s.Real() * L;
-    node->ManningN = s.Real();
-    node->RectWidth = node->TopWidth = s.Real() * L;
+    node->Easting = s.Real(AsLength);
+    node->Northing = s.Real(AsLength);
+    node->Chainage = s.Real(AsStation);
+    node->Invert = s.Real(AsLength);
+    node->ManningN = s.Real(AsRoughness);
+    node->RectWidth = node->TopWidth = s.Real(AsLength);
     node->HydroCode = s.Integer();
-    node->Stage = s.Real() * L;
-    node->Discharge = s.Real() * L3;
+    node->Stage = s.Real(AsLength);
+    node->Discharge = s.Real(AsDischarge);
     node->WaterTemp = mc.WaterTemperature;
     switch (mc.FileType) {
     case 1:
         node->IceConcentration = s.Real();
-        node->IceThickness = s.Real() * L;
-        node->IceRoughness = s.Real();
+        node->IceThickness = s.Real(AsLength);
+        node->IceRoughness = s.Real(AsRoughness);
         node->IceRoughnessMode = s.Integer();
         node->JamFlag = s.Integer();
         break;
     case 2:
-        node->IceVelocity = s.Real() * L;
+        node->IceVelocity = s.Real(AsVelocity);
         node->IceConcentration = s.Real();
-        node->SolidIceArea = s.Real() * L2;
-        node->IceRoughness = s.Real();
+        node->SolidIceArea = s.Real(AsArea);
+        node->IceRoughness = s.Real(AsRoughness);
         node->IceRoughnessMode = s.Integer();
         break;
     case 3:
-        node->IceVelocity = s.Real() * L;
-        node->WaterTemp = s.Real();
+        node->IceVelocity = s.Real(AsVelocity);
+        node->WaterTemp = s.Real(AsTemperature);
         node->FrazilConcentration = s.Real();
-        node->AnchorIceArea = s.Real() * L2;
+        node->AnchorIceArea = s.Real(AsArea);
         node->IceConcentration = s.Real();
-        node->SlushArea = s.Real() * L2;
-        node->UnderSlushArea = s.Real() * L2;
-        node->SolidIceArea = s.Real() * L2;
-        node->BorderWidthLeft = s.Real() * L;
-        node->BorderWidthRight = s.Real() * L;
-        node->BorderIceArea = s.Real() * L2;
-        node->IceRoughness = s.Real();
+        node->SlushArea = s.Real(AsArea);
+        node->UnderSlushArea = s.Real(AsArea);
+        node->SolidIceArea = s.Real(AsArea);
+        node->BorderWidthLeft = s.Real(AsLength);
+        node->BorderWidthRight = s.Real(AsLength);
+        node->BorderIceArea = s.Real(AsArea);
+        node->IceRoughness = s.Real(AsRoughness);
         node->IceRoughnessMode = s.Integer();
         node->ZoneNumber = s.Integer();
         node->Hwa = s.Real();
@@ -904,6 +1055,35 @@ int ReadNodeRow(FILE* stream, int index)
                                node->IceConcentration, node->SlushArea, node->SolidIceArea};
     for (int k = 0; k < 6; ++k) node->ThermalUnknowns[k] = node->PreviousThermalUnknowns[k] = thermal[k];
 
+    // Every value is in range, but together they may still overflow (an ice specific gravity
+    // of 0 divides by 0, a large temperature squares to infinity).
+    const struct {
+        const char* name;
+        double value;
+    } derived[] = {
+        {"flow area", node->FlowArea},
+        {"gross area", node->GrossArea},
+        {"smallest flow area", node->MinFlowArea},
+        {"top width", node->TopWidth},
+        {"wetted perimeter", node->WettedPerimeter},
+        {"ice-covered width", node->IceCoveredWidth},
+        {"thermal energy", node->ThermalEnergy},
+        {"floating ice area", node->FloatingIceArea},
+        {"dynamic ice area", node->DynamicIceArea},
+        {"solid ice area", node->SolidIceArea},
+        {"ice thickness", node->IceThickness},
+        {"slush thickness", node->SlushThickness},
+        {"effective ice thickness", node->EffectiveIceThickness},
+        {"ice top elevation", node->IceTopElevation},
+        {"ice bottom elevation", node->IceBottomElevation},
+        {"anchor ice thickness", node->AnchorIceThickness},
+        {"border ice thickness", node->BorderIceThickness},
+    };
+    for (const auto& d : derived)
+        if (!std::isfinite(d.value))
+            return s.Fail(ReadStateNotFinite, " The initial %s of node %d is not a finite number\n", d.name,
+                          node->Number);
+
     // Chain.
     node->Previous = index > 0 ? &g_NodeBlock[index - 1] : nullptr;
     if (node->Previous) node->Previous->Next = node;
@@ -914,7 +1094,6 @@ int ReadNodeRow(FILE* stream, int index)
 
 int ReadCrossSection(FILE* stream, NodeRecord* node)
 {
-    const double L = g_ModelControl.LengthFactor;
     FieldScanner s(stream);
     s.Where("cross section of node %d", node->Number);
     std::unique_ptr<CrossSectionTable> table;
@@ -931,16 +1110,16 @@ int ReadCrossSection(FILE* stream, NodeRecord* node)
     if (points < 2)
         return s.Fail(ReadTooFewPoints, " Fewer than two points in the cross section of node %d\n", node->Number);
     table->PointCount = points;
-    table->LeftBankStation = s.Real() * L;
-    table->RightBankStation = s.Real() * L;
+    table->LeftBankStation = s.Real(AsLength);
+    table->RightBankStation = s.Real(AsLength);
     try {
         table->Points.resize(points);
     } catch (const std::exception&) {
         return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
     }
     for (SectionPoint& point : table->Points) {
-        point.Station = s.Real() * L;
-        point.Elevation = s.Real() * L;
+        point.Station = s.Real(AsLength);
+        point.Elevation = s.Real(AsLength);
     }
 
     const int roughness = s.Integer();
@@ -952,8 +1131,8 @@ int ReadCrossSection(FILE* stream, NodeRecord* node)
         return s.Fail(ReadNoRoughnessRow, " No roughness row in the cross section of node %d\n", node->Number);
     table->RoughnessRowCount = roughness;
     for (int r = 0; r < roughness; ++r) {
-        table->RoughnessRows[0][r] = s.Real() * L;
-        for (int k = 1; k < 4; ++k) table->RoughnessRows[k][r] = s.Real();
+        table->RoughnessRows[0][r] = s.Real(AsLength);
+        for (int k = 1; k < 4; ++k) table->RoughnessRows[k][r] = s.Real(AsRoughness);
     }
 
     const int sinuosity = s.Integer();
@@ -965,8 +1144,8 @@ int ReadCrossSection(FILE* stream, NodeRecord* node)
         return s.Fail(ReadNoSinuosityRow, " No sinuosity row in the cross section of node %d\n", node->Number);
     table->SinuosityRowCount = sinuosity;
     for (int r = 0; r < sinuosity; ++r) {
-        table->SinuosityRows[0][r] = s.Real() * L;
-        table->SinuosityRows[1][r] = s.Real();
+        table->SinuosityRows[0][r] = s.Real(AsLength);
+        table->SinuosityRows[1][r] = s.Real(AsSinuosity);
     }
     if (s.code) return s.code;
 
@@ -1127,39 +1306,37 @@ int ReadBoundaryHydrograph(FILE* stream, BoundaryElementRecord* element)
         return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
     }
     table->RowCount = rows;
-    const double L = mc.LengthFactor;
-    const double L3 = L * L * L;
     auto& c = table->Columns;
     for (int r = 0; r < rows && !s.code; ++r) {
         switch (kind) {
         case Inflow:
-            c[0][r] = s.Real() * 3600;
-            c[2][r] = s.Real() * L3;
+            c[0][r] = s.Real(AsHours);
+            c[2][r] = s.Real(AsDischarge);
             if (mc.FileType == 2) {
-                c[3][r] = s.Real() * L;
+                c[3][r] = s.Real(AsVelocity);
                 c[6][r] = s.Real();
-                c[8][r] = s.Real() * L;
+                c[8][r] = s.Real(AsLength);
             } else if (mc.FileType == 3) {
-                c[3][r] = s.Real() * L;
-                c[4][r] = s.Real();
+                c[3][r] = s.Real(AsVelocity);
+                c[4][r] = s.Real(AsTemperature);
                 c[5][r] = s.Real();
                 c[6][r] = s.Real();
-                c[7][r] = s.Real() * L;
-                c[8][r] = s.Real() * L;
+                c[7][r] = s.Real(AsLength);
+                c[8][r] = s.Real(AsLength);
             }
             break;
         case StageSeries:
-            c[0][r] = s.Real() * 3600;
-            c[1][r] = s.Real() * L;
+            c[0][r] = s.Real(AsHours);
+            c[1][r] = s.Real(AsLength);
             break;
         case StageAndDischarge:
-            c[0][r] = s.Real() * 3600;
-            c[2][r] = s.Real() * L3;
-            c[1][r] = s.Real() * L;
+            c[0][r] = s.Real(AsHours);
+            c[2][r] = s.Real(AsDischarge);
+            c[1][r] = s.Real(AsLength);
             break;
         default:   // rating curve
-            c[1][r] = s.Real() * L;
-            c[2][r] = s.Real() * L3;
+            c[1][r] = s.Real(AsLength);
+            c[2][r] = s.Real(AsDischarge);
             break;
         }
     }
@@ -1168,7 +1345,6 @@ int ReadBoundaryHydrograph(FILE* stream, BoundaryElementRecord* element)
 
 int ReadJunctionRow(FILE* stream, int index)
 {
-    const ModelControl& mc = g_ModelControl;
     FieldScanner s(stream);
     s.Where("junction row %d", index + 1);
     if (index < 0 || index >= static_cast<int>(g_JunctionBlock.size()))
@@ -1182,7 +1358,7 @@ int ReadJunctionRow(FILE* stream, int index)
     double lengths[3];
     for (int& n : nodes) n = s.Integer();
     for (int& e : elements) e = s.Integer();
-    for (double& l : lengths) l = s.Real() * mc.LengthFactor;
+    for (double& l : lengths) l = s.Real(AsLength);
     if (s.code) return s.code;
 
     for (int k = 0; k < 4; ++k) {
@@ -1253,11 +1429,10 @@ int ReadBridgingEvent(FILE* stream, int index)
     if (index < 0 || index >= static_cast<int>(g_BridgingEventBlock.size()))
         return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
     BridgingEventRecord* event = &g_BridgingEventBlock[index];
-    const double X = mc.DistanceFactor * mc.LengthFactor;
     event->Number = s.Integer();
-    event->BridgingLocation = s.Real() * X;
-    event->BridgingTime = s.Real() * 3600;
-    event->FrontLocation = s.Real() * X;
+    event->BridgingLocation = s.Real(AsStation);
+    event->BridgingTime = s.Real(AsHours);
+    event->FrontLocation = s.Real(AsStation);
     if (s.code) return s.code;
     if (event->FrontLocation > event->BridgingLocation) event->FrontLocation = event->BridgingLocation;
     if (event->BridgingTime > mc.ModelTime) event->FrontLocation = event->BridgingLocation;
@@ -1273,12 +1448,9 @@ int ReadJamTable(FILE* stream)
 {
     FieldScanner s(stream);
     s.Where("ice jam stability table");
-    // The count is optional: a model with junctions may end before it.
-    const int length = ReadNumberToken(stream, s.token, TokenCapacity);
-    if (length == 0) return ReadOk;
-    if (length < 0)
-        return s.Fail(ReadNumberTooLong, " A number in the %s is longer than %d characters\n", s.where, TokenLength);
-    const int rows = s.IntegerFrom(length);
+    // A model with junctions always carries the count (0 for no table): a file that ends
+    // before it was cut off.
+    const int rows = s.Integer();
     if (s.code) return s.code;
     if (rows < 1) return ReadOk;
     if (rows > MaxJamTableRows) return s.Fail(ReadTooManyJamRows, " Too many rows in the ice jam stability table\n");

@@ -420,12 +420,13 @@ int Run(const Options& options)
             return 1;
         }
     }
-    std::FILE* stream = std::fopen(options.model.c_str(), "rb");
-    if (!stream) {
+    // The reader opens the file itself: it refuses a device, a FIFO or a directory before
+    // reading (and without waiting for a FIFO's writer).
+    const int read = LoadModelFile(options.model);
+    if (read == -1) {
         Fail("cannot open the model file '%s': %s", options.model.c_str(), std::strerror(errno));
         return 1;
     }
-    const int read = ReadModelFile(stream);
     if (read != 0) {
         Fail("the model file '%s' was refused (reader error %d)", options.model.c_str(), read);
         return 1;
