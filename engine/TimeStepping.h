@@ -18,6 +18,29 @@ inline constexpr int StepFloorHalvings = 20;
 // The floor of the time step for the present MaxDeltaT, s.
 double TimeStepFloor();
 
+// A run can also crawl above the floor: steps that keep failing at a few milliseconds and
+// succeed just below. A run crawls when CrawlSteps steps in a row (accepted or rejected) leave
+// DeltaT below the smaller of CrawlStep and MaxDeltaT / 2^CrawlHalvings. A sound model that
+// must cut its step at a hard moment grows it back by half per accepted step, within some
+// thirty steps (the laboratory dam break above, from 2^14 below its maximum, included); a
+// river model with a maximum step of minutes that needs a tenth of a second for a thousand
+// steps in a row has a fault in its data.
+inline constexpr int CrawlSteps = 1000;
+inline constexpr double CrawlStep = 0.1;   // s
+inline constexpr int CrawlHalvings = 10;
+
+// What a run keeps between its steps to tell a crawl; one per run, zero-initialised.
+struct CrawlWatch {
+    int SlowSteps;
+};
+
+// The step below which a step counts as slow for the present MaxDeltaT, s.
+double CrawlStepLimit();
+
+// Counts the step TransientStep has just made (by the DeltaT it left). Returns true when the
+// run has crawled for CrawlSteps steps; the engine data are not changed.
+bool RunIsCrawling(CrawlWatch* watch);
+
 // One adaptive time step of every equation system that is switched on. Returns 0 when the
 // step was made: accepted (ModelTime advanced) or rejected (ModelTime back at the start of
 // the step, DeltaT halved, previous level restored). Returns 1 when the run cannot progress:

@@ -25,6 +25,7 @@
 #include "engine/Hydrodynamics.h"
 #include "engine/ModelFiles.h"
 #include "engine/ModelSetup.h"
+#include "engine/PendingSystems.h"
 #include "engine/ResultsDatabase.h"
 #include "engine/SteadyRun.h"
 #include "engine/TimeStepping.h"
@@ -315,6 +316,14 @@ bool WriteRows(const Options& options)
     return true;
 }
 
+// Where the last Newton update of the hydrodynamics was largest, for a run that cannot progress.
+std::string LargestUpdate()
+{
+    const NodeRecord* node = FindLargestHydroIncrementNode();
+    return node ? "the Newton update was largest at node " + std::to_string(node->Number)
+                : "no node's Newton update was a finite number";
+}
+
 void PrintTransientLine(ProgressMeter& meter)
 {
     const ModelControl& mc = g_ModelControl;
@@ -329,6 +338,7 @@ int RunTransient(const Options& options, BatchResults& results)
     ModelControl& mc = g_ModelControl;
     ProgressMeter meter;
     ProgressLines lines;
+    CrawlWatch crawl{};
     const double start = mc.ModelTime;
     PrintTransientLine(meter);
     if (!WriteRows(options)) return 1;
@@ -338,12 +348,9 @@ int RunTransient(const Options& options, BatchResults& results)
         const int result = TransientStep();
         if (result == 1 && mc.DeltaT < TimeStepFloor()) {
             meter.Clear();
-            char largest[64] = "no node's Newton update was a finite number";
-            if (const NodeRecord* node = FindLargestHydroIncrementNode())
-                std::snprintf(largest, sizeof largest, "the Newton update was largest at node %d", node->Number);
             Fail("the run cannot progress at model time %.6f h: the time step fell to %g s, below the smallest of %g s "
                  "(%s)",
-                 mc.ModelTime / 3600, mc.DeltaT, TimeStepFloor(), largest);
+                 mc.ModelTime / 3600, mc.DeltaT, TimeStepFloor(), LargestUpdate().c_str());
             return 1;
         }
         if (result == 1) {
@@ -355,6 +362,13 @@ int RunTransient(const Options& options, BatchResults& results)
         if (result != 0) {
             meter.Clear();
             Fail("the equations could not be assembled at model time %.6f h (out of memory)", mc.ModelTime / 3600);
+            return 1;
+        }
+        if (RunIsCrawling(&crawl)) {
+            meter.Clear();
+            Fail("the run cannot progress at model time %.6f h: its last %d time steps were all shorter than %g s "
+                 "(%s)",
+                 mc.ModelTime / 3600, CrawlSteps, CrawlStepLimit(), LargestUpdate().c_str());
             return 1;
         }
         if (!(mc.ModelTime > before)) {
@@ -491,6 +505,11 @@ int Run(const Options& options)
     const int result = options.steady ? RunSteady(options, results) : RunTransient(options, results);
     if (result != 0) return result;
     if (!options.save.empty() && !state.Commit()) return 1;
+    // Until every system is built, a run says once what its results leave out (the values of
+    // those processes stay as the model file gave them).
+    if (const std::string pending = PendingProcesses(mc.FileType, options.steady, false); !pending.empty())
+        std::fprintf(stderr, "vasquil-batch: not computed for a model of file type %d (not built yet): %s\n",
+                     mc.FileType, pending.c_str());
     return 0;
 }
 
