@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "engine/EngineData.h"
+#include "engine/FiniteElements.h"
 #include "engine/Hydraulics.h"
 #include "engine/IceFront.h"
 #include "engine/Junctions.h"
@@ -454,17 +455,6 @@ void EmptyEngine()
     for (int& v : mc.CurrentDate) v = 0;
 }
 
-// Smallest Newton tolerance: a relative update below some fifty times the double precision
-// (2.2e-16) is rounding noise that no iteration can be sure to reach. A tolerance of 1 or more
-// would accept an update as large as the solution itself (above 1, the first iteration is
-// skipped and nothing is solved).
-constexpr double MinimumTolerance = 1e-14;
-
-bool ToleranceIsSound(double tolerance)
-{
-    return tolerance >= MinimumTolerance && tolerance < 1;
-}
-
 void ClampUnit(double& v)
 {
     if (v > 1) v = 1;
@@ -724,7 +714,7 @@ int ReadModelHeader(FILE* stream)
     hydro.UpwindingUpdating = s.Integer();
     hydro.Theta = s.Real();
     hydro.Tolerance = s.Real();
-    if (!s.code && !ToleranceIsSound(hydro.Tolerance))
+    if (!s.code && !IsSoundTolerance(hydro.Tolerance))
         return s.Fail(ReadBadTolerance, " Hydrodynamics Tolerance %s is not at least %g and below 1\n", s.token,
                       MinimumTolerance);
     mc.Formulation = s.Integer();
@@ -837,7 +827,7 @@ int ReadModelHeader(FILE* stream)
         thermal.UpwindingUpdating = s.Integer();
         thermal.Theta = s.Real();
         thermal.Tolerance = s.Real();
-        if (!s.code && !ToleranceIsSound(thermal.Tolerance))
+        if (!s.code && !IsSoundTolerance(thermal.Tolerance))
             return s.Fail(ReadBadTolerance, " Thermal Ice Tolerance %s is not at least %g and below 1\n", s.token,
                           MinimumTolerance);
 

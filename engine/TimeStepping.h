@@ -10,36 +10,15 @@
 // 1 m element, and the implicit scheme converges at steps far longer than that. The relative
 // part keeps models on a laboratory scale running (a frictionless dam break on 0.5 m elements
 // with a 0.05 s maximum step rejects its way down to 2.4e-6 s at the bore, 2^14 below its
-// maximum, and completes). MinimumTimeStep is also the smallest maximum step a model file or
-// a run may set.
+// maximum, and completes). Above the floor no crawl is stopped: a model may step at a few
+// milliseconds for twenty thousand steps and then recover its maximum step (one of the test
+// models does), and a stop would lose a run that completes. MinimumTimeStep is also the
+// smallest maximum step a model file or a run may set.
 inline constexpr double MinimumTimeStep = 1e-3;   // s
 inline constexpr int StepFloorHalvings = 20;
 
 // The floor of the time step for the present MaxDeltaT, s.
 double TimeStepFloor();
-
-// A run can also crawl above the floor: steps that keep failing at a few milliseconds and
-// succeed just below. A run crawls when CrawlSteps steps in a row (accepted or rejected) leave
-// DeltaT below the smaller of CrawlStep and MaxDeltaT / 2^CrawlHalvings. A sound model that
-// must cut its step at a hard moment grows it back by half per accepted step, within some
-// thirty steps (the laboratory dam break above, from 2^14 below its maximum, included); a
-// river model with a maximum step of minutes that needs a tenth of a second for a thousand
-// steps in a row has a fault in its data.
-inline constexpr int CrawlSteps = 1000;
-inline constexpr double CrawlStep = 0.1;   // s
-inline constexpr int CrawlHalvings = 10;
-
-// What a run keeps between its steps to tell a crawl; one per run, zero-initialised.
-struct CrawlWatch {
-    int SlowSteps;
-};
-
-// The step below which a step counts as slow for the present MaxDeltaT, s.
-double CrawlStepLimit();
-
-// Counts the step TransientStep has just made (by the DeltaT it left). Returns true when the
-// run has crawled for CrawlSteps steps; the engine data are not changed.
-bool RunIsCrawling(CrawlWatch* watch);
 
 // One adaptive time step of every equation system that is switched on. Returns 0 when the
 // step was made: accepted (ModelTime advanced) or rejected (ModelTime back at the start of
@@ -48,9 +27,8 @@ bool RunIsCrawling(CrawlWatch* watch);
 // that ModelTime + DeltaT equals ModelTime; DeltaT unchanged), or a rejection halved DeltaT
 // below TimeStepFloor() (DeltaT is the halved step; the increments of the last Newton update
 // stay in the systems' Rhs, so FindLargestHydroIncrementNode names the node where the
-// hydrodynamic one was largest). A rejected step that the
-// output schedule had cut short does not stop the run as long as half of the step it cut is
-// not below the floor. Returns 2 when an equation system could not be assembled (no
+// hydrodynamic one was largest). A rejected step that the output schedule had cut short does
+// not stop the run as long as half of the step it cut is not below the floor. Returns 2 when an equation system could not be assembled (no
 // memory). In every case but 0 the model time and the unknowns are those of the start of the
 // step.
 int TransientStep();

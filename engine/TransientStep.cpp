@@ -23,17 +23,6 @@ double TimeStepFloor()
     return std::fmin(MinimumTimeStep, std::ldexp(g_ModelControl.MaxDeltaT, -StepFloorHalvings));
 }
 
-double CrawlStepLimit()
-{
-    return std::fmin(CrawlStep, std::ldexp(g_ModelControl.MaxDeltaT, -CrawlHalvings));
-}
-
-bool RunIsCrawling(CrawlWatch* watch)
-{
-    watch->SlowSteps = g_ModelControl.DeltaT < CrawlStepLimit() ? watch->SlowSteps + 1 : 0;
-    return watch->SlowSteps >= CrawlSteps;
-}
-
 int TransientStep()
 {
     ModelControl& mc = g_ModelControl;

@@ -6,7 +6,6 @@
 #include <cmath>
 #include <limits>
 #include <random>
-#include <utility>
 #include <vector>
 
 #include "engine/EngineData.h"
@@ -311,37 +310,6 @@ TEST_F(Stepping, RejectionsStopAtTheStepFloor)
     EXPECT_EQ(mc.ModelTime, 3600 - 5e-4);
     EXPECT_LT(mc.DeltaT, TimeStepFloor());
     EXPECT_EQ(TransientStep(), 1);
-}
-
-// A thousand steps in a row below a tenth of a second (or below 1/1024 of a short maximum step)
-// are a crawl; one longer step starts the count again.
-TEST_F(Stepping, AThousandSlowStepsInARowAreACrawl)
-{
-    ModelControl& mc = g_ModelControl;
-    struct Case {
-        const char* name;
-        double maxStep;
-        std::vector<std::pair<int, double>> steps;   // count, DeltaT left by each step
-        bool crawling;
-    } cases[] = {
-        {"a thousand below a tenth of a second", 300, {{1000, 0.099}}, true},
-        {"one fewer", 300, {{999, 0.099}}, false},
-        {"interrupted by one step of a tenth", 300, {{999, 0.05}, {1, 0.1}, {999, 0.05}}, false},
-        {"a short maximum step: 1/1024 of it", 0.05, {{1000, 0.05 / 1024 * 0.99}}, true},
-        {"a short maximum step, steps just above 1/1024 of it", 0.05, {{5000, 0.05 / 1024}}, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        mc.MaxDeltaT = c.maxStep;
-        CrawlWatch watch{};
-        bool crawling = false;
-        for (const auto& [count, step] : c.steps)
-            for (int k = 0; k < count; ++k) {
-                mc.DeltaT = step;
-                crawling = RunIsCrawling(&watch);
-            }
-        EXPECT_EQ(crawling, c.crawling);
-    }
 }
 
 // A model without elements cannot be assembled: the step is undone and reported, not taken

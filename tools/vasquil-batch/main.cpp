@@ -42,7 +42,7 @@ const char* const Usage =
     "  --steady              make steady passes instead\n"
     "  --final-hours H       final model time of a transient run, hours (default: the model's)\n"
     "  --passes N            number of steady passes (default 100)\n"
-    "  --max-step-seconds S  maximum time step, seconds\n"
+    "  --max-step-seconds S  maximum time step, seconds (at least 0.001)\n"
     "  --db FILE             create FILE afresh and write node results into its table time_series\n"
     "  --db-every-hours H    database output interval, hours (default 1; 0 = every accepted step)\n"
     "  --save FILE           write the final model state as a model file\n"
@@ -338,7 +338,6 @@ int RunTransient(const Options& options, BatchResults& results)
     ModelControl& mc = g_ModelControl;
     ProgressMeter meter;
     ProgressLines lines;
-    CrawlWatch crawl{};
     const double start = mc.ModelTime;
     PrintTransientLine(meter);
     if (!WriteRows(options)) return 1;
@@ -362,13 +361,6 @@ int RunTransient(const Options& options, BatchResults& results)
         if (result != 0) {
             meter.Clear();
             Fail("the equations could not be assembled at model time %.6f h (out of memory)", mc.ModelTime / 3600);
-            return 1;
-        }
-        if (RunIsCrawling(&crawl)) {
-            meter.Clear();
-            Fail("the run cannot progress at model time %.6f h: its last %d time steps were all shorter than %g s "
-                 "(%s)",
-                 mc.ModelTime / 3600, CrawlSteps, CrawlStepLimit(), LargestUpdate().c_str());
             return 1;
         }
         if (!(mc.ModelTime > before)) {
