@@ -11,6 +11,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <memory>
 #include <new>
 #include <system_error>
@@ -99,7 +100,7 @@ struct QuantityRange {
 };
 
 constexpr QuantityRange QuantityRanges[] = {
-    {"number", -1.7976931348623157e308, 1.7976931348623157e308, ""},
+    {"number", -std::numeric_limits<double>::max(), std::numeric_limits<double>::max(), ""},
     {"length", -1e9, 1e9, " m"},
     {"station", -1e9, 1e9, " m"},
     {"area", -1e18, 1e18, " m2"},
@@ -862,7 +863,6 @@ int ReadNodeRow(FILE* stream, int index)
     }
     g_NodeIndex[index] = node;
     node->Index = index;
-
 
     node->Number = s.Integer();
     if (!s.code) s.Where("row of node %d", node->Number);
