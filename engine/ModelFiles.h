@@ -57,7 +57,8 @@
 //      converted (an infinite one included)             " Number <token> in the <where> is out of range for a <quantity> (<low> to <high> <unit>)"
 //      quantities, in engine units: length and station -1e9 to 1e9 m, area -1e18 to 1e18 m2,
 //      discharge -1e9 to 1e9 m3/s, velocity -1e3 to 1e3 m/s, time -1e13 to 1e13 s, Manning n
-//      or roughness height -100 to 100, temperature -273.15 to 1000 degC, sinuosity 0 to 100
+//      or roughness height -100 to 100, temperature -273.15 to 1000 degC, sinuosity 0 to 100,
+//      fraction (porosities, albedos, the border-ice and anchor-ice fractions) 0 to 1
 //  38  a node whose values give a state that is not
 //      finite                                           " The initial <value> of node %d is not a finite number"
 //  39  an element (not a junction branch) whose two

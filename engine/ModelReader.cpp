@@ -91,6 +91,7 @@ enum Quantity {
     AsRoughness,     // unchanged
     AsTemperature,   // unchanged, degrees C
     AsSinuosity,     // unchanged
+    AsFraction,      // unchanged: porosities, albedos, fractions of a width
 };
 
 struct QuantityRange {
@@ -110,6 +111,7 @@ constexpr QuantityRange QuantityRanges[] = {
     {"Manning n or roughness height", -100, 100, ""},
     {"temperature", -273.15, 1000, " degC"},
     {"sinuosity", 0, 100, ""},
+    {"fraction", 0, 1, ""},
 };
 
 double UnitFactor(Quantity q)
@@ -735,7 +737,7 @@ int ReadModelHeader(FILE* stream)
     if (mc.FileType == 1) {
         mc.IceFriction = s.Real();
         mc.IceCohesion = s.Real();
-        mc.JamPorosity = s.Real();
+        mc.JamPorosity = s.Real(AsFraction);
         mc.ErosionVelocity = s.Real();
         mc.PassivePressureCoefficient = s.Real();
         mc.IceThicknessDamping = s.Real();
@@ -792,33 +794,33 @@ int ReadModelHeader(FILE* stream)
         mc.FrazilRiseRate = s.Real();
         mc.ReentrainmentRate = s.Real();
         mc.ReentrainmentVelocity = s.Real();
-        mc.FrazilSlushPorosity = s.Real();
+        mc.FrazilSlushPorosity = s.Real(AsFraction);
         mc.NewPanThickness = s.Real();
         mc.SolidIceInitialThickness = s.Real();
         mc.FrazilShapeFactor = s.Real();
         mc.CoverloadGranuleDiameter = s.Real();
         mc.CriticalFlowStrength = s.Real();
-        mc.AnchorIcePorosity = s.Real();
+        mc.AnchorIcePorosity = s.Real(AsFraction);
         mc.FrazilAccretionRate = s.Real();
-        mc.AnchorIceBedFraction = s.Real();
+        mc.AnchorIceBedFraction = s.Real(AsFraction);
         mc.BedMaterialDiameter = s.Real();
         mc.BedMaterialDensity = s.Real();
         mc.BorderIceCoefA = s.Real();
         mc.BorderIceCoefB = s.Real();
         mc.BorderIceCoefC = s.Real();
         mc.BorderIceCoefE = s.Real();
-        mc.MaxBorderIceFraction = s.Real();
+        mc.MaxBorderIceFraction = s.Real(AsFraction);
         mc.MaxBorderIceVelocity = s.Real();
         mc.BorderIceVelocityMode = s.Integer();
         mc.MinSurfaceIceConcentration = s.Real();
         mc.MaxSurfaceIceConcentration = s.Real();
         mc.MaxJuxtapositionFroude = s.Real();
         mc.MaxJamIterations = s.Integer();
-        mc.IceFrontFloePorosity = s.Real();
+        mc.IceFrontFloePorosity = s.Real(AsFraction);
         mc.IceFriction = s.Real();
         mc.IceCohesion = s.Real();
-        mc.WaterAlbedo = s.Real();
-        mc.IceAlbedo = s.Real();
+        mc.WaterAlbedo = s.Real(AsFraction);
+        mc.IceAlbedo = s.Real(AsFraction);
         mc.SnowThickness = s.Real();
         mc.WaterConductivity = s.Real();
         mc.IceConductivity = s.Real();

@@ -99,6 +99,8 @@ const Refusal Refusals[] = {
     {"NegativeSinuosity", "ft0-metric.vqx", Edit::Replace, "\t1\t99.9\t1 \n", "\t1\t99.9\t-1 \n", 37, " Number -1 in the cross section of node 2 is out of range for a sinuosity (0 to 100)\n"},
     {"HydrographTimeOverflows", "ft0-metric.vqx", Edit::Replace, "\t1\t1\t-1\t0\t1\t4 \n\t0\t60 \n", "\t1\t1\t-1\t0\t1\t4 \n\t1e308\t60 \n", 37, " Number 1e308 in the series of boundary element 1 is out of range for a time (-1e+13 to 1e+13 s)\n"},
     {"HydrographDischargeOverflows", "ft0-metric.vqx", Edit::Replace, "\t1\t1\t-1\t0\t1\t4 \n\t0\t60 \n", "\t1\t1\t-1\t0\t1\t4 \n\t0\t1e308 \n", 37, " Number 1e308 in the series of boundary element 1 is out of range for a discharge (-1e+09 to 1e+09 m3/s)\n"},
+    {"BorderIceFractionBelowZero", "ft3-metric.vqx", Edit::Replace, "Covered by Border Ice = 0.6", "Covered by Border Ice = -2147483649", 37, " Number -2147483649 in the header is out of range for a fraction (0 to 1)\n"},
+    {"PorosityAboveOne", "ft1-metric.vqx", Edit::Replace, "Ice Jam Porosity = 0.45", "Ice Jam Porosity = 1.5", 37, " Number 1.5 in the header is out of range for a fraction (0 to 1)\n"},
     {"IceWithoutWeight", "ft1-metric.vqx", Edit::Replace, "Specific Gravity of Ice = 0.916", "Specific Gravity of Ice = 0", 38, " The initial effective ice thickness of node 1 is not a finite number\n"},
 
     // Nodes and cross sections
