@@ -54,13 +54,14 @@
 //  36  a Newton tolerance below 1e-14, or of 1 or more  " Hydrodynamics Tolerance <token> is not at least 1e-14 and below 1"
 //                                                       " Thermal Ice Tolerance <token> is not at least 1e-14 and below 1"
 //  37  a value outside the range of its quantity once
-//      converted (an infinite one included)             " Number <token> in the <where> is out of range for a <quantity> (<low> to <high> <unit>)"
+//      converted (an infinite one included)             " Number <token> in the <where> is out of range (<quantity> from <low> to <high> <unit>)"
 //      quantities, in engine units: length and station -1e9 to 1e9 m, area -1e18 to 1e18 m2,
 //      discharge -1e9 to 1e9 m3/s, velocity -1e3 to 1e3 m/s, time -1e13 to 1e13 s, Manning n
 //      or roughness height -100 to 100, temperature -273.15 to 1000 degC, sinuosity 0 to 100,
 //      fraction (porosities, albedos, the border-ice and anchor-ice fractions) 0 to 1
-//  38  a node whose values give a state that is not
-//      finite                                           " The initial <value> of node %d is not a finite number"
+//  38  a node whose values give a state out of range
+//      (not finite, or a length, area or width beyond
+//      the ranges of code 37)                           " The initial <value> of node %d, <number>, is out of range (<quantity> from <low> to <high> <unit>)"
 //  39  an element (not a junction branch) whose two
 //      nodes have the same chainage                     " Element %d joins nodes %d and %d at the same chainage"
 // <where> names the place: "header", "row of node 12", "cross section of node 12",

@@ -71,7 +71,7 @@ enum ReaderCode {
     ReadBadTimeStep = 35,
     ReadBadTolerance = 36,
     ReadValueOutOfRange = 37,
-    ReadStateNotFinite = 38,
+    ReadStateOutOfRange = 38,
     ReadZeroLengthElement = 39,
 };
 
@@ -291,7 +291,7 @@ struct FieldScanner {
         v *= UnitFactor(quantity);
         const QuantityRange& range = QuantityRanges[quantity];
         if (!(v >= range.low && v <= range.high)) {
-            Fail(ReadValueOutOfRange, " Number %s in the %s is out of range for a %s (%g to %g%s)\n", token, where,
+            Fail(ReadValueOutOfRange, " Number %s in the %s is out of range (%s from %g to %g%s)\n", token, where,
                  range.name, range.low, range.high, range.unit);
             return 0;
         }
@@ -1047,34 +1047,41 @@ int ReadNodeRow(FILE* stream, int index)
                                node->IceConcentration, node->SlushArea, node->SolidIceArea};
     for (int k = 0; k < 6; ++k) node->ThermalUnknowns[k] = node->PreviousThermalUnknowns[k] = thermal[k];
 
-    // Every value is in range, but together they may still overflow (an ice specific gravity
-    // of 0 divides by 0, a large temperature squares to infinity).
+    // Every value read is in range, but together they may still give a state out of range (an
+    // ice specific gravity of 0 divides by 0, a large temperature squares to infinity, a large
+    // ice concentration makes a static ice cover thick), and the writer would write values that
+    // no reader takes back.
     const struct {
         const char* name;
         double value;
+        Quantity quantity;
     } derived[] = {
-        {"flow area", node->FlowArea},
-        {"gross area", node->GrossArea},
-        {"smallest flow area", node->MinFlowArea},
-        {"top width", node->TopWidth},
-        {"wetted perimeter", node->WettedPerimeter},
-        {"ice-covered width", node->IceCoveredWidth},
-        {"thermal energy", node->ThermalEnergy},
-        {"floating ice area", node->FloatingIceArea},
-        {"dynamic ice area", node->DynamicIceArea},
-        {"solid ice area", node->SolidIceArea},
-        {"ice thickness", node->IceThickness},
-        {"slush thickness", node->SlushThickness},
-        {"effective ice thickness", node->EffectiveIceThickness},
-        {"ice top elevation", node->IceTopElevation},
-        {"ice bottom elevation", node->IceBottomElevation},
-        {"anchor ice thickness", node->AnchorIceThickness},
-        {"border ice thickness", node->BorderIceThickness},
+        {"flow area", node->FlowArea, AsArea},
+        {"gross area", node->GrossArea, AsArea},
+        {"smallest flow area", node->MinFlowArea, AsArea},
+        {"floating ice area", node->FloatingIceArea, AsArea},
+        {"dynamic ice area", node->DynamicIceArea, AsArea},
+        {"solid ice area", node->SolidIceArea, AsArea},
+        {"top width", node->TopWidth, AsLength},
+        {"wetted perimeter", node->WettedPerimeter, AsLength},
+        {"ice-covered width", node->IceCoveredWidth, AsLength},
+        {"left border ice width", node->BorderWidthLeft, AsLength},
+        {"right border ice width", node->BorderWidthRight, AsLength},
+        {"ice thickness", node->IceThickness, AsLength},
+        {"slush thickness", node->SlushThickness, AsLength},
+        {"effective ice thickness", node->EffectiveIceThickness, AsLength},
+        {"anchor ice thickness", node->AnchorIceThickness, AsLength},
+        {"border ice thickness", node->BorderIceThickness, AsLength},
+        {"ice top elevation", node->IceTopElevation, AsLength},
+        {"ice bottom elevation", node->IceBottomElevation, AsLength},
+        {"thermal energy", node->ThermalEnergy, AsNumber},
     };
-    for (const auto& d : derived)
-        if (!std::isfinite(d.value))
-            return s.Fail(ReadStateNotFinite, " The initial %s of node %d is not a finite number\n", d.name,
-                          node->Number);
+    for (const auto& d : derived) {
+        const QuantityRange& range = QuantityRanges[d.quantity];
+        if (!(d.value >= range.low && d.value <= range.high))
+            return s.Fail(ReadStateOutOfRange, " The initial %s of node %d, %g, is out of range (%s from %g to %g%s)\n",
+                          d.name, node->Number, d.value, range.name, range.low, range.high, range.unit);
+    }
 
     // Chain.
     node->Previous = index > 0 ? &g_NodeBlock[index - 1] : nullptr;
