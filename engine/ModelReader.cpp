@@ -1014,8 +1014,11 @@ int ReadNodeRow(FILE* stream, int index)
         const double w = node->IceCoveredWidth * c;
         if (mc.FileType == 1) node->SolidIceArea = node->IceThickness * node->IceConcentration * node->IceCoveredWidth;
         // No concentration leaves no width to spread the ice over: the thicknesses stay as they are.
+        // A static ice cover's thickness is the file's own and its solid area follows from it;
+        // taken back through the clamped concentration, the thickness would change at every
+        // open and save of a node whose concentration lies outside the clamps.
         if (w > 0) {
-            node->IceThickness = node->SolidIceArea / w;
+            if (mc.FileType != 1) node->IceThickness = node->SolidIceArea / w;
             node->SlushThickness = node->SlushArea / w;
             node->UnderSlushThickness = node->UnderSlushArea / w;
         }

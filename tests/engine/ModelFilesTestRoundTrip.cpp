@@ -102,9 +102,9 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, RoundTrip, ::testing::ValuesIn(AllFixtures),
 // for byte, in every file type.
 class WriterLayout : public ModelFileTest, public ::testing::WithParamInterface<const char*> {};
 
-// The text with the "Uice" column (the fourteenth of a thermal node row) set to 1.5, 2.5, ...
-// down the rows.
-std::string WithThermalIceVelocities(const std::string& text)
+// The text with column `column` (from 1) of every node row replaced by value(row), rows counted
+// from 1.
+std::string WithNodeColumn(const std::string& text, int column, std::string (*value)(int row))
 {
     std::string out;
     size_t at = 0;
@@ -113,12 +113,13 @@ std::string WithThermalIceVelocities(const std::string& text)
     while (at < text.size()) {
         const size_t end = std::min(text.find('\n', at), text.size());
         std::string line = text.substr(at, end - at);
-        if (line.find("\tUice (") != std::string::npos) nodeRows = true;
+        if (line.find("Node Information") != std::string::npos) nodeRows = true;
         else if (line.find("Element Information") != std::string::npos) nodeRows = false;
-        if (nodeRows && line.size() > 1 && line[0] == '\t' && std::count(line.begin(), line.end(), '\t') >= 30) {
-            size_t column = 0;
-            for (int k = 0; k < 14; ++k) column = line.find('\t', column) + 1;
-            line.replace(column, line.find('\t', column) - column, std::to_string(++row) + ".5");
+        // Node rows of the ice file types have at least eighteen columns; section lines fewer.
+        if (nodeRows && line.size() > 1 && line[0] == '\t' && std::count(line.begin(), line.end(), '\t') >= 17) {
+            size_t from = 0;
+            for (int k = 0; k < column; ++k) from = line.find('\t', from) + 1;
+            line.replace(from, line.find('\t', from) - from, value(++row));
         }
         out += line;
         if (end < text.size()) out += '\n';
@@ -130,17 +131,20 @@ std::string WithThermalIceVelocities(const std::string& text)
 TEST_P(WriterLayout, OpenAndSaveReproduceTheFile)
 {
     std::vector<std::string> texts = {Fixture(GetParam())};
-    // A thermal model's ice velocities are the file's until a run computes them.
-    if (texts[0].find("\tUice (") != std::string::npos) {
-        texts.push_back(WithThermalIceVelocities(texts[0]));
-        ASSERT_NE(texts[1], texts[0]);
-    }
+    // A thermal model's ice velocities ("Uice", column 14) are the file's until a run computes
+    // them; a static ice cover keeps its thickness whatever its concentration ("Cice", column
+    // 14), inside the clamps of the surface concentration (0.01 to 1) or outside.
+    if (texts[0].find("\tUice (") != std::string::npos)
+        texts.push_back(WithNodeColumn(texts[0], 14, [](int row) { return std::to_string(row) + ".5"; }));
+    if (texts[0].find("\tCice\ttIce (") != std::string::npos)
+        texts.push_back(WithNodeColumn(texts[0], 14, [](int row) { return std::string(row % 2 ? "0.005" : "1.5"); }));
     for (const std::string& original : texts) {
         ASSERT_EQ(ReadTextQuietly(original), 0);
         int code = -2;
         EXPECT_EQ(WriteText(&code), original);
         EXPECT_EQ(code, 0);
     }
+    EXPECT_EQ(texts.size(), g_ModelControl.FileType == 1 || g_ModelControl.FileType == 3 ? 2u : 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, WriterLayout,
