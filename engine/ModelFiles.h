@@ -64,6 +64,8 @@
 //      the ranges of code 37)                           " The initial <value> of node %d, <number>, is out of range (<quantity> from <low> to <high> <unit>)"
 //  39  an element (not a junction branch) whose two
 //      nodes have the same chainage                     " Element %d joins nodes %d and %d at the same chainage"
+//  40  a cross-section station smaller than the one
+//      before it                                        " Station <station> of point %d of the cross section of node %d lies left of the point before it"
 // <where> names the place: "header", "row of node 12", "cross section of node 12",
 // "element row 3", "boundary element row 2", "series of boundary element 2", "junction row 1",
 // "atmospheric zone 1", "bridging event row 1", "ice jam stability table".

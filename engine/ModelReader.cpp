@@ -73,6 +73,7 @@ enum ReaderCode {
     ReadValueOutOfRange = 37,
     ReadStateOutOfRange = 38,
     ReadZeroLengthElement = 39,
+    ReadSectionStationsGoBack = 40,
 };
 
 // What a number of the file measures: its conversion into engine units and the range of
@@ -1150,6 +1151,14 @@ int ReadCrossSection(FILE* stream, NodeRecord* node)
         table->SinuosityRows[1][r] = s.Real(AsSinuosity);
     }
     if (s.code) return s.code;
+
+    // The points run from the left bank to the right: a station that goes back folds the
+    // section over itself, and its widths and areas mean nothing.
+    for (int k = 1; k < points; ++k)
+        if (table->Points[k].Station < table->Points[k - 1].Station)
+            return s.Fail(ReadSectionStationsGoBack, " Station %.12g of point %d of the cross section of node %d lies "
+                          "left of the point before it\n", table->Points[k].Station / g_ModelControl.LengthFactor,
+                          k + 1, node->Number);
 
     const auto matches = [&](double station) {
         return std::any_of(table->Points.begin(), table->Points.end(),

@@ -122,6 +122,7 @@ const Refusal Refusals[] = {
     {"NoRoughnessRow", "ft0-metric.vqx", Edit::Replace, "\t1\t99.9\t0.032\t0.032\t0.032 \n", "\t0\t99.9\t0.032\t0.032\t0.032 \n", 22, " No roughness row in the cross section of node 2\n"},
     {"TooManySinuosityRows", "ft0-metric.vqx", Edit::Replace, "\t1\t99.9\t1 \n", "\t11\t99.9\t1 \n", 23, " Too many sinuosity rows in the cross section of node 2\n"},
     {"NoSinuosityRow", "ft0-metric.vqx", Edit::Replace, "\t1\t99.9\t1 \n", "\t0\t99.9\t1 \n", 24, " No sinuosity row in the cross section of node 2\n"},
+    {"SectionStationGoesBack", "ft0-metric.vqx", Edit::Replace, "\t0\t103.9\t8\t99.9\t22\t99.9\t30\t103.9 \n", "\t0\t103.9\t23\t99.9\t22\t99.9\t30\t103.9 \n", 40, " Station 22 of point 3 of the cross section of node 2 lies left of the point before it\n"},
     {"LeftBankOffThePoints", "ft0-metric.vqx", Edit::Replace, "\t102.1\t60 \n\t4\t0\t30 \n", "\t102.1\t60 \n\t4\t1\t30 \n", 25, " Left bank station of node 2 matches no point of its cross section\n"},
     {"RightBankOffThePoints", "ft0-metric.vqx", Edit::Replace, "\t102.1\t60 \n\t4\t0\t30 \n", "\t102.1\t60 \n\t4\t0\t29 \n", 25, " Right bank station of node 2 matches no point of its cross section\n"},
 
