@@ -329,6 +329,12 @@ int InitialiseModel()
     // The thermal state of the start takes the weather of the start: the first step's
     // previous-level heat fluxes are these.
     if (mc.ThermalIceOn) ApplyAtmosphericForcing();
+    // In a thermal run every hydraulic update (those of the assembly too) takes the ice velocity
+    // from the water of the previous time level. Without a step there is no such level: the
+    // ice velocity the model holds (read from its file) is kept.
+    std::vector<double> iceVelocities;
+    if (mc.ThermalIceOn)
+        for (const NodeRecord* n : g_NodeIndex) iceVelocities.push_back(n->IceVelocity);
     for (NodeRecord* n : g_NodeIndex) {
         if (mc.HydrodynamicsOn) UpdateNodeHydraulics(n);
         if (mc.DynamicIceOn) UpdateNodeIceState(n);
@@ -364,6 +370,10 @@ int InitialiseModel()
             g_EquationSystems[ThermalIceSystem].StructureBuilt = 1;
         else
             result = -1;
+    }
+    if (mc.ThermalIceOn) {
+        size_t k = 0;
+        for (NodeRecord* n : g_NodeIndex) n->IceVelocity = n->PreviousIceVelocity = iceVelocities[k++];
     }
     for (NodeRecord* n : g_NodeIndex) UpdateNodeIceElevations(n);
     return result;
