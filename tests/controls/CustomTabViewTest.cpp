@@ -122,6 +122,22 @@ public:
 };
 const CRuntimeClass ScrollBarHost::Runtime{"ScrollBarTabHost", &TestHost::Runtime, &CreateRuntimeObject<ScrollBarHost>};
 
+// A host that, as a main view may, brings a tab forward and colours labels from its paint.
+class PaintingHost : public TestHost
+{
+public:
+    static const CRuntimeClass Runtime;
+    const CRuntimeClass* GetRuntimeClass() const override { return &Runtime; }
+    void OnDraw(CDC* pDC) override
+    {
+        TestHost::OnDraw(pDC);
+        TabControl.SetActiveTab(draws % 3);
+        TabControl.SetTabTextColor(1, draws % 2 ? RGB(133, 133, 133) : RGB(0, 0, 0));
+        TabControl.Invalidate(TRUE);
+    }
+};
+const CRuntimeClass PaintingHost::Runtime{"PaintingTabHost", &TestHost::Runtime, &CreateRuntimeObject<PaintingHost>};
+
 class CustomTabViewTest : public ::testing::Test
 {
 protected:
@@ -254,6 +270,21 @@ TEST_F(CustomTabViewTest, TabViewsJoinTheHostsDocumentAndRepaintWithIt)
     ProcessEvents();
     EXPECT_TRUE(document_->GetViews().empty());
     EXPECT_EQ(TabView::alive, 0);
+}
+
+TEST_F(CustomTabViewTest, ATabChangeOrLabelColourFromTheHostsPaintStartsNoFurtherPaintOfTheHost)
+{
+    PaintingHost* host = MakeHost<PaintingHost>();
+    InitialUpdate();
+    for (int round = 0; round < 3; ++round) {
+        const int draws = host->draws;
+        document_->UpdateAllViews(nullptr);
+        ProcessEvents();
+        ProcessEvents();
+        EXPECT_EQ(host->draws, draws + 1);
+        EXPECT_EQ(host->TabControl.GetActiveTab(), host->draws % 3);
+        ExpectActiveViewFollowsTheTab(host);
+    }
 }
 
 TEST_F(CustomTabViewTest, AHostWithoutADocumentAttachesItsTabsToNone)
