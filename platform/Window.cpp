@@ -244,6 +244,7 @@ void CWnd::DetachWidget()
     bridge_ = nullptr;
     handle_ = nullptr;
     destroying_ = false;
+    coveredPaintQueued_ = false;
     timers_.clear();
     surface_.reset();
     reportedSize_ = CSize(-1, -1);
@@ -301,6 +302,7 @@ BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent)
     surface_ = std::move(previous->surface_);
     timers_ = std::move(previous->timers_);
     reportedSize_ = std::exchange(previous->reportedSize_, CSize(-1, -1));
+    coveredPaintQueued_ = std::exchange(previous->coveredPaintQueued_, false);
     if (bridge_) bridge_->SetOwner(this);
     g_byHandle[handle_] = this;
     g_byWidget[widget_] = this;
@@ -535,6 +537,9 @@ bool CWnd::HandleWidgetEvent(QEvent* event)
         else event->accept();
         return true;
     }
+    case QEvent::Show:
+        QueueCoveredPaint();
+        return false;
     case QEvent::Timer: {
         const auto it = timers_.find(static_cast<QTimerEvent*>(event)->timerId());
         if (it == timers_.end()) return false;
@@ -651,8 +656,30 @@ void CWnd::InvalidateRect(const CRect* rect, BOOL bErase)
     if (surface_) {
         surface_->invalid += area.intersected(QRect(QPoint(0, 0), surface_->image.size()));
         if (bErase) surface_->erase = true;
+        if (widget_->isVisible() && !widget_->visibleRegion().intersects(area)) QueueCoveredPaint();
     }
     widget_->update(area);
+}
+
+bool CWnd::PaintCovered()
+{
+    if (!widget_ || !surface_ || surface_->invalid.isEmpty() || !widget_->isVisible()) return false;
+    if (surface_->invalid.intersects(widget_->visibleRegion())) return false;  // Qt's paint comes
+    Dispatch(WM_PAINT, 0, 0);
+    return true;
+}
+
+void CWnd::QueueCoveredPaint()
+{
+    if (coveredPaintQueued_ || !surface_ || surface_->invalid.isEmpty()) return;
+    coveredPaintQueued_ = true;
+    const HWND handle = GetSafeHwnd();
+    QueueOnUiThread([handle] {
+        CWnd* wnd = FromHandle(handle);
+        if (!wnd) return;
+        wnd->coveredPaintQueued_ = false;
+        wnd->PaintCovered();
+    });
 }
 
 void CWnd::UpdateWindow()
@@ -660,7 +687,7 @@ void CWnd::UpdateWindow()
     AssertUiThread();
     if (!widget_ || !widget_->isVisible()) return;
     if (!surface_) widget_->repaint();  // a window Qt paints itself (a dialog, a frame)
-    else if (!surface_->invalid.isEmpty()) widget_->repaint(surface_->invalid);
+    else if (!surface_->invalid.isEmpty() && !PaintCovered()) widget_->repaint(surface_->invalid);
 }
 
 void CWnd::MoveWindow(int x, int y, int width, int height, BOOL bRepaint)

@@ -226,6 +226,11 @@ protected:
 private:
     static std::uint64_t NotifyKey(UINT id, int code) { return (std::uint64_t(std::uint32_t(code)) << 32) | id; }
     void ResizeSurface();
+    // Qt paints only what shows of a widget, the window system a window whose child windows
+    // cover it as well (a view that hosts other views draws on each repaint): these paint
+    // the invalid part of a covered window, now or once the queued events have run.
+    bool PaintCovered();
+    void QueueCoveredPaint();
     // Tells every window object in the tree of widget that its window goes: WM_DESTROY from
     // the top down, then each object is cut from its widget and gets PostNcDestroy from the
     // bottom up.
@@ -245,6 +250,7 @@ private:
     WPARAM currentWParam_ = 0;
     LPARAM currentLParam_ = 0;
     bool inPaintEvent_ = false;
+    bool coveredPaintQueued_ = false;
     bool destroying_ = false;  // WM_DESTROY has been sent: DestroyWindow does nothing more
     CSize reportedSize_{-1, -1};  // the client size the last WM_SIZE gave
     // Cleared when the object is deleted, so a dispatch whose handler deleted the object

@@ -404,3 +404,30 @@ TEST(DeviceContext, PaintsDrawTheInvalidPartAndDrawingOutsideAPaintReachesTheScr
     window.UpdateWindow();  // nothing invalid: no paint
     EXPECT_EQ(window.paints, paints + 2);
 }
+
+TEST(DeviceContext, AWindowThatChildWindowsCoverIsPaintedToo)
+{
+    // A view hosting other views draws on each repaint although nothing of it shows.
+    PaintedWindow host;
+    PaintedWindow cover;
+    cover.paintColor = Grey;
+    ASSERT_TRUE(host.Create(nullptr, "host", WS_OVERLAPPED | WS_VISIBLE, CRect(0, 0, 60, 40), nullptr, 0));
+    ASSERT_TRUE(cover.Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 60, 40), &host, 1));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(host.GetWidget()));
+    ProcessEvents();
+    EXPECT_EQ(host.paints, 1);
+    EXPECT_EQ(cover.paints, 1);
+
+    host.Invalidate(TRUE);
+    ProcessEvents();
+    EXPECT_EQ(host.paints, 2);
+    EXPECT_EQ(host.erases, 2);
+    EXPECT_EQ(cover.paints, 1);
+    host.Invalidate(FALSE);
+    host.Invalidate(FALSE);  // one paint for what was invalidated meanwhile
+    host.UpdateWindow();
+    EXPECT_EQ(host.paints, 3);
+    ProcessEvents();
+    EXPECT_EQ(host.paints, 3);
+    EXPECT_EQ(ScreenPixel(host, 30, 20), Grey);  // the child's picture, untouched
+}
