@@ -139,7 +139,6 @@ private:
     void SaveLayout();
     void RestoreLayout();
     CToolBar* ToolBarOfCommand(UINT id) const;
-    void FillToolbarsMenu();
 
     HWND activeView_ = nullptr;
     HWND statusBar_ = nullptr;

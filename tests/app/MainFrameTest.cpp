@@ -125,6 +125,19 @@ TEST_F(MainFrameTest, StartUpShowsTheFrameWithItsBarsThenTheAboutBoxOnce)
     EXPECT_EQ(about_.shown, (std::vector<UINT>{IDD_ABOUTBOX, IDD_ABOUTBOX}));
 }
 
+// A view class that cannot be made: the frame, and so the start-up, fails.
+const CRuntimeClass UnmakeableView{"UnmakeableView", &CView::Runtime, nullptr};
+
+TEST_F(MainFrameTest, AFailedStartUpLeavesNothingOpenAndEndsWithANonZeroStatus)
+{
+    app_ = std::make_unique<CVasquilApp>(&UnmakeableView);
+    EXPECT_FALSE(app_->InitInstance());
+    EXPECT_EQ(app_->m_pMainWnd, nullptr);
+    EXPECT_EQ(app_->GetDocTemplate()->GetDocument(), nullptr);
+    EXPECT_TRUE(about_.shown.empty());
+    EXPECT_EQ(app_->ExitInstance(), CVasquilApp::StartupFailedStatus);
+}
+
 TEST_F(MainFrameTest, TheStandardToolbarTakesItsImagesFromTheStripTheApplicationAsksFor)
 {
     struct Case
