@@ -9,7 +9,6 @@
 #include <QPainterPath>
 
 #include <array>
-#include <cmath>
 #include <span>
 
 namespace {
