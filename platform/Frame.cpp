@@ -9,6 +9,7 @@
 #include "platform/WindowWidget.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QBitmap>
 #include <QDropEvent>
 #include <QLabel>
@@ -69,6 +70,30 @@ void CollectViews(QWidget* widget, std::vector<CView*>* views)
     }
 }
 
+// The action of a command in a menu and the menus below it; null without one.
+QAction* FindMenuCommand(QMenu* menu, UINT id)
+{
+    for (QAction* action : menu->actions()) {
+        if (QMenu* popup = action->menu()) {
+            if (QAction* found = FindMenuCommand(popup, id)) return found;
+        } else if (!action->isSeparator() && action->data().toUInt() == id) {
+            return action;
+        }
+    }
+    return nullptr;
+}
+
+// A toolbar's title as a menu shows it ('&' is no mnemonic there).
+std::string MenuTextOfTitle(const std::string& title)
+{
+    std::string text;
+    for (char c : title) {
+        if (c == '&') text += '&';
+        text += c;
+    }
+    return text;
+}
+
 QLabel* Pane(const CWnd* bar, int index)
 {
     QWidget* widget = bar->GetWidget();
@@ -121,7 +146,9 @@ BOOL CToolBar::LoadToolBar(UINT resourceId)
         ++imageIndex;
         if (!strip.isNull() && strip.rect().contains(cell)) {
             QPixmap icon = QPixmap::fromImage(strip.copy(cell));
-            icon.setMask(QBitmap::fromImage(strip.copy(cell).createMaskFromColor(ButtonFaceColour, Qt::MaskOutColor)));
+            // The face's pixels are the mask's set bits, white in its colour table: a bitmap's
+            // white is transparent.
+            icon.setMask(QBitmap::fromImage(strip.copy(cell).createMaskFromColor(ButtonFaceColour, Qt::MaskInColor)));
             action->setIcon(icon);
         }
         const HWND handle = GetSafeHwnd();
@@ -235,6 +262,13 @@ BOOL CFrameWnd::LoadFrame(UINT resourceId, DWORD style, CWnd* parent, CCreateCon
     auto* window = new WindowWidget<QMainWindow>(this, parent ? parent->GetWidget() : nullptr);
     window->resize(DefaultFrameSize);
     window->setWindowTitle(Cp1252ToQString(m_strTitle));
+    if (const ImageResource* image = FindImageResource(resourceId)) {
+        QImage icon;
+        icon.loadFromData(image->data, qsizetype(image->size));
+        window->setWindowIcon(QPixmap::fromImage(icon));
+        // The program's other windows (dialogs, message boxes) show it too.
+        if (QApplication::windowIcon().isNull()) QApplication::setWindowIcon(window->windowIcon());
+    }
     AttachWidget(window, 0, style);
 
     if (FindMenuTemplate(resourceId)) {
@@ -258,6 +292,15 @@ BOOL CFrameWnd::LoadFrame(UINT resourceId, DWORD style, CWnd* parent, CCreateCon
         }
     }
 
+    {
+        // Alt+F4 closes the frame where no window manager takes the key first.
+        auto* close = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_F4), window);
+        const HWND handle = GetSafeHwnd();
+        QObject::connect(close, &QShortcut::activated, window, [handle] {
+            if (CWnd* self = FromHandle(handle)) self->SendMessage(WM_CLOSE);
+        });
+    }
+
     CREATESTRUCT cs;
     cs.lpCreateParams = context;
     cs.hwndParent = parent;
@@ -272,6 +315,7 @@ BOOL CFrameWnd::LoadFrame(UINT resourceId, DWORD style, CWnd* parent, CCreateCon
         DestroyWindow();  // the frame deletes itself
         return FALSE;
     }
+    createdLayout_ = window->saveState(LayoutVersion).toStdString();
     RestoreLayout();
     return TRUE;
 }
@@ -445,12 +489,96 @@ void CFrameWnd::OnIdleUpdateCmdUI()
     }
 }
 
+CToolBar* CFrameWnd::ToolBarOfCommand(UINT id) const
+{
+    for (HWND handle : toolbars_) {
+        CWnd* wnd = FromHandle(handle);
+        if (wnd && wnd->IsKindOf(&CToolBar::Runtime) && UINT(wnd->GetDlgCtrlID()) == id) return static_cast<CToolBar*>(wnd);
+    }
+    return nullptr;
+}
+
 BOOL CFrameWnd::OnCmdMsg(UINT nID, int nCode, CCmdUI* pCmdUI, bool probeOnly)
 {
     if (CView* view = GetActiveView(); view && view->OnCmdMsg(nID, nCode, pCmdUI, probeOnly)) return TRUE;
+    if (CToolBar* bar = ToolBarOfCommand(nID); bar && (nCode == CN_COMMAND || nCode == CN_UPDATE_COMMAND_UI)) {
+        if (probeOnly) return TRUE;
+        const bool shown = !bar->GetWidget()->isHidden();
+        if (nCode == CN_COMMAND) {
+            bar->ShowWindow(shown ? SW_HIDE : SW_SHOW);
+        } else if (pCmdUI) {
+            pCmdUI->Enable(TRUE);
+            pCmdUI->SetCheck(shown ? 1 : 0);
+        }
+        return TRUE;
+    }
     if (CWnd::OnCmdMsg(nID, nCode, pCmdUI, probeOnly)) return TRUE;
     if (CWinApp* app = AfxGetApp(); app && app->OnCmdMsg(nID, nCode, pCmdUI, probeOnly)) return TRUE;
     return FALSE;
+}
+
+void CFrameWnd::EnablePaneMenu(BOOL enable, UINT customizeCommand, const std::string& customizeText, UINT toolbarsMenuId)
+{
+    QMainWindow* window = GetMainWindow();
+    if (!window) return;
+    paneMenu_ = enable != FALSE;
+    customizeCommand_ = customizeCommand;
+    customizeText_ = customizeText;
+    const HWND handle = GetSafeHwnd();
+    std::vector<QWidget*> bars{window->menuBar()};
+    for (HWND bar : toolbars_) {
+        if (CWnd* wnd = FromHandle(bar)) bars.push_back(wnd->GetWidget());
+    }
+    for (QWidget* bar : bars) {
+        bar->setContextMenuPolicy(paneMenu_ ? Qt::CustomContextMenu : Qt::DefaultContextMenu);
+        QObject::disconnect(bar, &QWidget::customContextMenuRequested, nullptr, nullptr);
+        if (!paneMenu_) continue;
+        QObject::connect(bar, &QWidget::customContextMenuRequested, bar, [handle, bar](const QPoint& at) {
+            auto* self = static_cast<CFrameWnd*>(FromHandle(handle));
+            const QPoint screen = bar->mapToGlobal(at);
+            if (self) self->ShowPaneMenu(CPoint(screen.x(), screen.y()));
+        });
+    }
+    if (paneMenu_ && menu_) {
+        // The placeholder gives its place to the list.
+        if (QAction* placeholder = FindMenuCommand(menu_->GetQMenu(), toolbarsMenuId)) {
+            QMenu* into = qobject_cast<QMenu*>(placeholder->parent());
+            if (!into) into = menu_->GetQMenu();
+            for (HWND bar : toolbars_) {
+                CWnd* wnd = FromHandle(bar);
+                if (!wnd) continue;
+                auto* action = new QAction(Cp1252ToQString(MenuTextOfTitle(wnd->GetWindowText())), into);
+                action->setData(wnd->GetDlgCtrlID());
+                into->insertAction(placeholder, action);
+            }
+            into->insertSeparator(placeholder);
+            auto* customize = new QAction(Cp1252ToQString(customizeText_), into);
+            customize->setData(customizeCommand_);
+            into->insertAction(placeholder, customize);
+            into->removeAction(placeholder);
+            placeholder->deleteLater();
+        }
+    }
+}
+
+void CFrameWnd::ShowPaneMenu(CPoint screenPoint)
+{
+    if (!paneMenu_) return;
+    CMenu menu;
+    menu.CreatePopupMenu();
+    for (HWND bar : toolbars_) {
+        if (CWnd* wnd = FromHandle(bar)) menu.AppendMenu(MF_STRING, UINT(wnd->GetDlgCtrlID()), MenuTextOfTitle(wnd->GetWindowText()));
+    }
+    menu.AppendMenu(MF_SEPARATOR);
+    menu.AppendMenu(MF_STRING, customizeCommand_, customizeText_);
+    menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, screenPoint.x, screenPoint.y, this);
+}
+
+void CFrameWnd::ResetToolbarLayout()
+{
+    QMainWindow* window = GetMainWindow();
+    if (!window || createdLayout_.empty()) return;
+    window->restoreState(QByteArray::fromStdString(createdLayout_), LayoutVersion);
 }
 
 void CFrameWnd::OnViewStatusBar()

@@ -1,7 +1,8 @@
 // Frame windows: the main window with its menu bar, toolbars, status bar and active view.
 // Commands reach the active view (and its document) first, then the frame, then the
 // application. The layout of toolbars and the window's placement are kept in the
-// application's settings from one run to the next.
+// application's settings from one run to the next. A toolbar's control id is also a command
+// of its frame, which shows or hides the bar (ticked while it shows).
 #pragma once
 
 #include "platform/Window.h"
@@ -60,9 +61,10 @@ public:
     CFrameWnd();
     ~CFrameWnd() override;
 
-    // Creates the frame with the menu and accelerators of resourceId and the title of its
-    // string (up to the first "\n"); OnCreate then makes the bars and OnCreateClient the
-    // view of context. Restores the saved layout. The frame is not shown yet.
+    // Creates the frame with the menu, accelerators and icon (an image resource) of
+    // resourceId and the title of its string (up to the first "\n"); OnCreate then makes the
+    // bars and OnCreateClient the view of context. Restores the saved layout. The frame is
+    // not shown yet. Alt+F4 sends WM_CLOSE, as the window system's close does.
     virtual BOOL LoadFrame(UINT resourceId, DWORD style = WS_OVERLAPPEDWINDOW, CWnd* parent = nullptr,
                            CCreateContext* context = nullptr);
     // Default: the view of the context (CreateView).
@@ -96,6 +98,21 @@ public:
 
     BOOL OnCmdMsg(UINT nID, int nCode, CCmdUI* pCmdUI, bool probeOnly) override;
 
+    // The pane menu: a right click on a toolbar or on the menu bar shows the frame's
+    // toolbars by title (a choice shows or hides one) and then the customise command with
+    // its text (Windows-1252); the item toolbarsMenuId of the frame's menu gives its place
+    // to the same entries. Call once the toolbars have their titles.
+    void EnablePaneMenu(BOOL enable, UINT customizeCommand, const std::string& customizeText, UINT toolbarsMenuId);
+    // What a right click on a bar shows, at a screen point (the popup-menu chooser, when
+    // installed, chooses).
+    void ShowPaneMenu(CPoint screenPoint);
+    // The modeless toolbar customising dialog of this frame: it shows and hides the
+    // toolbars and resets the bars to the layout the frame was created with. One at a time;
+    // it deletes itself when closed.
+    void ShowToolbarCustomizeDialog();
+    // Puts every bar back where OnCreate put it, shown.
+    void ResetToolbarLayout();
+
     // ID_VIEW_STATUS_BAR: shows or hides the status bar; its item is ticked while it shows.
     void OnViewStatusBar();
     void OnUpdateViewStatusBar(CCmdUI* pCmdUI);
@@ -121,9 +138,14 @@ protected:
 private:
     void SaveLayout();
     void RestoreLayout();
+    CToolBar* ToolBarOfCommand(UINT id) const;
 
     HWND activeView_ = nullptr;
     HWND statusBar_ = nullptr;
     std::vector<HWND> toolbars_;
     std::unique_ptr<CMenu> menu_;
+    std::string createdLayout_;  // the bars' state as OnCreate made them
+    bool paneMenu_ = false;
+    UINT customizeCommand_ = 0;
+    std::string customizeText_;
 };

@@ -74,6 +74,28 @@ void CMenu::Build(const MenuItemTemplate& item, QMenu* into)
     }
 }
 
+BOOL CMenu::CreatePopupMenu()
+{
+    AssertUiThread();
+    if (menu_) return FALSE;
+    owned_ = std::make_unique<QMenu>();
+    menu_ = owned_.get();
+    return TRUE;
+}
+
+BOOL CMenu::AppendMenu(UINT flags, UINT id, const std::string& text)
+{
+    if (!menu_) return FALSE;
+    if (flags & MF_SEPARATOR) {
+        menu_->addSeparator();
+        return TRUE;
+    }
+    QAction* action = menu_->addAction(Cp1252ToQString(text));
+    action->setData(id);
+    action->setStatusTip(PromptOf(id));
+    return TRUE;
+}
+
 BOOL CMenu::DestroyMenu()
 {
     if (!menu_ || root_ != this) return FALSE;

@@ -14,6 +14,9 @@ class CWnd;
 
 // GetMenuItemID of a popup entry.
 constexpr UINT MenuPopupId = 0xFFFFFFFF;
+// AppendMenu kinds of item.
+constexpr UINT MF_STRING = 0x0;
+constexpr UINT MF_SEPARATOR = 0x800;
 
 class CMenu
 {
@@ -26,6 +29,12 @@ public:
     // Builds the menu of a menu template: one entry per popup of the menu bar. FALSE when the
     // template is not registered or a menu exists already.
     BOOL LoadMenu(UINT resourceId);
+    // Makes an empty popup menu for AppendMenu (a menu made at run time). FALSE when a menu
+    // exists already.
+    BOOL CreatePopupMenu();
+    // Adds a command (MF_STRING, with its id and Windows-1252 text) or a separator
+    // (MF_SEPARATOR) at the end. FALSE without a menu.
+    BOOL AppendMenu(UINT flags, UINT id = 0, const std::string& text = {});
     BOOL DestroyMenu();
 
     int GetMenuItemCount() const;

@@ -104,14 +104,15 @@ struct ImageResource
     std::size_t size = 0;
 };
 
+// A set of tables; a part of the program may fill only the kinds it has.
 struct ResourceSet
 {
-    std::span<const DialogTemplate> dialogs;
-    std::span<const MenuTemplate> menus;
-    std::span<const ToolbarTemplate> toolbars;
-    std::span<const AcceleratorTable> accelerators;
-    std::span<const StringResource> strings;
-    std::span<const ImageResource> images;
+    std::span<const DialogTemplate> dialogs = {};
+    std::span<const MenuTemplate> menus = {};
+    std::span<const ToolbarTemplate> toolbars = {};
+    std::span<const AcceleratorTable> accelerators = {};
+    std::span<const StringResource> strings = {};
+    std::span<const ImageResource> images = {};
 };
 
 // Strings of the layer itself, present without registration (a registered string of the

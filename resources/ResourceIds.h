@@ -1,3 +1,73 @@
 // Ids of the program's resources and commands, shared by the resource tables, the code that
 // handles them and the tests.
 #pragma once
+
+#include "platform/WinTypes.h"
+
+// ---- Application start-up, the main frame, its menu, toolbars and status bar, and the About
+// box. The framework's own commands (New, Open, Copy, About, ...) are in platform/WinTypes.h.
+
+// The main frame: menu, accelerators, icon and the document type's string.
+constexpr UINT IDR_MAINFRAME = 128;
+// The standard toolbar in 256 colours (IDR_MAINFRAME is its 16-colour form).
+constexpr UINT IDR_MAINFRAME_256 = 129;
+constexpr UINT IDR_ZOOM_TOOLBAR = 306;
+constexpr UINT IDR_TABLE_TOOLBAR = 307;
+constexpr UINT IDR_EDITBC_TOOLBAR = 308;
+// Button images of the toolbars (2000 + the toolbar's id).
+constexpr UINT IDB_MAINFRAME_TOOLBAR = 2128;
+constexpr UINT IDB_MAINFRAME_TOOLBAR_256 = 2129;
+constexpr UINT IDB_ZOOM_TOOLBAR = 2306;
+constexpr UINT IDB_TABLE_TOOLBAR = 2307;
+constexpr UINT IDB_EDITBC_TOOLBAR = 2308;
+
+// The About box, its picture and its icon.
+constexpr UINT IDD_ABOUTBOX = 100;
+constexpr UINT IDB_ABOUT_PICTURE = 312;
+constexpr UINT IDI_ABOUT_ICON = 313;
+constexpr int IDC_ABOUT_PICTURE = 1001;
+constexpr int IDC_ABOUT_ICON = 1002;
+constexpr int IDC_ABOUT_PURPOSE = 1003;
+constexpr int IDC_ABOUT_UPDATED = 1004;
+
+// Strings of the frame.
+constexpr UINT IDS_TOOLBAR_STANDARD = 124;
+constexpr UINT IDS_TOOLBAR_CUSTOMIZE = 125;
+constexpr UINT IDS_EDIT_MENU = 306;
+
+// The frame's customise command (the pane menu's last entry).
+constexpr UINT ID_VIEW_CUSTOMIZE = 126;
+
+// Commands of the main menu and the toolbars.
+constexpr UINT ID_PROFILE_VIEW_OPTIONS = 32771;
+constexpr UINT ID_SIMULATION_TRANSIENT = 32772;
+constexpr UINT ID_SIMULATION_STEADY = 32773;
+constexpr UINT ID_SIMULATION_OUTPUT_OPTIONS = 32774;
+constexpr UINT ID_PLAN_VIEW_OPTIONS = 32775;
+constexpr UINT ID_FILE_TYPE_OPTIONS = 32776;
+constexpr UINT ID_ZOOM_SCALE_TO_FIT = 32777;
+constexpr UINT ID_ZOOM_RECTANGLE = 32778;
+constexpr UINT ID_ZOOM_POINT = 32779;
+constexpr UINT ID_ZOOM_OUT = 32780;
+constexpr UINT ID_TABLE_ACCEPT_CHANGES = 32781;
+constexpr UINT ID_TABLE_REJECT_CHANGES = 32782;
+constexpr UINT ID_TABLE_AUTO_SIZE = 32783;
+constexpr UINT ID_TABLE_EXPAND_TO_FIT = 32784;
+constexpr UINT ID_EDIT_BOUNDARY_CONDITIONS = 32789;
+constexpr UINT ID_TABLE_SET_VALUES = 32790;
+constexpr UINT ID_HYDROGRAPH_VIEW_OPTIONS = 32791;
+constexpr UINT ID_FILE_CONVERT_HECRAS = 32792;
+constexpr UINT ID_DISPLAY_QW_AS_QFLUX = 32794;
+constexpr UINT ID_SIMULATION_GLOBAL_SETTINGS = 32795;
+constexpr UINT ID_TABLE_SHOW_OUTPUT_NODES = 32796;
+constexpr UINT ID_EDIT_ATMOSPHERIC_ZONE = 32797;
+constexpr UINT ID_SIMULATION_EDIT_MANNINGS_N = 32798;
+constexpr UINT ID_FILE_LOAD_MAP_IMAGERY = 32801;
+constexpr UINT ID_WQ_OPEN_DATA = 32802;
+constexpr UINT ID_WQ_TRANSIENT_SIMULATION = 32803;
+constexpr UINT ID_WQ_GLOBAL_SETTINGS = 32804;
+constexpr UINT ID_WQ_USE_DATABASE_SOLUTION = 32809;
+constexpr UINT ID_WQ_LOAD_DATABASE_SOLUTION = 32811;
+constexpr UINT ID_WQ_SAVE_DATA = 32814;
+constexpr UINT ID_EDIT_WQ_BOUNDARY_CONDITIONS = 32816;
+constexpr UINT ID_SIMULATION_EDIT_BRIDGING_EVENTS = 32821;

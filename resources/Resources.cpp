@@ -1,2 +1,10 @@
-// The program's resource tables.
-#include "resources/ResourceIds.h"
+#include "resources/Resources.h"
+
+void RegisterProgramResources()
+{
+    static bool registered = false;
+    if (registered) return;
+    registered = true;
+    for (const ResourceSet& set : {MainMenuResources(), ToolbarResources(), StringResources(), AboutBoxResources()})
+        RegisterResources(set);
+}

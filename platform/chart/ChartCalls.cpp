@@ -2,6 +2,8 @@
 
 #include "ChartWindow.h"
 
+#include "platform/Window.h"
+
 #include <span>
 
 namespace {
@@ -30,6 +32,16 @@ ChartHandle ChartCreate(int objectType, unsigned style, const QRect& rect, QWidg
     chart->setGeometry(rect);
     chart->Render();
     if (style & ChartStyleVisible) chart->show();
+    return chart;
+}
+
+ChartHandle ChartCreate(int objectType, unsigned style, const CRect& rect, CWnd* parent, int controlId)
+{
+    QWidget* parentWidget = parent ? parent->GetWidget() : nullptr;
+    if (!parentWidget) return nullptr;
+    ChartHandle chart =
+        ChartCreate(objectType, style, QRect(rect.left, rect.top, rect.Width(), rect.Height()), parentWidget, controlId);
+    if (chart) chart->AttachWindowObject(style);
     return chart;
 }
 

@@ -13,24 +13,33 @@
 
 #include "ChartScene.h"
 
+#include "platform/WinTypes.h"
+
 #include <QImage>
 #include <QRect>
 #include <memory>
 
 class QWidget;
+class CWnd;
 class ChartWindow;
 
 // The chart handle is its window (a QWidget), so window calls apply to it directly.
 using ChartHandle = ChartWindow*;
 
 inline constexpr int ChartObjectGraph = 304;              // the one object type
-inline constexpr unsigned ChartStyleVisible = 0x10000000;  // window style bit: shown at once
+inline constexpr unsigned ChartStyleVisible = WS_VISIBLE;  // shown at once
 
 // A chart window of the given object type over the rectangle (pixels, in the parent's client
 // coordinates), a child of parent with the control id; shown when style has ChartStyleVisible.
 // Returns null for another object type. With a null parent the chart is a top-level window
-// (tests). The parent is a QWidget until the platform's window class takes its place.
+// (tests).
 ChartHandle ChartCreate(int objectType, unsigned style, const QRect& rect, QWidget* parent, int controlId);
+// The same as a child of a platform window (rect in its client pixels; WS_VISIBLE shows it).
+// The chart is then one of parent's windows: CWnd::FromWidget(handle) is its window object,
+// which the owner moves on every resize (MoveWindow), invalidates after ChartResetImage and
+// finds as GetDlgItem(controlId). Returns null for another object type or a parent without
+// a window.
+ChartHandle ChartCreate(int objectType, unsigned style, const CRect& rect, CWnd* parent, int controlId);
 
 // Destroys the chart window; the handle is dead afterwards. A chart also dies with its parent.
 int ChartDestroy(ChartHandle chart);

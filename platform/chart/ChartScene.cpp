@@ -1,6 +1,6 @@
 #include "ChartScene.h"
 
-#include "ChartText.h"
+#include "platform/Text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -49,7 +49,7 @@ ChartPen PenOf(int lineType)
 QString FontProperty(const ChartPropertyStore& store, int id)
 {
     const std::string_view family = store.Text(id);
-    return ChartTextFromWindows1252(family.empty() ? std::string_view(DefaultFont) : family);
+    return Cp1252ToQString(family.empty() ? std::string_view(DefaultFont) : family);
 }
 
 // Extent of finite values; empty when there are none.
@@ -146,7 +146,7 @@ void AddLegend(const ChartPropertyStore& store, const std::vector<std::optional<
         if (!layers[s]) continue;  // not drawn, so nothing to explain
         const ChartLayer& l = *layers[s];
         scene.Legend.push_back(
-            {s, ChartTextFromWindows1252(store.TextCell(ChartSubsetLabels, s)), l.Kind, l.Colour, l.Pen});
+            {s, Cp1252ToQString(store.TextCell(ChartSubsetLabels, s)), l.Kind, l.Colour, l.Pen});
     }
 }
 
@@ -157,7 +157,7 @@ void AddAnnotations(const ChartPropertyStore& store, ChartScene& scene)
     for (std::size_t i = 0; i < n; ++i) {
         const double x = store.NumberCell(ChartAnnotationX, static_cast<int>(i));
         const double y = store.NumberCell(ChartAnnotationY, static_cast<int>(i));
-        const QString text = ChartTextFromWindows1252(store.TextCell(ChartAnnotationText, static_cast<int>(i)));
+        const QString text = Cp1252ToQString(store.TextCell(ChartAnnotationText, static_cast<int>(i)));
         if (std::isfinite(x) && std::isfinite(y) && !text.isEmpty()) scene.Annotations.push_back({{x, y}, text});
     }
 }
@@ -172,8 +172,8 @@ ChartScene ResolveChartScene(const ChartPropertyStore& store)
     scene.GridColour = ColourProperty(store, ChartGridColour, DefaultGridColour);
     scene.TitleFont = FontProperty(store, ChartTitleFont);
     scene.LabelFont = FontProperty(store, ChartLabelFont);
-    SplitSubtitle(ChartTextFromWindows1252(store.TextCell(ChartSubtitle, 0)), scene);
-    scene.XLabel = ChartTextFromWindows1252(store.Text(ChartXAxisLabel));
+    SplitSubtitle(Cp1252ToQString(store.TextCell(ChartSubtitle, 0)), scene);
+    scene.XLabel = Cp1252ToQString(store.Text(ChartXAxisLabel));
 
     const int subsets = store.SubsetCount();
     int axes = 1;
@@ -208,7 +208,7 @@ ChartScene ResolveChartScene(const ChartPropertyStore& store)
 
     for (int a = 0; a < axes; ++a) {
         ChartPane pane;
-        pane.YLabel = ChartTextFromWindows1252(store.Text(ChartYAxisLabel, a));
+        pane.YLabel = Cp1252ToQString(store.Text(ChartYAxisLabel, a));
         Extent yData;
         for (int s = 0; s < subsets; ++s)
             if (layers[s] && axisOf[s] == a)

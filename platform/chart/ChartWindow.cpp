@@ -2,6 +2,8 @@
 
 #include "ChartRenderer.h"
 
+#include "platform/Window.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 #include <unordered_set>
@@ -18,6 +20,13 @@ std::unordered_set<const void*>& LiveCharts()
 
 }  // namespace
 
+// The chart's object among the platform's windows. It is cut from the widget before either
+// goes, since the widget owns it.
+class ChartWindow::WindowObject : public CWnd {
+public:
+    void Release() { DetachWidget(); }
+};
+
 ChartWindow::ChartWindow(QWidget* parent, int controlId) : QWidget(parent), Id(controlId)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -25,7 +34,20 @@ ChartWindow::ChartWindow(QWidget* parent, int controlId) : QWidget(parent), Id(c
     LiveCharts().insert(this);
 }
 
-ChartWindow::~ChartWindow() { LiveCharts().erase(this); }
+ChartWindow::~ChartWindow()
+{
+    LiveCharts().erase(this);
+    if (Object) Object->Release();
+}
+
+CWnd* ChartWindow::AttachWindowObject(unsigned style)
+{
+    if (!Object) {
+        Object = std::make_unique<WindowObject>();
+        Object->AttachWidget(this, static_cast<UINT>(Id), WS_CHILD | style);
+    }
+    return Object.get();
+}
 
 ChartWindow* ChartWindow::FromHandle(const void* handle)
 {

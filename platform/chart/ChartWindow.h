@@ -1,5 +1,6 @@
 // The chart's window: a child widget that owns a chart's property store, its current scene
-// and the image it shows.
+// and the image it shows. A chart made over a platform window also has a window object, so
+// that the platform's window calls and its parent's destruction reach it.
 //
 // Drawing happens into a retained image (ChartResetImage); a paint event only copies it to the
 // screen, re-rendering the scene first when the window's size has changed since.
@@ -12,6 +13,8 @@
 #include <QWidget>
 #include <memory>
 
+class CWnd;
+
 class ChartWindow : public QWidget {
 public:
     ChartWindow(QWidget* parent, int controlId);
@@ -22,6 +25,9 @@ public:
     static ChartWindow* FromHandle(const void* handle);
 
     int ControlId() const { return Id; }
+    // Gives the chart a window object of the platform layer with its control id and window
+    // style (the object CWnd::FromWidget returns). Returns it; the chart owns it.
+    CWnd* AttachWindowObject(unsigned style);
     ChartPropertyStore& Properties() { return Store; }
     // Resolves the store into a new scene; the image is unchanged until Render.
     void Reinitialize();
@@ -37,7 +43,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    class WindowObject;
+
     int Id;
+    std::unique_ptr<WindowObject> Object;
     ChartPropertyStore Store;
     std::shared_ptr<const ChartScene> CurrentScene;
     QImage Surface;

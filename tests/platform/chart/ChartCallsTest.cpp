@@ -3,6 +3,8 @@
 #include "ChartTestSupport.h"
 #include "ChartWindow.h"
 
+#include "platform/Window.h"
+
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -38,6 +40,33 @@ TEST(ChartCalls, CreateMakesAChildWindowOverTheRectangle)
     delete parent;
     EXPECT_EQ(ChartSetInt(shown, ChartSubsetCount, 1), 0);
     EXPECT_EQ(ChartDestroy(hidden), 0);
+}
+
+TEST(ChartCalls, OverAPlatformWindowTheChartIsOneOfItsChildWindows)
+{
+    CWnd parent;
+    EXPECT_EQ(ChartCreate(ChartObjectGraph, WS_VISIBLE, CRect(0, 0, 10, 10), &parent, 1001), nullptr) << "no window yet";
+    ASSERT_TRUE(parent.Create(nullptr, "view", WS_VISIBLE, CRect(0, 0, 640, 480), nullptr, 0));
+    ChartHandle chart = ChartCreate(ChartObjectGraph, WS_VISIBLE, CRect(0, 0, 300, 200), &parent, 1001);
+    ChartHandle other = ChartCreate(ChartObjectGraph, WS_VISIBLE, CRect(0, 0, 30, 20), &parent, 1000);
+    ASSERT_NE(chart, nullptr);
+    CWnd* window = CWnd::FromWidget(chart);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(parent.GetDlgItem(1001), window);
+    EXPECT_EQ(window->GetParent(), &parent);
+    EXPECT_TRUE(window->IsWindowVisible());
+
+    // The owner's resize moves it through the platform's call; the image follows.
+    window->MoveWindow(0, 0, 640, 480, FALSE);
+    EXPECT_EQ(ChartImageOf(chart).size(), QSize(640, 480));
+
+    // Destroyed by the call, it leaves its parent's windows; destroyed with its parent, its
+    // handle is refused afterwards.
+    EXPECT_EQ(ChartDestroy(chart), 1);
+    EXPECT_EQ(parent.GetDlgItem(1001), nullptr);
+    ASSERT_NE(parent.GetDlgItem(1000), nullptr);
+    parent.DestroyWindow();
+    EXPECT_EQ(ChartSetInt(other, ChartSubsetCount, 1), 0);
 }
 
 TEST(ChartCalls, EveryCallRefusesADeadHandle)
