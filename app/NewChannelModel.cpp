@@ -136,6 +136,23 @@ void FormatNode(std::string& text, const Channel& channel, int i)
     text += "\t1\n\n\n";
 }
 
+// Boundary element `number` at `node` with its position and codes, and a hydrograph of two
+// rows, from 0 h to the last hour, constant at value.
+void FormatBoundary(std::string& text, int number, int node, const char* codes, double value)
+{
+    text += '\t';
+    AppendInt(text, number);
+    text += '\t';
+    AppendInt(text, node);
+    text += codes;
+    text += "\t2\n\t0";
+    AppendTabbed(text, {value});
+    text += "\n\t";
+    AppendInt(text, LastHydrographHour);
+    AppendTabbed(text, {value});
+    text += "\n\n\n";
+}
+
 void FormatElementsAndBoundaries(std::string& text, const Channel& channel)
 {
     const int n = channel.Shape.NodeCount;
@@ -151,22 +168,10 @@ void FormatElementsAndBoundaries(std::string& text, const Channel& channel)
     }
     text += "\n \tBoundary Element Information \n";
     text += "\n \tBoundary Element #\tNode #\tBoundary condition codes\n\n";
-    // Upstream (position -1): a discharge hydrograph constant at Q.
-    text += "\t1\t1\t-1\t0\t1\t2\n\t0";
-    AppendTabbed(text, {channel.Shape.InflowDischarge});
-    text += "\n\t";
-    AppendInt(text, LastHydrographHour);
-    AppendTabbed(text, {channel.Shape.InflowDischarge});
-    text += "\n\n\n";
-    // Downstream (position 1): a stage hydrograph constant at Wo.
-    text += "\t2\t";
-    AppendInt(text, n);
-    text += "\t1\t1\t0\t2\n\t0";
-    AppendTabbed(text, {channel.Shape.OutflowStage});
-    text += "\n\t";
-    AppendInt(text, LastHydrographHour);
-    AppendTabbed(text, {channel.Shape.OutflowStage});
-    text += "\n\n\n";
+    // Upstream (position -1, stage code 0, discharge code 1): a discharge hydrograph constant at Q.
+    FormatBoundary(text, 1, 1, "\t-1\t0\t1", channel.Shape.InflowDischarge);
+    // Downstream (position 1, stage code 1, discharge code 0): a stage hydrograph constant at Wo.
+    FormatBoundary(text, 2, n, "\t1\t1\t0", channel.Shape.OutflowStage);
 }
 
 // Writes text to the stream and empties it; false when the stream fails.

@@ -60,6 +60,9 @@ constexpr const char* NewNotFiniteText =
     "The channel's values give numbers too large for a model file. No file was made.";
 constexpr const char* NewNotWrittenText = "The new file was not made: %s.";
 
+// The model reader's result for a file that could not be opened at all.
+constexpr int ReaderNoStream = -1;
+
 // How messages name the file a save replaces.
 constexpr const char* SavedFileWhat = "model file";
 
@@ -71,7 +74,10 @@ constexpr const char* ThermalNames[] = {"Water Temperature", "Suspended Frazil C
                                         "Air Temperature", "Depth of Flow (Dw)"};
 constexpr const char* NutrientNames[] = {"DO", "NH3", "NO3", "BOD", "OP", "PP"};
 constexpr const char* MetalNames[] = {"Cdw", "Caw", "Css", "Cds", "Cas", "Ms"};
-constexpr int NutrientModel = 0;  // water-quality type of a nutrients file
+// Water-quality types: nutrients, heavy metals, xenobiotics.
+constexpr int NutrientModel = 0;
+constexpr int HeavyMetalModel = 1;
+constexpr int XenobioticModel = 2;
 
 template <std::size_t N>
 void Append(std::vector<std::string>& names, const char* const (&more)[N])
@@ -79,7 +85,7 @@ void Append(std::vector<std::string>& names, const char* const (&more)[N])
     names.insert(names.end(), std::begin(more), std::end(more));
 }
 
-// printf-style text with one string argument.
+// printf-style text with up to two string arguments.
 std::string Format(const char* format, const std::string& argument, const std::string& second = {})
 {
     const int size = std::snprintf(nullptr, 0, format, argument.c_str(), second.c_str());
@@ -132,7 +138,7 @@ BOOL CVasquilDoc::OnOpenDocument(const std::filesystem::path& path)
     if (code != 0) {
         const std::string reason = ModelReaderRefusal();
         RestoreHeldModel(&previous);
-        AfxMessageBox(code == -1 ? std::string(FileInUseText) : Format(RefusedModelText, FileName(path), reason));
+        AfxMessageBox(code == ReaderNoStream ? std::string(FileInUseText) : Format(RefusedModelText, FileName(path), reason));
         return FALSE;
     }
     ReleaseHeldModel(&previous);
@@ -198,30 +204,27 @@ BOOL CVasquilDoc::OnSaveDocument(const std::filesystem::path& path)
 void CVasquilDoc::BuildProfileVariableList()
 {
     ProfileVariables = {"Bed Elevation", "Water Surface Elevation", "Discharge", "Water Velocity", "Froude Number"};
-    const int fileType = State ? State->FileType : 0;
-    if (fileType > 0) Append(ProfileVariables, IceNames);
-    if (fileType > 1) Append(ProfileVariables, DynamicIceNames);
-    if (fileType > 2) {
-        Append(ProfileVariables, ThermalNames);
-        ProfileVariables.push_back("Atmospheric Zone Number");
-    }
-    if (WaterQualityLoaded == 1 && State) {
-        if (State->WQType == NutrientModel) Append(ProfileVariables, NutrientNames);
-        else if (State->WQType == 1 || State->WQType == 2) Append(ProfileVariables, MetalNames);
-    }
+    AppendModelVariables(ProfileVariables, true);
 }
 
 void CVasquilDoc::BuildHydrographVariableList()
 {
     HydrographVariables = {"Water Surface Elevation", "Discharge", "Water Velocity"};
+    AppendModelVariables(HydrographVariables, false);
+}
+
+void CVasquilDoc::AppendModelVariables(std::vector<std::string>& names, bool zoneNumber) const
+{
     const int fileType = State ? State->FileType : 0;
-    if (fileType > 0) Append(HydrographVariables, IceNames);
-    if (fileType > 1) Append(HydrographVariables, DynamicIceNames);
-    if (fileType > 2) Append(HydrographVariables, ThermalNames);
-    if (WaterQualityLoaded == 1 && State) {
-        if (State->WQType == NutrientModel) Append(HydrographVariables, NutrientNames);
-        else if (State->WQType == 1 || State->WQType == 2) Append(HydrographVariables, MetalNames);
+    if (fileType > 0) Append(names, IceNames);
+    if (fileType > 1) Append(names, DynamicIceNames);
+    if (fileType > 2) {
+        Append(names, ThermalNames);
+        if (zoneNumber) names.push_back("Atmospheric Zone Number");
     }
+    if (WaterQualityLoaded != 1 || !State) return;
+    if (State->WQType == NutrientModel) Append(names, NutrientNames);
+    else if (State->WQType == HeavyMetalModel || State->WQType == XenobioticModel) Append(names, MetalNames);
 }
 
 void CVasquilDoc::BuildOutputNodeList()

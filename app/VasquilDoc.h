@@ -115,6 +115,9 @@ private:
     // from the engine, and resets the map image, the water-quality data, the lists and the
     // view flags.
     void BuildFromEngine();
+    // Appends to a view's names those of the model's file type (the zone number too when asked)
+    // and, when a water-quality file is loaded, the values of its type.
+    void AppendModelVariables(std::vector<std::string>& names, bool zoneNumber) const;
     // The two questions before a save; true when saving goes on.
     bool ConfirmSave();
 };
