@@ -17,6 +17,7 @@ constexpr const char* FileWhat = "new model file";
 
 // Section code of every node: a cross-section property table of 100 levels.
 constexpr int SectionCode = -100;
+constexpr double MetresPerKilometre = 1000.0;
 // The last time of the two rows of each boundary hydrograph, h.
 constexpr int LastHydrographHour = 100000;
 
@@ -58,7 +59,7 @@ struct Channel {
     {
         const NewChannelShape& c = Shape;
         Depth = c.OutflowStage - c.OutflowInvert;
-        SpacingMetres = 1000 * c.Spacing;
+        SpacingMetres = MetresPerKilometre * c.Spacing;
         BedSlope = (c.InflowInvert - c.OutflowInvert) / ((c.NodeCount - 1) * SpacingMetres);
         SurfaceWidth = c.BottomWidth + 2 * c.SideSlope * Depth;
         TopWidth = c.BottomWidth + 2 * c.SideSlope * c.BankHeight;
@@ -75,7 +76,7 @@ struct Channel {
         const int last = c.NodeCount - 1;
         for (double v : {c.BottomWidth, c.BankHeight, c.SideSlope, c.InflowInvert, c.OutflowInvert, c.Roughness,
                          c.Spacing, c.InflowDischarge, c.OutflowStage, Depth, SpacingMetres, BedSlope, SurfaceWidth,
-                         TopWidth, SideRun, SideRun + c.BottomWidth, 1000.0 * last * c.Spacing, last * c.Spacing})
+                         TopWidth, SideRun, SideRun + c.BottomWidth, MetresPerKilometre * last * c.Spacing, last * c.Spacing})
             if (!std::isfinite(v)) return false;
         for (int i : {0, last}) {
             const double z = Bed(i);
@@ -120,7 +121,7 @@ void FormatNode(std::string& text, const Channel& channel, int i)
     text += '\t';
     AppendInt(text, SectionCode);
     text += "\t1";
-    AppendTabbed(text, {1000.0 * i * c.Spacing, 0.0, i * c.Spacing, z, 0.0, channel.SurfaceWidth});
+    AppendTabbed(text, {MetresPerKilometre * i * c.Spacing, 0.0, i * c.Spacing, z, 0.0, channel.SurfaceWidth});
     text += '\t';
     AppendInt(text, hydroCode);
     AppendTabbed(text, {z + channel.Depth, c.InflowDischarge});
