@@ -31,17 +31,6 @@ constexpr const char* NodeTableView = "CNodeTableView";
 constexpr const char* CrossSectionView = "CXSectionView";
 constexpr int ThermalIceFileType = 3;
 
-// A model is loaded when the document holds a display model. The document gains the member
-// with the model's opening; until then it holds none.
-template <class Document>
-bool HoldsDisplayModel(const Document& document)
-{
-    if constexpr (requires { document.DisplayModel != nullptr; })
-        return document.DisplayModel != nullptr;
-    else
-        return false;
-}
-
 bool AnyRunning(const CMainFrame::DocumentState& s)
 {
     return s.steady.running || s.transient.running || s.waterQuality.running;
@@ -109,7 +98,7 @@ CMainFrame::DocumentState CMainFrame::GetDocumentState() const
 {
     DocumentState state;
     if (const auto* document = dynamic_cast<const CVasquilDoc*>(GetActiveDocument()))
-        state.modelLoaded = HoldsDisplayModel(*document);
+        state.modelLoaded = document->DisplayModel != nullptr;
     // The run dialogs come with the runs: until then none exists.
     return state;
 }

@@ -1,7 +1,35 @@
-// The document: the model open in the program.
+// The document: the model open in the program. It reads a model file into the engine and
+// builds from it what the views show (the display model, the model state, the results writer
+// and the lists of names the views offer), saves the engine's model back to a file, and makes
+// the file of a new trapezoidal channel. Views learn what to rebuild from its reset flags, which
+// they clear once they have acted on them.
+//
+// A model is loaded when DisplayModel is not null; the display model, the model state and the
+// results writer exist together or not at all. The engine's records and the display model's
+// lists hold their items in the same order.
 #pragma once
 
+#include "app/NewChannelModel.h"
 #include "platform/DocView.h"
+
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CCmdUI;
+class ModelState;
+class ResultsWriter;
+namespace VQXDisplayLib {
+class VQXDisplayModel;
+}
+// The run dialogs, made on every open once they exist.
+class CRunTransDlg;
+class CRunSteadyDlg;
+class CRunTransWQDlg;
+struct sqlite3;
 
 class CVasquilDoc : public CDocument
 {
@@ -9,8 +37,87 @@ public:
     static const CRuntimeClass Runtime;
     const CRuntimeClass* GetRuntimeClass() const override { return &Runtime; }
 
+    // No model; the engine is emptied (no records, work arrays released, defaults set) and the
+    // step handshake flag is 0.
     CVasquilDoc();
     ~CVasquilDoc() override;
 
+    // The framework's empty document at start-up: no file, no model. Always TRUE.
     BOOL OnNewDocument() override;
+    // Reads the model file at path into the engine and builds the display model, the model
+    // state, the results writer (every output off) and the lists from it; the map image and
+    // the water-quality data are cleared and every view is told to rebuild. Returns FALSE, after
+    // a message, when the file cannot be opened or the reader refuses it: the model that was
+    // open (or none) stays, engine and display objects as they were.
+    BOOL OnOpenDocument(const std::filesystem::path& path) override;
+    // Saves the engine's model at path (through a temporary file renamed over it). Returns
+    // FALSE, after a message, when it was not saved: whatever stood at path is as it was.
+    BOOL OnSaveDocument(const std::filesystem::path& path) override;
+
+    // The names the profile view offers: bed, water surface, discharge, velocity and Froude
+    // number, then those of the model's file type, then the water-quality values when a
+    // water-quality file is loaded.
+    void BuildProfileVariableList();
+    // The same for the hydrograph view, without bed, Froude number and zone number.
+    void BuildHydrographVariableList();
+    // Captions of the output nodes (hydro code 0) in list order.
+    void BuildOutputNodeList();
+
+    // New: the New File dialog, then the new channel's file written and opened as the document.
+    void OnFileNew();
+    // Save and Save As: the questions about a changed file type and pending node-table edits
+    // first; No to either saves nothing.
+    void OnFileSave();
+    void OnFileSaveAs();
+    // Display Qw as Qflux: flips the discharge the views show between Qflux and nodal Qw.
+    void OnDisplayQwAsQflux();
+
+    void OnUpdateFileNew(CCmdUI* pCmdUI);
+    void OnUpdateFileSave(CCmdUI* pCmdUI);  // Save and Save As
+    void OnUpdateDisplayQwAsQflux(CCmdUI* pCmdUI);
+
+    std::unique_ptr<VQXDisplayLib::VQXDisplayModel> DisplayModel;
+    std::unique_ptr<ModelState> State;
+    CRunTransDlg* TransientDialog = nullptr;
+    CRunSteadyDlg* SteadyDialog = nullptr;
+    std::unique_ptr<ResultsWriter> Results;
+    int OutputOptionsChanged = 0;
+    int ProfileViewReset = 0;
+    int PlanViewReset = 0;
+    int HydrographViewReset = 0;
+    int RunActive = 0;
+    int NodeTableEdited = 0;
+    int CrossSectionViewReset = 0;
+    int NodeTableRebuild = 0;
+    std::vector<std::string> ReachNames;
+    std::vector<std::string> ProfileVariables;
+    std::vector<std::string> OutputNodeLabels;
+    std::vector<std::string> HydrographVariables;
+    // World-file values of the map image in file order: x pixel size, y skew, x skew, y pixel
+    // size, easting, northing.
+    std::array<double, 6> WorldFile{};
+    int MapImageLoaded = 0;
+    int PlanViewFitImage = 0;
+    std::filesystem::path MapImagePath;
+    std::filesystem::path WorldFilePath;
+    std::filesystem::path SolutionDatabasePath;
+    sqlite3* SolutionDatabase = nullptr;  // kept across opens
+    int UseDatabaseSolution = 0;
+    CRunTransWQDlg* WaterQualityDialog = nullptr;
+    int WaterQualityLoaded = 0;
+    std::filesystem::path WaterQualityPath;
+
+    // The present local date and time, written as the start of a new model; tests set a fixed one.
+    std::function<CalendarDate()> Clock = LocalDateNow;
+
+private:
+    // Replaces the display model, the model state and the results writer by new ones built
+    // from the engine, and resets the map image, the water-quality data, the lists and the
+    // view flags.
+    void BuildFromEngine();
+    // Appends to a view's names those of the model's file type (the zone number too when asked)
+    // and, when a water-quality file is loaded, the values of its type.
+    void AppendModelVariables(std::vector<std::string>& names, bool zoneNumber) const;
+    // The two questions before a save; true when saving goes on.
+    bool ConfirmSave();
 };

@@ -71,3 +71,18 @@ constexpr UINT ID_WQ_LOAD_DATABASE_SOLUTION = 32811;
 constexpr UINT ID_WQ_SAVE_DATA = 32814;
 constexpr UINT ID_EDIT_WQ_BOUNDARY_CONDITIONS = 32816;
 constexpr UINT ID_SIMULATION_EDIT_BRIDGING_EVENTS = 32821;
+
+// ---- The New File dialog and its controls.
+constexpr UINT IDD_NEW_FILE = 342;
+constexpr int IDC_NEW_BOTTOM_WIDTH = 1333;
+constexpr int IDC_NEW_BANK_HEIGHT = 1334;
+constexpr int IDC_NEW_SIDE_SLOPE = 1335;
+constexpr int IDC_NEW_INFLOW_INVERT = 1336;
+constexpr int IDC_NEW_OUTFLOW_INVERT = 1337;
+constexpr int IDC_NEW_ROUGHNESS = 1196;
+constexpr int IDC_NEW_SPACING = 1197;
+constexpr int IDC_NEW_NODE_COUNT = 1198;
+constexpr int IDC_NEW_INFLOW_DISCHARGE = 1199;
+constexpr int IDC_NEW_OUTFLOW_STAGE = 1200;
+constexpr int IDC_NEW_PATH = 1349;
+constexpr int IDC_NEW_BROWSE = 1350;
