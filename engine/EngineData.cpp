@@ -266,6 +266,13 @@ void ReleaseModel()
         es.LowerProfile = {};
         es.Rhs = {};
         es.DiagonalIndex = {};
+        es.Items = {};
+        es.ItemNodes = {};
+        es.NodeItemStart = {};
+        es.NodeItems = {};
+        es.ItemMatrices = {};
+        es.ItemResiduals = {};
+        es.ItemElementStates = {};
         es.StructureBuilt = 0;
         es.UnknownCount = 0;
         es.ProfileLength = 0;

@@ -28,6 +28,7 @@ struct NodeRecord;
 struct ElementRecord;
 struct BoundaryElementRecord;
 struct JunctionRecord;
+struct FiniteElementBase;
 struct AtmosphericZoneRecord;
 struct BridgingEventRecord;
 
@@ -117,7 +118,9 @@ struct ModelControl {
     std::vector<double> ElementJacobianWork;
     std::vector<double> ElementResidualBase;
     int MaxElementDof;
-    int AssemblyPass;   // number of the assembly in progress, 0 outside one
+    // Non-zero while the framework differences element residuals: it keeps every node's state
+    // (the system's node update) current itself, so the residuals do not refresh their nodes.
+    int DifferencingInProgress;
 
     // Run clock and outputs
     int SteadyIteration;
@@ -166,11 +169,36 @@ struct ModelControl {
 enum EquationSystemId { HydrodynamicSystem = 0, DynamicIceSystem = 1, ThermalIceSystem = 2, WaterQualitySystem = 3 };
 inline constexpr int EquationSystemCount = 4;
 
+// One element of an assembly, in the order the assembly adds them: an interior element, a
+// junction branch with its junction, or a boundary element.
+enum AssemblyItemKind { InteriorItem = 0, JunctionBranchItem = 1, BoundaryItem = 2 };
+struct AssemblyItem {
+    FiniteElementBase* Element;
+    JunctionRecord* Junction;   // junction branches only
+    int Kind;                   // AssemblyItemKind
+    int NodeCount;              // nodes the item brings into the assembly
+};
+
 struct EquationSystem {
     std::vector<double> UpperProfile;   // upper triangle incl. diagonal, by columns
     std::vector<double> LowerProfile;   // lower triangle by rows, same addressing
     std::vector<double> Rhs;            // right-hand side, overwritten by the increments
     std::vector<int> DiagonalIndex;     // position of each diagonal entry in the profiles
+    // Work of the node-by-node differencing, laid out by every assembly and reused while the
+    // model keeps its elements: the items in assembly order; for the node of index i, the
+    // node (null when no item holds it) and the items holding it, NodeItems[NodeItemStart[i]
+    // .. NodeItemStart[i + 1]), each entry item x MaxElementNodes + the node's place in the
+    // item; every item's -dR/dx
+    // (MaxElementDof^2 values, row-major) and R (MaxElementDof values); and the four values a
+    // residual leaves on an interior element (EndFluxes, ReferenceLevel,
+    // PreviousReferenceLevel) at the current state.
+    std::vector<AssemblyItem> Items;
+    std::vector<NodeRecord*> ItemNodes;
+    std::vector<int> NodeItemStart;
+    std::vector<int> NodeItems;
+    std::vector<double> ItemMatrices;
+    std::vector<double> ItemResiduals;
+    std::vector<double> ItemElementStates;
     int UnknownCount;
     int ProfileLength;
     int StructureBuilt;
@@ -358,9 +386,6 @@ struct NodeRecord {
     int Number;
     int Index;
     int SectionCode;
-    int HydraulicsPass;          // assembly pass of the last refresh by the element residuals
-    double HydraulicsState[2];   // hydrodynamic unknowns of that refresh: within one pass, a
-                                 // refresh at the same unknowns gives the same result
     CrossSectionTable* CrossSection;
     NodeRecord* Next;
     double Invert;

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
+#include <cstring>
 #include <new>
 
 #include "engine/DynamicIce.h"
@@ -75,47 +75,42 @@ void ClearElementVector()
     std::fill(g_ModelControl.ElementVector.begin(), g_ModelControl.ElementVector.end(), 0.0);
 }
 
-void EvaluateElementResidual(ElementRecord* element, int system)
+// The residual of an item at the nodes' present state, into ElementVector.
+void EvaluateItem(const AssemblyItem& item, int system)
 {
     ClearElementVector();
     if (g_ResidualOverride) {
-        g_ResidualOverride(element, system);
+        g_ResidualOverride(item.Element, system);
+        return;
+    }
+    if (item.Kind == BoundaryItem) {
+        auto* b = static_cast<BoundaryElementRecord*>(item.Element);
+        switch (system) {
+        case HydrodynamicSystem: ComputeHydroBoundaryResidual(b); break;
+        case DynamicIceSystem: DynamicIceBoundaryResidual(b); break;
+        case ThermalIceSystem: ComputeThermalBoundaryResidual(b); break;
+        default: ComputeWQBoundaryResidual(b); break;
+        }
+        return;
+    }
+    auto* e = static_cast<ElementRecord*>(item.Element);
+    if (item.Kind == JunctionBranchItem) {
+        ComputeJunctionBranchResidual(e, item.Junction);
         return;
     }
     switch (system) {
-    case HydrodynamicSystem: ComputeHydroElementResidual(element); break;
-    case DynamicIceSystem: DynamicIceElementResidual(element); break;
-    case ThermalIceSystem: ComputeThermalElementResidual(element); break;
-    default: ComputeWQElementResidual(element); break;
+    case HydrodynamicSystem: ComputeHydroElementResidual(e); break;
+    case DynamicIceSystem: DynamicIceElementResidual(e); break;
+    case ThermalIceSystem: ComputeThermalElementResidual(e); break;
+    default: ComputeWQElementResidual(e); break;
     }
 }
 
-void EvaluateBoundaryResidual(BoundaryElementRecord* element, int system)
-{
-    ClearElementVector();
-    if (g_ResidualOverride) {
-        g_ResidualOverride(element, system);
-        return;
-    }
-    switch (system) {
-    case HydrodynamicSystem: ComputeHydroBoundaryResidual(element); break;
-    case DynamicIceSystem: DynamicIceBoundaryResidual(element); break;
-    case ThermalIceSystem: ComputeThermalBoundaryResidual(element); break;
-    default: ComputeWQBoundaryResidual(element); break;
-    }
-}
-
-void EvaluateJunctionResidual(ElementRecord* element, JunctionRecord* junction, int system)
-{
-    ClearElementVector();
-    if (g_ResidualOverride) {
-        g_ResidualOverride(element, system);
-        return;
-    }
-    ComputeJunctionBranchResidual(element, junction);
-}
-
-void UpdateNodeState(NodeRecord* node, int system)
+// ---------------------------------------------------------------------------------------
+// Node updates of the systems
+// ---------------------------------------------------------------------------------------
+// The system's node update: what its residuals read of a node, from the node's unknowns.
+void RefreshNodeState(NodeRecord* node, int system)
 {
     switch (system) {
     case HydrodynamicSystem: UpdateNodeHydraulics(node); break;
@@ -125,61 +120,155 @@ void UpdateNodeState(NodeRecord* node, int system)
     }
 }
 
-// How a forward-difference Jacobian brings the element back to its unperturbed state.
-enum class Restore {
-    Reevaluate,   // evaluate the residual once more at the restored unknowns
-    NodeUpdate,   // the system's node update after each node's unknowns (boundary elements)
-    Snapshot,     // copy back each node's record, and the element's, as they were at x
+// A copy of what a system's node update writes into a node. The hydraulics name their fields;
+// a system that names none is copied whole.
+struct NodeStateCopy {
+    NodeHydraulicsCopy Hydraulics;
+    NodeRecord Whole;
+};
+NodeStateCopy g_SavedNode;
+
+void SaveNodeState(const NodeRecord* node, int system, NodeStateCopy* copy)
+{
+    if (system == HydrodynamicSystem)
+        SaveNodeHydraulics(node, &copy->Hydraulics);
+    else
+        std::memcpy(static_cast<void*>(&copy->Whole), node, sizeof(NodeRecord));
+}
+
+void RestoreNodeState(NodeRecord* node, int system, const NodeStateCopy* copy)
+{
+    if (system == HydrodynamicSystem)
+        RestoreNodeHydraulics(node, &copy->Hydraulics);
+    else
+        std::memcpy(static_cast<void*>(node), &copy->Whole, sizeof(NodeRecord));
+}
+
+// What a residual leaves on an interior element besides ElementVector.
+constexpr int ElementStateSize = 4;
+
+void SaveElementState(const AssemblyItem& item, double* state)
+{
+    if (item.Kind == BoundaryItem) return;
+    const auto* e = static_cast<const ElementRecord*>(item.Element);
+    state[0] = e->EndFluxes[0];
+    state[1] = e->EndFluxes[1];
+    state[2] = e->ReferenceLevel;
+    state[3] = e->PreviousReferenceLevel;
+}
+
+void RestoreElementState(const AssemblyItem& item, const double* state)
+{
+    if (item.Kind == BoundaryItem) return;
+    auto* e = static_cast<ElementRecord*>(item.Element);
+    e->EndFluxes[0] = state[0];
+    e->EndFluxes[1] = state[1];
+    e->ReferenceLevel = state[2];
+    e->PreviousReferenceLevel = state[3];
+}
+
+// ---------------------------------------------------------------------------------------
+// Forward differences, node by node
+// ---------------------------------------------------------------------------------------
+// Items to difference and the nodes they hold: entries Entries[NodeStart[k] ..
+// NodeStart[k + 1]) of Nodes[k] are item x MaxElementNodes + the node's place in the item.
+// Every item gets its -dR/dx (row stride MaxElementDof) in Matrices and its R in Residuals,
+// and keeps its element state in ElementStates (ElementStateSize values) meanwhile.
+struct DifferencingPlan {
+    const AssemblyItem* Items;
+    int ItemCount;
+    NodeRecord* const* Nodes;
+    int NodeCount;
+    const int* NodeStart;
+    const int* Entries;
+    double* Matrices;
+    double* Residuals;
+    double* ElementStates;
 };
 
-// Forward-difference Jacobian of whatever residual `evaluate` computes for the element:
-// ElementMatrix = -dR/dx (row stride MaxElementDof), ElementVector = R at the current state.
-// Each perturbed unknown is put back to its exact former value.
-template <typename Element, typename Evaluate>
-void DifferenceElement(Element* element, int system, int unknownsSystem, Restore restore, Evaluate evaluate)
+// Forward-difference Jacobians of every item of the plan. Each node's unknowns are perturbed
+// one at a time; the node is refreshed once at each perturbed state and every item holding it
+// is evaluated there, so a column costs one node update and one residual per item. Afterwards
+// every unknown holds its exact former value, and the nodes' states and the elements' end
+// values are those of the current state.
+void DifferencePlan(int system, const DifferencingPlan& plan)
 {
     ModelControl& mc = g_ModelControl;
     const int upn = UnknownsPerNodeOf(system);
-    const int nodes = AssembledNodeCount(element);
-    const int dof = nodes * upn;
     const int stride = mc.MaxElementDof;
-    if (dof <= 0 || dof > stride) return;
-    const double h = PerturbationOf(unknownsSystem);
+    const double h = PerturbationOf(system);
+    const int wasDifferencing = mc.DifferencingInProgress;
+    mc.DifferencingInProgress = 1;
 
-    double* work = mc.ElementJacobianWork.data();
-    double* base = mc.ElementResidualBase.data();
-    std::fill(mc.ElementJacobianWork.begin(), mc.ElementJacobianWork.end(), 0.0);
-    std::fill(mc.ElementResidualBase.begin(), mc.ElementResidualBase.end(), 0.0);
+    for (int k = 0; k < plan.NodeCount; ++k)
+        if (plan.NodeStart[k + 1] > plan.NodeStart[k]) RefreshNodeState(plan.Nodes[k], system);
+    for (int i = 0; i < plan.ItemCount; ++i) {
+        const AssemblyItem& item = plan.Items[i];
+        const int dof = item.NodeCount * upn;
+        EvaluateItem(item, system);
+        std::copy_n(mc.ElementVector.data(), dof, plan.Residuals + static_cast<size_t>(i) * stride);
+        std::fill_n(plan.Matrices + static_cast<size_t>(i) * stride * stride, static_cast<size_t>(stride) * stride, 0.0);
+        SaveElementState(item, plan.ElementStates + static_cast<size_t>(i) * ElementStateSize);
+    }
 
-    evaluate();
-    std::copy_n(mc.ElementVector.data(), dof, base);
-    Element elementAtBase;
-    if (restore == Restore::Snapshot) elementAtBase = *element;
-
-    const int perNode = std::min(upn, UnknownCapacityOf(unknownsSystem));
-    for (int a = 0; a < nodes; ++a) {
-        NodeRecord* node = element->Nodes[a];
-        NodeRecord nodeAtBase;
-        if (restore == Restore::Snapshot) nodeAtBase = *node;
-        double* x = UnknownsOf(node, unknownsSystem);
-        for (int j = 0; j < perNode; ++j) {
+    for (int k = 0; k < plan.NodeCount; ++k) {
+        const int first = plan.NodeStart[k], last = plan.NodeStart[k + 1];
+        if (first == last) continue;
+        NodeRecord* node = plan.Nodes[k];
+        SaveNodeState(node, system, &g_SavedNode);
+        double* x = UnknownsOf(node, system);
+        for (int j = 0; j < upn; ++j) {
             const double saved = x[j];
             x[j] = saved + h;
-            evaluate();
-            const int column = a * upn + j;
-            const double* r = mc.ElementVector.data();
-            for (int row = 0; row < dof; ++row) work[row * stride + column] = (r[row] - base[row]) / -h;
+            RefreshNodeState(node, system);
+            for (int entry = first; entry < last; ++entry) {
+                const int i = plan.Entries[entry] / MaxElementNodes;
+                const int a = plan.Entries[entry] % MaxElementNodes;
+                const AssemblyItem& item = plan.Items[i];
+                const int dof = item.NodeCount * upn;
+                EvaluateItem(item, system);
+                const double* r = mc.ElementVector.data();
+                const double* base = plan.Residuals + static_cast<size_t>(i) * stride;
+                double* column = plan.Matrices + static_cast<size_t>(i) * stride * stride + a * upn + j;
+                for (int row = 0; row < dof; ++row) column[row * stride] = (r[row] - base[row]) / -h;
+            }
             x[j] = saved;
         }
-        if (restore == Restore::NodeUpdate) UpdateNodeState(node, system);
-        if (restore == Restore::Snapshot) *node = nodeAtBase;
+        RestoreNodeState(node, system, &g_SavedNode);
     }
-    if (restore == Restore::Reevaluate) evaluate();
-    if (restore == Restore::Snapshot) *element = elementAtBase;
 
+    for (int i = 0; i < plan.ItemCount; ++i)
+        RestoreElementState(plan.Items[i], plan.ElementStates + static_cast<size_t>(i) * ElementStateSize);
+    mc.DifferencingInProgress = wasDifferencing;
+}
+
+// The Jacobian of one item alone, left in ElementMatrix and its residual in ElementVector.
+void DifferenceItem(const AssemblyItem& item, int system)
+{
+    ModelControl& mc = g_ModelControl;
+    const int upn = UnknownsPerNodeOf(system);
+    const int dof = item.NodeCount * upn;
+    if (dof <= 0 || dof > mc.MaxElementDof) return;
+    NodeRecord* nodes[MaxElementNodes];
+    int start[MaxElementNodes + 1];
+    int entries[MaxElementNodes];
+    int count = 0, used = 0;
+    start[0] = 0;
+    for (int a = 0; a < item.NodeCount; ++a) {
+        NodeRecord* node = item.Element->Nodes[a];
+        if (std::find(nodes, nodes + count, node) != nodes + count) continue;
+        for (int b = a; b < item.NodeCount; ++b)
+            if (item.Element->Nodes[b] == node) entries[used++] = b;
+        nodes[count++] = node;
+        start[count] = used;
+    }
+    double state[ElementStateSize] = {};
+    const DifferencingPlan plan{&item, 1, nodes, count, start, entries,
+                                mc.ElementJacobianWork.data(), mc.ElementResidualBase.data(), state};
+    DifferencePlan(system, plan);
     std::copy(mc.ElementJacobianWork.begin(), mc.ElementJacobianWork.end(), mc.ElementMatrix.begin());
     std::fill(mc.ElementVector.begin(), mc.ElementVector.end(), 0.0);
-    std::copy_n(base, dof, mc.ElementVector.data());
+    std::copy_n(mc.ElementResidualBase.data(), dof, mc.ElementVector.data());
 }
 
 // Sizes a work array without allocating when it already has the size, and zeroes it.
@@ -320,7 +409,11 @@ double* BuildProfileStructure(int system)
     return es.UpperProfile.data();
 }
 
-void AddElementToProfile(const FiniteElementBase* element, int system)
+namespace {
+
+// Adds an element's matrix (row stride MaxElementDof) and vector into system k's profile and
+// right-hand side.
+void AddToProfile(const FiniteElementBase* element, int system, const double* matrix, const double* vector)
 {
     EquationSystem& es = g_EquationSystems[system];
     const ModelControl& mc = g_ModelControl;
@@ -339,38 +432,121 @@ void AddElementToProfile(const FiniteElementBase* element, int system)
                 for (int jb = 0; jb < upn; ++jb) {
                     const int column = b * upn + jb;
                     const int J = element->Nodes[b]->Index * upn + jb;
-                    const double value = mc.ElementMatrix[row * stride + column];
+                    const double value = matrix[row * stride + column];
                     if (J >= I) upper[diag[J] - (J - I)] += value;
                     if (mc.UnsymmetricMatrix && J <= I) lower[diag[I] - (I - J)] += value;
                 }
             }
-            es.Rhs[I] += mc.ElementVector[row];
+            es.Rhs[I] += vector[row];
         }
     }
 }
 
+AssemblyItem ItemOf(FiniteElementBase* element, JunctionRecord* junction, int kind)
+{
+    return AssemblyItem{element, junction, kind, AssembledNodeCount(element)};
+}
+
+// Visits the items of system k's assembly in its order: interior elements that are no
+// junction branch, in chain order; then every junction's current AC, AB and AD branches;
+// then the boundary elements. Elements that bring no nodes are left out.
+template <typename Visit>
+void ForEachAssemblyItem(int system, Visit visit)
+{
+    for (ElementRecord* e = g_Elements; e; e = e->Next) {
+        if (e->JunctionBranch != 0 || AssembledNodeCount(e) < 1) continue;
+        visit(ItemOf(e, nullptr, InteriorItem));
+    }
+    for (JunctionRecord* j = g_Junctions; j; j = j->Next) {
+        ElementRecord* branches[3] = {j->ElementAC, j->ElementAB, j->ElementAD};
+        for (int b = 0; b < 3; ++b) {
+            ElementRecord* e = branches[b];
+            if (!e || e->JunctionBranch != b + 1 || AssembledNodeCount(e) < 1) continue;
+            // Only the hydrodynamic junction residual exists; the other systems treat a
+            // branch like any interior element of theirs.
+            visit(system == HydrodynamicSystem ? ItemOf(e, j, JunctionBranchItem) : ItemOf(e, nullptr, InteriorItem));
+        }
+    }
+    for (BoundaryElementRecord* b = g_BoundaryElements; b; b = b->Next) {
+        if (AssembledNodeCount(b) < 1) continue;
+        visit(ItemOf(b, nullptr, BoundaryItem));
+    }
+}
+
+// Sizes an array without allocating when it already has the size (its values are kept).
+template <typename T>
+void Size(std::vector<T>& v, size_t size)
+{
+    if (v.size() != size) v.assign(size, T{});
+}
+
+// Lays out system k's items and, for every node, the items holding it. Allocates only when
+// the counts changed since the last assembly; throws std::bad_alloc on exhaustion.
+void LayOutItems(int system)
+{
+    EquationSystem& es = g_EquationSystems[system];
+    const size_t stride = static_cast<size_t>(g_ModelControl.MaxElementDof);
+    const int nodeCount = std::max(g_ModelControl.NodeCount, 0);
+    int itemCount = 0;
+    ForEachAssemblyItem(system, [&](const AssemblyItem&) { ++itemCount; });
+    Size(es.Items, static_cast<size_t>(itemCount));
+    Size(es.ItemMatrices, itemCount * stride * stride);
+    Size(es.ItemResiduals, itemCount * stride);
+    Size(es.ItemElementStates, static_cast<size_t>(itemCount) * ElementStateSize);
+    Size(es.NodeItemStart, static_cast<size_t>(nodeCount) + 1);
+    Size(es.ItemNodes, static_cast<size_t>(nodeCount));
+
+    int entryCount = 0;
+    int i = 0;
+    std::fill(es.NodeItemStart.begin(), es.NodeItemStart.end(), 0);
+    std::fill(es.ItemNodes.begin(), es.ItemNodes.end(), nullptr);
+    ForEachAssemblyItem(system, [&](const AssemblyItem& item) {
+        es.Items[i++] = item;
+        for (int a = 0; a < item.NodeCount; ++a) {
+            NodeRecord* node = item.Element->Nodes[a];
+            es.ItemNodes[node->Index] = node;
+            es.NodeItemStart[node->Index + 1] += 1;
+        }
+        entryCount += item.NodeCount;
+    });
+    for (int k = 0; k < nodeCount; ++k) es.NodeItemStart[k + 1] += es.NodeItemStart[k];
+    Size(es.NodeItems, static_cast<size_t>(entryCount));
+    // Entries of each node in item order: fill from the node's start, counting up.
+    std::vector<int>& next = es.NodeItemStart;
+    for (int item = 0; item < itemCount; ++item) {
+        const AssemblyItem& it = es.Items[item];
+        for (int a = 0; a < it.NodeCount; ++a) es.NodeItems[next[it.Element->Nodes[a]->Index]++] = item * MaxElementNodes + a;
+    }
+    // Each start now stands at the next node's start: shift them back.
+    for (int k = nodeCount; k > 0; --k) next[k] = next[k - 1];
+    next[0] = 0;
+}
+
+}  // namespace
+
+void AddElementToProfile(const FiniteElementBase* element, int system)
+{
+    AddToProfile(element, system, g_ModelControl.ElementMatrix.data(), g_ModelControl.ElementVector.data());
+}
+
 void BuildElementJacobian(ElementRecord* element, int system)
 {
-    // The hydrodynamic element residual changes nothing but its element's record and the
-    // hydraulics of its nodes, all functions of the nodes' unknowns: copying back what they
-    // held at the unperturbed state is the same as evaluating there once more, at a fraction
-    // of the cost. The other systems (and a test residual) are evaluated again.
-    const Restore restore =
-        system == HydrodynamicSystem && !g_ResidualOverride ? Restore::Snapshot : Restore::Reevaluate;
-    DifferenceElement(element, system, system, restore, [&] { EvaluateElementResidual(element, system); });
+    DifferenceItem(ItemOf(element, nullptr, InteriorItem), system);
 }
 
 void BuildJunctionElementJacobian(ElementRecord* element, JunctionRecord* junction, int system)
 {
-    // The junction-branch residual works on the hydrodynamic unknowns.
-    DifferenceElement(element, system, HydrodynamicSystem, Restore::Reevaluate,
-                      [&] { EvaluateJunctionResidual(element, junction, system); });
+    // Only the hydrodynamic junction residual exists; the other systems treat a branch like
+    // any interior element of theirs.
+    if (system == HydrodynamicSystem)
+        DifferenceItem(ItemOf(element, junction, JunctionBranchItem), system);
+    else
+        BuildElementJacobian(element, system);
 }
 
 void BuildBoundaryElementJacobian(BoundaryElementRecord* element, int system)
 {
-    DifferenceElement(element, system, system, Restore::NodeUpdate,
-                      [&] { EvaluateBoundaryResidual(element, system); });
+    DifferenceItem(ItemOf(element, nullptr, BoundaryItem), system);
 }
 
 int AssembleProfileMatrix(int system)
@@ -406,43 +582,24 @@ int AssembleProfileMatrix(int system)
         SizeAndZero(mc.ElementResidualBase, dof + 1);
         SizeAndZero(mc.ElementMatrix, dof * dof + 1);
         SizeAndZero(mc.ElementJacobianWork, dof * dof + 1);
+        LayOutItems(system);
     } catch (const std::bad_alloc&) {
         mc.MaxElementDof = 0;
         return -1;
     }
 
     std::fill(es.Rhs.begin(), es.Rhs.end(), 0.0);
-    // Node refreshes may be shared only within this pass: nothing but the unknowns changes
-    // until it ends.
-    static int passes = 0;
-    passes = passes == std::numeric_limits<int>::max() ? 1 : passes + 1;
-    mc.AssemblyPass = passes;
-
-    for (ElementRecord* e = g_Elements; e; e = e->Next) {
-        if (e->JunctionBranch != 0 || AssembledNodeCount(e) < 1) continue;
-        BuildElementJacobian(e, system);
-        AddElementToProfile(e, system);
-    }
-    for (JunctionRecord* j = g_Junctions; j; j = j->Next) {
-        ElementRecord* branches[3] = {j->ElementAC, j->ElementAB, j->ElementAD};
-        for (int b = 0; b < 3; ++b) {
-            ElementRecord* e = branches[b];
-            if (!e || e->JunctionBranch != b + 1 || AssembledNodeCount(e) < 1) continue;
-            // Only the hydrodynamic junction residual exists; the other systems treat a
-            // branch like any interior element of theirs.
-            if (system == HydrodynamicSystem)
-                BuildJunctionElementJacobian(e, j, system);
-            else
-                BuildElementJacobian(e, system);
-            AddElementToProfile(e, system);
-        }
-    }
-    for (BoundaryElementRecord* b = g_BoundaryElements; b; b = b->Next) {
-        if (AssembledNodeCount(b) < 1) continue;
-        BuildBoundaryElementJacobian(b, system);
-        AddElementToProfile(b, system);
-    }
-    mc.AssemblyPass = 0;
+    const int itemCount = static_cast<int>(es.Items.size());
+    const DifferencingPlan plan{es.Items.data(),          itemCount,
+                                es.ItemNodes.data(),      static_cast<int>(es.ItemNodes.size()),
+                                es.NodeItemStart.data(),  es.NodeItems.data(),
+                                es.ItemMatrices.data(),   es.ItemResiduals.data(),
+                                es.ItemElementStates.data()};
+    DifferencePlan(system, plan);
+    const size_t stride = static_cast<size_t>(mc.MaxElementDof);
+    for (int i = 0; i < itemCount; ++i)
+        AddToProfile(es.Items[i].Element, system, es.ItemMatrices.data() + i * stride * stride,
+                     es.ItemResiduals.data() + i * stride);
     return 0;
 }
 

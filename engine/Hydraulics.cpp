@@ -907,3 +907,17 @@ int UpdateNodeHydraulics(NodeRecord* node)
     node->Froude = node->FlowArea > 0.0 && wave > 0.0 ? node->FluxDischarge / node->FlowArea / std::sqrt(wave) : 0.0;
     return 1;
 }
+
+void SaveNodeHydraulics(const NodeRecord* node, NodeHydraulicsCopy* copy)
+{
+#define VASQUIL_SAVE_OUTPUT(type, name) copy->name = node->name;
+    VASQUIL_NODE_HYDRAULICS_OUTPUTS(VASQUIL_SAVE_OUTPUT)
+#undef VASQUIL_SAVE_OUTPUT
+}
+
+void RestoreNodeHydraulics(NodeRecord* node, const NodeHydraulicsCopy* copy)
+{
+#define VASQUIL_RESTORE_OUTPUT(type, name) node->name = copy->name;
+    VASQUIL_NODE_HYDRAULICS_OUTPUTS(VASQUIL_RESTORE_OUTPUT)
+#undef VASQUIL_RESTORE_OUTPUT
+}

@@ -115,21 +115,11 @@ double RectFrictionCoefficient(double area, double velocity, double width, doubl
 }
 
 
-// Node hydraulics for a residual evaluation. The forward-difference Jacobian evaluates an
-// element's residual once per perturbed unknown, so most refreshes are of a node whose
-// unknowns did not change since its last refresh in the same assembly pass; nothing else a
-// refresh reads changes within a pass, so those are skipped.
+// Node hydraulics for a residual evaluation: while the framework differences the residuals it
+// keeps every node's hydraulics current itself; any other caller gets them refreshed here.
 void RefreshNode(NodeRecord* node)
 {
-    const int pass = g_ModelControl.AssemblyPass;
-    if (pass != 0 && node->HydraulicsPass == pass && node->HydraulicsState[0] == node->HydroUnknowns[0] &&
-        node->HydraulicsState[1] == node->HydroUnknowns[1] && !std::isnan(node->HydroUnknowns[0]) &&
-        !std::isnan(node->HydroUnknowns[1]))
-        return;
-    UpdateNodeHydraulics(node);
-    node->HydraulicsPass = pass;
-    node->HydraulicsState[0] = node->HydroUnknowns[0];
-    node->HydraulicsState[1] = node->HydroUnknowns[1];
+    if (!g_ModelControl.DifferencingInProgress) UpdateNodeHydraulics(node);
 }
 
 // Nodes of an element by its interpolation code (asked with a point outside the element).

@@ -17,8 +17,8 @@ void ComputeNodeFluxDischarge();
 NodeRecord* FindLargestHydroIncrementNode();
 void ComputeHydroElementResidual(ElementRecord* element);
 void ComputeHydroBoundaryResidual(BoundaryElementRecord* element);
-// Node hydraulics for a residual evaluation, skipped when the node's unknowns did not change
-// since its last refresh in the same assembly pass.
+// Node hydraulics for a residual evaluation, skipped while the framework differences the
+// residuals (it keeps the nodes' hydraulics current itself).
 void RefreshNodeForResidual(NodeRecord* node);
 
 // Sign matrix of the flow Jacobian at velocity v and celerity c, row-major (S11, S12, S21, S22);
