@@ -350,11 +350,12 @@ double ComputeMapDerivative(const FiniteElementBase* element, double branchLengt
     return j;
 }
 
-void EvaluateGaussPoint(const FiniteElementBase* element, double branchLength, const double point[4],
+namespace {
+
+// The map derivative and the x-derivatives of a record whose shape functions are filled.
+void CompleteGaussPoint(const FiniteElementBase* element, double branchLength, const double point[4],
                         GaussPointRecord* record)
 {
-    EvaluateShapeFunctions(element->InterpolationCode, point, &record->Interpolation);
-    EvaluateShapeFunctions(element->GeometryCode, point, &record->Geometry);
     record->Xi = point[0];
     record->Weight = point[3];
     const double j = ComputeMapDerivative(element, branchLength, &record->Geometry);
@@ -364,6 +365,77 @@ void EvaluateGaussPoint(const FiniteElementBase* element, double branchLength, c
         record->dNdx[i] = j != 0.0 ? record->Interpolation.dNdXi[i] / j : 0.0;
         record->d2Ndx2[i] = j != 0.0 ? record->Interpolation.d2NdXi2[i] / (j * j) : 0.0;
     }
+}
+
+// Codes with shape functions, and a slot for every other code.
+constexpr int ElementCodes[] = {1, 111};
+constexpr int CodeSlotCount = 3;
+constexpr int MaxRulePoints = 2;
+int CodeSlot(int code)
+{
+    for (int k = 0; k < 2; ++k)
+        if (ElementCodes[k] == code) return k;
+    return 2;
+}
+
+// For every pair of codes (geometry, interpolation): the rule of the geometry code and the
+// records of its points with the shape functions of both codes.
+struct RuleRecords {
+    int PointCount;
+    int NodeCount;
+    double Points[MaxRulePoints][4];
+    GaussPointRecord Records[MaxRulePoints];
+};
+struct RuleTable {
+    RuleRecords Pairs[CodeSlotCount][CodeSlotCount];
+};
+
+RuleTable* BuildRuleTable()
+{
+    static RuleTable table;
+    const int codes[CodeSlotCount] = {ElementCodes[0], ElementCodes[1], 0};
+    for (int g = 0; g < CodeSlotCount; ++g)
+        for (int i = 0; i < CodeSlotCount; ++i) {
+            RuleRecords& rule = table.Pairs[g][i];
+            rule.PointCount = GetQuadratureRule(codes[g], rule.Points);
+            const double outside[4] = {100.0, 0.0, 0.0, 1.0};
+            ShapeFunctionValues count;
+            rule.NodeCount = EvaluateShapeFunctions(codes[i], outside, &count);
+            for (int p = 0; p < rule.PointCount; ++p) {
+                EvaluateShapeFunctions(codes[i], rule.Points[p], &rule.Records[p].Interpolation);
+                EvaluateShapeFunctions(codes[g], rule.Points[p], &rule.Records[p].Geometry);
+            }
+        }
+    return &table;
+}
+
+RuleRecords& RuleOf(const FiniteElementBase* element)
+{
+    static RuleTable* const table = BuildRuleTable();
+    return table->Pairs[CodeSlot(element->GeometryCode)][CodeSlot(element->InterpolationCode)];
+}
+
+}  // namespace
+
+void EvaluateGaussPoint(const FiniteElementBase* element, double branchLength, const double point[4],
+                        GaussPointRecord* record)
+{
+    EvaluateShapeFunctions(element->InterpolationCode, point, &record->Interpolation);
+    EvaluateShapeFunctions(element->GeometryCode, point, &record->Geometry);
+    CompleteGaussPoint(element, branchLength, point, record);
+}
+
+ElementRule GetElementRule(const FiniteElementBase* element)
+{
+    const RuleRecords& rule = RuleOf(element);
+    return ElementRule{rule.PointCount, rule.NodeCount};
+}
+
+const GaussPointRecord* EvaluateRulePoint(const FiniteElementBase* element, double branchLength, int p)
+{
+    RuleRecords& rule = RuleOf(element);
+    CompleteGaussPoint(element, branchLength, rule.Points[p], &rule.Records[p]);
+    return &rule.Records[p];
 }
 
 double* BuildProfileStructure(int system)

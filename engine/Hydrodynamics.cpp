@@ -552,14 +552,12 @@ void AddNaturalConservationBoundaryTerms(BoundaryElementRecord* b)
 void ComputeHydroElementResidual(ElementRecord* element)
 {
     ModelControl& mc = g_ModelControl;
-    GaussPointRecord gp;
-    const int n = ElementNodeCount(element, &gp.Interpolation);
+    const ElementRule rule = GetElementRule(element);
+    const int n = std::min(rule.NodeCount, element->NodeCount);
     if (n < 1 || mc.ElementVector.size() < static_cast<size_t>(n * Upn)) return;
     for (int k = 0; k < n; ++k)
         if (!element->Nodes[k]) return;
     std::fill(mc.ElementVector.begin(), mc.ElementVector.begin() + n * Upn, 0.0);
-    double points[4][4];
-    const int count = GetQuadratureRule(element->GeometryCode, points);
 
     for (int k = 0; k < n; ++k) RefreshNode(element->Nodes[k]);
     element->EndFluxes[0] = element->EndFluxes[1] = 0.0;
@@ -571,12 +569,12 @@ void ComputeHydroElementResidual(ElementRecord* element)
     }
     ElementAreaMoments moments;
     if (mc.Formulation == 2) ComputeElementAreaMoments(element, std::min(n, MaxElementNodes), &moments);
-    for (int p = 0; p < count; ++p) {
-        EvaluateGaussPoint(element, element->Length, points[p], &gp);
+    for (int p = 0; p < rule.PointCount; ++p) {
+        const GaussPointRecord* gp = EvaluateRulePoint(element, element->Length, p);
         switch (mc.Formulation) {
-        case 1: AddNaturalChannelTerms(&gp, element); break;
-        case 2: AddNaturalTerms(&gp, element, true, &moments); break;
-        default: AddRectConservationTerms(&gp, element); break;
+        case 1: AddNaturalChannelTerms(gp, element); break;
+        case 2: AddNaturalTerms(gp, element, true, &moments); break;
+        default: AddRectConservationTerms(gp, element); break;
         }
     }
 }
