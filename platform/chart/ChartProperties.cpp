@@ -1,0 +1,254 @@
+#include "ChartProperties.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+using K = ChartValueKind;
+constexpr ChartScope C = ChartScope::Chart;
+constexpr ChartScope A = ChartScope::Axis;
+
+// Every id the profile, hydrograph and cross-section charts set. The named ids (header) are the
+// ones the drawing reads; the others are accepted and kept with no effect on the picture.
+constexpr ChartPropertyInfo PropertyTable[] = {
+    // Data.
+    {ChartSubsetCount, K::Int, C},
+    {ChartPointCount, K::Int, C},
+    {3016, K::Int, C},  // set to 1 with the counts
+    {3017, K::Int, C},  // set to 1 with the counts
+    {ChartXData, K::Double, C},
+    {ChartYData, K::Double, C},
+    {ChartSubsetLabels, K::Text, C},
+    {ChartAnnotationX, K::Double, C},
+    {ChartAnnotationY, K::Double, C},
+    {ChartAnnotationText, K::Text, C},
+    {ChartShowAnnotations, K::Int, C},
+    {3290, K::Int, C},
+    // Titles and fonts. 2105 and 2110 are title texts the callers always leave empty; the one
+    // title line shown is ChartSubtitle.
+    {ChartSubtitle, K::Text, C},
+    {2105, K::Text, C},
+    {2110, K::Text, C},
+    {ChartTitleFont, K::Text, C},
+    {ChartLabelFont, K::Text, C},
+    {2450, K::Int, C},
+    {2490, K::Int, C},
+    // Axes.
+    {ChartXAxisLabel, K::Text, C},
+    {ChartXScale, K::Int, C},
+    {ChartXMinimum, K::Double, C},
+    {ChartXMaximum, K::Double, C},
+    {ChartWorkingAxis, K::Int, C},
+    {ChartAxisSubsets, K::Int, C},
+    {3059, K::Int, C},  // per-axis subset counts, set alike with ChartAxisSubsets
+    {3046, K::Int, C},  // set to 4 with two axes; the axes are always stacked panes
+    {ChartYAxisLabel, K::Text, A},
+    {ChartYScale, K::Int, A},
+    {ChartYMinimum, K::Double, A},
+    {ChartYMaximum, K::Double, A},
+    {ChartAxisPlotting, K::Int, A},
+    {3130, K::Int, A},
+    {3011, K::Int, A},
+    {3036, K::Int, A},
+    {3057, K::Int, A},
+    {3656, K::Double, A},
+    {3268, K::Double, A},
+    {3269, K::Int, C},
+    // Subsets and legend.
+    {ChartLegendSubsets, K::Int, C},
+    {ChartSubsetColours, K::Int, C},
+    {ChartSubsetLineTypes, K::Int, C},
+    {ChartSubsetPlotTypes, K::Int, C},
+    {3082, K::Int, C},
+    {3042, K::Float, C},  // ChartSetArray with count 0 passes a float here
+    // Colours and style switches.
+    {ChartDeskColour, K::Int, C},
+    {ChartGridColour, K::Int, C},
+    {2155, K::Int, C},
+    {2165, K::Int, C},
+    {2170, K::Int, C},
+    {2240, K::Int, C},
+    {2574, K::Int, C},
+    {2617, K::Int, C},
+    {2620, K::Int, C},
+    {2621, K::Int, C},
+    {2632, K::Int, C},
+    {2922, K::Int, C},
+    {3022, K::Int, C},
+    {3100, K::Int, C},
+    {3110, K::Int, C},
+    {3215, K::Int, C},
+    {3242, K::Int, C},
+    {3254, K::Int, C},
+    {3272, K::Int, C},
+    {3274, K::Int, C},
+    {3281, K::Int, C},
+    {3282, K::Int, C},
+    {3288, K::Int, C},
+    {3642, K::Int, C},
+    {3648, K::Int, C},
+};
+
+constexpr double Unset = std::numeric_limits<double>::quiet_NaN();
+
+bool IsPointId(int id) { return id == ChartXData || id == ChartYData; }
+
+// The counts and the working axis are single numbers with side effects: every setter routes
+// them through SetNumber.
+bool IsSingleNumber(int id) { return id == ChartSubsetCount || id == ChartPointCount || id == ChartWorkingAxis; }
+
+}  // namespace
+
+const ChartPropertyInfo* FindChartProperty(int id)
+{
+    for (const ChartPropertyInfo& p : PropertyTable)
+        if (p.Id == id) return &p;
+    return nullptr;
+}
+
+ChartPropertyStore::Cells* ChartPropertyStore::Slot(int id)
+{
+    const ChartPropertyInfo* info = FindChartProperty(id);
+    const int axis = info && info->Scope == ChartScope::Axis ? WorkingAxisValue : 0;
+    return &Entries[{id, axis}];
+}
+
+const ChartPropertyStore::Cells* ChartPropertyStore::Find(int id, int axis) const
+{
+    const ChartPropertyInfo* info = FindChartProperty(id);
+    if (!info || info->Scope == ChartScope::Chart) axis = 0;
+    const auto it = Entries.find({id, axis});
+    return it == Entries.end() ? nullptr : &it->second;
+}
+
+// Subset and point counts reshape the point data: every point cell becomes unset.
+bool ChartPropertyStore::ApplyCount(int id, double v)
+{
+    const int limit = id == ChartSubsetCount ? ChartMaxSubsets : ChartMaxPoints;
+    if (!(v >= 0.0 && v <= limit)) return false;
+    (id == ChartSubsetCount ? Subsets : Points) = static_cast<int>(v);
+    X.clear();
+    Y.clear();
+    X.shrink_to_fit();
+    Y.shrink_to_fit();
+    return true;
+}
+
+bool ChartPropertyStore::SetNumber(int id, double v)
+{
+    if (IsPointId(id)) return false;
+    if (id == ChartSubsetCount || id == ChartPointCount) {
+        if (!ApplyCount(id, v)) return false;
+    } else if (id == ChartWorkingAxis) {
+        if (!(v >= 0.0 && v < ChartAxisCount)) return false;
+        WorkingAxisValue = static_cast<int>(v);
+    }
+    Cells* c = Slot(id);
+    c->Numbers.assign(1, v);
+    return true;
+}
+
+bool ChartPropertyStore::SetText(int id, std::string_view text)
+{
+    if (IsPointId(id)) return false;
+    Cells* c = Slot(id);
+    c->Texts.assign(1, std::string(text));
+    return true;
+}
+
+bool ChartPropertyStore::SetNumbers(int id, std::span<const int> values)
+{
+    if (IsPointId(id) || values.size() > static_cast<std::size_t>(ChartMaxCells)) return false;
+    if (IsSingleNumber(id)) return values.size() == 1 && SetNumber(id, values[0]);
+    Cells* c = Slot(id);
+    c->Numbers.assign(values.begin(), values.end());
+    return true;
+}
+
+bool ChartPropertyStore::SetNumberCells(int id, int start, std::span<const int> values)
+{
+    if (IsPointId(id) || start < 0 || values.size() > static_cast<std::size_t>(ChartMaxCells - start)) return false;
+    if (IsSingleNumber(id)) return start == 0 && values.size() == 1 && SetNumber(id, values[0]);
+    if (values.empty()) return true;
+    Cells* c = Slot(id);
+    const std::size_t end = static_cast<std::size_t>(start) + values.size();
+    if (c->Numbers.size() < end) c->Numbers.resize(end, Unset);
+    std::copy(values.begin(), values.end(), c->Numbers.begin() + start);
+    return true;
+}
+
+bool ChartPropertyStore::SetNumberCell(int id, int index, double v)
+{
+    if (IsPointId(id) || index < 0 || index >= ChartMaxCells) return false;
+    if (IsSingleNumber(id)) return index == 0 && SetNumber(id, v);
+    Cells* c = Slot(id);
+    if (c->Numbers.size() <= static_cast<std::size_t>(index)) c->Numbers.resize(index + 1, Unset);
+    c->Numbers[index] = v;
+    return true;
+}
+
+bool ChartPropertyStore::SetTextCell(int id, int index, std::string_view text)
+{
+    if (IsPointId(id) || index < 0 || index >= ChartMaxCells) return false;
+    Cells* c = Slot(id);
+    if (c->Texts.size() <= static_cast<std::size_t>(index)) c->Texts.resize(index + 1);
+    c->Texts[index] = std::string(text);
+    return true;
+}
+
+bool ChartPropertyStore::SetPointCell(int id, int subset, int point, double v)
+{
+    if (!IsPointId(id) || subset < 0 || subset >= Subsets || point < 0 || point >= Points) return false;
+    const long long cells = static_cast<long long>(Subsets) * Points;
+    if (cells > ChartMaxPointCells) return false;
+    if (X.empty()) {
+        X.assign(cells, Unset);
+        Y.assign(cells, Unset);
+    }
+    (id == ChartXData ? X : Y)[static_cast<std::size_t>(subset) * Points + point] = v;
+    return true;
+}
+
+double ChartPropertyStore::Number(int id, int axis, double fallback) const
+{
+    const Cells* c = Find(id, axis);
+    if (!c || c->Numbers.empty() || std::isnan(c->Numbers[0])) return fallback;
+    return c->Numbers[0];
+}
+
+double ChartPropertyStore::NumberCell(int id, int index, int axis) const
+{
+    const Cells* c = Find(id, axis);
+    if (!c || index < 0 || static_cast<std::size_t>(index) >= c->Numbers.size()) return Unset;
+    return c->Numbers[index];
+}
+
+const std::vector<double>& ChartPropertyStore::Numbers(int id, int axis) const
+{
+    static const std::vector<double> none;
+    const Cells* c = Find(id, axis);
+    return c ? c->Numbers : none;
+}
+
+std::string_view ChartPropertyStore::Text(int id, int axis) const { return TextCell(id, 0, axis); }
+
+std::string_view ChartPropertyStore::TextCell(int id, int index, int axis) const
+{
+    const Cells* c = Find(id, axis);
+    if (!c || index < 0 || static_cast<std::size_t>(index) >= c->Texts.size()) return {};
+    return c->Texts[index];
+}
+
+double ChartPropertyStore::PointX(int subset, int point) const
+{
+    if (X.empty() || subset < 0 || subset >= Subsets || point < 0 || point >= Points) return Unset;
+    return X[static_cast<std::size_t>(subset) * Points + point];
+}
+
+double ChartPropertyStore::PointY(int subset, int point) const
+{
+    if (Y.empty() || subset < 0 || subset >= Subsets || point < 0 || point >= Points) return Unset;
+    return Y[static_cast<std::size_t>(subset) * Points + point];
+}
