@@ -121,6 +121,9 @@ struct ModelControl {
     // Non-zero while the framework differences element residuals: it keeps every node's state
     // (the system's node update) current itself, so the residuals do not refresh their nodes.
     int DifferencingInProgress;
+    // Number of the time level: every shift of the time level changes it (never 0 after the
+    // first), so what was computed from one level's values can be known for that level's.
+    int TimeLevel;
 
     // Run clock and outputs
     int SteadyIteration;
@@ -456,6 +459,36 @@ struct FiniteElementBase {
     NodeRecord* Nodes[MaxElementNodes] = {};
 };
 
+// What the hydrodynamic kernels read at one integration point that stays fixed through a time
+// level: the previous level's flow state there (areas in m2, discharge in m3/s, their
+// x-derivatives, velocity in m/s, celerity in m/s and its sign matrix), its friction and ice
+// terms, and the element's bed, width and roughness there.
+struct HydroPointTerms {
+    double Ap, Agp, Qp, dApdx, dQpdx, Vp;
+    double cp;
+    double Sp11, Sp12, Sp21, Sp22;
+    // Rectangular kernel: previous depth, width and its slope, bed slope, Manning n, ice
+    // concentration and thickness with the slopes of the ice and anchor-ice terms, and the
+    // friction coefficient when it does not depend on the ice roughness (HasFp 1: no ice at
+    // the previous level). Both kernels: bed friction and ice drag (Fbp, Tip).
+    double hp, B, dBdx, widthSlope, dzdx, nb, Ccp, tp, dIcep, dAnchorp, Fbp, Tip, Fp;
+    int HasFp;
+    // Natural kernels: previous stage and its slope, gross hydraulic depth, friction term, and
+    // the floating and anchor ice areas of the two earlier levels.
+    double Hp, dHpdx, Dp, Ffp, Fs, Fo, Ns, No;
+};
+inline constexpr int MaxHydroTermPoints = 2;
+// The fixed terms of an interior element for the time level TimeLevel (0: none yet) and the
+// formulation they were taken for: every integration point's, and the first moments of each
+// node's area below its previous stage and below the element's previous reference level.
+struct HydroElementTerms {
+    int TimeLevel = 0;
+    int Formulation = -1;
+    HydroPointTerms Points[MaxHydroTermPoints] = {};
+    double MomentAtPreviousStage[2] = {};
+    double MomentAtPreviousReference[2] = {};
+};
+
 inline constexpr int ElementCodeSlots = 5;
 struct ElementRecord : FiniteElementBase {
     double Codes[ElementCodeSlots] = {};
@@ -466,6 +499,8 @@ struct ElementRecord : FiniteElementBase {
     double EndFluxes[2] = {};
     double ReferenceLevel = 0.0;
     double PreviousReferenceLevel = 0.0;
+    // Kept by the hydrodynamic residual while the framework differences it.
+    HydroElementTerms HydroTerms;
 };
 
 inline constexpr int BoundaryCodeSlots = 6;

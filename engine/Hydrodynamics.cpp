@@ -43,17 +43,18 @@ UpwindMatrix SignMatrix(double v, double c)
     return s;
 }
 
-// The current-level (S) and previous-level (Sp) matrices the kernels use, by UpwindingUpdating.
-void SelectUpwinding(double v, double c, double vp, double cp, UpwindMatrix* s, UpwindMatrix* sp)
+// The current-level (S) and previous-level (Sp) matrices the kernels use, by UpwindingUpdating,
+// from the current state and the sign matrix of the previous level.
+void SelectUpwinding(double v, double c, const UpwindMatrix& previous, UpwindMatrix* s, UpwindMatrix* sp)
 {
     const int mode = g_EquationSystems[HydrodynamicSystem].UpwindingUpdating;
     switch (mode) {
     case 0:
         *s = SignMatrix(v, c);
-        *sp = SignMatrix(vp, cp);
+        *sp = previous;
         break;
     case 1:
-        *sp = SignMatrix(vp, cp);
+        *sp = previous;
         *s = *sp;
         break;
     case 2:
@@ -65,6 +66,31 @@ void SelectUpwinding(double v, double c, double vp, double cp, UpwindMatrix* s, 
         *sp = UpwindMatrix{};
         break;
     }
+}
+
+// The same from the previous level's velocity and celerity.
+void SelectUpwinding(double v, double c, double vp, double cp, UpwindMatrix* s, UpwindMatrix* sp)
+{
+    const int mode = g_EquationSystems[HydrodynamicSystem].UpwindingUpdating;
+    SelectUpwinding(v, c, mode == 0 || mode == 1 ? SignMatrix(vp, cp) : UpwindMatrix{}, s, sp);
+}
+
+void KeepPreviousSign(const UpwindMatrix& m, HydroPointTerms* t)
+{
+    t->Sp11 = m.S11;
+    t->Sp12 = m.S12;
+    t->Sp21 = m.S21;
+    t->Sp22 = m.S22;
+}
+
+UpwindMatrix PreviousSign(const HydroPointTerms& t)
+{
+    UpwindMatrix m;
+    m.S11 = t.Sp11;
+    m.S12 = t.Sp12;
+    m.S21 = t.Sp21;
+    m.S22 = t.Sp22;
+    return m;
 }
 
 bool HasSection(const NodeRecord* node)
@@ -129,22 +155,36 @@ int ElementNodeCount(const FiniteElementBase* element, ShapeFunctionValues* scra
     return std::min(EvaluateShapeFunctions(element->InterpolationCode, outside, scratch), element->NodeCount);
 }
 
-// Areas, discharges, their slopes and the velocities of both levels at the point.
+// Areas, discharge, their slopes and the velocity of the current level at the point.
+template <typename Point>
+void InterpolateCurrentFlow(const PointInterpolation& at, Point* p)
+{
+    p->A = at.Value(&NodeRecord::FlowArea);
+    p->Ag = at.Value(&NodeRecord::GrossArea);
+    p->Q = at.Value(&NodeRecord::Discharge);
+    p->dAdx = at.Slope(&NodeRecord::FlowArea);
+    p->dQdx = at.Slope(&NodeRecord::Discharge);
+    p->V = p->A > 0.0 ? p->Q / p->A : 0.0;
+}
+
+// The same of the previous level.
+template <typename Point>
+void InterpolatePreviousFlow(const PointInterpolation& at, Point* p)
+{
+    p->Ap = at.Value(&NodeRecord::PreviousFlowArea);
+    p->Agp = at.Value(&NodeRecord::PreviousGrossArea);
+    p->Qp = at.Value(&NodeRecord::PreviousDischarge);
+    p->dApdx = at.Slope(&NodeRecord::PreviousFlowArea);
+    p->dQpdx = at.Slope(&NodeRecord::PreviousDischarge);
+    p->Vp = p->Ap > 0.0 ? p->Qp / p->Ap : 0.0;
+}
+
+// Both levels.
 template <typename Point>
 void InterpolateFlowState(const PointInterpolation& at, Point* p)
 {
-    p->A = at.Value(&NodeRecord::FlowArea);
-    p->Ap = at.Value(&NodeRecord::PreviousFlowArea);
-    p->Ag = at.Value(&NodeRecord::GrossArea);
-    p->Agp = at.Value(&NodeRecord::PreviousGrossArea);
-    p->Q = at.Value(&NodeRecord::Discharge);
-    p->Qp = at.Value(&NodeRecord::PreviousDischarge);
-    p->dAdx = at.Slope(&NodeRecord::FlowArea);
-    p->dApdx = at.Slope(&NodeRecord::PreviousFlowArea);
-    p->dQdx = at.Slope(&NodeRecord::Discharge);
-    p->dQpdx = at.Slope(&NodeRecord::PreviousDischarge);
-    p->V = p->A > 0.0 ? p->Q / p->A : 0.0;
-    p->Vp = p->Ap > 0.0 ? p->Qp / p->Ap : 0.0;
+    InterpolateCurrentFlow(at, p);
+    InterpolatePreviousFlow(at, p);
 }
 
 // What the natural kernels share: velocities, celerities from the gross hydraulic depth, the
@@ -160,44 +200,68 @@ struct NaturalPoint {
     UpwindMatrix S, Sp;
 };
 
-NaturalPoint EvaluateNaturalPoint(const PointInterpolation& at)
+// The previous level's values of the natural kernels at a point.
+void InterpolateNaturalPrevious(const PointInterpolation& at, HydroPointTerms* t)
+{
+    const double g = g_ModelControl.Gravity;
+    InterpolatePreviousFlow(at, t);
+    t->Hp = at.Value(&NodeRecord::PreviousStage);
+    t->dHpdx = at.Slope(&NodeRecord::PreviousStage);
+    t->Dp = at.Value(&NodeRecord::PreviousGrossHydraulicDepth);
+    t->cp = std::sqrt(std::fabs(g * t->Dp));
+    KeepPreviousSign(SignMatrix(t->Vp, t->cp), t);
+    t->Ffp = at.Value(&NodeRecord::PreviousFrictionTerm);
+    t->Fbp = at.Value(&NodeRecord::PreviousBedFriction);
+    t->Tip = at.Value(&NodeRecord::PreviousIceDrag);
+    t->Fs = at.Value(&NodeRecord::PreviousFloatingIceArea);
+    t->Fo = at.Value(&NodeRecord::OlderFloatingIceArea);
+    t->Ns = at.Value(&NodeRecord::PreviousAnchorIceArea);
+    t->No = at.Value(&NodeRecord::OlderAnchorIceArea);
+}
+
+// The point's values from the current state and the previous level's terms.
+NaturalPoint EvaluateNaturalPoint(const PointInterpolation& at, const HydroPointTerms& previous)
 {
     const ModelControl& mc = g_ModelControl;
     const double g = mc.Gravity;
     const double rho = mc.WaterDensity;
     NaturalPoint p{};
-    InterpolateFlowState(at, &p);
+    InterpolateCurrentFlow(at, &p);
+    p.Ap = previous.Ap;
+    p.Agp = previous.Agp;
+    p.Qp = previous.Qp;
+    p.dApdx = previous.dApdx;
+    p.dQpdx = previous.dQpdx;
+    p.Vp = previous.Vp;
     p.H = at.Value(&NodeRecord::Stage);
-    p.Hp = at.Value(&NodeRecord::PreviousStage);
+    p.Hp = previous.Hp;
     p.dHdx = at.Slope(&NodeRecord::Stage);
-    p.dHpdx = at.Slope(&NodeRecord::PreviousStage);
+    p.dHpdx = previous.dHpdx;
     p.beta = at.Value(&NodeRecord::MomentumCoefficient);
     const double dBeta = at.Slope(&NodeRecord::MomentumCoefficient);
     p.sigma = at.Value(&NodeRecord::SinuosityRatio);
     const double D = at.Value(&NodeRecord::GrossHydraulicDepth);
-    const double Dp = at.Value(&NodeRecord::PreviousGrossHydraulicDepth);
     const double c = std::sqrt(std::fabs(g * D));
-    const double cp = std::sqrt(std::fabs(g * Dp));
 
     if (mc.ResistanceModel == 1) {
         p.Fb = at.Value(&NodeRecord::BedFriction);
-        p.Fbp = at.Value(&NodeRecord::PreviousBedFriction);
+        p.Fbp = previous.Fbp;
         p.Ti = at.Value(&NodeRecord::IceDrag);
-        p.Tip = at.Value(&NodeRecord::PreviousIceDrag);
+        p.Tip = previous.Tip;
     } else {
         p.Ff = at.Value(&NodeRecord::FrictionTerm);
-        p.Ffp = at.Value(&NodeRecord::PreviousFrictionTerm);
+        p.Ffp = previous.Ffp;
     }
-    p.Fs = at.Value(&NodeRecord::PreviousFloatingIceArea);
-    p.Fo = at.Value(&NodeRecord::OlderFloatingIceArea);
-    p.Ns = at.Value(&NodeRecord::PreviousAnchorIceArea);
-    p.No = at.Value(&NodeRecord::OlderAnchorIceArea);
+    p.Fs = previous.Fs;
+    p.Fo = previous.Fo;
+    p.Ns = previous.Ns;
+    p.No = previous.No;
 
     p.X = -p.beta * p.V * p.V * p.dAdx + 2.0 * p.beta * p.V * p.dQdx + g * p.A * p.dHdx + p.V * p.Q * dBeta +
           p.Ff * p.Q + p.Fb * p.Q + p.Ti / rho;
     p.Xp = -p.beta * p.Vp * p.Vp * p.dApdx + 2.0 * p.beta * p.Vp * p.dQpdx + g * p.Ap * p.dHpdx +
            p.Vp * p.Qp * dBeta + p.Ffp * p.Qp + p.Fbp * p.Qp + p.Tip / rho;
-    SelectUpwinding(p.V, c, p.Vp, cp, &p.S, &p.Sp);
+    SelectUpwinding(p.V, c, PreviousSign(previous), &p.S, &p.Sp);
     return p;
 }
 
@@ -212,25 +276,36 @@ struct ElementAreaMoments {
     double AtPreviousReference[MaxElementNodes];
 };
 
-void ComputeElementAreaMoments(const ElementRecord* element, int n, ElementAreaMoments* m)
+// The moments of the element's nodes; those of the previous level from the element's kept
+// terms when given.
+void ComputeElementAreaMoments(const ElementRecord* element, int n, ElementAreaMoments* m,
+                               const HydroElementTerms* kept)
 {
     for (int k = 0; k < n; ++k) {
         const NodeRecord* node = element->Nodes[k];
         m->AtStage[k] = AreaMomentAt(node, node->Stage);
-        m->AtPreviousStage[k] = AreaMomentAt(node, node->PreviousStage);
+        m->AtPreviousStage[k] = kept ? kept->MomentAtPreviousStage[k] : AreaMomentAt(node, node->PreviousStage);
         m->AtReference[k] = AreaMomentAt(node, element->ReferenceLevel);
-        m->AtPreviousReference[k] = AreaMomentAt(node, element->PreviousReferenceLevel);
+        m->AtPreviousReference[k] =
+            kept ? kept->MomentAtPreviousReference[k] : AreaMomentAt(node, element->PreviousReferenceLevel);
     }
 }
 
+// The natural kernels at a point, with the previous level's terms there when the element keeps
+// them.
 void AddNaturalTerms(const GaussPointRecord* gp, ElementRecord* element, bool conservation,
-                     const ElementAreaMoments* moments)
+                     const ElementAreaMoments* moments, const HydroPointTerms* previous)
 {
     const ModelControl& mc = g_ModelControl;
     const EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
     const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
     const PointInterpolation at{gp, element->Nodes, n};
-    const NaturalPoint p = EvaluateNaturalPoint(at);
+    HydroPointTerms own;
+    if (!previous) {
+        InterpolateNaturalPrevious(at, &own);
+        previous = &own;
+    }
+    const NaturalPoint p = EvaluateNaturalPoint(at, *previous);
     const double g = mc.Gravity;
     const double rho = mc.WaterDensity;
     const double s = mc.IceSpecificGravity;
@@ -245,10 +320,10 @@ void AddNaturalTerms(const GaussPointRecord* gp, ElementRecord* element, bool co
     double momentsAtStage = 0.0, momentsAtPreviousStage = 0.0;
     double momentSlopeAtReference = 0.0, momentSlopeAtPreviousReference = 0.0;
     if (conservation) {
-        ElementAreaMoments own;
+        ElementAreaMoments ownMoments;
         if (!moments) {
-            ComputeElementAreaMoments(element, n, &own);
-            moments = &own;
+            ComputeElementAreaMoments(element, n, &ownMoments, nullptr);
+            moments = &ownMoments;
         }
         for (int k = 0; k < n; ++k) {
             momentsAtStage += gp->Interpolation.N[k] * moments->AtStage[k];
@@ -434,6 +509,36 @@ void AddRectTerms(const GaussPointRecord* gp, ElementRecord* element, const Rect
     }
 }
 
+// The element's terms that stay fixed through the time level in progress, taken at its first
+// residual evaluation in the level. Only while the framework differences the residuals, when
+// nothing but the unknowns changes from one evaluation to the next; a residual evaluated on its
+// own (by a test, or on a junction branch with its own views of the nodes) takes every term
+// afresh. Null then, and for elements of more than two nodes or points.
+const HydroElementTerms* KeptTermsOf(ElementRecord* element, int n, int points)
+{
+    const ModelControl& mc = g_ModelControl;
+    if (!mc.DifferencingInProgress || mc.TimeLevel == 0 || n > 2 || points > MaxHydroTermPoints) return nullptr;
+    HydroElementTerms& kept = element->HydroTerms;
+    if (kept.TimeLevel == mc.TimeLevel && kept.Formulation == mc.Formulation) return &kept;
+    const bool natural = mc.Formulation == 1 || mc.Formulation == 2;
+    if (!natural) return nullptr;
+    for (int p = 0; p < points; ++p) {
+        const GaussPointRecord* gp = EvaluateRulePoint(element, element->Length, p);
+        const PointInterpolation at{gp, element->Nodes, n};
+        InterpolateNaturalPrevious(at, &kept.Points[p]);
+    }
+    if (mc.Formulation == 2) {
+        for (int k = 0; k < n; ++k) {
+            const NodeRecord* node = element->Nodes[k];
+            kept.MomentAtPreviousStage[k] = AreaMomentAt(node, node->PreviousStage);
+            kept.MomentAtPreviousReference[k] = AreaMomentAt(node, element->PreviousReferenceLevel);
+        }
+    }
+    kept.TimeLevel = mc.TimeLevel;
+    kept.Formulation = mc.Formulation;
+    return &kept;
+}
+
 }  // namespace
 
 void RefreshNodeForResidual(NodeRecord* node)
@@ -504,12 +609,12 @@ void AddRectConservationTerms(const GaussPointRecord* gp, ElementRecord* element
 
 void AddNaturalChannelTerms(const GaussPointRecord* gp, ElementRecord* element)
 {
-    AddNaturalTerms(gp, element, false, nullptr);
+    AddNaturalTerms(gp, element, false, nullptr, nullptr);
 }
 
 void AddNaturalConservationTerms(const GaussPointRecord* gp, ElementRecord* element)
 {
-    AddNaturalTerms(gp, element, true, nullptr);
+    AddNaturalTerms(gp, element, true, nullptr, nullptr);
 }
 
 void AddRectBoundaryTerms(BoundaryElementRecord* b)
@@ -567,13 +672,15 @@ void ComputeHydroElementResidual(ElementRecord* element)
         element->PreviousReferenceLevel =
             alpha * element->Nodes[0]->PreviousStage + (1.0 - alpha) * element->Nodes[1]->PreviousStage;
     }
+    const HydroElementTerms* kept = KeptTermsOf(element, n, rule.PointCount);
     ElementAreaMoments moments;
-    if (mc.Formulation == 2) ComputeElementAreaMoments(element, std::min(n, MaxElementNodes), &moments);
+    if (mc.Formulation == 2) ComputeElementAreaMoments(element, std::min(n, MaxElementNodes), &moments, kept);
     for (int p = 0; p < rule.PointCount; ++p) {
         const GaussPointRecord* gp = EvaluateRulePoint(element, element->Length, p);
+        const HydroPointTerms* previous = kept ? &kept->Points[p] : nullptr;
         switch (mc.Formulation) {
-        case 1: AddNaturalChannelTerms(gp, element); break;
-        case 2: AddNaturalTerms(gp, element, true, &moments); break;
+        case 1: AddNaturalTerms(gp, element, false, nullptr, previous); break;
+        case 2: AddNaturalTerms(gp, element, true, &moments, previous); break;
         default: AddRectConservationTerms(gp, element); break;
         }
     }
