@@ -6,14 +6,15 @@
 #include <cstdio>
 #include <string>
 
-#include <fcntl.h>
-#include <unistd.h>
-
+#include "bench/BenchSupport.h"
 #include "engine/EngineData.h"
 #include "engine/ModelFiles.h"
 #include "engine/ModelSetup.h"
 
 namespace {
+
+using benchsupport::PerNode;
+using benchsupport::Silence;
 
 // A metric open-water reach: nodes 10 m apart, each with a compound section of `points` points
 // (section code -100), one element between neighbours, inflow upstream and a rating downstream.
@@ -68,30 +69,7 @@ std::string GenerateModel(int nodes, int points)
     return t;
 }
 
-// Standard output goes to /dev/null while the engine reports its progress.
-struct Silence {
-    int saved;
-    Silence()
-    {
-        std::fflush(stdout);
-        saved = dup(1);
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, 1);
-        close(null);
-    }
-    ~Silence()
-    {
-        std::fflush(stdout);
-        dup2(saved, 1);
-        close(saved);
-    }
-};
 
-void PerNode(benchmark::State& state, int nodes)
-{
-    state.counters["per_node"] =
-        benchmark::Counter(static_cast<double>(nodes), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-}
 
 void ReadModel(benchmark::State& state)
 {

@@ -146,9 +146,6 @@ double ColumnValue(const VQXDisplayNode& n, int column)
     }
 }
 
-constexpr int MetalColumn = 16;     // WQValues 6-11
-constexpr int NutrientColumn = 17;  // WQValues 0-5
-
 void AppendDateLine(std::string& text, const int fixed[3])
 {
     int month = fixed[0], day = fixed[1], year = fixed[2];

@@ -28,6 +28,8 @@ enum ResultsWriterResult {
 };
 
 inline constexpr int SeriesColumnCount = 18;
+inline constexpr int MetalColumn = 16;      // series column of WQValues 6-11
+inline constexpr int NutrientColumn = 17;   // series column of WQValues 0-5
 inline constexpr int SnapshotColumnCount = 16;
 
 class ResultsWriter {

@@ -1,7 +1,9 @@
 #include "engine/EngineData.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <type_traits>
 
 #include "engine/FiniteElements.h"
@@ -35,6 +37,48 @@ JamStabilityTable* g_JamTable = nullptr;
 std::atomic<int> g_StepBusy{0};
 
 static_assert(std::is_trivially_copyable_v<NodeRecord>, "node records are reset with memset");
+
+namespace {
+
+void SetWaterQualityCoefficientDefaults(ModelControl& mc)
+{
+    mc.PhiLatitude = 55; mc.Emax = 4992; mc.Ftd = 1; mc.Eaf = 1608; mc.ThetaRear = 1.02;
+    mc.Rresp = 3; mc.ThetaResp = 1.05; mc.Pmax = 3.5; mc.PmTwo = 1; mc.KBOD = 0.5;
+    mc.ThetaBOD = 1.02; mc.Ks = 2; mc.AOne = 1; mc.EOne = 0; mc.ETwo = 0; mc.EThree = 0;
+    mc.KSOD = 0.5; mc.ThetaSOD = 1; mc.Ksus = 0.5; mc.Ksed = 0.8; mc.Ucrit = 1; mc.YBOD = 0.29;
+    mc.Un = 0.066; mc.Ub = 0.109; mc.NOne = 1; mc.Knit = 1.54; mc.ThetaNit = 1.13; mc.Ynit = 4.47;
+    mc.Ksden = 0.05; mc.NTwo = 1; mc.Kden = 1; mc.ThetaDen = 1.16; mc.Yp = 0.009; mc.Up = 0.009;
+    mc.KPres = 0.5; mc.KPdep = 0.8; mc.UPcrit = 1; mc.Krel = 0.1; mc.ThetaRel = 1; mc.Kads = 0.1;
+    mc.ThetaAds = 1;
+    mc.DaylightFlag = 0; mc.DayLengthFraction = 0; mc.HoursFromNoon = 0;
+    mc.Koc = 5e4; mc.Kw = 1; mc.KsSediment = 0.1; mc.Focw = 0.1; mc.Focs = 0.2; mc.Dzf = 0.1;
+    mc.Fdzds = 0.2; mc.Fbiot = 1; mc.Mw = 92; mc.RhoDs = 250; mc.Ps = 0.8; mc.Ws = 0.1;
+    mc.Rs = 1000; mc.Rp = 1; mc.Kbw = 0; mc.Kbs = 0; mc.Khsw = 1; mc.Khss = 1; mc.ThetaB = 1;
+    mc.AlphaL = 0.1; mc.Kpho = 0; mc.KH = 100; mc.Bacid = 0; mc.Bbase = 0; mc.Pka = 0; mc.Pkb = 0;
+    mc.Khac = 0; mc.Khne = 0; mc.Khal = 0; mc.RG = 8.3144; mc.PHw = 7; mc.PHs = 7; mc.Uwind = 0;
+}
+
+// Settings of equation system k as a fresh control block has them.
+void SetSystemDefaults(int k)
+{
+    static const double tolerance[EquationSystemCount] = {1e-5, 0.001, 1e-5, 1e-5};
+    static const int unknowns[EquationSystemCount] = {2, 2, 6, 6};
+    EquationSystem& es = g_EquationSystems[k];
+    es.UnknownCount = 0;
+    es.StructureBuilt = 0;
+    es.LastNorm = 1;
+    es.Tolerance = tolerance[k];
+    es.SteadyTolerance = 0.01;
+    es.UnknownsPerNode = unknowns[k];
+    es.IterationCount = 0;
+    es.MaxIterations = 9;
+    es.Upwinding = 0.25;
+    es.Theta = 0.5;
+    es.UpwindingUpdating = 0;
+    es.Alpha = 0.5;
+}
+
+}  // namespace
 
 int SetModelDefaults()
 {
@@ -111,20 +155,7 @@ int SetModelDefaults()
     const double t = std::tan((45.0 + mc.IceInternalFrictionAngle / 2.0) * mc.Pi / 180.0);
     mc.IcePressureConstant = t * t * (1.0 - mc.IceSpecificGravity) * mc.IceDensity * mc.Gravity * 0.5;
 
-    mc.PhiLatitude = 55; mc.Emax = 4992; mc.Ftd = 1; mc.Eaf = 1608; mc.ThetaRear = 1.02;
-    mc.Rresp = 3; mc.ThetaResp = 1.05; mc.Pmax = 3.5; mc.PmTwo = 1; mc.KBOD = 0.5;
-    mc.ThetaBOD = 1.02; mc.Ks = 2; mc.AOne = 1; mc.EOne = 0; mc.ETwo = 0; mc.EThree = 0;
-    mc.KSOD = 0.5; mc.ThetaSOD = 1; mc.Ksus = 0.5; mc.Ksed = 0.8; mc.Ucrit = 1; mc.YBOD = 0.29;
-    mc.Un = 0.066; mc.Ub = 0.109; mc.NOne = 1; mc.Knit = 1.54; mc.ThetaNit = 1.13; mc.Ynit = 4.47;
-    mc.Ksden = 0.05; mc.NTwo = 1; mc.Kden = 1; mc.ThetaDen = 1.16; mc.Yp = 0.009; mc.Up = 0.009;
-    mc.KPres = 0.5; mc.KPdep = 0.8; mc.UPcrit = 1; mc.Krel = 0.1; mc.ThetaRel = 1; mc.Kads = 0.1;
-    mc.ThetaAds = 1;
-    mc.DaylightFlag = 0; mc.DayLengthFraction = 0; mc.HoursFromNoon = 0;
-    mc.Koc = 5e4; mc.Kw = 1; mc.KsSediment = 0.1; mc.Focw = 0.1; mc.Focs = 0.2; mc.Dzf = 0.1;
-    mc.Fdzds = 0.2; mc.Fbiot = 1; mc.Mw = 92; mc.RhoDs = 250; mc.Ps = 0.8; mc.Ws = 0.1;
-    mc.Rs = 1000; mc.Rp = 1; mc.Kbw = 0; mc.Kbs = 0; mc.Khsw = 1; mc.Khss = 1; mc.ThetaB = 1;
-    mc.AlphaL = 0.1; mc.Kpho = 0; mc.KH = 100; mc.Bacid = 0; mc.Bbase = 0; mc.Pka = 0; mc.Pkb = 0;
-    mc.Khac = 0; mc.Khne = 0; mc.Khal = 0; mc.RG = 8.3144; mc.PHw = 7; mc.PHs = 7; mc.Uwind = 0;
+    SetWaterQualityCoefficientDefaults(mc);
 
     mc.SteadyIteration = 0;
     mc.ModelTime = 0;
@@ -153,24 +184,42 @@ int SetModelDefaults()
     mc.BorderIceVelocityMode = 0;
     mc.WQFileType = 0;
 
-    static const double tolerance[EquationSystemCount] = {1e-5, 0.001, 1e-5, 1e-5};
-    static const int unknowns[EquationSystemCount] = {2, 2, 6, 6};
-    for (int k = 0; k < EquationSystemCount; ++k) {
-        EquationSystem& es = g_EquationSystems[k];
-        es.UnknownCount = 0;
-        es.StructureBuilt = 0;
-        es.LastNorm = 1;
-        es.Tolerance = tolerance[k];
-        es.SteadyTolerance = 0.01;
-        es.UnknownsPerNode = unknowns[k];
-        es.IterationCount = 0;
-        es.MaxIterations = 9;
-        es.Upwinding = 0.25;
-        es.Theta = 0.5;
-        es.UpwindingUpdating = 0;
-        es.Alpha = 0.5;
-    }
+    for (int k = 0; k < EquationSystemCount; ++k) SetSystemDefaults(k);
     return 0;
+}
+
+void SetWaterQualityDefaults()
+{
+    ModelControl& mc = g_ModelControl;
+    SetWaterQualityCoefficientDefaults(mc);
+    mc.WQFileType = 0;
+    mc.WaterQualityOn = 0;
+    SetSystemDefaults(WaterQualitySystem);
+}
+
+void ReleaseWaterQuality()
+{
+    for (BoundaryElementRecord& b : g_BoundaryElementBlock) {
+        delete b.WQHydrograph;
+        b.WQHydrograph = nullptr;
+    }
+#define VASQUIL_CLEAR_WQ_ARRAY(name)                          \
+    std::fill(std::begin(n.name), std::end(n.name), 0.0); \
+    std::fill(std::begin(n.Previous##name), std::end(n.Previous##name), 0.0);
+    for (NodeRecord& n : g_NodeBlock) {
+        VASQUIL_CLEAR_WQ_ARRAY(WQUnknowns)
+        VASQUIL_CLEAR_WQ_ARRAY(WQValues)
+        VASQUIL_CLEAR_WQ_ARRAY(WQRates)
+        VASQUIL_CLEAR_WQ_ARRAY(MetalValues)
+        VASQUIL_CLEAR_WQ_ARRAY(MetalRates)
+    }
+#undef VASQUIL_CLEAR_WQ_ARRAY
+    g_EquationSystems[WaterQualitySystem].UpperProfile = {};
+    g_EquationSystems[WaterQualitySystem].LowerProfile = {};
+    g_EquationSystems[WaterQualitySystem].Rhs = {};
+    g_EquationSystems[WaterQualitySystem].DiagonalIndex = {};
+    g_EquationSystems[WaterQualitySystem].ProfileLength = 0;
+    SetWaterQualityDefaults();
 }
 
 void SetNodeDefaults(NodeRecord* node)

@@ -743,3 +743,22 @@ int SolveAndUpdate(int system)
     es.LastNorm = norm;
     return result;
 }
+
+int RunNewtonIterations(int system, void (*afterIteration)())
+{
+    EquationSystem& es = g_EquationSystems[system];
+    es.LastNorm = 1.0;
+    es.IterationCount = 0;
+    while (es.IterationCount < es.MaxIterations) {
+        if (es.Tolerance > es.LastNorm) break;
+        if (const int assembled = AssembleProfileMatrix(system); assembled != 0) return assembled;
+        es.StructureBuilt = 1;
+        if (SolveAndUpdate(system) != 0) {
+            es.LastNorm = 10.0 * es.Tolerance;
+            return 0;
+        }
+        es.IterationCount += 1;
+        if (afterIteration) afterIteration();
+    }
+    return es.LastNorm <= es.Tolerance ? 1 : 0;
+}

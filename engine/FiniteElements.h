@@ -27,6 +27,13 @@ int SolveProfileLU(double* upper, double* lower, double* rhs, const int* diagona
 // Solves system k and adds the increments to the nodes' unknowns. 1 when the update is not
 // finite (or, for hydrodynamics, makes a gross area negative), else 0; sets LastNorm.
 int SolveAndUpdate(int system);
+// Newton iterations of system k from its present unknowns: assemble, solve and update, then
+// `afterIteration` (when given), until the relative update is below the system's Tolerance or
+// MaxIterations is reached (IterationCount and LastNorm count from 0 and 1). Returns 1 when
+// converged; 0 when not, or when an update is not finite (LastNorm is then 10 x Tolerance);
+// or the assembly's non-zero result. The unknowns keep the last update either way: the
+// caller rolls the step back.
+int RunNewtonIterations(int system, void (*afterIteration)());
 // Integration points of an element code, four doubles each (xi, eta, zeta, weight); the count.
 int GetQuadratureRule(int code, double points[][4]);
 // Shape functions of an element code at a point (xi, eta, zeta, weight); 0, or the code's node

@@ -743,8 +743,6 @@ NodeRecord* FindLargestHydroIncrementNode()
     return largest;
 }
 
-namespace {
-
 // The model time at which the step in progress started: the one the stepping recorded, when
 // it belongs to this step; otherwise (a caller that did not record it) one step back.
 double StepStartTime()
@@ -768,38 +766,17 @@ void ReturnToStepStart(double start)
     }
 }
 
-}  // namespace
-
 int SolveHydrodynamicsStep()
 {
     ModelControl& mc = g_ModelControl;
-    EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
     const double start = StepStartTime();
     if (mc.JunctionCount > 0) UpdateJunctionFlowDirections();
 
-    es.LastNorm = 1.0;
-    es.IterationCount = 0;
-    bool failed = false;
-    while (es.IterationCount < es.MaxIterations) {
-        if (es.Tolerance > es.LastNorm) break;
-        const int assembled = AssembleProfileMatrix(HydrodynamicSystem);
-        if (assembled != 0) {
-            ReturnToStepStart(start);
-            return assembled;
-        }
-        es.StructureBuilt = 1;
-        if (SolveAndUpdate(HydrodynamicSystem) != 0) {
-            es.LastNorm = 10.0 * es.Tolerance;
-            failed = true;
-            break;
-        }
-        es.IterationCount += 1;
-        ComputeNodeFluxDischarge();
-    }
-    if (failed || !(es.LastNorm <= es.Tolerance)) {
+    const int solved = RunNewtonIterations(HydrodynamicSystem, ComputeNodeFluxDischarge);
+    if (solved != 1) {
         ReturnToStepStart(start);
-        mc.DeltaT *= 0.5;
-        return 0;
+        if (solved == 0) mc.DeltaT *= 0.5;
+        return solved;
     }
 
     for (NodeRecord* n : g_NodeIndex) UpdateNodeHydraulics(n);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "engine/EngineData.h"
+#include "engine/FileText.h"
 #include "engine/Hydraulics.h"
 #include "engine/IceFront.h"
 #include "engine/Junctions.h"
@@ -30,10 +31,10 @@ enum ReaderCode {
     ReadBadNodeCount = 4,
     ReadBadElementCount = 5,
     ReadBadBoundaryCount = 6,
-    ReadFileEndsEarly = 7,
-    ReadNumberTooLong = 8,
-    ReadNumberOutOfRange = 9,
-    ReadIntegerOutOfRange = 10,
+    ReadFileEndsEarly = ScanFileEndsEarly,
+    ReadNumberTooLong = ScanNumberTooLong,
+    ReadNumberOutOfRange = ScanNumberOutOfRange,
+    ReadIntegerOutOfRange = ScanIntegerOutOfRange,
     ReadBadFileType = 11,
     ReadBadStartDate = 12,
     ReadBadJunctionCount = 13,
@@ -59,20 +60,9 @@ enum ReaderCode {
     ReadBadRectWidth = 33,
 };
 
-// Longest token accepted: enough for every number the writer produces, "%.4f" of the largest
-// double included.
-constexpr int TokenLength = 400;
-constexpr int TokenCapacity = TokenLength + 1;
-
 // Records are allocated in growing chunks as rows arrive, so a count far beyond the data
 // ends in "file ends early" instead of a huge allocation.
 constexpr size_t FirstChunk = 1024;
-
-#if defined(__GNUC__)
-#define VASQUIL_PRINTF_LIKE(f, a) __attribute__((format(printf, f, a)))
-#else
-#define VASQUIL_PRINTF_LIKE(f, a)
-#endif
 
 inline int NextByte(FILE* stream)
 {
@@ -92,150 +82,6 @@ inline bool ContinuesToken(int c)
 {
     return (c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '+' || c == '-';
 }
-
-// Order of magnitude of a decimal number that overflowed or underflowed a double: positive
-// for overflow, negative for underflow.
-long long DecimalMagnitude(const char* p, const char* end)
-{
-    while (p < end && *p == '0') ++p;
-    long long integerDigits = 0;
-    while (p < end && *p >= '0' && *p <= '9') {
-        ++integerDigits;
-        ++p;
-    }
-    long long leadingZeros = 0;
-    if (p < end && *p == '.') {
-        ++p;
-        if (integerDigits == 0)
-            while (p < end && *p == '0') {
-                ++leadingZeros;
-                ++p;
-            }
-        while (p < end && *p >= '0' && *p <= '9') ++p;
-    }
-    long long exponent = 0;
-    if (p < end && (*p == 'e' || *p == 'E')) {
-        const char* q = p + 1;
-        bool negative = false;
-        if (q < end && (*q == '+' || *q == '-')) negative = *q++ == '-';
-        while (q < end && *q >= '0' && *q <= '9') {
-            if (exponent < 100000000) exponent = exponent * 10 + (*q - '0');
-            ++q;
-        }
-        if (negative) exponent = -exponent;
-    }
-    return (integerDigits > 0 ? integerDigits - 1 : -(leadingZeros + 1)) + exponent;
-}
-
-// The C library's text-to-double conversion of a token, independent of the locale: the longest
-// valid prefix is converted, a token without one gives 0. Returns false when the value is too
-// large for a double; a value too small for one becomes zero.
-bool ConvertToken(const char* token, int length, double* value)
-{
-    const char* p = token;
-    const char* end = token + length;
-    if (p < end && *p == '+') {
-        ++p;
-        if (p == end || *p == '+' || *p == '-') {
-            *value = 0;
-            return true;
-        }
-    }
-    double v = 0;
-    const std::from_chars_result r = std::from_chars(p, end, v, std::chars_format::general);
-    if (r.ec == std::errc::invalid_argument) {
-        *value = 0;
-        return true;
-    }
-    if (r.ec == std::errc::result_out_of_range) {
-        const bool negative = *p == '-';
-        if (DecimalMagnitude(negative ? p + 1 : p, r.ptr) > 0) return false;
-        *value = negative ? -0.0 : 0.0;
-        return true;
-    }
-    *value = v;
-    return true;
-}
-
-// Pulls the fields of one part of the file. The first failure prints its line and sticks:
-// later reads return 0 without touching the stream, so a section checks once where it must.
-struct FieldScanner {
-    FILE* stream;
-    int code = ReadOk;
-    char where[96] = "header";
-    char token[TokenCapacity] = {};
-
-    explicit FieldScanner(FILE* s) : stream(s) {}
-
-    void Where(const char* format, ...) VASQUIL_PRINTF_LIKE(2, 3)
-    {
-        va_list args;
-        va_start(args, format);
-        std::vsnprintf(where, sizeof where, format, args);
-        va_end(args);
-    }
-
-    int Fail(int failure, const char* format, ...) VASQUIL_PRINTF_LIKE(3, 4)
-    {
-        if (code != ReadOk) return code;
-        code = failure;
-        va_list args;
-        va_start(args, format);
-        std::vprintf(format, args);
-        va_end(args);
-        return code;
-    }
-
-    // Reads the next token; false after a failure.
-    bool Next(int* length)
-    {
-        if (code != ReadOk) return false;
-        const int n = ReadNumberToken(stream, token, TokenCapacity);
-        if (n == 0) {
-            Fail(ReadFileEndsEarly, " File ends early in the %s\n", where);
-            return false;
-        }
-        if (n < 0) {
-            Fail(ReadNumberTooLong, " A number in the %s is longer than %d characters\n", where, TokenLength);
-            return false;
-        }
-        *length = n;
-        return true;
-    }
-
-    bool Convert(int length, double* value)
-    {
-        if (ConvertToken(token, length, value)) return true;
-        Fail(ReadNumberOutOfRange, " Number %s out of range in the %s\n", token, where);
-        return false;
-    }
-
-    double Real()
-    {
-        int length = 0;
-        double v = 0;
-        if (!Next(&length) || !Convert(length, &v)) return 0;
-        return v;
-    }
-
-    int IntegerFrom(int length)
-    {
-        double v = 0;
-        if (!Convert(length, &v)) return 0;
-        if (!(v > -2147483649.0 && v < 2147483648.0)) {
-            Fail(ReadIntegerOutOfRange, " Integer %s out of range in the %s\n", token, where);
-            return 0;
-        }
-        return static_cast<int>(v);   // truncated toward zero
-    }
-
-    int Integer()
-    {
-        int length = 0;
-        if (!Next(&length)) return 0;
-        return IntegerFrom(length);
-    }
-};
 
 // Lookup of nodes by number (first in chain order), valid for the node block it was built on.
 std::unordered_map<int, NodeRecord*> s_NodesByNumber;

@@ -1,153 +1,20 @@
 // Model file writer: the engine data as a model file that the reader takes back.
 //
 // The whole file is formatted in memory first, so a value that cannot be written leaves the
-// stream untouched. Numbers are formatted with std::to_chars, which gives the C library's
-// "%.12g", "%.8g", "%g" and "%.4f" forms in the "C" locale whatever the process locale is.
+// stream untouched (numbers formatted independently of the locale, engine/FileText.h).
 #include "engine/ModelFiles.h"
 
 #include <algorithm>
 #include <array>
-#include <atomic>
-#include <charconv>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <system_error>
 
 #include "engine/EngineData.h"
-
-#if defined(_WIN32)
-#include <io.h>
-#include <process.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
+#include "engine/FileText.h"
 
 namespace {
-
-enum WriterCode {
-    WriteOk = 0,
-    WriteNoStream = -1,
-    WriteNotFinite = 1,
-    WriteIncomplete = 2,
-    WriteFailed = 3,
-    WriteCloseFailed = 4,
-    WriteReplaceFailed = 5,
-};
-
-#if defined(__GNUC__)
-#define VASQUIL_PRINTF_LIKE(f, a) __attribute__((format(printf, f, a)))
-#else
-#define VASQUIL_PRINTF_LIKE(f, a)
-#endif
-
-// The text of a model file (or of one of its parts) being formatted.
-struct ModelText {
-    std::string text;
-    int code = WriteOk;
-    char where[96] = "header";
-    char message[160] = "";
-
-    void Where(const char* format, ...) VASQUIL_PRINTF_LIKE(2, 3)
-    {
-        va_list args;
-        va_start(args, format);
-        std::vsnprintf(where, sizeof where, format, args);
-        va_end(args);
-    }
-
-    void Fail(int failure, const char* format, ...) VASQUIL_PRINTF_LIKE(3, 4)
-    {
-        if (code != WriteOk) return;
-        code = failure;
-        va_list args;
-        va_start(args, format);
-        std::vsnprintf(message, sizeof message, format, args);
-        va_end(args);
-    }
-
-    void Put(const char* s) { text += s; }
-
-    void Int(int v)
-    {
-        char buffer[16];
-        const auto r = std::to_chars(buffer, buffer + sizeof buffer, v);
-        text.append(buffer, r.ptr);
-    }
-
-    // "%.<precision>g", or "%.4f" when fixed, of a finite value.
-    void Real(double v, int precision, bool fixed = false, int width = 0)
-    {
-        if (!std::isfinite(v)) {
-            Fail(WriteNotFinite, " Not a finite number in the %s: model file not written\n", where);
-            v = 0;
-        }
-        char buffer[400];
-        const auto r = fixed ? std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, 4)
-                             : std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::general, precision);
-        const int length = static_cast<int>(r.ptr - buffer);
-        if (width > length) text.append(static_cast<size_t>(width - length), ' ');
-        text.append(buffer, r.ptr);
-    }
-
-    void TabInt(int v)
-    {
-        text += '\t';
-        Int(v);
-    }
-    void TabReal(double v)
-    {
-        text += '\t';
-        Real(v, 12);
-    }
-    void TabFixed(double v)
-    {
-        text += '\t';
-        Real(v, 4, true);
-    }
-
-    // Header lines: key, " = ", value.
-    void KeyReal(const char* key, double v, const char* separator = " = ")
-    {
-        text += key;
-        text += separator;
-        Real(v, 8);
-        text += '\n';
-    }
-    void KeyInt(const char* key, int v)
-    {
-        text += key;
-        text += " = ";
-        Int(v);
-        text += '\n';
-    }
-};
-
-bool IsStandardStream(FILE* stream)
-{
-    return stream == stdin || stream == stdout || stream == stderr;
-}
-
-// Writes the formatted text. The stream is closed when `close` is set (never a standard one).
-int Emit(ModelText& t, FILE* stream, bool close)
-{
-    int code = t.code;
-    if (code != WriteOk) {
-        std::fputs(t.message, stdout);
-    } else if (std::fwrite(t.text.data(), 1, t.text.size(), stream) != t.text.size() || std::fflush(stream) != 0 ||
-               std::ferror(stream)) {
-        std::printf(" Error writing the model file\n");
-        code = WriteFailed;
-    }
-    if (close && !IsStandardStream(stream) && std::fclose(stream) != 0 && code == WriteOk) {
-        std::printf(" Error closing the model file\n");
-        code = WriteCloseFailed;
-    }
-    return code;
-}
 
 bool IsMetric()
 {
@@ -594,40 +461,7 @@ int WriteModelFile(FILE* stream)
 
 int SaveModelFile(const std::filesystem::path& path)
 {
-    static std::atomic<unsigned> serial{0};
-#if defined(_WIN32)
-    const unsigned long process = static_cast<unsigned long>(_getpid());
-#else
-    const unsigned long process = static_cast<unsigned long>(getpid());
-#endif
-    std::filesystem::path temporary = path;
-    temporary += ".saving-" + std::to_string(process) + "-" + std::to_string(serial.fetch_add(1));
-#if defined(_WIN32)
-    FILE* stream = _wfopen(temporary.c_str(), L"wbx");
-#else
-    FILE* stream = std::fopen(temporary.c_str(), "wbx");
-#endif
-    if (!stream) return NoStream();
-    const int code = WriteModelFile(stream);
-    std::error_code ec;
-    if (code != WriteOk) {
-        std::filesystem::remove(temporary, ec);
-        return code;
-    }
-#if !defined(_WIN32)
-    // The new file reaches the disk before it replaces the old one.
-    if (const int fd = open(temporary.c_str(), O_RDONLY); fd >= 0) {
-        fsync(fd);
-        close(fd);
-    }
-#endif
-    std::filesystem::rename(temporary, path, ec);
-    if (ec) {
-        std::printf(" Unable to replace %s with the saved model\n", path.string().c_str());
-        std::filesystem::remove(temporary, ec);
-        return WriteReplaceFailed;
-    }
-    return WriteOk;
+    return SaveFileReplacing(path, WriteModelFile, "model");
 }
 
 int WriteModelHeader(FILE* stream)

@@ -85,3 +85,11 @@ void ComputeCalendarDate(int date[6])
     date[4] = static_cast<int>(minute);
     date[5] = static_cast<int>(second);
 }
+
+int ComputeDayOfYear(int year, int month, int day)
+{
+    const int last = std::clamp(month, 1, 12);
+    int days = day;
+    for (int m = 1; m < last; ++m) days += MonthLength(year, m);
+    return days;
+}

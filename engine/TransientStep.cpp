@@ -18,7 +18,7 @@ struct Schedule {
 
 }  // namespace
 
-int TransientStep()
+int AdvanceTimeStep(int (*solveLast)())
 {
     ModelControl& mc = g_ModelControl;
     const Schedule schedules[5] = {
@@ -61,13 +61,15 @@ int TransientStep()
     mc.ModelTime = end;
     if (shortened) mc.DeltaT = end - start;
 
-    int hydro = 1, ice = 1, thermal = 1;
+    int hydro = 1, ice = 1, thermal = 1, last = 1;
     if (mc.HydrodynamicsOn) hydro = SolveHydrodynamicsStep();
     if (mc.DynamicIceOn && hydro == 1) ice = SolveDynamicIceStep();
     if (mc.ThermalIceOn && hydro == 1) thermal = SolveThermalIceStep();
+    // The last system advances over the step only when everything it rests on converged.
+    if (solveLast && hydro == 1 && ice == 1 && thermal == 1) last = solveLast();
 
     int result = 0;
-    if (hydro == 1 && ice == 1 && thermal == 1) {
+    if (hydro == 1 && ice == 1 && thermal == 1 && last == 1) {
         mc.DeltaT = shortened ? restoredStep : mc.DeltaT * 1.5;
         for (int k = 0; k < 5; ++k)
             if (schedules[k].interval > 0 && mc.ModelTime == next[k]) *schedules[k].due = 1;
@@ -76,7 +78,7 @@ int TransientStep()
         // put back to the exact start. A solve that could not be assembled returned before
         // any roll-back: the whole step is undone here and reported.
         const bool rejected = (hydro == 0 || hydro == 1) && (ice == 0 || ice == 1) &&
-                              (thermal == 0 || thermal == 1);
+                              (thermal == 0 || thermal == 1) && (last == 0 || last == 1);
         if (!rejected) {
             RestorePreviousLevel();
             result = 2;
@@ -88,4 +90,9 @@ int TransientStep()
     ComputeCalendarDate(mc.CurrentDate);
     for (NodeRecord* n = g_Nodes; n; n = n->Next) UpdateNodeIceElevations(n);
     return result;
+}
+
+int TransientStep()
+{
+    return AdvanceTimeStep(nullptr);
 }

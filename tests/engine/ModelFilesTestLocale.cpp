@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -12,28 +11,6 @@
 using namespace modelfiles_test;
 
 namespace {
-
-// Sets a comma-decimal locale for the test's duration; CI generates de_DE.UTF-8.
-class CommaLocale {
-public:
-    CommaLocale()
-    {
-        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE"}) {
-            if (std::setlocale(LC_ALL, name)) {
-                char text[16];
-                std::snprintf(text, sizeof text, "%g", 1.5);
-                active_ = std::string(text) == "1,5";
-                if (active_) return;
-            }
-        }
-        std::setlocale(LC_ALL, "C");
-    }
-    ~CommaLocale() { std::setlocale(LC_ALL, "C"); }
-    bool Active() const { return active_; }
-
-private:
-    bool active_ = false;
-};
 
 TEST_F(ModelFileTest, ACommaDecimalLocaleChangesNothing)
 {

@@ -23,7 +23,7 @@ std::string Describe(int result, const std::string& what)
 }  // namespace
 
 std::string BatchResults::Open(const std::string& modelPath, const std::string& folder, double everyHours,
-                               double stateEveryHours)
+                               double stateEveryHours, const std::string& waterQualityPath)
 {
     ModelPath = modelPath;
     std::error_code error;
@@ -63,6 +63,9 @@ std::string BatchResults::Open(const std::string& modelPath, const std::string& 
     }
     for (int c = 0; c < SnapshotColumnCount; ++c)
         w.SeriesColumns[c] = w.SnapshotColumns[c] = columns[c];
+    // The six values of the water-quality type: nutrients, or heavy metals and xenobiotics.
+    if (!waterQualityPath.empty())
+        w.SeriesColumns[g_ModelControl.WQFileType == 0 ? NutrientColumn : MetalColumn] = 1;
 
     // The output options: every step, or the interval in hours.
     const bool everyStep = !(everyHours > 0);
@@ -73,7 +76,7 @@ std::string BatchResults::Open(const std::string& modelPath, const std::string& 
     State->DatabaseInterval = g_ModelControl.DatabaseInterval / 3600.0;
     State->PushRunSettings();
 
-    if (const int r = w.WriteHeaders(modelPath, ""); r != ResultsOk)
+    if (const int r = w.WriteHeaders(modelPath, waterQualityPath); r != ResultsOk)
         return Describe(r, "result files in '" + folder + "'");
     // The first rows at the present time, as a run started after the output options changed.
     if (const int r = w.AppendTimeSeriesRow(); r != ResultsOk)

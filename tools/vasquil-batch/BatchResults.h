@@ -14,9 +14,11 @@ class BatchResults {
 public:
     // Builds the display model of the engine's model, sets the output schedules (results every
     // everyHours, 0 = every accepted step; state files every stateEveryHours, 0 = none) and
-    // writes the headers and the first rows into folder (created when missing). Returns an
-    // empty text, or what went wrong.
-    std::string Open(const std::string& modelPath, const std::string& folder, double everyHours, double stateEveryHours);
+    // writes the headers and the first rows into folder (created when missing). With a
+    // water-quality file loaded from waterQualityPath, the time series carries the values of
+    // its type. Returns an empty text, or what went wrong.
+    std::string Open(const std::string& modelPath, const std::string& folder, double everyHours, double stateEveryHours,
+                     const std::string& waterQualityPath = std::string());
 
     // After an accepted transient step: the rows and files due; the peak file at the end.
     std::string AfterStep(bool lastStep);

@@ -2,7 +2,7 @@
 //
 //   vasquil-batch run MODEL.vqx [--transient | --steady] [--final-hours H] [--passes N]
 //                    [--max-step-seconds S] [--db FILE] [--db-every-hours H] [--save FILE]
-//                    [--results DIR] [--state-every-hours H]
+//                    [--results DIR] [--state-every-hours H] [--wq FILE [--save-wq FILE]]
 //
 // Exit status: 0 on success, 1 when the run fails (file, model, run or database), 2 for a
 // command line that cannot be understood. Every failure ends with one line on standard error.
@@ -26,6 +26,8 @@
 #include "engine/ResultsDatabase.h"
 #include "engine/SteadyRun.h"
 #include "engine/TimeStepping.h"
+#include "engine/WaterQuality.h"
+#include "engine/WaterQualityFile.h"
 #include "tools/vasquil-batch/BatchResults.h"
 
 namespace {
@@ -33,7 +35,7 @@ namespace {
 const char* const Usage =
     "usage: vasquil-batch run MODEL.vqx [--transient | --steady] [--final-hours H] [--passes N]\n"
     "                        [--max-step-seconds S] [--db FILE] [--db-every-hours H] [--save FILE]\n"
-    "                        [--results DIR] [--state-every-hours H]\n"
+    "                        [--results DIR] [--state-every-hours H] [--wq FILE [--save-wq FILE]]\n"
     "\n"
     "  --transient           run to the final model time (the default)\n"
     "  --steady              make steady passes instead\n"
@@ -45,7 +47,10 @@ const char* const Usage =
     "  --save FILE           write the final model state as a model file\n"
     "  --results DIR         write the time-series, snapshot, peak and (thermal models) ice-front\n"
     "                        files into DIR (created when missing) at the database interval\n"
-    "  --state-every-hours H write a timed model-state file into DIR every H hours (needs --results)\n";
+    "  --state-every-hours H write a timed model-state file into DIR every H hours (needs --results)\n"
+    "  --wq FILE             load the water-quality file FILE (.nu, .hm or .xe; its header gives the\n"
+    "                        type) after the model and run the water quality too (transient runs)\n"
+    "  --save-wq FILE        write the final water-quality state as a water-quality file\n";
 
 struct Options {
     std::string model;
@@ -60,6 +65,8 @@ struct Options {
     std::string save;
     std::string results;
     double stateEveryHours = 0;
+    std::string waterQuality;
+    std::string saveWaterQuality;
 };
 
 // Reports a failure as the one line the run ends with.
@@ -116,7 +123,8 @@ int ParseCommandLine(int argc, char** argv, Options& options)
 
         const bool takesValue = arg == "--final-hours" || arg == "--passes" || arg == "--max-step-seconds" ||
                                 arg == "--db" || arg == "--db-every-hours" || arg == "--save" ||
-                                arg == "--results" || arg == "--state-every-hours";
+                                arg == "--results" || arg == "--state-every-hours" || arg == "--wq" ||
+                                arg == "--save-wq";
         if (arg == "--transient" || arg == "--steady") {
             if (hasValue) {
                 Fail("option %.*s takes no value", static_cast<int>(arg.size()), arg.data());
@@ -145,6 +153,12 @@ int ParseCommandLine(int argc, char** argv, Options& options)
                 return 2;
             }
             (arg == "--db" ? options.database : options.save) = text;
+        } else if (arg == "--wq" || arg == "--save-wq") {
+            if (text.empty()) {
+                Fail("option %s needs a file name", name.c_str());
+                return 2;
+            }
+            (arg == "--wq" ? options.waterQuality : options.saveWaterQuality) = text;
         } else if (arg == "--results") {
             if (text.empty()) {
                 Fail("option --results needs a folder name");
@@ -202,6 +216,14 @@ int ParseCommandLine(int argc, char** argv, Options& options)
     }
     if (!options.steady && options.passesGiven) {
         Fail("--passes applies to --steady runs only");
+        return 2;
+    }
+    if (options.steady && !options.waterQuality.empty()) {
+        Fail("--wq runs the water quality in a transient run, not with --steady");
+        return 2;
+    }
+    if (!options.saveWaterQuality.empty() && options.waterQuality.empty()) {
+        Fail("--save-wq needs --wq");
         return 2;
     }
     return 0;
@@ -297,8 +319,10 @@ void PrintTransientLine(ProgressMeter& meter)
 {
     const ModelControl& mc = g_ModelControl;
     meter.Clear();
-    std::printf("time %12.4f h   time step %10.4g s   Newton iterations %d\n", mc.ModelTime / 3600, mc.DeltaT,
+    std::printf("time %12.4f h   time step %10.4g s   Newton iterations %d", mc.ModelTime / 3600, mc.DeltaT,
                 g_EquationSystems[HydrodynamicSystem].IterationCount);
+    if (mc.WaterQualityOn) std::printf("   water quality %d", g_EquationSystems[WaterQualitySystem].IterationCount);
+    std::printf("\n");
     std::fflush(stdout);
 }
 
@@ -309,10 +333,11 @@ int RunTransient(const Options& options, BatchResults& results)
     const double start = mc.ModelTime;
     PrintTransientLine(meter);
     if (!WriteRows(options)) return 1;
+    int (*step)() = options.waterQuality.empty() ? TransientStep : RunWaterQualityStep;
 
     while (mc.ModelTime < mc.FinalTime) {
         const double before = mc.ModelTime;
-        const int result = TransientStep();
+        const int result = step();
         if (result == 1) {
             meter.Clear();
             Fail("the run cannot progress at model time %.6f h: the time step (%g s) no longer changes the model time",
@@ -371,6 +396,29 @@ int RunSteady(const Options& options, BatchResults& results)
     return WriteRows(options) ? 0 : 1;
 }
 
+// The final water-quality file must go to a folder that exists, and replace none of the other
+// files of the run: checked before the run, so a bad path fails at once.
+bool CanSaveWaterQuality(const Options& options)
+{
+    namespace fs = std::filesystem;
+    const std::string& target = options.saveWaterQuality;
+    std::error_code ec;
+    for (const std::string* other : {&options.model, &options.database, &options.save}) {
+        if (other->empty()) continue;
+        if (*other == target || fs::equivalent(*other, target, ec)) {
+            Fail("the water-quality file '%s' would replace '%s'", target.c_str(), other->c_str());
+            return false;
+        }
+    }
+    const fs::path folder = fs::path(target).parent_path();
+    if (fs::is_directory(target, ec) || (!folder.empty() && !fs::is_directory(folder, ec))) {
+        Fail("cannot write the water-quality file '%s': %s", target.c_str(),
+             fs::is_directory(target, ec) ? "it is a folder" : "its folder does not exist");
+        return false;
+    }
+    return true;
+}
+
 int Run(const Options& options)
 {
     // The results database is created afresh: it must not be the model or the state file.
@@ -391,6 +439,10 @@ int Run(const Options& options)
     const int read = ReadModelFile(stream);
     if (read != 0) {
         Fail("the model file '%s' was refused (reader error %d)", options.model.c_str(), read);
+        return 1;
+    }
+    if (!options.waterQuality.empty() && LoadWQFile(options.waterQuality) != 0) {
+        Fail("the water-quality file '%s' was refused: %s", options.waterQuality.c_str(), WQReaderRefusal());
         return 1;
     }
 
@@ -434,6 +486,7 @@ int Run(const Options& options)
     // Everything that will be written is opened before the run, so a bad path fails at once.
     StateFile state;
     if (!options.save.empty() && !state.Open(options.save)) return 1;
+    if (!options.saveWaterQuality.empty() && !CanSaveWaterQuality(options)) return 1;
     if (!options.database.empty() && CreateResultsDatabase(options.database.c_str()) != 0) {
         Fail("cannot create the results database '%s'", options.database.c_str());
         return 1;
@@ -442,8 +495,8 @@ int Run(const Options& options)
     // The result text files follow the database schedule (and the state-file schedule).
     BatchResults results;
     if (!options.results.empty()) {
-        const std::string error =
-            results.Open(options.model, options.results, options.databaseEveryHours, options.stateEveryHours);
+        const std::string error = results.Open(options.model, options.results, options.databaseEveryHours,
+                                               options.stateEveryHours, options.waterQuality);
         if (!error.empty()) {
             Fail("%s", error.c_str());
             return 1;
@@ -453,6 +506,10 @@ int Run(const Options& options)
     const int result = options.steady ? RunSteady(options, results) : RunTransient(options, results);
     if (result != 0) return result;
     if (!options.save.empty() && !state.Commit()) return 1;
+    if (!options.saveWaterQuality.empty() && SaveWQFile(options.saveWaterQuality) != 0) {
+        Fail("the water-quality file '%s' could not be written", options.saveWaterQuality.c_str());
+        return 1;
+    }
     return 0;
 }
 

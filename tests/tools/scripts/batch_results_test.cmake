@@ -1,42 +1,7 @@
 # One test of the result text files of vasquil-batch, run with cmake -P.
 # Variables: CASE, BATCH (the runner), CHECK (results_check), MODEL (the sample model), WORK (scratch folder).
-file(REMOVE_RECURSE "${WORK}")
-file(MAKE_DIRECTORY "${WORK}")
+include(${CMAKE_CURRENT_LIST_DIR}/batch_common.cmake)
 get_filename_component(stem "${MODEL}" NAME_WE)
-
-function(run_batch)
-  execute_process(COMMAND "${BATCH}" ${ARGN}
-    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err WORKING_DIRECTORY "${WORK}")
-  set(rc "${rc}" PARENT_SCOPE)
-  set(err "${err}" PARENT_SCOPE)
-endfunction()
-
-function(expect_success)
-  run_batch(${ARGN})
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "vasquil-batch ${ARGN} failed (${rc}):\n${err}")
-  endif()
-endfunction()
-
-function(expect_failure code pattern)
-  run_batch(${ARGN})
-  if(NOT rc EQUAL code)
-    message(FATAL_ERROR "vasquil-batch ${ARGN}: exit ${rc}, expected ${code}\n${err}")
-  endif()
-  if(NOT err MATCHES "vasquil-batch: ${pattern}")
-    message(FATAL_ERROR "vasquil-batch ${ARGN}: standard error does not match '${pattern}':\n${err}")
-  endif()
-endfunction()
-
-# results_check with its RESULT line parsed into RESULT.
-function(check)
-  execute_process(COMMAND "${CHECK}" ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err
-    WORKING_DIRECTORY "${WORK}")
-  if(NOT rc EQUAL 0 OR NOT out MATCHES "RESULT ([^\n]*)")
-    message(FATAL_ERROR "results_check ${ARGN} failed (${rc}):\n${err}")
-  endif()
-  set(RESULT "${CMAKE_MATCH_1}" PARENT_SCOPE)
-endfunction()
 
 if(CASE STREQUAL "every_step_peaks")
   # A database row at every accepted step: the peak file holds exactly the highest stage and

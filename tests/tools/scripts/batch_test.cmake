@@ -1,45 +1,6 @@
 # One command-line test of vasquil-batch, run with cmake -P.
 # Variables: CASE, BATCH (the runner), CHECK (batch_check), MODEL (the sample model), WORK (scratch folder).
-file(REMOVE_RECURSE "${WORK}")
-file(MAKE_DIRECTORY "${WORK}")
-
-function(run_batch)
-  execute_process(COMMAND "${BATCH}" ${ARGN}
-    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err WORKING_DIRECTORY "${WORK}")
-  set(rc "${rc}" PARENT_SCOPE)
-  set(out "${out}" PARENT_SCOPE)
-  set(err "${err}" PARENT_SCOPE)
-endfunction()
-
-# Runs the runner and expects it to succeed.
-function(expect_success)
-  run_batch(${ARGN})
-  if(NOT rc EQUAL 0)
-    message(FATAL_ERROR "vasquil-batch ${ARGN} failed (${rc}):\n${err}\n${out}")
-  endif()
-  set(out "${out}" PARENT_SCOPE)
-endfunction()
-
-# Runs the runner and expects the exit code and one line on standard error matching the pattern.
-function(expect_failure code pattern)
-  run_batch(${ARGN})
-  if(NOT rc EQUAL code)
-    message(FATAL_ERROR "vasquil-batch ${ARGN}: exit ${rc}, expected ${code}\n${err}")
-  endif()
-  if(NOT err MATCHES "vasquil-batch: ${pattern}")
-    message(FATAL_ERROR "vasquil-batch ${ARGN}: standard error does not match '${pattern}':\n${err}")
-  endif()
-  set(err "${err}" PARENT_SCOPE)
-endfunction()
-
-# batch_check with its RESULT line parsed into RESULT.
-function(check)
-  execute_process(COMMAND "${CHECK}" ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(NOT rc EQUAL 0 OR NOT out MATCHES "RESULT ([^\n]*)")
-    message(FATAL_ERROR "batch_check ${ARGN} failed (${rc}):\n${err}\n${out}")
-  endif()
-  set(RESULT "${CMAKE_MATCH_1}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/batch_common.cmake)
 
 function(require_sample)
   if(NOT EXISTS "${MODEL}")
@@ -61,12 +22,6 @@ function(require_sample)
     message(FATAL_ERROR "the sample model does not start on a whole hour")
   endif()
   set(START_HOURS "${hours}" PARENT_SCOPE)
-endfunction()
-
-function(expect_equal what actual expected)
-  if(NOT "${actual}" STREQUAL "${expected}")
-    message(FATAL_ERROR "${what}: '${actual}', expected '${expected}'")
-  endif()
 endfunction()
 
 if(CASE STREQUAL "transient_sample")

@@ -1,0 +1,306 @@
+// Text of the engine's files: reading numbers by position, formatting them, saving safely.
+#include "engine/FileText.h"
+
+#include <atomic>
+#include <charconv>
+#include <cmath>
+#include <string>
+#include <system_error>
+
+#include "engine/ModelFiles.h"
+
+#if defined(_WIN32)
+#include <io.h>
+#include <process.h>
+#else
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+// Order of magnitude of a decimal number that overflowed or underflowed a double: positive
+// for overflow, negative for underflow.
+long long DecimalMagnitude(const char* p, const char* end)
+{
+    while (p < end && *p == '0') ++p;
+    long long integerDigits = 0;
+    while (p < end && *p >= '0' && *p <= '9') {
+        ++integerDigits;
+        ++p;
+    }
+    long long leadingZeros = 0;
+    if (p < end && *p == '.') {
+        ++p;
+        if (integerDigits == 0)
+            while (p < end && *p == '0') {
+                ++leadingZeros;
+                ++p;
+            }
+        while (p < end && *p >= '0' && *p <= '9') ++p;
+    }
+    long long exponent = 0;
+    if (p < end && (*p == 'e' || *p == 'E')) {
+        const char* q = p + 1;
+        bool negative = false;
+        if (q < end && (*q == '+' || *q == '-')) negative = *q++ == '-';
+        while (q < end && *q >= '0' && *q <= '9') {
+            if (exponent < 100000000) exponent = exponent * 10 + (*q - '0');
+            ++q;
+        }
+        if (negative) exponent = -exponent;
+    }
+    return (integerDigits > 0 ? integerDigits - 1 : -(leadingZeros + 1)) + exponent;
+}
+
+// The name of the place in a file that the messages give.
+void FormatPlace(char (&where)[PlaceLength], const char* format, std::va_list args)
+{
+    std::vsnprintf(where, sizeof where, format, args);
+}
+
+}  // namespace
+
+bool ConvertToken(const char* token, int length, double* value)
+{
+    const char* p = token;
+    const char* end = token + length;
+    if (p < end && *p == '+') {
+        ++p;
+        if (p == end || *p == '+' || *p == '-') {
+            *value = 0;
+            return true;
+        }
+    }
+    double v = 0;
+    const std::from_chars_result r = std::from_chars(p, end, v, std::chars_format::general);
+    if (r.ec == std::errc::invalid_argument) {
+        *value = 0;
+        return true;
+    }
+    if (r.ec == std::errc::result_out_of_range) {
+        const bool negative = *p == '-';
+        if (DecimalMagnitude(negative ? p + 1 : p, r.ptr) > 0) return false;
+        *value = negative ? -0.0 : 0.0;
+        return true;
+    }
+    *value = v;
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------
+// Reading
+// ---------------------------------------------------------------------------------------
+void FieldScanner::Where(const char* format, ...)
+{
+    std::va_list args;
+    va_start(args, format);
+    FormatPlace(where, format, args);
+    va_end(args);
+}
+
+int FieldScanner::Fail(int failure, const char* format, ...)
+{
+    std::va_list args;
+    va_start(args, format);
+    FailWith(failure, format, args);
+    va_end(args);
+    return code;
+}
+
+int FieldScanner::FailWith(int failure, const char* format, std::va_list args)
+{
+    if (code != ScanOk) return code;
+    code = failure;
+    std::vsnprintf(message, sizeof message, format, args);
+    std::fputs(message, stdout);
+    return code;
+}
+
+bool FieldScanner::Next(int* length)
+{
+    if (code != ScanOk) return false;
+    const int n = ReadNumberToken(stream, token, TokenCapacity);
+    if (n == 0) {
+        Fail(ScanFileEndsEarly, " File ends early in the %s\n", where);
+        return false;
+    }
+    if (n < 0) {
+        Fail(ScanNumberTooLong, " A number in the %s is longer than %d characters\n", where, TokenLength);
+        return false;
+    }
+    *length = n;
+    return true;
+}
+
+bool FieldScanner::Convert(int length, double* value)
+{
+    if (ConvertToken(token, length, value)) return true;
+    Fail(ScanNumberOutOfRange, " Number %s out of range in the %s\n", token, where);
+    return false;
+}
+
+double FieldScanner::Real()
+{
+    int length = 0;
+    double v = 0;
+    if (!Next(&length) || !Convert(length, &v)) return 0;
+    return v;
+}
+
+int FieldScanner::IntegerFrom(int length)
+{
+    double v = 0;
+    if (!Convert(length, &v)) return 0;
+    if (!(v > -2147483649.0 && v < 2147483648.0)) {
+        Fail(ScanIntegerOutOfRange, " Integer %s out of range in the %s\n", token, where);
+        return 0;
+    }
+    return static_cast<int>(v);   // truncated toward zero
+}
+
+int FieldScanner::Integer()
+{
+    int length = 0;
+    if (!Next(&length)) return 0;
+    return IntegerFrom(length);
+}
+
+// ---------------------------------------------------------------------------------------
+// Writing
+// ---------------------------------------------------------------------------------------
+void ModelText::Where(const char* format, ...)
+{
+    std::va_list args;
+    va_start(args, format);
+    FormatPlace(where, format, args);
+    va_end(args);
+}
+
+void ModelText::Fail(int failure, const char* format, ...)
+{
+    if (code != WriteOk) return;
+    code = failure;
+    std::va_list args;
+    va_start(args, format);
+    std::vsnprintf(message, sizeof message, format, args);
+    va_end(args);
+}
+
+void ModelText::Int(int v)
+{
+    char buffer[16];
+    const auto r = std::to_chars(buffer, buffer + sizeof buffer, v);
+    text.append(buffer, r.ptr);
+}
+
+void ModelText::Real(double v, int precision, bool fixed, int width)
+{
+    if (!std::isfinite(v)) {
+        Fail(WriteNotFinite, " Not a finite number in the %s: %s not written\n", where, fileKind);
+        v = 0;
+    }
+    char buffer[400];
+    const auto r = fixed ? std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::fixed, 4)
+                         : std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::general, precision);
+    const int length = static_cast<int>(r.ptr - buffer);
+    if (width > length) text.append(static_cast<size_t>(width - length), ' ');
+    text.append(buffer, r.ptr);
+}
+
+void ModelText::TabInt(int v)
+{
+    text += '\t';
+    Int(v);
+}
+
+void ModelText::TabReal(double v)
+{
+    text += '\t';
+    Real(v, 12);
+}
+
+void ModelText::TabFixed(double v)
+{
+    text += '\t';
+    Real(v, 4, true);
+}
+
+void ModelText::KeyReal(const char* key, double v, const char* separator)
+{
+    text += key;
+    text += separator;
+    Real(v, 8);
+    text += '\n';
+}
+
+void ModelText::KeyInt(const char* key, int v, const char* separator)
+{
+    text += key;
+    text += separator;
+    Int(v);
+    text += '\n';
+}
+
+bool IsStandardStream(FILE* stream)
+{
+    return stream == stdin || stream == stdout || stream == stderr;
+}
+
+int Emit(ModelText& t, FILE* stream, bool close)
+{
+    int code = t.code;
+    if (code != WriteOk) {
+        std::fputs(t.message, stdout);
+    } else if (std::fwrite(t.text.data(), 1, t.text.size(), stream) != t.text.size() || std::fflush(stream) != 0 ||
+               std::ferror(stream)) {
+        std::printf(" Error writing the %s\n", t.fileKind);
+        code = WriteFailed;
+    }
+    if (close && !IsStandardStream(stream) && std::fclose(stream) != 0 && code == WriteOk) {
+        std::printf(" Error closing the %s\n", t.fileKind);
+        code = WriteCloseFailed;
+    }
+    return code;
+}
+
+int SaveFileReplacing(const std::filesystem::path& path, int (*write)(FILE* stream), const char* what)
+{
+    static std::atomic<unsigned> serial{0};
+#if defined(_WIN32)
+    const unsigned long process = static_cast<unsigned long>(_getpid());
+#else
+    const unsigned long process = static_cast<unsigned long>(getpid());
+#endif
+    std::filesystem::path temporary = path;
+    temporary += ".saving-" + std::to_string(process) + "-" + std::to_string(serial.fetch_add(1));
+#if defined(_WIN32)
+    FILE* stream = _wfopen(temporary.c_str(), L"wbx");
+#else
+    FILE* stream = std::fopen(temporary.c_str(), "wbx");
+#endif
+    if (!stream) {
+        std::printf(" Unable to open that file\n");
+        return WriteNoStream;
+    }
+    const int code = write(stream);
+    std::error_code ec;
+    if (code != WriteOk) {
+        std::filesystem::remove(temporary, ec);
+        return code;
+    }
+#if !defined(_WIN32)
+    // The new file reaches the disk before it replaces the old one.
+    if (const int fd = open(temporary.c_str(), O_RDONLY); fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+#endif
+    std::filesystem::rename(temporary, path, ec);
+    if (ec) {
+        std::printf(" Unable to replace %s with the saved %s\n", path.string().c_str(), what);
+        std::filesystem::remove(temporary, ec);
+        return WriteReplaceFailed;
+    }
+    return WriteOk;
+}

@@ -1,0 +1,115 @@
+// Text of the engine's files (model files and water-quality files): the scanner that reads
+// numbers by position, the formatter that writes them, and the save that replaces a file only
+// with a complete new one. Nothing here depends on the process locale.
+#pragma once
+
+#include <cstdarg>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#if defined(__GNUC__)
+#define VASQUIL_PRINTF_LIKE(f, a) __attribute__((format(printf, f, a)))
+#else
+#define VASQUIL_PRINTF_LIKE(f, a)
+#endif
+
+// Codes of the failures that every reader of these files shares, with the messages the
+// scanner prints for them (<where> names the part of the file being read).
+enum FieldScanCode {
+    ScanOk = 0,
+    ScanFileEndsEarly = 7,       // " File ends early in the <where>"
+    ScanNumberTooLong = 8,       // " A number in the <where> is longer than 400 characters"
+    ScanNumberOutOfRange = 9,    // " Number <token> out of range in the <where>"
+    ScanIntegerOutOfRange = 10,  // " Integer <token> out of range in the <where>"
+};
+
+// Longest token accepted: enough for every number the writers produce, "%.4f" of the largest
+// double included.
+inline constexpr int TokenLength = 400;
+inline constexpr int TokenCapacity = TokenLength + 1;
+// Room for the name of a place in a file ("row of node 12") in the messages.
+inline constexpr int PlaceLength = 96;
+
+// The C library's text-to-double conversion of a token, independent of the locale: the longest
+// valid prefix is converted, a token without one gives 0. Returns false when the value is too
+// large for a double; a value too small for one becomes zero.
+bool ConvertToken(const char* token, int length, double* value);
+
+// Pulls the fields of one part of a file. The first failure prints its line and sticks: later
+// reads return 0 without touching the stream, so a section checks once where it must.
+struct FieldScanner {
+    FILE* stream;
+    int code = ScanOk;
+    char where[PlaceLength] = "header";
+    char token[TokenCapacity] = {};
+    char message[TokenCapacity + 160];   // the line printed for the failure, "" before one
+
+    explicit FieldScanner(FILE* s) : stream(s) { message[0] = '\0'; }
+
+    // Names the part of the file that the following fields belong to.
+    void Where(const char* format, ...) VASQUIL_PRINTF_LIKE(2, 3);
+    // Records the failure and its message and prints the message, unless a failure was
+    // recorded before; returns the recorded code.
+    int Fail(int failure, const char* format, ...) VASQUIL_PRINTF_LIKE(3, 4);
+    int FailWith(int failure, const char* format, std::va_list args);
+    // Reads the next token into `token`; false after a failure.
+    bool Next(int* length);
+    bool Convert(int length, double* value);
+    double Real();
+    // The token just read as an int, truncated toward zero.
+    int IntegerFrom(int length);
+    int Integer();
+};
+
+// Codes of the writers of these files, with their messages (<file> names the kind of file).
+enum FileWriteCode {
+    WriteOk = 0,
+    WriteNoStream = -1,        // " Unable to open that file"
+    WriteNotFinite = 1,        // " Not a finite number in the <where>: <file> not written"
+    WriteIncomplete = 2,       // data the file needs are missing (the writer's own message)
+    WriteFailed = 3,           // " Error writing the <file>"
+    WriteCloseFailed = 4,      // " Error closing the <file>"
+    WriteReplaceFailed = 5,    // " Unable to replace <path> with the saved <what>"
+};
+
+// The text of a file (or of one of its parts) being formatted. Numbers are formatted with
+// std::to_chars, which gives the C library's "%.12g", "%.8g", "%g" and "%.4f" forms in the "C"
+// locale whatever the process locale is.
+struct ModelText {
+    std::string text;
+    int code = WriteOk;
+    const char* fileKind = "model file";   // how the messages name the file
+    char where[PlaceLength] = "header";
+    char message[160] = "";
+
+    void Where(const char* format, ...) VASQUIL_PRINTF_LIKE(2, 3);
+    // Records the first failure and its message; later failures are ignored.
+    void Fail(int failure, const char* format, ...) VASQUIL_PRINTF_LIKE(3, 4);
+    void Put(const char* s) { text += s; }
+    void Int(int v);
+    // "%.<precision>g", or "%.4f" when fixed, right-aligned in width; a value that is not
+    // finite fails the text with WriteNotFinite.
+    void Real(double v, int precision, bool fixed = false, int width = 0);
+    void TabInt(int v);
+    void TabReal(double v);    // "\t%.12g"
+    void TabFixed(double v);   // "\t%.4f"
+    // Header lines: key, separator, value, line end.
+    void KeyReal(const char* key, double v, const char* separator = " = ");
+    void KeyInt(const char* key, int v, const char* separator = " = ");
+};
+
+bool IsStandardStream(FILE* stream);
+
+// Writes the formatted text to the stream, or prints the text's failure and writes nothing.
+// The stream is closed when `close` is set (never a standard one). Returns the text's code, or
+// WriteFailed or WriteCloseFailed.
+int Emit(ModelText& t, FILE* stream, bool close);
+
+// Saves a file at path with `write` (which writes a whole file to a stream and closes it):
+// the file is written beside the target under a temporary name and renamed over the target
+// only once it is complete, so a failed save leaves the previous file as it was and no
+// temporary file behind. Returns what `write` returned, WriteNoStream when the temporary
+// file cannot be created, or WriteReplaceFailed (" Unable to replace <path> with the saved
+// <what>").
+int SaveFileReplacing(const std::filesystem::path& path, int (*write)(FILE* stream), const char* what);
