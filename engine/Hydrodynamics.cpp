@@ -437,24 +437,61 @@ void NaturalMomentumFluxCoefficients(const NodeRecord* node, double* u, double* 
     *up = node->PreviousMomentumCoefficient * Vp;
 }
 
+// Bed slope and roughness of the element's nodes at the point, with their ice fields of the
+// previous level.
+template <typename Point>
+void InterpolateRectPreviousFields(const PointInterpolation& at, Point* p)
+{
+    const double fa = g_ModelControl.AnchorIceBedFraction;
+    p->dzdx = at.Slope(&NodeRecord::Invert);
+    p->nb = at.Value(&NodeRecord::ManningN);
+    p->Ccp = at.Value(&NodeRecord::PreviousIceConcentration);
+    p->tp = at.Value(&NodeRecord::PreviousEffectiveIceThickness);
+    p->dIcep = at.Slope(
+        [](const NodeRecord* k) { return k->PreviousEffectiveIceThickness * k->PreviousIceConcentration; });
+    p->dAnchorp = fa * at.Slope(&NodeRecord::PreviousAnchorIceThickness);
+}
+
+// Ice fields of the element's nodes at the point, current level.
+void InterpolateRectCurrentFields(const PointInterpolation& at, RectPointValues* p)
+{
+    const double fa = g_ModelControl.AnchorIceBedFraction;
+    p->ni = at.Value(&NodeRecord::IceManningN);
+    p->Cc = at.Value(&NodeRecord::IceConcentration);
+    p->t = at.Value(&NodeRecord::EffectiveIceThickness);
+    p->dIce = at.Slope([](const NodeRecord* k) { return k->EffectiveIceThickness * k->IceConcentration; });
+    p->dAnchor = fa * at.Slope(&NodeRecord::AnchorIceThickness);
+}
+
 // Bed slope, roughness and ice fields of the element's nodes at the point.
 void InterpolateRectFields(const GaussPointRecord* gp, const ElementRecord* element, RectPointValues* p)
 {
     const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
     const PointInterpolation at{gp, element->Nodes, n};
-    const double fa = g_ModelControl.AnchorIceBedFraction;
-    p->dzdx = at.Slope(&NodeRecord::Invert);
-    p->nb = at.Value(&NodeRecord::ManningN);
-    p->ni = at.Value(&NodeRecord::IceManningN);
-    p->Cc = at.Value(&NodeRecord::IceConcentration);
-    p->Ccp = at.Value(&NodeRecord::PreviousIceConcentration);
-    p->t = at.Value(&NodeRecord::EffectiveIceThickness);
-    p->tp = at.Value(&NodeRecord::PreviousEffectiveIceThickness);
-    p->dIce = at.Slope([](const NodeRecord* k) { return k->EffectiveIceThickness * k->IceConcentration; });
-    p->dIcep = at.Slope(
-        [](const NodeRecord* k) { return k->PreviousEffectiveIceThickness * k->PreviousIceConcentration; });
-    p->dAnchor = fa * at.Slope(&NodeRecord::AnchorIceThickness);
-    p->dAnchorp = fa * at.Slope(&NodeRecord::PreviousAnchorIceThickness);
+    InterpolateRectPreviousFields(at, p);
+    InterpolateRectCurrentFields(at, p);
+}
+
+// The previous level's values of the rectangular kernel at a point, with the element's bed,
+// width and roughness there.
+void InterpolateRectPrevious(const GaussPointRecord* gp, const ElementRecord* element, HydroPointTerms* t)
+{
+    const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
+    const PointInterpolation at{gp, element->Nodes, n};
+    InterpolatePreviousFlow(at, t);
+    InterpolateRectPreviousFields(at, t);
+    t->B = at.Value(&NodeRecord::RectWidth);
+    t->dBdx = at.Slope(&NodeRecord::RectWidth);
+    t->hp = t->B != 0.0 ? t->Ap / t->B : 0.0;
+    t->widthSlope = t->B != 0.0 ? t->dBdx / t->B : 0.0;
+    t->Fbp = at.Value(&NodeRecord::PreviousBedFriction);
+    t->Tip = at.Value(&NodeRecord::PreviousIceDrag);
+    t->cp = std::sqrt(std::fabs(g_ModelControl.Gravity * t->hp));
+    KeepPreviousSign(SignMatrix(t->Vp, t->cp), t);
+    // Without ice at the previous level the friction coefficient does not read the ice
+    // roughness, a value of the current state.
+    t->HasFp = !(t->Ccp * t->tp > 0.0);
+    t->Fp = t->HasFp ? RectFrictionCoefficient(t->Ap, t->Vp, t->B, t->nb, 0.0, t->Ccp, t->tp) : 0.0;
 }
 
 // The rectangular kernel at one point, from its values.
@@ -485,7 +522,7 @@ void AddRectTerms(const GaussPointRecord* gp, ElementRecord* element, const Rect
                       g * Ap * dzdx + Fp * Qp + s * g * Ap * dIcep + g * Ap * dAnchorp + Fbp * Qp + Tip / rho;
 
     UpwindMatrix S, Sp;
-    SelectUpwinding(V, c, Vp, cp, &S, &Sp);
+    SelectUpwinding(V, c, p.HasPreviousSign ? p.PreviousSign : SignMatrix(Vp, cp), &S, &Sp);
 
     double* r = g_ModelControl.ElementVector.data();
     for (int i = 0; i < n; ++i) {
@@ -509,6 +546,47 @@ void AddRectTerms(const GaussPointRecord* gp, ElementRecord* element, const Rect
     }
 }
 
+// The rectangular kernel at a point, from the current state and the previous level's terms.
+void AddRectTermsWith(const GaussPointRecord* gp, ElementRecord* element, const HydroPointTerms& previous)
+{
+    const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
+    const PointInterpolation at{gp, element->Nodes, n};
+    RectPointValues p;
+    p.F = p.Fp = p.Fb = p.Fbp = p.Ti = p.Tip = 0.0;
+    InterpolateCurrentFlow(at, &p);
+    InterpolateRectCurrentFields(at, &p);
+    p.Ap = previous.Ap;
+    p.Agp = previous.Agp;
+    p.Qp = previous.Qp;
+    p.dApdx = previous.dApdx;
+    p.dQpdx = previous.dQpdx;
+    p.Vp = previous.Vp;
+    p.dzdx = previous.dzdx;
+    p.nb = previous.nb;
+    p.Ccp = previous.Ccp;
+    p.tp = previous.tp;
+    p.dIcep = previous.dIcep;
+    p.dAnchorp = previous.dAnchorp;
+    const double B = previous.B;
+    p.h = B != 0.0 ? p.A / B : 0.0;
+    p.hp = previous.hp;
+    p.widthSlope = previous.widthSlope;
+
+    if (g_ModelControl.ResistanceModel == 1) {
+        p.Fb = at.Value(&NodeRecord::BedFriction);
+        p.Fbp = previous.Fbp;
+        p.Ti = at.Value(&NodeRecord::IceDrag);
+        p.Tip = previous.Tip;
+    } else {
+        p.F = RectFrictionCoefficient(p.A, p.V, B, p.nb, p.ni, p.Cc, p.t);
+        p.Fp = previous.HasFp ? previous.Fp : RectFrictionCoefficient(p.Ap, p.Vp, B, p.nb, p.ni, p.Ccp, p.tp);
+    }
+    p.kappa = 1.0;
+    p.PreviousSign = PreviousSign(previous);
+    p.HasPreviousSign = 1;
+    AddRectTerms(gp, element, p);
+}
+
 // The element's terms that stay fixed through the time level in progress, taken at its first
 // residual evaluation in the level. Only while the framework differences the residuals, when
 // nothing but the unknowns changes from one evaluation to the next; a residual evaluated on its
@@ -521,11 +599,13 @@ const HydroElementTerms* KeptTermsOf(ElementRecord* element, int n, int points)
     HydroElementTerms& kept = element->HydroTerms;
     if (kept.TimeLevel == mc.TimeLevel && kept.Formulation == mc.Formulation) return &kept;
     const bool natural = mc.Formulation == 1 || mc.Formulation == 2;
-    if (!natural) return nullptr;
     for (int p = 0; p < points; ++p) {
         const GaussPointRecord* gp = EvaluateRulePoint(element, element->Length, p);
         const PointInterpolation at{gp, element->Nodes, n};
-        InterpolateNaturalPrevious(at, &kept.Points[p]);
+        if (natural)
+            InterpolateNaturalPrevious(at, &kept.Points[p]);
+        else
+            InterpolateRectPrevious(gp, element, &kept.Points[p]);
     }
     if (mc.Formulation == 2) {
         for (int k = 0; k < n; ++k) {
@@ -582,29 +662,9 @@ void AddRectPointTerms(const GaussPointRecord* gp, ElementRecord* element, const
 
 void AddRectConservationTerms(const GaussPointRecord* gp, ElementRecord* element)
 {
-    const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
-    const PointInterpolation at{gp, element->Nodes, n};
-    RectPointValues p;
-    p.F = p.Fp = p.Fb = p.Fbp = p.Ti = p.Tip = 0.0;
-    InterpolateRectFields(gp, element, &p);
-    InterpolateFlowState(at, &p);
-    const double B = at.Value(&NodeRecord::RectWidth);
-    const double dBdx = at.Slope(&NodeRecord::RectWidth);
-    p.h = B != 0.0 ? p.A / B : 0.0;
-    p.hp = B != 0.0 ? p.Ap / B : 0.0;
-    p.widthSlope = B != 0.0 ? dBdx / B : 0.0;
-
-    if (g_ModelControl.ResistanceModel == 1) {
-        p.Fb = at.Value(&NodeRecord::BedFriction);
-        p.Fbp = at.Value(&NodeRecord::PreviousBedFriction);
-        p.Ti = at.Value(&NodeRecord::IceDrag);
-        p.Tip = at.Value(&NodeRecord::PreviousIceDrag);
-    } else {
-        p.F = RectFrictionCoefficient(p.A, p.V, B, p.nb, p.ni, p.Cc, p.t);
-        p.Fp = RectFrictionCoefficient(p.Ap, p.Vp, B, p.nb, p.ni, p.Ccp, p.tp);
-    }
-    p.kappa = 1.0;
-    AddRectTerms(gp, element, p);
+    HydroPointTerms previous;
+    InterpolateRectPrevious(gp, element, &previous);
+    AddRectTermsWith(gp, element, previous);
 }
 
 void AddNaturalChannelTerms(const GaussPointRecord* gp, ElementRecord* element)
@@ -681,7 +741,12 @@ void ComputeHydroElementResidual(ElementRecord* element)
         switch (mc.Formulation) {
         case 1: AddNaturalTerms(gp, element, false, nullptr, previous); break;
         case 2: AddNaturalTerms(gp, element, true, &moments, previous); break;
-        default: AddRectConservationTerms(gp, element); break;
+        default:
+            if (previous)
+                AddRectTermsWith(gp, element, *previous);
+            else
+                AddRectConservationTerms(gp, element);
+            break;
         }
     }
 }

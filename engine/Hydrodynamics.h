@@ -83,6 +83,9 @@ struct PointInterpolation {
 // (V, h from the caller's interpolation), bed, ice and friction terms, and kappa, the factor of
 // the momentum flux (1 on a reach; a junction side branch takes its branch cosine).
 struct RectPointValues {
+    // The previous level's sign matrix, when the caller has it (HasPreviousSign 1).
+    UpwindMatrix PreviousSign;
+    int HasPreviousSign;
     double A, Ap, Ag, Agp, Q, Qp;
     double dAdx, dApdx, dQdx, dQpdx;
     double V, Vp, h, hp, widthSlope;
