@@ -322,6 +322,8 @@ void ReleaseModel()
         es.ItemMatrices = {};
         es.ItemResiduals = {};
         es.ItemElementStates = {};
+        es.ItemReady = {};
+        es.NodeReady = {};
         es.StructureBuilt = 0;
         es.UnknownCount = 0;
         es.ProfileLength = 0;

@@ -191,10 +191,10 @@ struct EquationSystem {
     // model keeps its elements: the items in assembly order; for the node of index i, the
     // node (null when no item holds it) and the items holding it, NodeItems[NodeItemStart[i]
     // .. NodeItemStart[i + 1]), each entry item x MaxElementNodes + the node's place in the
-    // item; every item's -dR/dx
-    // (MaxElementDof^2 values, row-major) and R (MaxElementDof values); and the four values a
-    // residual leaves on an interior element (EndFluxes, ReferenceLevel,
-    // PreviousReferenceLevel) at the current state.
+    // item; every item's -dR/dx (MaxElementDof^2 values, row-major) and R (MaxElementDof
+    // values); the four values a residual leaves on an interior element (EndFluxes,
+    // ReferenceLevel, PreviousReferenceLevel) at the current state; and the flags of the items
+    // evaluated and the nodes refreshed at the current state.
     std::vector<AssemblyItem> Items;
     std::vector<NodeRecord*> ItemNodes;
     std::vector<int> NodeItemStart;
@@ -202,6 +202,8 @@ struct EquationSystem {
     std::vector<double> ItemMatrices;
     std::vector<double> ItemResiduals;
     std::vector<double> ItemElementStates;
+    std::vector<unsigned char> ItemReady;
+    std::vector<unsigned char> NodeReady;
     int UnknownCount;
     int ProfileLength;
     int StructureBuilt;

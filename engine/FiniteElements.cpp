@@ -174,23 +174,60 @@ void RestoreElementState(const AssemblyItem& item, const double* state)
 // NodeStart[k + 1]) of Nodes[k] are item x MaxElementNodes + the node's place in the item.
 // Every item gets its -dR/dx (row stride MaxElementDof) in Matrices and its R in Residuals,
 // and keeps its element state in ElementStates (ElementStateSize values) meanwhile.
+// NodesByIndex: Nodes[k] is the node of index k. ItemReady and NodeReady (ItemCount and
+// NodeCount flags) mark the items evaluated and the nodes refreshed at the current state.
 struct DifferencingPlan {
     const AssemblyItem* Items;
     int ItemCount;
     NodeRecord* const* Nodes;
     int NodeCount;
+    bool NodesByIndex;
     const int* NodeStart;
     const int* Entries;
     double* Matrices;
     double* Residuals;
     double* ElementStates;
+    unsigned char* ItemReady;
+    unsigned char* NodeReady;
 };
+
+// Place of an item's node in the plan's nodes.
+int PlanSlot(const DifferencingPlan& plan, const NodeRecord* node)
+{
+    if (plan.NodesByIndex) return node->Index;
+    int k = 0;
+    while (k < plan.NodeCount && plan.Nodes[k] != node) ++k;
+    return k;
+}
+
+// The residual of item i at the current state, its matrix zeroed and its element state kept,
+// after a refresh of each of its nodes not refreshed yet.
+void EvaluateAtCurrentState(int system, const DifferencingPlan& plan, int i)
+{
+    ModelControl& mc = g_ModelControl;
+    const AssemblyItem& item = plan.Items[i];
+    const int stride = mc.MaxElementDof;
+    for (int a = 0; a < item.NodeCount; ++a) {
+        const int k = PlanSlot(plan, item.Element->Nodes[a]);
+        if (plan.NodeReady[k]) continue;
+        RefreshNodeState(plan.Nodes[k], system);
+        plan.NodeReady[k] = 1;
+    }
+    EvaluateItem(item, system);
+    std::copy_n(mc.ElementVector.data(), item.NodeCount * UnknownsPerNodeOf(system),
+                plan.Residuals + static_cast<size_t>(i) * stride);
+    std::fill_n(plan.Matrices + static_cast<size_t>(i) * stride * stride, static_cast<size_t>(stride) * stride, 0.0);
+    SaveElementState(item, plan.ElementStates + static_cast<size_t>(i) * ElementStateSize);
+    plan.ItemReady[i] = 1;
+}
 
 // Forward-difference Jacobians of every item of the plan. Each node's unknowns are perturbed
 // one at a time; the node is refreshed once at each perturbed state and every item holding it
-// is evaluated there, so a column costs one node update and one residual per item. Afterwards
-// every unknown holds its exact former value, and the nodes' states and the elements' end
-// values are those of the current state.
+// is evaluated there, so a column costs one node update and one residual per item. An item is
+// evaluated at the current state (its nodes refreshed there) just before its first node is
+// perturbed, so each item's work stays together. Afterwards every unknown holds its exact
+// former value, and the nodes' states and the elements' end values are those of the current
+// state.
 void DifferencePlan(int system, const DifferencingPlan& plan)
 {
     ModelControl& mc = g_ModelControl;
@@ -199,21 +236,16 @@ void DifferencePlan(int system, const DifferencingPlan& plan)
     const double h = PerturbationOf(system);
     const int wasDifferencing = mc.DifferencingInProgress;
     mc.DifferencingInProgress = 1;
-
-    for (int k = 0; k < plan.NodeCount; ++k)
-        if (plan.NodeStart[k + 1] > plan.NodeStart[k]) RefreshNodeState(plan.Nodes[k], system);
-    for (int i = 0; i < plan.ItemCount; ++i) {
-        const AssemblyItem& item = plan.Items[i];
-        const int dof = item.NodeCount * upn;
-        EvaluateItem(item, system);
-        std::copy_n(mc.ElementVector.data(), dof, plan.Residuals + static_cast<size_t>(i) * stride);
-        std::fill_n(plan.Matrices + static_cast<size_t>(i) * stride * stride, static_cast<size_t>(stride) * stride, 0.0);
-        SaveElementState(item, plan.ElementStates + static_cast<size_t>(i) * ElementStateSize);
-    }
+    std::fill_n(plan.ItemReady, plan.ItemCount, 0);
+    std::fill_n(plan.NodeReady, plan.NodeCount, 0);
 
     for (int k = 0; k < plan.NodeCount; ++k) {
         const int first = plan.NodeStart[k], last = plan.NodeStart[k + 1];
         if (first == last) continue;
+        for (int entry = first; entry < last; ++entry) {
+            const int i = plan.Entries[entry] / MaxElementNodes;
+            if (!plan.ItemReady[i]) EvaluateAtCurrentState(system, plan, i);
+        }
         NodeRecord* node = plan.Nodes[k];
         SaveNodeState(node, system, &g_SavedNode);
         double* x = UnknownsOf(node, system);
@@ -263,8 +295,20 @@ void DifferenceItem(const AssemblyItem& item, int system)
         start[count] = used;
     }
     double state[ElementStateSize] = {};
-    const DifferencingPlan plan{&item, 1, nodes, count, start, entries,
-                                mc.ElementJacobianWork.data(), mc.ElementResidualBase.data(), state};
+    unsigned char itemReady[1];
+    unsigned char nodeReady[MaxElementNodes];
+    const DifferencingPlan plan{&item,
+                                1,
+                                nodes,
+                                count,
+                                false,
+                                start,
+                                entries,
+                                mc.ElementJacobianWork.data(),
+                                mc.ElementResidualBase.data(),
+                                state,
+                                itemReady,
+                                nodeReady};
     DifferencePlan(system, plan);
     std::copy(mc.ElementJacobianWork.begin(), mc.ElementJacobianWork.end(), mc.ElementMatrix.begin());
     std::fill(mc.ElementVector.begin(), mc.ElementVector.end(), 0.0);
@@ -567,6 +611,8 @@ void LayOutItems(int system)
     Size(es.ItemElementStates, static_cast<size_t>(itemCount) * ElementStateSize);
     Size(es.NodeItemStart, static_cast<size_t>(nodeCount) + 1);
     Size(es.ItemNodes, static_cast<size_t>(nodeCount));
+    Size(es.ItemReady, static_cast<size_t>(itemCount));
+    Size(es.NodeReady, static_cast<size_t>(nodeCount));
 
     int entryCount = 0;
     int i = 0;
@@ -662,11 +708,18 @@ int AssembleProfileMatrix(int system)
 
     std::fill(es.Rhs.begin(), es.Rhs.end(), 0.0);
     const int itemCount = static_cast<int>(es.Items.size());
-    const DifferencingPlan plan{es.Items.data(),          itemCount,
-                                es.ItemNodes.data(),      static_cast<int>(es.ItemNodes.size()),
-                                es.NodeItemStart.data(),  es.NodeItems.data(),
-                                es.ItemMatrices.data(),   es.ItemResiduals.data(),
-                                es.ItemElementStates.data()};
+    const DifferencingPlan plan{es.Items.data(),
+                                itemCount,
+                                es.ItemNodes.data(),
+                                static_cast<int>(es.ItemNodes.size()),
+                                true,
+                                es.NodeItemStart.data(),
+                                es.NodeItems.data(),
+                                es.ItemMatrices.data(),
+                                es.ItemResiduals.data(),
+                                es.ItemElementStates.data(),
+                                es.ItemReady.data(),
+                                es.NodeReady.data()};
     DifferencePlan(system, plan);
     const size_t stride = static_cast<size_t>(mc.MaxElementDof);
     for (int i = 0; i < itemCount; ++i)
