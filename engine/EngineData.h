@@ -461,11 +461,23 @@ struct FiniteElementBase {
     NodeRecord* Nodes[MaxElementNodes] = {};
 };
 
+// The velocity-free part of the rectangular kernel's friction coefficient at a point (Scale, m;
+// Positive 0 without friction) for the flow area (m2), ice roughness, ice concentration and
+// thickness it was taken at; Kept 0 when there is none.
+struct FrictionMemo {
+    int Kept;
+    int Positive;
+    double Area, ni, Cc, t;
+    double Scale;
+};
+
 // What the hydrodynamic kernels read at one integration point that stays fixed through a time
-// level: the previous level's flow state there (areas in m2, discharge in m3/s, their
+// level: the element's geometry there, the previous level's flow state there (areas in m2, discharge in m3/s, their
 // x-derivatives, velocity in m/s, celerity in m/s and its sign matrix), its friction and ice
 // terms, and the element's bed, width and roughness there.
 struct HydroPointTerms {
+    // The point's map derivative and the x-derivatives of the element's shape functions there.
+    double J, dNdx[2], d2Ndx2[2];
     double Ap, Agp, Qp, dApdx, dQpdx, Vp;
     double cp;
     double Sp11, Sp12, Sp21, Sp22;
@@ -475,6 +487,10 @@ struct HydroPointTerms {
     // the previous level). Both kernels: bed friction and ice drag (Fbp, Tip).
     double hp, B, dBdx, widthSlope, dzdx, nb, Ccp, tp, dIcep, dAnchorp, Fbp, Tip, Fp;
     int HasFp;
+    // The current-level friction of the point for the last two sets of its inputs, and which
+    // of them was used less recently.
+    FrictionMemo Friction[2];
+    int FrictionOlder;
     // Natural kernels: previous stage and its slope, gross hydraulic depth, friction term, and
     // the floating and anchor ice areas of the two earlier levels.
     double Hp, dHpdx, Dp, Ffp, Fs, Fo, Ns, No;

@@ -417,9 +417,7 @@ constexpr int CodeSlotCount = 3;
 constexpr int MaxRulePoints = 2;
 int CodeSlot(int code)
 {
-    for (int k = 0; k < 2; ++k)
-        if (ElementCodes[k] == code) return k;
-    return 2;
+    return code == ElementCodes[1] ? 1 : (code == ElementCodes[0] ? 0 : 2);
 }
 
 // For every pair of codes (geometry, interpolation): the rule of the geometry code and the
@@ -432,31 +430,30 @@ struct RuleRecords {
 };
 struct RuleTable {
     RuleRecords Pairs[CodeSlotCount][CodeSlotCount];
-};
 
-RuleTable* BuildRuleTable()
-{
-    static RuleTable table;
-    const int codes[CodeSlotCount] = {ElementCodes[0], ElementCodes[1], 0};
-    for (int g = 0; g < CodeSlotCount; ++g)
-        for (int i = 0; i < CodeSlotCount; ++i) {
-            RuleRecords& rule = table.Pairs[g][i];
-            rule.PointCount = GetQuadratureRule(codes[g], rule.Points);
-            const double outside[4] = {100.0, 0.0, 0.0, 1.0};
-            ShapeFunctionValues count;
-            rule.NodeCount = EvaluateShapeFunctions(codes[i], outside, &count);
-            for (int p = 0; p < rule.PointCount; ++p) {
-                EvaluateShapeFunctions(codes[i], rule.Points[p], &rule.Records[p].Interpolation);
-                EvaluateShapeFunctions(codes[g], rule.Points[p], &rule.Records[p].Geometry);
+    RuleTable()
+    {
+        const int codes[CodeSlotCount] = {ElementCodes[0], ElementCodes[1], 0};
+        for (int g = 0; g < CodeSlotCount; ++g)
+            for (int i = 0; i < CodeSlotCount; ++i) {
+                RuleRecords& rule = Pairs[g][i];
+                rule.PointCount = GetQuadratureRule(codes[g], rule.Points);
+                const double outside[4] = {100.0, 0.0, 0.0, 1.0};
+                ShapeFunctionValues count;
+                rule.NodeCount = EvaluateShapeFunctions(codes[i], outside, &count);
+                for (int p = 0; p < rule.PointCount; ++p) {
+                    EvaluateShapeFunctions(codes[i], rule.Points[p], &rule.Records[p].Interpolation);
+                    EvaluateShapeFunctions(codes[g], rule.Points[p], &rule.Records[p].Geometry);
+                }
             }
-        }
-    return &table;
-}
+    }
+};
+// Built when the program starts: the rules and shape functions are plain functions of the codes.
+RuleTable g_Rules;
 
 RuleRecords& RuleOf(const FiniteElementBase* element)
 {
-    static RuleTable* const table = BuildRuleTable();
-    return table->Pairs[CodeSlot(element->GeometryCode)][CodeSlot(element->InterpolationCode)];
+    return g_Rules.Pairs[CodeSlot(element->GeometryCode)][CodeSlot(element->InterpolationCode)];
 }
 
 }  // namespace
@@ -480,6 +477,21 @@ const GaussPointRecord* EvaluateRulePoint(const FiniteElementBase* element, doub
     RuleRecords& rule = RuleOf(element);
     CompleteGaussPoint(element, branchLength, rule.Points[p], &rule.Records[p]);
     return &rule.Records[p];
+}
+
+const GaussPointRecord* RecallRulePoint(const FiniteElementBase* element, int p, double determinant,
+                                        const double* dNdx, const double* d2Ndx2)
+{
+    RuleRecords& rule = RuleOf(element);
+    GaussPointRecord& record = rule.Records[p];
+    record.Xi = rule.Points[p][0];
+    record.Weight = rule.Points[p][3];
+    record.Determinant = determinant;
+    for (int i = 0; i < record.Interpolation.NodeCount; ++i) {
+        record.dNdx[i] = dNdx[i];
+        record.d2Ndx2[i] = d2Ndx2[i];
+    }
+    return &record;
 }
 
 double* BuildProfileStructure(int system)

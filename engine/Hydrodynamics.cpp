@@ -109,10 +109,15 @@ double AreaMomentAt(const NodeRecord* node, double level)
     return depth * depth * node->RectWidth * 0.5;
 }
 
-// Friction coefficient F of the rectangular kernel (F Q is g A Sf), from the interpolated
-// state of one time level.
-double RectFrictionCoefficient(double area, double velocity, double width, double n, double ni,
-                               double iceConcentration, double iceThickness)
+// The part of the rectangular kernel's friction coefficient that does not depend on the
+// velocity: R f^2 (m), R the hydraulic radius and f the Chezy coefficient over sqrt(g); Positive
+// is false when f is not positive (no friction).
+struct FrictionScale {
+    double Scale;
+    bool Positive;
+};
+FrictionScale RectFrictionScale(double area, double width, double n, double ni, double iceConcentration,
+                                double iceThickness)
 {
     const ModelControl& mc = g_ModelControl;
     const double g = mc.Gravity;
@@ -137,7 +142,16 @@ double RectFrictionCoefficient(double area, double velocity, double width, doubl
             f = 5.75 * std::log10(std::fabs(radius / n)) + 6.2;
         }
     }
-    return f > 0.0 ? std::fabs(velocity) / (radius * f * f) : 0.0;
+    return FrictionScale{radius * f * f, f > 0.0};
+}
+
+// Friction coefficient F of the rectangular kernel (F Q is g A Sf), from the interpolated
+// state of one time level.
+double RectFrictionCoefficient(double area, double velocity, double width, double n, double ni,
+                               double iceConcentration, double iceThickness)
+{
+    const FrictionScale f = RectFrictionScale(area, width, n, ni, iceConcentration, iceThickness);
+    return f.Positive ? std::fabs(velocity) / f.Scale : 0.0;
 }
 
 
@@ -547,7 +561,7 @@ void AddRectTerms(const GaussPointRecord* gp, ElementRecord* element, const Rect
 }
 
 // The rectangular kernel at a point, from the current state and the previous level's terms.
-void AddRectTermsWith(const GaussPointRecord* gp, ElementRecord* element, const HydroPointTerms& previous)
+void AddRectTermsWith(const GaussPointRecord* gp, ElementRecord* element, HydroPointTerms& previous)
 {
     const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
     const PointInterpolation at{gp, element->Nodes, n};
@@ -578,7 +592,20 @@ void AddRectTermsWith(const GaussPointRecord* gp, ElementRecord* element, const 
         p.Ti = at.Value(&NodeRecord::IceDrag);
         p.Tip = previous.Tip;
     } else {
-        p.F = RectFrictionCoefficient(p.A, p.V, B, p.nb, p.ni, p.Cc, p.t);
+        // A perturbed discharge leaves the point's area as it was at the current state: the
+        // velocity-free part of the friction is kept for the last two sets of its inputs.
+        FrictionMemo* memo = previous.Friction;
+        int k = 0;
+        while (k < 2 && !(memo[k].Kept && memo[k].Area == p.A && memo[k].ni == p.ni && memo[k].Cc == p.Cc &&
+                          memo[k].t == p.t))
+            ++k;
+        if (k == 2) {
+            k = previous.FrictionOlder;
+            const FrictionScale f = RectFrictionScale(p.A, B, p.nb, p.ni, p.Cc, p.t);
+            memo[k] = FrictionMemo{1, f.Positive, p.A, p.ni, p.Cc, p.t, f.Scale};
+        }
+        previous.FrictionOlder = 1 - k;
+        p.F = memo[k].Positive ? std::fabs(p.V) / memo[k].Scale : 0.0;
         p.Fp = previous.HasFp ? previous.Fp : RectFrictionCoefficient(p.Ap, p.Vp, B, p.nb, p.ni, p.Ccp, p.tp);
     }
     p.kappa = 1.0;
@@ -592,20 +619,30 @@ void AddRectTermsWith(const GaussPointRecord* gp, ElementRecord* element, const 
 // nothing but the unknowns changes from one evaluation to the next; a residual evaluated on its
 // own (by a test, or on a junction branch with its own views of the nodes) takes every term
 // afresh. Null then, and for elements of more than two nodes or points.
-const HydroElementTerms* KeptTermsOf(ElementRecord* element, int n, int points)
+HydroElementTerms* KeptTermsOf(ElementRecord* element, int n, const ElementRule& rule)
 {
     const ModelControl& mc = g_ModelControl;
-    if (!mc.DifferencingInProgress || mc.TimeLevel == 0 || n > 2 || points > MaxHydroTermPoints) return nullptr;
+    const int points = rule.PointCount;
+    if (!mc.DifferencingInProgress || mc.TimeLevel == 0 || rule.NodeCount > 2 || points > MaxHydroTermPoints)
+        return nullptr;
     HydroElementTerms& kept = element->HydroTerms;
     if (kept.TimeLevel == mc.TimeLevel && kept.Formulation == mc.Formulation) return &kept;
     const bool natural = mc.Formulation == 1 || mc.Formulation == 2;
     for (int p = 0; p < points; ++p) {
         const GaussPointRecord* gp = EvaluateRulePoint(element, element->Length, p);
+        HydroPointTerms& terms = kept.Points[p];
+        terms.J = gp->Determinant;
+        for (int i = 0; i < std::min(gp->Interpolation.NodeCount, 2); ++i) {
+            terms.dNdx[i] = gp->dNdx[i];
+            terms.d2Ndx2[i] = gp->d2Ndx2[i];
+        }
         const PointInterpolation at{gp, element->Nodes, n};
         if (natural)
-            InterpolateNaturalPrevious(at, &kept.Points[p]);
+            InterpolateNaturalPrevious(at, &terms);
         else
-            InterpolateRectPrevious(gp, element, &kept.Points[p]);
+            InterpolateRectPrevious(gp, element, &terms);
+        terms.Friction[0].Kept = terms.Friction[1].Kept = 0;
+        terms.FrictionOlder = 0;
     }
     if (mc.Formulation == 2) {
         for (int k = 0; k < n; ++k) {
@@ -664,6 +701,8 @@ void AddRectConservationTerms(const GaussPointRecord* gp, ElementRecord* element
 {
     HydroPointTerms previous;
     InterpolateRectPrevious(gp, element, &previous);
+    previous.Friction[0].Kept = previous.Friction[1].Kept = 0;
+    previous.FrictionOlder = 0;
     AddRectTermsWith(gp, element, previous);
 }
 
@@ -732,12 +771,14 @@ void ComputeHydroElementResidual(ElementRecord* element)
         element->PreviousReferenceLevel =
             alpha * element->Nodes[0]->PreviousStage + (1.0 - alpha) * element->Nodes[1]->PreviousStage;
     }
-    const HydroElementTerms* kept = KeptTermsOf(element, n, rule.PointCount);
+    HydroElementTerms* kept = KeptTermsOf(element, n, rule);
     ElementAreaMoments moments;
     if (mc.Formulation == 2) ComputeElementAreaMoments(element, std::min(n, MaxElementNodes), &moments, kept);
     for (int p = 0; p < rule.PointCount; ++p) {
-        const GaussPointRecord* gp = EvaluateRulePoint(element, element->Length, p);
-        const HydroPointTerms* previous = kept ? &kept->Points[p] : nullptr;
+        HydroPointTerms* previous = kept ? &kept->Points[p] : nullptr;
+        const GaussPointRecord* gp =
+            previous ? RecallRulePoint(element, p, previous->J, previous->dNdx, previous->d2Ndx2)
+                     : EvaluateRulePoint(element, element->Length, p);
         switch (mc.Formulation) {
         case 1: AddNaturalTerms(gp, element, false, nullptr, previous); break;
         case 2: AddNaturalTerms(gp, element, true, &moments, previous); break;
