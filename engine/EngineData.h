@@ -118,9 +118,10 @@ struct ModelControl {
     std::vector<double> ElementJacobianWork;
     std::vector<double> ElementResidualBase;
     int MaxElementDof;
-    // Non-zero while the framework differences element residuals: it keeps every node's state
-    // (the system's node update) current itself, so the residuals do not refresh their nodes.
-    int DifferencingInProgress;
+    // What the framework's differencing evaluates (DifferencingState). While it differences,
+    // it keeps every node's state (the system's node update) current itself, so the residuals
+    // do not refresh their nodes.
+    int Differencing;
     // Number of the time level: every shift of the time level changes it (never 0 after the
     // first), so what was computed from one level's values can be known for that level's.
     int TimeLevel;
@@ -165,6 +166,8 @@ struct ModelControl {
     int BorderIceVelocityMode;
     int WQFileType;        // 0 nutrients, 1 heavy metals, 2 xenobiotics
 };
+
+enum DifferencingState { NotDifferencing = 0, AtCurrentState = 1, AtPerturbedState = 2 };
 
 // ---------------------------------------------------------------------------------------
 // Equation systems: 0 hydrodynamics, 1 dynamic ice, 2 thermal ice, 3 water quality
@@ -471,29 +474,39 @@ struct FrictionMemo {
     double Scale;
 };
 
-// What the hydrodynamic kernels read at one integration point that stays fixed through a time
-// level: the element's geometry there, the previous level's flow state there (areas in m2, discharge in m3/s, their
-// x-derivatives, velocity in m/s, celerity in m/s and its sign matrix), its friction and ice
-// terms, and the element's bed, width and roughness there.
-struct HydroPointTerms {
-    // The point's map derivative and the x-derivatives of the element's shape functions there.
-    double J, dNdx[2], d2Ndx2[2];
-    double Ap, Agp, Qp, dApdx, dQpdx, Vp;
-    double cp;
-    double Sp11, Sp12, Sp21, Sp22;
-    // Rectangular kernel: previous depth, width and its slope, bed slope, Manning n, ice
-    // concentration and thickness with the slopes of the ice and anchor-ice terms, and the
-    // friction coefficient when it does not depend on the ice roughness (HasFp 1: no ice at
-    // the previous level). Both kernels: bed friction and ice drag (Fbp, Tip).
-    double hp, B, dBdx, widthSlope, dzdx, nb, Ccp, tp, dIcep, dAnchorp, Fbp, Tip, Fp;
+// What the rectangular kernel reads at a point that stays fixed through a time level: the
+// previous depth (m), the width (m) and its slope over the width (1/m), the bed slope, Manning
+// n, the previous ice concentration and thickness (m) with the slopes of the ice and anchor-ice
+// terms, and the previous friction coefficient when it does not depend on the ice roughness, a
+// value of the current state (HasFp 1: no ice at the previous level). Friction: the
+// current-level friction at the current state.
+struct RectPointTerms {
+    double hp, B, widthSlope, dzdx, nb, Ccp, tp, dIcep, dAnchorp, Fp;
     int HasFp;
-    // The current-level friction of the point for the last two sets of its inputs, and which
-    // of them was used less recently.
-    FrictionMemo Friction[2];
-    int FrictionOlder;
-    // Natural kernels: previous stage and its slope, gross hydraulic depth, friction term, and
-    // the floating and anchor ice areas of the two earlier levels.
-    double Hp, dHpdx, Dp, Ffp, Fs, Fo, Ns, No;
+    FrictionMemo Friction;
+};
+
+// What the natural kernels read at a point that stays fixed through a time level: the previous
+// stage (m) and its slope, friction term, and the floating and anchor ice areas (m2) of the
+// two earlier levels.
+struct NaturalPointTerms {
+    double Hp, dHpdx, Ffp, Fs, Fo, Ns, No;
+};
+
+// What the hydrodynamic kernels read at one integration point that stays fixed through a time
+// level: the point's map derivative and the x-derivatives of the element's shape functions
+// there; the previous level's flow state (areas in m2, discharge in m3/s, their x-derivatives,
+// velocity in m/s), its sign matrix, bed friction and ice drag; and what the kernel of the
+// formulation reads besides.
+struct HydroPointTerms {
+    double J, dNdx[2];
+    double Ap, Agp, Qp, dApdx, dQpdx, Vp;
+    double Sp11, Sp12, Sp21, Sp22;
+    double Fbp, Tip;
+    union {
+        RectPointTerms Rect;
+        NaturalPointTerms Natural;
+    };
 };
 inline constexpr int MaxHydroTermPoints = 2;
 // The fixed terms of an interior element for the time level TimeLevel (0: none yet) and the

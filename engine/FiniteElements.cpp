@@ -234,18 +234,19 @@ void DifferencePlan(int system, const DifferencingPlan& plan)
     const int upn = UnknownsPerNodeOf(system);
     const int stride = mc.MaxElementDof;
     const double h = PerturbationOf(system);
-    const int wasDifferencing = mc.DifferencingInProgress;
-    mc.DifferencingInProgress = 1;
+    const int wasDifferencing = mc.Differencing;
     std::fill_n(plan.ItemReady, plan.ItemCount, 0);
     std::fill_n(plan.NodeReady, plan.NodeCount, 0);
 
     for (int k = 0; k < plan.NodeCount; ++k) {
         const int first = plan.NodeStart[k], last = plan.NodeStart[k + 1];
         if (first == last) continue;
+        mc.Differencing = AtCurrentState;
         for (int entry = first; entry < last; ++entry) {
             const int i = plan.Entries[entry] / MaxElementNodes;
             if (!plan.ItemReady[i]) EvaluateAtCurrentState(system, plan, i);
         }
+        mc.Differencing = AtPerturbedState;
         NodeRecord* node = plan.Nodes[k];
         SaveNodeState(node, system, &g_SavedNode);
         double* x = UnknownsOf(node, system);
@@ -271,7 +272,7 @@ void DifferencePlan(int system, const DifferencingPlan& plan)
 
     for (int i = 0; i < plan.ItemCount; ++i)
         RestoreElementState(plan.Items[i], plan.ElementStates + static_cast<size_t>(i) * ElementStateSize);
-    mc.DifferencingInProgress = wasDifferencing;
+    mc.Differencing = wasDifferencing;
 }
 
 // The Jacobian of one item alone, left in ElementMatrix and its residual in ElementVector.
@@ -480,16 +481,17 @@ const GaussPointRecord* EvaluateRulePoint(const FiniteElementBase* element, doub
 }
 
 const GaussPointRecord* RecallRulePoint(const FiniteElementBase* element, int p, double determinant,
-                                        const double* dNdx, const double* d2Ndx2)
+                                        const double* dNdx)
 {
     RuleRecords& rule = RuleOf(element);
     GaussPointRecord& record = rule.Records[p];
     record.Xi = rule.Points[p][0];
     record.Weight = rule.Points[p][3];
     record.Determinant = determinant;
+    const double j = determinant;
     for (int i = 0; i < record.Interpolation.NodeCount; ++i) {
         record.dNdx[i] = dNdx[i];
-        record.d2Ndx2[i] = d2Ndx2[i];
+        record.d2Ndx2[i] = j != 0.0 ? record.Interpolation.d2NdXi2[i] / (j * j) : 0.0;
     }
     return &record;
 }

@@ -59,9 +59,9 @@ ElementRule GetElementRule(const FiniteElementBase* element);
 // record holds this element's values until the next call for an element of the same codes.
 const GaussPointRecord* EvaluateRulePoint(const FiniteElementBase* element, double branchLength, int p);
 // The same record from what an earlier EvaluateRulePoint gave for the element: its
-// determinant and, for each of its nodes, the first and second x-derivatives.
+// determinant and, for each of its nodes, the x-derivative.
 const GaussPointRecord* RecallRulePoint(const FiniteElementBase* element, int p, double determinant,
-                                        const double* dNdx, const double* d2Ndx2);
+                                        const double* dNdx);
 
 // Test hook: when set, replaces the element, junction-branch and boundary residuals of every
 // system (the framework's own tests use it with synthetic residuals). Null restores the

@@ -159,7 +159,7 @@ double RectFrictionCoefficient(double area, double velocity, double width, doubl
 // keeps every node's hydraulics current itself; any other caller gets them refreshed here.
 void RefreshNode(NodeRecord* node)
 {
-    if (!g_ModelControl.DifferencingInProgress) UpdateNodeHydraulics(node);
+    if (g_ModelControl.Differencing == NotDifferencing) UpdateNodeHydraulics(node);
 }
 
 // Nodes of an element by its interpolation code (asked with a point outside the element).
@@ -218,19 +218,20 @@ struct NaturalPoint {
 void InterpolateNaturalPrevious(const PointInterpolation& at, HydroPointTerms* t)
 {
     const double g = g_ModelControl.Gravity;
+    NaturalPointTerms& natural = t->Natural;
     InterpolatePreviousFlow(at, t);
-    t->Hp = at.Value(&NodeRecord::PreviousStage);
-    t->dHpdx = at.Slope(&NodeRecord::PreviousStage);
-    t->Dp = at.Value(&NodeRecord::PreviousGrossHydraulicDepth);
-    t->cp = std::sqrt(std::fabs(g * t->Dp));
-    KeepPreviousSign(SignMatrix(t->Vp, t->cp), t);
-    t->Ffp = at.Value(&NodeRecord::PreviousFrictionTerm);
+    natural.Hp = at.Value(&NodeRecord::PreviousStage);
+    natural.dHpdx = at.Slope(&NodeRecord::PreviousStage);
+    const double Dp = at.Value(&NodeRecord::PreviousGrossHydraulicDepth);
+    const double cp = std::sqrt(std::fabs(g * Dp));
+    KeepPreviousSign(SignMatrix(t->Vp, cp), t);
+    natural.Ffp = at.Value(&NodeRecord::PreviousFrictionTerm);
     t->Fbp = at.Value(&NodeRecord::PreviousBedFriction);
     t->Tip = at.Value(&NodeRecord::PreviousIceDrag);
-    t->Fs = at.Value(&NodeRecord::PreviousFloatingIceArea);
-    t->Fo = at.Value(&NodeRecord::OlderFloatingIceArea);
-    t->Ns = at.Value(&NodeRecord::PreviousAnchorIceArea);
-    t->No = at.Value(&NodeRecord::OlderAnchorIceArea);
+    natural.Fs = at.Value(&NodeRecord::PreviousFloatingIceArea);
+    natural.Fo = at.Value(&NodeRecord::OlderFloatingIceArea);
+    natural.Ns = at.Value(&NodeRecord::PreviousAnchorIceArea);
+    natural.No = at.Value(&NodeRecord::OlderAnchorIceArea);
 }
 
 // The point's values from the current state and the previous level's terms.
@@ -248,9 +249,9 @@ NaturalPoint EvaluateNaturalPoint(const PointInterpolation& at, const HydroPoint
     p.dQpdx = previous.dQpdx;
     p.Vp = previous.Vp;
     p.H = at.Value(&NodeRecord::Stage);
-    p.Hp = previous.Hp;
+    p.Hp = previous.Natural.Hp;
     p.dHdx = at.Slope(&NodeRecord::Stage);
-    p.dHpdx = previous.dHpdx;
+    p.dHpdx = previous.Natural.dHpdx;
     p.beta = at.Value(&NodeRecord::MomentumCoefficient);
     const double dBeta = at.Slope(&NodeRecord::MomentumCoefficient);
     p.sigma = at.Value(&NodeRecord::SinuosityRatio);
@@ -264,12 +265,12 @@ NaturalPoint EvaluateNaturalPoint(const PointInterpolation& at, const HydroPoint
         p.Tip = previous.Tip;
     } else {
         p.Ff = at.Value(&NodeRecord::FrictionTerm);
-        p.Ffp = previous.Ffp;
+        p.Ffp = previous.Natural.Ffp;
     }
-    p.Fs = previous.Fs;
-    p.Fo = previous.Fo;
-    p.Ns = previous.Ns;
-    p.No = previous.No;
+    p.Fs = previous.Natural.Fs;
+    p.Fo = previous.Natural.Fo;
+    p.Ns = previous.Natural.Ns;
+    p.No = previous.Natural.No;
 
     p.X = -p.beta * p.V * p.V * p.dAdx + 2.0 * p.beta * p.V * p.dQdx + g * p.A * p.dHdx + p.V * p.Q * dBeta +
           p.Ff * p.Q + p.Fb * p.Q + p.Ti / rho;
@@ -492,20 +493,22 @@ void InterpolateRectPrevious(const GaussPointRecord* gp, const ElementRecord* el
 {
     const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
     const PointInterpolation at{gp, element->Nodes, n};
+    RectPointTerms& rect = t->Rect;
     InterpolatePreviousFlow(at, t);
-    InterpolateRectPreviousFields(at, t);
-    t->B = at.Value(&NodeRecord::RectWidth);
-    t->dBdx = at.Slope(&NodeRecord::RectWidth);
-    t->hp = t->B != 0.0 ? t->Ap / t->B : 0.0;
-    t->widthSlope = t->B != 0.0 ? t->dBdx / t->B : 0.0;
+    InterpolateRectPreviousFields(at, &rect);
+    rect.B = at.Value(&NodeRecord::RectWidth);
+    const double dBdx = at.Slope(&NodeRecord::RectWidth);
+    rect.hp = rect.B != 0.0 ? t->Ap / rect.B : 0.0;
+    rect.widthSlope = rect.B != 0.0 ? dBdx / rect.B : 0.0;
     t->Fbp = at.Value(&NodeRecord::PreviousBedFriction);
     t->Tip = at.Value(&NodeRecord::PreviousIceDrag);
-    t->cp = std::sqrt(std::fabs(g_ModelControl.Gravity * t->hp));
-    KeepPreviousSign(SignMatrix(t->Vp, t->cp), t);
+    const double cp = std::sqrt(std::fabs(g_ModelControl.Gravity * rect.hp));
+    KeepPreviousSign(SignMatrix(t->Vp, cp), t);
     // Without ice at the previous level the friction coefficient does not read the ice
     // roughness, a value of the current state.
-    t->HasFp = !(t->Ccp * t->tp > 0.0);
-    t->Fp = t->HasFp ? RectFrictionCoefficient(t->Ap, t->Vp, t->B, t->nb, 0.0, t->Ccp, t->tp) : 0.0;
+    rect.HasFp = !(rect.Ccp * rect.tp > 0.0);
+    rect.Fp = rect.HasFp ? RectFrictionCoefficient(t->Ap, t->Vp, rect.B, rect.nb, 0.0, rect.Ccp, rect.tp) : 0.0;
+    rect.Friction.Kept = 0;
 }
 
 // The rectangular kernel at one point, from its values.
@@ -575,16 +578,17 @@ void AddRectTermsWith(const GaussPointRecord* gp, ElementRecord* element, HydroP
     p.dApdx = previous.dApdx;
     p.dQpdx = previous.dQpdx;
     p.Vp = previous.Vp;
-    p.dzdx = previous.dzdx;
-    p.nb = previous.nb;
-    p.Ccp = previous.Ccp;
-    p.tp = previous.tp;
-    p.dIcep = previous.dIcep;
-    p.dAnchorp = previous.dAnchorp;
-    const double B = previous.B;
+    RectPointTerms& rect = previous.Rect;
+    p.dzdx = rect.dzdx;
+    p.nb = rect.nb;
+    p.Ccp = rect.Ccp;
+    p.tp = rect.tp;
+    p.dIcep = rect.dIcep;
+    p.dAnchorp = rect.dAnchorp;
+    const double B = rect.B;
     p.h = B != 0.0 ? p.A / B : 0.0;
-    p.hp = previous.hp;
-    p.widthSlope = previous.widthSlope;
+    p.hp = rect.hp;
+    p.widthSlope = rect.widthSlope;
 
     if (g_ModelControl.ResistanceModel == 1) {
         p.Fb = at.Value(&NodeRecord::BedFriction);
@@ -593,20 +597,17 @@ void AddRectTermsWith(const GaussPointRecord* gp, ElementRecord* element, HydroP
         p.Tip = previous.Tip;
     } else {
         // A perturbed discharge leaves the point's area as it was at the current state: the
-        // velocity-free part of the friction is kept for the last two sets of its inputs.
-        FrictionMemo* memo = previous.Friction;
-        int k = 0;
-        while (k < 2 && !(memo[k].Kept && memo[k].Area == p.A && memo[k].ni == p.ni && memo[k].Cc == p.Cc &&
-                          memo[k].t == p.t))
-            ++k;
-        if (k == 2) {
-            k = previous.FrictionOlder;
-            const FrictionScale f = RectFrictionScale(p.A, B, p.nb, p.ni, p.Cc, p.t);
-            memo[k] = FrictionMemo{1, f.Positive, p.A, p.ni, p.Cc, p.t, f.Scale};
+        // velocity-free part of the friction is kept from the evaluation there and taken again
+        // only when its inputs differ.
+        FrictionMemo& memo = rect.Friction;
+        FrictionScale f{memo.Scale, memo.Positive != 0};
+        if (!(memo.Kept && memo.Area == p.A && memo.ni == p.ni && memo.Cc == p.Cc && memo.t == p.t)) {
+            f = RectFrictionScale(p.A, B, p.nb, p.ni, p.Cc, p.t);
+            if (g_ModelControl.Differencing == AtCurrentState)
+                memo = FrictionMemo{1, f.Positive ? 1 : 0, p.A, p.ni, p.Cc, p.t, f.Scale};
         }
-        previous.FrictionOlder = 1 - k;
-        p.F = memo[k].Positive ? std::fabs(p.V) / memo[k].Scale : 0.0;
-        p.Fp = previous.HasFp ? previous.Fp : RectFrictionCoefficient(p.Ap, p.Vp, B, p.nb, p.ni, p.Ccp, p.tp);
+        p.F = f.Positive ? std::fabs(p.V) / f.Scale : 0.0;
+        p.Fp = rect.HasFp ? rect.Fp : RectFrictionCoefficient(p.Ap, p.Vp, B, p.nb, p.ni, p.Ccp, p.tp);
     }
     p.kappa = 1.0;
     p.PreviousSign = PreviousSign(previous);
@@ -623,7 +624,8 @@ HydroElementTerms* KeptTermsOf(ElementRecord* element, int n, const ElementRule&
 {
     const ModelControl& mc = g_ModelControl;
     const int points = rule.PointCount;
-    if (!mc.DifferencingInProgress || mc.TimeLevel == 0 || rule.NodeCount > 2 || points > MaxHydroTermPoints)
+    if (mc.Differencing == NotDifferencing || mc.TimeLevel == 0 || rule.NodeCount > 2 ||
+        points > MaxHydroTermPoints)
         return nullptr;
     HydroElementTerms& kept = element->HydroTerms;
     if (kept.TimeLevel == mc.TimeLevel && kept.Formulation == mc.Formulation) return &kept;
@@ -632,17 +634,12 @@ HydroElementTerms* KeptTermsOf(ElementRecord* element, int n, const ElementRule&
         const GaussPointRecord* gp = EvaluateRulePoint(element, element->Length, p);
         HydroPointTerms& terms = kept.Points[p];
         terms.J = gp->Determinant;
-        for (int i = 0; i < std::min(gp->Interpolation.NodeCount, 2); ++i) {
-            terms.dNdx[i] = gp->dNdx[i];
-            terms.d2Ndx2[i] = gp->d2Ndx2[i];
-        }
+        for (int i = 0; i < std::min(gp->Interpolation.NodeCount, 2); ++i) terms.dNdx[i] = gp->dNdx[i];
         const PointInterpolation at{gp, element->Nodes, n};
         if (natural)
             InterpolateNaturalPrevious(at, &terms);
         else
             InterpolateRectPrevious(gp, element, &terms);
-        terms.Friction[0].Kept = terms.Friction[1].Kept = 0;
-        terms.FrictionOlder = 0;
     }
     if (mc.Formulation == 2) {
         for (int k = 0; k < n; ++k) {
@@ -701,8 +698,6 @@ void AddRectConservationTerms(const GaussPointRecord* gp, ElementRecord* element
 {
     HydroPointTerms previous;
     InterpolateRectPrevious(gp, element, &previous);
-    previous.Friction[0].Kept = previous.Friction[1].Kept = 0;
-    previous.FrictionOlder = 0;
     AddRectTermsWith(gp, element, previous);
 }
 
@@ -777,7 +772,7 @@ void ComputeHydroElementResidual(ElementRecord* element)
     for (int p = 0; p < rule.PointCount; ++p) {
         HydroPointTerms* previous = kept ? &kept->Points[p] : nullptr;
         const GaussPointRecord* gp =
-            previous ? RecallRulePoint(element, p, previous->J, previous->dNdx, previous->d2Ndx2)
+            previous ? RecallRulePoint(element, p, previous->J, previous->dNdx)
                      : EvaluateRulePoint(element, element->Length, p);
         switch (mc.Formulation) {
         case 1: AddNaturalTerms(gp, element, false, nullptr, previous); break;
