@@ -277,6 +277,8 @@ struct CrossSectionTable {
     // the channel-area increments of rows 1..k weighted by their sinuosity, then the left and
     // the right overbank-area increments of rows 1..k (three blocks of LevelCount values).
     std::vector<double> SinuosityAreaSums;
+    // Row that the node's last lookup in the table fell in, where the next one is tried first.
+    mutable int LocateHint = 0;
 
     double* Column(int c) { return Properties.data() + static_cast<size_t>(c) * LevelCount; }
     const double* Column(int c) const { return Properties.data() + static_cast<size_t>(c) * LevelCount; }

@@ -128,6 +128,26 @@ Bracket Locate(const double* xs, double x, int count)
     return b;
 }
 
+// Locate in a node's table, first at the row its last lookup found: a key strictly between
+// that row's key and the next one's is found there by the search too, so the bracket is the
+// same. The refreshes of a node mostly look up nearly equal keys.
+Bracket LocateInTable(const CrossSectionTable* t, int column, double x)
+{
+    const double* xs = t->Column(column);
+    const int r = t->LocateHint;
+    if (r >= 0 && r + 1 < t->LevelCount && x > xs[r] && x < xs[r + 1]) {
+        Bracket b;
+        b.How = Bracket::Between;
+        b.Row = r;
+        b.Offset = x - xs[r];
+        b.Span = xs[r + 1] - xs[r];
+        return b;
+    }
+    const Bracket b = Locate(xs, x, t->LevelCount);
+    if (b.How == Bracket::Between) t->LocateHint = b.Row;
+    return b;
+}
+
 double Read(const Bracket& b, const double* ys)
 {
     switch (b.How) {
@@ -161,11 +181,11 @@ struct NodeTable {
     double ByAnchor(int column) const { return Read(Anchor, T->Column(column)); }
     double ByArea(int column, double area) const
     {
-        return Read(Locate(T->Column(TotalArea), area, T->LevelCount), T->Column(column));
+        return Read(LocateInTable(T, TotalArea, area), T->Column(column));
     }
     double ByStage(int column, double stage) const
     {
-        return Read(Locate(T->Column(StageLevel), stage, T->LevelCount), T->Column(column));
+        return Read(LocateInTable(T, StageLevel, stage), T->Column(column));
     }
 };
 
@@ -176,14 +196,14 @@ double AnchorArea(const NodeRecord* node)
 
 void LocateGrossArea(NodeTable& tab, const NodeRecord* node)
 {
-    if (tab.T) tab.Gross = Locate(tab.T->Column(TotalArea), node->GrossArea, tab.T->LevelCount);
+    if (tab.T) tab.Gross = LocateInTable(tab.T, TotalArea, node->GrossArea);
 }
 
 void LocateFlowAreas(NodeTable& tab, const NodeRecord* node)
 {
     if (!tab.T) return;
-    tab.Flow = Locate(tab.T->Column(TotalArea), node->FlowArea, tab.T->LevelCount);
-    tab.Anchor = Locate(tab.T->Column(TotalArea), AnchorArea(node), tab.T->LevelCount);
+    tab.Flow = LocateInTable(tab.T, TotalArea, node->FlowArea);
+    tab.Anchor = LocateInTable(tab.T, TotalArea, AnchorArea(node));
 }
 
 NodeTable TableOf(const NodeRecord* node)
