@@ -1033,3 +1033,32 @@ TEST_F(Hydraulics, RefreshWritesOnlyItsDeclaredFieldsAndTheirCopyRestoresIt)
     }
     g_BridgingEvents = nullptr;
 }
+
+TEST_F(Hydraulics, LookupsFromTheLastRowGiveWhatAFreshSearchGives)
+{
+    // A node refreshed through a sequence of areas (between rows, on rows, beyond both ends,
+    // back and forth) against a copy whose table search starts afresh each time.
+    SectionNode node(Compound, 20, 40, -30, {0.03, 0.06, 0.05}, 1.1);
+    const double* keys = node.Table.Column(TotalArea);
+    const int last = node.Table.LevelCount - 1;
+    std::vector<double> areas;
+    for (int k = 1; k <= last; ++k) {
+        areas.push_back(keys[k - 1] * 0.5 + keys[k] * 0.5);   // between rows
+        areas.push_back(keys[k]);                             // on the next row
+        areas.push_back(keys[k - 1]);                         // on the row below
+    }
+    for (double area : {keys[last] * 2, keys[12], 0.0, keys[1] * 0.5, keys[20] * 0.3 + keys[21] * 0.7})
+        areas.push_back(area);
+    for (double area : areas) {
+        node.Node.HydroUnknowns[0] = area;
+        node.Node.HydroUnknowns[1] = 40;
+        UpdateNodeHydraulics(&node.Node);
+        NodeRecord fresh = node.Node;
+        node.Table.LocateHint = 0;
+        UpdateNodeHydraulics(&fresh);
+        EXPECT_EQ(std::memcmp(&fresh, &node.Node, sizeof fresh), 0) << area;
+        node.Table.LocateHint = 17;
+        UpdateNodeHydraulics(&fresh);
+        EXPECT_EQ(std::memcmp(&fresh, &node.Node, sizeof fresh), 0) << area;
+    }
+}
