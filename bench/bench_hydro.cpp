@@ -7,15 +7,11 @@
 // which must be none.
 #include <benchmark/benchmark.h>
 
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-#include <atomic>
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
-#include <new>
 #include <vector>
 
+#include "bench/AllocationCount.h"
 #include "engine/EngineData.h"
 #include "engine/FiniteElements.h"
 #include "engine/Hydraulics.h"
@@ -23,27 +19,6 @@
 #include "engine/ModelSetup.h"
 #include "engine/TimeStepping.h"
 #include "tests/engine/ModelBuilder.h"
-
-namespace {
-std::atomic<long long> g_Allocations{0};
-}
-
-void* operator new(std::size_t size)
-{
-    g_Allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void* operator new[](std::size_t size)
-{
-    g_Allocations.fetch_add(1, std::memory_order_relaxed);
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 

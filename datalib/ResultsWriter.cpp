@@ -11,6 +11,8 @@
 #include "datalib/Vocabulary.h"
 #include "engine/EngineData.h"
 #include "engine/ModelFiles.h"
+#include "engine/OutputTargets.h"
+#include "engine/ResultsDatabase.h"
 
 using namespace VQXDisplayLib;
 using VQXTextFormat::AppendFixed;
@@ -42,40 +44,74 @@ int WriteStream(std::FILE* file, const std::string& text)
     return written && flushed && closed ? ResultsOk : ResultsWriteError;
 }
 
+// The writer's code of an output target's failure.
+int ResultOfTarget(int code)
+{
+    switch (code) {
+    case TargetOk: return ResultsOk;
+    case TargetNotRegular: return ResultsNotRegular;
+    case TargetCannotWrite: return ResultsWriteError;
+    default: return ResultsCannotOpen;
+    }
+}
+
+// Appends text to the end of a numbers line, or notes that a value is no finite number (the
+// line is then never written).
+struct NumberLine {
+    std::string& text;
+    bool finite = true;
+    void Fixed(double value, int decimals)
+    {
+        finite = finite && std::isfinite(value);
+        AppendFixed(text, value, decimals);
+    }
+};
+
+}  // namespace
+
 // Replaces the file with text: written beside it first and renamed over it, so a failure
-// leaves the previous file whole.
-int ReplaceFile(const fs::path& path, const std::string& text)
+// leaves the previous file whole and no temporary file behind.
+int ResultsWriter::ReplaceFile(const std::string& what, const std::string& path, const std::string& text)
 {
     if (path.empty())
         return ResultsCannotOpen;
-    fs::path temporary = path;
-    temporary += ".partial";
-    std::FILE* file = std::fopen(temporary.string().c_str(), "wb");
+    const fs::path target = PathOf(path);
+    fs::path temporary;
+    std::FILE* file = CreateTemporaryFor(target, &temporary, what, &FailureText);
     if (file == nullptr)
         return ResultsCannotOpen;
     if (WriteStream(file, text) != ResultsOk) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
+        RemoveTemporary(temporary);
+        FailureText = "cannot write the " + what + " '" + path + "'";
         return ResultsWriteError;
     }
-    std::error_code error;
-    fs::rename(temporary, path, error);
-    if (error) {
-        fs::remove(temporary, error);
+    return ResultOfTarget(ReplaceWithTemporary(temporary, target, what, &FailureText));
+}
+
+int ResultsWriter::NotFinite(const std::string& what, const std::string& path)
+{
+    FailureText = "the " + what + " '" + path + "' gets nothing of model time ";
+    AppendGeneral(FailureText, State != nullptr ? State->ModelTime : 0.0);
+    FailureText += " h: a value is no finite number";
+    return ResultsNotFinite;
+}
+
+int ResultsWriter::AppendFile(const std::string& what, const std::string& path, const std::string& text)
+{
+    if (path.empty())
+        return ResultsCannotOpen;
+    std::FILE* file = OpenForAppend(PathOf(path), what, &FailureText);
+    if (file == nullptr)
+        return CheckOutputTarget(PathOf(path), what, nullptr) == TargetNotRegular ? ResultsNotRegular
+                                                                                  : ResultsCannotOpen;
+    if (WriteStream(file, text) != ResultsOk) {
+        FailureText = "cannot write the " + what + " '" + path + "'";
         return ResultsWriteError;
     }
     return ResultsOk;
 }
 
-int AppendFile(const fs::path& path, const std::string& text)
-{
-    if (path.empty())
-        return ResultsCannotOpen;
-    std::FILE* file = std::fopen(path.string().c_str(), "ab");
-    if (file == nullptr)
-        return ResultsCannotOpen;
-    return WriteStream(file, text);
-}
+namespace {
 
 void AppendModelDate(std::string& text, const int date[6])
 {
@@ -236,7 +272,7 @@ int ResultsWriter::WriteHeaders(const std::string& modelPath, const std::string&
             text += ",";
         }
         text += "\n";
-        keep(ReplaceFile(PathOf(SeriesPath), text));
+        keep(ReplaceFile("time-series file", SeriesPath, text));
     }
 
     if (SnapshotEnabled == 1) {
@@ -245,9 +281,12 @@ int ResultsWriter::WriteHeaders(const std::string& modelPath, const std::string&
         text += "Vasquil source file:   " + modelPath + "\n";
         AppendDateLine(text, HeaderDate);
         text += "Initial Conditions\n";
-        WriteSnapshotTable(text);
-        text += "\n\n";
-        keep(ReplaceFile(PathOf(SnapshotPath), text));
+        if (const int table = WriteSnapshotTable(text); table != ResultsOk) {
+            keep(table);
+        } else {
+            text += "\n\n";
+            keep(ReplaceFile("snapshot file", SnapshotPath, text));
+        }
     }
 
     if (IceFrontEnabled == 1) {
@@ -262,11 +301,11 @@ int ResultsWriter::WriteHeaders(const std::string& modelPath, const std::string&
             text += metric ? ", Location (HEC-RAS RS), Location (km)," : ", Location (HEC-RAS RS), Location (mi),";
         }
         text += "\n";
-        keep(ReplaceFile(PathOf(IceFrontPath), text));
+        keep(ReplaceFile("ice-front file", IceFrontPath, text));
     }
 
     if (PeakEnabled == 1) {
-        keep(ReplaceFile(PathOf(PeakPath), std::string()));
+        keep(ReplaceFile("peak file", PeakPath, std::string()));
         ResetPeaks();
     }
     return result;
@@ -277,40 +316,44 @@ int ResultsWriter::AppendTimeSeriesRow()
     if (DisplayModel == nullptr || State == nullptr)
         return ResultsCannotOpen;
     std::string text;
+    NumberLine line{text};
     for (VQXDisplayNode* n = DisplayModel->FirstNode(); n != nullptr; n = DisplayModel->NextNode()) {
         if (!IsOutputNode(*n))
             continue;
         text += ",,";
-        AppendFixed(text, State->ModelTime, 10);
+        line.Fixed(State->ModelTime, 10);
         text += ",";
         AppendModelDate(text, State->CurrentDate);
         text += ",";
         for (int c = 0; c < SnapshotColumnCount; ++c) {
             if (!SeriesColumns[c])
                 continue;
-            AppendFixed(text, ColumnValue(*n, c), 10);
+            line.Fixed(ColumnValue(*n, c), 10);
             text += ",";
         }
         if (SeriesColumns[MetalColumn])
             for (int k = 6; k < 12; ++k) {
-                AppendFixed(text, n->WQValues[k], 10);
+                line.Fixed(n->WQValues[k], 10);
                 text += ",";
             }
         if (SeriesColumns[NutrientColumn])
             for (int k = 0; k < 6; ++k) {
-                AppendFixed(text, n->WQValues[k], 10);
+                line.Fixed(n->WQValues[k], 10);
                 text += ",";
             }
         text += ",";
     }
     text += "\n";
-    return AppendFile(PathOf(SeriesPath), text);
+    if (!line.finite)
+        return NotFinite("time-series file", SeriesPath);
+    return AppendFile("time-series file", SeriesPath, text);
 }
 
-void ResultsWriter::WriteSnapshotTable(std::string& text)
+int ResultsWriter::WriteSnapshotTable(std::string& text)
 {
     if (DisplayModel == nullptr)
-        return;
+        return ResultsCannotOpen;
+    NumberLine line{text};
     const bool metric = DisplayModel->UnitSystem != 0;
     text += metric ? "x (km),HEC-RAS RS = ,Bed (m)," : "x (mi),HEC-RAS RS = ,Bed (ft),";
     for (int c = 0; c < SnapshotColumnCount; ++c)
@@ -318,20 +361,21 @@ void ResultsWriter::WriteSnapshotTable(std::string& text)
             text += metric ? SnapshotTitles[c].Metric : SnapshotTitles[c].Imperial;
     text += "\n";
     for (VQXDisplayNode* n = DisplayModel->FirstNode(); n != nullptr; n = DisplayModel->NextNode()) {
-        AppendFixed(text, n->Station, 6);
+        line.Fixed(n->Station, 6);
         text += ",";
-        AppendFixed(text, n->RiverStation, 6);
+        line.Fixed(n->RiverStation, 6);
         text += ",";
-        AppendFixed(text, n->Invert, 6);
+        line.Fixed(n->Invert, 6);
         text += ",";
         for (int c = 0; c < SnapshotColumnCount; ++c) {
             if (!SnapshotColumns[c])
                 continue;
-            AppendFixed(text, ColumnValue(*n, c), 6);
+            line.Fixed(ColumnValue(*n, c), 6);
             text += ",";
         }
         text += "\n";
     }
+    return line.finite ? ResultsOk : NotFinite("snapshot file", SnapshotPath);
 }
 
 int ResultsWriter::AppendSnapshot(int transient)
@@ -339,17 +383,21 @@ int ResultsWriter::AppendSnapshot(int transient)
     if (DisplayModel == nullptr || State == nullptr)
         return ResultsCannotOpen;
     std::string text;
+    NumberLine line{text};
     if (transient) {
         text += "Model time:  ";
-        AppendFixed(text, State->ModelTime, 6);
+        line.Fixed(State->ModelTime, 6);
     } else {
         text += "Model time step:  ";
         AppendInt(text, State->SteadyIteration);
     }
     text += "\n";
-    WriteSnapshotTable(text);
+    if (!line.finite)
+        return NotFinite("snapshot file", SnapshotPath);
+    if (const int table = WriteSnapshotTable(text); table != ResultsOk)
+        return table;
     text += "\n\n";
-    return AppendFile(PathOf(SnapshotPath), text);
+    return AppendFile("snapshot file", SnapshotPath, text);
 }
 
 int ResultsWriter::AppendIceFrontRow()
@@ -359,19 +407,22 @@ int ResultsWriter::AppendIceFrontRow()
     if (!State->IceFrontStarted)
         return ResultsOk;
     std::string text;
-    AppendFixed(text, State->ModelTime, 6);
+    NumberLine line{text};
+    line.Fixed(State->ModelTime, 6);
     text += ",";
     AppendModelDate(text, State->CurrentDate);
     text += ",";
     for (VQXBridgingEvent* e = DisplayModel->FirstEvent(); e != nullptr; e = DisplayModel->NextEvent()) {
         text += ",";
-        AppendFixed(text, e->FrontStation, 6);
+        line.Fixed(e->FrontStation, 6);
         text += ",";
-        AppendFixed(text, e->FrontLocation, 6);
+        line.Fixed(e->FrontLocation, 6);
         text += ",";
     }
     text += "\n";
-    return AppendFile(PathOf(IceFrontPath), text);
+    if (!line.finite)
+        return NotFinite("ice-front file", IceFrontPath);
+    return AppendFile("ice-front file", IceFrontPath, text);
 }
 
 void ResultsWriter::ResetPeaks()
@@ -413,16 +464,19 @@ int ResultsWriter::WritePeakFile(const std::string& modelPath)
     text += "Vasquil source file:   " + modelPath + "\n";
     text += metric ? "x (km),Peak Stage (m),at Time (h),Peak Discharge (cms),at Time (h)\n"
                    : "x (mi),Peak Stage (ft),at Time (h),Peak Discharge (cfs),at Time (h)\n";
+    NumberLine line{text};
     for (VQXDisplayNode* n = DisplayModel->FirstNode(); n != nullptr; n = DisplayModel->NextNode()) {
         const double values[5] = {n->Station, n->PeakStage, n->PeakStageTime, n->PeakDischarge, n->PeakDischargeTime};
         for (int k = 0; k < 5; ++k) {
             if (k > 0)
                 text += ",";
-            AppendFixed(text, values[k], 3);
+            line.Fixed(values[k], 3);
         }
         text += "\n";
     }
-    return ReplaceFile(PathOf(PeakPath), text);
+    if (!line.finite)
+        return NotFinite("peak file", PeakPath);
+    return ReplaceFile("peak file", PeakPath, text);
 }
 
 namespace {
@@ -483,6 +537,25 @@ std::filesystem::path ResultsWriter::StateFilePath(const std::string& modelPath,
     return PathOf(StateFolder) / fs::path(name);
 }
 
+std::vector<OutputTarget> ResultsWriter::Targets(const std::string& modelPath) const
+{
+    std::vector<OutputTarget> targets;
+    if (SeriesEnabled == 1)
+        targets.push_back({"time-series file", PathOf(SeriesPath)});
+    if (SnapshotEnabled == 1)
+        targets.push_back({"snapshot file", PathOf(SnapshotPath)});
+    if (PeakEnabled == 1)
+        targets.push_back({"peak file", PathOf(PeakPath)});
+    if (IceFrontEnabled == 1)
+        targets.push_back({"ice-front file", PathOf(IceFrontPath)});
+    if (DatabaseEnabled == 1)
+        for (OutputTarget& t : ResultsDatabaseTargets(DatabasePath))
+            targets.push_back(std::move(t));
+    if (StateFileEnabled == 1)
+        targets.push_back({"state-file folder", PathOf(StateFolder), TargetFolder, PathOf(modelPath).stem().string()});
+    return targets;
+}
+
 int ResultsWriter::WriteStateFile(const std::string& modelPath)
 {
     if (State == nullptr)
@@ -498,23 +571,22 @@ int ResultsWriter::WriteStateFile(const std::string& modelPath)
     if (path.empty())
         return ResultsNameTaken;
 
-    fs::path temporary = path;
-    temporary += ".partial";
-    std::FILE* file = std::fopen(temporary.string().c_str(), "wb");
+    const std::string what = "state file";
+    if (CheckOutputTarget(path, what, &FailureText) != TargetOk)
+        return ResultsNotRegular;
+    fs::path temporary;
+    std::FILE* file = CreateTemporaryFor(path, &temporary, what, &FailureText);
     if (file == nullptr)
         return ResultsCannotOpen;
-    // The model writer closes the stream itself and reports write and close failures.
+    // The model writer closes the stream itself, reports write and close failures and refuses
+    // a value that is no finite number.
     if (WriteModelFile(file) != 0) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
+        RemoveTemporary(temporary);
+        FailureText = "the model writer could not write the " + what + " '" + path.string() + "'";
         return ResultsModelNotWritten;
     }
-    std::error_code error;
-    fs::rename(temporary, path, error);
-    if (error) {
-        fs::remove(temporary, error);
-        return ResultsWriteError;
-    }
+    if (const int replaced = ReplaceWithTemporary(temporary, path, what, &FailureText); replaced != TargetOk)
+        return ResultOfTarget(replaced);
     StateFileTimes[path] = time;
     return ResultsOk;
 }

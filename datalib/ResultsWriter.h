@@ -5,16 +5,20 @@
 //
 // Values come from the display nodes and the model state, in display units and hours. Every
 // file is opened, written and closed within one call: headers and the peak file replace the
-// file (written beside it and renamed over it), rows are appended. Files are Windows-1252
-// text with LF line ends; numbers are written without regard to the process locale.
+// file (written beside it and renamed over it), rows are appended; only a regular file (or
+// nothing) at a path is ever replaced or appended to, and a line holding a value that is no
+// finite number is never written. Files are Windows-1252 text with LF line ends; numbers are
+// written without regard to the process locale.
 // Output nodes are the display nodes whose HydroCode is 0.
 #pragma once
 
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "datalib/DisplayModel.h"
+#include "engine/OutputTargets.h"
 
 class ModelState;
 
@@ -25,6 +29,8 @@ enum ResultsWriterResult {
     ResultsWriteError = 2,    // writing, closing or renaming failed; the target is not complete
     ResultsModelNotWritten = 3,  // the model writer refused or failed (state files)
     ResultsNameTaken = 4,     // every state-file name for this time is held by another time's state
+    ResultsNotRegular = 5,    // something other than a regular file stands at the path; left alone
+    ResultsNotFinite = 6,     // a value is no finite number: nothing of this call was written
 };
 
 inline constexpr int SeriesColumnCount = 18;
@@ -68,6 +74,8 @@ public:
     // Month, day and year of the header date line; all 0 (the default) takes the computer's
     // local date when the header is written.
     int HeaderDate[3] = {};
+    // Why the last failed call failed, naming the file: for the caller's message.
+    std::string FailureText;
 
     ResultsWriter(VQXDisplayLib::VQXDisplayModel* displayModel, ModelState* state);
 
@@ -80,8 +88,9 @@ public:
     int WriteHeaders(const std::string& modelPath, const std::string& waterQualityPath);
     int AppendTimeSeriesRow();
     int AppendSnapshot(int transient);
-    // The snapshot column header and node rows.
-    void WriteSnapshotTable(std::string& text);
+    // The snapshot column header and node rows; ResultsNotFinite (the text then holds a line
+    // with a value that is no finite number, not to be written) or ResultsOk.
+    int WriteSnapshotTable(std::string& text);
     // One line, only when the model state's IceFrontStarted is set.
     int AppendIceFrontRow();
     void ResetPeaks();
@@ -96,7 +105,18 @@ public:
     // The state-file name of a model file at the present model time with the given decimals
     // of the hours (WriteStateFile starts at 2).
     std::filesystem::path StateFilePath(const std::string& modelPath, int decimals) const;
+    // Every file and folder the enabled outputs write (the database with its log files, the
+    // state-file folder with the model file's stem), for CheckOutputTargets together with the
+    // model file and the other outputs of a run.
+    std::vector<OutputTarget> Targets(const std::string& modelPath) const;
 
 private:
     std::map<std::filesystem::path, double> StateFileTimes;  // name -> model time it holds
+
+    // One file replaced by text (through a temporary file beside it) or text appended to it;
+    // only a regular file or nothing may stand at the path. what names the file in FailureText.
+    int ReplaceFile(const std::string& what, const std::string& path, const std::string& text);
+    int AppendFile(const std::string& what, const std::string& path, const std::string& text);
+    // Notes in FailureText that a line of the present time was not written; ResultsNotFinite.
+    int NotFinite(const std::string& what, const std::string& path);
 };

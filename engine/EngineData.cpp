@@ -333,6 +333,9 @@ void ReleaseModel()
 int InitialiseModel()
 {
     const ModelControl& mc = g_ModelControl;
+    // The thermal state of the start takes the weather of the start: the first step's
+    // previous-level heat fluxes are these.
+    if (mc.ThermalIceOn) ApplyAtmosphericForcing();
     for (NodeRecord* n : g_NodeIndex) {
         if (mc.HydrodynamicsOn) UpdateNodeHydraulics(n);
         if (mc.DynamicIceOn) UpdateNodeIceState(n);

@@ -22,7 +22,7 @@ inline constexpr int MaxRoughnessRows = 10;
 inline constexpr int MaxSinuosityRows = 10;
 inline constexpr int MaxSectionLevels = 300;          // absolute value of a section code
 inline constexpr int MaxElementNodes = 16;
-inline constexpr int JunctionWorkSlots = 20;
+inline constexpr int JunctionWorkSlots = 22;
 
 struct NodeRecord;
 struct ElementRecord;
@@ -477,13 +477,13 @@ struct FrictionMemo {
 };
 
 // What the rectangular kernel reads at a point that stays fixed through a time level: the
-// previous depth (m), the width (m) and its slope over the width (1/m), the bed slope, Manning
+// previous depth (m), the width (m), its slope and its slope over the width (1/m), the bed slope, Manning
 // n, the previous ice concentration and thickness (m) with the slopes of the ice and anchor-ice
 // terms, and the previous friction coefficient when it does not depend on the ice roughness, a
 // value of the current state (HasFp 1: no ice at the previous level). Friction: the
 // current-level friction at the current state.
 struct RectPointTerms {
-    double hp, B, widthSlope, dzdx, nb, Ccp, tp, dIcep, dAnchorp, Fp;
+    double hp, B, dB, widthSlope, dzdx, nb, Ccp, tp, dIcep, dAnchorp, Fp;
     int HasFp;
     FrictionMemo Friction;
 };

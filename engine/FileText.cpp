@@ -1,21 +1,13 @@
 // Text of the engine's files: reading numbers by position, formatting them, saving safely.
 #include "engine/FileText.h"
 
-#include <atomic>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <string>
-#include <system_error>
 
 #include "engine/ModelFiles.h"
-
-#if defined(_WIN32)
-#include <io.h>
-#include <process.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
+#include "engine/OutputTargets.h"
 
 namespace {
 
@@ -108,12 +100,49 @@ int FieldScanner::Fail(int failure, const char* format, ...)
     return code;
 }
 
+namespace {
+char s_Refusal[TokenCapacity + 160] = "";
+}
+
+const char* LastRefusal()
+{
+    return s_Refusal;
+}
+
+void ClearRefusal()
+{
+    s_Refusal[0] = '\0';
+}
+
+void RefuseLineWith(const char* format, std::va_list args)
+{
+    char line[sizeof s_Refusal];
+    std::vsnprintf(line, sizeof line, format, args);
+    std::fputs(line, stdout);
+    const char* start = line;
+    while (*start == ' ' || *start == '\n') ++start;
+    std::snprintf(s_Refusal, sizeof s_Refusal, "%s", start);
+    for (size_t n = std::strlen(s_Refusal); n > 0 && (s_Refusal[n - 1] == '\n' || s_Refusal[n - 1] == ' '); --n)
+        s_Refusal[n - 1] = '\0';
+}
+
+void RefuseLine(const char* format, ...)
+{
+    std::va_list args;
+    va_start(args, format);
+    RefuseLineWith(format, args);
+    va_end(args);
+}
+
 int FieldScanner::FailWith(int failure, const char* format, std::va_list args)
 {
     if (code != ScanOk) return code;
     code = failure;
-    std::vsnprintf(message, sizeof message, format, args);
-    std::fputs(message, stdout);
+    std::va_list copy;
+    va_copy(copy, args);
+    std::vsnprintf(message, sizeof message, format, copy);
+    va_end(copy);
+    RefuseLineWith(format, args);
     return code;
 }
 
@@ -266,40 +295,27 @@ int Emit(ModelText& t, FILE* stream, bool close)
 
 int SaveFileReplacing(const std::filesystem::path& path, int (*write)(FILE* stream), const char* what)
 {
-    static std::atomic<unsigned> serial{0};
-#if defined(_WIN32)
-    const unsigned long process = static_cast<unsigned long>(_getpid());
-#else
-    const unsigned long process = static_cast<unsigned long>(getpid());
-#endif
-    std::filesystem::path temporary = path;
-    temporary += ".saving-" + std::to_string(process) + "-" + std::to_string(serial.fetch_add(1));
-#if defined(_WIN32)
-    FILE* stream = _wfopen(temporary.c_str(), L"wbx");
-#else
-    FILE* stream = std::fopen(temporary.c_str(), "wbx");
-#endif
+    const std::string target = std::string("saved ") + what;
+    std::string reason;
+    // Only a regular file is replaced: anything else at the path is left as it is.
+    if (CheckOutputTarget(path, target, &reason) != TargetOk) {
+        std::printf(" Unable to replace %s with the saved %s: it is %s\n", path.string().c_str(), what,
+                    DescribeFileAt(path));
+        return WriteReplaceFailed;
+    }
+    std::filesystem::path temporary;
+    FILE* stream = CreateTemporaryFor(path, &temporary, target, &reason);
     if (!stream) {
         std::printf(" Unable to open that file\n");
         return WriteNoStream;
     }
     const int code = write(stream);
-    std::error_code ec;
     if (code != WriteOk) {
-        std::filesystem::remove(temporary, ec);
+        RemoveTemporary(temporary);
         return code;
     }
-#if !defined(_WIN32)
-    // The new file reaches the disk before it replaces the old one.
-    if (const int fd = open(temporary.c_str(), O_RDONLY); fd >= 0) {
-        fsync(fd);
-        close(fd);
-    }
-#endif
-    std::filesystem::rename(temporary, path, ec);
-    if (ec) {
-        std::printf(" Unable to replace %s with the saved %s\n", path.string().c_str(), what);
-        std::filesystem::remove(temporary, ec);
+    if (ReplaceWithTemporary(temporary, path, target, &reason) != TargetOk) {
+        std::printf(" Unable to replace %s with the saved %s: %s\n", path.string().c_str(), what, reason.c_str());
         return WriteReplaceFailed;
     }
     return WriteOk;

@@ -36,6 +36,14 @@ inline constexpr int PlaceLength = 96;
 // large for a double; a value too small for one becomes zero.
 bool ConvertToken(const char* token, int length, double* value);
 
+// The line of the last refusal printed by a reader of these files (a scanner's failure or a
+// RefuseLine), without its leading blank and its line end; "" after ClearRefusal.
+const char* LastRefusal();
+void ClearRefusal();
+// Prints a reader's refusal line on standard output and keeps it for LastRefusal.
+void RefuseLine(const char* format, ...) VASQUIL_PRINTF_LIKE(1, 2);
+void RefuseLineWith(const char* format, std::va_list args);
+
 // Pulls the fields of one part of a file. The first failure prints its line and sticks: later
 // reads return 0 without touching the stream, so a section checks once where it must.
 struct FieldScanner {

@@ -222,15 +222,23 @@ double RectBedPerimeter(const NodeRecord* node, double area)
 
 double Ratio(double a, double b) { return b > 0.0 ? a / b : 0.0; }
 
+}  // namespace
+
 // Conveyance of one flow area: Manning for n > 0, the logarithmic law for a roughness height
-// (n < 0), none for n = 0 or a dry area.
+// (n < 0), none for n = 0 or a dry area. The logarithmic law falls to 0 at R = |n| / 12 and
+// would turn negative in shallower flow; the flow carries nothing there.
 double ConveyanceLaw(double area, double radius, double n)
 {
     if (!(area > 0.0) || !(radius > 0.0)) return 0.0;
     if (n > 0.0) return area * std::pow(radius, 2.0 / 3.0) / n;
-    if (n < 0.0) return 2.5 * std::log(12.0 * radius / -n) * area * std::sqrt(g_ModelControl.Gravity * radius);
+    if (n < 0.0) {
+        const double k = 2.5 * std::log(12.0 * radius / -n) * area * std::sqrt(g_ModelControl.Gravity * radius);
+        return k > 0.0 ? k : 0.0;
+    }
     return 0.0;
 }
+
+namespace {
 
 // Ice width on which the ice cover acts: this step's in thermal runs, the previous level's otherwise.
 double IceWidth(const NodeRecord* node)
@@ -665,6 +673,8 @@ void BuildCrossSectionTable(CrossSectionTable* t, int count)
         sums[2 * n + k] = sums[2 * n + k - 1] + (rightA[k] - rightA[k - 1]);
     }
 }
+
+bool NodeHasCrossSection(const NodeRecord* node) { return SectionOf(node) != nullptr; }
 
 double ComputeFlowAreaFromStage(NodeRecord* node, double stage)
 {

@@ -4,6 +4,8 @@
 struct NodeRecord;
 struct CrossSectionTable;
 
+// True when the node is computed with its cross-section table, false for a rectangular channel.
+bool NodeHasCrossSection(const NodeRecord* node);
 double InterpolateTable(const double* xs, const double* ys, double x, int count);
 void BuildCrossSectionTable(CrossSectionTable* table, int count);
 void ComputeSectionLevelProperties(CrossSectionTable* table, int row, double level);
@@ -37,6 +39,10 @@ double ComputeFlowAreaFromStage(NodeRecord* node, double stage);
 double ComputeMinimumFlowArea(NodeRecord* node);
 double ComputeHydraulicDepth(NodeRecord* node, double area);
 double ComputeConveyance(NodeRecord* node);
+// Conveyance (m3/s) of a flow area (m2) of hydraulic radius `radius` (m): Manning's law for
+// n > 0, the logarithmic law of a roughness height |n| (m) for n < 0, never negative; 0 for
+// n = 0 or a dry area.
+double ConveyanceLaw(double area, double radius, double n);
 double ComputeWettedPerimeterWithIce(NodeRecord* node);
 double ComputeCompositeRoughness(NodeRecord* node);
 double LookUpIceRoughness(NodeRecord* node);

@@ -193,13 +193,6 @@ void InterpolatePreviousFlow(const PointInterpolation& at, Point* p)
     p->Vp = p->Ap > 0.0 ? p->Qp / p->Ap : 0.0;
 }
 
-// Both levels.
-template <typename Point>
-void InterpolateFlowState(const PointInterpolation& at, Point* p)
-{
-    InterpolateCurrentFlow(at, p);
-    InterpolatePreviousFlow(at, p);
-}
 
 // What the natural kernels share: velocities, celerities from the gross hydraulic depth, the
 // momentum residuals X and Xp and the upwinding matrices.
@@ -487,6 +480,99 @@ void InterpolateRectFields(const GaussPointRecord* gp, const ElementRecord* elem
     InterpolateRectCurrentFields(at, p);
 }
 
+// The width (m), its slope and its slope over the width (1/m), and the previous level's flow
+// state of the rectangular kernel at a point: depth from the node depths, flow area = width x
+// depth, gross area, discharge, their slopes and the velocity.
+struct RectPreviousFlow {
+    double B, dB, widthSlope, hp, Ap, dApdx, Agp, Qp, dQpdx, Vp;
+};
+
+// The rectangular kernel's flow state at a point comes from the views of the element's n
+// nodes, view(k) giving node k's: the depth is interpolated from the node depths and the flow
+// area is width x depth, so that the pressure terms of level water balance exactly where width
+// and depth both vary along the element. The previous level's, with the width:
+template <typename View>
+RectPreviousFlow RectPreviousFlowState(const GaussPointRecord* gp, int n, View view)
+{
+    double B = 0.0, dB = 0.0, hp = 0.0, dhp = 0.0, Agp = 0.0, Qp = 0.0, dQp = 0.0;
+    for (int k = 0; k < n; ++k) {
+        const RectNodeView v = view(k);
+        const double N = gp->Interpolation.N[k];
+        const double dN = gp->dNdx[k];
+        const double depthp = v.B != 0.0 ? v.Ap / v.B : 0.0;
+        B += N * v.B;
+        dB += dN * v.B;
+        hp += N * depthp;
+        dhp += dN * depthp;
+        Agp += N * v.Agp;
+        Qp += N * v.Qp;
+        dQp += dN * v.Qp;
+    }
+    RectPreviousFlow f;
+    f.B = B;
+    f.dB = dB;
+    f.widthSlope = B != 0.0 ? dB / B : 0.0;
+    f.hp = hp;
+    f.Ap = B * hp;
+    f.dApdx = hp * dB + B * dhp;
+    f.Agp = Agp;
+    f.Qp = Qp;
+    f.dQpdx = dQp;
+    f.Vp = f.Ap > 0.0 ? Qp / f.Ap : 0.0;
+    return f;
+}
+
+// The current level's, from the width B and its slope dB there.
+template <typename View>
+void RectCurrentFlowState(const GaussPointRecord* gp, int n, View view, double B, double dB, RectPointValues* p)
+{
+    double h = 0.0, dh = 0.0, Ag = 0.0, Q = 0.0, dQ = 0.0;
+    for (int k = 0; k < n; ++k) {
+        const RectNodeView v = view(k);
+        const double N = gp->Interpolation.N[k];
+        const double dN = gp->dNdx[k];
+        const double depth = v.B != 0.0 ? v.A / v.B : 0.0;
+        h += N * depth;
+        dh += dN * depth;
+        Ag += N * v.Ag;
+        Q += N * v.Q;
+        dQ += dN * v.Q;
+    }
+    p->h = h;
+    p->A = B * h;
+    p->dAdx = h * dB + B * dh;
+    p->Ag = Ag;
+    p->Q = Q;
+    p->dQdx = dQ;
+    p->V = p->A > 0.0 ? Q / p->A : 0.0;
+}
+
+// Both levels.
+template <typename View>
+void RectFlowState(const GaussPointRecord* gp, int n, View view, RectPointValues* p)
+{
+    const RectPreviousFlow f = RectPreviousFlowState(gp, n, view);
+    p->hp = f.hp;
+    p->Ap = f.Ap;
+    p->dApdx = f.dApdx;
+    p->widthSlope = f.widthSlope;
+    p->Agp = f.Agp;
+    p->Qp = f.Qp;
+    p->dQpdx = f.dQpdx;
+    p->Vp = f.Vp;
+    RectCurrentFlowState(gp, n, view, f.B, f.dB, p);
+}
+
+// How an element of a reach sees its nodes: their own values.
+auto OwnRectViews(const ElementRecord* element)
+{
+    return [element](int k) {
+        const NodeRecord* node = element->Nodes[k];
+        return RectNodeView{node->FlowArea,  node->PreviousFlowArea, node->GrossArea,        node->PreviousGrossArea,
+                            node->RectWidth, node->Discharge,        node->PreviousDischarge};
+    };
+}
+
 // The previous level's values of the rectangular kernel at a point, with the element's bed,
 // width and roughness there.
 void InterpolateRectPrevious(const GaussPointRecord* gp, const ElementRecord* element, HydroPointTerms* t)
@@ -494,12 +580,18 @@ void InterpolateRectPrevious(const GaussPointRecord* gp, const ElementRecord* el
     const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
     const PointInterpolation at{gp, element->Nodes, n};
     RectPointTerms& rect = t->Rect;
-    InterpolatePreviousFlow(at, t);
+    const RectPreviousFlow f = RectPreviousFlowState(gp, n, OwnRectViews(element));
+    t->Ap = f.Ap;
+    t->Agp = f.Agp;
+    t->Qp = f.Qp;
+    t->dApdx = f.dApdx;
+    t->dQpdx = f.dQpdx;
+    t->Vp = f.Vp;
     InterpolateRectPreviousFields(at, &rect);
-    rect.B = at.Value(&NodeRecord::RectWidth);
-    const double dBdx = at.Slope(&NodeRecord::RectWidth);
-    rect.hp = rect.B != 0.0 ? t->Ap / rect.B : 0.0;
-    rect.widthSlope = rect.B != 0.0 ? dBdx / rect.B : 0.0;
+    rect.B = f.B;
+    rect.dB = f.dB;
+    rect.hp = f.hp;
+    rect.widthSlope = f.widthSlope;
     t->Fbp = at.Value(&NodeRecord::PreviousBedFriction);
     t->Tip = at.Value(&NodeRecord::PreviousIceDrag);
     const double cp = std::sqrt(std::fabs(g_ModelControl.Gravity * rect.hp));
@@ -529,14 +621,13 @@ void AddRectTerms(const GaussPointRecord* gp, ElementRecord* element, const Rect
     const double V = p.V, Vp = p.Vp, h = p.h, hp = p.hp, widthSlope = p.widthSlope, dzdx = p.dzdx;
     const double dIce = p.dIce, dIcep = p.dIcep, dAnchor = p.dAnchor, dAnchorp = p.dAnchorp;
     const double F = p.F, Fp = p.Fp, Fb = p.Fb, Fbp = p.Fbp, Ti = p.Ti, Tip = p.Tip;
-    const double kappa = p.kappa;
     const double c = std::sqrt(std::fabs(g * h));
     const double cp = std::sqrt(std::fabs(g * hp));
 
-    const double X = (g * h - kappa * V * V) * dAdx + 2.0 * kappa * V * dQdx - g * A * h * widthSlope + g * A * dzdx +
-                     F * Q + s * g * A * dIce + g * A * dAnchor + Fb * Q + Ti / rho;
-    const double Xp = (g * hp - kappa * Vp * Vp) * dApdx + 2.0 * kappa * Vp * dQpdx - g * Ap * hp * widthSlope +
-                      g * Ap * dzdx + Fp * Qp + s * g * Ap * dIcep + g * Ap * dAnchorp + Fbp * Qp + Tip / rho;
+    const double X = (g * h - V * V) * dAdx + 2.0 * V * dQdx - g * A * h * widthSlope + g * A * dzdx + F * Q +
+                     s * g * A * dIce + g * A * dAnchor + Fb * Q + Ti / rho;
+    const double Xp = (g * hp - Vp * Vp) * dApdx + 2.0 * Vp * dQpdx - g * Ap * hp * widthSlope + g * Ap * dzdx +
+                      Fp * Qp + s * g * Ap * dIcep + g * Ap * dAnchorp + Fbp * Qp + Tip / rho;
 
     UpwindMatrix S, Sp;
     SelectUpwinding(V, c, p.HasPreviousSign ? p.PreviousSign : SignMatrix(Vp, cp), &S, &Sp);
@@ -552,7 +643,7 @@ void AddRectTerms(const GaussPointRecord* gp, ElementRecord* element, const Rect
         const double pressure = T1 * h * A + T0 * hp * Ap;
         const double momentum =
             Ni * (Qp - Q) + P * ((Sp.S21 * Agp + Sp.S22 * Qp) - (S.S21 * Ag + S.S22 * Q)) +
-            dNi * kappa * (T1 * Q * V + T0 * Qp * Vp) + 0.5 * g * dNi * pressure +
+            dNi * (T1 * Q * V + T0 * Qp * Vp) + 0.5 * g * dNi * pressure +
             0.5 * g * Ni * widthSlope * pressure - g * Ni * dzdx * (T1 * A + T0 * Ap) -
             s * g * Ni * (T1 * A * dIce + T0 * Ap * dIcep) - g * Ni * (T1 * A * dAnchor + T0 * Ap * dAnchorp) -
             Ni * (T0 * Fp * Qp + T1 * F * Q) - Ni * (T0 * Fbp * Qp + T1 * Fb * Q) - Ni * (T0 * Tip + T1 * Ti) / rho -
@@ -568,9 +659,10 @@ void AddRectTermsWith(const GaussPointRecord* gp, ElementRecord* element, HydroP
 {
     const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
     const PointInterpolation at{gp, element->Nodes, n};
+    RectPointTerms& rect = previous.Rect;
     RectPointValues p;
     p.F = p.Fp = p.Fb = p.Fbp = p.Ti = p.Tip = 0.0;
-    InterpolateCurrentFlow(at, &p);
+    RectCurrentFlowState(gp, n, OwnRectViews(element), rect.B, rect.dB, &p);
     InterpolateRectCurrentFields(at, &p);
     p.Ap = previous.Ap;
     p.Agp = previous.Agp;
@@ -578,7 +670,6 @@ void AddRectTermsWith(const GaussPointRecord* gp, ElementRecord* element, HydroP
     p.dApdx = previous.dApdx;
     p.dQpdx = previous.dQpdx;
     p.Vp = previous.Vp;
-    RectPointTerms& rect = previous.Rect;
     p.dzdx = rect.dzdx;
     p.nb = rect.nb;
     p.Ccp = rect.Ccp;
@@ -586,7 +677,6 @@ void AddRectTermsWith(const GaussPointRecord* gp, ElementRecord* element, HydroP
     p.dIcep = rect.dIcep;
     p.dAnchorp = rect.dAnchorp;
     const double B = rect.B;
-    p.h = B != 0.0 ? p.A / B : 0.0;
     p.hp = rect.hp;
     p.widthSlope = rect.widthSlope;
 
@@ -609,7 +699,6 @@ void AddRectTermsWith(const GaussPointRecord* gp, ElementRecord* element, HydroP
         p.F = f.Positive ? std::fabs(p.V) / f.Scale : 0.0;
         p.Fp = rect.HasFp ? rect.Fp : RectFrictionCoefficient(p.Ap, p.Vp, B, p.nb, p.ni, p.Ccp, p.tp);
     }
-    p.kappa = 1.0;
     p.PreviousSign = PreviousSign(previous);
     p.HasPreviousSign = 1;
     AddRectTerms(gp, element, p);
@@ -687,6 +776,11 @@ double ComputeAreaMomentBelow(const NodeRecord* node, double level)
 void InterpolateRectPointFields(const GaussPointRecord* gp, const ElementRecord* element, RectPointValues* p)
 {
     InterpolateRectFields(gp, element, p);
+}
+
+void InterpolateRectFlowState(const GaussPointRecord* gp, const RectNodeView* nodes, int count, RectPointValues* p)
+{
+    RectFlowState(gp, count, [nodes](int k) { return nodes[k]; }, p);
 }
 
 void AddRectPointTerms(const GaussPointRecord* gp, ElementRecord* element, const RectPointValues& p)

@@ -79,9 +79,8 @@ struct PointInterpolation {
     }
 };
 
-// Values of the rectangular kernel at an integration point: the flow state of both levels
-// (V, h from the caller's interpolation), bed, ice and friction terms, and kappa, the factor of
-// the momentum flux (1 on a reach; a junction side branch takes its branch cosine).
+// Values of the rectangular kernel at an integration point: the flow state of both levels,
+// bed, ice and friction terms.
 struct RectPointValues {
     // The previous level's sign matrix, when the caller has it (HasPreviousSign 1).
     UpwindMatrix PreviousSign;
@@ -92,10 +91,20 @@ struct RectPointValues {
     double dzdx, nb, ni, Cc, Ccp, t, tp;
     double dIce, dIcep, dAnchor, dAnchorp;
     double F, Fp, Fb, Fbp, Ti, Tip;
-    double kappa;
 };
 // Bed slope, roughness and ice fields of the element's nodes at the point (dzdx to dAnchorp).
 void InterpolateRectPointFields(const GaussPointRecord* point, const ElementRecord* element, RectPointValues* p);
+// A node of a rectangular element as the element sees it: flow area (m2) and gross area (m2)
+// of both levels, width (m) and discharge (m3/s) of both levels. A reach element sees its nodes'
+// own values; a junction side branch sees its part of the junction node.
+struct RectNodeView {
+    double A, Ap, Ag, Agp, B, Q, Qp;
+};
+// Flow state of the rectangular kernel at the point (A to Vp, h, hp and widthSlope) from the
+// views of the element's `count` nodes. The depth is interpolated from the node depths and the
+// flow area is width x depth, so that the pressure terms of level water balance exactly where
+// width and depth both vary along the element.
+void InterpolateRectFlowState(const GaussPointRecord* point, const RectNodeView* nodes, int count, RectPointValues* p);
 // The rectangular kernel's residuals at one point, added to the element vector and end fluxes.
 void AddRectPointTerms(const GaussPointRecord* point, ElementRecord* element, const RectPointValues& p);
 

@@ -54,8 +54,8 @@ namespace {
 
 constexpr int Upn = 2;   // gross area, discharge
 
-// Slots of NodeRecord::JunctionWork: the node values a side-branch kernel reads, scaled by the
-// branch's share of the side-branch flow at the junction node.
+// Slots of NodeRecord::JunctionWork: the node values a side-branch kernel reads; at the junction
+// node, the branch's part of them (see BranchPart).
 enum JunctionWorkSlot {
     WorkGrossArea = 0,
     WorkPreviousGrossArea,
@@ -72,11 +72,13 @@ enum JunctionWorkSlot {
     WorkPreviousPerimeter,
     WorkIceDrag,
     WorkPreviousIceDrag,
-    WorkBedFriction,            // unscaled
-    WorkPreviousBedFriction,    // unscaled
-    WorkFrictionTerm,           // unscaled
-    WorkPreviousFrictionTerm,   // unscaled
-    WorkKappa,
+    WorkBedFriction,
+    WorkPreviousBedFriction,
+    WorkFrictionTerm,
+    WorkPreviousFrictionTerm,
+    WorkStage,
+    WorkPreviousStage,
+    WorkKappa,                  // the branch cosine
 };
 static_assert(WorkKappa + 1 == JunctionWorkSlots, "junction work slots");
 
@@ -89,16 +91,18 @@ int NextFlowSign(int stored, double q)
     return stored < 0 ? -1 : 1;
 }
 
-// -1 when two flux discharges point opposite ways, else +1. Compared by sign, so a zero flux
-// on either side (no flow yet) keeps the branch as it is.
+// Discharge (m3/s) below which branch flows count as none: their signs and ratios are then
+// rounding noise, which would flip a branch's direction or swing the share between 0 and 1
+// from step to step.
+constexpr double NoFlowDischarge = 1e-3;
+
+// -1 when two flux discharges point opposite ways, else +1. A flux below NoFlowDischarge on
+// either side (no flow, or rounding noise in still water) keeps the branch as it is.
 double RelativeSign(double qa, double qx)
 {
-    return (qa < 0.0 && qx > 0.0) || (qa > 0.0 && qx < 0.0) ? -1.0 : 1.0;
+    if (!(std::fabs(qa) >= NoFlowDischarge) || !(std::fabs(qx) >= NoFlowDischarge)) return 1.0;
+    return (qa < 0.0) != (qx < 0.0) ? -1.0 : 1.0;
 }
-
-// Discharge (m3/s) below which side-branch flows count as none: their ratio is then rounding
-// noise, which would swing the share between 0 and 1 from step to step.
-constexpr double NoFlowDischarge = 1e-3;
 
 // Share of branch AB in the side-branch flow from the branch discharges, going smoothly to
 // equal shares as both side branches come to rest.
@@ -111,29 +115,129 @@ double SideShareAB(const JunctionRecord* j)
     return (ab + NoFlowDischarge) / sum;
 }
 
-void FillJunctionWork(NodeRecord* node, double share, double kappa)
+// The largest drop of the water level in a turn into a side branch, as a fraction of the
+// junction node's depth: a larger one is no gradual loss but a control the branch equations
+// do not represent.
+constexpr double MaxTurnDropFraction = 0.5;
+
+// What a branch element sees of one of its nodes, at the current and the previous level. A
+// branch sees its far node as it is. At the junction node a side branch sees its own part of
+// the node:
+// - its share e of the side-branch discharge;
+// - its own cross-section at the node's depth: areas, widths and ice scale by f, the far
+//   node's flow area at the junction node's depth over the junction node's flow area;
+// - the turn: turning off the through line, the flow loses (1 - kappa) of its momentum flux
+//   Q V (kappa the branch cosine), a head of (1 - kappa) V|V| / g with V the part's velocity
+//   out of the node; the part's water level lies that much below the node's (above it for
+//   flow into the node). Taken at the node rather than spread along the element, the loss
+//   leaves the element a reach like any other, whose linear water surface it can follow;
+// - the friction of that part: the far node's conveyance carried over to the part's area
+//   and depth, as a factor on the junction node's friction coefficients.
+struct BranchPart {
+    double Discharge = 1.0;
+    double Width = 1.0, WidthPrevious = 1.0;
+    double FlowArea = 0.0, FlowAreaPrevious = 0.0;   // m2
+    double Drop = 0.0, DropPrevious = 0.0;           // m
+    double Friction = 1.0, FrictionPrevious = 1.0;
+};
+
+BranchPart WholeNode(const NodeRecord* node)
+{
+    BranchPart part;
+    part.FlowArea = node->FlowArea;
+    part.FlowAreaPrevious = node->PreviousFlowArea;
+    return part;
+}
+
+// One level of a node as JunctionPartAtLevel reads it: flow area (m2), depth (m), top width
+// (m), wetted perimeter (m), conveyance (m3/s) and discharge (m3/s).
+struct NodeLevel {
+    double A, h, W, P, K, Q;
+};
+
+NodeLevel CurrentLevel(const NodeRecord* n)
+{
+    return {n->FlowArea, n->Stage - n->Invert, n->TopWidth, n->WettedPerimeter, n->Conveyance, n->Discharge};
+}
+
+NodeLevel PreviousLevel(const NodeRecord* n)
+{
+    return {n->PreviousFlowArea,         n->PreviousStage - n->Invert, n->PreviousTopWidth,
+            n->PreviousWettedPerimeter, n->PreviousConveyance,       n->PreviousDischarge};
+}
+
+// A side branch's part of the junction node a at one level, from a's and the branch's far
+// node x's values at that level: the discharge share e, the branch cosine kappa, `outward`
+// (+1 when the element's direction points from the junction node to the branch, -1
+// otherwise) and n, x's composite roughness. Sets f, the part's flow area, its drop (m) and
+// its friction factor.
+void JunctionPartAtLevel(const NodeLevel& a, const NodeLevel& x, double e, double kappa, double outward, double n,
+                         double* f, double* area, double* drop, double* friction)
+{
+    // The branch's section at the node's depth, from its own at its depth and top width.
+    const double own = x.A + x.W * (a.h - x.h);
+    *f = a.A > 0.0 && own > 0.0 ? own / a.A : e;
+    const double v = own > 0.0 ? outward * e * a.Q / own : 0.0;
+    const double limit = MaxTurnDropFraction * std::max(0.0, a.h);
+    const double d = std::clamp((1.0 - kappa) * v * std::fabs(v) / g_ModelControl.Gravity, -limit, limit);
+    *drop = d;
+    const double part = std::max(0.0, own - x.W * d);
+    *area = part;
+    // Conveyance K = A k(R) under the far node's law, k(R) carried from its radius to the
+    // part's; the part's perimeter follows its depth as walls would. The friction
+    // coefficient |Q| A g / K^2 of the part is then e (Ap / A) (K / Kp)^2 times the node's.
+    const double perimeter = x.P + 2.0 * (a.h - d - x.h);
+    const double k = x.A > 0.0 && x.P > 0.0 ? ConveyanceLaw(1.0, x.A / x.P, n) : 0.0;
+    const double kPart = part > 0.0 && perimeter > 0.0 ? ConveyanceLaw(1.0, part / perimeter, n) : 0.0;
+    const double conveyance = k > 0.0 ? x.K * part / x.A * kPart / k : 0.0;
+    if (a.A > 0.0 && a.K > 0.0 && conveyance > 0.0) {
+        const double r = a.K / conveyance;
+        *friction = e * part / a.A * r * r;
+    } else {
+        *friction = part > 0.0 ? e * a.A / part : e;
+    }
+}
+
+BranchPart JunctionNodePart(const NodeRecord* a, const NodeRecord* x, double e, double kappa, double outward)
+{
+    BranchPart part;
+    part.Discharge = e;
+    const double n = x->CompositeN;
+    JunctionPartAtLevel(CurrentLevel(a), CurrentLevel(x), e, kappa, outward, n, &part.Width, &part.FlowArea,
+                        &part.Drop, &part.Friction);
+    JunctionPartAtLevel(PreviousLevel(a), PreviousLevel(x), e, kappa, outward, n, &part.WidthPrevious,
+                        &part.FlowAreaPrevious, &part.DropPrevious, &part.FrictionPrevious);
+    return part;
+}
+
+void FillJunctionWork(NodeRecord* node, const BranchPart& part, double kappa)
 {
     double* w = node->JunctionWork;
     const double b = node->RectWidth;
-    w[WorkGrossArea] = share * node->GrossArea;
-    w[WorkPreviousGrossArea] = share * node->PreviousGrossArea;
-    w[WorkFloatingIceArea] = share * node->PreviousFloatingIceArea;
-    w[WorkOlderFloatingIceArea] = share * node->OlderFloatingIceArea;
-    w[WorkFlowArea] = share * node->FlowArea;
-    w[WorkPreviousFlowArea] = share * node->PreviousFlowArea;
-    w[WorkDischarge] = share * node->Discharge;
-    w[WorkPreviousDischarge] = share * node->PreviousDischarge;
-    w[WorkRectWidth] = share * b;
-    w[WorkTopWidth] = share * node->TopWidth;
-    w[WorkAnchorWidth] = share * node->AnchorWidth;
-    w[WorkPerimeter] = b != 0.0 ? share * (node->FlowArea * 2.0 / b + b) : 0.0;
-    w[WorkPreviousPerimeter] = b != 0.0 ? share * (node->PreviousFlowArea * 2.0 / b + b) : 0.0;
-    w[WorkIceDrag] = share * node->IceDrag;
-    w[WorkPreviousIceDrag] = share * node->PreviousIceDrag;
-    w[WorkBedFriction] = node->BedFriction;
-    w[WorkPreviousBedFriction] = node->PreviousBedFriction;
-    w[WorkFrictionTerm] = node->FrictionTerm;
-    w[WorkPreviousFrictionTerm] = node->PreviousFrictionTerm;
+    const double f = part.Width, fp = part.WidthPrevious, e = part.Discharge;
+    w[WorkGrossArea] = f * node->GrossArea;
+    w[WorkPreviousGrossArea] = fp * node->PreviousGrossArea;
+    // The step-start floating ice plays the current level in the natural kernels, the older
+    // one the previous level.
+    w[WorkFloatingIceArea] = f * node->PreviousFloatingIceArea;
+    w[WorkOlderFloatingIceArea] = fp * node->OlderFloatingIceArea;
+    w[WorkFlowArea] = part.FlowArea;
+    w[WorkPreviousFlowArea] = part.FlowAreaPrevious;
+    w[WorkDischarge] = e * node->Discharge;
+    w[WorkPreviousDischarge] = e * node->PreviousDischarge;
+    w[WorkRectWidth] = f * b;
+    w[WorkTopWidth] = f * node->TopWidth;
+    w[WorkAnchorWidth] = f * node->AnchorWidth;
+    w[WorkPerimeter] = b != 0.0 ? part.FlowArea * 2.0 / (f * b) + f * b : 0.0;
+    w[WorkPreviousPerimeter] = b != 0.0 ? part.FlowAreaPrevious * 2.0 / (fp * b) + fp * b : 0.0;
+    w[WorkIceDrag] = f * node->IceDrag;
+    w[WorkPreviousIceDrag] = fp * node->PreviousIceDrag;
+    w[WorkBedFriction] = part.Friction * node->BedFriction;
+    w[WorkPreviousBedFriction] = part.FrictionPrevious * node->PreviousBedFriction;
+    w[WorkFrictionTerm] = part.Friction * node->FrictionTerm;
+    w[WorkPreviousFrictionTerm] = part.FrictionPrevious * node->PreviousFrictionTerm;
+    w[WorkStage] = node->Stage - part.Drop;
+    w[WorkPreviousStage] = node->PreviousStage - part.DropPrevious;
     w[WorkKappa] = kappa;
 }
 
@@ -185,25 +289,42 @@ bool NaturalFormulation()
     return f == 1 || f == 2;
 }
 
-// Momentum flux through node A per unit share, at both levels time-weighted: what the
+// Node A as a branch element sees it: flow areas (m2) and discharges (m3/s) of both levels,
+// width (m) and stages (m) of both levels. The through branch sees the node's own values, a
+// side branch its part of them.
+struct JunctionNodeView {
+    double A, Ap, Q, Qp, B, H, Hp;
+};
+
+JunctionNodeView OwnView(const NodeRecord* a)
+{
+    return {a->FlowArea, a->PreviousFlowArea, a->Discharge, a->PreviousDischarge, a->RectWidth, a->Stage,
+            a->PreviousStage};
+}
+
+JunctionNodeView WorkView(const NodeRecord* a)
+{
+    const double* w = a->JunctionWork;
+    return {w[WorkFlowArea],  w[WorkPreviousFlowArea], w[WorkDischarge],    w[WorkPreviousDischarge],
+            w[WorkRectWidth], w[WorkStage],            w[WorkPreviousStage]};
+}
+
+// Momentum flux through node A as a branch sees it, at both levels time-weighted: what the
 // branch's flux terms integrated by parts leave at A. The natural-section form serves both
 // natural formulations (their junction kernels are the natural-channel ones); the
-// rectangular one only the rectangular formulation.
-double NodeMomentumFlux(const NodeRecord* a, double T1, double T0)
+// rectangular one, with the node's depth, only the rectangular formulation.
+double NodeMomentumFlux(const NodeRecord* a, const JunctionNodeView& v, double T1, double T0)
 {
     const double g = g_ModelControl.Gravity;
-    const double A = a->FlowArea, Ap = a->PreviousFlowArea;
-    const double Q = a->Discharge, Qp = a->PreviousDischarge;
-    const double convective = A > 0.0 ? Q * Q / A : 0.0;
-    const double convectivep = Ap > 0.0 ? Qp * Qp / Ap : 0.0;
+    const double convective = v.A > 0.0 ? v.Q * v.Q / v.A : 0.0;
+    const double convectivep = v.Ap > 0.0 ? v.Qp * v.Qp / v.Ap : 0.0;
     if (NaturalFormulation()) {
         const double beta = a->MomentumCoefficient;
-        return T1 * (g * A * a->Stage + beta * convective) + T0 * (g * Ap * a->PreviousStage + beta * convectivep);
+        return T1 * (g * v.A * v.H + beta * convective) + T0 * (g * v.Ap * v.Hp + beta * convectivep);
     }
-    const double B = a->RectWidth;
-    const double pressure = B != 0.0 ? g * A * A / (2.0 * B) : 0.0;
-    const double pressurep = B != 0.0 ? g * Ap * Ap / (2.0 * B) : 0.0;
-    return T1 * (pressure + convective) + T0 * (pressurep + convectivep);
+    const double h = v.B != 0.0 ? v.A / v.B : 0.0;
+    const double hp = v.B != 0.0 ? v.Ap / v.B : 0.0;
+    return T1 * (0.5 * g * h * v.A + convective) + T0 * (0.5 * g * hp * v.Ap + convectivep);
 }
 
 // The conservation formulation's elements leave the pressure force g I(H) at a node where
@@ -220,34 +341,20 @@ double FarNodePressureCorrection(const NodeRecord* x, double T1, double T0)
 
 void AddRectJunctionTerms(const GaussPointRecord* gp, ElementRecord* element)
 {
-    const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
+    const int n = std::min({gp->Interpolation.NodeCount, element->NodeCount, MaxElementNodes});
     const At at{{gp, element->Nodes, n}};
     RectPointValues p{};
     InterpolateRectPointFields(gp, element, &p);
-    p.A = at.Work(WorkFlowArea);
-    p.Ap = at.Work(WorkPreviousFlowArea);
-    p.Ag = at.Work(WorkGrossArea);
-    p.Agp = at.Work(WorkPreviousGrossArea);
-    p.Q = at.Work(WorkDischarge);
-    p.Qp = at.Work(WorkPreviousDischarge);
-    p.dAdx = at.WorkSlope(WorkFlowArea);
-    p.dApdx = at.WorkSlope(WorkPreviousFlowArea);
-    p.dQdx = at.WorkSlope(WorkDischarge);
-    p.dQpdx = at.WorkSlope(WorkPreviousDischarge);
+    RectNodeView views[MaxElementNodes];
+    for (int k = 0; k < n; ++k) {
+        const double* w = element->Nodes[k]->JunctionWork;
+        views[k] = {w[WorkFlowArea], w[WorkPreviousFlowArea], w[WorkGrossArea],         w[WorkPreviousGrossArea],
+                    w[WorkRectWidth], w[WorkDischarge],      w[WorkPreviousDischarge]};
+    }
+    InterpolateRectFlowState(gp, views, n, &p);
     const double Bs = at.Work(WorkRectWidth);
-    const double dBs = at.WorkSlope(WorkRectWidth);
     const double Ps = at.Work(WorkPerimeter);
     const double Pps = at.Work(WorkPreviousPerimeter);
-    p.kappa = at.Work(WorkKappa);
-
-    p.V = at.Value([](const NodeRecord* k) { return k->FlowArea > 0.0 ? k->Discharge / k->FlowArea : 0.0; });
-    p.Vp = at.Value([](const NodeRecord* k) {
-        return k->PreviousFlowArea > 0.0 ? k->PreviousDischarge / k->PreviousFlowArea : 0.0;
-    });
-    p.h = at.Value([](const NodeRecord* k) { return k->RectWidth != 0.0 ? k->FlowArea / k->RectWidth : 0.0; });
-    p.hp = at.Value(
-        [](const NodeRecord* k) { return k->RectWidth != 0.0 ? k->PreviousFlowArea / k->RectWidth : 0.0; });
-    p.widthSlope = Bs != 0.0 ? dBs / Bs : 0.0;
 
     if (g_ModelControl.ResistanceModel == 1) {
         p.Fb = at.Work(WorkBedFriction);
@@ -287,14 +394,13 @@ void AddNaturalJunctionTerms(const GaussPointRecord* gp, ElementRecord* element)
     const double dQps = at.WorkSlope(WorkPreviousDischarge);
     const double Fs = at.Work(WorkFloatingIceArea);
     const double Fo = at.Work(WorkOlderFloatingIceArea);
-    const double kappa = at.Work(WorkKappa);
     const double V = As > 0.0 ? Qs / As : 0.0;
     const double Vp = Aps > 0.0 ? Qps / Aps : 0.0;
 
-    const double H = at.Value(&NodeRecord::Stage);
-    const double Hp = at.Value(&NodeRecord::PreviousStage);
-    const double dH = at.Slope(&NodeRecord::Stage);
-    const double dHp = at.Slope(&NodeRecord::PreviousStage);
+    const double H = at.Work(WorkStage);
+    const double Hp = at.Work(WorkPreviousStage);
+    const double dH = at.WorkSlope(WorkStage);
+    const double dHp = at.WorkSlope(WorkPreviousStage);
     const double beta = at.Value(&NodeRecord::MomentumCoefficient);
     const double dBeta = at.Slope(&NodeRecord::MomentumCoefficient);
     const double sigma = at.Value(&NodeRecord::SinuosityRatio);
@@ -316,10 +422,10 @@ void AddNaturalJunctionTerms(const GaussPointRecord* gp, ElementRecord* element)
         Ffp = at.Work(WorkPreviousFrictionTerm);
     }
 
-    const double kb = kappa * beta;
-    const double X = -kb * V * V * dAs + 2.0 * kb * V * dQs + g * As * dH + V * Qs * dBeta + Ff * Qs + Fb * Qs + Ti / rho;
-    const double Xp =
-        -kb * Vp * Vp * dAps + 2.0 * kb * Vp * dQps + g * Aps * dHp + Vp * Qps * dBeta + Ffp * Qps + Fbp * Qps + Tip / rho;
+    const double X =
+        -beta * V * V * dAs + 2.0 * beta * V * dQs + g * As * dH + V * Qs * dBeta + Ff * Qs + Fb * Qs + Ti / rho;
+    const double Xp = -beta * Vp * Vp * dAps + 2.0 * beta * Vp * dQps + g * Aps * dHp + Vp * Qps * dBeta + Ffp * Qps +
+                      Fbp * Qps + Tip / rho;
     UpwindMatrix S, Sp;
     SelectHydroUpwinding(V, c, Vp, cp, &S, &Sp);
 
@@ -338,7 +444,7 @@ void AddNaturalJunctionTerms(const GaussPointRecord* gp, ElementRecord* element)
         const double momentum =
             Ni * sigma * (Qps - Qs) + P * sigma * ((Sp.S21 * Agps + Sp.S22 * Qps) - (S.S21 * Ags + S.S22 * Qs)) -
             P * s * sigma * (Sp.S21 * Fo - S.S21 * Fs) - P * sigma * (Sp.S21 * No - S.S21 * Ns) +
-            dNi * kb * (T1 * Qs * V + T0 * Qps * Vp) + g * dNi * (T1 * H * As + T0 * Hp * Aps) +
+            dNi * beta * (T1 * Qs * V + T0 * Qps * Vp) + g * dNi * (T1 * H * As + T0 * Hp * Aps) +
             g * Ni * (T1 * H * dAs + T0 * Hp * dAps) - Ni * (T0 * Ffp * Qps + T1 * Ff * Qs) -
             Ni * (T0 * Fbp * Qps + T1 * Fb * Qs) - Ni * (T0 * Tip + T1 * Ti) / rho -
             P * (T0 * Sp.S21 * dQps + T1 * S.S21 * dQs) - P * (T0 * Sp.S22 * Xp + T1 * S.S22 * X);
@@ -445,7 +551,6 @@ void ComputeJunctionBranchResidual(ElementRecord* element, JunctionRecord* junct
     a->PreviousDischarge = sign * savedQp;
 
     const double E = std::clamp(junction->StepShareAB, 0.0, 1.0);
-    double share = 1.0;
     if (through) {
         for (int p = 0; p < count; ++p) {
             EvaluateGaussPoint(element, element->Length, points[p], &gp);
@@ -455,10 +560,9 @@ void ComputeJunctionBranchResidual(ElementRecord* element, JunctionRecord* junct
                 AddRectConservationTerms(&gp, element);
         }
     } else {
-        share = sideAB ? E : 1.0 - E;
         const double kappa = sideAB ? junction->BranchCosines[1] : junction->BranchCosines[0];
-        FillJunctionWork(a, share, 1.0);
-        FillJunctionWork(x, 1.0, kappa);
+        FillJunctionWork(a, JunctionNodePart(a, x, sideAB ? E : 1.0 - E, kappa, at == 0 ? 1.0 : -1.0), kappa);
+        FillJunctionWork(x, WholeNode(x), kappa);
         for (int p = 0; p < count; ++p) {
             EvaluateGaussPoint(element, element->Length, points[p], &gp);
             if (NaturalFormulation())
@@ -472,9 +576,9 @@ void ComputeJunctionBranchResidual(ElementRecord* element, JunctionRecord* junct
 
     // The flux terms integrated by parts leave the branch's momentum flux at A; closing it
     // here makes each branch act on A through its own gradient only.
-    const double T1 = es.Theta * mc.DeltaT * share;
-    const double T0 = (1.0 - es.Theta) * mc.DeltaT * share;
-    const double M = NodeMomentumFlux(a, T1, T0);
+    const double T1 = es.Theta * mc.DeltaT;
+    const double T0 = (1.0 - es.Theta) * mc.DeltaT;
+    const double M = NodeMomentumFlux(a, through ? OwnView(a) : WorkView(a), T1, T0);
     double* r = mc.ElementVector.data();
     if (at == 0)
         r[1] += M;
@@ -491,4 +595,9 @@ void ComputeJunctionBranchResidual(ElementRecord* element, JunctionRecord* junct
         else
             r[1] -= correction;
     }
+}
+
+double JunctionWorkAnchorWidth(const NodeRecord* node)
+{
+    return node->JunctionWork[WorkAnchorWidth];
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 struct JunctionRecord;
+struct NodeRecord;
 struct ElementRecord;
 struct GaussPointRecord;
 
@@ -13,3 +14,7 @@ void ComputeJunctionBranchResidual(ElementRecord* element, JunctionRecord* junct
 // formulation; natural formulations.
 void AddRectJunctionTerms(const GaussPointRecord* point, ElementRecord* element);
 void AddNaturalJunctionTerms(const GaussPointRecord* point, ElementRecord* element);
+
+// The anchor width (m) among a node's junction work copies, as the last side-branch residual
+// that included the node left it.
+double JunctionWorkAnchorWidth(const NodeRecord* node);

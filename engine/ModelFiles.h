@@ -58,7 +58,9 @@
 //                                                       " Atmospheric zone %d has no rows: model file not written"
 //   3  a write error                                    " Error writing the model file"
 //   4  the stream could not be closed                   " Error closing the model file"
-//   5  the saved file could not replace the target      " Unable to replace <path> with the saved model"
+//   5  the saved file could not replace the target      " Unable to replace <path> with the saved model: <reason>"
+//      (something other than a regular file stands
+//      there, or the rename failed; nothing was changed)
 // Nothing is written to the stream when the result is 1 or 2.
 #pragma once
 
@@ -72,6 +74,9 @@ struct BoundaryElementRecord;
 int ReadModelFile(FILE* stream);
 // Opens the file at path and reads it with ReadModelFile.
 int LoadModelFile(const std::filesystem::path& path);
+// The reason of the last refusal of ReadModelFile, as its printed line without the leading
+// blank and the line end ("File ends early in the header"); empty after a read that succeeded.
+const char* ModelReaderRefusal();
 
 // Scans the next number token into buffer (capacity bytes including the terminating zero) and
 // returns its length; 0 at the end of the file before a token (the buffer is left as it was);
@@ -97,7 +102,8 @@ int ReadJamTable(FILE* stream);
 // never closed).
 int WriteModelFile(FILE* stream);
 // Saves the model at path: writes a temporary file beside it and renames it over the target,
-// so a failed save leaves the previous file as it was.
+// so a failed save leaves the previous file as it was and no temporary file behind. Only a
+// regular file (or nothing) at path is replaced.
 int SaveModelFile(const std::filesystem::path& path);
 
 // Section writers: each writes its part to the stream without closing it.

@@ -8,6 +8,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <system_error>
@@ -211,7 +212,7 @@ int ReadModelBody(FILE* stream)
 
     for (int i = 0; i < mc.NodeCount; ++i) {
         if (!HoldRecord(g_NodeBlock, mc.NodeCount, i, &moved)) {
-            std::printf(" Control Variable Error %d\n", ReadBadNodeCount);
+            RefuseLine(" Control Variable Error %d\n", ReadBadNodeCount);
             return ReadBadNodeCount;
         }
         if (moved) RelinkNodes(i);
@@ -223,7 +224,7 @@ int ReadModelBody(FILE* stream)
 
     for (int i = 0; i < mc.ElementCount; ++i) {
         if (!HoldRecord(g_ElementBlock, mc.ElementCount, i, &moved)) {
-            std::printf(" Control Variable Error %d\n", ReadBadElementCount);
+            RefuseLine(" Control Variable Error %d\n", ReadBadElementCount);
             return ReadBadElementCount;
         }
         if (moved) RelinkElements(i);
@@ -234,7 +235,7 @@ int ReadModelBody(FILE* stream)
 
     for (int i = 0; i < mc.BoundaryElementCount; ++i) {
         if (!HoldRecord(g_BoundaryElementBlock, mc.BoundaryElementCount, i, &moved)) {
-            std::printf(" Control Variable Error %d\n", ReadBadBoundaryCount);
+            RefuseLine(" Control Variable Error %d\n", ReadBadBoundaryCount);
             return ReadBadBoundaryCount;
         }
         if (moved) RelinkBoundaryElements(i);
@@ -245,7 +246,7 @@ int ReadModelBody(FILE* stream)
 
     for (int i = 0; i < mc.JunctionCount; ++i) {
         if (!HoldRecord(g_JunctionBlock, mc.JunctionCount, i, &moved)) {
-            std::printf(" Not enough memory for the junction row %d\n", i + 1);
+            RefuseLine(" Not enough memory for the junction row %d\n", i + 1);
             return ReadOutOfMemory;
         }
         if (moved) RelinkJunctions(i);
@@ -298,6 +299,11 @@ int ReadModelBody(FILE* stream)
 
 }  // namespace
 
+const char* ModelReaderRefusal()
+{
+    return LastRefusal();
+}
+
 int ReadNumberToken(FILE* stream, char* buffer, int capacity)
 {
     if (!stream || !buffer || capacity < 2) return 0;
@@ -321,14 +327,15 @@ int ReadNumberToken(FILE* stream, char* buffer, int capacity)
 
 int ReadModelFile(FILE* stream)
 {
+    ClearRefusal();
     if (!stream) {
-        std::printf(" Unable to open that file\n");
+        RefuseLine(" Unable to open that file\n");
         return ReadNoStream;
     }
     SetModelDefaults();
     int code = ReadModelHeader(stream);
     if (code == ReadBadNodeCount || code == ReadBadElementCount || code == ReadBadBoundaryCount)
-        std::printf(" Control Variable Error %d\n", code);
+        RefuseLine(" Control Variable Error %d\n", code);
     if (code == ReadOk) code = ReadModelBody(stream);
     CloseStream(stream);
     DropNodeLookup();
@@ -337,7 +344,7 @@ int ReadModelFile(FILE* stream)
         return code;
     }
     if (!RebuildNodeIndex()) {
-        std::printf(" Control Variable Error %d\n", ReadBadNodeCount);
+        RefuseLine(" Control Variable Error %d\n", ReadBadNodeCount);
         EmptyEngine();
         return ReadBadNodeCount;
     }

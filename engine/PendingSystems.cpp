@@ -4,25 +4,13 @@
 #include <algorithm>
 #include <iterator>
 
-#include "engine/DynamicIce.h"
 #include "engine/EngineData.h"
 #include "engine/FiniteElements.h"
 #include "engine/Hydraulics.h"
 #include "engine/Hydrodynamics.h"
-#include "engine/IceFront.h"
 #include "engine/Junctions.h"
-#include "engine/ThermalIce.h"
 #include "engine/TimeStepping.h"
 #include "engine/WaterQuality.h"
-
-int SolveDynamicIceStep() { return 1; }
-int UpdateNodeIceState(NodeRecord*) { return 1; }
-void DynamicIceElementResidual(ElementRecord*) {}
-void DynamicIceBoundaryResidual(BoundaryElementRecord*) {}
-int SolveThermalIceStep() { return 1; }
-int UpdateNodeThermalState(NodeRecord*) { return 1; }
-void ComputeThermalElementResidual(ElementRecord*) {}
-void ComputeThermalBoundaryResidual(BoundaryElementRecord*) {}
 
 // Water quality: no kinetics and no transport yet. The kinetics only bring the unknowns into
 // the node's values, with no sources or sinks; each element holds the values of its nodes

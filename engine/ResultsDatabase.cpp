@@ -1,14 +1,44 @@
 // Results database rows and table.
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdarg>
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
+#include <cstring>
+#include <iterator>
+#include <string>
 
 #include "engine/EngineData.h"
+#include "engine/OutputTargets.h"
 #include "engine/ResultsDatabase.h"
 
+struct ResultsDatabase {
+    sqlite3* Connection = nullptr;
+    sqlite3_stmt* Block = nullptr;   // the insert of BlockRows rows
+    sqlite3_stmt* Single = nullptr;  // the insert of one row, for the rows after the last block
+    int Values = 0;                  // value columns of a row: 6, or 19 with the thermal columns
+    int BlockRows = 0;
+    // The date of the output time being written; bound once per call and read by every row.
+    // Room for six ints of any value, so a date outside the usual ranges cannot overflow.
+    char DateText[80] = {};
+};
+
 namespace {
+
+// Rows go in blocks: one execution of a many-row insert costs little more than that of a
+// single row, and the rows keep node order and ascending ids. A block holds at most 50 rows and
+// 999 parameters, the limit of a statement in SQLite before version 3.32.
+constexpr int MostRowsPerBlock = 50;
+constexpr int MostParameters = 999;
+// Parameters of a row before its values: node_id, time_s, actual_time.
+constexpr int LeadingParameters = 3;
+
+// Pages of 16 KiB hold a run's rows in a quarter of the pages of SQLite's default size, and
+// the log is folded into the database file (two flushes to disk) every 2048 pages, 32 MiB.
+const char* const PageSize = "PRAGMA page_size=16384";
+const char* const LogPagesPerCheckpoint = "PRAGMA wal_autocheckpoint=2048";
 
 const char* const CreateOpenWater =
     "CREATE TABLE time_series (id INTEGER PRIMARY KEY, node_id INTEGER, time_s FLOAT, "
@@ -31,35 +61,106 @@ const char* const InsertThermal =
     "Uw_mps, Tw_C, eWI_Jpkg, Cf, Ci, Afs_sqm, tfs_m, Asi_sqm, tsi_m, Ab_sqm, tb_m, BbLDB_m, "
     "BbRDB_m, Uice_mps) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
 
+// Names of the value columns, parameters 4 on, for the message about a value that is no number.
+const char* const ValueColumns[] = {"Qw_cms", "Qf_cms",   "Aw_sqm", "Bws_m", "H_m",     "Uw_mps",  "Tw_C",
+                                    "eWI_Jpkg", "Cf",     "Ci",     "Afs_sqm", "tfs_m", "Asi_sqm", "tsi_m",
+                                    "Ab_sqm", "tb_m",     "BbLDB_m", "BbRDB_m", "UIce_mps"};
+constexpr int OpenWaterValues = 6;
+constexpr int ThermalValues = static_cast<int>(std::size(ValueColumns));
+
+// The insert of rows rows: the one-row statement with its list of parameters repeated.
+std::string InsertOf(const char* single, int rows)
+{
+    const std::string text = single;
+    const std::string row = text.substr(text.rfind('('));
+    std::string insert = text;
+    for (int r = 1; r < rows; ++r) insert += ", " + row;
+    return insert;
+}
+
+// The log files SQLite keeps beside a database: a write-ahead log left by a killed run would be
+// read into a new database of the same name, so they go with the file they belong to.
+const char* const LogSuffixes[] = {"-wal", "-shm", "-journal"};
+const char* const DatabaseWhat = "results database";
+const char* const LogWhat = "results database's log";
+
+#if defined(__GNUC__)
+__attribute__((format(printf, 2, 3)))
+#endif
+void Report(std::string* error, const char* format, ...)
+{
+    char line[1200];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    if (error) {
+        *error = line;
+    } else {
+        std::fputs(line, stderr);
+        std::fputc('\n', stderr);
+    }
+}
+
+// Deletes a regular file at path; nothing there is fine. Anything else is refused.
+bool DeleteFile(const OutputTarget& target, std::string* error)
+{
+    const std::string path = target.Path.string();
+    std::string refusal;
+    if (CheckOutputTarget(target.Path, target.What, &refusal) != TargetOk) {
+        Report(error, "Error deleting database file: %s", refusal.c_str());
+        return false;
+    }
+    if (std::remove(path.c_str()) != 0 && errno != ENOENT) {
+        Report(error, "Error deleting database file: %s", std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+// Opens the file (created when missing) without following a symbolic link. A connection is
+// used by one thread at a time (the user-interface thread between steps), so SQLite need not
+// lock it on every call.
+sqlite3* Connect(const char* path, std::string* error)
+{
+    sqlite3* db = nullptr;
+    const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX;
+    if (sqlite3_open_v2(path, &db, flags, nullptr) != SQLITE_OK) {
+        Report(error, "Can't open database: %s", db ? sqlite3_errmsg(db) : "out of memory");
+        sqlite3_close(db);
+        return nullptr;
+    }
+    return db;
+}
+
 }  // namespace
 
-int CreateResultsDatabase(const char* path)
+std::vector<OutputTarget> ResultsDatabaseTargets(const std::string& path)
 {
-    // An existing file of that name is replaced. Only a plain file is ever deleted: a
-    // directory of that name is reported as a failed deletion and left alone.
-    if (std::FILE* existing = std::fopen(path, "rb")) {
-        std::fclose(existing);
-        std::error_code ec;
-        const std::filesystem::path file(reinterpret_cast<const char8_t*>(path));
-        const bool directory = std::filesystem::is_directory(file, ec);
-        const int removed = directory ? -1 : std::remove(path);
-        if (removed != 0) {
-            std::fprintf(stderr, "Error deleting database file: %s\n", sqlite3_errstr(removed));
-            return 1;
-        }
+    std::vector<OutputTarget> targets;
+    targets.push_back({DatabaseWhat, std::filesystem::path(path)});
+    for (const char* suffix : LogSuffixes) targets.push_back({LogWhat, std::filesystem::path(path + suffix)});
+    return targets;
+}
+
+int CreateResultsDatabase(const char* path, std::string* error)
+{
+    if (path[0] != '\0') {
+        // The logs first: a log without its database is harmless, a new database beside an old
+        // log is not.
+        const std::vector<OutputTarget> files = ResultsDatabaseTargets(path);
+        for (auto it = files.rbegin(); it != files.rend(); ++it)
+            if (!DeleteFile(*it, error)) return 1;
     }
 
-    sqlite3* db = nullptr;
-    if (sqlite3_open(path, &db) != SQLITE_OK) {
-        std::fprintf(stderr, "Can't open database: %s\n", db ? sqlite3_errmsg(db) : "out of memory");
-        sqlite3_close(db);
-        return 1;
-    }
+    sqlite3* db = Connect(path, error);
+    if (!db) return 1;
     char* message = nullptr;
     const char* create = g_ModelControl.ThermalIceOn ? CreateThermal : CreateOpenWater;
     int result = 0;
+    sqlite3_exec(db, PageSize, nullptr, nullptr, nullptr);
     if (sqlite3_exec(db, create, nullptr, nullptr, &message) != SQLITE_OK) {
-        std::fprintf(stderr, "SQL error: %s\n", message ? message : sqlite3_errmsg(db));
+        Report(error, "SQL error: %s", message ? message : sqlite3_errmsg(db));
         sqlite3_free(message);
         result = 1;
     }
@@ -67,64 +168,134 @@ int CreateResultsDatabase(const char* path)
     return result;
 }
 
-int WriteTimeSeriesToDatabase(const char* path)
+int OpenResultsDatabase(const char* path, ResultsDatabase** database, std::string* error)
 {
+    *database = nullptr;
+    sqlite3* db = Connect(path, error);
+    if (!db) return 1;
+    const bool thermal = g_ModelControl.ThermalIceOn != 0;
+    const char* insert = thermal ? InsertThermal : InsertOpenWater;
+    const int values = thermal ? ThermalValues : OpenWaterValues;
+    const int blockRows = std::min(MostRowsPerBlock, MostParameters / (LeadingParameters + values));
+    sqlite3_stmt* block = nullptr;
+    sqlite3_stmt* single = nullptr;
+    // Write-ahead logging commits an output time with one append to the log and no flush to
+    // disk (synchronous=NORMAL), and a commit interrupted at any moment is simply not there
+    // when the database is next opened.
+    if (sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr) != SQLITE_OK ||
+        sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr) != SQLITE_OK ||
+        sqlite3_exec(db, LogPagesPerCheckpoint, nullptr, nullptr, nullptr) != SQLITE_OK ||
+        sqlite3_prepare_v2(db, insert, -1, &single, nullptr) != SQLITE_OK ||
+        sqlite3_prepare_v2(db, InsertOf(insert, blockRows).c_str(), -1, &block, nullptr) != SQLITE_OK) {
+        Report(error, "SQL error: %s", sqlite3_errmsg(db));
+        sqlite3_finalize(single);
+        sqlite3_finalize(block);
+        sqlite3_close(db);
+        return 1;
+    }
+    *database = new ResultsDatabase{db, block, single, values, blockRows};
+    return 0;
+}
+
+namespace {
+
+// Binds node n to the row at slot of statement; false, with nothing bound after the value,
+// when a value is no finite number.
+bool BindRow(const ResultsDatabase& database, sqlite3_stmt* statement, int slot, const NodeRecord* n,
+             std::string* error)
+{
+    const double row[] = {n->Discharge,        n->FluxDischarge,   n->FlowArea,         n->TopWidth,
+                          n->Stage,            n->Velocity,        n->WaterTemp,        n->ThermalEnergy,
+                          n->FrazilConcentration, n->IceConcentration, n->SlushArea,   n->SlushThickness,
+                          n->SolidIceArea,     n->IceThickness,    n->BorderIceArea,    n->BorderIceThickness,
+                          n->BorderWidthLeft,  n->BorderWidthRight, n->IceVelocity};
+    static_assert(std::size(row) == std::size(ValueColumns));
+    const int first = slot * (LeadingParameters + database.Values) + 1;
+    sqlite3_bind_int(statement, first, n->Number);
+    for (int k = 0; k < database.Values; ++k) {
+        if (!std::isfinite(row[k])) {
+            Report(error, "Not a finite number in column %s of node %d at model time %.17g s: no row of this time written",
+                   ValueColumns[k], n->Number, g_ModelControl.ModelTime);
+            return false;
+        }
+        sqlite3_bind_double(statement, first + LeadingParameters + k, row[k]);
+    }
+    return true;
+}
+
+// Runs a statement whose rows are bound; false after reporting a failure.
+bool Insert(sqlite3* db, sqlite3_stmt* statement, std::string* error)
+{
+    const bool done = sqlite3_step(statement) == SQLITE_DONE;
+    if (!done) Report(error, "SQL error: %s", sqlite3_errmsg(db));
+    sqlite3_reset(statement);
+    return done;
+}
+
+}  // namespace
+
+int WriteTimeSeriesToDatabase(ResultsDatabase* database, std::string* error)
+{
+    if (!database) {
+        Report(error, "Can't open database: no database is open");
+        return 1;
+    }
     const ModelControl& mc = g_ModelControl;
+    sqlite3* db = database->Connection;
     const int* d = mc.CurrentDate;
-    // Room for six ints of any value, so a date outside the usual ranges cannot overflow.
-    char dateText[80];
-    std::snprintf(dateText, sizeof dateText, "%04d-%02d-%02d %02d:%02d:%02d", d[0], d[1], d[2], d[3],
-                  d[4], d[5]);
+    std::snprintf(database->DateText, sizeof database->DateText, "%04d-%02d-%02d %02d:%02d:%02d", d[0], d[1], d[2],
+                  d[3], d[4], d[5]);
+    // Bindings stay across resets: the time and the date are the same in every row of a call.
+    const int perRow = LeadingParameters + database->Values;
+    const int blockRows = database->BlockRows;
+    const auto bindTime = [&](sqlite3_stmt* statement, int slot) {
+        sqlite3_bind_double(statement, slot * perRow + 2, mc.ModelTime);
+        sqlite3_bind_text(statement, slot * perRow + 3, database->DateText, -1, SQLITE_STATIC);
+    };
+    for (int slot = 0; slot < blockRows; ++slot) bindTime(database->Block, slot);
+    bindTime(database->Single, 0);
 
-    sqlite3* db = nullptr;
-    if (sqlite3_open(path, &db) != SQLITE_OK) {
-        std::fprintf(stderr, "Can't open database: %s\n", db ? sqlite3_errmsg(db) : "out of memory");
-        sqlite3_close(db);
+    if (sqlite3_exec(db, "BEGIN TRANSACTION", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        Report(error, "SQL error: %s", sqlite3_errmsg(db));
         return 1;
     }
-
-    const bool thermal = mc.ThermalIceOn != 0;
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_exec(db, "BEGIN TRANSACTION", nullptr, nullptr, nullptr) != SQLITE_OK ||
-        sqlite3_prepare_v2(db, thermal ? InsertThermal : InsertOpenWater, -1, &statement, nullptr) !=
-            SQLITE_OK) {
-        std::fprintf(stderr, "SQL error: %s\n", sqlite3_errmsg(db));
-        sqlite3_finalize(statement);
-        sqlite3_close(db);
-        return 1;
-    }
-
+    int nodes = 0;
+    for (const NodeRecord* n : g_NodeIndex) nodes += n != nullptr;
+    const int inBlocks = nodes - nodes % blockRows;
     bool failed = false;
+    int row = 0;
     for (const NodeRecord* n : g_NodeIndex) {
         if (!n) continue;
-        sqlite3_bind_int(statement, 1, n->Number);
-        sqlite3_bind_double(statement, 2, mc.ModelTime);
-        sqlite3_bind_text(statement, 3, dateText, -1, SQLITE_TRANSIENT);
-        const double open[] = {n->Discharge, n->FluxDischarge, n->FlowArea,
-                               n->TopWidth,  n->Stage,         n->Velocity};
-        int parameter = 4;
-        for (double v : open) sqlite3_bind_double(statement, parameter++, v);
-        if (thermal) {
-            const double ice[] = {n->WaterTemp,        n->ThermalEnergy,   n->FrazilConcentration,
-                                  n->IceConcentration, n->SlushArea,       n->SlushThickness,
-                                  n->SolidIceArea,     n->IceThickness,    n->BorderIceArea,
-                                  n->BorderIceThickness, n->BorderWidthLeft, n->BorderWidthRight,
-                                  n->IceVelocity};
-            for (double v : ice) sqlite3_bind_double(statement, parameter++, v);
-        }
-        if (sqlite3_step(statement) != SQLITE_DONE) {
-            std::fprintf(stderr, "SQL error: %s\n", sqlite3_errmsg(db));
+        const bool blocked = row < inBlocks;
+        sqlite3_stmt* statement = blocked ? database->Block : database->Single;
+        const int slot = blocked ? row % blockRows : 0;
+        ++row;
+        if (!BindRow(*database, statement, slot, n, error)) {
             failed = true;
             break;
         }
-        sqlite3_reset(statement);
+        if ((!blocked || slot == blockRows - 1) && !Insert(db, statement, error)) {
+            failed = true;
+            break;
+        }
     }
     if (!failed && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        std::fprintf(stderr, "SQL error: %s\n", sqlite3_errmsg(db));
+        Report(error, "SQL error: %s", sqlite3_errmsg(db));
         failed = true;
     }
-    sqlite3_finalize(statement);
-    // Closing with the transaction still open rolls it back: a failed call leaves no row.
-    sqlite3_close(db);
+    // The rows of a failed time are undone; the connection stays usable for the next time.
+    if (failed && !sqlite3_get_autocommit(db)) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
     return failed ? 1 : 0;
+}
+
+void CloseResultsDatabase(ResultsDatabase* database)
+{
+    if (!database) return;
+    sqlite3_finalize(database->Block);
+    sqlite3_finalize(database->Single);
+    // Back to a single plain file that any SQLite reader opens, also from read-only media. When
+    // another connection holds the database this fails and the log stays, which is as sound.
+    sqlite3_exec(database->Connection, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+    sqlite3_close(database->Connection);
+    delete database;
 }

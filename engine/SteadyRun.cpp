@@ -1,18 +1,28 @@
 // Steady runs: pseudo-time passes at theta 1 with the steady tolerances.
+#include "engine/SteadyRun.h"
+
 #include <cmath>
 
 #include "engine/EngineData.h"
 #include "engine/Hydraulics.h"
 #include "engine/Hydrodynamics.h"
-#include "engine/SteadyRun.h"
+#include "engine/JamStability.h"
 #include "engine/ThermalIce.h"
 #include "engine/TimeStepping.h"
 
-int RunSteadyPass()
+namespace {
+
+bool CanStep()
+{
+    const double dt = g_ModelControl.DeltaT;
+    return dt > 0 && std::isfinite(dt);
+}
+
+// The pseudo-time step of a pass: the hydrodynamics and, with `thermal`, the thermal ice at
+// theta 1. Returns as RunSteadyPass.
+int SteadyStep(bool thermal)
 {
     ModelControl& mc = g_ModelControl;
-    if (!(mc.DeltaT > 0) || !std::isfinite(mc.DeltaT)) return -1;
-
     EquationSystem& hydroSystem = g_EquationSystems[HydrodynamicSystem];
     EquationSystem& thermalSystem = g_EquationSystems[ThermalIceSystem];
     const double hydroTheta = hydroSystem.Theta;
@@ -26,14 +36,14 @@ int RunSteadyPass()
 
     mc.SteadyIteration += 1;
     hydroSystem.Theta = 1.0;
-    thermalSystem.Theta = 1.0;
+    if (thermal) thermalSystem.Theta = 1.0;
     mc.ModelTime = 0;
     mc.StepStartTime = 0;
     ShiftTimeLevel();
 
     int r = 1;
     if (mc.HydrodynamicsOn == 1) r = SolveHydrodynamicsStep();
-    if (mc.ThermalIceOn == 1 && r == 1) r = SolveThermalIceStep();
+    if (thermal && mc.ThermalIceOn == 1 && r == 1) r = SolveThermalIceStep();
     if (r == 1) {
         mc.DeltaT *= 1.5;
         if (mc.DeltaT > mc.MaxDeltaT) mc.DeltaT = mc.MaxDeltaT;
@@ -47,6 +57,31 @@ int RunSteadyPass()
     hydroSystem.Theta = hydroTheta;
     thermalSystem.Theta = thermalTheta;
     for (int k = 0; k < EquationSystemCount; ++k) g_EquationSystems[k].Tolerance = tolerances[k];
+    return r;
+}
+
+}  // namespace
+
+int RunSteadyPass()
+{
+    if (!CanStep()) return -1;
+    const int r = SteadyStep(true);
+    for (NodeRecord* n : g_NodeIndex) UpdateNodeIceElevations(n);
+    return r;
+}
+
+int RunSteadyJamPass(JamPassReport* report)
+{
+    if (report) *report = JamPassReport{};
+    if (!CanStep()) return -1;
+    double change = 0;
+    const int solved = SolveIceJamStability(&change);
+    if (report) {
+        report->Solved = solved;
+        report->LargestThicknessChange = change;
+    }
+    const int r = SteadyStep(false);
+    ComputeSurfaceSlopes();
     for (NodeRecord* n : g_NodeIndex) UpdateNodeIceElevations(n);
     return r;
 }

@@ -8,3 +8,17 @@
 // no pass can be made: DeltaT is not a positive finite number, or an equation system could
 // not be assembled (the unknowns are then those before the pass).
 int RunSteadyPass();
+
+// What the ice-jam half of a steady pass did.
+struct JamPassReport {
+    int Solved = 0;                     // 1 when the jam was solved in the pass
+    double LargestThicknessChange = 0;  // m, largest change of a jammed node's thickness
+};
+
+// One steady pass of a static-ice model with the ice-jam stability solution: the jam (which
+// acts only once the discharge has settled), then a pseudo-time step of the hydrodynamics
+// alone at model time 0, theta 1 and the steady tolerances (DeltaT grows by half when the
+// hydrodynamics are off or converged), then the water-surface slopes and the ice-layer
+// elevations. Returns as RunSteadyPass; with -1 for a DeltaT that is not a positive finite
+// number nothing was done. `report`, when given, says what the jam did.
+int RunSteadyJamPass(JamPassReport* report);

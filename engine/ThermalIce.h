@@ -1,12 +1,50 @@
-// Thermal ice processes (equation system 2).
+// Thermal ice processes (equation system 2): the energy of the water-ice mixture, suspended
+// frazil, slush under the cover, the surface ice concentration, surface slush and solid surface
+// ice, transported along the river and transformed by the exchange of heat with the air.
 #pragma once
 
 struct NodeRecord;
 struct ElementRecord;
 struct BoundaryElementRecord;
 
+// Water warmer than this (degC) counts as warm: it melts ice, releases anchor ice and melts out
+// the ice at a front.
+inline constexpr double WarmWaterTemperature = 0.01;
+
+// Newton iterations of one thermal step, after a converged hydrodynamic step: 1 converged (the
+// node thermal state finished: clamps, anchor ice), 0 step rejected (model time back at the exact
+// step start, every time-level quantity, border ice, anchor ice and the ice fronts as they were
+// when the step started, DeltaT halved), any other value the assembly's error code, returned at
+// once without a roll-back.
 int SolveThermalIceStep();
+// Air temperature and solar radiation of every node from its zone at ModelTime (100 degC and 0
+// without a zone, or with a zone that has no rows).
 void ApplyAtmosphericForcing();
+// Refreshes the node's thermal quantities from its six thermal unknowns: water temperature, heat
+// fluxes, ice areas and thicknesses, slush congestion, deposition. Returns 1.
 int UpdateNodeThermalState(NodeRecord* node);
+// End of a converged thermal step: clamps the ice unknowns, grows and releases anchor ice, bounds
+// the ice concentration to [0, 1] and refreshes every node's thermal state.
+void FinishThermalStep();
+// Anchor ice on the bed of the node for the step, from its previous-level thickness; released into
+// surface slush and ice concentration when the water is warm or the ice lifts the bed material.
+void UpdateAnchorIce(NodeRecord* node);
+// Under-cover deposition of frazil at the node, m2/s per unit length (negative: erosion of the
+// accumulated slush), bounded by what the previous level holds.
+double ComputeUnderCoverDeposition(NodeRecord* node);
+// Element and boundary residuals of the thermal system into ElementVector (rows per node: the
+// active unknowns in their order).
 void ComputeThermalElementResidual(ElementRecord* element);
 void ComputeThermalBoundaryResidual(BoundaryElementRecord* element);
+
+// Water temperature (degC) of a mixture of energy e (J/kg) and frazil concentration cf: the real
+// root T of h(T) (1 - cf) - s cf L = e with h the enthalpy of water; exactly 0 at the freezing
+// point. Not floored; NaN when cf is 1 or more.
+double ComputeWaterTemperature(double energy, double frazil);
+// Heat conducted up through an ice cover of the given thickness (m), W/m2: the balance
+// (0 - Ta) Hia - (1 - IceAlbedo) solar at its top over the resistances of the air film, the ice
+// and the snow; without air-film exchange (Hia not above 0) only the absorbed sunshine, negative.
+double ComputeCoverHeatFlux(double airTemperature, double solarRadiation, double thickness, double hia);
+// Energy (J/kg) of a mixture at water temperature t and frazil concentration cf, the inverse of
+// ComputeWaterTemperature.
+double ComputeMixtureEnergy(double temperature, double frazil);

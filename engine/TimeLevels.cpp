@@ -25,6 +25,22 @@ void ShiftTimeLevel()
 #undef VASQUIL_SHIFT_TWIN_ARRAY
 }
 
+void UnshiftTimeLevel()
+{
+#define VASQUIL_UNSHIFT_TWIN(type, name) n->name = n->Previous##name;
+#define VASQUIL_UNSHIFT_TWIN_ARRAY(name, count) std::memcpy(n->name, n->Previous##name, sizeof n->name);
+    for (NodeRecord* n = g_Nodes; n; n = n->Next) {
+        VASQUIL_NODE_TWINS(VASQUIL_UNSHIFT_TWIN)
+        VASQUIL_NODE_TWIN_ARRAYS(VASQUIL_UNSHIFT_TWIN_ARRAY)
+        n->FloatingIceArea = n->PreviousFloatingIceArea;
+        n->PreviousFloatingIceArea = n->OlderFloatingIceArea;
+        n->AnchorIceArea = n->PreviousAnchorIceArea;
+        n->PreviousAnchorIceArea = n->OlderAnchorIceArea;
+    }
+#undef VASQUIL_UNSHIFT_TWIN
+#undef VASQUIL_UNSHIFT_TWIN_ARRAY
+}
+
 void RestorePreviousLevel()
 {
     for (NodeRecord* n = g_Nodes; n; n = n->Next) {

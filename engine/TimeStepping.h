@@ -17,6 +17,11 @@ int TransientStep();
 int AdvanceTimeStep(int (*solveLast)());
 void ShiftTimeLevel();
 void RestorePreviousLevel();
+// Takes back the ShiftTimeLevel that started the step in progress: every twinned quantity
+// (the unknowns of the four systems among them) returns to its previous-level value, and the
+// two history slots of the floating and anchor ice areas move back one place, so the next
+// ShiftTimeLevel gives exactly the time levels the step started with.
+void UnshiftTimeLevel();
 // StartDate advanced by the whole seconds of ModelTime: year, month, day, hour, minute, second.
 void ComputeCalendarDate(int date[6]);
 // Day of the year of a date (1 on 1 January; Gregorian leap years); a month outside 1-12 is

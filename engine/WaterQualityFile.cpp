@@ -58,17 +58,6 @@ constexpr WQMessage WQMessages[] = {
     {WQNotRegularFile, " %s is not a regular file\n"},
 };
 
-// The line of the last refusal, kept for the callers that report it elsewhere.
-char s_LastMessage[TokenCapacity + 160] = "";
-
-// Keeps a refusal's line without its leading blank and its line end.
-void KeepMessage(const char* message)
-{
-    while (*message == ' ') ++message;
-    std::snprintf(s_LastMessage, sizeof s_LastMessage, "%s", message);
-    const size_t length = std::strlen(s_LastMessage);
-    if (length > 0 && s_LastMessage[length - 1] == '\n') s_LastMessage[length - 1] = '\0';
-}
 
 // Refuses with the code's message (arguments as its format asks); returns the scanner's code.
 int Refuse(FieldScanner& s, int code, ...)
@@ -86,7 +75,6 @@ int Refuse(FieldScanner& s, int code, ...)
 // Ends a section reader: keeps the failure's line and returns the code.
 int Finish(const FieldScanner& s)
 {
-    if (s.code != WQReadOk) KeepMessage(s.message);
     return s.code;
 }
 
@@ -374,7 +362,7 @@ int NoStream()
 // ---------------------------------------------------------------------------------------
 const char* WQReaderRefusal()
 {
-    return s_LastMessage;
+    return LastRefusal();
 }
 
 int ReadWQHeader(FILE* stream)
@@ -536,7 +524,7 @@ int ReadWQBoundaryHydrograph(FILE* stream, BoundaryElementRecord* element)
 int ReadWQFile(FILE* stream)
 {
     const ModelControl& mc = g_ModelControl;
-    s_LastMessage[0] = '\0';
+    ClearRefusal();
     ReleaseWaterQuality();
     FieldScanner s(stream);
     if (!stream) {
@@ -573,7 +561,7 @@ int LoadWQFile(const std::filesystem::path& path)
     std::error_code ec;
     const std::filesystem::file_status status = std::filesystem::status(path, ec);
     if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
-        s_LastMessage[0] = '\0';
+        ClearRefusal();
         ReleaseWaterQuality();
         FieldScanner s(nullptr);
         Refuse(s, WQNotRegularFile, path.string().c_str());

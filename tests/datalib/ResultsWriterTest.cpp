@@ -5,10 +5,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <limits>
 #include <memory>
 #include <sstream>
 #include <string>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "datalib/ModelState.h"
@@ -302,6 +305,101 @@ TEST_F(ResultFiles, FailuresAreReported)
     // A failed header leaves no temporary file behind.
     for (const auto& entry : fs::directory_iterator(Folder))
         EXPECT_EQ(entry.path().extension(), ".csv") << entry.path();
+}
+
+// A line holding a value that is no number is never written: the file stays as it was and the
+// failure names the file.
+TEST_F(ResultFiles, LinesWithAValueThatIsNoNumberAreNotWritten)
+{
+    VQXDisplayNode* node = AddNode(3, 1.5, 0, 101.25, 35.0);
+    Writer.SeriesEnabled = Writer.SnapshotEnabled = Writer.PeakEnabled = 1;
+    Writer.SeriesPath = PathText("series.csv");
+    Writer.SnapshotPath = PathText("snap.csv");
+    Writer.PeakPath = PathText("peak.csv");
+    Writer.SeriesColumns[0] = Writer.SeriesColumns[13] = Writer.SnapshotColumns[1] = 1;
+    ASSERT_EQ(Writer.WriteHeaders("m.vqx", ""), ResultsOk);
+    ASSERT_EQ(Writer.WritePeakFile("m.vqx"), ResultsOk);
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        const char* name;
+        double* value;
+        double poison;
+        std::function<int()> write;
+        std::string path;
+    } cases[] = {
+        {"a stage in the time series", &node->Stage, nan, [&] { return Writer.AppendTimeSeriesRow(); }, Writer.SeriesPath},
+        {"a depth in the time series", &node->Depth, -inf, [&] { return Writer.AppendTimeSeriesRow(); }, Writer.SeriesPath},
+        {"a discharge in a snapshot", &node->FluxDischarge, inf, [&] { return Writer.AppendSnapshot(1); }, Writer.SnapshotPath},
+        {"the model time of a snapshot", &State.ModelTime, nan, [&] { return Writer.AppendSnapshot(1); }, Writer.SnapshotPath},
+        {"a peak discharge", &node->PeakDischarge, nan, [&] { return Writer.WritePeakFile("m.vqx"); }, Writer.PeakPath},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string before = ReadFile(c.path);
+        const double kept = *c.value;
+        *c.value = c.poison;
+        Writer.FailureText.clear();
+        EXPECT_EQ(c.write(), ResultsNotFinite);
+        *c.value = kept;
+        EXPECT_EQ(ReadFile(c.path), before);
+        EXPECT_NE(Writer.FailureText.find("'" + c.path + "'"), std::string::npos) << Writer.FailureText;
+        EXPECT_EQ(c.write(), ResultsOk) << "a line of numbers is written again";
+    }
+}
+
+// Only a regular file is replaced or appended to; whatever else stands at a result file's path
+// is refused at once (a FIFO is never waited for) and left as it was.
+TEST_F(ResultFiles, OnlyRegularFilesAreReplacedOrAppended)
+{
+    AddNode(3, 1.5, 0, 101.25, 35.0);
+    Writer.SeriesColumns[0] = Writer.SnapshotColumns[0] = 1;
+    {
+        std::ofstream target(Folder / "target.txt");
+        target << "kept";
+    }
+    const fs::path blocked = Folder / "blocked.csv";
+    const struct {
+        const char* name;
+        std::function<void()> make;
+        std::function<int()> write;
+    } cases[] = {
+        {"a FIFO to append a row to", [&] { ASSERT_EQ(mkfifo(blocked.c_str(), 0644), 0); },
+         [&] {
+             Writer.SeriesPath = blocked.string();
+             return Writer.AppendTimeSeriesRow();
+         }},
+        {"a link to replace with a header", [&] { fs::create_symlink("target.txt", blocked); },
+         [&] {
+             Writer.SnapshotEnabled = 1;
+             Writer.SnapshotPath = blocked.string();
+             return Writer.WriteHeaders("m.vqx", "");
+         }},
+        {"a link to append a snapshot to", [&] { fs::create_symlink("target.txt", blocked); },
+         [&] {
+             Writer.SnapshotPath = blocked.string();
+             return Writer.AppendSnapshot(1);
+         }},
+        {"a folder to replace with the peak file", [&] { fs::create_directories(blocked / "inside"); },
+         [&] {
+             Writer.PeakPath = blocked.string();
+             return Writer.WritePeakFile("m.vqx");
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(blocked);
+        Writer.SeriesEnabled = Writer.SnapshotEnabled = Writer.PeakEnabled = 0;
+        c.make();
+        const auto kind = fs::symlink_status(blocked).type();
+        Writer.FailureText.clear();
+        EXPECT_EQ(c.write(), ResultsNotRegular);
+        EXPECT_EQ(fs::symlink_status(blocked).type(), kind);
+        EXPECT_NE(Writer.FailureText.find("'" + blocked.string() + "' is a"), std::string::npos) << Writer.FailureText;
+        EXPECT_EQ(ReadFile(Folder / "target.txt"), "kept");
+        for (const auto& entry : fs::directory_iterator(Folder))
+            EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << entry.path();
+    }
 }
 
 TEST_F(ResultFiles, CommaLocaleChangesNoByte)

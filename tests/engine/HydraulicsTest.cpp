@@ -658,6 +658,41 @@ TEST_F(Hydraulics, CompoundSectionNodeFromAreaAndDischarge)
     EXPECT_EQ(node.OverbankFlag, 0);
 }
 
+TEST_F(Hydraulics, RoughnessHeightConveyanceIsNeverNegative)
+{
+    // The logarithmic law K = 2.5 ln(12 R / k) A sqrt(g R) falls to 0 at R = k / 12; shallower
+    // flow carries nothing rather than a negative conveyance.
+    const double g = 9.81, k = 0.6, width = 20;
+    const double limit = k / 12;
+    // Depths whose hydraulic radius A / (2h + B) lies at multiples of the limit radius.
+    for (double ratio : {4.0, 1.5, 1.01, 1.0 + 1e-9, 1.0, 1.0 - 1e-9, 0.99, 0.5, 0.01}) {
+        const double r = ratio * limit;
+        const double depth = r * width / (width - 2 * r);
+        NodeRecord node = RectNode(width, -k, 0);
+        node.HydroUnknowns[0] = width * depth;
+        node.HydroUnknowns[1] = 0.5;
+        UpdateNodeHydraulics(&node);
+        ASSERT_NEAR(node.HydraulicRadius, r, 1e-12 * r) << ratio;
+        const double expected = ratio > 1 ? 2.5 * std::log(12 * r / k) * width * depth * std::sqrt(g * r) : 0.0;
+        EXPECT_NEAR(node.Conveyance, expected, 1e-9 * expected + 1e-12) << ratio;
+        EXPECT_GE(node.Conveyance, 0.0) << ratio;
+        EXPECT_TRUE(std::isfinite(node.FrictionTerm) && node.FrictionTerm >= 0) << ratio;
+        EXPECT_TRUE(std::isfinite(node.FrictionSlope) && node.FrictionSlope >= 0) << ratio;
+    }
+
+    // Overbanks of a large roughness height (2 m) just wet beside a rough channel: the compound
+    // conveyance grows with the stage, where shallow overbanks would subtract from it.
+    SectionNode s(Compound, 20, 40, -121, {1.0, -2.0, -2.0});
+    double last = 0;
+    for (double stage = 2.5; stage <= 3.6; stage += 0.01) {
+        s.Node.HydroUnknowns[0] = ComputeFlowAreaFromStage(&s.Node, stage);
+        s.Node.HydroUnknowns[1] = 10;
+        UpdateNodeHydraulics(&s.Node);
+        EXPECT_GE(s.Node.Conveyance, last) << stage;
+        last = s.Node.Conveyance;
+    }
+}
+
 TEST_F(Hydraulics, TrapezoidSectionNodeWithinAnInterval)
 {
     // Between two rows the table interpolates linearly in area.

@@ -41,9 +41,12 @@ constexpr double kPi = 3.141592653589793;
 // flowing into A and the through reach D leaving it; a divergence (type 2 as read) has D
 // flowing into A and B and C leaving it. Widths are those of the B, C and D reaches; the
 // junction node A takes the D reach's width. The side reaches leave A at +-`angle` from the
-// through reach's line in plan.
+// through reach's line in plan. A reversed confluence is laid out, numbered and read as a
+// confluence, but its bed falls from D's far end to B's and C's: water runs against its
+// elements and it works as a divergence.
 struct YNetwork {
     bool divergence = false;
+    bool reversed = false;
     int m = 10;
     double dx = 100;
     double widths[3] = {10, 10, 20};
@@ -147,7 +150,7 @@ struct YNetwork {
             const int w = p.reach < 0 ? 2 : p.reach;
             node.RectWidth = widths[w];
             node.ManningN = n;
-            node.Invert = slope * (L - along);
+            node.Invert = slope * (reversed ? L + along : L - along);
             node.HydroUnknowns[0] = node.RectWidth * depth;
             node.HydroUnknowns[1] = p.reach < 0 ? discharges[2] : discharges[p.reach];
             node.Reach = p.reach + 2;
@@ -346,49 +349,67 @@ TEST_F(NetworkCase, CollinearBranchGivesAFiniteAngle)
 // ---------------------------------------------------------------------------------------
 // Still water
 // ---------------------------------------------------------------------------------------
-TEST_P(Network, LakeAtRestStaysAtRest)
+namespace {
+
+// A lake over a junction: its layout (a confluence's or a divergence's), the type it is read
+// as, and a step in the bed (m) at the start of one reach (0 B, 1 C, 2 D): that whole reach
+// lies higher or lower than the junction node.
+struct LakeCase {
+    bool divergenceLayout;
+    int readType;
+    int steppedReach;
+    double step;
+};
+
+}  // namespace
+
+TEST_P(Network, LakeAtRestStaysAtRestOverEveryJunctionAndBedStep)
 {
-    for (bool divergence : {false, true}) {
-        // The rectangular formulation balances its pressure terms exactly only where the
-        // depth or the width is constant along an element, and a side branch's width changes
-        // from the junction node's share to the branch's own: its bed is flat near the
-        // junction. The natural formulations take a sloping bed with a hump at the junction.
-        const bool rectangular = GetParam() != 1 && GetParam() != 2;
+    // Level water over reaches of unequal widths on a sloping bed, a hump next to the junction,
+    // and a bed step between the junction node and one reach; both layouts, read as either
+    // type. No inflow, the stage held at the side reaches' far ends; a day at 300 s steps.
+    const LakeCase cases[] = {
+        {true, 2, 1, 0.3},  {true, 2, 1, -0.3}, {true, 2, 2, 0.3},  {true, 1, 1, 0.3},
+        {false, 1, 1, 0.3}, {false, 1, 0, -0.3}, {false, 1, 2, 0.3}, {false, 2, 1, 0.3},
+    };
+    const double level = 6.0;
+    for (const LakeCase& t : cases) {
         YNetwork y;
-        y.divergence = divergence;
+        y.divergence = t.divergenceLayout;
         y.widths[0] = 8, y.widths[1] = 14, y.widths[2] = 20;
-        y.slope = rectangular ? 0.0 : 2e-4;
+        y.slope = 5e-4;
         y.Build();
-        const double level = 3.0;
+        g_JunctionBlock[0].Type = g_JunctionBlock[0].ReadType = t.readType;
+        ComputeJunctionBranchAngles(&g_JunctionBlock[0]);
+        for (NodeRecord& node : g_NodeBlock) {
+            if (y.reachOf[node.Index] == t.steppedReach) node.Invert += t.step;
+            if (node.Index == y.b) node.Invert += 0.5;   // a hump at the side reach's first node
+        }
         for (NodeRecord& node : g_NodeBlock) {
             node.HydroUnknowns[0] = node.RectWidth * (level - node.Invert);
             node.HydroUnknowns[1] = 0;
         }
-        // The far ends of the side reaches closed (no inflow), the stage held at the through
-        // reach's far end.
-        const int step = divergence ? 1 : -1;
-        const int hump = rectangular ? y.b + 4 * step : y.b;
-        for (int k : {hump, hump + step}) {
-            g_NodeBlock[k].Invert += 0.5;
-            g_NodeBlock[k].HydroUnknowns[0] = g_NodeBlock[k].RectWidth * (level - g_NodeBlock[k].Invert);
-        }
-        const double side = divergence ? 1.0 : -1.0;
-        testmodel::SetBoundaries({{y.bFar, side, Constant(0, 1, 0, 0.0)},
-                                  {y.cFar, side, Constant(0, 1, 0, 0.0)},
-                                  {y.dFar, -side, Constant(1, 0, level, 0)}});
+        // Upstream ends of the layout carry position -1, downstream ends +1.
+        const double side = t.divergenceLayout ? 1.0 : -1.0;
+        testmodel::SetBoundaries({{y.dFar, -side, Constant(0, 1, 0, 0.0)},
+                                  {y.bFar, side, Constant(1, 0, level, 0)},
+                                  {y.cFar, side, Constant(1, 0, level, 0)}});
         g_ModelControl.Formulation = GetParam();
-        g_ModelControl.MaxDeltaT = 120;
+        g_ModelControl.DeltaT = g_ModelControl.MaxDeltaT = 300;
+        g_EquationSystems[HydrodynamicSystem].Theta = 0.6;
         ASSERT_EQ(testmodel::StartRun(), 0);
-        ASSERT_TRUE(testmodel::RunTo(3 * 3600.0));
-        double stage = 0, discharge = 0;
+        ASSERT_TRUE(testmodel::RunTo(24 * 3600.0));
+        double stage = 0, velocity = 0;
         for (const NodeRecord& node : g_NodeBlock) {
             stage = std::max(stage, std::fabs(node.Stage - level));
-            discharge = std::max(discharge, std::fabs(node.Discharge));
+            velocity = std::max(velocity, std::fabs(node.Velocity));
         }
-        std::printf("formulation %d %s: largest stage departure %.2e m, discharge %.2e m3/s\n", GetParam(),
-                    divergence ? "divergence" : "confluence", stage, discharge);
-        EXPECT_LT(stage, 1e-7);
-        EXPECT_LT(discharge, 1e-5);
+        std::printf("formulation %d, %s layout read as type %d, step %+.1f m at reach %d: largest stage departure "
+                    "%.1e m, velocity %.1e m/s\n",
+                    GetParam(), t.divergenceLayout ? "divergence" : "confluence", t.readType, t.step, t.steppedReach,
+                    stage, velocity);
+        EXPECT_LT(stage, 1e-9);
+        EXPECT_LT(velocity, 1e-9);
         ReleaseModel();
     }
 }
@@ -494,6 +515,155 @@ TEST_P(Network, ConfluenceConservesMassAtTheJunction)
     EXPECT_EQ(g_JunctionBlock[0].NodeD, &g_NodeBlock[y.d]);
 }
 
+// ---------------------------------------------------------------------------------------
+// Nodal discharges at steady state
+// ---------------------------------------------------------------------------------------
+namespace {
+
+enum class JunctionKind { Divergence, Confluence, ReversedConfluence };
+
+const char* KindName(JunctionKind k)
+{
+    return k == JunctionKind::Divergence ? "divergence" : k == JunctionKind::Confluence ? "confluence" : "reversed";
+}
+
+struct SteadyJunctionCase {
+    JunctionKind kind;
+    double angle;   // degrees between each side reach and the through reach's line
+    double ratio;   // width of side reach C over that of B; the two together as wide as D
+};
+
+// Normal-depth rating of a rectangular reach end: rows of discharge (signed as the flow runs
+// along the elements) and stage.
+BoundaryInput NormalDepthRating(double width, double invert, double n, double slope, double qMax, double sign)
+{
+    BoundaryInput r;
+    r.StageCode = r.DischargeCode = 2;
+    const int rows = 81;
+    for (int k = 0; k < rows; ++k) {
+        // Ascending discharges: from -qMax up for flow against the elements.
+        const double q = sign > 0 ? 1.0 + qMax * k / (rows - 1) : -qMax + (qMax - 1.0) * k / (rows - 1);
+        r.Times.push_back(k);
+        r.Discharges.push_back(q);
+        r.Stages.push_back(invert + NormalDepth(std::fabs(q), width, 0, n, slope));
+    }
+    return r;
+}
+
+// The flow out of a divergence into side reaches that end at their own normal-depth ratings:
+// each side reach runs at its normal depth y(Q) from the junction on, its water level there
+// lying below the junction node's by the turn's head loss (1 - kappa) V|V| / g, V the branch's
+// discharge over its width and the node's depth. The split makes both reaches meet one level
+// at the node. Returns the discharge of B and the node's depth.
+std::array<double, 2> DivergenceSplit(double q, double widthB, double widthC, double kappa, double n, double slope)
+{
+    auto nodeDepth = [&](double qb, double width) {
+        const double y = NormalDepth(qb, width, 0, n, slope);
+        double drop = 0;
+        for (int i = 0; i < 100; ++i) {
+            const double v = qb / (width * (y + drop));
+            drop = (1 - kappa) * v * v / g;
+        }
+        return y + drop;
+    };
+    const double qB =
+        Bisect([&](double qb) { return nodeDepth(qb, widthB) - nodeDepth(q - qb, widthC); }, 0.01 * q, 0.99 * q);
+    return {qB, nodeDepth(qB, widthB)};
+}
+
+}  // namespace
+
+TEST_P(Network, SteadyJunctionCarriesItsFlowAtEveryNode)
+{
+    // A trunk 60 m wide carrying 200 m3/s, and side reaches of widths in ratios 1:1 to 1:3 that
+    // together are as wide, at several angles. Every node of a reach carries that reach's
+    // discharge, the junction node included: what enters A leaves it through B and C.
+    const double q = 200, n = 0.03, slope = 5e-4, trunk = 60;
+    std::vector<SteadyJunctionCase> cases;
+    for (double angle : {30.0, 60.0, 90.0, 150.0})
+        for (double ratio : {1.0, 2.0, 3.0}) cases.push_back({JunctionKind::Divergence, angle, ratio});
+    for (double ratio : {1.0, 2.0, 3.0}) {
+        cases.push_back({JunctionKind::Confluence, 30, ratio});
+        cases.push_back({JunctionKind::Confluence, 150, ratio});
+    }
+    for (double angle : {30.0, 150.0}) cases.push_back({JunctionKind::ReversedConfluence, angle, 3.0});
+
+    for (const SteadyJunctionCase& t : cases) {
+        const bool divergence = t.kind == JunctionKind::Divergence;
+        const bool reversed = t.kind == JunctionKind::ReversedConfluence;
+        const double widthB = trunk / (1 + t.ratio), widthC = trunk - widthB;
+        // Confluence tributaries carry 40 and 60 % of the flow whatever their widths.
+        const double qB = t.kind == JunctionKind::Confluence ? 0.4 * q : 0.6 * q;
+        const double sign = reversed ? -1.0 : 1.0;   // of the discharges along the elements
+        YNetwork y;
+        y.divergence = divergence;
+        y.reversed = reversed;
+        y.m = 20;
+        y.dx = 50;
+        y.widths[0] = widthB, y.widths[1] = widthC, y.widths[2] = trunk;
+        y.n = n;
+        y.slope = slope;
+        y.angle = t.angle * kPi / 180;
+        y.depth = NormalDepth(q, trunk, 0, n, slope) + 0.5;
+        y.discharges[0] = sign * qB, y.discharges[1] = sign * (q - qB), y.discharges[2] = sign * q;
+        y.Build();
+        const NodeRecord* nodes = g_NodeBlock.data();
+        if (t.kind == JunctionKind::Confluence) {
+            testmodel::SetBoundaries(
+                {{y.bFar, -1, Constant(0, 1, 0, qB)},
+                 {y.cFar, -1, Constant(0, 1, 0, q - qB)},
+                 {y.dFar, 1, NormalDepthRating(trunk, nodes[y.dFar].Invert, n, slope, 1.5 * q, 1)}});
+        } else {
+            // Water enters at D's far end and leaves at the far ends of B and C, which are the
+            // chain's downstream ends for a divergence and its upstream ends when reversed.
+            testmodel::SetBoundaries(
+                {{y.dFar, -sign, Constant(0, 1, 0, sign * q)},
+                 {y.bFar, sign, NormalDepthRating(widthB, nodes[y.bFar].Invert, n, slope, 1.5 * q, sign)},
+                 {y.cFar, sign, NormalDepthRating(widthC, nodes[y.cFar].Invert, n, slope, 1.5 * q, sign)}});
+        }
+        g_ModelControl.Formulation = GetParam();
+        g_ModelControl.MaxDeltaT = 600;
+        g_EquationSystems[HydrodynamicSystem].Theta = 1.0;   // pseudo-time towards the steady state
+        ASSERT_EQ(testmodel::StartRun(), 0);
+        ASSERT_TRUE(RunToSteady(3600, 200 * 3600.0));
+
+        const std::string what = std::string(KindName(t.kind)) + " " + std::to_string(static_cast<int>(t.angle)) +
+                                 " deg 1:" + std::to_string(static_cast<int>(t.ratio));
+        const JunctionRecord& j = g_JunctionBlock[0];
+        ASSERT_EQ(j.Type, t.kind == JunctionKind::Confluence ? 1 : 2) << what;
+        // Each reach's discharge: the inflows as given; a side reach of a divergence what its
+        // far end lets out.
+        const double qReach[3] = {std::fabs(nodes[y.bFar].FluxDischarge), std::fabs(nodes[y.cFar].FluxDischarge), q};
+        EXPECT_NEAR(qReach[0] + qReach[1], q, 1e-6 * q) << what;
+        const double QA = std::fabs(nodes[y.a].Discharge);
+        const double nodal = std::fabs(QA - std::fabs(nodes[y.b].Discharge) - std::fabs(nodes[y.c].Discharge)) / QA;
+        double worst = 0;
+        for (size_t i = 0; i < g_NodeBlock.size(); ++i) {
+            const int reach = y.reachOf[i] < 0 ? 2 : y.reachOf[i];
+            const double deviation = std::fabs(std::fabs(nodes[i].Discharge) - qReach[reach]) / qReach[reach];
+            EXPECT_LT(deviation, 5e-4) << what << ": node " << i << " of reach " << reach;
+            worst = std::max(worst, deviation);
+        }
+        EXPECT_LT(nodal, 5e-4) << what;
+
+        // The split and the junction level against the normal depths and turn losses.
+        const double depthA = nodes[y.a].Stage - nodes[y.a].Invert;
+        double qBExpected = qB, depthExpected = NormalDepth(q, trunk, 0, n, slope);
+        if (t.kind != JunctionKind::Confluence) {
+            const std::array<double, 2> split = DivergenceSplit(q, widthB, widthC, j.BranchCosines[1], n, slope);
+            qBExpected = split[0];
+            depthExpected = split[1];
+        }
+        std::printf("formulation %d %-10s %3.0f deg 1:%.0f: A %.4f B %.4f C %.4f m3/s (B expected %.4f), nodal "
+                    "imbalance %.1e, worst node %.1e; depth at A %.4f m (expected %.4f)\n",
+                    GetParam(), KindName(t.kind), t.angle, t.ratio, QA, std::fabs(nodes[y.b].Discharge),
+                    std::fabs(nodes[y.c].Discharge), qBExpected, nodal, worst, depthA, depthExpected);
+        EXPECT_NEAR(qReach[0], qBExpected, 2e-4 * q) << what;
+        EXPECT_NEAR(depthA, depthExpected, 1e-3) << what;
+        ReleaseModel();
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Formulations, Network, ::testing::Values(0, 1, 2));
 
 // ---------------------------------------------------------------------------------------
@@ -501,8 +671,8 @@ INSTANTIATE_TEST_SUITE_P(Formulations, Network, ::testing::Values(0, 1, 2));
 // ---------------------------------------------------------------------------------------
 namespace {
 
-// Water stored in the network as the scheme counts it: linear areas along every element, the
-// junction node's area shared between the side branches by their current shares.
+// Water stored in the network: linear areas along every element; a side branch holds at the
+// junction node its own width (its far node's top width) at the node's depth.
 double StoredVolume()
 {
     double v = 0;
@@ -512,11 +682,9 @@ double StoredVolume()
         const double length = e->Length > 0 ? e->Length : std::fabs(n1->Chainage - n0->Chainage);
         double a0 = n0->GrossArea, a1 = n1->GrossArea;
         for (const JunctionRecord* j = g_Junctions; j; j = j->Next) {
-            const double sum = std::fabs(j->BranchDischargeAB) + std::fabs(j->BranchDischargeAC);
-            const double E = sum > 0 ? std::fabs(j->BranchDischargeAB) / sum : 0.5;
-            const double share = e == j->ElementAB ? E : (e == j->ElementAC ? 1 - E : 1.0);
-            if (n0 == j->NodeA) a0 *= share;
-            if (n1 == j->NodeA) a1 *= share;
+            if (e != j->ElementAB && e != j->ElementAC) continue;
+            if (n0 == j->NodeA) a0 *= n1->TopWidth / n0->TopWidth;
+            if (n1 == j->NodeA) a1 *= n0->TopWidth / n1->TopWidth;
         }
         v += 0.5 * (a0 + a1) * length;
     }
@@ -564,7 +732,9 @@ TEST_P(Network, FloodThroughConfluenceAndDivergenceBalancesVolume)
     for (bool divergence : {false, true}) {
         YNetwork y;
         y.divergence = divergence;
-        y.widths[0] = 8, y.widths[1] = 12, y.widths[2] = 20;
+        // Side reaches together wider than the through reach, leaving it at 60 degrees.
+        y.widths[0] = 8, y.widths[1] = 16, y.widths[2] = 20;
+        y.angle = kPi / 3;
         const double base = 20;
         y.discharges[0] = y.discharges[1] = base / 2, y.discharges[2] = base;
         y.depth = NormalDepth(base, 20, 0, y.n, y.slope);
@@ -590,7 +760,7 @@ TEST_P(Network, FloodThroughConfluenceAndDivergenceBalancesVolume)
             for (double& q : both.Discharges) q *= 2;
             testmodel::SetBoundaries({{y.dFar, -1, both},
                                       {y.bFar, 1, rating(8, g_NodeBlock[y.bFar].Invert)},
-                                      {y.cFar, 1, rating(12, g_NodeBlock[y.cFar].Invert)}});
+                                      {y.cFar, 1, rating(16, g_NodeBlock[y.cFar].Invert)}});
         } else {
             testmodel::SetBoundaries({{y.bFar, -1, flood},
                                       {y.cFar, -1, flood},
@@ -608,7 +778,7 @@ TEST_P(Network, FloodThroughConfluenceAndDivergenceBalancesVolume)
             std::printf("formulation %d %s, %g h: in %.1f out %.1f stored %.1f m3, volume imbalance %.2e\n", GetParam(),
                         divergence ? "divergence" : "confluence", hours, balance.inflow, balance.outflow, stored,
                         balance.Imbalance());
-            EXPECT_LT(balance.Imbalance(), 0.005);
+            EXPECT_LT(balance.Imbalance(), 1e-3);
             if (hours == 6.0) {
                 EXPECT_GT(stored, 0.05 * balance.inflow);
             }
@@ -718,7 +888,7 @@ TEST_F(NetworkCase, NetworkExampleReadsRunsAndSavesItsJunctions)
                 "m3/s, peaks %.1f %.1f\n",
                 balance.inflow, balance.outflow, balance.Imbalance(), rejected, out1->Discharge, out2->Discharge,
                 out1->PeakFluxDischarge, out2->PeakFluxDischarge);
-    EXPECT_LT(balance.Imbalance(), 0.005);
+    EXPECT_LT(balance.Imbalance(), 1e-3);
     EXPECT_EQ(rejected, 0);
     // The flood has passed: the outlets carry what comes in.
     double inflowNow = 0;
@@ -792,17 +962,16 @@ TEST_P(SurveyedNetwork, StillWaterOverSurveyedJunctionNodes)
     g_ModelControl.MaxDeltaT = 120;
     ASSERT_EQ(testmodel::StartRun(), 0);
     ASSERT_TRUE(testmodel::RunTo(3 * 3600.0));
-    double stage = 0, discharge = 0;
+    double stage = 0, velocity = 0;
     for (const NodeRecord& node : g_NodeBlock) {
-        ASSERT_TRUE(std::isfinite(node.Stage) && std::isfinite(node.Discharge)) << node.Index;
+        ASSERT_TRUE(std::isfinite(node.Stage) && std::isfinite(node.Velocity)) << node.Index;
         stage = std::max(stage, std::fabs(node.Stage - level));
-        discharge = std::max(discharge, std::fabs(node.Discharge));
+        velocity = std::max(velocity, std::fabs(node.Velocity));
     }
-    std::printf("formulation %d, surveyed: largest stage departure %.2e m, discharge %.2e m3/s\n", GetParam(), stage,
-                discharge);
-    // Rounding noise in still water grows here to some micrometres over the hours.
-    EXPECT_LT(stage, 1e-4);
-    EXPECT_LT(discharge, 1e-2);
+    std::printf("formulation %d, surveyed: largest stage departure %.2e m, velocity %.2e m/s\n", GetParam(), stage,
+                velocity);
+    EXPECT_LT(stage, 1e-9);
+    EXPECT_LT(velocity, 1e-9);
 }
 
 TEST_P(SurveyedNetwork, SymmetricSurveyedDivergenceSplitsEvenly)
@@ -831,6 +1000,58 @@ TEST_P(SurveyedNetwork, SymmetricSurveyedDivergenceSplitsEvenly)
     EXPECT_NEAR(qB / q, 0.5, 1e-6);
     EXPECT_NEAR(qC / q, 0.5, 1e-6);
     EXPECT_LT(JunctionImbalance(), 1e-4);
+}
+
+TEST_P(SurveyedNetwork, UnequalSurveyedDivergenceCarriesItsFlowAtEveryNode)
+{
+    // Trapezoids of bottom widths 10 and 30 leaving one of 40 at right angles, each ending at
+    // its own normal-depth rating: every node carries its reach's discharge.
+    YNetwork y;
+    y.divergence = true;
+    y.m = 20;
+    y.dx = 50;
+    y.widths[0] = 10, y.widths[1] = 30, y.widths[2] = 40;
+    y.slope = 5e-4;
+    y.angle = kPi / 2;
+    const double q = 80, sideSlope = 1.5;
+    SurveyedY(y, 0.0, 0.0);
+    for (NodeRecord& node : g_NodeBlock) {
+        const int reach = y.reachOf[node.Index];
+        node.HydroUnknowns[0] = testmodel::AreaAtStage(node, node.Invert + 2.5);
+        node.HydroUnknowns[1] = reach == 0 ? 0.3 * q : reach == 1 ? 0.7 * q : q;
+    }
+    auto rating = [&](int far) {
+        BoundaryInput r;
+        r.StageCode = r.DischargeCode = 2;
+        for (int k = 0; k <= 60; ++k) {
+            const double qr = 1.0 + 1.5 * q * k / 60;
+            r.Times.push_back(k);
+            r.Discharges.push_back(qr);
+            r.Stages.push_back(g_NodeBlock[far].Invert +
+                               NormalDepth(qr, y.widths[y.reachOf[far]], sideSlope, y.n, y.slope));
+        }
+        return r;
+    };
+    testmodel::SetBoundaries({{y.dFar, -1, Constant(0, 1, 0, q)}, {y.bFar, 1, rating(y.bFar)}, {y.cFar, 1, rating(y.cFar)}});
+    g_ModelControl.Formulation = GetParam();
+    g_ModelControl.MaxDeltaT = 600;
+    g_EquationSystems[HydrodynamicSystem].Theta = 1.0;
+    ASSERT_EQ(testmodel::StartRun(), 0);
+    ASSERT_TRUE(RunToSteady(3600, 200 * 3600.0));
+    const NodeRecord* nodes = g_NodeBlock.data();
+    const double qReach[3] = {nodes[y.bFar].FluxDischarge, nodes[y.cFar].FluxDischarge, q};
+    EXPECT_NEAR(qReach[0] + qReach[1], q, 1e-6 * q);
+    double worst = 0;
+    for (size_t i = 0; i < g_NodeBlock.size(); ++i) {
+        const int reach = y.reachOf[i] < 0 ? 2 : y.reachOf[i];
+        worst = std::max(worst, std::fabs(nodes[i].Discharge - qReach[reach]) / qReach[reach]);
+    }
+    const double QA = nodes[y.a].Discharge;
+    const double nodal = std::fabs(QA - nodes[y.b].Discharge - nodes[y.c].Discharge) / QA;
+    std::printf("formulation %d, surveyed: B %.4f C %.4f m3/s, nodal imbalance %.1e, worst node %.1e\n", GetParam(),
+                qReach[0], qReach[1], nodal, worst);
+    EXPECT_LT(nodal, 5e-4);
+    EXPECT_LT(worst, 5e-4);
 }
 
 INSTANTIATE_TEST_SUITE_P(NaturalFormulations, SurveyedNetwork, ::testing::Values(1, 2));
@@ -867,4 +1088,16 @@ TEST_F(NetworkCase, ZeroFluxAtABranchNodeLeavesTheResidualFinite)
     for (int k : {y.b, y.c, y.d}) g_NodeBlock[k].FluxDischarge = 3;
     ASSERT_EQ(AssembleProfileMatrix(HydrodynamicSystem), 0);
     EXPECT_EQ(g_EquationSystems[HydrodynamicSystem].Rhs, zero);
+    // Fluxes of opposite signs that are rounding noise of water at rest, at A or at the branch
+    // nodes, turn no branch round either.
+    const struct {
+        double a, x;
+    } noise[] = {{1e-12, -1e-12}, {-1e-12, 1e-12}, {10.0, -1e-9}, {-1e-9, 3.0}};
+    for (const auto& t : noise) {
+        g_NodeBlock[y.a].FluxDischarge = t.a;
+        for (int k : {y.b, y.c, y.d}) g_NodeBlock[k].FluxDischarge = t.x;
+        ASSERT_EQ(AssembleProfileMatrix(HydrodynamicSystem), 0);
+        EXPECT_EQ(g_EquationSystems[HydrodynamicSystem].Rhs, zero) << t.a << " " << t.x;
+    }
 }
+

@@ -127,6 +127,7 @@ TEST_P(Refused, PrintsOneLineReturnsItsCodeAndLeavesNoModel)
         ASSERT_EQ(ReadText(Fixture("ft3-imperial.vqx")), 0);
     }
     ASSERT_NE(g_Nodes, nullptr);
+    EXPECT_STREQ(ModelReaderRefusal(), "");
 
     const std::string text = Apply(r);
     testing::internal::CaptureStdout();
@@ -137,6 +138,7 @@ TEST_P(Refused, PrintsOneLineReturnsItsCodeAndLeavesNoModel)
     EXPECT_EQ(Occurrences(output, r.message), 1u) << output;
     ASSERT_GE(output.size(), r.message.size());
     EXPECT_EQ(output.substr(output.size() - r.message.size()), r.message) << "the refusal is the last line";
+    EXPECT_EQ(" " + std::string(ModelReaderRefusal()) + "\n", r.message) << "the reason kept for the caller";
     ExpectEngineEmpty();
 }
 

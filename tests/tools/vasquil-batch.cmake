@@ -18,7 +18,7 @@ endfunction()
 
 foreach(name
     transient_sample steady_sample every_step_sample
-    no_arguments unknown_command unknown_option missing_value bad_number both_modes steady_option_mismatch
+    no_arguments unknown_command unknown_option missing_value bad_number absurd_intervals both_modes steady_option_mismatch
     missing_model_file not_a_model final_time_before_start bad_database_path bad_save_path database_over_model
     cannot_progress)
   vasquil_batch_test(${name})

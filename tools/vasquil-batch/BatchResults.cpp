@@ -9,10 +9,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Describe(int result, const std::string& what)
+}  // namespace
+
+std::string BatchResults::Describe(int result, const std::string& what) const
 {
+    if (result == ResultsOk)
+        return {};
+    if (!Writer->FailureText.empty())
+        return Writer->FailureText;
     switch (result) {
-    case ResultsOk: return {};
     case ResultsCannotOpen: return "cannot create or open the " + what;
     case ResultsModelNotWritten: return "the model writer could not write the " + what;
     case ResultsNameTaken: return "every name for the " + what + " is taken by the state of another time";
@@ -20,17 +25,12 @@ std::string Describe(int result, const std::string& what)
     }
 }
 
-}  // namespace
-
-std::string BatchResults::Open(const std::string& modelPath, const std::string& folder, double everyHours,
-                               double stateEveryHours, const std::string& waterQualityPath)
+void BatchResults::Configure(const std::string& modelPath, const std::string& folder, double everyHours,
+                             double stateEveryHours, const std::string& waterQualityPath)
 {
     ModelPath = modelPath;
-    std::error_code error;
-    fs::create_directories(fs::path(folder), error);
-    if (error || !fs::is_directory(fs::path(folder)))
-        return "cannot use the results folder '" + folder + "'";
-
+    Folder = folder;
+    WaterQualityPath = waterQualityPath;
     Model = std::make_unique<VQXDisplayLib::VQXDisplayModel>();
     State = std::make_unique<ModelState>(Model.get());
     State->BuildDisplayModel();
@@ -75,9 +75,36 @@ std::string BatchResults::Open(const std::string& modelPath, const std::string& 
     State->StateFileInterval = stateEveryHours > 0 ? stateEveryHours : 0.0;
     State->DatabaseInterval = g_ModelControl.DatabaseInterval / 3600.0;
     State->PushRunSettings();
+}
 
-    if (const int r = w.WriteHeaders(modelPath, waterQualityPath); r != ResultsOk)
-        return Describe(r, "result files in '" + folder + "'");
+std::vector<OutputTarget> BatchResults::Targets() const
+{
+    if (!Writer)
+        return {};
+    std::vector<OutputTarget> targets = Writer->Targets(ModelPath);
+    // The folder itself, which the writer names only when it holds state files.
+    if (!Writer->StateFileEnabled)
+        targets.push_back({"results folder", fs::path(Folder), TargetFolder});
+    return targets;
+}
+
+std::string BatchResults::CreateFolder() const
+{
+    std::error_code error;
+    fs::create_directories(fs::path(Folder), error);
+    if (error || !fs::is_directory(fs::path(Folder)))
+        return "cannot use the results folder '" + Folder + "'" + (error ? ": " + error.message() : "");
+    return {};
+}
+
+std::string BatchResults::Start()
+{
+    if (!Writer)
+        return {};
+    ResultsWriter& w = *Writer;
+    const bool thermal = State->FileType == 3;
+    if (const int r = w.WriteHeaders(ModelPath, WaterQualityPath); r != ResultsOk)
+        return Describe(r, "result files in '" + Folder + "'");
     // The first rows at the present time, as a run started after the output options changed.
     if (const int r = w.AppendTimeSeriesRow(); r != ResultsOk)
         return Describe(r, "time-series file '" + w.SeriesPath + "'");
@@ -111,7 +138,7 @@ std::string BatchResults::AfterStep(bool lastStep)
             return Describe(r, "ice-front file '" + w.IceFrontPath + "'");
     if (w.StateFileEnabled && State->StateFileDue)
         if (const int r = w.WriteStateFile(ModelPath); r != ResultsOk)
-            return Describe(r, "model-state file at " + std::to_string(State->ModelTime) + " h");
+            return Describe(r, "state file at " + std::to_string(State->ModelTime) + " h");
     if (lastStep)
         if (const int r = w.WritePeakFile(ModelPath); r != ResultsOk)
             return Describe(r, "peak file '" + w.PeakPath + "'");

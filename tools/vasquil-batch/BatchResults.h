@@ -5,20 +5,28 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "datalib/DisplayModel.h"
 #include "datalib/ModelState.h"
 #include "datalib/ResultsWriter.h"
+#include "engine/OutputTargets.h"
 
 class BatchResults {
 public:
-    // Builds the display model of the engine's model, sets the output schedules (results every
-    // everyHours, 0 = every accepted step; state files every stateEveryHours, 0 = none) and
-    // writes the headers and the first rows into folder (created when missing). With a
-    // water-quality file loaded from waterQualityPath, the time series carries the values of
-    // its type. Returns an empty text, or what went wrong.
-    std::string Open(const std::string& modelPath, const std::string& folder, double everyHours, double stateEveryHours,
-                     const std::string& waterQualityPath = std::string());
+    // Builds the display model of the engine's model and chooses the files in folder and the
+    // output schedules (results every everyHours, 0 = every accepted step; state files every
+    // stateEveryHours, 0 = none). With a water-quality file loaded from waterQualityPath, the
+    // time series carries the values of its type. Nothing is written yet.
+    void Configure(const std::string& modelPath, const std::string& folder, double everyHours, double stateEveryHours,
+                   const std::string& waterQualityPath = std::string());
+    // The folder and every file the outputs will write, for CheckOutputTargets; none before
+    // Configure.
+    std::vector<OutputTarget> Targets() const;
+    // Creates the folder when missing. Returns an empty text, or what went wrong.
+    std::string CreateFolder() const;
+    // Writes the headers and the first rows. Returns an empty text, or what went wrong.
+    std::string Start();
 
     // After an accepted transient step: the rows and files due; the peak file at the end.
     std::string AfterStep(bool lastStep);
@@ -27,9 +35,13 @@ public:
 
 private:
     std::string ModelPath;
+    std::string Folder;
+    std::string WaterQualityPath;
     std::unique_ptr<VQXDisplayLib::VQXDisplayModel> Model;
     std::unique_ptr<ModelState> State;
     std::unique_ptr<ResultsWriter> Writer;
 
     void Refresh();
+    // The writer's own account of a failure, or a general one naming what.
+    std::string Describe(int result, const std::string& what) const;
 };

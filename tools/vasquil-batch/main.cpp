@@ -1,11 +1,16 @@
 // vasquil-batch: headless runs of the engine.
 //
-//   vasquil-batch run MODEL.vqx [--transient | --steady] [--final-hours H] [--passes N]
+//   vasquil-batch run MODEL.vqx [--transient | --steady [--ice-jam]] [--final-hours H] [--passes N]
 //                    [--max-step-seconds S] [--db FILE] [--db-every-hours H] [--save FILE]
 //                    [--results DIR] [--state-every-hours H] [--wq FILE [--save-wq FILE]]
 //
 // Exit status: 0 on success, 1 when the run fails (file, model, run or database), 2 for a
-// command line that cannot be understood. Every failure ends with one line on standard error.
+// command line that cannot be understood. Every failure ends with one line on standard error,
+// and standard error carries nothing else but the progress percentage on a terminal.
+//
+// Test hook: with VASQUIL_BATCH_TEST_NONFINITE_HOURS=H in the environment, the stage of the
+// middle node becomes NaN as soon as the model time is at or after H hours, before the outputs
+// of that time; the run must then stop without writing any of them.
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,16 +18,21 @@
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "engine/EngineData.h"
+#include "engine/FiniteResults.h"
 #include "engine/ModelFiles.h"
 #include "engine/ModelSetup.h"
+#include "engine/OutputTargets.h"
 #include "engine/ResultsDatabase.h"
 #include "engine/SteadyRun.h"
 #include "engine/TimeStepping.h"
@@ -33,28 +43,34 @@
 namespace {
 
 const char* const Usage =
-    "usage: vasquil-batch run MODEL.vqx [--transient | --steady] [--final-hours H] [--passes N]\n"
+    "usage: vasquil-batch run MODEL.vqx [--transient | --steady [--ice-jam]] [--final-hours H] [--passes N]\n"
     "                        [--max-step-seconds S] [--db FILE] [--db-every-hours H] [--save FILE]\n"
     "                        [--results DIR] [--state-every-hours H] [--wq FILE [--save-wq FILE]]\n"
     "\n"
     "  --transient           run to the final model time (the default)\n"
     "  --steady              make steady passes instead\n"
+    "  --ice-jam             solve the ice-jam stability in every steady pass (static-ice models)\n"
     "  --final-hours H       final model time of a transient run, hours (default: the model's)\n"
     "  --passes N            number of steady passes (default 100)\n"
     "  --max-step-seconds S  maximum time step, seconds\n"
     "  --db FILE             create FILE afresh and write node results into its table time_series\n"
-    "  --db-every-hours H    database output interval, hours (default 1; 0 = every accepted step)\n"
+    "  --db-every-hours H    database output interval, hours (default 1; 0 = every accepted step;\n"
+    "                        otherwise at least 1 s)\n"
     "  --save FILE           write the final model state as a model file\n"
     "  --results DIR         write the time-series, snapshot, peak and (thermal models) ice-front\n"
     "                        files into DIR (created when missing) at the database interval\n"
     "  --state-every-hours H write a timed model-state file into DIR every H hours (needs --results)\n"
     "  --wq FILE             load the water-quality file FILE (.nu, .hm or .xe; its header gives the\n"
     "                        type) after the model and run the water quality too (transient runs)\n"
-    "  --save-wq FILE        write the final water-quality state as a water-quality file\n";
+    "  --save-wq FILE        write the final water-quality state as a water-quality file\n"
+    "\n"
+    "An output replaces only a regular file: a folder, link, device or FIFO at its path is refused,\n"
+    "and so are two outputs, or an output and the model, that name one file.\n";
 
 struct Options {
     std::string model;
     bool steady = false;
+    bool iceJam = false;
     std::optional<double> finalHours;
     int passes = 100;
     bool passesGiven = false;
@@ -69,14 +85,40 @@ struct Options {
     std::string saveWaterQuality;
 };
 
+// The runner's own standard error; see KeepStandardErrorForTheRunner.
+std::FILE* g_RunnerErrors = nullptr;
+
+std::FILE* RunnerErrors() { return g_RunnerErrors ? g_RunnerErrors : stderr; }
+
+// Standard error carries the runner's own lines only: what the engine writes there (a table
+// lookup with a key that is no number, for one) joins the engine's notes on standard output.
+void KeepStandardErrorForTheRunner()
+{
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const int own = dup(fileno(stderr));
+    if (own < 0) return;
+    std::FILE* errors = fdopen(own, "w");
+    if (!errors || dup2(fileno(stdout), fileno(stderr)) < 0) {
+        if (errors) std::fclose(errors);
+        else close(own);
+        return;
+    }
+    std::setvbuf(errors, nullptr, _IONBF, 0);
+    // Lines of both streams reach a shared file or pipe in the order they were written.
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    g_RunnerErrors = errors;
+}
+
 // Reports a failure as the one line the run ends with.
 __attribute__((format(printf, 1, 2))) void Fail(const char* format, ...)
 {
     std::va_list args;
     va_start(args, format);
-    std::fputs("vasquil-batch: ", stderr);
-    std::vfprintf(stderr, format, args);
-    std::fputc('\n', stderr);
+    std::FILE* errors = RunnerErrors();
+    std::fputs("vasquil-batch: ", errors);
+    std::vfprintf(errors, format, args);
+    std::fputc('\n', errors);
     va_end(args);
 }
 
@@ -86,6 +128,16 @@ bool ParseNumber(std::string_view text, double& value)
     const auto [ptr, ec] = std::from_chars(text.data(), end, value);
     return ec == std::errc() && ptr == end && std::isfinite(value);
 }
+
+// Output intervals. Output times are multiples of the interval that the steps are shortened to
+// end on, so an interval far below a second would cut the steps to where they no longer move
+// the clock; one far above the range of a double in seconds has no multiples at all. Below a
+// second, output after every accepted step (--db-every-hours 0) is what such a wish means.
+constexpr double ShortestIntervalHours = 1.0 / 3600;
+constexpr double LongestIntervalHours = 1e300;
+constexpr const char* IntervalRange = "of at least 1 s (0.000277778 hours) and at most 1e300 hours";
+
+bool UsableInterval(double hours) { return hours >= ShortestIntervalHours && hours <= LongestIntervalHours; }
 
 bool ParseCount(std::string_view text, int& value)
 {
@@ -125,12 +177,12 @@ int ParseCommandLine(int argc, char** argv, Options& options)
                                 arg == "--db" || arg == "--db-every-hours" || arg == "--save" ||
                                 arg == "--results" || arg == "--state-every-hours" || arg == "--wq" ||
                                 arg == "--save-wq";
-        if (arg == "--transient" || arg == "--steady") {
+        if (arg == "--transient" || arg == "--steady" || arg == "--ice-jam") {
             if (hasValue) {
                 Fail("option %.*s takes no value", static_cast<int>(arg.size()), arg.data());
                 return 2;
             }
-            (arg == "--steady" ? options.steady : transientGiven) = true;
+            (arg == "--steady" ? options.steady : arg == "--ice-jam" ? options.iceJam : transientGiven) = true;
             continue;
         }
         if (!takesValue) {
@@ -181,6 +233,10 @@ int ParseCommandLine(int argc, char** argv, Options& options)
                 Fail("option --state-every-hours needs an interval greater than 0 hours, not '%s'", text.c_str());
                 return 2;
             }
+            if (!UsableInterval(number)) {
+                Fail("option --state-every-hours needs an interval %s, not '%s'", IntervalRange, text.c_str());
+                return 2;
+            }
             options.stateEveryHours = number;
         } else if (arg == "--max-step-seconds") {
             if (!(number > 0)) {
@@ -191,6 +247,11 @@ int ParseCommandLine(int argc, char** argv, Options& options)
         } else {
             if (number < 0) {
                 Fail("option --db-every-hours needs an interval of 0 or more hours, not '%s'", text.c_str());
+                return 2;
+            }
+            if (number != 0 && !UsableInterval(number)) {
+                Fail("option --db-every-hours needs 0 (every accepted step) or an interval %s, not '%s'",
+                     IntervalRange, text.c_str());
                 return 2;
             }
             options.databaseEveryHours = number;
@@ -218,6 +279,10 @@ int ParseCommandLine(int argc, char** argv, Options& options)
         Fail("--passes applies to --steady runs only");
         return 2;
     }
+    if (!options.steady && options.iceJam) {
+        Fail("--ice-jam applies to --steady runs only");
+        return 2;
+    }
     if (options.steady && !options.waterQuality.empty()) {
         Fail("--wq runs the water quality in a transient run, not with --steady");
         return 2;
@@ -232,22 +297,22 @@ int ParseCommandLine(int argc, char** argv, Options& options)
 // Percentage of the run shown on a terminal, on standard error, rewritten in place.
 class ProgressMeter {
 public:
-    ProgressMeter() : enabled_(isatty(fileno(stderr)) != 0) {}
+    ProgressMeter() : enabled_(isatty(fileno(RunnerErrors())) != 0) {}
     void Show(double fraction)
     {
         if (!enabled_) return;
         const int percent = static_cast<int>(std::floor(100 * std::fmin(std::fmax(fraction, 0.0), 1.0)));
         if (percent == shown_) return;
         shown_ = percent;
-        std::fprintf(stderr, "\r%3d%%", percent);
-        std::fflush(stderr);
+        std::fprintf(RunnerErrors(), "\r%3d%%", percent);
+        std::fflush(RunnerErrors());
     }
     // Clears the percentage before a line is printed over it.
     void Clear()
     {
         if (!enabled_ || shown_ < 0) return;
-        std::fputs("\r    \r", stderr);
-        std::fflush(stderr);
+        std::fputs("\r    \r", RunnerErrors());
+        std::fflush(RunnerErrors());
         shown_ = -1;
     }
 
@@ -256,25 +321,25 @@ private:
     int shown_ = -1;
 };
 
-// The state file is written beside its target and renamed over it only once it is complete.
+const char* const SavedModel = "saved model";
+
+// The saved model is written beside its target and renamed over it only once it is complete;
+// the temporary file is made before the run, so a path that cannot be written fails at once,
+// and it is removed on every way out.
 class StateFile {
 public:
     ~StateFile()
     {
         if (stream_) std::fclose(stream_);
-        if (!temporary_.empty()) {
-            std::error_code ec;
-            std::filesystem::remove(temporary_, ec);
-        }
+        RemoveTemporary(temporary_);
     }
     bool Open(const std::string& target)
     {
         target_ = target;
-        temporary_ = target + ".tmp" + std::to_string(getpid());
-        stream_ = std::fopen(temporary_.c_str(), "wb");
+        std::string message;
+        stream_ = CreateTemporaryFor(target, &temporary_, SavedModel, &message);
         if (!stream_) {
-            Fail("cannot write the state file '%s': %s", target.c_str(), std::strerror(errno));
-            temporary_.clear();
+            Fail("%s", message.c_str());
             return false;
         }
         return true;
@@ -284,35 +349,92 @@ public:
         std::FILE* stream = stream_;
         stream_ = nullptr;
         if (WriteModelFile(stream) != 0) {
-            Fail("the state file '%s' could not be written", target_.c_str());
+            Fail("the saved model '%s' could not be written", target_.c_str());
             return false;
         }
-        std::error_code ec;
-        std::filesystem::rename(temporary_, target_, ec);
-        if (ec) {
-            Fail("cannot write the state file '%s': %s", target_.c_str(), ec.message().c_str());
-            return false;
-        }
+        std::string message;
+        const int replaced = ReplaceWithTemporary(temporary_, target_, SavedModel, &message);
         temporary_.clear();
+        if (replaced != TargetOk) {
+            Fail("%s", message.c_str());
+            return false;
+        }
         return true;
     }
 
 private:
     std::string target_;
-    std::string temporary_;
+    std::filesystem::path temporary_;
     std::FILE* stream_ = nullptr;
 };
 
-bool WriteRows(const Options& options)
+// A thermal model's nodes without an atmospheric zone see 100 degC air and no sunshine: one
+// warning names them (the first twenty, and how many more).
+void WarnNodesWithoutZone()
+{
+    if (!g_ModelControl.ThermalIceOn) return;
+    constexpr int Named = 20;
+    std::string names;
+    int count = 0;
+    for (const NodeRecord* n = g_Nodes; n; n = n->Next) {
+        if (n->Zone && n->Zone->RowCount > 0) continue;
+        if (count < Named) names += (count > 0 ? ", " : "") + std::to_string(n->Number);
+        ++count;
+    }
+    if (count == 0) return;
+    if (count > Named) names += " and " + std::to_string(count - Named) + " more";
+    std::fprintf(RunnerErrors(),
+                 "vasquil-batch: warning: %d node%s without an atmospheric zone see%s air at 100 degC without "
+                 "sunshine: node%s %s\n",
+                 count, count == 1 ? "" : "s", count == 1 ? "s" : "", count == 1 ? "" : "s", names.c_str());
+}
+
+// The results database of the run: one connection for the whole run, closed on every way out.
+struct DatabaseHandle {
+    ResultsDatabase* Database = nullptr;
+    ~DatabaseHandle() { CloseResultsDatabase(Database); }
+};
+
+bool WriteRows(const Options& options, ResultsDatabase* database)
 {
     if (options.database.empty()) return true;
     ComputeCalendarDate(g_ModelControl.CurrentDate);
-    if (WriteTimeSeriesToDatabase(options.database.c_str()) != 0) {
-        Fail("the results at model time %g s could not be written to the database '%s'", g_ModelControl.ModelTime,
-             options.database.c_str());
+    std::string error;
+    if (WriteTimeSeriesToDatabase(database, &error) != 0) {
+        Fail("the results at model time %g s could not be written to the database '%s': %s", g_ModelControl.ModelTime,
+             options.database.c_str(), error.c_str());
         return false;
     }
     return true;
+}
+
+// The test hook of the header comment.
+void ForceNonFiniteStateWhenAsked()
+{
+    static const char* const hours = std::getenv("VASQUIL_BATCH_TEST_NONFINITE_HOURS");
+    double at = 0;
+    if (!hours || !ParseNumber(hours, at) || g_ModelControl.ModelTime < at * 3600) return;
+    int count = 0;
+    for (NodeRecord* n = g_Nodes; n; n = n->Next) ++count;
+    NodeRecord* middle = g_Nodes;
+    for (int k = 0; middle && k < count / 2; ++k) middle = middle->Next;
+    if (middle) middle->Stage = std::numeric_limits<double>::quiet_NaN();
+}
+
+// Stops the run before any output of the present state is written when a value that an output
+// takes is no finite number.
+bool ResultsAreFinite(ProgressMeter& meter)
+{
+    ForceNonFiniteStateWhenAsked();
+    const NodeRecord* node = nullptr;
+    const char* quantity = nullptr;
+    double value = 0;
+    if (FindNonFiniteResult(&node, &quantity, &value) == 0) return true;
+    meter.Clear();
+    Fail("the run stops at model time %.6f h: %s of node %d is %g, not a finite number; no output of this time "
+         "was written",
+         g_ModelControl.ModelTime / 3600, quantity, node->Number, value);
+    return false;
 }
 
 void PrintTransientLine(ProgressMeter& meter)
@@ -326,13 +448,13 @@ void PrintTransientLine(ProgressMeter& meter)
     std::fflush(stdout);
 }
 
-int RunTransient(const Options& options, BatchResults& results)
+int RunTransient(const Options& options, ResultsDatabase* database, BatchResults& results)
 {
     ModelControl& mc = g_ModelControl;
     ProgressMeter meter;
     const double start = mc.ModelTime;
     PrintTransientLine(meter);
-    if (!WriteRows(options)) return 1;
+    if (!WriteRows(options, database)) return 1;
     int (*step)() = options.waterQuality.empty() ? TransientStep : RunWaterQualityStep;
 
     while (mc.ModelTime < mc.FinalTime) {
@@ -350,10 +472,11 @@ int RunTransient(const Options& options, BatchResults& results)
             return 1;
         }
         if (!(mc.ModelTime > before)) continue;  // rejected: the step is retried with half the time step
+        if (!ResultsAreFinite(meter)) return 1;
         const bool output = options.databaseEveryHours == 0 || mc.DatabaseDue;
         if (output) {
             PrintTransientLine(meter);
-            if (!WriteRows(options)) return 1;
+            if (!WriteRows(options, database)) return 1;
         } else if (!(mc.ModelTime < mc.FinalTime)) {
             PrintTransientLine(meter);  // the last step, when it is no output time
         }
@@ -368,13 +491,14 @@ int RunTransient(const Options& options, BatchResults& results)
     return 0;
 }
 
-int RunSteady(const Options& options, BatchResults& results)
+int RunSteady(const Options& options, ResultsDatabase* database, BatchResults& results)
 {
     ModelControl& mc = g_ModelControl;
     ProgressMeter meter;
     mc.SteadyIteration = 0;
     for (int pass = 1; pass <= options.passes; ++pass) {
-        const int result = RunSteadyPass();
+        JamPassReport jam;
+        const int result = options.iceJam ? RunSteadyJamPass(&jam) : RunSteadyPass();
         if (result < 0) {
             meter.Clear();
             Fail("steady pass %d could not be made (time step %g s)", pass, mc.DeltaT);
@@ -382,9 +506,15 @@ int RunSteady(const Options& options, BatchResults& results)
         }
         const EquationSystem& hydro = g_EquationSystems[HydrodynamicSystem];
         meter.Clear();
-        std::printf("pass %6d   time step %10.4g s   Newton iterations %d   solution change %.4E%s\n", pass, mc.DeltaT,
+        std::printf("pass %6d   time step %10.4g s   Newton iterations %d   solution change %.4E%s", pass, mc.DeltaT,
                     hydro.IterationCount, hydro.LastNorm, result == 1 ? "" : "   (not converged)");
+        if (options.iceJam && jam.Solved)
+            std::printf("   ice jam solved, largest thickness change %.4E m", jam.LargestThicknessChange);
+        else if (options.iceJam)
+            std::printf("   ice jam not solved (discharge not settled)");
+        std::printf("\n");
         std::fflush(stdout);
+        if (!ResultsAreFinite(meter)) return 1;
         if (const std::string error = results.AfterPass(); !error.empty()) {
             meter.Clear();
             Fail("%s", error.c_str());
@@ -393,23 +523,17 @@ int RunSteady(const Options& options, BatchResults& results)
         meter.Show(static_cast<double>(pass) / options.passes);
     }
     meter.Clear();
-    return WriteRows(options) ? 0 : 1;
+    return WriteRows(options, database) ? 0 : 1;
 }
 
-// The final water-quality file must go to a folder that exists, and replace none of the other
-// files of the run: checked before the run, so a bad path fails at once.
+// The final water-quality file must go to a folder that exists (that it replaces none of the
+// run's other files is checked with every output): checked before the run, so a bad path fails
+// at once.
 bool CanSaveWaterQuality(const Options& options)
 {
     namespace fs = std::filesystem;
     const std::string& target = options.saveWaterQuality;
     std::error_code ec;
-    for (const std::string* other : {&options.model, &options.database, &options.save}) {
-        if (other->empty()) continue;
-        if (*other == target || fs::equivalent(*other, target, ec)) {
-            Fail("the water-quality file '%s' would replace '%s'", target.c_str(), other->c_str());
-            return false;
-        }
-    }
     const fs::path folder = fs::path(target).parent_path();
     if (fs::is_directory(target, ec) || (!folder.empty() && !fs::is_directory(folder, ec))) {
         Fail("cannot write the water-quality file '%s': %s", target.c_str(),
@@ -419,18 +543,25 @@ bool CanSaveWaterQuality(const Options& options)
     return true;
 }
 
-int Run(const Options& options)
+// Dynamic ice is upwinded towards lower chainage: a reach whose chainage falls downstream
+// carries its ice the wrong way.
+void WarnOfUpstreamChainage()
 {
-    // The results database is created afresh: it must not be the model or the state file.
-    if (!options.database.empty()) {
-        std::error_code ec;
-        const bool isModel = std::filesystem::equivalent(options.database, options.model, ec);
-        if (isModel || options.database == options.save) {
-            Fail("the results database '%s' would replace the %s file", options.database.c_str(),
-                 isModel ? "model" : "state");
-            return 1;
+    if (!g_ModelControl.DynamicIceOn) return;
+    for (const NodeRecord* n = g_Nodes; n && n->Next; n = n->Next) {
+        const NodeRecord* next = n->Next;
+        if (next->Reach == n->Reach && next->Chainage < n->Chainage) {
+            std::fprintf(RunnerErrors(),
+                         "vasquil-batch: warning: the chainage decreases from node %d to node %d in reach %d; dynamic "
+                         "ice is carried the right way only where the chainage increases downstream\n",
+                         n->Number, next->Number, n->Reach);
+            return;
         }
     }
+}
+
+int Run(const Options& options)
+{
     std::FILE* stream = std::fopen(options.model.c_str(), "rb");
     if (!stream) {
         Fail("cannot open the model file '%s': %s", options.model.c_str(), std::strerror(errno));
@@ -438,7 +569,10 @@ int Run(const Options& options)
     }
     const int read = ReadModelFile(stream);
     if (read != 0) {
-        Fail("the model file '%s' was refused (reader error %d)", options.model.c_str(), read);
+        if (ModelReaderRefusal()[0] != '\0')
+            Fail("the model file '%s' was refused: %s", options.model.c_str(), ModelReaderRefusal());
+        else
+            Fail("the model file '%s' was refused (reader error %d)", options.model.c_str(), read);
         return 1;
     }
     if (!options.waterQuality.empty() && LoadWQFile(options.waterQuality) != 0) {
@@ -446,7 +580,14 @@ int Run(const Options& options)
         return 1;
     }
 
+    WarnNodesWithoutZone();
     ModelControl& mc = g_ModelControl;
+    if (options.iceJam && mc.FileType != 1) {
+        Fail("--ice-jam needs a static-ice model (File Type 1); the model file '%s' has File Type %d",
+             options.model.c_str(), mc.FileType);
+        return 1;
+    }
+    WarnOfUpstreamChainage();
     if (options.maxStepSeconds) mc.MaxDeltaT = *options.maxStepSeconds;
     if (mc.DeltaT > mc.MaxDeltaT) mc.DeltaT = mc.MaxDeltaT;
     if (!(mc.DeltaT > 0) || !std::isfinite(mc.DeltaT)) {
@@ -483,27 +624,53 @@ int Run(const Options& options)
     mc.DatabaseInterval = options.databaseEveryHours * 3600;
     for (EquationSystem& es : g_EquationSystems) es.StructureBuilt = 0;
 
-    // Everything that will be written is opened before the run, so a bad path fails at once.
-    StateFile state;
-    if (!options.save.empty() && !state.Open(options.save)) return 1;
-    if (!options.saveWaterQuality.empty() && !CanSaveWaterQuality(options)) return 1;
-    if (!options.database.empty() && CreateResultsDatabase(options.database.c_str()) != 0) {
-        Fail("cannot create the results database '%s'", options.database.c_str());
-        return 1;
-    }
-
     // The result text files follow the database schedule (and the state-file schedule).
     BatchResults results;
-    if (!options.results.empty()) {
-        const std::string error = results.Open(options.model, options.results, options.databaseEveryHours,
-                                               options.stateEveryHours, options.waterQuality);
-        if (!error.empty()) {
+    if (!options.results.empty())
+        results.Configure(options.model, options.results, options.databaseEveryHours, options.stateEveryHours,
+                          options.waterQuality);
+
+    // Every output is checked before anything is written: only a regular file (or nothing) is
+    // replaced, and no two outputs, nor an output and the model, are one file.
+    std::vector<OutputTarget> targets = {{"model file", options.model, TargetRead}};
+    if (!options.database.empty())
+        for (OutputTarget& t : ResultsDatabaseTargets(options.database)) targets.push_back(std::move(t));
+    if (!options.waterQuality.empty()) targets.push_back({"water-quality file", options.waterQuality, TargetRead});
+    if (!options.save.empty()) targets.push_back({SavedModel, options.save});
+    if (!options.saveWaterQuality.empty()) targets.push_back({"saved water-quality file", options.saveWaterQuality});
+    for (OutputTarget& t : results.Targets()) targets.push_back(std::move(t));
+    if (std::string message; CheckOutputTargets(targets, &message) != TargetOk) {
+        Fail("%s", message.c_str());
+        return 1;
+    }
+    if (ProgressMeter meter; !ResultsAreFinite(meter)) return 1;
+    if (!options.saveWaterQuality.empty() && !CanSaveWaterQuality(options)) return 1;
+
+    // Everything that will be written is opened before the run, so a bad path fails at once:
+    // the results folder first, as the database may be in it.
+    if (!options.results.empty())
+        if (const std::string error = results.CreateFolder(); !error.empty()) {
             Fail("%s", error.c_str());
             return 1;
         }
+    StateFile state;
+    if (!options.save.empty() && !state.Open(options.save)) return 1;
+    DatabaseHandle database;
+    if (!options.database.empty()) {
+        std::string error;
+        if (CreateResultsDatabase(options.database.c_str(), &error) != 0 ||
+            OpenResultsDatabase(options.database.c_str(), &database.Database, &error) != 0) {
+            Fail("cannot create the results database '%s': %s", options.database.c_str(), error.c_str());
+            return 1;
+        }
+    }
+    if (const std::string error = results.Start(); !error.empty()) {
+        Fail("%s", error.c_str());
+        return 1;
     }
 
-    const int result = options.steady ? RunSteady(options, results) : RunTransient(options, results);
+    const int result = options.steady ? RunSteady(options, database.Database, results)
+                                      : RunTransient(options, database.Database, results);
     if (result != 0) return result;
     if (!options.save.empty() && !state.Commit()) return 1;
     if (!options.saveWaterQuality.empty() && SaveWQFile(options.saveWaterQuality) != 0) {
@@ -531,6 +698,7 @@ int main(int argc, char** argv)
     }
     Options options;
     if (const int parsed = ParseCommandLine(argc, argv, options); parsed != 0) return parsed;
+    KeepStandardErrorForTheRunner();
     const int result = Run(options);
     ReleaseModel();
     return result;

@@ -13,13 +13,14 @@ function(run_batch)
   set(err "${err}" PARENT_SCOPE)
 endfunction()
 
-# Runs the runner and expects it to succeed.
+# Runs the runner and expects it to succeed; sets out and err.
 function(expect_success)
   run_batch(${ARGN})
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "vasquil-batch ${ARGN} failed (${rc}):\n${err}\n${out}")
   endif()
   set(out "${out}" PARENT_SCOPE)
+  set(err "${err}" PARENT_SCOPE)
 endfunction()
 
 # Runs the runner and expects the exit code and a line on standard error matching the pattern.

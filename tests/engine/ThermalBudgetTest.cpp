@@ -1,0 +1,225 @@
+// Budgets of the thermal system: the heat stored along the river changes only by what the
+// boundaries let in and out and by the heat lost to the air, and the ice entering with an inflow
+// either stays in the river or leaves it.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include "engine/EngineData.h"
+#include "engine/ModelSetup.h"
+#include "engine/ThermalIce.h"
+#include "engine/TimeStepping.h"
+#include "tests/engine/ChannelReferences.h"
+#include "tests/engine/ThermalModel.h"
+
+namespace {
+
+class ThermalBudget : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ReleaseModel();
+        SetModelDefaults();
+    }
+    void TearDown() override { ReleaseModel(); }
+};
+
+// Heat stored in the river, J/kg x m3 (the lumped sum of flow area x energy).
+double StoredHeat(const std::vector<double>& lengths, bool previous)
+{
+    const double amin = 0;
+    double sum = 0;
+    for (const NodeRecord& n : g_NodeBlock) {
+        const double a = std::max(amin, previous ? n.PreviousFlowArea : n.FlowArea);
+        sum += lengths[n.Index] * a * (previous ? n.PreviousThermalEnergy : n.ThermalEnergy);
+    }
+    return sum;
+}
+
+// Heat lost to the air by open water over a step (J/kg x m3): the surface heat flux over the
+// width, at the time weights of the thermal system.
+double HeatLostToAir(const std::vector<double>& lengths, double step)
+{
+    const double theta = g_EquationSystems[ThermalIceSystem].Theta;
+    double sum = 0;
+    for (const NodeRecord& n : g_NodeBlock) {
+        const double now = n.IceCoveredWidth * n.NetHeatFlux;
+        const double before = n.PreviousIceCoveredWidth * n.PreviousNetHeatFlux;
+        sum += lengths[n.Index] * (theta * now + (1 - theta) * before) * step;
+    }
+    return sum / g_ModelControl.WaterDensity;
+}
+
+// Accepted steps until `endTime`; `onStep` sees each accepted step's length.
+bool StepWithLengths(double endTime, const std::function<void(double)>& onStep)
+{
+    ModelControl& mc = g_ModelControl;
+    int rejections = 0;
+    while (mc.ModelTime < endTime) {
+        const double before = mc.ModelTime;
+        if (TransientStep() != 0) return false;
+        if (mc.ModelTime > before) {
+            rejections = 0;
+            onStep(mc.ModelTime - before);
+        } else if (++rejections > 40) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// A still lake of uneven temperatures, as a chain or as a network whose junction branches carry
+// lengths of their own; the heat lost to the air is all that changes its heat.
+TEST_F(ThermalBudget, StillWaterLosesExactlyTheHeatItGivesTheAir)
+{
+    for (const bool network : {false, true}) {
+        SCOPED_TRACE(network ? "network with a junction" : "chain");
+        const double depth = 2, width = 15;
+        const auto fill = [&](NodeRecord& n, int i) {
+            n.RectWidth = width + (i % 3);
+            n.ManningN = 0.03;
+            n.HydroUnknowns[0] = n.RectWidth * depth;
+            n.Easting = 100.0 * i;
+            n.Northing = i == 6 ? 80.0 : 0.0;
+            n.Chainage = 100.0 * i;
+        };
+        if (network) {
+            // Nodes 0-4 a main reach, node 5 beyond the junction at 4, node 6 a side arm joining at 4.
+            testmodel::BuildNetwork(7, {{0, 1}, {1, 2}, {2, 3}, {3, 4}, {4, 5}, {4, 6}}, fill);
+            testmodel::SetJunctions({{1, 4, 3, 6, 5, 3, 5, 4, {0, 140, 0}}});
+        } else {
+            testmodel::BuildChain(7, 100, fill);
+        }
+        // Closed at the upstream ends, the level held at the downstream end.
+        const testmodel::BoundaryInput closed = testmodel::Constant(0, 1, 0, 0.0);
+        const testmodel::BoundaryInput level = testmodel::Constant(1, 0, depth, 0.0);
+        if (network)
+            testmodel::SetBoundaries({{0, -1, closed}, {5, 1, level}, {6, 1, closed}});
+        else
+            testmodel::SetBoundaries({{0, -1, closed}, {6, 1, level}});
+        testmodel::MakeThermal(-4.0, 150.0);
+        for (NodeRecord& n : g_NodeBlock) {
+            testmodel::SetWater(n, 3.0 + 0.7 * n.Index);
+            n.Jwa = 2;
+            n.Kwa = 10;
+        }
+        ModelControl& mc = g_ModelControl;
+        mc.DeltaT = mc.MaxDeltaT = 900;
+        g_EquationSystems[ThermalIceSystem].Tolerance = 1e-12;
+        ASSERT_EQ(testmodel::StartRun(), 0);
+        const std::vector<double> lengths = testmodel::LumpedLengths();
+
+        double lost = 0, worst = 0;
+        ASSERT_TRUE(StepWithLengths(12 * 3600, [&](double step) {
+            const double change = StoredHeat(lengths, false) - StoredHeat(lengths, true);
+            const double loss = HeatLostToAir(lengths, step);
+            lost += loss;
+            worst = std::max(worst, std::fabs(change + loss) / std::fabs(loss));
+        }));
+        EXPECT_LT(worst, 1e-9);
+        EXPECT_GT(lost, 0);
+        std::printf("still water (%s): largest step imbalance %.2e of the heat lost\n", network ? "network" : "chain",
+                    worst);
+    }
+}
+
+// A rectangular channel in uniform flow at discharge q: inflow at the upstream end, the normal
+// stage held at the downstream end.
+void BuildChannel(int nodes, double dx, double width, double q, double n, double slope)
+{
+    const double yn = testmodel::NormalDepth(q, width, 0, n, slope);
+    testmodel::BuildChain(nodes, dx, [&](NodeRecord& node, int i) {
+        node.RectWidth = width;
+        node.ManningN = n;
+        node.Invert = slope * (nodes - 1 - i) * dx;
+        node.HydroUnknowns[0] = width * yn;
+        node.HydroUnknowns[1] = q;
+    });
+    testmodel::SetBoundaries({{0, -1, testmodel::Constant(0, 1, 0, q)},
+                              {nodes - 1, 1, testmodel::Constant(1, 0, g_NodeBlock.back().Invert + yn, 0)}});
+}
+
+TEST_F(ThermalBudget, FlowingWaterBalancesInflowOutflowAndTheAir)
+{
+    const int nodes = 25;
+    BuildChannel(nodes, 200, 20, 12, 0.03, 0.0005);
+    testmodel::MakeThermal(-8.0, 60.0);
+    testmodel::SetInflowIce(g_BoundaryElementBlock[0], {6.5, 0, 0, 0, 0, 0});
+    for (NodeRecord& n : g_NodeBlock) testmodel::SetWater(n, 3.0 + 0.1 * n.Index);
+    ModelControl& mc = g_ModelControl;
+    mc.DeltaT = mc.MaxDeltaT = 300;
+    ASSERT_EQ(testmodel::StartRun(), 0);
+    const std::vector<double> lengths = testmodel::LumpedLengths();
+    const double theta = g_EquationSystems[ThermalIceSystem].Theta;
+    const NodeRecord& in = g_NodeBlock.front();
+    const NodeRecord& out = g_NodeBlock.back();
+    const double ein = testmodel::MixtureEnergy(6.5, 0);
+
+    const double start = StoredHeat(lengths, false);
+    double entered = 0, left = 0, lost = 0;
+    ASSERT_TRUE(StepWithLengths(8 * 3600, [&](double step) {
+        entered += step * ein * in.FluxDischarge;
+        left += step * (theta * out.ThermalEnergy * out.FluxDischarge +
+                        (1 - theta) * out.PreviousThermalEnergy * out.PreviousFluxDischarge);
+        lost += HeatLostToAir(lengths, step);
+    }));
+    const double change = StoredHeat(lengths, false) - start;
+    EXPECT_NEAR(change, entered - left - lost, 1e-3 * (entered + left + std::fabs(lost)));
+    std::printf("flowing water: heat imbalance %.2e of the heat exchanged\n",
+                std::fabs(change - (entered - left - lost)) / (entered + left + std::fabs(lost)));
+    // Warm water came in and the air cooled the river: both ends of the budget are at work.
+    EXPECT_GT(lost, 0.05 * entered);
+    EXPECT_GT(out.WaterTemp, 3.0);
+}
+
+TEST_F(ThermalBudget, IceEnteringTheRiverStaysOrLeaves)
+{
+    // Water at the freezing point, no heat exchange with air or ice: surface ice only drifts.
+    const int nodes = 21;
+    BuildChannel(nodes, 200, 20, 15, 0.03, 0.0004);
+    testmodel::MakeThermal(0.0);
+    const testmodel::InflowIce ice{0, 0, 0, 0.5, 0.12, 0.06};
+    testmodel::SetInflowIce(g_BoundaryElementBlock[0], ice);
+    for (NodeRecord& n : g_NodeBlock) {
+        testmodel::SetWater(n, 0.0);
+        n.Hwa = n.Hia = n.Jwa = n.Kwa = 0;
+    }
+    ModelControl& mc = g_ModelControl;
+    mc.DeltaT = mc.MaxDeltaT = 120;
+    ASSERT_EQ(testmodel::StartRun(), 0);
+    const std::vector<double> lengths = testmodel::LumpedLengths();
+    const double theta = g_EquationSystems[ThermalIceSystem].Theta;
+    const NodeRecord& in = g_NodeBlock.front();
+    const NodeRecord& out = g_NodeBlock.back();
+    const auto stored = [&](double NodeRecord::*area) {
+        double sum = 0;
+        for (const NodeRecord& n : g_NodeBlock) sum += lengths[n.Index] * (n.*area);
+        return sum;
+    };
+
+    double solidIn = 0, solidOut = 0, slushIn = 0, slushOut = 0;
+    ASSERT_TRUE(StepWithLengths(4 * 3600, [&](double step) {
+        const double carried = step * ice.Concentration * in.IceCoveredWidth * in.IceVelocity;
+        solidIn += carried * ice.Solid;
+        slushIn += carried * ice.Slush;
+        const auto outflow = [&](double NodeRecord::*now, double NodeRecord::*before) {
+            return step *
+                   (theta * out.IceVelocity * (out.*now) + (1 - theta) * out.PreviousIceVelocity * (out.*before));
+        };
+        solidOut += outflow(&NodeRecord::SolidIceArea, &NodeRecord::PreviousSolidIceArea);
+        slushOut += outflow(&NodeRecord::SlushArea, &NodeRecord::PreviousSlushArea);
+    }));
+    EXPECT_NEAR(stored(&NodeRecord::SolidIceArea), solidIn - solidOut, 1e-3 * solidIn);
+    EXPECT_NEAR(stored(&NodeRecord::SlushArea), slushIn - slushOut, 1e-3 * slushIn);
+    std::printf("drifting ice: solid-ice imbalance %.2e, slush imbalance %.2e of the inflow\n",
+                std::fabs(stored(&NodeRecord::SolidIceArea) - (solidIn - solidOut)) / solidIn,
+                std::fabs(stored(&NodeRecord::SlushArea) - (slushIn - slushOut)) / slushIn);
+    // The ice crossed the whole river.
+    EXPECT_GT(solidOut, 0.3 * solidIn);
+    EXPECT_EQ(out.WaterTemp, 0.0);
+}
+
+}  // namespace

@@ -1,0 +1,524 @@
+// vasquil-batch's outputs, with the runner as a child process: targets it must refuse and
+// leave exactly as they were, runs killed at any moment, and a state that is no number.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+// The longest a child may take before the test gives up on it: generous, never a timing check.
+constexpr auto ChildLimit = std::chrono::minutes(5);
+
+struct Outcome {
+    int exitCode = -1;  // -1 when killed
+    bool killed = false;
+    std::string out, err;
+};
+
+std::string ReadFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void WriteFile(const fs::path& path, const std::string& text)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << text;
+}
+
+// Runs vasquil-batch with args in folder, with extra environment entries ("NAME=value"). With
+// killAfter > 0 the child is killed with SIGKILL once that much time has passed. Standard output
+// and error are kept beside the folder, so the folder holds only what the runner made.
+Outcome RunBatch(const fs::path& folder, const std::vector<std::string>& args,
+                 const std::vector<std::string>& environment = {},
+                 std::chrono::microseconds killAfter = std::chrono::microseconds(0))
+{
+    const fs::path out = folder.string() + ".stdout";
+    const fs::path err = folder.string() + ".stderr";
+    std::vector<std::string> words = {VASQUIL_BATCH};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+
+    const pid_t child = fork();
+    if (child == 0) {
+        if (chdir(folder.c_str()) != 0) _exit(126);
+        const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (o < 0 || e < 0 || dup2(o, 1) < 0 || dup2(e, 2) < 0) _exit(126);
+        for (const std::string& entry : environment) putenv(const_cast<char*>(entry.c_str()));
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    Outcome outcome;
+    if (child < 0) {
+        ADD_FAILURE() << "fork: " << std::strerror(errno);
+        return outcome;
+    }
+    const auto start = Clock::now();
+    int status = 0;
+    for (;;) {
+        const pid_t done = waitpid(child, &status, WNOHANG);
+        if (done == child) break;
+        const auto elapsed = Clock::now() - start;
+        if ((killAfter.count() > 0 && elapsed >= killAfter) || elapsed > ChildLimit) {
+            if (elapsed > ChildLimit) ADD_FAILURE() << "vasquil-batch did not end within the test's limit";
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    outcome.killed = WIFSIGNALED(status);
+    outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    outcome.out = ReadFile(out);
+    outcome.err = ReadFile(err);
+    return outcome;
+}
+
+// What stands at every path under a folder (the folder included), compared before and after a
+// refused run: kind, device and inode, device number, a regular file's bytes, a link's target
+// and a folder's modification time (which any file made and removed in it would change).
+struct Entry {
+    mode_t kind = 0;
+    dev_t device = 0;
+    ino_t inode = 0;
+    dev_t special = 0;
+    std::string content;
+    long long modified = 0;
+    bool operator==(const Entry&) const = default;
+};
+
+std::map<std::string, Entry> Snapshot(const fs::path& folder)
+{
+    std::map<std::string, Entry> entries;
+    const auto add = [&](const fs::path& path) {
+        struct stat st {};
+        if (lstat(path.c_str(), &st) != 0) return;
+        Entry e;
+        e.kind = st.st_mode & S_IFMT;
+        e.device = st.st_dev;
+        e.inode = st.st_ino;
+        e.special = st.st_rdev;
+        if (S_ISREG(st.st_mode)) e.content = ReadFile(path);
+        if (S_ISLNK(st.st_mode)) e.content = fs::read_symlink(path).string();
+        if (S_ISDIR(st.st_mode)) e.modified = st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
+        entries[fs::relative(path, folder.parent_path()).string()] = e;
+    };
+    add(folder);
+    for (auto it = fs::recursive_directory_iterator(folder); it != fs::recursive_directory_iterator(); ++it)
+        add(it->path());
+    return entries;
+}
+
+class BatchOutputs : public ::testing::Test {
+protected:
+    fs::path root;
+
+    void SetUp() override
+    {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        root = fs::path(::testing::TempDir()) /
+               ("vasquil-batch-outputs-" + std::string(info->name()) + "-" + std::to_string(getpid()));
+        fs::remove_all(root);
+        fs::create_directories(root);
+    }
+    void TearDown() override { fs::remove_all(root); }
+
+    // A fresh work folder holding the sample model as river.vqx.
+    fs::path WorkFolder(const std::string& name)
+    {
+        const fs::path folder = root / name;
+        fs::create_directories(folder);
+        fs::copy_file(VASQUIL_SAMPLE_MODEL, folder / "river.vqx");
+        return folder;
+    }
+};
+
+// Every kind of target that must not be replaced, and every way of naming one file twice: the
+// run is refused with one line naming the paths, and nothing in the folder changes at all.
+TEST_F(BatchOutputs, RefusedTargetsAreLeftUntouched)
+{
+    struct Case {
+        const char* name;
+        std::function<bool(const fs::path&)> make;  // builds the folder's content; false skips the row
+        std::vector<std::string> options;           // "@" stands for the folder's absolute path
+        const char* message;                        // pattern of the one line on standard error
+    };
+    const auto none = [](const fs::path&) { return true; };
+    const auto keptFile = [](const fs::path& d) {
+        WriteFile(d / "target.txt", "kept");
+        return true;
+    };
+    const auto alias = [](const fs::path& d) {
+        WriteFile(d / "alias.out", "earlier results");
+        return true;
+    };
+    const Case cases[] = {
+        {"a device node as the database",
+         [](const fs::path& d) { return mknod((d / "dev.db").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0; },
+         {"--db", "dev.db"},
+         "the results database 'dev\\.db' is a character device; only a regular file can be replaced"},
+        {"a symbolic link as the database",
+         [&](const fs::path& d) { return keptFile(d) && symlink("target.txt", (d / "link.db").c_str()) == 0; },
+         {"--db", "link.db"},
+         "the results database 'link\\.db' is a symbolic link; only a regular file can be replaced"},
+        {"a symbolic link as the saved model",
+         [&](const fs::path& d) { return keptFile(d) && symlink("target.txt", (d / "link.vqx").c_str()) == 0; },
+         {"--save", "link.vqx"},
+         "the saved model 'link\\.vqx' is a symbolic link; only a regular file can be replaced"},
+        {"a directory as the saved model",
+         [](const fs::path& d) {
+             fs::create_directories(d / "dir.vqx");
+             WriteFile(d / "dir.vqx" / "inside", "inside");
+             return true;
+         },
+         {"--save", "dir.vqx"},
+         "the saved model 'dir\\.vqx' is a directory; only a regular file can be replaced"},
+        {"a FIFO as the database", [](const fs::path& d) { return mkfifo((d / "fifo.db").c_str(), 0644) == 0; },
+         {"--db", "fifo.db"}, "the results database 'fifo\\.db' is a FIFO; only a regular file can be replaced"},
+        {"a FIFO as a result file",
+         [](const fs::path& d) {
+             fs::create_directories(d / "RR");
+             return mkfifo((d / "RR" / "river time series.csv").c_str(), 0644) == 0;
+         },
+         {"--results", "RR"},
+         "the time-series file 'RR/river time series\\.csv' is a FIFO; only a regular file can be replaced"},
+        {"a plain file as the results folder",
+         [](const fs::path& d) {
+             WriteFile(d / "RR", "not a folder");
+             return true;
+         },
+         {"--results", "RR"}, "the results folder 'RR' is a regular file, not a folder"},
+        {"one file as ./name and name", none, {"--db", "./alias.out", "--save", "alias.out"},
+         "the results database '\\./alias\\.out' and the saved model 'alias\\.out' are the same file"},
+        {"one existing file by its relative and its absolute name", alias, {"--db", "alias.out", "--save", "@/alias.out"},
+         "the results database 'alias\\.out' and the saved model '.*/alias\\.out' are the same file"},
+        {"one file through a folder and its parent",
+         [](const fs::path& d) { return fs::create_directories(d / "sub"); },
+         {"--db", "sub/../alias.out", "--save", "alias.out"},
+         "the results database 'sub/\\.\\./alias\\.out' and the saved model 'alias\\.out' are the same file"},
+        {"one file through a linked folder",
+         [&](const fs::path& d) { return alias(d) && symlink(".", (d / "linked").c_str()) == 0; },
+         {"--save", "linked/alias.out", "--db", "alias.out"},
+         "the results database 'alias\\.out' and the saved model 'linked/alias\\.out' are the same file"},
+        {"one file under two hard links",
+         [&](const fs::path& d) { return alias(d) && link((d / "alias.out").c_str(), (d / "hard.out").c_str()) == 0; },
+         {"--db", "alias.out", "--save", "hard.out"},
+         "the results database 'alias\\.out' and the saved model 'hard\\.out' are the same file"},
+        {"a result file as the saved model", none, {"--results", "RR", "--save", "RR/river snapshot.csv"},
+         "the saved model 'RR/river snapshot\\.csv' and the snapshot file 'RR/river snapshot\\.csv' are the same file"},
+        {"an earlier result file as the database",
+         [](const fs::path& d) {
+             fs::create_directories(d / "RR");
+             WriteFile(d / "RR" / "river peak stage and discharge.csv", "earlier peaks");
+             return true;
+         },
+         {"--results", "RR", "--db", "RR/./river peak stage and discharge.csv"},
+         "the results database 'RR/\\./river peak stage and discharge\\.csv' and the peak file "
+         "'RR/river peak stage and discharge\\.csv' are the same file"},
+        {"a timed state file's name as the saved model", none,
+         {"--results", "RR", "--state-every-hours", "0.5", "--save", "RR/river - 0.50 hrs.vqX"},
+         "the saved model 'RR/river - 0\\.50 hrs\\.vqX' takes the name of a timed state file in the state-file "
+         "folder 'RR'"},
+        {"the model as the saved model", none, {"--save", "river.vqx"},
+         "the model file 'river\\.vqx' and the saved model 'river\\.vqx' are the same file"},
+        {"the model as the database, spelled otherwise",
+         [](const fs::path& d) { return fs::create_directories(d / "sub"); },
+         {"--db", "sub/../river.vqx"},
+         "the model file 'river\\.vqx' and the results database 'sub/\\.\\./river\\.vqx' are the same file"},
+        {"the database's log as the saved model", none, {"--db", "x.db", "--save", "x.db-wal"},
+         "the results database's log 'x\\.db-wal' and the saved model 'x\\.db-wal' are the same file"},
+    };
+    int index = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path folder = WorkFolder("case" + std::to_string(index++));
+        if (!c.make(folder)) {
+            std::printf("skipped \"%s\": %s\n", c.name, std::strerror(errno));
+            continue;
+        }
+        std::vector<std::string> args = {"run", "river.vqx", "--final-hours", "1"};
+        for (std::string option : c.options) {
+            if (const size_t at = option.find('@'); at != std::string::npos) option.replace(at, 1, folder.string());
+            args.push_back(option);
+        }
+        const auto before = Snapshot(folder);
+        const Outcome outcome = RunBatch(folder, args);
+        EXPECT_EQ(outcome.exitCode, 1);
+        EXPECT_TRUE(std::regex_match(outcome.err, std::regex(std::string("vasquil-batch: ") + c.message + "\n")))
+            << outcome.err;
+        EXPECT_TRUE(Snapshot(folder) == before) << "the folder changed";
+    }
+}
+
+// The database may be in the results folder, which does not exist yet: the folder comes first.
+TEST_F(BatchOutputs, DatabaseInANewResultsFolder)
+{
+    const fs::path folder = WorkFolder("new");
+    const Outcome outcome = RunBatch(folder, {"run", "river.vqx", "--final-hours", "2", "--results", "D", "--db", "D/x.db"});
+    ASSERT_EQ(outcome.exitCode, 0) << outcome.err;
+    EXPECT_EQ(outcome.err, "");
+    EXPECT_TRUE(fs::is_regular_file(folder / "D" / "x.db"));
+    EXPECT_TRUE(fs::is_regular_file(folder / "D" / "river time series.csv"));
+    // Closed at the end of the run, the database is one file without logs beside it.
+    EXPECT_FALSE(fs::exists(folder / "D" / "x.db-wal"));
+    EXPECT_FALSE(fs::exists(folder / "D" / "x.db-shm"));
+}
+
+// A process id that no running process has.
+long DeadProcess()
+{
+    for (long pid = 4194000; pid > 100000; --pid)
+        if (kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) return pid;
+    return 0;
+}
+
+std::vector<std::string> Temporaries(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().filename().string().find(".tmp") != std::string::npos)
+            names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A failed save removes its temporary file; a later save to the same target clears those of
+// its own name that a killed run left, and only those.
+TEST_F(BatchOutputs, TemporaryFilesOfSaves)
+{
+    const long dead = DeadProcess();
+    ASSERT_NE(dead, 0);
+    const fs::path folder = WorkFolder("saves");
+    const std::string stale = "final.vqx.tmp" + std::to_string(dead);
+    const std::string running = "final.vqx.tmp1";  // the init process always runs
+    const std::string other = "other.vqx.tmp" + std::to_string(dead);
+    for (const std::string& name : {stale, running, other}) WriteFile(folder / name, "partial");
+    fs::create_directories(folder / ("final.vqx.tmp" + std::to_string(dead + 1)));
+
+    // A run that fails after its save was begun leaves neither the target nor a temporary.
+    const Outcome failed = RunBatch(folder, {"run", "river.vqx", "--final-hours", "2", "--save", "final.vqx"},
+                                    {"VASQUIL_BATCH_TEST_NONFINITE_HOURS=1"});
+    EXPECT_EQ(failed.exitCode, 1) << failed.err;
+    EXPECT_FALSE(fs::exists(folder / "final.vqx"));
+    const std::vector<std::string> left = {"final.vqx.tmp" + std::to_string(dead + 1), running, other};
+    std::vector<std::string> expected = left;
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(Temporaries(folder), expected) << "the stale temporary is cleared, the others kept";
+
+    WriteFile(folder / stale, "partial");
+    const Outcome saved = RunBatch(folder, {"run", "river.vqx", "--final-hours", "2", "--save", "final.vqx"});
+    EXPECT_EQ(saved.exitCode, 0) << saved.err;
+    EXPECT_TRUE(fs::is_regular_file(folder / "final.vqx"));
+    EXPECT_EQ(Temporaries(folder), expected);
+    EXPECT_EQ(ReadFile(folder / running), "partial");
+}
+
+// A rectangular channel of `nodes` nodes 100 m apart with a flood from upstream and a rating
+// curve downstream, in a model file of this project's own.
+std::string ChannelModel(int nodes)
+{
+    const double width = 40, n = 0.03, slope = 5e-4, dx = 100;
+    // Normal depth of a discharge, by bisection of Manning's formula.
+    const auto normalDepth = [&](double q) {
+        double lo = 0.01, hi = 20;
+        for (int i = 0; i < 100; ++i) {
+            const double h = 0.5 * (lo + hi);
+            const double area = width * h, radius = area / (width + 2 * h);
+            (area * std::pow(radius, 2.0 / 3.0) * std::sqrt(slope) / n < q ? lo : hi) = h;
+        }
+        return 0.5 * (lo + hi);
+    };
+    std::string t;
+    char line[512];
+    std::snprintf(line, sizeof line,
+                  " File Type = 0\n Delta t (s) = 60\n Max Delta t (s) = 120\n Model Time (s) = 0\n"
+                  " Simulation Start DateTime (YYYY MM DD HH MM SS) = 2024 01 01 00 00 00\n\n"
+                  " Number of Nodes = %d\n Number of Elements = %d\n Number of  Boundary Elements = 2\n"
+                  " Number of Junctions = 0\n System of units = 1\n\n",
+                  nodes, nodes - 1);
+    t += line;
+    t += " Hydrodynamics Upwinding Coefficient = 0.25\n Hydrodynamics Upwinding Updating = 0\n"
+         " Hydrodynamics Theta = 0.6\n Hydrodynamics Tolerance = 1e-05\n Hydrodynamics Formulation = 1\n"
+         " Hydrodynamics Alpha = 0.5\n\n Water Temperature (deg C) = 8\n\n \tNode Information \n\n";
+    const double depth = normalDepth(100);
+    for (int i = 0; i < nodes; ++i) {
+        const double bed = 100 - slope * dx * i;
+        std::snprintf(line, sizeof line, "\t%d\t%d\t0\t1\t%.4f\t6000000.0000\t%.4f\t%.4f\t%g\t%g\t0\t%.4f\t100 \n", i + 1,
+                      nodes - i, 500000 + dx * i, dx * i / 1000, bed, n, width, bed + depth);
+        t += line;
+    }
+    t += "\n \tElement Information \n\n";
+    for (int e = 1; e < nodes; ++e) {
+        std::snprintf(line, sizeof line, "\t%d\t%d\t%d\t0\t0\t0\t0\t0 \n", e, e, e + 1);
+        t += line;
+    }
+    t += "\n \tBoundary Element Information \n\n\t1\t1\t-1\t0\t1\t4 \n\t0\t100 \n\t2\t300 \n\t6\t100 \n\t1000\t100 \n \n";
+    const double last = 100 - slope * dx * (nodes - 1);
+    std::snprintf(line, sizeof line, "\t2\t%d\t1\t2\t0\t8 \n", nodes);
+    t += line;
+    for (double q : {10.0, 50.0, 100.0, 200.0, 300.0, 500.0, 800.0, 1200.0}) {
+        std::snprintf(line, sizeof line, "\t%.4f\t%g \n", last + normalDepth(q), q);
+        t += line;
+    }
+    t += " \n";
+    return t;
+}
+
+// Output times of a database that are not whole (fewer rows than nodes, or a node twice), its
+// integrity check, and its number of output times.
+struct DatabaseState {
+    bool exists = false;
+    bool hasTable = false;
+    std::string integrity;
+    int times = 0;
+    int brokenTimes = 0;
+};
+
+DatabaseState Inspect(const fs::path& file, int nodes)
+{
+    DatabaseState state;
+    if (!fs::exists(file)) return state;
+    state.exists = true;
+    sqlite3* db = nullptr;
+    // Opened as any user would, so that a log left by the killed run is recovered.
+    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        state.integrity = sqlite3_errmsg(db);
+        sqlite3_close(db);
+        return state;
+    }
+    const auto each = [&](const char* sql, const std::function<void(sqlite3_stmt*)>& row) {
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) return false;
+        while (sqlite3_step(st) == SQLITE_ROW) row(st);
+        sqlite3_finalize(st);
+        return true;
+    };
+    each("PRAGMA integrity_check", [&](sqlite3_stmt* st) {
+        state.integrity += reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+    });
+    state.hasTable = each("SELECT COUNT(*), COUNT(DISTINCT node_id) FROM time_series GROUP BY time_s",
+                          [&](sqlite3_stmt* st) {
+                              ++state.times;
+                              if (sqlite3_column_int(st, 0) != nodes || sqlite3_column_int(st, 1) != nodes)
+                                  ++state.brokenTimes;
+                          });
+    sqlite3_close(db);
+    return state;
+}
+
+// A run killed with SIGKILL at any moment, from the creation of the database to the end of the
+// run, leaves a database that passes its integrity check and holds whole output times only.
+TEST_F(BatchOutputs, KilledRunsLeaveSoundDatabases)
+{
+    constexpr int Nodes = 400;
+    const fs::path model = root / "channel.vqx";
+    WriteFile(model, ChannelModel(Nodes));
+
+    // How long a whole run takes here, so that the kills spread over all of it.
+    const fs::path timing = root / "timing";
+    fs::create_directories(timing);
+    const std::vector<std::string> args = {"run", model.string(), "--final-hours", "3", "--db", "r.db", "--db-every-hours", "0"};
+    const auto start = Clock::now();
+    const Outcome whole = RunBatch(timing, args);
+    const auto duration = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start);
+    ASSERT_EQ(whole.exitCode, 0) << whole.err;
+    const DatabaseState complete = Inspect(timing / "r.db", Nodes);
+    ASSERT_EQ(complete.integrity, "ok");
+    ASSERT_GT(complete.times, 20);
+    EXPECT_EQ(complete.brokenTimes, 0);
+
+    constexpr int Trials = 24;
+    int killedWithRows = 0;
+    for (int trial = 0; trial < Trials; ++trial) {
+        // From the first milliseconds to a little past the whole run's length, unevenly spaced.
+        const auto delay = std::chrono::microseconds(
+            2000 + static_cast<long long>(duration.count() * 1.1 * std::pow((trial + 0.37) / Trials, 1.5)));
+        SCOPED_TRACE("killed after " + std::to_string(delay.count()) + " us");
+        const fs::path folder = root / ("kill" + std::to_string(trial));
+        fs::create_directories(folder);
+        const Outcome outcome = RunBatch(folder, args, {}, delay);
+        const DatabaseState state = Inspect(folder / "r.db", Nodes);
+        if (!state.exists) continue;  // killed before the database was made
+        EXPECT_EQ(state.integrity, "ok");
+        EXPECT_EQ(state.brokenTimes, 0) << "of " << state.times << " output times";
+        if (outcome.killed && state.times > 0) ++killedWithRows;
+        if (!outcome.killed) {
+            EXPECT_EQ(outcome.exitCode, 0);
+            EXPECT_EQ(state.times, complete.times);
+        }
+    }
+    // The kills did land in the middle of runs that were writing.
+    EXPECT_GE(killedWithRows, Trials / 3);
+}
+
+// A state that is no number, forced by the runner's test hook at 1.5 h of a run with output
+// every half hour: the run stops with one line, and no output holds anything of 1.5 h.
+TEST_F(BatchOutputs, NonFiniteStateWritesNothingOfItsTime)
+{
+    const fs::path folder = WorkFolder("nan");
+    const Outcome outcome = RunBatch(folder,
+                                     {"run", "river.vqx", "--final-hours", "3", "--db", "r.db", "--db-every-hours", "0.5",
+                                      "--results", "out", "--state-every-hours", "0.5", "--save", "final.vqx"},
+                                     {"VASQUIL_BATCH_TEST_NONFINITE_HOURS=1.5"});
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_TRUE(std::regex_match(outcome.err, std::regex("vasquil-batch: the run stops at model time 1\\.500000 h: "
+                                                         "Stage of node [0-9]+ is nan, not a finite number; no output "
+                                                         "of this time was written\n")))
+        << outcome.err;
+
+    // Database: the times 0, 0.5 and 1 h, each whole.
+    const DatabaseState state = Inspect(folder / "r.db", 31);
+    EXPECT_EQ(state.integrity, "ok");
+    EXPECT_EQ(state.times, 3);
+    EXPECT_EQ(state.brokenTimes, 0);
+
+    // Time series: one line per output node and time; the times are 0, 0.5 and 1 h.
+    std::istringstream series(ReadFile(folder / "out" / "river time series.csv"));
+    std::vector<std::string> times;
+    for (std::string line; std::getline(series, line);)
+        if (line.rfind(",,", 0) == 0) times.push_back(line.substr(2, line.find(',', 2) - 2));
+    EXPECT_EQ(times, (std::vector<std::string>{"0.0000000000", "0.5000000000", "1.0000000000"}));
+    const std::string snapshot = ReadFile(folder / "out" / "river snapshot.csv");
+    EXPECT_NE(snapshot.find("Model time:  1.000000\n"), std::string::npos);
+    EXPECT_EQ(snapshot.find("Model time:  1.500000\n"), std::string::npos);
+    EXPECT_EQ(snapshot.find("nan"), std::string::npos);
+    EXPECT_TRUE(fs::exists(folder / "out" / "river - 1.00 hrs.vqX"));
+    EXPECT_FALSE(fs::exists(folder / "out" / "river - 1.50 hrs.vqX"));
+    EXPECT_FALSE(fs::exists(folder / "final.vqx"));
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << entry.path();
+}
+
+}  // namespace
