@@ -277,6 +277,9 @@ struct CrossSectionTable {
     // the channel-area increments of rows 1..k weighted by their sinuosity, then the left and
     // the right overbank-area increments of rows 1..k (three blocks of LevelCount values).
     std::vector<double> SinuosityAreaSums;
+    // The property table again, row by row (SectionPropertyColumnCount values a row), filled
+    // with Properties by the table build: a node refresh reads many columns of one or two rows.
+    std::vector<double> Rows;
     // Row that the node's last lookup in the table fell in, where the next one is tried first.
     mutable int LocateHint = 0;
 

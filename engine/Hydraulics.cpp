@@ -148,18 +148,20 @@ Bracket LocateInTable(const CrossSectionTable* t, int column, double x)
     return b;
 }
 
-double Read(const Bracket& b, const double* ys)
+// The value at a bracket of a column whose rows lie `stride` values apart.
+double Read(const Bracket& b, const double* ys, int stride = 1)
 {
+    const size_t row = static_cast<size_t>(b.Row) * static_cast<size_t>(stride);
     switch (b.How) {
     case Bracket::AtOrBelowFirst:
         return ys[0];
     case Bracket::AtRow:
-        return ys[b.Row];
+        return ys[row];
     case Bracket::Between:
-        return ys[b.Row] + (ys[b.Row + 1] - ys[b.Row]) * b.Offset / b.Span;
+        return ys[row] + (ys[row + stride] - ys[row]) * b.Offset / b.Span;
     case Bracket::AtOrAboveLast:
         std::fputs("\n Array extrapolation has been requested!\n\n", stdout);
-        return ys[b.Row];
+        return ys[row];
     case Bracket::NotFound:
         std::fputs("Error: Interval not found for interpolation.\n", stderr);
         return -1.0;
@@ -172,21 +174,30 @@ double Read(const Bracket& b, const double* ys)
 // Lookups in one node's table, with the three areas most lookups go by located once: the gross
 // area, the flow area and the flow area with the solid anchor ice (on which bed perimeters are
 // taken).
+// The values are read from the table's rows, where a row's columns lie together, when the
+// table has them.
 struct NodeTable {
     const CrossSectionTable* T = nullptr;   // null: rectangular channel
     Bracket Gross, Flow, Anchor;
 
-    double ByGross(int column) const { return Read(Gross, T->Column(column)); }
-    double ByFlow(int column) const { return Read(Flow, T->Column(column)); }
-    double ByAnchor(int column) const { return Read(Anchor, T->Column(column)); }
-    double ByArea(int column, double area) const
+    bool ByRows() const
     {
-        return Read(LocateInTable(T, TotalArea, area), T->Column(column));
+        return T->Rows.size() == static_cast<size_t>(SectionPropertyColumnCount) * static_cast<size_t>(T->LevelCount);
     }
-    double ByStage(int column, double stage) const
+    double At(const Bracket& b, int column) const
     {
-        return Read(LocateInTable(T, StageLevel, stage), T->Column(column));
+        return ByRows() ? Read(b, T->Rows.data() + column, SectionPropertyColumnCount) : Read(b, T->Column(column));
     }
+    // The value of a column at a row.
+    double Row(int row, int column) const
+    {
+        return ByRows() ? T->Rows[static_cast<size_t>(row) * SectionPropertyColumnCount + column] : T->Column(column)[row];
+    }
+    double ByGross(int column) const { return At(Gross, column); }
+    double ByFlow(int column) const { return At(Flow, column); }
+    double ByAnchor(int column) const { return At(Anchor, column); }
+    double ByArea(int column, double area) const { return At(LocateInTable(T, TotalArea, area), column); }
+    double ByStage(int column, double stage) const { return At(LocateInTable(T, StageLevel, stage), column); }
 };
 
 double AnchorArea(const NodeRecord* node)
@@ -264,6 +275,10 @@ double SinuosityRatioOf(const NodeTable& tab, double a)
     double channelSum = 0.0, leftSum = 0.0, rightSum = 0.0;
     if (t->SinuosityAreaSums.size() == static_cast<size_t>(3) * n) {
         int lo = 1, hi = n;
+        // An area strictly between the keys of the flow area's row and the next one has the
+        // next row as the first not below it.
+        const int r = tab.Flow.Row;
+        if (tab.Flow.How == Bracket::Between && r + 1 < n && total[r] < a && a < total[r + 1]) lo = hi = r + 1;
         while (lo < hi) {
             const int mid = lo + (hi - lo) / 2;
             if (a > total[mid]) lo = mid + 1;
@@ -284,8 +299,8 @@ double SinuosityRatioOf(const NodeTable& tab, double a)
     const double al = tab.ByFlow(LeftArea);
     const double ar = tab.ByFlow(RightArea);
     const double s = tab.ByFlow(Sinuosity);
-    const double ratio = ((ac - channel[i - 1]) * s + channelSum + (al - left[i - 1]) + leftSum +
-                          (ar - right[i - 1]) + rightSum) /
+    const double ratio = ((ac - tab.Row(i - 1, ChannelArea)) * s + channelSum + (al - tab.Row(i - 1, LeftArea)) +
+                          leftSum + (ar - tab.Row(i - 1, RightArea)) + rightSum) /
                          (ac + al + ar);
     return std::isnan(ratio) ? 1.0 : ratio;
 }
@@ -294,8 +309,7 @@ double HydraulicDepthOf(const NodeRecord* node, const NodeTable& tab, const Brac
 {
     if (!tab.T) return std::max(0.0, area / node->RectWidth);
     if (!(area > 0.0)) return 0.0;
-    const double b = Read(at, tab.T->Column(LeftWidth)) + Read(at, tab.T->Column(ChannelWidth)) +
-                     Read(at, tab.T->Column(RightWidth));
+    const double b = tab.At(at, LeftWidth) + tab.At(at, ChannelWidth) + tab.At(at, RightWidth);
     return b > 0.0 ? area / b : 0.0;
 }
 
@@ -589,6 +603,7 @@ void BuildCrossSectionTable(CrossSectionTable* t, int count)
     t->LevelCount = n;
     t->Properties.assign(static_cast<size_t>(SectionPropertyColumnCount) * n, 0.0);
     t->SinuosityAreaSums.assign(static_cast<size_t>(3) * n, 0.0);
+    t->Rows.assign(static_cast<size_t>(SectionPropertyColumnCount) * n, 0.0);
     if (n == 0) return;
 
     // Levels: evenly from the lowest point up to the top level, and a last row far above.
@@ -671,6 +686,13 @@ void BuildCrossSectionTable(CrossSectionTable* t, int count)
         sums[k] = sums[k - 1] + (chanA[k] - chanA[k - 1]) * sinuosity[k];
         sums[n + k] = sums[n + k - 1] + (leftA[k] - leftA[k - 1]);
         sums[2 * n + k] = sums[2 * n + k - 1] + (rightA[k] - rightA[k - 1]);
+    }
+
+    // The rows, for the node refreshes.
+    double* rows = t->Rows.data();
+    for (int c = 0; c < SectionPropertyColumnCount; ++c) {
+        const double* column = t->Column(c);
+        for (int k = 0; k < n; ++k) rows[static_cast<size_t>(k) * SectionPropertyColumnCount + c] = column[k];
     }
 }
 

@@ -1072,8 +1072,11 @@ TEST_F(Hydraulics, RefreshWritesOnlyItsDeclaredFieldsAndTheirCopyRestoresIt)
 TEST_F(Hydraulics, LookupsFromTheLastRowGiveWhatAFreshSearchGives)
 {
     // A node refreshed through a sequence of areas (between rows, on rows, beyond both ends,
-    // back and forth) against a copy whose table search starts afresh each time.
+    // back and forth) against a copy whose table search starts afresh each time, and against
+    // one whose table has no rows (read by columns).
     SectionNode node(Compound, 20, 40, -30, {0.03, 0.06, 0.05}, 1.1);
+    CrossSectionTable columnsOnly = node.Table;
+    columnsOnly.Rows.clear();
     const double* keys = node.Table.Column(TotalArea);
     const int last = node.Table.LevelCount - 1;
     std::vector<double> areas;
@@ -1095,5 +1098,10 @@ TEST_F(Hydraulics, LookupsFromTheLastRowGiveWhatAFreshSearchGives)
         node.Table.LocateHint = 17;
         UpdateNodeHydraulics(&fresh);
         EXPECT_EQ(std::memcmp(&fresh, &node.Node, sizeof fresh), 0) << area;
+        NodeRecord byColumns = node.Node;
+        byColumns.CrossSection = &columnsOnly;
+        UpdateNodeHydraulics(&byColumns);
+        byColumns.CrossSection = node.Node.CrossSection;
+        EXPECT_EQ(std::memcmp(&byColumns, &node.Node, sizeof byColumns), 0) << area;
     }
 }
