@@ -174,8 +174,41 @@ void RestoreElementState(const AssemblyItem& item, const double* state)
 // NodeStart[k + 1]) of Nodes[k] are item x MaxElementNodes + the node's place in the item.
 // Every item gets its -dR/dx (row stride MaxElementDof) in Matrices and its R in Residuals,
 // and keeps its element state in ElementStates (ElementStateSize values) meanwhile.
-// NodesByIndex: Nodes[k] is the node of index k. ItemReady and NodeReady (ItemCount and
-// NodeCount flags) mark the items evaluated and the nodes refreshed at the current state.
+// Adds an element's matrix (row stride MaxElementDof) and vector into system k's profile and
+// right-hand side.
+void AddToProfile(const FiniteElementBase* element, int system, const double* matrix, const double* vector)
+{
+    EquationSystem& es = g_EquationSystems[system];
+    const ModelControl& mc = g_ModelControl;
+    const int upn = UnknownsPerNodeOf(system);
+    const int nodes = AssembledNodeCount(element);
+    if (nodes < 1) return;
+    const int stride = mc.MaxElementDof;
+    const int* diag = es.DiagonalIndex.data();
+    double* upper = es.UpperProfile.data();
+    double* lower = es.LowerProfile.data();
+    for (int a = 0; a < nodes; ++a) {
+        for (int ja = 0; ja < upn; ++ja) {
+            const int row = a * upn + ja;
+            const int I = element->Nodes[a]->Index * upn + ja;
+            for (int b = 0; b < nodes; ++b) {
+                for (int jb = 0; jb < upn; ++jb) {
+                    const int column = b * upn + jb;
+                    const int J = element->Nodes[b]->Index * upn + jb;
+                    const double value = matrix[row * stride + column];
+                    if (J >= I) upper[diag[J] - (J - I)] += value;
+                    if (mc.UnsymmetricMatrix && J <= I) lower[diag[I] - (I - J)] += value;
+                }
+            }
+            es.Rhs[I] += vector[row];
+        }
+    }
+}
+
+// NodesByIndex: Nodes[k] is the node of index k. ItemReady (one per item) is 0 until the item
+// is evaluated at the current state, then 1 + the number of its node entries not differenced
+// yet; NodeReady (one per node) marks the nodes refreshed at the current state. AddsToProfile:
+// each item goes into the system's profile, in item order, as soon as it is complete.
 struct DifferencingPlan {
     const AssemblyItem* Items;
     int ItemCount;
@@ -189,6 +222,7 @@ struct DifferencingPlan {
     double* ElementStates;
     unsigned char* ItemReady;
     unsigned char* NodeReady;
+    bool AddsToProfile;
 };
 
 // Place of an item's node in the plan's nodes.
@@ -218,7 +252,18 @@ void EvaluateAtCurrentState(int system, const DifferencingPlan& plan, int i)
                 plan.Residuals + static_cast<size_t>(i) * stride);
     std::fill_n(plan.Matrices + static_cast<size_t>(i) * stride * stride, static_cast<size_t>(stride) * stride, 0.0);
     SaveElementState(item, plan.ElementStates + static_cast<size_t>(i) * ElementStateSize);
-    plan.ItemReady[i] = 1;
+    plan.ItemReady[i] = static_cast<unsigned char>(1 + item.NodeCount);
+}
+
+// An item whose every node is differenced: its element state back to the current state's, and
+// its matrix and vector into the profile when the plan adds them.
+void Complete(int system, const DifferencingPlan& plan, int i)
+{
+    const size_t stride = static_cast<size_t>(g_ModelControl.MaxElementDof);
+    const AssemblyItem& item = plan.Items[i];
+    RestoreElementState(item, plan.ElementStates + static_cast<size_t>(i) * ElementStateSize);
+    if (plan.AddsToProfile)
+        AddToProfile(item.Element, system, plan.Matrices + i * stride * stride, plan.Residuals + i * stride);
 }
 
 // Forward-difference Jacobians of every item of the plan. Each node's unknowns are perturbed
@@ -237,6 +282,7 @@ void DifferencePlan(int system, const DifferencingPlan& plan)
     const int wasDifferencing = mc.Differencing;
     std::fill_n(plan.ItemReady, plan.ItemCount, 0);
     std::fill_n(plan.NodeReady, plan.NodeCount, 0);
+    int completed = 0;   // items before it have left the differencing
 
     for (int k = 0; k < plan.NodeCount; ++k) {
         const int first = plan.NodeStart[k], last = plan.NodeStart[k + 1];
@@ -268,10 +314,11 @@ void DifferencePlan(int system, const DifferencingPlan& plan)
             x[j] = saved;
         }
         RestoreNodeState(node, system, &g_SavedNode);
+        for (int entry = first; entry < last; ++entry) plan.ItemReady[plan.Entries[entry] / MaxElementNodes] -= 1;
+        // Items complete in their order leave the differencing while their values are at hand.
+        while (completed < plan.ItemCount && plan.ItemReady[completed] == 1) Complete(system, plan, completed++);
     }
-
-    for (int i = 0; i < plan.ItemCount; ++i)
-        RestoreElementState(plan.Items[i], plan.ElementStates + static_cast<size_t>(i) * ElementStateSize);
+    while (completed < plan.ItemCount) Complete(system, plan, completed++);
     mc.Differencing = wasDifferencing;
 }
 
@@ -309,7 +356,8 @@ void DifferenceItem(const AssemblyItem& item, int system)
                                 mc.ElementResidualBase.data(),
                                 state,
                                 itemReady,
-                                nodeReady};
+                                nodeReady,
+                                false};
     DifferencePlan(system, plan);
     std::copy(mc.ElementJacobianWork.begin(), mc.ElementJacobianWork.end(), mc.ElementMatrix.begin());
     std::fill(mc.ElementVector.begin(), mc.ElementVector.end(), 0.0);
@@ -541,37 +589,6 @@ double* BuildProfileStructure(int system)
 
 namespace {
 
-// Adds an element's matrix (row stride MaxElementDof) and vector into system k's profile and
-// right-hand side.
-void AddToProfile(const FiniteElementBase* element, int system, const double* matrix, const double* vector)
-{
-    EquationSystem& es = g_EquationSystems[system];
-    const ModelControl& mc = g_ModelControl;
-    const int upn = UnknownsPerNodeOf(system);
-    const int nodes = AssembledNodeCount(element);
-    if (nodes < 1) return;
-    const int stride = mc.MaxElementDof;
-    const int* diag = es.DiagonalIndex.data();
-    double* upper = es.UpperProfile.data();
-    double* lower = es.LowerProfile.data();
-    for (int a = 0; a < nodes; ++a) {
-        for (int ja = 0; ja < upn; ++ja) {
-            const int row = a * upn + ja;
-            const int I = element->Nodes[a]->Index * upn + ja;
-            for (int b = 0; b < nodes; ++b) {
-                for (int jb = 0; jb < upn; ++jb) {
-                    const int column = b * upn + jb;
-                    const int J = element->Nodes[b]->Index * upn + jb;
-                    const double value = matrix[row * stride + column];
-                    if (J >= I) upper[diag[J] - (J - I)] += value;
-                    if (mc.UnsymmetricMatrix && J <= I) lower[diag[I] - (I - J)] += value;
-                }
-            }
-            es.Rhs[I] += vector[row];
-        }
-    }
-}
-
 AssemblyItem ItemOf(FiniteElementBase* element, JunctionRecord* junction, int kind)
 {
     return AssemblyItem{element, junction, kind, AssembledNodeCount(element)};
@@ -733,12 +750,9 @@ int AssembleProfileMatrix(int system)
                                 es.ItemResiduals.data(),
                                 es.ItemElementStates.data(),
                                 es.ItemReady.data(),
-                                es.NodeReady.data()};
+                                es.NodeReady.data(),
+                                true};
     DifferencePlan(system, plan);
-    const size_t stride = static_cast<size_t>(mc.MaxElementDof);
-    for (int i = 0; i < itemCount; ++i)
-        AddToProfile(es.Items[i].Element, system, es.ItemMatrices.data() + i * stride * stride,
-                     es.ItemResiduals.data() + i * stride);
     return 0;
 }
 
