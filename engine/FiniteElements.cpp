@@ -170,10 +170,6 @@ void RestoreElementState(const AssemblyItem& item, const double* state)
 // ---------------------------------------------------------------------------------------
 // Forward differences, node by node
 // ---------------------------------------------------------------------------------------
-// Items to difference and the nodes they hold: entries Entries[NodeStart[k] ..
-// NodeStart[k + 1]) of Nodes[k] are item x MaxElementNodes + the node's place in the item.
-// Every item gets its -dR/dx (row stride MaxElementDof) in Matrices and its R in Residuals,
-// and keeps its element state in ElementStates (ElementStateSize values) meanwhile.
 // Adds an element's matrix (row stride MaxElementDof) and vector into system k's profile and
 // right-hand side.
 void AddToProfile(const FiniteElementBase* element, int system, const double* matrix, const double* vector)
@@ -205,6 +201,10 @@ void AddToProfile(const FiniteElementBase* element, int system, const double* ma
     }
 }
 
+// Items to difference and the nodes they hold: entries Entries[NodeStart[k] ..
+// NodeStart[k + 1]) of Nodes[k] are item x MaxElementNodes + the node's place in the item.
+// Every item gets its -dR/dx (row stride MaxElementDof) in Matrices and its R in Residuals,
+// and keeps its element state in ElementStates (ElementStateSize values) meanwhile.
 // NodesByIndex: Nodes[k] is the node of index k. ItemReady (one per item) is 0 until the item
 // is evaluated at the current state, then 1 + the number of its node entries not differenced
 // yet; NodeReady (one per node) marks the nodes refreshed at the current state. AddsToProfile:
