@@ -212,6 +212,8 @@ void ReleaseWaterQuality()
         VASQUIL_CLEAR_WQ_ARRAY(WQRates)
         VASQUIL_CLEAR_WQ_ARRAY(MetalValues)
         VASQUIL_CLEAR_WQ_ARRAY(MetalRates)
+        n.WQKineticsPass = 0;
+        std::fill(std::begin(n.WQKineticsState), std::end(n.WQKineticsState), 0.0);
     }
 #undef VASQUIL_CLEAR_WQ_ARRAY
     g_EquationSystems[WaterQualitySystem].UpperProfile = {};
@@ -336,6 +338,12 @@ int InitialiseModel()
     // The thermal state of the start takes the weather of the start: the first step's
     // previous-level heat fluxes are these.
     if (mc.ThermalIceOn) ApplyAtmosphericForcing();
+    // In a thermal run every hydraulic update (those of the assembly too) takes the ice velocity
+    // from the water of the previous time level. Without a step there is no such level: the
+    // ice velocity the model holds (read from its file) is kept.
+    std::vector<double> iceVelocities;
+    if (mc.ThermalIceOn)
+        for (const NodeRecord* n : g_NodeIndex) iceVelocities.push_back(n->IceVelocity);
     for (NodeRecord* n : g_NodeIndex) {
         if (mc.HydrodynamicsOn) UpdateNodeHydraulics(n);
         if (mc.DynamicIceOn) UpdateNodeIceState(n);
@@ -371,6 +379,10 @@ int InitialiseModel()
             g_EquationSystems[ThermalIceSystem].StructureBuilt = 1;
         else
             result = -1;
+    }
+    if (mc.ThermalIceOn) {
+        size_t k = 0;
+        for (NodeRecord* n : g_NodeIndex) n->IceVelocity = n->PreviousIceVelocity = iceVelocities[k++];
     }
     for (NodeRecord* n : g_NodeIndex) UpdateNodeIceElevations(n);
     return result;

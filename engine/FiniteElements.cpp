@@ -786,6 +786,11 @@ int SolveProfileLU(double* upper, double* lower, double* rhs, const int* diagona
     return 0;
 }
 
+bool IsSoundTolerance(double tolerance)
+{
+    return tolerance >= MinimumTolerance && tolerance < 1;
+}
+
 int SolveAndUpdate(int system)
 {
     EquationSystem& es = g_EquationSystems[system];

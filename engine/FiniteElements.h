@@ -24,6 +24,14 @@ void BuildJunctionElementJacobian(ElementRecord* element, JunctionRecord* juncti
 void BuildBoundaryElementJacobian(BoundaryElementRecord* element, int system);
 // Crout factorisation without pivoting, in place; the solution replaces rhs. Returns 0.
 int SolveProfileLU(double* upper, double* lower, double* rhs, const int* diagonal, int order);
+// Newton tolerances bound the relative size of an update (LastNorm). Below some fifty times
+// the double precision (2.2e-16) an update is rounding noise that no iteration can be sure to
+// reach; a tolerance of 1 or more accepts an update as large as the solution itself (above 1
+// the first iteration is skipped and nothing is solved).
+inline constexpr double MinimumTolerance = 1e-14;
+// True when a tolerance is at least MinimumTolerance and below 1.
+bool IsSoundTolerance(double tolerance);
+
 // Solves system k and adds the increments to the nodes' unknowns. 1 when the update is not
 // finite (or, for hydrodynamics, makes a gross area negative), else 0; sets LastNorm.
 int SolveAndUpdate(int system);

@@ -601,3 +601,33 @@ double JunctionWorkAnchorWidth(const NodeRecord* node)
 {
     return node->JunctionWork[WorkAnchorWidth];
 }
+
+JunctionBranchView ViewJunctionNodeFromBranch(const JunctionRecord* junction, const ElementRecord* element)
+{
+    JunctionBranchView view;
+    if (!junction || !element || !junction->NodeA) return view;
+    const bool through = element == junction->ElementAD;
+    const bool sideAB = !through && element == junction->ElementAB;
+    const bool sideAC = !through && !sideAB && element == junction->ElementAC;
+    if (!(through || sideAB || sideAC) || element->NodeCount < 2) return view;
+    int at = -1;
+    for (int k = 0; k < 2; ++k)
+        if (element->Nodes[k] == junction->NodeA) at = k;
+    if (at < 0 || !element->Nodes[1 - at]) return view;
+    const NodeRecord* a = junction->NodeA;
+    const NodeRecord* x = element->Nodes[1 - at];
+    view.NodeA = at;
+    view.Sign = RelativeSign(a->FluxDischarge, x->FluxDischarge);
+    view.FlowArea = a->FlowArea;
+    view.PreviousFlowArea = a->PreviousFlowArea;
+    if (!through) {
+        const double E = std::clamp(junction->StepShareAB, 0.0, 1.0);
+        const double kappa = sideAB ? junction->BranchCosines[1] : junction->BranchCosines[0];
+        const BranchPart part = JunctionNodePart(a, x, sideAB ? E : 1.0 - E, kappa, at == 0 ? 1.0 : -1.0);
+        view.DischargeShare = part.Discharge;
+        view.AreaShare = part.Width;
+        view.FlowArea = part.FlowArea;
+        view.PreviousFlowArea = part.FlowAreaPrevious;
+    }
+    return view;
+}

@@ -18,3 +18,19 @@ void AddNaturalJunctionTerms(const GaussPointRecord* point, ElementRecord* eleme
 // The anchor width (m) among a node's junction work copies, as the last side-branch residual
 // that included the node left it.
 double JunctionWorkAnchorWidth(const NodeRecord* node);
+
+// How a branch element of a junction sees the junction node A, for the transport of other
+// equation systems, as the hydrodynamic branch residual sees it: NodeA is A's place among the
+// element's nodes (-1 when the element is no current branch of the junction or does not hold
+// A); Sign is -1 when the flux discharges of A and of the branch's far node point opposite ways,
+// else +1; a side branch carries DischargeShare of A's discharge through AreaShare of its
+// section, FlowArea and PreviousFlowArea (m2) of its flow area at the two levels. The through
+// branch sees all of A.
+struct JunctionBranchView {
+    int NodeA = -1;
+    double Sign = 1.0;
+    double DischargeShare = 1.0;
+    double AreaShare = 1.0;
+    double FlowArea = 0.0, PreviousFlowArea = 0.0;
+};
+JunctionBranchView ViewJunctionNodeFromBranch(const JunctionRecord* junction, const ElementRecord* element);

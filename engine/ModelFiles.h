@@ -12,7 +12,8 @@
 //   4  fewer than two nodes, or no memory for them      " Control Variable Error 4"
 //   5  no element, or no memory for them                " Control Variable Error 5"
 //   6  no boundary element, or no memory for them       " Control Variable Error 6"
-//   7  the file ends before a required number           " File ends early in the <where>"
+//   7  the file ends before a required number (a model
+//      with junctions needs the jam table's count)        " File ends early in the <where>"
 //   8  a number longer than 400 characters              " A number in the <where> is longer than 400 characters"
 //   9  a number too large for a double                  " Number <token> out of range in the <where>"
 //  10  an integer field outside the range of an int     " Integer <token> out of range in the <where>"
@@ -45,6 +46,26 @@
 //  31  more than 1000 ice-jam table rows                " Too many rows in the ice jam stability table"
 //  32  no memory for a cross section or a table         " Not enough memory for the <where>"
 //  33  a rectangular node whose width is not above 0    " Rectangular node %d has no width above 0"
+//  34  not a regular file (a directory, a FIFO, a
+//      character or block device, a socket)             " That file is a <kind>, not a model file"
+//  35  a time step of 0 or less, a maximum time step
+//      below MinimumTimeStep                            " Delta t (s) <token> is not above 0"
+//                                                       " Max Delta t (s) <token> is below the smallest time step of 0.001 s"
+//  36  a Newton tolerance below 1e-14, or of 1 or more  " Hydrodynamics Tolerance <token> is not at least 1e-14 and below 1"
+//                                                       " Thermal Ice Tolerance <token> is not at least 1e-14 and below 1"
+//  37  a value outside the range of its quantity once
+//      converted (an infinite one included)             " Number <token> in the <where> is out of range (<quantity> from <low> to <high> <unit>)"
+//      quantities, in engine units: length and station -1e9 to 1e9 m, area -1e18 to 1e18 m2,
+//      discharge -1e9 to 1e9 m3/s, velocity -1e3 to 1e3 m/s, time -1e13 to 1e13 s, Manning n
+//      or roughness height -100 to 100, temperature -273.15 to 1000 degC, sinuosity 0 to 100,
+//      fraction (porosities, albedos, the border-ice and anchor-ice fractions) 0 to 1
+//  38  a node whose values give a state out of range
+//      (not finite, or a length, area or width beyond
+//      the ranges of code 37)                           " The initial <value> of node %d, <number>, is out of range (<quantity> from <low> to <high> <unit>)"
+//  39  an element (not a junction branch) whose two
+//      nodes have the same chainage                     " Element %d joins nodes %d and %d at the same chainage"
+//  40  a cross-section station smaller than the one
+//      before it                                        " Station <station> of point %d of the cross section of node %d lies left of the point before it"
 // <where> names the place: "header", "row of node 12", "cross section of node 12",
 // "element row 3", "boundary element row 2", "series of boundary element 2", "junction row 1",
 // "atmospheric zone 1", "bridging event row 1", "ice jam stability table".
@@ -70,9 +91,11 @@
 struct NodeRecord;
 struct BoundaryElementRecord;
 
-// Reads a whole model from an open stream and closes it (standard input is never closed).
+// Reads a whole model from an open stream and closes it (standard input is never closed). A
+// stream over anything but a regular file (or memory) is refused before it is read.
 int ReadModelFile(FILE* stream);
-// Opens the file at path and reads it with ReadModelFile.
+// Opens the file at path and reads it with ReadModelFile; the open does not wait (for the
+// writer of a FIFO). Returns -1, with errno telling why, when the file cannot be opened.
 int LoadModelFile(const std::filesystem::path& path);
 // The reason of the last refusal of ReadModelFile, as its printed line without the leading
 // blank and the line end ("File ends early in the header"); empty after a read that succeeded.

@@ -2,13 +2,17 @@
 // ice and thermal state of every node derived as the records are read.
 #include "engine/ModelFiles.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <new>
 #include <system_error>
@@ -17,12 +21,18 @@
 
 #include "engine/EngineData.h"
 #include "engine/FileText.h"
+#include "engine/FiniteElements.h"
 #include "engine/Hydraulics.h"
 #include "engine/IceFront.h"
 #include "engine/Junctions.h"
 #include "engine/ModelSetup.h"
 #include "engine/ThermalIce.h"
 #include "engine/TimeStepping.h"
+
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -59,7 +69,68 @@ enum ReaderCode {
     ReadTooManyJamRows = 31,
     ReadOutOfMemory = 32,
     ReadBadRectWidth = 33,
+    ReadNotARegularFile = 34,
+    ReadBadTimeStep = 35,
+    ReadBadTolerance = 36,
+    ReadValueOutOfRange = 37,
+    ReadStateOutOfRange = 38,
+    ReadZeroLengthElement = 39,
+    ReadSectionStationsGoBack = 40,
 };
+
+// What a number of the file measures: its conversion into engine units and the range of
+// the converted value. The ranges lie far beyond any river (the longest is some 7,000 km
+// long, the largest carries about 200,000 m3/s, Manning's n stays below 0.2) and keep the
+// squares and products of the engine finite; a roughness value below 0 is a roughness
+// height (m), above 0 Manning's n.
+enum Quantity {
+    AsNumber,        // read unchanged, any finite value
+    AsLength,        // x L: coordinates, elevations, stages, widths, thicknesses
+    AsStation,       // x D x L: stations along the river
+    AsArea,          // x L^2
+    AsDischarge,     // x L^3
+    AsVelocity,      // x L
+    AsHours,         // x 3600: times of series and events
+    AsRoughness,     // unchanged
+    AsTemperature,   // unchanged, degrees C
+    AsSinuosity,     // unchanged
+    AsFraction,      // unchanged: porosities, albedos, fractions of a width
+};
+
+struct QuantityRange {
+    const char* name;
+    double low, high;   // engine units
+    const char* unit;
+};
+
+constexpr QuantityRange QuantityRanges[] = {
+    {"number", -std::numeric_limits<double>::max(), std::numeric_limits<double>::max(), ""},
+    {"length", -1e9, 1e9, " m"},
+    {"station", -1e9, 1e9, " m"},
+    {"area", -1e18, 1e18, " m2"},
+    {"discharge", -1e9, 1e9, " m3/s"},
+    {"velocity", -1e3, 1e3, " m/s"},
+    {"time", -1e13, 1e13, " s"},
+    {"Manning n or roughness height", -100, 100, ""},
+    {"temperature", -273.15, 1000, " degC"},
+    {"sinuosity", 0, 100, ""},
+    {"fraction", 0, 1, ""},
+};
+
+double UnitFactor(Quantity q)
+{
+    const ModelControl& mc = g_ModelControl;
+    const double L = mc.LengthFactor;
+    switch (q) {
+    case AsLength:
+    case AsVelocity: return L;
+    case AsStation: return mc.DistanceFactor * L;
+    case AsArea: return L * L;
+    case AsDischarge: return L * L * L;
+    case AsHours: return 3600;
+    default: return 1;
+    }
+}
 
 // Records are allocated in growing chunks as rows arrive, so a count far beyond the data
 // ends in "file ends early" instead of a huge allocation.
@@ -83,6 +154,28 @@ inline bool ContinuesToken(int c)
 {
     return (c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '+' || c == '-';
 }
+
+// The file's scanner, reading each number as the quantity it measures: converted into engine
+// units and refused when the converted value lies outside the quantity's range (an infinite
+// one included).
+struct ModelScanner : FieldScanner {
+    using FieldScanner::FieldScanner;
+
+    // The next number converted into engine units; 0 after a failure.
+    double Real(Quantity quantity = AsNumber)
+    {
+        const double read = FieldScanner::Real();
+        if (code != ScanOk || quantity == AsNumber) return read;
+        const double v = read * UnitFactor(quantity);
+        const QuantityRange& range = QuantityRanges[quantity];
+        if (!(v >= range.low && v <= range.high)) {
+            Fail(ReadValueOutOfRange, " Number %s in the %s is out of range (%s from %g to %g%s)\n", token, where,
+                 range.name, range.low, range.high, range.unit);
+            return 0;
+        }
+        return v;
+    }
+};
 
 // Lookup of nodes by number (first in chain order), valid for the node block it was built on.
 std::unordered_map<int, NodeRecord*> s_NodesByNumber;
@@ -182,6 +275,32 @@ void RelinkJunctions(int filled)
     g_Junctions = filled > 0 ? &g_JunctionBlock[0] : nullptr;
 }
 
+// What a stream reads when it is not a regular file ("directory", "FIFO", ...); null for a
+// regular file and for a stream without a file descriptor (a stream over memory).
+const char* SpecialFileKind(FILE* stream)
+{
+#if defined(_WIN32)
+    struct _stat64 st;
+    const int fd = _fileno(stream);
+    if (fd < 0 || _fstat64(fd, &st) != 0) return nullptr;
+    if ((st.st_mode & _S_IFMT) == _S_IFREG) return nullptr;
+    if ((st.st_mode & _S_IFMT) == _S_IFDIR) return "directory";
+    if ((st.st_mode & _S_IFMT) == _S_IFCHR) return "character device";
+    return "special file";
+#else
+    struct stat st;
+    const int fd = fileno(stream);
+    if (fd < 0 || fstat(fd, &st) != 0) return nullptr;
+    if (S_ISREG(st.st_mode)) return nullptr;
+    if (S_ISDIR(st.st_mode)) return "directory";
+    if (S_ISFIFO(st.st_mode)) return "FIFO";
+    if (S_ISCHR(st.st_mode)) return "character device";
+    if (S_ISBLK(st.st_mode)) return "block device";
+    if (S_ISSOCK(st.st_mode)) return "socket";
+    return "special file";
+#endif
+}
+
 void CloseStream(FILE* stream)
 {
     if (stream && stream != stdin) std::fclose(stream);
@@ -254,10 +373,21 @@ int ReadModelBody(FILE* stream)
     }
     g_Junctions = mc.JunctionCount > 0 ? &g_JunctionBlock[0] : nullptr;
     std::printf(" Got the junctions\n");
+    // An element's length is the difference of its nodes' chainages (a junction branch has its
+    // own length): two nodes at the same chainage make the element's equations divide by 0.
+    for (const ElementRecord* e = g_Elements; e; e = e->Next) {
+        const NodeRecord* one = e->Nodes[0];
+        const NodeRecord* two = e->Nodes[1];
+        if (e->JunctionBranch == 0 && one && two && one->Chainage == two->Chainage) {
+            ModelScanner s(stream);
+            return s.Fail(ReadZeroLengthElement, " Element %d joins nodes %d and %d at the same chainage\n", e->Number,
+                          one->Number, two->Number);
+        }
+    }
 
     for (int i = 0; i < mc.AtmosphericZoneCount; ++i) {
         AtmosphericZoneRecord& zone = g_AtmosphericZoneBlock[i];
-        FieldScanner s(stream);
+        ModelScanner s(stream);
         s.Where("atmospheric zone %d", i + 1);
         zone.Number = s.Integer();
         const int rows = s.Integer();
@@ -275,8 +405,8 @@ int ReadModelBody(FILE* stream)
         }
         zone.RowCount = rows;
         for (int r = 0; r < rows && !s.code; ++r) {
-            zone.Time[r] = s.Real() * 3600;
-            zone.AirTemperature[r] = s.Real();
+            zone.Time[r] = s.Real(AsHours);
+            zone.AirTemperature[r] = s.Real(AsTemperature);
             zone.SolarRadiation[r] = s.Real();
         }
         if (s.code) return s.code;
@@ -332,6 +462,13 @@ int ReadModelFile(FILE* stream)
         RefuseLine(" Unable to open that file\n");
         return ReadNoStream;
     }
+    // A device or a FIFO may never end, and a directory holds no text.
+    if (const char* kind = SpecialFileKind(stream)) {
+        RefuseLine(" That file is a %s, not a model file\n", kind);
+        CloseStream(stream);
+        EmptyEngine();
+        return ReadNotARegularFile;
+    }
     SetModelDefaults();
     int code = ReadModelHeader(stream);
     if (code == ReadBadNodeCount || code == ReadBadElementCount || code == ReadBadBoundaryCount)
@@ -358,21 +495,39 @@ int LoadModelFile(const std::filesystem::path& path)
 #if defined(_WIN32)
     FILE* stream = _wfopen(path.c_str(), L"rb");
 #else
-    FILE* stream = std::fopen(path.c_str(), "rb");
+    // Opened without waiting: a FIFO without a writer would block the open itself. The
+    // reader refuses anything but a regular file before it reads.
+    FILE* stream = nullptr;
+    const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0) {
+        stream = fdopen(fd, "rb");
+        if (!stream) close(fd);
+    }
 #endif
+    if (!stream) {
+        const int error = errno;
+        const int code = ReadModelFile(nullptr);
+        errno = error;
+        return code;
+    }
     return ReadModelFile(stream);
 }
 
 int ReadModelHeader(FILE* stream)
 {
     ModelControl& mc = g_ModelControl;
-    FieldScanner s(stream);
+    ModelScanner s(stream);
 
     mc.FileType = s.Integer();
     if (!s.code && (mc.FileType < 0 || mc.FileType > 3))
         return s.Fail(ReadBadFileType, " File Type %d is not 0, 1, 2 or 3\n", mc.FileType);
     mc.DeltaT = s.Real();
+    if (!s.code && !(mc.DeltaT > 0))
+        return s.Fail(ReadBadTimeStep, " Delta t (s) %s is not above 0\n", s.token);
     mc.MaxDeltaT = s.Real();
+    if (!s.code && !(mc.MaxDeltaT >= MinimumTimeStep))
+        return s.Fail(ReadBadTimeStep, " Max Delta t (s) %s is below the smallest time step of %g s\n", s.token,
+                      MinimumTimeStep);
     mc.ModelTime = s.Real();
     for (int& v : mc.StartDate) v = s.Integer();
     if (s.code) return s.code;
@@ -428,6 +583,9 @@ int ReadModelHeader(FILE* stream)
     hydro.UpwindingUpdating = s.Integer();
     hydro.Theta = s.Real();
     hydro.Tolerance = s.Real();
+    if (!s.code && !IsSoundTolerance(hydro.Tolerance))
+        return s.Fail(ReadBadTolerance, " Hydrodynamics Tolerance %s is not at least %g and below 1\n", s.token,
+                      MinimumTolerance);
     mc.Formulation = s.Integer();
     hydro.Alpha = s.Real();
     ClampUnit(hydro.Theta);
@@ -437,7 +595,7 @@ int ReadModelHeader(FILE* stream)
 
     ReleaseThermalBlocks();
 
-    if (mc.FileType < 3) mc.WaterTemperature = s.Real();
+    if (mc.FileType < 3) mc.WaterTemperature = s.Real(AsTemperature);
     if (mc.FileType > 0) {
         mc.ResistanceModel = s.Integer();
         mc.IceSpecificGravity = s.Real();
@@ -445,7 +603,7 @@ int ReadModelHeader(FILE* stream)
     if (mc.FileType == 1) {
         mc.IceFriction = s.Real();
         mc.IceCohesion = s.Real();
-        mc.JamPorosity = s.Real();
+        mc.JamPorosity = s.Real(AsFraction);
         mc.ErosionVelocity = s.Real();
         mc.PassivePressureCoefficient = s.Real();
         mc.IceThicknessDamping = s.Real();
@@ -502,33 +660,33 @@ int ReadModelHeader(FILE* stream)
         mc.FrazilRiseRate = s.Real();
         mc.ReentrainmentRate = s.Real();
         mc.ReentrainmentVelocity = s.Real();
-        mc.FrazilSlushPorosity = s.Real();
+        mc.FrazilSlushPorosity = s.Real(AsFraction);
         mc.NewPanThickness = s.Real();
         mc.SolidIceInitialThickness = s.Real();
         mc.FrazilShapeFactor = s.Real();
         mc.CoverloadGranuleDiameter = s.Real();
         mc.CriticalFlowStrength = s.Real();
-        mc.AnchorIcePorosity = s.Real();
+        mc.AnchorIcePorosity = s.Real(AsFraction);
         mc.FrazilAccretionRate = s.Real();
-        mc.AnchorIceBedFraction = s.Real();
+        mc.AnchorIceBedFraction = s.Real(AsFraction);
         mc.BedMaterialDiameter = s.Real();
         mc.BedMaterialDensity = s.Real();
         mc.BorderIceCoefA = s.Real();
         mc.BorderIceCoefB = s.Real();
         mc.BorderIceCoefC = s.Real();
         mc.BorderIceCoefE = s.Real();
-        mc.MaxBorderIceFraction = s.Real();
+        mc.MaxBorderIceFraction = s.Real(AsFraction);
         mc.MaxBorderIceVelocity = s.Real();
         mc.BorderIceVelocityMode = s.Integer();
         mc.MinSurfaceIceConcentration = s.Real();
         mc.MaxSurfaceIceConcentration = s.Real();
         mc.MaxJuxtapositionFroude = s.Real();
         mc.MaxJamIterations = s.Integer();
-        mc.IceFrontFloePorosity = s.Real();
+        mc.IceFrontFloePorosity = s.Real(AsFraction);
         mc.IceFriction = s.Real();
         mc.IceCohesion = s.Real();
-        mc.WaterAlbedo = s.Real();
-        mc.IceAlbedo = s.Real();
+        mc.WaterAlbedo = s.Real(AsFraction);
+        mc.IceAlbedo = s.Real(AsFraction);
         mc.SnowThickness = s.Real();
         mc.WaterConductivity = s.Real();
         mc.IceConductivity = s.Real();
@@ -538,6 +696,9 @@ int ReadModelHeader(FILE* stream)
         thermal.UpwindingUpdating = s.Integer();
         thermal.Theta = s.Real();
         thermal.Tolerance = s.Real();
+        if (!s.code && !IsSoundTolerance(thermal.Tolerance))
+            return s.Fail(ReadBadTolerance, " Thermal Ice Tolerance %s is not at least %g and below 1\n", s.token,
+                          MinimumTolerance);
 
         mc.ThermalIceOn = 1;
         mc.ThermalMode = 1;
@@ -556,7 +717,7 @@ int ReadModelHeader(FILE* stream)
 int ReadNodeRow(FILE* stream, int index)
 {
     ModelControl& mc = g_ModelControl;
-    FieldScanner s(stream);
+    ModelScanner s(stream);
     s.Where("node row %d", index + 1);
     if (index < 0 || index >= static_cast<int>(g_NodeBlock.size()))
         return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
@@ -571,54 +732,49 @@ int ReadNodeRow(FILE* stream, int index)
     g_NodeIndex[index] = node;
     node->Index = index;
 
-    const double L = mc.LengthFactor;
-    const double L2 = L * L;
-    const double L3 = L * L * L;
-    const double X = mc.DistanceFactor * L;
-
     node->Number = s.Integer();
     if (!s.code) s.Where("row of node %d", node->Number);
     node->RiverStation = s.Real();
     node->SectionCode = s.Integer();
     node->Reach = s.Integer();
-    node->Easting = s.Real() * L;
-    node->Northing = s.Real() * L;
-    node->Chainage = s.Real() * X;
-    node->Invert = s.Real() * L;
-    node->ManningN = s.Real();
-    node->RectWidth = node->TopWidth = s.Real() * L;
+    node->Easting = s.Real(AsLength);
+    node->Northing = s.Real(AsLength);
+    node->Chainage = s.Real(AsStation);
+    node->Invert = s.Real(AsLength);
+    node->ManningN = s.Real(AsRoughness);
+    node->RectWidth = node->TopWidth = s.Real(AsLength);
     node->HydroCode = s.Integer();
-    node->Stage = s.Real() * L;
-    node->Discharge = s.Real() * L3;
+    node->Stage = s.Real(AsLength);
+    node->Discharge = s.Real(AsDischarge);
     node->WaterTemp = mc.WaterTemperature;
     switch (mc.FileType) {
     case 1:
         node->IceConcentration = s.Real();
-        node->IceThickness = s.Real() * L;
-        node->IceRoughness = s.Real();
+        node->IceThickness = s.Real(AsLength);
+        node->IceRoughness = s.Real(AsRoughness);
         node->IceRoughnessMode = s.Integer();
         node->JamFlag = s.Integer();
         break;
     case 2:
-        node->IceVelocity = s.Real() * L;
+        node->IceVelocity = s.Real(AsVelocity);
         node->IceConcentration = s.Real();
-        node->SolidIceArea = s.Real() * L2;
-        node->IceRoughness = s.Real();
+        node->SolidIceArea = s.Real(AsArea);
+        node->IceRoughness = s.Real(AsRoughness);
         node->IceRoughnessMode = s.Integer();
         break;
     case 3:
-        node->IceVelocity = s.Real() * L;
-        node->WaterTemp = s.Real();
+        node->IceVelocity = s.Real(AsVelocity);
+        node->WaterTemp = s.Real(AsTemperature);
         node->FrazilConcentration = s.Real();
-        node->AnchorIceArea = s.Real() * L2;
+        node->AnchorIceArea = s.Real(AsArea);
         node->IceConcentration = s.Real();
-        node->SlushArea = s.Real() * L2;
-        node->UnderSlushArea = s.Real() * L2;
-        node->SolidIceArea = s.Real() * L2;
-        node->BorderWidthLeft = s.Real() * L;
-        node->BorderWidthRight = s.Real() * L;
-        node->BorderIceArea = s.Real() * L2;
-        node->IceRoughness = s.Real();
+        node->SlushArea = s.Real(AsArea);
+        node->UnderSlushArea = s.Real(AsArea);
+        node->SolidIceArea = s.Real(AsArea);
+        node->BorderWidthLeft = s.Real(AsLength);
+        node->BorderWidthRight = s.Real(AsLength);
+        node->BorderIceArea = s.Real(AsArea);
+        node->IceRoughness = s.Real(AsRoughness);
         node->IceRoughnessMode = s.Integer();
         node->ZoneNumber = s.Integer();
         node->Hwa = s.Real();
@@ -724,8 +880,11 @@ int ReadNodeRow(FILE* stream, int index)
         const double w = node->IceCoveredWidth * c;
         if (mc.FileType == 1) node->SolidIceArea = node->IceThickness * node->IceConcentration * node->IceCoveredWidth;
         // No concentration leaves no width to spread the ice over: the thicknesses stay as they are.
+        // A static ice cover's thickness is the file's own and its solid area follows from it;
+        // taken back through the clamped concentration, the thickness would change at every
+        // open and save of a node whose concentration lies outside the clamps.
         if (w > 0) {
-            node->IceThickness = node->SolidIceArea / w;
+            if (mc.FileType != 1) node->IceThickness = node->SolidIceArea / w;
             node->SlushThickness = node->SlushArea / w;
             node->UnderSlushThickness = node->UnderSlushArea / w;
         }
@@ -757,6 +916,42 @@ int ReadNodeRow(FILE* stream, int index)
                                node->IceConcentration, node->SlushArea, node->SolidIceArea};
     for (int k = 0; k < 6; ++k) node->ThermalUnknowns[k] = node->PreviousThermalUnknowns[k] = thermal[k];
 
+    // Every value read is in range, but together they may still give a state out of range (an
+    // ice specific gravity of 0 divides by 0, a large temperature squares to infinity, a large
+    // ice concentration makes a static ice cover thick), and the writer would write values that
+    // no reader takes back.
+    const struct {
+        const char* name;
+        double value;
+        Quantity quantity;
+    } derived[] = {
+        {"flow area", node->FlowArea, AsArea},
+        {"gross area", node->GrossArea, AsArea},
+        {"smallest flow area", node->MinFlowArea, AsArea},
+        {"floating ice area", node->FloatingIceArea, AsArea},
+        {"dynamic ice area", node->DynamicIceArea, AsArea},
+        {"solid ice area", node->SolidIceArea, AsArea},
+        {"top width", node->TopWidth, AsLength},
+        {"wetted perimeter", node->WettedPerimeter, AsLength},
+        {"ice-covered width", node->IceCoveredWidth, AsLength},
+        {"left border ice width", node->BorderWidthLeft, AsLength},
+        {"right border ice width", node->BorderWidthRight, AsLength},
+        {"ice thickness", node->IceThickness, AsLength},
+        {"slush thickness", node->SlushThickness, AsLength},
+        {"effective ice thickness", node->EffectiveIceThickness, AsLength},
+        {"anchor ice thickness", node->AnchorIceThickness, AsLength},
+        {"border ice thickness", node->BorderIceThickness, AsLength},
+        {"ice top elevation", node->IceTopElevation, AsLength},
+        {"ice bottom elevation", node->IceBottomElevation, AsLength},
+        {"thermal energy", node->ThermalEnergy, AsNumber},
+    };
+    for (const auto& d : derived) {
+        const QuantityRange& range = QuantityRanges[d.quantity];
+        if (!(d.value >= range.low && d.value <= range.high))
+            return s.Fail(ReadStateOutOfRange, " The initial %s of node %d, %g, is out of range (%s from %g to %g%s)\n",
+                          d.name, node->Number, d.value, range.name, range.low, range.high, range.unit);
+    }
+
     // Chain.
     node->Previous = index > 0 ? &g_NodeBlock[index - 1] : nullptr;
     if (node->Previous) node->Previous->Next = node;
@@ -767,8 +962,7 @@ int ReadNodeRow(FILE* stream, int index)
 
 int ReadCrossSection(FILE* stream, NodeRecord* node)
 {
-    const double L = g_ModelControl.LengthFactor;
-    FieldScanner s(stream);
+    ModelScanner s(stream);
     s.Where("cross section of node %d", node->Number);
     std::unique_ptr<CrossSectionTable> table;
     try {
@@ -784,16 +978,16 @@ int ReadCrossSection(FILE* stream, NodeRecord* node)
     if (points < 2)
         return s.Fail(ReadTooFewPoints, " Fewer than two points in the cross section of node %d\n", node->Number);
     table->PointCount = points;
-    table->LeftBankStation = s.Real() * L;
-    table->RightBankStation = s.Real() * L;
+    table->LeftBankStation = s.Real(AsLength);
+    table->RightBankStation = s.Real(AsLength);
     try {
         table->Points.resize(points);
     } catch (const std::exception&) {
         return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
     }
     for (SectionPoint& point : table->Points) {
-        point.Station = s.Real() * L;
-        point.Elevation = s.Real() * L;
+        point.Station = s.Real(AsLength);
+        point.Elevation = s.Real(AsLength);
     }
 
     const int roughness = s.Integer();
@@ -805,8 +999,8 @@ int ReadCrossSection(FILE* stream, NodeRecord* node)
         return s.Fail(ReadNoRoughnessRow, " No roughness row in the cross section of node %d\n", node->Number);
     table->RoughnessRowCount = roughness;
     for (int r = 0; r < roughness; ++r) {
-        table->RoughnessRows[0][r] = s.Real() * L;
-        for (int k = 1; k < 4; ++k) table->RoughnessRows[k][r] = s.Real();
+        table->RoughnessRows[0][r] = s.Real(AsLength);
+        for (int k = 1; k < 4; ++k) table->RoughnessRows[k][r] = s.Real(AsRoughness);
     }
 
     const int sinuosity = s.Integer();
@@ -818,10 +1012,18 @@ int ReadCrossSection(FILE* stream, NodeRecord* node)
         return s.Fail(ReadNoSinuosityRow, " No sinuosity row in the cross section of node %d\n", node->Number);
     table->SinuosityRowCount = sinuosity;
     for (int r = 0; r < sinuosity; ++r) {
-        table->SinuosityRows[0][r] = s.Real() * L;
-        table->SinuosityRows[1][r] = s.Real();
+        table->SinuosityRows[0][r] = s.Real(AsLength);
+        table->SinuosityRows[1][r] = s.Real(AsSinuosity);
     }
     if (s.code) return s.code;
+
+    // The points run from the left bank to the right: a station that goes back folds the
+    // section over itself, and its widths and areas mean nothing.
+    for (int k = 1; k < points; ++k)
+        if (table->Points[k].Station < table->Points[k - 1].Station)
+            return s.Fail(ReadSectionStationsGoBack, " Station %.12g of point %d of the cross section of node %d lies "
+                          "left of the point before it\n", table->Points[k].Station / g_ModelControl.LengthFactor,
+                          k + 1, node->Number);
 
     const auto matches = [&](double station) {
         return std::any_of(table->Points.begin(), table->Points.end(),
@@ -846,7 +1048,7 @@ int ReadCrossSection(FILE* stream, NodeRecord* node)
 
 int ReadElementRow(FILE* stream, int index)
 {
-    FieldScanner s(stream);
+    ModelScanner s(stream);
     s.Where("element row %d", index + 1);
     if (index < 0 || index >= static_cast<int>(g_ElementBlock.size()))
         return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
@@ -876,7 +1078,7 @@ int ReadElementRow(FILE* stream, int index)
 
 int ReadBoundaryElementRow(FILE* stream, int index)
 {
-    FieldScanner s(stream);
+    ModelScanner s(stream);
     s.Where("boundary element row %d", index + 1);
     if (index < 0 || index >= static_cast<int>(g_BoundaryElementBlock.size()))
         return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
@@ -910,7 +1112,7 @@ int ReadBoundaryElementRow(FILE* stream, int index)
 int ReadBoundaryHydrograph(FILE* stream, BoundaryElementRecord* element)
 {
     const ModelControl& mc = g_ModelControl;
-    FieldScanner s(stream);
+    ModelScanner s(stream);
     s.Where("series of boundary element %d", element->Number);
     BoundaryHydrograph* table = nullptr;
     try {
@@ -980,39 +1182,37 @@ int ReadBoundaryHydrograph(FILE* stream, BoundaryElementRecord* element)
         return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
     }
     table->RowCount = rows;
-    const double L = mc.LengthFactor;
-    const double L3 = L * L * L;
     auto& c = table->Columns;
     for (int r = 0; r < rows && !s.code; ++r) {
         switch (kind) {
         case Inflow:
-            c[0][r] = s.Real() * 3600;
-            c[2][r] = s.Real() * L3;
+            c[0][r] = s.Real(AsHours);
+            c[2][r] = s.Real(AsDischarge);
             if (mc.FileType == 2) {
-                c[3][r] = s.Real() * L;
+                c[3][r] = s.Real(AsVelocity);
                 c[6][r] = s.Real();
-                c[8][r] = s.Real() * L;
+                c[8][r] = s.Real(AsLength);
             } else if (mc.FileType == 3) {
-                c[3][r] = s.Real() * L;
-                c[4][r] = s.Real();
+                c[3][r] = s.Real(AsVelocity);
+                c[4][r] = s.Real(AsTemperature);
                 c[5][r] = s.Real();
                 c[6][r] = s.Real();
-                c[7][r] = s.Real() * L;
-                c[8][r] = s.Real() * L;
+                c[7][r] = s.Real(AsLength);
+                c[8][r] = s.Real(AsLength);
             }
             break;
         case StageSeries:
-            c[0][r] = s.Real() * 3600;
-            c[1][r] = s.Real() * L;
+            c[0][r] = s.Real(AsHours);
+            c[1][r] = s.Real(AsLength);
             break;
         case StageAndDischarge:
-            c[0][r] = s.Real() * 3600;
-            c[2][r] = s.Real() * L3;
-            c[1][r] = s.Real() * L;
+            c[0][r] = s.Real(AsHours);
+            c[2][r] = s.Real(AsDischarge);
+            c[1][r] = s.Real(AsLength);
             break;
         default:   // rating curve
-            c[1][r] = s.Real() * L;
-            c[2][r] = s.Real() * L3;
+            c[1][r] = s.Real(AsLength);
+            c[2][r] = s.Real(AsDischarge);
             break;
         }
     }
@@ -1021,8 +1221,7 @@ int ReadBoundaryHydrograph(FILE* stream, BoundaryElementRecord* element)
 
 int ReadJunctionRow(FILE* stream, int index)
 {
-    const ModelControl& mc = g_ModelControl;
-    FieldScanner s(stream);
+    ModelScanner s(stream);
     s.Where("junction row %d", index + 1);
     if (index < 0 || index >= static_cast<int>(g_JunctionBlock.size()))
         return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
@@ -1035,7 +1234,7 @@ int ReadJunctionRow(FILE* stream, int index)
     double lengths[3];
     for (int& n : nodes) n = s.Integer();
     for (int& e : elements) e = s.Integer();
-    for (double& l : lengths) l = s.Real() * mc.LengthFactor;
+    for (double& l : lengths) l = s.Real(AsLength);
     if (s.code) return s.code;
 
     for (int k = 0; k < 4; ++k) {
@@ -1101,16 +1300,15 @@ int ReadJunctionRow(FILE* stream, int index)
 int ReadBridgingEvent(FILE* stream, int index)
 {
     const ModelControl& mc = g_ModelControl;
-    FieldScanner s(stream);
+    ModelScanner s(stream);
     s.Where("bridging event row %d", index + 1);
     if (index < 0 || index >= static_cast<int>(g_BridgingEventBlock.size()))
         return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
     BridgingEventRecord* event = &g_BridgingEventBlock[index];
-    const double X = mc.DistanceFactor * mc.LengthFactor;
     event->Number = s.Integer();
-    event->BridgingLocation = s.Real() * X;
-    event->BridgingTime = s.Real() * 3600;
-    event->FrontLocation = s.Real() * X;
+    event->BridgingLocation = s.Real(AsStation);
+    event->BridgingTime = s.Real(AsHours);
+    event->FrontLocation = s.Real(AsStation);
     if (s.code) return s.code;
     if (event->FrontLocation > event->BridgingLocation) event->FrontLocation = event->BridgingLocation;
     if (event->BridgingTime > mc.ModelTime) event->FrontLocation = event->BridgingLocation;
@@ -1124,14 +1322,11 @@ int ReadBridgingEvent(FILE* stream, int index)
 
 int ReadJamTable(FILE* stream)
 {
-    FieldScanner s(stream);
+    ModelScanner s(stream);
     s.Where("ice jam stability table");
-    // The count is optional: a model with junctions may end before it.
-    const int length = ReadNumberToken(stream, s.token, TokenCapacity);
-    if (length == 0) return ReadOk;
-    if (length < 0)
-        return s.Fail(ReadNumberTooLong, " A number in the %s is longer than %d characters\n", s.where, TokenLength);
-    const int rows = s.IntegerFrom(length);
+    // A model with junctions always carries the count (0 for no table): a file that ends
+    // before it was cut off.
+    const int rows = s.Integer();
     if (s.code) return s.code;
     if (rows < 1) return ReadOk;
     if (rows > MaxJamTableRows) return s.Fail(ReadTooManyJamRows, " Too many rows in the ice jam stability table\n");

@@ -18,6 +18,11 @@ struct Schedule {
 
 }  // namespace
 
+double TimeStepFloor()
+{
+    return std::fmin(MinimumTimeStep, std::ldexp(g_ModelControl.MaxDeltaT, -StepFloorHalvings));
+}
+
 int AdvanceTimeStep(int (*solveLast)())
 {
     ModelControl& mc = g_ModelControl;
@@ -84,6 +89,10 @@ int AdvanceTimeStep(int (*solveLast)())
             result = 2;
         }
         mc.ModelTime = start;
+        // Halving on below the floor would only crawl (see TimeStepFloor).
+        const double floor = TimeStepFloor();
+        const bool cutByOutput = shortened && restoredStep * 0.5 >= floor;
+        if (rejected && mc.DeltaT < floor && !cutByOutput) result = 1;
     }
     if (mc.DeltaT > mc.MaxDeltaT) mc.DeltaT = mc.MaxDeltaT;
 

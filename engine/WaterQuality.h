@@ -1,9 +1,7 @@
 // Water-quality step, daylight, kinetics and equations (equation system 3).
 #pragma once
 
-struct NodeRecord;
-struct ElementRecord;
-struct BoundaryElementRecord;
+#include "engine/EngineData.h"
 
 // One adaptive time step of a water-quality run: TransientStep's step in which, once the
 // hydrodynamics, dynamic ice and thermal ice have converged, the daylight of the step start is
@@ -29,6 +27,47 @@ double ComputeDayLengthFraction(int year, int month, int day);
 // or metals and xenobiotics).
 void StoreWQUnknowns(NodeRecord* node);
 
+// The six source and sink rates (/s) of the node's water-quality values, by the WQ File Type,
+// into WQRates (nutrients) or MetalRates (heavy metals and xenobiotics), after copying the
+// unknowns into the values. A sink that would take its value below 0 within DeltaT is cut to
+// remove exactly that value over DeltaT (a value below 0 keeps no sink).
 void ComputeWQKinetics(NodeRecord* node);
-void ComputeWQElementResidual(ElementRecord* element);
+// ComputeWQKinetics, skipped when the node's unknowns did not change since its last refresh in
+// the same assembly pass (nothing else the kinetics read changes within a pass).
+void RefreshWQKinetics(NodeRecord* node);
+// A coefficient with which a water-quality run cannot start: heavy metals and xenobiotics
+// divide by Mw, RhoDs and Ps at every step, so each must be above 0. Returns the name of the
+// first that is not ("Mw", "RhoDs" or "Ps") and stores its value in *value (when given); null
+// when the run can start (always for nutrients).
+const char* FindUnrunnableWQCoefficient(double* value);
+
+// Residual of equation system 3 over an interior element (junction branches included) into
+// ElementVector: advection, dispersion, lateral inflow, storage and reaction of the six values
+// per node, by the nodal rule (xi -1 and +1). Refreshes the kinetics of the element's nodes.
+// Returns the element's node count (0: nothing added).
+int ComputeWQElementResidual(ElementRecord* element);
+// Residual of equation system 3 at a boundary element into ElementVector: what the inflow
+// brings and the outflow takes.
 void ComputeWQBoundaryResidual(BoundaryElementRecord* element);
+
+// Node values the transport of one element reads, gathered once per residual evaluation: flow
+// areas (m2) of both levels and the smallest admissible one, discharges (m3/s) of both levels,
+// hydraulic depth (m), friction slope, hydraulic radius (m), and the node's water-quality values
+// and rates (/s) at both levels. Node A of a junction side branch enters with the branch's part
+// of its areas and its share of A's discharges.
+struct WQElementNodes {
+    int Count = 0;
+    double Area[MaxElementNodes], PreviousArea[MaxElementNodes], MinArea[MaxElementNodes];
+    double Discharge[MaxElementNodes], PreviousDischarge[MaxElementNodes];
+    double Depth[MaxElementNodes], FrictionSlope[MaxElementNodes], Radius[MaxElementNodes];
+    const double* Values[MaxElementNodes];
+    const double* PreviousValues[MaxElementNodes];
+    const double* Rates[MaxElementNodes];
+    const double* PreviousRates[MaxElementNodes];
+    // Concentrations of the lateral inflow at ModelTime, by value; null without one.
+    const double* Lateral = nullptr;
+};
+// The transport terms of one point of the nodal rule, added to ElementVector.
+void AddWaterQualityTerms(const GaussPointRecord* point, const WQElementNodes& nodes);
+// The inflow and outflow terms of a boundary element, added to ElementVector.
+void AddWQBoundaryTerms(BoundaryElementRecord* element);

@@ -3,7 +3,7 @@
  Number of WQ Nodes = 31
  Number of WQ Boundary Elements = 2
 
- WQ Upwinding Coefficient = 0.25
+ WQ Upwinding Coefficient = 1
  WQ Upwinding Updating = 0
  WQ Theta = 0.6
  WQ Tolerance = 1e-05
@@ -17,7 +17,7 @@
  Oxygen Processes : Respiration temperature coefficient(Theta_resp) = 1.05
  Oxygen Processes : Max oxygen production by photosynthesis(Pmax) = 3.5
  Oxygen Processes : Production / respiration equation order(pm'two') = 1
- Degradation : first order decay rate at twenty deg C(KBOD) = 0.3
+ Degradation : first order decay rate at twenty deg C(KBOD) = 0.5
  Degradation : Temperature coefficient for decay rate(Theta_BOD) = 1.047
  Degradation : Half saturation oxygen concentration(Ks) = 2
  Oxygen Processes : Reaeration constant(a'one') = 3.93
@@ -91,8 +91,8 @@
  	Boundary Element #	Node #	Boundary condition codes
 
 	1	1	-1	0	1	2 
-	0	9.8	0.05	1.5	2	0.03	0.02 
-	48	9.8	0.05	1.5	2	0.03	0.02 
+	0	11	0.2	1.5	40	0.05	0.03 
+	48	11	0.2	1.5	40	0.05	0.03 
  
  
 	2	31	1	2	2	0 

@@ -152,13 +152,15 @@ TEST_F(FixtureFiles, UneditedWriteBackKeepsEveryModelFileByteForByte)
         EXPECT_EQ(FirstDifference(Written(Folder / "after.vqx"), before), "");
 
         // Pushing the global and water-quality settings unchanged re-initialises the engine
-        // (which recomputes derived node state such as a thermal model's ice velocity) and
-        // changes nothing else.
-        InitialiseModel();
-        const std::string initialised = Written(Folder / "initialised.vqx");
+        // and changes no value of the file, a thermal model's ice velocities included: a file
+        // in the writer's own layout comes out byte for byte.
         state.PushGlobalSettings();
         state.PushWaterQualitySettings();
-        EXPECT_EQ(FirstDifference(Written(Folder / "pushed.vqx"), initialised), "");
+        const std::string pushed = Written(Folder / "pushed.vqx");
+        EXPECT_EQ(FirstDifference(pushed, before), "");
+        if (fixture.filename().string().rfind("layout-", 0) == 0) {
+            EXPECT_EQ(FirstDifference(pushed, ReadFile(fixture)), "");
+        }
     }
     for (int fileType = 0; fileType <= 3; ++fileType)
         for (int units = 0; units <= 1; ++units)

@@ -454,6 +454,33 @@ TEST_F(HydroCase, StokerWetBedDamBreak)
     EXPECT_NEAR(front, bore, 4 * dx);
 }
 
+// The same dam break through the run's stepping: its Newton iterations at the bore reject steps
+// far below a millisecond (a millionth of its 0.05 s maximum step is the floor that applies),
+// and it runs on instead of being stopped as a model that cannot progress.
+TEST_F(HydroCase, DamBreakOnALaboratoryScaleStepsBelowAMillisecond)
+{
+    const int count = 401;
+    testmodel::BuildChain(count, 0.5, [&](NodeRecord& node, int i) {
+        node.RectWidth = 1.0;
+        node.ManningN = 0.0;
+        node.Invert = 0.0;
+        const double x = i * 0.5;
+        node.HydroUnknowns[0] = x < 100 ? 1.0 : (x > 100 ? 0.1 : 0.55);
+        node.HydroUnknowns[1] = 0.0;
+    });
+    testmodel::SetBoundaries({{0, -1, Constant(0, 1, 0, 0.0)}, {count - 1, 1, Constant(0, 1, 0, 0.0)}});
+    ModelControl& mc = g_ModelControl;
+    mc.Formulation = 0;
+    mc.DeltaT = mc.MaxDeltaT = 0.05;
+    ASSERT_EQ(testmodel::StartRun(), 0);
+    double smallest = mc.DeltaT;
+    while (mc.ModelTime < 1.0) {
+        ASSERT_EQ(TransientStep(), 0) << "at " << mc.ModelTime << " s with a step of " << mc.DeltaT << " s";
+        smallest = std::min(smallest, mc.DeltaT);
+    }
+    EXPECT_LT(smallest, MinimumTimeStep);
+}
+
 // ---------------------------------------------------------------------------------------
 // Upwinding matrix and kernel switches
 // ---------------------------------------------------------------------------------------

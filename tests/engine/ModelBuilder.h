@@ -271,6 +271,30 @@ inline bool RunTo(double endTime, const std::function<void()>& afterStep = {})
     return true;
 }
 
+// Steps of a stepping routine that returns 0 for a step made, accepted or rejected
+// (TransientStep, RunWaterQualityStep), until `endTime`, landing on it; `afterStep` runs after
+// every accepted step. False when a step fails or the run stalls.
+inline bool AdvanceTo(int (*step)(), double endTime, const std::function<void()>& afterStep = {})
+{
+    ModelControl& mc = g_ModelControl;
+    int rejections = 0;
+    while (mc.ModelTime < endTime) {
+        const double before = mc.ModelTime;
+        const double saved = mc.DeltaT;
+        const bool shortened = mc.ModelTime + mc.DeltaT > endTime;
+        if (shortened) mc.DeltaT = endTime - mc.ModelTime;
+        if (step() != 0) return false;
+        if (mc.ModelTime > before) {
+            rejections = 0;
+            if (shortened) mc.DeltaT = std::min(saved, mc.MaxDeltaT);
+            if (afterStep) afterStep();
+        } else if (++rejections > 40) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Runs until the stages and discharges stop changing (largest change over `window` seconds
 // below 1e-9 m or m3/s) or `limit` seconds have passed; false when the run cannot progress.
 inline bool RunToSteady(double window, double limit)

@@ -69,13 +69,14 @@ TEST(NumberTokens, AreBoundedByTheBuffer)
     std::fclose(f);
 }
 
-// The header of a small model with one token in place of the time step.
-std::string HeaderWith(const std::string& deltaT)
+// The header of a small model with one token in place of the model time (a field that takes
+// any number).
+std::string HeaderWith(const std::string& modelTime)
 {
     const std::string text = Fixture("ft0-metric.vqx");
     std::string header = text.substr(0, text.find("\n \tNode Information"));
-    const std::string find = "Delta t (s) = 30";
-    return header.replace(header.find(find), find.size(), "Delta t (s) = " + deltaT);
+    const std::string find = "Model Time (s) = 0";
+    return header.replace(header.find(find), find.size(), "Model Time (s) = " + modelTime);
 }
 
 int ReadHeaderOnly(const std::string& text)
@@ -98,9 +99,9 @@ TEST_F(Conversion, TokensConvertLikeTheCLibraryInTheCLocale)
     for (const char* token : cases) {
         ASSERT_EQ(ReadHeaderOnly(HeaderWith(token)), 0) << token;
         const double expected = std::strtod(token, nullptr);
-        EXPECT_EQ(std::signbit(g_ModelControl.DeltaT), std::signbit(expected)) << token;
-        EXPECT_EQ(g_ModelControl.DeltaT, expected) << token;
-        EXPECT_EQ(g_ModelControl.MaxDeltaT, 60) << token << ": the next field is read whole";
+        EXPECT_EQ(std::signbit(g_ModelControl.ModelTime), std::signbit(expected)) << token;
+        EXPECT_EQ(g_ModelControl.ModelTime, expected) << token;
+        EXPECT_EQ(g_ModelControl.StartDate[0], 2021) << token << ": the next field is read whole";
     }
 }
 
@@ -122,8 +123,8 @@ TEST_F(Conversion, RandomTokensConvertLikeTheCLibrary)
             continue;
         }
         ASSERT_EQ(code, 0) << token;
-        EXPECT_EQ(g_ModelControl.DeltaT, expected) << token;
-        EXPECT_EQ(std::signbit(g_ModelControl.DeltaT), std::signbit(expected)) << token;
+        EXPECT_EQ(g_ModelControl.ModelTime, expected) << token;
+        EXPECT_EQ(std::signbit(g_ModelControl.ModelTime), std::signbit(expected)) << token;
     }
 }
 
@@ -133,7 +134,7 @@ TEST_F(Conversion, TheLongestTokenIsReadAndOneMoreIsRefused)
     const std::string tiny = "0." + std::string(397, '0') + "3";
     ASSERT_EQ(tiny.size(), 400u);
     ASSERT_EQ(ReadHeaderOnly(HeaderWith(tiny)), 0);
-    EXPECT_EQ(g_ModelControl.DeltaT, 0.0);
+    EXPECT_EQ(g_ModelControl.ModelTime, 0.0);
     EXPECT_EQ(ReadHeaderOnly(HeaderWith("1" + std::string(399, '0'))), 9);
     EXPECT_EQ(ReadHeaderOnly(HeaderWith(std::string(401, '1'))), 8);
     // The widest fixed-point number the writer can produce is shorter than the limit.
@@ -144,7 +145,7 @@ TEST_F(Conversion, TheLongestTokenIsReadAndOneMoreIsRefused)
 
 TEST_F(Conversion, IntegerFieldsTruncateTowardZero)
 {
-    const std::string text = HeaderWith("30");
+    const std::string text = HeaderWith("0");
     const auto withJunctions = [&](const std::string& count) {
         std::string t = text;
         const std::string find = "Number of Junctions = 2";
@@ -164,7 +165,7 @@ TEST_F(Conversion, IntegerFieldsTruncateTowardZero)
 // A label holding a number injects it: every field after it shifts by one.
 TEST_F(Conversion, ADigitInALabelShiftsTheFields)
 {
-    std::string text = HeaderWith("30");
+    std::string text = HeaderWith("0");
     const std::string find = " Hydrodynamics Upwinding Coefficient =";
     text.replace(text.find(find), find.size(), " Hydrodynamics Upwinding Coefficient v2.1 =");
     ASSERT_EQ(ReadHeaderOnly(text), 0);

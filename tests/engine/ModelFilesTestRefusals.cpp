@@ -2,6 +2,11 @@
 // engine empty (not the previous model, not half of the new one).
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
 #include <string>
 
 #include "ModelFilesTestSupport.h"
@@ -68,6 +73,36 @@ const Refusal Refusals[] = {
     {"NegativeZones", "ft3-metric.vqx", Edit::Replace, "Atmospheric Zones = 2", "Atmospheric Zones = -1", 14, " Number of Atmospheric Zones -1 is not between 0 and 20\n"},
     {"TooManyEvents", "ft3-metric.vqx", Edit::Replace, "Bridging Events = 3", "Bridging Events = 101", 15, " Number of User Defined Bridging Events 101 is not between 0 and 100\n"},
     {"NegativeEvents", "ft3-metric.vqx", Edit::Replace, "Bridging Events = 3", "Bridging Events = -3", 15, " Number of User Defined Bridging Events -3 is not between 0 and 100\n"},
+    // Time steps and tolerances that would leave a run halving its step for ever
+    {"ZeroTimeStep", "ft0-metric.vqx", Edit::Replace, "Delta t (s) = 30", "Delta t (s) = 0", 35, " Delta t (s) 0 is not above 0\n"},
+    {"NegativeTimeStep", "ft0-metric.vqx", Edit::Replace, "Delta t (s) = 30", "Delta t (s) = -30", 35, " Delta t (s) -30 is not above 0\n"},
+    {"TinyMaximumStep", "ft0-metric.vqx", Edit::Replace, "Max Delta t (s) = 60", "Max Delta t (s) = 1e-320", 35, " Max Delta t (s) 1e-320 is below the smallest time step of 0.001 s\n"},
+    {"MaximumStepJustBelowTheSmallest", "ft0-metric.vqx", Edit::Replace, "Max Delta t (s) = 60", "Max Delta t (s) = 0.00099", 35, " Max Delta t (s) 0.00099 is below the smallest time step of 0.001 s\n"},
+    {"ZeroTolerance", "ft0-metric.vqx", Edit::Replace, "Hydrodynamics Tolerance = 1e-05", "Hydrodynamics Tolerance = 0", 36, " Hydrodynamics Tolerance 0 is not at least 1e-14 and below 1\n"},
+    {"NegativeZeroTolerance", "ft0-metric.vqx", Edit::Replace, "Hydrodynamics Tolerance = 1e-05", "Hydrodynamics Tolerance = -0", 36, " Hydrodynamics Tolerance -0 is not at least 1e-14 and below 1\n"},
+    {"SubnormalTolerance", "ft0-metric.vqx", Edit::Replace, "Hydrodynamics Tolerance = 1e-05", "Hydrodynamics Tolerance = 1e-320", 36, " Hydrodynamics Tolerance 1e-320 is not at least 1e-14 and below 1\n"},
+    {"ToleranceOfOne", "ft0-metric.vqx", Edit::Replace, "Hydrodynamics Tolerance = 1e-05", "Hydrodynamics Tolerance = 1", 36, " Hydrodynamics Tolerance 1 is not at least 1e-14 and below 1\n"},
+    {"ZeroThermalTolerance", "ft3-metric.vqx", Edit::Replace, "Thermal Ice Tolerance = 2e-05", "Thermal Ice Tolerance = 0", 36, " Thermal Ice Tolerance 0 is not at least 1e-14 and below 1\n"},
+
+    // Values beyond their quantity's range once converted, and a state they overflow
+    {"WaterBelowAbsoluteZero", "ft0-metric.vqx", Edit::Replace, "Water Temperature (deg C) = 4", "Water Temperature (deg C) = -300", 37, " Number -300 in the header is out of range (temperature from -273.15 to 1000 degC)\n"},
+    {"StationOverflowsInKilometres", "ft0-metric.vqx", Edit::Replace, "\t1\t20\t0\t1\t500000.1235\t6000000.5000\t0\t100\t", "\t1\t20\t0\t1\t500000.1235\t6000000.5000\t1e308\t100\t", 37, " Number 1e308 in the row of node 1 is out of range (station from -1e+09 to 1e+09 m)\n"},
+    {"StationOverflowsInMiles", "ft0-imperial.vqx", Edit::Replace, "\t1\t10\t0\t1\t500000.1235\t6000000.5000\t0\t328\t", "\t1\t10\t0\t1\t500000.1235\t6000000.5000\t1e306\t328\t", 37, " Number 1e306 in the row of node 1 is out of range (station from -1e+09 to 1e+09 m)\n"},
+    {"HugeInvert", "ft0-metric.vqx", Edit::Replace, "\t1\t20\t0\t1\t500000.1235\t6000000.5000\t0\t100\t", "\t1\t20\t0\t1\t500000.1235\t6000000.5000\t0\t1e308\t", 37, " Number 1e308 in the row of node 1 is out of range (length from -1e+09 to 1e+09 m)\n"},
+    {"HugeManningN", "ft0-metric.vqx", Edit::Replace, "\t0\t100\t0.03\t25\t0\t102.2\t60 \n", "\t0\t100\t1e308\t25\t0\t102.2\t60 \n", 37, " Number 1e308 in the row of node 1 is out of range (Manning n or roughness height from -100 to 100)\n"},
+    {"HugeRoughnessHeight", "ft0-metric.vqx", Edit::Replace, "\t0\t100\t0.03\t25\t0\t102.2\t60 \n", "\t0\t100\t-101\t25\t0\t102.2\t60 \n", 37, " Number -101 in the row of node 1 is out of range (Manning n or roughness height from -100 to 100)\n"},
+    {"HugeDischarge", "ft0-metric.vqx", Edit::Replace, "\t0\t100\t0.03\t25\t0\t102.2\t60 \n", "\t0\t100\t0.03\t25\t0\t102.2\t1e308 \n", 37, " Number 1e308 in the row of node 1 is out of range (discharge from -1e+09 to 1e+09 m3/s)\n"},
+    {"HugeStage", "ft0-metric.vqx", Edit::Replace, "\t0\t100\t0.03\t25\t0\t102.2\t60 \n", "\t0\t100\t0.03\t25\t0\t1e308\t60 \n", 37, " Number 1e308 in the row of node 1 is out of range (length from -1e+09 to 1e+09 m)\n"},
+    {"HugeSectionStation", "ft0-metric.vqx", Edit::Replace, "\t0\t103.9\t8\t99.9\t22\t99.9\t30\t103.9 \n", "\t0\t103.9\t1e308\t99.9\t22\t99.9\t30\t103.9 \n", 37, " Number 1e308 in the cross section of node 2 is out of range (length from -1e+09 to 1e+09 m)\n"},
+    {"HugeSectionElevation", "ft0-metric.vqx", Edit::Replace, "\t0\t103.9\t8\t99.9\t22\t99.9\t30\t103.9 \n", "\t0\t103.9\t8\t1e308\t22\t99.9\t30\t103.9 \n", 37, " Number 1e308 in the cross section of node 2 is out of range (length from -1e+09 to 1e+09 m)\n"},
+    {"HugeSectionManningN", "ft0-metric.vqx", Edit::Replace, "\t1\t99.9\t0.032\t0.032\t0.032 \n", "\t1\t99.9\t0.032\t1e308\t0.032 \n", 37, " Number 1e308 in the cross section of node 2 is out of range (Manning n or roughness height from -100 to 100)\n"},
+    {"NegativeSinuosity", "ft0-metric.vqx", Edit::Replace, "\t1\t99.9\t1 \n", "\t1\t99.9\t-1 \n", 37, " Number -1 in the cross section of node 2 is out of range (sinuosity from 0 to 100)\n"},
+    {"HydrographTimeOverflows", "ft0-metric.vqx", Edit::Replace, "\t1\t1\t-1\t0\t1\t4 \n\t0\t60 \n", "\t1\t1\t-1\t0\t1\t4 \n\t1e308\t60 \n", 37, " Number 1e308 in the series of boundary element 1 is out of range (time from -1e+13 to 1e+13 s)\n"},
+    {"HydrographDischargeOverflows", "ft0-metric.vqx", Edit::Replace, "\t1\t1\t-1\t0\t1\t4 \n\t0\t60 \n", "\t1\t1\t-1\t0\t1\t4 \n\t0\t1e308 \n", 37, " Number 1e308 in the series of boundary element 1 is out of range (discharge from -1e+09 to 1e+09 m3/s)\n"},
+    {"BorderIceFractionBelowZero", "ft3-metric.vqx", Edit::Replace, "Covered by Border Ice = 0.6", "Covered by Border Ice = -2147483649", 37, " Number -2147483649 in the header is out of range (fraction from 0 to 1)\n"},
+    {"PorosityAboveOne", "ft1-metric.vqx", Edit::Replace, "Ice Jam Porosity = 0.45", "Ice Jam Porosity = 1.5", 37, " Number 1.5 in the header is out of range (fraction from 0 to 1)\n"},
+    {"IceWithoutWeight", "ft1-metric.vqx", Edit::Replace, "Specific Gravity of Ice = 0.916", "Specific Gravity of Ice = 0", 38, " The initial effective ice thickness of node 1, -nan, is out of range (length from -1e+09 to 1e+09 m)\n"},
+    {"StaticIceThickenedByItsConcentration", "ft1-metric.vqx", Edit::Replace, "\t102.2\t80\t0\t0\t0.025\t0\t0 \n", "\t102.2\t80\t1e30\t0.3\t0.025\t0\t0 \n", 38, " The initial solid ice area of node 1, 7.5e+30, is out of range (area from -1e+18 to 1e+18 m2)\n"},
 
     // Nodes and cross sections
     {"NodeRowEndsEarly", "ft0-metric.vqx", Edit::CutAfter, "\t3\t19.6\t-22\t1", "", 7, " File ends early in the row of node 3\n"},
@@ -87,6 +122,7 @@ const Refusal Refusals[] = {
     {"NoRoughnessRow", "ft0-metric.vqx", Edit::Replace, "\t1\t99.9\t0.032\t0.032\t0.032 \n", "\t0\t99.9\t0.032\t0.032\t0.032 \n", 22, " No roughness row in the cross section of node 2\n"},
     {"TooManySinuosityRows", "ft0-metric.vqx", Edit::Replace, "\t1\t99.9\t1 \n", "\t11\t99.9\t1 \n", 23, " Too many sinuosity rows in the cross section of node 2\n"},
     {"NoSinuosityRow", "ft0-metric.vqx", Edit::Replace, "\t1\t99.9\t1 \n", "\t0\t99.9\t1 \n", 24, " No sinuosity row in the cross section of node 2\n"},
+    {"SectionStationGoesBack", "ft0-metric.vqx", Edit::Replace, "\t0\t103.9\t8\t99.9\t22\t99.9\t30\t103.9 \n", "\t0\t103.9\t23\t99.9\t22\t99.9\t30\t103.9 \n", 40, " Station 22 of point 3 of the cross section of node 2 lies left of the point before it\n"},
     {"LeftBankOffThePoints", "ft0-metric.vqx", Edit::Replace, "\t102.1\t60 \n\t4\t0\t30 \n", "\t102.1\t60 \n\t4\t1\t30 \n", 25, " Left bank station of node 2 matches no point of its cross section\n"},
     {"RightBankOffThePoints", "ft0-metric.vqx", Edit::Replace, "\t102.1\t60 \n\t4\t0\t30 \n", "\t102.1\t60 \n\t4\t0\t29 \n", 25, " Right bank station of node 2 matches no point of its cross section\n"},
 
@@ -105,9 +141,11 @@ const Refusal Refusals[] = {
     {"JunctionRowEndsEarly", "ft0-metric.vqx", Edit::CutAfter, "\t2\t2\t6\t12\t5", "", 7, " File ends early in the junction row 2\n"},
     {"JunctionNodeMissing", "ft0-metric.vqx", Edit::Replace, "\t1\t1\t3\t10\t2\t4\t9\t2\t3\t0.25", "\t1\t1\t3\t77\t2\t4\t9\t2\t3\t0.25", 26, " Non-existent node 77 referred to in junction 1\n"},
     {"JunctionElementMissing", "ft0-metric.vqx", Edit::Replace, "\t1\t1\t3\t10\t2\t4\t9\t2\t3\t0.25", "\t1\t1\t3\t10\t2\t4\t99\t2\t3\t0.25", 27, " Non-existent element 99 referred to in junction 1\n"},
+    {"ZeroLengthElement", "ft0-metric.vqx", Edit::Replace, "\t2\t19.8\t12\t1\t500200.1235\t6000000.5000\t0.2\t", "\t2\t19.8\t12\t1\t500200.1235\t6000000.5000\t0\t", 39, " Element 1 joins nodes 1 and 2 at the same chainage\n"},
     {"CoincidentJunctionNodes", "ft0-metric.vqx", Edit::Replace, "\t12\t2.8\t0\t3\t500910.1235\t6000211.2500", "\t12\t2.8\t0\t3\t501000.1235\t6000000.5000", 28, " Junction 2 needs the length of branch AB: nodes 6 and 12 coincide\n"},
     {"TooManyJamRows", "ft0-metric.vqx", Edit::Replace, "\n\t5\n\t0\t1\n", "\n\t1001\n\t0\t1\n", 31, " Too many rows in the ice jam stability table\n"},
     {"JamTableEndsEarly", "ft0-metric.vqx", Edit::CutAfter, "\t5\n\t0\t1\n\t1\t1\n", "", 7, " File ends early in the ice jam stability table\n"},
+    {"JamTableCountCutOff", "ft0-metric.vqx", Edit::CutAfter, "\t5\t6\t0\t0\t0.", "", 7, " File ends early in the ice jam stability table\n"},
 
     // Atmospheric zones and bridging events
     {"ZoneEndsEarly", "ft3-metric.vqx", Edit::CutAfter, "\t2\t2 \n\t0\t-2", "", 7, " File ends early in the atmospheric zone 2\n"},
@@ -211,16 +249,13 @@ TEST_F(ModelFileTest, LimitsThemselvesAreAccepted)
     EXPECT_EQ(g_ModelControl.StartDate[5], 59);
 }
 
-// The jam-table count is optional in a model with junctions; a count below one means no table.
-TEST_F(ModelFileTest, JamTableIsOptional)
+// A model with junctions carries the jam-table count (a file without it is refused as one that
+// ends early); a count below one means no table.
+TEST_F(ModelFileTest, JamTableCountBelowOneMeansNoTable)
 {
     const std::string text = Fixture("ft0-metric.vqx");
     const size_t table = text.find("\n \tIce Jam Stability");
     ASSERT_NE(table, std::string::npos);
-    ASSERT_EQ(ReadTextQuietly(text.substr(0, table)), 0);
-    EXPECT_EQ(g_ModelControl.JunctionCount, 2);
-    EXPECT_EQ(g_JamTable, nullptr);
-
     for (const char* count : {"\t0\n", "\t-3\n"}) {
         ASSERT_EQ(ReadTextQuietly(text.substr(0, table) + "\n \tIce Jam Stability Equation Calculation Table\n\n" + count), 0);
         EXPECT_EQ(g_JamTable, nullptr);
@@ -238,3 +273,71 @@ TEST_F(ModelFileTest, TrailingTextIsIgnored)
 }
 
 }  // namespace
+
+// The ends of the ranges of time steps, tolerances and converted values read; a negative n is
+// a roughness height, not a refusal.
+TEST_F(ModelFileTest, RangeEndsAreAccepted)
+{
+    const std::string row1 = "\t0\t100\t0.03\t25\t0\t102.2\t60 \n";
+    struct Case {
+        const char* name;
+        std::string find, replace;
+        double (*value)();
+        double expected;
+    } cases[] = {
+        {"smallest tolerance", "Tolerance = 1e-05", "Tolerance = 1e-14", [] { return g_EquationSystems[HydrodynamicSystem].Tolerance; }, 1e-14},
+        {"tolerance just below one", "Tolerance = 1e-05", "Tolerance = 0.999", [] { return g_EquationSystems[HydrodynamicSystem].Tolerance; }, 0.999},
+        {"smallest maximum step", "Max Delta t (s) = 60", "Max Delta t (s) = 0.001", [] { return g_ModelControl.MaxDeltaT; }, 0.001},
+        {"smallest positive step", "Delta t (s) = 30", "Delta t (s) = 4.9e-324", [] { return g_ModelControl.DeltaT; }, 4.9e-324},
+        {"absolute zero", "Temperature (deg C) = 4", "Temperature (deg C) = -273.15", [] { return g_ModelControl.WaterTemperature; }, -273.15},
+        {"roughness height", row1, "\t0\t100\t-0.05\t25\t0\t102.2\t60 \n", [] { return g_NodeIndex[0]->ManningN; }, -0.05},
+        {"largest roughness height", row1, "\t0\t100\t-100\t25\t0\t102.2\t60 \n", [] { return g_NodeIndex[0]->ManningN; }, -100},
+        {"largest Manning n", row1, "\t0\t100\t100\t25\t0\t102.2\t60 \n", [] { return g_NodeIndex[0]->ManningN; }, 100},
+        {"largest discharge", row1, "\t0\t100\t0.03\t25\t0\t102.2\t1e9 \n", [] { return g_NodeIndex[0]->Discharge; }, 1e9},
+        {"sinuosity zero", "\t1\t99.9\t1 \n", "\t1\t99.9\t0 \n", [] { return g_NodeIndex[1]->CrossSection->SinuosityRows[1][0]; }, 0},
+        {"largest sinuosity", "\t1\t99.9\t1 \n", "\t1\t99.9\t100 \n", [] { return g_NodeIndex[1]->CrossSection->SinuosityRows[1][0]; }, 100},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string text = Fixture("ft0-metric.vqx");
+        ASSERT_EQ(Occurrences(text, c.find), 1u);
+        text.replace(text.find(c.find), c.find.size(), c.replace);
+        ASSERT_EQ(ReadTextQuietly(text), 0);
+        EXPECT_EQ(c.value(), c.expected);
+    }
+}
+
+// Only a regular file is read: a directory holds no text, and a device or a FIFO may never
+// end (or, a FIFO without a writer, never open). Each is refused without being read.
+TEST_F(ModelFileTest, SpecialFilesAreRefusedWithoutBeingRead)
+{
+    const std::filesystem::path folder =
+        std::filesystem::path(::testing::TempDir()) / ("vasquil-special-" + std::to_string(getpid()));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder / "model.vqx");
+    ASSERT_EQ(mkfifo((folder / "fifo.vqx").c_str(), 0600), 0);
+    struct Case {
+        std::filesystem::path path;
+        const char* message;
+    } cases[] = {
+        {folder / "model.vqx", " That file is a directory, not a model file\n"},
+        {folder / "fifo.vqx", " That file is a FIFO, not a model file\n"},
+        {"/dev/zero", " That file is a character device, not a model file\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path.string());
+        {
+            QuietStdout quiet;
+            ASSERT_EQ(ReadText(Fixture("ft0-metric.vqx")), 0);
+        }
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(LoadModelFile(c.path), 34);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), c.message);
+        ExpectEngineEmpty();
+    }
+    // A stream opened by the caller is checked the same way.
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(ReadModelFile(std::fopen("/dev/zero", "rb")), 34);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), " That file is a character device, not a model file\n");
+    std::filesystem::remove_all(folder);
+}

@@ -111,7 +111,7 @@ TEST_F(ThermalIce, StillWaterRelaxesTowardsTheAirAsItsHeatBalance)
             const double slope = 0.228 * t * t - 6.62 * t + 4217.6;   // dh/dT
             return -hwa * (t - c.lake.airTemperature) / (rho * c.lake.depth * slope);
         };
-        ASSERT_TRUE(testmodel::StepThermalTo(c.hours * 3600));
+        ASSERT_TRUE(testmodel::AdvanceTo(TransientStep, c.hours * 3600));
         const double expected = testmodel::IntegrateRK4(c.lake.water, dTdt, c.hours * 3600, 20000);
         const double scale = std::fabs(c.lake.water - c.lake.airTemperature);
         double worst = 0;
@@ -176,7 +176,7 @@ TEST_F(ThermalIce, IceUnderAFullCoverGrowsByStefansLaw)
     mc.HydrodynamicsOn = 0;
     mc.DeltaT = mc.MaxDeltaT = 3600;
     const double days = 30, time = days * 86400;
-    ASSERT_TRUE(testmodel::StepThermalTo(time));
+    ASSERT_TRUE(testmodel::AdvanceTo(TransientStep, time));
 
     const double ki = mc.IceConductivity, hia = g_NodeBlock[0].Hia;
     const double rhs = -air * time / (mc.IceDensity * mc.LatentHeat) + t0 * t0 / (2 * ki) + t0 / hia;
@@ -227,7 +227,7 @@ TEST_F(ThermalIce, FrazilGrowsInSupercooledWaterAsItsHeatBalance)
     double time = 0;
     for (double hours : {0.25, 0.5, 1.0, 2.0}) {
         SCOPED_TRACE(hours);
-        ASSERT_TRUE(testmodel::StepThermalTo(hours * 3600));
+        ASSERT_TRUE(testmodel::AdvanceTo(TransientStep, hours * 3600));
         reference = testmodel::IntegrateRK4(reference, rate, hours * 3600 - time, 4000);
         time = hours * 3600;
         const NodeRecord& n = g_NodeBlock[1];
@@ -348,7 +348,7 @@ void BuildFreezingRiver()
 TEST_F(ThermalIce, ARejectedStepRetriedEqualsTheHalvedStepFromItsStart)
 {
     BuildFreezingRiver();
-    ASSERT_TRUE(testmodel::StepThermalTo(3 * 3600));
+    ASSERT_TRUE(testmodel::AdvanceTo(TransientStep, 3 * 3600));
     ModelControl& mc = g_ModelControl;
     ASSERT_EQ(g_EquationSystems[ThermalIceSystem].UnknownsPerNode, 6);
 

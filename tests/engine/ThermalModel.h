@@ -97,29 +97,6 @@ inline std::vector<double> LumpedLengths()
     return lengths;
 }
 
-// Transient steps (TransientStep, no output schedules) until `endTime`, landing on it;
-// `afterStep` runs after every accepted step. False when a step fails or the run stalls.
-inline bool StepThermalTo(double endTime, const std::function<void()>& afterStep = {})
-{
-    ModelControl& mc = g_ModelControl;
-    int rejections = 0;
-    while (mc.ModelTime < endTime) {
-        const double before = mc.ModelTime;
-        const double saved = mc.DeltaT;
-        const bool shortened = mc.ModelTime + mc.DeltaT > endTime;
-        if (shortened) mc.DeltaT = endTime - mc.ModelTime;
-        if (TransientStep() != 0) return false;
-        if (mc.ModelTime > before) {
-            rejections = 0;
-            if (shortened) mc.DeltaT = std::min(saved, mc.MaxDeltaT);
-            if (afterStep) afterStep();
-        } else if (++rejections > 40) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // Classical fourth-order Runge-Kutta for dy/dt = f(y) over `duration` in `steps` steps.
 template <typename State, typename Rate>
 State IntegrateRK4(State y, const Rate& f, double duration, int steps)

@@ -2,6 +2,7 @@
 // off so that only the stepping logic runs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -43,6 +44,15 @@ protected:
         mc.IceFrontInterval = intervals[2];
         mc.StateFileInterval = intervals[3];
         mc.DatabaseInterval = intervals[4];
+    }
+    // Lets the hydrodynamic solve make no iteration, so that every step is rejected; false
+    // when the solve does not reject.
+    static bool RejectEveryStep()
+    {
+        g_ModelControl.HydrodynamicsOn = 1;
+        g_EquationSystems[HydrodynamicSystem].MaxIterations = 0;
+        g_ModelControl.DeltaT = 1;
+        return SolveHydrodynamicsStep() != 1;
     }
     static std::vector<int> DueFlags()
     {
@@ -235,11 +245,8 @@ TEST_F(Stepping, ClockAndTimeLevelFollowTheStep)
 // remembered length is dropped.
 TEST_F(Stepping, RejectedStepRestoresTheExactStart)
 {
+    if (!RejectEveryStep()) GTEST_SKIP() << "the hydrodynamic solve is not built yet";
     ModelControl& mc = g_ModelControl;
-    mc.HydrodynamicsOn = 1;
-    g_EquationSystems[HydrodynamicSystem].MaxIterations = 0;
-    mc.DeltaT = 1;
-    if (SolveHydrodynamicsStep() == 1) GTEST_SKIP() << "the hydrodynamic solve is not built yet";
 
     ASSERT_NE(0.1 + 0.7 - 0.7, 0.1);
     mc.ModelTime = 0.1;
@@ -257,6 +264,55 @@ TEST_F(Stepping, RejectedStepRestoresTheExactStart)
     EXPECT_EQ(mc.ModelTime, 3000);
     EXPECT_EQ(mc.DeltaT, 300);
     EXPECT_EQ(mc.SeriesDue, 0);
+}
+
+// Rejections halve the step down to the floor, then the run is stopped as one that cannot
+// progress, at the start of the step; the floor follows the maximum step below a millisecond.
+// A rejected step that the output schedule cut short does not stop the run.
+TEST_F(Stepping, RejectionsStopAtTheStepFloor)
+{
+    if (!RejectEveryStep()) GTEST_SKIP() << "the hydrodynamic solve is not built yet";
+    ModelControl& mc = g_ModelControl;
+
+    struct Case {
+        const char* name;
+        double start, step, maxStep, floor;
+    } cases[] = {
+        {"a millisecond", 7200, 60, 3600, 1e-3},
+        {"a millionth of a short maximum step", 7200, 0.05, 0.05, 0.05 / 1048576},
+        {"an initial step below the floor", 0, 1e-4, 300, 300.0 / 1048576},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        mc.ModelTime = c.start;
+        mc.DeltaT = c.step;
+        mc.MaxDeltaT = c.maxStep;
+        EXPECT_EQ(TimeStepFloor(), c.floor);
+        int result = 0, calls = 0;
+        while (result == 0 && calls < 100) {
+            result = TransientStep();
+            ++calls;
+            if (result == 0) {
+                EXPECT_GE(mc.DeltaT, c.floor);
+            }
+        }
+        EXPECT_EQ(result, 1);
+        EXPECT_EQ(mc.ModelTime, c.start);
+        EXPECT_LT(mc.DeltaT, c.floor);
+        EXPECT_EQ(mc.DeltaT, std::ldexp(c.step, -calls));
+        EXPECT_GE(2 * mc.DeltaT, std::min(c.floor, c.step));
+    }
+
+    // 0.5 ms before an output time: the step is cut to it and rejected, the run goes on with a
+    // quarter of a millisecond and is stopped when that step is rejected too.
+    mc.ModelTime = 3600 - 5e-4;
+    mc.DeltaT = 600;
+    mc.MaxDeltaT = 3600;
+    mc.SeriesInterval = 3600;
+    EXPECT_EQ(TransientStep(), 0);
+    EXPECT_EQ(mc.ModelTime, 3600 - 5e-4);
+    EXPECT_LT(mc.DeltaT, TimeStepFloor());
+    EXPECT_EQ(TransientStep(), 1);
 }
 
 // A model without elements cannot be assembled: the step is undone and reported, not taken

@@ -15,6 +15,7 @@
 #include "ModelFilesTestSupport.h"
 #include "engine/EngineData.h"
 #include "engine/ModelSetup.h"
+#include "engine/WaterQuality.h"
 #include "engine/WaterQualityFile.h"
 
 using namespace modelfiles_test;
@@ -324,6 +325,36 @@ TEST_F(WQFileTest, EachTypeReadsByPositionAndWritesBackTheSameFile)
             EXPECT_EQ(WriteWQText(&code), written);
             EXPECT_EQ(code, 0);
         }
+    }
+}
+
+// A heavy-metal or xenobiotic file whose mole weight, dry sediment density or porosity is not
+// above 0 cannot be run (the kinetics divide by them), but it reads and writes back like any.
+TEST_F(WQFileTest, FilesThatCannotBeRunStillReadAndWriteBack)
+{
+    const struct {
+        int type;
+        size_t coefficient;   // Mw 8, RhoDs 9, Ps 10
+        const char* value;
+        const char* name;
+    } cases[] = {
+        {WQHeavyMetals, 8, "0", "Mw"},    {WQHeavyMetals, 9, "-250", "RhoDs"}, {WQHeavyMetals, 10, "0", "Ps"},
+        {WQXenobiotics, 8, "-1", "Mw"},   {WQXenobiotics, 10, "0", "Ps"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WQParts parts = Parts(c.type);
+        parts.coefficients[c.coefficient] = c.value;
+        ASSERT_EQ(ReadWQText(parts.Text()), 0) << WQReaderRefusal();
+        ExpectReadAsGiven(parts);
+        double value = 1;
+        EXPECT_STREQ(FindUnrunnableWQCoefficient(&value), c.name);
+        EXPECT_EQ(value, Value(c.value));
+        int code = -2;
+        const std::string written = WriteWQText(&code);
+        ASSERT_EQ(code, 0);
+        ASSERT_EQ(ReadWQText(written), 0) << WQReaderRefusal();
+        EXPECT_EQ(WriteWQText(), written);
     }
 }
 

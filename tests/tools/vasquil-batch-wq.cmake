@@ -1,5 +1,6 @@
 # Command-line tests of vasquil-batch with water quality: the sample river with its nutrient
-# file, a uniform tracer in steady flow, and refused input.
+# file, the branched example with heavy metals, a uniform tracer in steady flow, and refused
+# input.
 add_executable(wq_check ${CMAKE_CURRENT_LIST_DIR}/wq_check.cpp)
 target_link_libraries(wq_check PRIVATE vasquil_engine)
 
@@ -15,6 +16,6 @@ function(vasquil_batch_wq_test name)
       -P ${CMAKE_CURRENT_LIST_DIR}/scripts/batch_wq_test.cmake)
 endfunction()
 
-foreach(name sample_river uniform_tracer bad_file steady_refused save_needs_wq bad_save_path)
+foreach(name sample_river sample_network cannot_run uniform_tracer bad_file steady_refused save_needs_wq bad_save_path)
   vasquil_batch_wq_test(${name})
 endforeach()

@@ -3,8 +3,11 @@
 //   wq_check values MODEL WQFILE   reads the model and the water-quality file; prints
 //                                  "RESULT type T nodes N min v1 .. v6 max v1 .. v6", the
 //                                  smallest and largest of each of the six node values ("%.9g")
+//   wq_check lowest MODEL WQFILE K prints "RESULT node N of M", the place (1 = first) in the
+//                                  chain of the node with the smallest value K (0-5), of M nodes
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -15,8 +18,10 @@
 
 int main(int argc, char** argv)
 {
-    if (argc != 4 || std::strcmp(argv[1], "values") != 0) {
-        std::fprintf(stderr, "usage: wq_check values MODEL WQFILE\n");
+    const bool values = argc == 4 && std::strcmp(argv[1], "values") == 0;
+    const bool lowest = argc == 5 && std::strcmp(argv[1], "lowest") == 0;
+    if (!values && !lowest) {
+        std::fprintf(stderr, "usage: wq_check values MODEL WQFILE | wq_check lowest MODEL WQFILE K\n");
         return 2;
     }
     if (LoadModelFile(argv[2]) != 0) {
@@ -28,6 +33,22 @@ int main(int argc, char** argv)
         return 1;
     }
     const ModelControl& mc = g_ModelControl;
+    if (lowest) {
+        const int k = std::atoi(argv[4]);
+        int place = 0, at = 0;
+        double smallest = std::numeric_limits<double>::infinity();
+        for (const NodeRecord* n = g_Nodes; n && k >= 0 && k < 6; n = n->Next) {
+            const double* v = mc.WQFileType == 0 ? n->WQValues : n->MetalValues;
+            ++place;
+            if (v[k] < smallest) {
+                smallest = v[k];
+                at = place;
+            }
+        }
+        std::printf("RESULT node %d of %d\n", at, mc.NodeCount);
+        ReleaseModel();
+        return 0;
+    }
     double low[6], high[6];
     std::fill(low, low + 6, std::numeric_limits<double>::infinity());
     std::fill(high, high + 6, -std::numeric_limits<double>::infinity());

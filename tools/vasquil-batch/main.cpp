@@ -15,6 +15,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -30,6 +31,7 @@
 
 #include "engine/EngineData.h"
 #include "engine/FiniteResults.h"
+#include "engine/Hydrodynamics.h"
 #include "engine/ModelFiles.h"
 #include "engine/ModelSetup.h"
 #include "engine/OutputTargets.h"
@@ -52,7 +54,7 @@ const char* const Usage =
     "  --ice-jam             solve the ice-jam stability in every steady pass (static-ice models)\n"
     "  --final-hours H       final model time of a transient run, hours (default: the model's)\n"
     "  --passes N            number of steady passes (default 100)\n"
-    "  --max-step-seconds S  maximum time step, seconds\n"
+    "  --max-step-seconds S  maximum time step, seconds (at least 0.001)\n"
     "  --db FILE             create FILE afresh and write node results into its table time_series\n"
     "  --db-every-hours H    database output interval, hours (default 1; 0 = every accepted step;\n"
     "                        otherwise at least 1 s)\n"
@@ -239,8 +241,9 @@ int ParseCommandLine(int argc, char** argv, Options& options)
             }
             options.stateEveryHours = number;
         } else if (arg == "--max-step-seconds") {
-            if (!(number > 0)) {
-                Fail("option --max-step-seconds needs a time step greater than 0, not '%s'", text.c_str());
+            if (!(number >= MinimumTimeStep)) {
+                Fail("option --max-step-seconds needs a time step of at least %g s, not '%s'", MinimumTimeStep,
+                     text.c_str());
                 return 2;
             }
             options.maxStepSeconds = number;
@@ -319,6 +322,25 @@ public:
 private:
     bool enabled_;
     int shown_ = -1;
+};
+
+// A progress line is printed at least every ProgressLineSeconds of wall time, so a log shows
+// a run that is slow between output times (or not progressing) for what it is.
+class ProgressLines {
+public:
+    static constexpr std::chrono::seconds ProgressLineSeconds{10};
+    // True (and the clock restarted) when a line is due.
+    bool Due()
+    {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - last_ < ProgressLineSeconds) return false;
+        last_ = now;
+        return true;
+    }
+    void Printed() { last_ = std::chrono::steady_clock::now(); }
+
+private:
+    std::chrono::steady_clock::time_point last_ = std::chrono::steady_clock::now();
 };
 
 const char* const SavedModel = "saved model";
@@ -437,6 +459,14 @@ bool ResultsAreFinite(ProgressMeter& meter)
     return false;
 }
 
+// Where the last Newton update of the hydrodynamics was largest, for a run that cannot progress.
+std::string LargestUpdate()
+{
+    const NodeRecord* node = FindLargestHydroIncrementNode();
+    return node ? "the Newton update was largest at node " + std::to_string(node->Number)
+                : "no node's Newton update was a finite number";
+}
+
 void PrintTransientLine(ProgressMeter& meter)
 {
     const ModelControl& mc = g_ModelControl;
@@ -452,6 +482,7 @@ int RunTransient(const Options& options, ResultsDatabase* database, BatchResults
 {
     ModelControl& mc = g_ModelControl;
     ProgressMeter meter;
+    ProgressLines lines;
     const double start = mc.ModelTime;
     PrintTransientLine(meter);
     if (!WriteRows(options, database)) return 1;
@@ -460,6 +491,13 @@ int RunTransient(const Options& options, ResultsDatabase* database, BatchResults
     while (mc.ModelTime < mc.FinalTime) {
         const double before = mc.ModelTime;
         const int result = step();
+        if (result == 1 && mc.DeltaT < TimeStepFloor()) {
+            meter.Clear();
+            Fail("the run cannot progress at model time %.6f h: the time step fell to %g s, below the smallest of %g s "
+                 "(%s)",
+                 mc.ModelTime / 3600, mc.DeltaT, TimeStepFloor(), LargestUpdate().c_str());
+            return 1;
+        }
         if (result == 1) {
             meter.Clear();
             Fail("the run cannot progress at model time %.6f h: the time step (%g s) no longer changes the model time",
@@ -471,14 +509,18 @@ int RunTransient(const Options& options, ResultsDatabase* database, BatchResults
             Fail("the equations could not be assembled at model time %.6f h (out of memory)", mc.ModelTime / 3600);
             return 1;
         }
-        if (!(mc.ModelTime > before)) continue;  // rejected: the step is retried with half the time step
+        if (!(mc.ModelTime > before)) {
+            if (lines.Due()) PrintTransientLine(meter);
+            continue;  // rejected: the step is retried with half the time step
+        }
         if (!ResultsAreFinite(meter)) return 1;
         const bool output = options.databaseEveryHours == 0 || mc.DatabaseDue;
         if (output) {
             PrintTransientLine(meter);
+            lines.Printed();
             if (!WriteRows(options, database)) return 1;
-        } else if (!(mc.ModelTime < mc.FinalTime)) {
-            PrintTransientLine(meter);  // the last step, when it is no output time
+        } else if (!(mc.ModelTime < mc.FinalTime) || lines.Due()) {
+            PrintTransientLine(meter);  // the last step, or a slow stretch between output times
         }
         if (const std::string error = results.AfterStep(!(mc.ModelTime < mc.FinalTime)); !error.empty()) {
             meter.Clear();
@@ -562,12 +604,13 @@ void WarnOfUpstreamChainage()
 
 int Run(const Options& options)
 {
-    std::FILE* stream = std::fopen(options.model.c_str(), "rb");
-    if (!stream) {
+    // The reader opens the file itself: it refuses a device, a FIFO or a directory before
+    // reading (and without waiting for a FIFO's writer).
+    const int read = LoadModelFile(options.model);
+    if (read == -1) {
         Fail("cannot open the model file '%s': %s", options.model.c_str(), std::strerror(errno));
         return 1;
     }
-    const int read = ReadModelFile(stream);
     if (read != 0) {
         if (ModelReaderRefusal()[0] != '\0')
             Fail("the model file '%s' was refused: %s", options.model.c_str(), ModelReaderRefusal());
@@ -575,9 +618,18 @@ int Run(const Options& options)
             Fail("the model file '%s' was refused (reader error %d)", options.model.c_str(), read);
         return 1;
     }
-    if (!options.waterQuality.empty() && LoadWQFile(options.waterQuality) != 0) {
-        Fail("the water-quality file '%s' was refused: %s", options.waterQuality.c_str(), WQReaderRefusal());
-        return 1;
+    if (!options.waterQuality.empty()) {
+        if (LoadWQFile(options.waterQuality) != 0) {
+            Fail("the water-quality file '%s' was refused: %s", options.waterQuality.c_str(), WQReaderRefusal());
+            return 1;
+        }
+        double value = 0;
+        if (const char* coefficient = FindUnrunnableWQCoefficient(&value)) {
+            Fail("the water-quality file '%s' cannot be run: its %s is %g, and the kinetics divide by it at every step "
+                 "(it must be above 0)",
+                 options.waterQuality.c_str(), coefficient, value);
+            return 1;
+        }
     }
 
     WarnNodesWithoutZone();

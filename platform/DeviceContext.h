@@ -1,0 +1,300 @@
+// Device contexts: drawing with the window system's semantics over a Qt paint device.
+//
+// Coordinates are logical units mapped to device pixels by the mapping mode: MM_TEXT (one
+// unit a pixel, y downward) or MM_TWIPS (1/1440 inch, y upward, so points of a window's
+// client area have negative y). Text stays upright in every mode. Pixel rules:
+// - a filled rectangle covers left <= x < right, top <= y < bottom;
+// - LineTo and Polyline do not draw their last point, so joined segments touch each pixel once;
+// - Rectangle draws its border on the outermost pixels of the same area (one pixel smaller
+//   at right and bottom with the null pen); Ellipse fits the same area;
+// - R2_XORPEN and R2_NOT (SetROP2) apply to lines and shapes; InvertRect always inverts; twice
+//   restores the picture;
+// - DrawText follows the DT_ flags below and writes its ellipsis as three ASCII dots.
+// Drawing calls return at once; a context over a window's surface shows its result on the
+// screen when control returns to the event loop.
+#pragma once
+
+#include "platform/WinTypes.h"
+
+#include <QFont>
+#include <QImage>
+#include <QRegion>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class QPaintDevice;
+class QPainter;
+class CWnd;
+struct WindowSurface;
+
+constexpr int MM_TEXT = 1;
+constexpr int MM_TWIPS = 6;
+constexpr int TwipsPerInch = 1440;
+
+// GetDeviceCaps indexes.
+constexpr int HORZRES = 8;
+constexpr int VERTRES = 10;
+constexpr int LOGPIXELSX = 88;
+constexpr int LOGPIXELSY = 90;
+
+// Background modes.
+constexpr int TRANSPARENT = 1;
+constexpr int OPAQUE = 2;
+
+// Drawing modes (SetROP2).
+constexpr int R2_NOT = 6;
+constexpr int R2_XORPEN = 7;
+constexpr int R2_COPYPEN = 13;
+
+// Pen styles.
+constexpr int PS_SOLID = 0;
+constexpr int PS_DASH = 1;
+constexpr int PS_DOT = 2;
+constexpr int PS_DASHDOT = 3;
+constexpr int PS_NULL = 5;
+
+// Stock objects (SelectStockObject).
+constexpr int WHITE_BRUSH = 0;
+constexpr int BLACK_BRUSH = 4;
+constexpr int NULL_BRUSH = 5;
+constexpr int WHITE_PEN = 6;
+constexpr int BLACK_PEN = 7;
+constexpr int NULL_PEN = 8;
+constexpr int DEFAULT_GUI_FONT = 17;
+
+// DrawText flags.
+constexpr UINT DT_LEFT = 0x0;
+constexpr UINT DT_CENTER = 0x1;
+constexpr UINT DT_RIGHT = 0x2;
+constexpr UINT DT_VCENTER = 0x4;
+constexpr UINT DT_BOTTOM = 0x8;
+constexpr UINT DT_WORDBREAK = 0x10;
+constexpr UINT DT_SINGLELINE = 0x20;
+constexpr UINT DT_NOCLIP = 0x100;
+constexpr UINT DT_CALCRECT = 0x400;
+constexpr UINT DT_NOPREFIX = 0x800;
+constexpr UINT DT_END_ELLIPSIS = 0x8000;
+
+// Font weights.
+constexpr int FW_NORMAL = 400;
+constexpr int FW_BOLD = 700;
+constexpr int LF_FACESIZE = 32;
+
+// A font request: lfHeight < 0 is the character height, > 0 the cell height, in logical units;
+// 0 a default size. The face name "MS Shell Dlg" and "Arial" resolve to Liberation Sans.
+struct LOGFONT
+{
+    int lfHeight = 0;
+    int lfWidth = 0;
+    int lfEscapement = 0;
+    int lfOrientation = 0;
+    int lfWeight = FW_NORMAL;
+    BYTE lfItalic = 0;
+    BYTE lfUnderline = 0;
+    BYTE lfStrikeOut = 0;
+    BYTE lfCharSet = 0;
+    BYTE lfOutPrecision = 0;
+    BYTE lfClipPrecision = 0;
+    BYTE lfQuality = 0;
+    BYTE lfPitchAndFamily = 0;
+    char lfFaceName[LF_FACESIZE] = {};
+};
+
+struct TEXTMETRIC
+{
+    int tmHeight = 0;
+    int tmAscent = 0;
+    int tmDescent = 0;
+    int tmInternalLeading = 0;
+    int tmExternalLeading = 0;
+    int tmAveCharWidth = 0;
+    int tmMaxCharWidth = 0;
+};
+
+// The Qt family a face name of the program's fonts resolves to.
+QString ResolveFontFamily(const QString& face);
+// A Qt font of the face at a size in points on a 96-dot-per-inch screen (8 points: 11 pixels).
+QFont ScreenFont(const QString& face, int points);
+
+class CGdiObject
+{
+public:
+    enum class Kind { Pen, Brush, Font };
+    explicit CGdiObject(Kind kind) : kind_(kind) {}
+    virtual ~CGdiObject() = default;
+    Kind GetKind() const { return kind_; }
+
+private:
+    Kind kind_;
+};
+
+class CPen : public CGdiObject
+{
+public:
+    CPen() : CGdiObject(Kind::Pen) {}
+    CPen(int style, int width, COLORREF color) : CGdiObject(Kind::Pen) { CreatePen(style, width, color); }
+    // width in logical units; 0 draws one pixel wide in any mapping mode.
+    BOOL CreatePen(int style, int width, COLORREF color);
+    int m_style = PS_SOLID;
+    int m_width = 0;
+    COLORREF m_color = RGB(0, 0, 0);
+};
+
+class CBrush : public CGdiObject
+{
+public:
+    CBrush() : CGdiObject(Kind::Brush) {}
+    explicit CBrush(COLORREF color) : CGdiObject(Kind::Brush) { CreateSolidBrush(color); }
+    BOOL CreateSolidBrush(COLORREF color);
+    bool m_null = false;  // the stock null brush
+    COLORREF m_color = RGB(255, 255, 255);
+};
+
+class CFont : public CGdiObject
+{
+public:
+    CFont() : CGdiObject(Kind::Font) {}
+    BOOL CreateFontIndirect(const LOGFONT* lf);
+    // pointSize in tenths of a point; the height follows the context's vertical resolution
+    // (96 dots per inch without one).
+    BOOL CreatePointFont(int pointSize, const char* faceName, class CDC* dc = nullptr);
+    int GetLogFont(LOGFONT* lf) const;
+    LOGFONT m_logFont;
+};
+
+class CDC
+{
+public:
+    // A context over any paint device (an image, a printer): device pixels at its resolution.
+    explicit CDC(QPaintDevice* device);
+    virtual ~CDC();
+    CDC(const CDC&) = delete;
+    CDC& operator=(const CDC&) = delete;
+
+    // Mapping.
+    int SetMapMode(int mode);  // returns the previous mode
+    int GetMapMode() const { return mapMode_; }
+    CPoint SetWindowOrg(int x, int y);
+    CPoint SetViewportOrg(int x, int y);
+    void LPtoDP(CPoint* points, int count = 1) const;
+    void LPtoDP(CRect* rect) const;
+    void DPtoLP(CPoint* points, int count = 1) const;
+    void DPtoLP(CRect* rect) const;
+    int GetDeviceCaps(int index) const;
+
+    // Objects and attributes; each returns what was selected or set before.
+    CPen* SelectObject(CPen* pen);
+    CBrush* SelectObject(CBrush* brush);
+    CFont* SelectObject(CFont* font);
+    CGdiObject* SelectObject(CGdiObject* object);
+    CGdiObject* SelectStockObject(int index);
+    COLORREF SetTextColor(COLORREF color);
+    COLORREF SetBkColor(COLORREF color);
+    int SetBkMode(int mode);
+    int SetROP2(int mode);
+    int SaveDC();
+    // Restores the state saved by SaveDC (a negative value counts back from the last save).
+    BOOL RestoreDC(int saved);
+    // Limits later drawing to the part of the clip area inside rect (logical units).
+    void IntersectClipRect(const CRect& rect);
+
+    // Lines and shapes (logical units).
+    CPoint MoveTo(int x, int y);
+    CPoint MoveTo(CPoint p) { return MoveTo(p.x, p.y); }
+    BOOL LineTo(int x, int y);
+    BOOL LineTo(CPoint p) { return LineTo(p.x, p.y); }
+    BOOL Polyline(const CPoint* points, int count);
+    BOOL Polygon(const CPoint* points, int count);
+    BOOL Rectangle(int left, int top, int right, int bottom);
+    BOOL Rectangle(const CRect& r) { return Rectangle(r.left, r.top, r.right, r.bottom); }
+    BOOL Ellipse(int left, int top, int right, int bottom);
+    BOOL Ellipse(const CRect& r) { return Ellipse(r.left, r.top, r.right, r.bottom); }
+    void FillSolidRect(const CRect& rect, COLORREF color);
+    void FillRect(const CRect& rect, CBrush* brush);
+    void FrameRect(const CRect& rect, CBrush* brush);
+    void InvertRect(const CRect& rect);
+    COLORREF SetPixel(int x, int y, COLORREF color);
+    COLORREF GetPixel(int x, int y) const;  // 0xFFFFFFFF outside an image
+
+    // Text (Windows-1252). TextOut places the top left corner of the text at (x, y).
+    BOOL TextOut(int x, int y, const std::string& text);
+    // Draws text in rect by the DT_ flags and returns the text's height in logical units;
+    // with DT_CALCRECT it only sets rect's right and bottom to what the text needs.
+    int DrawText(const std::string& text, CRect* rect, UINT format);
+    CSize GetTextExtent(const std::string& text) const;
+    BOOL GetTextMetrics(TEXTMETRIC* metrics) const;
+
+    // The Qt painter behind the context, for drawing that the calls above do not cover
+    // (images, anti-aliased curves): device pixels, clipped like the context; a caller that
+    // changes its state restores it.
+    QPainter& QtPainter();
+
+protected:
+    // For contexts over a window's surface, limited to clip when it is given.
+    CDC(WindowSurface* surface, const QRegion* clip);
+    const QRegion& ClipRegion() const { return clip_; }
+
+private:
+    struct State;
+    QPoint ToDevice(int x, int y) const;
+    QRect ToDeviceRect(const CRect& r) const;
+    int ToDeviceLength(int length, bool vertical) const;
+    int ToLogicalLength(int length, bool vertical) const;
+    QPainter& Prepare(bool useRop);
+    QFont CurrentQFont() const;
+    void DrawThinLine(QPoint from, QPoint to, bool includeLast);
+    void FillDeviceRect(const QRect& r, const QColor& color, bool useRop);
+    void ApplyPen(QPainter& painter) const;
+    void ApplyBrush(QPainter& painter) const;
+
+    QPaintDevice* device_ = nullptr;
+    WindowSurface* surface_ = nullptr;
+    QImage fallback_;  // drawn on (and discarded) when a context has no device
+    std::unique_ptr<QPainter> ownPainter_;
+    int dpiX_ = 96;
+    int dpiY_ = 96;
+    int mapMode_ = MM_TEXT;
+    CPoint windowOrg_;
+    CPoint viewportOrg_;
+    CPoint current_;
+    CPen* pen_;
+    CBrush* brush_;
+    CFont* font_;
+    COLORREF textColor_ = RGB(0, 0, 0);
+    COLORREF bkColor_ = RGB(255, 255, 255);
+    int bkMode_ = OPAQUE;
+    int rop2_ = R2_COPYPEN;
+    bool hasClip_ = false;
+    QRegion clip_;  // device pixels, when hasClip_
+    std::vector<std::unique_ptr<State>> saved_;
+    int stateSerial_ = 1;    // changes whenever the clip changes
+    int appliedSerial_ = 0;  // the serial whose clip the painter holds
+};
+
+// The context of a paint: over the window's surface, clipped to the invalid part, which it
+// validates (erasing it first when asked); the painted part reaches the screen afterwards.
+class CPaintDC : public CDC
+{
+public:
+    explicit CPaintDC(CWnd* wnd);
+    ~CPaintDC() override;
+    CRect m_rcPaint;  // the part being painted (device pixels)
+
+private:
+    CPaintDC(CWnd* wnd, const QRegion& invalid);
+    CWnd* wnd_;
+};
+
+// A context over the whole client area of a window's surface, usable outside a paint; what it
+// draws reaches the screen when control returns to the event loop.
+class CClientDC : public CDC
+{
+public:
+    explicit CClientDC(CWnd* wnd);
+    ~CClientDC() override;
+
+private:
+    CWnd* wnd_;
+};

@@ -1,0 +1,118 @@
+// Dialogs built from templates, modal or modeless, and the wrappers of their stock controls.
+#pragma once
+
+#include "platform/Window.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class CDataExchange;
+struct DialogTemplate;
+
+constexpr int CB_ERR = -1;
+constexpr int BST_UNCHECKED = 0;
+constexpr int BST_CHECKED = 1;
+
+class CDialog : public CWnd
+{
+public:
+    static const CRuntimeClass Runtime;
+    const CRuntimeClass* GetRuntimeClass() const override { return &Runtime; }
+
+    explicit CDialog(UINT templateId = 0, CWnd* parent = nullptr);
+    ~CDialog() override;
+
+    // Builds the window from the template, runs OnInitDialog and waits until EndDialog; the
+    // window is destroyed before it returns. Returns EndDialog's result, or -1 when the
+    // template is not registered. A modal-dialog interceptor, when installed, plays the user.
+    virtual int DoModal();
+    // Builds a modeless window (owned by parent, else the main window) and runs OnInitDialog;
+    // shown when the template has WS_VISIBLE. FALSE when the template is missing or a window
+    // exists already.
+    BOOL Create(UINT templateId, CWnd* parent = nullptr);
+
+    // Default: fills the controls from the members (UpdateData(FALSE)); TRUE.
+    virtual BOOL OnInitDialog();
+    // IDOK (also Enter): takes the members from the controls and ends with IDOK when that
+    // succeeds. IDCANCEL (also Escape and the close box): ends with IDCANCEL.
+    virtual void OnOK();
+    virtual void OnCancel();
+    // Ends a modal dialog with result; hides a modeless one.
+    void EndDialog(int result);
+    // TRUE: controls into members; FALSE: members into controls. Returns FALSE when a field
+    // did not parse (the exchange stopped there, with its message shown).
+    BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+    virtual void DoDataExchange(CDataExchange* pDX);
+
+    UINT GetTemplateId() const { return templateId_; }
+    // Converts a rectangle from this dialog's units to pixels.
+    void MapDialogRect(CRect* rect) const;
+
+protected:
+    bool HandleKindEvent(QEvent* event) override;
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void PostNcDestroy() override;
+
+    UINT m_nIDTemplate;
+    CWnd* m_pParentWnd;
+
+private:
+    BOOL BuildWindow(const DialogTemplate& tmpl, CWnd* parent, bool modal);
+
+    UINT templateId_;
+    CSize baseUnits_{6, 12};  // pixels per 4 horizontal and 8 vertical dialog units
+    int modalResult_ = 0;
+    bool modalEnded_ = false;
+    bool modal_ = false;
+    std::vector<std::unique_ptr<CWnd>> controls_;  // objects of the template's controls
+};
+
+class CStatic : public CWnd
+{
+public:
+    static const CRuntimeClass Runtime;
+    const CRuntimeClass* GetRuntimeClass() const override { return &Runtime; }
+};
+
+// Push buttons, check boxes, radio buttons and group boxes.
+class CButton : public CWnd
+{
+public:
+    static const CRuntimeClass Runtime;
+    const CRuntimeClass* GetRuntimeClass() const override { return &Runtime; }
+    int GetCheck() const;  // BST_CHECKED or BST_UNCHECKED
+    void SetCheck(int check);  // no notification, as when the program sets it
+    // Presses the button as a click does (BN_CLICKED to the parent).
+    void Click();
+};
+
+class CEdit : public CWnd
+{
+public:
+    static const CRuntimeClass Runtime;
+    const CRuntimeClass* GetRuntimeClass() const override { return &Runtime; }
+    BOOL SetReadOnly(BOOL readOnly = TRUE);
+    BOOL IsReadOnly() const;
+    // Selects characters start to end (end -1: to the end of the text).
+    void SetSel(int start, int end);
+};
+
+// A drop-down list: index -1 (CB_ERR) is no selection.
+class CComboBox : public CWnd
+{
+public:
+    static const CRuntimeClass Runtime;
+    const CRuntimeClass* GetRuntimeClass() const override { return &Runtime; }
+    int AddString(const std::string& text);  // returns the new item's index
+    void ResetContent();
+    int GetCount() const;
+    int GetCurSel() const;
+    // Selects index (-1 clears); returns it, or CB_ERR for an index outside the list (which
+    // clears the selection).
+    int SetCurSel(int index);
+    void GetLBText(int index, std::string& text) const;
+    // The first item after start (-1: from the top, wrapping round) whose whole text equals
+    // text ignoring case; CB_ERR without one.
+    int FindStringExact(int start, const std::string& text) const;
+};

@@ -1,0 +1,113 @@
+// Documents and their views. A document holds what the program works on and the list of
+// views that show it; a view is a window whose paint draws the document (OnDraw).
+#pragma once
+
+#include "platform/Window.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+class CDC;
+class CDocument;
+class CFrameWnd;
+class CSingleDocTemplate;
+class CView;
+struct CPrintInfo;
+
+// What a frame is given to create its view and attach it to a document.
+struct CCreateContext
+{
+    const CRuntimeClass* m_pNewViewClass = nullptr;
+    CDocument* m_pCurrentDoc = nullptr;
+    CSingleDocTemplate* m_pNewDocTemplate = nullptr;
+    CFrameWnd* m_pCurrentFrame = nullptr;
+};
+
+class CDocument : public CCmdTarget
+{
+public:
+    static const CRuntimeClass Runtime;
+    const CRuntimeClass* GetRuntimeClass() const override { return &Runtime; }
+
+    // Enters the framework's Save (ID_FILE_SAVE) and Save As (ID_FILE_SAVE_AS) commands.
+    CDocument();
+    ~CDocument() override;
+
+    // The framework calls these for New, Open and Save; each returns FALSE on failure.
+    // Default: no file and the title "Untitled"; TRUE.
+    virtual BOOL OnNewDocument();
+    // Default: TRUE (a document reads its file here).
+    virtual BOOL OnOpenDocument(const std::filesystem::path& path);
+    // Default: TRUE (a document writes its file here).
+    virtual BOOL OnSaveDocument(const std::filesystem::path& path);
+    // Destroys the frames of the views, then the document (through its template).
+    virtual void OnCloseDocument();
+
+    // Save: Save As when the document has no file yet, else OnSaveDocument on its file.
+    void OnFileSave();
+    // Save As: the save dialog (the template's filter and extension, the overwrite question),
+    // then OnSaveDocument; on success the file becomes the document's file.
+    void OnFileSaveAs();
+    // Saves under path, or asks for a name first when path is empty. TRUE when saved.
+    BOOL DoSave(const std::filesystem::path& path, BOOL replace = TRUE);
+
+    // Tells every view but sender (OnUpdate; by default each repaints).
+    void UpdateAllViews(CView* sender, LPARAM hint = 0, CObject* hintObject = nullptr);
+    void AddView(CView* view);
+    void RemoveView(CView* view);
+    const std::vector<CView*>& GetViews() const { return views_; }
+
+    const std::filesystem::path& GetPathName() const { return pathName_; }
+    // Sets the file, the title (the file's name) and the frames' captions; adds the file
+    // to the recent-file list when asked.
+    virtual void SetPathName(const std::filesystem::path& path, BOOL addToRecentFiles = TRUE);
+    const std::string& GetTitle() const { return title_; }
+    virtual void SetTitle(const std::string& title);  // Windows-1252
+
+    CSingleDocTemplate* GetDocTemplate() const { return template_; }
+    void SetDocTemplate(CSingleDocTemplate* tmpl) { template_ = tmpl; }
+
+private:
+    void UpdateFrameTitles();
+
+    std::filesystem::path pathName_;
+    std::string title_;
+    std::vector<CView*> views_;
+    CSingleDocTemplate* template_ = nullptr;
+};
+
+class CView : public CWnd
+{
+public:
+    static const CRuntimeClass Runtime;
+    const CRuntimeClass* GetRuntimeClass() const override { return &Runtime; }
+
+    CView();
+    ~CView() override;
+
+    CDocument* GetDocument() const { return m_pDocument; }
+
+    // Draws the document: called by every paint with a context prepared by OnPrepareDC.
+    virtual void OnDraw(CDC* pDC) = 0;
+    virtual void OnPrepareDC(CDC* pDC, CPrintInfo* pInfo = nullptr);
+    // Once the frame and document are ready (and again after each open). Default: OnUpdate.
+    virtual void OnInitialUpdate();
+    // Default: repaint the whole view.
+    virtual void OnUpdate(CView* sender, LPARAM hint, CObject* hintObject);
+    // The frame's active view changes; default: the view activated takes the focus.
+    virtual void OnActivateView(BOOL activate, CView* activateView, CView* deactiveView);
+
+    // Commands go to the view, then to its document.
+    BOOL OnCmdMsg(UINT nID, int nCode, CCmdUI* pCmdUI, bool probeOnly) override;
+
+    CDocument* m_pDocument = nullptr;
+
+protected:
+    int OnCreate(CREATESTRUCT* cs) override;
+    void OnPaint() override;
+    // A click makes the view its frame's active view.
+    int OnMouseActivate(CWnd* pDesktopWnd, UINT nHitTest, UINT message) override;
+    // Views delete themselves when their window is gone.
+    void PostNcDestroy() override;
+};

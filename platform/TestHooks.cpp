@@ -1,0 +1,76 @@
+#include "platform/TestHooks.h"
+
+namespace {
+
+MessageBoxSink* g_messageBoxSink = nullptr;
+FileDialogProvider* g_fileDialogProvider = nullptr;
+ModalDialogInterceptor* g_modalDialogInterceptor = nullptr;
+PopupMenuChooser* g_popupMenuChooser = nullptr;
+
+// The answer a message box gives without a scripted one: its first button.
+int FirstButton(UINT buttons)
+{
+    switch (buttons) {
+    case MB_ABORTRETRYIGNORE: return IDABORT;
+    case MB_YESNOCANCEL:
+    case MB_YESNO: return IDYES;
+    case MB_RETRYCANCEL: return IDRETRY;
+    default: return IDOK;
+    }
+}
+
+template <class T>
+T TakeFront(std::deque<T>& queue, T fallback)
+{
+    if (queue.empty()) return fallback;
+    T front = std::move(queue.front());
+    queue.pop_front();
+    return front;
+}
+
+}  // namespace
+
+MessageBoxSink::MessageBoxSink() : previous_(std::exchange(g_messageBoxSink, this)) {}
+MessageBoxSink::~MessageBoxSink() { g_messageBoxSink = previous_; }
+
+int MessageBoxSink::Answer(const MessageBoxRequest& request)
+{
+    shown.push_back(request);
+    return TakeFront(answers, FirstButton(request.buttons));
+}
+
+FileDialogProvider::FileDialogProvider() : previous_(std::exchange(g_fileDialogProvider, this)) {}
+FileDialogProvider::~FileDialogProvider() { g_fileDialogProvider = previous_; }
+
+std::optional<std::filesystem::path> FileDialogProvider::Answer(const FileDialogRequest& request)
+{
+    requests.push_back(request);
+    return TakeFront(answers, std::optional<std::filesystem::path>());
+}
+
+ModalDialogInterceptor::ModalDialogInterceptor() : previous_(std::exchange(g_modalDialogInterceptor, this)) {}
+ModalDialogInterceptor::~ModalDialogInterceptor() { g_modalDialogInterceptor = previous_; }
+
+std::function<void(CDialog&)> ModalDialogInterceptor::NextScript(UINT templateId)
+{
+    shown.push_back(templateId);
+    return TakeFront(scripts, std::function<void(CDialog&)>());
+}
+
+PopupMenuChooser::PopupMenuChooser() : previous_(std::exchange(g_popupMenuChooser, this)) {}
+PopupMenuChooser::~PopupMenuChooser() { g_popupMenuChooser = previous_; }
+
+UINT PopupMenuChooser::Answer(const PopupMenuRequest& request)
+{
+    requests.push_back(request);
+    const UINT chosen = TakeFront(answers, 0u);
+    for (const PopupMenuItem& item : request.items) {
+        if (item.id == chosen && item.id != 0 && item.enabled) return chosen;
+    }
+    return 0;
+}
+
+MessageBoxSink* ActiveMessageBoxSink() { return g_messageBoxSink; }
+FileDialogProvider* ActiveFileDialogProvider() { return g_fileDialogProvider; }
+ModalDialogInterceptor* ActiveModalDialogInterceptor() { return g_modalDialogInterceptor; }
+PopupMenuChooser* ActivePopupMenuChooser() { return g_popupMenuChooser; }

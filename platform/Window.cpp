@@ -1,0 +1,887 @@
+#include "platform/Window.h"
+
+#include "platform/DeviceContext.h"
+#include "platform/Frame.h"
+#include "platform/Text.h"
+#include "platform/UiThread.h"
+#include "platform/WindowWidget.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPointer>
+#include <QTimerEvent>
+
+#include <map>
+#include <mutex>
+#include <string>
+
+namespace {
+
+// Live windows by handle and by widget (user-interface thread only).
+std::unordered_map<HWND, CWnd*> g_byHandle;
+std::unordered_map<const QWidget*, CWnd*> g_byWidget;
+std::atomic<std::uintptr_t> g_nextHandle{0x10000};
+HWND g_capture = nullptr;
+HWND g_lastFocusLost = nullptr;
+
+// Window text of static controls keeps its '&' prefixes here; the label shows them stripped.
+constexpr const char* RawTextProperty = "vasquil.rawText";
+
+HWND NewHandle()
+{
+    return reinterpret_cast<HWND>(g_nextHandle.fetch_add(1));
+}
+
+// A static control shows "&&" as "&" and drops a single '&' (the prefix of a mnemonic).
+QString StripPrefixes(const QString& text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'&' && i + 1 < text.size()) ++i;
+        else if (text[i] == u'&') continue;
+        out.append(text[i]);
+    }
+    return out;
+}
+
+UINT KeyFlags(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers)
+{
+    UINT flags = 0;
+    if (buttons & Qt::LeftButton) flags |= MK_LBUTTON;
+    if (buttons & Qt::RightButton) flags |= MK_RBUTTON;
+    if (buttons & Qt::MiddleButton) flags |= MK_MBUTTON;
+    if (modifiers & Qt::ShiftModifier) flags |= MK_SHIFT;
+    if (modifiers & Qt::ControlModifier) flags |= MK_CONTROL;
+    return flags;
+}
+
+struct KeyName
+{
+    int qtKey;
+    UINT virtualKey;
+};
+
+constexpr KeyName KeyTable[] = {
+    {Qt::Key_Backspace, VK_BACK}, {Qt::Key_Tab, VK_TAB},       {Qt::Key_Return, VK_RETURN},
+    {Qt::Key_Enter, VK_RETURN},   {Qt::Key_Shift, VK_SHIFT},   {Qt::Key_Control, VK_CONTROL},
+    {Qt::Key_Alt, VK_MENU},       {Qt::Key_Escape, VK_ESCAPE}, {Qt::Key_Space, VK_SPACE},
+    {Qt::Key_PageUp, VK_PRIOR},   {Qt::Key_PageDown, VK_NEXT}, {Qt::Key_End, VK_END},
+    {Qt::Key_Home, VK_HOME},      {Qt::Key_Left, VK_LEFT},     {Qt::Key_Up, VK_UP},
+    {Qt::Key_Right, VK_RIGHT},    {Qt::Key_Down, VK_DOWN},     {Qt::Key_Insert, VK_INSERT},
+    {Qt::Key_Delete, VK_DELETE},
+};
+
+// The virtual key of a Qt key; 0 for keys without one.
+UINT VirtualKey(int key)
+{
+    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9)) return UINT(key);
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24) return VK_F1 + UINT(key - Qt::Key_F1);
+    for (const KeyName& k : KeyTable) {
+        if (k.qtKey == key) return k.virtualKey;
+    }
+    return 0;
+}
+
+// Deletes a widget whose objects are cut from it: at once, or after the event being
+// delivered when the widget (or a child) may be the receiver.
+void DisposeWidget(QWidget* widget)
+{
+    if (InsideEventDelivery()) {
+        widget->hide();
+        widget->deleteLater();
+    } else {
+        delete widget;
+    }
+}
+
+}  // namespace
+
+const CRuntimeClass CWnd::Runtime{"CWnd", &CCmdTarget::Runtime, &CreateRuntimeObject<CWnd>};
+
+UINT RegisterWindowMessage(const char* name)
+{
+    static std::mutex mutex;
+    static std::map<std::string, UINT> numbers;
+    if (!name) return 0;
+    std::lock_guard lock(mutex);
+    const auto it = numbers.find(name);
+    if (it != numbers.end()) return it->second;
+    const UINT next = FirstRegisteredMessage + UINT(numbers.size());
+    if (next > LastRegisteredMessage) return 0;
+    numbers.emplace(name, next);
+    return next;
+}
+
+CWnd::CWnd() = default;
+
+CWnd::~CWnd()
+{
+    *alive_ = false;
+    if (!widget_) return;
+    // The object goes first: its own window is destroyed without calls into it.
+    QWidget* widget = widget_;
+    DetachWidget();
+    DisposeWidget(widget);
+}
+
+BOOL CWnd::PreCreateWindow(CREATESTRUCT&)
+{
+    return TRUE;
+}
+
+BOOL CWnd::Create(const char*, const char* windowName, DWORD style, const CRect& rect, CWnd* parent, UINT id,
+                  CCreateContext* context)
+{
+    AssertUiThread();
+    if (widget_) return FALSE;
+    CREATESTRUCT cs;
+    cs.lpCreateParams = context;
+    cs.hwndParent = parent;
+    cs.x = rect.left;
+    cs.y = rect.top;
+    cs.cx = rect.Width();
+    cs.cy = rect.Height();
+    cs.style = style;
+    cs.id = id;
+    cs.lpszName = windowName ? windowName : "";
+    if (!PreCreateWindow(cs)) return FALSE;
+
+    const bool child = (cs.style & WS_CHILD) != 0;
+    QWidget* parentWidget = cs.hwndParent ? cs.hwndParent->GetWidget() : nullptr;
+    if (child && !parentWidget) return FALSE;
+    auto* widget = new WindowWidget<QWidget>(this, parentWidget, child ? Qt::Widget : Qt::Window);
+    widget->setAttribute(Qt::WA_OpaquePaintEvent);
+    widget->setAttribute(Qt::WA_NoSystemBackground);
+    widget->setMouseTracking(true);
+    widget->setFocusPolicy(Qt::NoFocus);
+    widget->setGeometry(cs.x, cs.y, std::max(cs.cx, 0), std::max(cs.cy, 0));
+    widget->setWindowTitle(Cp1252ToQString(cs.lpszName));
+    if (cs.style & WS_DISABLED) widget->setEnabled(false);
+    AttachWidget(widget, cs.id, cs.style);
+    EnableSurface();
+
+    const auto alive = alive_;
+    const LRESULT created = SendMessage(WM_CREATE, 0, LPARAM(&cs));
+    if (!*alive) return FALSE;
+    if (created == -1) {
+        DestroyWindow();
+        return FALSE;
+    }
+    if (!widget_) return FALSE;
+    reportedSize_ = CSize(widget->width(), widget->height());
+    SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(widget->width(), widget->height()));
+    if (!*alive || !widget_) return FALSE;
+    // A window without WS_VISIBLE stays hidden, also when its parent is shown later.
+    if (cs.style & WS_VISIBLE) widget_->show();
+    else widget_->hide();
+    return TRUE;
+}
+
+void CWnd::AttachWidget(QWidget* widget, UINT id, DWORD style)
+{
+    AssertUiThread();
+    DetachWidget();
+    widget_ = widget;
+    bridge_ = dynamic_cast<WidgetBridge*>(widget);
+    handle_ = NewHandle();
+    id_ = id;
+    style_ = style;
+    owner_ = nullptr;
+    g_byHandle[handle_] = this;
+    g_byWidget[widget] = this;
+    if (!bridge_) {
+        // A stock Qt control: its object hears of the widget's end through Qt.
+        QObject::connect(widget, &QObject::destroyed, [widget] {
+            const auto it = g_byWidget.find(widget);
+            if (it != g_byWidget.end()) it->second->DetachWidget();
+        });
+    }
+}
+
+void CWnd::EnableSurface()
+{
+    surface_ = std::make_unique<WindowSurface>();
+    ResizeSurface();
+}
+
+void CWnd::ResizeSurface()
+{
+    if (!surface_ || !widget_) return;
+    const QSize size(std::max(widget_->width(), 1), std::max(widget_->height(), 1));
+    if (surface_->image.size() == size) return;
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    if (!surface_->image.isNull()) {
+        QPainter painter(&image);
+        painter.drawImage(0, 0, surface_->image);
+    }
+    // Contexts still open on the old picture begin again on the new one.
+    surface_->painter.reset();
+    surface_->painterStateOwner = nullptr;
+    surface_->image = std::move(image);
+    // A new size repaints the whole window, as window classes that redraw on sizing do.
+    surface_->invalid = QRegion(0, 0, size.width(), size.height());
+    surface_->erase = true;
+}
+
+void CWnd::DetachWidget()
+{
+    if (!widget_) return;
+    if (g_capture == handle_) g_capture = nullptr;
+    g_byHandle.erase(handle_);
+    const auto it = g_byWidget.find(widget_);
+    if (it != g_byWidget.end() && it->second == this) g_byWidget.erase(it);
+    if (bridge_) bridge_->SetOwner(nullptr);
+    widget_ = nullptr;
+    bridge_ = nullptr;
+    handle_ = nullptr;
+    destroying_ = false;
+    timers_.clear();
+    surface_.reset();
+    reportedSize_ = CSize(-1, -1);
+}
+
+void CWnd::TearDownTree(QWidget* widget)
+{
+    QPointer<QWidget> guard(widget);
+    if (CWnd* object = FromWidget(widget)) {
+        object->destroying_ = true;
+        object->SendMessage(WM_DESTROY);
+    }
+    if (!guard) return;
+    std::vector<QPointer<QWidget>> children;
+    for (QObject* child : widget->children()) {
+        if (child->isWidgetType()) children.emplace_back(static_cast<QWidget*>(child));
+    }
+    for (const QPointer<QWidget>& child : children) {
+        if (child) TearDownTree(child);
+    }
+    if (!guard) return;
+    if (CWnd* object = FromWidget(widget)) {
+        object->DetachWidget();
+        object->PostNcDestroy();  // may delete the object
+    }
+}
+
+void CWnd::WidgetDestroying()
+{
+    if (widget_) TearDownTree(widget_);
+}
+
+BOOL CWnd::DestroyWindow()
+{
+    AssertUiThread();
+    if (!widget_ || destroying_) return FALSE;
+    QWidget* widget = widget_;
+    TearDownTree(widget);  // may delete this object (PostNcDestroy)
+    DisposeWidget(widget);
+    return TRUE;
+}
+
+BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent)
+{
+    AssertUiThread();
+    CWnd* previous = parent ? parent->GetDlgItem(int(id)) : nullptr;
+    if (!previous) return FALSE;
+    if (previous == this) return TRUE;
+    if (widget_) return FALSE;
+    widget_ = std::exchange(previous->widget_, nullptr);
+    bridge_ = std::exchange(previous->bridge_, nullptr);
+    handle_ = previous->handle_.exchange(nullptr);
+    id_ = previous->id_;
+    style_ = previous->style_;
+    surface_ = std::move(previous->surface_);
+    timers_ = std::move(previous->timers_);
+    reportedSize_ = std::exchange(previous->reportedSize_, CSize(-1, -1));
+    if (bridge_) bridge_->SetOwner(this);
+    g_byHandle[handle_] = this;
+    g_byWidget[widget_] = this;
+    return TRUE;
+}
+
+HWND CWnd::GetSafeHwnd() const
+{
+    return handle_.load();
+}
+
+CWnd* CWnd::FromHandle(HWND handle)
+{
+    if (!handle) return nullptr;
+    const auto it = g_byHandle.find(handle);
+    return it == g_byHandle.end() ? nullptr : it->second;
+}
+
+CWnd* CWnd::FromWidget(const QWidget* widget)
+{
+    const auto it = g_byWidget.find(widget);
+    return it == g_byWidget.end() ? nullptr : it->second;
+}
+
+LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!IsUiThread()) {
+        // The handler runs on the user-interface thread while this thread waits; the handle
+        // is looked up there, so a window destroyed meanwhile gets nothing.
+        const HWND handle = handle_.load();
+        LRESULT result = 0;
+        CallOnUiThread([&] {
+            if (CWnd* wnd = FromHandle(handle)) result = wnd->Dispatch(message, wParam, lParam);
+        });
+        return result;
+    }
+    if (!widget_) return 0;
+    return Dispatch(message, wParam, lParam);
+}
+
+BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const HWND handle = handle_.load();
+    if (!handle) return FALSE;
+    return QueueOnUiThread([handle, message, wParam, lParam] {
+               if (CWnd* wnd = FromHandle(handle)) wnd->Dispatch(message, wParam, lParam);
+           })
+               ? TRUE
+               : FALSE;
+}
+
+LRESULT CWnd::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const auto alive = alive_;
+    const UINT savedMessage = currentMessage_;
+    const WPARAM savedW = currentWParam_;
+    const LPARAM savedL = currentLParam_;
+    currentMessage_ = message;
+    currentWParam_ = wParam;
+    currentLParam_ = lParam;
+    const LRESULT result = WindowProc(message, wParam, lParam);
+    if (*alive) {
+        currentMessage_ = savedMessage;
+        currentWParam_ = savedW;
+        currentLParam_ = savedL;
+    }
+    return result;
+}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const auto it = messages_.find(message);
+    if (it != messages_.end()) {
+        const auto handler = it->second;  // the handler may change the table or delete this
+        return handler(wParam, lParam);
+    }
+    LRESULT result = 0;
+    if (OnWndMsg(message, wParam, lParam, &result)) return result;
+    return DefWindowProc(message, wParam, lParam);
+}
+
+BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    const CPoint point(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+    *pResult = 0;
+    switch (message) {
+    case WM_CREATE: *pResult = OnCreate(reinterpret_cast<CREATESTRUCT*>(lParam)); return TRUE;
+    case WM_DESTROY: OnDestroy(); return TRUE;
+    case WM_PAINT: OnPaint(); return TRUE;
+    case WM_ERASEBKGND: *pResult = OnEraseBkgnd(reinterpret_cast<CDC*>(wParam)); return TRUE;
+    case WM_SIZE: OnSize(UINT(wParam), LOWORD(std::uintptr_t(lParam)), HIWORD(std::uintptr_t(lParam))); return TRUE;
+    case WM_CLOSE: OnClose(); return TRUE;
+    case WM_TIMER: OnTimer(wParam); return TRUE;
+    case WM_MOUSEMOVE: OnMouseMove(UINT(wParam), point); return TRUE;
+    case WM_LBUTTONDOWN: OnLButtonDown(UINT(wParam), point); return TRUE;
+    case WM_LBUTTONUP: OnLButtonUp(UINT(wParam), point); return TRUE;
+    case WM_LBUTTONDBLCLK: OnLButtonDblClk(UINT(wParam), point); return TRUE;
+    case WM_RBUTTONDOWN: OnRButtonDown(UINT(wParam), point); return TRUE;
+    case WM_RBUTTONUP: OnRButtonUp(UINT(wParam), point); return TRUE;
+    case WM_MOUSEACTIVATE:
+        *pResult = OnMouseActivate(FromHandle(reinterpret_cast<HWND>(wParam)), LOWORD(std::uintptr_t(lParam)),
+                                   HIWORD(std::uintptr_t(lParam)));
+        return TRUE;
+    case WM_CONTEXTMENU: OnContextMenu(FromHandle(reinterpret_cast<HWND>(wParam)), point); return TRUE;
+    case WM_KEYDOWN: OnKeyDown(UINT(wParam), LOWORD(std::uintptr_t(lParam)), HIWORD(std::uintptr_t(lParam))); return TRUE;
+    case WM_SETFOCUS: OnSetFocus(FromHandle(reinterpret_cast<HWND>(wParam))); return TRUE;
+    case WM_KILLFOCUS: OnKillFocus(FromHandle(reinterpret_cast<HWND>(wParam))); return TRUE;
+    case WM_CAPTURECHANGED: OnCaptureChanged(FromHandle(reinterpret_cast<HWND>(lParam))); return TRUE;
+    case WM_COMMAND: return OnCommand(wParam, lParam);
+    case WM_NOTIFY: return OnNotify(wParam, lParam, pResult);
+    default: return FALSE;
+    }
+}
+
+LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CLOSE: DestroyWindow(); return 0;
+    case WM_PAINT: {
+        CPaintDC dc(this);  // validates (and erases) what was invalid
+        return 0;
+    }
+    case WM_ERASEBKGND: {
+        auto* dc = reinterpret_cast<CDC*>(wParam);
+        if (!dc || !surface_) return 0;
+        CRect client;
+        GetClientRect(&client);
+        dc->FillSolidRect(client, RGB(255, 255, 255));
+        return 1;
+    }
+    case WM_MOUSEACTIVATE:
+        // A child window lets its parent decide first.
+        if ((style_ & WS_CHILD) && GetParent()) {
+            const LRESULT parentAnswer = GetParent()->SendMessage(message, wParam, lParam);
+            if (parentAnswer) return parentAnswer;
+        }
+        return MA_ACTIVATE;
+    case WM_RBUTTONUP: {
+        CPoint screen(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        ClientToScreen(&screen);
+        SendMessage(WM_CONTEXTMENU, WPARAM(GetSafeHwnd()), MAKELPARAM(screen.x, screen.y));
+        return 0;
+    }
+    case WM_CONTEXTMENU:
+        if ((style_ & WS_CHILD) && GetParent()) GetParent()->SendMessage(message, wParam, lParam);
+        return 0;
+    default: return 0;
+    }
+}
+
+LRESULT CWnd::Default()
+{
+    return DefWindowProc(currentMessage_, currentWParam_, currentLParam_);
+}
+
+int CWnd::OnCreate(CREATESTRUCT*) { return int(Default()); }
+void CWnd::OnDestroy() { Default(); }
+void CWnd::PostNcDestroy() {}
+void CWnd::OnPaint() { Default(); }
+BOOL CWnd::OnEraseBkgnd(CDC*) { return BOOL(Default()); }
+void CWnd::OnSize(UINT, int, int) { Default(); }
+void CWnd::OnClose() { Default(); }
+void CWnd::OnTimer(UINT_PTR) { Default(); }
+void CWnd::OnMouseMove(UINT, CPoint) { Default(); }
+void CWnd::OnLButtonDown(UINT, CPoint) { Default(); }
+void CWnd::OnLButtonUp(UINT, CPoint) { Default(); }
+void CWnd::OnLButtonDblClk(UINT, CPoint) { Default(); }
+void CWnd::OnRButtonDown(UINT, CPoint) { Default(); }
+void CWnd::OnRButtonUp(UINT, CPoint) { Default(); }
+int CWnd::OnMouseActivate(CWnd*, UINT, UINT) { return int(Default()); }
+void CWnd::OnContextMenu(CWnd*, CPoint) { Default(); }
+void CWnd::OnKeyDown(UINT, UINT, UINT) { Default(); }
+void CWnd::OnSetFocus(CWnd*) { Default(); }
+void CWnd::OnKillFocus(CWnd*) { Default(); }
+void CWnd::OnCaptureChanged(CWnd*) { Default(); }
+
+BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    const UINT id = LOWORD(wParam);
+    if (lParam == 0) {
+        // A command from a menu, an accelerator or a toolbar runs only while enabled.
+        CCmdUI state;
+        state.m_nID = id;
+        OnCmdMsg(id, CN_UPDATE_COMMAND_UI, &state, false);
+        if (state.m_enabled == false) return TRUE;
+        return OnCmdMsg(id, CN_COMMAND, nullptr, false);
+    }
+    return OnCmdMsg(id, int(std::int16_t(HIWORD(wParam))), nullptr, false);
+}
+
+BOOL CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* pResult)
+{
+    auto* header = reinterpret_cast<NMHDR*>(lParam);
+    if (!header) return FALSE;
+    const auto it = notifies_.find(NotifyKey(UINT(header->idFrom), header->code));
+    if (it == notifies_.end()) return FALSE;
+    const auto handler = it->second;
+    handler(header, pResult);
+    return TRUE;
+}
+
+bool CWnd::HandleKindEvent(QEvent*)
+{
+    return false;
+}
+
+bool CWnd::HandleWidgetEvent(QEvent* event)
+{
+    if (HandleKindEvent(event)) return true;
+    const auto alive = alive_;
+    switch (event->type()) {
+    case QEvent::Paint:
+        if (!surface_) return false;
+        PaintFromWidget(event);
+        return true;
+    case QEvent::Resize: {
+        if (bridge_) bridge_->BaseEvent(event);
+        if (!*alive || !widget_) return true;
+        ResizeSurface();
+        const CSize size(widget_->width(), widget_->height());
+        if (size == reportedSize_) return true;
+        reportedSize_ = size;
+        Dispatch(WM_SIZE, SIZE_RESTORED, MAKELPARAM(size.cx, size.cy));
+        return true;
+    }
+    case QEvent::Close: {
+        QPointer<QWidget> widget(widget_);
+        Dispatch(WM_CLOSE, 0, 0);
+        // The window closed when its handler hid or destroyed it (a dialog's Cancel, a frame
+        // that ends); one still showing refused, and Qt is told so.
+        if (widget && widget->isVisible()) event->ignore();
+        else event->accept();
+        return true;
+    }
+    case QEvent::Timer: {
+        const auto it = timers_.find(static_cast<QTimerEvent*>(event)->timerId());
+        if (it == timers_.end()) return false;
+        Dispatch(WM_TIMER, it->second, 0);
+        return true;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove: return HandleMouse(event);
+    case QEvent::KeyPress: {
+        if (!surface_) return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        const UINT vk = VirtualKey(key->key());
+        if (!vk) return false;
+        Dispatch(WM_KEYDOWN, vk, MAKELPARAM(1, key->isAutoRepeat() ? 0x4000 : 0));
+        if (*alive) event->accept();
+        return true;
+    }
+    case QEvent::FocusIn:
+        if (!surface_) return false;
+        Dispatch(WM_SETFOCUS, WPARAM(std::exchange(g_lastFocusLost, nullptr)), 0);
+        return true;
+    case QEvent::FocusOut: {
+        if (!surface_) return false;
+        g_lastFocusLost = handle_;
+        CWnd* next = nullptr;
+        for (QWidget* w = QApplication::focusWidget(); w && !next; w = w->parentWidget()) next = FromWidget(w);
+        Dispatch(WM_KILLFOCUS, WPARAM(next ? next->GetSafeHwnd() : nullptr), 0);
+        return true;
+    }
+    case QEvent::ContextMenu: {
+        if (!surface_) return false;
+        // A right click reaches the window as WM_RBUTTONUP, whose default processing asks
+        // for the menu; only the keyboard's menu key comes this way.
+        auto* menu = static_cast<QContextMenuEvent*>(event);
+        if (menu->reason() == QContextMenuEvent::Keyboard)
+            Dispatch(WM_CONTEXTMENU, WPARAM(GetSafeHwnd()), MAKELPARAM(-1, -1));
+        event->accept();
+        return true;
+    }
+    default: return false;
+    }
+}
+
+bool CWnd::HandleMouse(QEvent* event)
+{
+    if (!surface_) return false;
+    const auto alive = alive_;
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    const QPoint pos = mouse->position().toPoint();
+    const UINT flags = KeyFlags(mouse->buttons(), mouse->modifiers());
+    const LPARAM where = MAKELPARAM(pos.x(), pos.y());
+    const bool left = mouse->button() == Qt::LeftButton;
+    const bool right = mouse->button() == Qt::RightButton;
+    UINT message = 0;
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: {
+        if (!left && !right) break;
+        const UINT down = left ? WM_LBUTTONDOWN : WM_RBUTTONDOWN;
+        if (event->type() == QEvent::MouseButtonPress) {
+            const LRESULT activate = Dispatch(WM_MOUSEACTIVATE, WPARAM(GetSafeHwnd()), MAKELPARAM(1, down));
+            if (!*alive || !widget_) return true;
+            if (activate == MA_ACTIVATEANDEAT || activate == MA_NOACTIVATEANDEAT) break;
+            message = down;
+        } else {
+            message = left ? WM_LBUTTONDBLCLK : WM_RBUTTONDOWN;
+        }
+        break;
+    }
+    case QEvent::MouseButtonRelease:
+        if (left) message = WM_LBUTTONUP;
+        else if (right) message = WM_RBUTTONUP;
+        break;
+    default: message = WM_MOUSEMOVE; break;
+    }
+    if (message) Dispatch(message, flags, where);
+    // Mouse messages never travel on to the parent window.
+    if (*alive) event->accept();
+    return true;
+}
+
+void CWnd::PaintFromWidget(QEvent* event)
+{
+    const auto alive = alive_;
+    if (surface_->image.size() != widget_->size() && widget_->width() > 0 && widget_->height() > 0) ResizeSurface();
+    if (!surface_->invalid.isEmpty()) {
+        inPaintEvent_ = true;
+        Dispatch(WM_PAINT, 0, 0);
+        if (!*alive || !widget_ || !surface_) return;
+        inPaintEvent_ = false;
+    }
+    if (surface_->painter) {
+        // A context outlived its message: the picture is read as it stands, and the context
+        // begins again if it draws more.
+        surface_->painter.reset();
+        surface_->painterStateOwner = nullptr;
+    }
+    QPainter painter(widget_);
+    for (const QRect& r : static_cast<QPaintEvent*>(event)->region()) painter.drawImage(r, surface_->image, r);
+}
+
+void CWnd::Invalidate(BOOL bErase)
+{
+    InvalidateRect(nullptr, bErase);
+}
+
+void CWnd::InvalidateRect(const CRect* rect, BOOL bErase)
+{
+    AssertUiThread();
+    if (!widget_) return;
+    const QRect area = rect ? QRect(rect->left, rect->top, rect->Width(), rect->Height()) : widget_->rect();
+    if (surface_) {
+        surface_->invalid += area.intersected(QRect(QPoint(0, 0), surface_->image.size()));
+        if (bErase) surface_->erase = true;
+    }
+    widget_->update(area);
+}
+
+void CWnd::UpdateWindow()
+{
+    AssertUiThread();
+    if (!widget_ || !widget_->isVisible()) return;
+    if (!surface_) widget_->repaint();  // a window Qt paints itself (a dialog, a frame)
+    else if (!surface_->invalid.isEmpty()) widget_->repaint(surface_->invalid);
+}
+
+void CWnd::MoveWindow(int x, int y, int width, int height, BOOL bRepaint)
+{
+    AssertUiThread();
+    if (!widget_) return;
+    widget_->setGeometry(x, y, std::max(width, 0), std::max(height, 0));
+    if (!widget_->isVisible()) {
+        // Qt sizes a hidden widget when it is shown; the window learns its size now.
+        ResizeSurface();
+        const CSize size(widget_->width(), widget_->height());
+        if (size != reportedSize_) {
+            reportedSize_ = size;
+            SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(size.cx, size.cy));
+        }
+    }
+    if (bRepaint && widget_) Invalidate(TRUE);
+}
+
+void CWnd::MoveWindow(const CRect& rect, BOOL bRepaint)
+{
+    MoveWindow(rect.left, rect.top, rect.Width(), rect.Height(), bRepaint);
+}
+
+BOOL CWnd::ShowWindow(int nCmdShow)
+{
+    AssertUiThread();
+    if (!widget_) return FALSE;
+    const BOOL wasVisible = widget_->isHidden() ? FALSE : TRUE;
+    if (nCmdShow == SW_HIDE) widget_->hide();
+    else widget_->show();
+    return wasVisible;
+}
+
+BOOL CWnd::EnableWindow(BOOL bEnable)
+{
+    AssertUiThread();
+    if (!widget_) return FALSE;
+    const BOOL wasDisabled = widget_->testAttribute(Qt::WA_Disabled) ? TRUE : FALSE;
+    widget_->setEnabled(bEnable != FALSE);
+    return wasDisabled;
+}
+
+BOOL CWnd::IsWindowEnabled() const
+{
+    return widget_ && !widget_->testAttribute(Qt::WA_Disabled) ? TRUE : FALSE;
+}
+
+BOOL CWnd::IsWindowVisible() const
+{
+    return widget_ && widget_->isVisible() ? TRUE : FALSE;
+}
+
+void CWnd::GetClientRect(CRect* rect) const
+{
+    *rect = widget_ ? CRect(0, 0, widget_->width(), widget_->height()) : CRect();
+}
+
+void CWnd::GetWindowRect(CRect* rect) const
+{
+    if (!widget_) {
+        *rect = CRect();
+        return;
+    }
+    const QRect frame = widget_->isWindow() ? widget_->frameGeometry()
+                                            : QRect(widget_->mapToGlobal(QPoint(0, 0)), widget_->size());
+    *rect = CRect(frame.left(), frame.top(), frame.left() + frame.width(), frame.top() + frame.height());
+}
+
+void CWnd::ClientToScreen(CPoint* point) const
+{
+    if (!widget_) return;
+    const QPoint p = widget_->mapToGlobal(QPoint(point->x, point->y));
+    *point = CPoint(p.x(), p.y());
+}
+
+void CWnd::ScreenToClient(CPoint* point) const
+{
+    if (!widget_) return;
+    const QPoint p = widget_->mapFromGlobal(QPoint(point->x, point->y));
+    *point = CPoint(p.x(), p.y());
+}
+
+void SetControlText(QWidget* widget, const QString& text, DWORD style)
+{
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+        label->setProperty(RawTextProperty, text);
+        label->setText((style & SS_NOPREFIX) ? text : StripPrefixes(text));
+    } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+        button->setText(text);
+    } else if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+        edit->setText(text);
+    } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+        group->setTitle(text);
+    } else {
+        widget->setWindowTitle(text);
+    }
+}
+
+QString ControlText(const QWidget* widget)
+{
+    if (auto* label = qobject_cast<const QLabel*>(widget)) {
+        const QVariant raw = label->property(RawTextProperty);
+        return raw.isValid() ? raw.toString() : label->text();
+    }
+    if (auto* button = qobject_cast<const QAbstractButton*>(widget)) return button->text();
+    if (auto* edit = qobject_cast<const QLineEdit*>(widget)) return edit->text();
+    if (auto* group = qobject_cast<const QGroupBox*>(widget)) return group->title();
+    return widget->windowTitle();
+}
+
+void CWnd::SetWindowText(const std::string& text)
+{
+    AssertUiThread();
+    if (widget_) SetControlText(widget_, Cp1252ToQString(text), style_);
+}
+
+std::string CWnd::GetWindowText() const
+{
+    return widget_ ? QStringToCp1252(ControlText(widget_)) : std::string();
+}
+
+CWnd* CWnd::GetDlgItem(int id) const
+{
+    if (!widget_) return nullptr;
+    for (QObject* child : widget_->children()) {
+        if (!child->isWidgetType()) continue;
+        CWnd* wnd = FromWidget(static_cast<QWidget*>(child));
+        if (wnd && wnd->GetDlgCtrlID() == id) return wnd;
+    }
+    return nullptr;
+}
+
+CWnd* CWnd::GetParent() const
+{
+    if (!widget_) return nullptr;
+    for (QWidget* w = widget_->parentWidget(); w; w = w->parentWidget()) {
+        if (CWnd* wnd = FromWidget(w)) return wnd;
+    }
+    return nullptr;
+}
+
+CWnd* CWnd::GetOwner() const
+{
+    return owner_ ? owner_ : GetParent();
+}
+
+CFrameWnd* CWnd::GetParentFrame() const
+{
+    for (CWnd* wnd = GetParent(); wnd; wnd = wnd->GetParent()) {
+        if (wnd->IsKindOf(&CFrameWnd::Runtime)) return static_cast<CFrameWnd*>(wnd);
+    }
+    return nullptr;
+}
+
+CWnd* CWnd::SetFocus()
+{
+    AssertUiThread();
+    CWnd* previous = GetFocus();
+    if (widget_) widget_->setFocus(Qt::OtherFocusReason);
+    return previous;
+}
+
+CWnd* CWnd::GetFocus()
+{
+    for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget()) {
+        if (CWnd* wnd = FromWidget(w)) return wnd;
+    }
+    return nullptr;
+}
+
+CWnd* CWnd::SetCapture()
+{
+    AssertUiThread();
+    CWnd* previous = FromHandle(g_capture);
+    if (previous == this) return previous;
+    g_capture = handle_;
+    if (previous) {
+        if (previous->widget_ && previous->widget_->isVisible()) previous->widget_->releaseMouse();
+        previous->SendMessage(WM_CAPTURECHANGED, 0, LPARAM(handle_.load()));
+    }
+    if (widget_ && widget_->isVisible() && g_capture == handle_) widget_->grabMouse();
+    return previous;
+}
+
+CWnd* CWnd::GetCapture()
+{
+    return FromHandle(g_capture);
+}
+
+BOOL CWnd::ReleaseCapture()
+{
+    AssertUiThread();
+    CWnd* previous = FromHandle(g_capture);
+    g_capture = nullptr;
+    if (!previous) return TRUE;
+    if (previous->widget_ && previous->widget_->isVisible()) previous->widget_->releaseMouse();
+    previous->SendMessage(WM_CAPTURECHANGED, 0, 0);
+    return TRUE;
+}
+
+UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapse, void*)
+{
+    AssertUiThread();
+    if (!widget_) return 0;
+    KillTimer(id);
+    const int qtId = widget_->startTimer(int(std::min<UINT>(elapse, 0x7FFFFFFF)));
+    if (qtId == 0) return 0;
+    timers_[qtId] = id;
+    return id;
+}
+
+BOOL CWnd::KillTimer(UINT_PTR id)
+{
+    AssertUiThread();
+    for (auto it = timers_.begin(); it != timers_.end(); ++it) {
+        if (it->second == id) {
+            if (widget_) widget_->killTimer(it->first);
+            timers_.erase(it);
+            return TRUE;
+        }
+    }
+    return FALSE;
+}

@@ -1,0 +1,255 @@
+// Windows: objects that own a Qt widget and receive its input, paint and life-cycle events as
+// messages, through virtual handlers with the framework's names and through tables of
+// messages and notifications.
+//
+// Ownership. A CWnd object owns its widget; the object may live longer than the window:
+// DestroyWindow destroys the widget and leaves the object, which can create a new window
+// later (with a new handle). Deleting the object destroys its window first. Destroying a
+// window destroys its child windows; their objects are told (OnDestroy, PostNcDestroy) and
+// remain, except for classes that delete themselves in PostNcDestroy (views and frames).
+// So a child window hosted by another object (a chart in a view) is created with
+// Create(..., parent, id); its owner deletes the object or destroys its window.
+//
+// Threads. Every member touches widgets and belongs to the user-interface thread (a debug
+// build stops otherwise), except PostMessage, which any thread may call, and SendMessage,
+// which from another thread runs the handler on the user-interface thread and waits.
+#pragma once
+
+#include "platform/CmdTarget.h"
+#include "platform/WinTypes.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+class QEvent;
+class QWidget;
+class CDC;
+class CFrameWnd;
+class CWnd;
+struct CCreateContext;
+struct WindowSurface;
+
+// Header of a WM_NOTIFY record; a control's own record starts with it.
+struct NMHDR
+{
+    HWND hwndFrom = nullptr;
+    UINT_PTR idFrom = 0;
+    int code = 0;
+};
+
+// What Create hands to PreCreateWindow (which may change it) and to OnCreate.
+struct CREATESTRUCT
+{
+    CCreateContext* lpCreateParams = nullptr;
+    CWnd* hwndParent = nullptr;
+    int x = 0;
+    int y = 0;
+    int cx = 0;
+    int cy = 0;
+    DWORD style = 0;
+    UINT id = 0;
+    std::string lpszName;
+};
+
+// A number from FirstRegisteredMessage to LastRegisteredMessage, the same for every call
+// with the same name during the process (any thread); 0 when the range is used up.
+UINT RegisterWindowMessage(const char* name);
+
+class CWnd : public CCmdTarget
+{
+public:
+    static const CRuntimeClass Runtime;
+    const CRuntimeClass* GetRuntimeClass() const override { return &Runtime; }
+
+    CWnd();
+    ~CWnd() override;
+    CWnd(const CWnd&) = delete;
+    CWnd& operator=(const CWnd&) = delete;
+
+    // Creates a custom-drawn window: a child of parent when style has WS_CHILD, else a
+    // top-level window; rect is in the parent's client pixels. PreCreateWindow runs before the
+    // window exists, OnCreate once it does (then WM_SIZE, then it shows with WS_VISIBLE).
+    // FALSE, and no window, when either refuses, when a child has no parent window, or when
+    // a window exists already; a view refused by OnCreate has deleted itself (LifeToken).
+    virtual BOOL Create(const char* className, const char* windowName, DWORD style, const CRect& rect,
+                        CWnd* parent, UINT id, CCreateContext* context = nullptr);
+    virtual BOOL PreCreateWindow(CREATESTRUCT& cs);
+    // Destroys the window (OnDestroy, the children, PostNcDestroy); FALSE without one.
+    BOOL DestroyWindow();
+
+    // Makes this object the window object of the parent's child control id in place of the
+    // object it had (which is left without a window). FALSE when there is no such control.
+    BOOL SubclassDlgItem(UINT id, CWnd* parent);
+
+    HWND GetSafeHwnd() const;
+    // The object of a live window, null for a destroyed or null handle.
+    static CWnd* FromHandle(HWND handle);
+    // The object of a widget made by this layer, null for any other widget.
+    static CWnd* FromWidget(const QWidget* widget);
+    // The window's Qt widget, null without a window.
+    QWidget* GetWidget() const { return widget_; }
+    // Expires when the object is deleted: how a caller learns that a handler, or a failed
+    // Create, deleted an object that deletes itself (views and frames).
+    std::weak_ptr<bool> LifeToken() const { return alive_; }
+
+    // Messages. SendMessage runs the window's handler now and returns its reply (0 without
+    // a window). PostMessage queues the message for the user-interface thread and returns at
+    // once; posts arrive in the order they were made, and a post to a window destroyed in
+    // the meantime is dropped, even when the object has created a new window since.
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
+    // Dispatches a message: the message table first, then the handlers below.
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // The window system's own processing of a message (what a handler's base class does).
+    virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // DefWindowProc of the message being handled.
+    LRESULT Default();
+
+    // Handlers.
+    virtual int OnCreate(CREATESTRUCT* cs);
+    virtual void OnDestroy();
+    virtual void PostNcDestroy();
+    virtual void OnPaint();
+    virtual BOOL OnEraseBkgnd(CDC* pDC);
+    virtual void OnSize(UINT nType, int cx, int cy);
+    virtual void OnClose();
+    virtual void OnTimer(UINT_PTR nIDEvent);
+    virtual void OnMouseMove(UINT nFlags, CPoint point);
+    virtual void OnLButtonDown(UINT nFlags, CPoint point);
+    virtual void OnLButtonUp(UINT nFlags, CPoint point);
+    virtual void OnLButtonDblClk(UINT nFlags, CPoint point);
+    virtual void OnRButtonDown(UINT nFlags, CPoint point);
+    virtual void OnRButtonUp(UINT nFlags, CPoint point);
+    virtual int OnMouseActivate(CWnd* pDesktopWnd, UINT nHitTest, UINT message);
+    virtual void OnContextMenu(CWnd* pWnd, CPoint screenPoint);
+    virtual void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+    virtual void OnSetFocus(CWnd* pOldWnd);
+    virtual void OnKillFocus(CWnd* pNewWnd);
+    virtual void OnCaptureChanged(CWnd* pWnd);
+    // WM_COMMAND: a command without a control (lParam 0: menus, accelerators, toolbars) runs
+    // only when its update handler leaves it enabled; then OnCmdMsg routes it.
+    virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
+    // WM_NOTIFY: the notification table; the handler's reply goes to *pResult.
+    virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+
+    // Painting. Custom-drawn windows keep their picture on a retained surface: Invalidate
+    // marks a part for the next paint (OnPaint draws into the surface), the screen shows the
+    // surface, and drawing outside a paint (CClientDC) changes the surface at once.
+    void Invalidate(BOOL bErase = TRUE);
+    void InvalidateRect(const CRect* rect, BOOL bErase = TRUE);
+    // Paints the invalid part now, if any (a window that Qt paints: the whole window).
+    void UpdateWindow();
+
+    // Placement and state.
+    void MoveWindow(int x, int y, int width, int height, BOOL bRepaint = TRUE);
+    void MoveWindow(const CRect& rect, BOOL bRepaint = TRUE);
+    // Returns TRUE when the window was visible before.
+    BOOL ShowWindow(int nCmdShow);
+    // Returns TRUE when the window was disabled before.
+    BOOL EnableWindow(BOOL bEnable = TRUE);
+    BOOL IsWindowEnabled() const;
+    BOOL IsWindowVisible() const;
+    void GetClientRect(CRect* rect) const;
+    void GetWindowRect(CRect* rect) const;  // screen coordinates
+    void ClientToScreen(CPoint* point) const;
+    void ScreenToClient(CPoint* point) const;
+    void SetWindowText(const std::string& text);  // Windows-1252
+    std::string GetWindowText() const;
+    DWORD GetStyle() const { return style_; }
+
+    // Relatives.
+    CWnd* GetDlgItem(int id) const;  // the child window with this id, null without one
+    int GetDlgCtrlID() const { return int(id_); }
+    CWnd* GetParent() const;
+    CWnd* GetOwner() const;  // the owner set by SetOwner, else the parent
+    void SetOwner(CWnd* owner) { owner_ = owner; }
+    CFrameWnd* GetParentFrame() const;  // the nearest frame above this window
+
+    // Focus and capture.
+    CWnd* SetFocus();  // returns the window that had the focus
+    static CWnd* GetFocus();
+    // Directs the mouse to this window; the previous capture window gets WM_CAPTURECHANGED.
+    CWnd* SetCapture();
+    static CWnd* GetCapture();
+    // Ends the capture; its window gets WM_CAPTURECHANGED with no new window.
+    static BOOL ReleaseCapture();
+
+    // Timers: WM_TIMER with the id every elapse milliseconds until KillTimer or destruction.
+    UINT_PTR SetTimer(UINT_PTR id, UINT elapse, void* unused = nullptr);
+    BOOL KillTimer(UINT_PTR id);
+
+    // Called by the widget that carries this window's events (not for the program's own use).
+    bool HandleWidgetEvent(QEvent* event);
+    // The widget is being deleted by Qt: the window's objects hear of it while it is whole.
+    void WidgetDestroying();
+    WindowSurface* Surface() const { return surface_.get(); }
+
+    // Makes widget this object's window with a new handle (used by the window kinds of this
+    // layer, not by the program).
+    void AttachWidget(QWidget* widget, UINT id, DWORD style);
+
+protected:
+    // Message table: messages (custom, posted or registered) handled by a member.
+    template <class T>
+    void MapMessage(UINT message, LRESULT (T::*handler)(WPARAM, LPARAM))
+    {
+        T* self = static_cast<T*>(this);
+        messages_[message] = [self, handler](WPARAM w, LPARAM l) { return (self->*handler)(w, l); };
+    }
+    // Notification table: WM_NOTIFY with code from control id.
+    template <class T>
+    void MapNotify(int code, UINT id, void (T::*handler)(NMHDR*, LRESULT*))
+    {
+        T* self = static_cast<T*>(this);
+        notifies_[NotifyKey(id, code)] = [self, handler](NMHDR* h, LRESULT* r) { (self->*handler)(h, r); };
+    }
+
+    // Gives a custom-drawn window its surface, of the window's size.
+    void EnableSurface();
+    // Ends the current window without destroying the widget (the widget is going already).
+    void DetachWidget();
+
+    // A window kind's own translation of Qt events (a dialog's Enter and Escape, a frame's
+    // dropped files), asked before the common one; true when it took the event.
+    virtual bool HandleKindEvent(QEvent* event);
+    // Runs a message through WindowProc, keeping it as the message that Default processes.
+    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    // Messages of a window kind that the common switch does not know.
+    virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+
+    DWORD style_ = 0;
+    UINT id_ = 0;
+
+private:
+    static std::uint64_t NotifyKey(UINT id, int code) { return (std::uint64_t(std::uint32_t(code)) << 32) | id; }
+    void ResizeSurface();
+    // Tells every window object in the tree of widget that its window goes: WM_DESTROY from
+    // the top down, then each object is cut from its widget and gets PostNcDestroy from the
+    // bottom up.
+    static void TearDownTree(QWidget* widget);
+    bool HandleMouse(QEvent* event);
+    void PaintFromWidget(QEvent* event);
+
+    QWidget* widget_ = nullptr;
+    class WidgetBridge* bridge_ = nullptr;  // event carrier of widgets made by this layer
+    std::atomic<HWND> handle_{nullptr};     // read by PostMessage on any thread
+    CWnd* owner_ = nullptr;
+    std::unique_ptr<WindowSurface> surface_;
+    std::unordered_map<UINT, std::function<LRESULT(WPARAM, LPARAM)>> messages_;
+    std::unordered_map<std::uint64_t, std::function<void(NMHDR*, LRESULT*)>> notifies_;
+    std::unordered_map<int, UINT_PTR> timers_;  // Qt timer id -> window timer id
+    UINT currentMessage_ = 0;
+    WPARAM currentWParam_ = 0;
+    LPARAM currentLParam_ = 0;
+    bool inPaintEvent_ = false;
+    bool destroying_ = false;  // WM_DESTROY has been sent: DestroyWindow does nothing more
+    CSize reportedSize_{-1, -1};  // the client size the last WM_SIZE gave
+    // Cleared when the object is deleted, so a dispatch whose handler deleted the object
+    // (a frame closing itself) does not touch it afterwards.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+
+    friend class CPaintDC;
+};

@@ -1,0 +1,2 @@
+// The program's resource tables.
+#include "resources/ResourceIds.h"
