@@ -212,8 +212,6 @@ void ReleaseWaterQuality()
         VASQUIL_CLEAR_WQ_ARRAY(WQRates)
         VASQUIL_CLEAR_WQ_ARRAY(MetalValues)
         VASQUIL_CLEAR_WQ_ARRAY(MetalRates)
-        n.WQKineticsPass = 0;
-        std::fill(std::begin(n.WQKineticsState), std::end(n.WQKineticsState), 0.0);
     }
 #undef VASQUIL_CLEAR_WQ_ARRAY
     g_EquationSystems[WaterQualitySystem].UpperProfile = {};

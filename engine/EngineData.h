@@ -452,8 +452,6 @@ struct NodeRecord {
     int SlushCongested;
     int JamFlag;
     double SurfaceSlope;
-    int WQKineticsPass;          // assembly pass of the last kinetics refresh by the residuals
-    double WQKineticsState[6];   // water-quality unknowns of that refresh
 
     VASQUIL_NODE_COLD_TWINS(VASQUIL_DECLARE_TWIN)
     VASQUIL_NODE_COLD_TWIN_ARRAYS(VASQUIL_DECLARE_TWIN_ARRAY)
