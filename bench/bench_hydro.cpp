@@ -152,7 +152,8 @@ void Flood48Hours(benchmark::State& state)
     }
     state.counters["steps"] = static_cast<double>(steps) / state.iterations();
     state.counters["iterations_per_step"] = steps ? static_cast<double>(iterations) / steps : 0.0;
-    state.counters["us_per_node_iteration"] = iterations ? 1e6 * seconds / (static_cast<double>(iterations) * count) : 0.0;
+    state.counters["us_per_node_iteration"] =
+        iterations ? 1e6 * seconds / (static_cast<double>(iterations) * count) : 0.0;
     ReleaseModel();
 }
 

@@ -480,11 +480,11 @@ struct FrictionMemo {
 };
 
 // What the rectangular kernel reads at a point that stays fixed through a time level: the
-// previous depth (m), the width (m), its slope and its slope over the width (1/m), the bed slope, Manning
-// n, the previous ice concentration and thickness (m) with the slopes of the ice and anchor-ice
-// terms, and the previous friction coefficient when it does not depend on the ice roughness, a
-// value of the current state (HasFp 1: no ice at the previous level). Friction: the
-// current-level friction at the current state.
+// previous depth (m), the width (m), its slope and its slope over the width (1/m), the bed
+// slope, Manning n, the previous ice concentration and thickness (m) with the slopes of the ice
+// and anchor-ice terms, and the previous friction coefficient when it does not depend on the
+// ice roughness, a value of the current state (HasFp 1: no ice at the previous level).
+// Friction: the current-level friction at the current state.
 struct RectPointTerms {
     double hp, B, dB, widthSlope, dzdx, nb, Ccp, tp, dIcep, dAnchorp, Fp;
     int HasFp;

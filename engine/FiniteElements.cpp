@@ -664,7 +664,8 @@ void LayOutItems(int system)
     std::vector<int>& next = es.NodeItemStart;
     for (int item = 0; item < itemCount; ++item) {
         const AssemblyItem& it = es.Items[item];
-        for (int a = 0; a < it.NodeCount; ++a) es.NodeItems[next[it.Element->Nodes[a]->Index]++] = item * MaxElementNodes + a;
+        for (int a = 0; a < it.NodeCount; ++a)
+            es.NodeItems[next[it.Element->Nodes[a]->Index]++] = item * MaxElementNodes + a;
     }
     // Each start now stands at the next node's start: shift them back.
     for (int k = nodeCount; k > 0; --k) next[k] = next[k - 1];

@@ -191,7 +191,8 @@ struct NodeTable {
     // The value of a column at a row.
     double Row(int row, int column) const
     {
-        return ByRows() ? T->Rows[static_cast<size_t>(row) * SectionPropertyColumnCount + column] : T->Column(column)[row];
+        if (!ByRows()) return T->Column(column)[row];
+        return T->Rows[static_cast<size_t>(row) * SectionPropertyColumnCount + column];
     }
     double ByGross(int column) const { return At(Gross, column); }
     double ByFlow(int column) const { return At(Flow, column); }

@@ -109,7 +109,8 @@ Reference ElementByElement(int system)
         const int nodes = e.Boundary ? 1 : 2;
         const int dof = upn * nodes;
         e.Evaluate(system);
-        const std::vector<double> base(g_ModelControl.ElementVector.begin(), g_ModelControl.ElementVector.begin() + dof);
+        const std::vector<double> base(g_ModelControl.ElementVector.begin(),
+                                       g_ModelControl.ElementVector.begin() + dof);
         std::vector<double> columns(dof * dof);
         for (int a = 0; a < nodes; ++a)
             for (int j = 0; j < upn; ++j) {
@@ -164,8 +165,9 @@ void BuildReach(bool surveyed)
         node.Invert = 0.0005 * 150 * (count - 1 - i) + 0.08 * std::cos(1.7 * i);
         if (surveyed) {
             const double z = node.Invert;
-            testmodel::SetSection(node, {{-60, z + 5}, {-40, z + 2.5}, {0, z + 2.4}, {10, z}, {35.0 + i, z}, {45.0 + i, z + 2.6},
-                                         {80, z + 2.8}, {110, z + 6}},
+            testmodel::SetSection(node,
+                                  {{-60, z + 5}, {-40, z + 2.5}, {0, z + 2.4}, {10, z}, {35.0 + i, z},
+                                   {45.0 + i, z + 2.6}, {80, z + 2.8}, {110, z + 6}},
                                   0.032, 80);
             CrossSectionTable* t = node.CrossSection;
             t->LeftBankStation = 0;

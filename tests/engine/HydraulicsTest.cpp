@@ -1028,7 +1028,8 @@ TEST_F(Hydraulics, RefreshWritesOnlyItsDeclaredFieldsAndTheirCopyRestoresIt)
                            [&](const FieldRange& f) { return byte >= f.Offset && byte < f.Offset + f.Size; });
     };
     // Two states a refresh goes between: (gross area, discharge).
-    const double states[][2][2] = {{{60, 30}, {95, -12}}, {{95, -12}, {60, 30}}, {{0, 0}, {60, 30}}, {{60, 30}, {0, 0}}};
+    const double states[][2][2] = {
+        {{60, 30}, {95, -12}}, {{95, -12}, {60, 30}}, {{0, 0}, {60, 30}}, {{60, 30}, {0, 0}}};
 
     for (int kind = 0; kind <= 5; ++kind) {
         SetModelDefaults();
