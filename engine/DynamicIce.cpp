@@ -92,6 +92,17 @@ int UpdateNodeIceState(NodeRecord* node)
     return 1;
 }
 
+namespace {
+
+// Ice state of a node for a residual evaluation: while the framework differences the residuals
+// it keeps every node's state current itself; any other caller gets it refreshed here.
+void RefreshIceNode(NodeRecord* node)
+{
+    if (g_ModelControl.Differencing == NotDifferencing) UpdateNodeIceState(node);
+}
+
+}  // namespace
+
 void CorrectNegativeIce()
 {
     double deficit = 0.0;   // m2, ice missing where the area went negative
@@ -198,7 +209,7 @@ void DynamicIceElementResidual(ElementRecord* element)
     std::fill(mc.ElementVector.begin(), mc.ElementVector.begin() + n * Upn, 0.0);
     double points[4][4];
     const int count = GetQuadratureRule(element->GeometryCode, points);
-    for (int k = 0; k < n; ++k) UpdateNodeIceState(element->Nodes[k]);
+    for (int k = 0; k < n; ++k) RefreshIceNode(element->Nodes[k]);
 
     double* rows = mc.ElementVector.data();
     for (int k = 0; k < n; ++k) {
@@ -217,7 +228,7 @@ void DynamicIceBoundaryResidual(BoundaryElementRecord* element)
     NodeRecord* node = element->Node();
     if (!node || mc.ElementVector.size() < static_cast<size_t>(Upn)) return;
     std::fill(mc.ElementVector.begin(), mc.ElementVector.begin() + Upn, 0.0);
-    UpdateNodeIceState(node);
+    RefreshIceNode(node);
     double points[4][4];
     const int count = GetQuadratureRule(element->GeometryCode, points);
     const double pos = element->Position;

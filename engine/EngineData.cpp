@@ -212,8 +212,6 @@ void ReleaseWaterQuality()
         VASQUIL_CLEAR_WQ_ARRAY(WQRates)
         VASQUIL_CLEAR_WQ_ARRAY(MetalValues)
         VASQUIL_CLEAR_WQ_ARRAY(MetalRates)
-        n.WQKineticsPass = 0;
-        std::fill(std::begin(n.WQKineticsState), std::end(n.WQKineticsState), 0.0);
     }
 #undef VASQUIL_CLEAR_WQ_ARRAY
     g_EquationSystems[WaterQualitySystem].UpperProfile = {};
@@ -317,6 +315,15 @@ void ReleaseModel()
         es.LowerProfile = {};
         es.Rhs = {};
         es.DiagonalIndex = {};
+        es.Items = {};
+        es.ItemNodes = {};
+        es.NodeItemStart = {};
+        es.NodeItems = {};
+        es.ItemMatrices = {};
+        es.ItemResiduals = {};
+        es.ItemElementStates = {};
+        es.ItemReady = {};
+        es.NodeReady = {};
         es.StructureBuilt = 0;
         es.UnknownCount = 0;
         es.ProfileLength = 0;

@@ -28,6 +28,7 @@ struct NodeRecord;
 struct ElementRecord;
 struct BoundaryElementRecord;
 struct JunctionRecord;
+struct FiniteElementBase;
 struct AtmosphericZoneRecord;
 struct BridgingEventRecord;
 
@@ -117,7 +118,13 @@ struct ModelControl {
     std::vector<double> ElementJacobianWork;
     std::vector<double> ElementResidualBase;
     int MaxElementDof;
-    int AssemblyPass;   // number of the assembly in progress, 0 outside one
+    // What the framework's differencing evaluates (DifferencingState). While it differences,
+    // it keeps every node's state (the system's node update) current itself, so the residuals
+    // do not refresh their nodes.
+    int Differencing;
+    // Number of the time level: every shift of the time level changes it (never 0 after the
+    // first), so what was computed from one level's values can be known for that level's.
+    int TimeLevel;
 
     // Run clock and outputs
     int SteadyIteration;
@@ -160,17 +167,46 @@ struct ModelControl {
     int WQFileType;        // 0 nutrients, 1 heavy metals, 2 xenobiotics
 };
 
+enum DifferencingState { NotDifferencing = 0, AtCurrentState = 1, AtPerturbedState = 2 };
+
 // ---------------------------------------------------------------------------------------
 // Equation systems: 0 hydrodynamics, 1 dynamic ice, 2 thermal ice, 3 water quality
 // ---------------------------------------------------------------------------------------
 enum EquationSystemId { HydrodynamicSystem = 0, DynamicIceSystem = 1, ThermalIceSystem = 2, WaterQualitySystem = 3 };
 inline constexpr int EquationSystemCount = 4;
 
+// One element of an assembly, in the order the assembly adds them: an interior element, a
+// junction branch with its junction, or a boundary element.
+enum AssemblyItemKind { InteriorItem = 0, JunctionBranchItem = 1, BoundaryItem = 2 };
+struct AssemblyItem {
+    FiniteElementBase* Element;
+    JunctionRecord* Junction;   // junction branches only
+    int Kind;                   // AssemblyItemKind
+    int NodeCount;              // nodes the item brings into the assembly
+};
+
 struct EquationSystem {
     std::vector<double> UpperProfile;   // upper triangle incl. diagonal, by columns
     std::vector<double> LowerProfile;   // lower triangle by rows, same addressing
     std::vector<double> Rhs;            // right-hand side, overwritten by the increments
     std::vector<int> DiagonalIndex;     // position of each diagonal entry in the profiles
+    // Work of the node-by-node differencing, laid out by every assembly and reused while the
+    // model keeps its elements: the items in assembly order; for the node of index i, the
+    // node (null when no item holds it) and the items holding it, NodeItems[NodeItemStart[i]
+    // .. NodeItemStart[i + 1]), each entry item x MaxElementNodes + the node's place in the
+    // item; every item's -dR/dx (MaxElementDof^2 values, row-major) and R (MaxElementDof
+    // values); the four values a residual leaves on an interior element (EndFluxes,
+    // ReferenceLevel, PreviousReferenceLevel) at the current state; and the flags of the items
+    // evaluated and the nodes refreshed at the current state.
+    std::vector<AssemblyItem> Items;
+    std::vector<NodeRecord*> ItemNodes;
+    std::vector<int> NodeItemStart;
+    std::vector<int> NodeItems;
+    std::vector<double> ItemMatrices;
+    std::vector<double> ItemResiduals;
+    std::vector<double> ItemElementStates;
+    std::vector<unsigned char> ItemReady;
+    std::vector<unsigned char> NodeReady;
     int UnknownCount;
     int ProfileLength;
     int StructureBuilt;
@@ -241,6 +277,11 @@ struct CrossSectionTable {
     // the channel-area increments of rows 1..k weighted by their sinuosity, then the left and
     // the right overbank-area increments of rows 1..k (three blocks of LevelCount values).
     std::vector<double> SinuosityAreaSums;
+    // The property table again, row by row (SectionPropertyColumnCount values a row), filled
+    // with Properties by the table build: a node refresh reads many columns of one or two rows.
+    std::vector<double> Rows;
+    // Row that the node's last lookup in the table fell in, where the next one is tried first.
+    mutable int LocateHint = 0;
 
     double* Column(int c) { return Properties.data() + static_cast<size_t>(c) * LevelCount; }
     const double* Column(int c) const { return Properties.data() + static_cast<size_t>(c) * LevelCount; }
@@ -358,9 +399,6 @@ struct NodeRecord {
     int Number;
     int Index;
     int SectionCode;
-    int HydraulicsPass;          // assembly pass of the last refresh by the element residuals
-    double HydraulicsState[2];   // hydrodynamic unknowns of that refresh: within one pass, a
-                                 // refresh at the same unknowns gives the same result
     CrossSectionTable* CrossSection;
     NodeRecord* Next;
     double Invert;
@@ -414,8 +452,6 @@ struct NodeRecord {
     int SlushCongested;
     int JamFlag;
     double SurfaceSlope;
-    int WQKineticsPass;          // assembly pass of the last kinetics refresh by the residuals
-    double WQKineticsState[6];   // water-quality unknowns of that refresh
 
     VASQUIL_NODE_COLD_TWINS(VASQUIL_DECLARE_TWIN)
     VASQUIL_NODE_COLD_TWIN_ARRAYS(VASQUIL_DECLARE_TWIN_ARRAY)
@@ -433,6 +469,62 @@ struct FiniteElementBase {
     NodeRecord* Nodes[MaxElementNodes] = {};
 };
 
+// The velocity-free part of the rectangular kernel's friction coefficient at a point (Scale, m;
+// Positive 0 without friction) for the flow area (m2), ice roughness, ice concentration and
+// thickness it was taken at; Kept 0 when there is none.
+struct FrictionMemo {
+    int Kept;
+    int Positive;
+    double Area, ni, Cc, t;
+    double Scale;
+};
+
+// What the rectangular kernel reads at a point that stays fixed through a time level: the
+// previous depth (m), the width (m), its slope and its slope over the width (1/m), the bed
+// slope, Manning n, the previous ice concentration and thickness (m) with the slopes of the ice
+// and anchor-ice terms, and the previous friction coefficient when it does not depend on the
+// ice roughness, a value of the current state (HasFp 1: no ice at the previous level).
+// Friction: the current-level friction at the current state.
+struct RectPointTerms {
+    double hp, B, dB, widthSlope, dzdx, nb, Ccp, tp, dIcep, dAnchorp, Fp;
+    int HasFp;
+    FrictionMemo Friction;
+};
+
+// What the natural kernels read at a point that stays fixed through a time level: the previous
+// stage (m) and its slope, friction term, and the floating and anchor ice areas (m2) of the
+// two earlier levels.
+struct NaturalPointTerms {
+    double Hp, dHpdx, Ffp, Fs, Fo, Ns, No;
+};
+
+// What the hydrodynamic kernels read at one integration point that stays fixed through a time
+// level: the point's map derivative and the x-derivatives of the element's shape functions
+// there; the previous level's flow state (areas in m2, discharge in m3/s, their x-derivatives,
+// velocity in m/s), its sign matrix, bed friction and ice drag; and what the kernel of the
+// formulation reads besides.
+struct HydroPointTerms {
+    double J, dNdx[2];
+    double Ap, Agp, Qp, dApdx, dQpdx, Vp;
+    double Sp11, Sp12, Sp21, Sp22;
+    double Fbp, Tip;
+    union {
+        RectPointTerms Rect;
+        NaturalPointTerms Natural;
+    };
+};
+inline constexpr int MaxHydroTermPoints = 2;
+// The fixed terms of an interior element for the time level TimeLevel (0: none yet) and the
+// formulation they were taken for: every integration point's, and the first moments of each
+// node's area below its previous stage and below the element's previous reference level.
+struct HydroElementTerms {
+    int TimeLevel = 0;
+    int Formulation = -1;
+    HydroPointTerms Points[MaxHydroTermPoints] = {};
+    double MomentAtPreviousStage[2] = {};
+    double MomentAtPreviousReference[2] = {};
+};
+
 inline constexpr int ElementCodeSlots = 5;
 struct ElementRecord : FiniteElementBase {
     double Codes[ElementCodeSlots] = {};
@@ -443,6 +535,8 @@ struct ElementRecord : FiniteElementBase {
     double EndFluxes[2] = {};
     double ReferenceLevel = 0.0;
     double PreviousReferenceLevel = 0.0;
+    // Kept by the hydrodynamic residual while the framework differences it.
+    HydroElementTerms HydroTerms;
 };
 
 inline constexpr int BoundaryCodeSlots = 6;

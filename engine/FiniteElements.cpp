@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
+#include <cstring>
 #include <new>
 
 #include "engine/DynamicIce.h"
@@ -75,47 +75,42 @@ void ClearElementVector()
     std::fill(g_ModelControl.ElementVector.begin(), g_ModelControl.ElementVector.end(), 0.0);
 }
 
-void EvaluateElementResidual(ElementRecord* element, int system)
+// The residual of an item at the nodes' present state, into ElementVector.
+void EvaluateItem(const AssemblyItem& item, int system)
 {
     ClearElementVector();
     if (g_ResidualOverride) {
-        g_ResidualOverride(element, system);
+        g_ResidualOverride(item.Element, system);
+        return;
+    }
+    if (item.Kind == BoundaryItem) {
+        auto* b = static_cast<BoundaryElementRecord*>(item.Element);
+        switch (system) {
+        case HydrodynamicSystem: ComputeHydroBoundaryResidual(b); break;
+        case DynamicIceSystem: DynamicIceBoundaryResidual(b); break;
+        case ThermalIceSystem: ComputeThermalBoundaryResidual(b); break;
+        default: ComputeWQBoundaryResidual(b); break;
+        }
+        return;
+    }
+    auto* e = static_cast<ElementRecord*>(item.Element);
+    if (item.Kind == JunctionBranchItem) {
+        ComputeJunctionBranchResidual(e, item.Junction);
         return;
     }
     switch (system) {
-    case HydrodynamicSystem: ComputeHydroElementResidual(element); break;
-    case DynamicIceSystem: DynamicIceElementResidual(element); break;
-    case ThermalIceSystem: ComputeThermalElementResidual(element); break;
-    default: ComputeWQElementResidual(element); break;
+    case HydrodynamicSystem: ComputeHydroElementResidual(e); break;
+    case DynamicIceSystem: DynamicIceElementResidual(e); break;
+    case ThermalIceSystem: ComputeThermalElementResidual(e); break;
+    default: ComputeWQElementResidual(e); break;
     }
 }
 
-void EvaluateBoundaryResidual(BoundaryElementRecord* element, int system)
-{
-    ClearElementVector();
-    if (g_ResidualOverride) {
-        g_ResidualOverride(element, system);
-        return;
-    }
-    switch (system) {
-    case HydrodynamicSystem: ComputeHydroBoundaryResidual(element); break;
-    case DynamicIceSystem: DynamicIceBoundaryResidual(element); break;
-    case ThermalIceSystem: ComputeThermalBoundaryResidual(element); break;
-    default: ComputeWQBoundaryResidual(element); break;
-    }
-}
-
-void EvaluateJunctionResidual(ElementRecord* element, JunctionRecord* junction, int system)
-{
-    ClearElementVector();
-    if (g_ResidualOverride) {
-        g_ResidualOverride(element, system);
-        return;
-    }
-    ComputeJunctionBranchResidual(element, junction);
-}
-
-void UpdateNodeState(NodeRecord* node, int system)
+// ---------------------------------------------------------------------------------------
+// Node updates of the systems
+// ---------------------------------------------------------------------------------------
+// The system's node update: what its residuals read of a node, from the node's unknowns.
+void RefreshNodeState(NodeRecord* node, int system)
 {
     switch (system) {
     case HydrodynamicSystem: UpdateNodeHydraulics(node); break;
@@ -125,61 +120,248 @@ void UpdateNodeState(NodeRecord* node, int system)
     }
 }
 
-// How a forward-difference Jacobian brings the element back to its unperturbed state.
-enum class Restore {
-    Reevaluate,   // evaluate the residual once more at the restored unknowns
-    NodeUpdate,   // the system's node update after each node's unknowns (boundary elements)
-    Snapshot,     // copy back each node's record, and the element's, as they were at x
+// A copy of what a system's node update writes into a node. The hydraulics name their fields;
+// a system that names none is copied whole.
+struct NodeStateCopy {
+    NodeHydraulicsCopy Hydraulics;
+    NodeRecord Whole;
+};
+NodeStateCopy g_SavedNode;
+
+void SaveNodeState(const NodeRecord* node, int system, NodeStateCopy* copy)
+{
+    if (system == HydrodynamicSystem)
+        SaveNodeHydraulics(node, &copy->Hydraulics);
+    else
+        std::memcpy(static_cast<void*>(&copy->Whole), node, sizeof(NodeRecord));
+}
+
+void RestoreNodeState(NodeRecord* node, int system, const NodeStateCopy* copy)
+{
+    if (system == HydrodynamicSystem)
+        RestoreNodeHydraulics(node, &copy->Hydraulics);
+    else
+        std::memcpy(static_cast<void*>(node), &copy->Whole, sizeof(NodeRecord));
+}
+
+// What a residual leaves on an interior element besides ElementVector.
+constexpr int ElementStateSize = 4;
+
+void SaveElementState(const AssemblyItem& item, double* state)
+{
+    if (item.Kind == BoundaryItem) return;
+    const auto* e = static_cast<const ElementRecord*>(item.Element);
+    state[0] = e->EndFluxes[0];
+    state[1] = e->EndFluxes[1];
+    state[2] = e->ReferenceLevel;
+    state[3] = e->PreviousReferenceLevel;
+}
+
+void RestoreElementState(const AssemblyItem& item, const double* state)
+{
+    if (item.Kind == BoundaryItem) return;
+    auto* e = static_cast<ElementRecord*>(item.Element);
+    e->EndFluxes[0] = state[0];
+    e->EndFluxes[1] = state[1];
+    e->ReferenceLevel = state[2];
+    e->PreviousReferenceLevel = state[3];
+}
+
+// ---------------------------------------------------------------------------------------
+// Forward differences, node by node
+// ---------------------------------------------------------------------------------------
+// Adds an element's matrix (row stride MaxElementDof) and vector into system k's profile and
+// right-hand side.
+void AddToProfile(const FiniteElementBase* element, int system, const double* matrix, const double* vector)
+{
+    EquationSystem& es = g_EquationSystems[system];
+    const ModelControl& mc = g_ModelControl;
+    const int upn = UnknownsPerNodeOf(system);
+    const int nodes = AssembledNodeCount(element);
+    if (nodes < 1) return;
+    const int stride = mc.MaxElementDof;
+    const int* diag = es.DiagonalIndex.data();
+    double* upper = es.UpperProfile.data();
+    double* lower = es.LowerProfile.data();
+    for (int a = 0; a < nodes; ++a) {
+        for (int ja = 0; ja < upn; ++ja) {
+            const int row = a * upn + ja;
+            const int I = element->Nodes[a]->Index * upn + ja;
+            for (int b = 0; b < nodes; ++b) {
+                for (int jb = 0; jb < upn; ++jb) {
+                    const int column = b * upn + jb;
+                    const int J = element->Nodes[b]->Index * upn + jb;
+                    const double value = matrix[row * stride + column];
+                    if (J >= I) upper[diag[J] - (J - I)] += value;
+                    if (mc.UnsymmetricMatrix && J <= I) lower[diag[I] - (I - J)] += value;
+                }
+            }
+            es.Rhs[I] += vector[row];
+        }
+    }
+}
+
+// Items to difference and the nodes they hold: entries Entries[NodeStart[k] ..
+// NodeStart[k + 1]) of Nodes[k] are item x MaxElementNodes + the node's place in the item.
+// Every item gets its -dR/dx (row stride MaxElementDof) in Matrices and its R in Residuals,
+// and keeps its element state in ElementStates (ElementStateSize values) meanwhile.
+// NodesByIndex: Nodes[k] is the node of index k. ItemReady (one per item) is 0 until the item
+// is evaluated at the current state, then 1 + the number of its node entries not differenced
+// yet; NodeReady (one per node) marks the nodes refreshed at the current state. AddsToProfile:
+// each item goes into the system's profile, in item order, as soon as it is complete.
+struct DifferencingPlan {
+    const AssemblyItem* Items;
+    int ItemCount;
+    NodeRecord* const* Nodes;
+    int NodeCount;
+    bool NodesByIndex;
+    const int* NodeStart;
+    const int* Entries;
+    double* Matrices;
+    double* Residuals;
+    double* ElementStates;
+    unsigned char* ItemReady;
+    unsigned char* NodeReady;
+    bool AddsToProfile;
 };
 
-// Forward-difference Jacobian of whatever residual `evaluate` computes for the element:
-// ElementMatrix = -dR/dx (row stride MaxElementDof), ElementVector = R at the current state.
-// Each perturbed unknown is put back to its exact former value.
-template <typename Element, typename Evaluate>
-void DifferenceElement(Element* element, int system, int unknownsSystem, Restore restore, Evaluate evaluate)
+// Place of an item's node in the plan's nodes.
+int PlanSlot(const DifferencingPlan& plan, const NodeRecord* node)
+{
+    if (plan.NodesByIndex) return node->Index;
+    int k = 0;
+    while (k < plan.NodeCount && plan.Nodes[k] != node) ++k;
+    return k;
+}
+
+// The residual of item i at the current state, its matrix zeroed and its element state kept,
+// after a refresh of each of its nodes not refreshed yet.
+void EvaluateAtCurrentState(int system, const DifferencingPlan& plan, int i)
+{
+    ModelControl& mc = g_ModelControl;
+    const AssemblyItem& item = plan.Items[i];
+    const int stride = mc.MaxElementDof;
+    for (int a = 0; a < item.NodeCount; ++a) {
+        const int k = PlanSlot(plan, item.Element->Nodes[a]);
+        if (plan.NodeReady[k]) continue;
+        RefreshNodeState(plan.Nodes[k], system);
+        plan.NodeReady[k] = 1;
+    }
+    EvaluateItem(item, system);
+    std::copy_n(mc.ElementVector.data(), item.NodeCount * UnknownsPerNodeOf(system),
+                plan.Residuals + static_cast<size_t>(i) * stride);
+    std::fill_n(plan.Matrices + static_cast<size_t>(i) * stride * stride, static_cast<size_t>(stride) * stride, 0.0);
+    SaveElementState(item, plan.ElementStates + static_cast<size_t>(i) * ElementStateSize);
+    plan.ItemReady[i] = static_cast<unsigned char>(1 + item.NodeCount);
+}
+
+// An item whose every node is differenced: its element state back to the current state's, and
+// its matrix and vector into the profile when the plan adds them.
+void Complete(int system, const DifferencingPlan& plan, int i)
+{
+    const size_t stride = static_cast<size_t>(g_ModelControl.MaxElementDof);
+    const AssemblyItem& item = plan.Items[i];
+    RestoreElementState(item, plan.ElementStates + static_cast<size_t>(i) * ElementStateSize);
+    if (plan.AddsToProfile)
+        AddToProfile(item.Element, system, plan.Matrices + i * stride * stride, plan.Residuals + i * stride);
+}
+
+// Forward-difference Jacobians of every item of the plan. Each node's unknowns are perturbed
+// one at a time; the node is refreshed once at each perturbed state and every item holding it
+// is evaluated there, so a column costs one node update and one residual per item. An item is
+// evaluated at the current state (its nodes refreshed there) just before its first node is
+// perturbed, so each item's work stays together. Afterwards every unknown holds its exact
+// former value, and the nodes' states and the elements' end values are those of the current
+// state.
+void DifferencePlan(int system, const DifferencingPlan& plan)
 {
     ModelControl& mc = g_ModelControl;
     const int upn = UnknownsPerNodeOf(system);
-    const int nodes = AssembledNodeCount(element);
-    const int dof = nodes * upn;
     const int stride = mc.MaxElementDof;
-    if (dof <= 0 || dof > stride) return;
-    const double h = PerturbationOf(unknownsSystem);
+    const double h = PerturbationOf(system);
+    const int wasDifferencing = mc.Differencing;
+    std::fill_n(plan.ItemReady, plan.ItemCount, 0);
+    std::fill_n(plan.NodeReady, plan.NodeCount, 0);
+    int completed = 0;   // items before it have left the differencing
 
-    double* work = mc.ElementJacobianWork.data();
-    double* base = mc.ElementResidualBase.data();
-    std::fill(mc.ElementJacobianWork.begin(), mc.ElementJacobianWork.end(), 0.0);
-    std::fill(mc.ElementResidualBase.begin(), mc.ElementResidualBase.end(), 0.0);
-
-    evaluate();
-    std::copy_n(mc.ElementVector.data(), dof, base);
-    Element elementAtBase;
-    if (restore == Restore::Snapshot) elementAtBase = *element;
-
-    const int perNode = std::min(upn, UnknownCapacityOf(unknownsSystem));
-    for (int a = 0; a < nodes; ++a) {
-        NodeRecord* node = element->Nodes[a];
-        NodeRecord nodeAtBase;
-        if (restore == Restore::Snapshot) nodeAtBase = *node;
-        double* x = UnknownsOf(node, unknownsSystem);
-        for (int j = 0; j < perNode; ++j) {
+    for (int k = 0; k < plan.NodeCount; ++k) {
+        const int first = plan.NodeStart[k], last = plan.NodeStart[k + 1];
+        if (first == last) continue;
+        mc.Differencing = AtCurrentState;
+        for (int entry = first; entry < last; ++entry) {
+            const int i = plan.Entries[entry] / MaxElementNodes;
+            if (!plan.ItemReady[i]) EvaluateAtCurrentState(system, plan, i);
+        }
+        mc.Differencing = AtPerturbedState;
+        NodeRecord* node = plan.Nodes[k];
+        SaveNodeState(node, system, &g_SavedNode);
+        double* x = UnknownsOf(node, system);
+        for (int j = 0; j < upn; ++j) {
             const double saved = x[j];
             x[j] = saved + h;
-            evaluate();
-            const int column = a * upn + j;
-            const double* r = mc.ElementVector.data();
-            for (int row = 0; row < dof; ++row) work[row * stride + column] = (r[row] - base[row]) / -h;
+            RefreshNodeState(node, system);
+            for (int entry = first; entry < last; ++entry) {
+                const int i = plan.Entries[entry] / MaxElementNodes;
+                const int a = plan.Entries[entry] % MaxElementNodes;
+                const AssemblyItem& item = plan.Items[i];
+                const int dof = item.NodeCount * upn;
+                EvaluateItem(item, system);
+                const double* r = mc.ElementVector.data();
+                const double* base = plan.Residuals + static_cast<size_t>(i) * stride;
+                double* column = plan.Matrices + static_cast<size_t>(i) * stride * stride + a * upn + j;
+                for (int row = 0; row < dof; ++row) column[row * stride] = (r[row] - base[row]) / -h;
+            }
             x[j] = saved;
         }
-        if (restore == Restore::NodeUpdate) UpdateNodeState(node, system);
-        if (restore == Restore::Snapshot) *node = nodeAtBase;
+        RestoreNodeState(node, system, &g_SavedNode);
+        for (int entry = first; entry < last; ++entry) plan.ItemReady[plan.Entries[entry] / MaxElementNodes] -= 1;
+        // Items complete in their order leave the differencing while their values are at hand.
+        while (completed < plan.ItemCount && plan.ItemReady[completed] == 1) Complete(system, plan, completed++);
     }
-    if (restore == Restore::Reevaluate) evaluate();
-    if (restore == Restore::Snapshot) *element = elementAtBase;
+    while (completed < plan.ItemCount) Complete(system, plan, completed++);
+    mc.Differencing = wasDifferencing;
+}
 
+// The Jacobian of one item alone, left in ElementMatrix and its residual in ElementVector.
+void DifferenceItem(const AssemblyItem& item, int system)
+{
+    ModelControl& mc = g_ModelControl;
+    const int upn = UnknownsPerNodeOf(system);
+    const int dof = item.NodeCount * upn;
+    if (dof <= 0 || dof > mc.MaxElementDof) return;
+    NodeRecord* nodes[MaxElementNodes];
+    int start[MaxElementNodes + 1];
+    int entries[MaxElementNodes];
+    int count = 0, used = 0;
+    start[0] = 0;
+    for (int a = 0; a < item.NodeCount; ++a) {
+        NodeRecord* node = item.Element->Nodes[a];
+        if (std::find(nodes, nodes + count, node) != nodes + count) continue;
+        for (int b = a; b < item.NodeCount; ++b)
+            if (item.Element->Nodes[b] == node) entries[used++] = b;
+        nodes[count++] = node;
+        start[count] = used;
+    }
+    double state[ElementStateSize] = {};
+    unsigned char itemReady[1];
+    unsigned char nodeReady[MaxElementNodes];
+    const DifferencingPlan plan{&item,
+                                1,
+                                nodes,
+                                count,
+                                false,
+                                start,
+                                entries,
+                                mc.ElementJacobianWork.data(),
+                                mc.ElementResidualBase.data(),
+                                state,
+                                itemReady,
+                                nodeReady,
+                                false};
+    DifferencePlan(system, plan);
     std::copy(mc.ElementJacobianWork.begin(), mc.ElementJacobianWork.end(), mc.ElementMatrix.begin());
     std::fill(mc.ElementVector.begin(), mc.ElementVector.end(), 0.0);
-    std::copy_n(base, dof, mc.ElementVector.data());
+    std::copy_n(mc.ElementResidualBase.data(), dof, mc.ElementVector.data());
 }
 
 // Sizes a work array without allocating when it already has the size, and zeroes it.
@@ -261,11 +443,12 @@ double ComputeMapDerivative(const FiniteElementBase* element, double branchLengt
     return j;
 }
 
-void EvaluateGaussPoint(const FiniteElementBase* element, double branchLength, const double point[4],
+namespace {
+
+// The map derivative and the x-derivatives of a record whose shape functions are filled.
+void CompleteGaussPoint(const FiniteElementBase* element, double branchLength, const double point[4],
                         GaussPointRecord* record)
 {
-    EvaluateShapeFunctions(element->InterpolationCode, point, &record->Interpolation);
-    EvaluateShapeFunctions(element->GeometryCode, point, &record->Geometry);
     record->Xi = point[0];
     record->Weight = point[3];
     const double j = ComputeMapDerivative(element, branchLength, &record->Geometry);
@@ -275,6 +458,90 @@ void EvaluateGaussPoint(const FiniteElementBase* element, double branchLength, c
         record->dNdx[i] = j != 0.0 ? record->Interpolation.dNdXi[i] / j : 0.0;
         record->d2Ndx2[i] = j != 0.0 ? record->Interpolation.d2NdXi2[i] / (j * j) : 0.0;
     }
+}
+
+// Codes with shape functions, and a slot for every other code.
+constexpr int ElementCodes[] = {1, 111};
+constexpr int CodeSlotCount = 3;
+constexpr int MaxRulePoints = 2;
+int CodeSlot(int code)
+{
+    return code == ElementCodes[1] ? 1 : (code == ElementCodes[0] ? 0 : 2);
+}
+
+// For every pair of codes (geometry, interpolation): the rule of the geometry code and the
+// records of its points with the shape functions of both codes.
+struct RuleRecords {
+    int PointCount;
+    int NodeCount;
+    double Points[MaxRulePoints][4];
+    GaussPointRecord Records[MaxRulePoints];
+};
+struct RuleTable {
+    RuleRecords Pairs[CodeSlotCount][CodeSlotCount];
+
+    RuleTable()
+    {
+        const int codes[CodeSlotCount] = {ElementCodes[0], ElementCodes[1], 0};
+        for (int g = 0; g < CodeSlotCount; ++g)
+            for (int i = 0; i < CodeSlotCount; ++i) {
+                RuleRecords& rule = Pairs[g][i];
+                rule.PointCount = GetQuadratureRule(codes[g], rule.Points);
+                const double outside[4] = {100.0, 0.0, 0.0, 1.0};
+                ShapeFunctionValues count;
+                rule.NodeCount = EvaluateShapeFunctions(codes[i], outside, &count);
+                for (int p = 0; p < rule.PointCount; ++p) {
+                    EvaluateShapeFunctions(codes[i], rule.Points[p], &rule.Records[p].Interpolation);
+                    EvaluateShapeFunctions(codes[g], rule.Points[p], &rule.Records[p].Geometry);
+                }
+            }
+    }
+};
+// Built when the program starts: the rules and shape functions are plain functions of the codes.
+RuleTable g_Rules;
+
+RuleRecords& RuleOf(const FiniteElementBase* element)
+{
+    return g_Rules.Pairs[CodeSlot(element->GeometryCode)][CodeSlot(element->InterpolationCode)];
+}
+
+}  // namespace
+
+void EvaluateGaussPoint(const FiniteElementBase* element, double branchLength, const double point[4],
+                        GaussPointRecord* record)
+{
+    EvaluateShapeFunctions(element->InterpolationCode, point, &record->Interpolation);
+    EvaluateShapeFunctions(element->GeometryCode, point, &record->Geometry);
+    CompleteGaussPoint(element, branchLength, point, record);
+}
+
+ElementRule GetElementRule(const FiniteElementBase* element)
+{
+    const RuleRecords& rule = RuleOf(element);
+    return ElementRule{rule.PointCount, rule.NodeCount};
+}
+
+const GaussPointRecord* EvaluateRulePoint(const FiniteElementBase* element, double branchLength, int p)
+{
+    RuleRecords& rule = RuleOf(element);
+    CompleteGaussPoint(element, branchLength, rule.Points[p], &rule.Records[p]);
+    return &rule.Records[p];
+}
+
+const GaussPointRecord* RecallRulePoint(const FiniteElementBase* element, int p, double determinant,
+                                        const double* dNdx)
+{
+    RuleRecords& rule = RuleOf(element);
+    GaussPointRecord& record = rule.Records[p];
+    record.Xi = rule.Points[p][0];
+    record.Weight = rule.Points[p][3];
+    record.Determinant = determinant;
+    const double j = determinant;
+    for (int i = 0; i < record.Interpolation.NodeCount; ++i) {
+        record.dNdx[i] = dNdx[i];
+        record.d2Ndx2[i] = j != 0.0 ? record.Interpolation.d2NdXi2[i] / (j * j) : 0.0;
+    }
+    return &record;
 }
 
 double* BuildProfileStructure(int system)
@@ -320,57 +587,116 @@ double* BuildProfileStructure(int system)
     return es.UpperProfile.data();
 }
 
-void AddElementToProfile(const FiniteElementBase* element, int system)
+namespace {
+
+AssemblyItem ItemOf(FiniteElementBase* element, JunctionRecord* junction, int kind)
 {
-    EquationSystem& es = g_EquationSystems[system];
-    const ModelControl& mc = g_ModelControl;
-    const int upn = UnknownsPerNodeOf(system);
-    const int nodes = AssembledNodeCount(element);
-    if (nodes < 1) return;
-    const int stride = mc.MaxElementDof;
-    const int* diag = es.DiagonalIndex.data();
-    double* upper = es.UpperProfile.data();
-    double* lower = es.LowerProfile.data();
-    for (int a = 0; a < nodes; ++a) {
-        for (int ja = 0; ja < upn; ++ja) {
-            const int row = a * upn + ja;
-            const int I = element->Nodes[a]->Index * upn + ja;
-            for (int b = 0; b < nodes; ++b) {
-                for (int jb = 0; jb < upn; ++jb) {
-                    const int column = b * upn + jb;
-                    const int J = element->Nodes[b]->Index * upn + jb;
-                    const double value = mc.ElementMatrix[row * stride + column];
-                    if (J >= I) upper[diag[J] - (J - I)] += value;
-                    if (mc.UnsymmetricMatrix && J <= I) lower[diag[I] - (I - J)] += value;
-                }
-            }
-            es.Rhs[I] += mc.ElementVector[row];
+    return AssemblyItem{element, junction, kind, AssembledNodeCount(element)};
+}
+
+// Visits the items of system k's assembly in its order: interior elements that are no
+// junction branch, in chain order; then every junction's current AC, AB and AD branches;
+// then the boundary elements. Elements that bring no nodes are left out.
+template <typename Visit>
+void ForEachAssemblyItem(int system, Visit visit)
+{
+    for (ElementRecord* e = g_Elements; e; e = e->Next) {
+        if (e->JunctionBranch != 0 || AssembledNodeCount(e) < 1) continue;
+        visit(ItemOf(e, nullptr, InteriorItem));
+    }
+    for (JunctionRecord* j = g_Junctions; j; j = j->Next) {
+        ElementRecord* branches[3] = {j->ElementAC, j->ElementAB, j->ElementAD};
+        for (int b = 0; b < 3; ++b) {
+            ElementRecord* e = branches[b];
+            if (!e || e->JunctionBranch != b + 1 || AssembledNodeCount(e) < 1) continue;
+            // Only the hydrodynamic junction residual exists; the other systems treat a
+            // branch like any interior element of theirs.
+            visit(system == HydrodynamicSystem ? ItemOf(e, j, JunctionBranchItem) : ItemOf(e, nullptr, InteriorItem));
         }
     }
+    for (BoundaryElementRecord* b = g_BoundaryElements; b; b = b->Next) {
+        if (AssembledNodeCount(b) < 1) continue;
+        visit(ItemOf(b, nullptr, BoundaryItem));
+    }
+}
+
+// Sizes an array without allocating when it already has the size (its values are kept).
+template <typename T>
+void Size(std::vector<T>& v, size_t size)
+{
+    if (v.size() != size) v.assign(size, T{});
+}
+
+// Lays out system k's items and, for every node, the items holding it. Allocates only when
+// the counts changed since the last assembly; throws std::bad_alloc on exhaustion.
+void LayOutItems(int system)
+{
+    EquationSystem& es = g_EquationSystems[system];
+    const size_t stride = static_cast<size_t>(g_ModelControl.MaxElementDof);
+    const int nodeCount = std::max(g_ModelControl.NodeCount, 0);
+    int itemCount = 0;
+    ForEachAssemblyItem(system, [&](const AssemblyItem&) { ++itemCount; });
+    Size(es.Items, static_cast<size_t>(itemCount));
+    Size(es.ItemMatrices, itemCount * stride * stride);
+    Size(es.ItemResiduals, itemCount * stride);
+    Size(es.ItemElementStates, static_cast<size_t>(itemCount) * ElementStateSize);
+    Size(es.NodeItemStart, static_cast<size_t>(nodeCount) + 1);
+    Size(es.ItemNodes, static_cast<size_t>(nodeCount));
+    Size(es.ItemReady, static_cast<size_t>(itemCount));
+    Size(es.NodeReady, static_cast<size_t>(nodeCount));
+
+    int entryCount = 0;
+    int i = 0;
+    std::fill(es.NodeItemStart.begin(), es.NodeItemStart.end(), 0);
+    std::fill(es.ItemNodes.begin(), es.ItemNodes.end(), nullptr);
+    ForEachAssemblyItem(system, [&](const AssemblyItem& item) {
+        es.Items[i++] = item;
+        for (int a = 0; a < item.NodeCount; ++a) {
+            NodeRecord* node = item.Element->Nodes[a];
+            es.ItemNodes[node->Index] = node;
+            es.NodeItemStart[node->Index + 1] += 1;
+        }
+        entryCount += item.NodeCount;
+    });
+    for (int k = 0; k < nodeCount; ++k) es.NodeItemStart[k + 1] += es.NodeItemStart[k];
+    Size(es.NodeItems, static_cast<size_t>(entryCount));
+    // Entries of each node in item order: fill from the node's start, counting up.
+    std::vector<int>& next = es.NodeItemStart;
+    for (int item = 0; item < itemCount; ++item) {
+        const AssemblyItem& it = es.Items[item];
+        for (int a = 0; a < it.NodeCount; ++a)
+            es.NodeItems[next[it.Element->Nodes[a]->Index]++] = item * MaxElementNodes + a;
+    }
+    // Each start now stands at the next node's start: shift them back.
+    for (int k = nodeCount; k > 0; --k) next[k] = next[k - 1];
+    next[0] = 0;
+}
+
+}  // namespace
+
+void AddElementToProfile(const FiniteElementBase* element, int system)
+{
+    AddToProfile(element, system, g_ModelControl.ElementMatrix.data(), g_ModelControl.ElementVector.data());
 }
 
 void BuildElementJacobian(ElementRecord* element, int system)
 {
-    // The hydrodynamic element residual changes nothing but its element's record and the
-    // hydraulics of its nodes, all functions of the nodes' unknowns: copying back what they
-    // held at the unperturbed state is the same as evaluating there once more, at a fraction
-    // of the cost. The other systems (and a test residual) are evaluated again.
-    const Restore restore =
-        system == HydrodynamicSystem && !g_ResidualOverride ? Restore::Snapshot : Restore::Reevaluate;
-    DifferenceElement(element, system, system, restore, [&] { EvaluateElementResidual(element, system); });
+    DifferenceItem(ItemOf(element, nullptr, InteriorItem), system);
 }
 
 void BuildJunctionElementJacobian(ElementRecord* element, JunctionRecord* junction, int system)
 {
-    // The junction-branch residual works on the hydrodynamic unknowns.
-    DifferenceElement(element, system, HydrodynamicSystem, Restore::Reevaluate,
-                      [&] { EvaluateJunctionResidual(element, junction, system); });
+    // Only the hydrodynamic junction residual exists; the other systems treat a branch like
+    // any interior element of theirs.
+    if (system == HydrodynamicSystem)
+        DifferenceItem(ItemOf(element, junction, JunctionBranchItem), system);
+    else
+        BuildElementJacobian(element, system);
 }
 
 void BuildBoundaryElementJacobian(BoundaryElementRecord* element, int system)
 {
-    DifferenceElement(element, system, system, Restore::NodeUpdate,
-                      [&] { EvaluateBoundaryResidual(element, system); });
+    DifferenceItem(ItemOf(element, nullptr, BoundaryItem), system);
 }
 
 int AssembleProfileMatrix(int system)
@@ -406,43 +732,28 @@ int AssembleProfileMatrix(int system)
         SizeAndZero(mc.ElementResidualBase, dof + 1);
         SizeAndZero(mc.ElementMatrix, dof * dof + 1);
         SizeAndZero(mc.ElementJacobianWork, dof * dof + 1);
+        LayOutItems(system);
     } catch (const std::bad_alloc&) {
         mc.MaxElementDof = 0;
         return -1;
     }
 
     std::fill(es.Rhs.begin(), es.Rhs.end(), 0.0);
-    // Node refreshes may be shared only within this pass: nothing but the unknowns changes
-    // until it ends.
-    static int passes = 0;
-    passes = passes == std::numeric_limits<int>::max() ? 1 : passes + 1;
-    mc.AssemblyPass = passes;
-
-    for (ElementRecord* e = g_Elements; e; e = e->Next) {
-        if (e->JunctionBranch != 0 || AssembledNodeCount(e) < 1) continue;
-        BuildElementJacobian(e, system);
-        AddElementToProfile(e, system);
-    }
-    for (JunctionRecord* j = g_Junctions; j; j = j->Next) {
-        ElementRecord* branches[3] = {j->ElementAC, j->ElementAB, j->ElementAD};
-        for (int b = 0; b < 3; ++b) {
-            ElementRecord* e = branches[b];
-            if (!e || e->JunctionBranch != b + 1 || AssembledNodeCount(e) < 1) continue;
-            // Only the hydrodynamic junction residual exists; the other systems treat a
-            // branch like any interior element of theirs.
-            if (system == HydrodynamicSystem)
-                BuildJunctionElementJacobian(e, j, system);
-            else
-                BuildElementJacobian(e, system);
-            AddElementToProfile(e, system);
-        }
-    }
-    for (BoundaryElementRecord* b = g_BoundaryElements; b; b = b->Next) {
-        if (AssembledNodeCount(b) < 1) continue;
-        BuildBoundaryElementJacobian(b, system);
-        AddElementToProfile(b, system);
-    }
-    mc.AssemblyPass = 0;
+    const int itemCount = static_cast<int>(es.Items.size());
+    const DifferencingPlan plan{es.Items.data(),
+                                itemCount,
+                                es.ItemNodes.data(),
+                                static_cast<int>(es.ItemNodes.size()),
+                                true,
+                                es.NodeItemStart.data(),
+                                es.NodeItems.data(),
+                                es.ItemMatrices.data(),
+                                es.ItemResiduals.data(),
+                                es.ItemElementStates.data(),
+                                es.ItemReady.data(),
+                                es.NodeReady.data(),
+                                true};
+    DifferencePlan(system, plan);
     return 0;
 }
 

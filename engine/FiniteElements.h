@@ -3,6 +3,8 @@
 // Newton update, quadrature rules and shape functions.
 #pragma once
 
+#include "engine/EngineData.h"
+
 struct FiniteElementBase;
 struct ElementRecord;
 struct BoundaryElementRecord;
@@ -51,6 +53,23 @@ void EvaluateGaussPoint(const FiniteElementBase* element, double branchLength, c
                         GaussPointRecord* record);
 double ComputeMapDerivative(const FiniteElementBase* element, double branchLength,
                             const ShapeFunctionValues* geometry);
+
+// The integration rule of an element's geometry code (PointCount points, 0 for a code without
+// a rule) and the node count of its interpolation code.
+struct ElementRule {
+    int PointCount;
+    int NodeCount;
+};
+ElementRule GetElementRule(const FiniteElementBase* element);
+// The record of point p of the element's rule, as EvaluateGaussPoint fills it. The shape
+// functions are evaluated once for each pair of element codes and kept in the record; a call
+// writes only what depends on the element (point, map derivative, x-derivatives), so the
+// record holds this element's values until the next call for an element of the same codes.
+const GaussPointRecord* EvaluateRulePoint(const FiniteElementBase* element, double branchLength, int p);
+// The same record from what an earlier EvaluateRulePoint gave for the element: its
+// determinant and, for each of its nodes, the x-derivative.
+const GaussPointRecord* RecallRulePoint(const FiniteElementBase* element, int p, double determinant,
+                                        const double* dNdx);
 
 // Test hook: when set, replaces the element, junction-branch and boundary residuals of every
 // system (the framework's own tests use it with synthetic residuals). Null restores the

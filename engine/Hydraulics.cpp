@@ -128,18 +128,40 @@ Bracket Locate(const double* xs, double x, int count)
     return b;
 }
 
-double Read(const Bracket& b, const double* ys)
+// Locate in a node's table, first at the row its last lookup found: a key strictly between
+// that row's key and the next one's is found there by the search too, so the bracket is the
+// same. The refreshes of a node mostly look up nearly equal keys.
+Bracket LocateInTable(const CrossSectionTable* t, int column, double x)
 {
+    const double* xs = t->Column(column);
+    const int r = t->LocateHint;
+    if (r >= 0 && r + 1 < t->LevelCount && x > xs[r] && x < xs[r + 1]) {
+        Bracket b;
+        b.How = Bracket::Between;
+        b.Row = r;
+        b.Offset = x - xs[r];
+        b.Span = xs[r + 1] - xs[r];
+        return b;
+    }
+    const Bracket b = Locate(xs, x, t->LevelCount);
+    if (b.How == Bracket::Between) t->LocateHint = b.Row;
+    return b;
+}
+
+// The value at a bracket of a column whose rows lie `stride` values apart.
+double Read(const Bracket& b, const double* ys, int stride = 1)
+{
+    const size_t row = static_cast<size_t>(b.Row) * static_cast<size_t>(stride);
     switch (b.How) {
     case Bracket::AtOrBelowFirst:
         return ys[0];
     case Bracket::AtRow:
-        return ys[b.Row];
+        return ys[row];
     case Bracket::Between:
-        return ys[b.Row] + (ys[b.Row + 1] - ys[b.Row]) * b.Offset / b.Span;
+        return ys[row] + (ys[row + stride] - ys[row]) * b.Offset / b.Span;
     case Bracket::AtOrAboveLast:
         std::fputs("\n Array extrapolation has been requested!\n\n", stdout);
-        return ys[b.Row];
+        return ys[row];
     case Bracket::NotFound:
         std::fputs("Error: Interval not found for interpolation.\n", stderr);
         return -1.0;
@@ -152,21 +174,31 @@ double Read(const Bracket& b, const double* ys)
 // Lookups in one node's table, with the three areas most lookups go by located once: the gross
 // area, the flow area and the flow area with the solid anchor ice (on which bed perimeters are
 // taken).
+// The values are read from the table's rows, where a row's columns lie together, when the
+// table has them.
 struct NodeTable {
     const CrossSectionTable* T = nullptr;   // null: rectangular channel
     Bracket Gross, Flow, Anchor;
 
-    double ByGross(int column) const { return Read(Gross, T->Column(column)); }
-    double ByFlow(int column) const { return Read(Flow, T->Column(column)); }
-    double ByAnchor(int column) const { return Read(Anchor, T->Column(column)); }
-    double ByArea(int column, double area) const
+    bool ByRows() const
     {
-        return Read(Locate(T->Column(TotalArea), area, T->LevelCount), T->Column(column));
+        return T->Rows.size() == static_cast<size_t>(SectionPropertyColumnCount) * static_cast<size_t>(T->LevelCount);
     }
-    double ByStage(int column, double stage) const
+    double At(const Bracket& b, int column) const
     {
-        return Read(Locate(T->Column(StageLevel), stage, T->LevelCount), T->Column(column));
+        return ByRows() ? Read(b, T->Rows.data() + column, SectionPropertyColumnCount) : Read(b, T->Column(column));
     }
+    // The value of a column at a row.
+    double Row(int row, int column) const
+    {
+        if (!ByRows()) return T->Column(column)[row];
+        return T->Rows[static_cast<size_t>(row) * SectionPropertyColumnCount + column];
+    }
+    double ByGross(int column) const { return At(Gross, column); }
+    double ByFlow(int column) const { return At(Flow, column); }
+    double ByAnchor(int column) const { return At(Anchor, column); }
+    double ByArea(int column, double area) const { return At(LocateInTable(T, TotalArea, area), column); }
+    double ByStage(int column, double stage) const { return At(LocateInTable(T, StageLevel, stage), column); }
 };
 
 double AnchorArea(const NodeRecord* node)
@@ -176,14 +208,14 @@ double AnchorArea(const NodeRecord* node)
 
 void LocateGrossArea(NodeTable& tab, const NodeRecord* node)
 {
-    if (tab.T) tab.Gross = Locate(tab.T->Column(TotalArea), node->GrossArea, tab.T->LevelCount);
+    if (tab.T) tab.Gross = LocateInTable(tab.T, TotalArea, node->GrossArea);
 }
 
 void LocateFlowAreas(NodeTable& tab, const NodeRecord* node)
 {
     if (!tab.T) return;
-    tab.Flow = Locate(tab.T->Column(TotalArea), node->FlowArea, tab.T->LevelCount);
-    tab.Anchor = Locate(tab.T->Column(TotalArea), AnchorArea(node), tab.T->LevelCount);
+    tab.Flow = LocateInTable(tab.T, TotalArea, node->FlowArea);
+    tab.Anchor = LocateInTable(tab.T, TotalArea, AnchorArea(node));
 }
 
 NodeTable TableOf(const NodeRecord* node)
@@ -244,6 +276,10 @@ double SinuosityRatioOf(const NodeTable& tab, double a)
     double channelSum = 0.0, leftSum = 0.0, rightSum = 0.0;
     if (t->SinuosityAreaSums.size() == static_cast<size_t>(3) * n) {
         int lo = 1, hi = n;
+        // An area strictly between the keys of the flow area's row and the next one has the
+        // next row as the first not below it.
+        const int r = tab.Flow.Row;
+        if (tab.Flow.How == Bracket::Between && r + 1 < n && total[r] < a && a < total[r + 1]) lo = hi = r + 1;
         while (lo < hi) {
             const int mid = lo + (hi - lo) / 2;
             if (a > total[mid]) lo = mid + 1;
@@ -264,8 +300,8 @@ double SinuosityRatioOf(const NodeTable& tab, double a)
     const double al = tab.ByFlow(LeftArea);
     const double ar = tab.ByFlow(RightArea);
     const double s = tab.ByFlow(Sinuosity);
-    const double ratio = ((ac - channel[i - 1]) * s + channelSum + (al - left[i - 1]) + leftSum +
-                          (ar - right[i - 1]) + rightSum) /
+    const double ratio = ((ac - tab.Row(i - 1, ChannelArea)) * s + channelSum + (al - tab.Row(i - 1, LeftArea)) +
+                          leftSum + (ar - tab.Row(i - 1, RightArea)) + rightSum) /
                          (ac + al + ar);
     return std::isnan(ratio) ? 1.0 : ratio;
 }
@@ -274,8 +310,7 @@ double HydraulicDepthOf(const NodeRecord* node, const NodeTable& tab, const Brac
 {
     if (!tab.T) return std::max(0.0, area / node->RectWidth);
     if (!(area > 0.0)) return 0.0;
-    const double b = Read(at, tab.T->Column(LeftWidth)) + Read(at, tab.T->Column(ChannelWidth)) +
-                     Read(at, tab.T->Column(RightWidth));
+    const double b = tab.At(at, LeftWidth) + tab.At(at, ChannelWidth) + tab.At(at, RightWidth);
     return b > 0.0 ? area / b : 0.0;
 }
 
@@ -569,6 +604,7 @@ void BuildCrossSectionTable(CrossSectionTable* t, int count)
     t->LevelCount = n;
     t->Properties.assign(static_cast<size_t>(SectionPropertyColumnCount) * n, 0.0);
     t->SinuosityAreaSums.assign(static_cast<size_t>(3) * n, 0.0);
+    t->Rows.assign(static_cast<size_t>(SectionPropertyColumnCount) * n, 0.0);
     if (n == 0) return;
 
     // Levels: evenly from the lowest point up to the top level, and a last row far above.
@@ -651,6 +687,13 @@ void BuildCrossSectionTable(CrossSectionTable* t, int count)
         sums[k] = sums[k - 1] + (chanA[k] - chanA[k - 1]) * sinuosity[k];
         sums[n + k] = sums[n + k - 1] + (leftA[k] - leftA[k - 1]);
         sums[2 * n + k] = sums[2 * n + k - 1] + (rightA[k] - rightA[k - 1]);
+    }
+
+    // The rows, for the node refreshes.
+    double* rows = t->Rows.data();
+    for (int c = 0; c < SectionPropertyColumnCount; ++c) {
+        const double* column = t->Column(c);
+        for (int k = 0; k < n; ++k) rows[static_cast<size_t>(k) * SectionPropertyColumnCount + c] = column[k];
     }
 }
 
@@ -916,4 +959,18 @@ int UpdateNodeHydraulics(NodeRecord* node)
     const double wave = node->GrossHydraulicDepth * g;
     node->Froude = node->FlowArea > 0.0 && wave > 0.0 ? node->FluxDischarge / node->FlowArea / std::sqrt(wave) : 0.0;
     return 1;
+}
+
+void SaveNodeHydraulics(const NodeRecord* node, NodeHydraulicsCopy* copy)
+{
+#define VASQUIL_SAVE_OUTPUT(type, name) copy->name = node->name;
+    VASQUIL_NODE_HYDRAULICS_OUTPUTS(VASQUIL_SAVE_OUTPUT)
+#undef VASQUIL_SAVE_OUTPUT
+}
+
+void RestoreNodeHydraulics(NodeRecord* node, const NodeHydraulicsCopy* copy)
+{
+#define VASQUIL_RESTORE_OUTPUT(type, name) node->name = copy->name;
+    VASQUIL_NODE_HYDRAULICS_OUTPUTS(VASQUIL_RESTORE_OUTPUT)
+#undef VASQUIL_RESTORE_OUTPUT
 }

@@ -10,6 +10,31 @@ double InterpolateTable(const double* xs, const double* ys, double x, int count)
 void BuildCrossSectionTable(CrossSectionTable* table, int count);
 void ComputeSectionLevelProperties(CrossSectionTable* table, int row, double level);
 int UpdateNodeHydraulics(NodeRecord* node);
+
+// Every node field UpdateNodeHydraulics writes. A refresh reads nothing that another refresh of
+// the node writes, except the hydrodynamic unknowns: copying these fields out and back puts a
+// node's hydraulics back to what they were, as a refresh at its former unknowns would.
+#define VASQUIL_NODE_HYDRAULICS_OUTPUTS(X)                                                      \
+    X(double, GrossArea) X(double, Discharge) X(double, Stage) X(double, FloatingIceArea)      \
+    X(double, FlowArea) X(double, Velocity) X(int, Bridged) X(double, IceVelocity)             \
+    X(int, IceFrontAtNode) X(double, ThermalVelocity) X(double, BorderGapArea)                 \
+    X(double, FreeArea) X(double, IceManningN) X(double, Conveyance)                           \
+    X(double, MomentumCoefficient) X(double, SinuosityRatio) X(double, HydraulicRadius)        \
+    X(double, CompositeN) X(double, BedHydraulicRadius) X(double, ChannelFrictionSlope)        \
+    X(double, FrictionTerm) X(double, FrictionSlope) X(double, TopWidth) X(double, AnchorWidth) \
+    X(double, IceLevelWidth) X(double, WettedPerimeter) X(int, OverbankFlag)                   \
+    X(double, IceCoveredWidth) X(double, BedFriction) X(double, IceDrag)                       \
+    X(double, DynamicIceDrag) X(double, CentroidDepth) X(double, HydraulicDepth)               \
+    X(double, GrossHydraulicDepth) X(double, Froude)
+
+#define VASQUIL_DECLARE_HYDRAULICS_OUTPUT(type, name) type name;
+struct NodeHydraulicsCopy {
+    VASQUIL_NODE_HYDRAULICS_OUTPUTS(VASQUIL_DECLARE_HYDRAULICS_OUTPUT)
+};
+#undef VASQUIL_DECLARE_HYDRAULICS_OUTPUT
+// Copies the fields UpdateNodeHydraulics writes out of a node, and back into it.
+void SaveNodeHydraulics(const NodeRecord* node, NodeHydraulicsCopy* copy);
+void RestoreNodeHydraulics(NodeRecord* node, const NodeHydraulicsCopy* copy);
 double ComputeFlowAreaFromStage(NodeRecord* node, double stage);
 double ComputeMinimumFlowArea(NodeRecord* node);
 double ComputeHydraulicDepth(NodeRecord* node, double area);

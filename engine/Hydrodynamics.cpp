@@ -43,17 +43,18 @@ UpwindMatrix SignMatrix(double v, double c)
     return s;
 }
 
-// The current-level (S) and previous-level (Sp) matrices the kernels use, by UpwindingUpdating.
-void SelectUpwinding(double v, double c, double vp, double cp, UpwindMatrix* s, UpwindMatrix* sp)
+// The current-level (S) and previous-level (Sp) matrices the kernels use, by UpwindingUpdating,
+// from the current state and the sign matrix of the previous level.
+void SelectUpwinding(double v, double c, const UpwindMatrix& previous, UpwindMatrix* s, UpwindMatrix* sp)
 {
     const int mode = g_EquationSystems[HydrodynamicSystem].UpwindingUpdating;
     switch (mode) {
     case 0:
         *s = SignMatrix(v, c);
-        *sp = SignMatrix(vp, cp);
+        *sp = previous;
         break;
     case 1:
-        *sp = SignMatrix(vp, cp);
+        *sp = previous;
         *s = *sp;
         break;
     case 2:
@@ -65,6 +66,31 @@ void SelectUpwinding(double v, double c, double vp, double cp, UpwindMatrix* s, 
         *sp = UpwindMatrix{};
         break;
     }
+}
+
+// The same from the previous level's velocity and celerity.
+void SelectUpwinding(double v, double c, double vp, double cp, UpwindMatrix* s, UpwindMatrix* sp)
+{
+    const int mode = g_EquationSystems[HydrodynamicSystem].UpwindingUpdating;
+    SelectUpwinding(v, c, mode == 0 || mode == 1 ? SignMatrix(vp, cp) : UpwindMatrix{}, s, sp);
+}
+
+void KeepPreviousSign(const UpwindMatrix& m, HydroPointTerms* t)
+{
+    t->Sp11 = m.S11;
+    t->Sp12 = m.S12;
+    t->Sp21 = m.S21;
+    t->Sp22 = m.S22;
+}
+
+UpwindMatrix PreviousSign(const HydroPointTerms& t)
+{
+    UpwindMatrix m;
+    m.S11 = t.Sp11;
+    m.S12 = t.Sp12;
+    m.S21 = t.Sp21;
+    m.S22 = t.Sp22;
+    return m;
 }
 
 bool HasSection(const NodeRecord* node)
@@ -83,10 +109,15 @@ double AreaMomentAt(const NodeRecord* node, double level)
     return depth * depth * node->RectWidth * 0.5;
 }
 
-// Friction coefficient F of the rectangular kernel (F Q is g A Sf), from the interpolated
-// state of one time level.
-double RectFrictionCoefficient(double area, double velocity, double width, double n, double ni,
-                               double iceConcentration, double iceThickness)
+// The part of the rectangular kernel's friction coefficient that does not depend on the
+// velocity: R f^2 (m), R the hydraulic radius and f the Chezy coefficient over sqrt(g); Positive
+// is false when f is not positive (no friction).
+struct FrictionScale {
+    double Scale;
+    bool Positive;
+};
+FrictionScale RectFrictionScale(double area, double width, double n, double ni, double iceConcentration,
+                                double iceThickness)
 {
     const ModelControl& mc = g_ModelControl;
     const double g = mc.Gravity;
@@ -111,25 +142,24 @@ double RectFrictionCoefficient(double area, double velocity, double width, doubl
             f = 5.75 * std::log10(std::fabs(radius / n)) + 6.2;
         }
     }
-    return f > 0.0 ? std::fabs(velocity) / (radius * f * f) : 0.0;
+    return FrictionScale{radius * f * f, f > 0.0};
+}
+
+// Friction coefficient F of the rectangular kernel (F Q is g A Sf), from the interpolated
+// state of one time level.
+double RectFrictionCoefficient(double area, double velocity, double width, double n, double ni,
+                               double iceConcentration, double iceThickness)
+{
+    const FrictionScale f = RectFrictionScale(area, width, n, ni, iceConcentration, iceThickness);
+    return f.Positive ? std::fabs(velocity) / f.Scale : 0.0;
 }
 
 
-// Node hydraulics for a residual evaluation. The forward-difference Jacobian evaluates an
-// element's residual once per perturbed unknown, so most refreshes are of a node whose
-// unknowns did not change since its last refresh in the same assembly pass; nothing else a
-// refresh reads changes within a pass, so those are skipped.
+// Node hydraulics for a residual evaluation: while the framework differences the residuals it
+// keeps every node's hydraulics current itself; any other caller gets them refreshed here.
 void RefreshNode(NodeRecord* node)
 {
-    const int pass = g_ModelControl.AssemblyPass;
-    if (pass != 0 && node->HydraulicsPass == pass && node->HydraulicsState[0] == node->HydroUnknowns[0] &&
-        node->HydraulicsState[1] == node->HydroUnknowns[1] && !std::isnan(node->HydroUnknowns[0]) &&
-        !std::isnan(node->HydroUnknowns[1]))
-        return;
-    UpdateNodeHydraulics(node);
-    node->HydraulicsPass = pass;
-    node->HydraulicsState[0] = node->HydroUnknowns[0];
-    node->HydraulicsState[1] = node->HydroUnknowns[1];
+    if (g_ModelControl.Differencing == NotDifferencing) UpdateNodeHydraulics(node);
 }
 
 // Nodes of an element by its interpolation code (asked with a point outside the element).
@@ -139,23 +169,30 @@ int ElementNodeCount(const FiniteElementBase* element, ShapeFunctionValues* scra
     return std::min(EvaluateShapeFunctions(element->InterpolationCode, outside, scratch), element->NodeCount);
 }
 
-// Areas, discharges, their slopes and the velocities of both levels at the point.
+// Areas, discharge, their slopes and the velocity of the current level at the point.
 template <typename Point>
-void InterpolateFlowState(const PointInterpolation& at, Point* p)
+void InterpolateCurrentFlow(const PointInterpolation& at, Point* p)
 {
     p->A = at.Value(&NodeRecord::FlowArea);
-    p->Ap = at.Value(&NodeRecord::PreviousFlowArea);
     p->Ag = at.Value(&NodeRecord::GrossArea);
-    p->Agp = at.Value(&NodeRecord::PreviousGrossArea);
     p->Q = at.Value(&NodeRecord::Discharge);
-    p->Qp = at.Value(&NodeRecord::PreviousDischarge);
     p->dAdx = at.Slope(&NodeRecord::FlowArea);
-    p->dApdx = at.Slope(&NodeRecord::PreviousFlowArea);
     p->dQdx = at.Slope(&NodeRecord::Discharge);
-    p->dQpdx = at.Slope(&NodeRecord::PreviousDischarge);
     p->V = p->A > 0.0 ? p->Q / p->A : 0.0;
+}
+
+// The same of the previous level.
+template <typename Point>
+void InterpolatePreviousFlow(const PointInterpolation& at, Point* p)
+{
+    p->Ap = at.Value(&NodeRecord::PreviousFlowArea);
+    p->Agp = at.Value(&NodeRecord::PreviousGrossArea);
+    p->Qp = at.Value(&NodeRecord::PreviousDischarge);
+    p->dApdx = at.Slope(&NodeRecord::PreviousFlowArea);
+    p->dQpdx = at.Slope(&NodeRecord::PreviousDischarge);
     p->Vp = p->Ap > 0.0 ? p->Qp / p->Ap : 0.0;
 }
+
 
 // What the natural kernels share: velocities, celerities from the gross hydraulic depth, the
 // momentum residuals X and Xp and the upwinding matrices.
@@ -170,44 +207,69 @@ struct NaturalPoint {
     UpwindMatrix S, Sp;
 };
 
-NaturalPoint EvaluateNaturalPoint(const PointInterpolation& at)
+// The previous level's values of the natural kernels at a point.
+void InterpolateNaturalPrevious(const PointInterpolation& at, HydroPointTerms* t)
+{
+    const double g = g_ModelControl.Gravity;
+    NaturalPointTerms& natural = t->Natural;
+    InterpolatePreviousFlow(at, t);
+    natural.Hp = at.Value(&NodeRecord::PreviousStage);
+    natural.dHpdx = at.Slope(&NodeRecord::PreviousStage);
+    const double Dp = at.Value(&NodeRecord::PreviousGrossHydraulicDepth);
+    const double cp = std::sqrt(std::fabs(g * Dp));
+    KeepPreviousSign(SignMatrix(t->Vp, cp), t);
+    natural.Ffp = at.Value(&NodeRecord::PreviousFrictionTerm);
+    t->Fbp = at.Value(&NodeRecord::PreviousBedFriction);
+    t->Tip = at.Value(&NodeRecord::PreviousIceDrag);
+    natural.Fs = at.Value(&NodeRecord::PreviousFloatingIceArea);
+    natural.Fo = at.Value(&NodeRecord::OlderFloatingIceArea);
+    natural.Ns = at.Value(&NodeRecord::PreviousAnchorIceArea);
+    natural.No = at.Value(&NodeRecord::OlderAnchorIceArea);
+}
+
+// The point's values from the current state and the previous level's terms.
+NaturalPoint EvaluateNaturalPoint(const PointInterpolation& at, const HydroPointTerms& previous)
 {
     const ModelControl& mc = g_ModelControl;
     const double g = mc.Gravity;
     const double rho = mc.WaterDensity;
     NaturalPoint p{};
-    InterpolateFlowState(at, &p);
+    InterpolateCurrentFlow(at, &p);
+    p.Ap = previous.Ap;
+    p.Agp = previous.Agp;
+    p.Qp = previous.Qp;
+    p.dApdx = previous.dApdx;
+    p.dQpdx = previous.dQpdx;
+    p.Vp = previous.Vp;
     p.H = at.Value(&NodeRecord::Stage);
-    p.Hp = at.Value(&NodeRecord::PreviousStage);
+    p.Hp = previous.Natural.Hp;
     p.dHdx = at.Slope(&NodeRecord::Stage);
-    p.dHpdx = at.Slope(&NodeRecord::PreviousStage);
+    p.dHpdx = previous.Natural.dHpdx;
     p.beta = at.Value(&NodeRecord::MomentumCoefficient);
     const double dBeta = at.Slope(&NodeRecord::MomentumCoefficient);
     p.sigma = at.Value(&NodeRecord::SinuosityRatio);
     const double D = at.Value(&NodeRecord::GrossHydraulicDepth);
-    const double Dp = at.Value(&NodeRecord::PreviousGrossHydraulicDepth);
     const double c = std::sqrt(std::fabs(g * D));
-    const double cp = std::sqrt(std::fabs(g * Dp));
 
     if (mc.ResistanceModel == 1) {
         p.Fb = at.Value(&NodeRecord::BedFriction);
-        p.Fbp = at.Value(&NodeRecord::PreviousBedFriction);
+        p.Fbp = previous.Fbp;
         p.Ti = at.Value(&NodeRecord::IceDrag);
-        p.Tip = at.Value(&NodeRecord::PreviousIceDrag);
+        p.Tip = previous.Tip;
     } else {
         p.Ff = at.Value(&NodeRecord::FrictionTerm);
-        p.Ffp = at.Value(&NodeRecord::PreviousFrictionTerm);
+        p.Ffp = previous.Natural.Ffp;
     }
-    p.Fs = at.Value(&NodeRecord::PreviousFloatingIceArea);
-    p.Fo = at.Value(&NodeRecord::OlderFloatingIceArea);
-    p.Ns = at.Value(&NodeRecord::PreviousAnchorIceArea);
-    p.No = at.Value(&NodeRecord::OlderAnchorIceArea);
+    p.Fs = previous.Natural.Fs;
+    p.Fo = previous.Natural.Fo;
+    p.Ns = previous.Natural.Ns;
+    p.No = previous.Natural.No;
 
     p.X = -p.beta * p.V * p.V * p.dAdx + 2.0 * p.beta * p.V * p.dQdx + g * p.A * p.dHdx + p.V * p.Q * dBeta +
           p.Ff * p.Q + p.Fb * p.Q + p.Ti / rho;
     p.Xp = -p.beta * p.Vp * p.Vp * p.dApdx + 2.0 * p.beta * p.Vp * p.dQpdx + g * p.Ap * p.dHpdx +
            p.Vp * p.Qp * dBeta + p.Ffp * p.Qp + p.Fbp * p.Qp + p.Tip / rho;
-    SelectUpwinding(p.V, c, p.Vp, cp, &p.S, &p.Sp);
+    SelectUpwinding(p.V, c, PreviousSign(previous), &p.S, &p.Sp);
     return p;
 }
 
@@ -222,25 +284,36 @@ struct ElementAreaMoments {
     double AtPreviousReference[MaxElementNodes];
 };
 
-void ComputeElementAreaMoments(const ElementRecord* element, int n, ElementAreaMoments* m)
+// The moments of the element's nodes; those of the previous level from the element's kept
+// terms when given.
+void ComputeElementAreaMoments(const ElementRecord* element, int n, ElementAreaMoments* m,
+                               const HydroElementTerms* kept)
 {
     for (int k = 0; k < n; ++k) {
         const NodeRecord* node = element->Nodes[k];
         m->AtStage[k] = AreaMomentAt(node, node->Stage);
-        m->AtPreviousStage[k] = AreaMomentAt(node, node->PreviousStage);
+        m->AtPreviousStage[k] = kept ? kept->MomentAtPreviousStage[k] : AreaMomentAt(node, node->PreviousStage);
         m->AtReference[k] = AreaMomentAt(node, element->ReferenceLevel);
-        m->AtPreviousReference[k] = AreaMomentAt(node, element->PreviousReferenceLevel);
+        m->AtPreviousReference[k] =
+            kept ? kept->MomentAtPreviousReference[k] : AreaMomentAt(node, element->PreviousReferenceLevel);
     }
 }
 
+// The natural kernels at a point, with the previous level's terms there when the element keeps
+// them.
 void AddNaturalTerms(const GaussPointRecord* gp, ElementRecord* element, bool conservation,
-                     const ElementAreaMoments* moments)
+                     const ElementAreaMoments* moments, const HydroPointTerms* previous)
 {
     const ModelControl& mc = g_ModelControl;
     const EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
     const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
     const PointInterpolation at{gp, element->Nodes, n};
-    const NaturalPoint p = EvaluateNaturalPoint(at);
+    HydroPointTerms own;
+    if (!previous) {
+        InterpolateNaturalPrevious(at, &own);
+        previous = &own;
+    }
+    const NaturalPoint p = EvaluateNaturalPoint(at, *previous);
     const double g = mc.Gravity;
     const double rho = mc.WaterDensity;
     const double s = mc.IceSpecificGravity;
@@ -255,10 +328,10 @@ void AddNaturalTerms(const GaussPointRecord* gp, ElementRecord* element, bool co
     double momentsAtStage = 0.0, momentsAtPreviousStage = 0.0;
     double momentSlopeAtReference = 0.0, momentSlopeAtPreviousReference = 0.0;
     if (conservation) {
-        ElementAreaMoments own;
+        ElementAreaMoments ownMoments;
         if (!moments) {
-            ComputeElementAreaMoments(element, n, &own);
-            moments = &own;
+            ComputeElementAreaMoments(element, n, &ownMoments, nullptr);
+            moments = &ownMoments;
         }
         for (int k = 0; k < n; ++k) {
             momentsAtStage += gp->Interpolation.N[k] * moments->AtStage[k];
@@ -372,67 +445,162 @@ void NaturalMomentumFluxCoefficients(const NodeRecord* node, double* u, double* 
     *up = node->PreviousMomentumCoefficient * Vp;
 }
 
+// Bed slope and roughness of the element's nodes at the point, with their ice fields of the
+// previous level.
+template <typename Point>
+void InterpolateRectPreviousFields(const PointInterpolation& at, Point* p)
+{
+    const double fa = g_ModelControl.AnchorIceBedFraction;
+    p->dzdx = at.Slope(&NodeRecord::Invert);
+    p->nb = at.Value(&NodeRecord::ManningN);
+    p->Ccp = at.Value(&NodeRecord::PreviousIceConcentration);
+    p->tp = at.Value(&NodeRecord::PreviousEffectiveIceThickness);
+    p->dIcep = at.Slope(
+        [](const NodeRecord* k) { return k->PreviousEffectiveIceThickness * k->PreviousIceConcentration; });
+    p->dAnchorp = fa * at.Slope(&NodeRecord::PreviousAnchorIceThickness);
+}
+
+// Ice fields of the element's nodes at the point, current level.
+void InterpolateRectCurrentFields(const PointInterpolation& at, RectPointValues* p)
+{
+    const double fa = g_ModelControl.AnchorIceBedFraction;
+    p->ni = at.Value(&NodeRecord::IceManningN);
+    p->Cc = at.Value(&NodeRecord::IceConcentration);
+    p->t = at.Value(&NodeRecord::EffectiveIceThickness);
+    p->dIce = at.Slope([](const NodeRecord* k) { return k->EffectiveIceThickness * k->IceConcentration; });
+    p->dAnchor = fa * at.Slope(&NodeRecord::AnchorIceThickness);
+}
+
 // Bed slope, roughness and ice fields of the element's nodes at the point.
 void InterpolateRectFields(const GaussPointRecord* gp, const ElementRecord* element, RectPointValues* p)
 {
     const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
     const PointInterpolation at{gp, element->Nodes, n};
-    const double fa = g_ModelControl.AnchorIceBedFraction;
-    p->dzdx = at.Slope(&NodeRecord::Invert);
-    p->nb = at.Value(&NodeRecord::ManningN);
-    p->ni = at.Value(&NodeRecord::IceManningN);
-    p->Cc = at.Value(&NodeRecord::IceConcentration);
-    p->Ccp = at.Value(&NodeRecord::PreviousIceConcentration);
-    p->t = at.Value(&NodeRecord::EffectiveIceThickness);
-    p->tp = at.Value(&NodeRecord::PreviousEffectiveIceThickness);
-    p->dIce = at.Slope([](const NodeRecord* k) { return k->EffectiveIceThickness * k->IceConcentration; });
-    p->dIcep = at.Slope(
-        [](const NodeRecord* k) { return k->PreviousEffectiveIceThickness * k->PreviousIceConcentration; });
-    p->dAnchor = fa * at.Slope(&NodeRecord::AnchorIceThickness);
-    p->dAnchorp = fa * at.Slope(&NodeRecord::PreviousAnchorIceThickness);
+    InterpolateRectPreviousFields(at, p);
+    InterpolateRectCurrentFields(at, p);
 }
 
-// Flow state of the rectangular kernel at a point from the views of the element's n nodes,
-// view(k) giving node k's.
+// The width (m), its slope and its slope over the width (1/m), and the previous level's flow
+// state of the rectangular kernel at a point: depth from the node depths, flow area = width x
+// depth, gross area, discharge, their slopes and the velocity.
+struct RectPreviousFlow {
+    double B, dB, widthSlope, hp, Ap, dApdx, Agp, Qp, dQpdx, Vp;
+};
+
+// The rectangular kernel's flow state at a point comes from the views of the element's n
+// nodes, view(k) giving node k's: the depth is interpolated from the node depths and the flow
+// area is width x depth, so that the pressure terms of level water balance exactly where width
+// and depth both vary along the element. The previous level's, with the width:
 template <typename View>
-void RectFlowState(const GaussPointRecord* gp, int n, View view, RectPointValues* p)
+RectPreviousFlow RectPreviousFlowState(const GaussPointRecord* gp, int n, View view)
 {
-    double B = 0.0, dB = 0.0, h = 0.0, dh = 0.0, hp = 0.0, dhp = 0.0;
-    double Ag = 0.0, Agp = 0.0, Q = 0.0, Qp = 0.0, dQ = 0.0, dQp = 0.0;
+    double B = 0.0, dB = 0.0, hp = 0.0, dhp = 0.0, Agp = 0.0, Qp = 0.0, dQp = 0.0;
+    for (int k = 0; k < n; ++k) {
+        const RectNodeView v = view(k);
+        const double N = gp->Interpolation.N[k];
+        const double dN = gp->dNdx[k];
+        const double depthp = v.B != 0.0 ? v.Ap / v.B : 0.0;
+        B += N * v.B;
+        dB += dN * v.B;
+        hp += N * depthp;
+        dhp += dN * depthp;
+        Agp += N * v.Agp;
+        Qp += N * v.Qp;
+        dQp += dN * v.Qp;
+    }
+    RectPreviousFlow f;
+    f.B = B;
+    f.dB = dB;
+    f.widthSlope = B != 0.0 ? dB / B : 0.0;
+    f.hp = hp;
+    f.Ap = B * hp;
+    f.dApdx = hp * dB + B * dhp;
+    f.Agp = Agp;
+    f.Qp = Qp;
+    f.dQpdx = dQp;
+    f.Vp = f.Ap > 0.0 ? Qp / f.Ap : 0.0;
+    return f;
+}
+
+// The current level's, from the width B and its slope dB there.
+template <typename View>
+void RectCurrentFlowState(const GaussPointRecord* gp, int n, View view, double B, double dB, RectPointValues* p)
+{
+    double h = 0.0, dh = 0.0, Ag = 0.0, Q = 0.0, dQ = 0.0;
     for (int k = 0; k < n; ++k) {
         const RectNodeView v = view(k);
         const double N = gp->Interpolation.N[k];
         const double dN = gp->dNdx[k];
         const double depth = v.B != 0.0 ? v.A / v.B : 0.0;
-        const double depthp = v.B != 0.0 ? v.Ap / v.B : 0.0;
-        B += N * v.B;
-        dB += dN * v.B;
         h += N * depth;
         dh += dN * depth;
-        hp += N * depthp;
-        dhp += dN * depthp;
         Ag += N * v.Ag;
-        Agp += N * v.Agp;
         Q += N * v.Q;
-        Qp += N * v.Qp;
         dQ += dN * v.Q;
-        dQp += dN * v.Qp;
     }
     p->h = h;
-    p->hp = hp;
     p->A = B * h;
-    p->Ap = B * hp;
     p->dAdx = h * dB + B * dh;
-    p->dApdx = hp * dB + B * dhp;
-    p->widthSlope = B != 0.0 ? dB / B : 0.0;
     p->Ag = Ag;
-    p->Agp = Agp;
     p->Q = Q;
-    p->Qp = Qp;
     p->dQdx = dQ;
-    p->dQpdx = dQp;
     p->V = p->A > 0.0 ? Q / p->A : 0.0;
-    p->Vp = p->Ap > 0.0 ? Qp / p->Ap : 0.0;
+}
+
+// Both levels.
+template <typename View>
+void RectFlowState(const GaussPointRecord* gp, int n, View view, RectPointValues* p)
+{
+    const RectPreviousFlow f = RectPreviousFlowState(gp, n, view);
+    p->hp = f.hp;
+    p->Ap = f.Ap;
+    p->dApdx = f.dApdx;
+    p->widthSlope = f.widthSlope;
+    p->Agp = f.Agp;
+    p->Qp = f.Qp;
+    p->dQpdx = f.dQpdx;
+    p->Vp = f.Vp;
+    RectCurrentFlowState(gp, n, view, f.B, f.dB, p);
+}
+
+// How an element of a reach sees its nodes: their own values.
+auto OwnRectViews(const ElementRecord* element)
+{
+    return [element](int k) {
+        const NodeRecord* node = element->Nodes[k];
+        return RectNodeView{node->FlowArea,  node->PreviousFlowArea, node->GrossArea,        node->PreviousGrossArea,
+                            node->RectWidth, node->Discharge,        node->PreviousDischarge};
+    };
+}
+
+// The previous level's values of the rectangular kernel at a point, with the element's bed,
+// width and roughness there.
+void InterpolateRectPrevious(const GaussPointRecord* gp, const ElementRecord* element, HydroPointTerms* t)
+{
+    const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
+    const PointInterpolation at{gp, element->Nodes, n};
+    RectPointTerms& rect = t->Rect;
+    const RectPreviousFlow f = RectPreviousFlowState(gp, n, OwnRectViews(element));
+    t->Ap = f.Ap;
+    t->Agp = f.Agp;
+    t->Qp = f.Qp;
+    t->dApdx = f.dApdx;
+    t->dQpdx = f.dQpdx;
+    t->Vp = f.Vp;
+    InterpolateRectPreviousFields(at, &rect);
+    rect.B = f.B;
+    rect.dB = f.dB;
+    rect.hp = f.hp;
+    rect.widthSlope = f.widthSlope;
+    t->Fbp = at.Value(&NodeRecord::PreviousBedFriction);
+    t->Tip = at.Value(&NodeRecord::PreviousIceDrag);
+    const double cp = std::sqrt(std::fabs(g_ModelControl.Gravity * rect.hp));
+    KeepPreviousSign(SignMatrix(t->Vp, cp), t);
+    // Without ice at the previous level the friction coefficient does not read the ice
+    // roughness, a value of the current state.
+    rect.HasFp = !(rect.Ccp * rect.tp > 0.0);
+    rect.Fp = rect.HasFp ? RectFrictionCoefficient(t->Ap, t->Vp, rect.B, rect.nb, 0.0, rect.Ccp, rect.tp) : 0.0;
+    rect.Friction.Kept = 0;
 }
 
 // The rectangular kernel at one point, from its values.
@@ -462,7 +630,7 @@ void AddRectTerms(const GaussPointRecord* gp, ElementRecord* element, const Rect
                       Fp * Qp + s * g * Ap * dIcep + g * Ap * dAnchorp + Fbp * Qp + Tip / rho;
 
     UpwindMatrix S, Sp;
-    SelectUpwinding(V, c, Vp, cp, &S, &Sp);
+    SelectUpwinding(V, c, p.HasPreviousSign ? p.PreviousSign : SignMatrix(Vp, cp), &S, &Sp);
 
     double* r = g_ModelControl.ElementVector.data();
     for (int i = 0; i < n; ++i) {
@@ -484,6 +652,94 @@ void AddRectTerms(const GaussPointRecord* gp, ElementRecord* element, const Rect
         r[i * Upn + 1] += J * momentum;
         if (i < 2) element->EndFluxes[i] += J * (dNi * Q - P * S.S11 * dQdx - P * S.S12 * X);
     }
+}
+
+// The rectangular kernel at a point, from the current state and the previous level's terms.
+void AddRectTermsWith(const GaussPointRecord* gp, ElementRecord* element, HydroPointTerms& previous)
+{
+    const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
+    const PointInterpolation at{gp, element->Nodes, n};
+    RectPointTerms& rect = previous.Rect;
+    RectPointValues p;
+    p.F = p.Fp = p.Fb = p.Fbp = p.Ti = p.Tip = 0.0;
+    RectCurrentFlowState(gp, n, OwnRectViews(element), rect.B, rect.dB, &p);
+    InterpolateRectCurrentFields(at, &p);
+    p.Ap = previous.Ap;
+    p.Agp = previous.Agp;
+    p.Qp = previous.Qp;
+    p.dApdx = previous.dApdx;
+    p.dQpdx = previous.dQpdx;
+    p.Vp = previous.Vp;
+    p.dzdx = rect.dzdx;
+    p.nb = rect.nb;
+    p.Ccp = rect.Ccp;
+    p.tp = rect.tp;
+    p.dIcep = rect.dIcep;
+    p.dAnchorp = rect.dAnchorp;
+    const double B = rect.B;
+    p.hp = rect.hp;
+    p.widthSlope = rect.widthSlope;
+
+    if (g_ModelControl.ResistanceModel == 1) {
+        p.Fb = at.Value(&NodeRecord::BedFriction);
+        p.Fbp = previous.Fbp;
+        p.Ti = at.Value(&NodeRecord::IceDrag);
+        p.Tip = previous.Tip;
+    } else {
+        // A perturbed discharge leaves the point's area as it was at the current state: the
+        // velocity-free part of the friction is kept from the evaluation there and taken again
+        // only when its inputs differ.
+        FrictionMemo& memo = rect.Friction;
+        FrictionScale f{memo.Scale, memo.Positive != 0};
+        if (!(memo.Kept && memo.Area == p.A && memo.ni == p.ni && memo.Cc == p.Cc && memo.t == p.t)) {
+            f = RectFrictionScale(p.A, B, p.nb, p.ni, p.Cc, p.t);
+            if (g_ModelControl.Differencing == AtCurrentState)
+                memo = FrictionMemo{1, f.Positive ? 1 : 0, p.A, p.ni, p.Cc, p.t, f.Scale};
+        }
+        p.F = f.Positive ? std::fabs(p.V) / f.Scale : 0.0;
+        p.Fp = rect.HasFp ? rect.Fp : RectFrictionCoefficient(p.Ap, p.Vp, B, p.nb, p.ni, p.Ccp, p.tp);
+    }
+    p.PreviousSign = PreviousSign(previous);
+    p.HasPreviousSign = 1;
+    AddRectTerms(gp, element, p);
+}
+
+// The element's terms that stay fixed through the time level in progress, taken at its first
+// residual evaluation in the level. Only while the framework differences the residuals, when
+// nothing but the unknowns changes from one evaluation to the next; a residual evaluated on its
+// own (by a test, or on a junction branch with its own views of the nodes) takes every term
+// afresh. Null then, and for elements of more than two nodes or points.
+HydroElementTerms* KeptTermsOf(ElementRecord* element, int n, const ElementRule& rule)
+{
+    const ModelControl& mc = g_ModelControl;
+    const int points = rule.PointCount;
+    if (mc.Differencing == NotDifferencing || mc.TimeLevel == 0 || rule.NodeCount > 2 ||
+        points > MaxHydroTermPoints)
+        return nullptr;
+    HydroElementTerms& kept = element->HydroTerms;
+    if (kept.TimeLevel == mc.TimeLevel && kept.Formulation == mc.Formulation) return &kept;
+    const bool natural = mc.Formulation == 1 || mc.Formulation == 2;
+    for (int p = 0; p < points; ++p) {
+        const GaussPointRecord* gp = EvaluateRulePoint(element, element->Length, p);
+        HydroPointTerms& terms = kept.Points[p];
+        terms.J = gp->Determinant;
+        for (int i = 0; i < std::min(gp->Interpolation.NodeCount, 2); ++i) terms.dNdx[i] = gp->dNdx[i];
+        const PointInterpolation at{gp, element->Nodes, n};
+        if (natural)
+            InterpolateNaturalPrevious(at, &terms);
+        else
+            InterpolateRectPrevious(gp, element, &terms);
+    }
+    if (mc.Formulation == 2) {
+        for (int k = 0; k < n; ++k) {
+            const NodeRecord* node = element->Nodes[k];
+            kept.MomentAtPreviousStage[k] = AreaMomentAt(node, node->PreviousStage);
+            kept.MomentAtPreviousReference[k] = AreaMomentAt(node, element->PreviousReferenceLevel);
+        }
+    }
+    kept.TimeLevel = mc.TimeLevel;
+    kept.Formulation = mc.Formulation;
+    return &kept;
 }
 
 }  // namespace
@@ -534,39 +790,19 @@ void AddRectPointTerms(const GaussPointRecord* gp, ElementRecord* element, const
 
 void AddRectConservationTerms(const GaussPointRecord* gp, ElementRecord* element)
 {
-    const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
-    const PointInterpolation at{gp, element->Nodes, n};
-    RectPointValues p;
-    p.F = p.Fp = p.Fb = p.Fbp = p.Ti = p.Tip = 0.0;
-    InterpolateRectFields(gp, element, &p);
-    const auto own = [element](int k) {
-        const NodeRecord* node = element->Nodes[k];
-        return RectNodeView{node->FlowArea,   node->PreviousFlowArea, node->GrossArea,        node->PreviousGrossArea,
-                            node->RectWidth, node->Discharge,        node->PreviousDischarge};
-    };
-    RectFlowState(gp, n, own, &p);
-    const double B = at.Value(&NodeRecord::RectWidth);
-
-    if (g_ModelControl.ResistanceModel == 1) {
-        p.Fb = at.Value(&NodeRecord::BedFriction);
-        p.Fbp = at.Value(&NodeRecord::PreviousBedFriction);
-        p.Ti = at.Value(&NodeRecord::IceDrag);
-        p.Tip = at.Value(&NodeRecord::PreviousIceDrag);
-    } else {
-        p.F = RectFrictionCoefficient(p.A, p.V, B, p.nb, p.ni, p.Cc, p.t);
-        p.Fp = RectFrictionCoefficient(p.Ap, p.Vp, B, p.nb, p.ni, p.Ccp, p.tp);
-    }
-    AddRectTerms(gp, element, p);
+    HydroPointTerms previous;
+    InterpolateRectPrevious(gp, element, &previous);
+    AddRectTermsWith(gp, element, previous);
 }
 
 void AddNaturalChannelTerms(const GaussPointRecord* gp, ElementRecord* element)
 {
-    AddNaturalTerms(gp, element, false, nullptr);
+    AddNaturalTerms(gp, element, false, nullptr, nullptr);
 }
 
 void AddNaturalConservationTerms(const GaussPointRecord* gp, ElementRecord* element)
 {
-    AddNaturalTerms(gp, element, true, nullptr);
+    AddNaturalTerms(gp, element, true, nullptr, nullptr);
 }
 
 void AddRectBoundaryTerms(BoundaryElementRecord* b)
@@ -609,14 +845,12 @@ void AddNaturalConservationBoundaryTerms(BoundaryElementRecord* b)
 void ComputeHydroElementResidual(ElementRecord* element)
 {
     ModelControl& mc = g_ModelControl;
-    GaussPointRecord gp;
-    const int n = ElementNodeCount(element, &gp.Interpolation);
+    const ElementRule rule = GetElementRule(element);
+    const int n = std::min(rule.NodeCount, element->NodeCount);
     if (n < 1 || mc.ElementVector.size() < static_cast<size_t>(n * Upn)) return;
     for (int k = 0; k < n; ++k)
         if (!element->Nodes[k]) return;
     std::fill(mc.ElementVector.begin(), mc.ElementVector.begin() + n * Upn, 0.0);
-    double points[4][4];
-    const int count = GetQuadratureRule(element->GeometryCode, points);
 
     for (int k = 0; k < n; ++k) RefreshNode(element->Nodes[k]);
     element->EndFluxes[0] = element->EndFluxes[1] = 0.0;
@@ -626,14 +860,23 @@ void ComputeHydroElementResidual(ElementRecord* element)
         element->PreviousReferenceLevel =
             alpha * element->Nodes[0]->PreviousStage + (1.0 - alpha) * element->Nodes[1]->PreviousStage;
     }
+    HydroElementTerms* kept = KeptTermsOf(element, n, rule);
     ElementAreaMoments moments;
-    if (mc.Formulation == 2) ComputeElementAreaMoments(element, std::min(n, MaxElementNodes), &moments);
-    for (int p = 0; p < count; ++p) {
-        EvaluateGaussPoint(element, element->Length, points[p], &gp);
+    if (mc.Formulation == 2) ComputeElementAreaMoments(element, std::min(n, MaxElementNodes), &moments, kept);
+    for (int p = 0; p < rule.PointCount; ++p) {
+        HydroPointTerms* previous = kept ? &kept->Points[p] : nullptr;
+        const GaussPointRecord* gp =
+            previous ? RecallRulePoint(element, p, previous->J, previous->dNdx)
+                     : EvaluateRulePoint(element, element->Length, p);
         switch (mc.Formulation) {
-        case 1: AddNaturalChannelTerms(&gp, element); break;
-        case 2: AddNaturalTerms(&gp, element, true, &moments); break;
-        default: AddRectConservationTerms(&gp, element); break;
+        case 1: AddNaturalTerms(gp, element, false, nullptr, previous); break;
+        case 2: AddNaturalTerms(gp, element, true, &moments, previous); break;
+        default:
+            if (previous)
+                AddRectTermsWith(gp, element, *previous);
+            else
+                AddRectConservationTerms(gp, element);
+            break;
         }
     }
 }

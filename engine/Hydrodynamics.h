@@ -25,8 +25,8 @@ void ComputeNodeFluxDischarge();
 NodeRecord* FindLargestHydroIncrementNode();
 void ComputeHydroElementResidual(ElementRecord* element);
 void ComputeHydroBoundaryResidual(BoundaryElementRecord* element);
-// Node hydraulics for a residual evaluation, skipped when the node's unknowns did not change
-// since its last refresh in the same assembly pass.
+// Node hydraulics for a residual evaluation, skipped while the framework differences the
+// residuals (it keeps the nodes' hydraulics current itself).
 void RefreshNodeForResidual(NodeRecord* node);
 
 // Sign matrix of the flow Jacobian at velocity v and celerity c, row-major (S11, S12, S21, S22);
@@ -82,6 +82,9 @@ struct PointInterpolation {
 // Values of the rectangular kernel at an integration point: the flow state of both levels,
 // bed, ice and friction terms.
 struct RectPointValues {
+    // The previous level's sign matrix, when the caller has it (HasPreviousSign 1).
+    UpwindMatrix PreviousSign;
+    int HasPreviousSign;
     double A, Ap, Ag, Agp, Q, Qp;
     double dAdx, dApdx, dQdx, dQpdx;
     double V, Vp, h, hp, widthSlope;

@@ -19,7 +19,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <new>
 #include <vector>
 
@@ -96,32 +95,11 @@ int ThermalUnknownsPerNode()
     return std::clamp(g_EquationSystems[ThermalIceSystem].UnknownsPerNode, 0, ThermalUnknownCapacity);
 }
 
-// ---------------------------------------------------------------------------------------
-// Node refreshes of an assembly pass
-// ---------------------------------------------------------------------------------------
-// The forward-difference Jacobian evaluates an element's residual once per perturbed unknown,
-// and most of those evaluations refresh a node whose unknowns did not change since its last
-// refresh in the same assembly pass. Nothing else that the node's thermal state depends on
-// changes within a pass, so those refreshes are skipped. The record is sized before the Newton
-// iterations; an assembly outside them refreshes every time.
-struct ThermalRefresh {
-    int Pass = 0;
-    double Unknowns[ThermalUnknownCapacity] = {};
-};
-std::vector<ThermalRefresh> g_Refreshes;
-
+// Thermal state of a node for a residual evaluation: while the framework differences the
+// residuals it keeps every node's state current itself; any other caller gets it refreshed here.
 void RefreshThermalNode(NodeRecord* node)
 {
-    const int pass = g_ModelControl.AssemblyPass;
-    const size_t at = static_cast<size_t>(node->Index);
-    const bool cached = pass != 0 && node->Index >= 0 && at < g_Refreshes.size();
-    if (cached && g_Refreshes[at].Pass == pass &&
-        std::memcmp(g_Refreshes[at].Unknowns, node->ThermalUnknowns, sizeof node->ThermalUnknowns) == 0)
-        return;
-    UpdateNodeThermalState(node);
-    if (!cached) return;
-    g_Refreshes[at].Pass = pass;
-    std::memcpy(g_Refreshes[at].Unknowns, node->ThermalUnknowns, sizeof node->ThermalUnknowns);
+    if (g_ModelControl.Differencing == NotDifferencing) UpdateNodeThermalState(node);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -143,13 +121,12 @@ std::vector<NodeStepStart> g_NodeStepStart;
 double g_FrontStationAtStart[MaxBridgingEvents];
 int g_IceFrontStartedAtStart = 0;
 
-// Records the step start and sizes the node refresh records; false when there is no memory for
-// them (the step is then not made).
+// Records the step start; false when there is no memory for the record (the step is then not
+// made).
 bool SaveStepStart()
 {
     try {
         if (g_NodeStepStart.size() != g_NodeIndex.size()) g_NodeStepStart.resize(g_NodeIndex.size());
-        if (g_Refreshes.size() != g_NodeIndex.size()) g_Refreshes.resize(g_NodeIndex.size());
     } catch (const std::bad_alloc&) {
         return false;
     }

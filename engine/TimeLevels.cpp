@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "engine/EngineData.h"
 #include "engine/TimeStepping.h"
@@ -10,6 +11,8 @@ void ShiftTimeLevel()
 {
 #define VASQUIL_SHIFT_TWIN(type, name) n->Previous##name = n->name;
 #define VASQUIL_SHIFT_TWIN_ARRAY(name, count) std::memcpy(n->Previous##name, n->name, sizeof n->name);
+    int& level = g_ModelControl.TimeLevel;
+    level = level == std::numeric_limits<int>::max() ? 1 : level + 1;
     for (NodeRecord* n = g_Nodes; n; n = n->Next) {
         VASQUIL_NODE_TWINS(VASQUIL_SHIFT_TWIN)
         VASQUIL_NODE_TWIN_ARRAYS(VASQUIL_SHIFT_TWIN_ARRAY)

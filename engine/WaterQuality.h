@@ -32,8 +32,8 @@ void StoreWQUnknowns(NodeRecord* node);
 // unknowns into the values. A sink that would take its value below 0 within DeltaT is cut to
 // remove exactly that value over DeltaT (a value below 0 keeps no sink).
 void ComputeWQKinetics(NodeRecord* node);
-// ComputeWQKinetics, skipped when the node's unknowns did not change since its last refresh in
-// the same assembly pass (nothing else the kinetics read changes within a pass).
+// ComputeWQKinetics for a residual evaluation, skipped while the framework differences the
+// residuals (it keeps the nodes' kinetics current itself).
 void RefreshWQKinetics(NodeRecord* node);
 // A coefficient with which a water-quality run cannot start: heavy metals and xenobiotics
 // divide by Mw, RhoDs and Ps at every step, so each must be above 0. Returns the name of the

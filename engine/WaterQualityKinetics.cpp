@@ -277,17 +277,11 @@ void ComputeWQKinetics(NodeRecord* node)
         if (dt > 0.0 && rate < 0.0 && v[k] + rate * dt < 0.0) rate = -std::max(v[k], 0.0) / dt;
         rates[k] = rate;
     }
-    node->WQKineticsPass = mc.AssemblyPass;
-    std::copy(v, v + ValueCount, node->WQKineticsState);
 }
 
 void RefreshWQKinetics(NodeRecord* node)
 {
-    const int pass = g_ModelControl.AssemblyPass;
-    if (pass != 0 && node->WQKineticsPass == pass &&
-        std::equal(node->WQUnknowns, node->WQUnknowns + ValueCount, node->WQKineticsState))
-        return;
-    ComputeWQKinetics(node);
+    if (g_ModelControl.Differencing == NotDifferencing) ComputeWQKinetics(node);
 }
 
 const char* FindUnrunnableWQCoefficient(double* value)

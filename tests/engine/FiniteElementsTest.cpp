@@ -184,6 +184,40 @@ TEST(ShapeFunctions, RulesAndCodes)
     GaussPointRecord gp;
     EvaluateGaussPoint(&e, 8.0, pts[0], &gp);
     EXPECT_DOUBLE_EQ(gp.Determinant, 4.0);
+
+    // The records of an element's rule points, with their shape functions kept per code: the
+    // same values as the record of the point, for each element in turn.
+    NodeRecord c{};
+    c.Chainage = 11;
+    ElementRecord other;
+    other.Nodes[0] = &b;
+    other.Nodes[1] = &c;
+    BoundaryElementRecord end;
+    end.Nodes[0] = &c;
+    const FiniteElementBase* elements[] = {&e, &other, &end};
+    for (const FiniteElementBase* element : elements) {
+        for (double length : {0.0, 8.0}) {
+            const ElementRule rule = GetElementRule(element);
+            ASSERT_EQ(rule.NodeCount, element->NodeCount);
+            ASSERT_EQ(rule.PointCount, GetQuadratureRule(element->GeometryCode, pts));
+            for (int p = 0; p < rule.PointCount; ++p) {
+                GaussPointRecord expected;
+                EvaluateGaussPoint(element, length, pts[p], &expected);
+                const GaussPointRecord* at = EvaluateRulePoint(element, length, p);
+                EXPECT_EQ(at->Xi, expected.Xi);
+                EXPECT_EQ(at->Determinant, expected.Determinant);
+                ASSERT_EQ(at->Interpolation.NodeCount, rule.NodeCount);
+                for (int i = 0; i < rule.NodeCount; ++i) {
+                    EXPECT_EQ(at->Interpolation.N[i], expected.Interpolation.N[i]);
+                    EXPECT_EQ(at->dNdx[i], expected.dNdx[i]);
+                }
+            }
+        }
+    }
+    ElementRecord unknown;
+    unknown.GeometryCode = unknown.InterpolationCode = 7;
+    EXPECT_EQ(GetElementRule(&unknown).PointCount, 0);
+    EXPECT_EQ(GetElementRule(&unknown).NodeCount, 0);
 }
 
 TEST_F(Framework, ProfileOfTwoNodesOneElement)

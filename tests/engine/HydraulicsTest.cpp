@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <vector>
@@ -950,4 +952,157 @@ TEST_F(Hydraulics, BorderIceEdgeOnATrapezoid)
     const double gap = (1 + 2) / 2.0 * 2 + 8 + (2 + 0.5) / 2 * 3;
     EXPECT_NEAR(s.Node.BorderGapArea, gap, 1e-12);
     EXPECT_NEAR(s.Node.FreeArea, gap - 0.917 * 2, 1e-12);
+}
+
+// ---------------------------------------------------------------------------------------
+// What a refresh writes
+// ---------------------------------------------------------------------------------------
+namespace {
+
+// Byte ranges of the fields a refresh declares it writes.
+struct FieldRange {
+    size_t Offset, Size;
+};
+std::vector<FieldRange> DeclaredOutputs()
+{
+    std::vector<FieldRange> fields;
+#define VASQUIL_OUTPUT_RANGE(type, name) fields.push_back({offsetof(NodeRecord, name), sizeof(type)});
+    VASQUIL_NODE_HYDRAULICS_OUTPUTS(VASQUIL_OUTPUT_RANGE)
+#undef VASQUIL_OUTPUT_RANGE
+    return fields;
+}
+
+// A node of the given kind whose every byte not set here is a filler pattern, so any byte a
+// refresh writes shows up: inputs a refresh reads are set, everything else is filler.
+void FillNode(NodeRecord* node, int kind, CrossSectionTable* table, NodeRecord* next)
+{
+    std::memset(static_cast<void*>(node), 0x3F, sizeof(NodeRecord));
+    node->Next = next;
+    node->Previous = nullptr;
+    node->Zone = nullptr;
+    node->BoundaryElement = nullptr;
+    node->Junction = nullptr;
+    node->CrossSection = kind >= 4 ? table : nullptr;
+    node->SectionCode = kind == 4 ? table->LevelCount : (kind == 5 ? -table->LevelCount : 0);
+    node->Invert = kind >= 4 ? table->LowestElevation : 100.0;
+    node->RectWidth = 20;
+    node->ManningN = 0.03;
+    node->MinFlowArea = kind == 2 ? 0.0 : 0.4;
+    node->EffectiveIceThickness = kind == 1 ? 0.4 : 0.0;
+    node->FloatingIceArea = node->AnchorIceArea = node->SolidIceEquivalentArea = 0.0;
+    node->UnderSlushArea = node->SlushArea = 0.0;
+    node->BorderFraction = 0.1;
+    node->BorderWidthLeft = node->BorderWidthRight = 0.0;
+    node->BorderEdgeStations[0] = 5;
+    node->BorderEdgeStations[1] = 35;
+    node->IceRoughnessMode = 0;
+    node->IceRoughness = 0.02;
+    node->IceThickness = node->SlushThickness = node->BorderIceThickness = 0.0;
+    node->IceConcentration = node->PreviousIceConcentration = 0.5;
+    node->IceCoveredWidth = node->PreviousIceCoveredWidth = 15;
+    node->IceVelocity = 0.0;
+    node->PreviousVelocity = 0.7;
+    node->Chainage = 5500;
+    node->FluxDischarge = 35;
+}
+
+}  // namespace
+
+TEST_F(Hydraulics, RefreshWritesOnlyItsDeclaredFieldsAndTheirCopyRestoresIt)
+{
+    // Kinds: 0 rectangle, 1 rectangle under static ice, 2 dry rectangle, 3 rectangle in a
+    // thermal run inside a bridged reach, 4 single surveyed section, 5 compound section.
+    CrossSectionTable table;
+    FillSection(table, Compound, 20, 40, {0.03, 0.06, 0.05}, 1.2);
+    BuildCrossSectionTable(&table, 40);
+    BridgingEventRecord bridge;
+    bridge.FrontLocation = 5000;
+    bridge.BridgingLocation = 5600;
+    bridge.BridgingTime = 0;
+    NodeRecord next;
+    SetNodeDefaults(&next);
+    next.Chainage = 6000;
+    const std::vector<FieldRange> outputs = DeclaredOutputs();
+    auto declared = [&](size_t byte) {
+        return std::any_of(outputs.begin(), outputs.end(),
+                           [&](const FieldRange& f) { return byte >= f.Offset && byte < f.Offset + f.Size; });
+    };
+    // Two states a refresh goes between: (gross area, discharge).
+    const double states[][2][2] = {
+        {{60, 30}, {95, -12}}, {{95, -12}, {60, 30}}, {{0, 0}, {60, 30}}, {{60, 30}, {0, 0}}};
+
+    for (int kind = 0; kind <= 5; ++kind) {
+        SetModelDefaults();
+        ModelControl& mc = g_ModelControl;
+        mc.FileType = kind == 1 ? 1 : 0;
+        mc.ThermalIceOn = kind == 3 ? 1 : 0;
+        g_BridgingEvents = kind == 3 ? &bridge : nullptr;
+        mc.BridgingEventCount = kind == 3 ? 1 : 0;
+        for (const auto& pair : states) {
+            NodeRecord node, before, atA;
+            FillNode(&node, kind, &table, &next);
+            node.HydroUnknowns[0] = pair[0][0];
+            node.HydroUnknowns[1] = pair[0][1];
+            std::memcpy(static_cast<void*>(&before), &node, sizeof node);
+            UpdateNodeHydraulics(&node);
+            const auto* b0 = reinterpret_cast<const unsigned char*>(&before);
+            const auto* b1 = reinterpret_cast<const unsigned char*>(&node);
+            for (size_t k = 0; k < sizeof node; ++k) {
+                if (b0[k] != b1[k]) {
+                    ASSERT_TRUE(declared(k)) << "kind " << kind << ": undeclared byte " << k;
+                }
+            }
+
+            // Save at A, refresh at B, restore: the node is byte for byte the node at A.
+            std::memcpy(static_cast<void*>(&atA), &node, sizeof node);
+            NodeHydraulicsCopy copy;
+            SaveNodeHydraulics(&node, &copy);
+            node.HydroUnknowns[0] = pair[1][0];
+            node.HydroUnknowns[1] = pair[1][1];
+            UpdateNodeHydraulics(&node);
+            EXPECT_NE(std::memcmp(&node, &atA, sizeof node), 0) << kind;
+            node.HydroUnknowns[0] = pair[0][0];
+            node.HydroUnknowns[1] = pair[0][1];
+            RestoreNodeHydraulics(&node, &copy);
+            EXPECT_EQ(std::memcmp(&node, &atA, sizeof node), 0) << "kind " << kind;
+        }
+    }
+    g_BridgingEvents = nullptr;
+}
+
+TEST_F(Hydraulics, LookupsFromTheLastRowGiveWhatAFreshSearchGives)
+{
+    // A node refreshed through a sequence of areas (between rows, on rows, beyond both ends,
+    // back and forth) against a copy whose table search starts afresh each time, and against
+    // one whose table has no rows (read by columns).
+    SectionNode node(Compound, 20, 40, -30, {0.03, 0.06, 0.05}, 1.1);
+    CrossSectionTable columnsOnly = node.Table;
+    columnsOnly.Rows.clear();
+    const double* keys = node.Table.Column(TotalArea);
+    const int last = node.Table.LevelCount - 1;
+    std::vector<double> areas;
+    for (int k = 1; k <= last; ++k) {
+        areas.push_back(keys[k - 1] * 0.5 + keys[k] * 0.5);   // between rows
+        areas.push_back(keys[k]);                             // on the next row
+        areas.push_back(keys[k - 1]);                         // on the row below
+    }
+    for (double area : {keys[last] * 2, keys[12], 0.0, keys[1] * 0.5, keys[20] * 0.3 + keys[21] * 0.7})
+        areas.push_back(area);
+    for (double area : areas) {
+        node.Node.HydroUnknowns[0] = area;
+        node.Node.HydroUnknowns[1] = 40;
+        UpdateNodeHydraulics(&node.Node);
+        NodeRecord fresh = node.Node;
+        node.Table.LocateHint = 0;
+        UpdateNodeHydraulics(&fresh);
+        EXPECT_EQ(std::memcmp(&fresh, &node.Node, sizeof fresh), 0) << area;
+        node.Table.LocateHint = 17;
+        UpdateNodeHydraulics(&fresh);
+        EXPECT_EQ(std::memcmp(&fresh, &node.Node, sizeof fresh), 0) << area;
+        NodeRecord byColumns = node.Node;
+        byColumns.CrossSection = &columnsOnly;
+        UpdateNodeHydraulics(&byColumns);
+        byColumns.CrossSection = node.Node.CrossSection;
+        EXPECT_EQ(std::memcmp(&byColumns, &node.Node, sizeof byColumns), 0) << area;
+    }
 }

@@ -177,10 +177,8 @@ inline std::string EngineSnapshot()
         copy.Zone = nullptr;
         copy.Junction = nullptr;
         copy.BoundaryElement = nullptr;
-        // The stamp of the last hydraulics refresh belongs to the assembly, not to the model.
-        copy.HydraulicsPass = 0;
-        copy.HydraulicsState[0] = copy.HydraulicsState[1] = 0;
-        // So do a junction branch's working copies of its nodes' values.
+        // A junction branch's working copies of its nodes' values belong to the assembly, not
+        // to the model.
         for (double& w : copy.JunctionWork) w = 0;
         o << "node " << position << " links " << number(n->Previous) << ' ' << number(n->Next) << ' '
           << (n->Zone ? n->Zone->Number : -1) << ' ' << (n->Junction ? n->Junction->Number : -1) << ' '
