@@ -7,17 +7,23 @@
 #include <QCoreApplication>
 
 #include <clocale>
+#include <cstdio>
 #include <memory>
 
 namespace {
 
 // Qt's offscreen platform says what it cannot do (raise a window, ...) on every call: that
 // says nothing about the code under test.
+// Every other message goes to the handler that was in place before, or to standard error.
+QtMessageHandler g_PreviousHandler = nullptr;
+
 void QuietOffscreenNotes(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
     if (message.startsWith(QLatin1String("This plugin does not support"))) return;
-    static const QtMessageHandler standard = qInstallMessageHandler(nullptr);
-    if (standard) standard(type, context, message);
+    if (g_PreviousHandler)
+        g_PreviousHandler(type, context, message);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
 }
 
 class QtApplicationEnvironment : public ::testing::Environment
@@ -25,7 +31,7 @@ class QtApplicationEnvironment : public ::testing::Environment
 public:
     void SetUp() override
     {
-        qInstallMessageHandler(QuietOffscreenNotes);
+        g_PreviousHandler = qInstallMessageHandler(QuietOffscreenNotes);
         app_ = std::make_unique<PlatformApplication>(argc_, argv_);
         QApplication::setQuitOnLastWindowClosed(false);
         std::setlocale(LC_NUMERIC, "C");
