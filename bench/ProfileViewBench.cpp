@@ -7,9 +7,9 @@
 // offscreen platform unless QT_QPA_PLATFORM names another.
 #include <benchmark/benchmark.h>
 
-#include "app/NewChannelModel.h"
 #include "app/VasquilDoc.h"
 #include "bench/BenchSupport.h"
+#include "bench/ChannelBenchSupport.h"
 #include "datalib/ModelState.h"
 #include "engine/EngineData.h"
 #include "engine/TimeStepping.h"
@@ -23,7 +23,6 @@
 #include <filesystem>
 #include <string>
 
-#include <unistd.h>
 
 namespace {
 
@@ -33,19 +32,8 @@ using benchsupport::Silence;
 constexpr int ChartWidth = 1200;
 constexpr int ChartHeight = 700;
 
-std::filesystem::path ChannelFile(int nodes)
-{
-    const std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                       ("vasquil-profile-bench-" + std::to_string(::getpid()) + "-" +
-                                        std::to_string(nodes) + ".vqx");
-    if (!std::filesystem::exists(path)) {
-        NewChannelShape shape;
-        shape.NodeCount = nodes;
-        std::string reason;
-        if (SaveNewChannelModel(path, shape, {2024, 1, 1, 0, 0, 0}, &reason) != NewChannelOk) return {};
-    }
-    return path;
-}
+// The channel files' part of their names.
+constexpr const char* BenchName = "profile";
 
 // A document with the channel open and a profile view of it in a window of its own.
 struct ProfileOnChannel
@@ -53,7 +41,7 @@ struct ProfileOnChannel
     explicit ProfileOnChannel(int nodes)
     {
         Silence quiet;
-        opened = document.OnOpenDocument(ChannelFile(nodes));
+        opened = document.OnOpenDocument(benchsupport::ChannelFile(BenchName, nodes));
         host.Create(nullptr, "profile", WS_VISIBLE, CRect(0, 0, ChartWidth, ChartHeight), nullptr, 0);
         view = new CProfileView;  // deletes itself with its window
         view->Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, ChartWidth, ChartHeight), &host, 1);
@@ -134,9 +122,6 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    for (int nodes : {1000, 10000}) {
-        std::error_code ignored;
-        std::filesystem::remove(ChannelFile(nodes), ignored);
-    }
+    benchsupport::RemoveChannelFiles(BenchName, {1000, 10000});
     return 0;
 }
