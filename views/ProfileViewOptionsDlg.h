@@ -7,6 +7,7 @@
 
 #include "platform/Dialog.h"
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
