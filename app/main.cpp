@@ -1,9 +1,9 @@
 // The program: vasquil [MODEL.vqx]
-#include "app/PlaceholderView.h"
 #include "app/VasquilApp.h"
+#include "views/VasquilView.h"
 
 // The application object exists before the program's entry runs.
-CVasquilApp theApp(&CPlaceholderView::Runtime);
+CVasquilApp theApp(&CVasquilView::Runtime);
 
 int main(int argc, char** argv)
 {

@@ -7,11 +7,9 @@
 #include <filesystem>
 #include <string>
 
-#include <unistd.h>
-
-#include "app/NewChannelModel.h"
 #include "app/VasquilDoc.h"
 #include "bench/BenchSupport.h"
+#include "bench/ChannelBenchSupport.h"
 #include "engine/ModelFiles.h"
 
 namespace {
@@ -19,25 +17,13 @@ namespace {
 using benchsupport::PerNode;
 using benchsupport::Silence;
 
-// The channel's file, written once per node count.
-std::filesystem::path ChannelFile(int nodes)
-{
-    const std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                       ("vasquil-document-bench-" + std::to_string(::getpid()) + "-" +
-                                        std::to_string(nodes) + ".vqx");
-    if (!std::filesystem::exists(path)) {
-        NewChannelShape shape;
-        shape.NodeCount = nodes;
-        std::string reason;
-        if (SaveNewChannelModel(path, shape, {2024, 1, 1, 0, 0, 0}, &reason) != NewChannelOk) return {};
-    }
-    return path;
-}
+// The channel files' part of their names.
+constexpr const char* BenchName = "document";
 
 void ReadModel(benchmark::State& state)
 {
     const int nodes = static_cast<int>(state.range(0));
-    const std::filesystem::path path = ChannelFile(nodes);
+    const std::filesystem::path path = benchsupport::ChannelFile(BenchName, nodes);
     Silence quiet;
     for (auto _ : state) {
         if (LoadModelFile(path) != 0) state.SkipWithError("the model was refused");
@@ -48,7 +34,7 @@ void ReadModel(benchmark::State& state)
 void OpenDocument(benchmark::State& state)
 {
     const int nodes = static_cast<int>(state.range(0));
-    const std::filesystem::path path = ChannelFile(nodes);
+    const std::filesystem::path path = benchsupport::ChannelFile(BenchName, nodes);
     CVasquilDoc doc;
     Silence quiet;
     for (auto _ : state) {
@@ -67,9 +53,6 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    for (int nodes : {1000, 10000}) {
-        std::error_code ignored;
-        std::filesystem::remove(ChannelFile(nodes), ignored);
-    }
+    benchsupport::RemoveChannelFiles(BenchName, {1000, 10000});
     return 0;
 }

@@ -86,3 +86,58 @@ constexpr int IDC_NEW_INFLOW_DISCHARGE = 1199;
 constexpr int IDC_NEW_OUTFLOW_STAGE = 1200;
 constexpr int IDC_NEW_PATH = 1349;
 constexpr int IDC_NEW_BROWSE = 1350;
+
+// ---- The main tabbed view and the profile view.
+
+// The main view's context menu: one popup "Edit" with Copy and Paste.
+constexpr UINT IDR_POPUP_EDIT = 119;
+
+// The Profile View Options dialog and its controls.
+constexpr UINT IDD_PROFILE_VIEW_OPTIONS = 130;
+constexpr int IDC_PROFILE_REACH_GROUP = 1178;
+constexpr int IDC_PROFILE_REACH = 1145;
+constexpr int IDC_PROFILE_TOP_CHART = 1134;
+constexpr int IDC_PROFILE_TOP_VARIABLE_LABEL = 1176;
+constexpr int IDC_PROFILE_TOP_VARIABLE = 1146;
+constexpr int IDC_PROFILE_TOP_X_GROUP = 1195;
+constexpr int IDC_PROFILE_TOP_X_AUTO = 1179;
+constexpr int IDC_PROFILE_TOP_X_FIXED = 1180;
+constexpr int IDC_PROFILE_TOP_X_MIN_LABEL = 1187;
+constexpr int IDC_PROFILE_TOP_X_MAX_LABEL = 1188;
+constexpr int IDC_PROFILE_TOP_X_MIN = 1101;
+constexpr int IDC_PROFILE_TOP_X_MAX = 1103;
+constexpr int IDC_PROFILE_TOP_Y_GROUP = 1196;
+constexpr int IDC_PROFILE_TOP_Y_AUTO = 1181;
+constexpr int IDC_PROFILE_TOP_Y_FIXED = 1182;
+constexpr int IDC_PROFILE_TOP_Y_MIN_LABEL = 1189;
+constexpr int IDC_PROFILE_TOP_Y_MAX_LABEL = 1190;
+constexpr int IDC_PROFILE_TOP_Y_MIN = 1107;
+constexpr int IDC_PROFILE_TOP_Y_MAX = 1108;
+constexpr int IDC_PROFILE_BOTTOM_CHART = 1135;
+constexpr int IDC_PROFILE_PARAMETER_CHART = 1174;
+constexpr int IDC_PROFILE_ELEVATION_CHART = 1175;
+constexpr int IDC_PROFILE_BOTTOM_VARIABLE_LABEL = 1177;
+constexpr int IDC_PROFILE_BOTTOM_VARIABLE = 1147;
+constexpr int IDC_PROFILE_SHOW_BED = 1083;
+constexpr int IDC_PROFILE_SHOW_WATER_SURFACE = 1081;
+constexpr int IDC_PROFILE_SHOW_ICE = 1084;
+constexpr int IDC_PROFILE_BOTTOM_X_GROUP = 1197;
+constexpr int IDC_PROFILE_BOTTOM_X_AUTO = 1183;
+constexpr int IDC_PROFILE_BOTTOM_X_FIXED = 1184;
+constexpr int IDC_PROFILE_BOTTOM_X_MIN_LABEL = 1191;
+constexpr int IDC_PROFILE_BOTTOM_X_MAX_LABEL = 1192;
+constexpr int IDC_PROFILE_BOTTOM_X_MIN = 1091;
+constexpr int IDC_PROFILE_BOTTOM_X_MAX = 1092;
+constexpr int IDC_PROFILE_BOTTOM_Y_GROUP = 1198;
+constexpr int IDC_PROFILE_BOTTOM_Y_AUTO = 1185;
+constexpr int IDC_PROFILE_BOTTOM_Y_FIXED = 1186;
+constexpr int IDC_PROFILE_BOTTOM_Y_MIN_LABEL = 1199;
+constexpr int IDC_PROFILE_BOTTOM_Y_MAX_LABEL = 1194;
+constexpr int IDC_PROFILE_BOTTOM_Y_MIN = 1095;
+constexpr int IDC_PROFILE_BOTTOM_Y_MAX = 1019;
+constexpr int IDC_PROFILE_TITLE_GROUP = 1024;
+constexpr int IDC_PROFILE_TITLE_REACH_NAME = 1022;
+constexpr int IDC_PROFILE_TITLE_MODEL_TIME = 1023;
+constexpr int IDC_PROFILE_TITLE_CALENDAR = 1393;
+constexpr int IDC_PROFILE_EVENT_LINES = 1045;
+constexpr int IDC_PROFILE_LEGEND = 1047;

@@ -1,0 +1,91 @@
+// The profile view, the first tab of the main view: the longitudinal profile of one reach as
+// one chart over the view's client area, with the node station along x. The top chart shows
+// one plot variable; the bottom chart a second one or the elevations of bed, water surface,
+// ice layers and the event lines of the bridging events.
+//
+// The view caches nothing: every paint with a model rebuilds the whole chart from the display
+// model, so the profile follows a run step by step.
+#pragma once
+
+#include "views/ProfileViewSettings.h"
+
+#include "platform/DocView.h"
+#include "platform/chart/ChartCalls.h"
+
+#include <vector>
+
+class CCmdUI;
+class CVasquilDoc;
+namespace VQXDisplayLib {
+class VQXDisplayNode;
+}
+
+class CProfileView : public CView
+{
+public:
+    static const CRuntimeClass Runtime;
+    const CRuntimeClass* GetRuntimeClass() const override { return &Runtime; }
+
+    // No chart yet; the default settings.
+    CProfileView();
+    ~CProfileView() override;
+
+    // The view's document when it is the program's, else null.
+    CVasquilDoc* GetDocument() const;
+
+    // The default settings: reach 0 without a name, a top chart of variable 0 over an
+    // elevation chart of bed and water surface, every axis automatic, the legend on.
+    void ResetOptions();
+    // Sets AutoMin and AutoMax to the extremes of a plot variable over the nodes of the shown
+    // reach, widened by a tenth of (min - 1) below and of (max + 1) above, so a constant value
+    // still gets a range. Non-finite values are left out; without a value the extremes are
+    // 1e11 and -1e11.
+    void ComputeReachRange(int variable);
+    // The chart's looks: desk and graph colours, fonts, grid, and whether the legend and
+    // annotations of a lone top chart show.
+    void ApplyChartStyle();
+    // Makes the chart (over the client area) when there is none, applies the document's reset
+    // flag (and clears it), then fills the chart with the layout the settings choose and has
+    // it drawn. With neither chart chosen it says so and leaves the picture as it was.
+    // Needs a loaded model.
+    void BuildChart();
+
+    // Display > Profile View Options: the options dialog on a copy of the settings; OK takes
+    // them back and drops the chart, so that the next paint makes a new one. Either way the
+    // view repaints.
+    void OnProfileViewOptions();
+    // Enabled while a model is loaded.
+    void OnUpdateProfileViewOptions(CCmdUI* pCmdUI);
+
+    // Shows the shown run dialogs again, then builds the chart; without a model it fills the
+    // drawing rectangle with the view's ground colour.
+    void OnDraw(CDC* pDC) override;
+    // Twips, y upward; records the drawing rectangle (the client area) in logical units.
+    void OnPrepareDC(CDC* pDC, CPrintInfo* pInfo = nullptr) override;
+
+    double AutoMin = 0.0;
+    double AutoMax = 0.0;
+    ProfileViewSettings Options;
+    ChartHandle Chart = nullptr;
+
+protected:
+    // No erasing while a model is loaded: the chart covers the view.
+    BOOL OnEraseBkgnd(CDC* pDC) override;
+    // The chart follows the client area.
+    void OnSize(UINT nType, int cx, int cy) override;
+    // The chart goes with the view.
+    void OnDestroy() override;
+
+private:
+    // The reset after an open or a change of file type: the default settings for the model's
+    // first reach, its file type and its water-quality data.
+    void ApplyReset(CVasquilDoc& doc);
+    // ComputeReachRange over the given nodes.
+    void ComputeRange(const std::vector<const VQXDisplayLib::VQXDisplayNode*>& nodes, int variable, int useFlux);
+    // Destroys the chart, if any, and forgets it.
+    void DestroyChart();
+    // The chart's window object; null without a chart.
+    CWnd* ChartWindowObject() const;
+
+    CRect drawRect_;  // logical units
+};
