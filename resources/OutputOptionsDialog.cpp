@@ -15,8 +15,8 @@ constexpr DWORD Field = WS_VISIBLE | WS_TABSTOP;
 
 // The two columns of the dialog.
 constexpr int LeftX = 7;
-constexpr int RightX = 250;
-constexpr int ColumnWidth = 236;
+constexpr int RightX = 274;
+constexpr int ColumnWidth = 260;
 constexpr int Indent = 10;  // of the controls under an output's check box
 constexpr int BrowseWidth = 46;
 constexpr int ListWidth = 76;
@@ -57,18 +57,21 @@ int Output(std::vector<ControlTemplate>& c, int x, int y, int checkId, const cha
     return y + 16;
 }
 
-// A frame of variable check boxes in two columns (the first column holds the first half).
+// A frame of variable check boxes in two columns of `rows` (the first column, of the longer
+// names, a little wider).
 void Variables(std::vector<ControlTemplate>& c, int x, int y, int frameId, const int* ids, int count, int rows)
 {
     const int inner = x + Indent;
+    const int width = ColumnWidth - Indent;
     c.push_back({.id = frameId, .kind = ControlKind::GroupBox, .text = " Select output variables ",
-                 .rect = {inner, y, ColumnWidth - Indent, 16 + rows * 11}});
-    const int half = (ColumnWidth - Indent - 12) / 2;
+                 .rect = {inner, y, width, 16 + rows * 11}});
+    const int first = 132;
+    const int widths[] = {first, width - 12 - first - 2};
     for (int k = 0; k < count; ++k) {
         const int column = k / rows;
         const int row = k % rows;
         c.push_back({.id = ids[k], .kind = ControlKind::CheckBox, .text = SeriesNames[k],
-                     .rect = {inner + 6 + column * (half + 2), y + 12 + row * 11, half, 10}, .style = Field});
+                     .rect = {inner + 6 + column * (first + 2), y + 12 + row * 11, widths[column], 10}, .style = Field});
     }
 }
 

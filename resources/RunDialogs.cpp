@@ -14,12 +14,12 @@ constexpr DWORD Shown = WS_VISIBLE | ES_READONLY;
 // Two columns of rows: label then edit.
 constexpr int RowStep = 15;
 constexpr int LabelWidth = 108;
-constexpr int EditWidth = 54;
+constexpr int EditWidth = 76;
 constexpr int LeftLabelX = 7;
 constexpr int LeftEditX = 117;
-constexpr int RightLabelX = 184;
-constexpr int RightEditX = 294;
-constexpr int DialogWidth = 355;
+constexpr int RightLabelX = 206;
+constexpr int RightEditX = 316;
+constexpr int DialogWidth = 399;
 
 int RowY(int top, int row) { return top + row * RowStep; }
 
@@ -40,8 +40,10 @@ ControlTemplate Button(int id, int x, int y, const char* text)
 
 // The rows of the time fields at the top of both dialogs.
 constexpr int TimesTop = 9;
-// The rows of the solution below them.
+// The rows of the solution below them: under the check boxes of the two solutions in the
+// transient dialog, right under the times in the steady one.
 constexpr int SolutionTop = 62;
+constexpr int SteadySolutionTop = 44;
 
 const DialogTemplate Dialogs[] = {
     {.id = IDD_RUN_TRANSIENT,
@@ -90,7 +92,7 @@ const DialogTemplate Dialogs[] = {
      }},
     {.id = IDD_RUN_STEADY,
      .caption = "Run Steady",
-     .size = {0, 0, DialogWidth, 134},
+     .size = {0, 0, DialogWidth, 116},
      .controls = {
          Label(Static, LeftLabelX, RowY(TimesTop, 0), "Present time step #"),
          Edit(IDC_STEADY_PRESENT_STEP, LeftEditX, RowY(TimesTop, 0)),
@@ -101,19 +103,19 @@ const DialogTemplate Dialogs[] = {
          Label(Static, RightLabelX, RowY(TimesTop, 1), "Max Time Step Increment (hrs)"),
          Edit(IDC_STEADY_MAX_TIME_STEP, RightEditX, RowY(TimesTop, 1)),
 
-         Label(Static, LeftLabelX, RowY(SolutionTop, 0), "Solution Change"),
-         Edit(IDC_STEADY_CHANGE, LeftEditX, RowY(SolutionTop, 0), Shown),
-         Label(Static, RightLabelX, RowY(SolutionTop, 0), "Solution Tolerance"),
-         Edit(IDC_STEADY_TOLERANCE, RightEditX, RowY(SolutionTop, 0)),
-         Label(Static, LeftLabelX, RowY(SolutionTop, 1), "# of iterations per \u0394t"),
-         Edit(IDC_STEADY_ITERATIONS, LeftEditX, RowY(SolutionTop, 1), Shown),
-         Label(Static, RightLabelX, RowY(SolutionTop, 1), "Max # of iterations per \u0394t"),
-         Edit(IDC_STEADY_MAX_ITERATIONS, RightEditX, RowY(SolutionTop, 1)),
+         Label(Static, LeftLabelX, RowY(SteadySolutionTop, 0), "Solution Change"),
+         Edit(IDC_STEADY_CHANGE, LeftEditX, RowY(SteadySolutionTop, 0), Shown),
+         Label(Static, RightLabelX, RowY(SteadySolutionTop, 0), "Solution Tolerance"),
+         Edit(IDC_STEADY_TOLERANCE, RightEditX, RowY(SteadySolutionTop, 0)),
+         Label(Static, LeftLabelX, RowY(SteadySolutionTop, 1), "# of iterations per \u0394t"),
+         Edit(IDC_STEADY_ITERATIONS, LeftEditX, RowY(SteadySolutionTop, 1), Shown),
+         Label(Static, RightLabelX, RowY(SteadySolutionTop, 1), "Max # of iterations per \u0394t"),
+         Edit(IDC_STEADY_MAX_ITERATIONS, RightEditX, RowY(SteadySolutionTop, 1)),
          {.id = IDC_STEADY_ICE_JAM, .kind = ControlKind::CheckBox, .text = "Solve Ice Jam Stability Equation",
-          .rect = {LeftLabelX, RowY(SolutionTop, 2) + 4, 200, 10}, .style = Field},
+          .rect = {LeftLabelX, RowY(SteadySolutionTop, 2) + 4, 200, 10}, .style = Field},
 
-         Button(IDC_RUN_BUTTON, DialogWidth / 2 - 62, 112, "Run"),
-         Button(IDCANCEL, DialogWidth / 2 + 6, 112, "Close"),
+         Button(IDC_RUN_BUTTON, DialogWidth / 2 - 62, 94, "Run"),
+         Button(IDCANCEL, DialogWidth / 2 + 6, 94, "Close"),
      }},
 };
 
