@@ -10,6 +10,7 @@
 #include "resources/OutputOptionsDialog.h"
 #include "resources/ResourceIds.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -225,18 +226,7 @@ bool COutputOptionsDlg::Refused()
     // Every output on its own and with every other: no two name one file, none replaces
     // something other than a regular file (or a folder for the model files), nor the model.
     ResultsWriter chosen(nullptr, nullptr);
-    chosen.SeriesEnabled = SeriesOn;
-    chosen.SeriesPath = SeriesPath.string();
-    chosen.SnapshotEnabled = SnapshotOn;
-    chosen.SnapshotPath = SnapshotPath.string();
-    chosen.PeakEnabled = PeakOn;
-    chosen.PeakPath = PeakPath.string();
-    chosen.IceFrontEnabled = IceFrontOn;
-    chosen.IceFrontPath = IceFrontPath.string();
-    chosen.DatabaseEnabled = DatabaseOn;
-    chosen.DatabasePath = DatabasePath.string();
-    chosen.StateFileEnabled = StateFilesOn;
-    chosen.StateFolder = StateFolder.string();
+    GiveChoices(chosen);
     std::vector<OutputTarget> targets = chosen.Targets(ModelPath.string());
     if (sameFile(targets)) return refuse(SameFileText);
     if (!ModelPath.empty()) targets.push_back({"model file", ModelPath, TargetRead});
@@ -245,6 +235,52 @@ bool COutputOptionsDlg::Refused()
         return true;
     }
     return false;
+}
+
+void COutputOptionsDlg::TakeChoices(const ResultsWriter& r)
+{
+    SeriesOn = r.SeriesEnabled;
+    SeriesPath = r.SeriesPath;
+    SeriesChoice = r.SeriesChoice;
+    std::copy(std::begin(r.SeriesColumns), std::end(r.SeriesColumns), SeriesColumns);
+    DatabaseOn = r.DatabaseEnabled;
+    DatabasePath = r.DatabasePath;
+    DatabaseChoice = r.DatabaseChoice;
+    SnapshotOn = r.SnapshotEnabled;
+    SnapshotPath = r.SnapshotPath;
+    SnapshotChoice = r.SnapshotChoice;
+    std::copy(std::begin(r.SnapshotColumns), std::end(r.SnapshotColumns), SnapshotColumns);
+    PeakOn = r.PeakEnabled;
+    PeakPath = r.PeakPath;
+    IceFrontOn = r.IceFrontEnabled;
+    IceFrontPath = r.IceFrontPath;
+    IceFrontChoice = r.IceFrontChoice;
+    StateFilesOn = r.StateFileEnabled;
+    StateFolder = r.StateFolder;
+    StateFileChoice = r.StateFileChoice;
+}
+
+void COutputOptionsDlg::GiveChoices(ResultsWriter& r) const
+{
+    r.SeriesEnabled = SeriesOn;
+    r.SeriesPath = SeriesPath.string();
+    r.SeriesChoice = SeriesChoice;
+    std::copy(std::begin(SeriesColumns), std::end(SeriesColumns), r.SeriesColumns);
+    r.DatabaseEnabled = DatabaseOn;
+    r.DatabasePath = DatabasePath.string();
+    r.DatabaseChoice = DatabaseChoice;
+    r.SnapshotEnabled = SnapshotOn;
+    r.SnapshotPath = SnapshotPath.string();
+    r.SnapshotChoice = SnapshotChoice;
+    std::copy(std::begin(SnapshotColumns), std::end(SnapshotColumns), r.SnapshotColumns);
+    r.PeakEnabled = PeakOn;
+    r.PeakPath = PeakPath.string();
+    r.IceFrontEnabled = IceFrontOn;
+    r.IceFrontPath = IceFrontPath.string();
+    r.IceFrontChoice = IceFrontChoice;
+    r.StateFileEnabled = StateFilesOn;
+    r.StateFolder = StateFolder.string();
+    r.StateFileChoice = StateFileChoice;
 }
 
 void COutputOptionsDlg::ClearOffOutputs()

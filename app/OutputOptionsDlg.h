@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <string>
 
+class ResultsWriter;
+
 class COutputOptionsDlg : public CDialog
 {
 public:
@@ -38,6 +40,11 @@ public:
     void OnBrowseDatabase();
     // Browse of the model files: the folder dialog.
     void OnBrowseOutputFolder();
+
+    // The choices of each output (on, path, interval choice, variables) from the results
+    // writer, and back into it.
+    void TakeChoices(const ResultsWriter& results);
+    void GiveChoices(ResultsWriter& results) const;
 
     // The model file the outputs may not replace (empty: none), given by the document.
     std::filesystem::path ModelPath;

@@ -23,7 +23,6 @@
 
 #include <QString>
 
-#include <algorithm>
 #include <initializer_list>
 
 using VQXDisplayLib::VQXDisplayModel;
@@ -336,49 +335,12 @@ void CVasquilDoc::OnSimulationOutputOptions()
     if (!Results || IsRunning()) return;
     ResultsWriter& r = *Results;
     COutputOptionsDlg dialog(AfxGetMainWnd());
-    dialog.SeriesOn = r.SeriesEnabled;
-    dialog.SeriesPath = r.SeriesPath;
-    dialog.SeriesChoice = r.SeriesChoice;
-    std::copy(std::begin(r.SeriesColumns), std::end(r.SeriesColumns), dialog.SeriesColumns);
-    dialog.DatabaseOn = r.DatabaseEnabled;
-    dialog.DatabasePath = r.DatabasePath;
-    dialog.DatabaseChoice = r.DatabaseChoice;
-    dialog.SnapshotOn = r.SnapshotEnabled;
-    dialog.SnapshotPath = r.SnapshotPath;
-    dialog.SnapshotChoice = r.SnapshotChoice;
-    std::copy(std::begin(r.SnapshotColumns), std::end(r.SnapshotColumns), dialog.SnapshotColumns);
-    dialog.PeakOn = r.PeakEnabled;
-    dialog.PeakPath = r.PeakPath;
-    dialog.IceFrontOn = r.IceFrontEnabled;
-    dialog.IceFrontPath = r.IceFrontPath;
-    dialog.IceFrontChoice = r.IceFrontChoice;
-    dialog.StateFilesOn = r.StateFileEnabled;
-    dialog.StateFolder = r.StateFolder;
-    dialog.StateFileChoice = r.StateFileChoice;
+    dialog.TakeChoices(r);
     dialog.WaterQuality = WaterQualityLoaded;
     dialog.InitialFolder = GetPathName().parent_path();
     dialog.ModelPath = GetPathName();
     if (dialog.DoModal() != IDOK) return;
-
-    r.SeriesEnabled = dialog.SeriesOn;
-    r.SeriesPath = dialog.SeriesPath.string();
-    r.SeriesChoice = dialog.SeriesChoice;
-    std::copy(std::begin(dialog.SeriesColumns), std::end(dialog.SeriesColumns), r.SeriesColumns);
-    r.DatabaseEnabled = dialog.DatabaseOn;
-    r.DatabasePath = dialog.DatabasePath.string();
-    r.DatabaseChoice = dialog.DatabaseChoice;
-    r.SnapshotEnabled = dialog.SnapshotOn;
-    r.SnapshotPath = dialog.SnapshotPath.string();
-    r.SnapshotChoice = dialog.SnapshotChoice;
-    std::copy(std::begin(dialog.SnapshotColumns), std::end(dialog.SnapshotColumns), r.SnapshotColumns);
-    r.PeakEnabled = dialog.PeakOn;
-    r.PeakPath = dialog.PeakPath.string();
-    r.IceFrontEnabled = dialog.IceFrontOn;
-    r.IceFrontPath = dialog.IceFrontPath.string();
-    r.IceFrontChoice = dialog.IceFrontChoice;
-    r.StateFileEnabled = dialog.StateFilesOn;
-    r.StateFolder = dialog.StateFolder.string();
-    r.StateFileChoice = dialog.StateFileChoice;
+    dialog.GiveChoices(r);
 
     std::string failure;
     r.FailureText.clear();
