@@ -210,7 +210,8 @@ void TimerLateness(benchmark::State& state)
     Silence quiet;
     MessageBoxSink boxes;
     CVasquilDoc doc;
-    double worst = 0;
+    double worst = 0;      // while the run goes
+    double worstAll = 0;   // the end of run included
     for (auto _ : state) {
         doc.OnOpenDocument(ChannelFile());
         EveryStepOutputs(doc);
@@ -220,7 +221,11 @@ void TimerLateness(benchmark::State& state)
         timer.setTimerType(Qt::PreciseTimer);
         QObject::connect(&timer, &QTimer::timeout, [&] {
             const qint64 now = clock.nsecsElapsed();
-            if (last >= 0) worst = std::max(worst, (now - last) / 1e6 - 10.0);
+            if (last >= 0) {
+                const double late = (now - last) / 1e6 - 10.0;
+                worstAll = std::max(worstAll, late);
+                if (doc.TransientDialog->Running) worst = std::max(worst, late);
+            }
             last = now;
         });
         RunDialog(doc, RunHours, [&] {
@@ -230,6 +235,7 @@ void TimerLateness(benchmark::State& state)
         timer.stop();
     }
     state.counters["worst_lateness_ms"] = worst;
+    state.counters["with_end_of_run_ms"] = worstAll;
 }
 BENCHMARK(TimerLateness)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
