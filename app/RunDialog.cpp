@@ -41,8 +41,11 @@ constexpr RefusalText RefusalTexts[] = {
 };
 // Why a run did not start.
 constexpr const char* NotStartedText = "The run did not start: %s.";
-// After the value that is no finite number.
+// A value of the model that is no finite number, and what became of its step.
+constexpr const char* NotFiniteText = "%s of node %d is %g, not a finite number";
 constexpr const char* NothingShownText = "; nothing of this step was shown or written";
+// An output that could not be written, when its writer gave no account of its own.
+constexpr const char* NotWrittenText = "cannot write the %s '%s'";
 
 static_assert(MinimumTimeStep == 1e-3 && MinimumTolerance == 1e-14, "the refusal texts name these limits");
 
@@ -199,12 +202,12 @@ std::string CRunDialog::NonFiniteModelValue()
     const char* quantity = nullptr;
     double value = 0.0;
     if (FindNonFiniteResult(&node, &quantity, &value) == 0) return {};
-    return FormatText("%s of node %d is %g, not a finite number", quantity, node->Number, value);
+    return FormatText(NotFiniteText, quantity, node->Number, value);
 }
 
 std::string CRunDialog::OutputFailureText(ResultsWriter& results, const char* what, const std::string& path)
 {
-    std::string text = results.FailureText.empty() ? FormatText("cannot write the %s '%s'", what, path.c_str())
+    std::string text = results.FailureText.empty() ? FormatText(NotWrittenText, what, path.c_str())
                                                    : results.FailureText;
     results.FailureText.clear();
     return text;

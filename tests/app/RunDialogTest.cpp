@@ -333,6 +333,44 @@ TEST_F(TransientRunTest, ARunThatCannotAdvanceEndsWithItsReason)
     EXPECT_EQ(ReadFile(folder_ / "peak.csv").rfind("Peak Stage and Discharge file", 0), 0u);
 }
 
+// A value that is no finite number stops the run before anything of its step is shown or
+// written; the outputs of the steps before it stay, and the peak file is written.
+TEST_F(TransientRunTest, AValueThatIsNoFiniteNumberStopsTheRunBeforeItsOutputs)
+{
+    ASSERT_TRUE(Open(Example("sample-river.vqx")));
+    ASSERT_TRUE(OutputOptions([&](COutputOptionsDlg& d) {
+                    Choose(d, IDC_OUT_SERIES, IDC_OUT_SERIES_BROWSE, folder_ / "series.csv");
+                    Interval(d, IDC_OUT_SERIES_LIST, 0);  // every step
+                    Tick(d, IDC_OUT_SERIES_VARIABLES[0]);
+                    Choose(d, IDC_OUT_PEAK, IDC_OUT_PEAK_BROWSE, folder_ / "peak.csv");
+                }).empty());
+    CRunTransDlg* dialog = Transient();
+    std::string shownTime;
+    dialog->StepHandledHook = [&](int handled) {
+        // The heat exchange of an open-water model takes no part in its solution.
+        if (handled == 2) g_Nodes->Next->Hwa = std::nan("");
+        if (handled == 2) shownTime = Text(dialog, IDC_TRANS_PRESENT_TIME);
+    };
+    Type(dialog, IDC_TRANS_FINAL_TIME, "10");
+    MessageBoxSink boxes;
+    Press(dialog, IDC_RUN_BUTTON);
+    ASSERT_TRUE(WaitForEnd(dialog));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text.rfind("The run stopped at model time ", 0), 0u);
+    EXPECT_NE(boxes.shown[0].text.find(" hrs: Hwa of node 2 is nan, not a finite number; nothing of this step was shown or "
+                                       "written."),
+              std::string::npos)
+        << boxes.shown[0].text;
+    EXPECT_EQ(Text(dialog, IDC_TRANS_PRESENT_TIME), shownTime);  // the display stays at step 2
+    std::istringstream series(ReadFile(folder_ / "series.csv"));
+    int rows = 0;
+    for (std::string line; std::getline(series, line);)
+        if (line.rfind(",,", 0) == 0) ++rows;
+    EXPECT_EQ(rows, 3);  // the start, steps 1 and 2
+    EXPECT_EQ(ReadFile(folder_ / "peak.csv").rfind("Peak Stage and Discharge file", 0), 0u);
+    EXPECT_EQ(Text(dialog, IDC_RUN_BUTTON), "Run");
+}
+
 // During a run: Open, the recent files, New, Save, Save As and Output Options are grey, a
 // dropped file is refused and the dialog does not close; closing the program (Yes) stops the
 // run, lets its end come and closes.
