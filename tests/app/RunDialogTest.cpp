@@ -371,6 +371,40 @@ TEST_F(TransientRunTest, AValueThatIsNoFiniteNumberStopsTheRunBeforeItsOutputs)
     EXPECT_EQ(Text(dialog, IDC_RUN_BUTTON), "Run");
 }
 
+// The first output that fails stops the run as Stop does and says which file; the peak file
+// is still written.
+TEST_F(TransientRunTest, AFailedOutputStopsTheRunAndNamesItsFile)
+{
+    ASSERT_TRUE(Open(Example("sample-river.vqx")));
+    const std::filesystem::path series = folder_ / "series.csv";
+    ASSERT_TRUE(OutputOptions([&](COutputOptionsDlg& d) {
+                    Choose(d, IDC_OUT_SERIES, IDC_OUT_SERIES_BROWSE, series);
+                    Interval(d, IDC_OUT_SERIES_LIST, 0);
+                    Tick(d, IDC_OUT_SERIES_VARIABLES[0]);
+                    Choose(d, IDC_OUT_PEAK, IDC_OUT_PEAK_BROWSE, folder_ / "peak.csv");
+                }).empty());
+    CRunTransDlg* dialog = Transient();
+    int handlers = 0;
+    dialog->StepHandledHook = [&](int handled) {
+        handlers = handled;
+        if (handled == 2) {
+            // Something else takes the file's place: no row can be appended any more.
+            std::filesystem::remove(series);
+            std::filesystem::create_directory(series);
+        }
+    };
+    Type(dialog, IDC_TRANS_FINAL_TIME, "10");
+    MessageBoxSink boxes;
+    Press(dialog, IDC_RUN_BUTTON);
+    ASSERT_TRUE(WaitForEnd(dialog));
+    EXPECT_EQ(handlers, 3);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text.rfind("The run stopped at model time ", 0), 0u);
+    EXPECT_NE(boxes.shown[0].text.find(series.string()), std::string::npos) << boxes.shown[0].text;
+    EXPECT_EQ(ReadFile(folder_ / "peak.csv").rfind("Peak Stage and Discharge file", 0), 0u);
+    EXPECT_EQ(Doc()->RunActive, 0);
+}
+
 // During a run: Open, the recent files, New, Save, Save As and Output Options are grey, a
 // dropped file is refused and the dialog does not close; closing the program (Yes) stops the
 // run, lets its end come and closes.
