@@ -134,6 +134,8 @@ CVasquilDoc::~CVasquilDoc()
     delete TransientDialog;
     delete SteadyDialog;
     CloseResultsDatabase(RunDatabase);
+    // The engine's model is this document's: nothing reads it once the document is gone.
+    ReleaseModel();
 }
 
 BOOL CVasquilDoc::OnNewDocument()

@@ -41,7 +41,7 @@ public:
     // No model; the engine is emptied (no records, work arrays released, defaults set) and the
     // step handshake flag is 0.
     CVasquilDoc();
-    // A run still going is abandoned; the run dialogs go, then the model.
+    // A run still going is abandoned; the run dialogs go, then the model (the engine's too).
     ~CVasquilDoc() override;
 
     // The framework's empty document at start-up: no file, no model. Always TRUE.

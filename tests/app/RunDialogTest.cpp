@@ -8,6 +8,7 @@
 #include "datalib/ResultsWriter.h"
 #include "engine/EngineData.h"
 #include "engine/ModelFiles.h"
+#include "engine/ModelSetup.h"
 #include "engine/SteadyRun.h"
 #include "platform/UiThread.h"
 
@@ -509,6 +510,7 @@ TEST_F(SteadyRunTest, TheIceJamCheckMakesJamPasses)
     Press(dialog, IDCANCEL);
     EXPECT_EQ(gui, direct(true));
     EXPECT_NE(gui, direct(false));
+    ReleaseModel();  // the model read here belongs to no document
 }
 
 }  // namespace
