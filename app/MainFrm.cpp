@@ -1,7 +1,10 @@
 #include "app/MainFrm.h"
 
+#include "app/RunSteadyDlg.h"
+#include "app/RunTransDlg.h"
 #include "app/VasquilApp.h"
 #include "app/VasquilDoc.h"
+#include "datalib/ModelState.h"
 #include "platform/DocView.h"
 #include "platform/Resources.h"
 #include "resources/ResourceIds.h"
@@ -9,6 +12,7 @@
 namespace {
 
 constexpr const char* CloseQuestion = "Are you sure you want to close Vasquil?";
+constexpr const char* DropDuringRunText = "A run is in progress. Stop it before opening another model.";
 
 // The other toolbars: window and resource id, and title.
 struct ToolBarRow
@@ -86,7 +90,17 @@ int CMainFrame::OnCreate(CREATESTRUCT* cs)
 void CMainFrame::OnClose()
 {
     if (AfxMessageBox(CloseQuestion, MB_YESNO | MB_ICONSTOP) != IDYES) return;
+    if (auto* document = dynamic_cast<CVasquilDoc*>(GetActiveDocument())) document->StopRuns();
     CFrameWnd::OnClose();
+}
+
+void CMainFrame::OnDropFiles(const std::vector<std::filesystem::path>& files)
+{
+    if (const auto* document = dynamic_cast<const CVasquilDoc*>(GetActiveDocument()); document && document->IsRunning()) {
+        AfxMessageBox(DropDuringRunText);
+        return;
+    }
+    CFrameWnd::OnDropFiles(files);
 }
 
 void CMainFrame::OnViewCustomize()
@@ -97,9 +111,19 @@ void CMainFrame::OnViewCustomize()
 CMainFrame::DocumentState CMainFrame::GetDocumentState() const
 {
     DocumentState state;
-    if (const auto* document = dynamic_cast<const CVasquilDoc*>(GetActiveDocument()))
-        state.modelLoaded = document->DisplayModel != nullptr;
-    // The run dialogs come with the runs: until then none exists.
+    const auto* document = dynamic_cast<const CVasquilDoc*>(GetActiveDocument());
+    if (!document) return state;
+    state.modelLoaded = document->DisplayModel != nullptr;
+    if (document->State) state.fileType = document->State->FileType;
+    const auto dialogState = [](const CRunDialog* dialog) {
+        RunDialogState s;
+        s.exists = dialog != nullptr;
+        s.shown = dialog && dialog->Shown;
+        s.running = dialog && dialog->Running;
+        return s;
+    };
+    state.steady = dialogState(document->SteadyDialog);
+    state.transient = dialogState(document->TransientDialog);
     return state;
 }
 

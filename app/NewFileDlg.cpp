@@ -1,15 +1,13 @@
 #include "app/NewFileDlg.h"
 
+#include "app/BrowseFile.h"
 #include "platform/Application.h"
-#include "platform/CommonDialogs.h"
 #include "platform/DataExchange.h"
 #include "resources/NewFileDialog.h"
 #include "resources/ResourceIds.h"
 
 namespace {
 
-// Hide read-only, ask before replacing, the folder must exist (the file only in open dialogs).
-constexpr DWORD BrowseFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
 constexpr const char* BrowseExtension = "vqx";
 constexpr const char* BrowseFilter = "Vasquil files (*.vqx)|*.VQX|All Files|*.*||";
 
@@ -55,8 +53,7 @@ void CNewFileDlg::DoDataExchange(CDataExchange* pDX)
 void CNewFileDlg::OnBrowseFile()
 {
     if (!UpdateData(TRUE)) return;
-    CFileDialog dialog(FALSE, BrowseExtension, nullptr, BrowseFlags, BrowseFilter, AfxGetMainWnd());
-    if (dialog.DoModal() == IDOK) Path = dialog.GetPathName();
+    BrowseSaveFile(AfxGetMainWnd(), nullptr, BrowseFilter, BrowseExtension, Path);
     UpdateData(FALSE);
 }
 

@@ -1,6 +1,10 @@
 #include "app/VasquilDoc.h"
 
+#include "app/MessageText.h"
 #include "app/NewFileDlg.h"
+#include "app/OutputOptionsDlg.h"
+#include "app/RunSteadyDlg.h"
+#include "app/RunTransDlg.h"
 #include "datalib/DisplayModel.h"
 #include "datalib/ModelState.h"
 #include "datalib/ResultsWriter.h"
@@ -10,6 +14,7 @@
 #include "engine/ModelHold.h"
 #include "engine/ModelSetup.h"
 #include "engine/OutputTargets.h"
+#include "engine/ResultsDatabase.h"
 #include "platform/Application.h"
 #include "platform/CmdTarget.h"
 #include "platform/DocTemplate.h"
@@ -18,7 +23,6 @@
 
 #include <QString>
 
-#include <cstdio>
 #include <initializer_list>
 
 using VQXDisplayLib::VQXDisplayModel;
@@ -60,6 +64,12 @@ constexpr const char* NewNotFiniteText =
     "The channel's values give numbers too large for a model file. No file was made.";
 constexpr const char* NewNotWrittenText = "The new file was not made: %s.";
 
+// A model is neither replaced nor written while a run works on it.
+constexpr const char* RunGoingText = "A run is in progress. Stop it before opening another model.";
+// Before what went wrong when the output options were applied ("cannot write the ...").
+constexpr const char* OutputsNotReadyText = "The outputs were not all initialized: %s.";
+constexpr const char* DatabaseNotCreatedText = "the results database '%s' could not be created: %s";
+
 // The model reader's result for a file that could not be opened at all.
 constexpr int ReaderNoStream = -1;
 
@@ -85,15 +95,6 @@ void Append(std::vector<std::string>& names, const char* const (&more)[N])
     names.insert(names.end(), std::begin(more), std::end(more));
 }
 
-// printf-style text with up to two string arguments.
-std::string Format(const char* format, const std::string& argument, const std::string& second = {})
-{
-    const int size = std::snprintf(nullptr, 0, format, argument.c_str(), second.c_str());
-    std::string text(size > 0 ? std::size_t(size) : 0, '\0');
-    std::snprintf(text.data(), text.size() + 1, format, argument.c_str(), second.c_str());
-    return text;
-}
-
 std::string FileName(const std::filesystem::path& path)
 {
     return QStringToCp1252(QString::fromStdString(path.filename().string()));
@@ -116,13 +117,26 @@ CVasquilDoc::CVasquilDoc()
     MapCommand(ID_FILE_SAVE, &CVasquilDoc::OnFileSave);
     MapCommand(ID_FILE_SAVE_AS, &CVasquilDoc::OnFileSaveAs);
     MapCommand(ID_DISPLAY_QW_AS_QFLUX, &CVasquilDoc::OnDisplayQwAsQflux);
+    MapCommand(ID_SIMULATION_TRANSIENT, &CVasquilDoc::OnSimulationTransient);
+    MapCommand(ID_SIMULATION_STEADY, &CVasquilDoc::OnSimulationSteady);
+    MapCommand(ID_SIMULATION_OUTPUT_OPTIONS, &CVasquilDoc::OnSimulationOutputOptions);
     MapUpdate(ID_FILE_NEW, &CVasquilDoc::OnUpdateFileNew);
+    MapUpdate(ID_FILE_OPEN, &CVasquilDoc::OnUpdateFileOpen);
+    for (UINT id = ID_FILE_MRU_FILE1; id <= ID_FILE_MRU_LAST; ++id) MapUpdate(id, &CVasquilDoc::OnUpdateFileOpen);
     MapUpdate(ID_FILE_SAVE, &CVasquilDoc::OnUpdateFileSave);
     MapUpdate(ID_FILE_SAVE_AS, &CVasquilDoc::OnUpdateFileSave);
     MapUpdate(ID_DISPLAY_QW_AS_QFLUX, &CVasquilDoc::OnUpdateDisplayQwAsQflux);
+    MapUpdate(ID_SIMULATION_OUTPUT_OPTIONS, &CVasquilDoc::OnUpdateIdle);
 }
 
-CVasquilDoc::~CVasquilDoc() = default;
+CVasquilDoc::~CVasquilDoc()
+{
+    delete TransientDialog;
+    delete SteadyDialog;
+    CloseResultsDatabase(RunDatabase);
+    // The engine's model is this document's: nothing reads it once the document is gone.
+    ReleaseModel();
+}
 
 BOOL CVasquilDoc::OnNewDocument()
 {
@@ -131,6 +145,10 @@ BOOL CVasquilDoc::OnNewDocument()
 
 BOOL CVasquilDoc::OnOpenDocument(const std::filesystem::path& path)
 {
+    if (IsRunning()) {
+        AfxMessageBox(RunGoingText);
+        return FALSE;
+    }
     // The open model waits aside: a file that is refused gives it back untouched.
     HeldModel previous;
     HoldModel(&previous);
@@ -138,7 +156,7 @@ BOOL CVasquilDoc::OnOpenDocument(const std::filesystem::path& path)
     if (code != 0) {
         const std::string reason = ModelReaderRefusal();
         RestoreHeldModel(&previous);
-        AfxMessageBox(code == ReaderNoStream ? std::string(FileInUseText) : Format(RefusedModelText, FileName(path), reason));
+        AfxMessageBox(code == ReaderNoStream ? std::string(FileInUseText) : FormatText(RefusedModelText, FileName(path).c_str(), reason.c_str()));
         return FALSE;
     }
     ReleaseHeldModel(&previous);
@@ -164,6 +182,12 @@ void CVasquilDoc::BuildFromEngine()
     MapImagePath.clear();
     WorldFilePath.clear();
 
+    // New run dialogs, without windows, for the new model.
+    delete TransientDialog;
+    TransientDialog = new CRunTransDlg(this);
+    delete SteadyDialog;
+    SteadyDialog = new CRunSteadyDlg(this);
+
     // Water-quality data belong to the model they were loaded over.
     WaterQualityLoaded = 0;
     WaterQualityPath.clear();
@@ -186,7 +210,7 @@ BOOL CVasquilDoc::OnSaveDocument(const std::filesystem::path& path)
 {
     std::string reason;
     if (CheckOutputTarget(path, SavedFileWhat, &reason) != TargetOk) {
-        AfxMessageBox(Format(SaveRefusedText, reason));
+        AfxMessageBox(FormatText(SaveRefusedText, reason.c_str()));
         return FALSE;
     }
     const int code = SaveModelFile(path);
@@ -250,7 +274,7 @@ void CVasquilDoc::OnFileNew()
         return;
     }
     if (code != NewChannelOk) {
-        AfxMessageBox(Format(NewNotWrittenText, reason));
+        AfxMessageBox(FormatText(NewNotWrittenText, reason.c_str()));
         return;
     }
     // Opened as File Open opens: the file becomes the document's and names the caption.
@@ -284,14 +308,110 @@ void CVasquilDoc::OnDisplayQwAsQflux()
     UpdateAllViews(nullptr, 0);
 }
 
+void CVasquilDoc::OnSimulationTransient()
+{
+    CRunTransDlg* dialog = TransientDialog;
+    if (!dialog || dialog->Shown || !dialog->Create(IDD_RUN_TRANSIENT, AfxGetMainWnd())) return;
+    dialog->LoadFromModel();
+    dialog->EnableControls();
+    dialog->UpdateData(FALSE);
+    dialog->Shown = 1;
+    dialog->ShowRunState();
+    dialog->UpdateWindow();
+}
+
+void CVasquilDoc::OnSimulationSteady()
+{
+    CRunSteadyDlg* dialog = SteadyDialog;
+    if (!dialog || dialog->Shown || !dialog->Create(IDD_RUN_STEADY, AfxGetMainWnd())) return;
+    dialog->LoadFromModel();
+    dialog->UpdateData(FALSE);
+    dialog->Shown = 1;
+    dialog->ShowRunState();
+    dialog->EnableControls();
+    dialog->UpdateWindow();
+}
+
+void CVasquilDoc::OnSimulationOutputOptions()
+{
+    if (!Results || IsRunning()) return;
+    ResultsWriter& r = *Results;
+    COutputOptionsDlg dialog(AfxGetMainWnd());
+    dialog.TakeChoices(r);
+    dialog.WaterQuality = WaterQualityLoaded;
+    dialog.InitialFolder = GetPathName().parent_path();
+    dialog.ModelPath = GetPathName();
+    if (dialog.DoModal() != IDOK) return;
+    dialog.GiveChoices(r);
+
+    std::string failure;
+    r.FailureText.clear();
+    if (r.WriteHeaders(GetPathName().string(), WaterQualityPath.string()) != ResultsOk)
+        failure = r.FailureText.empty() ? std::string("a result file could not be written") : r.FailureText;
+    // The database anew with an empty table (the thermal columns when thermal ice is on).
+    if (std::string error; r.DatabaseEnabled == 1 && CreateResultsDatabase(r.DatabasePath.c_str(), &error) != 0 &&
+                           failure.empty())
+        failure = FormatText(DatabaseNotCreatedText, r.DatabasePath.c_str(), error.c_str());
+
+    // The intervals: a choice of "time step" writes after every step and shortens no step.
+    struct Schedule {
+        int choice;
+        int& everyStep;
+        double& interval;
+    };
+    const Schedule schedules[] = {
+        {r.SeriesChoice, r.SeriesEveryStep, State->SeriesInterval},
+        {r.SnapshotChoice, r.SnapshotEveryStep, State->SnapshotInterval},
+        {r.IceFrontChoice, r.IceFrontEveryStep, State->IceFrontInterval},
+        {r.StateFileChoice, r.StateFileEveryStep, State->StateFileInterval},
+        {r.DatabaseChoice, r.DatabaseEveryStep, State->DatabaseInterval},
+    };
+    for (const Schedule& s : schedules) {
+        s.everyStep = s.choice == 0 ? 1 : 0;
+        s.interval = ResultsWriter::OutputIntervalHours(s.choice);
+    }
+    OutputOptionsChanged = 1;
+    if (!failure.empty()) AfxMessageBox(FormatText(OutputsNotReadyText, failure.c_str()));
+}
+
+bool CVasquilDoc::IsRunning() const
+{
+    return (TransientDialog && TransientDialog->Running) || (SteadyDialog && SteadyDialog->Running);
+}
+
+void CVasquilDoc::StopRuns()
+{
+    for (CRunDialog* dialog : {static_cast<CRunDialog*>(TransientDialog), static_cast<CRunDialog*>(SteadyDialog)})
+        if (dialog) dialog->StopAndWait();
+}
+
 void CVasquilDoc::OnUpdateFileNew(CCmdUI* pCmdUI)
 {
+    pCmdUI->Enable(!IsRunning());
+}
+
+void CVasquilDoc::OnUpdateFileOpen(CCmdUI* pCmdUI)
+{
+    if (IsRunning()) {
+        pCmdUI->Enable(FALSE);
+        return;
+    }
+    // The recent files: the application lists them in place of the first entry.
+    if (pCmdUI->m_nID == ID_FILE_MRU_FILE1) {
+        if (CWinApp* app = AfxGetApp()) app->OnUpdateRecentFileMenu(pCmdUI);
+        return;
+    }
     pCmdUI->Enable(TRUE);
 }
 
 void CVasquilDoc::OnUpdateFileSave(CCmdUI* pCmdUI)
 {
-    pCmdUI->Enable(DisplayModel != nullptr);
+    pCmdUI->Enable(DisplayModel != nullptr && !IsRunning());
+}
+
+void CVasquilDoc::OnUpdateIdle(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(DisplayModel != nullptr && TransientDialog && SteadyDialog && !IsRunning());
 }
 
 void CVasquilDoc::OnUpdateDisplayQwAsQflux(CCmdUI* pCmdUI)

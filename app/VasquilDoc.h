@@ -29,6 +29,7 @@ class VQXDisplayModel;
 class CRunTransDlg;
 class CRunSteadyDlg;
 class CRunTransWQDlg;
+struct ResultsDatabase;
 struct sqlite3;
 
 class CVasquilDoc : public CDocument
@@ -40,15 +41,17 @@ public:
     // No model; the engine is emptied (no records, work arrays released, defaults set) and the
     // step handshake flag is 0.
     CVasquilDoc();
+    // A run still going is abandoned; the run dialogs go, then the model (the engine's too).
     ~CVasquilDoc() override;
 
     // The framework's empty document at start-up: no file, no model. Always TRUE.
     BOOL OnNewDocument() override;
     // Reads the model file at path into the engine and builds the display model, the model
-    // state, the results writer (every output off) and the lists from it; the map image and
-    // the water-quality data are cleared and every view is told to rebuild. Returns FALSE, after
-    // a message, when the file cannot be opened or the reader refuses it: the model that was
-    // open (or none) stays, engine and display objects as they were.
+    // state, the results writer (every output off), new run dialogs and the lists from it; the
+    // map image and the water-quality data are cleared and every view is told to rebuild.
+    // Returns FALSE, after a message, when a run is going, when the file cannot be opened or
+    // when the reader refuses it: the model that was open (or none) stays, engine and display
+    // objects as they were.
     BOOL OnOpenDocument(const std::filesystem::path& path) override;
     // Saves the engine's model at path (through a temporary file renamed over it). Returns
     // FALSE, after a message, when it was not saved: whatever stood at path is as it was.
@@ -71,10 +74,27 @@ public:
     void OnFileSaveAs();
     // Display Qw as Qflux: flips the discharge the views show between Qflux and nodal Qw.
     void OnDisplayQwAsQflux();
+    // Transient and Steady: the run dialog's window, filled from the model state, with its
+    // run state shown; nothing when it is shown already.
+    void OnSimulationTransient();
+    void OnSimulationSteady();
+    // Output Options: the dialog filled from the results writer; on OK the choices go back,
+    // the files get their headers, the database is made afresh, the intervals are set and the
+    // next Run starts the outputs.
+    void OnSimulationOutputOptions();
 
+    // True while a run dialog runs.
+    bool IsRunning() const;
+    // Stops every run that is going and returns once each has ended.
+    void StopRuns();
+
+    // New, Open, the recent files, Save and Save As wait for the end of a run.
     void OnUpdateFileNew(CCmdUI* pCmdUI);
+    void OnUpdateFileOpen(CCmdUI* pCmdUI);  // Open and the recent files
     void OnUpdateFileSave(CCmdUI* pCmdUI);  // Save and Save As
     void OnUpdateDisplayQwAsQflux(CCmdUI* pCmdUI);
+    // Output Options: a model is loaded, its run dialogs exist and none runs.
+    void OnUpdateIdle(CCmdUI* pCmdUI);
 
     std::unique_ptr<VQXDisplayLib::VQXDisplayModel> DisplayModel;
     std::unique_ptr<ModelState> State;
@@ -106,6 +126,8 @@ public:
     CRunTransWQDlg* WaterQualityDialog = nullptr;
     int WaterQualityLoaded = 0;
     std::filesystem::path WaterQualityPath;
+    // The results database's connection while a transient run writes to it.
+    ResultsDatabase* RunDatabase = nullptr;
 
     // The present local date and time, written as the start of a new model; tests set a fixed one.
     std::function<CalendarDate()> Clock = LocalDateNow;

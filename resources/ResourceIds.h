@@ -141,3 +141,96 @@ constexpr int IDC_PROFILE_TITLE_MODEL_TIME = 1023;
 constexpr int IDC_PROFILE_TITLE_CALENDAR = 1393;
 constexpr int IDC_PROFILE_EVENT_LINES = 1045;
 constexpr int IDC_PROFILE_LEGEND = 1047;
+
+// ---- The run dialogs (steady and transient) and the Output Options dialog.
+constexpr UINT IDD_RUN_TRANSIENT = 133;
+constexpr UINT IDD_OUTPUT_OPTIONS = 137;
+constexpr UINT IDD_RUN_STEADY = 146;
+
+// Both run dialogs: Run, which reads Stop and Stopping... during a run.
+constexpr int IDC_RUN_BUTTON = 1010;
+
+// The transient run dialog: times, then the hydrodynamic and the additional (ice) solution.
+constexpr int IDC_TRANS_PRESENT_TIME = 1003;
+constexpr int IDC_TRANS_FINAL_TIME = 1004;
+constexpr int IDC_TRANS_TIME_STEP = 1005;
+constexpr int IDC_TRANS_MAX_TIME_STEP = 1006;
+constexpr int IDC_TRANS_HYDRODYNAMICS = 1134;
+constexpr int IDC_TRANS_HYDRO_THETA_LABEL = 1029;
+constexpr int IDC_TRANS_HYDRO_THETA = 1009;
+constexpr int IDC_TRANS_HYDRO_CHANGE_LABEL = 1205;
+constexpr int IDC_TRANS_HYDRO_CHANGE = 1021;
+constexpr int IDC_TRANS_HYDRO_TOLERANCE_LABEL = 1206;
+constexpr int IDC_TRANS_HYDRO_TOLERANCE = 1158;
+constexpr int IDC_TRANS_HYDRO_ITERATIONS_LABEL = 1207;
+constexpr int IDC_TRANS_HYDRO_ITERATIONS = 1159;
+constexpr int IDC_TRANS_HYDRO_MAX_ITERATIONS_LABEL = 1209;
+constexpr int IDC_TRANS_HYDRO_MAX_ITERATIONS = 1160;
+constexpr int IDC_TRANS_ADDITIONAL = 1135;
+constexpr int IDC_TRANS_ADDITIONAL_CAPTION = 1032;
+constexpr int IDC_TRANS_ADD_THETA_LABEL = 1027;
+constexpr int IDC_TRANS_ADD_THETA = 1011;
+constexpr int IDC_TRANS_ADD_CHANGE_LABEL = 1211;
+constexpr int IDC_TRANS_ADD_CHANGE = 1014;
+constexpr int IDC_TRANS_ADD_TOLERANCE_LABEL = 1212;
+constexpr int IDC_TRANS_ADD_TOLERANCE = 1016;
+constexpr int IDC_TRANS_ADD_ITERATIONS_LABEL = 1213;
+constexpr int IDC_TRANS_ADD_ITERATIONS = 1013;
+constexpr int IDC_TRANS_ADD_MAX_ITERATIONS_LABEL = 1215;
+constexpr int IDC_TRANS_ADD_MAX_ITERATIONS = 1015;
+
+// The steady run dialog.
+constexpr int IDC_STEADY_PRESENT_STEP = 1030;
+constexpr int IDC_STEADY_FINAL_STEP = 1031;
+constexpr int IDC_STEADY_TIME_STEP = 1005;
+constexpr int IDC_STEADY_MAX_TIME_STEP = 1006;
+constexpr int IDC_STEADY_CHANGE = 1012;
+constexpr int IDC_STEADY_TOLERANCE = 1008;
+constexpr int IDC_STEADY_ITERATIONS = 1011;
+constexpr int IDC_STEADY_MAX_ITERATIONS = 1007;
+constexpr int IDC_STEADY_ICE_JAM = 1201;
+
+// The Output Options dialog, output by output: its check box, path (a folder for the model
+// files), Browse button, interval list and their labels.
+constexpr int IDC_OUT_SERIES = 1012;
+constexpr int IDC_OUT_SERIES_PATH_LABEL = 1032;
+constexpr int IDC_OUT_SERIES_PATH = 1015;
+constexpr int IDC_OUT_SERIES_BROWSE = 1016;
+constexpr int IDC_OUT_SERIES_LIST_LABEL = 1033;
+constexpr int IDC_OUT_SERIES_LIST = 1014;
+constexpr int IDC_OUT_SERIES_FRAME = 1034;
+constexpr int IDC_OUT_SNAPSHOT = 1013;
+constexpr int IDC_OUT_SNAPSHOT_PATH_LABEL = 1035;
+constexpr int IDC_OUT_SNAPSHOT_PATH = 1017;
+constexpr int IDC_OUT_SNAPSHOT_BROWSE = 1018;
+constexpr int IDC_OUT_SNAPSHOT_LIST_LABEL = 1036;
+constexpr int IDC_OUT_SNAPSHOT_LIST = 1019;
+constexpr int IDC_OUT_SNAPSHOT_FRAME = 1037;
+constexpr int IDC_OUT_PEAK = 1020;
+constexpr int IDC_OUT_PEAK_PATH_LABEL = 1038;
+constexpr int IDC_OUT_PEAK_PATH = 1023;
+constexpr int IDC_OUT_PEAK_BROWSE = 1022;
+constexpr int IDC_OUT_ICE_FRONT = 1045;
+constexpr int IDC_OUT_ICE_FRONT_PATH_LABEL = 1039;
+constexpr int IDC_OUT_ICE_FRONT_PATH = 1021;
+constexpr int IDC_OUT_ICE_FRONT_BROWSE = 1024;
+constexpr int IDC_OUT_ICE_FRONT_LIST_LABEL = 1040;
+constexpr int IDC_OUT_ICE_FRONT_LIST = 1025;
+constexpr int IDC_OUT_STATE_FILES = 1046;
+constexpr int IDC_OUT_STATE_FOLDER_LABEL = 1042;
+constexpr int IDC_OUT_STATE_FOLDER = 1027;
+constexpr int IDC_OUT_STATE_BROWSE = 1028;
+constexpr int IDC_OUT_STATE_LIST_LABEL = 1041;
+constexpr int IDC_OUT_STATE_LIST = 1026;
+constexpr int IDC_OUT_DATABASE = 1047;
+constexpr int IDC_OUT_DATABASE_PATH_LABEL = 1043;
+constexpr int IDC_OUT_DATABASE_PATH = 1029;
+constexpr int IDC_OUT_DATABASE_BROWSE = 1030;
+constexpr int IDC_OUT_DATABASE_LIST_LABEL = 1044;
+constexpr int IDC_OUT_DATABASE_LIST = 1031;
+// The variable check boxes, in the order of the results writer's column flags; the last two
+// time-series ones (the water-quality values) show only with a water-quality file loaded.
+constexpr int IDC_OUT_SERIES_VARIABLES[] = {1161, 1162, 1169, 1163, 1170, 1164, 1165, 1166, 1167,
+                                            1168, 1173, 1174, 1188, 1187, 1189, 1190, 1201, 1202};
+constexpr int IDC_OUT_SNAPSHOT_VARIABLES[] = {1175, 1176, 1184, 1177, 1178, 1179, 1180, 1181,
+                                              1182, 1183, 1185, 1186, 1191, 1192, 1193, 1194};

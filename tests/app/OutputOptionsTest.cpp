@@ -1,0 +1,262 @@
+// The Output Options dialog through the Simulation menu: the checks of "Initialize Output" in
+// order, outputs that would share a file, outputs switched off, Close before and after a
+// passed check, the intervals handed to the model state, and the database made afresh.
+#include "RunTestSupport.h"
+
+#include "datalib/ModelState.h"
+#include "datalib/ResultsWriter.h"
+
+namespace {
+
+using namespace run_test;
+
+class OutputOptionsTest : public RunTest
+{
+protected:
+    void SetUp() override
+    {
+        RunTest::SetUp();
+        ASSERT_TRUE(Open(Example("sample-river.vqx")));
+    }
+    // Sets members on the live dialog as the controls would give them, then Initialize Output.
+    std::vector<std::string> Initialize(const std::function<void(COutputOptionsDlg&)>& set)
+    {
+        return OutputOptions([&](COutputOptionsDlg& d) {
+            set(d);
+            d.UpdateData(FALSE);
+        });
+    }
+    std::filesystem::path In(const char* name) const { return folder_ / name; }
+};
+
+// Every output complete: the base the check cases break one piece of.
+void Complete(COutputOptionsDlg& d, const std::filesystem::path& folder)
+{
+    d.SeriesOn = d.SnapshotOn = d.PeakOn = d.IceFrontOn = d.DatabaseOn = d.StateFilesOn = 1;
+    d.SeriesPath = folder / "series.csv";
+    d.SnapshotPath = folder / "snapshot.csv";
+    d.PeakPath = folder / "peak.csv";
+    d.IceFrontPath = folder / "front.csv";
+    d.DatabasePath = folder / "run.db";
+    d.StateFolder = folder;
+    d.SeriesChoice = d.SnapshotChoice = d.IceFrontChoice = d.DatabaseChoice = d.StateFileChoice = 5;
+    d.SeriesColumns[0] = d.SnapshotColumns[0] = 1;
+}
+
+// Each check shows its message, alone (the later incomplete outputs say nothing), and Close
+// then ends as Cancel: nothing reaches the document.
+TEST_F(OutputOptionsTest, EachCheckShowsOnlyItsMessageAndCloseThenCancels)
+{
+    struct Case {
+        const char* message;
+        std::function<void(COutputOptionsDlg&)> breakIt;
+    };
+    const Case cases[] = {
+        {"Please select a folder and file name for the hydrograph .csv file.",
+         [](COutputOptionsDlg& d) {
+             d.SeriesPath.clear();
+             d.SnapshotPath.clear();  // later incomplete outputs stay silent
+             d.DatabasePath.clear();
+         }},
+        {"Please select a hydrograph interval.", [](COutputOptionsDlg& d) { d.SeriesChoice = -1; }},
+        {"Please select at least one variable to output to the hydrograph(s).",
+         [](COutputOptionsDlg& d) { d.SeriesColumns[0] = 0; }},
+        {"Please select a folder and file name for the snapshot .csv file.",
+         [](COutputOptionsDlg& d) { d.SnapshotPath.clear(); }},
+        {"Please select a snapshot interval.", [](COutputOptionsDlg& d) { d.SnapshotChoice = -1; }},
+        {"Please select at least one variable to output to the snapshots.",
+         [](COutputOptionsDlg& d) { d.SnapshotColumns[0] = 0; }},
+        {"Both options are assigned the same filename.\nPlease use different filenames for each option.",
+         [](COutputOptionsDlg& d) { d.SnapshotPath = d.SeriesPath; }},
+        {"Please select a folder and file name for the peak values .csv file.",
+         [](COutputOptionsDlg& d) { d.PeakPath.clear(); }},
+        {"Please select a folder and file name for the ice front location .csv file.",
+         [](COutputOptionsDlg& d) { d.IceFrontPath.clear(); }},
+        {"Please select an ice front location interval.", [](COutputOptionsDlg& d) { d.IceFrontChoice = -1; }},
+        {"Please select a folder and file name for the database .db file.",
+         [](COutputOptionsDlg& d) { d.DatabasePath.clear(); }},
+        {"Please select database output interval.", [](COutputOptionsDlg& d) { d.DatabaseChoice = -1; }},
+        {"Please select a folder the Vasquil output .vqx files.", [](COutputOptionsDlg& d) { d.StateFolder.clear(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        const std::vector<std::string> shown = Initialize([&](COutputOptionsDlg& d) {
+            Complete(d, folder_);
+            c.breakIt(d);
+        });
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_EQ(shown[0], c.message);
+        EXPECT_EQ(Doc()->OutputOptionsChanged, 0);
+        EXPECT_EQ(Doc()->Results->SeriesEnabled, 0);
+    }
+    // All complete: accepted, and Close hands everything to the document.
+    EXPECT_TRUE(Initialize([&](COutputOptionsDlg& d) { Complete(d, folder_); }).empty());
+    EXPECT_EQ(Doc()->OutputOptionsChanged, 1);
+    EXPECT_EQ(Doc()->Results->SeriesEnabled, 1);
+    EXPECT_EQ(Doc()->Results->StateFileChoice, 5);
+    EXPECT_EQ(Doc()->Results->DatabasePath, (folder_ / "run.db").string());
+}
+
+// No two outputs may write one file, the database's log files and the model included; paths
+// that differ in letter case name two files.
+TEST_F(OutputOptionsTest, OutputsThatWouldShareAFileAreRefused)
+{
+    std::filesystem::create_hard_link(model_, In("linked.csv"));
+    std::filesystem::create_directories(In("folder.csv"));
+    const char* const same = "Both options are assigned the same filename.\nPlease use different filenames for each option.";
+    struct Case {
+        const char* name;
+        std::function<void(COutputOptionsDlg&, const std::filesystem::path&)> set;
+        const char* message;  // null: accepted; "" any refusal naming the file
+    };
+    const Case cases[] = {
+        {"time series and peak values", [](COutputOptionsDlg& d, auto& f) { d.PeakPath = f / "series.csv"; }, same},
+        {"peak values and database", [](COutputOptionsDlg& d, auto& f) { d.DatabasePath = f / "peak.csv"; }, same},
+        {"ice front and snapshot under another spelling",
+         [](COutputOptionsDlg& d, auto& f) { d.IceFrontPath = f / "." / "snapshot.csv"; }, same},
+        {"the database's log file", [](COutputOptionsDlg& d, auto& f) { d.PeakPath = f / "run.db-wal"; }, same},
+        {"paths that differ in letter case", [](COutputOptionsDlg& d, auto& f) { d.PeakPath = f / "SERIES.csv"; }, nullptr},
+        {"the model under another name", [](COutputOptionsDlg& d, auto& f) { d.PeakPath = f / "linked.csv"; }, ""},
+        {"a folder", [](COutputOptionsDlg& d, auto& f) { d.IceFrontPath = f / "folder.csv"; }, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::vector<std::string> shown = Initialize([&](COutputOptionsDlg& d) {
+            Complete(d, folder_);
+            c.set(d, folder_);
+        });
+        if (!c.message) {
+            EXPECT_TRUE(shown.empty());
+            continue;
+        }
+        ASSERT_EQ(shown.size(), 1u);
+        if (*c.message) EXPECT_EQ(shown[0], c.message);
+        else EXPECT_EQ(shown[0].rfind("Please choose another file or folder: ", 0), 0u) << shown[0];
+    }
+}
+
+// "Initialize Output" clears every output that is off, passed or not; after a failed one
+// Close cancels, after a passed one it hands the choices over (changes made since included).
+TEST_F(OutputOptionsTest, OffOutputsAreClearedAndCloseFollowsTheLastPassedCheck)
+{
+    ModalDialogInterceptor interceptor;
+    MessageBoxSink boxes;
+    interceptor.scripts.push_back([&](CDialog& live) {
+        auto& d = static_cast<COutputOptionsDlg&>(live);
+        d.SeriesPath = In("series.csv");
+        d.SeriesChoice = 3;
+        for (int& flag : d.SeriesColumns) flag = 1;
+        d.IceFrontPath = In("front.csv");
+        d.IceFrontChoice = 2;
+        d.StateFileChoice = 4;
+        d.UpdateData(FALSE);
+        Press(&d, IDOK);  // every output off: passes
+        EXPECT_EQ(d.Accepted, 1);
+        EXPECT_TRUE(d.SeriesPath.empty());
+        EXPECT_EQ(d.SeriesChoice, -1);
+        for (int flag : d.SeriesColumns) EXPECT_EQ(flag, 0);
+        EXPECT_TRUE(d.IceFrontPath.empty());
+        EXPECT_EQ(d.IceFrontChoice, -1);
+        EXPECT_EQ(d.StateFileChoice, 4);  // the model files' choice stays
+        EXPECT_EQ(Text(&d, IDC_OUT_SERIES_PATH), "");
+        // Then the peak values on without a file: refused, but Close still hands over.
+        Press(&d, IDC_OUT_PEAK);
+        Press(&d, IDOK);
+        Press(&d, IDCANCEL);
+    });
+    Command(ID_SIMULATION_OUTPUT_OPTIONS);
+    // The document took the peak values without a file: their header could not be written.
+    ASSERT_EQ(boxes.shown.size(), 2u);
+    EXPECT_EQ(boxes.shown[0].text, "Please select a folder and file name for the peak values .csv file.");
+    EXPECT_EQ(boxes.shown[1].text.rfind("The outputs were not all initialized: ", 0), 0u) << boxes.shown[1].text;
+    EXPECT_EQ(Doc()->OutputOptionsChanged, 1);
+    EXPECT_EQ(Doc()->Results->PeakEnabled, 1);
+
+    // A dialog whose only Initialize Output failed: Close cancels.
+    Doc()->OutputOptionsChanged = 0;
+    const std::vector<std::string> shown = OutputOptions([](COutputOptionsDlg&) {});
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(Doc()->OutputOptionsChanged, 0);
+}
+
+// Choosing "time step" writes after every step and shortens no step; "1 hour" afterwards
+// writes hourly, not every step.
+TEST_F(OutputOptionsTest, TimeStepThenOneHourIsHourly)
+{
+    const auto snapshotEvery = [&](int choice) {
+        return Initialize([&](COutputOptionsDlg& d) {
+            d.SnapshotOn = 1;
+            d.SnapshotPath = In("snapshot.csv");
+            d.SnapshotChoice = choice;
+            d.SnapshotColumns[0] = 1;
+        });
+    };
+    ASSERT_TRUE(snapshotEvery(0).empty());
+    EXPECT_EQ(Doc()->Results->SnapshotEveryStep, 1);
+    EXPECT_EQ(Doc()->State->SnapshotInterval, 0.0);
+    ASSERT_TRUE(snapshotEvery(5).empty());
+    EXPECT_EQ(Doc()->Results->SnapshotEveryStep, 0);
+    EXPECT_EQ(Doc()->State->SnapshotInterval, 1.0);
+    EXPECT_EQ(Doc()->State->SeriesInterval, 0.0);  // off: no schedule
+
+    CRunTransDlg* dialog = Transient();
+    Type(dialog, IDC_TRANS_FINAL_TIME, "3");
+    Press(dialog, IDC_RUN_BUTTON);
+    ASSERT_TRUE(WaitForEnd(dialog));
+    const std::string snapshot = ReadFile(In("snapshot.csv"));
+    std::vector<std::string> times;
+    for (std::size_t at = snapshot.find("Model time:  "); at != std::string::npos; at = snapshot.find("Model time:  ", at + 1))
+        times.push_back(snapshot.substr(at + 13, snapshot.find('\n', at) - at - 13));
+    EXPECT_EQ(times, (std::vector<std::string>{"1.000000", "2.000000", "3.000000"}));
+}
+
+// The database is made afresh with its table: 10 columns, or 23 with thermal ice on; an
+// existing file is replaced.
+TEST_F(OutputOptionsTest, TheDatabaseIsMadeWithTenOrTwentyThreeColumns)
+{
+    for (const auto& [model, columns] : {std::pair{"ft0-metric.vqx", 10}, std::pair{"ft3-metric.vqx", 23}}) {
+        SCOPED_TRACE(model);
+        ASSERT_TRUE(Open(Data(model), model));
+        std::ofstream(In("run.db")) << "not a database";
+        EXPECT_TRUE(Initialize([&](COutputOptionsDlg& d) {
+                        d.DatabaseOn = 1;
+                        d.DatabasePath = In("run.db");
+                        d.DatabaseChoice = 0;
+                    }).empty());
+        EXPECT_EQ(ColumnCount(In("run.db")), columns);
+        EXPECT_TRUE(ReadRows(In("run.db")).empty());
+        EXPECT_EQ(Doc()->Results->DatabaseEveryStep, 1);
+    }
+}
+
+// The Browse buttons: the output's title and filter, the folder of the path chosen before; the
+// folder browser for the model files.
+TEST_F(OutputOptionsTest, BrowseAsksForTheOutputsFileAndTheModelFilesFolder)
+{
+    const std::vector<std::string> shown = OutputOptions([&](COutputOptionsDlg& d) {
+        Choose(d, IDC_OUT_DATABASE, IDC_OUT_DATABASE_BROWSE, In("run.db"));
+        files_.answers.push_back(std::nullopt);  // cancelled: the path stays
+        Press(&d, IDC_OUT_DATABASE_BROWSE);
+        Tick(d, IDC_OUT_STATE_FILES);
+        files_.answers.push_back(folder_);
+        Press(&d, IDC_OUT_STATE_BROWSE);
+        EXPECT_EQ(Text(&d, IDC_OUT_DATABASE_PATH), In("run.db").string());
+        EXPECT_EQ(Text(&d, IDC_OUT_STATE_FOLDER), folder_.string());
+        Interval(d, IDC_OUT_DATABASE_LIST, 5);
+        Interval(d, IDC_OUT_STATE_LIST, 9);
+    });
+    EXPECT_TRUE(shown.empty());
+    ASSERT_EQ(files_.requests.size(), 3u);
+    EXPECT_EQ(files_.requests[0].kind, FileDialogRequest::Kind::Save);
+    EXPECT_EQ(files_.requests[0].title, "Save Database As");
+    EXPECT_EQ(files_.requests[0].defaultExtension, "db");
+    EXPECT_EQ(files_.requests[0].initialFolder, std::filesystem::path());
+    EXPECT_EQ(files_.requests[1].initialFolder, folder_);
+    EXPECT_EQ(files_.requests[2].kind, FileDialogRequest::Kind::Folder);
+    EXPECT_EQ(files_.requests[2].title, "Please select a folder for storing Vasquil files.");
+    EXPECT_EQ(files_.requests[2].initialFolder, folder_);  // the model's folder
+    EXPECT_EQ(Doc()->Results->StateFolder, folder_.string());
+    EXPECT_EQ(Doc()->State->StateFileInterval, 168.0);
+}
+
+}  // namespace
