@@ -45,6 +45,24 @@ long long DecimalMagnitude(const char* p, const char* end)
     return (integerDigits > 0 ? integerDigits - 1 : -(leadingZeros + 1)) + exponent;
 }
 
+// Significant digits of the numbers written: a header value has eight, a row value twelve.
+constexpr int HeaderDigits = 8;
+constexpr int RowDigits = 12;
+
+// Significant digits that a header value is written with: eight, unless eight would not give
+// back the value held; then the rows' twelve. A value with more digits (typed, converted from
+// other units, or the model time of a long run) keeps them over a save, and what the reader
+// derives from it (a concentration from the single-layer thickness, border widths cut to the
+// largest border fraction) saves the same again.
+int HeaderPrecision(double v)
+{
+    char buffer[32];
+    const auto r = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::general, HeaderDigits);
+    double back = 0;
+    const auto read = std::from_chars(buffer, r.ptr, back, std::chars_format::general);
+    return read.ec == std::errc() && back == v ? HeaderDigits : RowDigits;
+}
+
 // The name of the place in a file that the messages give.
 void FormatPlace(char (&where)[PlaceLength], const char* format, std::va_list args)
 {
@@ -246,7 +264,7 @@ void ModelText::TabInt(int v)
 void ModelText::TabReal(double v)
 {
     text += '\t';
-    Real(v, 12);
+    Real(v, RowDigits);
 }
 
 void ModelText::TabFixed(double v)
@@ -259,7 +277,7 @@ void ModelText::KeyReal(const char* key, double v, const char* separator)
 {
     text += key;
     text += separator;
-    Real(v, 8);
+    Real(v, HeaderPrecision(v));
     text += '\n';
 }
 

@@ -102,7 +102,9 @@ struct ModelText {
     void TabInt(int v);
     void TabReal(double v);    // "\t%.12g"
     void TabFixed(double v);   // "\t%.4f"
-    // Header lines: key, separator, value, line end.
+    // Header lines: key, separator, value, line end. A real is "%.8g", or "%.12g" when "%.8g"
+    // would not read back as the value held, so that a save loses none of its digits that the
+    // rows would keep.
     void KeyReal(const char* key, double v, const char* separator = " = ");
     void KeyInt(const char* key, int v, const char* separator = " = ");
 };

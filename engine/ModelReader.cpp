@@ -691,7 +691,7 @@ int ReadModelHeader(FILE* stream)
         mc.WaterConductivity = s.Real();
         mc.IceConductivity = s.Real();
         mc.SnowConductivity = s.Real();
-        mc.MinWaterTemperature = s.Real();
+        mc.MinWaterTemperature = s.Real(AsTemperature);
         thermal.Upwinding = s.Real();
         thermal.UpwindingUpdating = s.Integer();
         thermal.Theta = s.Real();

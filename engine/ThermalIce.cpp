@@ -58,6 +58,9 @@ constexpr double NoZoneAirTemperature = 100.0;
 constexpr double EnthalpyCubic = 0.076, EnthalpySquare = -3.31, EnthalpyLinear = 4217.6;
 double Enthalpy(double t) { return ((EnthalpyCubic * t + EnthalpySquare) * t + EnthalpyLinear) * t; }
 double EnthalpySlope(double t) { return (3.0 * EnthalpyCubic * t + 2.0 * EnthalpySquare) * t + EnthalpyLinear; }
+// Enthalpy (J/kg) of water at 1e-3 degC: below it in size the cubic is nearly linear, its linear
+// root h / 4217.6 off the true root by less than 1e-6 of the root.
+constexpr double NearlyLinearEnthalpy = EnthalpyLinear * 1e-3;
 
 double Sign(double x) { return x > 0.0 ? 1.0 : (x < 0.0 ? -1.0 : 0.0); }
 
@@ -620,15 +623,21 @@ double ComputeWaterTemperature(double energy, double frazil)
     const double numerator = energy + mc.IceSpecificGravity * frazil * mc.LatentHeat;
     if (numerator == 0.0) return 0.0;
     const double h = numerator / (1.0 - frazil);
-    // The one real root of a T^3 + b T^2 + c T - h (the cubic is increasing): with T = t - b/(3a)
-    // it is t^3 + P t + Q = 0, P > 0, solved by Cardano without cancellation, then polished by
-    // one Newton step.
-    const double b = EnthalpySquare / EnthalpyCubic, c = EnthalpyLinear / EnthalpyCubic;
-    const double P = c - b * b / 3.0;
-    const double Q = 2.0 * b * b * b / 27.0 - b * c / 3.0 - h / EnthalpyCubic;
-    const double third = P / 3.0;
-    const double u = std::cbrt(std::fabs(Q) * 0.5 + std::sqrt(Q * Q * 0.25 + third * third * third));
-    double t = -Sign(Q) * (u - third / u) - b / 3.0;
+    // The one real root of a T^3 + b T^2 + c T - h (the cubic is increasing), polished by one
+    // Newton step. Near 0 degC it starts from the linear root: Cardano's root is off by some
+    // 1e-15 degC whatever its size, which one Newton step only brings down to some 1e-31 degC, so
+    // a temperature of 1e-25 degC (read from a model file) would not come back from its energy.
+    double t = h / EnthalpyLinear;
+    if (!(std::fabs(h) < NearlyLinearEnthalpy)) {
+        // With T = t - b/(3a) the cubic is t^3 + P t + Q = 0, P > 0, solved by Cardano without
+        // cancellation.
+        const double b = EnthalpySquare / EnthalpyCubic, c = EnthalpyLinear / EnthalpyCubic;
+        const double P = c - b * b / 3.0;
+        const double Q = 2.0 * b * b * b / 27.0 - b * c / 3.0 - h / EnthalpyCubic;
+        const double third = P / 3.0;
+        const double u = std::cbrt(std::fabs(Q) * 0.5 + std::sqrt(Q * Q * 0.25 + third * third * third));
+        t = -Sign(Q) * (u - third / u) - b / 3.0;
+    }
     t -= (Enthalpy(t) - h) / EnthalpySlope(t);
     return t;
 }

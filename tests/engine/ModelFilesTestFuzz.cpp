@@ -112,9 +112,11 @@ TEST(ModelFileFuzz, MutatedFilesAreReadOrRefusedCleanly)
     const std::set<int> codes = {0, -1, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17,
                                  18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33,
                                  34, 35, 36, 37, 38, 39, 40};
-    // The file being read stays on disk if the run dies, to reproduce it.
-    const std::filesystem::path input =
-        std::filesystem::temp_directory_path() / ("vasquil-fuzz-" + std::to_string(getpid()) + ".vqx");
+    // The file being read stays on disk if the run dies, and every failing mutant is kept, to
+    // reproduce them.
+    const std::string stem =
+        (std::filesystem::temp_directory_path() / "vasquil-fuzz-").string() + std::to_string(getpid());
+    const std::filesystem::path input = stem + ".vqx";
     std::fprintf(stderr, "fuzz: %d iterations, seed %u; the input being read is %s\n", iterations, seed,
                  input.c_str());
 
@@ -130,43 +132,41 @@ TEST(ModelFileFuzz, MutatedFilesAreReadOrRefusedCleanly)
                 std::fwrite(text.data(), 1, text.size(), f);
                 std::fclose(f);
             }
-            const int code = LoadModelFile(input);
-            const std::string where = "iteration " + std::to_string(i) + ": ";
-            if (!codes.count(code)) {
-                failures.push_back(where + "unlisted code " + std::to_string(code));
-                continue;
+            // What is wrong with the mutant's read, write and second write; empty when nothing is.
+            const auto check = [&]() -> std::string {
+                const int code = LoadModelFile(input);
+                if (!codes.count(code)) return "unlisted code " + std::to_string(code);
+                if (code != 0) {
+                    ++refused;
+                    if (!EngineIsEmpty()) return "refused with code " + std::to_string(code) + " but not empty";
+                    return "";
+                }
+                ++read;
+                if (const std::string what = Inconsistency(); !what.empty()) return "inconsistent " + what;
+                int writeCode = -2;
+                const std::string saved = WriteText(&writeCode);
+                if (writeCode == 1) return "";   // a value that is not finite (from extreme input) is refused
+                if (writeCode != 0) return "writer code " + std::to_string(writeCode);
+                ++written;
+                if (const int again = ReadText(saved); again != 0)
+                    return "written file refused with code " + std::to_string(again);
+                // An open and a save change nothing more: the saved model saves the same again, to
+                // the printed precision.
+                if (const std::string what = FirstNumberThatDiffers(WriteText(&writeCode), saved); !what.empty())
+                    return "a second save differs from the first: " + what;
+                return "";
+            };
+            if (const std::string what = check(); !what.empty()) {
+                // A failing mutant is kept beside the input, named by its iteration.
+                const std::filesystem::path kept = stem + "-" + std::to_string(i) + ".vqx";
+                std::filesystem::copy_file(input, kept, std::filesystem::copy_options::overwrite_existing);
+                failures.push_back("iteration " + std::to_string(i) + " (kept as " + kept.string() + "): " + what);
             }
-            if (code != 0) {
-                ++refused;
-                if (!EngineIsEmpty()) failures.push_back(where + "refused with code " + std::to_string(code) + " but not empty");
-                continue;
-            }
-            ++read;
-            if (const std::string what = Inconsistency(); !what.empty()) {
-                failures.push_back(where + "inconsistent " + what);
-                continue;
-            }
-            int writeCode = -2;
-            const std::string saved = WriteText(&writeCode);
-            if (writeCode == 1) continue;   // a value that is not finite (from extreme input) is refused
-            if (writeCode != 0) {
-                failures.push_back(where + "writer code " + std::to_string(writeCode));
-                continue;
-            }
-            ++written;
-            if (const int again = ReadText(saved); again != 0) {
-                failures.push_back(where + "written file refused with code " + std::to_string(again));
-                continue;
-            }
-            // An open and a save change nothing more: the saved model saves the same again, to the
-            // printed precision.
-            if (const std::string what = FirstNumberThatDiffers(WriteText(&writeCode), saved); !what.empty())
-                failures.push_back(where + "a second save differs from the first: " + what);
         }
         ReleaseModel();
     }
     for (const std::string& f : failures) ADD_FAILURE() << f;
-    if (failures.empty()) std::filesystem::remove(input);
+    std::filesystem::remove(input);
     std::fprintf(stderr, "fuzz: %d read, %d written back, %d refused\n", read, written, refused);
     EXPECT_GT(read, iterations / 20) << "mutations should leave some files readable";
     EXPECT_GT(refused, iterations / 4);

@@ -86,6 +86,7 @@ const Refusal Refusals[] = {
 
     // Values beyond their quantity's range once converted, and a state they overflow
     {"WaterBelowAbsoluteZero", "ft0-metric.vqx", Edit::Replace, "Water Temperature (deg C) = 4", "Water Temperature (deg C) = -300", 37, " Number -300 in the header is out of range (temperature from -273.15 to 1000 degC)\n"},
+    {"HugeMinimumWaterTemperature", "ft3-metric.vqx", Edit::Replace, "Minimum Water Temperature (degC) = -0.04", "Minimum Water Temperature (degC) = 1e308", 37, " Number 1e308 in the header is out of range (temperature from -273.15 to 1000 degC)\n"},
     {"StationOverflowsInKilometres", "ft0-metric.vqx", Edit::Replace, "\t1\t20\t0\t1\t500000.1235\t6000000.5000\t0\t100\t", "\t1\t20\t0\t1\t500000.1235\t6000000.5000\t1e308\t100\t", 37, " Number 1e308 in the row of node 1 is out of range (station from -1e+09 to 1e+09 m)\n"},
     {"StationOverflowsInMiles", "ft0-imperial.vqx", Edit::Replace, "\t1\t10\t0\t1\t500000.1235\t6000000.5000\t0\t328\t", "\t1\t10\t0\t1\t500000.1235\t6000000.5000\t1e306\t328\t", 37, " Number 1e306 in the row of node 1 is out of range (station from -1e+09 to 1e+09 m)\n"},
     {"HugeInvert", "ft0-metric.vqx", Edit::Replace, "\t1\t20\t0\t1\t500000.1235\t6000000.5000\t0\t100\t", "\t1\t20\t0\t1\t500000.1235\t6000000.5000\t0\t1e308\t", 37, " Number 1e308 in the row of node 1 is out of range (length from -1e+09 to 1e+09 m)\n"},

@@ -157,6 +157,47 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, WriterLayout,
                              return name;
                          });
 
+// The text with the value of the header line `key` (up to its line end) replaced by `value`.
+std::string WithHeaderValue(std::string text, const std::string& key, const std::string& value)
+{
+    const size_t at = text.find(key);
+    if (at == std::string::npos) return "";
+    const size_t from = at + key.size();
+    text.replace(from, text.find_first_of("\r\n", from) - from, value);
+    return text;
+}
+
+// A header value with more digits than the eight that the header shows (typed, converted from
+// other units, the model time of a long run) keeps them over an open and a save, and what the
+// reader derives from it in the rows saves the same again: the concentration of a dynamic ice
+// cover (from the single-layer thickness, or the largest concentration where the cover is
+// packed) and border ice widths cut to the largest border fraction.
+TEST_F(ModelFileTest, HeaderValuesKeepTheirDigitsOverASave)
+{
+    const struct {
+        const char* fixture;
+        const char* key;
+        const char* value;
+    } cases[] = {
+        {"ft2-imperial.vqx", " Single Layer Ice Thickness (m) = ", "1.31233595801"},
+        {"ft2-metric.vqx", " Maximum Surface Ice Concentration = ", "0.123456789"},
+        {"ft3-metric.vqx", " Maximum Fraction of Channel Covered by Border Ice = ", "0.123456784"},
+        {"ft1-metric.vqx", " Model Time (s) = ", "12345678.9"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.fixture) + c.key + c.value);
+        const std::string text = WithHeaderValue(Fixture(c.fixture), c.key, c.value);
+        ASSERT_FALSE(text.empty());
+        ASSERT_EQ(ReadTextQuietly(text), 0);
+        int code = -2;
+        const std::string first = WriteText(&code);
+        ASSERT_EQ(code, 0);
+        EXPECT_NE(first.find(std::string(c.key) + c.value + "\n"), std::string::npos);
+        ASSERT_EQ(ReadTextQuietly(first), 0);
+        EXPECT_EQ(WriteText(&code), first);
+    }
+}
+
 TEST_F(ModelFileTest, CarriageReturnLineEndsReadLikeLineFeeds)
 {
     const std::string crlf = Fixture("ft2-imperial.vqx");

@@ -44,6 +44,10 @@ TEST_F(ThermalIce, WaterTemperatureIsTheRootOfTheMixtureEnergy)
         EXPECT_EQ(ComputeWaterTemperature(-mc.IceSpecificGravity * cf * mc.LatentHeat, cf), 0.0) << cf;
         EXPECT_NEAR(ComputeMixtureEnergy(2.5, cf), MixtureEnergy(2.5, cf), 1e-9);
     }
+    // Near the freezing point a temperature comes back from its energy to its last digits, not
+    // only to within some 1e-31 degC.
+    for (double t : {1e-9, -1e-12, 1e-20, 2.5e-25, -1e-30, 1e-100, -3e-300})
+        EXPECT_NEAR(ComputeWaterTemperature(ComputeMixtureEnergy(t, 0), 0), t, 1e-14 * std::fabs(t)) << t;
 }
 
 TEST_F(ThermalIce, NodeWaterTemperatureNeverFallsBelowTheMinimum)
