@@ -57,6 +57,13 @@ protected:
 
     std::string PathText(const char* name) const { return (Folder / name).string(); }
 
+    // Turns the time-series file on, in the test's folder.
+    void WriteSeries()
+    {
+        Writer.SeriesEnabled = 1;
+        Writer.SeriesPath = PathText("series.csv");
+    }
+
     VQXDisplayNode* AddNode(int number, double station, int hydroCode, double stage, double flux)
     {
         auto* n = new VQXDisplayNode();
@@ -89,8 +96,7 @@ TEST_F(ResultFiles, TimeSeriesHeaderAndRowMetric)
     AddNode(3, 1.5, 0, 101.25, 35.0);
     AddNode(5, 1.75, 1, 99.0, 30.0);  // not an output node
     AddNode(7, 2.25, 0, 101.25, 35.0);
-    Writer.SeriesEnabled = 1;
-    Writer.SeriesPath = PathText("series.csv");
+    WriteSeries();
     Writer.SeriesColumns[0] = Writer.SeriesColumns[1] = 1;
     ASSERT_EQ(Writer.WriteHeaders("C:\\runs\\river.vqx", "C:\\runs\\river.nu"), ResultsOk);
     ASSERT_EQ(Writer.AppendTimeSeriesRow(), ResultsOk);
@@ -112,8 +118,7 @@ TEST_F(ResultFiles, TimeSeriesImperialWithNutrients)
     for (int k = 0; k < 12; ++k)
         n->WQValues[k] = k + 0.5;
     Model.UnitSystem = 0;
-    Writer.SeriesEnabled = 1;
-    Writer.SeriesPath = PathText("series.csv");
+    WriteSeries();
     Writer.SeriesColumns[13] = 1;  // water depth
     Writer.SeriesColumns[17] = 1;  // nutrients
     n->Depth = 4.25;
@@ -134,8 +139,7 @@ TEST_F(ResultFiles, TimeSeriesImperialWithNutrients)
 TEST_F(ResultFiles, TimeSeriesEveryColumnTitle)
 {
     AddNode(1, 0.5, 0, 1, 2);
-    Writer.SeriesEnabled = 1;
-    Writer.SeriesPath = PathText("series.csv");
+    WriteSeries();
     for (int& c : Writer.SeriesColumns)
         c = 1;
     ASSERT_EQ(Writer.WriteHeaders("m.vqx", "m.hm"), ResultsOk);
@@ -153,8 +157,7 @@ TEST_F(ResultFiles, TimeSeriesEveryColumnTitle)
 TEST_F(ResultFiles, NoOutputNodesWritesOnlyLineEnds)
 {
     AddNode(1, 0.5, 1, 1, 2);
-    Writer.SeriesEnabled = 1;
-    Writer.SeriesPath = PathText("series.csv");
+    WriteSeries();
     Writer.SeriesColumns[0] = 1;
     ASSERT_EQ(Writer.WriteHeaders("m.vqx", ""), ResultsOk);
     ASSERT_EQ(Writer.AppendTimeSeriesRow(), ResultsOk);
