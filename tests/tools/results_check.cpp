@@ -33,12 +33,6 @@ int Failure(const std::string& why)
     return 1;
 }
 
-bool ReadModel(const char* path)
-{
-    std::FILE* stream = std::fopen(path, "rb");
-    return stream != nullptr && ReadModelFile(stream) == 0;
-}
-
 struct Row {
     double Time, Qw, Qf, H;
 };
@@ -107,7 +101,7 @@ struct Run {
 int ReadRun(const char* model, const char* database, const char* file, const std::string& fileName,
             const char* headerStart, Run& run)
 {
-    if (!ReadModel(model))
+    if (LoadModelFile(model) != 0)
         return Failure("cannot read the model");
     if (!ReadRows(database, run.Rows))
         return Failure("cannot read the database");
@@ -240,7 +234,7 @@ int Check(int argc, char** argv)
     if (argc == 5 && std::strcmp(argv[1], "series") == 0)
         return CheckSeries(argv[2], argv[3], argv[4]);
     if (argc == 3 && std::strcmp(argv[1], "model") == 0) {
-        if (!ReadModel(argv[2]))
+        if (LoadModelFile(argv[2]) != 0)
             return Failure(std::string("cannot read the model file ") + argv[2]);
         std::printf("RESULT model nodes %d time %.17g\n", g_ModelControl.NodeCount, g_ModelControl.ModelTime);
         return 0;
