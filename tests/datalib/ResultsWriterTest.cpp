@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "tests/TestFolder.h"
 #include "datalib/ModelState.h"
 #include "datalib/ResultsWriter.h"
 #include "EngineModelFixture.h"
@@ -41,11 +42,7 @@ protected:
 
     void SetUp() override
     {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        Folder = fs::path(::testing::TempDir()) /
-                 ("vasquil-results-" + std::string(info->name()) + "-" + std::to_string(::getpid()));
-        fs::remove_all(Folder);
-        fs::create_directories(Folder);
+        Folder = FreshTestFolder("vasquil-results");
         Writer.HeaderDate[0] = 1;
         Writer.HeaderDate[1] = 2;
         Writer.HeaderDate[2] = 2020;
