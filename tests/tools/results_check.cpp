@@ -119,10 +119,9 @@ int CheckPeaks(const char* model, const char* database, const char* peaks)
     Run run;
     if (const int failed = ReadRun(model, database, peaks, "the peak file", "x (", run))
         return failed;
+    auto& [rows, lines, header] = run;
     const double L = g_ModelControl.LengthFactor;
-    std::map<int, std::vector<Row>>& rows = run.Rows;
-    const std::vector<std::string>& lines = run.Lines;
-    const std::size_t first = run.Header + 1;
+    const std::size_t first = header + 1;
     if (lines.size() - first != static_cast<std::size_t>(g_ModelControl.NodeCount))
         return Failure("the peak file has " + std::to_string(lines.size() - first) + " node rows");
 
@@ -169,10 +168,8 @@ int CheckSeries(const char* model, const char* database, const char* series)
     Run run;
     if (const int failed = ReadRun(model, database, series, "the time-series file", "x = ", run))
         return failed;
+    auto& [rows, lines, header] = run;
     const double L = g_ModelControl.LengthFactor;
-    std::map<int, std::vector<Row>>& rows = run.Rows;
-    const std::vector<std::string>& lines = run.Lines;
-    const std::size_t header = run.Header;
     std::vector<int> outputs;
     for (const NodeRecord* n : g_NodeIndex)
         if (n->HydroCode == 0)
