@@ -4,20 +4,17 @@
 
 namespace VQXDisplayLib {
 
-using VQXGeometryDataLib::Item;
+using VQXGeometryDataLib::DeleteAll;
 using VQXGeometryDataLib::ItemList;
 
 namespace {
 
+// Links an item into a list that then owns it; the item comes back as its own type.
 template <typename T>
-void DeleteAll(ItemList& list)
+T* AppendTo(ItemList& list, T* item)
 {
-    while (list.Head != nullptr) {
-        Item* link = list.Head;
-        list.Remove(link);
-        delete static_cast<T*>(link);
-    }
-    list.ReleaseIndex();
+    list.Append(item);
+    return item;
 }
 
 }  // namespace
@@ -32,38 +29,32 @@ VQXDisplayModel::~VQXDisplayModel()
 
 VQXDisplayNode* VQXDisplayModel::AppendNode(VQXDisplayNode* node)
 {
-    NodeList.Append(node);
-    return node;
+    return AppendTo(NodeList, node);
 }
 
 VQXDisplayInteriorElement* VQXDisplayModel::AppendInteriorElement(VQXDisplayInteriorElement* element)
 {
-    InteriorList.Append(element);
-    return element;
+    return AppendTo(InteriorList, element);
 }
 
 VQXDisplayBoundaryElement* VQXDisplayModel::AppendBoundaryElement(VQXDisplayBoundaryElement* element)
 {
-    BoundaryList.Append(element);
-    return element;
+    return AppendTo(BoundaryList, element);
 }
 
 VQXJunctionLink* VQXDisplayModel::AppendJunction(VQXJunctionLink* junction)
 {
-    JunctionList.Append(junction);
-    return junction;
+    return AppendTo(JunctionList, junction);
 }
 
 VQXAtmosphericZone* VQXDisplayModel::AppendZone(VQXAtmosphericZone* zone)
 {
-    ZoneList.Append(zone);
-    return zone;
+    return AppendTo(ZoneList, zone);
 }
 
 VQXBridgingEvent* VQXDisplayModel::AppendEvent(VQXBridgingEvent* event)
 {
-    EventList.Append(event);
-    return event;
+    return AppendTo(EventList, event);
 }
 
 VQXDisplayNode* VQXDisplayModel::FirstNode() { return static_cast<VQXDisplayNode*>(VQXGeometryDataSet::FirstNode()); }

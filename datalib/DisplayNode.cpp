@@ -1,7 +1,6 @@
 #include "datalib/DisplayNode.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string>
 
 #include "datalib/TextFormat.h"
@@ -17,12 +16,7 @@ namespace {
 // ---------------------------------------------------------------------------------------
 // Plot variables
 // ---------------------------------------------------------------------------------------
-using NodeValue = double (*)(const VQXDisplayNode&, int useFlux);
-
-struct PlotVariable {
-    VQXVocabulary::VariableLabel Label;
-    NodeValue Value;
-};
+using PlotVariable = VQXVocabulary::Variable<VQXDisplayNode>;
 
 #define VQX_FIELD(field) [](const VQXDisplayNode& n, int) { return static_cast<double>(n.field); }
 #define VQX_WQ(k) {WaterQuality[k].Name, Unit::None, WaterQuality[k].Label}, [](const VQXDisplayNode& n, int) { return n.WQValues[k]; }
@@ -163,37 +157,22 @@ const Column* ColumnAt(int column)
 
 double VQXDisplayNode::GetPlotValue(int variable, int useFlux) const
 {
-    if (variable < 0 || variable >= PlotVariableCount)
-        return 0.0;
-    return PlotVariables[variable].Value(*this, useFlux);
+    return VQXVocabulary::VariableValue(PlotVariables, *this, variable, useFlux);
 }
 
 int VQXDisplayNode::FindPlotVariable(const char* name)
 {
-    if (name == nullptr)
-        return -1;
-    for (int k = 0; k < PlotVariableCount; ++k)
-        if (std::strcmp(PlotVariables[k].Label.Name, name) == 0)
-            return k;
-    return -1;
+    return VQXVocabulary::FindVariable(PlotVariables, name);
 }
 
 const char* VQXDisplayNode::PlotVariableName(int variable)
 {
-    if (variable < 0 || variable >= PlotVariableCount)
-        return nullptr;
-    return PlotVariables[variable].Label.Name;
+    return VQXVocabulary::VariableName(PlotVariables, variable);
 }
 
 void VQXDisplayNode::FormatPlotVariableLabel(int variable, std::span<char> buffer, int units)
 {
-    if (variable >= PlotVariableCount)
-        return;
-    if (variable < 0) {
-        VQXTextFormat::CopyToBuffer(buffer, "");
-        return;
-    }
-    VQXTextFormat::CopyToBuffer(buffer, VQXVocabulary::ComposeLabel(PlotVariables[variable].Label, units));
+    VQXVocabulary::FormatVariableLabel(PlotVariables, variable, buffer, units);
 }
 
 double VQXDisplayNode::GetColumnValue(int column) const

@@ -75,21 +75,6 @@ VQXBoundaryElement::VQXBoundaryElement(int number, VQXNode* node)
     Kind = 0;
 }
 
-namespace {
-
-template <typename T>
-void DeleteAll(ItemList& list)
-{
-    while (list.Head != nullptr) {
-        Item* link = list.Head;
-        list.Remove(link);
-        delete static_cast<T*>(link);
-    }
-    list.ReleaseIndex();
-}
-
-}  // namespace
-
 VQXGeometryDataSet::~VQXGeometryDataSet()
 {
     NodeVector.clear();

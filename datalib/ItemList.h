@@ -56,4 +56,17 @@ public:
     void Remove(Item* item);
 };
 
+// Unlinks and deletes every link of the list as a T (the type the list holds) and frees its
+// index; the list is then empty.
+template <typename T>
+void DeleteAll(ItemList& list)
+{
+    while (list.Head != nullptr) {
+        Item* link = list.Head;
+        list.Remove(link);
+        delete static_cast<T*>(link);
+    }
+    list.ReleaseIndex();
+}
+
 }  // namespace VQXGeometryDataLib

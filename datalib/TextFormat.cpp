@@ -17,6 +17,21 @@ bool IsBlank(char c)
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// The position after the leading white space and an optional sign of text; negative tells
+// whether the sign was a minus.
+std::size_t SkipBlanksAndSign(std::string_view text, bool& negative)
+{
+    std::size_t i = 0;
+    while (i < text.size() && IsBlank(text[i]))
+        ++i;
+    negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    return i;
+}
+
 }  // namespace
 
 void AppendFixed(std::string& text, double value, int decimals)
@@ -40,14 +55,8 @@ void AppendInt(std::string& text, long long value)
 
 double ParseLeadingDouble(std::string_view text)
 {
-    std::size_t i = 0;
-    while (i < text.size() && IsBlank(text[i]))
-        ++i;
     bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
+    std::size_t i = SkipBlanksAndSign(text, negative);
     // Only plain decimal numbers are taken: from_chars would also accept "inf" and "nan".
     if (i >= text.size() || !(IsDigit(text[i]) || (text[i] == '.' && i + 1 < text.size() && IsDigit(text[i + 1]))))
         return 0.0;
@@ -64,14 +73,8 @@ double ParseLeadingDouble(std::string_view text)
 
 int ParseLeadingInt(std::string_view text)
 {
-    std::size_t i = 0;
-    while (i < text.size() && IsBlank(text[i]))
-        ++i;
     bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
+    std::size_t i = SkipBlanksAndSign(text, negative);
     long long value = 0;
     bool any = false;
     for (; i < text.size() && IsDigit(text[i]); ++i) {

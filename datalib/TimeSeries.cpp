@@ -1,8 +1,5 @@
 #include "datalib/TimeSeries.h"
 
-#include <cstring>
-
-#include "datalib/TextFormat.h"
 #include "datalib/Vocabulary.h"
 
 namespace VQXDisplayLib {
@@ -12,12 +9,7 @@ using VQXVocabulary::WaterQuality;
 
 namespace {
 
-using EntryValue = double (*)(const VQXTimeSeriesEntry&, int useFlux);
-
-struct SeriesVariable {
-    VQXVocabulary::VariableLabel Label;
-    EntryValue Value;
-};
+using SeriesVariable = VQXVocabulary::Variable<VQXTimeSeriesEntry>;
 
 #define VQX_FIELD(field) [](const VQXTimeSeriesEntry& e, int) { return e.field; }
 #define VQX_WQ(k) {WaterQuality[k].Name, Unit::None, WaterQuality[k].Label}, [](const VQXTimeSeriesEntry& e, int) { return e.WQValues[k]; }
@@ -110,9 +102,7 @@ void AppendWeatherEntry(VQXTimeSeries& series, double time, double airTemperatur
 
 double GetEntryValue(const VQXTimeSeriesEntry& entry, int variable, int useFlux)
 {
-    if (variable < 0 || variable >= SeriesVariableCount)
-        return 0.0;
-    return SeriesVariables[variable].Value(entry, useFlux);
+    return VQXVocabulary::VariableValue(SeriesVariables, entry, variable, useFlux);
 }
 
 double GetSeriesValue(const VQXTimeSeries& series, int i, int variable, int useFlux)
@@ -131,30 +121,17 @@ double GetSeriesValue(const VQXNodeHistory& history, int i, int variable, int us
 
 int FindSeriesVariable(const char* name)
 {
-    if (name == nullptr)
-        return -1;
-    for (int k = 0; k < SeriesVariableCount; ++k)
-        if (std::strcmp(SeriesVariables[k].Label.Name, name) == 0)
-            return k;
-    return -1;
+    return VQXVocabulary::FindVariable(SeriesVariables, name);
 }
 
 const char* SeriesVariableName(int variable)
 {
-    if (variable < 0 || variable >= SeriesVariableCount)
-        return nullptr;
-    return SeriesVariables[variable].Label.Name;
+    return VQXVocabulary::VariableName(SeriesVariables, variable);
 }
 
 void FormatSeriesVariableLabel(int variable, std::span<char> buffer, int units)
 {
-    if (variable >= SeriesVariableCount)
-        return;
-    if (variable < 0) {
-        VQXTextFormat::CopyToBuffer(buffer, "");
-        return;
-    }
-    VQXTextFormat::CopyToBuffer(buffer, VQXVocabulary::ComposeLabel(SeriesVariables[variable].Label, units));
+    VQXVocabulary::FormatVariableLabel(SeriesVariables, variable, buffer, units);
 }
 
 void ReleaseSeries(VQXTimeSeries& series)

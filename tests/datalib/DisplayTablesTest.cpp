@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "datalib/DisplayNode.h"
 #include "datalib/TimeSeries.h"
@@ -41,6 +42,65 @@ std::string ColumnTitle(int column, int metric)
 const std::string DegC = "\xB0" "C";
 const std::string Sq2 = "\xB2";
 
+// The name of a variable and its labels for units 1 (metric), 0 (imperial), 2 (any other)
+// and -1 (bare).
+struct LabelRow {
+    const char* name;
+    std::string metric, imperial, other, bare;
+};
+
+LabelRow WithUnit(const char* name, const char* metric, const char* imperial)
+{
+    return {name, std::string(name) + " (" + metric + ")", std::string(name) + " (" + imperial + ")", name, name};
+}
+
+LabelRow Fixed(const char* name, const std::string& label) { return {name, label, label, label, name}; }
+
+LabelRow Bare(const char* name) { return {name, name, name, name, name}; }
+
+// The variables a time-series entry and a display node both carry, in the order of both tables.
+std::vector<LabelRow> ResultVariableRows()
+{
+    return {
+        WithUnit("Water Surface Elevation", "m", "ft"),
+        WithUnit("Discharge", "cms", "cfs"),
+        WithUnit("Water Velocity", "m/s", "ft/s"),
+        WithUnit("Solid Ice Thickness", "m", "ft"),
+        WithUnit("Ice Velocity", "m/s", "ft/s"),
+        Fixed("Surface Ice Concentration", "Ice Concentration (%)"),
+        Fixed("Water Temperature", "Water Temperature (" + DegC + ")"),
+        Fixed("Suspended Frazil Concentration", "Frazil Concentration (%)"),
+        WithUnit("Anchor Ice Thickness", "m", "ft"),
+        WithUnit("Frazil Slush Thickness", "m", "ft"),
+        Bare("Border Ice Fraction"),
+        WithUnit("Border Ice Width", "m", "ft"),
+        Fixed("Air Temperature", "Air Temperature (" + DegC + ")"),
+        WithUnit("Depth of Flow (Dw)", "m", "ft"),
+    };
+}
+
+void AppendWaterQualityRows(std::vector<LabelRow>& rows)
+{
+    const char* names[12] = {"DO", "NH3", "NO3", "BOD", "OP", "PP", "Cdw", "Caw", "Css", "Cds", "Cas", "Ms"};
+    for (int k = 0; k < 12; ++k)
+        rows.push_back(Fixed(names[k], std::string(names[k]) + (k < 9 ? " (mg/L)" : " (g/m" + Sq2 + ")")));
+}
+
+// Every row's variable by index: its name, the index found by that name, and its labels.
+template <typename NameOf, typename Find, typename LabelOf>
+void ExpectNamesAndLabels(const std::vector<LabelRow>& rows, NameOf nameOf, Find find, LabelOf labelOf)
+{
+    for (int v = 0; v < static_cast<int>(rows.size()); ++v) {
+        const LabelRow& r = rows[static_cast<std::size_t>(v)];
+        EXPECT_STREQ(nameOf(v), r.name);
+        EXPECT_EQ(find(r.name), v) << r.name;
+        EXPECT_EQ(labelOf(v, 1), r.metric) << v;
+        EXPECT_EQ(labelOf(v, 0), r.imperial) << v;
+        EXPECT_EQ(labelOf(v, 2), r.other) << v;
+        EXPECT_EQ(labelOf(v, -1), r.bare) << v;
+    }
+}
+
 }  // namespace
 
 static_assert(sizeof(VQXTimeSeriesEntry) == 232);
@@ -49,47 +109,10 @@ static_assert(offsetof(VQXTimeSeriesEntry, WQValues) == 17 * sizeof(double));
 
 TEST(SeriesVariables, NamesAndLabels)
 {
-    struct Row {
-        const char* name;
-        std::string metric, imperial, other, bare;  // labels for units 1, 0, 2 and -1
-    };
-    const std::string wqUnit[12] = {"mg/L", "mg/L", "mg/L", "mg/L", "mg/L", "mg/L",
-                                    "mg/L", "mg/L", "mg/L", "g/m" + Sq2, "g/m" + Sq2, "g/m" + Sq2};
-    auto dual = [](const char* name, const char* m, const char* i) {
-        return Row{name, std::string(name) + " (" + m + ")", std::string(name) + " (" + i + ")", name, name};
-    };
-    auto fixed = [](const char* name, const std::string& label) { return Row{name, label, label, label, name}; };
-    std::vector<Row> rows = {
-        dual("Water Surface Elevation", "m", "ft"),
-        dual("Discharge", "cms", "cfs"),
-        dual("Water Velocity", "m/s", "ft/s"),
-        dual("Solid Ice Thickness", "m", "ft"),
-        dual("Ice Velocity", "m/s", "ft/s"),
-        fixed("Surface Ice Concentration", "Ice Concentration (%)"),
-        fixed("Water Temperature", "Water Temperature (" + DegC + ")"),
-        fixed("Suspended Frazil Concentration", "Frazil Concentration (%)"),
-        dual("Anchor Ice Thickness", "m", "ft"),
-        dual("Frazil Slush Thickness", "m", "ft"),
-        Row{"Border Ice Fraction", "Border Ice Fraction", "Border Ice Fraction", "Border Ice Fraction",
-            "Border Ice Fraction"},
-        dual("Border Ice Width", "m", "ft"),
-        fixed("Air Temperature", "Air Temperature (" + DegC + ")"),
-        dual("Depth of Flow (Dw)", "m", "ft"),
-    };
-    const char* wq[12] = {"DO", "NH3", "NO3", "BOD", "OP", "PP", "Cdw", "Caw", "Css", "Cds", "Cas", "Ms"};
-    for (int k = 0; k < 12; ++k)
-        rows.push_back(fixed(wq[k], std::string(wq[k]) + " (" + wqUnit[k] + ")"));
+    std::vector<LabelRow> rows = ResultVariableRows();
+    AppendWaterQualityRows(rows);
     ASSERT_EQ(rows.size(), static_cast<std::size_t>(SeriesVariableCount));
-
-    for (int v = 0; v < SeriesVariableCount; ++v) {
-        const Row& r = rows[static_cast<std::size_t>(v)];
-        EXPECT_STREQ(SeriesVariableName(v), r.name);
-        EXPECT_EQ(FindSeriesVariable(r.name), v) << r.name;
-        EXPECT_EQ(SeriesLabel(v, 1), r.metric) << v;
-        EXPECT_EQ(SeriesLabel(v, 0), r.imperial) << v;
-        EXPECT_EQ(SeriesLabel(v, 2), r.other) << v;
-        EXPECT_EQ(SeriesLabel(v, -1), r.bare) << v;
-    }
+    ExpectNamesAndLabels(rows, SeriesVariableName, FindSeriesVariable, SeriesLabel);
     EXPECT_EQ(FindSeriesVariable("discharge"), -1);
     EXPECT_EQ(FindSeriesVariable("Discharge"), 1);
     EXPECT_EQ(FindSeriesVariable("Discharge "), -1);
@@ -199,49 +222,15 @@ TEST(NodeHistory, KeepsTheNewestHundredThousandEntries)
 
 TEST(PlotVariables, NamesAndLabels)
 {
-    struct Row {
-        const char* name;
-        std::string metric, imperial, other, bare;  // units 1, 0, 2, -1
-    };
-    auto unit = [](const char* name, const char* m, const char* i) {
-        return Row{name, std::string(name) + " (" + m + ")", std::string(name) + " (" + i + ")", name, name};
-    };
-    auto fixed = [](const char* name, const std::string& label) { return Row{name, label, label, label, name}; };
-    auto bare = [](const char* name) { return Row{name, name, name, name, name}; };
-    std::vector<Row> rows = {
-        unit("Bed Elevation", "m", "ft"),
-        unit("Water Surface Elevation", "m", "ft"),
-        unit("Discharge", "cms", "cfs"),
-        unit("Water Velocity", "m/s", "ft/s"),
-        unit("Solid Ice Thickness", "m", "ft"),
-        unit("Ice Velocity", "m/s", "ft/s"),
-        fixed("Surface Ice Concentration", "Ice Concentration (%)"),
-        fixed("Water Temperature", "Water Temperature (" + DegC + ")"),
-        fixed("Suspended Frazil Concentration", "Frazil Concentration (%)"),
-        unit("Anchor Ice Thickness", "m", "ft"),
-        unit("Frazil Slush Thickness", "m", "ft"),
-        bare("Border Ice Fraction"),
-        unit("Border Ice Width", "m", "ft"),
-        fixed("Air Temperature", "Air Temperature (" + DegC + ")"),
-        unit("Depth of Flow (Dw)", "m", "ft"),
-        bare("Atmospheric Zone Number"),
-    };
-    const char* wq[12] = {"DO", "NH3", "NO3", "BOD", "OP", "PP", "Cdw", "Caw", "Css", "Cds", "Cas", "Ms"};
-    for (int k = 0; k < 12; ++k)
-        rows.push_back(fixed(wq[k], std::string(wq[k]) + (k < 9 ? " (mg/L)" : " (g/m" + Sq2 + ")")));
-    rows.push_back(bare("Check Variable"));
-    rows.push_back(bare("Froude Number"));
+    std::vector<LabelRow> rows = {WithUnit("Bed Elevation", "m", "ft")};
+    for (const LabelRow& row : ResultVariableRows())
+        rows.push_back(row);
+    rows.push_back(Bare("Atmospheric Zone Number"));
+    AppendWaterQualityRows(rows);
+    rows.push_back(Bare("Check Variable"));
+    rows.push_back(Bare("Froude Number"));
     ASSERT_EQ(rows.size(), static_cast<std::size_t>(PlotVariableCount));
-
-    for (int v = 0; v < PlotVariableCount; ++v) {
-        const Row& r = rows[static_cast<std::size_t>(v)];
-        EXPECT_STREQ(VQXDisplayNode::PlotVariableName(v), r.name);
-        EXPECT_EQ(VQXDisplayNode::FindPlotVariable(r.name), v) << r.name;
-        EXPECT_EQ(PlotLabel(v, 1), r.metric) << v;
-        EXPECT_EQ(PlotLabel(v, 0), r.imperial) << v;
-        EXPECT_EQ(PlotLabel(v, 2), r.other) << v;
-        EXPECT_EQ(PlotLabel(v, -1), r.bare) << v;
-    }
+    ExpectNamesAndLabels(rows, VQXDisplayNode::PlotVariableName, VQXDisplayNode::FindPlotVariable, PlotLabel);
     EXPECT_EQ(VQXDisplayNode::FindPlotVariable("Discharge"), 2);
     EXPECT_EQ(VQXDisplayNode::FindPlotVariable("discharge"), -1);
     EXPECT_EQ(PlotLabel(2, 0), "Discharge (cfs)");

@@ -17,6 +17,7 @@
 
 #include <unistd.h>
 
+#include "tests/TestFolder.h"
 #include "datalib/ModelState.h"
 #include "datalib/ResultsWriter.h"
 #include "engine/EngineData.h"
@@ -94,11 +95,7 @@ protected:
     fs::path Folder;
     void SetUp() override
     {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        Folder = fs::path(::testing::TempDir()) /
-                 ("vasquil-fixtures-" + std::string(info->name()) + "-" + std::to_string(::getpid()));
-        fs::remove_all(Folder);
-        fs::create_directories(Folder);
+        Folder = FreshTestFolder("vasquil-fixtures");
     }
     void TearDown() override { fs::remove_all(Folder); }
 };

@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "tests/TestFolder.h"
 #include "datalib/ModelState.h"
 #include "datalib/ResultsWriter.h"
 #include "EngineModelFixture.h"
@@ -41,11 +42,7 @@ protected:
 
     void SetUp() override
     {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        Folder = fs::path(::testing::TempDir()) /
-                 ("vasquil-results-" + std::string(info->name()) + "-" + std::to_string(::getpid()));
-        fs::remove_all(Folder);
-        fs::create_directories(Folder);
+        Folder = FreshTestFolder("vasquil-results");
         Writer.HeaderDate[0] = 1;
         Writer.HeaderDate[1] = 2;
         Writer.HeaderDate[2] = 2020;
@@ -56,6 +53,13 @@ protected:
     void TearDown() override { fs::remove_all(Folder); }
 
     std::string PathText(const char* name) const { return (Folder / name).string(); }
+
+    // Turns the time-series file on, in the test's folder.
+    void WriteSeries()
+    {
+        Writer.SeriesEnabled = 1;
+        Writer.SeriesPath = PathText("series.csv");
+    }
 
     VQXDisplayNode* AddNode(int number, double station, int hydroCode, double stage, double flux)
     {
@@ -89,8 +93,7 @@ TEST_F(ResultFiles, TimeSeriesHeaderAndRowMetric)
     AddNode(3, 1.5, 0, 101.25, 35.0);
     AddNode(5, 1.75, 1, 99.0, 30.0);  // not an output node
     AddNode(7, 2.25, 0, 101.25, 35.0);
-    Writer.SeriesEnabled = 1;
-    Writer.SeriesPath = PathText("series.csv");
+    WriteSeries();
     Writer.SeriesColumns[0] = Writer.SeriesColumns[1] = 1;
     ASSERT_EQ(Writer.WriteHeaders("C:\\runs\\river.vqx", "C:\\runs\\river.nu"), ResultsOk);
     ASSERT_EQ(Writer.AppendTimeSeriesRow(), ResultsOk);
@@ -112,8 +115,7 @@ TEST_F(ResultFiles, TimeSeriesImperialWithNutrients)
     for (int k = 0; k < 12; ++k)
         n->WQValues[k] = k + 0.5;
     Model.UnitSystem = 0;
-    Writer.SeriesEnabled = 1;
-    Writer.SeriesPath = PathText("series.csv");
+    WriteSeries();
     Writer.SeriesColumns[13] = 1;  // water depth
     Writer.SeriesColumns[17] = 1;  // nutrients
     n->Depth = 4.25;
@@ -134,8 +136,7 @@ TEST_F(ResultFiles, TimeSeriesImperialWithNutrients)
 TEST_F(ResultFiles, TimeSeriesEveryColumnTitle)
 {
     AddNode(1, 0.5, 0, 1, 2);
-    Writer.SeriesEnabled = 1;
-    Writer.SeriesPath = PathText("series.csv");
+    WriteSeries();
     for (int& c : Writer.SeriesColumns)
         c = 1;
     ASSERT_EQ(Writer.WriteHeaders("m.vqx", "m.hm"), ResultsOk);
@@ -153,8 +154,7 @@ TEST_F(ResultFiles, TimeSeriesEveryColumnTitle)
 TEST_F(ResultFiles, NoOutputNodesWritesOnlyLineEnds)
 {
     AddNode(1, 0.5, 1, 1, 2);
-    Writer.SeriesEnabled = 1;
-    Writer.SeriesPath = PathText("series.csv");
+    WriteSeries();
     Writer.SeriesColumns[0] = 1;
     ASSERT_EQ(Writer.WriteHeaders("m.vqx", ""), ResultsOk);
     ASSERT_EQ(Writer.AppendTimeSeriesRow(), ResultsOk);

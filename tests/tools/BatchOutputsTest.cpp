@@ -27,6 +27,8 @@
 #include <thread>
 #include <vector>
 
+#include "tests/TestFolder.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -147,11 +149,7 @@ protected:
 
     void SetUp() override
     {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        root = fs::path(::testing::TempDir()) /
-               ("vasquil-batch-outputs-" + std::string(info->name()) + "-" + std::to_string(getpid()));
-        fs::remove_all(root);
-        fs::create_directories(root);
+        root = FreshTestFolder("vasquil-batch-outputs");
     }
     void TearDown() override { fs::remove_all(root); }
 

@@ -11,21 +11,12 @@
 #include <cstring>
 #include <map>
 
+#include "CheckTool.h"
 #include "engine/EngineData.h"
 #include "engine/ModelFiles.h"
 #include "engine/ModelSetup.h"
 
 namespace {
-
-int ReadModel(const char* path)
-{
-    std::FILE* stream = std::fopen(path, "rb");
-    if (!stream || ReadModelFile(stream) != 0) {
-        std::fprintf(stderr, "batch_check: cannot read the model file %s\n", path);
-        return 1;
-    }
-    return 0;
-}
 
 sqlite3* OpenDatabase(const char* path)
 {
@@ -38,14 +29,12 @@ sqlite3* OpenDatabase(const char* path)
     return db;
 }
 
-bool Close(double a, double b) { return std::fabs(a - b) <= 1e-6 * std::fmax(std::fabs(a), std::fabs(b)) + 1e-9; }
-
 }  // namespace
 
 int Check(int argc, char** argv)
 {
     if (argc == 3 && std::strcmp(argv[1], "model") == 0) {
-        if (ReadModel(argv[2]) != 0) return 1;
+        if (ReadModel("batch_check", argv[2]) != 0) return 1;
         std::printf("RESULT nodes %d time %.17g\n", g_ModelControl.NodeCount, g_ModelControl.ModelTime);
         return 0;
     }
@@ -67,7 +56,7 @@ int Check(int argc, char** argv)
         return 0;
     }
     if (argc == 4 && std::strcmp(argv[1], "state") == 0) {
-        if (ReadModel(argv[2]) != 0) return 1;
+        if (ReadModel("batch_check", argv[2]) != 0) return 1;
         sqlite3* db = OpenDatabase(argv[3]);
         if (!db) return 1;
         sqlite3_stmt* st = nullptr;

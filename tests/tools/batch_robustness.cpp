@@ -22,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/TestFolder.h"
 #include "../engine/ModelFileMutation.h"
 #include "../engine/ModelFilesTestSupport.h"
 #include "engine/EngineData.h"
@@ -134,11 +135,7 @@ protected:
     fs::path Folder;
     void SetUp() override
     {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        Folder = fs::path(::testing::TempDir()) /
-                 ("vasquil-batch-" + std::string(info->name()) + "-" + std::to_string(getpid()));
-        fs::remove_all(Folder);
-        fs::create_directories(Folder);
+        Folder = FreshTestFolder("vasquil-batch");
     }
     void TearDown() override
     {

@@ -13,21 +13,12 @@
 #include <cstring>
 #include <vector>
 
+#include "CheckTool.h"
 #include "engine/EngineData.h"
 #include "engine/ModelFiles.h"
 #include "engine/ModelSetup.h"
 
 namespace {
-
-int ReadModel(const char* path)
-{
-    std::FILE* stream = std::fopen(path, "rb");
-    if (!stream || ReadModelFile(stream) != 0) {
-        std::fprintf(stderr, "ice_check: cannot read the model file %s\n", path);
-        return 1;
-    }
-    return 0;
-}
 
 struct NodeIce {
     int number;
@@ -47,9 +38,9 @@ std::vector<NodeIce> IceOfNodes()
 int Check(int argc, char** argv)
 {
     if (argc == 4 && std::strcmp(argv[1], "jam") == 0) {
-        if (ReadModel(argv[2]) != 0) return 1;
+        if (ReadModel("ice_check", argv[2]) != 0) return 1;
         const std::vector<NodeIce> original = IceOfNodes();
-        if (ReadModel(argv[3]) != 0) return 1;
+        if (ReadModel("ice_check", argv[3]) != 0) return 1;
         const std::vector<NodeIce> saved = IceOfNodes();
         if (saved.size() != original.size()) {
             std::fprintf(stderr, "ice_check: %zu nodes saved of %zu\n", saved.size(), original.size());
@@ -74,7 +65,7 @@ int Check(int argc, char** argv)
         return 0;
     }
     if (argc == 5 && std::strcmp(argv[1], "cover") == 0) {
-        if (ReadModel(argv[2]) != 0) return 1;
+        if (ReadModel("ice_check", argv[2]) != 0) return 1;
         const double concentration = std::atof(argv[3]), tolerance = std::atof(argv[4]);
         int within = 0;
         for (const NodeRecord* n = g_Nodes; n; n = n->Next) {
@@ -85,7 +76,7 @@ int Check(int argc, char** argv)
         return 0;
     }
     if (argc == 4 && std::strcmp(argv[1], "reverse") == 0) {
-        if (ReadModel(argv[2]) != 0) return 1;
+        if (ReadModel("ice_check", argv[2]) != 0) return 1;
         double last = 0;
         for (const NodeRecord* n = g_Nodes; n; n = n->Next) last = std::fmax(last, n->Chainage);
         for (NodeRecord* n = g_Nodes; n; n = n->Next) n->Chainage = last - n->Chainage;

@@ -33,12 +33,6 @@ int Failure(const std::string& why)
     return 1;
 }
 
-bool ReadModel(const char* path)
-{
-    std::FILE* stream = std::fopen(path, "rb");
-    return stream != nullptr && ReadModelFile(stream) == 0;
-}
-
 struct Row {
     double Time, Qw, Qf, H;
 };
@@ -94,21 +88,40 @@ bool Rounded(double written, double value, int decimals)
     return std::fabs(written - value) <= 0.5 * std::pow(10.0, -decimals) * (1 + 1e-9) + 1e-12 * std::fabs(value);
 }
 
+// A run's database rows and the lines of one of its result files.
+struct Run {
+    std::map<int, std::vector<Row>> Rows;
+    std::vector<std::string> Lines;
+    std::size_t Header = 0;  // the line of the column header
+};
+
+// Reads the model, the run's database and a result file (named so in the messages) whose
+// column header is its first line that starts with headerStart. Returns 0, or 1 after saying
+// what could not be read.
+int ReadRun(const char* model, const char* database, const char* file, const std::string& fileName,
+            const char* headerStart, Run& run)
+{
+    if (LoadModelFile(model) != 0)
+        return Failure("cannot read the model");
+    if (!ReadRows(database, run.Rows))
+        return Failure("cannot read the database");
+    run.Lines = Lines(file);
+    run.Header = 0;
+    while (run.Header < run.Lines.size() && run.Lines[run.Header].rfind(headerStart, 0) != 0)
+        ++run.Header;
+    if (run.Header == run.Lines.size())
+        return Failure(fileName + " has no column header");
+    return 0;
+}
+
 int CheckPeaks(const char* model, const char* database, const char* peaks)
 {
-    if (!ReadModel(model))
-        return Failure("cannot read the model");
+    Run run;
+    if (const int failed = ReadRun(model, database, peaks, "the peak file", "x (", run))
+        return failed;
+    auto& [rows, lines, header] = run;
     const double L = g_ModelControl.LengthFactor;
-    std::map<int, std::vector<Row>> rows;
-    if (!ReadRows(database, rows))
-        return Failure("cannot read the database");
-    const std::vector<std::string> lines = Lines(peaks);
-    std::size_t first = 0;
-    while (first < lines.size() && lines[first].rfind("x (", 0) != 0)
-        ++first;
-    if (first == lines.size())
-        return Failure("the peak file has no column header");
-    ++first;
+    const std::size_t first = header + 1;
     if (lines.size() - first != static_cast<std::size_t>(g_ModelControl.NodeCount))
         return Failure("the peak file has " + std::to_string(lines.size() - first) + " node rows");
 
@@ -152,23 +165,16 @@ int CheckPeaks(const char* model, const char* database, const char* peaks)
 
 int CheckSeries(const char* model, const char* database, const char* series)
 {
-    if (!ReadModel(model))
-        return Failure("cannot read the model");
+    Run run;
+    if (const int failed = ReadRun(model, database, series, "the time-series file", "x = ", run))
+        return failed;
+    auto& [rows, lines, header] = run;
     const double L = g_ModelControl.LengthFactor;
-    std::map<int, std::vector<Row>> rows;
-    if (!ReadRows(database, rows))
-        return Failure("cannot read the database");
     std::vector<int> outputs;
     for (const NodeRecord* n : g_NodeIndex)
         if (n->HydroCode == 0)
             outputs.push_back(n->Number);
 
-    const std::vector<std::string> lines = Lines(series);
-    std::size_t header = 0;
-    while (header < lines.size() && lines[header].rfind("x = ", 0) != 0)
-        ++header;
-    if (header == lines.size())
-        return Failure("the time-series file has no column header");
     // Each block: station, node, "Time (hrs)", "Datetime", the titles, and an empty cell.
     const std::vector<std::string> titles = Cells(lines[header]);
     std::vector<std::size_t> blockStart;
@@ -225,7 +231,7 @@ int Check(int argc, char** argv)
     if (argc == 5 && std::strcmp(argv[1], "series") == 0)
         return CheckSeries(argv[2], argv[3], argv[4]);
     if (argc == 3 && std::strcmp(argv[1], "model") == 0) {
-        if (!ReadModel(argv[2]))
+        if (LoadModelFile(argv[2]) != 0)
             return Failure(std::string("cannot read the model file ") + argv[2]);
         std::printf("RESULT model nodes %d time %.17g\n", g_ModelControl.NodeCount, g_ModelControl.ModelTime);
         return 0;

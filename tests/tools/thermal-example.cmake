@@ -3,13 +3,9 @@
 add_executable(thermal_check ${CMAKE_CURRENT_LIST_DIR}/thermal_check.cpp)
 target_link_libraries(thermal_check PRIVATE vasquil_engine SQLite::SQLite3)
 
-foreach(name transient steady unzoned)
-  add_test(NAME vasquil-batch.thermal_example_${name}
-    COMMAND ${CMAKE_COMMAND}
-      -DCASE=${name}
-      -DBATCH=$<TARGET_FILE:vasquil-batch>
-      -DCHECK=$<TARGET_FILE:thermal_check>
-      -DMODEL=${CMAKE_SOURCE_DIR}/examples/sample-thermal.vqx
-      -DWORK=${CMAKE_CURRENT_BINARY_DIR}/thermal-example/${name}
-      -P ${CMAKE_CURRENT_LIST_DIR}/scripts/thermal_example_test.cmake)
-endforeach()
+vasquil_batch_script_tests(PREFIX vasquil-batch.thermal_example_
+  CHECK thermal_check
+  SCRIPT ${CMAKE_CURRENT_LIST_DIR}/scripts/thermal_example_test.cmake
+  WORK thermal-example
+  DEFINES -DMODEL=${CMAKE_SOURCE_DIR}/examples/sample-thermal.vqx
+  CASES transient steady unzoned)

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "CheckTool.h"
 #include "engine/EngineData.h"
 #include "engine/ModelFiles.h"
 #include "engine/ModelSetup.h"
@@ -33,12 +34,6 @@ int Fail(const char* what)
 {
     std::fprintf(stderr, "thermal_check: %s\n", what);
     return 1;
-}
-
-int ReadModel(const char* path)
-{
-    std::FILE* stream = std::fopen(path, "rb");
-    return stream && ReadModelFile(stream) == 0 ? 0 : 1;
 }
 
 // One row of numbers from the database.
@@ -55,7 +50,6 @@ bool Query(sqlite3* db, const char* sql, std::vector<double>& values)
     return true;
 }
 
-bool Close(double a, double b) { return std::fabs(a - b) <= 1e-6 * std::fmax(std::fabs(a), std::fabs(b)) + 1e-9; }
 
 int CheckDatabase(const char* path)
 {
@@ -115,7 +109,7 @@ int CheckFront(const char* path)
 
 int CheckState(const char* model, const char* path)
 {
-    if (ReadModel(model) != 0) return Fail("cannot read the model file");
+    if (LoadModelFile(model) != 0) return Fail("cannot read the model file");
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(path, &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) return Fail("cannot open the database");
     sqlite3_stmt* st = nullptr;
@@ -147,7 +141,7 @@ int CheckState(const char* model, const char* path)
 
 int WriteUnzoned(const char* model, const char* out, int number)
 {
-    if (ReadModel(model) != 0) return Fail("cannot read the model file");
+    if (LoadModelFile(model) != 0) return Fail("cannot read the model file");
     for (NodeRecord* n = g_Nodes; n; n = n->Next)
         if (n->Number == number) {
             n->ZoneNumber = 7;   // the example has zones 1 and 2

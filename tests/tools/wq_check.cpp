@@ -11,6 +11,7 @@
 #include <cstring>
 #include <limits>
 
+#include "CheckTool.h"
 #include "engine/EngineData.h"
 #include "engine/ModelFiles.h"
 #include "engine/ModelSetup.h"
@@ -24,10 +25,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: wq_check values MODEL WQFILE | wq_check lowest MODEL WQFILE K\n");
         return 2;
     }
-    if (LoadModelFile(argv[2]) != 0) {
-        std::fprintf(stderr, "wq_check: cannot read the model file %s\n", argv[2]);
+    if (ReadModel("wq_check", argv[2]) != 0)
         return 1;
-    }
     if (LoadWQFile(argv[3]) != 0) {
         std::fprintf(stderr, "wq_check: cannot read the water-quality file %s: %s\n", argv[3], WQReaderRefusal());
         return 1;
