@@ -51,17 +51,6 @@ double EnteringIceArea(const BoundaryElementRecord* b, double width)
     return thickness * concentration * width;
 }
 
-// Back to the step start after a failed solve, with the ice state and the hydraulics of the
-// restored unknowns (the flow area depends on the ice area).
-void ReturnIceToStepStart(double start)
-{
-    ReturnToStepStart(start);
-    for (NodeRecord* n : g_NodeIndex) {
-        UpdateNodeIceState(n);
-        UpdateNodeHydraulics(n);
-    }
-}
-
 }  // namespace
 
 int UpdateNodeIceState(NodeRecord* node)
@@ -135,14 +124,8 @@ void CorrectNegativeIce()
 
 int SolveDynamicIceStep()
 {
-    ModelControl& mc = g_ModelControl;
-    const double start = StepStartTime();
     const int solved = RunNewtonIterations(DynamicIceSystem, CorrectNegativeIce);
-    if (solved != 1) {
-        ReturnIceToStepStart(start);
-        if (solved == 0) mc.DeltaT *= 0.5;
-        return solved;
-    }
+    if (solved != 1) return solved;
     CorrectNegativeIce();
     return 1;
 }

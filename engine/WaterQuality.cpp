@@ -32,13 +32,13 @@ void RefreshAfterSolve()
     for (NodeRecord* n : g_NodeIndex) ComputeWQKinetics(n);
 }
 
-// Equation system 3 over the step whose clock the stepping has advanced: 1 converged, 0
-// rejected, another value an assembly failure (see AdvanceTimeStep).
+// Equation system 3 over the step whose clock the stepping has advanced: 1 converged, 0 not
+// converged, another value an assembly failure; the stepping takes back a step not made (see
+// AdvanceTimeStep).
 int SolveWaterQualityStep()
 {
     ModelControl& mc = g_ModelControl;
     if (!mc.WaterQualityOn) return 1;
-    const double start = StepStartTime();
     UpdateDaylight();
 
     EquationSystem& es = g_EquationSystems[WaterQualitySystem];
@@ -47,11 +47,7 @@ int SolveWaterQualityStep()
         es.StructureBuilt = 0;
     }
     const int solved = RunNewtonIterations(WaterQualitySystem, nullptr);
-    if (solved != 1) {
-        ReturnToStepStart(start);
-        if (solved == 0) mc.DeltaT *= 0.5;
-    }
-    RefreshAfterSolve();
+    if (solved == 1) RefreshAfterSolve();
     return solved;
 }
 

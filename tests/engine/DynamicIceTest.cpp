@@ -11,6 +11,7 @@
 
 #include "ChannelReferences.h"
 #include "ModelBuilder.h"
+#include "StepRetry.h"
 #include "engine/DynamicIce.h"
 #include "engine/EngineData.h"
 #include "engine/ModelSetup.h"
@@ -313,6 +314,40 @@ TEST(DynamicIce, NodeStateAndBoundaryTerms)
         EXPECT_NEAR(mc.ElementVector[1], c.velocityRow, 1e-12);
     }
     ReleaseModel();
+}
+
+// A step rejected by the hydrodynamics or the dynamic ice goes back to the exact step start,
+// the two history slots of the floating ice among it: the retried step ends where the step
+// taken directly with half the length does. Open water is the case without ice.
+TEST(DynamicIce, ARejectedStepRetriedEqualsTheHalvedStepFromItsStart)
+{
+    struct Case {
+        const char* name;
+        bool ice;
+        int system;   // whose tolerance of 0 rejects the first attempt
+    } cases[] = {
+        {"open water", false, HydrodynamicSystem},
+        {"ice, hydrodynamics rejects", true, HydrodynamicSystem},
+        {"ice, dynamic ice rejects", true, DynamicIceSystem},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        IceChannel channel;
+        channel.nodes = 41;
+        channel.hydrodynamics = true;
+        channel.Build();
+        ModelControl& mc = g_ModelControl;
+        mc.DynamicIceOn = c.ice ? 1 : 0;
+        ASSERT_TRUE(testmodel::AdvanceTo(TransientStep, 1200));
+        double kept = 0;
+        testmodel::ExpectRetryEqualsHalvedStep(
+            [&] {
+                kept = g_EquationSystems[c.system].Tolerance;
+                g_EquationSystems[c.system].Tolerance = 0;
+            },
+            [&] { g_EquationSystems[c.system].Tolerance = kept; });
+        ReleaseModel();
+    }
 }
 
 }  // namespace
