@@ -212,14 +212,10 @@ void DynamicIceBoundaryResidual(BoundaryElementRecord* element)
     if (!node || mc.ElementVector.size() < static_cast<size_t>(Upn)) return;
     std::fill(mc.ElementVector.begin(), mc.ElementVector.begin() + Upn, 0.0);
     RefreshIceNode(node);
-    double points[4][4];
-    const int count = GetQuadratureRule(element->GeometryCode, points);
     const double pos = element->Position;
     const double vi = node->IceVelocity;
     const double carried = pos < 0.0 ? EnteringIceArea(element, node->IceCoveredWidth) : node->DynamicIceArea;
     double* rows = mc.ElementVector.data();
-    for (int p = 0; p < count; ++p) {
-        rows[0] += -pos * mc.DeltaT * carried * vi;
-        rows[1] += -pos * mc.DeltaT * vi * vi * carried;
-    }
+    rows[0] += -pos * mc.DeltaT * carried * vi;
+    rows[1] += -pos * mc.DeltaT * vi * vi * carried;
 }

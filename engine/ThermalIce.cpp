@@ -737,9 +737,7 @@ void ComputeThermalBoundaryResidual(BoundaryElementRecord* element)
     NodeRecord* node = element->Node();
     if (!node) return;
     RefreshThermalNode(node);
-    double points[4][4];
-    const int count = GetQuadratureRule(element->GeometryCode, points);
-    for (int p = 0; p < count; ++p) AddThermalBoundaryTerms(element);
+    AddThermalBoundaryTerms(element);
 }
 
 void UpdateAnchorIce(NodeRecord* node)
