@@ -42,6 +42,14 @@ int TransientStep();
 int AdvanceTimeStep(int (*solveLast)());
 void ShiftTimeLevel();
 void RestorePreviousLevel();
+// Records what a step may change in the nodes besides their time-level twins (border ice, ice
+// fronts, peaks, flags), before the ShiftTimeLevel that starts a step. False when there is no
+// memory for the record (the step is then not to be made).
+bool SaveStepStart();
+// Back to the exact start of the step in progress, whichever system failed: the clock at
+// `start`, every time-level quantity of every system (UnshiftTimeLevel) and what SaveStepStart
+// recorded.
+void ReturnToStepStart(double start);
 // Takes back the ShiftTimeLevel that started the step in progress: every twinned quantity
 // (the unknowns of the four systems among them) returns to its previous-level value, and the
 // two history slots of the floating and anchor ice areas move back one place, so the next

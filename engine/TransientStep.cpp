@@ -39,8 +39,8 @@ std::vector<NodeStepStart> s_NodeStart;
 std::vector<BridgingEventRecord> s_EventStart;
 int s_IceFrontStartedAtStart = 0;
 
-// Records the step start; false when there is no memory for the record (the step is then not
-// made).
+}  // namespace
+
 bool SaveStepStart()
 {
     try {
@@ -72,9 +72,7 @@ bool SaveStepStart()
     return true;
 }
 
-// Back to the exact start of a step that was not made: the clock, every time-level quantity
-// of every system (UnshiftTimeLevel), what SaveStepStart recorded, and the ice fronts. The
-// restored twins are the node states the step started from, so they are not refreshed: a
+// The restored twins are the node states the step started from, so they are not refreshed: a
 // refresh would recompute them from what the failed attempt left.
 void ReturnToStepStart(double start)
 {
@@ -109,8 +107,6 @@ void ReturnToStepStart(double start)
     }
     mc.IceFrontStarted = s_IceFrontStartedAtStart;
 }
-
-}  // namespace
 
 double TimeStepFloor()
 {

@@ -15,6 +15,7 @@
 #include "engine/DynamicIce.h"
 #include "engine/EngineData.h"
 #include "engine/ModelSetup.h"
+#include "engine/SteadyRun.h"
 #include "engine/TimeStepping.h"
 
 namespace {
@@ -348,6 +349,39 @@ TEST(DynamicIce, ARejectedStepRetriedEqualsTheHalvedStepFromItsStart)
             [&] { g_EquationSystems[c.system].Tolerance = kept; });
         ReleaseModel();
     }
+}
+
+// A steady pass that does not converge is repeated from exactly where it started: the pass after
+// it ends where a pass made directly with half the step does.
+TEST(DynamicIce, ARejectedSteadyPassRepeatedEqualsTheHalvedPass)
+{
+    IceChannel channel;
+    channel.nodes = 41;
+    channel.hydrodynamics = true;
+    channel.Build();
+    ModelControl& mc = g_ModelControl;
+    ASSERT_TRUE(testmodel::AdvanceTo(TransientStep, 1200));
+    const std::vector<NodeRecord> nodes = g_NodeBlock;
+    const ModelControl control = g_ModelControl;
+    std::vector<EquationSystem> systems(std::begin(g_EquationSystems), std::end(g_EquationSystems));
+    const double step = mc.DeltaT;
+
+    EquationSystem& hydro = g_EquationSystems[HydrodynamicSystem];
+    const double steadyTolerance = hydro.SteadyTolerance;
+    hydro.SteadyTolerance = 0;
+    ASSERT_EQ(RunSteadyPass(), 0);
+    hydro.SteadyTolerance = steadyTolerance;
+    ASSERT_EQ(mc.DeltaT, step / 2);
+    ASSERT_EQ(RunSteadyPass(), 1);
+    const std::vector<NodeRecord> repeated = g_NodeBlock;
+
+    for (size_t i = 0; i < nodes.size(); ++i) g_NodeBlock[i] = nodes[i];
+    g_ModelControl = control;
+    std::copy(systems.begin(), systems.end(), g_EquationSystems);
+    mc.DeltaT = step / 2;
+    ASSERT_EQ(RunSteadyPass(), 1);
+    for (size_t i = 0; i < nodes.size(); ++i) testmodel::ExpectSameNodeState(repeated[i], g_NodeBlock[i], i);
+    ReleaseModel();
 }
 
 }  // namespace
