@@ -12,6 +12,7 @@
 #include "engine/ThermalIce.h"
 #include "engine/TimeStepping.h"
 #include "tests/engine/ChannelReferences.h"
+#include "tests/engine/ModelFixtures.h"
 #include "tests/engine/ThermalModel.h"
 
 namespace {
@@ -19,15 +20,7 @@ namespace {
 using testmodel::MixtureEnergy;
 using testmodel::WaterEnthalpy;
 
-class ThermalIce : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ReleaseModel();
-        SetModelDefaults();
-    }
-    void TearDown() override { ReleaseModel(); }
-};
+class ThermalIce : public testmodel::FreshModelTest<> {};
 
 TEST_F(ThermalIce, WaterTemperatureIsTheRootOfTheMixtureEnergy)
 {
