@@ -585,8 +585,8 @@ void ModelState::RefreshBoundarySeries()
          b != nullptr && d != nullptr && count < g_ModelControl.BoundaryElementCount;
          b = b->Next, d = DisplayModel->NextBoundaryElement(), ++count) {
         d->SetFlowSeries(FlowSeriesOf(*b, FileType));
-        if (WQLoaded)
-            d->SetWaterQualitySeries(WaterQualitySeriesOf(*b, WQType));
+        // Without water-quality data the engine holds no such series: neither does the display.
+        d->SetWaterQualitySeries(WQLoaded ? WaterQualitySeriesOf(*b, WQType) : VQXTimeSeries{});
     }
 }
 
