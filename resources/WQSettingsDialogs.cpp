@@ -15,7 +15,8 @@ constexpr DWORD Field = WS_VISIBLE | WS_TABSTOP | WS_BORDER;
 
 constexpr int FirstRowY = 41;
 constexpr int RowStep = 15;
-constexpr int FieldWidth = 100;
+// Narrower than the labels need: the longest labels take most of a row.
+constexpr int FieldWidth = 70;
 constexpr int FieldHeight = 12;
 // Space between a label's end and its field.
 constexpr int LabelGap = 4;
@@ -48,12 +49,18 @@ void AddButtons(std::vector<ControlTemplate>& controls, int okX, int y)
                         .rect = {okX + CancelOffset, y, ButtonWidth, 14}, .style = WS_VISIBLE | WS_TABSTOP});
 }
 
+// The heavy-metal and xenobiotic dialogs: their shared fields sit right of labels long enough
+// for "Ratio between thickness of diffusion layer in sediment and sediment thickness (fdzds)".
+constexpr int MetalFieldX = 360;
+constexpr int MetalWidth = 440;
+constexpr int XenobioticWidth = 780;
+
 std::vector<ControlTemplate> NutrientControls()
 {
     std::vector<ControlTemplate> controls;
     const std::span<const WQSettingsField> fields(NutrientSettingsFields);
-    AddRows(controls, fields.first(NutrientFirstColumnFields), {15, 243});
-    AddRows(controls, fields.subspan(NutrientFirstColumnFields), {358, 586});
+    AddRows(controls, fields.first(NutrientFirstColumnFields), {15, 273});
+    AddRows(controls, fields.subspan(NutrientFirstColumnFields), {358, 616});
     AddButtons(controls, 295, 377);
     return controls;
 }
@@ -70,8 +77,8 @@ std::vector<WQSettingsField> MetalFields(const char* weightLabel)
 std::vector<ControlTemplate> MetalControls()
 {
     std::vector<ControlTemplate> controls;
-    AddRows(controls, MetalSettingsFields, {15, 295});
-    AddButtons(controls, 152, 286);
+    AddRows(controls, MetalSettingsFields, {15, MetalFieldX});
+    AddButtons(controls, MetalWidth / 2 - 51, 286);
     return controls;
 }
 
@@ -80,9 +87,9 @@ std::vector<ControlTemplate> XenobioticControls()
     // The labels of the template must outlive it: the shared fields are kept here.
     static const std::vector<WQSettingsField> shared = MetalFields(XenobioticWeightLabel);
     std::vector<ControlTemplate> controls;
-    AddRows(controls, shared, {15, 295});
-    AddRows(controls, XenobioticSettingsFields, {405, 619});
-    AddButtons(controls, 347, 345);
+    AddRows(controls, shared, {15, MetalFieldX});
+    AddRows(controls, XenobioticSettingsFields, {445, 700});
+    AddButtons(controls, XenobioticWidth / 2 - 51, 345);
     return controls;
 }
 
@@ -98,11 +105,11 @@ void RegisterWQSettingsDialogs()
              .controls = NutrientControls()},
             {.id = IDD_HM_GLOBAL_SETTINGS,
              .caption = "Heavy Metal Global Settings (HM files)",
-             .size = {0, 0, 407, 315},
+             .size = {0, 0, MetalWidth, 315},
              .controls = MetalControls()},
             {.id = IDD_XE_GLOBAL_SETTINGS,
              .caption = "Xenobiotics Global Settings (XE files)",
-             .size = {0, 0, 727, 372},
+             .size = {0, 0, XenobioticWidth, 372},
              .controls = XenobioticControls()},
         };
         RegisterResources({.dialogs = dialogs, .menus = {}, .toolbars = {}, .accelerators = {}, .strings = {}, .images = {}});

@@ -15,15 +15,8 @@
 #include "platform/TestHooks.h"
 #include "resources/ResourceIds.h"
 #include "views/VasquilView.h"
+#include "ScreenTour.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QGuiApplication>
-#include <QImage>
-#include <QPixmap>
-#include <QScreen>
-#include <QSet>
-#include <QThread>
 #include <QTimer>
 
 #include <cstdio>
@@ -34,43 +27,7 @@
 
 namespace {
 
-// A screen showing windows with text has far more colours than this.
-constexpr int MinimumColours = 16;
-// Time for the window system to show what changed, in milliseconds.
-constexpr int SettleTime = 600;
-
-std::filesystem::path g_folder;
-int g_shots = 0;
-bool g_failed = false;
-
-void Settle()
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < SettleTime) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(10);
-    }
-}
-
-void SaveScreen(const std::string& name)
-{
-    char prefix[8];
-    std::snprintf(prefix, sizeof prefix, "%02d-", ++g_shots);
-    const std::filesystem::path path = g_folder / (prefix + name + ".png");
-    QScreen* screen = QGuiApplication::primaryScreen();
-    const QImage shot = screen ? screen->grabWindow(0).toImage() : QImage();
-    QSet<QRgb> colours;
-    for (int y = 0; y < shot.height() && colours.size() < MinimumColours; y += 3) {
-        for (int x = 0; x < shot.width(); x += 3) colours.insert(shot.pixel(x, y));
-    }
-    if (shot.isNull() || !shot.save(QString::fromStdString(path.string()), "PNG") || colours.size() < MinimumColours) {
-        std::fprintf(stderr, "profile_tour: no picture for %s\n", path.c_str());
-        g_failed = true;
-        return;
-    }
-    std::printf("%s\n", path.c_str());
-}
+using namespace screen_tour;
 
 // One state of the options dialog: the two charts, the bottom chart's kind and variable, and
 // the subtitle's reach name and model time.
