@@ -13,6 +13,8 @@
 
 #include <unistd.h>
 
+#include "EngineModelFixture.h"
+#include "../engine/ModelFilesTestSupport.h"
 #include "datalib/ModelState.h"
 #include "engine/EngineData.h"
 #include "engine/ModelFiles.h"
@@ -24,33 +26,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class ReleaseEngineAtExit : public ::testing::Environment {
-public:
-    void TearDown() override { ReleaseModel(); }
-};
-::testing::Environment* const ReleaseEngine = ::testing::AddGlobalTestEnvironment(new ReleaseEngineAtExit);
-
-// The engine's chatter on standard output, silenced.
-class Quiet {
-public:
-    Quiet() : saved_(dup(fileno(stdout)))
-    {
-        std::fflush(stdout);
-        if (std::FILE* null = std::fopen("/dev/null", "w")) {
-            dup2(fileno(null), fileno(stdout));
-            std::fclose(null);
-        }
-    }
-    ~Quiet()
-    {
-        std::fflush(stdout);
-        dup2(saved_, fileno(stdout));
-        close(saved_);
-    }
-
-private:
-    int saved_;
-};
+using modelfiles_test::QuietStdout;
 
 std::vector<std::string> Lines(const fs::path& path)
 {
@@ -96,7 +72,7 @@ TEST_F(WaterQualitySeries, AnEditedInflowConcentrationIsSavedAndNothingElseChang
     constexpr double Edited = 7.25;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.wq.filename().string());
-        Quiet quiet;
+        QuietStdout quiet;
         ASSERT_EQ(LoadModelFile(c.model), 0);
         ASSERT_EQ(LoadWQFile(c.wq), 0) << WQReaderRefusal();
         auto model = std::make_unique<VQXDisplayModel>();

@@ -9,10 +9,13 @@
 #include <QScreen>
 #include <QSet>
 #include <QThread>
+#include <QTimer>
 
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace screen_tour {
 
@@ -56,6 +59,17 @@ inline void SaveScreen(const std::string& name)
         return;
     }
     std::printf("%s\n", path.c_str());
+}
+
+// Calls the stops one after another, each SettleTime after the one before, from the event
+// loop; stops must outlive the tour.
+inline void RunStops(const std::vector<std::function<void()>>& stops, std::size_t first = 0)
+{
+    if (first >= stops.size()) return;
+    QTimer::singleShot(SettleTime, [&stops, first] {
+        stops[first]();
+        RunStops(stops, first + 1);
+    });
 }
 
 }  // namespace screen_tour

@@ -17,8 +17,6 @@
 #include "views/VasquilView.h"
 #include "ScreenTour.h"
 
-#include <QTimer>
-
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -110,16 +108,9 @@ int main(int argc, char** argv)
     stops.push_back([] { AfxGetMainWnd()->PostMessage(WM_CLOSE); });
 
     // The About box closes, then the stops follow one another with time to show each.
-    std::function<void(std::size_t)> next = [&](std::size_t i) {
-        if (i >= stops.size()) return;
-        QTimer::singleShot(SettleTime, [&, i] {
-            stops[i]();
-            next(i + 1);
-        });
-    };
     dialogs.scripts.push_back([&](CDialog& about) {
         static_cast<CButton*>(about.GetDlgItem(IDOK))->Click();
-        next(0);
+        RunStops(stops);
     });
 
     char* qtArgv[] = {argv[0], argv[1], nullptr};
