@@ -1,7 +1,7 @@
 #include "app/MainFrm.h"
 
 #include "app/RunSteadyDlg.h"
-#include "app/RunTransDlg.h"
+#include "app/RunTransWQDlg.h"
 #include "app/VasquilApp.h"
 #include "app/VasquilDoc.h"
 #include "datalib/ModelState.h"
@@ -123,6 +123,7 @@ CMainFrame::DocumentState CMainFrame::GetDocumentState() const
         return s;
     };
     state.steady = dialogState(document->SteadyDialog);
+    state.waterQuality = dialogState(document->WaterQualityDialog);
     state.transient = dialogState(document->TransientDialog);
     return state;
 }

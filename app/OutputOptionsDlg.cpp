@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -237,50 +238,57 @@ bool COutputOptionsDlg::Refused()
     return false;
 }
 
+namespace {
+
+// Copies one choice: a value, a path (kept as text by the writer) or a list of column flags.
+template <class To, class From>
+void CopyChoice(To& to, const From& from)
+{
+    if constexpr (std::is_array_v<To>) {
+        static_assert(std::extent_v<To> == std::extent_v<From>);
+        std::copy(std::begin(from), std::end(from), to);
+    } else if constexpr (std::is_same_v<To, std::string> && std::is_same_v<From, std::filesystem::path>) {
+        to = from.string();
+    } else {
+        to = from;
+    }
+}
+
+// Calls copy(the dialog's member, the writer's member) for every output choice.
+template <class Dialog, class Writer, class Copy>
+void ForEachChoice(Dialog& d, Writer& r, Copy copy)
+{
+    copy(d.SeriesOn, r.SeriesEnabled);
+    copy(d.SeriesPath, r.SeriesPath);
+    copy(d.SeriesChoice, r.SeriesChoice);
+    copy(d.SeriesColumns, r.SeriesColumns);
+    copy(d.DatabaseOn, r.DatabaseEnabled);
+    copy(d.DatabasePath, r.DatabasePath);
+    copy(d.DatabaseChoice, r.DatabaseChoice);
+    copy(d.SnapshotOn, r.SnapshotEnabled);
+    copy(d.SnapshotPath, r.SnapshotPath);
+    copy(d.SnapshotChoice, r.SnapshotChoice);
+    copy(d.SnapshotColumns, r.SnapshotColumns);
+    copy(d.PeakOn, r.PeakEnabled);
+    copy(d.PeakPath, r.PeakPath);
+    copy(d.IceFrontOn, r.IceFrontEnabled);
+    copy(d.IceFrontPath, r.IceFrontPath);
+    copy(d.IceFrontChoice, r.IceFrontChoice);
+    copy(d.StateFilesOn, r.StateFileEnabled);
+    copy(d.StateFolder, r.StateFolder);
+    copy(d.StateFileChoice, r.StateFileChoice);
+}
+
+}  // namespace
+
 void COutputOptionsDlg::TakeChoices(const ResultsWriter& r)
 {
-    SeriesOn = r.SeriesEnabled;
-    SeriesPath = r.SeriesPath;
-    SeriesChoice = r.SeriesChoice;
-    std::copy(std::begin(r.SeriesColumns), std::end(r.SeriesColumns), SeriesColumns);
-    DatabaseOn = r.DatabaseEnabled;
-    DatabasePath = r.DatabasePath;
-    DatabaseChoice = r.DatabaseChoice;
-    SnapshotOn = r.SnapshotEnabled;
-    SnapshotPath = r.SnapshotPath;
-    SnapshotChoice = r.SnapshotChoice;
-    std::copy(std::begin(r.SnapshotColumns), std::end(r.SnapshotColumns), SnapshotColumns);
-    PeakOn = r.PeakEnabled;
-    PeakPath = r.PeakPath;
-    IceFrontOn = r.IceFrontEnabled;
-    IceFrontPath = r.IceFrontPath;
-    IceFrontChoice = r.IceFrontChoice;
-    StateFilesOn = r.StateFileEnabled;
-    StateFolder = r.StateFolder;
-    StateFileChoice = r.StateFileChoice;
+    ForEachChoice(*this, r, [](auto& mine, const auto& theirs) { CopyChoice(mine, theirs); });
 }
 
 void COutputOptionsDlg::GiveChoices(ResultsWriter& r) const
 {
-    r.SeriesEnabled = SeriesOn;
-    r.SeriesPath = SeriesPath.string();
-    r.SeriesChoice = SeriesChoice;
-    std::copy(std::begin(SeriesColumns), std::end(SeriesColumns), r.SeriesColumns);
-    r.DatabaseEnabled = DatabaseOn;
-    r.DatabasePath = DatabasePath.string();
-    r.DatabaseChoice = DatabaseChoice;
-    r.SnapshotEnabled = SnapshotOn;
-    r.SnapshotPath = SnapshotPath.string();
-    r.SnapshotChoice = SnapshotChoice;
-    std::copy(std::begin(SnapshotColumns), std::end(SnapshotColumns), r.SnapshotColumns);
-    r.PeakEnabled = PeakOn;
-    r.PeakPath = PeakPath.string();
-    r.IceFrontEnabled = IceFrontOn;
-    r.IceFrontPath = IceFrontPath.string();
-    r.IceFrontChoice = IceFrontChoice;
-    r.StateFileEnabled = StateFilesOn;
-    r.StateFolder = StateFolder.string();
-    r.StateFileChoice = StateFileChoice;
+    ForEachChoice(*this, r, [](const auto& mine, auto& theirs) { CopyChoice(theirs, mine); });
 }
 
 void COutputOptionsDlg::ClearOffOutputs()

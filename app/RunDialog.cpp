@@ -38,6 +38,8 @@ constexpr RefusalText RefusalTexts[] = {
      "The solution tolerance of the hydrodynamics must be at least 1e-14 and less than 1."},
     {RefuseIceTolerance, "The solution tolerance of the ice process model must be at least 1e-14 and less than 1."},
     {RefuseSteadyTolerance, "The solution tolerance must be at least 1e-14 and less than 1."},
+    {RefuseWQTheta, "Theta for the water quality must be set to a value between 0 and 1.0."},
+    {RefuseWQTolerance, "The solution tolerance of the water quality must be at least 1e-14 and less than 1."},
 };
 // Why a run did not start.
 constexpr const char* NotStartedText = "The run did not start: %s.";
@@ -126,6 +128,36 @@ void CRunDialog::SetRunButton(const char* text, BOOL enabled)
         button->SetWindowText(text);
         button->EnableWindow(enabled);
     }
+}
+
+bool CRunDialog::FieldsAccepted(const std::function<int()>& firstRefusal)
+{
+    // A field that does not parse has said so; nothing runs on values the user did not enter.
+    if (!UpdateData(TRUE)) return false;
+    if (const int refusal = firstRefusal(); refusal >= 0) {
+        Refuse(refusal);
+        return false;
+    }
+    return !RefusedNonFinite();
+}
+
+void CRunDialog::LowerTimeStep(double& timeStep, double maxTimeStep)
+{
+    if (!(timeStep > maxTimeStep)) return;
+    timeStep = maxTimeStep;
+    UpdateData(FALSE);
+}
+
+void CRunDialog::EnableControls(std::span<const int> ids, bool enabled)
+{
+    for (int id : ids)
+        if (CWnd* control = GetDlgItem(id)) control->EnableWindow(enabled ? TRUE : FALSE);
+}
+
+void CRunDialog::SetEditsReadOnly(std::span<const int> ids, BOOL readOnly)
+{
+    for (int id : ids)
+        if (auto* edit = dynamic_cast<CEdit*>(GetDlgItem(id))) edit->SetReadOnly(readOnly);
 }
 
 void CRunDialog::Refuse(int refusal)

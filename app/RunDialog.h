@@ -16,7 +16,9 @@
 #include "platform/Dialog.h"
 
 #include <atomic>
+#include <cstddef>
 #include <functional>
+#include <span>
 #include <string>
 
 class CVasquilDoc;
@@ -41,8 +43,25 @@ enum RunRefusal {
     RefuseHydroTolerance,        // a hydrodynamic tolerance the iterations cannot meet
     RefuseIceTolerance,          // likewise for the additional (ice) system
     RefuseSteadyTolerance,       // likewise for the steady tolerance
+    RefuseWQTheta,               // water-quality theta outside (0, 1]
+    RefuseWQTolerance,           // a water-quality tolerance the iterations cannot meet
 };
 const char* RunRefusalText(int refusal);
+
+// A check of Run: whether the dialog's fields fail it, and the refusal then.
+template <class Dialog>
+struct RunCheck {
+    bool (*fails)(const Dialog&);
+    int refusal;
+};
+// The refusal of the first check the dialog fails, or -1.
+template <class Dialog, std::size_t N>
+int FirstFailedCheck(const RunCheck<Dialog> (&checks)[N], const Dialog& dialog)
+{
+    for (const RunCheck<Dialog>& check : checks)
+        if (check.fails(dialog)) return check.refusal;
+    return -1;
+}
 
 class CRunDialog : public CDialog
 {
@@ -103,6 +122,16 @@ protected:
     // The end of run's own part of a dialog, after the common one (files, database).
     virtual void OnRunEnded() {}
 
+    // Run's first part: the fields read, then firstRefusal (the refusal of the first check
+    // that fails, or -1) and the model's values. False after the message of a field that does
+    // not parse, of the refusal or of a value that is no finite number: nothing starts.
+    bool FieldsAccepted(const std::function<int()>& firstRefusal);
+    // A time step above the maximum is lowered to it, in the dialog as well.
+    void LowerTimeStep(double& timeStep, double maxTimeStep);
+    // Enables or disables the controls of ids.
+    void EnableControls(std::span<const int> ids, bool enabled);
+    // Makes the edits of ids read-only or writable.
+    void SetEditsReadOnly(std::span<const int> ids, BOOL readOnly);
     // Shows the message of a refusal of Run.
     static void Refuse(int refusal);
     // "The run did not start: <why>."

@@ -28,13 +28,8 @@ constexpr const char* NotAssembledText = "the equations could not be assembled (
 
 constexpr int StaticIceFileType = 1;
 
-struct Check {
-    bool (*fails)(const CRunSteadyDlg&);
-    int refusal;
-};
-
 // The checks of Run, in order.
-constexpr Check Checks[] = {
+constexpr RunCheck<CRunSteadyDlg> Checks[] = {
     {[](const CRunSteadyDlg& d) { return !(d.PresentStep < d.FinalStep); }, RefusePresentStep},
     {[](const CRunSteadyDlg& d) { return d.Document->NodeTableEdited == 1; }, RefuseNodeTableEdits},
     {[](const CRunSteadyDlg& d) { return d.MaxIterations <= 0; }, RefuseIterations},
@@ -94,8 +89,7 @@ void CRunSteadyDlg::EnableControls()
 
 void CRunSteadyDlg::SetInputsReadOnly(BOOL readOnly)
 {
-    for (int id : Inputs)
-        if (auto* edit = dynamic_cast<CEdit*>(GetDlgItem(id))) edit->SetReadOnly(readOnly);
+    SetEditsReadOnly(Inputs, readOnly);
     // What the passes solve is fixed for the run.
     if (readOnly) {
         if (CWnd* check = GetDlgItem(IDC_STEADY_ICE_JAM)) check->EnableWindow(FALSE);
@@ -106,21 +100,11 @@ void CRunSteadyDlg::SetInputsReadOnly(BOOL readOnly)
 
 void CRunSteadyDlg::Run()
 {
-    if (!UpdateData(TRUE)) return;
-    for (const Check& check : Checks) {
-        if (check.fails(*this)) {
-            Refuse(check.refusal);
-            return;
-        }
-    }
-    if (RefusedNonFinite()) return;
+    if (!FieldsAccepted([this] { return FirstFailedCheck(Checks, *this); })) return;
 
     ModelState& state = *Document->State;
     state.SteadyIteration = PresentStep;
-    if (TimeStep > MaxTimeStep) {
-        TimeStep = MaxTimeStep;
-        UpdateData(FALSE);
-    }
+    LowerTimeStep(TimeStep, MaxTimeStep);
     state.DeltaT = TimeStep;
     state.MaxDeltaT = MaxTimeStep;
     state.HydroNorm = Change;

@@ -19,15 +19,25 @@
 namespace {
 
 // Controls enabled and disabled together: labels and edits of each solution.
-constexpr int HydroGroup[] = {IDC_TRANS_HYDRO_CHANGE_LABEL,         IDC_TRANS_HYDRO_CHANGE,
-                              IDC_TRANS_HYDRO_TOLERANCE_LABEL,      IDC_TRANS_HYDRO_TOLERANCE,
-                              IDC_TRANS_HYDRO_ITERATIONS_LABEL,     IDC_TRANS_HYDRO_ITERATIONS,
-                              IDC_TRANS_HYDRO_MAX_ITERATIONS_LABEL, IDC_TRANS_HYDRO_MAX_ITERATIONS};
+// The water-quality dialog's hydrodynamic group includes the theta; the transient one's
+// begins after it.
+constexpr int HydroGroupWithTheta[] = {IDC_TRANS_HYDRO_THETA_LABEL,          IDC_TRANS_HYDRO_THETA,
+                                       IDC_TRANS_HYDRO_CHANGE_LABEL,         IDC_TRANS_HYDRO_CHANGE,
+                                       IDC_TRANS_HYDRO_TOLERANCE_LABEL,      IDC_TRANS_HYDRO_TOLERANCE,
+                                       IDC_TRANS_HYDRO_ITERATIONS_LABEL,     IDC_TRANS_HYDRO_ITERATIONS,
+                                       IDC_TRANS_HYDRO_MAX_ITERATIONS_LABEL, IDC_TRANS_HYDRO_MAX_ITERATIONS};
+constexpr std::size_t ThetaPair = 2;
 constexpr int AdditionalGroup[] = {IDC_TRANS_ADD_THETA_LABEL,          IDC_TRANS_ADD_THETA,
                                    IDC_TRANS_ADD_CHANGE_LABEL,         IDC_TRANS_ADD_CHANGE,
                                    IDC_TRANS_ADD_TOLERANCE_LABEL,      IDC_TRANS_ADD_TOLERANCE,
                                    IDC_TRANS_ADD_ITERATIONS_LABEL,     IDC_TRANS_ADD_ITERATIONS,
                                    IDC_TRANS_ADD_MAX_ITERATIONS_LABEL, IDC_TRANS_ADD_MAX_ITERATIONS};
+constexpr RunSolutionControls HydroControls = {IDC_TRANS_HYDRODYNAMICS,   IDC_TRANS_HYDRO_THETA,
+                                               IDC_TRANS_HYDRO_CHANGE,    IDC_TRANS_HYDRO_TOLERANCE,
+                                               IDC_TRANS_HYDRO_ITERATIONS, IDC_TRANS_HYDRO_MAX_ITERATIONS};
+constexpr RunSolutionControls AdditionalControls = {IDC_TRANS_ADDITIONAL,   IDC_TRANS_ADD_THETA,
+                                                    IDC_TRANS_ADD_CHANGE,   IDC_TRANS_ADD_TOLERANCE,
+                                                    IDC_TRANS_ADD_ITERATIONS, IDC_TRANS_ADD_MAX_ITERATIONS};
 // The inputs, read-only while a run goes.
 constexpr int Inputs[] = {IDC_TRANS_PRESENT_TIME,         IDC_TRANS_FINAL_TIME,    IDC_TRANS_TIME_STEP,
                           IDC_TRANS_MAX_TIME_STEP,        IDC_TRANS_HYDRO_THETA,   IDC_TRANS_HYDRO_MAX_ITERATIONS,
@@ -47,42 +57,31 @@ constexpr const char* DatabaseOpenText = "the results database '%s' could not be
 
 constexpr double SecondsPerHour = 3600.0;
 
-std::string ChangeText(double norm)
-{
-    return FormatText("%.4E", norm);
-}
-
-struct Check {
-    bool (*fails)(const CRunTransDlg&, const ModelState&);
-    int refusal;
-};
-
 bool ThetaOutside(double theta)
 {
     return !(theta > 0 && theta <= 1);
 }
 
 // The checks of Run, in order.
-constexpr Check Checks[] = {
-    {[](const CRunTransDlg& d, const ModelState&) { return !(d.PresentTime < d.FinalTime); }, RefusePresentTime},
-    {[](const CRunTransDlg& d, const ModelState&) { return ThetaOutside(d.HydroTheta); }, RefuseHydroTheta},
-    {[](const CRunTransDlg& d, const ModelState&) { return ThetaOutside(d.AddTheta); }, RefuseIceTheta},
-    {[](const CRunTransDlg& d, const ModelState&) { return d.HydroMaxIterations <= 0 || d.AddMaxIterations <= 0; },
+constexpr RunCheck<CRunTransDlg> Checks[] = {
+    {[](const CRunTransDlg& d) { return !(d.PresentTime < d.FinalTime); }, RefusePresentTime},
+    {[](const CRunTransDlg& d) { return ThetaOutside(d.Hydro.Theta); }, RefuseHydroTheta},
+    {[](const CRunTransDlg& d) { return ThetaOutside(d.Additional.Theta); }, RefuseIceTheta},
+    {[](const CRunTransDlg& d) { return d.Hydro.MaxIterations <= 0 || d.Additional.MaxIterations <= 0; },
      RefuseIterations},
-    {[](const CRunTransDlg& d, const ModelState& s) {
+    {[](const CRunTransDlg& d) {
+         const ModelState& s = *d.Document->State;
          return (s.SeriesInterval > 0 && s.SeriesInterval < d.MaxTimeStep) ||
                 (s.SnapshotInterval > 0 && s.SnapshotInterval < d.MaxTimeStep);
      },
      RefuseOutputInterval},
-    {[](const CRunTransDlg& d, const ModelState&) { return d.Document->NodeTableEdited == 1; }, RefuseNodeTableEdits},
-    {[](const CRunTransDlg& d, const ModelState&) { return !(d.TimeStep > 0); }, RefuseTimeStep},
-    {[](const CRunTransDlg& d, const ModelState&) {
-         return !(ModelState::HoursToSeconds(d.MaxTimeStep) >= MinimumTimeStep);
-     },
+    {[](const CRunTransDlg& d) { return d.Document->NodeTableEdited == 1; }, RefuseNodeTableEdits},
+    {[](const CRunTransDlg& d) { return !(d.TimeStep > 0); }, RefuseTimeStep},
+    {[](const CRunTransDlg& d) { return !(ModelState::HoursToSeconds(d.MaxTimeStep) >= MinimumTimeStep); },
      RefuseMaxTimeStep},
-    {[](const CRunTransDlg& d, const ModelState&) { return !IsSoundTolerance(d.HydroTolerance); }, RefuseHydroTolerance},
-    {[](const CRunTransDlg& d, const ModelState&) {
-         return d.AdditionalExists == 1 && d.AdditionalOn == 1 && !IsSoundTolerance(d.AddTolerance);
+    {[](const CRunTransDlg& d) { return !IsSoundTolerance(d.Hydro.Tolerance); }, RefuseHydroTolerance},
+    {[](const CRunTransDlg& d) {
+         return d.AdditionalExists == 1 && d.Additional.On == 1 && !IsSoundTolerance(d.Additional.Tolerance);
      },
      RefuseIceTolerance},
 };
@@ -91,7 +90,15 @@ constexpr Check Checks[] = {
 
 const CRuntimeClass CRunTransDlg::Runtime{"CRunTransDlg", &CRunDialog::Runtime, nullptr};
 
-CRunTransDlg::CRunTransDlg(CVasquilDoc* document) : CRunDialog(IDD_RUN_TRANSIENT, document)
+CRunTransDlg::CRunTransDlg(CVasquilDoc* document)
+    : CRunTransDlg(IDD_RUN_TRANSIENT, document, false, TransientStep)
+{
+}
+
+CRunTransDlg::CRunTransDlg(UINT templateId, CVasquilDoc* document, bool thetaInHydroGroup, int (*engineStep)())
+    : CRunDialog(templateId, document),
+      HydroGroup(std::span<const int>(HydroGroupWithTheta).subspan(thetaInHydroGroup ? 0 : ThetaPair)),
+      EngineStep(engineStep)
 {
     RegisterRunDialogs();
     MapCommand(IDC_TRANS_HYDRODYNAMICS, &CRunTransDlg::OnClickedHydrodynamicSolution);
@@ -103,6 +110,16 @@ CRunTransDlg::~CRunTransDlg()
     AbandonRun();
 }
 
+void CRunTransDlg::ExchangeSolution(CDataExchange* pDX, const RunSolutionControls& controls, RunSolution& solution)
+{
+    DDX_Check(pDX, controls.check, solution.On);
+    DDX_Text(pDX, controls.theta, solution.Theta);
+    DDX_Text(pDX, controls.change, solution.ChangeText);
+    DDX_Text(pDX, controls.tolerance, solution.Tolerance);
+    DDX_Text(pDX, controls.iterations, solution.Iterations);
+    DDX_Text(pDX, controls.maxIterations, solution.MaxIterations);
+}
+
 void CRunTransDlg::DoDataExchange(CDataExchange* pDX)
 {
     CDialog::DoDataExchange(pDX);
@@ -110,18 +127,42 @@ void CRunTransDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Text(pDX, IDC_TRANS_FINAL_TIME, FinalTime);
     DDX_Text(pDX, IDC_TRANS_TIME_STEP, TimeStep);
     DDX_Text(pDX, IDC_TRANS_MAX_TIME_STEP, MaxTimeStep);
-    DDX_Check(pDX, IDC_TRANS_HYDRODYNAMICS, HydrodynamicsOn);
-    DDX_Text(pDX, IDC_TRANS_HYDRO_THETA, HydroTheta);
-    DDX_Text(pDX, IDC_TRANS_HYDRO_CHANGE, HydroChangeText);
-    DDX_Text(pDX, IDC_TRANS_HYDRO_TOLERANCE, HydroTolerance);
-    DDX_Text(pDX, IDC_TRANS_HYDRO_ITERATIONS, HydroIterations);
-    DDX_Text(pDX, IDC_TRANS_HYDRO_MAX_ITERATIONS, HydroMaxIterations);
-    DDX_Check(pDX, IDC_TRANS_ADDITIONAL, AdditionalOn);
-    DDX_Text(pDX, IDC_TRANS_ADD_THETA, AddTheta);
-    DDX_Text(pDX, IDC_TRANS_ADD_CHANGE, AddChangeText);
-    DDX_Text(pDX, IDC_TRANS_ADD_TOLERANCE, AddTolerance);
-    DDX_Text(pDX, IDC_TRANS_ADD_ITERATIONS, AddIterations);
-    DDX_Text(pDX, IDC_TRANS_ADD_MAX_ITERATIONS, AddMaxIterations);
+    ExchangeSolution(pDX, HydroControls, Hydro);
+    ExchangeSolution(pDX, AdditionalControls, Additional);
+}
+
+SystemSettings HydroSettings(ModelState& s)
+{
+    return {&s.HydroTheta, &s.HydroNorm, &s.HydroTolerance, &s.HydroIterations, &s.HydroMaxIterations};
+}
+
+SystemSettings AdditionalSettings(ModelState& s)
+{
+    return {&s.AddTheta, &s.AddNorm, &s.AddTolerance, &s.AddIterations, &s.AddMaxIterations};
+}
+
+SystemSettings WaterQualitySettings(ModelState& s)
+{
+    return {&s.WQTheta, &s.WQNorm, &s.WQTolerance, &s.WQIterations, &s.WQMaxIterations};
+}
+
+void LoadSolution(RunSolution& solution, const SystemSettings& settings)
+{
+    solution.Theta = *settings.theta;
+    solution.Change = *settings.norm;
+    solution.ChangeText = FormatText("%.4E", solution.Change);
+    solution.Tolerance = *settings.tolerance;
+    solution.Iterations = *settings.iterations;
+    solution.MaxIterations = *settings.maxIterations;
+}
+
+void StoreSolution(const RunSolution& solution, const SystemSettings& settings)
+{
+    *settings.theta = solution.Theta;
+    *settings.norm = solution.Change;
+    *settings.tolerance = solution.Tolerance;
+    *settings.iterations = solution.Iterations;
+    *settings.maxIterations = solution.MaxIterations;
 }
 
 void CRunTransDlg::LoadFromModel()
@@ -132,21 +173,11 @@ void CRunTransDlg::LoadFromModel()
     FinalTime = s.FinalTime;
     TimeStep = s.DeltaT;
     MaxTimeStep = s.MaxDeltaT;
-    HydrodynamicsOn = s.HydrodynamicsOn;
-    HydroTheta = s.HydroTheta;
-    HydroChange = s.HydroNorm;
-    HydroChangeText = ChangeText(HydroChange);
-    HydroTolerance = s.HydroTolerance;
-    HydroIterations = s.HydroIterations;
-    HydroMaxIterations = s.HydroMaxIterations;
+    Hydro.On = s.HydrodynamicsOn;
+    LoadSolution(Hydro, HydroSettings(s));
     AdditionalExists = s.HasAdditionalSystem;
-    AdditionalOn = s.AdditionalOn;
-    AddTheta = s.AddTheta;
-    AddChange = s.AddNorm;
-    AddChangeText = ChangeText(AddChange);
-    AddTolerance = s.AddTolerance;
-    AddIterations = s.AddIterations;
-    AddMaxIterations = s.AddMaxIterations;
+    Additional.On = s.AdditionalOn;
+    LoadSolution(Additional, AdditionalSettings(s));
     SolutionCaption = s.SolutionCaption;
     FileType = s.FileType;
     if (CWnd* caption = GetDlgItem(IDC_TRANS_ADDITIONAL_CAPTION)) caption->SetWindowText(SolutionCaption);
@@ -154,71 +185,70 @@ void CRunTransDlg::LoadFromModel()
 
 void CRunTransDlg::EnableControls()
 {
-    const auto enable = [this](int id, bool on) {
-        if (CWnd* control = GetDlgItem(id)) control->EnableWindow(on ? TRUE : FALSE);
-    };
-    enable(IDC_TRANS_HYDRODYNAMICS, false);
-    enable(IDC_TRANS_ADDITIONAL, AdditionalExists == 1);
-    enable(IDC_TRANS_ADDITIONAL_CAPTION, AdditionalExists == 1);
-    for (int id : HydroGroup) enable(id, HydrodynamicsOn == 1);
-    for (int id : AdditionalGroup) enable(id, AdditionalOn == 1);
+    const int check1134[] = {IDC_TRANS_HYDRODYNAMICS};
+    const int additional[] = {IDC_TRANS_ADDITIONAL, IDC_TRANS_ADDITIONAL_CAPTION};
+    CRunDialog::EnableControls(check1134, false);
+    CRunDialog::EnableControls(additional, AdditionalExists == 1);
+    CRunDialog::EnableControls(HydroGroup, Hydro.On == 1);
+    EnableAdditionalGroup(Additional.On == 1);
+}
+
+void CRunTransDlg::EnableAdditionalGroup(bool enabled)
+{
+    CRunDialog::EnableControls(AdditionalGroup, enabled);
+}
+
+void CRunTransDlg::TakeSolutionCheck(int check, RunSolution& solution, std::span<const int> group)
+{
+    if (auto* box = static_cast<CButton*>(GetDlgItem(check))) solution.On = box->GetCheck();
+    CRunDialog::EnableControls(group, solution.On == 1);
 }
 
 void CRunTransDlg::OnClickedHydrodynamicSolution()
 {
-    if (auto* check = static_cast<CButton*>(GetDlgItem(IDC_TRANS_HYDRODYNAMICS))) HydrodynamicsOn = check->GetCheck();
-    for (int id : HydroGroup)
-        if (CWnd* control = GetDlgItem(id)) control->EnableWindow(HydrodynamicsOn == 1 ? TRUE : FALSE);
+    TakeSolutionCheck(IDC_TRANS_HYDRODYNAMICS, Hydro, HydroGroup);
 }
 
 void CRunTransDlg::OnClickedAdditionalProcess()
 {
-    if (auto* check = static_cast<CButton*>(GetDlgItem(IDC_TRANS_ADDITIONAL))) AdditionalOn = check->GetCheck();
-    for (int id : AdditionalGroup)
-        if (CWnd* control = GetDlgItem(id)) control->EnableWindow(AdditionalOn == 1 ? TRUE : FALSE);
+    TakeSolutionCheck(IDC_TRANS_ADDITIONAL, Additional, AdditionalGroup);
 }
 
 void CRunTransDlg::SetInputsReadOnly(BOOL readOnly)
 {
-    for (int id : Inputs)
-        if (auto* edit = dynamic_cast<CEdit*>(GetDlgItem(id))) edit->SetReadOnly(readOnly);
+    SetEditsReadOnly(Inputs, readOnly);
     if (AdditionalExists == 1)
         if (CWnd* check = GetDlgItem(IDC_TRANS_ADDITIONAL)) check->EnableWindow(readOnly ? FALSE : TRUE);
 }
 
-void CRunTransDlg::Run()
+int CRunTransDlg::FailedCheck() const
 {
-    // A field that does not parse has said so; nothing runs on values the user did not enter.
-    if (!UpdateData(TRUE)) return;
-    ModelState& state = *Document->State;
-    for (const Check& check : Checks) {
-        if (check.fails(*this, state)) {
-            Refuse(check.refusal);
-            return;
-        }
-    }
-    if (RefusedNonFinite()) return;
+    return FirstFailedCheck(Checks, *this);
+}
 
-    if (TimeStep > MaxTimeStep) {
-        TimeStep = MaxTimeStep;
-        UpdateData(FALSE);
-    }
+void CRunTransDlg::StoreInModel(ModelState& state) const
+{
     state.ModelTime = PresentTime;
     state.FinalTime = FinalTime;
     state.DeltaT = TimeStep;
     state.MaxDeltaT = MaxTimeStep;
-    state.HydroTheta = HydroTheta;
-    state.HydroNorm = HydroChange;
-    state.HydroTolerance = HydroTolerance;
-    state.HydroIterations = HydroIterations;
-    state.HydroMaxIterations = HydroMaxIterations;
-    state.AddTheta = AddTheta;
-    state.AddNorm = AddChange;
-    state.AddTolerance = AddTolerance;
-    state.AddIterations = AddIterations;
-    state.AddMaxIterations = AddMaxIterations;
-    state.HydrodynamicsOn = HydrodynamicsOn == 1 ? 1 : 0;
-    state.AdditionalOn = AdditionalOn == 1 ? 1 : 0;
+    StoreSolution(Hydro, HydroSettings(state));
+    StoreSolution(Additional, AdditionalSettings(state));
+    state.HydrodynamicsOn = Hydro.On == 1 ? 1 : 0;
+    state.AdditionalOn = Additional.On == 1 ? 1 : 0;
+}
+
+bool CRunTransDlg::EngineCanRun() const
+{
+    return true;
+}
+
+void CRunTransDlg::Run()
+{
+    if (!FieldsAccepted([this] { return FailedCheck(); }) || !EngineCanRun()) return;
+    LowerTimeStep(TimeStep, MaxTimeStep);
+    ModelState& state = *Document->State;
+    StoreInModel(state);
     state.PushRunSettings();
 
     ResultsWriter& results = *Document->Results;
@@ -268,7 +298,7 @@ int CRunTransDlg::MakeStep(std::string* why)
 {
     const ModelControl& mc = g_ModelControl;
     const double before = mc.ModelTime;
-    const int result = TransientStep();
+    const int result = EngineStep();
     if (result == 0) return mc.ModelTime > before ? StepDone : StepRetried;
     std::string reason;
     if (result == 1 && mc.DeltaT < TimeStepFloor()) {

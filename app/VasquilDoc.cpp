@@ -5,6 +5,8 @@
 #include "app/OutputOptionsDlg.h"
 #include "app/RunSteadyDlg.h"
 #include "app/RunTransDlg.h"
+#include "app/RunTransWQDlg.h"
+#include "app/WQGlobalSettingsDlg.h"
 #include "datalib/DisplayModel.h"
 #include "datalib/ModelState.h"
 #include "datalib/ResultsWriter.h"
@@ -15,13 +17,16 @@
 #include "engine/ModelSetup.h"
 #include "engine/OutputTargets.h"
 #include "engine/ResultsDatabase.h"
+#include "engine/WaterQualityFile.h"
 #include "platform/Application.h"
 #include "platform/CmdTarget.h"
+#include "platform/CommonDialogs.h"
 #include "platform/DocTemplate.h"
 #include "platform/Text.h"
 #include "resources/ResourceIds.h"
 
 #include <QString>
+#include <sqlite3.h>
 
 #include <initializer_list>
 
@@ -70,6 +75,42 @@ constexpr const char* RunGoingText = "A run is in progress. Stop it before openi
 constexpr const char* OutputsNotReadyText = "The outputs were not all initialized: %s.";
 constexpr const char* DatabaseNotCreatedText = "the results database '%s' could not be created: %s";
 
+// Water-quality files and the solution database.
+constexpr const char* WQFileInUseText =
+    "The water quality file is currently open in another program. Please close the file and try again.";
+// Before the reader's own reason ("WQ node row 3 gives node 7 where the model has node 3").
+constexpr const char* WQNotLoadedText =
+    "Water Quality file did not load correctly. Please check the file format and try again.\n\n%s.";
+constexpr const char* WQOpenTitle = "Load Water Quality File";
+constexpr const char* WQOpenFilter =
+    "Nutrients Files (*.nu)|*.NU| Heavy Metal Files (*.hm)|*.HM| Xenobiotic Files (*.xe)|*.XE| All Files|*.*||";
+constexpr const char* WQSaveTitle = "Save Water Quality File As";
+// The save dialog's one filter entry, by water-quality type; the last for any other type.
+struct WQFileFilter {
+    const char* name;
+    const char* pattern;
+};
+constexpr WQFileFilter WQSaveFilters[] = {
+    {"Nutrients Files (*.nu)", "*.NU"},
+    {"Heavy Metal Files (*.hm)", "*.HM"},
+    {"Xenobiotic Files (*.xe)", "*.XE"},
+    {"All Files", "*.*"},
+};
+constexpr const char* SavedWQWhat = "water-quality file";
+// Why a water-quality save failed, by the writer's result; whatever stood there is as it was.
+constexpr SaveFailure WQSaveFailures[] = {
+    {WriteNoStream, WQFileInUseText},
+    {WriteNotFinite, "The water-quality data hold a value that is not a finite number. The file was not saved."},
+    {WriteFailed, "The water-quality file could not be written. The file was not saved."},
+    {WriteCloseFailed, "The water-quality file could not be written. The file was not saved."},
+    {WriteReplaceFailed, "The saved water-quality data could not replace the file. The file was not saved."},
+};
+constexpr const char* DatabaseTitle = "Load Database";
+constexpr const char* DatabaseFilter = "SQLite database files (*.db)|*.DB|All Files|*.*||";
+constexpr const char* DatabaseExtension = "db";
+// With SQLite's reason ("file is not a database").
+constexpr const char* DatabaseNotOpenText = "Can't open database.\n\n%s: %s.";
+
 // The model reader's result for a file that could not be opened at all.
 constexpr int ReaderNoStream = -1;
 
@@ -88,6 +129,29 @@ constexpr const char* MetalNames[] = {"Cdw", "Caw", "Css", "Cds", "Cas", "Ms"};
 constexpr int NutrientModel = 0;
 constexpr int HeavyMetalModel = 1;
 constexpr int XenobioticModel = 2;
+
+// The message of a failed save, by the writer's result.
+template <std::size_t N>
+const char* SaveFailureText(const SaveFailure (&failures)[N], int code)
+{
+    for (const SaveFailure& f : failures)
+        if (f.code == code) return f.text;
+    return failures[N - 1].text;
+}
+
+// Opens the solution database at path read-write and reads its schema, so that a file that
+// is no database is refused at once. Returns the connection, or null with reason set and
+// nothing left open.
+sqlite3* OpenSolutionDatabase(const std::filesystem::path& path, std::string* reason)
+{
+    sqlite3* db = nullptr;
+    int code = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (code == SQLITE_OK) code = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    if (code == SQLITE_OK) return db;
+    *reason = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
+    sqlite3_close(db);
+    return nullptr;
+}
 
 template <std::size_t N>
 void Append(std::vector<std::string>& names, const char* const (&more)[N])
@@ -120,6 +184,12 @@ CVasquilDoc::CVasquilDoc()
     MapCommand(ID_SIMULATION_TRANSIENT, &CVasquilDoc::OnSimulationTransient);
     MapCommand(ID_SIMULATION_STEADY, &CVasquilDoc::OnSimulationSteady);
     MapCommand(ID_SIMULATION_OUTPUT_OPTIONS, &CVasquilDoc::OnSimulationOutputOptions);
+    MapCommand(ID_WQ_OPEN_DATA, &CVasquilDoc::OnWaterQualityOpenData);
+    MapCommand(ID_WQ_SAVE_DATA, &CVasquilDoc::OnWaterQualitySaveData);
+    MapCommand(ID_WQ_TRANSIENT_SIMULATION, &CVasquilDoc::OnWaterQualityTransientSimulation);
+    MapCommand(ID_WQ_LOAD_DATABASE_SOLUTION, &CVasquilDoc::OnWaterQualityLoadDatabaseSolution);
+    MapCommand(ID_WQ_USE_DATABASE_SOLUTION, &CVasquilDoc::OnWaterQualityUseDatabaseSolution);
+    MapCommand(ID_WQ_GLOBAL_SETTINGS, &CVasquilDoc::OnWaterQualityGlobalSettings);
     MapUpdate(ID_FILE_NEW, &CVasquilDoc::OnUpdateFileNew);
     MapUpdate(ID_FILE_OPEN, &CVasquilDoc::OnUpdateFileOpen);
     for (UINT id = ID_FILE_MRU_FILE1; id <= ID_FILE_MRU_LAST; ++id) MapUpdate(id, &CVasquilDoc::OnUpdateFileOpen);
@@ -127,13 +197,20 @@ CVasquilDoc::CVasquilDoc()
     MapUpdate(ID_FILE_SAVE_AS, &CVasquilDoc::OnUpdateFileSave);
     MapUpdate(ID_DISPLAY_QW_AS_QFLUX, &CVasquilDoc::OnUpdateDisplayQwAsQflux);
     MapUpdate(ID_SIMULATION_OUTPUT_OPTIONS, &CVasquilDoc::OnUpdateIdle);
+    MapUpdate(ID_WQ_OPEN_DATA, &CVasquilDoc::OnUpdateWaterQualityOpenData);
+    for (UINT id : {ID_WQ_SAVE_DATA, ID_WQ_LOAD_DATABASE_SOLUTION, ID_WQ_GLOBAL_SETTINGS})
+        MapUpdate(id, &CVasquilDoc::OnUpdateWaterQualityLoaded);
+    MapUpdate(ID_WQ_TRANSIENT_SIMULATION, &CVasquilDoc::OnUpdateWaterQualityTransientSimulation);
+    MapUpdate(ID_WQ_USE_DATABASE_SOLUTION, &CVasquilDoc::OnUpdateWaterQualityUseDatabaseSolution);
 }
 
 CVasquilDoc::~CVasquilDoc()
 {
     delete TransientDialog;
     delete SteadyDialog;
+    delete WaterQualityDialog;
     CloseResultsDatabase(RunDatabase);
+    sqlite3_close(SolutionDatabase);
     // The engine's model is this document's: nothing reads it once the document is gone.
     ReleaseModel();
 }
@@ -187,6 +264,8 @@ void CVasquilDoc::BuildFromEngine()
     TransientDialog = new CRunTransDlg(this);
     delete SteadyDialog;
     SteadyDialog = new CRunSteadyDlg(this);
+    delete WaterQualityDialog;
+    WaterQualityDialog = new CRunTransWQDlg(this);
 
     // Water-quality data belong to the model they were loaded over.
     WaterQualityLoaded = 0;
@@ -215,13 +294,7 @@ BOOL CVasquilDoc::OnSaveDocument(const std::filesystem::path& path)
     }
     const int code = SaveModelFile(path);
     if (code == WriteOk) return TRUE;
-    for (const SaveFailure& f : SaveFailures) {
-        if (f.code == code) {
-            AfxMessageBox(f.text);
-            return FALSE;
-        }
-    }
-    AfxMessageBox(SaveFailures[std::size(SaveFailures) - 1].text);
+    AfxMessageBox(SaveFailureText(SaveFailures, code));
     return FALSE;
 }
 
@@ -310,8 +383,17 @@ void CVasquilDoc::OnDisplayQwAsQflux()
 
 void CVasquilDoc::OnSimulationTransient()
 {
-    CRunTransDlg* dialog = TransientDialog;
-    if (!dialog || dialog->Shown || !dialog->Create(IDD_RUN_TRANSIENT, AfxGetMainWnd())) return;
+    ShowTransientDialog(TransientDialog, IDD_RUN_TRANSIENT);
+}
+
+void CVasquilDoc::OnWaterQualityTransientSimulation()
+{
+    if (WaterQualityLoaded == 1) ShowTransientDialog(WaterQualityDialog, IDD_RUN_TRANSIENT_WQ);
+}
+
+void CVasquilDoc::ShowTransientDialog(CRunTransDlg* dialog, UINT templateId)
+{
+    if (!dialog || dialog->Shown || !dialog->Create(templateId, AfxGetMainWnd())) return;
     dialog->LoadFromModel();
     dialog->EnableControls();
     dialog->UpdateData(FALSE);
@@ -375,12 +457,14 @@ void CVasquilDoc::OnSimulationOutputOptions()
 
 bool CVasquilDoc::IsRunning() const
 {
-    return (TransientDialog && TransientDialog->Running) || (SteadyDialog && SteadyDialog->Running);
+    return (TransientDialog && TransientDialog->Running) || (SteadyDialog && SteadyDialog->Running) ||
+           (WaterQualityDialog && WaterQualityDialog->Running);
 }
 
 void CVasquilDoc::StopRuns()
 {
-    for (CRunDialog* dialog : {static_cast<CRunDialog*>(TransientDialog), static_cast<CRunDialog*>(SteadyDialog)})
+    for (CRunDialog* dialog : {static_cast<CRunDialog*>(TransientDialog), static_cast<CRunDialog*>(SteadyDialog),
+                               static_cast<CRunDialog*>(WaterQualityDialog)})
         if (dialog) dialog->StopAndWait();
 }
 
@@ -417,4 +501,152 @@ void CVasquilDoc::OnUpdateDisplayQwAsQflux(CCmdUI* pCmdUI)
 {
     pCmdUI->Enable(DisplayModel != nullptr);
     pCmdUI->SetCheck(DisplayModel && DisplayModel->UseFluxDischarge == 1 ? 1 : 0);
+}
+
+void CVasquilDoc::OnWaterQualityOpenData()
+{
+    if (!State || IsRunning()) return;
+    CFileDialog dialog(TRUE, nullptr, nullptr, OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST, WQOpenFilter,
+                       AfxGetMainWnd());
+    dialog.m_title = WQOpenTitle;
+    if (dialog.DoModal() != IDOK) return;
+    const std::filesystem::path path = dialog.GetPathName();
+    const int code = LoadWQFile(path);
+    if (code != 0) {
+        // The engine holds no water-quality data after a failed load: neither does the document.
+        const std::string reason = WQReaderRefusal();
+        ForgetWaterQuality();
+        AfxMessageBox(code == ReaderNoStream ? std::string(WQFileInUseText) : FormatText(WQNotLoadedText, reason.c_str()));
+        return;
+    }
+    WaterQualityLoaded = 1;
+    WaterQualityPath = path;
+    State->WQLoaded = 1;
+    State->PullWaterQualitySettings();
+    State->RefreshNodeResults();
+    State->RefreshBoundarySeries();
+    WaterQualityChanged();
+}
+
+void CVasquilDoc::ForgetWaterQuality()
+{
+    if (WaterQualityDialog && WaterQualityDialog->Shown) WaterQualityDialog->OnCancel();
+    WaterQualityLoaded = 0;
+    WaterQualityPath.clear();
+    State->WQLoaded = 0;
+    State->PullWaterQualitySettings();
+    State->PullRunSettings();
+    State->RefreshNodeResults();
+    State->RefreshBoundarySeries();
+    WaterQualityChanged();
+}
+
+void CVasquilDoc::WaterQualityChanged()
+{
+    NodeTableRebuild = 1;
+    PlanViewReset = 1;
+    ProfileViewReset = 1;
+    HydrographViewReset = 1;
+    BuildProfileVariableList();
+    BuildHydrographVariableList();
+    UpdateAllViews(nullptr, 0);
+}
+
+void CVasquilDoc::OnWaterQualitySaveData()
+{
+    if (!State || WaterQualityLoaded != 1 || IsRunning()) return;
+    const std::size_t last = std::size(WQSaveFilters) - 1;
+    const WQFileFilter& f = WQSaveFilters[State->WQType >= 0 && std::size_t(State->WQType) < last ? std::size_t(State->WQType) : last];
+    const std::string filter = FormatText("%s|%s||", f.name, f.pattern);
+    const std::string initial = WaterQualityPath.string();
+    CFileDialog dialog(FALSE, nullptr, initial.c_str(), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, filter.c_str(),
+                       AfxGetMainWnd());
+    dialog.m_title = WQSaveTitle;
+    if (dialog.DoModal() != IDOK) return;
+    const std::filesystem::path path = dialog.GetPathName();
+    std::string reason;
+    if (CheckOutputTarget(path, SavedWQWhat, &reason) != TargetOk) {
+        AfxMessageBox(FormatText(SaveRefusedText, reason.c_str()));
+        return;
+    }
+    if (const int code = SaveWQFile(path); code != WriteOk) {
+        AfxMessageBox(SaveFailureText(WQSaveFailures, code));
+        return;
+    }
+    WaterQualityPath = path;
+}
+
+void CVasquilDoc::OnWaterQualityGlobalSettings()
+{
+    if (!State || WaterQualityLoaded != 1 || IsRunning()) return;
+    std::unique_ptr<CWQSettingsDlg> dialog;
+    switch (State->WQType) {
+    case NutrientModel: dialog = std::make_unique<CWQGlobalSettingsDlg>(AfxGetMainWnd()); break;
+    case HeavyMetalModel: dialog = std::make_unique<CHMGlobalSettingsDlg>(AfxGetMainWnd()); break;
+    case XenobioticModel: dialog = std::make_unique<CXEGlobalSettingsDlg>(AfxGetMainWnd()); break;
+    default: return;
+    }
+    State->PullWaterQualitySettings();
+    dialog->Values = State->WQCoefficients;
+    if (dialog->DoModal() != IDOK) return;
+    State->WQCoefficients = dialog->Values;
+    State->PushWaterQualitySettings();
+}
+
+void CVasquilDoc::OnWaterQualityLoadDatabaseSolution()
+{
+    if (!State || WaterQualityLoaded != 1 || IsRunning()) return;
+    CFileDialog dialog(TRUE, DatabaseExtension, nullptr, OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST,
+                       DatabaseFilter, AfxGetMainWnd());
+    dialog.m_title = DatabaseTitle;
+    if (dialog.DoModal() != IDOK) return;
+    const std::filesystem::path path = dialog.GetPathName();
+    std::string reason;
+    sqlite3* database = OpenSolutionDatabase(path, &reason);
+    if (!database) {
+        AfxMessageBox(FormatText(DatabaseNotOpenText, FileName(path).c_str(), reason.c_str()));
+        return;
+    }
+    sqlite3_close(SolutionDatabase);
+    SolutionDatabase = database;
+    SolutionDatabasePath = path;
+    UseDatabaseSolution = 1;
+    ShowSolutionSource();
+}
+
+void CVasquilDoc::OnWaterQualityUseDatabaseSolution()
+{
+    if (!SolutionDatabase) return;
+    UseDatabaseSolution = UseDatabaseSolution ? 0 : 1;
+    ShowSolutionSource();
+}
+
+void CVasquilDoc::ShowSolutionSource()
+{
+    if (!WaterQualityDialog || !WaterQualityDialog->Shown) return;
+    WaterQualityDialog->ShowSolutionSource();
+    UpdateAllViews(nullptr, 0);
+}
+
+void CVasquilDoc::OnUpdateWaterQualityOpenData(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(DisplayModel != nullptr && !IsRunning());
+    pCmdUI->SetCheck(WaterQualityLoaded ? 1 : 0);
+}
+
+void CVasquilDoc::OnUpdateWaterQualityLoaded(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(DisplayModel != nullptr && WaterQualityLoaded == 1 && !IsRunning());
+}
+
+void CVasquilDoc::OnUpdateWaterQualityTransientSimulation(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(DisplayModel != nullptr && WaterQualityLoaded == 1 && !(SteadyDialog && SteadyDialog->Shown) &&
+                   !(TransientDialog && TransientDialog->Shown));
+}
+
+void CVasquilDoc::OnUpdateWaterQualityUseDatabaseSolution(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(SolutionDatabase != nullptr);
+    pCmdUI->SetCheck(UseDatabaseSolution ? 1 : 0);
 }

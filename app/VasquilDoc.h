@@ -83,6 +83,24 @@ public:
     // next Run starts the outputs.
     void OnSimulationOutputOptions();
 
+    // Transient WQ Simulation: the water-quality run dialog's window, as Transient shows its.
+    void OnWaterQualityTransientSimulation();
+    // Open WQ Data: the chosen water-quality file loaded over the model. A file that does not
+    // load is named with the reader's reason; the model stays as it was, and no water-quality
+    // data remain (flag, path, engine and model state cleared).
+    void OnWaterQualityOpenData();
+    // Save WQ Data: the water-quality data saved where the user chooses (through a temporary
+    // file renamed over it); a failure is shown and whatever stood there stays.
+    void OnWaterQualitySaveData();
+    // Global WQ Settings: the settings dialog of the water-quality type, filled from the model
+    // state; on OK its values go back into the model state and the engine.
+    void OnWaterQualityGlobalSettings();
+    // Load Database Solution: the chosen solution database opened and used. One that does not
+    // open is shown and closed; the database held before, the flag and the path stay.
+    void OnWaterQualityLoadDatabaseSolution();
+    // Use Database Solution: with a database held, its use switched on or off.
+    void OnWaterQualityUseDatabaseSolution();
+
     // True while a run dialog runs.
     bool IsRunning() const;
     // Stops every run that is going and returns once each has ended.
@@ -95,6 +113,16 @@ public:
     void OnUpdateDisplayQwAsQflux(CCmdUI* pCmdUI);
     // Output Options: a model is loaded, its run dialogs exist and none runs.
     void OnUpdateIdle(CCmdUI* pCmdUI);
+    // Open WQ Data: a model is loaded and no run goes; ticked with water-quality data loaded.
+    void OnUpdateWaterQualityOpenData(CCmdUI* pCmdUI);
+    // Save WQ Data, Global WQ Settings, Load Database Solution: water-quality data are loaded
+    // and no run goes.
+    void OnUpdateWaterQualityLoaded(CCmdUI* pCmdUI);
+    // Transient WQ Simulation: water-quality data are loaded and neither the steady nor the
+    // transient dialog is shown.
+    void OnUpdateWaterQualityTransientSimulation(CCmdUI* pCmdUI);
+    // Use Database Solution: a solution database is held; ticked while it is used.
+    void OnUpdateWaterQualityUseDatabaseSolution(CCmdUI* pCmdUI);
 
     std::unique_ptr<VQXDisplayLib::VQXDisplayModel> DisplayModel;
     std::unique_ptr<ModelState> State;
@@ -140,6 +168,17 @@ private:
     // Appends to a view's names those of the model's file type (the zone number too when asked)
     // and, when a water-quality file is loaded, the values of its type.
     void AppendModelVariables(std::vector<std::string>& names, bool zoneNumber) const;
+    // No water-quality data: the flags and the path cleared, the model state's water-quality
+    // values, series and settings taken from the engine (which holds none), the lists and
+    // the views rebuilt; the water-quality run dialog closed.
+    void ForgetWaterQuality();
+    // The lists and the views after water-quality data came or went.
+    void WaterQualityChanged();
+    // Shows a transient dialog's window (the transient or the water-quality one), filled from
+    // the model state with its run state; nothing when it is shown already.
+    void ShowTransientDialog(CRunTransDlg* dialog, UINT templateId);
+    // The water-quality run dialog relabelled after the database solution changed.
+    void ShowSolutionSource();
     // The two questions before a save; true when saving goes on.
     bool ConfirmSave();
 };

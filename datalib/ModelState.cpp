@@ -191,13 +191,31 @@ VQXTimeSeries FlowSeriesOf(const BoundaryElementRecord& b, int fileType)
     });
 }
 
+// Where the concentrations of a water-quality series go in the display: the six nutrient
+// columns into WQValues 0-5, the three metal or xenobiotic columns into WQValues 6-8 (the
+// values of the node that they feed); another type has none.
+struct WQSeriesLayout {
+    int FirstColumn = 0;
+    int Count = 0;
+    int FirstValue = 0;
+};
+
+WQSeriesLayout WQSeriesLayoutOf(int wqType)
+{
+    if (wqType == 0)
+        return {WQNutrientSeriesColumn, WQNutrientSeriesValues, 0};
+    if (wqType == 1 || wqType == 2)
+        return {WQMetalSeriesColumn, WQMetalSeriesValues, 6};
+    return {};
+}
+
 VQXTimeSeries WaterQualitySeriesOf(const BoundaryElementRecord& b, int wqType)
 {
     const WQBoundaryHydrograph* h = b.WQHydrograph;
+    const WQSeriesLayout layout = WQSeriesLayoutOf(wqType);
     return SeriesOf(h, [&](VQXTimeSeriesEntry& e, std::size_t r) {
-        if (wqType == 0)
-            for (int k = 0; k < 6; ++k)
-                e.WQValues[k] = h->Columns[static_cast<std::size_t>(k + 1)][r];
+        for (int k = 0; k < layout.Count; ++k)
+            e.WQValues[layout.FirstValue + k] = h->Columns[static_cast<std::size_t>(layout.FirstColumn + k)][r];
     });
 }
 
@@ -567,8 +585,8 @@ void ModelState::RefreshBoundarySeries()
          b != nullptr && d != nullptr && count < g_ModelControl.BoundaryElementCount;
          b = b->Next, d = DisplayModel->NextBoundaryElement(), ++count) {
         d->SetFlowSeries(FlowSeriesOf(*b, FileType));
-        if (WQLoaded)
-            d->SetWaterQualitySeries(WaterQualitySeriesOf(*b, WQType));
+        // Without water-quality data the engine holds no such series: neither does the display.
+        d->SetWaterQualitySeries(WQLoaded ? WaterQualitySeriesOf(*b, WQType) : VQXTimeSeries{});
     }
 }
 
@@ -875,12 +893,13 @@ int ModelState::WriteBoundaryWaterQualityToEngine(VQXDisplayBoundaryElement* d)
         return status;
     WQBoundaryHydrograph& h = *table;
     const int rows = h.RowCount;
+    const WQSeriesLayout layout = WQSeriesLayoutOf(WQType);
     for (int i = 0; i < rows; ++i) {
         const std::size_t r = static_cast<std::size_t>(i);
         PutTime(h.Columns[0][r], series[r].Time);
-        if (WQType == 0)
-            for (int k = 0; k < 6; ++k)
-                PutPlain(h.Columns[static_cast<std::size_t>(k + 1)][r], series[r].WQValues[k]);
+        for (int k = 0; k < layout.Count; ++k)
+            PutPlain(h.Columns[static_cast<std::size_t>(layout.FirstColumn + k)][r],
+                     series[r].WQValues[layout.FirstValue + k]);
     }
     ResetCursorOutside(h);
     return ModelStateOk;

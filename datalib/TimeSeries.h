@@ -12,7 +12,8 @@ namespace VQXDisplayLib {
 
 // One time and its values. Boundary-condition series use Time, Discharge and Stage (thermal
 // models also the ice and temperature values); water-quality boundary series Time and
-// WQValues 0-5; atmospheric-zone series Time, AirTemperature and SolarRadiation; node
+// WQValues 0-5 (nutrients) or 6-8 (heavy metals and xenobiotics: Cdw, Caw, Css);
+// atmospheric-zone series Time, AirTemperature and SolarRadiation; node
 // histories every value but SolarRadiation.
 struct VQXTimeSeriesEntry {
     double Time = 0.0;  // h

@@ -302,6 +302,13 @@ struct BoundaryHydrograph {
 
 // Columns: 0 time (s), 1-9 concentrations.
 inline constexpr int WQBoundaryHydrographColumns = 10;
+// Concentration columns of a water-quality series: the six nutrient values from column 1; the
+// three metal or xenobiotic values that move with the water (dissolved, adsorbed, suspended
+// solids) from column 7.
+inline constexpr int WQNutrientSeriesColumn = 1;
+inline constexpr int WQNutrientSeriesValues = 6;
+inline constexpr int WQMetalSeriesColumn = 7;
+inline constexpr int WQMetalSeriesValues = 3;
 struct WQBoundaryHydrograph {
     int RowCount = 0;
     int Cursor = 1;

@@ -193,6 +193,18 @@ void InterpolatePreviousFlow(const PointInterpolation& at, Point* p)
     p->Vp = p->Ap > 0.0 ? p->Qp / p->Ap : 0.0;
 }
 
+// Passes the previous level's flow state (Ap to Vp) from one point structure to another.
+template <typename To, typename From>
+void CopyPreviousFlow(const From& from, To* to)
+{
+    to->Ap = from.Ap;
+    to->Agp = from.Agp;
+    to->Qp = from.Qp;
+    to->dApdx = from.dApdx;
+    to->dQpdx = from.dQpdx;
+    to->Vp = from.Vp;
+}
+
 
 // What the natural kernels share: velocities, celerities from the gross hydraulic depth, the
 // momentum residuals X and Xp and the upwinding matrices.
@@ -235,12 +247,7 @@ NaturalPoint EvaluateNaturalPoint(const PointInterpolation& at, const HydroPoint
     const double rho = mc.WaterDensity;
     NaturalPoint p{};
     InterpolateCurrentFlow(at, &p);
-    p.Ap = previous.Ap;
-    p.Agp = previous.Agp;
-    p.Qp = previous.Qp;
-    p.dApdx = previous.dApdx;
-    p.dQpdx = previous.dQpdx;
-    p.Vp = previous.Vp;
+    CopyPreviousFlow(previous, &p);
     p.H = at.Value(&NodeRecord::Stage);
     p.Hp = previous.Natural.Hp;
     p.dHdx = at.Slope(&NodeRecord::Stage);
@@ -553,13 +560,8 @@ void RectFlowState(const GaussPointRecord* gp, int n, View view, RectPointValues
 {
     const RectPreviousFlow f = RectPreviousFlowState(gp, n, view);
     p->hp = f.hp;
-    p->Ap = f.Ap;
-    p->dApdx = f.dApdx;
     p->widthSlope = f.widthSlope;
-    p->Agp = f.Agp;
-    p->Qp = f.Qp;
-    p->dQpdx = f.dQpdx;
-    p->Vp = f.Vp;
+    CopyPreviousFlow(f, p);
     RectCurrentFlowState(gp, n, view, f.B, f.dB, p);
 }
 
@@ -581,12 +583,7 @@ void InterpolateRectPrevious(const GaussPointRecord* gp, const ElementRecord* el
     const PointInterpolation at{gp, element->Nodes, n};
     RectPointTerms& rect = t->Rect;
     const RectPreviousFlow f = RectPreviousFlowState(gp, n, OwnRectViews(element));
-    t->Ap = f.Ap;
-    t->Agp = f.Agp;
-    t->Qp = f.Qp;
-    t->dApdx = f.dApdx;
-    t->dQpdx = f.dQpdx;
-    t->Vp = f.Vp;
+    CopyPreviousFlow(f, t);
     InterpolateRectPreviousFields(at, &rect);
     rect.B = f.B;
     rect.dB = f.dB;
@@ -664,12 +661,7 @@ void AddRectTermsWith(const GaussPointRecord* gp, ElementRecord* element, HydroP
     p.F = p.Fp = p.Fb = p.Fbp = p.Ti = p.Tip = 0.0;
     RectCurrentFlowState(gp, n, OwnRectViews(element), rect.B, rect.dB, &p);
     InterpolateRectCurrentFields(at, &p);
-    p.Ap = previous.Ap;
-    p.Agp = previous.Agp;
-    p.Qp = previous.Qp;
-    p.dApdx = previous.dApdx;
-    p.dQpdx = previous.dQpdx;
-    p.Vp = previous.Vp;
+    CopyPreviousFlow(previous, &p);
     p.dzdx = rect.dzdx;
     p.nb = rect.nb;
     p.Ccp = rect.Ccp;

@@ -175,6 +175,19 @@ struct ModelScanner : FieldScanner {
         }
         return v;
     }
+
+    // Runs `allocate`, which sizes the storage of what is being read: ReadOutOfMemory (reported
+    // for that) when the storage cannot be had, otherwise ScanOk.
+    template <typename Sizing>
+    int Allocate(Sizing allocate)
+    {
+        try {
+            allocate();
+        } catch (const std::exception&) {
+            return Fail(ReadOutOfMemory, " Not enough memory for the %s\n", where);
+        }
+        return ScanOk;
+    }
 };
 
 // Lookup of nodes by number (first in chain order), valid for the node block it was built on.
@@ -396,13 +409,12 @@ int ReadModelBody(FILE* stream)
             return s.Fail(ReadTooManySeriesRows, " Too many rows in the series of atmospheric zone %d\n", zone.Number);
         if (rows < 1)
             return s.Fail(ReadSeriesWithoutRows, " Atmospheric zone %d has a series with no rows\n", zone.Number);
-        try {
+        const int held = s.Allocate([&] {
             zone.Time.assign(rows, 0.0);
             zone.AirTemperature.assign(rows, 0.0);
             zone.SolarRadiation.assign(rows, 0.0);
-        } catch (const std::exception&) {
-            return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
-        }
+        });
+        if (held) return held;
         zone.RowCount = rows;
         for (int r = 0; r < rows && !s.code; ++r) {
             zone.Time[r] = s.Real(AsHours);
@@ -724,11 +736,10 @@ int ReadNodeRow(FILE* stream, int index)
 
     NodeRecord* node = &g_NodeBlock[index];
     SetNodeDefaults(node);
-    try {
+    const int held = s.Allocate([&] {
         if (static_cast<int>(g_NodeIndex.size()) <= index) g_NodeIndex.resize(static_cast<size_t>(index) + 1);
-    } catch (const std::exception&) {
-        return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
-    }
+    });
+    if (held) return held;
     g_NodeIndex[index] = node;
     node->Index = index;
 
@@ -965,11 +976,7 @@ int ReadCrossSection(FILE* stream, NodeRecord* node)
     ModelScanner s(stream);
     s.Where("cross section of node %d", node->Number);
     std::unique_ptr<CrossSectionTable> table;
-    try {
-        table = std::make_unique<CrossSectionTable>();
-    } catch (const std::exception&) {
-        return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
-    }
+    if (const int code = s.Allocate([&] { table = std::make_unique<CrossSectionTable>(); })) return code;
 
     const int points = s.Integer();
     if (s.code) return s.code;
@@ -980,11 +987,7 @@ int ReadCrossSection(FILE* stream, NodeRecord* node)
     table->PointCount = points;
     table->LeftBankStation = s.Real(AsLength);
     table->RightBankStation = s.Real(AsLength);
-    try {
-        table->Points.resize(points);
-    } catch (const std::exception&) {
-        return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
-    }
+    if (const int code = s.Allocate([&] { table->Points.resize(points); })) return code;
     for (SectionPoint& point : table->Points) {
         point.Station = s.Real(AsLength);
         point.Elevation = s.Real(AsLength);
@@ -1036,11 +1039,10 @@ int ReadCrossSection(FILE* stream, NodeRecord* node)
         return s.Fail(ReadBankMatchesNoPoint, " Right bank station of node %d matches no point of its cross section\n",
                       node->Number);
 
-    try {
+    const int held = s.Allocate([&] {
         BuildCrossSectionTable(table.get(), node->SectionCode);   // sizes the property table
-    } catch (const std::exception&) {
-        return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
-    }
+    });
+    if (held) return held;
     delete node->CrossSection;
     node->CrossSection = table.release();
     return ReadOk;
@@ -1115,11 +1117,7 @@ int ReadBoundaryHydrograph(FILE* stream, BoundaryElementRecord* element)
     ModelScanner s(stream);
     s.Where("series of boundary element %d", element->Number);
     BoundaryHydrograph* table = nullptr;
-    try {
-        table = new BoundaryHydrograph;
-    } catch (const std::exception&) {
-        return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
-    }
+    if (const int code = s.Allocate([&] { table = new BoundaryHydrograph; })) return code;
     delete element->Hydrograph;
     element->Hydrograph = table;
     NodeRecord* node = element->Node();
@@ -1176,11 +1174,10 @@ int ReadBoundaryHydrograph(FILE* stream, BoundaryElementRecord* element)
     }
     if (kind == Looped || kind == NoRows) return ReadOk;
 
-    try {
+    const int held = s.Allocate([&] {
         for (std::vector<double>& column : table->Columns) column.assign(rows, 0.0);
-    } catch (const std::exception&) {
-        return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
-    }
+    });
+    if (held) return held;
     table->RowCount = rows;
     auto& c = table->Columns;
     for (int r = 0; r < rows && !s.code; ++r) {
@@ -1334,15 +1331,14 @@ int ReadJamTable(FILE* stream)
     delete g_JamTable;
     g_JamTable = nullptr;
     std::unique_ptr<JamStabilityTable> table;
-    try {
+    const int held = s.Allocate([&] {
         table = std::make_unique<JamStabilityTable>();
         table->RowType.assign(rows, 0);
         table->Id.assign(rows, 0);
         table->JunctionIndex.assign(rows, -1);
         table->NodeIndex.assign(rows, -1);
-    } catch (const std::exception&) {
-        return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
-    }
+    });
+    if (held) return held;
     std::printf("\tMemory allocated for jam stability equation table\n");
     table->RowCount = rows;
     for (int r = 0; r < rows; ++r) {

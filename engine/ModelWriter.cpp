@@ -449,14 +449,22 @@ int NoStream()
     return WriteNoStream;
 }
 
+// Writes what `format` puts into a fresh model text to the stream, closing it when `close` is
+// set (see Emit); a stream that is not open writes nothing.
+template <typename Format>
+int FormatAndEmit(FILE* stream, bool close, Format format)
+{
+    if (!stream) return NoStream();
+    ModelText t;
+    format(t);
+    return Emit(t, stream, close);
+}
+
 }  // namespace
 
 int WriteModelFile(FILE* stream)
 {
-    if (!stream) return NoStream();
-    ModelText t;
-    FormatModel(t);
-    return Emit(t, stream, true);
+    return FormatAndEmit(stream, true, [](ModelText& t) { FormatModel(t); });
 }
 
 int SaveModelFile(const std::filesystem::path& path)
@@ -466,32 +474,26 @@ int SaveModelFile(const std::filesystem::path& path)
 
 int WriteModelHeader(FILE* stream)
 {
-    if (!stream) return NoStream();
-    ModelText t;
-    FormatHeader(t);
-    return Emit(t, stream, false);
+    return FormatAndEmit(stream, false, [](ModelText& t) { FormatHeader(t); });
 }
 
 int WriteNodeRow(FILE* stream, const NodeRecord* node)
 {
-    if (!stream) return NoStream();
-    ModelText t;
-    if (node) FormatNodeRow(t, node);
-    return Emit(t, stream, false);
+    return FormatAndEmit(stream, false, [node](ModelText& t) {
+        if (node) FormatNodeRow(t, node);
+    });
 }
 
 int WriteCrossSection(FILE* stream, const NodeRecord* node)
 {
-    if (!stream) return NoStream();
-    ModelText t;
-    if (node) FormatCrossSection(t, node);
-    return Emit(t, stream, false);
+    return FormatAndEmit(stream, false, [node](ModelText& t) {
+        if (node) FormatCrossSection(t, node);
+    });
 }
 
 int WriteBoundaryHydrograph(FILE* stream, const BoundaryElementRecord* element)
 {
-    if (!stream) return NoStream();
-    ModelText t;
-    if (element) FormatBoundaryHydrograph(t, element);
-    return Emit(t, stream, false);
+    return FormatAndEmit(stream, false, [element](ModelText& t) {
+        if (element) FormatBoundaryHydrograph(t, element);
+    });
 }

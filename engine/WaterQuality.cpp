@@ -101,12 +101,8 @@ void StoreWQUnknowns(NodeRecord* node)
 namespace {
 
 // Values of metals and xenobiotics that move with the water (dissolved, adsorbed, suspended
-// solids); the three bed values only store and react.
-constexpr int MetalWaterColumnValues = 3;
-// Series columns of the inflow concentrations: nutrients from column 1, metals and
-// xenobiotics from column 7.
-constexpr int NutrientSeriesColumn = 1;
-constexpr int MetalSeriesColumn = 7;
+// solids), one per series column; the three bed values only store and react.
+constexpr int MetalWaterColumnValues = WQMetalSeriesValues;
 // Points of the nodal rule: the element's two ends, weight 1 each.
 constexpr double NodalRule[2][4] = {{-1.0, 0.0, 0.0, 1.0}, {1.0, 0.0, 0.0, 1.0}};
 
@@ -124,7 +120,7 @@ int MovingValues(int upn)
 // Series column of moving value k.
 int SeriesColumn(int k)
 {
-    return k + (g_ModelControl.WQFileType == WQNutrients ? NutrientSeriesColumn : MetalSeriesColumn);
+    return k + (g_ModelControl.WQFileType == WQNutrients ? WQNutrientSeriesColumn : WQMetalSeriesColumn);
 }
 
 bool HasRows(const WQBoundaryHydrograph* h)

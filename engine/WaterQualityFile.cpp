@@ -220,12 +220,12 @@ int CoefficientTablesOf(int type, CoefficientTable tables[2])
 // Concentration columns of a water-quality series: the first and their number.
 int FirstSeriesColumn(int type)
 {
-    return type == WQNutrients ? 1 : 7;
+    return type == WQNutrients ? WQNutrientSeriesColumn : WQMetalSeriesColumn;
 }
 
 int SeriesValueCount(int type)
 {
-    return type == WQNutrients ? 6 : 3;
+    return type == WQNutrients ? WQNutrientSeriesValues : WQMetalSeriesValues;
 }
 
 bool IsInflow(const BoundaryElementRecord* b)

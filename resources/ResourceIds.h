@@ -234,3 +234,25 @@ constexpr int IDC_OUT_SERIES_VARIABLES[] = {1161, 1162, 1169, 1163, 1170, 1164, 
                                             1168, 1173, 1174, 1188, 1187, 1189, 1190, 1201, 1202};
 constexpr int IDC_OUT_SNAPSHOT_VARIABLES[] = {1175, 1176, 1184, 1177, 1178, 1179, 1180, 1181,
                                               1182, 1183, 1185, 1186, 1191, 1192, 1193, 1194};
+
+// ---- Water quality: the water-quality run dialog and the three settings dialogs.
+constexpr UINT IDD_RUN_TRANSIENT_WQ = 335;
+constexpr UINT IDD_WQ_GLOBAL_SETTINGS = 336;
+constexpr UINT IDD_HM_GLOBAL_SETTINGS = 337;
+constexpr UINT IDD_XE_GLOBAL_SETTINGS = 338;
+
+// The water-quality run dialog: the transient dialog's controls (IDC_TRANS_...), the
+// hydrodynamic solution's caption beside its check box, and the water-quality solution.
+constexpr int IDC_WQRUN_HYDRO_CAPTION = 1031;
+constexpr int IDC_WQRUN_WATER_QUALITY = 1203;
+constexpr int IDC_WQRUN_THETA_LABEL = 1034;
+constexpr int IDC_WQRUN_THETA = 1012;
+constexpr int IDC_WQRUN_CHANGE_LABEL = 1217;
+constexpr int IDC_WQRUN_CHANGE = 1017;
+constexpr int IDC_WQRUN_TOLERANCE_LABEL = 1218;
+constexpr int IDC_WQRUN_TOLERANCE = 1018;
+constexpr int IDC_WQRUN_ITERATIONS_LABEL = 1219;
+constexpr int IDC_WQRUN_ITERATIONS = 1019;
+constexpr int IDC_WQRUN_MAX_ITERATIONS_LABEL = 1220;
+constexpr int IDC_WQRUN_MAX_ITERATIONS = 1020;
+// The settings dialogs' fields are listed with their labels in resources/WQSettingsDialogs.h.

@@ -1,5 +1,7 @@
-// The templates of the two run dialogs: Run Steady and Run Transient.
+// The templates of the three run dialogs: Run Steady, Run Transient and Run Transient Water
+// Quality.
 #pragma once
 
-// Registers the templates (IDD_RUN_STEADY, IDD_RUN_TRANSIENT); later calls do nothing.
+// Registers the templates (IDD_RUN_STEADY, IDD_RUN_TRANSIENT, IDD_RUN_TRANSIENT_WQ); later
+// calls do nothing.
 void RegisterRunDialogs();

@@ -9,6 +9,7 @@
 #include <QPainterPath>
 
 #include <array>
+#include <initializer_list>
 #include <span>
 
 namespace {
@@ -71,20 +72,24 @@ QPen Stroke(const QColor& colour, double width = 1.0)
     return pen;
 }
 
+// The closed outline through corners, drawn with the painter's pen and brush.
+void DrawOutline(QPainter& g, std::initializer_list<QPointF> corners)
+{
+    QPainterPath outline;
+    outline.moveTo(*corners.begin());
+    for (auto p = corners.begin() + 1; p != corners.end(); ++p) outline.lineTo(*p);
+    outline.closeSubpath();
+    g.drawPath(outline);
+}
+
 // A sheet of paper with a folded corner over x0..x1, y0..y1 (pixel edges).
 void DrawSheet(QPainter& g, double x0, double y0, double x1, double y1, bool lines)
 {
     const double fold = 3;
-    QPainterPath sheet;
-    sheet.moveTo(x0 + 0.5, y0 + 0.5);
-    sheet.lineTo(x1 - fold - 0.5, y0 + 0.5);
-    sheet.lineTo(x1 - 0.5, y0 + fold + 0.5);
-    sheet.lineTo(x1 - 0.5, y1 - 0.5);
-    sheet.lineTo(x0 + 0.5, y1 - 0.5);
-    sheet.closeSubpath();
     g.setPen(Stroke(Ink));
     g.setBrush(Paper);
-    g.drawPath(sheet);
+    DrawOutline(g, {{x0 + 0.5, y0 + 0.5}, {x1 - fold - 0.5, y0 + 0.5}, {x1 - 0.5, y0 + fold + 0.5}, {x1 - 0.5, y1 - 0.5},
+                    {x0 + 0.5, y1 - 0.5}});
     QPainterPath corner;
     corner.moveTo(x1 - fold - 0.5, y0 + 0.5);
     corner.lineTo(x1 - fold - 0.5, y0 + fold + 0.5);
@@ -102,15 +107,7 @@ void DrawOpen(QPainter& g)
 {
     g.setPen(Stroke(Ink));
     g.setBrush(FolderBack);
-    QPainterPath back;
-    back.moveTo(0.5, 13.5);
-    back.lineTo(0.5, 3.5);
-    back.lineTo(5.5, 3.5);
-    back.lineTo(6.5, 4.5);
-    back.lineTo(12.5, 4.5);
-    back.lineTo(12.5, 13.5);
-    back.closeSubpath();
-    g.drawPath(back);
+    DrawOutline(g, {{0.5, 13.5}, {0.5, 3.5}, {5.5, 3.5}, {6.5, 4.5}, {12.5, 4.5}, {12.5, 13.5}});
     g.setBrush(FolderFront);
     const QPointF front[] = {{3.5, 7.5}, {15.5, 7.5}, {12.5, 13.5}, {0.5, 13.5}};
     g.drawPolygon(front, 4);
@@ -120,14 +117,7 @@ void DrawSave(QPainter& g)
 {
     g.setPen(Stroke(Ink));
     g.setBrush(DiskBody);
-    QPainterPath body;
-    body.moveTo(1.5, 1.5);
-    body.lineTo(12.5, 1.5);
-    body.lineTo(14.5, 3.5);
-    body.lineTo(14.5, 13.5);
-    body.lineTo(1.5, 13.5);
-    body.closeSubpath();
-    g.drawPath(body);
+    DrawOutline(g, {{1.5, 1.5}, {12.5, 1.5}, {14.5, 3.5}, {14.5, 13.5}, {1.5, 13.5}});
     g.fillRect(QRectF(4, 2, 8, 5), Paper);
     g.setPen(Stroke(TextLine));
     g.drawLine(QPointF(5, 3.5), QPointF(11, 3.5));

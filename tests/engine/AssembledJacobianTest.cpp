@@ -22,6 +22,7 @@
 #include "engine/ThermalIce.h"
 #include "engine/TimeStepping.h"
 #include "ModelBuilder.h"
+#include "ModelFixtures.h"
 #include "ModelFilesTestSupport.h"
 
 namespace {
@@ -257,10 +258,7 @@ struct Case {
     int resistance;
 };
 
-class AssembledJacobian : public ::testing::Test {
-protected:
-    void TearDown() override { ReleaseModel(); }
-};
+class AssembledJacobian : public testmodel::ModelTest<> {};
 
 }  // namespace
 

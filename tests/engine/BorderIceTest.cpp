@@ -11,19 +11,13 @@
 #include "engine/ModelSetup.h"
 #include "engine/ThermalIce.h"
 #include "engine/TimeStepping.h"
+#include "tests/engine/ModelFixtures.h"
 #include "tests/engine/ThermalModel.h"
 
 namespace {
 
-class BorderIce : public ::testing::Test {
+class BorderIce : public testmodel::FreshModelTest<> {
 protected:
-    void SetUp() override
-    {
-        ReleaseModel();
-        SetModelDefaults();
-    }
-    void TearDown() override { ReleaseModel(); }
-
     // Three nodes of still water 2 m deep in air at `air` degC: a trapezoid (bottom 20 m, banks
     // 2:1, 4 m high) or a rectangle 28 m wide. The middle node is the one tested.
     static NodeRecord& StillRiver(bool section, double air)

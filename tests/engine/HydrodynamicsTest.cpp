@@ -17,6 +17,7 @@
 #include "engine/TimeStepping.h"
 #include "ChannelReferences.h"
 #include "ModelBuilder.h"
+#include "ModelFixtures.h"
 
 using testmodel::Bisect;
 using testmodel::BoundaryAt;
@@ -48,15 +49,9 @@ double Depth(const NodeRecord& n)
     return n.Stage - n.Invert;
 }
 
-class Hydro : public ::testing::TestWithParam<int> {
-protected:
-    void TearDown() override { ReleaseModel(); }
-};
+class Hydro : public testmodel::ModelTest<::testing::TestWithParam<int>> {};
 
-class HydroCase : public ::testing::Test {
-protected:
-    void TearDown() override { ReleaseModel(); }
-};
+class HydroCase : public testmodel::ModelTest<> {};
 
 }  // namespace
 
@@ -619,10 +614,7 @@ std::vector<SectionPoint> Trapezoid(double b, double m, double height, double z)
     return {{0, z + height}, {m * height, z}, {m * height + b, z}, {2 * m * height + b, z + height}};
 }
 
-class Surveyed : public ::testing::TestWithParam<int> {
-protected:
-    void TearDown() override { ReleaseModel(); }
-};
+class Surveyed : public testmodel::ModelTest<::testing::TestWithParam<int>> {};
 
 }  // namespace
 

@@ -12,21 +12,15 @@
 #include "engine/ModelSetup.h"
 #include "engine/ThermalIce.h"
 #include "engine/TimeStepping.h"
+#include "tests/engine/ModelFixtures.h"
 #include "tests/engine/ThermalModel.h"
 
 namespace {
 
 constexpr double Width = 20, Depth = 2, Spacing = 100;
 
-class IceFront : public ::testing::Test {
+class IceFront : public testmodel::FreshModelTest<> {
 protected:
-    void SetUp() override
-    {
-        ReleaseModel();
-        SetModelDefaults();
-    }
-    void TearDown() override { ReleaseModel(); }
-
     // A rectangular river of `nodes` nodes carrying discharge q at depth 2 m, drifting surface ice
     // of concentration 0.4 (0.2 m solid ice over 0.1 m slush) moving with the water, water at
     // 0 degC, and one bridging event at `bridging` (m), bridged at time 0, front at `front`.

@@ -22,6 +22,7 @@
 #include "ChannelReferences.h"
 #include "ModelBuilder.h"
 #include "ModelFilesTestSupport.h"
+#include "ModelFixtures.h"
 
 using testmodel::Bisect;
 using testmodel::BoundaryAt;
@@ -179,15 +180,9 @@ double JunctionImbalance()
     return std::fabs(in - out) / in;
 }
 
-class Network : public ::testing::TestWithParam<int> {
-protected:
-    void TearDown() override { ReleaseModel(); }
-};
+class Network : public testmodel::ModelTest<::testing::TestWithParam<int>> {};
 
-class NetworkCase : public ::testing::Test {
-protected:
-    void TearDown() override { ReleaseModel(); }
-};
+class NetworkCase : public testmodel::ModelTest<> {};
 
 }  // namespace
 
@@ -940,10 +935,7 @@ void SurveyedY(YNetwork& y, double level, double discharge)
     }
 }
 
-class SurveyedNetwork : public ::testing::TestWithParam<int> {
-protected:
-    void TearDown() override { ReleaseModel(); }
-};
+class SurveyedNetwork : public testmodel::ModelTest<::testing::TestWithParam<int>> {};
 
 }  // namespace
 

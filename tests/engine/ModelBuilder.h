@@ -269,6 +269,14 @@ inline bool RunTo(double endTime, const std::function<void()>& afterStep = {})
     return true;
 }
 
+// The output flags the last transient step left: series, snapshot, ice front, state file,
+// database.
+inline std::vector<int> DueFlags()
+{
+    const ModelControl& mc = g_ModelControl;
+    return {mc.SeriesDue, mc.SnapshotDue, mc.IceFrontDue, mc.StateFileDue, mc.DatabaseDue};
+}
+
 // Steps of a stepping routine that returns 0 for a step made, accepted or rejected
 // (TransientStep, RunWaterQualityStep), until `endTime`, landing on it; `afterStep` runs after
 // every accepted step. False when a step fails or the run stalls.

@@ -23,6 +23,7 @@
 #include "engine/Hydraulics.h"
 #include "engine/ModelFiles.h"
 #include "engine/ModelSetup.h"
+#include "ModelFixtures.h"
 
 namespace modelfiles_test {
 
@@ -357,15 +358,7 @@ private:
     bool active_ = false;
 };
 
-class ModelFileTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ReleaseModel();
-        SetModelDefaults();
-    }
-    void TearDown() override { ReleaseModel(); }
-};
+class ModelFileTest : public testmodel::FreshModelTest<> {};
 
 inline const char* const AllFixtures[] = {
     "ft0-metric.vqx", "ft0-imperial.vqx", "ft1-metric.vqx", "ft1-imperial.vqx",

@@ -10,6 +10,7 @@
 #include "engine/SteadyRun.h"
 #include "engine/TimeStepping.h"
 #include "ModelBuilder.h"
+#include "ModelFixtures.h"
 
 namespace {
 
@@ -54,10 +55,7 @@ void ExpectNormalFlow(double normalDepth)
     }
 }
 
-class RunLoop : public ::testing::Test {
-protected:
-    void TearDown() override { ReleaseModel(); }
-};
+class RunLoop : public testmodel::ModelTest<> {};
 
 TEST_F(RunLoop, TransientStepsSettleAtNormalDepthOnTheOutputTimes)
 {

@@ -13,19 +13,12 @@
 #include "engine/ThermalIce.h"
 #include "engine/TimeStepping.h"
 #include "tests/engine/ChannelReferences.h"
+#include "tests/engine/ModelFixtures.h"
 #include "tests/engine/ThermalModel.h"
 
 namespace {
 
-class ThermalBudget : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ReleaseModel();
-        SetModelDefaults();
-    }
-    void TearDown() override { ReleaseModel(); }
-};
+class ThermalBudget : public testmodel::FreshModelTest<> {};
 
 // Heat stored in the river, J/kg x m3 (the lumped sum of flow area x energy).
 double StoredHeat(const std::vector<double>& lengths, bool previous)

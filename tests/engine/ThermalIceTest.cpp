@@ -13,6 +13,7 @@
 #include "engine/TimeStepping.h"
 #include "engine/WaterQuality.h"
 #include "tests/engine/ChannelReferences.h"
+#include "tests/engine/ModelFixtures.h"
 #include "tests/engine/StepRetry.h"
 #include "tests/engine/ThermalModel.h"
 #include "tests/engine/WaterQualityModel.h"
@@ -22,15 +23,7 @@ namespace {
 using testmodel::MixtureEnergy;
 using testmodel::WaterEnthalpy;
 
-class ThermalIce : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ReleaseModel();
-        SetModelDefaults();
-    }
-    void TearDown() override { ReleaseModel(); }
-};
+class ThermalIce : public testmodel::FreshModelTest<> {};
 
 TEST_F(ThermalIce, WaterTemperatureIsTheRootOfTheMixtureEnergy)
 {

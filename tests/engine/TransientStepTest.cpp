@@ -13,6 +13,9 @@
 #include "engine/ModelSetup.h"
 #include "engine/SteadyRun.h"
 #include "engine/TimeStepping.h"
+#include "ModelBuilder.h"
+
+using testmodel::DueFlags;
 
 namespace {
 
@@ -53,11 +56,6 @@ protected:
         g_EquationSystems[HydrodynamicSystem].MaxIterations = 0;
         g_ModelControl.DeltaT = 1;
         return SolveHydrodynamicsStep() != 1;
-    }
-    static std::vector<int> DueFlags()
-    {
-        const ModelControl& mc = g_ModelControl;
-        return {mc.SeriesDue, mc.SnapshotDue, mc.IceFrontDue, mc.StateFileDue, mc.DatabaseDue};
     }
 };
 

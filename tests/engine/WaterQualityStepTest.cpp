@@ -16,6 +16,8 @@
 #include "engine/TimeStepping.h"
 #include "engine/WaterQuality.h"
 
+using testmodel::DueFlags;
+
 namespace {
 
 const double Pi = 3.141592653589793;
@@ -224,11 +226,6 @@ protected:
         for (int i = 0; i < Nodes; ++i)
             for (int k = 0; k < 6; ++k) v.push_back(InitialValue(i, k));
         return v;
-    }
-    static std::vector<int> DueFlags()
-    {
-        const ModelControl& mc = g_ModelControl;
-        return {mc.SeriesDue, mc.SnapshotDue, mc.IceFrontDue, mc.StateFileDue, mc.DatabaseDue};
     }
     static void SetDaylightMarks()
     {

@@ -15,16 +15,7 @@
 #include "platform/TestHooks.h"
 #include "resources/ResourceIds.h"
 #include "views/VasquilView.h"
-
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QGuiApplication>
-#include <QImage>
-#include <QPixmap>
-#include <QScreen>
-#include <QSet>
-#include <QThread>
-#include <QTimer>
+#include "ScreenTour.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -34,43 +25,7 @@
 
 namespace {
 
-// A screen showing windows with text has far more colours than this.
-constexpr int MinimumColours = 16;
-// Time for the window system to show what changed, in milliseconds.
-constexpr int SettleTime = 600;
-
-std::filesystem::path g_folder;
-int g_shots = 0;
-bool g_failed = false;
-
-void Settle()
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < SettleTime) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(10);
-    }
-}
-
-void SaveScreen(const std::string& name)
-{
-    char prefix[8];
-    std::snprintf(prefix, sizeof prefix, "%02d-", ++g_shots);
-    const std::filesystem::path path = g_folder / (prefix + name + ".png");
-    QScreen* screen = QGuiApplication::primaryScreen();
-    const QImage shot = screen ? screen->grabWindow(0).toImage() : QImage();
-    QSet<QRgb> colours;
-    for (int y = 0; y < shot.height() && colours.size() < MinimumColours; y += 3) {
-        for (int x = 0; x < shot.width(); x += 3) colours.insert(shot.pixel(x, y));
-    }
-    if (shot.isNull() || !shot.save(QString::fromStdString(path.string()), "PNG") || colours.size() < MinimumColours) {
-        std::fprintf(stderr, "profile_tour: no picture for %s\n", path.c_str());
-        g_failed = true;
-        return;
-    }
-    std::printf("%s\n", path.c_str());
-}
+using namespace screen_tour;
 
 // One state of the options dialog: the two charts, the bottom chart's kind and variable, and
 // the subtitle's reach name and model time.
@@ -153,16 +108,9 @@ int main(int argc, char** argv)
     stops.push_back([] { AfxGetMainWnd()->PostMessage(WM_CLOSE); });
 
     // The About box closes, then the stops follow one another with time to show each.
-    std::function<void(std::size_t)> next = [&](std::size_t i) {
-        if (i >= stops.size()) return;
-        QTimer::singleShot(SettleTime, [&, i] {
-            stops[i]();
-            next(i + 1);
-        });
-    };
     dialogs.scripts.push_back([&](CDialog& about) {
         static_cast<CButton*>(about.GetDlgItem(IDOK))->Click();
-        next(0);
+        RunStops(stops);
     });
 
     char* qtArgv[] = {argv[0], argv[1], nullptr};

@@ -1,0 +1,75 @@
+// Pictures of the screen at the stops of a tour of the program under a (virtual) display.
+#pragma once
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <QSet>
+#include <QThread>
+#include <QTimer>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace screen_tour {
+
+// A screen showing windows with text has far more colours than this.
+constexpr int MinimumColours = 16;
+// Time for the window system to show what changed, in milliseconds.
+constexpr int SettleTime = 600;
+
+// Where the pictures go, how many were saved, and whether one failed.
+inline std::filesystem::path g_folder;
+inline int g_shots = 0;
+inline bool g_failed = false;
+
+// Lets the window system show what changed.
+inline void Settle()
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < SettleTime) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(10);
+    }
+}
+
+// Saves the screen as g_folder/NN-name.png and prints its path; a picture that could not be
+// saved or shows hardly more than a blank screen sets g_failed.
+inline void SaveScreen(const std::string& name)
+{
+    char prefix[8];
+    std::snprintf(prefix, sizeof prefix, "%02d-", ++g_shots);
+    const std::filesystem::path path = g_folder / (prefix + name + ".png");
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QImage shot = screen ? screen->grabWindow(0).toImage() : QImage();
+    QSet<QRgb> colours;
+    for (int y = 0; y < shot.height() && colours.size() < MinimumColours; y += 3) {
+        for (int x = 0; x < shot.width(); x += 3) colours.insert(shot.pixel(x, y));
+    }
+    if (shot.isNull() || !shot.save(QString::fromStdString(path.string()), "PNG") || colours.size() < MinimumColours) {
+        std::fprintf(stderr, "no picture for %s\n", path.c_str());
+        g_failed = true;
+        return;
+    }
+    std::printf("%s\n", path.c_str());
+}
+
+// Calls the stops one after another, each SettleTime after the one before, from the event
+// loop; stops must outlive the tour.
+inline void RunStops(const std::vector<std::function<void()>>& stops, std::size_t first = 0)
+{
+    if (first >= stops.size()) return;
+    QTimer::singleShot(SettleTime, [&stops, first] {
+        stops[first]();
+        RunStops(stops, first + 1);
+    });
+}
+
+}  // namespace screen_tour
