@@ -713,6 +713,7 @@ int AssembleProfileMatrix(int system)
             std::fill(es.LowerProfile.begin(), es.LowerProfile.end(), 0.0);
         } else {
             es.StructureBuilt = 0;
+            es.ItemsLaidOut = 0;
             es.UpperProfile = {};
             if (!BuildProfileStructure(system)) return -1;
             es.LowerProfile.assign(static_cast<size_t>(es.ProfileLength), 0.0);
@@ -732,7 +733,12 @@ int AssembleProfileMatrix(int system)
         SizeAndZero(mc.ElementResidualBase, dof + 1);
         SizeAndZero(mc.ElementMatrix, dof * dof + 1);
         SizeAndZero(mc.ElementJacobianWork, dof * dof + 1);
-        LayOutItems(system);
+        // The layout stands while the items do (and with them the element size).
+        if (!es.ItemsLaidOut || es.ItemMatrices.size() != es.Items.size() * dof * dof) {
+            es.ItemsLaidOut = 0;
+            LayOutItems(system);
+            es.ItemsLaidOut = 1;
+        }
     } catch (const std::bad_alloc&) {
         mc.MaxElementDof = 0;
         return -1;
