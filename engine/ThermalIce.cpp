@@ -711,10 +711,9 @@ double ComputeUnderCoverDeposition(NodeRecord* node)
 
 void ComputeThermalElementResidual(ElementRecord* element)
 {
-    // Work records of the nodal rule, reused from call to call: every evaluation fills what it
-    // reads, and clearing them each time would cost more than the kernel's arithmetic.
+    // Work record of the node count, reused from call to call: every evaluation fills what it
+    // reads, and clearing it each time would cost more than the kernel's arithmetic.
     static ShapeFunctionValues scratch;
-    static GaussPointRecord points[2];
     const int nodes = CountElementNodes(element, &scratch);
     if (nodes < 2) return;
     for (int k = 0; k < nodes; ++k)
@@ -724,11 +723,8 @@ void ComputeThermalElementResidual(ElementRecord* element)
     const LateralInflow in = LateralInflowOf(element, nodes);
     const bool blocked = element->Nodes[0]->IceFrontAtNode != 0;
     // The nodal rule: one point at each node, weight 1. A junction branch has its own length.
-    static constexpr double NodalRule[2][4] = {{-1.0, 0.0, 0.0, 1.0}, {1.0, 0.0, 0.0, 1.0}};
-    for (int p = 0; p < 2; ++p) {
-        EvaluateGaussPoint(element, element->Length, NodalRule[p], &points[p]);
-        AddThermalIceTerms(&points[p], element, nodes, in, blocked);
-    }
+    for (int p = 0; p < NodalRulePoints; ++p)
+        AddThermalIceTerms(EvaluateNodalRulePoint(element, element->Length, p), element, nodes, in, blocked);
     if (ThermalUnknownsPerNode() >= AllThermalUnknowns) AddThermalTransfers(element);
 }
 

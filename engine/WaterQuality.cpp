@@ -103,8 +103,6 @@ namespace {
 // Values of metals and xenobiotics that move with the water (dissolved, adsorbed, suspended
 // solids), one per series column; the three bed values only store and react.
 constexpr int MetalWaterColumnValues = WQMetalSeriesValues;
-// Points of the nodal rule: the element's two ends, weight 1 each.
-constexpr double NodalRule[2][4] = {{-1.0, 0.0, 0.0, 1.0}, {1.0, 0.0, 0.0, 1.0}};
 
 double SignOf(double x)
 {
@@ -282,8 +280,8 @@ int ComputeWQElementResidual(ElementRecord* element)
 {
     ModelControl& mc = g_ModelControl;
     const int upn = std::clamp(g_EquationSystems[WaterQualitySystem].UnknownsPerNode, 0, 6);
-    GaussPointRecord gp;
-    const int n = CountElementNodes(element, &gp.Interpolation);
+    ShapeFunctionValues scratch;
+    const int n = CountElementNodes(element, &scratch);
     if (n < 1 || upn < 1 || mc.ElementVector.size() < static_cast<size_t>(n * upn)) return 0;
     for (int k = 0; k < n; ++k)
         if (!element->Nodes[k]) return 0;
@@ -297,10 +295,8 @@ int ComputeWQElementResidual(ElementRecord* element)
         SeriesConcentrations(h, MovingValues(upn), lateral);
         nodes.Lateral = lateral;
     }
-    for (const auto& point : NodalRule) {
-        EvaluateGaussPoint(element, element->Length, point, &gp);
-        AddWaterQualityTerms(&gp, nodes);
-    }
+    for (int p = 0; p < NodalRulePoints; ++p)
+        AddWaterQualityTerms(EvaluateNodalRulePoint(element, element->Length, p), nodes);
     return n;
 }
 
