@@ -361,9 +361,7 @@ TEST(DynamicIce, ARejectedSteadyPassRepeatedEqualsTheHalvedPass)
     channel.Build();
     ModelControl& mc = g_ModelControl;
     ASSERT_TRUE(testmodel::AdvanceTo(TransientStep, 1200));
-    const std::vector<NodeRecord> nodes = g_NodeBlock;
-    const ModelControl control = g_ModelControl;
-    std::vector<EquationSystem> systems(std::begin(g_EquationSystems), std::end(g_EquationSystems));
+    const testmodel::SavedState saved;
     const double step = mc.DeltaT;
 
     EquationSystem& hydro = g_EquationSystems[HydrodynamicSystem];
@@ -375,12 +373,10 @@ TEST(DynamicIce, ARejectedSteadyPassRepeatedEqualsTheHalvedPass)
     ASSERT_EQ(RunSteadyPass(), 1);
     const std::vector<NodeRecord> repeated = g_NodeBlock;
 
-    for (size_t i = 0; i < nodes.size(); ++i) g_NodeBlock[i] = nodes[i];
-    g_ModelControl = control;
-    std::copy(systems.begin(), systems.end(), g_EquationSystems);
+    saved.Restore();
     mc.DeltaT = step / 2;
     ASSERT_EQ(RunSteadyPass(), 1);
-    for (size_t i = 0; i < nodes.size(); ++i) testmodel::ExpectSameNodeState(repeated[i], g_NodeBlock[i], i);
+    for (size_t i = 0; i < repeated.size(); ++i) testmodel::ExpectSameNodeState(repeated[i], g_NodeBlock[i], i);
     ReleaseModel();
 }
 

@@ -41,6 +41,23 @@ inline void ExpectSameNodeState(const NodeRecord& a, const NodeRecord& b, size_t
     for (const auto f : flags) EXPECT_EQ(a.*f, b.*f) << i;
 }
 
+// The model's state as it stands: the nodes, bridging events, control block and equation
+// systems; Restore puts it back (the model keeps its elements and links).
+struct SavedState {
+    std::vector<NodeRecord> Nodes = g_NodeBlock;
+    std::vector<BridgingEventRecord> Events = g_BridgingEventBlock;
+    ModelControl Control = g_ModelControl;
+    std::vector<EquationSystem> Systems{std::begin(g_EquationSystems), std::end(g_EquationSystems)};
+
+    void Restore() const
+    {
+        for (size_t i = 0; i < Nodes.size(); ++i) g_NodeBlock[i] = Nodes[i];
+        for (size_t i = 0; i < Events.size(); ++i) g_BridgingEventBlock[i] = Events[i];
+        g_ModelControl = Control;
+        std::copy(Systems.begin(), Systems.end(), g_EquationSystems);
+    }
+};
+
 // From the present state, one step of the stepping `step` (TransientStep, or AdvanceTimeStep with
 // a last system) with `fail` making one system fail on the first attempt (`recover` undoes it), then its retry; then the same step from the
 // same start taken directly with half the length. Expects the rejection to leave the clock at
@@ -49,10 +66,7 @@ inline void ExpectRetryEqualsHalvedStep(const std::function<void()>& fail, const
                                         int (*step)() = TransientStep)
 {
     ModelControl& mc = g_ModelControl;
-    const std::vector<NodeRecord> nodes = g_NodeBlock;
-    const std::vector<BridgingEventRecord> events = g_BridgingEventBlock;
-    const ModelControl control = g_ModelControl;
-    std::vector<EquationSystem> systems(std::begin(g_EquationSystems), std::end(g_EquationSystems));
+    const SavedState saved;
     const double start = mc.ModelTime, length = mc.DeltaT;
 
     fail();
@@ -66,16 +80,13 @@ inline void ExpectRetryEqualsHalvedStep(const std::function<void()>& fail, const
     const std::vector<BridgingEventRecord> retriedEvents = g_BridgingEventBlock;
     const ModelControl retriedControl = g_ModelControl;
 
-    for (size_t i = 0; i < nodes.size(); ++i) g_NodeBlock[i] = nodes[i];
-    for (size_t i = 0; i < events.size(); ++i) g_BridgingEventBlock[i] = events[i];
-    g_ModelControl = control;
-    std::copy(systems.begin(), systems.end(), g_EquationSystems);
+    saved.Restore();
     mc.DeltaT = length / 2;
     ASSERT_EQ(step(), 0);
     ASSERT_EQ(mc.ModelTime, start + length / 2);
 
-    for (size_t i = 0; i < nodes.size(); ++i) ExpectSameNodeState(retried[i], g_NodeBlock[i], i);
-    for (size_t i = 0; i < events.size(); ++i) {
+    for (size_t i = 0; i < retried.size(); ++i) ExpectSameNodeState(retried[i], g_NodeBlock[i], i);
+    for (size_t i = 0; i < retriedEvents.size(); ++i) {
         EXPECT_EQ(retriedEvents[i].FrontLocation, g_BridgingEventBlock[i].FrontLocation);
         EXPECT_EQ(retriedEvents[i].StepStartFront, g_BridgingEventBlock[i].StepStartFront);
         EXPECT_EQ(retriedEvents[i].FrontStation, g_BridgingEventBlock[i].FrontStation);
