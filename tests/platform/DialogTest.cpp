@@ -17,6 +17,8 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include <map>
+
 namespace {
 
 using namespace TestIds;
@@ -32,6 +34,26 @@ class DialogTest : public ::testing::Test
 {
 protected:
     void SetUp() override { RegisterTestResources(); }
+};
+
+// Counts the paints each widget of the application receives.
+class PaintCounter : public QObject
+{
+public:
+    PaintCounter() { QApplication::instance()->installEventFilter(this); }
+    ~PaintCounter() override { QApplication::instance()->removeEventFilter(this); }
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) ++paints[object];
+        return false;
+    }
+    int Total() const
+    {
+        int total = 0;
+        for (const auto& entry : paints) total += entry.second;
+        return total;
+    }
+    std::map<const QObject*, int> paints;
 };
 
 }  // namespace
@@ -180,4 +202,23 @@ TEST_F(DialogTest, AModelessDialogIsDestroyedAndCreatedAgainWithFreshControls)
     ProcessEvents();
     EXPECT_EQ(CWnd::FromHandle(open), nullptr);
     EXPECT_EQ(CWnd::FromHandle(control), nullptr);
+}
+
+TEST_F(DialogTest, UpdateWindowOfADialogPaintsWhatIsPendingAndNothingElse)
+{
+    RunTestDialog dialog;
+    ASSERT_TRUE(dialog.Create(TestIds::RunDialog));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.GetWidget()));
+    ProcessEvents();
+    PaintCounter counter;
+    dialog.UpdateWindow();  // nothing invalid
+    EXPECT_EQ(counter.Total(), 0);
+
+    CWnd* edit = dialog.GetDlgItem(PresentTime);
+    edit->SetWindowText("2.5");
+    dialog.UpdateWindow();  // the edit's new text shows now, before the queue runs
+    EXPECT_EQ(counter.paints[edit->GetWidget()], 1);
+    EXPECT_EQ(counter.paints[dialog.GetDlgItem(FinalTime)->GetWidget()], 0);
+    ProcessEvents();
+    EXPECT_EQ(counter.paints[edit->GetWidget()], 1);
 }
