@@ -146,6 +146,34 @@ TEST_F(VasquilViewTest, DuringARunTheEditorTabsAreGreyAndRefuseClicks)
     EXPECT_EQ(Tabs().GetTabTextColor(CVasquilView::CrossSectionTab), Black);
 }
 
+TEST_F(VasquilViewTest, TheTabStripRepaintsOnlyWhenTheRunStateChanges)
+{
+    ASSERT_TRUE(Open("ft0-metric.vqx"));
+    Repaint();
+    // Counts the strip's paints.
+    struct PaintCounter : QObject
+    {
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            if (event->type() == QEvent::Paint) ++paints;
+            return false;
+        }
+        int paints = 0;
+    } counter;
+    QTabBar* strip = Strip(Tabs());
+    ASSERT_NE(strip, nullptr);
+    strip->installEventFilter(&counter);
+    for (const int running : {0, 1, 1, 1, 0, 0}) {
+        const bool changes = (Tabs().GetTabTextColor(CVasquilView::NodeTableTab) == Grey) != (running == 1);
+        const int before = counter.paints;
+        Doc()->RunActive = running;
+        Repaint();
+        EXPECT_EQ(counter.paints > before, changes) << running;
+        EXPECT_EQ(Tabs().GetTabTextColor(CVasquilView::CrossSectionTab), running ? Grey : Black);
+    }
+    strip->removeEventFilter(&counter);
+}
+
 TEST_F(VasquilViewTest, AClickBesideEveryTabDoesNothing)
 {
     Tabs().SetActiveTab(CVasquilView::PlanTab);
