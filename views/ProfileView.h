@@ -46,7 +46,7 @@ public:
     void ApplyChartStyle();
     // Makes the chart (over the client area) when there is none, applies the document's reset
     // flag (and clears it), then fills the chart with the layout the settings choose and has
-    // it drawn. With neither chart chosen it says so and leaves the picture as it was.
+    // it drawn. With neither chart chosen the chart is drawn without data.
     // Needs a loaded model.
     void BuildChart();
 
@@ -86,6 +86,8 @@ private:
     void DestroyChart();
     // The chart's window object; null without a chart.
     CWnd* ChartWindowObject() const;
+    // Resolves the chart's properties into its picture and has the chart window repaint.
+    void ShowChart();
 
     CRect drawRect_;  // logical units
 };
