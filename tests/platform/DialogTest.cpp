@@ -17,8 +17,6 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include <map>
-
 namespace {
 
 using namespace TestIds;
@@ -34,26 +32,6 @@ class DialogTest : public ::testing::Test
 {
 protected:
     void SetUp() override { RegisterTestResources(); }
-};
-
-// Counts the paints each widget of the application receives.
-class PaintCounter : public QObject
-{
-public:
-    PaintCounter() { QApplication::instance()->installEventFilter(this); }
-    ~PaintCounter() override { QApplication::instance()->removeEventFilter(this); }
-    bool eventFilter(QObject* object, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint) ++paints[object];
-        return false;
-    }
-    int Total() const
-    {
-        int total = 0;
-        for (const auto& entry : paints) total += entry.second;
-        return total;
-    }
-    std::map<const QObject*, int> paints;
 };
 
 }  // namespace

@@ -150,28 +150,17 @@ TEST_F(VasquilViewTest, TheTabStripRepaintsOnlyWhenTheRunStateChanges)
 {
     ASSERT_TRUE(Open("ft0-metric.vqx"));
     Repaint();
-    // Counts the strip's paints.
-    struct PaintCounter : QObject
-    {
-        bool eventFilter(QObject*, QEvent* event) override
-        {
-            if (event->type() == QEvent::Paint) ++paints;
-            return false;
-        }
-        int paints = 0;
-    } counter;
     QTabBar* strip = Strip(Tabs());
     ASSERT_NE(strip, nullptr);
-    strip->installEventFilter(&counter);
+    PaintCounter counter;
     for (const int running : {0, 1, 1, 1, 0, 0}) {
         const bool changes = (Tabs().GetTabTextColor(CVasquilView::NodeTableTab) == Grey) != (running == 1);
-        const int before = counter.paints;
+        const int before = counter.paints[strip];
         Doc()->RunActive = running;
         Repaint();
-        EXPECT_EQ(counter.paints > before, changes) << running;
+        EXPECT_EQ(counter.paints[strip] > before, changes) << running;
         EXPECT_EQ(Tabs().GetTabTextColor(CVasquilView::CrossSectionTab), running ? Grey : Black);
     }
-    strip->removeEventFilter(&counter);
 }
 
 TEST_F(VasquilViewTest, AClickBesideEveryTabDoesNothing)
