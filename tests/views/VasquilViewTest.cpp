@@ -146,6 +146,23 @@ TEST_F(VasquilViewTest, DuringARunTheEditorTabsAreGreyAndRefuseClicks)
     EXPECT_EQ(Tabs().GetTabTextColor(CVasquilView::CrossSectionTab), Black);
 }
 
+TEST_F(VasquilViewTest, TheTabStripRepaintsOnlyWhenTheRunStateChanges)
+{
+    ASSERT_TRUE(Open("ft0-metric.vqx"));
+    Repaint();
+    QTabBar* strip = Strip(Tabs());
+    ASSERT_NE(strip, nullptr);
+    PaintCounter counter;
+    for (const int running : {0, 1, 1, 1, 0, 0}) {
+        const bool changes = (Tabs().GetTabTextColor(CVasquilView::NodeTableTab) == Grey) != (running == 1);
+        const int before = counter.paints[strip];
+        Doc()->RunActive = running;
+        Repaint();
+        EXPECT_EQ(counter.paints[strip] > before, changes) << running;
+        EXPECT_EQ(Tabs().GetTabTextColor(CVasquilView::CrossSectionTab), running ? Grey : Black);
+    }
+}
+
 TEST_F(VasquilViewTest, AClickBesideEveryTabDoesNothing)
 {
     Tabs().SetActiveTab(CVasquilView::PlanTab);
