@@ -43,6 +43,7 @@ constexpr RefusalText RefusalTexts[] = {
 };
 // Why a run did not start.
 constexpr const char* NotStartedText = "The run did not start: %s.";
+constexpr const char* WorkerBusyText = "the previous run's thread has not ended";
 // A value of the model that is no finite number, and what became of its step.
 constexpr const char* NotFiniteText = "%s of node %d is %g, not a finite number";
 constexpr const char* NothingShownText = "; nothing of this step was shown or written";
@@ -195,7 +196,14 @@ void CRunDialog::StartRun()
     };
     procedure.PostStepDone = [this] { PostMessage(WM_STEP_DONE, 0, 0); };
     procedure.PostEnd = [this] { PostMessage(WM_RUN_ENDED, 0, 0); };
-    Worker.Start(std::move(procedure));
+    if (Worker.Start(std::move(procedure))) return;
+    // No thread, so no end of run will come: the dialog goes back to idle at once.
+    Running.store(0, std::memory_order_release);
+    Continue.store(0, std::memory_order_release);
+    SetRunButton("Run", TRUE);
+    SetInputsReadOnly(FALSE);
+    Document->RunActive = 0;
+    RefuseStart(WorkerBusyText);
 }
 
 LRESULT CRunDialog::OnStepDone(WPARAM, LPARAM)
@@ -258,6 +266,8 @@ void CRunDialog::EndRun()
     Continue.store(0, std::memory_order_release);
     Document->RunActive = 0;
     SetInputsReadOnly(FALSE);
+    // The views grey their editors during a run; they are drawn again without it.
+    Document->UpdateAllViews(nullptr, 0);
     OnRunEnded();
     if (Failure.empty()) Failure = Worker.Failure();
     if (!Failure.empty()) AfxMessageBox(Failure);

@@ -686,7 +686,10 @@ void CWnd::UpdateWindow()
 {
     AssertUiThread();
     if (!widget_ || !widget_->isVisible()) return;
-    if (!surface_) widget_->repaint();  // a window Qt paints itself (a dialog, a frame)
+    // A window Qt paints itself (a dialog, a frame, a control): Qt keeps what is invalid in it
+    // and its children as update requests of the top-level window; sending them paints that
+    // now, and what is valid stays as it is.
+    if (!surface_) QCoreApplication::sendPostedEvents(widget_->window(), QEvent::UpdateRequest);
     else if (!surface_->invalid.isEmpty() && !PaintCovered()) widget_->repaint(surface_->invalid);
 }
 

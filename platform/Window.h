@@ -140,7 +140,8 @@ public:
     // surface, and drawing outside a paint (CClientDC) changes the surface at once.
     void Invalidate(BOOL bErase = TRUE);
     void InvalidateRect(const CRect* rect, BOOL bErase = TRUE);
-    // Paints the invalid part now, if any (a window that Qt paints: the whole window).
+    // Paints the invalid part now, if any (a window that Qt paints: what Qt holds invalid in
+    // its top-level window; nothing when nothing is).
     void UpdateWindow();
 
     // Placement and state.

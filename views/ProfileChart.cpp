@@ -22,8 +22,6 @@ namespace {
 // The chart's control id.
 constexpr int ProfileChartId = 1001;
 
-constexpr const char* NoChartText = "Please select at least one chart to display.";
-
 // File types of the model state.
 constexpr int DynamicIceFile = 2;
 constexpr int ThermalIceFile = 3;
@@ -366,7 +364,11 @@ void CProfileView::BuildChart()
 
     const Layout layout = ChooseLayout(Options);
     if (layout == Layout::None) {
-        AfxMessageBox(NoChartText);
+        // Settings without a chart (the options dialog refuses them): the chart shows no data.
+        // A paint asks nothing of the user; it may be a run's step, with the worker waiting.
+        ChartSetInt(Chart, ChartSubsetCount, 0);
+        ChartSetInt(Chart, ChartPointCount, 0);
+        ShowChart();
         return;
     }
     const std::vector<Item> items = LayoutItems(layout);
@@ -536,6 +538,11 @@ void CProfileView::BuildChart()
     SetInts(Chart, ChartSubsetColours, colours);
     SetInts(Chart, ChartSubsetLineTypes, lineTypes);
 
+    ShowChart();
+}
+
+void CProfileView::ShowChart()
+{
     ChartReinitialize(Chart);
     ChartResetImage(Chart, 0, 0);
     if (CWnd* window = ChartWindowObject()) window->InvalidateRect(nullptr, FALSE);

@@ -1,7 +1,6 @@
 #include "views/ProfileView.h"
 
 #include "views/ProfileViewOptionsDlg.h"
-#include "views/RunDialogWindows.h"
 
 #include "app/VasquilDoc.h"
 #include "datalib/DisplayModel.h"
@@ -59,8 +58,7 @@ void CProfileView::OnPrepareDC(CDC* pDC, CPrintInfo* pInfo)
 
 void CProfileView::OnDraw(CDC* pDC)
 {
-    CVasquilDoc* doc = GetDocument();
-    if (doc) ShowRunDialogsAgain(*doc);
+    const CVasquilDoc* doc = GetDocument();
     if (doc && doc->DisplayModel) BuildChart();
     else pDC->FillSolidRect(drawRect_, GroundColour);
 }

@@ -46,7 +46,7 @@ public:
     void ApplyChartStyle();
     // Makes the chart (over the client area) when there is none, applies the document's reset
     // flag (and clears it), then fills the chart with the layout the settings choose and has
-    // it drawn. With neither chart chosen it says so and leaves the picture as it was.
+    // it drawn. With neither chart chosen the chart is drawn without data.
     // Needs a loaded model.
     void BuildChart();
 
@@ -57,8 +57,8 @@ public:
     // Enabled while a model is loaded.
     void OnUpdateProfileViewOptions(CCmdUI* pCmdUI);
 
-    // Shows the shown run dialogs again, then builds the chart; without a model it fills the
-    // drawing rectangle with the view's ground colour.
+    // Builds the chart; without a model it fills the drawing rectangle with the view's ground
+    // colour.
     void OnDraw(CDC* pDC) override;
     // Twips, y upward; records the drawing rectangle (the client area) in logical units.
     void OnPrepareDC(CDC* pDC, CPrintInfo* pInfo = nullptr) override;
@@ -86,6 +86,8 @@ private:
     void DestroyChart();
     // The chart's window object; null without a chart.
     CWnd* ChartWindowObject() const;
+    // Resolves the chart's properties into its picture and has the chart window repaint.
+    void ShowChart();
 
     CRect drawRect_;  // logical units
 };

@@ -74,7 +74,11 @@ void CVasquilView::OnDraw(CDC*)
     }
     if (doc->ProfileViewReset) TabControl.SetActiveTab(profile);
     if (doc->PlanViewFitImage) TabControl.SetActiveTab(plan);
-    const COLORREF editors = doc->RunActive ? RunningEditorColour : EditorColour;
+    // A run redraws every step; the strip repaints only when its labels change.
+    const int running = doc->RunActive ? 1 : 0;
+    if (running == TabsColouredForRun) return;
+    TabsColouredForRun = running;
+    const COLORREF editors = running ? RunningEditorColour : EditorColour;
     TabControl.SetTabTextColor(nodeTable, editors);
     TabControl.SetTabTextColor(crossSection, editors);
     TabControl.Invalidate(TRUE);

@@ -30,7 +30,8 @@ public:
 
     // Without a document nothing. Otherwise, by the document's flags: the profile reset
     // brings the Profile tab forward, then the plan fit the Plan tab (so Plan wins); the two
-    // editor tabs' labels are grey while a run is active, else black. Draws nothing.
+    // editor tabs' labels are grey while a run is active, else black (set, and the strip
+    // repainted, only when that changed since the last draw). Draws nothing.
     void OnDraw(CDC* pDC) override;
 
     // A click on the tab strip (tab control coordinates): ignored beside every tab; refused
@@ -45,4 +46,8 @@ public:
 protected:
     // The host, raised tabs, then the five tabs. -1 when the host cannot be made.
     int OnCreate(CREATESTRUCT* cs) override;
+
+private:
+    // The run state the editor tabs' labels were last coloured for; -1 before the first draw.
+    int TabsColouredForRun = -1;
 };

@@ -128,7 +128,15 @@ bool ChartPropertyStore::ApplyCount(int id, double v)
 {
     const int limit = id == ChartSubsetCount ? ChartMaxSubsets : ChartMaxPoints;
     if (!(v >= 0.0 && v <= limit)) return false;
-    (id == ChartSubsetCount ? Subsets : Points) = static_cast<int>(v);
+    int& count = id == ChartSubsetCount ? Subsets : Points;
+    if (static_cast<int>(v) == count) {
+        // The same shape again (a chart rebuilt for every step of a run): the cells are unset
+        // where they are, and the storage stays for the points that follow.
+        std::fill(X.begin(), X.end(), Unset);
+        std::fill(Y.begin(), Y.end(), Unset);
+        return true;
+    }
+    count = static_cast<int>(v);
     X.clear();
     Y.clear();
     X.shrink_to_fit();

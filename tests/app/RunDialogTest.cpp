@@ -428,7 +428,9 @@ TEST_F(TransientRunTest, DuringARunTheModelStaysAndClosingTheProgramEndsTheRunFi
         std::vector<std::filesystem::path> dropped{model_};
         Frame()->SendMessage(WM_DROPFILES, WPARAM(&dropped), 0);
         Press(dialog, IDCANCEL);
+        dialog->SendMessage(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);  // Enter
         EXPECT_EQ(dialog->Shown, 1);
+        EXPECT_TRUE(dialog->IsWindowVisible());
         checked = true;
         QueueOnUiThread([this] { Frame()->SendMessage(WM_CLOSE); });
     };

@@ -181,3 +181,22 @@ TEST_F(DialogTest, AModelessDialogIsDestroyedAndCreatedAgainWithFreshControls)
     EXPECT_EQ(CWnd::FromHandle(open), nullptr);
     EXPECT_EQ(CWnd::FromHandle(control), nullptr);
 }
+
+TEST_F(DialogTest, UpdateWindowOfADialogPaintsWhatIsPendingAndNothingElse)
+{
+    RunTestDialog dialog;
+    ASSERT_TRUE(dialog.Create(TestIds::RunDialog));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.GetWidget()));
+    ProcessEvents();
+    PaintCounter counter;
+    dialog.UpdateWindow();  // nothing invalid
+    EXPECT_EQ(counter.Total(), 0);
+
+    CWnd* edit = dialog.GetDlgItem(PresentTime);
+    edit->SetWindowText("2.5");
+    dialog.UpdateWindow();  // the edit's new text shows now, before the queue runs
+    EXPECT_EQ(counter.paints[edit->GetWidget()], 1);
+    EXPECT_EQ(counter.paints[dialog.GetDlgItem(FinalTime)->GetWidget()], 0);
+    ProcessEvents();
+    EXPECT_EQ(counter.paints[edit->GetWidget()], 1);
+}

@@ -8,6 +8,7 @@
 #include <QEventLoop>
 #include <QThread>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,26 @@ bool WaitUntil(Done done, int milliseconds = 5000)
     }
     return done();
 }
+
+// Counts the paints each widget of the application receives.
+class PaintCounter : public QObject
+{
+public:
+    PaintCounter() { QCoreApplication::instance()->installEventFilter(this); }
+    ~PaintCounter() override { QCoreApplication::instance()->removeEventFilter(this); }
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) ++paints[object];
+        return false;
+    }
+    int Total() const
+    {
+        int total = 0;
+        for (const auto& entry : paints) total += entry.second;
+        return total;
+    }
+    std::map<const QObject*, int> paints;
+};
 
 // A custom-drawn window that records what reaches its handlers, as "name" or "name x,y".
 class RecordingWindow : public CWnd

@@ -3,6 +3,7 @@
 // labels and ranges, the event lines, the subtitle, and the chart's life with the view.
 #include "ViewsTestSupport.h"
 
+#include "platform/TestHooks.h"
 #include "platform/WindowSurface.h"
 
 #include <cmath>
@@ -493,6 +494,19 @@ TEST_F(ProfileViewTest, EveryRepaintRebuildsTheChartFromTheDisplayModel)
         const std::vector<VQXDisplayNode*> nodes = ReachNodes(reach);
         for (std::size_t k = 0; k < nodes.size(); ++k) EXPECT_EQ(water->Points[k].y(), nodes[k]->Invert + rise);
     }
+}
+
+TEST_F(ProfileViewTest, SettingsWithoutAChartDrawTheChartWithoutDataAndAskNothing)
+{
+    ASSERT_TRUE(Open("ft3-metric.vqx"));
+    ASSERT_FALSE(Scene().Panes.front().Layers.empty());
+    MessageBoxSink boxes;
+    Choose([](ProfileViewSettings& o) { o.TopChart = 0; o.BottomChart = 0; });
+    Repaint();
+    Build();
+    EXPECT_TRUE(boxes.shown.empty());
+    for (const ChartPane& pane : Scene().Panes) EXPECT_TRUE(pane.Layers.empty());
+    EXPECT_TRUE(Scene().Legend.empty());
 }
 
 TEST_F(ProfileViewTest, WithoutAModelTheViewIsPaintedInItsGroundColourAndMakesNoChart)

@@ -3,6 +3,7 @@
 // context menu.
 #include "ViewsTestSupport.h"
 
+#include "app/RunTransDlg.h"
 #include "platform/Menu.h"
 #include "platform/TestHooks.h"
 
@@ -142,6 +143,53 @@ TEST_F(VasquilViewTest, DuringARunTheEditorTabsAreGreyAndRefuseClicks)
     EXPECT_EQ(Tabs().GetActiveTab(), CVasquilView::NodeTableTab);
     EXPECT_EQ(Tabs().GetTabTextColor(CVasquilView::NodeTableTab), Grey);
     Repaint();
+    EXPECT_EQ(Tabs().GetTabTextColor(CVasquilView::NodeTableTab), Black);
+    EXPECT_EQ(Tabs().GetTabTextColor(CVasquilView::CrossSectionTab), Black);
+}
+
+TEST_F(VasquilViewTest, TheTabStripRepaintsOnlyWhenTheRunStateChanges)
+{
+    ASSERT_TRUE(Open("ft0-metric.vqx"));
+    Repaint();
+    QTabBar* strip = Strip(Tabs());
+    ASSERT_NE(strip, nullptr);
+    PaintCounter counter;
+    for (const int running : {0, 1, 1, 1, 0, 0}) {
+        const bool changes = (Tabs().GetTabTextColor(CVasquilView::NodeTableTab) == Grey) != (running == 1);
+        const int before = counter.paints[strip];
+        Doc()->RunActive = running;
+        Repaint();
+        EXPECT_EQ(counter.paints[strip] > before, changes) << running;
+        EXPECT_EQ(Tabs().GetTabTextColor(CVasquilView::CrossSectionTab), running ? Grey : Black);
+    }
+}
+
+// A real run through the Transient dialog: the editor tabs are grey while it goes and black
+// again when it has ended, without anything else drawing the window.
+TEST_F(VasquilViewTest, TheEditorTabsTurnBlackWhenARunEnds)
+{
+    ASSERT_TRUE(Open("../../examples/sample-river.vqx"));
+    Frame()->runDialogsExist = true;
+    Frame()->SendMessage(WM_COMMAND, ID_SIMULATION_TRANSIENT, 0);
+    CRunTransDlg* dialog = Doc()->TransientDialog;
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(dialog->Shown);
+    const double present = std::stod(dialog->GetDlgItem(IDC_TRANS_PRESENT_TIME)->GetWindowText());
+    dialog->GetDlgItem(IDC_TRANS_FINAL_TIME)->SetWindowText(std::to_string(present + 2.0));
+    int greyDuringRun = 0;
+    dialog->StepHandledHook = [&](int) {
+        greyDuringRun += Tabs().GetTabTextColor(CVasquilView::NodeTableTab) == Grey;
+    };
+    MessageBoxSink boxes;
+    {
+        QuietStdout quiet;
+        static_cast<CButton*>(dialog->GetDlgItem(IDC_RUN_BUTTON))->Click();
+        ASSERT_TRUE(WaitUntil([dialog] { return !dialog->Running; }, 60000));
+        ProcessEvents();
+    }
+    for (const MessageBoxRequest& box : boxes.shown) ADD_FAILURE() << box.text;
+    EXPECT_GT(greyDuringRun, 0);
+    EXPECT_EQ(Doc()->RunActive, 0);
     EXPECT_EQ(Tabs().GetTabTextColor(CVasquilView::NodeTableTab), Black);
     EXPECT_EQ(Tabs().GetTabTextColor(CVasquilView::CrossSectionTab), Black);
 }
