@@ -249,7 +249,6 @@ std::string CRunDialog::OutputFailureText(ResultsWriter& results, const char* wh
 {
     std::string text = results.FailureText.empty() ? FormatText(NotWrittenText, what, path.c_str())
                                                    : results.FailureText;
-    results.FailureText.clear();
     return text;
 }
 

@@ -427,7 +427,6 @@ void CVasquilDoc::OnSimulationOutputOptions()
     dialog.GiveChoices(r);
 
     std::string failure;
-    r.FailureText.clear();
     if (r.WriteHeaders(GetPathName().string(), WaterQualityPath.string()) != ResultsOk)
         failure = r.FailureText.empty() ? std::string("a result file could not be written") : r.FailureText;
     // The database anew with an empty table (the thermal columns when thermal ice is on).

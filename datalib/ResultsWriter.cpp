@@ -230,13 +230,18 @@ double ResultsWriter::OutputIntervalHours(int choice)
 
 int ResultsWriter::WriteHeaders(const std::string& modelPath, const std::string& waterQualityPath)
 {
+    FailureText.clear();
     if (DisplayModel == nullptr || State == nullptr)
         return ResultsCannotOpen;
     const bool metric = DisplayModel->UnitSystem != 0;
+    // The first failure is returned, with its text: later files overwrite FailureText.
     int result = ResultsOk;
-    const auto keep = [&result](int r) {
-        if (result == ResultsOk)
+    std::string firstFailure;
+    const auto keep = [&](int r) {
+        if (result == ResultsOk && r != ResultsOk) {
             result = r;
+            firstFailure = FailureText;
+        }
     };
     StateFileTimes.clear();
 
@@ -308,11 +313,13 @@ int ResultsWriter::WriteHeaders(const std::string& modelPath, const std::string&
         keep(ReplaceFile("peak file", PeakPath, std::string()));
         ResetPeaks();
     }
+    FailureText = firstFailure;
     return result;
 }
 
 int ResultsWriter::AppendTimeSeriesRow()
 {
+    FailureText.clear();
     if (DisplayModel == nullptr || State == nullptr)
         return ResultsCannotOpen;
     std::string text;
@@ -351,6 +358,7 @@ int ResultsWriter::AppendTimeSeriesRow()
 
 int ResultsWriter::WriteSnapshotTable(std::string& text)
 {
+    FailureText.clear();
     if (DisplayModel == nullptr)
         return ResultsCannotOpen;
     NumberLine line{text};
@@ -380,6 +388,7 @@ int ResultsWriter::WriteSnapshotTable(std::string& text)
 
 int ResultsWriter::AppendSnapshot(int transient)
 {
+    FailureText.clear();
     if (DisplayModel == nullptr || State == nullptr)
         return ResultsCannotOpen;
     std::string text;
@@ -402,6 +411,7 @@ int ResultsWriter::AppendSnapshot(int transient)
 
 int ResultsWriter::AppendIceFrontRow()
 {
+    FailureText.clear();
     if (DisplayModel == nullptr || State == nullptr)
         return ResultsCannotOpen;
     if (!State->IceFrontStarted)
@@ -457,6 +467,7 @@ void ResultsWriter::ResetPeaks()
 
 int ResultsWriter::WritePeakFile(const std::string& modelPath)
 {
+    FailureText.clear();
     if (DisplayModel == nullptr)
         return ResultsCannotOpen;
     const bool metric = DisplayModel->UnitSystem != 0;
@@ -558,6 +569,7 @@ std::vector<OutputTarget> ResultsWriter::Targets(const std::string& modelPath) c
 
 int ResultsWriter::WriteStateFile(const std::string& modelPath)
 {
+    FailureText.clear();
     if (State == nullptr)
         return ResultsCannotOpen;
     const double time = State->ModelTime;

@@ -74,7 +74,8 @@ public:
     // Month, day and year of the header date line; all 0 (the default) takes the computer's
     // local date when the header is written.
     int HeaderDate[3] = {};
-    // Why the last failed call failed, naming the file: for the caller's message.
+    // Why the last call failed, naming the file, for the caller's message; empty when it did not
+    // fail or its failure has no text (every writer call clears it first).
     std::string FailureText;
 
     ResultsWriter(VQXDisplayLib::VQXDisplayModel* displayModel, ModelState* state);
@@ -84,7 +85,7 @@ public:
     static double OutputIntervalHours(int choice);
 
     // Creates every enabled file with its header; empties the peak file and resets the peaks.
-    // Returns the first failure, after trying every file.
+    // Returns the first failure, after trying every file; FailureText is the first failure's.
     int WriteHeaders(const std::string& modelPath, const std::string& waterQualityPath);
     int AppendTimeSeriesRow();
     int AppendSnapshot(int transient);

@@ -51,17 +51,6 @@ double EnteringIceArea(const BoundaryElementRecord* b, double width)
     return thickness * concentration * width;
 }
 
-// Back to the step start after a failed solve, with the ice state and the hydraulics of the
-// restored unknowns (the flow area depends on the ice area).
-void ReturnIceToStepStart(double start)
-{
-    ReturnToStepStart(start);
-    for (NodeRecord* n : g_NodeIndex) {
-        UpdateNodeIceState(n);
-        UpdateNodeHydraulics(n);
-    }
-}
-
 }  // namespace
 
 int UpdateNodeIceState(NodeRecord* node)
@@ -135,14 +124,8 @@ void CorrectNegativeIce()
 
 int SolveDynamicIceStep()
 {
-    ModelControl& mc = g_ModelControl;
-    const double start = StepStartTime();
     const int solved = RunNewtonIterations(DynamicIceSystem, CorrectNegativeIce);
-    if (solved != 1) {
-        ReturnIceToStepStart(start);
-        if (solved == 0) mc.DeltaT *= 0.5;
-        return solved;
-    }
+    if (solved != 1) return solved;
     CorrectNegativeIce();
     return 1;
 }
@@ -229,14 +212,10 @@ void DynamicIceBoundaryResidual(BoundaryElementRecord* element)
     if (!node || mc.ElementVector.size() < static_cast<size_t>(Upn)) return;
     std::fill(mc.ElementVector.begin(), mc.ElementVector.begin() + Upn, 0.0);
     RefreshIceNode(node);
-    double points[4][4];
-    const int count = GetQuadratureRule(element->GeometryCode, points);
     const double pos = element->Position;
     const double vi = node->IceVelocity;
     const double carried = pos < 0.0 ? EnteringIceArea(element, node->IceCoveredWidth) : node->DynamicIceArea;
     double* rows = mc.ElementVector.data();
-    for (int p = 0; p < count; ++p) {
-        rows[0] += -pos * mc.DeltaT * carried * vi;
-        rows[1] += -pos * mc.DeltaT * vi * vi * carried;
-    }
+    rows[0] += -pos * mc.DeltaT * carried * vi;
+    rows[1] += -pos * mc.DeltaT * vi * vi * carried;
 }

@@ -9,9 +9,8 @@ struct GaussPointRecord;
 
 // Newton iterations of equation system 1 over the step whose clock the stepping has advanced,
 // with the negative-ice correction after every update and once more after convergence.
-// Returns 1 when converged; 0 when not (the clock and the unknowns of every system back at the
-// step start, the nodes refreshed, DeltaT halved); any other value is the assembly's error
-// (the clock and the unknowns back at the step start, DeltaT unchanged).
+// Returns 1 when converged; 0 when not; any other value is the assembly's error. A step that is
+// not made is left as the failed attempt left it: the stepping (AdvanceTimeStep) takes it back.
 int SolveDynamicIceStep();
 // Removes negative ice: every negative ice area becomes 0 and its deficit is taken from the
 // nodes whose ice area exceeds a single layer at the minimum concentration over their ice

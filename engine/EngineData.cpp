@@ -66,6 +66,7 @@ void SetSystemDefaults(int k)
     EquationSystem& es = g_EquationSystems[k];
     es.UnknownCount = 0;
     es.StructureBuilt = 0;
+    es.ItemsLaidOut = 0;
     es.LastNorm = 1;
     es.Tolerance = tolerance[k];
     es.SteadyTolerance = 0.01;

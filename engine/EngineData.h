@@ -207,6 +207,9 @@ struct EquationSystem {
     std::vector<double> ItemElementStates;
     std::vector<unsigned char> ItemReady;
     std::vector<unsigned char> NodeReady;
+    // 1 while the item layout above holds the present items: cleared when the structure is
+    // built anew and when a junction's branches change their parts.
+    int ItemsLaidOut;
     int UnknownCount;
     int ProfileLength;
     int StructureBuilt;

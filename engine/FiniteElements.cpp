@@ -477,8 +477,13 @@ struct RuleRecords {
     double Points[MaxRulePoints][4];
     GaussPointRecord Records[MaxRulePoints];
 };
+// Points of the nodal rule: the element's two ends, weight 1 each.
+constexpr double NodalRule[NodalRulePoints][4] = {{-1.0, 0.0, 0.0, 1.0}, {1.0, 0.0, 0.0, 1.0}};
+static_assert(NodalRulePoints <= MaxRulePoints, "nodal rule points");
+
 struct RuleTable {
     RuleRecords Pairs[CodeSlotCount][CodeSlotCount];
+    RuleRecords NodalPairs[CodeSlotCount][CodeSlotCount];
 
     RuleTable()
     {
@@ -487,14 +492,24 @@ struct RuleTable {
             for (int i = 0; i < CodeSlotCount; ++i) {
                 RuleRecords& rule = Pairs[g][i];
                 rule.PointCount = GetQuadratureRule(codes[g], rule.Points);
-                const double outside[4] = {100.0, 0.0, 0.0, 1.0};
-                ShapeFunctionValues count;
-                rule.NodeCount = EvaluateShapeFunctions(codes[i], outside, &count);
-                for (int p = 0; p < rule.PointCount; ++p) {
-                    EvaluateShapeFunctions(codes[i], rule.Points[p], &rule.Records[p].Interpolation);
-                    EvaluateShapeFunctions(codes[g], rule.Points[p], &rule.Records[p].Geometry);
-                }
+                Fill(codes[g], codes[i], rule);
+                RuleRecords& nodal = NodalPairs[g][i];
+                nodal.PointCount = NodalRulePoints;
+                for (int p = 0; p < NodalRulePoints; ++p)
+                    std::copy(std::begin(NodalRule[p]), std::end(NodalRule[p]), nodal.Points[p]);
+                Fill(codes[g], codes[i], nodal);
             }
+    }
+    // The node count and the shape functions of both codes at every point of the rule.
+    static void Fill(int geometry, int interpolation, RuleRecords& rule)
+    {
+        const double outside[4] = {100.0, 0.0, 0.0, 1.0};
+        ShapeFunctionValues count;
+        rule.NodeCount = EvaluateShapeFunctions(interpolation, outside, &count);
+        for (int p = 0; p < rule.PointCount; ++p) {
+            EvaluateShapeFunctions(interpolation, rule.Points[p], &rule.Records[p].Interpolation);
+            EvaluateShapeFunctions(geometry, rule.Points[p], &rule.Records[p].Geometry);
+        }
     }
 };
 // Built when the program starts: the rules and shape functions are plain functions of the codes.
@@ -524,6 +539,13 @@ ElementRule GetElementRule(const FiniteElementBase* element)
 const GaussPointRecord* EvaluateRulePoint(const FiniteElementBase* element, double branchLength, int p)
 {
     RuleRecords& rule = RuleOf(element);
+    CompleteGaussPoint(element, branchLength, rule.Points[p], &rule.Records[p]);
+    return &rule.Records[p];
+}
+
+const GaussPointRecord* EvaluateNodalRulePoint(const FiniteElementBase* element, double branchLength, int p)
+{
+    RuleRecords& rule = g_Rules.NodalPairs[CodeSlot(element->GeometryCode)][CodeSlot(element->InterpolationCode)];
     CompleteGaussPoint(element, branchLength, rule.Points[p], &rule.Records[p]);
     return &rule.Records[p];
 }
@@ -713,6 +735,7 @@ int AssembleProfileMatrix(int system)
             std::fill(es.LowerProfile.begin(), es.LowerProfile.end(), 0.0);
         } else {
             es.StructureBuilt = 0;
+            es.ItemsLaidOut = 0;
             es.UpperProfile = {};
             if (!BuildProfileStructure(system)) return -1;
             es.LowerProfile.assign(static_cast<size_t>(es.ProfileLength), 0.0);
@@ -732,7 +755,12 @@ int AssembleProfileMatrix(int system)
         SizeAndZero(mc.ElementResidualBase, dof + 1);
         SizeAndZero(mc.ElementMatrix, dof * dof + 1);
         SizeAndZero(mc.ElementJacobianWork, dof * dof + 1);
-        LayOutItems(system);
+        // The layout stands while the items do (and with them the element size).
+        if (!es.ItemsLaidOut || es.ItemMatrices.size() != es.Items.size() * dof * dof) {
+            es.ItemsLaidOut = 0;
+            LayOutItems(system);
+            es.ItemsLaidOut = 1;
+        }
     } catch (const std::bad_alloc&) {
         mc.MaxElementDof = 0;
         return -1;

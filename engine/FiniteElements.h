@@ -66,6 +66,11 @@ ElementRule GetElementRule(const FiniteElementBase* element);
 // writes only what depends on the element (point, map derivative, x-derivatives), so the
 // record holds this element's values until the next call for an element of the same codes.
 const GaussPointRecord* EvaluateRulePoint(const FiniteElementBase* element, double branchLength, int p);
+// Points of the nodal rule: one at each end of an element (xi -1 and +1), weight 1.
+inline constexpr int NodalRulePoints = 2;
+// The record of point p of the nodal rule for the element, as EvaluateGaussPoint fills it;
+// its shape functions are evaluated once and kept as EvaluateRulePoint keeps them.
+const GaussPointRecord* EvaluateNodalRulePoint(const FiniteElementBase* element, double branchLength, int p);
 // The same record from what an earlier EvaluateRulePoint gave for the element: its
 // determinant and, for each of its nodes, the x-derivative.
 const GaussPointRecord* RecallRulePoint(const FiniteElementBase* element, int p, double determinant,

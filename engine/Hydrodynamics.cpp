@@ -930,41 +930,13 @@ NodeRecord* FindLargestHydroIncrementNode()
     return largest;
 }
 
-// The model time at which the step in progress started: the one the stepping recorded, when
-// it belongs to this step; otherwise (a caller that did not record it) one step back.
-double StepStartTime()
-{
-    const ModelControl& mc = g_ModelControl;
-    const double start = mc.StepStartTime;
-    if (start <= mc.ModelTime && mc.ModelTime - start <= mc.DeltaT * (1.0 + 1e-12)) return start;
-    return mc.ModelTime - mc.DeltaT;
-}
-
-// Back to the step start: clock and unknowns of every system, and the node hydraulics and
-// flux discharges of the restored state, so the next attempt starts from the state accepted
-// last and not from the iterate that failed.
-void ReturnToStepStart(double start)
-{
-    g_ModelControl.ModelTime = start;
-    RestorePreviousLevel();
-    for (NodeRecord* n : g_NodeIndex) {
-        n->FluxDischarge = n->PreviousFluxDischarge;
-        UpdateNodeHydraulics(n);
-    }
-}
-
 int SolveHydrodynamicsStep()
 {
     ModelControl& mc = g_ModelControl;
-    const double start = StepStartTime();
     if (mc.JunctionCount > 0) UpdateJunctionFlowDirections();
 
     const int solved = RunNewtonIterations(HydrodynamicSystem, ComputeNodeFluxDischarge);
-    if (solved != 1) {
-        ReturnToStepStart(start);
-        if (solved == 0) mc.DeltaT *= 0.5;
-        return solved;
-    }
+    if (solved != 1) return solved;
 
     for (NodeRecord* n : g_NodeIndex) UpdateNodeHydraulics(n);
     ComputeNodeFluxDischarge();

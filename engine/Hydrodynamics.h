@@ -10,17 +10,10 @@ struct GaussPointRecord;
 struct FiniteElementBase;
 struct ShapeFunctionValues;
 
-// Newton iterations of one step: 1 converged, 0 step rejected (clock and unknowns back at the
-// step start, DeltaT halved), any other value an assembly error (clock and unknowns back at the
-// step start).
+// Newton iterations of one step: 1 converged (node hydraulics, flux discharges and peaks of the
+// new state), 0 not converged, any other value an assembly error. A step that is not made is
+// left as the failed attempt left it: the stepping (AdvanceTimeStep) takes it back.
 int SolveHydrodynamicsStep();
-// The model time at which the step in progress started: the one the stepping recorded, when
-// it belongs to this step; otherwise (a caller that did not record it) one step back.
-double StepStartTime();
-// Back to the step start: the clock, the unknowns of every system, and the node hydraulics and
-// flux discharges of the restored state, so the next attempt starts from the state accepted
-// last and not from the iterate that failed.
-void ReturnToStepStart(double start);
 void ComputeNodeFluxDischarge();
 NodeRecord* FindLargestHydroIncrementNode();
 void ComputeHydroElementResidual(ElementRecord* element);

@@ -478,6 +478,7 @@ void UpdateJunctionFlowDirections()
         // (sB, sC, sD) = (+, +, -) or (-, -, +): every branch flows in or every one out, which
         // no arrangement describes; the last one stays.
         if (arrangement != Unchanged) {
+            const ElementRecord* const before[3] = {j->ElementAB, j->ElementAC, j->ElementAD};
             NodeRecord* const* n = j->ReadNodes;
             ElementRecord* const* e = j->ReadElements;   // AB, AC, AD
             j->NodeB = n[1];
@@ -503,6 +504,9 @@ void UpdateJunctionFlowDirections()
             if (j->ElementAC) j->ElementAC->JunctionBranch = 1;
             if (j->ElementAB) j->ElementAB->JunctionBranch = 2;
             if (j->ElementAD) j->ElementAD->JunctionBranch = 3;
+            // Branches that changed their parts are assembled in another order.
+            if (before[0] != j->ElementAB || before[1] != j->ElementAC || before[2] != j->ElementAD)
+                for (EquationSystem& es : g_EquationSystems) es.ItemsLaidOut = 0;
         }
         ComputeJunctionBranchAngles(j);
         // The share follows the branch discharges from step to step, not from iteration to

@@ -39,18 +39,22 @@ int SteadyStep(bool thermal)
     if (thermal) thermalSystem.Theta = 1.0;
     mc.ModelTime = 0;
     mc.StepStartTime = 0;
-    ShiftTimeLevel();
-
-    int r = 1;
-    if (mc.HydrodynamicsOn == 1) r = SolveHydrodynamicsStep();
-    if (thermal && mc.ThermalIceOn == 1 && r == 1) r = SolveThermalIceStep();
+    int r = SaveStepStart() ? 1 : -1;
     if (r == 1) {
-        mc.DeltaT *= 1.5;
-        if (mc.DeltaT > mc.MaxDeltaT) mc.DeltaT = mc.MaxDeltaT;
-    } else if (r != 0) {
-        // The solve could not be assembled and returned before its roll-back.
-        RestorePreviousLevel();
-        r = -1;
+        ShiftTimeLevel();
+        if (mc.HydrodynamicsOn == 1) r = SolveHydrodynamicsStep();
+        if (thermal && mc.ThermalIceOn == 1 && r == 1) r = SolveThermalIceStep();
+        if (r == 1) {
+            mc.DeltaT *= 1.5;
+            if (mc.DeltaT > mc.MaxDeltaT) mc.DeltaT = mc.MaxDeltaT;
+        } else {
+            // Not converged: the pass is repeated with half the step; not assembled: reported.
+            ReturnToStepStart(0);
+            if (r == 0)
+                mc.DeltaT *= 0.5;
+            else
+                r = -1;
+        }
     }
 
     mc.ModelTime = modelTime;

@@ -19,8 +19,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <new>
-#include <vector>
 
 #include "engine/EngineData.h"
 #include "engine/FiniteElements.h"
@@ -103,83 +101,6 @@ int ThermalUnknownsPerNode()
 void RefreshThermalNode(NodeRecord* node)
 {
     if (g_ModelControl.Differencing == NotDifferencing) UpdateNodeThermalState(node);
-}
-
-// ---------------------------------------------------------------------------------------
-// State of the step start that the time-level twins do not keep
-// ---------------------------------------------------------------------------------------
-// Border-ice geometry, flags and the solid-ice equivalent area of a node as the thermal step
-// found them; a rejected step puts them back.
-struct NodeStepStart {
-    double SolidIceEquivalentArea;
-    double BorderIceArea;
-    double BorderEdgeStations[2];
-    int BorderIceActive;
-    int SlushCongested;
-    int IceFrontStalled;
-    int IceFrontAtNode;
-};
-
-std::vector<NodeStepStart> g_NodeStepStart;
-double g_FrontStationAtStart[MaxBridgingEvents];
-int g_IceFrontStartedAtStart = 0;
-
-// Records the step start; false when there is no memory for the record (the step is then not
-// made).
-bool SaveStepStart()
-{
-    try {
-        if (g_NodeStepStart.size() != g_NodeIndex.size()) g_NodeStepStart.resize(g_NodeIndex.size());
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    for (size_t i = 0; i < g_NodeIndex.size(); ++i) {
-        const NodeRecord* n = g_NodeIndex[i];
-        if (!n) continue;
-        g_NodeStepStart[i] = {n->SolidIceEquivalentArea,
-                              n->BorderIceArea,
-                              {n->BorderEdgeStations[0], n->BorderEdgeStations[1]},
-                              n->BorderIceActive,
-                              n->SlushCongested,
-                              n->IceFrontStalled,
-                              n->IceFrontAtNode};
-    }
-    int k = 0;
-    for (const BridgingEventRecord* e = g_BridgingEvents; e && k < MaxBridgingEvents; e = e->Next, ++k)
-        g_FrontStationAtStart[k] = e->FrontStation;
-    g_IceFrontStartedAtStart = g_ModelControl.IceFrontStarted;
-    return true;
-}
-
-// Back to the exact start of a rejected step: the clock, every time-level quantity (unknowns of
-// all systems, hydraulics, thermal state, border and anchor ice) and the ice fronts. The restored
-// twins are the node states the step started from, so they are not refreshed: a refresh would
-// recompute them from the hydraulics of the attempt that failed.
-void ReturnToThermalStepStart(double start)
-{
-    ModelControl& mc = g_ModelControl;
-    mc.ModelTime = start;
-    UnshiftTimeLevel();
-    for (size_t i = 0; i < g_NodeIndex.size() && i < g_NodeStepStart.size(); ++i) {
-        NodeRecord* n = g_NodeIndex[i];
-        if (!n) continue;
-        const NodeStepStart& s = g_NodeStepStart[i];
-        n->SolidIceEquivalentArea = s.SolidIceEquivalentArea;
-        n->BorderIceArea = s.BorderIceArea;
-        n->BorderEdgeStations[0] = s.BorderEdgeStations[0];
-        n->BorderEdgeStations[1] = s.BorderEdgeStations[1];
-        n->BorderIceActive = s.BorderIceActive;
-        n->SlushCongested = s.SlushCongested;
-        n->IceFrontStalled = s.IceFrontStalled;
-        n->IceFrontAtNode = s.IceFrontAtNode;
-    }
-    int k = 0;
-    for (BridgingEventRecord* e = g_BridgingEvents; e && k < MaxBridgingEvents; e = e->Next, ++k) {
-        e->FrontLocation = e->StepStartFront;
-        e->FrontStation = g_FrontStationAtStart[k];
-    }
-    mc.IceFrontStarted = g_IceFrontStartedAtStart;
-    ApplyAtmosphericForcing();
 }
 
 // Unknowns per node for this step: all six when ice exists at a node (frazil in supercooled
@@ -790,10 +711,9 @@ double ComputeUnderCoverDeposition(NodeRecord* node)
 
 void ComputeThermalElementResidual(ElementRecord* element)
 {
-    // Work records of the nodal rule, reused from call to call: every evaluation fills what it
-    // reads, and clearing them each time would cost more than the kernel's arithmetic.
+    // Work record of the node count, reused from call to call: every evaluation fills what it
+    // reads, and clearing it each time would cost more than the kernel's arithmetic.
     static ShapeFunctionValues scratch;
-    static GaussPointRecord points[2];
     const int nodes = CountElementNodes(element, &scratch);
     if (nodes < 2) return;
     for (int k = 0; k < nodes; ++k)
@@ -803,11 +723,8 @@ void ComputeThermalElementResidual(ElementRecord* element)
     const LateralInflow in = LateralInflowOf(element, nodes);
     const bool blocked = element->Nodes[0]->IceFrontAtNode != 0;
     // The nodal rule: one point at each node, weight 1. A junction branch has its own length.
-    static constexpr double NodalRule[2][4] = {{-1.0, 0.0, 0.0, 1.0}, {1.0, 0.0, 0.0, 1.0}};
-    for (int p = 0; p < 2; ++p) {
-        EvaluateGaussPoint(element, element->Length, NodalRule[p], &points[p]);
-        AddThermalIceTerms(&points[p], element, nodes, in, blocked);
-    }
+    for (int p = 0; p < NodalRulePoints; ++p)
+        AddThermalIceTerms(EvaluateNodalRulePoint(element, element->Length, p), element, nodes, in, blocked);
     if (ThermalUnknownsPerNode() >= AllThermalUnknowns) AddThermalTransfers(element);
 }
 
@@ -816,9 +733,7 @@ void ComputeThermalBoundaryResidual(BoundaryElementRecord* element)
     NodeRecord* node = element->Node();
     if (!node) return;
     RefreshThermalNode(node);
-    double points[4][4];
-    const int count = GetQuadratureRule(element->GeometryCode, points);
-    for (int p = 0; p < count; ++p) AddThermalBoundaryTerms(element);
+    AddThermalBoundaryTerms(element);
 }
 
 void UpdateAnchorIce(NodeRecord* node)
@@ -900,7 +815,6 @@ int SolveThermalIceStep()
 {
     ModelControl& mc = g_ModelControl;
     EquationSystem& es = g_EquationSystems[ThermalIceSystem];
-    const double start = StepStartTime();
     ApplyAtmosphericForcing();
 
     const int upn = ChooseUnknownsPerNode();
@@ -908,7 +822,6 @@ int SolveThermalIceStep()
         es.UnknownsPerNode = upn;
         es.StructureBuilt = 0;
     }
-    if (!SaveStepStart()) return -1;
 
     // Border ice and the ice fronts move once per step, before the iterations.
     for (NodeRecord* n : g_NodeIndex)
@@ -921,12 +834,6 @@ int SolveThermalIceStep()
         AdvanceIceFront(e);
 
     const int solved = RunNewtonIterations(ThermalIceSystem, nullptr);
-    if (solved == 1) {
-        FinishThermalStep();
-        return 1;
-    }
-    if (solved != 0) return solved;
-    ReturnToThermalStepStart(start);
-    mc.DeltaT *= 0.5;
-    return 0;
+    if (solved == 1) FinishThermalStep();
+    return solved;
 }

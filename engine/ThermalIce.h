@@ -12,10 +12,9 @@ struct BoundaryElementRecord;
 inline constexpr double WarmWaterTemperature = 0.01;
 
 // Newton iterations of one thermal step, after a converged hydrodynamic step: 1 converged (the
-// node thermal state finished: clamps, anchor ice), 0 step rejected (model time back at the exact
-// step start, every time-level quantity, border ice, anchor ice and the ice fronts as they were
-// when the step started, DeltaT halved), any other value the assembly's error code, returned at
-// once without a roll-back.
+// node thermal state finished: clamps, anchor ice), 0 not converged, any other value the
+// assembly's error code. A step that is not made is left as the failed attempt left it (border
+// ice and ice fronts moved): the stepping (AdvanceTimeStep) takes it back.
 int SolveThermalIceStep();
 // Air temperature and solar radiation of every node from its zone at ModelTime (100 degC and 0
 // without a zone, or with a zone that has no rows).

@@ -21,8 +21,9 @@ inline constexpr int StepFloorHalvings = 20;
 double TimeStepFloor();
 
 // One adaptive time step of every equation system that is switched on. Returns 0 when the
-// step was made: accepted (ModelTime advanced) or rejected (ModelTime back at the start of
-// the step, DeltaT halved, previous level restored). Returns 1 when the run cannot progress:
+// step was made: accepted (ModelTime advanced) or rejected (DeltaT halved, and the clock and
+// the whole state of every system - time levels, border ice, ice fronts, peaks - back at the
+// exact start of the step, whichever system did not converge). Returns 1 when the run cannot progress:
 // the step cannot advance the model time (DeltaT not a positive finite number, or so small
 // that ModelTime + DeltaT equals ModelTime; DeltaT unchanged), or a rejection halved DeltaT
 // below TimeStepFloor() (DeltaT is the halved step; the increments of the last Newton update
@@ -34,13 +35,21 @@ double TimeStepFloor();
 int TransientStep();
 // The step of TransientStep in which `solveLast` (when not null) solves one more equation
 // system after the hydrodynamics, dynamic ice and thermal ice have all converged. solveLast
-// returns 1 when it converged, 0 when it rejected the step (the clock and every system back
-// at the step start, DeltaT halved), any other value when it could not be assembled (the
-// clock and every system back at the step start). The step grows only when every system
-// converged. Returns as TransientStep.
+// returns 1 when it converged, 0 when it did not (the step is rejected), any other value when
+// it could not be assembled; it leaves a failed attempt as it is, and the stepping takes the
+// step back as for any other system. The step grows only when every system converged.
+// Returns as TransientStep.
 int AdvanceTimeStep(int (*solveLast)());
 void ShiftTimeLevel();
 void RestorePreviousLevel();
+// Records what a step may change in the nodes besides their time-level twins (border ice, ice
+// fronts, peaks, flags), before the ShiftTimeLevel that starts a step. False when there is no
+// memory for the record (the step is then not to be made).
+bool SaveStepStart();
+// Back to the exact start of the step in progress, whichever system failed: the clock at
+// `start`, every time-level quantity of every system (UnshiftTimeLevel) and what SaveStepStart
+// recorded.
+void ReturnToStepStart(double start);
 // Takes back the ShiftTimeLevel that started the step in progress: every twinned quantity
 // (the unknowns of the four systems among them) returns to its previous-level value, and the
 // two history slots of the floating and anchor ice areas move back one place, so the next

@@ -1,5 +1,7 @@
 // The transient step: output schedules, adaptive time step and the model clock.
 #include <cmath>
+#include <new>
+#include <vector>
 
 #include "engine/DynamicIce.h"
 #include "engine/EngineData.h"
@@ -16,7 +18,95 @@ struct Schedule {
     int* due;
 };
 
+// What a step may change in a node besides its time-level twins (which ShiftTimeLevel keeps
+// as the previous level): border-ice geometry and flags, the ice-front marks, the flags that
+// only ever get set during a step, the peaks and the weather of the step start.
+struct NodeStepStart {
+    double SolidIceEquivalentArea;
+    double BorderIceArea;
+    double BorderEdgeStations[2];
+    double PeakStage, PeakFluxDischarge, PeakStageTime, PeakFluxTime;
+    double AirTemperature, SolarRadiation;
+    int BorderIceActive;
+    int SlushCongested;
+    int IceFrontStalled;
+    int IceFrontAtNode;
+    int NoIceFlag;
+};
+
+// The step start as SaveStepStart recorded it, by node index and by bridging event.
+std::vector<NodeStepStart> s_NodeStart;
+std::vector<BridgingEventRecord> s_EventStart;
+int s_IceFrontStartedAtStart = 0;
+
 }  // namespace
+
+bool SaveStepStart()
+{
+    try {
+        s_NodeStart.resize(g_NodeIndex.size());
+        s_EventStart.clear();
+        for (const BridgingEventRecord* e = g_BridgingEvents; e; e = e->Next) s_EventStart.push_back(*e);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    for (size_t i = 0; i < g_NodeIndex.size(); ++i) {
+        const NodeRecord* n = g_NodeIndex[i];
+        if (!n) continue;
+        s_NodeStart[i] = {n->SolidIceEquivalentArea,
+                          n->BorderIceArea,
+                          {n->BorderEdgeStations[0], n->BorderEdgeStations[1]},
+                          n->PeakStage,
+                          n->PeakFluxDischarge,
+                          n->PeakStageTime,
+                          n->PeakFluxTime,
+                          n->AirTemperature,
+                          n->SolarRadiation,
+                          n->BorderIceActive,
+                          n->SlushCongested,
+                          n->IceFrontStalled,
+                          n->IceFrontAtNode,
+                          n->NoIceFlag};
+    }
+    s_IceFrontStartedAtStart = g_ModelControl.IceFrontStarted;
+    return true;
+}
+
+// The restored twins are the node states the step started from, so they are not refreshed: a
+// refresh would recompute them from what the failed attempt left.
+void ReturnToStepStart(double start)
+{
+    ModelControl& mc = g_ModelControl;
+    mc.ModelTime = start;
+    UnshiftTimeLevel();
+    for (size_t i = 0; i < g_NodeIndex.size() && i < s_NodeStart.size(); ++i) {
+        NodeRecord* n = g_NodeIndex[i];
+        if (!n) continue;
+        const NodeStepStart& s = s_NodeStart[i];
+        n->SolidIceEquivalentArea = s.SolidIceEquivalentArea;
+        n->BorderIceArea = s.BorderIceArea;
+        n->BorderEdgeStations[0] = s.BorderEdgeStations[0];
+        n->BorderEdgeStations[1] = s.BorderEdgeStations[1];
+        n->PeakStage = s.PeakStage;
+        n->PeakFluxDischarge = s.PeakFluxDischarge;
+        n->PeakStageTime = s.PeakStageTime;
+        n->PeakFluxTime = s.PeakFluxTime;
+        n->AirTemperature = s.AirTemperature;
+        n->SolarRadiation = s.SolarRadiation;
+        n->BorderIceActive = s.BorderIceActive;
+        n->SlushCongested = s.SlushCongested;
+        n->IceFrontStalled = s.IceFrontStalled;
+        n->IceFrontAtNode = s.IceFrontAtNode;
+        n->NoIceFlag = s.NoIceFlag;
+    }
+    size_t k = 0;
+    for (BridgingEventRecord* e = g_BridgingEvents; e && k < s_EventStart.size(); e = e->Next, ++k) {
+        BridgingEventRecord* next = e->Next;
+        *e = s_EventStart[k];
+        e->Next = next;
+    }
+    mc.IceFrontStarted = s_IceFrontStartedAtStart;
+}
 
 double TimeStepFloor()
 {
@@ -61,6 +151,7 @@ int AdvanceTimeStep(int (*solveLast)())
     // A step that cannot move the clock forward would be repeated for ever.
     if (!(mc.DeltaT > 0) || !std::isfinite(end) || !(end > start)) return 1;
 
+    if (!SaveStepStart()) return 2;
     ShiftTimeLevel();
     mc.StepStartTime = start;
     mc.ModelTime = end;
@@ -79,16 +170,15 @@ int AdvanceTimeStep(int (*solveLast)())
         for (int k = 0; k < 5; ++k)
             if (schedules[k].interval > 0 && mc.ModelTime == next[k]) *schedules[k].due = 1;
     } else {
-        // A rejected solve has restored the previous level and halved the step; its clock is
-        // put back to the exact start. A solve that could not be assembled returned before
-        // any roll-back: the whole step is undone here and reported.
+        // A step that is not made is undone here, whichever system failed: a rejection (a
+        // solve returned 0) halves the step, a solve that could not be assembled is reported.
         const bool rejected = (hydro == 0 || hydro == 1) && (ice == 0 || ice == 1) &&
                               (thermal == 0 || thermal == 1) && (last == 0 || last == 1);
-        if (!rejected) {
-            RestorePreviousLevel();
+        ReturnToStepStart(start);
+        if (rejected)
+            mc.DeltaT *= 0.5;
+        else
             result = 2;
-        }
-        mc.ModelTime = start;
         // Halving on below the floor would only crawl (see TimeStepFloor).
         const double floor = TimeStepFloor();
         const bool cutByOutput = shortened && restoredStep * 0.5 >= floor;

@@ -32,13 +32,13 @@ void RefreshAfterSolve()
     for (NodeRecord* n : g_NodeIndex) ComputeWQKinetics(n);
 }
 
-// Equation system 3 over the step whose clock the stepping has advanced: 1 converged, 0
-// rejected, another value an assembly failure (see AdvanceTimeStep).
+// Equation system 3 over the step whose clock the stepping has advanced: 1 converged, 0 not
+// converged, another value an assembly failure; the stepping takes back a step not made (see
+// AdvanceTimeStep).
 int SolveWaterQualityStep()
 {
     ModelControl& mc = g_ModelControl;
     if (!mc.WaterQualityOn) return 1;
-    const double start = StepStartTime();
     UpdateDaylight();
 
     EquationSystem& es = g_EquationSystems[WaterQualitySystem];
@@ -47,11 +47,7 @@ int SolveWaterQualityStep()
         es.StructureBuilt = 0;
     }
     const int solved = RunNewtonIterations(WaterQualitySystem, nullptr);
-    if (solved != 1) {
-        ReturnToStepStart(start);
-        if (solved == 0) mc.DeltaT *= 0.5;
-    }
-    RefreshAfterSolve();
+    if (solved == 1) RefreshAfterSolve();
     return solved;
 }
 
@@ -107,8 +103,6 @@ namespace {
 // Values of metals and xenobiotics that move with the water (dissolved, adsorbed, suspended
 // solids), one per series column; the three bed values only store and react.
 constexpr int MetalWaterColumnValues = WQMetalSeriesValues;
-// Points of the nodal rule: the element's two ends, weight 1 each.
-constexpr double NodalRule[2][4] = {{-1.0, 0.0, 0.0, 1.0}, {1.0, 0.0, 0.0, 1.0}};
 
 double SignOf(double x)
 {
@@ -286,8 +280,8 @@ int ComputeWQElementResidual(ElementRecord* element)
 {
     ModelControl& mc = g_ModelControl;
     const int upn = std::clamp(g_EquationSystems[WaterQualitySystem].UnknownsPerNode, 0, 6);
-    GaussPointRecord gp;
-    const int n = CountElementNodes(element, &gp.Interpolation);
+    ShapeFunctionValues scratch;
+    const int n = CountElementNodes(element, &scratch);
     if (n < 1 || upn < 1 || mc.ElementVector.size() < static_cast<size_t>(n * upn)) return 0;
     for (int k = 0; k < n; ++k)
         if (!element->Nodes[k]) return 0;
@@ -301,10 +295,8 @@ int ComputeWQElementResidual(ElementRecord* element)
         SeriesConcentrations(h, MovingValues(upn), lateral);
         nodes.Lateral = lateral;
     }
-    for (const auto& point : NodalRule) {
-        EvaluateGaussPoint(element, element->Length, point, &gp);
-        AddWaterQualityTerms(&gp, nodes);
-    }
+    for (int p = 0; p < NodalRulePoints; ++p)
+        AddWaterQualityTerms(EvaluateNodalRulePoint(element, element->Length, p), nodes);
     return n;
 }
 

@@ -6,8 +6,8 @@
 // One adaptive time step of a water-quality run: TransientStep's step in which, once the
 // hydrodynamics, dynamic ice and thermal ice have converged, the daylight of the step start is
 // set and equation system 3 is solved (six unknowns per node). A water-quality solve that does
-// not converge puts the clock and every system back at the exact step start, refreshes the
-// surface slopes and kinetics of the restored state and halves DeltaT. Returns as
+// not converge rejects the step as any other system does: the clock and every system back at
+// the exact step start, DeltaT halved. Returns as
 // TransientStep: 0 step made (accepted or rejected), 1 cannot progress, 2 a system could not be
 // assembled (the clock and every system back at the step start).
 int RunWaterQualityStep();

@@ -307,6 +307,34 @@ TEST_F(ResultFiles, FailuresAreReported)
         EXPECT_EQ(entry.path().extension(), ".csv") << entry.path();
 }
 
+// The failure text belongs to the call that failed: a failure that has no text of its own (an
+// empty path) leaves none from an earlier call, and of the headers the text names the first file
+// that failed, the one whose code is returned.
+TEST_F(ResultFiles, FailureTextIsTheFailingCallsOwn)
+{
+    AddNode(1, 0.5, 0, 1, 2);
+    const std::string first = (Folder / "no such folder" / "series.csv").string();
+    const std::string second = (Folder / "no such folder" / "snap.csv").string();
+    Writer.SeriesEnabled = Writer.SnapshotEnabled = 1;
+    Writer.SeriesPath = first;
+    Writer.SnapshotPath = second;
+    EXPECT_EQ(Writer.WriteHeaders("m.vqx", ""), ResultsCannotOpen);
+    EXPECT_NE(Writer.FailureText.find("'" + first + "'"), std::string::npos) << Writer.FailureText;
+    EXPECT_EQ(Writer.FailureText.find(second), std::string::npos) << Writer.FailureText;
+
+    Writer.SeriesPath = "";
+    EXPECT_EQ(Writer.AppendTimeSeriesRow(), ResultsCannotOpen);
+    EXPECT_EQ(Writer.FailureText, "");
+
+    Writer.SeriesPath = PathText("series.csv");
+    Writer.SnapshotPath = second;
+    EXPECT_EQ(Writer.AppendSnapshot(1), ResultsCannotOpen);
+    EXPECT_FALSE(Writer.FailureText.empty());
+    Writer.SnapshotEnabled = 0;
+    EXPECT_EQ(Writer.WriteHeaders("m.vqx", ""), ResultsOk);
+    EXPECT_EQ(Writer.FailureText, "");
+}
+
 // A line holding a value that is no number is never written: the file stays as it was and the
 // failure names the file.
 TEST_F(ResultFiles, LinesWithAValueThatIsNoNumberAreNotWritten)
@@ -339,7 +367,6 @@ TEST_F(ResultFiles, LinesWithAValueThatIsNoNumberAreNotWritten)
         const std::string before = ReadFile(c.path);
         const double kept = *c.value;
         *c.value = c.poison;
-        Writer.FailureText.clear();
         EXPECT_EQ(c.write(), ResultsNotFinite);
         *c.value = kept;
         EXPECT_EQ(ReadFile(c.path), before);
@@ -392,7 +419,6 @@ TEST_F(ResultFiles, OnlyRegularFilesAreReplacedOrAppended)
         Writer.SeriesEnabled = Writer.SnapshotEnabled = Writer.PeakEnabled = 0;
         c.make();
         const auto kind = fs::symlink_status(blocked).type();
-        Writer.FailureText.clear();
         EXPECT_EQ(c.write(), ResultsNotRegular);
         EXPECT_EQ(fs::symlink_status(blocked).type(), kind);
         EXPECT_NE(Writer.FailureText.find("'" + blocked.string() + "' is a"), std::string::npos) << Writer.FailureText;

@@ -11,9 +11,11 @@
 
 #include "ChannelReferences.h"
 #include "ModelBuilder.h"
+#include "StepRetry.h"
 #include "engine/DynamicIce.h"
 #include "engine/EngineData.h"
 #include "engine/ModelSetup.h"
+#include "engine/SteadyRun.h"
 #include "engine/TimeStepping.h"
 
 namespace {
@@ -312,6 +314,69 @@ TEST(DynamicIce, NodeStateAndBoundaryTerms)
         EXPECT_NEAR(mc.ElementVector[0], c.areaRow, 1e-12);
         EXPECT_NEAR(mc.ElementVector[1], c.velocityRow, 1e-12);
     }
+    ReleaseModel();
+}
+
+// A step rejected by the hydrodynamics or the dynamic ice goes back to the exact step start,
+// the two history slots of the floating ice among it: the retried step ends where the step
+// taken directly with half the length does. Open water is the case without ice.
+TEST(DynamicIce, ARejectedStepRetriedEqualsTheHalvedStepFromItsStart)
+{
+    struct Case {
+        const char* name;
+        bool ice;
+        int system;   // whose tolerance of 0 rejects the first attempt
+    } cases[] = {
+        {"open water", false, HydrodynamicSystem},
+        {"ice, hydrodynamics rejects", true, HydrodynamicSystem},
+        {"ice, dynamic ice rejects", true, DynamicIceSystem},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        IceChannel channel;
+        channel.nodes = 41;
+        channel.hydrodynamics = true;
+        channel.Build();
+        ModelControl& mc = g_ModelControl;
+        mc.DynamicIceOn = c.ice ? 1 : 0;
+        ASSERT_TRUE(testmodel::AdvanceTo(TransientStep, 1200));
+        double kept = 0;
+        testmodel::ExpectRetryEqualsHalvedStep(
+            [&] {
+                kept = g_EquationSystems[c.system].Tolerance;
+                g_EquationSystems[c.system].Tolerance = 0;
+            },
+            [&] { g_EquationSystems[c.system].Tolerance = kept; });
+        ReleaseModel();
+    }
+}
+
+// A steady pass that does not converge is repeated from exactly where it started: the pass after
+// it ends where a pass made directly with half the step does.
+TEST(DynamicIce, ARejectedSteadyPassRepeatedEqualsTheHalvedPass)
+{
+    IceChannel channel;
+    channel.nodes = 41;
+    channel.hydrodynamics = true;
+    channel.Build();
+    ModelControl& mc = g_ModelControl;
+    ASSERT_TRUE(testmodel::AdvanceTo(TransientStep, 1200));
+    const testmodel::SavedState saved;
+    const double step = mc.DeltaT;
+
+    EquationSystem& hydro = g_EquationSystems[HydrodynamicSystem];
+    const double steadyTolerance = hydro.SteadyTolerance;
+    hydro.SteadyTolerance = 0;
+    ASSERT_EQ(RunSteadyPass(), 0);
+    hydro.SteadyTolerance = steadyTolerance;
+    ASSERT_EQ(mc.DeltaT, step / 2);
+    ASSERT_EQ(RunSteadyPass(), 1);
+    const std::vector<NodeRecord> repeated = g_NodeBlock;
+
+    saved.Restore();
+    mc.DeltaT = step / 2;
+    ASSERT_EQ(RunSteadyPass(), 1);
+    for (size_t i = 0; i < repeated.size(); ++i) testmodel::ExpectSameNodeState(repeated[i], g_NodeBlock[i], i);
     ReleaseModel();
 }
 

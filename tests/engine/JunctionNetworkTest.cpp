@@ -260,6 +260,36 @@ TEST_F(NetworkCase, FlowDirectionTableChoosesTheArrangement)
     }
 }
 
+// The assembly keeps the items it laid out until the structure changes or a junction's branches
+// swap their parts: after a swap it assembles exactly what an assembly laid out afresh does.
+TEST_F(NetworkCase, AssemblyAfterABranchSwapEqualsAFreshLayout)
+{
+    const std::array<double, 3> swaps[] = {{-1, 1, 1}, {1, -1, 1}};   // C and D, B and D
+    for (const auto& flux : swaps) {
+        BuildDirectionJunction(1);
+        ASSERT_EQ(testmodel::StartRun(), 0);
+        EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
+        ASSERT_EQ(AssembleProfileMatrix(HydrodynamicSystem), 0);
+        JunctionRecord& j = g_JunctionBlock[0];
+        for (int k = 0; k < 3; ++k) j.ReadNodes[k + 1]->FluxDischarge = flux[k];
+        UpdateJunctionFlowDirections();
+        ASSERT_EQ(AssembleProfileMatrix(HydrodynamicSystem), 0);
+        std::vector<const FiniteElementBase*> items;
+        for (const AssemblyItem& item : es.Items) items.push_back(item.Element);
+        const std::vector<double> rhs = es.Rhs, upper = es.UpperProfile, lower = es.LowerProfile;
+
+        es.StructureBuilt = 0;   // laid out afresh
+        ASSERT_EQ(AssembleProfileMatrix(HydrodynamicSystem), 0);
+        std::vector<const FiniteElementBase*> fresh;
+        for (const AssemblyItem& item : es.Items) fresh.push_back(item.Element);
+        EXPECT_EQ(items, fresh);
+        EXPECT_EQ(rhs, es.Rhs);
+        EXPECT_EQ(upper, es.UpperProfile);
+        EXPECT_EQ(lower, es.LowerProfile);
+        ReleaseModel();
+    }
+}
+
 TEST_F(NetworkCase, AllInflowOrAllOutflowKeepsTheLastArrangement)
 {
     for (const std::array<double, 3>& flux : {std::array<double, 3>{1, 1, -1}, std::array<double, 3>{-1, -1, 1}}) {

@@ -230,18 +230,16 @@ inline int StartRun()
     return InitialiseModel();
 }
 
-// One transient step as the stepping does it (without output schedules): 1 accepted,
-// 0 rejected, other values errors.
+// One transient step of the stepping (the output schedules off): 1 accepted, 0 rejected, other
+// values errors.
 inline int Step()
 {
-    ModelControl& mc = g_ModelControl;
-    ShiftTimeLevel();
-    mc.StepStartTime = mc.ModelTime;
-    mc.ModelTime = mc.StepStartTime + mc.DeltaT;
-    const int r = SolveHydrodynamicsStep();
-    if (r == 1) mc.DeltaT = std::min(mc.DeltaT * 1.5, mc.MaxDeltaT);
-    if (mc.DeltaT > mc.MaxDeltaT) mc.DeltaT = mc.MaxDeltaT;
-    return r;
+    const ModelControl& mc = g_ModelControl;
+    const double before = mc.ModelTime;
+    const int r = TransientStep();
+    if (r == 2) return 2;
+    if (r != 0) return -1;
+    return mc.ModelTime > before ? 1 : 0;
 }
 
 // Steps until `endTime`, landing on it exactly; `afterStep` runs after every accepted step.

@@ -11,9 +11,12 @@
 #include "engine/ModelSetup.h"
 #include "engine/ThermalIce.h"
 #include "engine/TimeStepping.h"
+#include "engine/WaterQuality.h"
 #include "tests/engine/ChannelReferences.h"
 #include "tests/engine/ModelFixtures.h"
+#include "tests/engine/StepRetry.h"
 #include "tests/engine/ThermalModel.h"
+#include "tests/engine/WaterQualityModel.h"
 
 namespace {
 
@@ -342,67 +345,76 @@ void BuildFreezingRiver()
     ASSERT_EQ(testmodel::StartRun(), 0);
 }
 
+int g_RejectLastOnce = 0;
+// A last equation system that converges except on the step it was told to reject.
+int RejectLastOnce()
+{
+    if (!g_RejectLastOnce) return 1;
+    g_RejectLastOnce = 0;
+    return 0;
+}
+int StepRejectingLastOnce()
+{
+    return AdvanceTimeStep(RejectLastOnce);
+}
+
+// Switches nutrients with every process off on, for the water quality to run after the thermal
+// step; the concentrations vary along the river.
+void StartNutrients()
+{
+    ModelControl& mc = g_ModelControl;
+    wqtest::NutrientProcessesOff();
+    mc.WaterQualityOn = 1;
+    EquationSystem& es = g_EquationSystems[WaterQualitySystem];
+    es.UnknownsPerNode = 6;
+    es.StructureBuilt = 0;
+    es.Theta = 0.5;
+    es.Tolerance = 1e-11;
+    es.MaxIterations = 20;
+    for (NodeRecord& n : g_NodeBlock)
+        for (int k = 0; k < 6; ++k) n.WQUnknowns[k] = n.PreviousWQUnknowns[k] = 1 + 0.1 * n.Index + k;
+    InitialiseWaterQuality();
+}
+
+// A step rejected by any system - the hydrodynamics, the thermal ice, or a system solved after
+// them (water quality) - goes back to the exact step start of every system: the retried step
+// ends where the step taken directly with half the length does.
 TEST_F(ThermalIce, ARejectedStepRetriedEqualsTheHalvedStepFromItsStart)
 {
-    BuildFreezingRiver();
-    ASSERT_TRUE(testmodel::AdvanceTo(TransientStep, 3 * 3600));
-    ModelControl& mc = g_ModelControl;
-    ASSERT_EQ(g_EquationSystems[ThermalIceSystem].UnknownsPerNode, 6);
-
-    // The start of the step.
-    const std::vector<NodeRecord> nodes = g_NodeBlock;
-    const std::vector<BridgingEventRecord> events = g_BridgingEventBlock;
-    const ModelControl control = g_ModelControl;
-    EquationSystem systems[EquationSystemCount];
-    std::copy(std::begin(g_EquationSystems), std::end(g_EquationSystems), systems);
-    const double start = mc.ModelTime, step = mc.DeltaT;
-
-    // A thermal solve that cannot converge rejects the whole step and halves it.
-    const double tolerance = g_EquationSystems[ThermalIceSystem].Tolerance;
-    g_EquationSystems[ThermalIceSystem].Tolerance = 0;
-    ASSERT_EQ(TransientStep(), 0);
-    g_EquationSystems[ThermalIceSystem].Tolerance = tolerance;
-    EXPECT_EQ(mc.ModelTime, start);
-    EXPECT_EQ(mc.DeltaT, step / 2);
-    for (size_t i = 0; i < nodes.size(); ++i) {
-        const NodeRecord& a = g_NodeBlock[i];
-        const NodeRecord& b = nodes[i];
-        for (int k = 0; k < 2; ++k) EXPECT_EQ(a.HydroUnknowns[k], b.HydroUnknowns[k]) << i;
-        for (int k = 0; k < 6; ++k) EXPECT_EQ(a.ThermalUnknowns[k], b.ThermalUnknowns[k]) << i;
-        EXPECT_EQ(a.BorderWidthLeft, b.BorderWidthLeft) << i;
-        EXPECT_EQ(a.AnchorIceThickness, b.AnchorIceThickness) << i;
-        EXPECT_EQ(a.Stage, b.Stage) << i;
+    struct Case {
+        const char* name;
+        int system;   // whose tolerance of 0 rejects the first attempt; -1: the last system rejects
+        bool waterQuality;
+    } cases[] = {
+        {"hydrodynamics", HydrodynamicSystem, false},
+        {"thermal ice", ThermalIceSystem, false},
+        {"a last system", -1, false},
+        {"water quality", WaterQualitySystem, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ReleaseModel();
+        SetModelDefaults();
+        BuildFreezingRiver();
+        if (c.waterQuality) StartNutrients();
+        int (*step)() = c.waterQuality ? RunWaterQualityStep : StepRejectingLastOnce;
+        ASSERT_TRUE(testmodel::AdvanceTo(step, 3 * 3600));
+        ASSERT_EQ(g_EquationSystems[ThermalIceSystem].UnknownsPerNode, 6);
+        double kept = 0;
+        testmodel::ExpectRetryEqualsHalvedStep(
+            [&] {
+                if (c.system < 0) {
+                    g_RejectLastOnce = 1;
+                    return;
+                }
+                kept = g_EquationSystems[c.system].Tolerance;
+                g_EquationSystems[c.system].Tolerance = 0;
+            },
+            [&] {
+                if (c.system >= 0) g_EquationSystems[c.system].Tolerance = kept;
+            },
+            step);
     }
-    EXPECT_EQ(g_BridgingEventBlock[0].FrontLocation, events[0].FrontLocation);
-
-    // Retried ...
-    ASSERT_EQ(TransientStep(), 0);
-    ASSERT_EQ(mc.ModelTime, start + step / 2);
-    const std::vector<NodeRecord> retried = g_NodeBlock;
-    const double retriedFront = g_BridgingEventBlock[0].FrontLocation;
-
-    // ... and the same step taken from the start with half the step.
-    for (size_t i = 0; i < nodes.size(); ++i) g_NodeBlock[i] = nodes[i];
-    g_BridgingEventBlock = events;
-    g_BridgingEvents = &g_BridgingEventBlock[0];
-    g_ModelControl = control;
-    std::copy(std::begin(systems), std::end(systems), g_EquationSystems);
-    mc.DeltaT = step / 2;
-    ASSERT_EQ(TransientStep(), 0);
-    ASSERT_EQ(mc.ModelTime, start + step / 2);
-
-    for (size_t i = 0; i < nodes.size(); ++i) {
-        const NodeRecord& a = retried[i];
-        const NodeRecord& b = g_NodeBlock[i];
-        for (int k = 0; k < 2; ++k) EXPECT_EQ(a.HydroUnknowns[k], b.HydroUnknowns[k]) << i;
-        for (int k = 0; k < 6; ++k) EXPECT_EQ(a.ThermalUnknowns[k], b.ThermalUnknowns[k]) << i << " " << k;
-        EXPECT_EQ(a.BorderWidthLeft, b.BorderWidthLeft) << i;
-        EXPECT_EQ(a.BorderWidthRight, b.BorderWidthRight) << i;
-        EXPECT_EQ(a.BorderIceThickness, b.BorderIceThickness) << i;
-        EXPECT_EQ(a.AnchorIceThickness, b.AnchorIceThickness) << i;
-        EXPECT_EQ(a.WaterTemp, b.WaterTemp) << i;
-    }
-    EXPECT_EQ(retriedFront, g_BridgingEventBlock[0].FrontLocation);
 }
 
 TEST_F(ThermalIce, AnAssemblyFailureIsReturnedWithoutARollBack)

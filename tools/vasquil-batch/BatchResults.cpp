@@ -121,22 +121,46 @@ void BatchResults::Refresh()
     State->PullRunSettings();
 }
 
+namespace {
+
+// The step's output flags of a writer: snapshot, series, ice front, state file.
+struct DueOutputs {
+    bool Snapshot, Series, IceFront, StateFile;
+};
+
+DueOutputs DueOf(const ResultsWriter& w, const ModelControl& mc)
+{
+    return {mc.SnapshotDue || w.SnapshotEveryStep, mc.SeriesDue || w.SeriesEveryStep,
+            w.IceFrontEnabled && (mc.IceFrontDue || w.IceFrontEveryStep), w.StateFileEnabled && mc.StateFileDue};
+}
+
+}  // namespace
+
+bool BatchResults::OutputDue(bool lastStep) const
+{
+    if (!Writer)
+        return false;
+    const DueOutputs due = DueOf(*Writer, g_ModelControl);
+    return lastStep || due.Snapshot || due.Series || due.IceFront || due.StateFile;
+}
+
 std::string BatchResults::AfterStep(bool lastStep)
 {
     if (!Writer)
         return {};
     Refresh();
     ResultsWriter& w = *Writer;
-    if (State->SnapshotDue || w.SnapshotEveryStep)
+    const DueOutputs due = DueOf(w, g_ModelControl);
+    if (due.Snapshot)
         if (const int r = w.AppendSnapshot(1); r != ResultsOk)
             return Describe(r, "snapshot file '" + w.SnapshotPath + "'");
-    if (State->SeriesDue || w.SeriesEveryStep)
+    if (due.Series)
         if (const int r = w.AppendTimeSeriesRow(); r != ResultsOk)
             return Describe(r, "time-series file '" + w.SeriesPath + "'");
-    if (w.IceFrontEnabled && (State->IceFrontDue || w.IceFrontEveryStep))
+    if (due.IceFront)
         if (const int r = w.AppendIceFrontRow(); r != ResultsOk)
             return Describe(r, "ice-front file '" + w.IceFrontPath + "'");
-    if (w.StateFileEnabled && State->StateFileDue)
+    if (due.StateFile)
         if (const int r = w.WriteStateFile(ModelPath); r != ResultsOk)
             return Describe(r, "state file at " + std::to_string(State->ModelTime) + " h");
     if (lastStep)

@@ -30,6 +30,8 @@ public:
 
     // After an accepted transient step: the rows and files due; the peak file at the end.
     std::string AfterStep(bool lastStep);
+    // Whether AfterStep writes anything after the present accepted step.
+    bool OutputDue(bool lastStep) const;
     // After a steady pass: one snapshot.
     std::string AfterPass();
 

@@ -513,16 +513,19 @@ int RunTransient(const Options& options, ResultsDatabase* database, BatchResults
             if (lines.Due()) PrintTransientLine(meter);
             continue;  // rejected: the step is retried with half the time step
         }
-        if (!ResultsAreFinite(meter)) return 1;
+        const bool lastStep = !(mc.ModelTime < mc.FinalTime);
         const bool output = options.databaseEveryHours == 0 || mc.DatabaseDue;
+        // Only a state an output writes needs checking (the last one is saved): a step without
+        // one is checked with the next that has one.
+        if ((output || lastStep || results.OutputDue(lastStep)) && !ResultsAreFinite(meter)) return 1;
         if (output) {
             PrintTransientLine(meter);
             lines.Printed();
             if (!WriteRows(options, database)) return 1;
-        } else if (!(mc.ModelTime < mc.FinalTime) || lines.Due()) {
+        } else if (lastStep || lines.Due()) {
             PrintTransientLine(meter);  // the last step, or a slow stretch between output times
         }
-        if (const std::string error = results.AfterStep(!(mc.ModelTime < mc.FinalTime)); !error.empty()) {
+        if (const std::string error = results.AfterStep(lastStep); !error.empty()) {
             meter.Clear();
             Fail("%s", error.c_str());
             return 1;
