@@ -44,7 +44,7 @@ inline void Settle()
 // saved or shows hardly more than a blank screen sets g_failed.
 inline void SaveScreen(const std::string& name)
 {
-    char prefix[8];
+    char prefix[16];
     std::snprintf(prefix, sizeof prefix, "%02d-", ++g_shots);
     const std::filesystem::path path = g_folder / (prefix + name + ".png");
     QScreen* screen = QGuiApplication::primaryScreen();
