@@ -140,6 +140,13 @@ int AdvanceTimeStep(int (*solveLast)())
         anyOn = true;
     }
 
+    // The run's final time stops a step as an output time does (without a due flag), so a run
+    // ends on it rather than up to a step past it.
+    if (mc.FinalTime > start && (!anyOn || mc.FinalTime < earliest)) {
+        earliest = mc.FinalTime;
+        anyOn = true;
+    }
+
     double end = start + mc.DeltaT;
     double restoredStep = 0;
     bool shortened = false;

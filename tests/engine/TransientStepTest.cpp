@@ -154,6 +154,29 @@ TEST_F(Stepping, LongRunLandsOnEveryOutputTime)
     }
 }
 
+// A run ends on its final time, whether outputs are on or not, and never past it; the step cut
+// short by the final time sets no due flag.
+TEST_F(Stepping, RunEndsOnItsFinalTime)
+{
+    const double finals[] = {12 * 3600.0, 12 * 3600.0 + 187.5, 1000.0 / 3.0};
+    for (const bool outputs : {false, true}) {
+        for (const double final : finals) {
+            SetUp();
+            ModelControl& mc = g_ModelControl;
+            mc.MaxDeltaT = 700;
+            mc.DeltaT = 1.0;
+            mc.FinalTime = final;
+            if (outputs) mc.DatabaseInterval = 3600;
+            while (mc.ModelTime < mc.FinalTime) {
+                ASSERT_EQ(TransientStep(), 0);
+                ASSERT_LE(mc.ModelTime, final);
+            }
+            EXPECT_EQ(mc.ModelTime, final) << outputs;
+            EXPECT_EQ(mc.DatabaseDue, outputs && std::fmod(final, 3600) == 0 ? 1 : 0) << final;
+        }
+    }
+}
+
 // A step that cannot advance the clock is refused and reported instead of being repeated.
 TEST_F(Stepping, StepThatCannotProgressIsReported)
 {
