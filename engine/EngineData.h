@@ -167,6 +167,15 @@ struct ModelControl {
     int WQFileType;        // 0 nutrients, 1 heavy metals, 2 xenobiotics
 };
 
+// The model's file type (ModelControl::FileType): which equation systems are on and which
+// node columns, plot variables and dialog fields exist.
+enum FileTypeCode {
+    FileTypeOpenWater = 0,
+    FileTypeStaticIce = 1,
+    FileTypeDynamicIce = 2,
+    FileTypeThermalIce = 3,
+};
+
 enum DifferencingState { NotDifferencing = 0, AtCurrentState = 1, AtPerturbedState = 2 };
 
 // ---------------------------------------------------------------------------------------
