@@ -1,5 +1,6 @@
 #include "platform/DeviceContext.h"
 
+#include "platform/Image.h"
 #include "platform/Text.h"
 #include "platform/Window.h"
 #include "platform/WindowSurface.h"
@@ -204,6 +205,9 @@ struct CDC::State
     COLORREF bkColor;
     int bkMode;
     int rop2;
+    int stretchMode;
+    COLORREF dcPenColor;
+    COLORREF dcBrushColor;
     bool hasClip;
     QRegion clip;
 };
@@ -370,19 +374,32 @@ CGdiObject* CDC::SelectStockObject(int index)
     case BLACK_PEN: return SelectObject(&g_blackPen);
     case NULL_PEN: return SelectObject(&g_nullPen);
     case DEFAULT_GUI_FONT: return SelectObject(&g_guiFont);
+    case DC_BRUSH: return SelectObject(&dcBrush_);
+    case DC_PEN: return SelectObject(&dcPen_);
     default: return nullptr;
     }
 }
 
+COLORREF CDC::SetDCPenColor(COLORREF color) { return std::exchange(dcPen_.m_color, color); }
+COLORREF CDC::SetDCBrushColor(COLORREF color) { return std::exchange(dcBrush_.m_color, color); }
+COLORREF CDC::GetDCPenColor() const { return dcPen_.m_color; }
+COLORREF CDC::GetDCBrushColor() const { return dcBrush_.m_color; }
 COLORREF CDC::SetTextColor(COLORREF color) { return std::exchange(textColor_, color); }
 COLORREF CDC::SetBkColor(COLORREF color) { return std::exchange(bkColor_, color); }
 int CDC::SetBkMode(int mode) { return std::exchange(bkMode_, mode); }
 int CDC::SetROP2(int mode) { return std::exchange(rop2_, mode); }
 
+int CDC::SetStretchBltMode(int mode)
+{
+    if (mode < BLACKONWHITE || mode > HALFTONE) return 0;
+    return std::exchange(stretchMode_, mode);
+}
+
 int CDC::SaveDC()
 {
     saved_.push_back(std::make_unique<State>(State{mapMode_, windowOrg_, viewportOrg_, current_, pen_, brush_, font_,
-                                                   textColor_, bkColor_, bkMode_, rop2_, hasClip_, clip_}));
+                                                   textColor_, bkColor_, bkMode_, rop2_, stretchMode_, dcPen_.m_color,
+                                                   dcBrush_.m_color, hasClip_, clip_}));
     return int(saved_.size());
 }
 
@@ -403,6 +420,9 @@ BOOL CDC::RestoreDC(int saved)
     bkColor_ = s.bkColor;
     bkMode_ = s.bkMode;
     rop2_ = s.rop2;
+    stretchMode_ = s.stretchMode;
+    dcPen_.m_color = s.dcPenColor;
+    dcBrush_.m_color = s.dcBrushColor;
     hasClip_ = s.hasClip;
     clip_ = s.clip;
     ++stateSerial_;
@@ -660,6 +680,36 @@ COLORREF CDC::GetPixel(int x, int y) const
     const QPoint p = ToDevice(x, y);
     if (!image || !image->rect().contains(p)) return InvalidColor;
     return FromQRgb(image->pixel(p));
+}
+
+BOOL CDC::StretchBlt(int x, int y, int width, int height, const CImage& image, int srcX, int srcY, int srcWidth,
+                     int srcHeight, DWORD rop)
+{
+    const QImage& picture = image.Picture();
+    if (picture.isNull() || rop != SRCCOPY) return FALSE;
+    const QRect source = QRect(QPoint(std::min(srcX, srcX + srcWidth), std::min(srcY, srcY + srcHeight)),
+                               QSize(std::abs(srcWidth), std::abs(srcHeight)));
+    if (source.isEmpty() || !picture.rect().contains(source)) return FALSE;
+    const QPoint a = ToDevice(x, y);
+    const QPoint b = ToDevice(x + width, y + height);
+    const int deviceWidth = b.x() - a.x();
+    const int deviceHeight = b.y() - a.y();
+    if (deviceWidth == 0 || deviceHeight == 0) return TRUE;
+    // Mirrored where the device extent and the source extent run opposite ways.
+    const bool mirrorX = (deviceWidth < 0) != (srcWidth < 0);
+    const bool mirrorY = (deviceHeight < 0) != (srcHeight < 0);
+    const QRect target(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                       QSize(std::abs(deviceWidth), std::abs(deviceHeight)));
+    QPainter& painter = Prepare(false);
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, stretchMode_ == HALFTONE);
+    if (mirrorX || mirrorY) {
+        painter.translate(mirrorX ? target.left() + target.right() + 1 : 0, mirrorY ? target.top() + target.bottom() + 1 : 0);
+        painter.scale(mirrorX ? -1 : 1, mirrorY ? -1 : 1);
+    }
+    painter.drawImage(target, picture, source);
+    painter.restore();
+    return TRUE;
 }
 
 QFont CDC::CurrentQFont() const

@@ -26,6 +26,7 @@
 
 class QPaintDevice;
 class QPainter;
+class CImage;
 class CWnd;
 struct WindowSurface;
 
@@ -63,6 +64,18 @@ constexpr int WHITE_PEN = 6;
 constexpr int BLACK_PEN = 7;
 constexpr int NULL_PEN = 8;
 constexpr int DEFAULT_GUI_FONT = 17;
+// The context's own brush and pen, whose colours SetDCBrushColor and SetDCPenColor set
+// (white and black at first); the pen draws one pixel wide.
+constexpr int DC_BRUSH = 18;
+constexpr int DC_PEN = 19;
+
+// Stretching modes (SetStretchBltMode): HALFTONE smooths, the others pick the nearest pixel.
+constexpr int BLACKONWHITE = 1;
+constexpr int WHITEONBLACK = 2;
+constexpr int COLORONCOLOR = 3;
+constexpr int HALFTONE = 4;
+// Raster operation of StretchBlt: the source replaces the destination.
+constexpr DWORD SRCCOPY = 0x00CC0020;
 
 // DrawText flags.
 constexpr UINT DT_LEFT = 0x0;
@@ -190,10 +203,16 @@ public:
     CFont* SelectObject(CFont* font);
     CGdiObject* SelectObject(CGdiObject* object);
     CGdiObject* SelectStockObject(int index);
+    COLORREF SetDCPenColor(COLORREF color);
+    COLORREF SetDCBrushColor(COLORREF color);
+    COLORREF GetDCPenColor() const;
+    COLORREF GetDCBrushColor() const;
     COLORREF SetTextColor(COLORREF color);
     COLORREF SetBkColor(COLORREF color);
     int SetBkMode(int mode);
     int SetROP2(int mode);
+    int SetStretchBltMode(int mode);
+    int GetStretchBltMode() const { return stretchMode_; }
     int SaveDC();
     // Restores the state saved by SaveDC (a negative value counts back from the last save).
     BOOL RestoreDC(int saved);
@@ -217,6 +236,14 @@ public:
     void InvertRect(const CRect& rect);
     COLORREF SetPixel(int x, int y, COLORREF color);
     COLORREF GetPixel(int x, int y) const;  // 0xFFFFFFFF outside an image
+    // Copies the source rectangle of image (pixels) onto the destination rectangle (logical
+    // units), stretched or shrunk to fit it, by the stretching mode. Where the signs of a
+    // source and a destination extent in device pixels differ, the picture is mirrored on that
+    // axis (so a positive height in MM_TWIPS turns it upside down). FALSE, with nothing drawn,
+    // for a null image, a raster operation other than SRCCOPY or a source rectangle outside
+    // the image.
+    BOOL StretchBlt(int x, int y, int width, int height, const CImage& image, int srcX, int srcY, int srcWidth,
+                    int srcHeight, DWORD rop);
 
     // Text (Windows-1252). TextOut places the top left corner of the text at (x, y).
     BOOL TextOut(int x, int y, const std::string& text);
@@ -262,10 +289,13 @@ private:
     CPen* pen_;
     CBrush* brush_;
     CFont* font_;
+    CPen dcPen_{PS_SOLID, 0, RGB(0, 0, 0)};
+    CBrush dcBrush_{RGB(255, 255, 255)};
     COLORREF textColor_ = RGB(0, 0, 0);
     COLORREF bkColor_ = RGB(255, 255, 255);
     int bkMode_ = OPAQUE;
     int rop2_ = R2_COPYPEN;
+    int stretchMode_ = BLACKONWHITE;
     bool hasClip_ = false;
     QRegion clip_;  // device pixels, when hasClip_
     std::vector<std::unique_ptr<State>> saved_;

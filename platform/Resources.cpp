@@ -44,6 +44,7 @@ const MenuTemplate* FindMenuTemplate(UINT id) { return Find(&ResourceSet::menus,
 const ToolbarTemplate* FindToolbarTemplate(UINT id) { return Find(&ResourceSet::toolbars, id); }
 const AcceleratorTable* FindAcceleratorTable(UINT id) { return Find(&ResourceSet::accelerators, id); }
 const ImageResource* FindImageResource(UINT id) { return Find(&ResourceSet::images, id); }
+const CursorResource* FindCursorResource(UINT id) { return Find(&ResourceSet::cursors, id); }
 
 std::string LoadString(UINT id)
 {

@@ -104,6 +104,16 @@ struct ImageResource
     std::size_t size = 0;
 };
 
+// A mouse cursor: a picture in a file format Qt reads, whose hot spot (the pixel that points)
+// lies at hotSpot from its top left corner.
+struct CursorResource
+{
+    UINT id = 0;
+    const unsigned char* data = nullptr;
+    std::size_t size = 0;
+    CPoint hotSpot;
+};
+
 // A set of tables; a part of the program may fill only the kinds it has.
 struct ResourceSet
 {
@@ -113,6 +123,7 @@ struct ResourceSet
     std::span<const AcceleratorTable> accelerators = {};
     std::span<const StringResource> strings = {};
     std::span<const ImageResource> images = {};
+    std::span<const CursorResource> cursors = {};
 };
 
 // Strings of the layer itself, present without registration (a registered string of the
@@ -135,6 +146,7 @@ const MenuTemplate* FindMenuTemplate(UINT id);
 const ToolbarTemplate* FindToolbarTemplate(UINT id);
 const AcceleratorTable* FindAcceleratorTable(UINT id);
 const ImageResource* FindImageResource(UINT id);
+const CursorResource* FindCursorResource(UINT id);
 // The string of id; empty when there is none (the layer's own strings, such as the status
 // bar's "Ready", are there without registration).
 std::string LoadString(UINT id);

@@ -45,15 +45,18 @@ constexpr int GET_Y_LPARAM(LPARAM l) { return int(std::int16_t(HIWORD(std::uintp
 constexpr UINT WM_CREATE = 0x0001;
 constexpr UINT WM_DESTROY = 0x0002;
 constexpr UINT WM_SIZE = 0x0005;
+constexpr UINT WM_ACTIVATE = 0x0006;
 constexpr UINT WM_SETFOCUS = 0x0007;
 constexpr UINT WM_KILLFOCUS = 0x0008;
 constexpr UINT WM_PAINT = 0x000F;
 constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_ERASEBKGND = 0x0014;
+constexpr UINT WM_SETCURSOR = 0x0020;
 constexpr UINT WM_MOUSEACTIVATE = 0x0021;
 constexpr UINT WM_NOTIFY = 0x004E;
 constexpr UINT WM_CONTEXTMENU = 0x007B;
 constexpr UINT WM_KEYDOWN = 0x0100;
+constexpr UINT WM_KEYUP = 0x0101;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_TIMER = 0x0113;
 constexpr UINT WM_MOUSEMOVE = 0x0200;
@@ -85,7 +88,15 @@ constexpr int MA_NOACTIVATEANDEAT = 4;
 // WM_SIZE kinds.
 constexpr UINT SIZE_RESTORED = 0;
 
-// Virtual keys delivered by WM_KEYDOWN.
+// WM_ACTIVATE states (the low word of wParam).
+constexpr UINT WA_INACTIVE = 0;
+constexpr UINT WA_ACTIVE = 1;
+constexpr UINT WA_CLICKACTIVE = 2;
+
+// Hit-test code of WM_SETCURSOR (the low word of lParam): the pointer is over the client area.
+constexpr UINT HTCLIENT = 1;
+
+// Virtual keys delivered by WM_KEYDOWN and WM_KEYUP.
 constexpr UINT VK_BACK = 0x08;
 constexpr UINT VK_TAB = 0x09;
 constexpr UINT VK_RETURN = 0x0D;

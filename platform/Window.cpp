@@ -1,5 +1,6 @@
 #include "platform/Window.h"
 
+#include "platform/Cursor.h"
 #include "platform/DeviceContext.h"
 #include "platform/Frame.h"
 #include "platform/Text.h"
@@ -408,6 +409,14 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
         return TRUE;
     case WM_CONTEXTMENU: OnContextMenu(FromHandle(reinterpret_cast<HWND>(wParam)), point); return TRUE;
     case WM_KEYDOWN: OnKeyDown(UINT(wParam), LOWORD(std::uintptr_t(lParam)), HIWORD(std::uintptr_t(lParam))); return TRUE;
+    case WM_KEYUP: OnKeyUp(UINT(wParam), LOWORD(std::uintptr_t(lParam)), HIWORD(std::uintptr_t(lParam))); return TRUE;
+    case WM_ACTIVATE:
+        OnActivate(LOWORD(wParam), FromHandle(reinterpret_cast<HWND>(lParam)), HIWORD(wParam) != 0 ? TRUE : FALSE);
+        return TRUE;
+    case WM_SETCURSOR:
+        *pResult = OnSetCursor(FromHandle(reinterpret_cast<HWND>(wParam)), LOWORD(std::uintptr_t(lParam)),
+                               HIWORD(std::uintptr_t(lParam)));
+        return TRUE;
     case WM_SETFOCUS: OnSetFocus(FromHandle(reinterpret_cast<HWND>(wParam))); return TRUE;
     case WM_KILLFOCUS: OnKillFocus(FromHandle(reinterpret_cast<HWND>(wParam))); return TRUE;
     case WM_CAPTURECHANGED: OnCaptureChanged(FromHandle(reinterpret_cast<HWND>(lParam))); return TRUE;
@@ -449,6 +458,10 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CONTEXTMENU:
         if ((style_ & WS_CHILD) && GetParent()) GetParent()->SendMessage(message, wParam, lParam);
         return 0;
+    case WM_SETCURSOR:
+        if ((style_ & WS_CHILD) && GetParent() && GetParent()->SendMessage(message, wParam, lParam)) return TRUE;
+        SetCursor(LoadStandardCursor(IDC_ARROW));
+        return FALSE;
     default: return 0;
     }
 }
@@ -475,6 +488,9 @@ void CWnd::OnRButtonUp(UINT, CPoint) { Default(); }
 int CWnd::OnMouseActivate(CWnd*, UINT, UINT) { return int(Default()); }
 void CWnd::OnContextMenu(CWnd*, CPoint) { Default(); }
 void CWnd::OnKeyDown(UINT, UINT, UINT) { Default(); }
+void CWnd::OnKeyUp(UINT, UINT, UINT) { Default(); }
+void CWnd::OnActivate(UINT, CWnd*, BOOL) { Default(); }
+BOOL CWnd::OnSetCursor(CWnd*, UINT, UINT) { return BOOL(Default()); }
 void CWnd::OnSetFocus(CWnd*) { Default(); }
 void CWnd::OnKillFocus(CWnd*) { Default(); }
 void CWnd::OnCaptureChanged(CWnd*) { Default(); }
@@ -559,6 +575,24 @@ bool CWnd::HandleWidgetEvent(QEvent* event)
         if (*alive) event->accept();
         return true;
     }
+    case QEvent::KeyRelease: {
+        if (!surface_) return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        const UINT vk = VirtualKey(key->key());
+        if (!vk) return false;
+        // A held key repeats as presses alone: Qt's releases between the repeats are dropped.
+        if (!key->isAutoRepeat()) Dispatch(WM_KEYUP, vk, MAKELPARAM(1, 0xC000));
+        if (*alive) event->accept();
+        return true;
+    }
+    case QEvent::WindowActivate:
+    case QEvent::WindowDeactivate:
+        // Qt tells every widget of the window; the window itself hears it once.
+        if (!widget_->isWindow()) return false;
+        Dispatch(WM_ACTIVATE, MAKEWPARAM(event->type() == QEvent::WindowActivate ? WA_ACTIVE : WA_INACTIVE,
+                                         widget_->isMinimized() ? 1 : 0),
+                 0);
+        return false;
     case QEvent::FocusIn:
         if (!surface_) return false;
         Dispatch(WM_SETFOCUS, WPARAM(std::exchange(g_lastFocusLost, nullptr)), 0);
@@ -595,6 +629,13 @@ bool CWnd::HandleMouse(QEvent* event)
     const LPARAM where = MAKELPARAM(pos.x(), pos.y());
     const bool left = mouse->button() == Qt::LeftButton;
     const bool right = mouse->button() == Qt::RightButton;
+    cursor_detail::NotePointer(this, mouse->globalPosition().toPoint());
+    if (!GetCapture() && (event->type() == QEvent::MouseMove || event->type() == QEvent::MouseButtonPress)) {
+        // The window under the pointer chooses the cursor first, as the window system asks.
+        const UINT mouseMessage = event->type() == QEvent::MouseMove ? WM_MOUSEMOVE : left ? WM_LBUTTONDOWN : WM_RBUTTONDOWN;
+        Dispatch(WM_SETCURSOR, WPARAM(GetSafeHwnd()), MAKELPARAM(HTCLIENT, mouseMessage));
+        if (!*alive || !widget_) return true;
+    }
     UINT message = 0;
     switch (event->type()) {
     case QEvent::MouseButtonPress:

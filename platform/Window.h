@@ -126,6 +126,15 @@ public:
     virtual int OnMouseActivate(CWnd* pDesktopWnd, UINT nHitTest, UINT message);
     virtual void OnContextMenu(CWnd* pWnd, CPoint screenPoint);
     virtual void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+    // A key let go; the releases of a held key's repeats do not come.
+    virtual void OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags);
+    // A top-level window became active (WA_ACTIVE) or inactive (WA_INACTIVE); the other window
+    // is not known here (null).
+    virtual void OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized);
+    // The pointer moved or pressed over this window (hit test HTCLIENT, the mouse message):
+    // TRUE when the handler set the cursor. Default: a child window asks its parent first, then
+    // the arrow shows (FALSE).
+    virtual BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
     virtual void OnSetFocus(CWnd* pOldWnd);
     virtual void OnKillFocus(CWnd* pNewWnd);
     virtual void OnCaptureChanged(CWnd* pWnd);

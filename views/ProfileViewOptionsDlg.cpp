@@ -5,8 +5,6 @@
 #include "resources/ProfileViewOptionsDialog.h"
 #include "resources/ResourceIds.h"
 
-#include <QEvent>
-
 #include <span>
 
 namespace {
@@ -136,10 +134,10 @@ void CProfileViewOptionsDlg::OnOK()
     EndDialog(IDOK);
 }
 
-bool CProfileViewOptionsDlg::HandleKindEvent(QEvent* event)
+void CProfileViewOptionsDlg::OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized)
 {
-    if (event->type() == QEvent::WindowActivate) ApplyActivationRules();
-    return CDialog::HandleKindEvent(event);
+    CDialog::OnActivate(nState, pWndOther, bMinimized);
+    if (nState != WA_INACTIVE) ApplyActivationRules();
 }
 
 void CProfileViewOptionsDlg::ApplyActivationRules()

@@ -50,8 +50,8 @@ public:
     int IceFile = 0;      // the model's file type is above 0
 
 protected:
-    // Window activation runs the activation rules.
-    bool HandleKindEvent(QEvent* event) override;
+    // Becoming active runs the activation rules.
+    void OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized) override;
 
 private:
     void OnTopChart();

@@ -150,6 +150,20 @@ TEST(DeviceContext, PixelRulesOfFillsLinesShapesAndInversion)
              dc.FillSolidRect(CRect(0, 0, 10, 10), Blue);
          },
          {{3, 3, Blue}, {5, 5, Blue}, {6, 6, White}, {2, 3, White}}},
+        {"the DC pen and brush take their colours when drawing, and RestoreDC gives the old ones back", White,
+         [](CDC& dc) {
+             dc.SelectStockObject(DC_PEN);
+             dc.SelectStockObject(DC_BRUSH);
+             EXPECT_EQ(dc.GetDCPenColor(), Black);
+             EXPECT_EQ(dc.GetDCBrushColor(), White);
+             const int saved = dc.SaveDC();
+             EXPECT_EQ(dc.SetDCPenColor(Red), Black);
+             dc.SetDCBrushColor(Blue);
+             dc.Rectangle(1, 1, 6, 6);
+             dc.RestoreDC(saved);
+             dc.Rectangle(8, 8, 12, 12);
+         },
+         {{1, 1, Red}, {5, 3, Red}, {3, 3, Blue}, {8, 8, Black}, {10, 10, White}, {12, 12, White}}},
         {"MM_TWIPS: an inch is 96 pixels, y upward from the top", White,
          [](CDC& dc) {
              dc.SetMapMode(MM_TWIPS);

@@ -293,4 +293,21 @@ TEST_F(ProfileViewOptionsTest, AcceptedOptionsGoBackToTheViewWhichMakesANewChart
     EXPECT_EQ(Profile()->Chart, kept);
 }
 
+TEST_F(ProfileViewOptionsTest, EveryActivationAppliesTheRulesToWhatTheChecksShow)
+{
+    CProfileViewOptionsDlg dialog;
+    Prepare(dialog);
+    bool topVariable = true, calendar = true;
+    Run(dialog, [&](CDialog& d) {
+        // Set as the program sets them, without a click's notification.
+        Button(d, IDC_PROFILE_TOP_CHART)->SetCheck(BST_UNCHECKED);
+        Button(d, IDC_PROFILE_TITLE_MODEL_TIME)->SetCheck(BST_CHECKED);
+        d.SendMessage(WM_ACTIVATE, WA_ACTIVE, 0);
+        topVariable = Enabled(d, IDC_PROFILE_TOP_VARIABLE);
+        calendar = Enabled(d, IDC_PROFILE_TITLE_CALENDAR);
+    });
+    EXPECT_FALSE(topVariable);
+    EXPECT_FALSE(calendar);
+}
+
 }  // namespace
