@@ -14,3 +14,6 @@ inline constexpr DWORD BrowseFlags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT | OF
 // path names no folder); the chosen file becomes path. Returns true when one was chosen.
 bool BrowseSaveFile(CWnd* owner, const char* title, const char* filter, const char* extension,
                     std::filesystem::path& path);
+// The same with an open dialog (extension null: none added to a name without one).
+bool BrowseOpenFile(CWnd* owner, const char* title, const char* filter, const char* extension,
+                    std::filesystem::path& path);

@@ -1,5 +1,7 @@
 #include "app/VasquilDoc.h"
 
+#include "app/LoadMapImageryDlg.h"
+#include "app/MapImagery.h"
 #include "app/MessageText.h"
 #include "app/NewFileDlg.h"
 #include "app/OutputOptionsDlg.h"
@@ -180,6 +182,7 @@ CVasquilDoc::CVasquilDoc()
     MapCommand(ID_FILE_NEW, &CVasquilDoc::OnFileNew);
     MapCommand(ID_FILE_SAVE, &CVasquilDoc::OnFileSave);
     MapCommand(ID_FILE_SAVE_AS, &CVasquilDoc::OnFileSaveAs);
+    MapCommand(ID_FILE_LOAD_MAP_IMAGERY, &CVasquilDoc::OnFileLoadMapImagery);
     MapCommand(ID_DISPLAY_QW_AS_QFLUX, &CVasquilDoc::OnDisplayQwAsQflux);
     MapCommand(ID_SIMULATION_TRANSIENT, &CVasquilDoc::OnSimulationTransient);
     MapCommand(ID_SIMULATION_STEADY, &CVasquilDoc::OnSimulationSteady);
@@ -195,6 +198,7 @@ CVasquilDoc::CVasquilDoc()
     for (UINT id = ID_FILE_MRU_FILE1; id <= ID_FILE_MRU_LAST; ++id) MapUpdate(id, &CVasquilDoc::OnUpdateFileOpen);
     MapUpdate(ID_FILE_SAVE, &CVasquilDoc::OnUpdateFileSave);
     MapUpdate(ID_FILE_SAVE_AS, &CVasquilDoc::OnUpdateFileSave);
+    MapUpdate(ID_FILE_LOAD_MAP_IMAGERY, &CVasquilDoc::OnUpdateFileLoadMapImagery);
     MapUpdate(ID_DISPLAY_QW_AS_QFLUX, &CVasquilDoc::OnUpdateDisplayQwAsQflux);
     MapUpdate(ID_SIMULATION_OUTPUT_OPTIONS, &CVasquilDoc::OnUpdateIdle);
     MapUpdate(ID_WQ_OPEN_DATA, &CVasquilDoc::OnUpdateWaterQualityOpenData);
@@ -254,6 +258,7 @@ void CVasquilDoc::BuildFromEngine()
     DisplayModel = std::move(display);
 
     WorldFile.fill(0.0);
+    MapImage.Destroy();
     MapImageLoaded = 0;
     PlanViewFitImage = 0;
     MapImagePath.clear();
@@ -375,6 +380,34 @@ void CVasquilDoc::OnFileSaveAs()
     if (ConfirmSave()) CDocument::OnFileSaveAs();
 }
 
+void CVasquilDoc::OnFileLoadMapImagery()
+{
+    if (!DisplayModel) return;
+    CLoadMapImageryDlg dialog(AfxGetMainWnd());
+    dialog.ImagePath = MapImagePath;
+    dialog.WorldFilePath = WorldFilePath;
+    if (dialog.DoModal() != IDOK) return;
+    // Both files were valid when chosen; either may have changed since.
+    CImage image;
+    if (FAILED(image.Load(dialog.ImagePath))) {
+        AfxMessageBox(MapImageNotLoadedText);
+        return;
+    }
+    WorldFileValues values;
+    if (const int result = ReadWorldFile(dialog.WorldFilePath, &values); result != WorldFileOk) {
+        AfxMessageBox(WorldFileMessage(result));
+        return;
+    }
+    MapImagePath = dialog.ImagePath;
+    WorldFilePath = dialog.WorldFilePath;
+    MapImage = std::move(image);
+    WorldFile = values;
+    MapImageLoaded = 1;
+    PlanViewFitImage = 1;
+    PlanViewReset = 1;
+    UpdateAllViews(nullptr, 0);
+}
+
 void CVasquilDoc::OnDisplayQwAsQflux()
 {
     if (DisplayModel) DisplayModel->UseFluxDischarge = DisplayModel->UseFluxDischarge ? 0 : 1;
@@ -455,6 +488,13 @@ void CVasquilDoc::OnSimulationOutputOptions()
     if (!failure.empty()) AfxMessageBox(FormatText(OutputsNotReadyText, failure.c_str()));
 }
 
+void CVasquilDoc::ShowRunDialogs(int command)
+{
+    for (CRunDialog* dialog : {static_cast<CRunDialog*>(TransientDialog), static_cast<CRunDialog*>(SteadyDialog)}) {
+        if (dialog && dialog->Shown) dialog->ShowWindow(command);
+    }
+}
+
 bool CVasquilDoc::IsRunning() const
 {
     return (TransientDialog && TransientDialog->Running) || (SteadyDialog && SteadyDialog->Running) ||
@@ -490,6 +530,11 @@ void CVasquilDoc::OnUpdateFileOpen(CCmdUI* pCmdUI)
 void CVasquilDoc::OnUpdateFileSave(CCmdUI* pCmdUI)
 {
     pCmdUI->Enable(DisplayModel != nullptr && !IsRunning());
+}
+
+void CVasquilDoc::OnUpdateFileLoadMapImagery(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(DisplayModel != nullptr);
 }
 
 void CVasquilDoc::OnUpdateIdle(CCmdUI* pCmdUI)

@@ -11,6 +11,7 @@
 
 #include "app/NewChannelModel.h"
 #include "platform/DocView.h"
+#include "platform/Image.h"
 
 #include <array>
 #include <filesystem>
@@ -72,6 +73,11 @@ public:
     // first; No to either saves nothing.
     void OnFileSave();
     void OnFileSaveAs();
+    // Load Georeferenced Map Imagery: the dialog, starting with the paths of the map image
+    // held; on Load the image and its world file are read and the plan view is told to show
+    // it (and comes forward). An image or world file that no longer reads is named in a
+    // message, and the map image held before (or none) stays with its paths and values.
+    void OnFileLoadMapImagery();
     // Display Qw as Qflux: flips the discharge the views show between Qflux and nodal Qw.
     void OnDisplayQwAsQflux();
     // Transient and Steady: the run dialog's window, filled from the model state, with its
@@ -103,6 +109,9 @@ public:
 
     // True while a run dialog runs.
     bool IsRunning() const;
+    // Shows (SW_SHOW) or hides (SW_HIDE) the transient and the steady run dialog whose menu
+    // command has opened its window: the chart views show them again whenever they paint.
+    void ShowRunDialogs(int command);
     // Stops every run that is going and returns once each has ended.
     void StopRuns();
 
@@ -110,6 +119,8 @@ public:
     void OnUpdateFileNew(CCmdUI* pCmdUI);
     void OnUpdateFileOpen(CCmdUI* pCmdUI);  // Open and the recent files
     void OnUpdateFileSave(CCmdUI* pCmdUI);  // Save and Save As
+    // Load Georeferenced Map Imagery: a model is loaded.
+    void OnUpdateFileLoadMapImagery(CCmdUI* pCmdUI);
     void OnUpdateDisplayQwAsQflux(CCmdUI* pCmdUI);
     // Output Options: a model is loaded, its run dialogs exist and none runs.
     void OnUpdateIdle(CCmdUI* pCmdUI);
@@ -144,6 +155,7 @@ public:
     // World-file values of the map image in file order: x pixel size, y skew, x skew, y pixel
     // size, easting, northing.
     std::array<double, 6> WorldFile{};
+    CImage MapImage;  // null without a map image
     int MapImageLoaded = 0;
     int PlanViewFitImage = 0;
     std::filesystem::path MapImagePath;

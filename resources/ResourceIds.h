@@ -142,6 +142,44 @@ constexpr int IDC_PROFILE_TITLE_CALENDAR = 1393;
 constexpr int IDC_PROFILE_EVENT_LINES = 1045;
 constexpr int IDC_PROFILE_LEGEND = 1047;
 
+// ---- The plan view: its cursors and its options dialog.
+
+// The cursors of the zoom modes and of the edit modes.
+constexpr UINT IDC_ZOOM_CURSOR = 316;
+constexpr UINT IDC_EDIT_CURSOR = 322;
+
+// The Plan View Options dialog and its controls.
+constexpr UINT IDD_PLAN_VIEW_OPTIONS = 317;
+constexpr int IDC_PLAN_REACH_GROUP = 1178;
+constexpr int IDC_PLAN_REACH = 1145;
+constexpr int IDC_PLAN_SHOW_PARAMETER = 1020;
+constexpr int IDC_PLAN_VARIABLE = 1021;
+constexpr int IDC_PLAN_SHOW_NODES = 1011;
+constexpr int IDC_PLAN_SHOW_ELEMENTS = 1012;
+constexpr int IDC_PLAN_SHOW_BOUNDARY_ELEMENTS = 1013;
+constexpr int IDC_PLAN_SHOW_JUNCTIONS = 1014;
+constexpr int IDC_PLAN_NODE_NUMBERS = 1015;
+constexpr int IDC_PLAN_ELEMENT_NUMBERS = 1016;
+constexpr int IDC_PLAN_BOUNDARY_ELEMENT_NUMBERS = 1017;
+constexpr int IDC_PLAN_JUNCTION_NUMBERS = 1018;
+constexpr int IDC_PLAN_NODE_STATIONING = 1027;
+constexpr int IDC_PLAN_REACH_NUMBERS = 1028;
+constexpr int IDC_PLAN_FLOW_ARROWS = 1019;
+constexpr int IDC_PLAN_MAP_IMAGE = 1024;
+constexpr int IDC_PLAN_LEGEND = 1022;
+constexpr int IDC_PLAN_SCALE_BAR = 1023;
+constexpr int IDC_PLAN_TITLE_GROUP = 1029;
+constexpr int IDC_PLAN_TITLE_REACH_NAME = 1026;
+constexpr int IDC_PLAN_TITLE_MODEL_TIME = 1025;
+constexpr int IDC_PLAN_TITLE_CALENDAR = 1393;
+
+// ---- The Load Georeferenced Map Imagery dialog and its controls.
+constexpr UINT IDD_LOAD_MAP_IMAGERY = 334;
+constexpr int IDC_MAP_IMAGE_PATH = 1198;
+constexpr int IDC_MAP_IMAGE_BROWSE = 1199;
+constexpr int IDC_MAP_WORLD_FILE_PATH = 1201;
+constexpr int IDC_MAP_WORLD_FILE_BROWSE = 1203;
+
 // ---- The run dialogs (steady and transient) and the Output Options dialog.
 constexpr UINT IDD_RUN_TRANSIENT = 133;
 constexpr UINT IDD_OUTPUT_OPTIONS = 137;

@@ -5,6 +5,6 @@ void RegisterProgramResources()
     static bool registered = false;
     if (registered) return;
     registered = true;
-    for (const ResourceSet& set : {MainMenuResources(), ToolbarResources(), StringResources(), AboutBoxResources()})
+    for (const ResourceSet& set : {MainMenuResources(), ToolbarResources(), StringResources(), AboutBoxResources(), CursorResources()})
         RegisterResources(set);
 }

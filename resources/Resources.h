@@ -13,3 +13,4 @@ ResourceSet MainMenuResources();  // menu and accelerators of the main frame (Ma
 ResourceSet ToolbarResources();   // the four toolbars and their button images (Toolbars.cpp)
 ResourceSet StringResources();    // the frame's strings and the commands' prompts (Strings.cpp)
 ResourceSet AboutBoxResources();  // the About box, its pictures and the program's icon (AboutBox.cpp)
+ResourceSet CursorResources();    // the plan view's zoom and edit cursors (Cursors.cpp)

@@ -161,7 +161,7 @@ TEST_F(DocumentTest, TheFileMenuFollowsWhetherAModelIsLoaded)
     // Commands whose dialogs come later have no handler yet and stay grey.
     const Item items[] = {
         {ID_FILE_NEW, true, true},           {ID_FILE_OPEN, true, true},      {ID_FILE_SAVE, false, true},
-        {ID_FILE_SAVE_AS, false, true},      {ConvertHecRas, false, false},   {LoadMapImagery, false, false},
+        {ID_FILE_SAVE_AS, false, true},      {ConvertHecRas, false, false},   {LoadMapImagery, false, true},
         {FileTypeOptions, false, false},     {ID_DISPLAY_QW_AS_QFLUX, false, true},
     };
     QMenu* file = Frame()->GetMenu()->GetSubMenu(0)->GetQMenu();
