@@ -441,6 +441,7 @@ QPainter& CDC::Prepare(bool useRop)
 {
     QPainter* painter = nullptr;
     bool restate = false;
+    if (shows_ && shows_->GetWidget()) shows_->GetWidget()->update();
     if (surface_) {
         if (!surface_->painter) {
             surface_->painter = std::make_unique<QPainter>(&surface_->image);
@@ -876,7 +877,10 @@ CPaintDC::~CPaintDC()
         wnd_->GetWidget()->update(QRect(m_rcPaint.left, m_rcPaint.top, m_rcPaint.Width(), m_rcPaint.Height()));
 }
 
-CClientDC::CClientDC(CWnd* wnd) : CDC(wnd ? wnd->Surface() : nullptr, nullptr), wnd_(wnd) {}
+CClientDC::CClientDC(CWnd* wnd) : CDC(wnd ? wnd->Surface() : nullptr, nullptr), wnd_(wnd)
+{
+    ShowDrawingOn(wnd);
+}
 
 CClientDC::~CClientDC()
 {

@@ -262,6 +262,9 @@ protected:
     // For contexts over a window's surface, limited to clip when it is given.
     CDC(WindowSurface* surface, const QRegion* clip);
     const QRegion& ClipRegion() const { return clip_; }
+    // A context that draws outside a paint asks window to show its picture again after each
+    // drawing call (the screen shows it once control returns to the event loop).
+    void ShowDrawingOn(CWnd* window) { shows_ = window; }
 
 private:
     struct State;
@@ -299,6 +302,7 @@ private:
     bool hasClip_ = false;
     QRegion clip_;  // device pixels, when hasClip_
     std::vector<std::unique_ptr<State>> saved_;
+    CWnd* shows_ = nullptr;
     int stateSerial_ = 1;    // changes whenever the clip changes
     int appliedSerial_ = 0;  // the serial whose clip the painter holds
 };
@@ -317,8 +321,9 @@ private:
     CWnd* wnd_;
 };
 
-// A context over the whole client area of a window's surface, usable outside a paint; what it
-// draws reaches the screen when control returns to the event loop.
+// A context over the whole client area of a window's surface, usable outside a paint and for as
+// long as the window lives; what it draws reaches the screen when control returns to the event
+// loop.
 class CClientDC : public CDC
 {
 public:

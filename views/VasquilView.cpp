@@ -1,6 +1,7 @@
 #include "views/VasquilView.h"
 
 #include "views/PendingViews.h"
+#include "views/PlanView.h"
 #include "views/ProfileView.h"
 
 #include "app/VasquilDoc.h"

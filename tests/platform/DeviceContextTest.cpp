@@ -394,6 +394,16 @@ TEST(DeviceContext, PaintsDrawTheInvalidPartAndDrawingOutsideAPaintReachesTheScr
     }
     ProcessEvents();
     EXPECT_EQ(ScreenPixel(window, 15, 15), Red);
+    // A context kept open (a rubber band's) has each drawing shown while it stays open.
+    {
+        CClientDC kept(&window);
+        ProcessEvents();
+        PaintCounter shown;
+        kept.FillSolidRect(CRect(30, 5, 40, 15), Red);
+        ProcessEvents();
+        EXPECT_GE(shown.paints[window.GetWidget()], 1);
+        EXPECT_EQ(ScreenPixel(window, 35, 10), Red);
+    }
 
     // Only the invalid part is painted again; without erase no background is erased.
     const int paints = window.paints;
