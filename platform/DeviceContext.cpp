@@ -12,7 +12,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <compare>
 #include <cstring>
+#include <map>
 
 namespace {
 
@@ -68,6 +70,25 @@ CFont g_guiFont = [] {
     f.CreateFontIndirect(&lf);
     return f;
 }();
+
+// Small ellipses are stamped from pictures kept by their size, pen and brush (device pixels);
+// the store is emptied when it holds too many.
+constexpr int LargestStampedEllipse = 96;
+constexpr std::size_t LargestStampCount = 64;
+struct EllipseStampKey
+{
+    int width, height, penStyle, penPixels;
+    COLORREF penColour;
+    bool brushNull;
+    COLORREF brushColour;
+    auto operator<=>(const EllipseStampKey&) const = default;
+};
+using EllipseStamps = std::map<EllipseStampKey, QImage>;
+EllipseStamps& Stamps()
+{
+    static EllipseStamps stamps;  // user-interface thread only
+    return stamps;
+}
 
 // Text as a line of DrawText: the shown characters and the one a '&' prefix underlines.
 struct PrefixedText
@@ -582,6 +603,34 @@ BOOL CDC::Polyline(const CPoint* points, int count)
     return TRUE;
 }
 
+BOOL CDC::PolyPolyline(const CPoint* points, const DWORD* counts, int polylines)
+{
+    if (!points || !counts || polylines < 0) return FALSE;
+    for (int i = 0; i < polylines; ++i) {
+        if (counts[i] < 2) return FALSE;
+    }
+    if (pen_->m_style == PS_NULL) return TRUE;
+    const bool thin = pen_->m_style == PS_SOLID && ToDeviceLength(pen_->m_width, false) <= 1;
+    if (thin) {
+        // Each pixel once, as LineTo draws.
+        for (int i = 0; i < polylines; ++i) {
+            for (DWORD k = 1; k < counts[i]; ++k) DrawThinLine(ToDevice(points[k - 1].x, points[k - 1].y), ToDevice(points[k].x, points[k].y), false);
+            points += counts[i];
+        }
+        return TRUE;
+    }
+    // Wide and styled pens: the segments of all polylines go to the painter at once.
+    QVector<QLine> lines;
+    for (int i = 0; i < polylines; ++i) {
+        for (DWORD k = 1; k < counts[i]; ++k) lines.append(QLine(ToDevice(points[k - 1].x, points[k - 1].y), ToDevice(points[k].x, points[k].y)));
+        points += counts[i];
+    }
+    QPainter& painter = Prepare(true);
+    ApplyPen(painter);
+    painter.drawLines(lines);
+    return TRUE;
+}
+
 BOOL CDC::Polygon(const CPoint* points, int count)
 {
     if (!points || count < 2) return FALSE;
@@ -627,6 +676,30 @@ BOOL CDC::Ellipse(int left, int top, int right, int bottom)
 {
     const QRect r = ToDeviceRect(CRect(left, top, right, bottom));
     if (r.isEmpty()) return TRUE;
+    if (rop2_ == R2_COPYPEN && r.width() <= LargestStampedEllipse && r.height() <= LargestStampedEllipse) {
+        // A small ellipse (a map's marker, drawn by the thousand) is stamped from its picture,
+        // drawn once for its size, pen and brush: the same pixels at a fraction of the cost.
+        const int penPixels = pen_->m_style == PS_NULL ? 0 : std::max(1, ToDeviceLength(pen_->m_width, false));
+        const EllipseStampKey key{r.width(), r.height(), pen_->m_style, penPixels, pen_->m_color, brush_->m_null,
+                                  brush_->m_null ? 0 : brush_->m_color};
+        EllipseStamps& stamps = Stamps();
+        auto it = stamps.find(key);
+        if (it == stamps.end()) {
+            if (stamps.size() >= LargestStampCount) stamps.clear();
+            const int margin = penPixels + 1;
+            QImage stamp(r.width() + 2 * margin, r.height() + 2 * margin, QImage::Format_ARGB32_Premultiplied);
+            stamp.fill(Qt::transparent);
+            QPainter drawing(&stamp);
+            ApplyPen(drawing);
+            ApplyBrush(drawing);
+            drawing.drawEllipse(QRect(margin, margin, r.width(), r.height()).adjusted(0, 0, -1, -1));
+            drawing.end();
+            it = stamps.emplace(key, std::move(stamp)).first;
+        }
+        const int margin = (it->second.width() - r.width()) / 2;
+        Prepare(false).drawImage(r.topLeft() - QPoint(margin, margin), it->second);
+        return TRUE;
+    }
     QPainter& painter = Prepare(true);
     ApplyPen(painter);
     ApplyBrush(painter);

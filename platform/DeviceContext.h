@@ -225,6 +225,10 @@ public:
     BOOL LineTo(int x, int y);
     BOOL LineTo(CPoint p) { return LineTo(p.x, p.y); }
     BOOL Polyline(const CPoint* points, int count);
+    // Draws polylines polylines one after another as Polyline draws each, counts[i] points of
+    // points for the i-th (at least 2 each); one call for many lines of one pen. The current
+    // position is neither used nor changed. FALSE, drawing nothing, for a count below 2.
+    BOOL PolyPolyline(const CPoint* points, const DWORD* counts, int polylines);
     BOOL Polygon(const CPoint* points, int count);
     BOOL Rectangle(int left, int top, int right, int bottom);
     BOOL Rectangle(const CRect& r) { return Rectangle(r.left, r.top, r.right, r.bottom); }

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 using VQXDisplayLib::VQXDisplayBoundaryElement;
 using VQXDisplayLib::VQXDisplayInteriorElement;
@@ -156,6 +157,29 @@ std::string Format(const char* format, Args... args)
     return text;
 }
 
+// Lines of one pen gathered to be drawn with one call.
+class SegmentBatch
+{
+public:
+    void Add(CPoint from, CPoint to)
+    {
+        points_.push_back(from);
+        points_.push_back(to);
+    }
+    // Draws the lines gathered with the context's pen and forgets them.
+    void Draw(CDC* pDC)
+    {
+        if (points_.empty()) return;
+        counts_.assign(points_.size() / 2, 2);
+        pDC->PolyPolyline(points_.data(), counts_.data(), int(counts_.size()));
+        points_.clear();
+    }
+
+private:
+    std::vector<CPoint> points_;
+    std::vector<DWORD> counts_;
+};
+
 const VQXDisplayNode* DisplayNode(const VQXGeometryDataLib::VQXNode* node)
 {
     return static_cast<const VQXDisplayNode*>(node);
@@ -222,7 +246,9 @@ void CPlanView::DrawPlan(CDC* pDC)
         const std::array<COLORREF, ClassCount>& palette = ice ? IcePalette : BlueToRed;
         std::array<CPen, ClassCount> pens;
         for (int i = 0; i < ClassCount; ++i) pens[std::size_t(i)].CreatePen(PS_SOLID, size.colourPenWidth, palette[std::size_t(i)]);
-        CPen* selected = nullptr;
+        // Runs of elements of one class go to the context at once, in list order.
+        SegmentBatch batch;
+        int batchClass = -1;
         for (const VQXDisplayInteriorElement* e = model.FirstInteriorElement(); e; e = model.NextInteriorElement()) {
             const VQXDisplayNode* one = DisplayNode(e->NodeOne());
             const VQXDisplayNode* two = DisplayNode(e->NodeTwo());
@@ -234,11 +260,14 @@ void CPlanView::DrawPlan(CDC* pDC)
             if (ice && (v1 < NoIce || v2 < NoIce)) continue;
             int cls = 0;
             if (w > 0.0) cls = int(std::clamp(std::floor((value - ParameterMin) / w), 0.0, double(ClassCount - 1)));
-            CPen* pen = &pens[std::size_t(cls)];
-            if (pen != selected) pDC->SelectObject(selected = pen);
-            pDC->MoveTo(WorldToLogical(*one));
-            pDC->LineTo(WorldToLogical(*two));
+            if (cls != batchClass) {
+                batch.Draw(pDC);
+                pDC->SelectObject(&pens[std::size_t(cls)]);
+                batchClass = cls;
+            }
+            batch.Add(WorldToLogical(*one), WorldToLogical(*two));
         }
+        batch.Draw(pDC);
         pDC->SelectStockObject(DC_PEN);
     }
 
@@ -261,13 +290,14 @@ void CPlanView::DrawPlan(CDC* pDC)
         if (imageDrawn) colour = o.ShowParameter == 0 ? OverImageColour : OverImageColouredColour;
         CPen pen(PS_SOLID, size.elementPenWidth, colour);
         pDC->SelectObject(&pen);
+        SegmentBatch batch;
         for (const VQXDisplayInteriorElement* e = model.FirstInteriorElement(); e; e = model.NextInteriorElement()) {
             const VQXDisplayNode* one = DisplayNode(e->NodeOne());
             const VQXDisplayNode* two = DisplayNode(e->NodeTwo());
             if (!one || !two || !IsInWindow(*one) || !IsInWindow(*two) || !InReach(*one) || !InReach(*two)) continue;
-            pDC->MoveTo(WorldToLogical(*one));
-            pDC->LineTo(WorldToLogical(*two));
+            batch.Add(WorldToLogical(*one), WorldToLogical(*two));
         }
+        batch.Draw(pDC);
         pDC->SelectStockObject(DC_PEN);
     }
 

@@ -455,3 +455,101 @@ TEST(DeviceContext, AWindowThatChildWindowsCoverIsPaintedToo)
     EXPECT_EQ(host.paints, 3);
     EXPECT_EQ(ScreenPixel(host, 30, 20), Grey);  // the child's picture, untouched
 }
+
+namespace {
+
+// The pixels an ellipse gets when Qt's painter draws it directly with the context's pen and
+// brush, as a context without a picture of it would.
+QImage DirectEllipse(QSize size, const QRect& box, const QPen& pen, const QBrush& brush)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setPen(pen);
+    painter.setBrush(brush);
+    painter.drawEllipse(box.adjusted(0, 0, -1, -1));
+    return image;
+}
+
+}  // namespace
+
+TEST(DeviceContext, ManySmallEllipsesOfOnePenAndBrushGetTheSamePixelsAsOne)
+{
+    struct Look
+    {
+        const char* name;
+        int penStyle;
+        int penWidth;  // pixels
+        COLORREF pen;
+        bool nullBrush;
+        COLORREF brush;
+    };
+    const Look looks[] = {
+        {"thin pen", PS_SOLID, 0, Black, false, Red},
+        {"wide pen", PS_SOLID, 3, Blue, false, Grey},
+        {"no pen", PS_NULL, 0, Black, false, Blue},
+        {"no brush", PS_SOLID, 1, Red, true, White},
+    };
+    for (const Look& look : looks) {
+        SCOPED_TRACE(look.name);
+        for (const QRect box : {QRect(3, 4, 7, 7), QRect(20, 9, 12, 9), QRect(31, 33, 7, 7), QRect(5, 30, 40, 24)}) {
+            QImage image = Canvas(64, 64, White);
+            {
+                CDC dc(&image);
+                CPen pen(look.penStyle, look.penWidth, look.pen);
+                CBrush brush(look.brush);
+                dc.SelectObject(&pen);
+                if (look.nullBrush) dc.SelectStockObject(NULL_BRUSH);
+                else dc.SelectObject(&brush);
+                dc.Ellipse(box.left(), box.top(), box.left() + box.width(), box.top() + box.height());
+            }
+            QPen pen(QColor(GetRValue(look.pen), GetGValue(look.pen), GetBValue(look.pen)), std::max(1, look.penWidth));
+            if (look.penStyle == PS_NULL) pen = Qt::NoPen;
+            const QBrush brush = look.nullBrush ? QBrush(Qt::NoBrush)
+                                                : QBrush(QColor(GetRValue(look.brush), GetGValue(look.brush), GetBValue(look.brush)));
+            EXPECT_EQ(image, DirectEllipse(image.size(), box, pen, brush)) << box.x() << "," << box.y() << " " << box.width();
+        }
+    }
+    // In XOR an ellipse is drawn as such: twice leaves nothing.
+    QImage image = Canvas(32, 32, Grey);
+    {
+        CDC dc(&image);
+        CPen pen(PS_SOLID, 0, White);
+        dc.SelectObject(&pen);
+        dc.SetROP2(R2_XORPEN);
+        dc.Ellipse(4, 4, 20, 20);
+        EXPECT_FALSE(Ink(image, Grey).isEmpty());
+        dc.Ellipse(4, 4, 20, 20);
+    }
+    EXPECT_EQ(Ink(image, Grey), QRect());
+}
+
+TEST(DeviceContext, PolyPolylineDrawsEachPolylineAsPolylineDoes)
+{
+    const std::vector<CPoint> points = {{1, 1}, {9, 1}, {2, 4}, {12, 9}, {14, 2}, {3, 14}, {3, 14}, {14, 14}};
+    const DWORD counts[] = {2, 2, 3};
+    for (const int width : {0, 3}) {
+        SCOPED_TRACE(width);
+        QImage one = Canvas(16, 16, White);
+        QImage each = Canvas(16, 16, White);
+        CPen pen(PS_SOLID, width, Blue);
+        {
+            CDC dc(&one);
+            dc.SelectObject(&pen);
+            dc.MoveTo(7, 7);
+            EXPECT_TRUE(dc.PolyPolyline(points.data(), counts, 3));
+            EXPECT_EQ(dc.MoveTo(0, 0), CPoint(7, 7));  // the current position stays
+            const DWORD tooFew[] = {2, 1};
+            EXPECT_FALSE(dc.PolyPolyline(points.data(), tooFew, 2));
+        }
+        {
+            CDC dc(&each);
+            dc.SelectObject(&pen);
+            dc.Polyline(&points[0], 2);
+            dc.Polyline(&points[2], 2);
+            dc.Polyline(&points[4], 3);
+        }
+        EXPECT_EQ(one, each);
+        EXPECT_EQ(PixelAt(one, 9, 1), width ? Blue : White);  // a thin pen leaves each line's last pixel
+    }
+}

@@ -1,7 +1,7 @@
 #!/bin/sh
-# vasquil_profile_tour.sh PROFILE_TOUR MODEL.vqx OUTPUT_FOLDER [BOTTOM_Y_MIN BOTTOM_Y_MAX]
-# Runs the profile tour on a virtual X display with a fresh configuration; the pictures go to
-# OUTPUT_FOLDER.
+# vasquil_profile_tour.sh TOUR ARGUMENTS...
+# Runs a screen tour (the profile tour: MODEL.vqx OUTPUT_FOLDER [BOTTOM_Y_MIN BOTTOM_Y_MAX];
+# the plan tour: MODEL.vqx OUTPUT_FOLDER) on a virtual X display with a fresh configuration.
 set -u
 tour=$1
 shift
