@@ -503,6 +503,13 @@ TEST(HECRASPrepare, NodesGetStationsPositionsAndTheInitialWaterSurface)
             }
         }
         EXPECT_TRUE(data.StraightLine);
+        // Two elements, 1-2 and 2-3, between the three nodes.
+        Folder folder;
+        ASSERT_TRUE(data.WriteConvertedModel(folder / "three.vqx", FixtureDate).Ok());
+        const std::string model = ReadBytes(folder / "three.vqx");
+        EXPECT_NE(model.find("Element Codes\n\n\t1\t1\t2\t0\t0\t0\t0\t0\n\t2\t2\t3\t0\t0\t0\t0\t0\n\n"),
+                  std::string::npos);
+        EXPECT_NE(model.find(metric ? "\t0.500000\t100.500000" : "\t0.094697\t100.500000"), std::string::npos);
     }
 
     // With a cut line at every section the nodes stand at their first points; one missing
