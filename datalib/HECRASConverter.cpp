@@ -40,6 +40,8 @@ constexpr std::string_view PointsKey = "#Sta/Elev=";
 constexpr std::string_view ManningKey = "#Mann=";
 constexpr std::string_view BankKey = "Bank Sta=";
 
+// Width of each of the two names of a reach line.
+constexpr std::size_t ReachNameWidth = 16;
 // The record type of a cross section; every other type is a structure.
 constexpr int CrossSectionType = 1;
 // Widths of the fixed-width fields: cut-line coordinates, and points and n triplets.
@@ -288,8 +290,9 @@ bool GeometryParser::Count(std::string_view key, long long& count)
     if (!KeyParts(lines_.Text().substr(key.size()), parts))
         return false;
     const double value = parts.front().Value;
-    // Counts beyond any file's size read as the largest count, which no file holds.
-    count = value >= 9e18 ? static_cast<long long>(9e18) : static_cast<long long>(value);
+    // Counts beyond any file's size read as the largest count (of either sign), which no file holds.
+    constexpr double Largest = 9e18;
+    count = static_cast<long long>(std::clamp(value, -Largest, Largest));
     return true;
 }
 
@@ -361,8 +364,8 @@ bool GeometryParser::IsChosen(const VQXHECRASReach& reach) const
 
 void GeometryParser::StartReach(std::string_view rest)
 {
-    // Two names of 16 characters with a comma between them.
-    const std::size_t comma = rest.find(',');
+    // Two names of 16 characters with a comma between them (a shorter line: split at its comma).
+    const std::size_t comma = rest.size() > ReachNameWidth && rest[ReachNameWidth] == ',' ? ReachNameWidth : rest.find(',');
     VQXHECRASReach reach;
     reach.River = std::string(Trim(rest.substr(0, comma)));
     reach.Reach = comma == std::string_view::npos ? std::string() : std::string(Trim(rest.substr(comma + 1)));

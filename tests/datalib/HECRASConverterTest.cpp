@@ -308,12 +308,13 @@ TEST(HECRASParse, FilesReadAsTheirLayoutSays)
              EXPECT_EQ(d.Node(1).CutLine[2].X, 1101);
              EXPECT_EQ(d.Node(1).CutLine[2].Y, 2100);
          }},
-        {"two reaches and a junction", Header() + Reach("Bow", "Upper") + plain.Text() + second.Text() +
+        {"two reaches and a junction", Header() + Reach("Bow, North", "Upper") + plain.Text() + second.Text() +
                                            Reach("Bow", "Lower") + plain.Text() + second.Text() + plain.Text() +
                                            "Junct Name=Forks          \nUp River,Reach=Bow             ,Upper\n",
          [](const VQXHECRASDataSet& d) {
              ASSERT_EQ(d.Reaches.size(), 2u);
-             EXPECT_EQ(d.Reaches[0].Name(), "Bow,Upper");
+             EXPECT_EQ(d.Reaches[0].River, "Bow, North");  // names are 16 characters wide
+             EXPECT_EQ(d.Reaches[0].Reach, "Upper");
              EXPECT_EQ(d.Reaches[1].Name(), "Bow,Lower");
              EXPECT_EQ(d.Reaches[1].SectionCount, 3);
              EXPECT_EQ(d.ConvertedReach, 0);
