@@ -27,6 +27,10 @@ constexpr const char* CancelledText = "Conversion cancelled.";
 constexpr const char* SeveralReachesText = "The geometry file holds %d reaches; only %s is converted. Go on?";
 // With the converter's reason.
 constexpr const char* NotConvertedText = "The HEC-RAS geometry file could not be converted: %s";
+// A message lists at most this many notes (a file may hold hundreds of structures), then how
+// many more there are.
+constexpr std::size_t NotesShown = 20;
+constexpr const char* MoreNotesText = "... and %d more.";
 
 void ShowStatus(const char* text)
 {
@@ -72,7 +76,10 @@ void CVasquilDoc::OnFileConvertHecRasGeometry()
     } else {
         ShowStatus(CompleteText);
         std::string notes;
-        for (const std::string& note : result.Notes) notes += (notes.empty() ? "" : "\n") + note;
+        for (std::size_t i = 0; i < result.Notes.size() && i < NotesShown; ++i)
+            notes += (notes.empty() ? "" : "\n") + result.Notes[i];
+        if (result.Notes.size() > NotesShown)
+            notes += "\n" + FormatText(MoreNotesText, static_cast<int>(result.Notes.size() - NotesShown));
         AfxMessageBox(notes, MB_OK | MB_ICONINFORMATION);
     }
     UpdateAllViews(nullptr, 0);

@@ -217,4 +217,22 @@ TEST_F(HECRASConvertTest, NoToTheQuestionOrAFailureWritesNothing)
     EXPECT_EQ(Doc()->DisplayModel, nullptr);
 }
 
+// A file of many structures: the message lists the first twenty notes and how many more.
+TEST_F(HECRASConvertTest, AMessageListsTwentyNotesAtMost)
+{
+    const std::string section = "#Sta/Elev= 3 \n       0     103      10     100      20     103\n#Mann= 3 , 0 , 0 \n"
+                                "       0     .05       0       0     .03       0      20     .05       0\n";
+    std::string text = "Type RM Length L Ch R = 1 ,30      ,100,100,100\n" + section;
+    for (int k = 0; k < 25; ++k) text += "Type RM Length L Ch R = 3 ," + std::to_string(29 - k) + "      ,10,10,10\n";
+    text += "Type RM Length L Ch R = 1 ,1       ,0,0,0\n" + section;
+    std::ofstream(folder_ / "bridges.g01") << text;
+    MessageBoxSink boxes;
+    Convert(FillIn(folder_ / "bridges.g01", folder_ / "bridges.vqx", "1", "5"));
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    const std::string& shown = boxes.shown[0].text;
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), '\n'), 20);
+    EXPECT_NE(shown.find("Left out: structure of type 3 at river station 29 (line 6)."), std::string::npos);
+    EXPECT_EQ(shown.substr(shown.rfind('\n') + 1), "... and 7 more.");  // 27 notes
+}
+
 }  // namespace
