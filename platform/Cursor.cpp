@@ -54,7 +54,7 @@ HCURSOR LoadCursor(UINT resourceId)
     const CursorResource* resource = FindCursorResource(resourceId);
     if (!resource) return nullptr;
     QImage picture;
-    if (!picture.loadFromData(resource->data, qsizetype(resource->size)) || picture.isNull()) return nullptr;
+    if (!picture.loadFromData(resource->data, int(resource->size)) || picture.isNull()) return nullptr;
     auto entry = std::make_unique<CursorEntry>(
         CursorEntry{QCursor(QPixmap::fromImage(picture), resource->hotSpot.x, resource->hotSpot.y)});
     const HCURSOR handle = HandleOf(entry.get());

@@ -254,12 +254,12 @@ CPoint CPlanView::ClientToLogical(CPoint point)
     return point;
 }
 
-void CPlanView::DrawBand(CDC& dc) const
+void CPlanView::DrawBand(CDC& dc)
 {
     const int saved = dc.SaveDC();
     dc.SetMapMode(MM_TWIPS);
     dc.SetROP2(R2_XORPEN);
-    dc.SelectObject(const_cast<CPen*>(&bandPen_));
+    dc.SelectObject(&bandPen_);
     dc.SelectStockObject(BLACK_BRUSH);  // XOR with black leaves the inside as it is
     dc.Rectangle(BandRect);
     dc.RestoreDC(saved);

@@ -183,7 +183,7 @@ private:
     // itself, else the mode and cursor before.
     void LeaveZoomMode(int mode);
     // The band drawn in XOR with its pen and brush; drawn twice it leaves nothing.
-    void DrawBand(CDC& dc) const;
+    void DrawBand(CDC& dc);
     // The band erased and its context gone.
     void DropBand();
     // Keeps a range at least extent wide about its centre.
