@@ -126,7 +126,9 @@ protected:
                 if (entry.second->Surface()) handles.push_back(entry.first);
             }
             for (HWND handle : handles) {
+                // Then every window is drawn again in the new colours, as the system does.
                 if (CWnd* wnd = CWnd::FromHandle(handle)) wnd->SendMessage(WM_SYSCOLORCHANGE);
+                if (CWnd* wnd = CWnd::FromHandle(handle)) wnd->Invalidate(TRUE);
             }
         }
         return false;
