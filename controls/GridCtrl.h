@@ -270,19 +270,21 @@ protected:
     struct Axis
     {
         const GridAxis& sizes;
-        int fixed;       // fixed rows or columns
-        int count;       // all rows or columns
-        int largest;     // the largest scroll position the grid stores
-        int bar;         // SB_HORZ or SB_VERT
+        int fixed;          // fixed rows or columns
+        int count;          // all rows or columns
+        int largest;        // the largest scroll position the grid stores
+        int last;           // the largest position the bar takes (nothing past its last page)
+        std::int64_t base;  // the fixed part's extent
     };
     Axis AxisOf(int bar) const;
     // The first scrollable index shown at scroll position position.
     int TopLeftIndex(const Axis& axis, int position) const;
-    // The largest position the bar takes (nothing past its last page).
     int LastBarPosition(int bar) const;
     // Where one line step forward or back from position goes (position when it does not move).
     int LineForward(const Axis& axis, int position) const;
     int LineBack(const Axis& axis, int position) const;
+    // Where steps line steps one way take position, each from where the last one left it.
+    int LineSteps(const Axis& axis, int position, int steps, bool forward) const;
     // A scroll message's work for one bar.
     void Scroll(int bar, UINT code);
     // The common start and end of a scroll message.

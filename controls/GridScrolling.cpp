@@ -9,8 +9,9 @@
 
 CGridCtrl::Axis CGridCtrl::AxisOf(int bar) const
 {
-    if (bar == SB_HORZ) return Axis{colWidths_, fixedCols_, colCount_, hScrollMax_, SB_HORZ};
-    return Axis{rowHeights_, fixedRows_, rowCount_, vScrollMax_, SB_VERT};
+    const int last = std::max(LastBarPosition(bar), 0);
+    if (bar == SB_HORZ) return Axis{colWidths_, fixedCols_, colCount_, hScrollMax_, last, colWidths_.Prefix(fixedCols_)};
+    return Axis{rowHeights_, fixedRows_, rowCount_, vScrollMax_, last, rowHeights_.Prefix(fixedRows_)};
 }
 
 int CGridCtrl::TopLeftIndex(const Axis& axis, int position) const
@@ -18,7 +19,7 @@ int CGridCtrl::TopLeftIndex(const Axis& axis, int position) const
     if (position <= 0 || axis.count <= axis.fixed) return axis.fixed;
     // The entry after the first whose end, counted from the first scrollable one, reaches
     // the position; never beyond the last entry.
-    const int reached = axis.sizes.FirstEndAbove(axis.sizes.Prefix(axis.fixed) + position - 1);
+    const int reached = axis.sizes.FirstEndAbove(axis.base + position - 1);
     return std::max(axis.fixed, std::min(reached + 1, axis.count - 1));
 }
 
@@ -31,20 +32,65 @@ int CGridCtrl::LastBarPosition(int bar) const
 
 int CGridCtrl::LineForward(const Axis& axis, int position) const
 {
-    if (position >= axis.largest) return position;
-    int index = TopLeftIndex(axis, position);
-    while (index < axis.count - 1 && axis.sizes.Size(index) == 0) ++index;
-    if (index < 0 || index >= axis.count) return position;
-    return std::clamp(position + axis.sizes.Size(index), 0, std::max(LastBarPosition(axis.bar), 0));
+    return LineSteps(axis, position, 1, true);
 }
 
 int CGridCtrl::LineBack(const Axis& axis, int position) const
 {
-    const int topLeft = TopLeftIndex(axis, position);
-    if (position <= 0 || topLeft <= axis.fixed) return position;
-    int index = topLeft - 1;
-    while (index > axis.fixed && axis.sizes.Size(index) == 0) --index;
-    return std::clamp(position - axis.sizes.Size(index), 0, std::max(LastBarPosition(axis.bar), 0));
+    return LineSteps(axis, position, 1, false);
+}
+
+int CGridCtrl::LineSteps(const Axis& axis, int position, int steps, bool forward) const
+{
+    if (steps <= 0) return position;
+    // The top left entry and its top (counted from the first scrollable entry), kept along the
+    // walk: after each step it is found near the entry the step passed, so a step costs no
+    // search however far the walk goes.
+    int top = TopLeftIndex(axis, position);
+    std::int64_t topStart = axis.sizes.Prefix(top) - axis.base;
+    // The first scrollable entry whose top reaches next, from index (whose top is start and
+    // reaches it) back; never beyond the last entry.
+    const auto settle = [&](int index, std::int64_t start, int next) {
+        if (next <= 0) {
+            top = axis.fixed;
+            topStart = 0;
+            return;
+        }
+        while (index - 1 > axis.fixed && start - axis.sizes.Size(index - 1) >= next) {
+            --index;
+            start -= axis.sizes.Size(index);
+        }
+        if (index > axis.count - 1) {
+            index = axis.count - 1;
+            start -= axis.sizes.Size(index);
+        }
+        top = index;
+        topStart = start;
+    };
+    for (; steps > 0; --steps) {
+        int next = position;
+        if (forward) {
+            // The first entry of nonzero size from the top left one (at most the last).
+            if (position >= axis.largest) break;
+            int index = top;
+            while (index < axis.count - 1 && axis.sizes.Size(index) == 0) ++index;
+            if (index < 0 || index >= axis.count) break;
+            next = std::clamp(position + axis.sizes.Size(index), 0, axis.last);
+            if (next == position) break;
+            settle(index + 1, topStart + axis.sizes.Size(index), next);
+        } else {
+            // The entry before the top left one, back over entries of size 0 (not past the
+            // first scrollable one).
+            if (position <= 0 || top <= axis.fixed) break;
+            int index = top - 1;
+            while (index > axis.fixed && axis.sizes.Size(index) == 0) --index;
+            next = std::clamp(position - axis.sizes.Size(index), 0, axis.last);
+            if (next == position) break;
+            settle(index, topStart - axis.sizes.Size(index), next);
+        }
+        position = next;
+    }
+    return position;
 }
 
 void CGridCtrl::SetScrollPosition(int bar, int position)
@@ -222,16 +268,8 @@ void CGridCtrl::ScrollCellIntoView(int row, int col)
         int back = 0;
         for (int i = shownMin - 1; i >= target && i >= 0; --i) back += axis.sizes.Size(i) > 0 ? 1 : 0;
         sent = sent || forward > 0 || back > 0;
-        for (; forward > 0; --forward) {
-            const int next = LineForward(axis, position);
-            if (next == position) break;
-            position = next;
-        }
-        for (; back > 0; --back) {
-            const int next = LineBack(axis, position);
-            if (next == position) break;
-            position = next;
-        }
+        position = LineSteps(axis, position, forward, true);
+        position = LineSteps(axis, position, back, false);
         // Then on while the cell's far edge lies beyond the client area.
         const int fixedExtent = bar == SB_HORZ ? FixedColumnsWidth() : FixedRowsHeight();
         const int clientEnd = bar == SB_HORZ ? client.right : client.bottom;

@@ -270,6 +270,8 @@ TEST_F(GridGeometryTest, ScrollCellIntoViewGoesWhereLineStepsGo)
         {"to the last cell", 0, 0, 29, 11},
         {"down from between two rows", 7, 22, 25, 5},
         {"up to the first cell", 150, 200, 1, 1},
+        {"up from the tops of a row and a column", 160, 195, 1, 1},
+        {"down from the tops of a row and a column", 40, 30, 20, 9},
         {"up to a hidden row", 150, 200, 3, 2},
         {"a cell shown already", 0, 0, 2, 2},
     };
