@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <new>
 #include <string>
@@ -482,4 +483,43 @@ TEST_F(GridOwnerTest, InVirtualModeTheOwnerSuppliesEveryCell)
     ASSERT_EQ(owner.hints.size(), 2u);
     EXPECT_EQ(owner.hints[0], CellRange(1, 0, 3, 2));
     EXPECT_EQ(owner.hints[1], CellRange());
+}
+
+TEST_F(GridOwnerTest, AFontGivenToTheGridMeasuresItsDefaultCellsAndIsGivenBack)
+{
+    const int width = grid.GetDefaultCell(FALSE, FALSE)->GetWidth();
+    CFont big;
+    LOGFONT lf;
+    lf.lfHeight = -20;
+    std::strcpy(lf.lfFaceName, "Arial");
+    big.CreateFontIndirect(&lf);
+    grid.SendMessage(WM_SETFONT, WPARAM(big.GetSafeHandle()), TRUE);
+    for (const BOOL fixedRow : {FALSE, TRUE}) {
+        for (const BOOL fixedCol : {FALSE, TRUE}) {
+            EXPECT_EQ(grid.GetDefaultCell(fixedRow, fixedCol)->GetFont()->lfHeight, -20);
+            EXPECT_GT(grid.GetDefaultCell(fixedRow, fixedCol)->GetWidth(), width);
+        }
+    }
+    auto* given = CFont::FromHandle(reinterpret_cast<HFONT>(grid.SendMessage(WM_GETFONT)));
+    EXPECT_EQ(given, grid.GetDefaultCell(FALSE, FALSE)->GetFontObject());
+    EXPECT_EQ(given->m_logFont.lfHeight, -20);
+}
+
+TEST_F(GridOwnerTest, ATextColourChangesWithoutARepaintAndACellInvalidatesItsOwnPixels)
+{
+    grid.SetNumRows(3);
+    grid.SetNumColumns(3);
+    Sizes(20, 50);
+    Paint();
+    ASSERT_TRUE(NothingToPaint());
+    EXPECT_TRUE(grid.SetCellTextColor(1, 1, RGB(255, 0, 0)));
+    EXPECT_EQ(grid.CellAt(1, 1)->GetTextColor(), RGB(255, 0, 0));
+    EXPECT_TRUE(NothingToPaint());
+    EXPECT_TRUE(grid.InvalidateCell(1, 1));
+    EXPECT_EQ(grid.Surface()->invalid, QRegion(50, 20, 50, 20));  // its grid lines included
+    EXPECT_FALSE(grid.InvalidateCell(3, 1));
+    grid.AllowDraw = FALSE;
+    Paint();
+    EXPECT_FALSE(grid.InvalidateCell(1, 1));
+    EXPECT_FALSE(grid.RedrawCell(1, 1));
 }

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractScrollArea>
+#include <QApplication>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTest>
