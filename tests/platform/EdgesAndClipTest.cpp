@@ -1,17 +1,13 @@
 // Device-context calls of custom-drawn controls: clip boxes, 3-D edges, the background colour,
-// fonts resolved once, contexts over another context's target, image lists and the wait
-// cursor.
+// fonts resolved once, contexts over another context's target, and image lists.
 #include "GuiTestSupport.h"
 
 #include "platform/DeviceContext.h"
 #include "platform/ImageList.h"
 #include "platform/SystemInfo.h"
-#include "platform/WaitCursor.h"
 
 #include <gtest/gtest.h>
 
-#include <QCursor>
-#include <QGuiApplication>
 #include <QImage>
 
 namespace {
@@ -176,15 +172,4 @@ TEST(EdgesAndClip, AnImageListDrawsItsImagesAtTheirSize)
     EXPECT_EQ(PixelAt(image, 3, 2), Red);
     EXPECT_EQ(PixelAt(image, 5, 4), Red);
     EXPECT_EQ(PixelAt(image, 6, 4), White);
-}
-
-TEST(EdgesAndClip, TheWaitCursorShowsWhileItsObjectLives)
-{
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-    {
-        CWaitCursor wait;
-        ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
-        EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
-    }
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
