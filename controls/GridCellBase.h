@@ -113,7 +113,8 @@ public:
     virtual void OnClickDown(CPoint) {}
     virtual void OnRClick(CPoint) {}
     virtual void OnDblClick(CPoint) {}
-    // The cursor over the cell: the grid's own (the arrow); TRUE.
+    // The cursor over the cell: the arrow, which the grid's window shows unless told otherwise;
+    // TRUE.
     virtual BOOL OnSetCursor();
 
 private:
