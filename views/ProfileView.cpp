@@ -1,12 +1,12 @@
 #include "views/ProfileView.h"
 
+#include "views/ChartSupport.h"
 #include "views/ProfileViewOptionsDlg.h"
 
 #include "app/VasquilDoc.h"
 #include "datalib/DisplayModel.h"
 #include "datalib/ModelState.h"
 #include "platform/DeviceContext.h"
-#include "platform/chart/ChartWindow.h"
 #include "resources/ResourceIds.h"
 
 using VQXDisplayLib::VQXDisplayNode;
@@ -35,7 +35,7 @@ CProfileView::CProfileView()
 
 CProfileView::~CProfileView()
 {
-    DestroyChart();
+    DestroyChart(Chart);
 }
 
 CVasquilDoc* CProfileView::GetDocument() const
@@ -73,27 +73,13 @@ BOOL CProfileView::OnEraseBkgnd(CDC* pDC)
 void CProfileView::OnSize(UINT nType, int cx, int cy)
 {
     CView::OnSize(nType, cx, cy);
-    if (!Chart) return;
-    CRect client;
-    GetClientRect(&client);
-    if (CWnd* window = ChartWindowObject()) window->MoveWindow(0, 0, client.Width(), client.Height(), FALSE);
+    FitChartToClient(Chart, *this);
 }
 
 void CProfileView::OnDestroy()
 {
     CView::OnDestroy();
-    DestroyChart();
-}
-
-void CProfileView::DestroyChart()
-{
-    if (Chart) ChartDestroy(Chart);
-    Chart = nullptr;
-}
-
-CWnd* CProfileView::ChartWindowObject() const
-{
-    return Chart ? CWnd::FromWidget(Chart) : nullptr;
+    DestroyChart(Chart);
 }
 
 void CProfileView::OnProfileViewOptions()
@@ -113,7 +99,7 @@ void CProfileView::OnProfileViewOptions()
         Options = dialog.Settings;
         Options.TopVariable = VQXDisplayNode::FindPlotVariable(dialog.TopVariableName.c_str());
         Options.BottomVariable = VQXDisplayNode::FindPlotVariable(dialog.BottomVariableName.c_str());
-        DestroyChart();
+        DestroyChart(Chart);
     }
     Invalidate(TRUE);
 }

@@ -77,17 +77,38 @@ protected:
     void OnDestroy() override;
 
 private:
+    struct LayoutData;
+
     // The reset after an open or a change of file type: the default settings for the model's
     // first reach, its file type and its water-quality data.
     void ApplyReset(CVasquilDoc& doc);
     // ComputeReachRange over the given nodes.
     void ComputeRange(const std::vector<const VQXDisplayLib::VQXDisplayNode*>& nodes, int variable, int useFlux);
-    // Destroys the chart, if any, and forgets it.
-    void DestroyChart();
-    // The chart's window object; null without a chart.
-    CWnd* ChartWindowObject() const;
-    // Resolves the chart's properties into its picture and has the chart window repaint.
-    void ShowChart();
+
+    // The axes, labels and annotations of each layout, set after the points: A the top chart
+    // alone, B the top over an elevation chart, C the top over a parameter chart, D an
+    // elevation chart alone, E a parameter chart alone.
+    void BuildLayoutA(const LayoutData& d);
+    void BuildLayoutB(const LayoutData& d);
+    void BuildLayoutC(const LayoutData& d);
+    void BuildLayoutD(const LayoutData& d);
+    void BuildLayoutE(const LayoutData& d);
+    // The style and the one axis of a parameter chart alone: its label and y range.
+    void SetParameterAxis(const LayoutData& d, int variable, int fixed, double minimum, double maximum);
+    // The style and both axes of B and C: the top variable over the elevations (B) or over the
+    // bottom variable (C), the first subset on the top axis and the others below.
+    void SetTopOverBottomAxes(const LayoutData& d);
+    // The working axis's y range: the fixed limits, or the automatic range of the variable.
+    void SetVariableRange(const LayoutData& d, int variable, int fixed, double minimum, double maximum);
+    // The elevation axis's y range: the fixed bottom limits, or from the bed's automatic
+    // minimum to the water surface's automatic maximum.
+    void SetElevationRange(const LayoutData& d);
+    // The station range when fixed; nothing (an automatic range) otherwise.
+    void SetFixedStationRange(int fixed, double minimum, double maximum);
+    // The elevation axis's plotting: filled ice layers when the ice shows, else lines.
+    void SetIceLayerPlotting();
+    // Each subset's legend label, with the legend's row style and spacing.
+    void SetLegendLabels(const LayoutData& d);
 
     CRect drawRect_;  // logical units
 };
