@@ -93,8 +93,8 @@ private:
     void BuildLayoutC(const LayoutData& d);
     void BuildLayoutD(const LayoutData& d);
     void BuildLayoutE(const LayoutData& d);
-    // The style and the one axis of a parameter chart alone: its label and y range.
-    void SetParameterAxis(const LayoutData& d, int variable, int fixed, double minimum, double maximum);
+    // The style, the one axis and the x axis of the top (A) or bottom (E) parameter chart alone.
+    void SetLoneParameterChart(const LayoutData& d, bool top);
     // The style and both axes of B and C: the top variable over the elevations (B) or over the
     // bottom variable (C), the first subset on the top axis and the others below.
     void SetTopOverBottomAxes(const LayoutData& d);
