@@ -370,7 +370,7 @@ void CProfileView::BuildLayoutD(const LayoutData& d)
     ChartSetText(Chart, ChartYAxisLabel, d.ElevationLabel);
     SetIceLayerPlotting();
     SetElevationRange(d);
-    SetFixedStationRange(Options.BottomXFixed, Options.BottomXMin, Options.BottomXMax);
+    SetStationRange(false);
     SetNullValues(Chart);
     SetLegendLabels(d);
 }
@@ -382,18 +382,11 @@ void CProfileView::BuildLayoutE(const LayoutData& d)
 
 void CProfileView::SetLoneParameterChart(const LayoutData& d, bool top)
 {
-    const ProfileViewSettings& o = Options;
-    const int variable = top ? o.TopVariable : o.BottomVariable;
     ApplyChartStyle();
     SelectChartAxis(Chart, 0);
-    ChartSetText(Chart, ChartYAxisLabel, PlotVariableLabel(variable, d.Units).c_str());
-    if (top) {
-        SetVariableRange(d, variable, o.TopYFixed, o.TopYMin, o.TopYMax);
-        SetFixedStationRange(o.TopXFixed, o.TopXMin, o.TopXMax);
-    } else {
-        SetVariableRange(d, variable, o.BottomYFixed, o.BottomYMin, o.BottomYMax);
-        SetFixedStationRange(o.BottomXFixed, o.BottomXMin, o.BottomXMax);
-    }
+    SetParameterLabel(d, top);
+    SetParameterRange(d, top);
+    SetStationRange(top);
     FinishLineAxis(Chart);
     ChartSetText(Chart, ChartXAxisLabel, d.XLabel);
 }
@@ -402,7 +395,6 @@ void CProfileView::SetTopOverBottomAxes(const LayoutData& d)
 {
     // Two subsets on each axis until the counts below: the top axis then has the first subset
     // and the bottom one the rest.
-    const bool elevation = d.Kind == Layout::B;
     const int bottomSubsets = int(d.Items.size()) - 1;
     constexpr int Provisional = 2;
     SetChartIntCell(Chart, ChartAxisSubsets, 0, Provisional);
@@ -411,28 +403,23 @@ void CProfileView::SetTopOverBottomAxes(const LayoutData& d)
     ApplyChartStyle();
     ChartSetText(Chart, ChartXAxisLabel, d.XLabel);
 
-    SelectChartAxis(Chart, 0);
-    ChartSetText(Chart, ChartYAxisLabel, PlotVariableLabel(Options.TopVariable, d.Units).c_str());
-    ChartSetInt(Chart, ChartAxisPlotting, ChartPlotLines);
-    SetVariableRange(d, Options.TopVariable, Options.TopYFixed, Options.TopYMin, Options.TopYMax);
-    SetFixedStationRange(Options.TopXFixed, Options.TopXMin, Options.TopXMax);
-    ChartSetInt(Chart, ChartYAxisOnRight, 0);
-    SetNullValues(Chart);
-
-    SelectChartAxis(Chart, 1);
-    if (elevation) {
-        ChartSetText(Chart, ChartYAxisLabel, d.ElevationLabel);
-        SetIceLayerPlotting();
-        SetElevationRange(d);
-    } else {
-        ChartSetText(Chart, ChartYAxisLabel, PlotVariableLabel(Options.BottomVariable, d.Units).c_str());
-        ChartSetInt(Chart, ChartAxisPlotting, ChartPlotLines);
-        SetVariableRange(d, Options.BottomVariable, Options.BottomYFixed, Options.BottomYMin, Options.BottomYMax);
+    for (const bool top : {true, false}) {
+        // The top axis and the bottom one of C carry a variable; the bottom one of B the elevations.
+        SelectChartAxis(Chart, top ? 0 : 1);
+        if (top || d.Kind == Layout::C) {
+            SetParameterLabel(d, top);
+            ChartSetInt(Chart, ChartAxisPlotting, ChartPlotLines);
+            SetParameterRange(d, top);
+        } else {
+            ChartSetText(Chart, ChartYAxisLabel, d.ElevationLabel);
+            SetIceLayerPlotting();
+            SetElevationRange(d);
+        }
+        // The bottom chart's x range, set last, wins when both are fixed.
+        SetStationRange(top);
+        ChartSetInt(Chart, ChartYAxisOnRight, 0);
+        SetNullValues(Chart);
     }
-    // Set last, the bottom chart's x range wins when both are fixed.
-    SetFixedStationRange(Options.BottomXFixed, Options.BottomXMin, Options.BottomXMax);
-    ChartSetInt(Chart, ChartYAxisOnRight, 0);
-    SetNullValues(Chart);
 
     const int perAxis[] = {1, bottomSubsets};
     SetChartInts(Chart, ChartAxisSubsets, perAxis);
@@ -440,9 +427,21 @@ void CProfileView::SetTopOverBottomAxes(const LayoutData& d)
     ChartSetInt(Chart, ChartMultiAxisStyle, ChartAxesStacked);
 }
 
-void CProfileView::SetVariableRange(const LayoutData& d, int variable, int fixed, double minimum, double maximum)
+void CProfileView::SetParameterLabel(const LayoutData& d, bool top)
 {
-    if (fixed) return SetManualYRange(Chart, minimum, maximum);
+    const int variable = top ? Options.TopVariable : Options.BottomVariable;
+    ChartSetText(Chart, ChartYAxisLabel, PlotVariableLabel(variable, d.Units).c_str());
+}
+
+void CProfileView::SetParameterRange(const LayoutData& d, bool top)
+{
+    const ProfileViewSettings& o = Options;
+    const int variable = top ? o.TopVariable : o.BottomVariable;
+    const int fixed = top ? o.TopYFixed : o.BottomYFixed;
+    if (fixed) {
+        SetManualYRange(Chart, top ? o.TopYMin : o.BottomYMin, top ? o.TopYMax : o.BottomYMax);
+        return;
+    }
     ComputeRange(d.Nodes, variable, d.UseFlux);
     SetManualYRange(Chart, AutoMin, AutoMax);
 }
@@ -456,9 +455,11 @@ void CProfileView::SetElevationRange(const LayoutData& d)
     SetManualYRange(Chart, minimum, AutoMax);
 }
 
-void CProfileView::SetFixedStationRange(int fixed, double minimum, double maximum)
+void CProfileView::SetStationRange(bool top)
 {
-    if (fixed) SetManualXRange(Chart, minimum, maximum);
+    const ProfileViewSettings& o = Options;
+    if (top && o.TopXFixed) SetManualXRange(Chart, o.TopXMin, o.TopXMax);
+    if (!top && o.BottomXFixed) SetManualXRange(Chart, o.BottomXMin, o.BottomXMax);
 }
 
 void CProfileView::SetIceLayerPlotting()
