@@ -9,8 +9,7 @@
 
 namespace {
 
-struct WorldFileFailure
-{
+struct WorldFileFailure {
     int result;
     const char* text;
 };

@@ -59,14 +59,14 @@ std::unique_ptr<VQXDisplayModel> Meander(int nodes)
         node->FluxDischarge = 50.0;
         made.push_back(model->AppendNode(node));
     }
-    for (int i = 1; i < nodes; ++i) model->AppendInteriorElement(new VQXDisplayInteriorElement(i, made[i - 1], made[i]));
+    for (int i = 1; i < nodes; ++i)
+        model->AppendInteriorElement(new VQXDisplayInteriorElement(i, made[i - 1], made[i]));
     model->CollectReachNumbers();
     return model;
 }
 
 // A document and a plan view of it in a window of its own.
-struct PlanOnModel
-{
+struct PlanOnModel {
     PlanOnModel()
     {
         host.Create(nullptr, "plan", WS_VISIBLE, CRect(0, 0, ViewWidth, ViewHeight), nullptr, 0);
@@ -77,7 +77,8 @@ struct PlanOnModel
         QElapsedTimer waited;
         waited.start();
         const QWindow* window = host.GetWidget()->windowHandle();
-        while ((!window || !window->isExposed()) && waited.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        while ((!window || !window->isExposed()) && waited.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     ~PlanOnModel()
     {
@@ -91,7 +92,7 @@ struct PlanOnModel
         Paint();
         PlanViewSettings& o = view->Options;
         o.ShowParameter = 1;
-        o.PlotVariable = 1;  // water surface elevation
+        o.PlotVariable = VQXDisplayLib::PlotWaterSurfaceElevation;
         o.ShowNodes = o.ShowFlowArrows = o.ShowScaleBar = 1;
         o.ShowNodeNumbers = labels ? 1 : 0;
         Paint();
@@ -120,13 +121,20 @@ void Redraw(benchmark::State& state, bool labels)
     PerNode(state, MeanderNodes);
 }
 
-void RedrawColouredPlan(benchmark::State& state) { Redraw(state, false); }
-void RedrawColouredPlanWithNodeNumbers(benchmark::State& state) { Redraw(state, true); }
+void RedrawColouredPlan(benchmark::State& state)
+{
+    Redraw(state, false);
+}
+void RedrawColouredPlanWithNodeNumbers(benchmark::State& state)
+{
+    Redraw(state, true);
+}
 
 // The map image: the river's box on 8,000 x 8,000 pixels of 5 m.
 void RedrawColouredPlanOverMap(benchmark::State& state)
 {
-    const std::filesystem::path path = std::filesystem::temp_directory_path() / ("vasquil-plan-bench-" + std::to_string(::getpid()) + ".png");
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("vasquil-plan-bench-" + std::to_string(::getpid()) + ".png");
     {
         QImage map(MapPixels, MapPixels, QImage::Format_RGB32);
         for (int y = 0; y < MapPixels; ++y) {

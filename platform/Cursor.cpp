@@ -15,13 +15,11 @@
 
 namespace {
 
-struct CursorEntry
-{
+struct CursorEntry {
     QCursor shape;
 };
 
-struct StandardCursor
-{
+struct StandardCursor {
     UINT id;
     Qt::CursorShape shape;
 };
@@ -50,7 +48,8 @@ const CursorEntry* EntryOf(HCURSOR handle)
 
 HCURSOR LoadCursor(UINT resourceId)
 {
-    if (const auto it = g_resourceCursors.find(resourceId); it != g_resourceCursors.end()) return HandleOf(it->second.get());
+    if (const auto it = g_resourceCursors.find(resourceId); it != g_resourceCursors.end())
+        return HandleOf(it->second.get());
     const CursorResource* resource = FindCursorResource(resourceId);
     if (!resource) return nullptr;
     QImage picture;
@@ -64,7 +63,8 @@ HCURSOR LoadCursor(UINT resourceId)
 
 HCURSOR LoadStandardCursor(UINT standardId)
 {
-    if (const auto it = g_standardCursors.find(standardId); it != g_standardCursors.end()) return HandleOf(it->second.get());
+    if (const auto it = g_standardCursors.find(standardId); it != g_standardCursors.end())
+        return HandleOf(it->second.get());
     for (const StandardCursor& standard : StandardCursors) {
         if (standard.id != standardId) continue;
         auto entry = std::make_unique<CursorEntry>(CursorEntry{QCursor(standard.shape)});

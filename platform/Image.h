@@ -12,8 +12,14 @@
 using HRESULT = std::int32_t;
 constexpr HRESULT S_OK = 0;
 constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
-constexpr bool SUCCEEDED(HRESULT result) { return result >= 0; }
-constexpr bool FAILED(HRESULT result) { return result < 0; }
+constexpr bool SUCCEEDED(HRESULT result)
+{
+    return result >= 0;
+}
+constexpr bool FAILED(HRESULT result)
+{
+    return result < 0;
+}
 
 // The largest picture a file may decode into, in megabytes: an 8000 x 8000 map in 32 bits
 // takes 256 MB, above Qt's own limit of 128 MB.

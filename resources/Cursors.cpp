@@ -82,8 +82,10 @@ QImage DrawEditCursor()
     g.drawRect(card);
     QPainterPath flow;
     flow.moveTo(card.left() + 1.5, card.bottom() - 2);
-    flow.cubicTo(card.left() + 4, card.bottom() - 2, card.left() + 5, card.top() + 1.5, card.left() + 7, card.top() + 2);
-    flow.cubicTo(card.left() + 9, card.top() + 2.5, card.left() + 10, card.bottom() - 3, card.right() - 1, card.bottom() - 2.5);
+    flow.cubicTo(card.left() + 4, card.bottom() - 2, card.left() + 5, card.top() + 1.5, card.left() + 7,
+                 card.top() + 2);
+    flow.cubicTo(card.left() + 9, card.top() + 2.5, card.left() + 10, card.bottom() - 3, card.right() - 1,
+                 card.bottom() - 2.5);
     g.setPen(QPen(Water, 1.5));
     g.setBrush(Qt::NoBrush);
     g.drawPath(flow);

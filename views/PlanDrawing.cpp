@@ -36,21 +36,22 @@ constexpr std::array<COLORREF, ClassCount> BlueToRed = {
     RGB(130, 255, 0), RGB(255, 255, 0), RGB(255, 130, 0), RGB(180, 0, 0),   RGB(130, 0, 0),
 };
 constexpr std::array<COLORREF, ClassCount> IcePalette = {
-    RGB(0, 115, 130), RGB(0, 155, 155), RGB(0, 195, 195),   RGB(0, 215, 215),   RGB(0, 235, 235),
+    RGB(0, 115, 130), RGB(0, 155, 155),  RGB(0, 195, 195),   RGB(0, 215, 215),   RGB(0, 235, 235),
     RGB(0, 255, 255), RGB(95, 255, 255), RGB(135, 255, 255), RGB(175, 255, 255), RGB(215, 255, 255),
 };
-// The ice palette's plot variables: solid ice thickness, ice velocity and surface ice
-// concentration (4-6); frazil concentration, anchor ice and slush thickness, border ice
-// fraction and width (8-12).
-constexpr int FirstIceVariable = 4;
-constexpr int LastIceVariable = 12;
-constexpr int WaterTemperatureVariable = 7;
+// The plot variables of the ice palette.
+constexpr VQXDisplayLib::VQXPlotVariableId IceVariables[] = {
+    VQXDisplayLib::PlotSolidIceThickness,       VQXDisplayLib::PlotIceVelocity,
+    VQXDisplayLib::PlotSurfaceIceConcentration, VQXDisplayLib::PlotSuspendedFrazilConcentration,
+    VQXDisplayLib::PlotAnchorIceThickness,      VQXDisplayLib::PlotFrazilSlushThickness,
+    VQXDisplayLib::PlotBorderIceFraction,       VQXDisplayLib::PlotBorderIceWidth,
+};
 // An ice value below this at either end of an element: no ice there, and no colour line.
 constexpr double NoIce = 1e-4;
 
 bool UsesIcePalette(int variable)
 {
-    return variable >= FirstIceVariable && variable <= LastIceVariable && variable != WaterTemperatureVariable;
+    return std::find(std::begin(IceVariables), std::end(IceVariables), variable) != std::end(IceVariables);
 }
 
 // Object colours.
@@ -114,8 +115,7 @@ constexpr int SwatchStep = 300;
 
 // Sizes of the objects and pens (twips) as the window gives them, each computed in double and
 // clamped before it becomes an int.
-struct Sizes
-{
+struct Sizes {
     int nodeRadius;
     int objectRadius;  // boundary elements and junctions
     int labelFontHeight;
@@ -149,8 +149,7 @@ void MakeFont(CFont& font, int height)
     font.CreateFontIndirect(&lf);
 }
 
-template <class... Args>
-std::string Format(const char* format, Args... args)
+template <class... Args> std::string Format(const char* format, Args... args)
 {
     char text[128];
     std::snprintf(text, sizeof text, format, args...);
@@ -245,7 +244,8 @@ void CPlanView::DrawPlan(CDC* pDC)
         const bool ice = UsesIcePalette(o.PlotVariable);
         const std::array<COLORREF, ClassCount>& palette = ice ? IcePalette : BlueToRed;
         std::array<CPen, ClassCount> pens;
-        for (int i = 0; i < ClassCount; ++i) pens[std::size_t(i)].CreatePen(PS_SOLID, size.colourPenWidth, palette[std::size_t(i)]);
+        for (int i = 0; i < ClassCount; ++i)
+            pens[std::size_t(i)].CreatePen(PS_SOLID, size.colourPenWidth, palette[std::size_t(i)]);
         // Runs of elements of one class go to the context at once, in list order.
         SegmentBatch batch;
         int batchClass = -1;
@@ -309,7 +309,8 @@ void CPlanView::DrawPlan(CDC* pDC)
             if (!element || !deciding) return;
             const VQXDisplayNode* one = DisplayNode(element->NodeOne());
             const VQXDisplayNode* two = DisplayNode(element->NodeTwo());
-            if (!one || !two || !IsInWindow(*one) || !IsInWindow(*two) || !InReach(*deciding) || deciding->Number % k != 0)
+            if (!one || !two || !IsInWindow(*one) || !IsInWindow(*two) || !InReach(*deciding) ||
+                deciding->Number % k != 0)
                 return;
             const bool positive = deciding->FluxDischarge > 0.0;
             VQXDisplayNode tip;
@@ -320,8 +321,10 @@ void CPlanView::DrawPlan(CDC* pDC)
             if (!IsInWindow(tip)) return;
             const CPoint corners[3] = {
                 WorldToLogical(tip),
-                WorldToLogical(tip.Easting + vx * ArrowCos1 + vy * ArrowSin1, tip.Northing - vx * ArrowSin1 + vy * ArrowCos1),
-                WorldToLogical(tip.Easting + vx * ArrowCos2 + vy * ArrowSin2, tip.Northing - vx * ArrowSin2 + vy * ArrowCos2),
+                WorldToLogical(tip.Easting + vx * ArrowCos1 + vy * ArrowSin1,
+                               tip.Northing - vx * ArrowSin1 + vy * ArrowCos1),
+                WorldToLogical(tip.Easting + vx * ArrowCos2 + vy * ArrowSin2,
+                               tip.Northing - vx * ArrowSin2 + vy * ArrowCos2),
             };
             pDC->SetDCBrushColor(positive ? PositiveFlowColour : NegativeFlowColour);
             pDC->Polygon(corners, 3);
@@ -337,7 +340,9 @@ void CPlanView::DrawPlan(CDC* pDC)
         pDC->SetDCBrushColor(Black);
     }
 
-    const auto circle = [pDC](CPoint p, int radius) { pDC->Ellipse(p.x - radius, p.y + radius, p.x + radius, p.y - radius); };
+    const auto circle = [pDC](CPoint p, int radius) {
+        pDC->Ellipse(p.x - radius, p.y + radius, p.x + radius, p.y - radius);
+    };
     if (o.ShowNodes == 1) {
         pDC->SetDCBrushColor(NodeColour);
         for (const VQXDisplayNode* node = model.FirstNode(); node; node = model.NextNode()) {
@@ -364,8 +369,8 @@ void CPlanView::DrawPlan(CDC* pDC)
     const auto label = [pDC](CPoint p, int radius, const std::string& text) {
         pDC->TextOut(p.x + radius + LabelGap, p.y + radius + LabelGap, text);
     };
-    const bool nodeLabels = (o.ShowNodeNumbers == 1 && o.ShowNodes == 1) || (o.ShowNodeStationing == 1 && o.ShowNodes == 1) ||
-                            o.ShowReachNumbers == 1;
+    const bool nodeLabels = (o.ShowNodeNumbers == 1 && o.ShowNodes == 1) ||
+                            (o.ShowNodeStationing == 1 && o.ShowNodes == 1) || o.ShowReachNumbers == 1;
     if (nodeLabels) {
         for (const VQXDisplayNode* node = model.FirstNode(); node; node = model.NextNode()) {
             if (!IsInWindow(*node) || !InReach(*node)) continue;
@@ -396,10 +401,12 @@ void CPlanView::DrawPlan(CDC* pDC)
             const VQXDisplayNode* nodes[4] = {j->NodeA, j->NodeB, j->NodeC, j->NodeD};
             const char* letters[4] = {"     A", "B", "C", "D"};
             for (int i = 0; i < 4; ++i) {
-                if (nodes[i] && IsInWindow(*nodes[i]) && InReach(*nodes[i])) label(WorldToLogical(*nodes[i]), h, letters[i]);
+                if (nodes[i] && IsInWindow(*nodes[i]) && InReach(*nodes[i]))
+                    label(WorldToLogical(*nodes[i]), h, letters[i]);
             }
             // The number over the blanks before the A.
-            if (j->NodeA && IsInWindow(*j->NodeA) && InReach(*j->NodeA)) label(WorldToLogical(*j->NodeA), h, Format("%d", j->Number));
+            if (j->NodeA && IsInWindow(*j->NodeA) && InReach(*j->NodeA))
+                label(WorldToLogical(*j->NodeA), h, Format("%d", j->Number));
         }
     }
 
@@ -428,7 +435,8 @@ bool CPlanView::DrawMapImage(CDC* pDC)
     // Device pixels per image pixel on each axis (negative where the image runs backwards).
     const double sx = (deviceX(ImageLowerRight.Easting) - left) / MapWidth;
     const double sy = (deviceY(ImageLowerRight.Northing) - top) / MapHeight;
-    if (!(std::abs(sx) < LargestMagnification && std::abs(sy) < LargestMagnification) || sx == 0.0 || sy == 0.0) return false;
+    if (!(std::abs(sx) < LargestMagnification && std::abs(sy) < LargestMagnification) || sx == 0.0 || sy == 0.0)
+        return false;
 
     // The image pixels that reach into the drawing area, whole pixels only.
     CRect area = DrawRect;
@@ -467,11 +475,12 @@ int CPlanView::DrawLegend(CDC* pDC, CFont& labelFont, CFont& legendFont)
     const CVasquilDoc* doc = GetDocument();
     const PlanViewSettings& o = Options;
     const int m = DrawMargin;
-    const int height = (o.ShowParameter == 1 ? LegendParameterHeight : LegendBaseHeight) +
-                       LegendRowHeight * (o.ShowNodes + 3 * o.ShowBoundaryElements + o.ShowJunctionNodes + 2 * o.ShowFlowArrows) +
-                       LegendScaleBarHeight * o.ShowScaleBar;
-    const CPoint frame[4] = {CPoint(m - 20, 20 - m), CPoint(m + LegendWidth, 20 - m), CPoint(m + LegendWidth, -(m + height)),
-                             CPoint(m - 20, -(m + height))};
+    const int height =
+        (o.ShowParameter == 1 ? LegendParameterHeight : LegendBaseHeight) +
+        LegendRowHeight * (o.ShowNodes + 3 * o.ShowBoundaryElements + o.ShowJunctionNodes + 2 * o.ShowFlowArrows) +
+        LegendScaleBarHeight * o.ShowScaleBar;
+    const CPoint frame[4] = {CPoint(m - 20, 20 - m), CPoint(m + LegendWidth, 20 - m),
+                             CPoint(m + LegendWidth, -(m + height)), CPoint(m - 20, -(m + height))};
     pDC->SetDCBrushColor(White);
     pDC->Polygon(frame, 4);
 

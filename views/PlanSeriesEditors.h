@@ -21,8 +21,7 @@ void OpenZoneSeriesEditor(CVasquilDoc& doc, VQXDisplayLib::VQXAtmosphericZone& z
 void OpenWQInflowSeriesEditor(CVasquilDoc& doc, VQXDisplayLib::VQXDisplayBoundaryElement& element);
 
 // The editors a view opens, one per kind of object; tests put their own in place.
-struct PlanSeriesEditors
-{
+struct PlanSeriesEditors {
     std::function<void(VQXDisplayLib::VQXDisplayBoundaryElement&)> Inflow;
     std::function<void(VQXDisplayLib::VQXDisplayBoundaryElement&)> Outflow;
     std::function<void(VQXDisplayLib::VQXAtmosphericZone&)> Zone;

@@ -76,7 +76,8 @@ CPlanView::~CPlanView() = default;
 
 CVasquilDoc* CPlanView::GetDocument() const
 {
-    return m_pDocument && m_pDocument->IsKindOf(&CVasquilDoc::Runtime) ? static_cast<CVasquilDoc*>(m_pDocument) : nullptr;
+    return m_pDocument && m_pDocument->IsKindOf(&CVasquilDoc::Runtime) ? static_cast<CVasquilDoc*>(m_pDocument)
+                                                                       : nullptr;
 }
 
 void CPlanView::ResetOptions()
@@ -84,6 +85,7 @@ void CPlanView::ResetOptions()
     const PlanViewSettings kept = Options;
     Options = PlanViewSettings{};
     Options.ReachName = AllReaches;
+    Options.PlotVariable = VQXDisplayLib::PlotBedElevation;
     Options.ShowElements = 1;
     Options.ShowBoundaryElements = 1;
     Options.ShowLegend = 1;
@@ -384,10 +386,22 @@ void CPlanView::OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags)
     const double dx = ArrowShift * (XMax - XMin);
     const double dy = ArrowShift * (YMax - YMin);
     switch (nChar) {
-    case VK_LEFT: XMin -= dx; XMax -= dx; break;
-    case VK_RIGHT: XMin += dx; XMax += dx; break;
-    case VK_DOWN: YMin -= dy; YMax -= dy; break;
-    case VK_UP: YMin += dy; YMax += dy; break;
+    case VK_LEFT:
+        XMin -= dx;
+        XMax -= dx;
+        break;
+    case VK_RIGHT:
+        XMin += dx;
+        XMax += dx;
+        break;
+    case VK_DOWN:
+        YMin -= dy;
+        YMax -= dy;
+        break;
+    case VK_UP:
+        YMin += dy;
+        YMax += dy;
+        break;
     default: CView::OnKeyUp(nChar, nRepCnt, nFlags); return;
     }
     Invalidate();

@@ -24,7 +24,8 @@ const CRuntimeClass CPlanViewOptionsDlg::Runtime{"CPlanViewOptionsDlg", &CDialog
 CPlanViewOptionsDlg::CPlanViewOptionsDlg(CWnd* parent) : CDialog(IDD_PLAN_VIEW_OPTIONS, parent)
 {
     RegisterPlanViewOptionsDialog();
-    for (const PlanObjectControls& object : PlanObjects) MapCommand(UINT(object.object), &CPlanViewOptionsDlg::OnObjectClicked);
+    for (const PlanObjectControls& object : PlanObjects)
+        MapCommand(UINT(object.object), &CPlanViewOptionsDlg::OnObjectClicked);
     MapCommand(IDC_PLAN_SHOW_PARAMETER, &CPlanViewOptionsDlg::OnShowParameter);
     MapCommand(IDC_PLAN_TITLE_MODEL_TIME, &CPlanViewOptionsDlg::OnModelTime);
     MapCommand(IDC_PLAN_TITLE_CALENDAR, &CPlanViewOptionsDlg::OnCalendar);

@@ -6,11 +6,10 @@
 
 #include <string>
 
-struct PlanViewSettings
-{
+struct PlanViewSettings {
     int ReachNumber = 0;    // 0: every reach
     std::string ReachName;  // "All Reaches" or the document's "Reach %d"
-    int PlotVariable = 0;   // plot variable of the colouring; -1 none
+    int PlotVariable = 0;   // plot variable of the colouring (VQXPlotVariableId); -1 none
     int ShowParameter = 0;  // the elements coloured by the plot variable
     int ShowNodes = 0;
     int ShowNodeNumbers = 0;

@@ -16,6 +16,7 @@
 #include "datalib/ModelState.h"
 #include "datalib/ResultsWriter.h"
 #include "engine/EngineData.h"
+#include "platform/Application.h"
 #include "platform/Dialog.h"
 #include "platform/Frame.h"
 #include "platform/TestHooks.h"
@@ -47,8 +48,7 @@
 namespace plan_tour {
 
 // What the tour tells its runner: a stop worth a picture, and a check that failed.
-struct Observer
-{
+struct Observer {
     std::function<void(const std::string& name)> Shot;  // may be empty
     std::function<void(const std::string& failure)> Fail;
 };
@@ -223,8 +223,8 @@ private:
         Command(ID_PLAN_VIEW_OPTIONS);
         Repaint();
         const PlanViewSettings& o = plan_->Options;
-        Expect(o.ShowParameter == 1 && o.PlotVariable == 1 && o.ShowFlowArrows == 1 && o.ShowNodeNumbers == 1 &&
-                   o.ShowLegend == 1 && o.ShowScaleBar == 1,
+        Expect(o.ShowParameter == 1 && o.PlotVariable == VQXDisplayLib::PlotWaterSurfaceElevation &&
+                   o.ShowFlowArrows == 1 && o.ShowNodeNumbers == 1 && o.ShowLegend == 1 && o.ShowScaleBar == 1,
                "the options dialog sets the colouring, arrows, numbers, legend and scale bar");
         Shot("plan-coloured");
     }
@@ -292,7 +292,9 @@ private:
     static double Distance(CPoint at, CPoint p, CPoint q)
     {
         const double dx = q.x - p.x, dy = q.y - p.y;
-        const double along = dx * dx + dy * dy > 0 ? std::clamp(((at.x - p.x) * dx + (at.y - p.y) * dy) / (dx * dx + dy * dy), 0.0, 1.0) : 0.0;
+        const double along = dx * dx + dy * dy > 0
+                                 ? std::clamp(((at.x - p.x) * dx + (at.y - p.y) * dy) / (dx * dx + dy * dy), 0.0, 1.0)
+                                 : 0.0;
         return std::hypot(at.x - (p.x + along * dx), at.y - (p.y + along * dy));
     }
 
@@ -306,7 +308,8 @@ private:
             if (sqlite3_prepare_v2(db, "SELECT node_id, H_m FROM time_series WHERE time_s = ?", -1, &query, nullptr) ==
                 SQLITE_OK) {
                 sqlite3_bind_double(query, 1, time);
-                while (sqlite3_step(query) == SQLITE_ROW) stages[sqlite3_column_int(query, 0)] = sqlite3_column_double(query, 1);
+                while (sqlite3_step(query) == SQLITE_ROW)
+                    stages[sqlite3_column_int(query, 0)] = sqlite3_column_double(query, 1);
             }
             sqlite3_finalize(query);
         }
@@ -330,8 +333,7 @@ private:
         const double w = (high - low) / 10;
         // Each element's line, class and whether its value lies on a class boundary (where the
         // view's arithmetic may put it on either side).
-        struct Line
-        {
+        struct Line {
             int number;
             CPoint a, b;
             int cls;
@@ -345,7 +347,8 @@ private:
             const double value = (stages.at(one->Number) + stages.at(two->Number)) / 2;
             const double position = w > 0 ? (value - low) / w : 0.0;
             lines.push_back({e->Number, plan_->WorldToLogical(*one), plan_->WorldToLogical(*two),
-                             std::clamp(int(std::floor(position)), 0, 9), w > 0 && std::abs(position - std::round(position)) < 1e-6});
+                             std::clamp(int(std::floor(position)), 0, 9),
+                             w > 0 && std::abs(position - std::round(position)) < 1e-6});
         }
         // Half way between the element line's edge and the colouring's edge, in twips, with the
         // widths the window gives the two pens.
@@ -379,7 +382,8 @@ private:
             if (!clear) continue;
             if (at.x < m + 4100 && at.y > -(m + legendHeight + 100)) continue;  // under the legend
             const QRgb shown = PixelAt(at) | 0xFF000000u;
-            if (shown == 0xFF000000u && !plan_->Surface()->image.rect().contains(ClientPointOf(at))) continue;  // off the view
+            if (shown == 0xFF000000u && !plan_->Surface()->image.rect().contains(ClientPointOf(at)))
+                continue;  // off the view
             const int cls = line.cls;
             const bool near = shown == Classes[std::size_t(cls)] ||
                               (line.boundary && ((cls > 0 && shown == Classes[std::size_t(cls - 1)]) ||
@@ -418,8 +422,8 @@ private:
             if (Button(d, IDC_OUT_DATABASE)->GetCheck() != BST_CHECKED) Button(d, IDC_OUT_DATABASE)->Click();
             Button(d, IDC_OUT_DATABASE_BROWSE)->Click();
             static_cast<CComboBox*>(d.GetDlgItem(IDC_OUT_DATABASE_LIST))->SetCurSel(0);  // every time step
-            Button(d, IDOK)->Click();      // accepts the choices
-            Button(d, IDCANCEL)->Click();  // and closes
+            Button(d, IDOK)->Click();                                                    // accepts the choices
+            Button(d, IDCANCEL)->Click();                                                // and closes
         });
         Command(ID_SIMULATION_OUTPUT_OPTIONS);
         Expect(doc_->Results && doc_->Results->DatabaseEveryStep == 1, "the database takes every time step");
@@ -454,8 +458,9 @@ private:
         Events();
         dialog->StepHandledHook = nullptr;
         // The legend covers a quarter of the river, and a few lines lie too close to others.
-        Expect(steps > 0 && checked >= 5 * steps, "every step's colouring was checked on the elements (" + std::to_string(checked) +
-                                                 " checks in " + std::to_string(steps) + " steps)");
+        Expect(steps > 0 && checked >= 5 * steps, "every step's colouring was checked on the elements (" +
+                                                      std::to_string(checked) + " checks in " + std::to_string(steps) +
+                                                      " steps)");
         Expect(std::abs(g_ModelControl.ModelTime / 3600.0 - (present + 2.0)) < 1e-6, "the run reached its final time");
         Shot("after-run");
     }

@@ -16,8 +16,8 @@ namespace {
 using namespace plan_test;
 
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
-constexpr int WaterSurface = 1;
-constexpr int SolidIceThickness = 4;
+constexpr int WaterSurface = VQXDisplayLib::PlotWaterSurfaceElevation;
+constexpr int SolidIceThickness = VQXDisplayLib::PlotSolidIceThickness;
 constexpr QRgb NodeGrey = 0xC0C0C0;
 constexpr QRgb OverImage = 0xC8C8C8;  // element lines over a map image under a colouring
 constexpr QRgb Land = 0x287828;

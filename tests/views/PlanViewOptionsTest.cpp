@@ -56,7 +56,7 @@ TEST_F(PlanViewOptionsTest, AResetKeepsThreeChoicesTakesTheMapImageAndFitsTheMod
     CPlanView& view = *Plan();
     PlanViewSettings o;
     o.ReachNumber = 2;
-    o.PlotVariable = 5;
+    o.PlotVariable = VQXDisplayLib::PlotIceVelocity;
     o.ShowParameter = o.ShowNodes = o.ShowNodeNumbers = o.ShowNodeStationing = o.ShowElements = 1;
     o.ShowReachNumbers = o.ShowMapImage = o.ShowScaleBar = o.TitleCalendar = o.ShowFlowArrows = 1;
     view.Options = o;
@@ -68,7 +68,7 @@ TEST_F(PlanViewOptionsTest, AResetKeepsThreeChoicesTakesTheMapImageAndFitsTheMod
     const PlanViewSettings& r = view.Options;
     EXPECT_EQ(r.ReachNumber, 0);
     EXPECT_EQ(r.ReachName, "All Reaches");
-    EXPECT_EQ(r.PlotVariable, 0);
+    EXPECT_EQ(r.PlotVariable, VQXDisplayLib::PlotBedElevation);
     EXPECT_EQ(r.ShowParameter + r.ShowNodes + r.ShowNodeNumbers + r.ShowScaleBar + r.TitleCalendar + r.ShowFlowArrows, 0);
     EXPECT_EQ(r.ShowElements + r.ShowBoundaryElements + r.ShowLegend, 3);
     EXPECT_EQ(r.ShowNodeStationing, 1);
