@@ -455,6 +455,13 @@ void CVasquilDoc::OnSimulationOutputOptions()
     if (!failure.empty()) AfxMessageBox(FormatText(OutputsNotReadyText, failure.c_str()));
 }
 
+void CVasquilDoc::ShowRunDialogs(int command)
+{
+    for (CRunDialog* dialog : {static_cast<CRunDialog*>(TransientDialog), static_cast<CRunDialog*>(SteadyDialog)}) {
+        if (dialog && dialog->Shown) dialog->ShowWindow(command);
+    }
+}
+
 bool CVasquilDoc::IsRunning() const
 {
     return (TransientDialog && TransientDialog->Running) || (SteadyDialog && SteadyDialog->Running) ||

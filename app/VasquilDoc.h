@@ -103,6 +103,9 @@ public:
 
     // True while a run dialog runs.
     bool IsRunning() const;
+    // Shows (SW_SHOW) or hides (SW_HIDE) the transient and the steady run dialog whose menu
+    // command has opened its window: the chart views show them again whenever they paint.
+    void ShowRunDialogs(int command);
     // Stops every run that is going and returns once each has ended.
     void StopRuns();
 

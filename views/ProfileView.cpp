@@ -58,7 +58,8 @@ void CProfileView::OnPrepareDC(CDC* pDC, CPrintInfo* pInfo)
 
 void CProfileView::OnDraw(CDC* pDC)
 {
-    const CVasquilDoc* doc = GetDocument();
+    CVasquilDoc* doc = GetDocument();
+    if (doc) doc->ShowRunDialogs(SW_SHOW);
     if (doc && doc->DisplayModel) BuildChart();
     else pDC->FillSolidRect(drawRect_, GroundColour);
 }

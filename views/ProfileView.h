@@ -57,8 +57,8 @@ public:
     // Enabled while a model is loaded.
     void OnUpdateProfileViewOptions(CCmdUI* pCmdUI);
 
-    // Builds the chart; without a model it fills the drawing rectangle with the view's ground
-    // colour.
+    // Shows the shown run dialogs again, then builds the chart; without a model it fills the
+    // drawing rectangle with the view's ground colour.
     void OnDraw(CDC* pDC) override;
     // Twips, y upward; records the drawing rectangle (the client area) in logical units.
     void OnPrepareDC(CDC* pDC, CPrintInfo* pInfo = nullptr) override;
