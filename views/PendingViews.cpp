@@ -1,8 +1,6 @@
 #include "views/PendingViews.h"
 
 const CRuntimeClass CPlanView::Runtime{"CPlanView", &CPlaceholderView::Runtime, &CreateRuntimeObject<CPlanView>};
-const CRuntimeClass CHydrographView::Runtime{"CHydrographView", &CPlaceholderView::Runtime,
-                                             &CreateRuntimeObject<CHydrographView>};
 const CRuntimeClass CNodeTableView::Runtime{"CNodeTableView", &CPlaceholderView::Runtime,
                                             &CreateRuntimeObject<CNodeTableView>};
 const CRuntimeClass CXSectionView::Runtime{"CXSectionView", &CPlaceholderView::Runtime,

@@ -1,4 +1,4 @@
-// The plan, hydrograph, node-table and cross-section views, as tabs of the main view that show
+// The plan, node-table and cross-section views, as tabs of the main view that show
 // only the views' ground colour until each is built. They carry their own classes, by which
 // the main view and the frame tell the tabs apart.
 #pragma once
@@ -6,13 +6,6 @@
 #include "app/PlaceholderView.h"
 
 class CPlanView : public CPlaceholderView
-{
-public:
-    static const CRuntimeClass Runtime;
-    const CRuntimeClass* GetRuntimeClass() const override { return &Runtime; }
-};
-
-class CHydrographView : public CPlaceholderView
 {
 public:
     static const CRuntimeClass Runtime;
