@@ -12,7 +12,7 @@ constexpr DWORD Field = WS_VISIBLE | WS_TABSTOP;
 constexpr int LeftColumn = 7;
 constexpr int RightColumn = LeftColumn + AxisGroupWidth + 6;
 constexpr int FullWidth = RightColumn + AxisGroupWidth - LeftColumn;
-constexpr int ListLeft = 52;
+constexpr int ListLeft = 62;
 constexpr int ListWidth = LeftColumn + FullWidth - 8 - ListLeft;
 constexpr int AxisRow = 62;
 constexpr int ButtonRow = AxisRow + AxisGroupHeight + 8;
@@ -21,9 +21,9 @@ std::vector<ControlTemplate> Controls()
 {
     std::vector<ControlTemplate> c = {
         {.id = IDC_HYDRO_OUTPUT_GROUP, .kind = ControlKind::GroupBox, .text = "Hydrograph Output", .rect = {LeftColumn, 5, FullWidth, 50}},
-        {.id = Static, .kind = ControlKind::Static, .text = "Location", .rect = {LeftColumn + 8, 21, 40, 8}},
+        {.id = Static, .kind = ControlKind::Static, .text = "Location", .rect = {LeftColumn + 8, 21, 48, 8}},
         {.id = IDC_HYDRO_LOCATION, .kind = ControlKind::ComboList, .rect = {ListLeft, 19, ListWidth, 120}, .style = Field},
-        {.id = Static, .kind = ControlKind::Static, .text = "Parameter", .rect = {LeftColumn + 8, 37, 40, 8}},
+        {.id = Static, .kind = ControlKind::Static, .text = "Parameter", .rect = {LeftColumn + 8, 37, 48, 8}},
         {.id = IDC_HYDRO_VARIABLE, .kind = ControlKind::ComboList, .rect = {ListLeft, 35, ListWidth, 150}, .style = Field},
     };
     AppendAxisGroup(c, "x-axis scale", LeftColumn, AxisRow, HydrographAxes[0]);
