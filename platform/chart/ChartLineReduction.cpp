@@ -7,6 +7,7 @@ void ReduceToPixelColumns(std::span<const QPointF> line, std::vector<QPointF>& r
 {
     reduced.clear();
     const std::size_t n = line.size();
+    reduced.reserve(n);
     std::size_t i = 0;
     while (i < n) {
         // The run of points in the column of point i.

@@ -255,8 +255,8 @@ void DrawLayer(QPainter& g, const ChartScene& scene, const ChartPane& pane, cons
                ChartLineDetail detail, Scratch& s)
 {
     const auto toPixel = [&](const QPointF& p) { return QPointF(MapX(scene, plot, p.x()), MapY(pane.Y, plot, p.y())); };
-    s.Pixels.clear();
-    for (const QPointF& p : l.Points) s.Pixels.push_back(toPixel(p));
+    s.Pixels.resize(l.Points.size());
+    std::transform(l.Points.begin(), l.Points.end(), s.Pixels.begin(), toPixel);
     switch (l.Kind) {
     case ChartLayerKind::Band: {
         for (auto it = l.Base.rbegin(); it != l.Base.rend(); ++it) s.Pixels.push_back(toPixel(*it));
