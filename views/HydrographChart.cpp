@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cmath>
 
-using VQXDisplayLib::VQXDisplayModel;
 using VQXDisplayLib::VQXDisplayNode;
 using VQXDisplayLib::VQXNodeHistory;
 
@@ -22,8 +21,6 @@ namespace {
 // The variable a reset chooses with a water-quality file: the first value of its type.
 constexpr const char* NutrientVariable = "DO";
 constexpr const char* MetalVariable = "Cdw";
-
-constexpr int OutputNodeCode = 0;
 
 // The automatic time range starts just before 0, so that a point at 0 h is not on the frame.
 constexpr double TimeRangeStart = -0.001;
@@ -84,13 +81,7 @@ void CHydrographView::ApplyReset(CVasquilDoc& doc)
             Options.SeriesVariable = VQXDisplayLib::FindSeriesVariable(MetalVariable);
     }
     if (!doc.OutputNodeLabels.empty()) Options.LocationName = doc.OutputNodeLabels.front();
-    VQXDisplayModel& model = *doc.DisplayModel;
-    for (VQXDisplayNode* node = model.FirstNode(); node; node = model.NextNode()) {
-        if (node->HydroCode == OutputNodeCode) {
-            Node = node;
-            break;
-        }
-    }
+    Node = FirstOutputNode(*doc.DisplayModel);
 }
 
 void CHydrographView::BuildChart()

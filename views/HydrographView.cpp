@@ -21,8 +21,23 @@ constexpr int OutputNodeCode = 0;
 // Captions fit this buffer.
 constexpr std::size_t CaptionBufferSize = 80;
 
-// The last output node whose caption in the model's units is the location; null when none is.
-VQXDisplayNode* LastOutputNodeCalled(VQXDisplayModel& model, const std::string& location)
+// Whether the document has a model with output nodes to show.
+bool HasOutputNodes(const CVasquilDoc* doc)
+{
+    return doc && doc->DisplayModel && doc->State && !doc->OutputNodeLabels.empty();
+}
+
+}  // namespace
+
+VQXDisplayNode* CHydrographView::FirstOutputNode(VQXDisplayModel& model)
+{
+    for (VQXDisplayNode* node = model.FirstNode(); node; node = model.NextNode()) {
+        if (node->HydroCode == OutputNodeCode) return node;
+    }
+    return nullptr;
+}
+
+VQXDisplayNode* CHydrographView::LastOutputNodeCalled(VQXDisplayModel& model, const std::string& location)
 {
     VQXDisplayNode* found = nullptr;
     char caption[CaptionBufferSize];
@@ -33,14 +48,6 @@ VQXDisplayNode* LastOutputNodeCalled(VQXDisplayModel& model, const std::string& 
     }
     return found;
 }
-
-// Whether the document has a model with output nodes to show.
-bool HasOutputNodes(const CVasquilDoc* doc)
-{
-    return doc && doc->DisplayModel && doc->State && !doc->OutputNodeLabels.empty();
-}
-
-}  // namespace
 
 const CRuntimeClass CHydrographView::Runtime{"CHydrographView", &CView::Runtime, &CreateRuntimeObject<CHydrographView>};
 

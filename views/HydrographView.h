@@ -11,9 +11,12 @@
 #include "platform/DocView.h"
 #include "platform/chart/ChartCalls.h"
 
+#include <string>
+
 class CCmdUI;
 class CVasquilDoc;
 namespace VQXDisplayLib {
+class VQXDisplayModel;
 class VQXDisplayNode;
 }
 
@@ -72,6 +75,11 @@ protected:
     void OnDestroy() override;
 
 private:
+    // The first output node (hydro code 0) in the model's node order; null without one.
+    static VQXDisplayLib::VQXDisplayNode* FirstOutputNode(VQXDisplayLib::VQXDisplayModel& model);
+    // The last output node whose caption in the model's units is the location; null when none is.
+    static VQXDisplayLib::VQXDisplayNode* LastOutputNodeCalled(VQXDisplayLib::VQXDisplayModel& model,
+                                                               const std::string& location);
     // The reset after an open or a change of the water-quality data: the default settings,
     // the water-quality file's first value, the first output node and its caption.
     void ApplyReset(CVasquilDoc& doc);
