@@ -8,16 +8,17 @@
 
 namespace {
 
-// The first looks of the profile and the hydrograph, from the desk and grid colours on.
-constexpr ChartIntSetting ViewStyleBeforeFonts[] = {
+// The looks every chart starts with: its desk and grid colours, an image without shadows, fonts
+// of a fixed size.
+constexpr ChartIntSetting CommonLooks[] = {
     {ChartDeskColour, int(RGB(220, 220, 220))},
     {ChartGridColour, int(RGB(190, 190, 190))},
     {ChartPrepareImages, 1},
     {ChartCacheImage, 0},
     {ChartDataShadows, 0},
     {ChartFixedFonts, 1},
-    {ChartAllowPopupMenu, 0},
 };
+constexpr ChartIntSetting ViewStyleBeforeFonts[] = {{ChartAllowPopupMenu, 0}};
 constexpr ChartIntSetting ProfileStyleAfterFonts[] = {
     {ChartLabelBold, 1},    {ChartGridLineControl, 0}, {ChartGridInFront, 1},
     {ChartAllowZooming, 3}, {ChartViewingStyle, 3},    {ChartBorderStyle, 1},
@@ -47,16 +48,7 @@ constexpr ChartIntSetting HydrographStyleAfterFonts[] = {
     {ChartShowAnnotations, 1},
 };
 // The cross-section chart repeats some settings, and has a viewing style of its own.
-constexpr ChartIntSetting CrossSectionStyleBeforeFonts[] = {
-    {ChartDeskColour, int(RGB(220, 220, 220))},
-    {ChartGridColour, int(RGB(190, 190, 190))},
-    {ChartPrepareImages, 1},
-    {ChartCacheImage, 0},
-    {ChartDataShadows, 0},
-    {ChartFixedFonts, 1},
-    {ChartPrepareImages, 1},
-    {ChartAllowPopupMenu, 0},
-};
+constexpr ChartIntSetting CrossSectionStyleBeforeFonts[] = {{ChartPrepareImages, 1}, {ChartAllowPopupMenu, 0}};
 constexpr ChartIntSetting CrossSectionStyleAfterFonts[] = {
     {ChartLabelBold, 1},   {ChartDataShadows, 0},    {ChartPrepareImages, 1}, {ChartGridLineControl, 0},
     {ChartGridInFront, 1}, {ChartAllowZooming, 3},   {ChartViewingStyle, 0},  {ChartBorderStyle, 1},
@@ -112,6 +104,7 @@ void ShowChart(ChartHandle chart)
 
 void ApplyChartStyle(ChartHandle chart, const ChartStyle& style)
 {
+    for (const ChartIntSetting& s : CommonLooks) ChartSetInt(chart, s.Id, s.Value);
     for (const ChartIntSetting& s : style.BeforeFonts) ChartSetInt(chart, s.Id, s.Value);
     ChartSetText(chart, ChartMainTitle, "");
     ChartSetText(chart, ChartTitleFont, ChartFont);

@@ -61,7 +61,8 @@ struct ChartIntSetting {
     int Value;
 };
 
-// A chart's looks: the settings before the fonts, the fonts (the same for every chart), and the
+// A chart's looks: after the looks every chart starts with (desk and grid colours, the image,
+// fixed fonts), the settings before the fonts, the fonts (the same for every chart), and the
 // settings after them, each table in its order.
 struct ChartStyle {
     std::span<const ChartIntSetting> BeforeFonts;
@@ -74,8 +75,8 @@ extern const ChartStyle ProfileChartStyle;
 extern const ChartStyle HydrographChartStyle;
 extern const ChartStyle CrossSectionChartStyle;
 
-// Sets the settings before the fonts, the empty main title and plain subtitle with the title
-// and label fonts ("Arial", bold), then the settings after the fonts.
+// Sets the common looks and the settings before the fonts, the empty main title and plain
+// subtitle with the title and label fonts ("Arial", bold), then the settings after the fonts.
 void ApplyChartStyle(ChartHandle chart, const ChartStyle& style);
 
 // ---- Values, counts and points ----------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include "app/VasquilDoc.h"
 #include "datalib/DisplayModel.h"
 #include "datalib/ModelState.h"
+#include "engine/EngineData.h"
 #include "engine/WaterQualityFile.h"
 #include "platform/Application.h"
 
@@ -20,21 +21,6 @@ using VQXDisplayLib::VQXDisplayModel;
 using VQXDisplayLib::VQXDisplayNode;
 
 namespace {
-
-// File types of the model state.
-constexpr int DynamicIceFile = 2;
-constexpr int ThermalIceFile = 3;
-
-// The top variable a reset chooses, by file type, and with a water-quality file.
-constexpr const char* OpenWaterTopVariable = "Discharge";
-constexpr const char* DynamicIceTopVariable = "Ice Velocity";
-constexpr const char* ThermalIceTopVariable = "Water Temperature";
-constexpr const char* NutrientTopVariable = "DO";
-constexpr const char* MetalTopVariable = "Cdw";
-
-// Plot variables of the elevation chart's automatic range.
-constexpr int BedElevationVariable = 0;
-constexpr int WaterSurfaceVariable = 1;
 
 // Event lines join off the chart, at plus or minus this elevation.
 constexpr double OffChart = 1e11;
@@ -149,7 +135,7 @@ std::vector<int> Legend(Layout layout, const ProfileViewSettings& o, int fileTyp
     if (!o.ShowIce) {
         if (layout == Layout::B || o.ShowWaterSurface) legend = {7, 8};
         else return {ChartLegendNone};
-    } else if (fileType < ThermalIceFile) {
+    } else if (fileType < FileTypeThermalIce) {
         legend = {6, 7, 8};
     } else if (o.ShowEventLines) {
         legend = {2, 4, 5, 6, 7, 8, 9, 10};
@@ -270,14 +256,14 @@ void CProfileView::ApplyReset(CVasquilDoc& doc)
     const ModelState& state = *doc.State;
     if (!model.ReachNumbers.empty()) Options.ReachNumber = model.ReachNumbers.front();
     if (!doc.ReachNames.empty()) Options.ReachName = doc.ReachNames.front();
-    Options.ShowIce = state.FileType > 0 ? 1 : 0;
-    Options.ShowEventLines = state.FileType >= ThermalIceFile && state.EventCount > 0 ? 1 : 0;
-    const char* top = nullptr;
-    if (state.FileType < DynamicIceFile) top = OpenWaterTopVariable;
-    else if (state.FileType == DynamicIceFile) top = DynamicIceTopVariable;
-    else if (state.FileType == ThermalIceFile) top = ThermalIceTopVariable;
-    if (doc.WaterQualityLoaded) top = state.WQType == WQNutrients ? NutrientTopVariable : MetalTopVariable;
-    if (top) Options.TopVariable = VQXDisplayNode::FindPlotVariable(top);
+    Options.ShowIce = state.FileType > FileTypeOpenWater ? 1 : 0;
+    Options.ShowEventLines = state.FileType >= FileTypeThermalIce && state.EventCount > 0 ? 1 : 0;
+    // The top variable by file type, or the first value of a water-quality file.
+    using namespace VQXDisplayLib;
+    if (state.FileType < FileTypeDynamicIce) Options.TopVariable = PlotDischarge;
+    else if (state.FileType == FileTypeDynamicIce) Options.TopVariable = PlotIceVelocity;
+    else if (state.FileType == FileTypeThermalIce) Options.TopVariable = PlotWaterTemperature;
+    if (doc.WaterQualityLoaded) Options.TopVariable = state.WQType == WQNutrients ? PlotDO : PlotCdw;
 }
 
 void CProfileView::BuildChart()
@@ -354,10 +340,7 @@ void CProfileView::BuildChart()
 
 void CProfileView::BuildLayoutA(const LayoutData& d)
 {
-    SetParameterAxis(d, Options.TopVariable, Options.TopYFixed, Options.TopYMin, Options.TopYMax);
-    SetFixedStationRange(Options.TopXFixed, Options.TopXMin, Options.TopXMax);
-    FinishLineAxis(Chart);
-    ChartSetText(Chart, ChartXAxisLabel, d.XLabel);
+    SetLoneParameterChart(d, true);
     SetLegendLabels(d);
     for (int k = 0; k < int(d.Nodes.size()); ++k) {
         const double y = d.Value(Options, Item::Top, *d.Nodes[k]);
@@ -387,32 +370,31 @@ void CProfileView::BuildLayoutD(const LayoutData& d)
     ChartSetText(Chart, ChartYAxisLabel, d.ElevationLabel);
     SetIceLayerPlotting();
     SetElevationRange(d);
-    SetFixedStationRange(Options.BottomXFixed, Options.BottomXMin, Options.BottomXMax);
+    SetStationRange(false);
     SetNullValues(Chart);
     SetLegendLabels(d);
 }
 
 void CProfileView::BuildLayoutE(const LayoutData& d)
 {
-    SetParameterAxis(d, Options.BottomVariable, Options.BottomYFixed, Options.BottomYMin, Options.BottomYMax);
-    SetFixedStationRange(Options.BottomXFixed, Options.BottomXMin, Options.BottomXMax);
-    FinishLineAxis(Chart);
-    ChartSetText(Chart, ChartXAxisLabel, d.XLabel);
+    SetLoneParameterChart(d, false);
 }
 
-void CProfileView::SetParameterAxis(const LayoutData& d, int variable, int fixed, double minimum, double maximum)
+void CProfileView::SetLoneParameterChart(const LayoutData& d, bool top)
 {
     ApplyChartStyle();
     SelectChartAxis(Chart, 0);
-    ChartSetText(Chart, ChartYAxisLabel, PlotVariableLabel(variable, d.Units).c_str());
-    SetVariableRange(d, variable, fixed, minimum, maximum);
+    SetParameterLabel(d, top);
+    SetParameterRange(d, top);
+    SetStationRange(top);
+    FinishLineAxis(Chart);
+    ChartSetText(Chart, ChartXAxisLabel, d.XLabel);
 }
 
 void CProfileView::SetTopOverBottomAxes(const LayoutData& d)
 {
     // Two subsets on each axis until the counts below: the top axis then has the first subset
     // and the bottom one the rest.
-    const bool elevation = d.Kind == Layout::B;
     const int bottomSubsets = int(d.Items.size()) - 1;
     constexpr int Provisional = 2;
     SetChartIntCell(Chart, ChartAxisSubsets, 0, Provisional);
@@ -421,28 +403,23 @@ void CProfileView::SetTopOverBottomAxes(const LayoutData& d)
     ApplyChartStyle();
     ChartSetText(Chart, ChartXAxisLabel, d.XLabel);
 
-    SelectChartAxis(Chart, 0);
-    ChartSetText(Chart, ChartYAxisLabel, PlotVariableLabel(Options.TopVariable, d.Units).c_str());
-    ChartSetInt(Chart, ChartAxisPlotting, ChartPlotLines);
-    SetVariableRange(d, Options.TopVariable, Options.TopYFixed, Options.TopYMin, Options.TopYMax);
-    SetFixedStationRange(Options.TopXFixed, Options.TopXMin, Options.TopXMax);
-    ChartSetInt(Chart, ChartYAxisOnRight, 0);
-    SetNullValues(Chart);
-
-    SelectChartAxis(Chart, 1);
-    if (elevation) {
-        ChartSetText(Chart, ChartYAxisLabel, d.ElevationLabel);
-        SetIceLayerPlotting();
-        SetElevationRange(d);
-    } else {
-        ChartSetText(Chart, ChartYAxisLabel, PlotVariableLabel(Options.BottomVariable, d.Units).c_str());
-        ChartSetInt(Chart, ChartAxisPlotting, ChartPlotLines);
-        SetVariableRange(d, Options.BottomVariable, Options.BottomYFixed, Options.BottomYMin, Options.BottomYMax);
+    for (const bool top : {true, false}) {
+        // The top axis and the bottom one of C carry a variable; the bottom one of B the elevations.
+        SelectChartAxis(Chart, top ? 0 : 1);
+        if (top || d.Kind == Layout::C) {
+            SetParameterLabel(d, top);
+            ChartSetInt(Chart, ChartAxisPlotting, ChartPlotLines);
+            SetParameterRange(d, top);
+        } else {
+            ChartSetText(Chart, ChartYAxisLabel, d.ElevationLabel);
+            SetIceLayerPlotting();
+            SetElevationRange(d);
+        }
+        // The bottom chart's x range, set last, wins when both are fixed.
+        SetStationRange(top);
+        ChartSetInt(Chart, ChartYAxisOnRight, 0);
+        SetNullValues(Chart);
     }
-    // Set last, the bottom chart's x range wins when both are fixed.
-    SetFixedStationRange(Options.BottomXFixed, Options.BottomXMin, Options.BottomXMax);
-    ChartSetInt(Chart, ChartYAxisOnRight, 0);
-    SetNullValues(Chart);
 
     const int perAxis[] = {1, bottomSubsets};
     SetChartInts(Chart, ChartAxisSubsets, perAxis);
@@ -450,9 +427,21 @@ void CProfileView::SetTopOverBottomAxes(const LayoutData& d)
     ChartSetInt(Chart, ChartMultiAxisStyle, ChartAxesStacked);
 }
 
-void CProfileView::SetVariableRange(const LayoutData& d, int variable, int fixed, double minimum, double maximum)
+void CProfileView::SetParameterLabel(const LayoutData& d, bool top)
 {
-    if (fixed) return SetManualYRange(Chart, minimum, maximum);
+    const int variable = top ? Options.TopVariable : Options.BottomVariable;
+    ChartSetText(Chart, ChartYAxisLabel, PlotVariableLabel(variable, d.Units).c_str());
+}
+
+void CProfileView::SetParameterRange(const LayoutData& d, bool top)
+{
+    const ProfileViewSettings& o = Options;
+    const int variable = top ? o.TopVariable : o.BottomVariable;
+    const int fixed = top ? o.TopYFixed : o.BottomYFixed;
+    if (fixed) {
+        SetManualYRange(Chart, top ? o.TopYMin : o.BottomYMin, top ? o.TopYMax : o.BottomYMax);
+        return;
+    }
     ComputeRange(d.Nodes, variable, d.UseFlux);
     SetManualYRange(Chart, AutoMin, AutoMax);
 }
@@ -460,15 +449,17 @@ void CProfileView::SetVariableRange(const LayoutData& d, int variable, int fixed
 void CProfileView::SetElevationRange(const LayoutData& d)
 {
     if (Options.BottomYFixed) return SetManualYRange(Chart, Options.BottomYMin, Options.BottomYMax);
-    ComputeRange(d.Nodes, BedElevationVariable, d.UseFlux);
+    ComputeRange(d.Nodes, VQXDisplayLib::PlotBedElevation, d.UseFlux);
     const double minimum = AutoMin;
-    ComputeRange(d.Nodes, WaterSurfaceVariable, d.UseFlux);
+    ComputeRange(d.Nodes, VQXDisplayLib::PlotWaterSurfaceElevation, d.UseFlux);
     SetManualYRange(Chart, minimum, AutoMax);
 }
 
-void CProfileView::SetFixedStationRange(int fixed, double minimum, double maximum)
+void CProfileView::SetStationRange(bool top)
 {
-    if (fixed) SetManualXRange(Chart, minimum, maximum);
+    const ProfileViewSettings& o = Options;
+    if (top && o.TopXFixed) SetManualXRange(Chart, o.TopXMin, o.TopXMax);
+    if (!top && o.BottomXFixed) SetManualXRange(Chart, o.BottomXMin, o.BottomXMax);
 }
 
 void CProfileView::SetIceLayerPlotting()

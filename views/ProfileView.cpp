@@ -6,6 +6,7 @@
 #include "app/VasquilDoc.h"
 #include "datalib/DisplayModel.h"
 #include "datalib/ModelState.h"
+#include "engine/EngineData.h"
 #include "platform/DeviceContext.h"
 #include "resources/ResourceIds.h"
 
@@ -95,7 +96,7 @@ void CProfileView::OnProfileViewOptions()
     dialog.ReachNames = doc->ReachNames;
     dialog.Variables = doc->ProfileVariables;
     dialog.EventsExist = doc->DisplayModel->EventList.Count > 0 ? 1 : 0;
-    dialog.IceFile = doc->State->FileType > 0 ? 1 : 0;
+    dialog.IceFile = doc->State->FileType > FileTypeOpenWater ? 1 : 0;
     if (dialog.DoModal() == IDOK) {
         Options = dialog.Settings;
         Options.TopVariable = VQXDisplayNode::FindPlotVariable(dialog.TopVariableName.c_str());

@@ -93,18 +93,20 @@ private:
     void BuildLayoutC(const LayoutData& d);
     void BuildLayoutD(const LayoutData& d);
     void BuildLayoutE(const LayoutData& d);
-    // The style and the one axis of a parameter chart alone: its label and y range.
-    void SetParameterAxis(const LayoutData& d, int variable, int fixed, double minimum, double maximum);
+    // The style, the one axis and the x axis of the top (A) or bottom (E) parameter chart alone.
+    void SetLoneParameterChart(const LayoutData& d, bool top);
     // The style and both axes of B and C: the top variable over the elevations (B) or over the
     // bottom variable (C), the first subset on the top axis and the others below.
     void SetTopOverBottomAxes(const LayoutData& d);
-    // The working axis's y range: the fixed limits, or the automatic range of the variable.
-    void SetVariableRange(const LayoutData& d, int variable, int fixed, double minimum, double maximum);
+    // The working axis's label and y range of the top or bottom variable: the chart's fixed
+    // limits, or the variable's automatic range.
+    void SetParameterLabel(const LayoutData& d, bool top);
+    void SetParameterRange(const LayoutData& d, bool top);
     // The elevation axis's y range: the fixed bottom limits, or from the bed's automatic
     // minimum to the water surface's automatic maximum.
     void SetElevationRange(const LayoutData& d);
-    // The station range when fixed; nothing (an automatic range) otherwise.
-    void SetFixedStationRange(int fixed, double minimum, double maximum);
+    // The top or bottom chart's station range when fixed; nothing (an automatic range) otherwise.
+    void SetStationRange(bool top);
     // The elevation axis's plotting: filled ice layers when the ice shows, else lines.
     void SetIceLayerPlotting();
     // Each subset's legend label, with the legend's row style and spacing.
