@@ -18,10 +18,6 @@ using VQXDisplayLib::VQXNodeHistory;
 
 namespace {
 
-// The variable a reset chooses with a water-quality file: the first value of its type.
-constexpr const char* NutrientVariable = "DO";
-constexpr const char* MetalVariable = "Cdw";
-
 // The automatic time range starts just before 0, so that a point at 0 h is not on the frame.
 constexpr double TimeRangeStart = -0.001;
 // The automatic value range reaches this fraction of each extreme's magnitude beyond it.
@@ -76,9 +72,8 @@ void CHydrographView::ApplyReset(CVasquilDoc& doc)
     ResetOptions();
     const int type = doc.State ? doc.State->WQType : -1;
     if (doc.WaterQualityLoaded) {
-        if (type == WQNutrients) Options.SeriesVariable = VQXDisplayLib::FindSeriesVariable(NutrientVariable);
-        else if (type == WQHeavyMetals || type == WQXenobiotics)
-            Options.SeriesVariable = VQXDisplayLib::FindSeriesVariable(MetalVariable);
+        if (type == WQNutrients) Options.SeriesVariable = VQXDisplayLib::SeriesDO;
+        else if (type == WQHeavyMetals || type == WQXenobiotics) Options.SeriesVariable = VQXDisplayLib::SeriesCdw;
     }
     if (!doc.OutputNodeLabels.empty()) Options.LocationName = doc.OutputNodeLabels.front();
     Node = FirstOutputNode(*doc.DisplayModel);

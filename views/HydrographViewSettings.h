@@ -3,10 +3,9 @@
 // dialog edits a copy.
 #pragma once
 
-#include <string>
+#include "datalib/TimeSeries.h"
 
-// The series variable a reset shows: discharge.
-inline constexpr int HydrographDefaultVariable = 1;
+#include <string>
 
 struct HydrographViewSettings
 {
@@ -17,7 +16,7 @@ struct HydrographViewSettings
     double YMax = 0.0;
     // Caption of the output node shown, as in the document's list of output nodes.
     std::string LocationName;
-    int SeriesVariable = HydrographDefaultVariable;  // -1 when the chosen name is none
+    int SeriesVariable = VQXDisplayLib::SeriesDischarge;  // SeriesNone when the chosen name is none
     int XFixed = 0;  // 0 automatic, 1 fixed
     int YFixed = 0;
 };

@@ -21,8 +21,7 @@ using VQXDisplayLib::FindSeriesVariable;
 using VQXDisplayLib::VQXNodeHistory;
 using VQXDisplayLib::VQXTimeSeriesEntry;
 
-constexpr int StageVariable = 0;
-constexpr int DischargeVariable = 1;
+using VQXDisplayLib::SeriesWaterSurfaceElevation;
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
 class HydrographViewTest : public ViewsTest
@@ -86,7 +85,7 @@ TEST_F(HydrographViewTest, AnOpenResetsTheSettingsToTheDischargeOfTheFirstOutput
         SCOPED_TRACE(fixture);
         // Settings left over from the last model go.
         HydrographViewSettings& o = Hydrograph()->Options;
-        o.SeriesVariable = StageVariable;
+        o.SeriesVariable = SeriesWaterSurfaceElevation;
         o.XFixed = o.YFixed = 1;
         o.YMax = 7;
         o.LocationName = "gone";
@@ -194,7 +193,7 @@ TEST_F(HydrographViewTest, TheRangesFollowTheValuesOrTheFixedLimits)
         node->History.Release();
         for (std::size_t k = 0; k < c.stages.size(); ++k) node->History.Append(Entry(double(k), c.stages[k]));
         node->Stage = 42.0;
-        view.Options.SeriesVariable = StageVariable;
+        view.Options.SeriesVariable = SeriesWaterSurfaceElevation;
         view.Options.XFixed = view.Options.YFixed = c.fixed ? 1 : 0;
         view.Options.XMin = 2.0;
         view.Options.XMax = 10.0;
