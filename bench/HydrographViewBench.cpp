@@ -37,8 +37,7 @@ constexpr int ChannelNodes = 100;
 constexpr const char* BenchName = "hydrograph";
 
 // A document with the channel open and a hydrograph view of it in a window of its own.
-struct HydrographOnChannel
-{
+struct HydrographOnChannel {
     HydrographOnChannel()
     {
         Silence quiet;

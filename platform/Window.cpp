@@ -791,7 +791,8 @@ void CWnd::UpdateWindow()
         QCoreApplication::sendPostedEvents(widget_->window(), QEvent::UpdateRequest);
         std::vector<HWND> covered;  // by handle: a paint may take windows away
         for (const QWidget* child : widget_->findChildren<QWidget*>())
-            if (const CWnd* wnd = FromWidget(child); wnd && wnd->coveredPaintQueued_) covered.push_back(wnd->GetSafeHwnd());
+            if (const CWnd* wnd = FromWidget(child); wnd && wnd->coveredPaintQueued_)
+                covered.push_back(wnd->GetSafeHwnd());
         for (const HWND handle : covered)
             if (CWnd* wnd = FromHandle(handle)) wnd->PaintCovered();
     } else if (!surface_->invalid.isEmpty() && !PaintCovered()) {

@@ -8,8 +8,7 @@
 
 // The controls of one axis: its group, the Auto and Fixed radios, and the labels and edits of
 // its two limits.
-struct AxisGroupControls
-{
+struct AxisGroupControls {
     int group, automatic, fixed, minimumLabel, maximumLabel, minimum, maximum;
 };
 
@@ -19,4 +18,5 @@ inline constexpr int AxisGroupHeight = 50;
 
 // Appends the group titled title with its top left corner at (x, y), in dialog units; Auto
 // starts the radio group.
-void AppendAxisGroup(std::vector<ControlTemplate>& controls, const char* title, int x, int y, const AxisGroupControls& ids);
+void AppendAxisGroup(std::vector<ControlTemplate>& controls, const char* title, int x, int y,
+                     const AxisGroupControls& ids);

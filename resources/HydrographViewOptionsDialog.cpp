@@ -20,16 +20,33 @@ constexpr int ButtonRow = AxisRow + AxisGroupHeight + 8;
 std::vector<ControlTemplate> Controls()
 {
     std::vector<ControlTemplate> c = {
-        {.id = IDC_HYDRO_OUTPUT_GROUP, .kind = ControlKind::GroupBox, .text = "Hydrograph Output", .rect = {LeftColumn, 5, FullWidth, 50}},
+        {.id = IDC_HYDRO_OUTPUT_GROUP,
+         .kind = ControlKind::GroupBox,
+         .text = "Hydrograph Output",
+         .rect = {LeftColumn, 5, FullWidth, 50}},
         {.id = Static, .kind = ControlKind::Static, .text = "Location", .rect = {LeftColumn + 8, 21, 48, 8}},
-        {.id = IDC_HYDRO_LOCATION, .kind = ControlKind::ComboList, .rect = {ListLeft, 19, ListWidth, 120}, .style = Field},
+        {.id = IDC_HYDRO_LOCATION,
+         .kind = ControlKind::ComboList,
+         .rect = {ListLeft, 19, ListWidth, 120},
+         .style = Field},
         {.id = Static, .kind = ControlKind::Static, .text = "Parameter", .rect = {LeftColumn + 8, 37, 48, 8}},
-        {.id = IDC_HYDRO_VARIABLE, .kind = ControlKind::ComboList, .rect = {ListLeft, 35, ListWidth, 150}, .style = Field},
+        {.id = IDC_HYDRO_VARIABLE,
+         .kind = ControlKind::ComboList,
+         .rect = {ListLeft, 35, ListWidth, 150},
+         .style = Field},
     };
     AppendAxisGroup(c, "x-axis scale", LeftColumn, AxisRow, HydrographAxes[0]);
     AppendAxisGroup(c, "y-axis scale", RightColumn, AxisRow, HydrographAxes[1]);
-    c.push_back({.id = IDOK, .kind = ControlKind::PushButton, .text = "OK", .rect = {LeftColumn + FullWidth - 112, ButtonRow, 50, 14}, .style = Field | BS_DEFPUSHBUTTON});
-    c.push_back({.id = IDCANCEL, .kind = ControlKind::PushButton, .text = "Cancel", .rect = {LeftColumn + FullWidth - 50, ButtonRow, 50, 14}, .style = Field});
+    c.push_back({.id = IDOK,
+                 .kind = ControlKind::PushButton,
+                 .text = "OK",
+                 .rect = {LeftColumn + FullWidth - 112, ButtonRow, 50, 14},
+                 .style = Field | BS_DEFPUSHBUTTON});
+    c.push_back({.id = IDCANCEL,
+                 .kind = ControlKind::PushButton,
+                 .text = "Cancel",
+                 .rect = {LeftColumn + FullWidth - 50, ButtonRow, 50, 14},
+                 .style = Field});
     return c;
 }
 
@@ -38,10 +55,14 @@ std::vector<ControlTemplate> Controls()
 void RegisterHydrographViewOptionsDialog()
 {
     static const DialogTemplate dialogs[] = {
-        {.id = IDD_HYDROGRAPH_VIEW_OPTIONS, .caption = "Hydrograph Options", .size = {0, 0, LeftColumn + FullWidth + 7, ButtonRow + 22}, .controls = Controls()},
+        {.id = IDD_HYDROGRAPH_VIEW_OPTIONS,
+         .caption = "Hydrograph Options",
+         .size = {0, 0, LeftColumn + FullWidth + 7, ButtonRow + 22},
+         .controls = Controls()},
     };
     static const bool registered = [] {
-        RegisterResources({.dialogs = dialogs, .menus = {}, .toolbars = {}, .accelerators = {}, .strings = {}, .images = {}});
+        RegisterResources(
+            {.dialogs = dialogs, .menus = {}, .toolbars = {}, .accelerators = {}, .strings = {}, .images = {}});
         return true;
     }();
     (void)registered;

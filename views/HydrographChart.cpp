@@ -32,8 +32,7 @@ constexpr int LineColours[] = {int(ChartRed)};
 constexpr int LineTypes[] = {ChartLineMedium};
 
 // The extremes of the finite values of a variable in a history; empty without one.
-struct ValueExtent
-{
+struct ValueExtent {
     double Min = HUGE_VAL;
     double Max = -HUGE_VAL;
     bool Empty() const { return Min > Max; }

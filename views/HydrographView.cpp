@@ -65,7 +65,8 @@ CHydrographView::~CHydrographView()
 
 CVasquilDoc* CHydrographView::GetDocument() const
 {
-    return m_pDocument && m_pDocument->IsKindOf(&CVasquilDoc::Runtime) ? static_cast<CVasquilDoc*>(m_pDocument) : nullptr;
+    return m_pDocument && m_pDocument->IsKindOf(&CVasquilDoc::Runtime) ? static_cast<CVasquilDoc*>(m_pDocument)
+                                                                       : nullptr;
 }
 
 void CHydrographView::ResetOptions()

@@ -18,7 +18,7 @@ class CVasquilDoc;
 namespace VQXDisplayLib {
 class VQXDisplayModel;
 class VQXDisplayNode;
-}
+}  // namespace VQXDisplayLib
 
 class CHydrographView : public CView
 {

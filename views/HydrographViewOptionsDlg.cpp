@@ -47,7 +47,9 @@ BOOL CHydrographViewOptionsDlg::OnInitDialog()
         for (const std::string& caption : Locations) locations->AddString(caption);
         // Captions compare exactly, case and all.
         const auto shown = std::find(Locations.begin(), Locations.end(), Settings.LocationName);
-        locations->SetCurSel(Locations.empty() ? CB_ERR : shown == Locations.end() ? 0 : int(shown - Locations.begin()));
+        locations->SetCurSel(Locations.empty()          ? CB_ERR
+                             : shown == Locations.end() ? 0
+                                                        : int(shown - Locations.begin()));
     }
     if (CComboBox* variables = Combo(*this, IDC_HYDRO_VARIABLE)) {
         variables->ResetContent();

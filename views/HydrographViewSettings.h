@@ -7,8 +7,7 @@
 
 #include <string>
 
-struct HydrographViewSettings
-{
+struct HydrographViewSettings {
     // Fixed axis limits: time in hours, the variable in its display unit.
     double XMin = 0.0;
     double XMax = 0.0;
@@ -17,6 +16,6 @@ struct HydrographViewSettings
     // Caption of the output node shown, as in the document's list of output nodes.
     std::string LocationName;
     int SeriesVariable = VQXDisplayLib::SeriesDischarge;  // SeriesNone when the chosen name is none
-    int XFixed = 0;  // 0 automatic, 1 fixed
+    int XFixed = 0;                                       // 0 automatic, 1 fixed
     int YFixed = 0;
 };

@@ -2,8 +2,8 @@
 // on two stacked panes) by points per subset, and the hydrograph's one line by points, its
 // build in parts (the points set, the scene resolved, the picture drawn) and its picture drawn
 // through every point.
-#include "ChartReplay.h"
 #include "ChartRenderer.h"
+#include "ChartReplay.h"
 
 #include <QApplication>
 #include <QImage>
@@ -62,7 +62,8 @@ chart_replay::Hydrograph SampleHistory(int n, bool ripple)
     for (int i = 0; i < n; ++i) {
         const double t = 24.0 * i / n;
         h.Time.push_back(t);
-        h.Value.push_back(40.0 + 120.0 * std::exp(-std::pow((t - 10.0) / 4.0, 2)) + (ripple ? 0.8 * std::sin(i * 0.7) : 0.0));
+        h.Value.push_back(40.0 + 120.0 * std::exp(-std::pow((t - 10.0) / 4.0, 2)) +
+                          (ripple ? 0.8 * std::sin(i * 0.7) : 0.0));
     }
     return h;
 }
@@ -72,7 +73,10 @@ chart_replay::Hydrograph SampleHistory(const benchmark::State& state)
     return SampleHistory(static_cast<int>(state.range(0)), state.range(1) != 0);
 }
 
-ChartHandle ScreenChart() { return ChartCreate(ChartObjectGraph, 0, QRect(0, 0, 1280, 800), nullptr, 1001); }
+ChartHandle ScreenChart()
+{
+    return ChartCreate(ChartObjectGraph, 0, QRect(0, 0, 1280, 800), nullptr, 1001);
+}
 
 // The whole build the hydrograph view makes on every paint: every property and point set
 // again, then ChartReinitialize and ChartResetImage.
@@ -94,7 +98,8 @@ void HydrographSetPoints(benchmark::State& state)
     for (auto _ : state) {
         ChartSetInt(chart, ChartSubsetCount, 1);
         ChartSetInt(chart, ChartPointCount, n);
-        for (int i = 0; i < n; ++i) chart_replay::SetPoint(chart, 0, i, h.Time[std::size_t(i)], h.Value[std::size_t(i)]);
+        for (int i = 0; i < n; ++i)
+            chart_replay::SetPoint(chart, 0, i, h.Time[std::size_t(i)], h.Value[std::size_t(i)]);
     }
     ChartDestroy(chart);
 }

@@ -46,17 +46,15 @@
 namespace hydrograph_tour {
 
 // What the tour tells its runner: a stop worth a picture, and a check that failed.
-struct Observer
-{
+struct Observer {
     std::function<void(const std::string& name)> Shot;  // may be empty
     std::function<void(const std::string& failure)> Fail;
 };
 
 // A node's values in the results database at one time.
-struct StoredRow
-{
-    double Hours = 0.0;  // time_s / 3600
-    double Stage = 0.0;  // H_m
+struct StoredRow {
+    double Hours = 0.0;          // time_s / 3600
+    double Stage = 0.0;          // H_m
     double Discharge = 0.0;      // Qw_cms
     double FluxDischarge = 0.0;  // Qf_cms
 };
@@ -67,8 +65,7 @@ public:
     // thermal: the thermal sample's model file, opened after the sample river's run.
     Tour(const std::filesystem::path& work, const std::filesystem::path& thermal, Observer& observer)
         : work_(work), thermal_(thermal), observer_(observer)
-    {
-    }
+    {}
 
     // Runs every stop on the model open; true when every check held.
     bool Run()
@@ -133,7 +130,8 @@ private:
     {
         frame_ = dynamic_cast<CFrameWnd*>(AfxGetMainWnd());
         main_ = frame_ ? dynamic_cast<CVasquilView*>(frame_->GetDlgItem(int(AFX_IDW_PANE_FIRST))) : nullptr;
-        view_ = main_ ? dynamic_cast<CHydrographView*>(main_->TabControl.GetTabWnd(CVasquilView::HydrographTab)) : nullptr;
+        view_ =
+            main_ ? dynamic_cast<CHydrographView*>(main_->TabControl.GetTabWnd(CVasquilView::HydrographTab)) : nullptr;
         doc_ = view_ ? view_->GetDocument() : nullptr;
         Expect(doc_ && doc_->DisplayModel, "the hydrograph view is the third tab and a model is open");
         return doc_ && doc_->DisplayModel;
@@ -182,8 +180,10 @@ private:
         });
         Command(ID_HYDROGRAPH_VIEW_OPTIONS);
         Events();
-        Expect(view_->Node == outputs[std::size_t(location)], "the options show output node " + std::to_string(location + 1));
-        Expect(view_->Options.LocationName == doc_->OutputNodeLabels[std::size_t(location)], "the location is its caption");
+        Expect(view_->Node == outputs[std::size_t(location)],
+               "the options show output node " + std::to_string(location + 1));
+        Expect(view_->Options.LocationName == doc_->OutputNodeLabels[std::size_t(location)],
+               "the location is its caption");
         Expect(view_->Options.SeriesVariable == VQXDisplayLib::FindSeriesVariable(variable.c_str()),
                "the options show " + variable);
         const std::shared_ptr<const ChartScene> scene = Scene();
@@ -202,8 +202,8 @@ private:
             if (Button(d, IDC_OUT_DATABASE)->GetCheck() != BST_CHECKED) Button(d, IDC_OUT_DATABASE)->Click();
             Button(d, IDC_OUT_DATABASE_BROWSE)->Click();
             Combo(d, IDC_OUT_DATABASE_LIST)->SetCurSel(0);  // every time step
-            Button(d, IDOK)->Click();      // accepts the choices
-            Button(d, IDCANCEL)->Click();  // and closes
+            Button(d, IDOK)->Click();                       // accepts the choices
+            Button(d, IDCANCEL)->Click();                   // and closes
         });
         Command(ID_SIMULATION_OUTPUT_OPTIONS);
         Expect(doc_->Results->SeriesEnabled == 0, "no time series is written");
@@ -218,8 +218,9 @@ private:
         sqlite3* db = nullptr;
         if (sqlite3_open_v2(database_.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
             sqlite3_stmt* query = nullptr;
-            if (sqlite3_prepare_v2(db, "SELECT time_s, H_m, Qw_cms, Qf_cms FROM time_series WHERE node_id = ? ORDER BY time_s",
-                                   -1, &query, nullptr) == SQLITE_OK) {
+            if (sqlite3_prepare_v2(
+                    db, "SELECT time_s, H_m, Qw_cms, Qf_cms FROM time_series WHERE node_id = ? ORDER BY time_s", -1,
+                    &query, nullptr) == SQLITE_OK) {
                 sqlite3_bind_int(query, 1, node);
                 while (sqlite3_step(query) == SQLITE_ROW)
                     rows.push_back({sqlite3_column_double(query, 0) / 3600.0, sqlite3_column_double(query, 1),
@@ -263,7 +264,8 @@ private:
         Expect(!dialog->Running, name + ": the run ends");
         Events();
         dialog->StepHandledHook = nullptr;
-        Expect(std::abs(g_ModelControl.ModelTime / 3600.0 - hours) < 1e-6, name + ": the run reached " + Text(hours) + " h");
+        Expect(std::abs(g_ModelControl.ModelTime / 3600.0 - hours) < 1e-6,
+               name + ": the run reached " + Text(hours) + " h");
         Shot(name + "-after-run");
         dialog->OnCancel();
         frame_->MoveWindow(0, 0, 1280, 800);
@@ -280,13 +282,14 @@ private:
             const std::string at = "step " + std::to_string(step);
             const std::vector<QPointF> line = Line();
             Expect(int(line.size()) == node->History.Size(), at + ": one point per history entry (" +
-                                                                  std::to_string(line.size()) + " points, " +
-                                                                  std::to_string(node->History.Size()) + " entries)");
+                                                                 std::to_string(line.size()) + " points, " +
+                                                                 std::to_string(node->History.Size()) + " entries)");
             const std::vector<StoredRow> rows = StoredRows(node->Number);
             Expect(!rows.empty(), at + ": the database has the node's rows");
             if (line.empty() || rows.empty()) return;
             const StoredRow& newest = rows.back();
-            Expect(std::abs(newest.Hours - g_ModelControl.ModelTime / 3600.0) < 1e-9, at + ": the newest row is the step's");
+            Expect(std::abs(newest.Hours - g_ModelControl.ModelTime / 3600.0) < 1e-9,
+                   at + ": the newest row is the step's");
             Expect(std::abs(line.back().x() - newest.Hours) < 1e-9 && std::abs(line.back().y() - newest.Stage) < 1e-9,
                    at + ": the line ends on (" + Text(newest.Hours) + " h, " + Text(newest.Stage) + " m), not (" +
                        Text(line.back().x()) + ", " + Text(line.back().y()) + ")");
@@ -352,8 +355,8 @@ private:
         const int steps = RunTransient(72.0, "thermal", 250, [&](int step) {
             const std::shared_ptr<const ChartScene> scene = Scene();
             const std::vector<QPointF> line = Line();
-            Expect(int(line.size()) == node->History.Size(), "thermal step " + std::to_string(step) +
-                                                                 ": one point per history entry");
+            Expect(int(line.size()) == node->History.Size(),
+                   "thermal step " + std::to_string(step) + ": one point per history entry");
             if (!scene || line.empty()) return;
             const ChartRange& y = scene->Panes[0].Y;
             int outside = 0;
@@ -367,8 +370,8 @@ private:
             inside += outside == 0 ? 1 : 0;
         });
         Expect(steps > 10 && inside == steps, "every step of the thermal run kept its line inside its range");
-        Expect(coldest < 0.0 && warmest > 0.0, "the air temperature crosses zero (" + Text(coldest) + " .. " +
-                                                   Text(warmest) + " \u00B0C)");
+        Expect(coldest < 0.0 && warmest > 0.0,
+               "the air temperature crosses zero (" + Text(coldest) + " .. " + Text(warmest) + " \u00B0C)");
         const std::shared_ptr<const ChartScene> scene = Scene();
         Expect(scene && scene->Panes[0].YLabel == QString::fromUtf8("Air Temperature (\u00B0C)"),
                "the axis reads Air Temperature (\u00B0C)");

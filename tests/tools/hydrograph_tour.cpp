@@ -7,9 +7,9 @@
 //
 // Writes OUTPUT_FOLDER/NN-name.png (and the run's database); the exit status is 0 when every
 // check held and every picture was saved and shows more than a blank screen.
-#include "app/VasquilApp.h"
 #include "HydrographTour.h"
 #include "ScreenTour.h"
+#include "app/VasquilApp.h"
 
 #include <QTimer>
 

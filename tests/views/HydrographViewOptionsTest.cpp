@@ -20,10 +20,22 @@ const std::vector<std::string> Locations = {"1, RS 10.00, x = 0.000 km", "4, RS 
                                             "9, RS 2.00, x = 4.000 km"};
 const std::vector<std::string> OpenWaterVariables = {"Water Surface Elevation", "Discharge", "Water Velocity"};
 
-CButton* Button(CDialog& dialog, int id) { return static_cast<CButton*>(dialog.GetDlgItem(id)); }
-CComboBox* Combo(CDialog& dialog, int id) { return static_cast<CComboBox*>(dialog.GetDlgItem(id)); }
-bool Enabled(CDialog& dialog, int id) { return dialog.GetDlgItem(id)->IsWindowEnabled() != FALSE; }
-bool ReadOnly(CDialog& dialog, int id) { return static_cast<CEdit*>(dialog.GetDlgItem(id))->IsReadOnly() != FALSE; }
+CButton* Button(CDialog& dialog, int id)
+{
+    return static_cast<CButton*>(dialog.GetDlgItem(id));
+}
+CComboBox* Combo(CDialog& dialog, int id)
+{
+    return static_cast<CComboBox*>(dialog.GetDlgItem(id));
+}
+bool Enabled(CDialog& dialog, int id)
+{
+    return dialog.GetDlgItem(id)->IsWindowEnabled() != FALSE;
+}
+bool ReadOnly(CDialog& dialog, int id)
+{
+    return static_cast<CEdit*>(dialog.GetDlgItem(id))->IsReadOnly() != FALSE;
+}
 std::string Selected(CDialog& dialog, int id)
 {
     CComboBox* combo = Combo(dialog, id);
@@ -60,8 +72,7 @@ protected:
 
 TEST_F(HydrographViewOptionsTest, TheListsShowTheLocationByItsExactCaptionAndTheVariableIgnoringCase)
 {
-    struct Case
-    {
+    struct Case {
         std::string location, variable;
         std::string shownLocation, shownVariable;
     };
@@ -97,8 +108,7 @@ TEST_F(HydrographViewOptionsTest, TheListsShowTheLocationByItsExactCaptionAndThe
 TEST_F(HydrographViewOptionsTest, AutoDisablesAnAxissLimitsAndMakesThemReadOnlyAndFixedTheReverse)
 {
     // What each limit must be: enabled and writable (fixed), or disabled and read-only.
-    struct Case
-    {
+    struct Case {
         const char* name;
         int xFixed, yFixed;
         std::function<void(CDialog&)> play;
@@ -121,7 +131,11 @@ TEST_F(HydrographViewOptionsTest, AutoDisablesAnAxissLimitsAndMakesThemReadOnlyA
         {"x fixed", 1, 0, none, true, false},
         {"Fixed clicked", 0, 0, click(IDC_HYDRO_Y_FIXED), false, true},
         {"Auto clicked", 1, 1, click(IDC_HYDRO_X_AUTO), false, true},
-        {"Fixed, then Auto", 0, 0, [](CDialog& d) { Button(d, IDC_HYDRO_X_FIXED)->Click(); Button(d, IDC_HYDRO_X_AUTO)->Click(); },
+        {"Fixed, then Auto", 0, 0,
+         [](CDialog& d) {
+             Button(d, IDC_HYDRO_X_FIXED)->Click();
+             Button(d, IDC_HYDRO_X_AUTO)->Click();
+         },
          false, false},
         {"an activation", 0, 0, activate(IDC_HYDRO_X_FIXED), true, false},
     };
@@ -147,8 +161,7 @@ TEST_F(HydrographViewOptionsTest, AutoDisablesAnAxissLimitsAndMakesThemReadOnlyA
 
 TEST_F(HydrographViewOptionsTest, OkRefusesWithoutALocationOrAVariableAndStaysOpen)
 {
-    struct Case
-    {
+    struct Case {
         const char* name;
         std::function<void(CDialog&)> play;
         const char* message;  // null: accepted

@@ -126,8 +126,7 @@ TEST_F(HydrographViewTest, TheLineIsTheHistoryOldestFirstAlsoOnceItHasWrapped)
         node->History.Release();
         for (int k = 0; k < entries; ++k) node->History.Append(Entry(k / 10.0, 0.0, k, -k));
     };
-    struct Case
-    {
+    struct Case {
         const char* name;
         int entries;
         int oldest;  // the number of the oldest entry kept
@@ -169,8 +168,7 @@ TEST_F(HydrographViewTest, TheRangesFollowTheValuesOrTheFixedLimits)
     VQXDisplayNode* node = view.Node;
     ASSERT_NE(node, nullptr);
     const double finalTime = Doc()->State->FinalTime;
-    struct Case
-    {
+    struct Case {
         const char* name;
         std::vector<double> stages;  // one entry an hour
         bool fixed;
@@ -219,8 +217,7 @@ TEST_F(HydrographViewTest, TheRangesFollowTheValuesOrTheFixedLimits)
 
 TEST_F(HydrographViewTest, AxesAreTitledInTheModelsUnits)
 {
-    struct Case
-    {
+    struct Case {
         const char* fixture;
         const char* variable;
         const char* label;

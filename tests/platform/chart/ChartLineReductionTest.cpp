@@ -53,7 +53,10 @@ struct ColumnExtent {
 };
 
 // A pixel the red line has coloured at all (antialiased edges count).
-bool Lit(QRgb c) { return qRed(c) >= qGreen(c) + 8 && qRed(c) >= qBlue(c) + 8; }
+bool Lit(QRgb c)
+{
+    return qRed(c) >= qGreen(c) + 8 && qRed(c) >= qBlue(c) + 8;
+}
 
 std::vector<ColumnExtent> Extents(const QImage& image, const QRect& area)
 {
