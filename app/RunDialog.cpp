@@ -219,8 +219,10 @@ LRESULT CRunDialog::OnStepDone(WPARAM, LPARAM)
         LoadFromModel();
         UpdateData(FALSE);
         Document->UpdateAllViews(nullptr, 0);
-        if (CWnd* frame = AfxGetMainWnd()) frame->UpdateWindow();
         WriteStepOutputs();
+        // The views paint once the outputs are written, so that the hydrograph shows the
+        // history entry of this step.
+        if (CWnd* frame = AfxGetMainWnd()) frame->UpdateWindow();
     }
     if (StepHandledHook) StepHandledHook(HandledSteps);
     const unsigned char going = Continue.load(std::memory_order_acquire);

@@ -160,9 +160,10 @@ protected:
     std::string Failure;   // why the run ends early; empty while it goes on normally
 
 private:
-    // WM_STEP_DONE: a step whose values are all finite is shown (display model, dialog,
-    // views) and written; then the test hook, the continue flag read, the worker released and
-    // the document's run flag set to what was read.
+    // WM_STEP_DONE: a step whose values are all finite is shown (display model, dialog, the
+    // views told to repaint), written, and the views painted; then the test hook, the
+    // continue flag read, the worker released and the document's run flag set to what was
+    // read.
     LRESULT OnStepDone(WPARAM, LPARAM);
     LRESULT OnRunEndedMessage(WPARAM, LPARAM);
     // The end of run: the thread joined, the flags, the button and the inputs, the dialog's

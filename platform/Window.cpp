@@ -825,9 +825,20 @@ void CWnd::UpdateWindow()
     if (!widget_ || !widget_->isVisible()) return;
     // A window Qt paints itself (a dialog, a frame, a control): Qt keeps what is invalid in it
     // and its children as update requests of the top-level window; sending them paints that
-    // now, and what is valid stays as it is.
-    if (!surface_) QCoreApplication::sendPostedEvents(widget_->window(), QEvent::UpdateRequest);
-    else if (!surface_->invalid.isEmpty() && !PaintCovered()) GetClientWidget()->repaint(surface_->invalid);
+    // now, and what is valid stays as it is. Qt leaves out the windows of this layer that their
+    // own children cover wholly (a view under its chart), whose paints wait in the queue:
+    // they paint now as well.
+    if (!surface_) {
+        QCoreApplication::sendPostedEvents(widget_->window(), QEvent::UpdateRequest);
+        std::vector<HWND> covered;  // by handle: a paint may take windows away
+        for (const QWidget* child : widget_->findChildren<QWidget*>())
+            if (const CWnd* wnd = FromWidget(child); wnd && wnd->coveredPaintQueued_)
+                covered.push_back(wnd->GetSafeHwnd());
+        for (const HWND handle : covered)
+            if (CWnd* wnd = FromHandle(handle)) wnd->PaintCovered();
+    } else if (!surface_->invalid.isEmpty() && !PaintCovered()) {
+        GetClientWidget()->repaint(surface_->invalid);
+    }
 }
 
 void CWnd::MoveWindow(int x, int y, int width, int height, BOOL bRepaint)

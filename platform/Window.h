@@ -172,7 +172,8 @@ public:
     void Invalidate(BOOL bErase = TRUE);
     void InvalidateRect(const CRect* rect, BOOL bErase = TRUE);
     // Paints the invalid part now, if any (a window that Qt paints: what Qt holds invalid in
-    // its top-level window; nothing when nothing is).
+    // its top-level window, and its windows that their children cover wholly; nothing when
+    // nothing is).
     void UpdateWindow();
 
     // Placement and state.

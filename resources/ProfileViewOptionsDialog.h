@@ -3,14 +3,11 @@
 // lines and the legend.
 #pragma once
 
+#include "resources/AxisGroupTemplate.h"
 #include "resources/ResourceIds.h"
 
-// The controls of one axis of a chart: its group, the Auto and Fixed radios, and the labels
-// and edits of its two limits.
-struct ProfileAxisControls
-{
-    int group, automatic, fixed, minimumLabel, maximumLabel, minimum, maximum;
-};
+// The controls of one axis of a chart.
+using ProfileAxisControls = AxisGroupControls;
 // The x and y axes of the top chart, then of the bottom chart.
 inline constexpr ProfileAxisControls ProfileTopAxes[] = {
     {IDC_PROFILE_TOP_X_GROUP, IDC_PROFILE_TOP_X_AUTO, IDC_PROFILE_TOP_X_FIXED, IDC_PROFILE_TOP_X_MIN_LABEL,

@@ -307,3 +307,24 @@ constexpr int IDC_WQRUN_ITERATIONS = 1019;
 constexpr int IDC_WQRUN_MAX_ITERATIONS_LABEL = 1220;
 constexpr int IDC_WQRUN_MAX_ITERATIONS = 1020;
 // The settings dialogs' fields are listed with their labels in resources/WQSettingsDialogs.h.
+
+// ---- The Hydrograph Options dialog and its controls: the output location and the variable
+// shown, then the x and the y axis, each a group of Auto and Fixed with its two limits.
+constexpr UINT IDD_HYDROGRAPH_VIEW_OPTIONS = 327;
+constexpr int IDC_HYDRO_OUTPUT_GROUP = 1048;
+constexpr int IDC_HYDRO_LOCATION = 1047;
+constexpr int IDC_HYDRO_VARIABLE = 1034;
+constexpr int IDC_HYDRO_X_GROUP = 1195;
+constexpr int IDC_HYDRO_X_AUTO = 1179;
+constexpr int IDC_HYDRO_X_FIXED = 1180;
+constexpr int IDC_HYDRO_X_MIN_LABEL = 1187;
+constexpr int IDC_HYDRO_X_MAX_LABEL = 1188;
+constexpr int IDC_HYDRO_X_MIN = 1101;
+constexpr int IDC_HYDRO_X_MAX = 1103;
+constexpr int IDC_HYDRO_Y_GROUP = 1196;
+constexpr int IDC_HYDRO_Y_AUTO = 1181;
+constexpr int IDC_HYDRO_Y_FIXED = 1182;
+constexpr int IDC_HYDRO_Y_MIN_LABEL = 1189;
+constexpr int IDC_HYDRO_Y_MAX_LABEL = 1190;
+constexpr int IDC_HYDRO_Y_MIN = 1107;
+constexpr int IDC_HYDRO_Y_MAX = 1108;

@@ -1,7 +1,5 @@
 #include "views/PendingViews.h"
 
-const CRuntimeClass CHydrographView::Runtime{"CHydrographView", &CPlaceholderView::Runtime,
-                                             &CreateRuntimeObject<CHydrographView>};
 const CRuntimeClass CNodeTableView::Runtime{"CNodeTableView", &CPlaceholderView::Runtime,
                                             &CreateRuntimeObject<CNodeTableView>};
 const CRuntimeClass CXSectionView::Runtime{"CXSectionView", &CPlaceholderView::Runtime,

@@ -1,5 +1,6 @@
 #include "views/VasquilView.h"
 
+#include "views/HydrographView.h"
 #include "views/PendingViews.h"
 #include "views/PlanView.h"
 #include "views/ProfileView.h"

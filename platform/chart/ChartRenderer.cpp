@@ -1,6 +1,7 @@
 #include "ChartRenderer.h"
 
 #include "ChartClip.h"
+#include "ChartLineReduction.h"
 
 #include <QFont>
 #include <QFontMetricsF>
@@ -8,6 +9,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 namespace {
 
@@ -244,17 +246,17 @@ void DrawMarker(QPainter& g, QRgb colour, QPointF at)
 
 // Buffers reused across the layers of one painting.
 struct Scratch {
-    std::vector<QPointF> Pixels, Clipped;
+    std::vector<QPointF> Pixels, Reduced, Clipped;
     std::vector<int> Runs;
     std::vector<QLineF> Segments;
 };
 
 void DrawLayer(QPainter& g, const ChartScene& scene, const ChartPane& pane, const QRectF& plot, const ChartLayer& l,
-               Scratch& s)
+               ChartLineDetail detail, Scratch& s)
 {
     const auto toPixel = [&](const QPointF& p) { return QPointF(MapX(scene, plot, p.x()), MapY(pane.Y, plot, p.y())); };
-    s.Pixels.clear();
-    for (const QPointF& p : l.Points) s.Pixels.push_back(toPixel(p));
+    s.Pixels.resize(l.Points.size());
+    std::transform(l.Points.begin(), l.Points.end(), s.Pixels.begin(), toPixel);
     switch (l.Kind) {
     case ChartLayerKind::Band: {
         for (auto it = l.Base.rbegin(); it != l.Base.rend(); ++it) s.Pixels.push_back(toPixel(*it));
@@ -268,8 +270,14 @@ void DrawLayer(QPainter& g, const ChartScene& scene, const ChartPane& pane, cons
         return;
     }
     case ChartLayerKind::Line: {
+        // More points than pixel columns: each column's first, lowest, highest and last.
+        std::span<const QPointF> line = s.Pixels;
+        if (detail == ChartLineDetail::Reduced && static_cast<double>(s.Pixels.size()) > plot.width()) {
+            ReduceToPixelColumns(s.Pixels, s.Reduced);
+            line = s.Reduced;
+        }
         const double m = l.Pen.Width;  // keep the ends of a line's width at the frame
-        ClipPolyline(s.Pixels, {plot.left() - m, plot.top() - m, plot.right() + m, plot.bottom() + m}, s.Clipped, s.Runs);
+        ClipPolyline(line, {plot.left() - m, plot.top() - m, plot.right() + m, plot.bottom() + m}, s.Clipped, s.Runs);
         // Thin lines stay crisp, one pixel of their full colour; wider ones are smoothed.
         g.setRenderHint(QPainter::Antialiasing, l.Pen.Width > ThinLineWidth);
         QPen pen = DataPen(l.Colour, l.Pen);
@@ -461,7 +469,7 @@ QPointF ChartToPixel(const ChartScene& scene, const ChartLayout& layout, int pan
     return {MapX(scene, plot, data.x()), MapY(scene.Panes.at(pane).Y, plot, data.y())};
 }
 
-void PaintChart(QPainter& g, const ChartScene& scene, QSize size)
+void PaintChart(QPainter& g, const ChartScene& scene, QSize size, ChartLineDetail detail)
 {
     g.save();
     g.fillRect(QRect(QPoint(0, 0), size), QColor(scene.DeskColour));
@@ -476,7 +484,7 @@ void PaintChart(QPainter& g, const ChartScene& scene, QSize size)
         DrawGrid(g, scene, scene.Panes[p], plot, f.YTicks[p], f.XTicks);
         g.save();
         g.setClipRect(plot);
-        for (const ChartLayer& l : scene.Panes[p].Layers) DrawLayer(g, scene, scene.Panes[p], plot, l, scratch);
+        for (const ChartLayer& l : scene.Panes[p].Layers) DrawLayer(g, scene, scene.Panes[p], plot, l, detail, scratch);
         g.restore();
         if (p == 0) DrawAnnotations(g, scene, f);  // a label may reach past the frame
         DrawAxes(g, scene, f, p, p == panes - 1);

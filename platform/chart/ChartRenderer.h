@@ -3,7 +3,8 @@
 // The subtitle runs along the top; below it the panes are stacked, each a framed plot area
 // with its y-axis title and numbers on the left; the x numbers and title sit under the lowest
 // pane and the legend under them. Everything inside a plot area is clipped to it in double
-// precision (ChartClip.h) before it reaches QPainter.
+// precision (ChartClip.h) before it reaches QPainter. A line with more points than its plot
+// is wide in pixels is drawn through what its pixel columns show (ChartLineReduction.h).
 #pragma once
 
 #include "ChartScene.h"
@@ -37,6 +38,12 @@ ChartLayout LayoutChart(const ChartScene& scene, QSize size);
 // The pixel position of a data point of a pane, in double precision.
 QPointF ChartToPixel(const ChartScene& scene, const ChartLayout& layout, int pane, QPointF data);
 
+// How the lines of a scene are drawn: a line with more points than its plot is wide in
+// pixels through its per-pixel-column reduction, or every line through all its points (to
+// compare the two).
+enum class ChartLineDetail { Reduced, Full };
+
 // Draws the scene over the rectangle (0, 0, size) of the painter's device (the chart
 // window's image, or a printer page).
-void PaintChart(QPainter& painter, const ChartScene& scene, QSize size);
+void PaintChart(QPainter& painter, const ChartScene& scene, QSize size,
+                ChartLineDetail detail = ChartLineDetail::Reduced);

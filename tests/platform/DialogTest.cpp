@@ -2,6 +2,7 @@
 #include "TestDialog.h"
 #include "TestResources.h"
 
+#include "platform/DeviceContext.h"
 #include "platform/Dialog.h"
 #include "platform/TestHooks.h"
 
@@ -180,6 +181,40 @@ TEST_F(DialogTest, AModelessDialogIsDestroyedAndCreatedAgainWithFreshControls)
     ProcessEvents();
     EXPECT_EQ(CWnd::FromHandle(open), nullptr);
     EXPECT_EQ(CWnd::FromHandle(control), nullptr);
+}
+
+TEST_F(DialogTest, UpdateWindowOfADialogPaintsAWindowItsChildCoversWhollyToo)
+{
+    // A view on the dialog under a chart as large as the view: Qt does not paint the view.
+    class CountedView : public CWnd
+    {
+    public:
+        int paints = 0;
+        void OnPaint() override
+        {
+            CPaintDC dc(this);
+            ++paints;
+        }
+    };
+    RunTestDialog dialog;
+    ASSERT_TRUE(dialog.Create(TestIds::RunDialog));
+    CountedView view, cover, hidden;
+    ASSERT_TRUE(view.Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 60, 40), &dialog, 7001));
+    ASSERT_TRUE(cover.Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 60, 40), &view, 7002));
+    ASSERT_TRUE(hidden.Create(nullptr, "", WS_CHILD, CRect(0, 40, 60, 40), &dialog, 7003));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.GetWidget()));
+    ProcessEvents();
+    const int paints = view.paints;
+    const int coverPaints = cover.paints;
+
+    view.Invalidate(FALSE);
+    hidden.Invalidate(FALSE);
+    dialog.UpdateWindow();
+    EXPECT_EQ(view.paints, paints + 1) << "painted now, before the queue runs";
+    EXPECT_EQ(cover.paints, coverPaints) << "nothing of the cover was invalid";
+    EXPECT_EQ(hidden.paints, 0);
+    ProcessEvents();
+    EXPECT_EQ(view.paints, paints + 1) << "and once only";
 }
 
 TEST_F(DialogTest, UpdateWindowOfADialogPaintsWhatIsPendingAndNothingElse)

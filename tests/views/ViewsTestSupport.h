@@ -16,6 +16,7 @@
 #include "platform/chart/ChartCalls.h"
 #include "resources/ResourceIds.h"
 #include "resources/Resources.h"
+#include "views/HydrographView.h"
 #include "views/PendingViews.h"
 #include "views/PlanView.h"
 #include "views/ProfileView.h"

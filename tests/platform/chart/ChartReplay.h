@@ -454,7 +454,7 @@ inline void BuildHydrograph(ChartHandle c, const Hydrograph& h)
             lo = std::min(lo, v);
             hi = std::max(hi, v);
         }
-        y = {lo * 0.9, hi * 1.1};
+        y = {lo - 0.1 * std::fabs(lo), hi + 0.1 * std::fabs(hi)};
     }
     SetManualY(c, y.Min, y.Max);
     const Range x = h.X ? *h.X : Range{-0.001, h.FinalTime};

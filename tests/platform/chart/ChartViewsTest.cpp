@@ -301,8 +301,8 @@ TEST(ChartHydrograph, DrawsTheHistoryOverModelTime)
     EXPECT_DOUBLE_EQ(s.X.Max, 24.0);
     double lo = 1e9, hi = -1e9;
     for (const double v : h.Value) lo = std::min(lo, v), hi = std::max(hi, v);
-    EXPECT_DOUBLE_EQ(s.Panes[0].Y.Min, lo * 0.9);
-    EXPECT_DOUBLE_EQ(s.Panes[0].Y.Max, hi * 1.1);
+    EXPECT_DOUBLE_EQ(s.Panes[0].Y.Min, lo - 0.1 * std::fabs(lo));
+    EXPECT_DOUBLE_EQ(s.Panes[0].Y.Max, hi + 0.1 * std::fabs(hi));
     for (int i = 0; i < 48; i += 7) EXPECT_TRUE(ColourNear(image, chart.Pixel(0, h.Time[i], h.Value[i]), Red)) << i;
     // Nothing red outside the plot: no legend, no stray line.
     const QRect plot = chart.Layout().Plots[0].toAlignedRect();
