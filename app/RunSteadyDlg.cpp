@@ -26,8 +26,6 @@ constexpr const char* StoppedAtStepText = "The steady run stopped at time step %
 constexpr const char* NoPassText = "no pass can be made with a time step of %g s";
 constexpr const char* NotAssembledText = "the equations could not be assembled (out of memory)";
 
-constexpr int StaticIceFileType = 1;
-
 // The checks of Run, in order.
 constexpr RunCheck<CRunSteadyDlg> Checks[] = {
     {[](const CRunSteadyDlg& d) { return !(d.PresentStep < d.FinalStep); }, RefusePresentStep},
@@ -84,7 +82,7 @@ void CRunSteadyDlg::LoadFromModel()
 void CRunSteadyDlg::EnableControls()
 {
     if (CWnd* check = GetDlgItem(IDC_STEADY_ICE_JAM))
-        check->EnableWindow(Document->State->FileType == StaticIceFileType ? TRUE : FALSE);
+        check->EnableWindow(Document->State->FileType == FileTypeStaticIce ? TRUE : FALSE);
 }
 
 void CRunSteadyDlg::SetInputsReadOnly(BOOL readOnly)
@@ -120,7 +118,7 @@ void CRunSteadyDlg::Run()
     }
     for (EquationSystem& system : g_EquationSystems) system.StructureBuilt = 0;
     // The jam passes are for static-ice models, whose ice the jam thickens.
-    SolveJam = IceJam == 1 && state.FileType == StaticIceFileType;
+    SolveJam = IceJam == 1 && state.FileType == FileTypeStaticIce;
     StartRun();
 }
 

@@ -12,6 +12,7 @@
 #include "engine/EngineData.h"
 #include "engine/Hydraulics.h"
 #include "engine/ModelSetup.h"
+#include "engine/WaterQualityFile.h"
 
 using namespace VQXDisplayLib;
 using VQXGeometryDataLib::VQXCrossSection;
@@ -180,7 +181,7 @@ VQXTimeSeries FlowSeriesOf(const BoundaryElementRecord& b, int fileType)
     return SeriesOf(h, [&](VQXTimeSeriesEntry& e, std::size_t r) {
         e.Discharge = ModelState::DischargeToDisplay(h->Columns[2][r]);
         e.Stage = Len(h->Columns[1][r]);
-        if (fileType == 3) {
+        if (fileType == FileTypeThermalIce) {
             e.IceVelocity = Len(h->Columns[3][r]);
             e.WaterTemperature = h->Columns[4][r];
             e.FrazilConcentration = h->Columns[5][r] * 100.0;
@@ -202,9 +203,9 @@ struct WQSeriesLayout {
 
 WQSeriesLayout WQSeriesLayoutOf(int wqType)
 {
-    if (wqType == 0)
+    if (wqType == WQNutrients)
         return {WQNutrientSeriesColumn, WQNutrientSeriesValues, 0};
-    if (wqType == 1 || wqType == 2)
+    if (wqType == WQHeavyMetals || wqType == WQXenobiotics)
         return {WQMetalSeriesColumn, WQMetalSeriesValues, 6};
     return {};
 }
@@ -646,7 +647,7 @@ int ModelState::WriteNodeToEngine(VQXDisplayNode* d)
         PutLength(n->Invert, d->Invert);
     }
 
-    if (mc.FileType == 1) {
+    if (mc.FileType == FileTypeStaticIce) {
         const bool concentration = PutPercent(n->IceConcentration, d->IceConcentrationPercent);
         bool thickness = false;
         if (!Same(d->SolidIceThickness, Len(n->IceThickness))) {
@@ -660,7 +661,7 @@ int ModelState::WriteNodeToEngine(VQXDisplayNode* d)
         if (concentration || thickness)
             n->SolidIceArea = n->IceThickness * n->IceConcentration * n->IceCoveredWidth;
         n->JamFlag = d->JamFlag;
-    } else if (mc.FileType == 3) {
+    } else if (mc.FileType == FileTypeThermalIce) {
         bool changed = false;
         const bool thickness = PutLength(n->IceThickness, d->SolidIceThickness);
         if (!Same(d->IceRoughness, n->IceManningN)) {
@@ -718,10 +719,10 @@ int ModelState::WriteNodeToEngine(VQXDisplayNode* d)
     }
 
     if (WQLoaded) {
-        if (WQType == 0)
+        if (WQType == WQNutrients)
             for (int k = 0; k < 6; ++k)
                 PutPlain(n->WQValues[k], d->WQValues[k]);
-        else if (WQType == 1 || WQType == 2)
+        else if (WQType == WQHeavyMetals || WQType == WQXenobiotics)
             for (int k = 0; k < 6; ++k)
                 PutPlain(n->MetalValues[k], d->WQValues[k + 6]);
     }
@@ -840,7 +841,7 @@ int ModelState::WriteBoundarySeriesToEngine(VQXDisplayBoundaryElement* d)
         PutTime(h.Columns[0][r], e.Time);
         PutDischarge(h.Columns[2][r], e.Discharge);
         if (inflow) {
-            if (FileType == 3) {
+            if (FileType == FileTypeThermalIce) {
                 PutLength(h.Columns[3][r], e.IceVelocity);
                 PutPlain(h.Columns[4][r], e.WaterTemperature);
                 PutPercent(h.Columns[5][r], e.FrazilConcentration);
@@ -1028,14 +1029,14 @@ void ModelState::ResizeAtmosphericZones()
 void ModelState::UpdateSolutionCaption()
 {
     const char* caption;
-    if (FileType == 2) {
+    if (FileType == FileTypeDynamicIce) {
         HasAdditionalSystem = 1;
         AdditionalSystem = DynamicIceSystem;
         AdditionalOn = DynamicIceOn;
         caption = "Dynamic Ice Process Solution";
     } else {
         AdditionalSystem = ThermalIceSystem;
-        if (FileType == 3) {
+        if (FileType == FileTypeThermalIce) {
             HasAdditionalSystem = 1;
             AdditionalOn = ThermalIceOn;
             const int unknowns = g_EquationSystems[ThermalIceSystem].UnknownsPerNode;
@@ -1064,10 +1065,10 @@ void ModelState::PushRunSettings()
     PutTime(mc.StateFileInterval, StateFileInterval);
     PutTime(mc.DatabaseInterval, DatabaseInterval);
 
-    if (FileType == 2) {
+    if (FileType == FileTypeDynamicIce) {
         DynamicIceOn = AdditionalOn != 0;
         ThermalIceOn = 0;
-    } else if (FileType == 3) {
+    } else if (FileType == FileTypeThermalIce) {
         ThermalIceOn = AdditionalOn != 0;
         DynamicIceOn = 0;
     } else {

@@ -13,6 +13,7 @@
 #pragma once
 
 #include "datalib/DisplayModel.h"
+#include "engine/EngineData.h"
 
 struct NodeRecord;
 
@@ -138,7 +139,7 @@ public:
     int MaxEvents = 100;
     VASQUIL_GLOBAL_SETTINGS(VASQUIL_DECLARE_SETTING)
     WaterQualityCoefficients WQCoefficients;
-    int FileType = 0;
+    int FileType = FileTypeOpenWater;
     int FileTypeAsOpened = 0;
     int RefreshFlag = 0;
 

@@ -174,7 +174,7 @@ int SetModelDefaults()
     mc.AtmosphericZoneCount = 0;
     mc.BridgingEventCount = 0;
     mc.UnsymmetricMatrix = 1;
-    mc.FileType = 0;
+    mc.FileType = FileTypeOpenWater;
     mc.HydrodynamicsOn = 0;
     mc.DynamicIceOn = 0;
     mc.ThermalIceOn = 0;

@@ -705,7 +705,7 @@ double ComputeFlowAreaFromStage(NodeRecord* node, double stage)
     const double s = mc.IceSpecificGravity;
     NodeTable tab;
     tab.T = SectionOf(node);
-    if (mc.FileType == 1) {
+    if (mc.FileType == FileTypeStaticIce) {
         const double c = s * node->EffectiveIceThickness;
         if (tab.T) return tab.ByStage(TotalArea, stage - c);
         return (stage - node->Invert - c) * node->RectWidth;
@@ -762,7 +762,7 @@ void UpdateNodeIceElevations(NodeRecord* node)
 {
     const ModelControl& mc = g_ModelControl;
     double a = 1.0;
-    if (mc.FileType == 2 && mc.MaxSurfaceIceConcentration > 0.0) a = node->IceConcentration / mc.MaxSurfaceIceConcentration;
+    if (mc.FileType == FileTypeDynamicIce && mc.MaxSurfaceIceConcentration > 0.0) a = node->IceConcentration / mc.MaxSurfaceIceConcentration;
     const double s = mc.IceSpecificGravity;
     const double p = mc.FrazilSlushPorosity;
     node->AnchorBedElevation = node->Invert + node->AnchorIceThickness;
@@ -885,7 +885,7 @@ int UpdateNodeHydraulics(NodeRecord* node)
 
     node->Stage = std::max(node->Invert, tab.T ? tab.ByGross(StageLevel) : gross / node->RectWidth + node->Invert);
 
-    if (mc.FileType == 1) {
+    if (mc.FileType == FileTypeStaticIce) {
         const double w = ComputeFlowAreaFromStage(node, node->Stage);
         node->FloatingIceArea = (gross - w) / s;
         node->FlowArea = w;
@@ -932,7 +932,7 @@ int UpdateNodeHydraulics(NodeRecord* node)
     if (const CrossSectionTable* t = tab.T) {
         node->TopWidth = tab.ByGross(ChannelWidth);
         node->AnchorWidth = tab.ByAnchor(ChannelWidth);
-        node->IceLevelWidth = mc.FileType == 1 ? tab.ByStage(ChannelWidth, node->EffectiveIceThickness)
+        node->IceLevelWidth = mc.FileType == FileTypeStaticIce ? tab.ByStage(ChannelWidth, node->EffectiveIceThickness)
                                                : tab.ByArea(ChannelWidth, node->FloatingIceArea + node->AnchorIceArea);
         node->WettedPerimeter = tab.ByAnchor(ChannelPerimeter);
         const int np = PointsOf(*t);

@@ -531,7 +531,7 @@ int ReadModelHeader(FILE* stream)
     ModelScanner s(stream);
 
     mc.FileType = s.Integer();
-    if (!s.code && (mc.FileType < 0 || mc.FileType > 3))
+    if (!s.code && (mc.FileType < FileTypeOpenWater || mc.FileType > FileTypeThermalIce))
         return s.Fail(ReadBadFileType, " File Type %d is not 0, 1, 2 or 3\n", mc.FileType);
     mc.DeltaT = s.Real();
     if (!s.code && !(mc.DeltaT > 0))
@@ -607,12 +607,12 @@ int ReadModelHeader(FILE* stream)
 
     ReleaseThermalBlocks();
 
-    if (mc.FileType < 3) mc.WaterTemperature = s.Real(AsTemperature);
-    if (mc.FileType > 0) {
+    if (mc.FileType < FileTypeThermalIce) mc.WaterTemperature = s.Real(AsTemperature);
+    if (mc.FileType > FileTypeOpenWater) {
         mc.ResistanceModel = s.Integer();
         mc.IceSpecificGravity = s.Real();
     }
-    if (mc.FileType == 1) {
+    if (mc.FileType == FileTypeStaticIce) {
         mc.IceFriction = s.Real();
         mc.IceCohesion = s.Real();
         mc.JamPorosity = s.Real(AsFraction);
@@ -620,7 +620,7 @@ int ReadModelHeader(FILE* stream)
         mc.PassivePressureCoefficient = s.Real();
         mc.IceThicknessDamping = s.Real();
         mc.MaxDischargeChangeJSE = s.Real();
-    } else if (mc.FileType == 2) {
+    } else if (mc.FileType == FileTypeDynamicIce) {
         EquationSystem& ice = g_EquationSystems[DynamicIceSystem];
         mc.LateralThrustCoefficient = s.Real();
         mc.BankFriction = s.Real();
@@ -637,7 +637,7 @@ int ReadModelHeader(FILE* stream)
         ice.Theta = s.Real();
         mc.DynamicIceOn = 1;
         ClampUnit(ice.Theta);
-    } else if (mc.FileType == 3) {
+    } else if (mc.FileType == FileTypeThermalIce) {
         const int zones = s.Integer();
         if (s.code) return s.code;
         if (zones < 0 || zones > MaxAtmosphericZones)
@@ -722,7 +722,7 @@ int ReadModelHeader(FILE* stream)
         }
         ClampUnit(thermal.Theta);
     }
-    if (mc.FileType > 0) mc.IceDensity = mc.IceSpecificGravity * mc.WaterDensity;
+    if (mc.FileType > FileTypeOpenWater) mc.IceDensity = mc.IceSpecificGravity * mc.WaterDensity;
     return s.code;
 }
 
@@ -759,21 +759,21 @@ int ReadNodeRow(FILE* stream, int index)
     node->Discharge = s.Real(AsDischarge);
     node->WaterTemp = mc.WaterTemperature;
     switch (mc.FileType) {
-    case 1:
+    case FileTypeStaticIce:
         node->IceConcentration = s.Real();
         node->IceThickness = s.Real(AsLength);
         node->IceRoughness = s.Real(AsRoughness);
         node->IceRoughnessMode = s.Integer();
         node->JamFlag = s.Integer();
         break;
-    case 2:
+    case FileTypeDynamicIce:
         node->IceVelocity = s.Real(AsVelocity);
         node->IceConcentration = s.Real();
         node->SolidIceArea = s.Real(AsArea);
         node->IceRoughness = s.Real(AsRoughness);
         node->IceRoughnessMode = s.Integer();
         break;
-    case 3:
+    case FileTypeThermalIce:
         node->IceVelocity = s.Real(AsVelocity);
         node->WaterTemp = s.Real(AsTemperature);
         node->FrazilConcentration = s.Real();
@@ -840,7 +840,7 @@ int ReadNodeRow(FILE* stream, int index)
     }
 
     // Areas.
-    if (mc.FileType == 1) {
+    if (mc.FileType == FileTypeStaticIce) {
         node->SolidEquivalentThickness = node->EffectiveIceThickness = node->IceThickness;
     } else {
         node->DynamicIceArea = (1 - mc.FrazilSlushPorosity) * node->SlushArea + node->SolidIceArea;
@@ -849,7 +849,7 @@ int ReadNodeRow(FILE* stream, int index)
     node->FlowArea = ComputeFlowAreaFromStage(node, node->Stage);
     node->GrossArea = table ? InterpolateTable(table->Column(StageLevel), table->Column(TotalArea), node->Stage, code)
                             : (node->Stage - node->Invert) * node->RectWidth;
-    if (mc.FileType == 1) node->FloatingIceArea = std::max(0.0, node->FlowArea - node->GrossArea);
+    if (mc.FileType == FileTypeStaticIce) node->FloatingIceArea = std::max(0.0, node->FlowArea - node->GrossArea);
 
     // Widths, border ice and the wetted perimeter.
     const double p = mc.AnchorIcePorosity;
@@ -889,13 +889,13 @@ int ReadNodeRow(FILE* stream, int index)
         const double c = std::max(mc.MinSurfaceIceConcentration,
                                   std::min(mc.MaxSurfaceIceConcentration, node->IceConcentration));
         const double w = node->IceCoveredWidth * c;
-        if (mc.FileType == 1) node->SolidIceArea = node->IceThickness * node->IceConcentration * node->IceCoveredWidth;
+        if (mc.FileType == FileTypeStaticIce) node->SolidIceArea = node->IceThickness * node->IceConcentration * node->IceCoveredWidth;
         // No concentration leaves no width to spread the ice over: the thicknesses stay as they are.
         // A static ice cover's thickness is the file's own and its solid area follows from it;
         // taken back through the clamped concentration, the thickness would change at every
         // open and save of a node whose concentration lies outside the clamps.
         if (w > 0) {
-            if (mc.FileType != 1) node->IceThickness = node->SolidIceArea / w;
+            if (mc.FileType != FileTypeStaticIce) node->IceThickness = node->SolidIceArea / w;
             node->SlushThickness = node->SlushArea / w;
             node->UnderSlushThickness = node->UnderSlushArea / w;
         }
@@ -1185,11 +1185,11 @@ int ReadBoundaryHydrograph(FILE* stream, BoundaryElementRecord* element)
         case Inflow:
             c[0][r] = s.Real(AsHours);
             c[2][r] = s.Real(AsDischarge);
-            if (mc.FileType == 2) {
+            if (mc.FileType == FileTypeDynamicIce) {
                 c[3][r] = s.Real(AsVelocity);
                 c[6][r] = s.Real();
                 c[8][r] = s.Real(AsLength);
-            } else if (mc.FileType == 3) {
+            } else if (mc.FileType == FileTypeThermalIce) {
                 c[3][r] = s.Real(AsVelocity);
                 c[4][r] = s.Real(AsTemperature);
                 c[5][r] = s.Real();

@@ -49,12 +49,12 @@ void FormatHeader(ModelText& t)
     t.KeyReal(" Hydrodynamics Alpha", hydro.Alpha);
     t.Put("\n");
 
-    if (mc.FileType < 3) t.KeyReal(" Water Temperature (deg C)", mc.WaterTemperature);
-    if (mc.FileType > 0) {
+    if (mc.FileType < FileTypeThermalIce) t.KeyReal(" Water Temperature (deg C)", mc.WaterTemperature);
+    if (mc.FileType > FileTypeOpenWater) {
         t.KeyInt(" Hydrodynamics Flow Resistance Model", mc.ResistanceModel);
         t.KeyReal(" Specific Gravity of Ice", mc.IceSpecificGravity);
     }
-    if (mc.FileType == 1) {
+    if (mc.FileType == FileTypeStaticIce) {
         t.KeyReal(" Ice To Ice Friction Coefficient", mc.IceFriction);
         t.KeyReal(" Ice Cohesion (Pa)", mc.IceCohesion);
         t.KeyReal(" Ice Jam Porosity", mc.JamPorosity);
@@ -62,7 +62,7 @@ void FormatHeader(ModelText& t)
         t.KeyReal(" Passive Pressure Coefficient", mc.PassivePressureCoefficient);
         t.KeyReal(" Ice Thickness Damping Factor", mc.IceThicknessDamping);
         t.KeyReal(" Maximum Allowable Change in Discharge for Solution of JSE", mc.MaxDischargeChangeJSE);
-    } else if (mc.FileType == 2) {
+    } else if (mc.FileType == FileTypeDynamicIce) {
         const EquationSystem& ice = g_EquationSystems[DynamicIceSystem];
         t.KeyReal(" Lateral Thrust Coefficient", mc.LateralThrustCoefficient);
         t.KeyReal(" Bank to Ice Friction Coefficient", mc.BankFriction);
@@ -78,7 +78,7 @@ void FormatHeader(ModelText& t)
         t.KeyReal(" Ice Dynamics Upwinding Coefficient", ice.Upwinding);
         t.KeyReal(" Ice Dynamics Theta", ice.Theta);
         t.Put("\n");
-    } else if (mc.FileType == 3) {
+    } else if (mc.FileType == FileTypeThermalIce) {
         const EquationSystem& thermal = g_EquationSystems[ThermalIceSystem];
         t.KeyInt(" Number of Atmospheric Zones", mc.AtmosphericZoneCount);
         t.KeyInt(" Number of User Defined Bridging Events", mc.BridgingEventCount);
@@ -194,21 +194,21 @@ void FormatNodeRow(ModelText& t, const NodeRecord* node)
     t.TabReal(node->Stage / L);
     t.TabReal(node->Discharge / L3);
     switch (mc.FileType) {
-    case 1:
+    case FileTypeStaticIce:
         t.TabReal(node->IceConcentration);
         t.TabReal(node->IceThickness / L);
         t.TabReal(node->IceRoughness);
         t.TabInt(node->IceRoughnessMode);
         t.TabInt(node->JamFlag);
         break;
-    case 2:
+    case FileTypeDynamicIce:
         t.TabReal(node->IceVelocity / L);
         t.TabReal(node->IceConcentration);
         t.TabReal(node->SolidIceArea / L2);
         t.TabReal(node->IceRoughness);
         t.TabInt(node->IceRoughnessMode);
         break;
-    case 3:
+    case FileTypeThermalIce:
         t.TabReal(node->IceVelocity / L);
         t.TabReal(node->WaterTemp);
         t.TabReal(node->FrazilConcentration);
@@ -277,11 +277,11 @@ void FormatBoundaryHydrograph(ModelText& t, const BoundaryElementRecord* b)
         case InflowRows:
             t.TabReal(c[0][r] / 3600);
             t.TabReal(c[2][r] / L3);
-            if (mc.FileType == 2) {
+            if (mc.FileType == FileTypeDynamicIce) {
                 t.TabReal(c[3][r] / L);
                 t.TabReal(c[6][r]);
                 t.TabReal(c[8][r] / L);
-            } else if (mc.FileType == 3) {
+            } else if (mc.FileType == FileTypeThermalIce) {
                 t.TabReal(c[3][r] / L);
                 t.TabReal(c[4][r]);
                 t.TabReal(c[5][r]);
@@ -327,13 +327,13 @@ void FormatModel(ModelText& t)
                    "\tBws (m)\thydro code\tWSE (m)\tQ (cms)"
                  : "\n \tNode #\tHECRAS RS\tsection code\treach #\teasting (ft)\tnorthing (ft)\tx (mi)\t invert (ft)"
                    "\tnRect\tBws (ft)\thydro code\tWSE (ft)\tQ (cfs)");
-    if (mc.FileType == 1)
+    if (mc.FileType == FileTypeStaticIce)
         t.Put(metric ? "\tCice\ttIce (m)\ticeroughness\ticeroughness mode\tjam flag"
                      : "\tCice\ttIce (ft)\ticeroughness\ticeroughness mode\tjam flag");
-    else if (mc.FileType == 2)
+    else if (mc.FileType == FileTypeDynamicIce)
         t.Put(metric ? "\tUIce (m/s)\tCice\tASolid (m)\ticeroughness\ticeroughness mode"
                      : "\tUIce (ft/s)\tCice\tASolid (ft)\ticeroughness\ticeroughness mode");
-    else if (mc.FileType == 3)
+    else if (mc.FileType == FileTypeThermalIce)
         t.Put(metric ? "\tUice (m/s)\tTw (degC)\tCfrazil\tAAnchor (sqm)\tCice\tASlush (sqm)\tAUnderSlush (sqm)"
                        "\tASolid (sqm)\tBborderLDB (m)\tBborderRDB (m)\tABorder (sqm)\ticeroughness"
                        "\ticeroughness mode\tzonenumber\thwa (W/Sq m/degC)\tjwa (W/Sq m/degC)\tkwa (W/Sq m/degC)"

@@ -637,7 +637,7 @@ int Run(const Options& options)
 
     WarnNodesWithoutZone();
     ModelControl& mc = g_ModelControl;
-    if (options.iceJam && mc.FileType != 1) {
+    if (options.iceJam && mc.FileType != FileTypeStaticIce) {
         Fail("--ice-jam needs a static-ice model (File Type 1); the model file '%s' has File Type %d",
              options.model.c_str(), mc.FileType);
         return 1;
