@@ -111,9 +111,6 @@ constexpr const char* DatabaseExtension = "db";
 // With SQLite's reason ("file is not a database").
 constexpr const char* DatabaseNotOpenText = "Can't open database.\n\n%s: %s.";
 
-// The model reader's result for a file that could not be opened at all.
-constexpr int ReaderNoStream = -1;
-
 // How messages name the file a save replaces.
 constexpr const char* SavedFileWhat = "model file";
 
@@ -226,10 +223,10 @@ BOOL CVasquilDoc::OnOpenDocument(const std::filesystem::path& path)
     HeldModel previous;
     HoldModel(&previous);
     const int code = LoadModelFile(path);
-    if (code != 0) {
+    if (code != ReadOk) {
         const std::string reason = ModelReaderRefusal();
         RestoreHeldModel(&previous);
-        AfxMessageBox(code == ReaderNoStream ? std::string(FileInUseText) : FormatText(RefusedModelText, FileName(path).c_str(), reason.c_str()));
+        AfxMessageBox(code == ReadNoStream ? std::string(FileInUseText) : FormatText(RefusedModelText, FileName(path).c_str(), reason.c_str()));
         return FALSE;
     }
     ReleaseHeldModel(&previous);
@@ -508,11 +505,11 @@ void CVasquilDoc::OnWaterQualityOpenData()
     if (dialog.DoModal() != IDOK) return;
     const std::filesystem::path path = dialog.GetPathName();
     const int code = LoadWQFile(path);
-    if (code != 0) {
+    if (code != WQReadOk) {
         // The engine holds no water-quality data after a failed load: neither does the document.
         const std::string reason = WQReaderRefusal();
         ForgetWaterQuality();
-        AfxMessageBox(code == ReaderNoStream ? std::string(WQFileInUseText) : FormatText(WQNotLoadedText, reason.c_str()));
+        AfxMessageBox(code == WQReadNoStream ? std::string(WQFileInUseText) : FormatText(WQNotLoadedText, reason.c_str()));
         return;
     }
     WaterQualityLoaded = 1;

@@ -353,7 +353,7 @@ int InitialiseModel()
     int result = 0;
     if (mc.HydrodynamicsOn) {
         g_EquationSystems[HydrodynamicSystem].StructureBuilt = 0;
-        if (AssembleProfileMatrix(HydrodynamicSystem) == 0)
+        if (AssembleProfileMatrix(HydrodynamicSystem) == Assembled)
             g_EquationSystems[HydrodynamicSystem].StructureBuilt = 1;
         else
             result = -1;
@@ -367,14 +367,14 @@ int InitialiseModel()
     }
     if (mc.DynamicIceOn) {
         g_EquationSystems[DynamicIceSystem].StructureBuilt = 0;
-        if (AssembleProfileMatrix(DynamicIceSystem) == 0)
+        if (AssembleProfileMatrix(DynamicIceSystem) == Assembled)
             g_EquationSystems[DynamicIceSystem].StructureBuilt = 1;
         else
             result = -1;
     }
     if (mc.ThermalIceOn) {
         g_EquationSystems[ThermalIceSystem].StructureBuilt = 0;
-        if (AssembleProfileMatrix(ThermalIceSystem) == 0)
+        if (AssembleProfileMatrix(ThermalIceSystem) == Assembled)
             g_EquationSystems[ThermalIceSystem].StructureBuilt = 1;
         else
             result = -1;

@@ -936,7 +936,7 @@ int SolveHydrodynamicsStep()
     if (mc.JunctionCount > 0) UpdateJunctionFlowDirections();
 
     const int solved = RunNewtonIterations(HydrodynamicSystem, ComputeNodeFluxDischarge);
-    if (solved != 1) return solved;
+    if (solved != NewtonConverged) return solved;
 
     for (NodeRecord* n : g_NodeIndex) UpdateNodeHydraulics(n);
     ComputeNodeFluxDischarge();
@@ -950,5 +950,5 @@ int SolveHydrodynamicsStep()
             n->PeakFluxTime = mc.ModelTime;
         }
     }
-    return 1;
+    return NewtonConverged;
 }

@@ -445,8 +445,7 @@ void FormatModel(ModelText& t)
 
 int NoStream()
 {
-    std::printf(" Unable to open that file\n");
-    return WriteNoStream;
+    return ReportWriteFailure(WriteNoStream);
 }
 
 // Writes what `format` puts into a fresh model text to the stream, closing it when `close` is

@@ -834,6 +834,6 @@ int SolveThermalIceStep()
         AdvanceIceFront(e);
 
     const int solved = RunNewtonIterations(ThermalIceSystem, nullptr);
-    if (solved == 1) FinishThermalStep();
+    if (solved == NewtonConverged) FinishThermalStep();
     return solved;
 }

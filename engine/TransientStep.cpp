@@ -1,10 +1,13 @@
 // The transient step: output schedules, adaptive time step and the model clock.
 #include <cmath>
+#include <cstdio>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "engine/DynamicIce.h"
 #include "engine/EngineData.h"
+#include "engine/FiniteElements.h"
 #include "engine/Hydraulics.h"
 #include "engine/Hydrodynamics.h"
 #include "engine/ThermalIce.h"
@@ -156,40 +159,43 @@ int AdvanceTimeStep(int (*solveLast)())
         end = earliest;
     }
     // A step that cannot move the clock forward would be repeated for ever.
-    if (!(mc.DeltaT > 0) || !std::isfinite(end) || !(end > start)) return 1;
+    if (!(mc.DeltaT > 0) || !std::isfinite(end) || !(end > start)) return StepCannotProgress;
 
-    if (!SaveStepStart()) return 2;
+    if (!SaveStepStart()) return StepNotAssembled;
     ShiftTimeLevel();
     mc.StepStartTime = start;
     mc.ModelTime = end;
     if (shortened) mc.DeltaT = end - start;
 
-    int hydro = 1, ice = 1, thermal = 1, last = 1;
+    int hydro = NewtonConverged, ice = NewtonConverged, thermal = NewtonConverged, last = NewtonConverged;
     if (mc.HydrodynamicsOn) hydro = SolveHydrodynamicsStep();
-    if (mc.DynamicIceOn && hydro == 1) ice = SolveDynamicIceStep();
-    if (mc.ThermalIceOn && hydro == 1) thermal = SolveThermalIceStep();
+    if (mc.DynamicIceOn && hydro == NewtonConverged) ice = SolveDynamicIceStep();
+    if (mc.ThermalIceOn && hydro == NewtonConverged) thermal = SolveThermalIceStep();
     // The last system advances over the step only when everything it rests on converged.
-    if (solveLast && hydro == 1 && ice == 1 && thermal == 1) last = solveLast();
+    if (solveLast && hydro == NewtonConverged && ice == NewtonConverged && thermal == NewtonConverged)
+        last = solveLast();
 
-    int result = 0;
-    if (hydro == 1 && ice == 1 && thermal == 1 && last == 1) {
+    const auto converged = [](int r) { return r == NewtonConverged; };
+    const auto decided = [](int r) { return r == NewtonConverged || r == NewtonNotConverged; };
+    int result = StepMade;
+    if (converged(hydro) && converged(ice) && converged(thermal) && converged(last)) {
         mc.DeltaT = shortened ? restoredStep : mc.DeltaT * 1.5;
         for (int k = 0; k < 5; ++k)
             if (schedules[k].interval > 0 && mc.ModelTime == next[k]) *schedules[k].due = 1;
     } else {
         // A step that is not made is undone here, whichever system failed: a rejection (a
-        // solve returned 0) halves the step, a solve that could not be assembled is reported.
-        const bool rejected = (hydro == 0 || hydro == 1) && (ice == 0 || ice == 1) &&
-                              (thermal == 0 || thermal == 1) && (last == 0 || last == 1);
+        // solve did not converge) halves the step, a solve that could not be assembled is
+        // reported.
+        const bool rejected = decided(hydro) && decided(ice) && decided(thermal) && decided(last);
         ReturnToStepStart(start);
         if (rejected)
             mc.DeltaT *= 0.5;
         else
-            result = 2;
+            result = StepNotAssembled;
         // Halving on below the floor would only crawl (see TimeStepFloor).
         const double floor = TimeStepFloor();
         const bool cutByOutput = shortened && restoredStep * 0.5 >= floor;
-        if (rejected && mc.DeltaT < floor && !cutByOutput) result = 1;
+        if (rejected && mc.DeltaT < floor && !cutByOutput) result = StepCannotProgress;
     }
     if (mc.DeltaT > mc.MaxDeltaT) mc.DeltaT = mc.MaxDeltaT;
 
@@ -201,4 +207,24 @@ int AdvanceTimeStep(int (*solveLast)())
 int TransientStep()
 {
     return AdvanceTimeStep(nullptr);
+}
+
+std::string DescribeFailedStep(int result)
+{
+    const ModelControl& mc = g_ModelControl;
+    char text[256];
+    if (result == StepCannotProgress && mc.DeltaT < TimeStepFloor()) {
+        char where[96] = "no node's Newton update was a finite number";
+        if (const NodeRecord* node = FindLargestHydroIncrementNode())
+            std::snprintf(where, sizeof where, "the Newton update was largest at node %d", node->Number);
+        std::snprintf(text, sizeof text, "the time step fell to %g s, below the smallest of %g s (%s)", mc.DeltaT,
+                      TimeStepFloor(), where);
+    } else if (result == StepCannotProgress) {
+        std::snprintf(text, sizeof text, "the time step of %g s no longer changes the model time", mc.DeltaT);
+    } else if (result == StepNotAssembled) {
+        return "the equations could not be assembled (out of memory)";
+    } else {
+        return {};
+    }
+    return text;
 }

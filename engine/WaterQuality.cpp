@@ -38,7 +38,7 @@ void RefreshAfterSolve()
 int SolveWaterQualityStep()
 {
     ModelControl& mc = g_ModelControl;
-    if (!mc.WaterQualityOn) return 1;
+    if (!mc.WaterQualityOn) return NewtonConverged;
     UpdateDaylight();
 
     EquationSystem& es = g_EquationSystems[WaterQualitySystem];
@@ -47,7 +47,7 @@ int SolveWaterQualityStep()
         es.StructureBuilt = 0;
     }
     const int solved = RunNewtonIterations(WaterQualitySystem, nullptr);
-    if (solved == 1) RefreshAfterSolve();
+    if (solved == NewtonConverged) RefreshAfterSolve();
     return solved;
 }
 

@@ -17,24 +17,6 @@
 
 namespace {
 
-enum WQReaderCode {
-    WQReadOk = 0,
-    WQReadNoStream = -1,
-    WQBoundaryNumberDiffers = 1,
-    WQBoundaryNodeDiffers = 2,
-    WQPositionDiffers = 3,
-    WQStageCodeDiffers = 4,
-    WQDischargeCodeDiffers = 5,
-    WQNodeNumberDiffers = 6,
-    WQBadFileType = 11,
-    WQBadFlag = 12,
-    WQBadTolerance = 13,
-    WQBadRowCount = 29,
-    WQOutOfMemory = 32,
-    WQNoModel = 34,
-    WQNotRegularFile = 35,
-};
-
 // The reader's own messages by code (the scanner prints those of codes 7-10).
 struct WQMessage {
     int code;
@@ -351,8 +333,7 @@ void FormatWQFile(ModelText& t)
 
 int NoStream()
 {
-    std::printf(" Unable to open that file\n");
-    return WriteNoStream;
+    return ReportWriteFailure(WriteNoStream);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/EngineData.h"
+#include "engine/FiniteElements.h"
 #include "engine/Hydrodynamics.h"
 #include "engine/ModelSetup.h"
 #include "engine/SteadyRun.h"
@@ -55,7 +56,7 @@ protected:
         g_ModelControl.HydrodynamicsOn = 1;
         g_EquationSystems[HydrodynamicSystem].MaxIterations = 0;
         g_ModelControl.DeltaT = 1;
-        return SolveHydrodynamicsStep() != 1;
+        return SolveHydrodynamicsStep() == NewtonNotConverged;
     }
 };
 
@@ -336,6 +337,29 @@ TEST_F(Stepping, RejectionsStopAtTheStepFloor)
     EXPECT_EQ(TransientStep(), 1);
 }
 
+// The reason a failed step gives the run's message, as the run dialog and the runner show it.
+TEST_F(Stepping, FailedStepsAreDescribed)
+{
+    ASSERT_TRUE(RejectEveryStep()) << "a solve allowed no iteration must reject the step";
+    ModelControl& mc = g_ModelControl;
+    mc.MaxDeltaT = 3600;
+
+    mc.ModelTime = 7200;
+    mc.DeltaT = 0.0015;
+    ASSERT_EQ(TransientStep(), StepCannotProgress);
+    EXPECT_EQ(DescribeFailedStep(StepCannotProgress),
+              "the time step fell to 0.00075 s, below the smallest of 0.001 s (no node's Newton update was a finite "
+              "number)");
+
+    mc.ModelTime = 1e17;
+    mc.DeltaT = 1;
+    ASSERT_EQ(TransientStep(), StepCannotProgress);
+    EXPECT_EQ(DescribeFailedStep(StepCannotProgress), "the time step of 1 s no longer changes the model time");
+
+    EXPECT_EQ(DescribeFailedStep(StepNotAssembled), "the equations could not be assembled (out of memory)");
+    EXPECT_EQ(DescribeFailedStep(StepMade), "");
+}
+
 // A model without elements cannot be assembled: the step is undone and reported, not taken
 // as an advance of the clock.
 TEST_F(Stepping, AssemblyFailureUndoesTheStepAndIsReported)
@@ -343,7 +367,7 @@ TEST_F(Stepping, AssemblyFailureUndoesTheStepAndIsReported)
     ModelControl& mc = g_ModelControl;
     mc.HydrodynamicsOn = 1;
     mc.DeltaT = 1;
-    ASSERT_NE(SolveHydrodynamicsStep(), 1) << "a model without nodes cannot converge";
+    ASSERT_NE(SolveHydrodynamicsStep(), NewtonConverged) << "a model without nodes cannot converge";
 
     g_NodeBlock.resize(2);
     for (NodeRecord& n : g_NodeBlock) SetNodeDefaults(&n);

@@ -31,7 +31,6 @@
 
 #include "engine/EngineData.h"
 #include "engine/FiniteResults.h"
-#include "engine/Hydrodynamics.h"
 #include "engine/ModelFiles.h"
 #include "engine/ModelSetup.h"
 #include "engine/OutputTargets.h"
@@ -370,7 +369,7 @@ public:
     {
         std::FILE* stream = stream_;
         stream_ = nullptr;
-        if (WriteModelFile(stream) != 0) {
+        if (WriteModelFile(stream) != WriteOk) {
             Fail("the saved model '%s' could not be written", target_.c_str());
             return false;
         }
@@ -459,14 +458,6 @@ bool ResultsAreFinite(ProgressMeter& meter)
     return false;
 }
 
-// Where the last Newton update of the hydrodynamics was largest, for a run that cannot progress.
-std::string LargestUpdate()
-{
-    const NodeRecord* node = FindLargestHydroIncrementNode();
-    return node ? "the Newton update was largest at node " + std::to_string(node->Number)
-                : "no node's Newton update was a finite number";
-}
-
 void PrintTransientLine(ProgressMeter& meter)
 {
     const ModelControl& mc = g_ModelControl;
@@ -491,22 +482,10 @@ int RunTransient(const Options& options, ResultsDatabase* database, BatchResults
     while (mc.ModelTime < mc.FinalTime) {
         const double before = mc.ModelTime;
         const int result = step();
-        if (result == 1 && mc.DeltaT < TimeStepFloor()) {
+        if (result != StepMade) {
             meter.Clear();
-            Fail("the run cannot progress at model time %.6f h: the time step fell to %g s, below the smallest of %g s "
-                 "(%s)",
-                 mc.ModelTime / 3600, mc.DeltaT, TimeStepFloor(), LargestUpdate().c_str());
-            return 1;
-        }
-        if (result == 1) {
-            meter.Clear();
-            Fail("the run cannot progress at model time %.6f h: the time step (%g s) no longer changes the model time",
-                 mc.ModelTime / 3600, mc.DeltaT);
-            return 1;
-        }
-        if (result != 0) {
-            meter.Clear();
-            Fail("the equations could not be assembled at model time %.6f h (out of memory)", mc.ModelTime / 3600);
+            Fail("the run %s at model time %.6f h: %s", result == StepCannotProgress ? "cannot progress" : "stops",
+                 mc.ModelTime / 3600, DescribeFailedStep(result).c_str());
             return 1;
         }
         if (!(mc.ModelTime > before)) {
@@ -544,7 +523,7 @@ int RunSteady(const Options& options, ResultsDatabase* database, BatchResults& r
     for (int pass = 1; pass <= options.passes; ++pass) {
         JamPassReport jam;
         const int result = options.iceJam ? RunSteadyJamPass(&jam) : RunSteadyPass();
-        if (result < 0) {
+        if (result == SteadyPassNotMade) {
             meter.Clear();
             Fail("steady pass %d could not be made (time step %g s)", pass, mc.DeltaT);
             return 1;
@@ -552,7 +531,7 @@ int RunSteady(const Options& options, ResultsDatabase* database, BatchResults& r
         const EquationSystem& hydro = g_EquationSystems[HydrodynamicSystem];
         meter.Clear();
         std::printf("pass %6d   time step %10.4g s   Newton iterations %d   solution change %.4E%s", pass, mc.DeltaT,
-                    hydro.IterationCount, hydro.LastNorm, result == 1 ? "" : "   (not converged)");
+                    hydro.IterationCount, hydro.LastNorm, result == SteadyPassConverged ? "" : "   (not converged)");
         if (options.iceJam && jam.Solved)
             std::printf("   ice jam solved, largest thickness change %.4E m", jam.LargestThicknessChange);
         else if (options.iceJam)
@@ -610,11 +589,11 @@ int Run(const Options& options)
     // The reader opens the file itself: it refuses a device, a FIFO or a directory before
     // reading (and without waiting for a FIFO's writer).
     const int read = LoadModelFile(options.model);
-    if (read == -1) {
+    if (read == ReadNoStream) {
         Fail("cannot open the model file '%s': %s", options.model.c_str(), std::strerror(errno));
         return 1;
     }
-    if (read != 0) {
+    if (read != ReadOk) {
         if (ModelReaderRefusal()[0] != '\0')
             Fail("the model file '%s' was refused: %s", options.model.c_str(), ModelReaderRefusal());
         else
@@ -622,7 +601,7 @@ int Run(const Options& options)
         return 1;
     }
     if (!options.waterQuality.empty()) {
-        if (LoadWQFile(options.waterQuality) != 0) {
+        if (LoadWQFile(options.waterQuality) != WQReadOk) {
             Fail("the water-quality file '%s' was refused: %s", options.waterQuality.c_str(), WQReaderRefusal());
             return 1;
         }
@@ -728,7 +707,7 @@ int Run(const Options& options)
                                       : RunTransient(options, database.Database, results);
     if (result != 0) return result;
     if (!options.save.empty() && !state.Commit()) return 1;
-    if (!options.saveWaterQuality.empty() && SaveWQFile(options.saveWaterQuality) != 0) {
+    if (!options.saveWaterQuality.empty() && SaveWQFile(options.saveWaterQuality) != WriteOk) {
         Fail("the water-quality file '%s' could not be written", options.saveWaterQuality.c_str());
         return 1;
     }
