@@ -23,19 +23,40 @@ struct Schedule {
 
 // What a step may change in a node besides its time-level twins (which ShiftTimeLevel keeps
 // as the previous level): border-ice geometry and flags, the ice-front marks, the flags that
-// only ever get set during a step, the peaks and the weather of the step start.
+// only ever get set during a step, the peaks and the weather of the step start. The record,
+// its saving and its restoring are made from this one list, so a field added to it is kept on
+// every rejected step.
+#define VASQUIL_NODE_STEP_START(X)                                                   \
+    X(SolidIceEquivalentArea) X(BorderIceArea) X(BorderEdgeStations)              \
+    X(PeakStage) X(PeakFluxDischarge) X(PeakStageTime) X(PeakFluxTime)             \
+    X(AirTemperature) X(SolarRadiation)                                            \
+    X(BorderIceActive) X(SlushCongested) X(IceFrontStalled) X(IceFrontAtNode) X(NoIceFlag)
+
 struct NodeStepStart {
-    double SolidIceEquivalentArea;
-    double BorderIceArea;
-    double BorderEdgeStations[2];
-    double PeakStage, PeakFluxDischarge, PeakStageTime, PeakFluxTime;
-    double AirTemperature, SolarRadiation;
-    int BorderIceActive;
-    int SlushCongested;
-    int IceFrontStalled;
-    int IceFrontAtNode;
-    int NoIceFlag;
+#define VASQUIL_STEP_START_FIELD(name) decltype(NodeRecord::name) name;
+    VASQUIL_NODE_STEP_START(VASQUIL_STEP_START_FIELD)
+#undef VASQUIL_STEP_START_FIELD
 };
+
+template <class T>
+void CopyField(T& to, const T& from)
+{
+    to = from;
+}
+template <class T, size_t N>
+void CopyField(T (&to)[N], const T (&from)[N])
+{
+    for (size_t k = 0; k < N; ++k) to[k] = from[k];
+}
+
+// Copies the listed fields between a node and its step-start record (either way).
+template <class To, class From>
+void CopyStepStart(To& to, const From& from)
+{
+#define VASQUIL_STEP_START_COPY(name) CopyField(to.name, from.name);
+    VASQUIL_NODE_STEP_START(VASQUIL_STEP_START_COPY)
+#undef VASQUIL_STEP_START_COPY
+}
 
 // The step start as SaveStepStart recorded it, by node index and by bridging event.
 std::vector<NodeStepStart> s_NodeStart;
@@ -55,21 +76,7 @@ bool SaveStepStart()
     }
     for (size_t i = 0; i < g_NodeIndex.size(); ++i) {
         const NodeRecord* n = g_NodeIndex[i];
-        if (!n) continue;
-        s_NodeStart[i] = {n->SolidIceEquivalentArea,
-                          n->BorderIceArea,
-                          {n->BorderEdgeStations[0], n->BorderEdgeStations[1]},
-                          n->PeakStage,
-                          n->PeakFluxDischarge,
-                          n->PeakStageTime,
-                          n->PeakFluxTime,
-                          n->AirTemperature,
-                          n->SolarRadiation,
-                          n->BorderIceActive,
-                          n->SlushCongested,
-                          n->IceFrontStalled,
-                          n->IceFrontAtNode,
-                          n->NoIceFlag};
+        if (n) CopyStepStart(s_NodeStart[i], *n);
     }
     s_IceFrontStartedAtStart = g_ModelControl.IceFrontStarted;
     return true;
@@ -84,23 +91,7 @@ void ReturnToStepStart(double start)
     UnshiftTimeLevel();
     for (size_t i = 0; i < g_NodeIndex.size() && i < s_NodeStart.size(); ++i) {
         NodeRecord* n = g_NodeIndex[i];
-        if (!n) continue;
-        const NodeStepStart& s = s_NodeStart[i];
-        n->SolidIceEquivalentArea = s.SolidIceEquivalentArea;
-        n->BorderIceArea = s.BorderIceArea;
-        n->BorderEdgeStations[0] = s.BorderEdgeStations[0];
-        n->BorderEdgeStations[1] = s.BorderEdgeStations[1];
-        n->PeakStage = s.PeakStage;
-        n->PeakFluxDischarge = s.PeakFluxDischarge;
-        n->PeakStageTime = s.PeakStageTime;
-        n->PeakFluxTime = s.PeakFluxTime;
-        n->AirTemperature = s.AirTemperature;
-        n->SolarRadiation = s.SolarRadiation;
-        n->BorderIceActive = s.BorderIceActive;
-        n->SlushCongested = s.SlushCongested;
-        n->IceFrontStalled = s.IceFrontStalled;
-        n->IceFrontAtNode = s.IceFrontAtNode;
-        n->NoIceFlag = s.NoIceFlag;
+        if (n) CopyStepStart(*n, s_NodeStart[i]);
     }
     size_t k = 0;
     for (BridgingEventRecord* e = g_BridgingEvents; e && k < s_EventStart.size(); e = e->Next, ++k) {

@@ -385,6 +385,66 @@ TEST_F(Stepping, AssemblyFailureUndoesTheStepAndIsReported)
     EXPECT_EQ(g_NodeBlock[0].HydroUnknowns[1], 5);
 }
 
+// What a step changes besides the time-level twins comes back on a step not made: border ice,
+// ice-front marks, flags, peaks and the weather of the step start.
+TEST_F(Stepping, StepStartComesBackWhateverTheStepChanged)
+{
+    g_NodeBlock.resize(2);
+    for (NodeRecord& n : g_NodeBlock) SetNodeDefaults(&n);
+    g_NodeBlock[0].Next = &g_NodeBlock[1];
+    g_Nodes = &g_NodeBlock[0];
+    g_ModelControl.NodeCount = 2;
+    RebuildNodeIndex();
+    const auto fill = [](NodeRecord& n, double v) {
+        n.SolidIceEquivalentArea = v + 1;
+        n.BorderIceArea = v + 2;
+        n.BorderEdgeStations[0] = v + 3;
+        n.BorderEdgeStations[1] = v + 4;
+        n.PeakStage = v + 5;
+        n.PeakFluxDischarge = v + 6;
+        n.PeakStageTime = v + 7;
+        n.PeakFluxTime = v + 8;
+        n.AirTemperature = v + 9;
+        n.SolarRadiation = v + 10;
+        n.BorderIceActive = static_cast<int>(v) + 11;
+        n.SlushCongested = static_cast<int>(v) + 12;
+        n.IceFrontStalled = static_cast<int>(v) + 13;
+        n.IceFrontAtNode = static_cast<int>(v) + 14;
+        n.NoIceFlag = static_cast<int>(v) + 15;
+    };
+    fill(g_NodeBlock[0], 100);
+    fill(g_NodeBlock[1], 200);
+    ASSERT_TRUE(SaveStepStart());
+    ShiftTimeLevel();
+    fill(g_NodeBlock[0], 300);
+    fill(g_NodeBlock[1], 400);
+    g_ModelControl.ModelTime = 99;
+    ReturnToStepStart(5);
+
+    EXPECT_EQ(g_ModelControl.ModelTime, 5);
+    for (int k = 0; k < 2; ++k) {
+        SCOPED_TRACE(k);
+        NodeRecord expected = g_NodeBlock[k];
+        fill(expected, 100 * (k + 1));
+        const NodeRecord& n = g_NodeBlock[k];
+        EXPECT_EQ(n.SolidIceEquivalentArea, expected.SolidIceEquivalentArea);
+        EXPECT_EQ(n.BorderIceArea, expected.BorderIceArea);
+        EXPECT_EQ(n.BorderEdgeStations[0], expected.BorderEdgeStations[0]);
+        EXPECT_EQ(n.BorderEdgeStations[1], expected.BorderEdgeStations[1]);
+        EXPECT_EQ(n.PeakStage, expected.PeakStage);
+        EXPECT_EQ(n.PeakFluxDischarge, expected.PeakFluxDischarge);
+        EXPECT_EQ(n.PeakStageTime, expected.PeakStageTime);
+        EXPECT_EQ(n.PeakFluxTime, expected.PeakFluxTime);
+        EXPECT_EQ(n.AirTemperature, expected.AirTemperature);
+        EXPECT_EQ(n.SolarRadiation, expected.SolarRadiation);
+        EXPECT_EQ(n.BorderIceActive, expected.BorderIceActive);
+        EXPECT_EQ(n.SlushCongested, expected.SlushCongested);
+        EXPECT_EQ(n.IceFrontStalled, expected.IceFrontStalled);
+        EXPECT_EQ(n.IceFrontAtNode, expected.IceFrontAtNode);
+        EXPECT_EQ(n.NoIceFlag, expected.NoIceFlag);
+    }
+}
+
 TEST_F(Stepping, SteadyPassRestoresClockThetasAndTolerances)
 {
     ModelControl& mc = g_ModelControl;
