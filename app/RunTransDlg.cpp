@@ -8,6 +8,7 @@
 #include "engine/FiniteElements.h"
 #include "engine/ResultsDatabase.h"
 #include "engine/TimeStepping.h"
+#include "engine/Units.h"
 #include "platform/Application.h"
 #include "platform/DataExchange.h"
 #include "resources/ResourceIds.h"
@@ -48,8 +49,6 @@ constexpr const char* StoppedAtText = "The run stopped at model time %.6f hrs: %
 constexpr const char* DatabaseText = "the results database '%s' could not be written: %s";
 // Why a run does not start (after "The run did not start: ").
 constexpr const char* DatabaseOpenText = "the results database '%s' could not be opened: %s";
-
-constexpr double SecondsPerHour = 3600.0;
 
 bool ThetaOutside(double theta)
 {

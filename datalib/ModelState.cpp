@@ -9,9 +9,11 @@
 #include <unordered_map>
 
 #include "datalib/TextFormat.h"
+#include "engine/Calendar.h"
 #include "engine/EngineData.h"
 #include "engine/Hydraulics.h"
 #include "engine/ModelSetup.h"
+#include "engine/Units.h"
 #include "engine/WaterQualityFile.h"
 
 using namespace VQXDisplayLib;
@@ -19,9 +21,8 @@ using VQXGeometryDataLib::VQXCrossSection;
 
 namespace {
 
-constexpr double SecondsPerHour = 3600.0;
 constexpr double ZoneSeriesDefaultTemperature = 10.0;
-constexpr double NewEventDelaySeconds = 36000.0;  // a new bridging event lies 10 h ahead
+constexpr double NewEventDelaySeconds = 10 * SecondsPerHour;  // a new bridging event lies 10 h ahead
 
 double L() { return g_ModelControl.LengthFactor; }
 double D() { return g_ModelControl.DistanceFactor; }
@@ -90,16 +91,6 @@ bool PutTime(double& seconds, double hours)
 bool PutPercent(double& fraction, double percent) { return Put(fraction, percent, 0.01); }
 
 double Len(double metres) { return ModelState::LengthToDisplay(metres); }
-
-bool IsLeapYear(long long year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int MonthLength(long long year, long long month)
-{
-    static const int lengths[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month == 2 && IsLeapYear(year))
-        return 29;
-    return lengths[month - 1];
-}
 
 // First display node and display interior element of each number.
 struct NumberMaps {
@@ -1164,7 +1155,7 @@ void ModelState::PushGlobalSettings()
         mc.LengthFactor = 1.0;
     } else {
         mc.DistanceFactor = 5280.0;
-        mc.LengthFactor = 0.3048;
+        mc.LengthFactor = MetresPerFoot;
     }
     mc.Formulation = Formulation;
     mc.ResistanceModel = ResistanceModel;
@@ -1218,41 +1209,7 @@ void ModelState::PushWaterQualitySettings()
 // ---------------------------------------------------------------------------------------
 void ModelState::UpdateModelClock()
 {
-    long long year = StartDate[0];
-    long long month = std::clamp(StartDate[1], 1, 12);
-    long long day = StartDate[2];
-    long long hour = StartDate[3];
-    long long minute = StartDate[4];
-    long long second = static_cast<long long>(StartDate[5]) + WholeSeconds(ModelTime);
-
-    if (second >= 60) {
-        minute += second / 60;
-        second %= 60;
-    }
-    if (minute >= 60) {
-        hour += minute / 60;
-        minute %= 60;
-    }
-    if (hour >= 24) {
-        day += hour / 24;
-        hour %= 24;
-    }
-    // Whole 400-year cycles (146097 days) first, so a long run does not walk every month.
-    if (day > 146097 + 31) {
-        const long long cycles = (day - 31) / 146097;
-        day -= cycles * 146097;
-        year += cycles * 400;
-    }
-    while (day > MonthLength(year, month)) {
-        day -= MonthLength(year, month);
-        if (++month > 12) {
-            month = 1;
-            ++year;
-        }
-    }
-    const long long values[6] = {year, month, day, hour, minute, second};
-    for (int i = 0; i < 6; ++i)
-        CurrentDate[i] = static_cast<int>(std::clamp<long long>(values[i], INT_MIN, INT_MAX));
+    ComputeCalendarDate(StartDate, WholeSeconds(ModelTime), CurrentDate);
 }
 
 namespace {
@@ -1261,8 +1218,9 @@ namespace {
 void ElapsedParts(double hours, long long& h, long long& m, long long& s)
 {
     const long long total = ModelState::WholeSeconds(hours);
-    h = total / 3600;
-    m = (total % 3600) / 60;
+    constexpr long long WholeSecondsPerHour = static_cast<long long>(SecondsPerHour);
+    h = total / WholeSecondsPerHour;
+    m = (total % WholeSecondsPerHour) / 60;
     s = total % 60;
 }
 
@@ -1277,8 +1235,9 @@ void ModelState::FormatChartSubtitle(const char* title, int elapsed, int calenda
         ElapsedParts(ModelTime, h, m, s);
         std::snprintf(Subtitle, sizeof Subtitle, "|%s|%.2lld:%.2lld:%.2lld      ", title, h, m, s);
     } else if (calendar) {
-        std::snprintf(Subtitle, sizeof Subtitle, "|%s|%.4d-%.2d-%.2d %.2d:%.2d:%.2d      ", title, CurrentDate[0],
-                      CurrentDate[1], CurrentDate[2], CurrentDate[3], CurrentDate[4], CurrentDate[5]);
+        char date[DateTextCapacity];
+        std::snprintf(Subtitle, sizeof Subtitle, "|%s|%s      ", title,
+                      FormatCalendarDate(CurrentDate, date, sizeof date));
     } else {
         std::snprintf(Subtitle, sizeof Subtitle, "|%s|", title);
     }
@@ -1291,7 +1250,7 @@ void ModelState::FormatClockText(int elapsed, int calendar)
         ElapsedParts(ModelTime, h, m, s);
         std::snprintf(ClockText, sizeof ClockText, "%.2lld:%.2lld:%.2lld      ", h, m, s);
     } else if (calendar) {
-        std::snprintf(ClockText, sizeof ClockText, "%.4d-%.2d-%.2d %.2d:%.2d:%.2d      ", CurrentDate[0],
-                      CurrentDate[1], CurrentDate[2], CurrentDate[3], CurrentDate[4], CurrentDate[5]);
+        char date[DateTextCapacity];
+        std::snprintf(ClockText, sizeof ClockText, "%s      ", FormatCalendarDate(CurrentDate, date, sizeof date));
     }
 }

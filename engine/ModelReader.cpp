@@ -29,6 +29,7 @@
 #include "engine/ModelSetup.h"
 #include "engine/ThermalIce.h"
 #include "engine/TimeStepping.h"
+#include "engine/Units.h"
 
 #if !defined(_WIN32)
 #include <fcntl.h>
@@ -174,7 +175,7 @@ enum Quantity {
     AsArea,          // x L^2
     AsDischarge,     // x L^3
     AsVelocity,      // x L
-    AsHours,         // x 3600: times of series and events
+    AsHours,         // x SecondsPerHour: times of series and events
     AsRoughness,     // unchanged
     AsTemperature,   // unchanged, degrees C
     AsSinuosity,     // unchanged
@@ -211,7 +212,7 @@ double UnitFactor(Quantity q)
     case AsStation: return mc.DistanceFactor * L;
     case AsArea: return L * L;
     case AsDischarge: return L * L * L;
-    case AsHours: return 3600;
+    case AsHours: return SecondsPerHour;
     default: return 1;
     }
 }
@@ -662,7 +663,7 @@ int ReadModelHeader(FILE* stream)
     mc.UnitSystem = s.Integer();
     if (mc.UnitSystem == 0) {
         mc.DistanceFactor = 5280;
-        mc.LengthFactor = 0.3048;
+        mc.LengthFactor = MetresPerFoot;
     } else {
         mc.DistanceFactor = 1000;
         mc.LengthFactor = 1;

@@ -13,6 +13,7 @@
 
 #include "engine/EngineData.h"
 #include "engine/FileText.h"
+#include "engine/Units.h"
 
 namespace {
 
@@ -275,7 +276,7 @@ void FormatBoundaryHydrograph(ModelText& t, const BoundaryElementRecord* b)
         const auto& c = h->Columns;
         switch (layout) {
         case InflowRows:
-            t.TabReal(c[0][r] / 3600);
+            t.TabReal(c[0][r] / SecondsPerHour);
             t.TabReal(c[2][r] / L3);
             if (mc.FileType == FileTypeDynamicIce) {
                 t.TabReal(c[3][r] / L);
@@ -291,11 +292,11 @@ void FormatBoundaryHydrograph(ModelText& t, const BoundaryElementRecord* b)
             }
             break;
         case StageRows:
-            t.TabReal(c[0][r] / 3600);
+            t.TabReal(c[0][r] / SecondsPerHour);
             t.TabReal(c[1][r] / L);
             break;
         case StageAndDischargeRows:
-            t.TabReal(c[0][r] / 3600);
+            t.TabReal(c[0][r] / SecondsPerHour);
             t.TabReal(c[2][r] / L3);
             t.TabReal(c[1][r] / L);
             break;
@@ -402,7 +403,7 @@ void FormatModel(ModelText& t)
             t.TabInt(rows);
             t.Put(" \n");
             for (int r = 0; r < rows; ++r) {
-                t.TabReal(z.Time[r] / 3600);
+                t.TabReal(z.Time[r] / SecondsPerHour);
                 t.TabReal(z.AirTemperature[r]);
                 t.TabReal(z.SolarRadiation[r]);
                 t.Put(" \n");
@@ -420,7 +421,7 @@ void FormatModel(ModelText& t)
             t.Where("bridging event %d", e.Number);
             t.TabInt(e.Number);
             t.TabReal(e.BridgingLocation / X);
-            t.TabReal(e.BridgingTime / 3600);
+            t.TabReal(e.BridgingTime / SecondsPerHour);
             t.TabReal(e.FrontLocation / X);
             t.Put(" \n");
         }

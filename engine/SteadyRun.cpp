@@ -47,7 +47,7 @@ int SteadyStep(bool thermal)
         if (mc.HydrodynamicsOn == 1) r = SolveHydrodynamicsStep();
         if (thermal && mc.ThermalIceOn == 1 && r == NewtonConverged) r = SolveThermalIceStep();
         if (r == NewtonConverged) {
-            mc.DeltaT *= 1.5;
+            mc.DeltaT *= StepGrowthFactor;
             if (mc.DeltaT > mc.MaxDeltaT) mc.DeltaT = mc.MaxDeltaT;
         } else {
             // Not converged: the pass is repeated with half the step; not assembled: reported.

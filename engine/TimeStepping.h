@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "engine/Calendar.h"   // the model clock (ComputeCalendarDate) that a step advances
+
 // Floor of the adaptive time step. A rejection that halves the step below the floor stops
 // the run (TransientStep returns 1): a model whose Newton iterations keep failing there has a
 // fault in its data, and stepping on would crawl (at a millisecond a model hour takes 3.6
@@ -18,6 +20,9 @@
 // smallest maximum step a model file or a run may set.
 inline constexpr double MinimumTimeStep = 1e-3;   // s
 inline constexpr int StepFloorHalvings = 20;
+
+// A converged step (transient or steady) lets the next one grow by this factor, up to MaxDeltaT.
+inline constexpr double StepGrowthFactor = 1.5;
 
 // The floor of the time step for the present MaxDeltaT, s.
 double TimeStepFloor();
@@ -70,8 +75,3 @@ void ReturnToStepStart(double start);
 // two history slots of the floating and anchor ice areas move back one place, so the next
 // ShiftTimeLevel gives exactly the time levels the step started with.
 void UnshiftTimeLevel();
-// StartDate advanced by the whole seconds of ModelTime: year, month, day, hour, minute, second.
-void ComputeCalendarDate(int date[6]);
-// Day of the year of a date (1 on 1 January; Gregorian leap years); a month outside 1-12 is
-// taken as the nearest of them.
-int ComputeDayOfYear(int year, int month, int day);

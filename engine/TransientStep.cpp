@@ -170,7 +170,7 @@ int AdvanceTimeStep(int (*solveLast)())
     const auto decided = [](int r) { return r == NewtonConverged || r == NewtonNotConverged; };
     int result = StepMade;
     if (converged(hydro) && converged(ice) && converged(thermal) && converged(last)) {
-        mc.DeltaT = shortened ? restoredStep : mc.DeltaT * 1.5;
+        mc.DeltaT = shortened ? restoredStep : mc.DeltaT * StepGrowthFactor;
         for (int k = 0; k < 5; ++k)
             if (schedules[k].interval > 0 && mc.ModelTime == next[k]) *schedules[k].due = 1;
     } else {

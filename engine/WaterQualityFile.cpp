@@ -1,4 +1,5 @@
 // Water-quality file reader and writer.
+#include "engine/Units.h"
 #include "engine/WaterQualityFile.h"
 
 #include <algorithm>
@@ -298,7 +299,7 @@ void FormatWQBoundaryRow(ModelText& t, const BoundaryElementRecord* b)
     const int first = FirstSeriesColumn(type);
     const int values = SeriesValueCount(type);
     for (int r = 0; r < rows; ++r) {
-        t.TabReal(h->Columns[0][r] / 3600);
+        t.TabReal(h->Columns[0][r] / SecondsPerHour);
         for (int k = 0; k < values; ++k) t.TabReal(h->Columns[first + k][r]);
         t.Put(" \n");
     }
@@ -492,7 +493,7 @@ int ReadWQBoundaryHydrograph(FILE* stream, BoundaryElementRecord* element)
         const int values = SeriesValueCount(type);
         auto& c = table->Columns;
         for (int r = 0; r < rows && !s.code; ++r) {
-            c[0][r] = s.Real() * 3600;
+            c[0][r] = s.Real() * SecondsPerHour;
             for (int k = 0; k < values; ++k) c[first + k][r] = s.Real();
         }
         if (s.code) return Finish(s);

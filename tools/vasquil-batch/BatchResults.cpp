@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "engine/EngineData.h"
+#include "engine/Units.h"
 #include "engine/WaterQualityFile.h"
 
 namespace {
@@ -74,7 +75,7 @@ void BatchResults::Configure(const std::string& modelPath, const std::string& fo
     State->SeriesInterval = State->SnapshotInterval = everyStep ? 0.0 : everyHours;
     State->IceFrontInterval = thermal && !everyStep ? everyHours : 0.0;
     State->StateFileInterval = stateEveryHours > 0 ? stateEveryHours : 0.0;
-    State->DatabaseInterval = g_ModelControl.DatabaseInterval / 3600.0;
+    State->DatabaseInterval = g_ModelControl.DatabaseInterval / SecondsPerHour;
     State->PushRunSettings();
 }
 

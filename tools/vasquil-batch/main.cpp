@@ -37,6 +37,7 @@
 #include "engine/ResultsDatabase.h"
 #include "engine/SteadyRun.h"
 #include "engine/TimeStepping.h"
+#include "engine/Units.h"
 #include "engine/WaterQuality.h"
 #include "engine/WaterQualityFile.h"
 #include "tools/vasquil-batch/BatchResults.h"
@@ -134,7 +135,7 @@ bool ParseNumber(std::string_view text, double& value)
 // end on, so an interval far below a second would cut the steps to where they no longer move
 // the clock; one far above the range of a double in seconds has no multiples at all. Below a
 // second, output after every accepted step (--db-every-hours 0) is what such a wish means.
-constexpr double ShortestIntervalHours = 1.0 / 3600;
+constexpr double ShortestIntervalHours = 1.0 / SecondsPerHour;
 constexpr double LongestIntervalHours = 1e300;
 constexpr const char* IntervalRange = "of at least 1 s (0.000277778 hours) and at most 1e300 hours";
 
@@ -434,7 +435,7 @@ void ForceNonFiniteStateWhenAsked()
 {
     static const char* const hours = std::getenv("VASQUIL_BATCH_TEST_NONFINITE_HOURS");
     double at = 0;
-    if (!hours || !ParseNumber(hours, at) || g_ModelControl.ModelTime < at * 3600) return;
+    if (!hours || !ParseNumber(hours, at) || g_ModelControl.ModelTime < at * SecondsPerHour) return;
     int count = 0;
     for (NodeRecord* n = g_Nodes; n; n = n->Next) ++count;
     NodeRecord* middle = g_Nodes;
@@ -454,7 +455,7 @@ bool ResultsAreFinite(ProgressMeter& meter)
     meter.Clear();
     Fail("the run stops at model time %.6f h: %s of node %d is %g, not a finite number; no output of this time "
          "was written",
-         g_ModelControl.ModelTime / 3600, quantity, node->Number, value);
+         g_ModelControl.ModelTime / SecondsPerHour, quantity, node->Number, value);
     return false;
 }
 
@@ -462,7 +463,7 @@ void PrintTransientLine(ProgressMeter& meter)
 {
     const ModelControl& mc = g_ModelControl;
     meter.Clear();
-    std::printf("time %12.4f h   time step %10.4g s   Newton iterations %d", mc.ModelTime / 3600, mc.DeltaT,
+    std::printf("time %12.4f h   time step %10.4g s   Newton iterations %d", mc.ModelTime / SecondsPerHour, mc.DeltaT,
                 g_EquationSystems[HydrodynamicSystem].IterationCount);
     if (mc.WaterQualityOn) std::printf("   water quality %d", g_EquationSystems[WaterQualitySystem].IterationCount);
     std::printf("\n");
@@ -485,7 +486,7 @@ int RunTransient(const Options& options, ResultsDatabase* database, BatchResults
         if (result != StepMade) {
             meter.Clear();
             Fail("the run %s at model time %.6f h: %s", result == StepCannotProgress ? "cannot progress" : "stops",
-                 mc.ModelTime / 3600, DescribeFailedStep(result).c_str());
+                 mc.ModelTime / SecondsPerHour, DescribeFailedStep(result).c_str());
             return 1;
         }
         if (!(mc.ModelTime > before)) {
@@ -645,17 +646,17 @@ int Run(const Options& options)
                  g_EquationSystems[additional].Theta);
             return 1;
         }
-        if (options.finalHours) mc.FinalTime = *options.finalHours * 3600;
+        if (options.finalHours) mc.FinalTime = *options.finalHours * SecondsPerHour;
         if (!(mc.ModelTime < mc.FinalTime) || !std::isfinite(mc.FinalTime)) {
             Fail("the present time must be less than the final time (model time %g h, final time %g h)",
-                 mc.ModelTime / 3600, mc.FinalTime / 3600);
+                 mc.ModelTime / SecondsPerHour, mc.FinalTime / SecondsPerHour);
             return 1;
         }
     }
     // Only the database schedule is kept: the runner writes no other output, and the other
     // schedules would shorten steps for nothing.
     mc.SeriesInterval = mc.SnapshotInterval = mc.IceFrontInterval = mc.StateFileInterval = 0;
-    mc.DatabaseInterval = options.databaseEveryHours * 3600;
+    mc.DatabaseInterval = options.databaseEveryHours * SecondsPerHour;
     for (EquationSystem& es : g_EquationSystems) es.StructureBuilt = 0;
 
     // The result text files follow the database schedule (and the state-file schedule).
