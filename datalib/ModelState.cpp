@@ -12,7 +12,9 @@
 #include "engine/Calendar.h"
 #include "engine/EngineData.h"
 #include "engine/Hydraulics.h"
+#include "engine/IceFront.h"
 #include "engine/ModelSetup.h"
+#include "engine/ThermalIce.h"
 #include "engine/Units.h"
 #include "engine/WaterQualityFile.h"
 
@@ -297,12 +299,6 @@ AtmosphericZoneRecord* EngineZoneByNumber(int number)
         if (z->Number == number)
             return z;
     return nullptr;
-}
-
-double ThermalEnergyOf(double tw, double cf)
-{
-    const ModelControl& mc = g_ModelControl;
-    return (0.076 * tw * tw - 3.31 * tw + 4217.6) * (1.0 - cf) * tw - (mc.IceDensity / mc.WaterDensity) * cf * mc.LatentHeat;
 }
 
 // The six per-system values a run setting group carries.
@@ -642,8 +638,8 @@ int ModelState::WriteNodeToEngine(VQXDisplayNode* d)
         const bool concentration = PutPercent(n->IceConcentration, d->IceConcentrationPercent);
         bool thickness = false;
         if (!Same(d->SolidIceThickness, Len(n->IceThickness))) {
-            const double t = LengthToEngine(d->SolidIceThickness);
-            n->IceThickness = n->SolidEquivalentThickness = n->EffectiveIceThickness = t;
+            n->IceThickness = LengthToEngine(d->SolidIceThickness);
+            ComputeIceLayersFromThicknesses(n);
             thickness = true;
         }
         if (!Same(d->IceRoughness, n->IceManningN))
@@ -663,20 +659,14 @@ int ModelState::WriteNodeToEngine(VQXDisplayNode* d)
         const bool temperature = PutPlain(n->WaterTemp, d->WaterTemperature);
         const bool frazil = PutPercent(n->FrazilConcentration, d->FrazilPercent);
         const bool concentration = PutPercent(n->IceConcentration, d->IceConcentrationPercent);
-        changed |= PutLength(n->AnchorIceThickness, d->AnchorIceThickness);
+        const bool anchor = PutLength(n->AnchorIceThickness, d->AnchorIceThickness);
+        changed |= anchor;
         const bool slush = PutLength(n->SlushThickness, d->SlushThickness);
         bool borders = PutLength(n->BorderWidthLeft, d->LeftBorderWidth);
         borders = PutLength(n->BorderWidthRight, d->RightBorderWidth) || borders;
         const double w = n->TopWidth;
         if (borders) {
-            if (w > 0)
-                n->BorderFraction = (n->BorderWidthLeft + n->BorderWidthRight) / w;
-            if (n->BorderFraction > mc.MaxBorderIceFraction) {
-                const double scale = mc.MaxBorderIceFraction / n->BorderFraction;
-                n->BorderFraction = mc.MaxBorderIceFraction;
-                n->BorderWidthLeft *= scale;
-                n->BorderWidthRight *= scale;
-            }
+            SetBorderIceFraction(n, w);
             n->IceCoveredWidth = (1.0 - n->BorderFraction) * w;
         }
         // Derived areas follow only the values they are made of, so an unedited node keeps
@@ -686,7 +676,10 @@ int ModelState::WriteNodeToEngine(VQXDisplayNode* d)
         if (thickness || concentration || borders)
             n->SolidIceArea = n->IceConcentration * n->IceThickness * n->IceCoveredWidth;
         if (temperature || frazil)
-            n->ThermalEnergy = ThermalEnergyOf(n->WaterTemp, n->FrazilConcentration);
+            n->ThermalEnergy = ComputeNodeThermalEnergy(n->WaterTemp, n->FrazilConcentration);
+        // The ice layers follow the thicknesses they are made of, as they do when the node is read.
+        if (thickness || anchor || slush)
+            ComputeIceLayersFromThicknesses(n);
         if (d->ZoneNumber != n->ZoneNumber) {
             n->ZoneNumber = d->ZoneNumber;
             if (n->ZoneNumber < 1)

@@ -781,6 +781,48 @@ void UpdateNodeIceElevations(NodeRecord* node)
     }
 }
 
+void ComputeIceThicknessesFromAreas(NodeRecord* node)
+{
+    const ModelControl& mc = g_ModelControl;
+    node->AnchorIceThickness = mc.AnchorIceBedFraction > 0 && node->WettedPerimeter > 0
+                                   ? node->AnchorIceArea / node->WettedPerimeter / mc.AnchorIceBedFraction
+                                   : 0;
+    const double borders = node->BorderWidthLeft + node->BorderWidthRight;
+    if (borders > 0) node->BorderIceThickness = 2 * node->BorderIceArea / borders;
+    if (node->IceCoveredWidth > 0) {
+        const double c = std::max(mc.MinSurfaceIceConcentration,
+                                  std::min(mc.MaxSurfaceIceConcentration, node->IceConcentration));
+        const double w = node->IceCoveredWidth * c;
+        if (mc.FileType == FileTypeStaticIce)
+            node->SolidIceArea = node->IceThickness * node->IceConcentration * node->IceCoveredWidth;
+        // No concentration leaves no width to spread the ice over: the thicknesses stay as they are.
+        // A static ice cover's thickness is the file's own and its solid area follows from it;
+        // taken back through the clamped concentration, the thickness would change at every
+        // open and save of a node whose concentration lies outside the clamps.
+        if (w > 0) {
+            if (mc.FileType != FileTypeStaticIce) node->IceThickness = node->SolidIceArea / w;
+            node->SlushThickness = node->SlushArea / w;
+            node->UnderSlushThickness = node->UnderSlushArea / w;
+        }
+    }
+    for (double* t : {&node->AnchorIceThickness, &node->BorderIceThickness, &node->IceThickness,
+                      &node->SlushThickness, &node->UnderSlushThickness})
+        if (*t < 0) *t = 0;
+}
+
+void ComputeIceLayersFromThicknesses(NodeRecord* node)
+{
+    const ModelControl& mc = g_ModelControl;
+    node->AnchorBedElevation = node->Invert + node->AnchorIceThickness;
+    const double porosity = mc.FrazilSlushPorosity;
+    const double slush = node->SlushThickness + node->UnderSlushThickness;
+    node->SolidEquivalentThickness = (1 - porosity) * slush + node->IceThickness;
+    node->EffectiveIceThickness = (porosity * mc.WaterDensity / mc.IceDensity + 1 - porosity) * slush + node->IceThickness;
+    node->IceTopElevation = node->Stage + (1 - mc.IceSpecificGravity) * node->EffectiveIceThickness;
+    node->IceBottomElevation =
+        node->IceTopElevation - (node->IceThickness + node->SlushThickness + node->UnderSlushThickness);
+}
+
 double ComputeAreaBetweenBorders(NodeRecord* node)
 {
     const CrossSectionTable* t = SectionOf(node);

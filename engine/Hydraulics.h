@@ -49,5 +49,17 @@ double LookUpIceRoughness(NodeRecord* node);
 double ComputeIceShearRatio(NodeRecord* node);
 void ComputeSeparateBedIceShear(NodeRecord* node, int mode);
 void UpdateNodeIceElevations(NodeRecord* node);
+// The ice thicknesses (m) of a node from its ice areas, as a model file gives the state: anchor
+// ice over the wetted perimeter and AnchorIceBedFraction, border ice over the two borders, and
+// solid ice (not for a static cover, whose thickness is the file's own), surface slush and slush
+// under the cover over the ice-covered width times the concentration held to the surface-ice
+// concentration limits; a width or concentration of 0 leaves the last three as they are. No
+// thickness is left below 0. Needs WettedPerimeter and IceCoveredWidth.
+void ComputeIceThicknessesFromAreas(NodeRecord* node);
+// The ice layers of a node from its thicknesses and stage: the anchor-ice bed, the
+// solid-equivalent and effective thicknesses of the cover and the top and bottom of the floating
+// ice (m), as the state of a model file is read (without the dynamic-ice concentration factor
+// of UpdateNodeIceElevations).
+void ComputeIceLayersFromThicknesses(NodeRecord* node);
 double ComputeAreaBetweenBorders(NodeRecord* node);
 double LocateBorderIceEdge(NodeRecord* node, double width, int side);

@@ -904,12 +904,7 @@ int ReadNodeRow(FILE* stream, int index)
     node->PeakStage = node->Stage;
     node->FluxDischarge = node->PeakFluxDischarge = node->Discharge;
     node->Zone = nullptr;
-    {
-        const double tw = node->WaterTemp;
-        const double cf = node->FrazilConcentration;
-        node->ThermalEnergy = (0.076 * tw * tw - 3.31 * tw + 4217.6) * (1 - cf) * tw -
-                              (mc.IceDensity / mc.WaterDensity) * cf * mc.LatentHeat;
-    }
+    node->ThermalEnergy = ComputeNodeThermalEnergy(node->WaterTemp, node->FrazilConcentration);
 
     // Areas.
     if (mc.FileType == FileTypeStaticIce) {
@@ -927,15 +922,7 @@ int ReadNodeRow(FILE* stream, int index)
     const double p = mc.AnchorIcePorosity;
     if (table) {
         node->TopWidth = byArea(ChannelWidth, node->GrossArea);
-        if (node->TopWidth > 0) {
-            node->BorderFraction = (node->BorderWidthLeft + node->BorderWidthRight) / node->TopWidth;
-            if (node->BorderFraction > mc.MaxBorderIceFraction) {
-                const double ratio = mc.MaxBorderIceFraction / node->BorderFraction;
-                node->BorderFraction = mc.MaxBorderIceFraction;
-                node->BorderWidthLeft *= ratio;
-                node->BorderWidthRight *= ratio;
-            }
-        }
+        if (node->TopWidth > 0) SetBorderIceFraction(node, node->TopWidth);
         LocateBorderIceEdge(node, node->BorderWidthLeft, 1);
         LocateBorderIceEdge(node, node->BorderWidthRight, 2);
         node->WettedPerimeter = byArea(ChannelPerimeter, (1 - p) * node->AnchorIceArea + node->FlowArea);
@@ -951,44 +938,10 @@ int ReadNodeRow(FILE* stream, int index)
         node->WettedPerimeter = 2 * ((1 - p) * node->AnchorIceArea + node->FlowArea) / node->RectWidth + node->RectWidth;
     }
 
-    // Thicknesses.
-    node->AnchorIceThickness = mc.AnchorIceBedFraction > 0 && node->WettedPerimeter > 0
-                                   ? node->AnchorIceArea / node->WettedPerimeter / mc.AnchorIceBedFraction
-                                   : 0;
-    const double borders = node->BorderWidthLeft + node->BorderWidthRight;
-    if (borders > 0) node->BorderIceThickness = 2 * node->BorderIceArea / borders;
-    if (node->IceCoveredWidth > 0) {
-        const double c = std::max(mc.MinSurfaceIceConcentration,
-                                  std::min(mc.MaxSurfaceIceConcentration, node->IceConcentration));
-        const double w = node->IceCoveredWidth * c;
-        if (mc.FileType == FileTypeStaticIce) node->SolidIceArea = node->IceThickness * node->IceConcentration * node->IceCoveredWidth;
-        // No concentration leaves no width to spread the ice over: the thicknesses stay as they are.
-        // A static ice cover's thickness is the file's own and its solid area follows from it;
-        // taken back through the clamped concentration, the thickness would change at every
-        // open and save of a node whose concentration lies outside the clamps.
-        if (w > 0) {
-            if (mc.FileType != FileTypeStaticIce) node->IceThickness = node->SolidIceArea / w;
-            node->SlushThickness = node->SlushArea / w;
-            node->UnderSlushThickness = node->UnderSlushArea / w;
-        }
-    }
-    for (double* t : {&node->AnchorIceThickness, &node->BorderIceThickness, &node->IceThickness,
-                      &node->SlushThickness, &node->UnderSlushThickness})
-        if (*t < 0) *t = 0;
-
-    // Elevations.
+    // Thicknesses and layers.
+    ComputeIceThicknessesFromAreas(node);
     node->PreviousStage = node->Stage;
-    node->AnchorBedElevation = node->Invert + node->AnchorIceThickness;
-    {
-        const double porosity = mc.FrazilSlushPorosity;
-        const double slush = node->SlushThickness + node->UnderSlushThickness;
-        node->SolidEquivalentThickness = (1 - porosity) * slush + node->IceThickness;
-        node->EffectiveIceThickness =
-            (porosity * mc.WaterDensity / mc.IceDensity + 1 - porosity) * slush + node->IceThickness;
-        node->IceTopElevation = node->Stage + (1 - mc.IceSpecificGravity) * node->EffectiveIceThickness;
-        node->IceBottomElevation =
-            node->IceTopElevation - (node->IceThickness + node->SlushThickness + node->UnderSlushThickness);
-    }
+    ComputeIceLayersFromThicknesses(node);
 
     // Unknowns of the equation systems and their previous level.
     node->HydroUnknowns[0] = node->PreviousHydroUnknowns[0] = node->GrossArea;
