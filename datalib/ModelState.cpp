@@ -1123,9 +1123,6 @@ void ModelState::PullGlobalSettings()
 {
     const ModelControl& mc = g_ModelControl;
     UnitSystem = mc.UnitSystem;
-    Formulation = mc.Formulation;
-    ResistanceModel = mc.ResistanceModel;
-    WaterTemperature = mc.WaterTemperature;
     ZoneCount = mc.AtmosphericZoneCount;
     EventCount = mc.BridgingEventCount;
     HydroUpwinding = g_EquationSystems[HydrodynamicSystem].Upwinding;
@@ -1150,8 +1147,6 @@ void ModelState::PushGlobalSettings()
         mc.DistanceFactor = 5280.0;
         mc.LengthFactor = MetresPerFoot;
     }
-    mc.Formulation = Formulation;
-    mc.ResistanceModel = ResistanceModel;
     g_EquationSystems[HydrodynamicSystem].Upwinding = HydroUpwinding;
     g_EquationSystems[HydrodynamicSystem].UpwindingUpdating = HydroUpwindingUpdating;
     if (IsAdditionalSystem(AdditionalSystem)) {
@@ -1170,7 +1165,6 @@ void ModelState::PushGlobalSettings()
         ResizeBridgingEvents();
     }
 
-    mc.WaterTemperature = WaterTemperature;
 #define VASQUIL_PUSH_SETTING(type, name) mc.name = name;
     VASQUIL_GLOBAL_SETTINGS(VASQUIL_PUSH_SETTING)
 #undef VASQUIL_PUSH_SETTING

@@ -14,31 +14,13 @@
 
 #include "datalib/DisplayModel.h"
 #include "engine/EngineData.h"
+#include "engine/ModelHeader.h"
 
 struct NodeRecord;
 
-// Engine fields that the global settings copy unchanged, in order: type, name.
-#define VASQUIL_GLOBAL_SETTINGS(X)                                                             \
-    X(double, IceSpecificGravity) X(double, MinWaterDepth) X(double, FrazilSeedingConcentration)  \
-    X(double, FrazilParticleThickness) X(double, FrazilParticleRadius) X(double, FrazilNusselt)   \
-    X(double, AlphaWI) X(double, AlphaIW) X(double, IceAlbedo) X(double, WaterAlbedo)              \
-    X(double, SnowThickness) X(double, WaterConductivity) X(double, IceConductivity)               \
-    X(double, SnowConductivity) X(double, FrazilRiseRate) X(double, ReentrainmentRate)             \
-    X(double, ReentrainmentVelocity) X(double, FrazilSlushPorosity) X(double, NewPanThickness)     \
-    X(double, SolidIceInitialThickness) X(double, FrazilShapeFactor)                               \
-    X(double, CoverloadGranuleDiameter) X(double, CriticalFlowStrength) X(double, AnchorIcePorosity) \
-    X(double, FrazilAccretionRate) X(double, AnchorIceBedFraction) X(double, BedMaterialDiameter)  \
-    X(double, BedMaterialDensity) X(double, BorderIceCoefA) X(double, BorderIceCoefB)              \
-    X(double, BorderIceCoefC) X(double, BorderIceCoefE) X(double, MaxBorderIceFraction)            \
-    X(double, MaxBorderIceVelocity) X(int, BorderIceVelocityMode) X(double, SurfaceIceDiffusion)   \
-    X(double, MinSurfaceIceConcentration) X(double, MaxSurfaceIceConcentration)                    \
-    X(double, MaxJuxtapositionFroude) X(int, MaxJamIterations) X(double, IceFrontFloePorosity)     \
-    X(double, IceFriction) X(double, IceCohesion) X(double, MinWaterTemperature)                   \
-    X(double, LateralThrustCoefficient) X(double, BankFriction) X(double, SingleLayerIceThickness) \
-    X(double, IceInternalFrictionAngle) X(double, CriticalStrainRate) X(double, ConstitutiveTimeScale) \
-    X(double, PowerLawExponent) X(double, IcePressureExponent) X(double, JamPorosity)              \
-    X(double, ErosionVelocity) X(double, PassivePressureCoefficient) X(double, IceThicknessDamping) \
-    X(double, MaxDischargeChangeJSE)
+// Engine fields that the global settings copy unchanged, as X(type, name): the control values
+// of the model file's header (engine/ModelHeader.h), each once.
+#define VASQUIL_GLOBAL_SETTINGS(X) VASQUIL_HEADER_CONTROL_VALUES(X)
 
 // The water-quality coefficients of the water-quality file header, in the engine's order:
 // the nutrient values, the heavy-metal and xenobiotic values, the two flags and the values
@@ -130,9 +112,6 @@ public:
     double WQTheta = 0.5;
     int WQType = 0;        // 0 nutrients, 1 heavy metals, 2 xenobiotics
     int UnitSystem = 1;    // 1 metric, 0 imperial
-    int ResistanceModel = 0;
-    int Formulation = 0;
-    double WaterTemperature = 0.0;
     int ZoneCount = 0;
     int MaxZones = 20;
     int EventCount = 0;

@@ -26,6 +26,7 @@
 #include "engine/Hydraulics.h"
 #include "engine/IceFront.h"
 #include "engine/Junctions.h"
+#include "engine/ModelHeader.h"
 #include "engine/ModelSetup.h"
 #include "engine/ThermalIce.h"
 #include "engine/TimeStepping.h"
@@ -606,6 +607,15 @@ int LoadModelFile(const std::filesystem::path& path)
     return ReadModelFile(stream);
 }
 
+// Reads one setting of a header block (a row of the tables of engine/ModelHeader.h) with the
+// scanner s; a value the reader checks is refused as soon as it is read.
+#define VASQUIL_READ_Real(quantity) s.Real(quantity)
+#define VASQUIL_READ_Int(quantity) s.Integer()
+#define VASQUIL_READ_HEADER_ROW(A, kind, owner, name, key, quantity, unit, value, style, rule)           \
+    VASQUIL_HEADER_OWNER_##owner.name = VASQUIL_READ_##kind(quantity);                                 \
+    if (rule == SoundTolerance && !s.code && !IsSoundTolerance(VASQUIL_HEADER_OWNER_##owner.name))     \
+        return Refuse(s, ToleranceMessage, VASQUIL_HEADER_SYSTEM_##owner, s.token, MinimumTolerance);
+
 int ReadModelHeader(FILE* stream)
 {
     ModelControl& mc = g_ModelControl;
@@ -670,14 +680,7 @@ int ReadModelHeader(FILE* stream)
     }
 
     EquationSystem& hydro = g_EquationSystems[HydrodynamicSystem];
-    hydro.Upwinding = s.Real();
-    hydro.UpwindingUpdating = s.Integer();
-    hydro.Theta = s.Real();
-    hydro.Tolerance = s.Real();
-    if (!s.code && !IsSoundTolerance(hydro.Tolerance))
-        return Refuse(s, ToleranceMessage, "Hydrodynamics", s.token, MinimumTolerance);
-    mc.Formulation = s.Integer();
-    hydro.Alpha = s.Real();
+    VASQUIL_HYDRO_HEADER(VASQUIL_READ_HEADER_ROW, _)
     ClampUnit(hydro.Theta);
     mc.HydrodynamicsOn = 1;
     mc.DynamicIceOn = 0;
@@ -685,34 +688,17 @@ int ReadModelHeader(FILE* stream)
 
     ReleaseThermalBlocks();
 
-    if (mc.FileType < FileTypeThermalIce) mc.WaterTemperature = s.Real(AsTemperature);
+    if (mc.FileType < FileTypeThermalIce) {
+        VASQUIL_WATER_TEMPERATURE_HEADER(VASQUIL_READ_HEADER_ROW, _)
+    }
     if (mc.FileType > FileTypeOpenWater) {
-        mc.ResistanceModel = s.Integer();
-        mc.IceSpecificGravity = s.Real();
+        VASQUIL_ICE_HEADER(VASQUIL_READ_HEADER_ROW, _)
     }
     if (mc.FileType == FileTypeStaticIce) {
-        mc.IceFriction = s.Real();
-        mc.IceCohesion = s.Real();
-        mc.JamPorosity = s.Real(AsFraction);
-        mc.ErosionVelocity = s.Real();
-        mc.PassivePressureCoefficient = s.Real();
-        mc.IceThicknessDamping = s.Real();
-        mc.MaxDischargeChangeJSE = s.Real();
+        VASQUIL_STATIC_ICE_HEADER(VASQUIL_READ_HEADER_ROW, _)
     } else if (mc.FileType == FileTypeDynamicIce) {
         EquationSystem& ice = g_EquationSystems[DynamicIceSystem];
-        mc.LateralThrustCoefficient = s.Real();
-        mc.BankFriction = s.Real();
-        mc.MinSurfaceIceConcentration = s.Real();
-        mc.MaxSurfaceIceConcentration = s.Real();
-        mc.SingleLayerIceThickness = s.Real();
-        mc.IceInternalFrictionAngle = s.Real();
-        mc.CriticalStrainRate = s.Real();
-        mc.ConstitutiveTimeScale = s.Real();
-        mc.PowerLawExponent = s.Real();
-        mc.IcePressureExponent = s.Real();
-        mc.SurfaceIceDiffusion = s.Real();
-        ice.Upwinding = s.Real();
-        ice.Theta = s.Real();
+        VASQUIL_DYNAMIC_ICE_HEADER(VASQUIL_READ_HEADER_ROW, _)
         mc.DynamicIceOn = 1;
         ClampUnit(ice.Theta);
     } else if (mc.FileType == FileTypeThermalIce) {
@@ -738,54 +724,7 @@ int ReadModelHeader(FILE* stream)
         mc.BridgingEventCount = events;
 
         EquationSystem& thermal = g_EquationSystems[ThermalIceSystem];
-        mc.MinWaterDepth = s.Real();
-        mc.FrazilSeedingConcentration = s.Real();
-        mc.FrazilParticleThickness = s.Real();
-        mc.FrazilParticleRadius = s.Real();
-        mc.FrazilNusselt = s.Real();
-        mc.AlphaWI = s.Real();
-        mc.AlphaIW = s.Real();
-        mc.FrazilRiseRate = s.Real();
-        mc.ReentrainmentRate = s.Real();
-        mc.ReentrainmentVelocity = s.Real();
-        mc.FrazilSlushPorosity = s.Real(AsFraction);
-        mc.NewPanThickness = s.Real();
-        mc.SolidIceInitialThickness = s.Real();
-        mc.FrazilShapeFactor = s.Real();
-        mc.CoverloadGranuleDiameter = s.Real();
-        mc.CriticalFlowStrength = s.Real();
-        mc.AnchorIcePorosity = s.Real(AsFraction);
-        mc.FrazilAccretionRate = s.Real();
-        mc.AnchorIceBedFraction = s.Real(AsFraction);
-        mc.BedMaterialDiameter = s.Real();
-        mc.BedMaterialDensity = s.Real();
-        mc.BorderIceCoefA = s.Real();
-        mc.BorderIceCoefB = s.Real();
-        mc.BorderIceCoefC = s.Real();
-        mc.BorderIceCoefE = s.Real();
-        mc.MaxBorderIceFraction = s.Real(AsFraction);
-        mc.MaxBorderIceVelocity = s.Real();
-        mc.BorderIceVelocityMode = s.Integer();
-        mc.MinSurfaceIceConcentration = s.Real();
-        mc.MaxSurfaceIceConcentration = s.Real();
-        mc.MaxJuxtapositionFroude = s.Real();
-        mc.MaxJamIterations = s.Integer();
-        mc.IceFrontFloePorosity = s.Real(AsFraction);
-        mc.IceFriction = s.Real();
-        mc.IceCohesion = s.Real();
-        mc.WaterAlbedo = s.Real(AsFraction);
-        mc.IceAlbedo = s.Real(AsFraction);
-        mc.SnowThickness = s.Real();
-        mc.WaterConductivity = s.Real();
-        mc.IceConductivity = s.Real();
-        mc.SnowConductivity = s.Real();
-        mc.MinWaterTemperature = s.Real(AsTemperature);
-        thermal.Upwinding = s.Real();
-        thermal.UpwindingUpdating = s.Integer();
-        thermal.Theta = s.Real();
-        thermal.Tolerance = s.Real();
-        if (!s.code && !IsSoundTolerance(thermal.Tolerance))
-            return Refuse(s, ToleranceMessage, "Thermal Ice", s.token, MinimumTolerance);
+        VASQUIL_THERMAL_ICE_HEADER(VASQUIL_READ_HEADER_ROW, _)
 
         mc.ThermalIceOn = 1;
         mc.ThermalMode = 1;
@@ -800,6 +739,9 @@ int ReadModelHeader(FILE* stream)
     if (mc.FileType > FileTypeOpenWater) mc.IceDensity = mc.IceSpecificGravity * mc.WaterDensity;
     return s.code;
 }
+#undef VASQUIL_READ_HEADER_ROW
+#undef VASQUIL_READ_Int
+#undef VASQUIL_READ_Real
 
 int ReadNodeRow(FILE* stream, int index)
 {

@@ -13,6 +13,7 @@
 
 #include "engine/EngineData.h"
 #include "engine/FileText.h"
+#include "engine/ModelHeader.h"
 #include "engine/Units.h"
 
 namespace {
@@ -22,10 +23,33 @@ bool IsMetric()
     return g_ModelControl.UnitSystem != 0;
 }
 
+// One setting of a header block (a row of the tables of engine/ModelHeader.h).
+void PutHeaderRow(ModelText& t, const char* key, double v, HeaderRowStyle style)
+{
+    switch (style) {
+    case WideKeyStyle: t.KeyReal(key, v, " =  "); break;
+    case SixDigitsStyle:
+    case SixDigitsWideStyle:
+        t.Put(key);
+        t.Put(" = ");
+        t.Real(v, 6, false, style == SixDigitsWideStyle ? 8 : 0);
+        t.Put("\n");
+        break;
+    default: t.KeyReal(key, v); break;
+    }
+}
+
+void PutHeaderRow(ModelText& t, const char* key, int v, HeaderRowStyle)
+{
+    t.KeyInt(key, v);
+}
+
+#define VASQUIL_WRITE_HEADER_ROW(text, kind, owner, name, key, quantity, unit, value, style, rule) \
+    PutHeaderRow(text, key, VASQUIL_HEADER_OWNER_##owner.name, style);
+
 void FormatHeader(ModelText& t)
 {
     const ModelControl& mc = g_ModelControl;
-    const EquationSystem& hydro = g_EquationSystems[HydrodynamicSystem];
     t.Where("header");
     t.KeyInt(" File Type", mc.FileType);
     t.KeyReal(" Delta t (s)", mc.DeltaT);
@@ -42,100 +66,28 @@ void FormatHeader(ModelText& t)
     t.KeyInt(" Number of Junctions", mc.JunctionCount);
     t.KeyInt(" System of units", mc.UnitSystem);
     t.Put("\n");
-    t.KeyReal(" Hydrodynamics Upwinding Coefficient", hydro.Upwinding);
-    t.KeyInt(" Hydrodynamics Upwinding Updating", hydro.UpwindingUpdating);
-    t.KeyReal(" Hydrodynamics Theta", hydro.Theta);
-    t.KeyReal(" Hydrodynamics Tolerance", hydro.Tolerance);
-    t.KeyInt(" Hydrodynamics Formulation", mc.Formulation);
-    t.KeyReal(" Hydrodynamics Alpha", hydro.Alpha);
+    VASQUIL_HYDRO_HEADER(VASQUIL_WRITE_HEADER_ROW, t)
     t.Put("\n");
 
-    if (mc.FileType < FileTypeThermalIce) t.KeyReal(" Water Temperature (deg C)", mc.WaterTemperature);
+    if (mc.FileType < FileTypeThermalIce) {
+        VASQUIL_WATER_TEMPERATURE_HEADER(VASQUIL_WRITE_HEADER_ROW, t)
+    }
     if (mc.FileType > FileTypeOpenWater) {
-        t.KeyInt(" Hydrodynamics Flow Resistance Model", mc.ResistanceModel);
-        t.KeyReal(" Specific Gravity of Ice", mc.IceSpecificGravity);
+        VASQUIL_ICE_HEADER(VASQUIL_WRITE_HEADER_ROW, t)
     }
     if (mc.FileType == FileTypeStaticIce) {
-        t.KeyReal(" Ice To Ice Friction Coefficient", mc.IceFriction);
-        t.KeyReal(" Ice Cohesion (Pa)", mc.IceCohesion);
-        t.KeyReal(" Ice Jam Porosity", mc.JamPorosity);
-        t.KeyReal(" Erosion Velocity (m/s)", mc.ErosionVelocity);
-        t.KeyReal(" Passive Pressure Coefficient", mc.PassivePressureCoefficient);
-        t.KeyReal(" Ice Thickness Damping Factor", mc.IceThicknessDamping);
-        t.KeyReal(" Maximum Allowable Change in Discharge for Solution of JSE", mc.MaxDischargeChangeJSE);
+        VASQUIL_STATIC_ICE_HEADER(VASQUIL_WRITE_HEADER_ROW, t)
     } else if (mc.FileType == FileTypeDynamicIce) {
-        const EquationSystem& ice = g_EquationSystems[DynamicIceSystem];
-        t.KeyReal(" Lateral Thrust Coefficient", mc.LateralThrustCoefficient);
-        t.KeyReal(" Bank to Ice Friction Coefficient", mc.BankFriction);
-        t.KeyReal(" Minimum Surface Ice Concentration", mc.MinSurfaceIceConcentration);
-        t.KeyReal(" Maximum Surface Ice Concentration", mc.MaxSurfaceIceConcentration);
-        t.KeyReal(" Single Layer Ice Thickness (m)", mc.SingleLayerIceThickness);
-        t.KeyReal(" Internal Friction Angle of Ice (deg)", mc.IceInternalFrictionAngle);
-        t.KeyReal(" Critical Strain Rate (Consituitive Law)", mc.CriticalStrainRate);
-        t.KeyReal(" Time Scale (Consituitive Law)", mc.ConstitutiveTimeScale);
-        t.KeyReal(" Power Law Exponent m (Consituitive Law)", mc.PowerLawExponent);
-        t.KeyReal(" Ice Pressure Term Exponent j", mc.IcePressureExponent);
-        t.KeyReal(" Surface Ice Diffusion Coefficient", mc.SurfaceIceDiffusion);
-        t.KeyReal(" Ice Dynamics Upwinding Coefficient", ice.Upwinding);
-        t.KeyReal(" Ice Dynamics Theta", ice.Theta);
+        VASQUIL_DYNAMIC_ICE_HEADER(VASQUIL_WRITE_HEADER_ROW, t)
         t.Put("\n");
     } else if (mc.FileType == FileTypeThermalIce) {
-        const EquationSystem& thermal = g_EquationSystems[ThermalIceSystem];
         t.KeyInt(" Number of Atmospheric Zones", mc.AtmosphericZoneCount);
         t.KeyInt(" Number of User Defined Bridging Events", mc.BridgingEventCount);
-        t.KeyReal(" Minimum Water Depth", mc.MinWaterDepth);
-        t.KeyReal(" Frazil Seeding Concentration", mc.FrazilSeedingConcentration);
-        t.KeyReal(" Typical Frazil Particle Thickness (m)", mc.FrazilParticleThickness, " =  ");
-        t.KeyReal(" Typical Frazil Particle Radius (m)", mc.FrazilParticleRadius, " =  ");
-        t.KeyReal(" Nusselt for Typical Frazil Particle", mc.FrazilNusselt);
-        t.KeyReal(" Coefficient of Turbulent Heat Exchange alphaWI", mc.AlphaWI);
-        t.KeyReal(" Coefficient of Turbulent Heat Exchange alphaIW", mc.AlphaIW);
-        t.KeyReal(" Rate of Frazil Rise (m/s)", mc.FrazilRiseRate);
-        t.KeyReal(" Rate of Surface Ice Reentrainment (one/s)", mc.ReentrainmentRate);
-        t.KeyReal(" Surface Ice Reentrainment Velocity Threshold (m/s)", mc.ReentrainmentVelocity);
-        t.KeyReal(" Frazil Slush Porosity", mc.FrazilSlushPorosity);
-        t.KeyReal(" New Pan Thickness (m)", mc.NewPanThickness);
-        t.KeyReal(" Solid Ice Initial Thickness (m)", mc.SolidIceInitialThickness);
-        t.KeyReal(" Undercover Transport Frazil particle shape factor", mc.FrazilShapeFactor);
-        t.KeyReal(" Undercover Transport Average Diameter of Frazil Granules in coverload", mc.CoverloadGranuleDiameter);
-        t.KeyReal(" Undercover Transport Critical Flow Strength", mc.CriticalFlowStrength);
-        t.KeyReal(" Anchor Ice Porosity", mc.AnchorIcePorosity);
-        t.KeyReal(" Frazil Accretion Rate (m/s)", mc.FrazilAccretionRate);
-        t.Put(" Fraction of Bed Width Covered by Anchor Ice = ");
-        t.Real(mc.AnchorIceBedFraction, 6, false, 8);
-        t.Put("\n Bed Material Average Diameter (m) = ");
-        t.Real(mc.BedMaterialDiameter, 6);
-        t.Put("\n Density of Bed Material (kg/cu m) = ");
-        t.Real(mc.BedMaterialDensity, 6);
-        t.Put("\n");
-        t.KeyReal(" Border Ice Equation Coefficient a", mc.BorderIceCoefA);
-        t.KeyReal(" Border Ice Equation Coefficient b", mc.BorderIceCoefB);
-        t.KeyReal(" Border Ice Equation Coefficient c", mc.BorderIceCoefC);
-        t.KeyReal(" Border Ice Equation Coefficient e", mc.BorderIceCoefE);
-        t.KeyReal(" Maximum Fraction of Channel Covered by Border Ice", mc.MaxBorderIceFraction);
-        t.KeyReal(" Maximum Velocity for Border Ice Growth (m/s)", mc.MaxBorderIceVelocity);
-        t.KeyInt(" Velocity Mode for Border Ice Growth", mc.BorderIceVelocityMode);
-        t.KeyReal(" Minimum Surface Ice Concentration", mc.MinSurfaceIceConcentration);
-        t.KeyReal(" Maximum Surface Ice Concentration", mc.MaxSurfaceIceConcentration);
-        t.KeyReal(" Maximum Froude number for Juxtaposition", mc.MaxJuxtapositionFroude);
-        t.KeyInt(" Maximum Number of Iterations in Narrow/Equilibrium Jam Solution", mc.MaxJamIterations);
-        t.KeyReal(" Porosity Between Ice Floes at Ice Front", mc.IceFrontFloePorosity);
-        t.KeyReal(" Ice To Ice Friction Coefficient", mc.IceFriction);
-        t.KeyReal(" Ice Cohesion (Pa)", mc.IceCohesion);
-        t.KeyReal(" Water Albedo", mc.WaterAlbedo);
-        t.KeyReal(" Ice Cover Albedo", mc.IceAlbedo);
-        t.KeyReal(" Snow Thickness (m)", mc.SnowThickness);
-        t.KeyReal(" Thermal Conductivity of Water (W/m/\xB0" "C)", mc.WaterConductivity);
-        t.KeyReal(" Thermal Conductivity of Ice (W/m/\xB0" "C)", mc.IceConductivity);
-        t.KeyReal(" Thermal Conductivity of Snow (W/m/\xB0" "C)", mc.SnowConductivity);
-        t.KeyReal(" Minimum Water Temperature (degC)", mc.MinWaterTemperature);
-        t.KeyReal(" Thermal Ice Upwinding Coefficient", thermal.Upwinding);
-        t.KeyInt(" Thermal Ice Updwinding Updating", thermal.UpwindingUpdating);
-        t.KeyReal(" Thermal Ice Theta", thermal.Theta);
-        t.KeyReal(" Thermal Ice Tolerance", thermal.Tolerance);
+        VASQUIL_THERMAL_ICE_HEADER(VASQUIL_WRITE_HEADER_ROW, t)
         t.Put("\n");
     }
 }
+#undef VASQUIL_WRITE_HEADER_ROW
 
 void FormatCrossSection(ModelText& t, const NodeRecord* node)
 {

@@ -1,6 +1,7 @@
-// The model file of a new trapezoidal channel: a straight metric reach with a constant bed
-// slope, a discharge hydrograph at the inflow and a stage hydrograph at the outflow, both
-// constant, and the water surface at a uniform depth above the bed.
+// New models: the header every new model file starts with, and the model file of a new
+// trapezoidal channel (the New command's): a straight metric reach with a constant bed slope, a
+// discharge hydrograph at the inflow and a stage hydrograph at the outflow, both constant, and
+// the water surface at a uniform depth above the bed.
 //
 // Every real number of the file is written with exactly three decimals, every integer plainly,
 // independently of the process locale.
@@ -30,6 +31,13 @@ using CalendarDate = std::array<int, 6>;
 
 // The computer's present local date and time.
 CalendarDate LocalDateNow();
+
+// Appends the header of a new model to text, as the New command writes it (and a model made
+// from other data can): open water (File Type 0), time steps of an hour from model time 0 at
+// `date`, the given numbers of nodes, elements and boundary elements, no junction, metric
+// units, the hydrodynamic settings of a new model and a water temperature of 4 degC, then the
+// heading of the node table. The rows of the nodes, elements and boundary elements follow it.
+void AppendNewModelHeader(std::string& text, int nodes, int elements, int boundaryElements, const CalendarDate& date);
 
 // Results of the checks and writers below.
 enum NewChannelResult {
