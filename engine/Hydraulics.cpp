@@ -335,15 +335,9 @@ double CompositeRoughness(const NodeRecord* node, const NodeTable& tab)
     const double pb = tab.T ? tab.ByAnchor(ChannelPerimeter) : RectBedPerimeter(node, AnchorArea(node));
     const double nb = tab.T ? tab.ByAnchor(ChannelN) : node->ManningN;
     const double ni = node->IceManningN;
-    if (nb > 0.0 && pi > 0.0 && pb > 0.0 && ni > 0.0) {
-        const double r = pi / pb;
-        return nb * std::pow((1.0 + r * std::pow(ni / nb, 1.5)) / (1.0 + r), 2.0 / 3.0);
-    }
-    // Bed and ice both given as roughness heights.
-    if (nb < 0.0 && pi > 0.0 && pb > 0.0 && ni < 0.0) {
-        const double r = pi / pb;
-        return nb * std::pow((1.0 + r * std::pow(ni / nb, 0.25)) / (1.0 + r), 4.0);
-    }
+    // Bed and ice both given as Manning's n, or both as roughness heights.
+    if (pi > 0.0 && pb > 0.0 && ((nb > 0.0 && ni > 0.0) || (nb < 0.0 && ni < 0.0)))
+        return nb * RoughnessMixFactor(nb, ni, pi / pb);
     return nb;
 }
 
@@ -734,6 +728,20 @@ double ComputeHydraulicDepth(NodeRecord* node, double area)
 
 double ComputeWettedPerimeterWithIce(NodeRecord* node) { return WettedPerimeterWithIce(node, TableOf(node)); }
 double ComputeCompositeRoughness(NodeRecord* node) { return CompositeRoughness(node, TableOf(node)); }
+
+double RoughnessMixFactor(double nb, double ni, double r)
+{
+    if (nb > 0.0 && ni > 0.0) return std::pow((1.0 + r * std::pow(ni / nb, 1.5)) / (1.0 + r), 2.0 / 3.0);
+    if (nb < 0.0 && ni < 0.0) return std::pow((1.0 + r * std::pow(ni / nb, 0.25)) / (1.0 + r), 4.0);
+    return 1.0;
+}
+
+double ComputeChezyFactor(double radius, double n, double mix)
+{
+    if (n > 0.0) return std::pow(std::fabs(radius), 1.0 / 6.0) / (std::sqrt(g_ModelControl.Gravity) * n * mix);
+    if (n < 0.0) return 5.75 * std::log10(std::fabs(radius / (n * mix))) + 6.2;
+    return 0.0;
+}
 double ComputeConveyance(NodeRecord* node) { return Conveyance(node, TableOf(node)); }
 double ComputeIceShearRatio(NodeRecord* node) { return IceShearRatio(node, TableOf(node)); }
 void ComputeSeparateBedIceShear(NodeRecord* node, int mode) { SeparateBedIceShear(node, TableOf(node), mode); }

@@ -45,6 +45,16 @@ double ComputeConveyance(NodeRecord* node);
 double ConveyanceLaw(double area, double radius, double n);
 double ComputeWettedPerimeterWithIce(NodeRecord* node);
 double ComputeCompositeRoughness(NodeRecord* node);
+// The factor by which the composite roughness of a bed of roughness nb and an ice cover of
+// roughness ni, whose wetted widths stand in the ratio r (ice over bed), exceeds the bed's:
+// for Manning's n (both above 0) ((1 + r (ni/nb)^1.5) / (1 + r))^(2/3), for roughness heights
+// (both below 0, m) ((1 + r (ni/nb)^0.25) / (1 + r))^4; 1 for any other pair.
+double RoughnessMixFactor(double nb, double ni, double r);
+// The Chezy coefficient over sqrt(g) (dimensionless) of flow of hydraulic radius `radius` (m)
+// over a bed of roughness n whose composite roughness is n times `mix` (1 without ice): Manning's
+// n (above 0) gives R^(1/6) / (sqrt(g) n mix), a roughness height (below 0, m) 5.75 log10(|R / (n
+// mix)|) + 6.2; 0 for n = 0.
+double ComputeChezyFactor(double radius, double n, double mix);
 double LookUpIceRoughness(NodeRecord* node);
 double ComputeIceShearRatio(NodeRecord* node);
 void ComputeSeparateBedIceShear(NodeRecord* node, int mode);

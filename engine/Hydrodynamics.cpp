@@ -119,29 +119,16 @@ struct FrictionScale {
 FrictionScale RectFrictionScale(double area, double width, double n, double ni, double iceConcentration,
                                 double iceThickness)
 {
-    const ModelControl& mc = g_ModelControl;
-    const double g = mc.Gravity;
     const double h = width != 0.0 ? area / width : 0.0;
     double radius;
-    double f = 0.0;
+    double mix = 1.0;
     if (iceConcentration * iceThickness > 0.0 && std::fabs(ni) > 0.0) {
-        const double r = iceConcentration * width / (2.0 * h + width);
         radius = area / (iceConcentration * width + 2.0 * h + width);
-        if (n > 0.0) {
-            const double mix = (1.0 + r * std::pow(ni / n, 1.5)) / (1.0 + r);
-            f = std::pow(std::fabs(radius), 1.0 / 6.0) / (std::sqrt(g) * n * std::pow(mix, 2.0 / 3.0));
-        } else if (n < 0.0) {
-            const double mix = (1.0 + r * std::pow(ni / n, 0.25)) / (1.0 + r);
-            f = 5.75 * std::log10(std::fabs(radius / (n * std::pow(mix, 4.0)))) + 6.2;
-        }
+        mix = RoughnessMixFactor(n, ni, iceConcentration * width / (2.0 * h + width));
     } else {
         radius = area / (2.0 * h + width);
-        if (n > 0.0) {
-            f = std::pow(std::fabs(radius), 1.0 / 6.0) / (std::sqrt(g) * n);
-        } else if (n < 0.0) {
-            f = 5.75 * std::log10(std::fabs(radius / n)) + 6.2;
-        }
     }
+    const double f = ComputeChezyFactor(radius, n, mix);
     return FrictionScale{radius * f * f, f > 0.0};
 }
 

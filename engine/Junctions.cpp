@@ -258,28 +258,16 @@ struct At : PointInterpolation {
 double JunctionFrictionCoefficient(double area, double perimeter, double width, double velocity, double n,
                                    double ni, double iceConcentration, double iceThickness)
 {
-    const double g = g_ModelControl.Gravity;
     double radius = 0.0;
-    double f = 0.0;
+    double mix = 1.0;
     if (iceConcentration * iceThickness > 0.0 && std::fabs(ni) > 0.0) {
         const double wetted = perimeter + width;
         radius = wetted != 0.0 ? area / wetted : 0.0;
-        const double r = perimeter != 0.0 ? width / perimeter : 0.0;
-        if (n > 0.0) {
-            const double mix = (1.0 + r * std::pow(ni / n, 1.5)) / (1.0 + r);
-            f = std::pow(std::fabs(radius), 1.0 / 6.0) / (std::sqrt(g) * n * std::pow(mix, 2.0 / 3.0));
-        } else if (n < 0.0) {
-            const double height = std::pow((std::pow(std::fabs(ni), 0.25) + std::pow(std::fabs(n), 0.25)) * 0.5, 4.0);
-            f = 5.75 * std::log10(std::fabs(radius / height)) + 6.2;
-        }
+        mix = RoughnessMixFactor(n, ni, perimeter != 0.0 ? width / perimeter : 0.0);
     } else {
         radius = perimeter != 0.0 ? area / perimeter : 0.0;
-        if (n > 0.0) {
-            f = std::pow(std::fabs(radius), 1.0 / 6.0) / (std::sqrt(g) * n);
-        } else if (n < 0.0) {
-            f = 5.75 * std::log10(std::fabs(radius / n)) + 6.2;
-        }
     }
+    const double f = ComputeChezyFactor(radius, n, mix);
     return f > 0.0 && radius != 0.0 ? std::fabs(velocity) / (radius * f * f) : 0.0;
 }
 
