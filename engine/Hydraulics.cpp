@@ -729,6 +729,10 @@ double ComputeHydraulicDepth(NodeRecord* node, double area)
 double ComputeWettedPerimeterWithIce(NodeRecord* node) { return WettedPerimeterWithIce(node, TableOf(node)); }
 double ComputeCompositeRoughness(NodeRecord* node) { return CompositeRoughness(node, TableOf(node)); }
 
+double ComputeConveyance(NodeRecord* node) { return Conveyance(node, TableOf(node)); }
+double ComputeIceShearRatio(NodeRecord* node) { return IceShearRatio(node, TableOf(node)); }
+void ComputeSeparateBedIceShear(NodeRecord* node, int mode) { SeparateBedIceShear(node, TableOf(node), mode); }
+
 double RoughnessMixFactor(double nb, double ni, double r)
 {
     if (nb > 0.0 && ni > 0.0) return std::pow((1.0 + r * std::pow(ni / nb, 1.5)) / (1.0 + r), 2.0 / 3.0);
@@ -742,9 +746,6 @@ double ComputeChezyFactor(double radius, double n, double mix)
     if (n < 0.0) return 5.75 * std::log10(std::fabs(radius / (n * mix))) + 6.2;
     return 0.0;
 }
-double ComputeConveyance(NodeRecord* node) { return Conveyance(node, TableOf(node)); }
-double ComputeIceShearRatio(NodeRecord* node) { return IceShearRatio(node, TableOf(node)); }
-void ComputeSeparateBedIceShear(NodeRecord* node, int mode) { SeparateBedIceShear(node, TableOf(node), mode); }
 
 double LookUpIceRoughness(NodeRecord* node)
 {
