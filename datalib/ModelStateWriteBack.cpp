@@ -41,22 +41,47 @@ int ModelState::WriteNodeToEngine(VQXDisplayNode* d)
     PutStation(n->Chainage, d->Station);
     PutInt(n->HydroCode, d->HydroCode);
     PutPlain(n->ManningN, d->BedRoughness);
+    // The water-surface width the ice lies on changes with a rectangle's width and with the
+    // stage of a section, as a read of the node gives it.
+    bool widthChanged = false;
     if (d->SectionCode == 0) {
         // A rectangular node shows its water-surface width, which is its channel width; a node
         // that has just become rectangular takes the width shown as its channel width.
         if (sectionChanged || !Same(d->Width, Len(n->TopWidth))) {
-            n->RectWidth = LengthToEngine(d->Width);
+            n->RectWidth = n->TopWidth = LengthToEngine(d->Width);
             n->MinFlowArea = n->RectWidth * mc.MinWaterDepth;
+            widthChanged = true;
         }
         PutLength(n->Invert, d->Invert);
     }
+
+    const bool stageChanged = !Same(d->Stage, Len(n->Stage));
+    if (stageChanged) {
+        n->Stage = LengthToEngine(d->Stage);
+        double area;
+        if (HasSection(*n) && n->CrossSection->LevelCount > 0) {
+            const CrossSectionTable& t = *n->CrossSection;
+            area = InterpolateTable(t.Column(StageLevel), t.Column(TotalArea), n->Stage, t.LevelCount);
+            n->TopWidth = InterpolateTable(t.Column(TotalArea), t.Column(ChannelWidth), area, t.LevelCount);
+            widthChanged = true;
+        } else {
+            area = (n->Stage - n->Invert) * n->RectWidth;
+        }
+        n->GrossArea = area;
+        n->HydroUnknowns[0] = area;
+    }
+    if (!Same(d->Discharge, DischargeToDisplay(n->Discharge))) {
+        n->Discharge = DischargeToEngine(d->Discharge);
+        n->HydroUnknowns[1] = n->Discharge;
+    }
+
+    bool layers = false;
 
     if (mc.FileType == FileTypeStaticIce) {
         const bool concentration = PutPercent(n->IceConcentration, d->IceConcentrationPercent);
         bool thickness = false;
         if (!Same(d->SolidIceThickness, Len(n->IceThickness))) {
             n->IceThickness = LengthToEngine(d->SolidIceThickness);
-            ComputeIceLayersFromThicknesses(n);
             thickness = true;
         }
         if (!Same(d->IceRoughness, n->IceManningN))
@@ -65,6 +90,7 @@ int ModelState::WriteNodeToEngine(VQXDisplayNode* d)
         if (concentration || thickness)
             n->SolidIceArea = n->IceThickness * n->IceConcentration * n->IceCoveredWidth;
         n->JamFlag = d->JamFlag;
+        layers = thickness;
     } else if (mc.FileType == FileTypeThermalIce) {
         bool changed = false;
         const bool thickness = PutLength(n->IceThickness, d->SolidIceThickness);
@@ -82,6 +108,7 @@ int ModelState::WriteNodeToEngine(VQXDisplayNode* d)
         bool borders = PutLength(n->BorderWidthLeft, d->LeftBorderWidth);
         borders = PutLength(n->BorderWidthRight, d->RightBorderWidth) || borders;
         const double w = n->TopWidth;
+        borders = borders || widthChanged;
         if (borders) {
             SetBorderIceFraction(n, w);
             n->IceCoveredWidth = (1.0 - n->BorderFraction) * w;
@@ -92,11 +119,21 @@ int ModelState::WriteNodeToEngine(VQXDisplayNode* d)
             n->SlushArea = n->SlushThickness * n->IceConcentration * n->IceCoveredWidth;
         if (thickness || concentration || borders)
             n->SolidIceArea = n->IceConcentration * n->IceThickness * n->IceCoveredWidth;
+        // Anchor ice is kept as its area, over the perimeter of the bed under the water and the
+        // solid anchor ice (the gross area less the floating ice), as the model file keeps it.
+        if (anchor) {
+            const double floating = std::max(0.0, n->BorderIceArea + (1.0 - mc.FrazilSlushPorosity) * n->SlushArea +
+                                                      n->SolidIceArea);
+            n->WettedPerimeter = ComputeBedPerimeterUnder(n, n->GrossArea - mc.IceSpecificGravity * floating);
+            n->AnchorIceArea = n->AnchorIceThickness * n->WettedPerimeter * mc.AnchorIceBedFraction;
+        }
         if (temperature || frazil)
             n->ThermalEnergy = ComputeNodeThermalEnergy(n->WaterTemp, n->FrazilConcentration);
-        // The ice layers follow the thicknesses they are made of, as they do when the node is read.
-        if (thickness || anchor || slush)
-            ComputeIceLayersFromThicknesses(n);
+        // The thicknesses the areas give, as a read of the node derives them (the slush under
+        // the cover and the border ice keep their areas over a changed width).
+        layers = thickness || anchor || slush || borders;
+        if (layers)
+            ComputeIceThicknessesFromAreas(n);
         if (d->ZoneNumber != n->ZoneNumber) {
             n->ZoneNumber = d->ZoneNumber;
             if (n->ZoneNumber < 1)
@@ -128,21 +165,11 @@ int ModelState::WriteNodeToEngine(VQXDisplayNode* d)
                 PutPlain(n->MetalValues[k], d->WQValues[k + 6]);
     }
 
-    if (!Same(d->Stage, Len(n->Stage))) {
-        n->Stage = LengthToEngine(d->Stage);
-        double area;
-        if (HasSection(*n) && n->CrossSection->LevelCount > 0) {
-            const CrossSectionTable& t = *n->CrossSection;
-            area = InterpolateTable(t.Column(StageLevel), t.Column(TotalArea), n->Stage, t.LevelCount);
-        } else {
-            area = (n->Stage - n->Invert) * n->RectWidth;
-        }
-        n->GrossArea = area;
-        n->HydroUnknowns[0] = area;
-    }
-    if (!Same(d->Discharge, DischargeToDisplay(n->Discharge))) {
-        n->Discharge = DischargeToEngine(d->Discharge);
-        n->HydroUnknowns[1] = n->Discharge;
+    // The ice layers follow the thicknesses and the stage they are made of, as they do when the
+    // node is read and the model initialised.
+    if (mc.FileType != FileTypeOpenWater && (layers || stageChanged)) {
+        ComputeIceLayersFromThicknesses(n);
+        UpdateNodeIceElevations(n);
     }
     return ModelStateOk;
 }

@@ -790,6 +790,13 @@ void UpdateNodeIceElevations(NodeRecord* node)
     }
 }
 
+double ComputeBedPerimeterUnder(const NodeRecord* node, double area)
+{
+    if (const CrossSectionTable* t = SectionOf(node))
+        return InterpolateTable(t->Column(TotalArea), t->Column(ChannelPerimeter), area, node->SectionCode);
+    return 2 * area / node->RectWidth + node->RectWidth;
+}
+
 void ComputeIceThicknessesFromAreas(NodeRecord* node)
 {
     const ModelControl& mc = g_ModelControl;

@@ -93,6 +93,10 @@ void ComputeSeparateBedIceShear(NodeRecord* node, int mode);
 // and the slush elevations (m), a dynamic cover's thicknesses scaled by its concentration over
 // the largest.
 void UpdateNodeIceElevations(NodeRecord* node);
+// The wetted perimeter (m) of the bed under `area` (m2), the area the water and the solid part
+// of the anchor ice take together, as a model file's node state gives it: the section's channel
+// perimeter at that key area, or a rectangle's 2 area / width + width.
+double ComputeBedPerimeterUnder(const NodeRecord* node, double area);
 // The ice thicknesses (m) of a node from its ice areas, as a model file gives the state: anchor
 // ice over the wetted perimeter and AnchorIceBedFraction, border ice over the two borders, and
 // solid ice (not for a static cover, whose thickness is the file's own), surface slush and slush

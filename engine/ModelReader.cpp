@@ -867,7 +867,7 @@ int ReadNodeRow(FILE* stream, int index)
         if (node->TopWidth > 0) SetBorderIceFraction(node, node->TopWidth);
         LocateBorderIceEdge(node, node->BorderWidthLeft, 1);
         LocateBorderIceEdge(node, node->BorderWidthRight, 2);
-        node->WettedPerimeter = byArea(ChannelPerimeter, (1 - p) * node->AnchorIceArea + node->FlowArea);
+        node->WettedPerimeter = ComputeBedPerimeterUnder(node, (1 - p) * node->AnchorIceArea + node->FlowArea);
         node->BorderIceActive = 1;
         node->IceCoveredWidth = node->PreviousIceCoveredWidth = (1 - node->BorderFraction) * node->TopWidth;
         node->OverbankFlag = byArea(LeftWidth, node->GrossArea) > 0 ? 1 : (byArea(RightWidth, node->GrossArea) > 0);
@@ -877,7 +877,7 @@ int ReadNodeRow(FILE* stream, int index)
         node->BorderFraction = 0;
         node->BorderIceActive = 0;
         node->OverbankFlag = 0;
-        node->WettedPerimeter = 2 * ((1 - p) * node->AnchorIceArea + node->FlowArea) / node->RectWidth + node->RectWidth;
+        node->WettedPerimeter = ComputeBedPerimeterUnder(node, (1 - p) * node->AnchorIceArea + node->FlowArea);
     }
 
     // Thicknesses and layers.
