@@ -23,6 +23,13 @@
 // thermal block are structure, not settings: the reader and the writer handle them themselves.
 #pragma once
 
+#include "engine/EngineData.h"
+
+// Which blocks the header of a file type holds, after the hydrodynamic block that every header
+// holds: the water temperature, the ice block, then the block of the file type itself.
+constexpr bool HasWaterTemperatureBlock(int fileType) { return fileType < FileTypeThermalIce; }
+constexpr bool HasIceBlock(int fileType) { return fileType > FileTypeOpenWater; }
+
 // How the writer writes a header value.
 enum HeaderRowStyle {
     KeyStyle,            // key " = " value: "%.8g", or "%.12g" when needed to read back exactly

@@ -688,10 +688,10 @@ int ReadModelHeader(FILE* stream)
 
     ReleaseThermalBlocks();
 
-    if (mc.FileType < FileTypeThermalIce) {
+    if (HasWaterTemperatureBlock(mc.FileType)) {
         VASQUIL_WATER_TEMPERATURE_HEADER(VASQUIL_READ_HEADER_ROW, _)
     }
-    if (mc.FileType > FileTypeOpenWater) {
+    if (HasIceBlock(mc.FileType)) {
         VASQUIL_ICE_HEADER(VASQUIL_READ_HEADER_ROW, _)
     }
     if (mc.FileType == FileTypeStaticIce) {

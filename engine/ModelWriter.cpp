@@ -69,10 +69,10 @@ void FormatHeader(ModelText& t)
     VASQUIL_HYDRO_HEADER(VASQUIL_WRITE_HEADER_ROW, t)
     t.Put("\n");
 
-    if (mc.FileType < FileTypeThermalIce) {
+    if (HasWaterTemperatureBlock(mc.FileType)) {
         VASQUIL_WATER_TEMPERATURE_HEADER(VASQUIL_WRITE_HEADER_ROW, t)
     }
-    if (mc.FileType > FileTypeOpenWater) {
+    if (HasIceBlock(mc.FileType)) {
         VASQUIL_ICE_HEADER(VASQUIL_WRITE_HEADER_ROW, t)
     }
     if (mc.FileType == FileTypeStaticIce) {

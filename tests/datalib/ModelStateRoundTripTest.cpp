@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "EngineModelFixture.h"
 #include "datalib/ModelState.h"
 #include "engine/EngineData.h"
 #include "engine/ModelFiles.h"
@@ -18,12 +19,6 @@ using namespace VQXDisplayLib;
 namespace fs = std::filesystem;
 
 namespace {
-
-class ReleaseEngineAtExit : public ::testing::Environment {
-public:
-    void TearDown() override { ReleaseModel(); }
-};
-::testing::Environment* const ReleaseEngine = ::testing::AddGlobalTestEnvironment(new ReleaseEngineAtExit);
 
 // A model opened as the document opens one: read into the engine, its display model built and
 // the settings pulled.

@@ -41,8 +41,8 @@ TEST_F(ModelFileTest, EveryHeaderSettingOfEveryBlockIsWrittenUnderItsKeyAndReadB
 #define VASQUIL_TEST_INT_Int(field) &(field)
         const int type = g_ModelControl.FileType;
         VASQUIL_HYDRO_HEADER(VASQUIL_TEST_ROW, _)
-        if (type != FileTypeThermalIce) { VASQUIL_WATER_TEMPERATURE_HEADER(VASQUIL_TEST_ROW, _) }
-        if (type != FileTypeOpenWater) { VASQUIL_ICE_HEADER(VASQUIL_TEST_ROW, _) }
+        if (HasWaterTemperatureBlock(type)) { VASQUIL_WATER_TEMPERATURE_HEADER(VASQUIL_TEST_ROW, _) }
+        if (HasIceBlock(type)) { VASQUIL_ICE_HEADER(VASQUIL_TEST_ROW, _) }
         if (type == FileTypeStaticIce) { VASQUIL_STATIC_ICE_HEADER(VASQUIL_TEST_ROW, _) }
         if (type == FileTypeDynamicIce) { VASQUIL_DYNAMIC_ICE_HEADER(VASQUIL_TEST_ROW, _) }
         if (type == FileTypeThermalIce) { VASQUIL_THERMAL_ICE_HEADER(VASQUIL_TEST_ROW, _) }
