@@ -1,10 +1,12 @@
 #include "platform/DeviceContext.h"
 
+#include "platform/SystemInfo.h"
 #include "platform/Text.h"
 #include "platform/Window.h"
 #include "platform/WindowSurface.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QPaintDevice>
 #include <QPainter>
 #include <QWidget>
@@ -45,10 +47,7 @@ COLORREF FromQRgb(QRgb c)
 
 LOGFONT GuiFont()
 {
-    LOGFONT lf;
-    lf.lfHeight = -((8 * ScreenDpi + PointsPerInch / 2) / PointsPerInch);
-    std::strcpy(lf.lfFaceName, "MS Shell Dlg");
-    return lf;
+    return DefaultGuiLogFont();
 }
 
 CPen g_blackPen(PS_SOLID, 0, RGB(0, 0, 0));
@@ -137,6 +136,17 @@ void BreakWords(const PrefixedText& paragraph, int width, const QFontMetrics& fm
 
 }  // namespace
 
+const LOGFONT& DefaultGuiLogFont()
+{
+    static const LOGFONT font = [] {
+        LOGFONT lf;
+        lf.lfHeight = -((8 * ScreenDpi + PointsPerInch / 2) / PointsPerInch);
+        std::strcpy(lf.lfFaceName, "MS Shell Dlg");
+        return lf;
+    }();
+    return font;
+}
+
 QString ResolveFontFamily(const QString& face)
 {
     for (const FaceSubstitute& s : FaceTable) {
@@ -167,12 +177,67 @@ BOOL CBrush::CreateSolidBrush(COLORREF color)
     return TRUE;
 }
 
+CFont& CFont::operator=(const CFont& other)
+{
+    m_logFont = other.m_logFont;
+    return *this;
+}
+
+CFont::~CFont() = default;
+
 BOOL CFont::CreateFontIndirect(const LOGFONT* lf)
 {
     if (!lf) return FALSE;
     m_logFont = *lf;
     m_logFont.lfFaceName[LF_FACESIZE - 1] = '\0';
     return TRUE;
+}
+
+namespace {
+
+bool SameLogFont(const LOGFONT& a, const LOGFONT& b)
+{
+    return a.lfHeight == b.lfHeight && a.lfWidth == b.lfWidth && a.lfEscapement == b.lfEscapement &&
+           a.lfOrientation == b.lfOrientation && a.lfWeight == b.lfWeight && a.lfItalic == b.lfItalic &&
+           a.lfUnderline == b.lfUnderline && a.lfStrikeOut == b.lfStrikeOut && a.lfCharSet == b.lfCharSet &&
+           a.lfOutPrecision == b.lfOutPrecision && a.lfClipPrecision == b.lfClipPrecision &&
+           a.lfQuality == b.lfQuality && a.lfPitchAndFamily == b.lfPitchAndFamily &&
+           std::strncmp(a.lfFaceName, b.lfFaceName, LF_FACESIZE) == 0;
+}
+
+// The Qt font of a LOGFONT: lfHeight < 0 the character height, > 0 the cell height, in device
+// pixels given by pixels().
+template <class Pixels>
+QFont MakeQFont(const LOGFONT& lf, Pixels pixels)
+{
+    QFont font(ResolveFontFamily(QString::fromLatin1(lf.lfFaceName)));
+    const int height = lf.lfHeight == 0 ? DefaultGuiLogFont().lfHeight : lf.lfHeight;
+    const int size = std::max(1, pixels(std::abs(height)));
+    font.setPixelSize(size);
+    if (height > 0) {
+        // A cell height: the character height that gives a line of that height.
+        const int cell = QFontMetrics(font).height();
+        if (cell > 0) font.setPixelSize(std::max(1, int(std::lround(double(size) * size / cell))));
+    }
+    font.setWeight(QFont::Weight(std::clamp(lf.lfWeight == 0 ? FW_NORMAL : lf.lfWeight, 1, 1000)));
+    font.setItalic(lf.lfItalic != 0);
+    font.setUnderline(lf.lfUnderline != 0);
+    font.setStrikeOut(lf.lfStrikeOut != 0);
+    return font;
+}
+
+}  // namespace
+
+const CFont::Resolved& CFont::Resolve(int dpiY, int mapMode) const
+{
+    if (resolved_ && resolved_->dpiY == dpiY && resolved_->mapMode == mapMode && SameLogFont(resolved_->logFont, m_logFont))
+        return *resolved_;
+    const QFont font = MakeQFont(m_logFont, [&](int length) {
+        if (mapMode != MM_TWIPS) return length;
+        return int(std::lround(double(length) * dpiY / TwipsPerInch));
+    });
+    resolved_ = std::make_unique<Resolved>(Resolved{m_logFont, dpiY, mapMode, font, QFontMetrics(font)});
+    return *resolved_;
 }
 
 BOOL CFont::CreatePointFont(int pointSize, const char* faceName, CDC* dc)
@@ -214,8 +279,18 @@ CDC::CDC(QPaintDevice* device)
     if (device_) {
         dpiX_ = device_->logicalDpiX();
         dpiY_ = device_->logicalDpiY();
+        printing_ = device_->devType() == QInternal::Printer;
         ownPainter_ = std::make_unique<QPainter>(device_);
     }
+}
+
+CDC::CDC(CDC& target, SameTarget)
+    : device_(target.device_), surface_(target.surface_), dpiX_(target.dpiX_), dpiY_(target.dpiY_),
+      pen_(&g_blackPen), brush_(&g_whiteBrush), font_(&g_guiFont), hasClip_(target.hasClip_), clip_(target.clip_)
+{
+    printing_ = target.printing_;
+    if (surface_) ++surface_->painterUsers;
+    else painterOwner_ = target.painterOwner_ ? target.painterOwner_ : &target;
 }
 
 CDC::CDC(WindowSurface* surface, const QRegion* clip)
@@ -392,6 +467,8 @@ BOOL CDC::RestoreDC(int saved)
     if (level < 1 || level > int(saved_.size())) return FALSE;
     const State s = *saved_[std::size_t(level - 1)];
     saved_.resize(std::size_t(level - 1));
+    // The painter keeps its clip when the clip comes back unchanged (the common case).
+    const bool sameClip = s.hasClip == hasClip_ && (!hasClip_ || s.clip == clip_);
     mapMode_ = s.mapMode;
     windowOrg_ = s.windowOrg;
     viewportOrg_ = s.viewportOrg;
@@ -405,8 +482,32 @@ BOOL CDC::RestoreDC(int saved)
     rop2_ = s.rop2;
     hasClip_ = s.hasClip;
     clip_ = s.clip;
-    ++stateSerial_;
+    if (!sameClip) ++stateSerial_;
     return TRUE;
+}
+
+int CDC::GetClipBox(CRect* rect) const
+{
+    if (!rect) return 0;
+    QRect box;
+    int kind = SIMPLEREGION;
+    if (hasClip_) {
+        box = clip_.boundingRect();
+        kind = clip_.isEmpty() ? NULLREGION : (clip_.rectCount() > 1 ? COMPLEXREGION : SIMPLEREGION);
+    } else if (device_) {
+        box = QRect(0, 0, device_->width(), device_->height());
+    } else {
+        box = QRect(0, 0, 1, 1);
+    }
+    if (box.isEmpty()) {
+        *rect = CRect();
+        return NULLREGION;
+    }
+    CRect r(box.left(), box.top(), box.left() + box.width(), box.top() + box.height());
+    DPtoLP(&r);
+    r.NormalizeRect();
+    *rect = r;
+    return kind;
 }
 
 void CDC::IntersectClipRect(const CRect& rect)
@@ -421,7 +522,13 @@ QPainter& CDC::Prepare(bool useRop)
 {
     QPainter* painter = nullptr;
     bool restate = false;
-    if (surface_) {
+    if (painterOwner_) {
+        // The owner's painter draws for this context now: it takes this clip, and the owner
+        // takes its own back the next time it draws.
+        painter = &painterOwner_->Prepare(false);
+        painterOwner_->appliedSerial_ = 0;
+        restate = true;
+    } else if (surface_) {
         if (!surface_->painter) {
             surface_->painter = std::make_unique<QPainter>(&surface_->image);
             surface_->painterStateOwner = nullptr;
@@ -638,6 +745,49 @@ void CDC::FrameRect(const CRect& rect, CBrush* brush)
     FillDeviceRect(QRect(r.right(), r.top(), 1, r.height()), color, false);
 }
 
+BOOL CDC::DrawEdge(CRect* rect, UINT edge, UINT flags)
+{
+    if (!rect) return FALSE;
+    // The colours of each border: top-left, bottom-right. The outer border takes the outermost
+    // pixels; an inner border alone takes them too.
+    struct Border
+    {
+        UINT bit;
+        int topLeft;
+        int bottomRight;
+    };
+    constexpr Border Outer[] = {{BDR_RAISEDOUTER, COLOR_3DLIGHT, COLOR_3DDKSHADOW},
+                                {BDR_SUNKENOUTER, COLOR_3DSHADOW, COLOR_3DHIGHLIGHT}};
+    constexpr Border Inner[] = {{BDR_RAISEDINNER, COLOR_3DHIGHLIGHT, COLOR_3DSHADOW},
+                                {BDR_SUNKENINNER, COLOR_3DDKSHADOW, COLOR_3DLIGHT}};
+    std::vector<const Border*> borders;
+    for (const Border& b : Outer) {
+        if (edge & b.bit) {
+            borders.push_back(&b);
+            break;
+        }
+    }
+    for (const Border& b : Inner) {
+        if (edge & b.bit) {
+            borders.push_back(&b);
+            break;
+        }
+    }
+    QRect r = ToDeviceRect(*rect);
+    for (const Border* b : borders) {
+        if (r.isEmpty()) break;
+        const QColor topLeft = ToQColor(GetSysColor(b->topLeft));
+        const QColor bottomRight = ToQColor(GetSysColor(b->bottomRight));
+        if (flags & BF_TOP) FillDeviceRect(QRect(r.left(), r.top(), r.width(), 1), topLeft, false);
+        if (flags & BF_LEFT) FillDeviceRect(QRect(r.left(), r.top(), 1, r.height()), topLeft, false);
+        if (flags & BF_BOTTOM) FillDeviceRect(QRect(r.left(), r.bottom(), r.width(), 1), bottomRight, false);
+        if (flags & BF_RIGHT) FillDeviceRect(QRect(r.right(), r.top(), 1, r.height()), bottomRight, false);
+        r.adjust((flags & BF_LEFT) ? 1 : 0, (flags & BF_TOP) ? 1 : 0, (flags & BF_RIGHT) ? -1 : 0,
+                 (flags & BF_BOTTOM) ? -1 : 0);
+    }
+    return TRUE;
+}
+
 void CDC::InvertRect(const CRect& rect)
 {
     const QRect r = ToDeviceRect(rect);
@@ -662,32 +812,16 @@ COLORREF CDC::GetPixel(int x, int y) const
     return FromQRgb(image->pixel(p));
 }
 
-QFont CDC::CurrentQFont() const
+const CFont::Resolved& CDC::CurrentFont() const
 {
-    const LOGFONT& lf = font_->m_logFont;
-    QFont font(ResolveFontFamily(QString::fromLatin1(lf.lfFaceName)));
-    int height = lf.lfHeight == 0 ? GuiFont().lfHeight : lf.lfHeight;
-    const int pixels = std::max(1, ToDeviceLength(std::abs(height), true));
-    if (height < 0) {
-        font.setPixelSize(pixels);
-    } else {
-        // A cell height: the character height that gives a line of that height.
-        font.setPixelSize(pixels);
-        const int cell = QFontMetrics(font).height();
-        if (cell > 0) font.setPixelSize(std::max(1, int(std::lround(double(pixels) * pixels / cell))));
-    }
-    font.setWeight(QFont::Weight(std::clamp(lf.lfWeight == 0 ? FW_NORMAL : lf.lfWeight, 1, 1000)));
-    font.setItalic(lf.lfItalic != 0);
-    font.setUnderline(lf.lfUnderline != 0);
-    font.setStrikeOut(lf.lfStrikeOut != 0);
-    return font;
+    return font_->Resolve(dpiY_, mapMode_);
 }
 
 BOOL CDC::TextOut(int x, int y, const std::string& text)
 {
     const QString q = Cp1252ToQString(text);
-    const QFont font = CurrentQFont();
-    const QFontMetrics fm(font, device_);
+    const QFont& font = CurrentFont().font;
+    const QFontMetrics& fm = CurrentFont().metrics;
     const QPoint p = ToDevice(x, y);
     QPainter& painter = Prepare(false);
     if (bkMode_ == OPAQUE) painter.fillRect(QRect(p, QSize(fm.horizontalAdvance(q), fm.height())), ToQColor(bkColor_));
@@ -700,8 +834,9 @@ BOOL CDC::TextOut(int x, int y, const std::string& text)
 int CDC::DrawText(const std::string& text, CRect* rect, UINT format)
 {
     if (!rect) return 0;
-    const QFont font = CurrentQFont();
-    const QFontMetrics fm(font, device_);
+    const CFont::Resolved& resolved = CurrentFont();
+    const QFont& font = resolved.font;
+    const QFontMetrics& fm = resolved.metrics;
     const QRect area = ToDeviceRect(*rect);
     const int width = area.width();
     const int lineHeight = fm.height();
@@ -709,22 +844,30 @@ int CDC::DrawText(const std::string& text, CRect* rect, UINT format)
     // Lines: one without DT_SINGLELINE breaks, else one per line end, each broken between
     // words with DT_WORDBREAK.
     QString all = Cp1252ToQString(text);
-    QStringList paragraphs;
-    if (format & DT_SINGLELINE) {
-        all.replace(QLatin1String("\r\n"), QLatin1String(" "));
-        all.replace(u'\n', u' ');
-        all.replace(u'\r', u' ');
-        paragraphs.append(all);
-    } else {
-        all.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        all.replace(u'\r', u'\n');
-        paragraphs = all.split(u'\n');
-    }
     std::vector<PrefixedText> lines;
-    for (const QString& paragraph : paragraphs) {
-        const PrefixedText shown = ApplyPrefixes(paragraph, !(format & DT_NOPREFIX));
-        if ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE)) BreakWords(shown, width, fm, &lines);
-        else lines.push_back(shown);
+    const bool lineEnds = all.contains(u'\n') || all.contains(u'\r');
+    const bool prefixes = !(format & DT_NOPREFIX) && all.contains(u'&');
+    if (format & DT_SINGLELINE) {
+        if (lineEnds) {
+            all.replace(QLatin1String("\r\n"), QLatin1String(" "));
+            all.replace(u'\n', u' ');
+            all.replace(u'\r', u' ');
+        }
+        lines.push_back(ApplyPrefixes(all, prefixes));
+    } else {
+        QStringList paragraphs;
+        if (lineEnds) {
+            all.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+            all.replace(u'\r', u'\n');
+            paragraphs = all.split(u'\n');
+        } else {
+            paragraphs.append(all);
+        }
+        for (const QString& paragraph : paragraphs) {
+            const PrefixedText shown = ApplyPrefixes(paragraph, prefixes);
+            if (format & DT_WORDBREAK) BreakWords(shown, width, fm, &lines);
+            else lines.push_back(shown);
+        }
     }
     if ((format & DT_END_ELLIPSIS) && !(format & DT_CALCRECT)) {
         for (PrefixedText& line : lines) {
@@ -732,8 +875,13 @@ int CDC::DrawText(const std::string& text, CRect* rect, UINT format)
             if (elided != line.text) line = {elided, -1};
         }
     }
+    std::vector<int> lineWidths;
+    lineWidths.reserve(lines.size());
     int widest = 0;
-    for (const PrefixedText& line : lines) widest = std::max(widest, fm.horizontalAdvance(line.text));
+    for (const PrefixedText& line : lines) {
+        lineWidths.push_back(fm.horizontalAdvance(line.text));
+        widest = std::max(widest, lineWidths.back());
+    }
     const int height = lineHeight * int(lines.size());
 
     if (format & DT_CALCRECT) {
@@ -747,23 +895,34 @@ int CDC::DrawText(const std::string& text, CRect* rect, UINT format)
         if (format & DT_VCENTER) top = area.top() + (area.height() - lineHeight) / 2;
         else if (format & DT_BOTTOM) top = area.bottom() + 1 - lineHeight;
     }
+    std::vector<int> lefts;
+    lefts.reserve(lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        int x = area.left();
+        if (format & DT_CENTER) x = area.left() + (width - lineWidths[i]) / 2;
+        else if (format & DT_RIGHT) x = area.right() + 1 - lineWidths[i];
+        lefts.push_back(x);
+    }
+    // Text that lies inside the rectangle needs no clip of its own (the common case of a cell).
+    bool inside = top >= area.top() && top + height <= area.bottom() + 1;
+    for (std::size_t i = 0; i < lines.size() && inside; ++i)
+        inside = lefts[i] >= area.left() && lefts[i] + lineWidths[i] <= area.right() + 1;
+    const bool clip = !(format & DT_NOCLIP) && !inside;
+
     QPainter& painter = Prepare(false);
-    painter.save();
-    if (!(format & DT_NOCLIP)) {
+    if (clip) {
+        painter.save();
         const QRegion limit(area);
         painter.setClipRegion(hasClip_ ? clip_.intersected(limit) : limit);
     }
     painter.setFont(font);
     const QColor textColor = ToQColor(textColor_);
+    painter.setPen(textColor);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const PrefixedText& line = lines[i];
-        const int lineWidth = fm.horizontalAdvance(line.text);
-        int x = area.left();
-        if (format & DT_CENTER) x = area.left() + (width - lineWidth) / 2;
-        else if (format & DT_RIGHT) x = area.right() + 1 - lineWidth;
+        const int x = lefts[i];
         const int y = top + int(i) * lineHeight;
-        if (bkMode_ == OPAQUE) painter.fillRect(QRect(x, y, lineWidth, lineHeight), ToQColor(bkColor_));
-        painter.setPen(textColor);
+        if (bkMode_ == OPAQUE) painter.fillRect(QRect(x, y, lineWidths[i], lineHeight), ToQColor(bkColor_));
         painter.drawText(QPoint(x, y + fm.ascent()), line.text);
         if (line.underline >= 0 && line.underline < line.text.size()) {
             const int ux = x + fm.horizontalAdvance(line.text.left(line.underline));
@@ -771,13 +930,13 @@ int CDC::DrawText(const std::string& text, CRect* rect, UINT format)
             painter.fillRect(QRect(ux, y + fm.ascent() + 1, uw, 1), textColor);
         }
     }
-    painter.restore();
+    if (clip) painter.restore();
     return ToLogicalLength(height, true);
 }
 
 CSize CDC::GetTextExtent(const std::string& text) const
 {
-    const QFontMetrics fm(CurrentQFont(), device_);
+    const QFontMetrics& fm = CurrentFont().metrics;
     return CSize(ToLogicalLength(fm.horizontalAdvance(Cp1252ToQString(text)), false),
                  ToLogicalLength(fm.height(), true));
 }
@@ -785,8 +944,8 @@ CSize CDC::GetTextExtent(const std::string& text) const
 BOOL CDC::GetTextMetrics(TEXTMETRIC* metrics) const
 {
     if (!metrics) return FALSE;
-    const QFont font = CurrentQFont();
-    const QFontMetrics fm(font, device_);
+    const QFont& font = CurrentFont().font;
+    const QFontMetrics& fm = CurrentFont().metrics;
     metrics->tmHeight = ToLogicalLength(fm.height(), true);
     metrics->tmAscent = ToLogicalLength(fm.ascent(), true);
     metrics->tmDescent = ToLogicalLength(fm.descent(), true);
@@ -823,12 +982,19 @@ CPaintDC::CPaintDC(CWnd* wnd, const QRegion& invalid) : CDC(wnd ? wnd->Surface()
 CPaintDC::~CPaintDC()
 {
     if (wnd_ && wnd_->GetWidget() && !wnd_->inPaintEvent_ && !m_rcPaint.IsRectEmpty())
-        wnd_->GetWidget()->update(QRect(m_rcPaint.left, m_rcPaint.top, m_rcPaint.Width(), m_rcPaint.Height()));
+        wnd_->GetClientWidget()->update(QRect(m_rcPaint.left, m_rcPaint.top, m_rcPaint.Width(), m_rcPaint.Height()));
 }
 
 CClientDC::CClientDC(CWnd* wnd) : CDC(wnd ? wnd->Surface() : nullptr, nullptr), wnd_(wnd) {}
 
 CClientDC::~CClientDC()
 {
-    if (wnd_ && wnd_->GetWidget()) wnd_->GetWidget()->update();
+    if (wnd_ && wnd_->GetWidget()) wnd_->GetClientWidget()->update();
+}
+
+CScreenDC::CScreenDC() : CDC(static_cast<WindowSurface*>(nullptr), nullptr) {}
+
+BOOL CScreenDC::IsValid() const
+{
+    return QGuiApplication::instance() ? TRUE : FALSE;
 }

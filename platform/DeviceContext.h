@@ -9,6 +9,9 @@
 //   at right and bottom with the null pen); Ellipse fits the same area;
 // - R2_XORPEN and R2_NOT (SetROP2) apply to lines and shapes; InvertRect always inverts; twice
 //   restores the picture;
+// - DrawEdge draws a one-pixel border on the outermost pixels of the same area: the top row and
+//   left column in the edge's top-left colour, the bottom row and right column (corners
+//   included) in its bottom-right colour;
 // - DrawText follows the DT_ flags below and writes its ellipsis as three ASCII dots.
 // Drawing calls return at once; a context over a window's surface shows its result on the
 // screen when control returns to the event loop.
@@ -17,6 +20,7 @@
 #include "platform/WinTypes.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QImage>
 #include <QRegion>
 
@@ -63,6 +67,22 @@ constexpr int WHITE_PEN = 6;
 constexpr int BLACK_PEN = 7;
 constexpr int NULL_PEN = 8;
 constexpr int DEFAULT_GUI_FONT = 17;
+
+// GetClipBox results.
+constexpr int NULLREGION = 1;
+constexpr int SIMPLEREGION = 2;
+constexpr int COMPLEXREGION = 3;
+
+// DrawEdge borders and sides.
+constexpr UINT BDR_RAISEDOUTER = 0x0001;
+constexpr UINT BDR_SUNKENOUTER = 0x0002;
+constexpr UINT BDR_RAISEDINNER = 0x0004;
+constexpr UINT BDR_SUNKENINNER = 0x0008;
+constexpr UINT BF_LEFT = 0x0001;
+constexpr UINT BF_TOP = 0x0002;
+constexpr UINT BF_RIGHT = 0x0004;
+constexpr UINT BF_BOTTOM = 0x0008;
+constexpr UINT BF_RECT = BF_LEFT | BF_TOP | BF_RIGHT | BF_BOTTOM;
 
 // DrawText flags.
 constexpr UINT DT_LEFT = 0x0;
@@ -115,6 +135,9 @@ struct TEXTMETRIC
 
 // The Qt family a face name of the program's fonts resolves to.
 QString ResolveFontFamily(const QString& face);
+// The layer's GUI font (DEFAULT_GUI_FONT, also the system's message-box font): "MS Shell Dlg",
+// 8 points on a 96-dot-per-inch screen.
+const LOGFONT& DefaultGuiLogFont();
 // A Qt font of the face at a size in points on a 96-dot-per-inch screen (8 points: 11 pixels).
 QFont ScreenFont(const QString& face, int points);
 
@@ -152,16 +175,42 @@ public:
     COLORREF m_color = RGB(255, 255, 255);
 };
 
+// A font handle (WM_SETFONT, WM_GETFONT): the address of a CFont, valid while it lives.
+struct FontHandleTag;
+using HFONT = FontHandleTag*;
+
 class CFont : public CGdiObject
 {
 public:
     CFont() : CGdiObject(Kind::Font) {}
+    CFont(const CFont& other) : CGdiObject(Kind::Font), m_logFont(other.m_logFont) {}
+    CFont& operator=(const CFont& other);
+    ~CFont() override;
     BOOL CreateFontIndirect(const LOGFONT* lf);
     // pointSize in tenths of a point; the height follows the context's vertical resolution
     // (96 dots per inch without one).
     BOOL CreatePointFont(int pointSize, const char* faceName, class CDC* dc = nullptr);
     int GetLogFont(LOGFONT* lf) const;
+    HFONT GetSafeHandle() const { return reinterpret_cast<HFONT>(const_cast<CFont*>(this)); }
+    static CFont* FromHandle(HFONT handle) { return reinterpret_cast<CFont*>(handle); }
     LOGFONT m_logFont;
+
+    // The Qt font and metrics the LOGFONT resolves to at a vertical resolution (dots per inch)
+    // and a mapping mode, kept until the LOGFONT, the resolution or the mode differ.
+    struct Resolved;
+    const Resolved& Resolve(int dpiY, int mapMode) const;
+
+private:
+    mutable std::unique_ptr<Resolved> resolved_;
+};
+
+struct CFont::Resolved
+{
+    LOGFONT logFont;
+    int dpiY;
+    int mapMode;
+    QFont font;
+    QFontMetrics metrics;
 };
 
 class CDC
@@ -192,6 +241,8 @@ public:
     CGdiObject* SelectStockObject(int index);
     COLORREF SetTextColor(COLORREF color);
     COLORREF SetBkColor(COLORREF color);
+    COLORREF GetBkColor() const { return bkColor_; }
+    COLORREF GetTextColor() const { return textColor_; }
     int SetBkMode(int mode);
     int SetROP2(int mode);
     int SaveDC();
@@ -199,6 +250,12 @@ public:
     BOOL RestoreDC(int saved);
     // Limits later drawing to the part of the clip area inside rect (logical units).
     void IntersectClipRect(const CRect& rect);
+    // The smallest rectangle round the part that drawing can change (logical units): the clip
+    // area, or the whole device without one. Returns NULLREGION (and an empty rectangle),
+    // SIMPLEREGION or COMPLEXREGION.
+    int GetClipBox(CRect* rect) const;
+    // TRUE for a context over a printer.
+    BOOL IsPrinting() const { return printing_ ? TRUE : FALSE; }
 
     // Lines and shapes (logical units).
     CPoint MoveTo(int x, int y);
@@ -215,6 +272,8 @@ public:
     void FillRect(const CRect& rect, CBrush* brush);
     void FrameRect(const CRect& rect, CBrush* brush);
     void InvertRect(const CRect& rect);
+    // A border of the system's 3-D colours (BDR_ edges) on the sides of flags (BF_ sides).
+    BOOL DrawEdge(CRect* rect, UINT edge, UINT flags);
     COLORREF SetPixel(int x, int y, COLORREF color);
     COLORREF GetPixel(int x, int y) const;  // 0xFFFFFFFF outside an image
 
@@ -234,6 +293,10 @@ public:
 protected:
     // For contexts over a window's surface, limited to clip when it is given.
     CDC(WindowSurface* surface, const QRegion* clip);
+    // A context drawing where target draws, with its clip, resolution and printing flag: over
+    // the same surface, or through target's painter (the target must outlive it).
+    struct SameTarget {};
+    CDC(CDC& target, SameTarget);
     const QRegion& ClipRegion() const { return clip_; }
 
 private:
@@ -243,7 +306,7 @@ private:
     int ToDeviceLength(int length, bool vertical) const;
     int ToLogicalLength(int length, bool vertical) const;
     QPainter& Prepare(bool useRop);
-    QFont CurrentQFont() const;
+    const CFont::Resolved& CurrentFont() const;
     void DrawThinLine(QPoint from, QPoint to, bool includeLast);
     void FillDeviceRect(const QRect& r, const QColor& color, bool useRop);
     void ApplyPen(QPainter& painter) const;
@@ -251,6 +314,8 @@ private:
 
     QPaintDevice* device_ = nullptr;
     WindowSurface* surface_ = nullptr;
+    CDC* painterOwner_ = nullptr;  // the context whose painter this one borrows
+    bool printing_ = false;
     QImage fallback_;  // drawn on (and discarded) when a context has no device
     std::unique_ptr<QPainter> ownPainter_;
     int dpiX_ = 96;
@@ -297,4 +362,13 @@ public:
 
 private:
     CWnd* wnd_;
+};
+
+// A context for measuring text as the screen shows it (96 dots per inch); drawing into it
+// changes nothing. Not valid without a Qt application, which measuring needs.
+class CScreenDC : public CDC
+{
+public:
+    CScreenDC();
+    BOOL IsValid() const;
 };

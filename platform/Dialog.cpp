@@ -7,6 +7,7 @@
 #include "platform/TestHooks.h"
 #include "platform/Text.h"
 #include "platform/UiThread.h"
+#include "platform/WindowClass.h"
 #include "platform/WindowWidget.h"
 
 #include <QApplication>
@@ -22,6 +23,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+
+#include <cstring>
+#include <map>
+#include <utility>
 
 namespace {
 
@@ -132,6 +137,23 @@ QWidget* MakeComboList(const ControlTemplate& c, QWidget* parent)
     return combo;
 }
 
+// The font of a template (face, points) as a font object, for WM_SETFONT to its custom
+// controls; made once and kept for the process.
+const CFont& TemplateFont(const char* face, int points)
+{
+    static std::map<std::pair<std::string, int>, CFont> fonts;
+    const auto key = std::make_pair(std::string(face ? face : ""), points);
+    auto it = fonts.find(key);
+    if (it == fonts.end()) {
+        LOGFONT lf;
+        lf.lfHeight = -ScreenFont(QString::fromUtf8(key.first.c_str()), points).pixelSize();
+        std::strncpy(lf.lfFaceName, key.first.c_str(), LF_FACESIZE - 1);
+        it = fonts.emplace(key, CFont()).first;
+        it->second.CreateFontIndirect(&lf);
+    }
+    return it->second;
+}
+
 template <class T>
 std::unique_ptr<CWnd> MakeObject()
 {
@@ -200,6 +222,24 @@ BOOL CDialog::BuildWindow(const DialogTemplate& tmpl, CWnd* parent, bool modal)
     QButtonGroup* radioGroup = nullptr;
     std::vector<QWidget*> groupBoxes;
     for (const ControlTemplate& c : tmpl.controls) {
+        if (c.kind == ControlKind::Custom) {
+            // A window of a registered class, as the window system makes it for the template;
+            // a class that is not registered fails the dialog.
+            if (!GetClassInfo(c.className)) {
+                DestroyWindow();
+                return FALSE;
+            }
+            auto object = std::make_unique<CWnd>();
+            object->AttachNonClientWindow(dialog, ToPixels(c.rect, baseUnits_), UINT(c.id), c.style | WS_CHILD);
+            QWidget* widget = object->GetWidget();
+            if (c.style & WS_TABSTOP) widget->setFocusPolicy(Qt::TabFocus);
+            if (!(c.style & WS_VISIBLE)) widget->hide();
+            if (c.style & WS_DISABLED) widget->setEnabled(false);
+            object->SendMessage(WM_SETFONT, WPARAM(TemplateFont(tmpl.fontFace, tmpl.fontPoints).GetSafeHandle()), FALSE);
+            controls_.push_back(std::move(object));
+            if (c.style & WS_GROUP) radioGroup = nullptr;
+            continue;
+        }
         const ControlKindRow* row = FindKind(c.kind);
         if (!row) continue;
         QWidget* widget = row->makeWidget(c, dialog);

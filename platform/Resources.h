@@ -31,6 +31,8 @@ enum class ControlKind
     RadioButton,  // WS_GROUP on the first button of each group
     Edit,         // one line; ES_READONLY, ES_RIGHT
     ComboList,    // drop-down list; cy is the height of the open list
+    Custom,       // a custom-drawn window of the registered window class className (a grid),
+                  // with a non-client area; it gets WM_SETFONT with the dialog's font
 };
 
 struct ControlTemplate
@@ -42,6 +44,7 @@ struct ControlTemplate
     DWORD style = WS_VISIBLE;  // WS_ styles and the kind's own styles
     std::vector<const char*> items = {};  // a combo box's list
     UINT image = 0;                       // a picture's image resource
+    const char* className = nullptr;      // a custom control's window class
 };
 
 struct DialogTemplate

@@ -2,6 +2,7 @@
 
 #include "platform/DeviceContext.h"
 #include "platform/Frame.h"
+#include "platform/NonClientArea.h"
 #include "platform/Text.h"
 #include "platform/UiThread.h"
 #include "platform/WindowWidget.h"
@@ -102,6 +103,38 @@ void DisposeWidget(QWidget* widget)
     }
 }
 
+// The system colours follow the application's palette: a change of it is WM_SYSCOLORCHANGE to
+// every custom-drawn window (as a top-level window passes it on to its descendants).
+class SysColourWatch : public QObject
+{
+public:
+    static void Install()
+    {
+        static SysColourWatch* watch = nullptr;
+        if (watch || !qApp) return;
+        watch = new SysColourWatch;
+        watch->setParent(qApp);
+        qApp->installEventFilter(watch);
+    }
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        if (event->type() == QEvent::ApplicationPaletteChange && object == qApp) {
+            std::vector<HWND> handles;
+            for (const auto& entry : g_byHandle) {
+                if (entry.second->Surface()) handles.push_back(entry.first);
+            }
+            for (HWND handle : handles) {
+                // Then every window is drawn again in the new colours, as the system does.
+                if (CWnd* wnd = CWnd::FromHandle(handle)) wnd->SendMessage(WM_SYSCOLORCHANGE);
+                if (CWnd* wnd = CWnd::FromHandle(handle)) wnd->Invalidate(TRUE);
+            }
+        }
+        return false;
+    }
+};
+
 }  // namespace
 
 const CRuntimeClass CWnd::Runtime{"CWnd", &CCmdTarget::Runtime, &CreateRuntimeObject<CWnd>};
@@ -157,16 +190,23 @@ BOOL CWnd::Create(const char*, const char* windowName, DWORD style, const CRect&
     const bool child = (cs.style & WS_CHILD) != 0;
     QWidget* parentWidget = cs.hwndParent ? cs.hwndParent->GetWidget() : nullptr;
     if (child && !parentWidget) return FALSE;
-    auto* widget = new WindowWidget<QWidget>(this, parentWidget, child ? Qt::Widget : Qt::Window);
-    widget->setAttribute(Qt::WA_OpaquePaintEvent);
-    widget->setAttribute(Qt::WA_NoSystemBackground);
-    widget->setMouseTracking(true);
-    widget->setFocusPolicy(Qt::NoFocus);
-    widget->setGeometry(cs.x, cs.y, std::max(cs.cx, 0), std::max(cs.cy, 0));
+    QWidget* widget = nullptr;
+    const QRect geometry(cs.x, cs.y, std::max(cs.cx, 0), std::max(cs.cy, 0));
+    if (child && (cs.style & (WS_HSCROLL | WS_VSCROLL))) {
+        AttachNonClientWindow(parentWidget, geometry, cs.id, cs.style);
+        widget = widget_;
+    } else {
+        widget = new WindowWidget<QWidget>(this, parentWidget, child ? Qt::Widget : Qt::Window);
+        widget->setAttribute(Qt::WA_OpaquePaintEvent);
+        widget->setAttribute(Qt::WA_NoSystemBackground);
+        widget->setMouseTracking(true);
+        widget->setFocusPolicy(Qt::NoFocus);
+        widget->setGeometry(geometry);
+        AttachWidget(widget, cs.id, cs.style);
+        EnableSurface();
+    }
     widget->setWindowTitle(Cp1252ToQString(cs.lpszName));
     if (cs.style & WS_DISABLED) widget->setEnabled(false);
-    AttachWidget(widget, cs.id, cs.style);
-    EnableSurface();
 
     const auto alive = alive_;
     const LRESULT created = SendMessage(WM_CREATE, 0, LPARAM(&cs));
@@ -176,8 +216,10 @@ BOOL CWnd::Create(const char*, const char* windowName, DWORD style, const CRect&
         return FALSE;
     }
     if (!widget_) return FALSE;
-    reportedSize_ = CSize(widget->width(), widget->height());
-    SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(widget->width(), widget->height()));
+    CRect client;
+    GetClientRect(&client);
+    reportedSize_ = client.Size();
+    SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.Width(), client.Height()));
     if (!*alive || !widget_) return FALSE;
     // A window without WS_VISIBLE stays hidden, also when its parent is shown later.
     if (cs.style & WS_VISIBLE) widget_->show();
@@ -208,14 +250,22 @@ void CWnd::AttachWidget(QWidget* widget, UINT id, DWORD style)
 
 void CWnd::EnableSurface()
 {
+    SysColourWatch::Install();
     surface_ = std::make_unique<WindowSurface>();
     ResizeSurface();
+}
+
+QWidget* CWnd::GetClientWidget() const
+{
+    if (nonClient_ && widget_) return nonClient_->area->viewport();
+    return widget_;
 }
 
 void CWnd::ResizeSurface()
 {
     if (!surface_ || !widget_) return;
-    const QSize size(std::max(widget_->width(), 1), std::max(widget_->height(), 1));
+    const QWidget* client = GetClientWidget();
+    const QSize size(std::max(client->width(), 1), std::max(client->height(), 1));
     if (surface_->image.size() == size) return;
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::white);
@@ -247,6 +297,9 @@ void CWnd::DetachWidget()
     coveredPaintQueued_ = false;
     timers_.clear();
     surface_.reset();
+    nonClient_.reset();
+    exStyle_ = 0;
+    font_ = nullptr;
     reportedSize_ = CSize(-1, -1);
 }
 
@@ -299,15 +352,21 @@ BOOL CWnd::SubclassDlgItem(UINT id, CWnd* parent)
     handle_ = previous->handle_.exchange(nullptr);
     id_ = previous->id_;
     style_ = previous->style_;
+    exStyle_ = std::exchange(previous->exStyle_, 0);
+    font_ = std::exchange(previous->font_, nullptr);
     surface_ = std::move(previous->surface_);
+    nonClient_ = std::move(previous->nonClient_);
     timers_ = std::move(previous->timers_);
     reportedSize_ = std::exchange(previous->reportedSize_, CSize(-1, -1));
     coveredPaintQueued_ = std::exchange(previous->coveredPaintQueued_, false);
     if (bridge_) bridge_->SetOwner(this);
     g_byHandle[handle_] = this;
     g_byWidget[widget_] = this;
+    PreSubclassWindow();
     return TRUE;
 }
+
+void CWnd::PreSubclassWindow() {}
 
 HWND CWnd::GetSafeHwnd() const
 {
@@ -411,6 +470,9 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
     case WM_SETFOCUS: OnSetFocus(FromHandle(reinterpret_cast<HWND>(wParam))); return TRUE;
     case WM_KILLFOCUS: OnKillFocus(FromHandle(reinterpret_cast<HWND>(wParam))); return TRUE;
     case WM_CAPTURECHANGED: OnCaptureChanged(FromHandle(reinterpret_cast<HWND>(lParam))); return TRUE;
+    case WM_HSCROLL: OnHScroll(LOWORD(wParam), HIWORD(wParam), nullptr); return TRUE;
+    case WM_VSCROLL: OnVScroll(LOWORD(wParam), HIWORD(wParam), nullptr); return TRUE;
+    case WM_SYSCOLORCHANGE: OnSysColorChange(); return TRUE;
     case WM_COMMAND: return OnCommand(wParam, lParam);
     case WM_NOTIFY: return OnNotify(wParam, lParam, pResult);
     default: return FALSE;
@@ -449,6 +511,12 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CONTEXTMENU:
         if ((style_ & WS_CHILD) && GetParent()) GetParent()->SendMessage(message, wParam, lParam);
         return 0;
+    case WM_SETFONT:
+        if (!surface_) return 0;
+        font_ = reinterpret_cast<HFONT>(wParam);
+        if (lParam) Invalidate(TRUE);
+        return 0;
+    case WM_GETFONT: return surface_ ? LRESULT(font_) : 0;
     default: return 0;
     }
 }
@@ -478,6 +546,9 @@ void CWnd::OnKeyDown(UINT, UINT, UINT) { Default(); }
 void CWnd::OnSetFocus(CWnd*) { Default(); }
 void CWnd::OnKillFocus(CWnd*) { Default(); }
 void CWnd::OnCaptureChanged(CWnd*) { Default(); }
+void CWnd::OnHScroll(UINT, UINT, CScrollBar*) { Default(); }
+void CWnd::OnVScroll(UINT, UINT, CScrollBar*) { Default(); }
+void CWnd::OnSysColorChange() { Default(); }
 
 BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam)
 {
@@ -521,11 +592,7 @@ bool CWnd::HandleWidgetEvent(QEvent* event)
     case QEvent::Resize: {
         if (bridge_) bridge_->BaseEvent(event);
         if (!*alive || !widget_) return true;
-        ResizeSurface();
-        const CSize size(widget_->width(), widget_->height());
-        if (size == reportedSize_) return true;
-        reportedSize_ = size;
-        Dispatch(WM_SIZE, SIZE_RESTORED, MAKELPARAM(size.cx, size.cy));
+        ClientResized();
         return true;
     }
     case QEvent::Close: {
@@ -585,6 +652,33 @@ bool CWnd::HandleWidgetEvent(QEvent* event)
     }
 }
 
+bool CWnd::ClientResized()
+{
+    const auto alive = alive_;
+    if (!widget_) return false;
+    ResizeSurface();
+    CRect client;
+    GetClientRect(&client);
+    if (client.Size() == reportedSize_) return true;
+    reportedSize_ = client.Size();
+    Dispatch(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.Width(), client.Height()));
+    return *alive && widget_;
+}
+
+bool CWnd::HandleClientEvent(QEvent* event)
+{
+    if (!widget_ || !surface_) return false;
+    switch (event->type()) {
+    case QEvent::Paint: PaintFromWidget(event); return true;
+    case QEvent::Resize: ClientResized(); return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove: return HandleMouse(event);
+    default: return false;
+    }
+}
+
 bool CWnd::HandleMouse(QEvent* event)
 {
     if (!surface_) return false;
@@ -626,7 +720,8 @@ bool CWnd::HandleMouse(QEvent* event)
 void CWnd::PaintFromWidget(QEvent* event)
 {
     const auto alive = alive_;
-    if (surface_->image.size() != widget_->size() && widget_->width() > 0 && widget_->height() > 0) ResizeSurface();
+    QWidget* client = GetClientWidget();
+    if (surface_->image.size() != client->size() && client->width() > 0 && client->height() > 0) ResizeSurface();
     if (!surface_->invalid.isEmpty()) {
         inPaintEvent_ = true;
         Dispatch(WM_PAINT, 0, 0);
@@ -639,7 +734,7 @@ void CWnd::PaintFromWidget(QEvent* event)
         surface_->painter.reset();
         surface_->painterStateOwner = nullptr;
     }
-    QPainter painter(widget_);
+    QPainter painter(GetClientWidget());
     for (const QRect& r : static_cast<QPaintEvent*>(event)->region()) painter.drawImage(r, surface_->image, r);
 }
 
@@ -652,19 +747,20 @@ void CWnd::InvalidateRect(const CRect* rect, BOOL bErase)
 {
     AssertUiThread();
     if (!widget_) return;
-    const QRect area = rect ? QRect(rect->left, rect->top, rect->Width(), rect->Height()) : widget_->rect();
+    QWidget* client = GetClientWidget();
+    const QRect area = rect ? QRect(rect->left, rect->top, rect->Width(), rect->Height()) : client->rect();
     if (surface_) {
         surface_->invalid += area.intersected(QRect(QPoint(0, 0), surface_->image.size()));
         if (bErase) surface_->erase = true;
-        if (widget_->isVisible() && !widget_->visibleRegion().intersects(area)) QueueCoveredPaint();
+        if (client->isVisible() && !client->visibleRegion().intersects(area)) QueueCoveredPaint();
     }
-    widget_->update(area);
+    client->update(area);
 }
 
 bool CWnd::PaintCovered()
 {
-    if (!widget_ || !surface_ || surface_->invalid.isEmpty() || !widget_->isVisible()) return false;
-    if (surface_->invalid.intersects(widget_->visibleRegion())) return false;  // Qt's paint comes
+    if (!widget_ || !surface_ || surface_->invalid.isEmpty() || !GetClientWidget()->isVisible()) return false;
+    if (surface_->invalid.intersects(GetClientWidget()->visibleRegion())) return false;  // Qt's paint comes
     Dispatch(WM_PAINT, 0, 0);
     return true;
 }
@@ -690,7 +786,7 @@ void CWnd::UpdateWindow()
     // and its children as update requests of the top-level window; sending them paints that
     // now, and what is valid stays as it is.
     if (!surface_) QCoreApplication::sendPostedEvents(widget_->window(), QEvent::UpdateRequest);
-    else if (!surface_->invalid.isEmpty() && !PaintCovered()) widget_->repaint(surface_->invalid);
+    else if (!surface_->invalid.isEmpty() && !PaintCovered()) GetClientWidget()->repaint(surface_->invalid);
 }
 
 void CWnd::MoveWindow(int x, int y, int width, int height, BOOL bRepaint)
@@ -700,12 +796,8 @@ void CWnd::MoveWindow(int x, int y, int width, int height, BOOL bRepaint)
     widget_->setGeometry(x, y, std::max(width, 0), std::max(height, 0));
     if (!widget_->isVisible()) {
         // Qt sizes a hidden widget when it is shown; the window learns its size now.
-        ResizeSurface();
-        const CSize size(widget_->width(), widget_->height());
-        if (size != reportedSize_) {
-            reportedSize_ = size;
-            SendMessage(WM_SIZE, SIZE_RESTORED, MAKELPARAM(size.cx, size.cy));
-        }
+        LayOutNonClient();
+        if (!ClientResized()) return;
     }
     if (bRepaint && widget_) Invalidate(TRUE);
 }
@@ -746,7 +838,8 @@ BOOL CWnd::IsWindowVisible() const
 
 void CWnd::GetClientRect(CRect* rect) const
 {
-    *rect = widget_ ? CRect(0, 0, widget_->width(), widget_->height()) : CRect();
+    const QWidget* client = GetClientWidget();
+    *rect = client ? CRect(0, 0, client->width(), client->height()) : CRect();
 }
 
 void CWnd::GetWindowRect(CRect* rect) const
@@ -763,14 +856,14 @@ void CWnd::GetWindowRect(CRect* rect) const
 void CWnd::ClientToScreen(CPoint* point) const
 {
     if (!widget_) return;
-    const QPoint p = widget_->mapToGlobal(QPoint(point->x, point->y));
+    const QPoint p = GetClientWidget()->mapToGlobal(QPoint(point->x, point->y));
     *point = CPoint(p.x(), p.y());
 }
 
 void CWnd::ScreenToClient(CPoint* point) const
 {
     if (!widget_) return;
-    const QPoint p = widget_->mapFromGlobal(QPoint(point->x, point->y));
+    const QPoint p = GetClientWidget()->mapFromGlobal(QPoint(point->x, point->y));
     *point = CPoint(p.x(), p.y());
 }
 
@@ -869,10 +962,10 @@ CWnd* CWnd::SetCapture()
     if (previous == this) return previous;
     g_capture = handle_;
     if (previous) {
-        if (previous->widget_ && previous->widget_->isVisible()) previous->widget_->releaseMouse();
+        if (previous->widget_ && previous->GetClientWidget()->isVisible()) previous->GetClientWidget()->releaseMouse();
         previous->SendMessage(WM_CAPTURECHANGED, 0, LPARAM(handle_.load()));
     }
-    if (widget_ && widget_->isVisible() && g_capture == handle_) widget_->grabMouse();
+    if (widget_ && GetClientWidget()->isVisible() && g_capture == handle_) GetClientWidget()->grabMouse();
     return previous;
 }
 
@@ -887,7 +980,7 @@ BOOL CWnd::ReleaseCapture()
     CWnd* previous = FromHandle(g_capture);
     g_capture = nullptr;
     if (!previous) return TRUE;
-    if (previous->widget_ && previous->widget_->isVisible()) previous->widget_->releaseMouse();
+    if (previous->widget_ && previous->GetClientWidget()->isVisible()) previous->GetClientWidget()->releaseMouse();
     previous->SendMessage(WM_CAPTURECHANGED, 0, 0);
     return TRUE;
 }

@@ -16,6 +16,7 @@
 #pragma once
 
 #include "platform/CmdTarget.h"
+#include "platform/ScrollInfo.h"
 #include "platform/WinTypes.h"
 
 #include <atomic>
@@ -25,11 +26,13 @@
 #include <vector>
 
 class QEvent;
+class QRect;
 class QWidget;
 class CDC;
 class CFrameWnd;
 class CWnd;
 struct CCreateContext;
+struct NonClientArea;
 struct WindowSurface;
 
 // Header of a WM_NOTIFY record; a control's own record starts with it.
@@ -54,6 +57,10 @@ struct CREATESTRUCT
     std::string lpszName;
 };
 
+// A font handle (the address of a CFont, see DeviceContext.h).
+struct FontHandleTag;
+using HFONT = FontHandleTag*;
+
 // A number from FirstRegisteredMessage to LastRegisteredMessage, the same for every call
 // with the same name during the process (any thread); 0 when the range is used up.
 UINT RegisterWindowMessage(const char* name);
@@ -70,7 +77,8 @@ public:
     CWnd& operator=(const CWnd&) = delete;
 
     // Creates a custom-drawn window: a child of parent when style has WS_CHILD, else a
-    // top-level window; rect is in the parent's client pixels. PreCreateWindow runs before the
+    // top-level window; rect is in the parent's client pixels (the whole window's, scroll bars
+    // included, with WS_HSCROLL or WS_VSCROLL, which show the bars). PreCreateWindow runs before the
     // window exists, OnCreate once it does (then WM_SIZE, then it shows with WS_VISIBLE).
     // FALSE, and no window, when either refuses, when a child has no parent window, or when
     // a window exists already; a view refused by OnCreate has deleted itself (LifeToken).
@@ -81,8 +89,11 @@ public:
     BOOL DestroyWindow();
 
     // Makes this object the window object of the parent's child control id in place of the
-    // object it had (which is left without a window). FALSE when there is no such control.
+    // object it had (which is left without a window), then calls PreSubclassWindow. FALSE
+    // when there is no such control.
     BOOL SubclassDlgItem(UINT id, CWnd* parent);
+    // Called when SubclassDlgItem has made this object the window's object.
+    virtual void PreSubclassWindow();
 
     HWND GetSafeHwnd() const;
     // The object of a live window, null for a destroyed or null handle.
@@ -91,6 +102,9 @@ public:
     static CWnd* FromWidget(const QWidget* widget);
     // The window's Qt widget, null without a window.
     QWidget* GetWidget() const { return widget_; }
+    // The widget of the client area: the window's own widget, or the one inside the frame and
+    // scroll bars of a window with a non-client area. Mouse input and painting happen there.
+    QWidget* GetClientWidget() const;
     // Expires when the object is deleted: how a caller learns that a handler, or a failed
     // Create, deleted an object that deletes itself (views and frames).
     std::weak_ptr<bool> LifeToken() const { return alive_; }
@@ -103,7 +117,9 @@ public:
     BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     // Dispatches a message: the message table first, then the handlers below.
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
-    // The window system's own processing of a message (what a handler's base class does).
+    // The window system's own processing of a message (what a handler's base class does). A
+    // custom-drawn window keeps the font of WM_SETFONT and gives it back for WM_GETFONT, as
+    // the window system's controls do.
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     // DefWindowProc of the message being handled.
     LRESULT Default();
@@ -129,6 +145,12 @@ public:
     virtual void OnSetFocus(CWnd* pOldWnd);
     virtual void OnKillFocus(CWnd* pNewWnd);
     virtual void OnCaptureChanged(CWnd* pWnd);
+    // WM_HSCROLL and WM_VSCROLL of the window's own bars (pScrollBar null); nPos is the low 16
+    // bits of the position for the thumb codes (SIF_TRACKPOS gives all of it).
+    virtual void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+    virtual void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar);
+    // WM_SYSCOLORCHANGE: the system colours (GetSysColor) changed.
+    virtual void OnSysColorChange();
     // WM_COMMAND: a command without a control (lParam 0: menus, accelerators, toolbars) runs
     // only when its update handler leaves it enabled; then OnCmdMsg routes it.
     virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
@@ -160,6 +182,29 @@ public:
     void SetWindowText(const std::string& text);  // Windows-1252
     std::string GetWindowText() const;
     DWORD GetStyle() const { return style_; }
+    DWORD GetExStyle() const { return exStyle_; }
+    // Removes and adds extended styles; a window with a non-client area shows or loses its
+    // sunken client edge (WS_EX_CLIENTEDGE), which changes its client size (WM_SIZE).
+    // Returns TRUE when the styles changed.
+    BOOL ModifyStyleEx(DWORD remove, DWORD add, UINT flags = 0);
+
+    // The window's own scroll bars (windows with a non-client area: template controls of
+    // ControlKind::Custom and windows created with WS_HSCROLL or WS_VSCROLL; the others have
+    // none and these return FALSE or 0). A bar keeps its range, page and position while it is
+    // hidden. SetScrollInfo takes the fields of fMask: the page is cut to the range's length
+    // and the position to nMin..nMax - nPage + 1 after every change. With SIF_RANGE or
+    // SIF_PAGE, a change that leaves nothing to scroll hides the bar (disables it with
+    // SIF_DISABLENOSCROLL) and one that leaves something to scroll shows and enables it. Showing
+    // or hiding a bar changes the client size (WM_SIZE). The user's actions on a bar arrive as
+    // WM_HSCROLL or WM_VSCROLL; after the handler the bar shows the position it left.
+    BOOL SetScrollInfo(int nBar, LPSCROLLINFO info, BOOL bRedraw = TRUE);
+    BOOL GetScrollInfo(int nBar, LPSCROLLINFO info, UINT nMask = SIF_ALL);
+    int GetScrollPos(int nBar) const;  // 0 without a bar
+    int SetScrollPos(int nBar, int nPos, BOOL bRedraw = TRUE);  // returns the previous position
+    // Shows or hides SB_HORZ, SB_VERT or SB_BOTH.
+    void ShowScrollBar(UINT nBar, BOOL bShow = TRUE);
+    // The window's own bar: shown when enable, else hidden.
+    void EnableScrollBarCtrl(int nBar, BOOL bEnable = TRUE);
 
     // Relatives.
     CWnd* GetDlgItem(int id) const;  // the child window with this id, null without one
@@ -184,6 +229,12 @@ public:
 
     // Called by the widget that carries this window's events (not for the program's own use).
     bool HandleWidgetEvent(QEvent* event);
+    // The same for events of the client widget inside a non-client area, and for the user's
+    // actions on the window's scroll bars (a QAbstractSlider action; released: the mouse let
+    // go, after dragging the thumb when thumb is set).
+    bool HandleClientEvent(QEvent* event);
+    void HandleScrollAction(int nBar, int action);
+    void HandleScrollRelease(int nBar, bool thumb);
     // The widget is being deleted by Qt: the window's objects hear of it while it is whole.
     void WidgetDestroying();
     WindowSurface* Surface() const { return surface_.get(); }
@@ -191,6 +242,10 @@ public:
     // Makes widget this object's window with a new handle (used by the window kinds of this
     // layer, not by the program).
     void AttachWidget(QWidget* widget, UINT id, DWORD style);
+    // Makes a custom-drawn window with a non-client area (a frame for WS_EX_CLIENTEDGE and two
+    // scroll bars, shown for WS_HSCROLL and WS_VSCROLL) as this object's window: a child of
+    // parent at geometry, which covers the whole window (used by the layer, not the program).
+    void AttachNonClientWindow(QWidget* parent, const QRect& geometry, UINT id, DWORD style);
 
 protected:
     // Message table: messages (custom, posted or registered) handled by a member.
@@ -222,11 +277,18 @@ protected:
     virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
 
     DWORD style_ = 0;
+    DWORD exStyle_ = 0;
     UINT id_ = 0;
 
 private:
     static std::uint64_t NotifyKey(UINT id, int code) { return (std::uint64_t(std::uint32_t(code)) << 32) | id; }
     void ResizeSurface();
+    // The client area took its size (its widget's): the surface follows and, for a new size,
+    // WM_SIZE. Returns false when the handler deleted the object or destroyed the window.
+    bool ClientResized();
+    // Lays out a non-client area (frame, bars, client) at once, shown or not.
+    void LayOutNonClient();
+    void PushScrollBar(int nBar);
     // Qt paints only what shows of a widget, the window system a window whose child windows
     // cover it as well (a view that hosts other views draws on each repaint): these paint
     // the invalid part of a covered window, now or once the queued events have run.
@@ -243,7 +305,9 @@ private:
     class WidgetBridge* bridge_ = nullptr;  // event carrier of widgets made by this layer
     std::atomic<HWND> handle_{nullptr};     // read by PostMessage on any thread
     CWnd* owner_ = nullptr;
+    HFONT font_ = nullptr;  // WM_SETFONT's font
     std::unique_ptr<WindowSurface> surface_;
+    std::unique_ptr<NonClientArea> nonClient_;  // windows with a frame and scroll bars only
     std::unordered_map<UINT, std::function<LRESULT(WPARAM, LPARAM)>> messages_;
     std::unordered_map<std::uint64_t, std::function<void(NMHDR*, LRESULT*)>> notifies_;
     std::unordered_map<int, UINT_PTR> timers_;  // Qt timer id -> window timer id

@@ -1,0 +1,150 @@
+// The grid's costs with the largest series an editor shows (100,001 rows by 9 columns): a paint
+// of a 1280 x 800 client at the middle of the series, the thumb dragged to the end with the
+// paint that follows, scrolling row 1 back into view from the end with its paint, and filling
+// the grid (counts and one item per cell), with the memory the filled grid takes. Runs on Qt's
+// offscreen platform unless QT_QPA_PLATFORM names another.
+#include "GridHostDialog.h"
+
+#include "platform/UiThread.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QAbstractScrollArea>
+#include <QCoreApplication>
+#include <QScrollBar>
+#include <QWidget>
+
+#include <malloc.h>
+
+#include <memory>
+
+using namespace gridhost;
+
+namespace {
+
+constexpr int ClientWidth = 1280;
+constexpr int ClientHeight = 800;
+
+// The heap memory in use, in bytes.
+long long HeapInUse()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<long long>(info.uordblks + info.hblkhd);
+}
+
+// The host dialog with its filled grid, its client area 1280 x 800.
+struct BigGrid
+{
+    BigGrid()
+    {
+        dialog.Create(HostDialogId);
+        dialog.GetWidget()->setFixedSize(ClientWidth + 100, ClientHeight + 100);
+        CGridCtrl& grid = dialog.Grid;
+        grid.MoveWindow(0, 0, ClientWidth + 40, ClientHeight + 40, TRUE);
+        CRect client;
+        grid.GetClientRect(&client);
+        grid.MoveWindow(0, 0, ClientWidth + 40 + (ClientWidth - client.Width()), ClientHeight + 40 + (ClientHeight - client.Height()), TRUE);
+        // The columns share the width, so only the vertical bar shows.
+        for (int col = 0; col < grid.ColumnCount(); ++col) grid.SetColumnWidth(col, ClientWidth / HostColumns);
+        grid.UpdateScrollBars();
+        QCoreApplication::processEvents();
+    }
+    CGridHostDlg dialog;
+};
+
+BigGrid& Grid()
+{
+    static BigGrid big;
+    return big;
+}
+
+QScrollBar* VerticalBar(CGridCtrl& grid)
+{
+    return static_cast<QAbstractScrollArea*>(grid.GetWidget())->verticalScrollBar();
+}
+
+// The whole client area painted into the window's picture, as a paint does.
+void PaintAll(CGridCtrl& grid)
+{
+    grid.Invalidate();
+    grid.SendMessage(WM_PAINT);
+}
+
+void BM_PaintClientAtTheMiddle(benchmark::State& state)
+{
+    CGridCtrl& grid = Grid().dialog.Grid;
+    grid.ScrollCellIntoView(50000, 1);
+    CRect client;
+    grid.GetClientRect(&client);
+    const CellRange shown = grid.VisibleScrollableRange();
+    for (auto _ : state) PaintAll(grid);
+    state.counters["client_w"] = client.Width();
+    state.counters["client_h"] = client.Height();
+    state.counters["cells"] = double((shown.maxRow - shown.minRow + 2) * (shown.maxCol - shown.minCol + 2));
+}
+
+void BM_ThumbToTheEndAndPaint(benchmark::State& state)
+{
+    CGridCtrl& grid = Grid().dialog.Grid;
+    QScrollBar* bar = VerticalBar(grid);
+    for (auto _ : state) {
+        state.PauseTiming();
+        grid.ScrollCellIntoView(1, 1);
+        PaintAll(grid);
+        state.ResumeTiming();
+        bar->setSliderDown(true);
+        bar->setSliderPosition(bar->maximum());
+        bar->setSliderDown(false);
+        grid.SendMessage(WM_PAINT);
+    }
+    state.counters["last_row"] = grid.VisibleScrollableRange().maxRow;
+}
+
+void BM_ScrollRowOneIntoViewFromTheEndAndPaint(benchmark::State& state)
+{
+    CGridCtrl& grid = Grid().dialog.Grid;
+    for (auto _ : state) {
+        state.PauseTiming();
+        grid.ScrollCellIntoView(100000, 1);
+        PaintAll(grid);
+        state.ResumeTiming();
+        grid.ScrollCellIntoView(1, 1);
+        grid.SendMessage(WM_PAINT);
+    }
+    state.counters["top_row"] = grid.TopLeftScrollableCell().row;
+}
+
+void BM_FillSeriesGrid(benchmark::State& state)
+{
+    long long memory = 0;
+    for (auto _ : state) {
+        auto grid = std::make_unique<CGridCtrl>();
+        const long long before = HeapInUse();
+        FillSeries(*grid, SeriesEntries);
+        memory = HeapInUse() - before;
+        state.PauseTiming();
+        grid.reset();
+        state.ResumeTiming();
+    }
+    state.counters["heap_MB"] = double(memory) / (1024.0 * 1024.0);
+    state.counters["bytes_per_cell"] = double(memory) / (double(SeriesEntries + 1) * HostColumns);
+    state.counters["cells"] = double(SeriesEntries + 1) * HostColumns;
+}
+
+}  // namespace
+
+BENCHMARK(BM_PaintClientAtTheMiddle)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ThumbToTheEndAndPaint)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_ScrollRowOneIntoViewFromTheEndAndPaint)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FillSeriesGrid)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    PlatformApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return 0;
+}
