@@ -89,7 +89,8 @@ struct Channel {
 
 }  // namespace
 
-void AppendNewModelHeader(std::string& text, int nodes, int elements, int boundaryElements, const CalendarDate& date)
+void AppendNewModelHeader(std::string& text, int unitSystem, int nodes, int elements, int boundaryElements,
+                          const CalendarDate& date)
 {
     text += " File Type = 0\n Delta t = 3600\n Max Delta t = 3600\n Model Time = 0\n";
     text += " Simulation Start DateTime (YYYY MM DD HH MM SS) = ";
@@ -103,16 +104,23 @@ void AppendNewModelHeader(std::string& text, int nodes, int elements, int bounda
     AppendInt(text, elements);
     text += "\n Number of Boundary Elements = ";
     AppendInt(text, boundaryElements);
-    text += "\n Number of Junctions = 0\n System of units = 1\n\n";
+    text += "\n Number of Junctions = 0\n System of units = ";
+    AppendInt(text, unitSystem);
+    text += "\n\n";
     text += " Hydrodynamics Upwinding Coefficient = 0.5\n Hydrodynamics Upwinding Updating = 0\n"
             " Hydrodynamics Theta = 0.5\n Hydrodynamics Tolerance = 0.00001\n Hydrodynamics Formulation = 1\n"
             " Hydrodynamics Alpha = 0.5\n\n";
     text += " Water Temperature (deg C) = 4\n\n\tNode Information\n\n";
-    text += "\n \tNode #\tHECRAS RS\tsection code\treach #\teasting(m)\tnorthing(m)\tx(km)\t invert(m)\tnRect\tBws(m)"
-            "\thydro code\tWSE(m)\tQ(cms)\n";
 }
 
 namespace {
+
+// The heading of the node table of a new channel.
+void AppendNodeHeading(std::string& text)
+{
+    text += "\n \tNode #\tHECRAS RS\tsection code\treach #\teasting(m)\tnorthing(m)\tx(km)\t invert(m)\tnRect\tBws(m)"
+            "\thydro code\tWSE(m)\tQ(cms)\n";
+}
 
 // Node i (from 0) and its cross section: banks at stations 0 and T, the bed B wide between
 // the toes of the side slopes, one roughness row and one sinuosity row.
@@ -215,7 +223,8 @@ int WriteNewChannelModel(std::FILE* stream, const NewChannelShape& shape, const 
 
     // A long river is written a node at a time.
     std::string text;
-    AppendNewModelHeader(text, shape.NodeCount, shape.NodeCount - 1, 2, date);
+    AppendNewModelHeader(text, 1, shape.NodeCount, shape.NodeCount - 1, 2, date);
+    AppendNodeHeading(text);
     for (int i = 0; i < shape.NodeCount; ++i) {
         FormatNode(text, channel, i);
         if (text.size() > 60000 && !Flush(text, stream)) return NewChannelCannotWrite;

@@ -32,12 +32,14 @@ using CalendarDate = std::array<int, 6>;
 // The computer's present local date and time.
 CalendarDate LocalDateNow();
 
-// Appends the header of a new model to text, as the New command writes it (and a model made
-// from other data can): open water (File Type 0), time steps of an hour from model time 0 at
-// `date`, the given numbers of nodes, elements and boundary elements, no junction, metric
-// units, the hydrodynamic settings of a new model and a water temperature of 4 degC, then the
-// heading of the node table. The rows of the nodes, elements and boundary elements follow it.
-void AppendNewModelHeader(std::string& text, int nodes, int elements, int boundaryElements, const CalendarDate& date);
+// Appends the header of a new model to text, as the New command and the conversion of a
+// geometry file write it: open water (File Type 0), time steps of an hour from model time 0 at
+// `date`, the given numbers of nodes, elements and boundary elements, no junction, the system of
+// units (1 metric, 0 imperial), the hydrodynamic settings of a new model and a water
+// temperature of 4 degC, up to the title of the node table. The heading of the node table and
+// the rows of the nodes, elements and boundary elements follow it.
+void AppendNewModelHeader(std::string& text, int unitSystem, int nodes, int elements, int boundaryElements,
+                          const CalendarDate& date);
 
 // Results of the checks and writers below.
 enum NewChannelResult {

@@ -38,41 +38,57 @@ if [ ! -x "$batch" ]; then
 fi
 command -v sqlite3 > /dev/null || { echo "sqlite3 is needed to compare databases" >&2; exit 1; }
 
-# The runs: a name, then the arguments after "run". Paths are relative to the run's own folder,
-# whose examples/ holds copies of the example models, so that no output depends on where the
-# script was started.
+# The runs: a name, then one or more commands of the runner separated by "|". Paths are relative
+# to the run's own folder, whose examples/ holds copies of the example models, so that no output
+# depends on where the script was started. A converted geometry's model is stamped with the
+# present date: its start date is set to a fixed one before anything else reads it.
 runs=(
-    "river-transient|examples/sample-river.vqx --final-hours 24 --db river.db --results results --save final.vqx --state-every-hours 6"
-    "river-every-step|examples/sample-river.vqx --final-hours 6 --db-every-hours 0 --db river.db --max-step-seconds 300"
-    "river-steady|examples/sample-river.vqx --steady --save steady.vqx"
-    "river-nutrients|examples/sample-river.vqx --wq examples/sample-river.nu --final-hours 24 --db wq.db --results results --save final.vqx --save-wq final.nu"
-    "network-transient|examples/sample-network.vqx --final-hours 24 --db network.db --results results --save final.vqx --state-every-hours 12"
-    "network-steady|examples/sample-network.vqx --steady --passes 50 --save steady.vqx"
-    "network-metals|examples/sample-network.vqx --wq examples/sample-network.hm --final-hours 24 --db wq.db --results results --save-wq final.hm"
-    "network-xenobiotics|examples/sample-network.vqx --wq examples/sample-network.xe --final-hours 24 --results results --save-wq final.xe"
-    "jam-steady|examples/sample-jam.vqx --steady --ice-jam --passes 250 --save jam.vqx"
-    "jam-transient|examples/sample-jam.vqx --final-hours 24 --db jam.db --results results --save final.vqx"
-    "dynamic-ice|examples/sample-dynamic-ice.vqx --final-hours 12 --db ice.db --results results --save ice.vqx --state-every-hours 4"
-    "thermal|examples/sample-thermal.vqx --final-hours 240 --db sample-thermal.db --results sample-thermal --save final.vqx --state-every-hours 48"
+    "river-transient|run examples/sample-river.vqx --final-hours 24 --db river.db --results results --save final.vqx --state-every-hours 6"
+    "river-every-step|run examples/sample-river.vqx --final-hours 6 --db-every-hours 0 --db river.db --max-step-seconds 300"
+    "river-steady|run examples/sample-river.vqx --steady --save steady.vqx"
+    "river-nutrients|run examples/sample-river.vqx --wq examples/sample-river.nu --final-hours 24 --db wq.db --results results --save final.vqx --save-wq final.nu"
+    "network-transient|run examples/sample-network.vqx --final-hours 24 --db network.db --results results --save final.vqx --state-every-hours 12"
+    "network-steady|run examples/sample-network.vqx --steady --passes 50 --save steady.vqx"
+    "network-metals|run examples/sample-network.vqx --wq examples/sample-network.hm --final-hours 24 --db wq.db --results results --save-wq final.hm"
+    "network-xenobiotics|run examples/sample-network.vqx --wq examples/sample-network.xe --final-hours 24 --results results --save-wq final.xe"
+    "jam-steady|run examples/sample-jam.vqx --steady --ice-jam --passes 250 --save jam.vqx"
+    "jam-transient|run examples/sample-jam.vqx --final-hours 24 --db jam.db --results results --save final.vqx"
+    "dynamic-ice|run examples/sample-dynamic-ice.vqx --final-hours 12 --db ice.db --results results --save ice.vqx --state-every-hours 4"
+    "thermal|run examples/sample-thermal.vqx --final-hours 240 --db sample-thermal.db --results sample-thermal --save final.vqx --state-every-hours 48"
+    "geometry-convert|convert examples/sample-geometry.g01 bow.vqx --depth 2 --discharge 50|run bow.vqx --steady --passes 40 --db bow.db --save steady.vqx"
 )
+
+# The start date every converted model gets.
+fixed_start=" Simulation Start DateTime (YYYY MM DD HH MM SS) = 2000 01 01 00 00 00"
 
 # Runs every example into the folder $1 (made afresh); 1 when a run failed.
 run_all() {
-    local into="$1" failed=0 entry name args
+    local into="$1" failed=0 entry name commands command
+    local -a words
     rm -rf "$into"
     mkdir -p "$into"
     for entry in "${runs[@]}"; do
         name="${entry%%|*}"
-        args="${entry#*|}"
+        commands="${entry#*|}"
         mkdir -p "$into/$name/examples"
         cp "$here"/examples/* "$into/$name/examples/"
         # The xenobiotics file is the test fixture beside the other test models.
         cp "$here/tests/data/sample-network.xe" "$into/$name/examples/"
-        # shellcheck disable=SC2086 # the arguments are split on purpose
-        if ! (cd "$into/$name" && "$batch" run $args > stdout.txt 2> stderr.txt); then
-            echo "run $name failed (see $into/$name/stderr.txt)" >&2
-            failed=1
-        fi
+        : > "$into/$name/stdout.txt"
+        : > "$into/$name/stderr.txt"
+        while [ -n "$commands" ]; do
+            command="${commands%%|*}"
+            if [ "$command" = "$commands" ]; then commands=""; else commands="${commands#*|}"; fi
+            read -r -a words <<< "$command"
+            if ! (cd "$into/$name" && "$batch" "${words[@]}" >> stdout.txt 2>> stderr.txt); then
+                echo "run $name failed at '$command' (see $into/$name/stderr.txt)" >&2
+                failed=1
+                break
+            fi
+            if [ "${words[0]}" = convert ]; then
+                sed -i "s/^ Simulation Start DateTime (YYYY MM DD HH MM SS) = .*/$fixed_start/" "$into/$name/${words[2]}"
+            fi
+        done
         rm -rf "$into/$name/examples"
     done
     return $failed
