@@ -222,7 +222,7 @@ void TimerLateness(benchmark::State& state)
         QObject::connect(&timer, &QTimer::timeout, [&] {
             const qint64 now = clock.nsecsElapsed();
             if (last >= 0) {
-                const double late = (now - last) / 1e6 - 10.0;
+                const double late = double(now - last) / 1e6 - 10.0;
                 worstAll = std::max(worstAll, late);
                 if (doc.TransientDialog->Running) worst = std::max(worst, late);
             }

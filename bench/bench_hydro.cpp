@@ -116,8 +116,8 @@ void FloodRun(benchmark::State& state)
         });
         if (!ok) state.SkipWithError("the flood run did not progress");
     }
-    state.counters["steps"] = static_cast<double>(steps) / state.iterations();
-    state.counters["newton_iterations"] = static_cast<double>(iterations) / state.iterations();
+    state.counters["steps"] = static_cast<double>(steps) / double(state.iterations());
+    state.counters["newton_iterations"] = static_cast<double>(iterations) / double(state.iterations());
     ReleaseModel();
 }
 
@@ -150,8 +150,8 @@ void Flood48Hours(benchmark::State& state)
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (mc.ModelTime < mc.FinalTime) state.SkipWithError("the flood run did not reach 48 h");
     }
-    state.counters["steps"] = static_cast<double>(steps) / state.iterations();
-    state.counters["iterations_per_step"] = steps ? static_cast<double>(iterations) / steps : 0.0;
+    state.counters["steps"] = static_cast<double>(steps) / double(state.iterations());
+    state.counters["iterations_per_step"] = steps ? static_cast<double>(iterations) / double(steps) : 0.0;
     state.counters["us_per_node_iteration"] =
         iterations ? 1e6 * seconds / (static_cast<double>(iterations) * count) : 0.0;
     ReleaseModel();

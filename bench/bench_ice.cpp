@@ -86,7 +86,7 @@ void DynamicIceStep(benchmark::State& state)
     }
     if (allocations != 0) state.SkipWithError("heap allocation inside the ice Newton loop");
     benchsupport::PerNode(state, count);
-    state.counters["newton_iterations"] = static_cast<double>(iterations) / state.iterations();
+    state.counters["newton_iterations"] = static_cast<double>(iterations) / double(state.iterations());
     state.counters["allocations"] = static_cast<double>(allocations);
     ReleaseModel();
 }
@@ -130,7 +130,7 @@ void JamPass(benchmark::State& state)
         iterations += g_EquationSystems[HydrodynamicSystem].IterationCount;
     }
     benchsupport::PerNode(state, count);
-    state.counters["newton_iterations"] = static_cast<double>(iterations) / state.iterations();
+    state.counters["newton_iterations"] = static_cast<double>(iterations) / double(state.iterations());
     ReleaseModel();
 }
 

@@ -12,7 +12,44 @@ namespace VQXDisplayLib {
 
 class VQXAtmosphericZone;
 
-inline constexpr int PlotVariableCount = 30;
+// Plot-variable indices, in the order of the plot-variable table (GetPlotValue,
+// PlotVariableName). The twelve water-quality values run from PlotDO in the order of
+// VQXTimeSeriesEntry::WQValues.
+enum VQXPlotVariableId {
+    PlotNone = -1,  // no variable: an empty label, the value 0
+    PlotBedElevation = 0,
+    PlotWaterSurfaceElevation,
+    PlotDischarge,
+    PlotWaterVelocity,
+    PlotSolidIceThickness,
+    PlotIceVelocity,
+    PlotSurfaceIceConcentration,
+    PlotWaterTemperature,
+    PlotSuspendedFrazilConcentration,
+    PlotAnchorIceThickness,
+    PlotFrazilSlushThickness,
+    PlotBorderIceFraction,
+    PlotBorderIceWidth,
+    PlotAirTemperature,
+    PlotDepthOfFlow,
+    PlotAtmosphericZoneNumber,
+    PlotDO,
+    PlotNH3,
+    PlotNO3,
+    PlotBOD,
+    PlotOP,
+    PlotPP,
+    PlotCdw,
+    PlotCaw,
+    PlotCss,
+    PlotCds,
+    PlotCas,
+    PlotMs,
+    PlotCheckVariable,
+    PlotFroudeNumber,
+};
+
+inline constexpr int PlotVariableCount = PlotFroudeNumber + 1;
 inline constexpr int NodeColumnCount = 53;
 
 // Node-table column ids with a rule of their own.

@@ -64,7 +64,40 @@ private:
     int Oldest = 0;  // position of the oldest entry once the history is full
 };
 
-inline constexpr int SeriesVariableCount = 26;
+// Series-variable indices, in the order of the series-variable table (GetSeriesValue,
+// SeriesVariableName). The twelve water-quality values run from SeriesDO in the order of
+// VQXTimeSeriesEntry::WQValues.
+enum VQXSeriesVariableId {
+    SeriesNone = -1,  // no variable: an empty label, the value 0
+    SeriesWaterSurfaceElevation = 0,
+    SeriesDischarge,
+    SeriesWaterVelocity,
+    SeriesSolidIceThickness,
+    SeriesIceVelocity,
+    SeriesSurfaceIceConcentration,
+    SeriesWaterTemperature,
+    SeriesSuspendedFrazilConcentration,
+    SeriesAnchorIceThickness,
+    SeriesFrazilSlushThickness,
+    SeriesBorderIceFraction,
+    SeriesBorderIceWidth,
+    SeriesAirTemperature,
+    SeriesDepthOfFlow,
+    SeriesDO,
+    SeriesNH3,
+    SeriesNO3,
+    SeriesBOD,
+    SeriesOP,
+    SeriesPP,
+    SeriesCdw,
+    SeriesCaw,
+    SeriesCss,
+    SeriesCds,
+    SeriesCas,
+    SeriesMs,
+};
+
+inline constexpr int SeriesVariableCount = SeriesMs + 1;
 
 // Appends one entry whose other values are 0.
 void AppendFlowEntry(VQXTimeSeries& series, double time, double discharge, double stage);

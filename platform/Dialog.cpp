@@ -82,7 +82,7 @@ QWidget* MakePicture(const ControlTemplate& c, QWidget* parent)
     auto* label = new QLabel(parent);
     if (const ImageResource* image = FindImageResource(c.image)) {
         QImage picture;
-        picture.loadFromData(image->data, qsizetype(image->size));
+        picture.loadFromData(QByteArrayView(image->data, qsizetype(image->size)));
         label->setPixmap(QPixmap::fromImage(picture));
     }
     return label;

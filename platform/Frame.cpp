@@ -128,7 +128,8 @@ BOOL CToolBar::LoadToolBar(UINT resourceId)
     if (!bar || !tmpl) return FALSE;
     bar->clear();
     QImage strip;
-    if (const ImageResource* image = FindImageResource(tmpl->image)) strip.loadFromData(image->data, qsizetype(image->size));
+    if (const ImageResource* image = FindImageResource(tmpl->image))
+        strip.loadFromData(QByteArrayView(image->data, qsizetype(image->size)));
     const QSize size(tmpl->buttonSize.cx, tmpl->buttonSize.cy);
     bar->setIconSize(size);
     int imageIndex = 0;
@@ -264,7 +265,7 @@ BOOL CFrameWnd::LoadFrame(UINT resourceId, DWORD style, CWnd* parent, CCreateCon
     window->setWindowTitle(Cp1252ToQString(m_strTitle));
     if (const ImageResource* image = FindImageResource(resourceId)) {
         QImage icon;
-        icon.loadFromData(image->data, qsizetype(image->size));
+        icon.loadFromData(QByteArrayView(image->data, qsizetype(image->size)));
         window->setWindowIcon(QPixmap::fromImage(icon));
         // The program's other windows (dialogs, message boxes) show it too.
         if (QApplication::windowIcon().isNull()) QApplication::setWindowIcon(window->windowIcon());

@@ -2,9 +2,12 @@
 // their subsets, and the axis ranges.
 #include "views/ProfileView.h"
 
+#include "views/ChartSupport.h"
+
 #include "app/VasquilDoc.h"
 #include "datalib/DisplayModel.h"
 #include "datalib/ModelState.h"
+#include "engine/EngineData.h"
 #include "engine/WaterQualityFile.h"
 #include "platform/Application.h"
 
@@ -19,78 +22,16 @@ using VQXDisplayLib::VQXDisplayNode;
 
 namespace {
 
-// The chart's control id.
-constexpr int ProfileChartId = 1001;
-
-// File types of the model state.
-constexpr int DynamicIceFile = 2;
-constexpr int ThermalIceFile = 3;
-
-// The top variable a reset chooses, by file type, and with a water-quality file.
-constexpr const char* OpenWaterTopVariable = "Discharge";
-constexpr const char* DynamicIceTopVariable = "Ice Velocity";
-constexpr const char* ThermalIceTopVariable = "Water Temperature";
-constexpr const char* NutrientTopVariable = "DO";
-constexpr const char* MetalTopVariable = "Cdw";
-
-// Plot variables of the elevation chart's automatic range.
-constexpr int BedElevationVariable = 0;
-constexpr int WaterSurfaceVariable = 1;
-
-// The subtitle's title is cut to this many characters.
-constexpr std::size_t MaxTitleLength = 74;
-
 // Event lines join off the chart, at plus or minus this elevation.
 constexpr double OffChart = 1e11;
 // The automatic range starts from these extremes.
 constexpr double RangeStart = 1e11;
 
-// Ids the profile sets to the component's fixed values.
-constexpr int CountsSetA = 3016;         // 1 with the counts
-constexpr int CountsSetB = 3017;         // 1 with the counts
-constexpr int AxisSelected = 3036;       // 0 after each ChartWorkingAxis
-constexpr int AxisOptions = 3057;        // 0
-constexpr int ChartOptions = 3269;       // 0
-constexpr int NullValueA = 3656;         // NullValue
-constexpr int NullValueB = 3268;         // NullValue
-constexpr int AxisPlaneCounts = 3059;    // set with ChartAxisSubsets
-constexpr int StackedAxes = 3046;        // 4 with two axes
-constexpr int LayerBaseMode = 3130;      // 4 on an ice-layer axis
-constexpr int LayerEdgeMode = 3011;      // 0 on an ice-layer axis
-constexpr int LegendSwitch = 3082;       // 1 with subset labels
-constexpr int LegendSpacing = 3042;      // 0.5 (a float) with subset labels
-constexpr int AnnotationSwitch = 3290;   // 0 unless the top chart is alone
-constexpr double NullValue = -99999.0;
-constexpr float LegendSpacingValue = 0.5f;
-constexpr int StackedAxesValue = 4;
-constexpr int LayerBaseModeValue = 4;
-
-// The looks every layout shares, in order: (id, value).
-struct IntSetting
-{
-    int id;
-    int value;
-};
-constexpr IntSetting StyleBeforeFonts[] = {
-    {ChartDeskColour, int(RGB(220, 220, 220))},
-    {ChartGridColour, int(RGB(190, 190, 190))},
-    {2155, 1},
-    {3215, 0},
-    {2632, 0},
-    {2574, 1},
-    {2240, 0},
-};
-constexpr IntSetting StyleAfterFonts[] = {{2490, 1}, {3100, 0}, {3110, 1}, {3282, 3}, {2617, 3},
-                                          {2621, 1}, {2620, 3}, {2922, 1}, {3242, 50}};
-constexpr const char* ChartFont = "Arial";
+// The axis plotting of the ice layers: filled layers, refined as below.
+constexpr int IceLayerPlottingOption = 4;
+constexpr int IceLayerPlottingDetail = 0;
 
 // Colours of the subsets.
-constexpr COLORREF Red = RGB(255, 0, 0);
-constexpr COLORREF Green = RGB(0, 255, 0);
-constexpr COLORREF Orange = RGB(255, 165, 0);
-constexpr COLORREF Blue = RGB(0, 0, 255);
-constexpr COLORREF Black = RGB(0, 0, 0);
-constexpr COLORREF White = RGB(255, 255, 255);
 constexpr COLORREF AnchorIceColour = RGB(0, 200, 255);
 constexpr COLORREF MovingSlushColour = RGB(140, 140, 140);
 constexpr COLORREF StationarySlushColour = RGB(200, 200, 200);
@@ -147,25 +88,25 @@ const char* ItemLabel(Item item, Layout layout)
 
 COLORREF ItemColour(Item item, Layout layout, const ProfileViewSettings& o)
 {
-    const auto ice = [&](COLORREF colour) { return o.ShowIce ? colour : Black; };
+    const auto ice = [&](COLORREF colour) { return o.ShowIce ? colour : ChartBlack; };
     switch (item) {
     case Item::Top:
-    case Item::Bottom: return Red;
+    case Item::Bottom: return ChartRed;
     case Item::FillBase:
-    case Item::IceBottom: return ice(White);
+    case Item::IceBottom: return ice(ChartWhite);
     case Item::Anchor: return ice(AnchorIceColour);
     case Item::SlushBottom: return ice(MovingSlushColour);
     case Item::SlushTop: return ice(StationarySlushColour);
     case Item::IceTop: return ice(SolidIceColour);
-    case Item::Bed: return Black;
-    case Item::Water: return o.ShowIce || o.ShowWaterSurface ? Blue : Black;
+    case Item::Bed: return ChartBlack;
+    case Item::Water: return o.ShowIce || o.ShowWaterSurface ? ChartBlue : ChartBlack;
     case Item::Front:
     case Item::Bridging: {
-        const COLORREF colour = item == Item::Front ? Green : Orange;
-        return layout == Layout::A || (o.ShowIce && o.ShowEventLines) ? colour : Black;
+        const COLORREF colour = item == Item::Front ? ChartGreen : ChartOrange;
+        return layout == Layout::A || (o.ShowIce && o.ShowEventLines) ? colour : ChartBlack;
     }
     }
-    return Black;
+    return ChartBlack;
 }
 
 int ItemLineType(Item item, Layout layout, const ProfileViewSettings& o)
@@ -194,7 +135,7 @@ std::vector<int> Legend(Layout layout, const ProfileViewSettings& o, int fileTyp
     if (!o.ShowIce) {
         if (layout == Layout::B || o.ShowWaterSurface) legend = {7, 8};
         else return {ChartLegendNone};
-    } else if (fileType < ThermalIceFile) {
+    } else if (fileType < FileTypeThermalIce) {
         legend = {6, 7, 8};
     } else if (o.ShowEventLines) {
         legend = {2, 4, 5, 6, 7, 8, 9, 10};
@@ -244,58 +185,46 @@ std::vector<const VQXDisplayNode*> ReachNodes(VQXDisplayModel& model, int reach)
     return nodes;
 }
 
-std::string PlotLabel(int variable, int units)
-{
-    char label[80] = {};
-    VQXDisplayNode::FormatPlotVariableLabel(variable, label, units);
-    return label;
-}
-
-void SetDouble(ChartHandle chart, int id, double value)
-{
-    ChartSetArray(chart, id, &value, 0);
-}
-
-void SetInts(ChartHandle chart, int id, const std::vector<int>& values)
-{
-    ChartSetArray(chart, id, values.data(), int(values.size()));
-}
-
-void SetManualY(ChartHandle chart, double minimum, double maximum)
-{
-    ChartSetInt(chart, ChartYScale, ChartScaleManual);
-    SetDouble(chart, ChartYMinimum, minimum);
-    SetDouble(chart, ChartYMaximum, maximum);
-}
-
-void SelectAxis(ChartHandle chart, int axis)
-{
-    ChartSetInt(chart, ChartWorkingAxis, axis);
-    ChartSetInt(chart, AxisSelected, 0);
-}
-
-void SetNullValues(ChartHandle chart)
-{
-    SetDouble(chart, NullValueA, NullValue);
-    SetDouble(chart, NullValueB, NullValue);
-}
-
 }  // namespace
+
+// What one build works on: the shown reach's nodes, the items of the layout's subsets, and the
+// model's settings that the axes need.
+struct CProfileView::LayoutData
+{
+    Layout Kind;
+    std::vector<const VQXDisplayNode*> Nodes;
+    std::vector<Item> Items;
+    int UseFlux;
+    int Units;
+    const char* XLabel;
+    const char* ElevationLabel;
+
+    // The y value of an item at a node.
+    double Value(const ProfileViewSettings& o, Item item, const VQXDisplayNode& d) const
+    {
+        const auto ice = [&](double v) { return o.ShowIce ? v : d.Invert; };
+        switch (item) {
+        case Item::Top: return d.GetPlotValue(o.TopVariable, UseFlux);
+        case Item::Bottom: return d.GetPlotValue(o.BottomVariable, UseFlux);
+        case Item::Anchor: return ice(d.AnchorBedElevation);
+        case Item::IceBottom: return ice(d.IceBottomElevation);
+        case Item::SlushBottom: return ice(d.SlushBottomElevation);
+        case Item::SlushTop: return ice(d.SlushTopElevation);
+        case Item::IceTop: return ice(d.IceTopElevation);
+        case Item::Water: return o.ShowWaterSurface ? d.Stage : d.Invert;
+        default: return d.Invert;
+        }
+    }
+};
 
 void CProfileView::ApplyChartStyle()
 {
-    for (const IntSetting& s : StyleBeforeFonts) ChartSetInt(Chart, s.id, s.value);
-    ChartSetText(Chart, 2105, "");
-    ChartSetText(Chart, ChartTitleFont, ChartFont);
-    ChartSetInt(Chart, 2450, 1);
-    ChartSetText(Chart, 2110, "");
-    ChartSetText(Chart, ChartLabelFont, ChartFont);
-    for (const IntSetting& s : StyleAfterFonts) ChartSetInt(Chart, s.id, s.value);
+    ::ApplyChartStyle(Chart, ProfileChartStyle);
     if (Options.TopChart == 1 && Options.BottomChart == 0) {
         ChartSetInt(Chart, ChartShowAnnotations, 1);
     } else {
         ChartSetInt(Chart, ChartShowAnnotations, 0);
-        ChartSetInt(Chart, AnnotationSwitch, 0);
+        ChartSetInt(Chart, ChartShowAnnotationText, 0);
     }
 }
 
@@ -327,14 +256,14 @@ void CProfileView::ApplyReset(CVasquilDoc& doc)
     const ModelState& state = *doc.State;
     if (!model.ReachNumbers.empty()) Options.ReachNumber = model.ReachNumbers.front();
     if (!doc.ReachNames.empty()) Options.ReachName = doc.ReachNames.front();
-    Options.ShowIce = state.FileType > 0 ? 1 : 0;
-    Options.ShowEventLines = state.FileType >= ThermalIceFile && state.EventCount > 0 ? 1 : 0;
-    const char* top = nullptr;
-    if (state.FileType < DynamicIceFile) top = OpenWaterTopVariable;
-    else if (state.FileType == DynamicIceFile) top = DynamicIceTopVariable;
-    else if (state.FileType == ThermalIceFile) top = ThermalIceTopVariable;
-    if (doc.WaterQualityLoaded) top = state.WQType == WQNutrients ? NutrientTopVariable : MetalTopVariable;
-    if (top) Options.TopVariable = VQXDisplayNode::FindPlotVariable(top);
+    Options.ShowIce = state.FileType > FileTypeOpenWater ? 1 : 0;
+    Options.ShowEventLines = state.FileType >= FileTypeThermalIce && state.EventCount > 0 ? 1 : 0;
+    // The top variable by file type, or the first value of a water-quality file.
+    using namespace VQXDisplayLib;
+    if (state.FileType < FileTypeDynamicIce) Options.TopVariable = PlotDischarge;
+    else if (state.FileType == FileTypeDynamicIce) Options.TopVariable = PlotIceVelocity;
+    else if (state.FileType == FileTypeThermalIce) Options.TopVariable = PlotWaterTemperature;
+    if (doc.WaterQualityLoaded) Options.TopVariable = state.WQType == WQNutrients ? PlotDO : PlotCdw;
 }
 
 void CProfileView::BuildChart()
@@ -343,207 +272,209 @@ void CProfileView::BuildChart()
     if (!doc || !doc->DisplayModel || !doc->State) return;
     VQXDisplayModel& model = *doc->DisplayModel;
     ModelState& state = *doc->State;
-    if (!Chart) {
-        CRect client;
-        GetClientRect(&client);
-        Chart = ChartCreate(ChartObjectGraph, ChartStyleVisible, client, this, ProfileChartId);
-        if (!Chart) return;
-    }
+    if (!CreateChartIfNone(Chart, *this, ViewChartId)) return;
     if (doc->ProfileViewReset) {
         ApplyReset(*doc);
         doc->ProfileViewReset = 0;
     }
 
-    const std::vector<const VQXDisplayNode*> nodes = ReachNodes(model, Options.ReachNumber);
-    const int n = int(nodes.size());
-    const std::vector<EventEntry> events = Options.ShowEventLines ? EventEntries(model, nodes.size()) : std::vector<EventEntry>{};
+    LayoutData d{ChooseLayout(Options), ReachNodes(model, Options.ReachNumber), {}, model.UseFluxDischarge,
+                 state.UnitSystem, nullptr, nullptr};
+    const int n = int(d.Nodes.size());
+    const std::vector<EventEntry> events =
+        Options.ShowEventLines ? EventEntries(model, d.Nodes.size()) : std::vector<EventEntry>{};
 
-    const std::string title = Options.TitleReachName ? Options.ReachName.substr(0, MaxTitleLength) : std::string();
-    state.FormatChartSubtitle(title.c_str(), Options.TitleModelTime, Options.TitleCalendar);
-    ChartSetCell(Chart, ChartSubtitle, 0, state.Subtitle);
+    SetChartSubtitle(Chart, state, Options.TitleReachName ? Options.ReachName : std::string(), Options.TitleModelTime,
+                     Options.TitleCalendar);
 
-    const Layout layout = ChooseLayout(Options);
-    if (layout == Layout::None) {
+    if (d.Kind == Layout::None) {
         // Settings without a chart (the options dialog refuses them): the chart shows no data.
         // A paint asks nothing of the user; it may be a run's step, with the worker waiting.
         ChartSetInt(Chart, ChartSubsetCount, 0);
         ChartSetInt(Chart, ChartPointCount, 0);
-        ShowChart();
+        ShowChart(Chart);
         return;
     }
-    const std::vector<Item> items = LayoutItems(layout);
-    const int useFlux = model.UseFluxDischarge;
-    const auto value = [&](Item item, const VQXDisplayNode& d) {
-        const auto ice = [&](double v) { return Options.ShowIce ? v : d.Invert; };
-        switch (item) {
-        case Item::Top: return d.GetPlotValue(Options.TopVariable, useFlux);
-        case Item::Bottom: return d.GetPlotValue(Options.BottomVariable, useFlux);
-        case Item::Anchor: return ice(d.AnchorBedElevation);
-        case Item::IceBottom: return ice(d.IceBottomElevation);
-        case Item::SlushBottom: return ice(d.SlushBottomElevation);
-        case Item::SlushTop: return ice(d.SlushTopElevation);
-        case Item::IceTop: return ice(d.IceTopElevation);
-        case Item::Water: return Options.ShowWaterSurface ? d.Stage : d.Invert;
-        default: return d.Invert;
-        }
-    };
+    d.Items = LayoutItems(d.Kind);
+    const bool metric = d.Units == 1;
+    d.XLabel = metric ? "Distance (km)" : "Distance (mile)";
+    const bool elevations = Options.ShowWaterSurface || Options.ShowIce;
+    d.ElevationLabel = elevations ? (metric ? "Elevation (m)" : "Elevation (ft)")
+                                  : (metric ? "Bed Elevation (m)" : "Bed Elevation (ft)");
 
-    ChartSetInt(Chart, ChartSubsetCount, int(items.size()));
-    ChartSetInt(Chart, ChartPointCount, n);
-    ChartSetInt(Chart, CountsSetA, 1);
-    ChartSetInt(Chart, CountsSetB, 1);
-    for (int s = 0; s < int(items.size()); ++s) {
-        const Item item = items[s];
+    SetChartCounts(Chart, int(d.Items.size()), n);
+    for (int s = 0; s < int(d.Items.size()); ++s) {
+        const Item item = d.Items[s];
         const bool event = item == Item::Front || item == Item::Bridging;
-        if (event && layout == Layout::A && !Options.ShowEventLines) continue;
+        if (event && d.Kind == Layout::A && !Options.ShowEventLines) continue;
         for (int k = 0; k < n; ++k) {
-            double x = nodes[k]->Station;
-            double y = value(item, *nodes[k]);
+            double x = d.Nodes[k]->Station;
+            double y = d.Value(Options, item, *d.Nodes[k]);
             if (event && Options.ShowEventLines) {
                 if (events.empty()) break;
                 x = item == Item::Front ? events[k].Front : events[k].Bridging;
                 y = events[k].Y;
             }
-            ChartSetPointCell(Chart, ChartXData, s, k, &x);
-            ChartSetPointCell(Chart, ChartYData, s, k, &y);
+            SetChartPoint(Chart, s, k, x, y);
         }
     }
 
-    const int units = state.UnitSystem;
-    const bool metric = units == 1;
-    const char* xLabel = metric ? "Distance (km)" : "Distance (mile)";
-    const bool elevations = Options.ShowWaterSurface || Options.ShowIce;
-    const char* elevationLabel = elevations ? (metric ? "Elevation (m)" : "Elevation (ft)")
-                                            : (metric ? "Bed Elevation (m)" : "Bed Elevation (ft)");
-    const auto variableY = [&](int variable, int fixed, double minimum, double maximum) {
-        if (fixed) {
-            SetManualY(Chart, minimum, maximum);
-        } else {
-            ComputeRange(nodes, variable, useFlux);
-            SetManualY(Chart, AutoMin, AutoMax);
-        }
-    };
-    const auto topY = [&] { variableY(Options.TopVariable, Options.TopYFixed, Options.TopYMin, Options.TopYMax); };
-    const auto bottomY = [&] {
-        variableY(Options.BottomVariable, Options.BottomYFixed, Options.BottomYMin, Options.BottomYMax);
-    };
-    const auto elevationY = [&] {
-        if (Options.BottomYFixed) return SetManualY(Chart, Options.BottomYMin, Options.BottomYMax);
-        ComputeRange(nodes, BedElevationVariable, useFlux);
-        const double minimum = AutoMin;
-        ComputeRange(nodes, WaterSurfaceVariable, useFlux);
-        SetManualY(Chart, minimum, AutoMax);
-    };
-    const auto fixedX = [&](int fixed, double minimum, double maximum) {
-        if (!fixed) return;
-        ChartSetInt(Chart, ChartXScale, ChartScaleManual);
-        SetDouble(Chart, ChartXMinimum, minimum);
-        SetDouble(Chart, ChartXMaximum, maximum);
-    };
-    const auto topX = [&] { fixedX(Options.TopXFixed, Options.TopXMin, Options.TopXMax); };
-    const auto bottomX = [&] { fixedX(Options.BottomXFixed, Options.BottomXMin, Options.BottomXMax); };
-    const auto iceMode = [&] {
-        ChartSetInt(Chart, ChartAxisPlotting, Options.ShowIce ? ChartPlotLayers : ChartPlotLines);
-        if (!Options.ShowIce) return;
-        ChartSetInt(Chart, LayerBaseMode, LayerBaseModeValue);
-        ChartSetInt(Chart, LayerEdgeMode, 0);
-    };
-    const auto labels = [&] {
-        for (int s = 0; s < int(items.size()); ++s) ChartSetCell(Chart, ChartSubsetLabels, s, ItemLabel(items[s], layout));
-        ChartSetInt(Chart, LegendSwitch, 1);
-        ChartSetArray(Chart, LegendSpacing, &LegendSpacingValue, 0);
-    };
-    const auto twoAxes = [&](int bottomSubsets) {
-        const int two = 2;
-        ChartSetCell(Chart, ChartAxisSubsets, 0, &two);
-        ChartSetCell(Chart, ChartAxisSubsets, 1, &two);
-        ChartSetCell(Chart, AxisPlaneCounts, 0, &two);
-        ApplyChartStyle();
-        ChartSetText(Chart, ChartXAxisLabel, xLabel);
-        SelectAxis(Chart, 0);
-        ChartSetText(Chart, ChartYAxisLabel, PlotLabel(Options.TopVariable, units).c_str());
-        ChartSetInt(Chart, ChartAxisPlotting, ChartPlotLines);
-        topY();
-        topX();
-        ChartSetInt(Chart, AxisOptions, 0);
-        SetNullValues(Chart);
-        SelectAxis(Chart, 1);
-        if (layout == Layout::B) {
-            ChartSetText(Chart, ChartYAxisLabel, elevationLabel);
-            iceMode();
-            elevationY();
-        } else {
-            ChartSetText(Chart, ChartYAxisLabel, PlotLabel(Options.BottomVariable, units).c_str());
-            ChartSetInt(Chart, ChartAxisPlotting, ChartPlotLines);
-            bottomY();
-        }
-        bottomX();
-        ChartSetInt(Chart, AxisOptions, 0);
-        SetNullValues(Chart);
-        SetInts(Chart, ChartAxisSubsets, {1, bottomSubsets});
-        SetInts(Chart, AxisPlaneCounts, {1, bottomSubsets});
-        ChartSetInt(Chart, StackedAxes, StackedAxesValue);
-    };
-    const auto oneParameter = [&](int variable, auto&& y, auto&& x) {
-        ApplyChartStyle();
-        SelectAxis(Chart, 0);
-        ChartSetText(Chart, ChartYAxisLabel, PlotLabel(variable, units).c_str());
-        y();
-        x();
-        ChartSetInt(Chart, AxisOptions, 0);
-        ChartSetInt(Chart, ChartOptions, 0);
-        ChartSetInt(Chart, ChartAxisPlotting, ChartPlotLines);
-        SetNullValues(Chart);
-        ChartSetText(Chart, ChartXAxisLabel, xLabel);
-    };
-
-    switch (layout) {
-    case Layout::A:
-        oneParameter(Options.TopVariable, topY, topX);
-        labels();
-        for (int k = 0; k < n; ++k) {
-            const double y = value(Item::Top, *nodes[k]);
-            const std::string number = std::to_string(nodes[k]->Number);
-            ChartSetCell(Chart, ChartAnnotationX, k, &nodes[k]->Station);
-            ChartSetCell(Chart, ChartAnnotationY, k, &y);
-            ChartSetCell(Chart, ChartAnnotationText, k, number.c_str());
-        }
-        break;
-    case Layout::B:
-        twoAxes(int(std::size(ElevationItems)));
-        labels();
-        break;
-    case Layout::C: twoAxes(1); break;
-    case Layout::D:
-        ApplyChartStyle();
-        ChartSetText(Chart, ChartXAxisLabel, xLabel);
-        SelectAxis(Chart, 0);
-        ChartSetText(Chart, ChartYAxisLabel, elevationLabel);
-        iceMode();
-        elevationY();
-        bottomX();
-        SetNullValues(Chart);
-        labels();
-        break;
-    case Layout::E: oneParameter(Options.BottomVariable, bottomY, bottomX); break;
+    switch (d.Kind) {
+    case Layout::A: BuildLayoutA(d); break;
+    case Layout::B: BuildLayoutB(d); break;
+    case Layout::C: BuildLayoutC(d); break;
+    case Layout::D: BuildLayoutD(d); break;
+    case Layout::E: BuildLayoutE(d); break;
     case Layout::None: break;
     }
 
     std::vector<int> colours, lineTypes;
-    for (const Item item : items) {
-        colours.push_back(int(ItemColour(item, layout, Options)));
-        lineTypes.push_back(ItemLineType(item, layout, Options));
+    for (const Item item : d.Items) {
+        colours.push_back(int(ItemColour(item, d.Kind, Options)));
+        lineTypes.push_back(ItemLineType(item, d.Kind, Options));
     }
-    SetInts(Chart, ChartLegendSubsets, Legend(layout, Options, state.FileType));
-    SetInts(Chart, ChartSubsetColours, colours);
-    SetInts(Chart, ChartSubsetLineTypes, lineTypes);
+    SetSubsetLooks(Chart, Legend(d.Kind, Options, state.FileType), colours, lineTypes);
 
-    ShowChart();
+    ShowChart(Chart);
 }
 
-void CProfileView::ShowChart()
+void CProfileView::BuildLayoutA(const LayoutData& d)
 {
-    ChartReinitialize(Chart);
-    ChartResetImage(Chart, 0, 0);
-    if (CWnd* window = ChartWindowObject()) window->InvalidateRect(nullptr, FALSE);
+    SetLoneParameterChart(d, true);
+    SetLegendLabels(d);
+    for (int k = 0; k < int(d.Nodes.size()); ++k) {
+        const double y = d.Value(Options, Item::Top, *d.Nodes[k]);
+        const std::string number = std::to_string(d.Nodes[k]->Number);
+        ChartSetCell(Chart, ChartAnnotationX, k, &d.Nodes[k]->Station);
+        ChartSetCell(Chart, ChartAnnotationY, k, &y);
+        ChartSetCell(Chart, ChartAnnotationText, k, number.c_str());
+    }
+}
+
+void CProfileView::BuildLayoutB(const LayoutData& d)
+{
+    SetTopOverBottomAxes(d);
+    SetLegendLabels(d);
+}
+
+void CProfileView::BuildLayoutC(const LayoutData& d)
+{
+    SetTopOverBottomAxes(d);
+}
+
+void CProfileView::BuildLayoutD(const LayoutData& d)
+{
+    ApplyChartStyle();
+    ChartSetText(Chart, ChartXAxisLabel, d.XLabel);
+    SelectChartAxis(Chart, 0);
+    ChartSetText(Chart, ChartYAxisLabel, d.ElevationLabel);
+    SetIceLayerPlotting();
+    SetElevationRange(d);
+    SetStationRange(false);
+    SetNullValues(Chart);
+    SetLegendLabels(d);
+}
+
+void CProfileView::BuildLayoutE(const LayoutData& d)
+{
+    SetLoneParameterChart(d, false);
+}
+
+void CProfileView::SetLoneParameterChart(const LayoutData& d, bool top)
+{
+    ApplyChartStyle();
+    SelectChartAxis(Chart, 0);
+    SetParameterLabel(d, top);
+    SetParameterRange(d, top);
+    SetStationRange(top);
+    FinishLineAxis(Chart);
+    ChartSetText(Chart, ChartXAxisLabel, d.XLabel);
+}
+
+void CProfileView::SetTopOverBottomAxes(const LayoutData& d)
+{
+    // Two subsets on each axis until the counts below: the top axis then has the first subset
+    // and the bottom one the rest.
+    const int bottomSubsets = int(d.Items.size()) - 1;
+    constexpr int Provisional = 2;
+    SetChartIntCell(Chart, ChartAxisSubsets, 0, Provisional);
+    SetChartIntCell(Chart, ChartAxisSubsets, 1, Provisional);
+    SetChartIntCell(Chart, ChartAxisOverlaySubsets, 0, Provisional);
+    ApplyChartStyle();
+    ChartSetText(Chart, ChartXAxisLabel, d.XLabel);
+
+    for (const bool top : {true, false}) {
+        // The top axis and the bottom one of C carry a variable; the bottom one of B the elevations.
+        SelectChartAxis(Chart, top ? 0 : 1);
+        if (top || d.Kind == Layout::C) {
+            SetParameterLabel(d, top);
+            ChartSetInt(Chart, ChartAxisPlotting, ChartPlotLines);
+            SetParameterRange(d, top);
+        } else {
+            ChartSetText(Chart, ChartYAxisLabel, d.ElevationLabel);
+            SetIceLayerPlotting();
+            SetElevationRange(d);
+        }
+        // The bottom chart's x range, set last, wins when both are fixed.
+        SetStationRange(top);
+        ChartSetInt(Chart, ChartYAxisOnRight, 0);
+        SetNullValues(Chart);
+    }
+
+    const int perAxis[] = {1, bottomSubsets};
+    SetChartInts(Chart, ChartAxisSubsets, perAxis);
+    SetChartInts(Chart, ChartAxisOverlaySubsets, perAxis);
+    ChartSetInt(Chart, ChartMultiAxisStyle, ChartAxesStacked);
+}
+
+void CProfileView::SetParameterLabel(const LayoutData& d, bool top)
+{
+    const int variable = top ? Options.TopVariable : Options.BottomVariable;
+    ChartSetText(Chart, ChartYAxisLabel, PlotVariableLabel(variable, d.Units).c_str());
+}
+
+void CProfileView::SetParameterRange(const LayoutData& d, bool top)
+{
+    const ProfileViewSettings& o = Options;
+    const int variable = top ? o.TopVariable : o.BottomVariable;
+    const int fixed = top ? o.TopYFixed : o.BottomYFixed;
+    if (fixed) {
+        SetManualYRange(Chart, top ? o.TopYMin : o.BottomYMin, top ? o.TopYMax : o.BottomYMax);
+        return;
+    }
+    ComputeRange(d.Nodes, variable, d.UseFlux);
+    SetManualYRange(Chart, AutoMin, AutoMax);
+}
+
+void CProfileView::SetElevationRange(const LayoutData& d)
+{
+    if (Options.BottomYFixed) return SetManualYRange(Chart, Options.BottomYMin, Options.BottomYMax);
+    ComputeRange(d.Nodes, VQXDisplayLib::PlotBedElevation, d.UseFlux);
+    const double minimum = AutoMin;
+    ComputeRange(d.Nodes, VQXDisplayLib::PlotWaterSurfaceElevation, d.UseFlux);
+    SetManualYRange(Chart, minimum, AutoMax);
+}
+
+void CProfileView::SetStationRange(bool top)
+{
+    const ProfileViewSettings& o = Options;
+    if (top && o.TopXFixed) SetManualXRange(Chart, o.TopXMin, o.TopXMax);
+    if (!top && o.BottomXFixed) SetManualXRange(Chart, o.BottomXMin, o.BottomXMax);
+}
+
+void CProfileView::SetIceLayerPlotting()
+{
+    ChartSetInt(Chart, ChartAxisPlotting, Options.ShowIce ? ChartPlotLayers : ChartPlotLines);
+    if (!Options.ShowIce) return;
+    ChartSetInt(Chart, ChartAxisPlottingOption, IceLayerPlottingOption);
+    ChartSetInt(Chart, ChartAxisPlottingDetail, IceLayerPlottingDetail);
+}
+
+void CProfileView::SetLegendLabels(const LayoutData& d)
+{
+    std::vector<const char*> labels;
+    for (const Item item : d.Items) labels.push_back(ItemLabel(item, d.Kind));
+    SetSubsetLabels(Chart, labels);
+    ChartSetInt(Chart, ChartLegendStyle, ChartLegendOneRow);
+    SetChartFloat(Chart, ChartLegendSpacing, ChartLegendSpacingValue);
 }

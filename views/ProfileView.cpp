@@ -1,12 +1,13 @@
 #include "views/ProfileView.h"
 
+#include "views/ChartSupport.h"
 #include "views/ProfileViewOptionsDlg.h"
 
 #include "app/VasquilDoc.h"
 #include "datalib/DisplayModel.h"
 #include "datalib/ModelState.h"
+#include "engine/EngineData.h"
 #include "platform/DeviceContext.h"
-#include "platform/chart/ChartWindow.h"
 #include "resources/ResourceIds.h"
 
 using VQXDisplayLib::VQXDisplayNode;
@@ -35,7 +36,7 @@ CProfileView::CProfileView()
 
 CProfileView::~CProfileView()
 {
-    DestroyChart();
+    DestroyChart(Chart);
 }
 
 CVasquilDoc* CProfileView::GetDocument() const
@@ -73,27 +74,13 @@ BOOL CProfileView::OnEraseBkgnd(CDC* pDC)
 void CProfileView::OnSize(UINT nType, int cx, int cy)
 {
     CView::OnSize(nType, cx, cy);
-    if (!Chart) return;
-    CRect client;
-    GetClientRect(&client);
-    if (CWnd* window = ChartWindowObject()) window->MoveWindow(0, 0, client.Width(), client.Height(), FALSE);
+    FitChartToClient(Chart, *this);
 }
 
 void CProfileView::OnDestroy()
 {
     CView::OnDestroy();
-    DestroyChart();
-}
-
-void CProfileView::DestroyChart()
-{
-    if (Chart) ChartDestroy(Chart);
-    Chart = nullptr;
-}
-
-CWnd* CProfileView::ChartWindowObject() const
-{
-    return Chart ? CWnd::FromWidget(Chart) : nullptr;
+    DestroyChart(Chart);
 }
 
 void CProfileView::OnProfileViewOptions()
@@ -108,12 +95,12 @@ void CProfileView::OnProfileViewOptions()
     dialog.ReachNames = doc->ReachNames;
     dialog.Variables = doc->ProfileVariables;
     dialog.EventsExist = doc->DisplayModel->EventList.Count > 0 ? 1 : 0;
-    dialog.IceFile = doc->State->FileType > 0 ? 1 : 0;
+    dialog.IceFile = doc->State->FileType > FileTypeOpenWater ? 1 : 0;
     if (dialog.DoModal() == IDOK) {
         Options = dialog.Settings;
         Options.TopVariable = VQXDisplayNode::FindPlotVariable(dialog.TopVariableName.c_str());
         Options.BottomVariable = VQXDisplayNode::FindPlotVariable(dialog.BottomVariableName.c_str());
-        DestroyChart();
+        DestroyChart(Chart);
     }
     Invalidate(TRUE);
 }

@@ -77,17 +77,40 @@ protected:
     void OnDestroy() override;
 
 private:
+    struct LayoutData;
+
     // The reset after an open or a change of file type: the default settings for the model's
     // first reach, its file type and its water-quality data.
     void ApplyReset(CVasquilDoc& doc);
     // ComputeReachRange over the given nodes.
     void ComputeRange(const std::vector<const VQXDisplayLib::VQXDisplayNode*>& nodes, int variable, int useFlux);
-    // Destroys the chart, if any, and forgets it.
-    void DestroyChart();
-    // The chart's window object; null without a chart.
-    CWnd* ChartWindowObject() const;
-    // Resolves the chart's properties into its picture and has the chart window repaint.
-    void ShowChart();
+
+    // The axes, labels and annotations of each layout, set after the points: A the top chart
+    // alone, B the top over an elevation chart, C the top over a parameter chart, D an
+    // elevation chart alone, E a parameter chart alone.
+    void BuildLayoutA(const LayoutData& d);
+    void BuildLayoutB(const LayoutData& d);
+    void BuildLayoutC(const LayoutData& d);
+    void BuildLayoutD(const LayoutData& d);
+    void BuildLayoutE(const LayoutData& d);
+    // The style, the one axis and the x axis of the top (A) or bottom (E) parameter chart alone.
+    void SetLoneParameterChart(const LayoutData& d, bool top);
+    // The style and both axes of B and C: the top variable over the elevations (B) or over the
+    // bottom variable (C), the first subset on the top axis and the others below.
+    void SetTopOverBottomAxes(const LayoutData& d);
+    // The working axis's label and y range of the top or bottom variable: the chart's fixed
+    // limits, or the variable's automatic range.
+    void SetParameterLabel(const LayoutData& d, bool top);
+    void SetParameterRange(const LayoutData& d, bool top);
+    // The elevation axis's y range: the fixed bottom limits, or from the bed's automatic
+    // minimum to the water surface's automatic maximum.
+    void SetElevationRange(const LayoutData& d);
+    // The top or bottom chart's station range when fixed; nothing (an automatic range) otherwise.
+    void SetStationRange(bool top);
+    // The elevation axis's plotting: filled ice layers when the ice shows, else lines.
+    void SetIceLayerPlotting();
+    // Each subset's legend label, with the legend's row style and spacing.
+    void SetLegendLabels(const LayoutData& d);
 
     CRect drawRect_;  // logical units
 };

@@ -4,6 +4,8 @@
 // dialog edits a copy.
 #pragma once
 
+#include "datalib/DisplayNode.h"
+
 #include <string>
 
 // BottomKind.
@@ -24,12 +26,12 @@ struct ProfileViewSettings
     int ReachNumber = 0;
     std::string ReachName;  // the document's name of the reach, "Reach %d"
     int TopChart = 1;
-    int TopVariable = 0;    // plot variable
+    int TopVariable = VQXDisplayLib::PlotBedElevation;  // plot variable
     int TopXFixed = 0;      // 0 automatic, 1 fixed
     int TopYFixed = 0;
     int BottomChart = 1;
     int BottomKind = ElevationChart;
-    int BottomVariable = -1;  // plot variable, -1 none
+    int BottomVariable = VQXDisplayLib::PlotNone;  // plot variable
     int BottomXFixed = 0;
     int BottomYFixed = 0;
     // Items of the elevation chart; the bed is drawn whatever ShowBed says.

@@ -47,7 +47,7 @@ int ChartDestroy(ChartHandle chart);
 int ChartSetInt(ChartHandle chart, int property, int value);
 // The text is copied (Windows-1252, zero-terminated; null is the empty text).
 int ChartSetText(ChartHandle chart, int property, const char* text);
-// count 0: data points to one double (one float for property 3042) that becomes the value;
+// count 0: data points to one double (one float for ChartLegendSpacing) that becomes the value;
 // count > 0: data points to count ints that become the whole array.
 int ChartSetArray(ChartHandle chart, int property, const void* data, int count);
 // One cell: value points to a zero-terminated text, an int, a double or a float, as the

@@ -54,8 +54,8 @@ bool ClipSegment(const ChartClipRect& r, QPointF& a, QPointF& b)
     // A point on an edge takes the edge's coordinate exactly: for an end millions of pixels
     // away, start + t x delta carries an error of that magnitude in the edge's direction.
     const auto onEdge = [&](int edge, double t) {
-        const QPointF p(a.x() + t * dx, a.y() + t * dy);
-        return edge < 2 ? QPointF(bound[edge], p.y()) : QPointF(p.x(), bound[edge]);
+        const QPointF point(a.x() + t * dx, a.y() + t * dy);
+        return edge < 2 ? QPointF(bound[edge], point.y()) : QPointF(point.x(), bound[edge]);
     };
     const QPointF enter = in >= 0 ? onEdge(in, t0) : a;
     const QPointF leave = out >= 0 ? onEdge(out, t1) : b;

@@ -10,14 +10,14 @@ using K = ChartValueKind;
 constexpr ChartScope C = ChartScope::Chart;
 constexpr ChartScope A = ChartScope::Axis;
 
-// Every id the profile, hydrograph and cross-section charts set. The named ids (header) are the
-// ones the drawing reads; the others are accepted and kept with no effect on the picture.
+// Every id the profile, hydrograph and cross-section charts set. The header says which ones the
+// drawing reads; the others are accepted and kept with no effect on the picture.
 constexpr ChartPropertyInfo PropertyTable[] = {
     // Data.
     {ChartSubsetCount, K::Int, C},
     {ChartPointCount, K::Int, C},
-    {3016, K::Int, C},  // set to 1 with the counts
-    {3017, K::Int, C},  // set to 1 with the counts
+    {ChartPointsHaveX, K::Int, C},
+    {ChartPointsHaveY, K::Int, C},
     {ChartXData, K::Double, C},
     {ChartYData, K::Double, C},
     {ChartSubsetLabels, K::Text, C},
@@ -25,16 +25,15 @@ constexpr ChartPropertyInfo PropertyTable[] = {
     {ChartAnnotationY, K::Double, C},
     {ChartAnnotationText, K::Text, C},
     {ChartShowAnnotations, K::Int, C},
-    {3290, K::Int, C},
-    // Titles and fonts. 2105 and 2110 are title texts the callers always leave empty; the one
-    // title line shown is ChartSubtitle.
+    {ChartShowAnnotationText, K::Int, C},
+    // Titles and fonts.
     {ChartSubtitle, K::Text, C},
-    {2105, K::Text, C},
-    {2110, K::Text, C},
+    {ChartMainTitle, K::Text, C},
+    {ChartPlainSubtitle, K::Text, C},
     {ChartTitleFont, K::Text, C},
     {ChartLabelFont, K::Text, C},
-    {2450, K::Int, C},
-    {2490, K::Int, C},
+    {ChartTitleBold, K::Int, C},
+    {ChartLabelBold, K::Int, C},
     // Axes.
     {ChartXAxisLabel, K::Text, C},
     {ChartXScale, K::Int, C},
@@ -42,53 +41,53 @@ constexpr ChartPropertyInfo PropertyTable[] = {
     {ChartXMaximum, K::Double, C},
     {ChartWorkingAxis, K::Int, C},
     {ChartAxisSubsets, K::Int, C},
-    {3059, K::Int, C},  // per-axis subset counts, set alike with ChartAxisSubsets
-    {3046, K::Int, C},  // set to 4 with two axes; the axes are always stacked panes
+    {ChartAxisOverlaySubsets, K::Int, C},
+    {ChartMultiAxisStyle, K::Int, C},
     {ChartYAxisLabel, K::Text, A},
     {ChartYScale, K::Int, A},
     {ChartYMinimum, K::Double, A},
     {ChartYMaximum, K::Double, A},
     {ChartAxisPlotting, K::Int, A},
-    {3130, K::Int, A},
-    {3011, K::Int, A},
-    {3036, K::Int, A},
-    {3057, K::Int, A},
-    {3656, K::Double, A},
-    {3268, K::Double, A},
-    {3269, K::Int, C},
+    {ChartAxisPlottingOption, K::Int, A},
+    {ChartAxisPlottingDetail, K::Int, A},
+    {ChartYAxisStyle, K::Int, A},
+    {ChartYAxisOnRight, K::Int, A},
+    {ChartNullXValue, K::Double, A},
+    {ChartNullYValue, K::Double, A},
+    {ChartNullDataGaps, K::Int, C},
     // Subsets and legend.
     {ChartLegendSubsets, K::Int, C},
     {ChartSubsetColours, K::Int, C},
     {ChartSubsetLineTypes, K::Int, C},
     {ChartSubsetPlotTypes, K::Int, C},
-    {3082, K::Int, C},
-    {3042, K::Float, C},  // ChartSetArray with count 0 passes a float here
+    {ChartLegendStyle, K::Int, C},
+    {ChartLegendSpacing, K::Float, C},  // ChartSetArray with count 0 passes a float here
     // Colours and style switches.
     {ChartDeskColour, K::Int, C},
     {ChartGridColour, K::Int, C},
-    {2155, K::Int, C},
-    {2165, K::Int, C},
-    {2170, K::Int, C},
-    {2240, K::Int, C},
-    {2574, K::Int, C},
-    {2617, K::Int, C},
-    {2620, K::Int, C},
-    {2621, K::Int, C},
-    {2632, K::Int, C},
-    {2922, K::Int, C},
-    {3022, K::Int, C},
-    {3100, K::Int, C},
-    {3110, K::Int, C},
-    {3215, K::Int, C},
-    {3242, K::Int, C},
-    {3254, K::Int, C},
-    {3272, K::Int, C},
-    {3274, K::Int, C},
-    {3281, K::Int, C},
-    {3282, K::Int, C},
-    {3288, K::Int, C},
-    {3642, K::Int, C},
-    {3648, K::Int, C},
+    {ChartPrepareImages, K::Int, C},
+    {ChartAllowExport, K::Int, C},
+    {ChartAllowMaximize, K::Int, C},
+    {ChartAllowPopupMenu, K::Int, C},
+    {ChartFixedFonts, K::Int, C},
+    {ChartViewingStyle, K::Int, C},
+    {ChartQuickStyle, K::Int, C},
+    {ChartBorderStyle, K::Int, C},
+    {ChartDataShadows, K::Int, C},
+    {ChartFocalRectangle, K::Int, C},
+    {ChartAllowCustomize, K::Int, C},
+    {ChartGridLineControl, K::Int, C},
+    {ChartGridInFront, K::Int, C},
+    {ChartCacheImage, K::Int, C},
+    {ChartFontScale, K::Int, C},
+    {ChartAllowGraphHotSpots, K::Int, C},
+    {ChartAllowSubsetHotSpots, K::Int, C},
+    {ChartAllowPointHotSpots, K::Int, C},
+    {ChartAllowScrolling, K::Int, C},
+    {ChartAllowZooming, K::Int, C},
+    {ChartAllowAnnotationHotSpots, K::Int, C},
+    {ChartAllowDataHotSpots, K::Int, C},
+    {ChartAllowTableHotSpots, K::Int, C},
 };
 
 constexpr double Unset = std::numeric_limits<double>::quiet_NaN();

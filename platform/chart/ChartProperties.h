@@ -43,6 +43,58 @@ inline constexpr int ChartAnnotationX = 3291;      // double cell per annotation
 inline constexpr int ChartAnnotationY = 3292;      // double cell per annotation (on the first axis)
 inline constexpr int ChartAnnotationText = 3293;   // text cell per annotation
 
+// Properties kept as set: the component stores them (a caller may read them back) and the
+// drawing does not read them. The callers set them to fix looks and behaviours that this
+// component has in one form only.
+// With the counts.
+inline constexpr int ChartPointsHaveX = 3016;       // int 1: each point has an x of its own (ChartXData)
+inline constexpr int ChartPointsHaveY = 3017;       // int 1: each point has a y of its own (ChartYData)
+// Titles and fonts: ChartSubtitle is the one title line drawn, always bold.
+inline constexpr int ChartMainTitle = 2105;         // text: a title above the subtitle; left empty
+inline constexpr int ChartPlainSubtitle = 2110;     // text: a subtitle in one part; left empty
+inline constexpr int ChartTitleBold = 2450;         // int 1: the title font is bold
+inline constexpr int ChartLabelBold = 2490;         // int 1: the label font is bold
+// Looks and interaction: the component draws one look, into an image of the window's size,
+// and the picture answers no mouse or keyboard (no menus, zooming, export or hot spots).
+inline constexpr int ChartPrepareImages = 2155;     // int 1: draw into an image that each paint copies
+inline constexpr int ChartCacheImage = 3215;        // int 0: no further image cache
+inline constexpr int ChartDataShadows = 2632;       // int 0: no shadows under the data
+inline constexpr int ChartFixedFonts = 2574;        // int 1: fonts keep their size on a resize
+inline constexpr int ChartFontScale = 3242;         // int: the font size, in percent of the standard size
+inline constexpr int ChartAllowPopupMenu = 2240;    // int 0: no context menu
+inline constexpr int ChartAllowExport = 2165;       // int 0: no export command
+inline constexpr int ChartAllowMaximize = 2170;     // int 0: no maximised view of the chart
+inline constexpr int ChartAllowCustomize = 3022;    // int 0: no customisation dialog
+inline constexpr int ChartAllowZooming = 3282;      // int: which axes zoom with the mouse
+inline constexpr int ChartAllowScrolling = 3281;    // int 0: no scrolling
+inline constexpr int ChartAllowDataHotSpots = 3642;      // int 0: points answer no clicks
+inline constexpr int ChartAllowSubsetHotSpots = 3272;    // int 0: subset labels answer no clicks
+inline constexpr int ChartAllowPointHotSpots = 3274;     // int 0: point labels answer no clicks
+inline constexpr int ChartAllowGraphHotSpots = 3254;     // int 0: the graph answers no clicks
+inline constexpr int ChartAllowAnnotationHotSpots = 3288;  // int 0: annotations answer no clicks
+inline constexpr int ChartAllowTableHotSpots = 3648;     // int 0: tables answer no clicks
+inline constexpr int ChartGridLineControl = 3100;   // int 0: grid lines on both axes
+inline constexpr int ChartGridInFront = 3110;       // int: 1 the grid over the data, 0 behind it
+inline constexpr int ChartViewingStyle = 2617;      // int: the colour scheme
+inline constexpr int ChartBorderStyle = 2621;       // int: the border around the chart
+inline constexpr int ChartQuickStyle = 2620;        // int: the style of the backgrounds
+inline constexpr int ChartFocalRectangle = 2922;    // int 1: a focus rectangle when the chart has the focus
+// Annotations.
+inline constexpr int ChartShowAnnotationText = 3290;  // int 0, set with ChartShowAnnotations 0
+// Axes: every y axis is drawn left of its own pane, the panes stacked; no point is missing.
+inline constexpr int ChartAxisOverlaySubsets = 3059;  // int cell per axis: set alike with ChartAxisSubsets
+inline constexpr int ChartMultiAxisStyle = 3046;      // int: ChartAxesStacked with two axes
+inline constexpr int ChartYAxisStyle = 3036;          // per axis, int 0: line, numbers and title
+inline constexpr int ChartYAxisOnRight = 3057;        // per axis, int 0: on the left
+inline constexpr int ChartAxisPlottingOption = 3130;  // per axis, int: refines ChartAxisPlotting
+inline constexpr int ChartAxisPlottingDetail = 3011;  // per axis, int: refines ChartAxisPlotting
+inline constexpr int ChartNullXValue = 3656;          // per axis, double: the x of a missing point
+inline constexpr int ChartNullYValue = 3268;          // per axis, double: the y of a missing point
+inline constexpr int ChartNullDataGaps = 3269;        // int 0: lines pass over missing points
+// Legend.
+inline constexpr int ChartLegendStyle = 3082;       // int 1 with subset labels: one row of entries
+inline constexpr int ChartLegendSpacing = 3042;     // float: space between legend entries, in lines
+
 // Values.
 inline constexpr int ChartScaleAutomatic = 0;  // range from the data
 inline constexpr int ChartScaleManual = 3;     // range from the minimum and maximum properties
@@ -54,6 +106,7 @@ inline constexpr int ChartLineMedium = 9;      // 2 px solid
 inline constexpr int ChartPlotLine = 3;        // plot type: line through the points
 inline constexpr int ChartPlotMarkers = 5;     // plot type: a marker at each point, no line
 inline constexpr int ChartLegendNone = -1;     // legend list entry that shows nothing
+inline constexpr int ChartAxesStacked = 4;     // ChartMultiAxisStyle: each axis in a pane of its own
 
 // Capacities, checked by the calls that would exceed them (the call then fails and changes nothing).
 inline constexpr int ChartAxisCount = 2;                  // y axes, stacked as panes

@@ -166,7 +166,7 @@ Frame ComputeFrame(const ChartScene& scene, QSize size)
     f.LegendRowHeight = std::max(legendM.height(), MarkerDiameter) + 4.0;
     double bottom = h - Pad;
     if (!f.LegendRows.empty()) {
-        bottom -= f.LegendRows.size() * f.LegendRowHeight;
+        bottom -= double(f.LegendRows.size()) * f.LegendRowHeight;
         f.LegendTop = bottom;
         bottom -= Pad / 2.0;
     }

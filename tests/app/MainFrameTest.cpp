@@ -151,7 +151,7 @@ TEST_F(MainFrameTest, TheStandardToolbarTakesItsImagesFromTheStripTheApplication
         QImage strip;
         const ImageResource* image = FindImageResource(c.strip);
         ASSERT_NE(image, nullptr);
-        ASSERT_TRUE(strip.loadFromData(image->data, qsizetype(image->size)));
+        ASSERT_TRUE(strip.loadFromData(QByteArrayView(image->data, qsizetype(image->size))));
         strip = strip.convertToFormat(QImage::Format_ARGB32);
         // Save, the third picture: every pixel of its cell shows, the button face none.
         const QImage icon =

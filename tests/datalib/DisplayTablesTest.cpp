@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "datalib/DisplayNode.h"
@@ -114,7 +115,7 @@ TEST(SeriesVariables, NamesAndLabels)
     ASSERT_EQ(rows.size(), static_cast<std::size_t>(SeriesVariableCount));
     ExpectNamesAndLabels(rows, SeriesVariableName, FindSeriesVariable, SeriesLabel);
     EXPECT_EQ(FindSeriesVariable("discharge"), -1);
-    EXPECT_EQ(FindSeriesVariable("Discharge"), 1);
+    EXPECT_EQ(FindSeriesVariable("Discharge"), SeriesDischarge);
     EXPECT_EQ(FindSeriesVariable("Discharge "), -1);
     EXPECT_EQ(FindSeriesVariable(""), -1);
     EXPECT_EQ(FindSeriesVariable(nullptr), -1);
@@ -125,6 +126,59 @@ TEST(SeriesVariables, NamesAndLabels)
     EXPECT_EQ(SeriesLabel(6, 2), "Water Temperature (\xB0" "C)");
     EXPECT_EQ(SeriesLabel(6, 2).size(), std::strlen("Water Temperature (xC)"));
     EXPECT_EQ(SeriesLabel(23, 1), "Cds (g/m\xB2)");
+}
+
+// The index enumerations name the rows they index, the water-quality values in the order of
+// the entry's WQValues. Every series variable is a plot variable too.
+TEST(VariableIds, EachIdIndexesTheVariableOfItsName)
+{
+    struct Shared {
+        int Series, Plot;
+        const char* Name;
+    };
+    const Shared shared[] = {
+        {SeriesWaterSurfaceElevation, PlotWaterSurfaceElevation, "Water Surface Elevation"},
+        {SeriesDischarge, PlotDischarge, "Discharge"},
+        {SeriesWaterVelocity, PlotWaterVelocity, "Water Velocity"},
+        {SeriesSolidIceThickness, PlotSolidIceThickness, "Solid Ice Thickness"},
+        {SeriesIceVelocity, PlotIceVelocity, "Ice Velocity"},
+        {SeriesSurfaceIceConcentration, PlotSurfaceIceConcentration, "Surface Ice Concentration"},
+        {SeriesWaterTemperature, PlotWaterTemperature, "Water Temperature"},
+        {SeriesSuspendedFrazilConcentration, PlotSuspendedFrazilConcentration, "Suspended Frazil Concentration"},
+        {SeriesAnchorIceThickness, PlotAnchorIceThickness, "Anchor Ice Thickness"},
+        {SeriesFrazilSlushThickness, PlotFrazilSlushThickness, "Frazil Slush Thickness"},
+        {SeriesBorderIceFraction, PlotBorderIceFraction, "Border Ice Fraction"},
+        {SeriesBorderIceWidth, PlotBorderIceWidth, "Border Ice Width"},
+        {SeriesAirTemperature, PlotAirTemperature, "Air Temperature"},
+        {SeriesDepthOfFlow, PlotDepthOfFlow, "Depth of Flow (Dw)"},
+        {SeriesDO, PlotDO, "DO"},
+        {SeriesNH3, PlotNH3, "NH3"},
+        {SeriesNO3, PlotNO3, "NO3"},
+        {SeriesBOD, PlotBOD, "BOD"},
+        {SeriesOP, PlotOP, "OP"},
+        {SeriesPP, PlotPP, "PP"},
+        {SeriesCdw, PlotCdw, "Cdw"},
+        {SeriesCaw, PlotCaw, "Caw"},
+        {SeriesCss, PlotCss, "Css"},
+        {SeriesCds, PlotCds, "Cds"},
+        {SeriesCas, PlotCas, "Cas"},
+        {SeriesMs, PlotMs, "Ms"},
+    };
+    const std::pair<int, const char*> plotOnly[] = {
+        {PlotBedElevation, "Bed Elevation"},
+        {PlotAtmosphericZoneNumber, "Atmospheric Zone Number"},
+        {PlotCheckVariable, "Check Variable"},
+        {PlotFroudeNumber, "Froude Number"},
+    };
+    ASSERT_EQ(std::size(shared), static_cast<std::size_t>(SeriesVariableCount));
+    ASSERT_EQ(std::size(shared) + std::size(plotOnly), static_cast<std::size_t>(PlotVariableCount));
+    for (const Shared& v : shared) {
+        EXPECT_STREQ(SeriesVariableName(v.Series), v.Name) << v.Series;
+        EXPECT_STREQ(VQXDisplayNode::PlotVariableName(v.Plot), v.Name) << v.Plot;
+    }
+    for (const auto& [id, name] : plotOnly) EXPECT_STREQ(VQXDisplayNode::PlotVariableName(id), name) << id;
+    EXPECT_EQ(SeriesVariableName(SeriesNone), nullptr);
+    EXPECT_EQ(VQXDisplayNode::PlotVariableName(PlotNone), nullptr);
 }
 
 TEST(SeriesVariables, ValuesOfAnEntry)
@@ -231,7 +285,7 @@ TEST(PlotVariables, NamesAndLabels)
     rows.push_back(Bare("Froude Number"));
     ASSERT_EQ(rows.size(), static_cast<std::size_t>(PlotVariableCount));
     ExpectNamesAndLabels(rows, VQXDisplayNode::PlotVariableName, VQXDisplayNode::FindPlotVariable, PlotLabel);
-    EXPECT_EQ(VQXDisplayNode::FindPlotVariable("Discharge"), 2);
+    EXPECT_EQ(VQXDisplayNode::FindPlotVariable("Discharge"), PlotDischarge);
     EXPECT_EQ(VQXDisplayNode::FindPlotVariable("discharge"), -1);
     EXPECT_EQ(PlotLabel(2, 0), "Discharge (cfs)");
     EXPECT_EQ(PlotLabel(-1, 1), "");

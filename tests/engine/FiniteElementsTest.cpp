@@ -203,13 +203,13 @@ TEST(ShapeFunctions, RulesAndCodes)
             for (int p = 0; p < rule.PointCount; ++p) {
                 GaussPointRecord expected;
                 EvaluateGaussPoint(element, length, pts[p], &expected);
-                const GaussPointRecord* at = EvaluateRulePoint(element, length, p);
-                EXPECT_EQ(at->Xi, expected.Xi);
-                EXPECT_EQ(at->Determinant, expected.Determinant);
-                ASSERT_EQ(at->Interpolation.NodeCount, rule.NodeCount);
+                const GaussPointRecord* rulePoint = EvaluateRulePoint(element, length, p);
+                EXPECT_EQ(rulePoint->Xi, expected.Xi);
+                EXPECT_EQ(rulePoint->Determinant, expected.Determinant);
+                ASSERT_EQ(rulePoint->Interpolation.NodeCount, rule.NodeCount);
                 for (int i = 0; i < rule.NodeCount; ++i) {
-                    EXPECT_EQ(at->Interpolation.N[i], expected.Interpolation.N[i]);
-                    EXPECT_EQ(at->dNdx[i], expected.dNdx[i]);
+                    EXPECT_EQ(rulePoint->Interpolation.N[i], expected.Interpolation.N[i]);
+                    EXPECT_EQ(rulePoint->dNdx[i], expected.dNdx[i]);
                 }
             }
         }

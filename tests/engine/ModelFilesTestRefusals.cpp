@@ -182,7 +182,7 @@ TEST_P(Refused, PrintsOneLineReturnsItsCodeAndLeavesNoModel)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, Refused, ::testing::ValuesIn(Refusals),
-                         [](const ::testing::TestParamInfo<Refusal>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<Refusal>& param) { return std::string(param.param.name); });
 
 TEST_F(ModelFileTest, NoStreamIsRefused)
 {

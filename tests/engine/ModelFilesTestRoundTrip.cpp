@@ -159,13 +159,16 @@ TEST_P(RoundTrip, LabelsCarryNoMeaning)
     EXPECT_EQ(EngineSnapshot(), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, RoundTrip, ::testing::ValuesIn(AllFixtures),
-                         [](const ::testing::TestParamInfo<const char*>& info) {
-                             std::string name = info.param;
-                             for (char& c : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                             return name;
-                         });
+// The test name of a fixture: its file name with '_' for every character but letters and digits.
+std::string FixtureTestName(const ::testing::TestParamInfo<const char*>& param)
+{
+    std::string name = param.param;
+    for (char& c : name)
+        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+    return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, RoundTrip, ::testing::ValuesIn(AllFixtures), FixtureTestName);
 
 // Files laid out exactly as the writer lays them out, with rectangular nodes only (whose
 // written values are the values read): an open and a save without a run reproduce them byte
@@ -220,12 +223,7 @@ TEST_P(WriterLayout, OpenAndSaveReproduceTheFile)
 INSTANTIATE_TEST_SUITE_P(Fixtures, WriterLayout,
                          ::testing::Values("layout-ft0-metric.vqx", "layout-ft1-imperial.vqx", "layout-ft2-metric.vqx",
                                            "layout-ft3-imperial.vqx"),
-                         [](const ::testing::TestParamInfo<const char*>& info) {
-                             std::string name = info.param;
-                             for (char& c : name)
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                             return name;
-                         });
+                         FixtureTestName);
 
 // The text with the value of the header line `key` (up to its line end) replaced by `value`.
 std::string WithHeaderValue(std::string text, const std::string& key, const std::string& value)

@@ -115,7 +115,7 @@ TEST_P(RefusedToWrite, WritesNothingAndSaysWhy)
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, RefusedToWrite, ::testing::ValuesIn(BrokenModels),
-                         [](const ::testing::TestParamInfo<Broken>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<Broken>& param) { return std::string(param.param.name); });
 
 TEST_F(Writer, NoStreamIsReported)
 {

@@ -130,7 +130,7 @@ TEST_P(DataExchangeTest, NumbersAreShownInTheCLocale)
 }
 
 INSTANTIATE_TEST_SUITE_P(Locales, DataExchangeTest, ::testing::Values("C", "de_DE.UTF-8"),
-                         [](const auto& info) { return std::string(info.param[0] == 'C' ? "C" : "de_DE"); });
+                         [](const auto& param) { return std::string(param.param[0] == 'C' ? "C" : "de_DE"); });
 
 TEST(DataExchange, AFieldTheUserDidNotChangeKeepsItsMembersExactValue)
 {

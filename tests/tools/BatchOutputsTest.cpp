@@ -462,7 +462,7 @@ TEST_F(BatchOutputs, KilledRunsLeaveSoundDatabases)
     for (int trial = 0; trial < Trials; ++trial) {
         // From the first milliseconds to a little past the whole run's length, unevenly spaced.
         const auto delay = std::chrono::microseconds(
-            2000 + static_cast<long long>(duration.count() * 1.1 * std::pow((trial + 0.37) / Trials, 1.5)));
+            2000 + static_cast<long long>(double(duration.count()) * 1.1 * std::pow((trial + 0.37) / Trials, 1.5)));
         SCOPED_TRACE("killed after " + std::to_string(delay.count()) + " us");
         const fs::path folder = root / ("kill" + std::to_string(trial));
         fs::create_directories(folder);

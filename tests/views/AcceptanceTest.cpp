@@ -7,6 +7,7 @@
 #include "engine/EngineData.h"
 #include "engine/ResultsDatabase.h"
 #include "engine/TimeStepping.h"
+#include "engine/Units.h"
 #include "platform/Dialog.h"
 #include "platform/TestHooks.h"
 
@@ -154,7 +155,7 @@ TEST_F(StepByStepTest, EachStepsChartDrawsTheStagesTheDatabaseHoldsForThatTime)
     }
     ProcessEvents();
     ModelControl& mc = g_ModelControl;
-    mc.FinalTime = mc.ModelTime + 3 * 3600.0;
+    mc.FinalTime = mc.ModelTime + 3 * SecondsPerHour;
     mc.SeriesInterval = mc.SnapshotInterval = mc.IceFrontInterval = mc.StateFileInterval = mc.DatabaseInterval = 0;
     ASSERT_EQ(CreateResultsDatabase(path_.c_str()), 0);
     ASSERT_EQ(OpenResultsDatabase(path_.c_str(), &database_), 0);

@@ -268,7 +268,7 @@ TEST_F(ProfileViewOptionsTest, AcceptedOptionsGoBackToTheViewWhichMakesANewChart
     const ProfileViewSettings& o = Profile()->Options;
     EXPECT_EQ(o.BottomChart, 0);
     EXPECT_EQ(o.TopVariable, VQXDisplayNode::FindPlotVariable("Water Velocity"));
-    EXPECT_EQ(o.BottomVariable, -1);
+    EXPECT_EQ(o.BottomVariable, VQXDisplayLib::PlotNone);
     EXPECT_EQ(o.TitleReachName, 1);
     EXPECT_EQ(o.TopYFixed, 1);
     EXPECT_EQ(o.TopYMin, -1.0);

@@ -25,8 +25,9 @@ constexpr QRgb MovingSlush = Colour(140, 140, 140);
 constexpr QRgb StationarySlush = Colour(200, 200, 200);
 constexpr QRgb SolidIce = Colour(0, 255, 255);
 
-constexpr int DischargeVariable = 2;
-constexpr int VelocityVariable = 3;
+using VQXDisplayLib::PlotDischarge;
+using VQXDisplayLib::PlotNone;
+using VQXDisplayLib::PlotWaterVelocity;
 
 class ProfileViewTest : public ViewsTest
 {
@@ -71,7 +72,7 @@ TEST_F(ProfileViewTest, AnOpenResetsTheSettingsForTheModelsFileTypeAndFirstReach
         EXPECT_EQ(o.ShowLegend, 1);
         EXPECT_EQ(o.TopChart, 1);
         EXPECT_EQ(o.BottomKind, ElevationChart);
-        EXPECT_EQ(o.BottomVariable, -1);
+        EXPECT_EQ(o.BottomVariable, PlotNone);
     }
     // A water-quality file chooses its first value, whatever the file type.
     const std::pair<int, const char*> waterQuality[] = {{0, "DO"}, {1, "Cdw"}, {2, "Cdw"}};
@@ -134,7 +135,7 @@ TEST_F(ProfileViewTest, EachLayoutDrawsItsSubsetsInItsColoursWithItsLegend)
          {{{0, Red, Look::Medium}, {1, Green, Look::Dashed}, {2, Orange, Look::Dashed}}}, {1, 2}},
         {"A open water", "ft0-metric.vqx", [](S& o) { o.BottomChart = 0; },
          {{{0, Red, Look::Medium}, {1, Green, Look::Dashed}, {2, Orange, Look::Dashed}}}, {}},
-        {"C", "ft0-metric.vqx", [](S& o) { o.BottomKind = ParameterChart; o.BottomVariable = VelocityVariable; },
+        {"C", "ft0-metric.vqx", [](S& o) { o.BottomKind = ParameterChart; o.BottomVariable = PlotWaterVelocity; },
          {topParameter, {{1, Red, Look::Medium}}}, {}},
         {"D thermal", "ft3-metric.vqx", [](S& o) { o.TopChart = 0; }, {lower(with(iceLayers, eventLines))},
          {1, 3, 4, 5, 6, 7, 8, 9}},
@@ -143,7 +144,7 @@ TEST_F(ProfileViewTest, EachLayoutDrawsItsSubsetsInItsColoursWithItsLegend)
          {lower(with({openWaterElevations.begin(), openWaterElevations.begin() + 7},
                      {{8, Black, Look::Medium}, {9, Black, Look::Medium}, {10, Black, Look::Medium}}))},
          {}},
-        {"E", "ft0-metric.vqx", [](S& o) { o.TopChart = 0; o.BottomKind = ParameterChart; o.BottomVariable = VelocityVariable; },
+        {"E", "ft0-metric.vqx", [](S& o) { o.TopChart = 0; o.BottomKind = ParameterChart; o.BottomVariable = PlotWaterVelocity; },
          {{{0, Red, Look::Medium}}}, {}},
     };
     for (const Case& c : cases) {
@@ -198,10 +199,10 @@ TEST_F(ProfileViewTest, AxesAreLabelledInTheModelsUnits)
          {"Bed Elevation (ft)"}, "Distance (mile)"},
         {"ft1-imperial.vqx", [](ProfileViewSettings& o) { o.TopChart = 0; o.ShowWaterSurface = 0; },
          {"Elevation (ft)"}, "Distance (mile)"},
-        {"ft0-metric.vqx", [](ProfileViewSettings& o) { o.BottomKind = ParameterChart; o.BottomVariable = VelocityVariable; },
+        {"ft0-metric.vqx", [](ProfileViewSettings& o) { o.BottomKind = ParameterChart; o.BottomVariable = PlotWaterVelocity; },
          {"Discharge (cms)", "Water Velocity (m/s)"}, "Distance (km)"},
         // A bottom variable that matched no name: an empty label.
-        {"ft0-metric.vqx", [](ProfileViewSettings& o) { o.TopChart = 0; o.BottomKind = ParameterChart; o.BottomVariable = -1; },
+        {"ft0-metric.vqx", [](ProfileViewSettings& o) { o.TopChart = 0; o.BottomKind = ParameterChart; o.BottomVariable = PlotNone; },
          {""}, "Distance (km)"},
     };
     for (const Case& c : cases) {
@@ -248,7 +249,7 @@ TEST_F(ProfileViewTest, AConstantVariableGetsARangeAroundIt)
     ASSERT_TRUE(Open("ft0-metric.vqx"));
     Choose([](ProfileViewSettings& o) {
         o.BottomChart = 0;
-        o.TopVariable = VelocityVariable;
+        o.TopVariable = PlotWaterVelocity;
     });
     struct Case
     {
@@ -272,8 +273,8 @@ TEST_F(ProfileViewTest, TheElevationRangeRunsFromTheLowestBedToTheHighestWaterSu
     for (const VQXDisplayNode* node : ReachNodes(Profile()->Options.ReachNumber)) {
         bedMin = std::min(bedMin, node->Invert);
         stageMax = std::max(stageMax, node->Stage);
-        dischargeMin = std::min(dischargeMin, node->GetPlotValue(DischargeVariable, Doc()->DisplayModel->UseFluxDischarge));
-        dischargeMax = std::max(dischargeMax, node->GetPlotValue(DischargeVariable, Doc()->DisplayModel->UseFluxDischarge));
+        dischargeMin = std::min(dischargeMin, node->GetPlotValue(PlotDischarge, Doc()->DisplayModel->UseFluxDischarge));
+        dischargeMax = std::max(dischargeMax, node->GetPlotValue(PlotDischarge, Doc()->DisplayModel->UseFluxDischarge));
     }
     const ChartScene& scene = Build();
     ASSERT_EQ(scene.Panes.size(), 2u);
@@ -301,10 +302,10 @@ TEST_F(ProfileViewTest, FixedLimitsHoldAndTheBottomXRangeWinsWhenBothAreFixed)
     const Case cases[] = {
         {"A", [](ProfileViewSettings& o) { o.BottomChart = 0; }, 0.25, 0.75, {{-5, 500}}},
         {"B", [](ProfileViewSettings&) {}, 0.1, 0.2, {{-5, 500}, {1, 2}}},
-        {"C", [](ProfileViewSettings& o) { o.BottomKind = ParameterChart; o.BottomVariable = VelocityVariable; }, 0.1, 0.2,
+        {"C", [](ProfileViewSettings& o) { o.BottomKind = ParameterChart; o.BottomVariable = PlotWaterVelocity; }, 0.1, 0.2,
          {{-5, 500}, {1, 2}}},
         {"D", [](ProfileViewSettings& o) { o.TopChart = 0; }, 0.1, 0.2, {{1, 2}}},
-        {"E", [](ProfileViewSettings& o) { o.TopChart = 0; o.BottomKind = ParameterChart; o.BottomVariable = VelocityVariable; },
+        {"E", [](ProfileViewSettings& o) { o.TopChart = 0; o.BottomKind = ParameterChart; o.BottomVariable = PlotWaterVelocity; },
          0.1, 0.2, {{1, 2}}},
     };
     const ProfileViewSettings opened = Profile()->Options;
@@ -331,7 +332,7 @@ TEST_F(ProfileViewTest, NonFiniteValuesStayOutOfTheRangeAndAreNotDrawn)
     ASSERT_TRUE(Open("ft0-metric.vqx"));
     Choose([](ProfileViewSettings& o) {
         o.BottomChart = 0;
-        o.TopVariable = VelocityVariable;
+        o.TopVariable = PlotWaterVelocity;
     });
     std::vector<VQXDisplayNode*> nodes = ReachNodes(Profile()->Options.ReachNumber);
     ASSERT_GE(nodes.size(), 4u);

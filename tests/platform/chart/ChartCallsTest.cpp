@@ -101,9 +101,9 @@ TEST(ChartCalls, ArrayWithCountZeroTakesOneDoubleOrOneFloat)
     const double minimum = -12.345678901234;
     const float scale = 0.5f;
     EXPECT_EQ(ChartSetArray(chart, ChartYMinimum, &minimum, 0), 1);
-    EXPECT_EQ(ChartSetArray(chart, 3042, &scale, 0), 1);  // read as a float, not past its four bytes
+    EXPECT_EQ(ChartSetArray(chart, ChartLegendSpacing, &scale, 0), 1);  // read as a float, not past its four bytes
     EXPECT_EQ(store.Number(ChartYMinimum), minimum);
-    EXPECT_EQ(store.Number(3042), 0.5);
+    EXPECT_EQ(store.Number(ChartLegendSpacing), 0.5);
     const int legend[] = {3, 1, 2};
     EXPECT_EQ(ChartSetArray(chart, ChartLegendSubsets, legend, 3), 1);
     const int none[] = {-1};

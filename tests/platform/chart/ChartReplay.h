@@ -34,14 +34,14 @@ inline void SetTextCell(ChartHandle c, int id, int index, const std::string& tex
 inline void SetIntCell(ChartHandle c, int id, int index, int v) { ChartSetCell(c, id, index, &v); }
 inline void SetPoint(ChartHandle c, int subset, int point, double x, double y)
 {
-    ChartSetPointCell(c, 3013, subset, point, &x);
-    ChartSetPointCell(c, 3014, subset, point, &y);
+    ChartSetPointCell(c, ChartXData, subset, point, &x);
+    ChartSetPointCell(c, ChartYData, subset, point, &y);
 }
 inline void SetManualY(ChartHandle c, double lo, double hi)
 {
-    ChartSetInt(c, 3050, 3);
-    SetDouble(c, 3055, lo);
-    SetDouble(c, 3060, hi);
+    ChartSetInt(c, ChartYScale, 3);
+    SetDouble(c, ChartYMinimum, lo);
+    SetDouble(c, ChartYMaximum, hi);
 }
 
 struct Range {
@@ -118,26 +118,26 @@ inline const char* ItemLabel(Item i, Layout l)
 
 inline void ApplyProfileStyle(ChartHandle c, bool topOnly)
 {
-    ChartSetInt(c, 2320, Rgb(220, 220, 220));
-    ChartSetInt(c, 2330, Rgb(190, 190, 190));
-    ChartSetInt(c, 2155, 1);
-    ChartSetInt(c, 3215, 0);
-    ChartSetInt(c, 2632, 0);
-    ChartSetInt(c, 2574, 1);
-    ChartSetInt(c, 2240, 0);
-    ChartSetText(c, 2105, "");
-    ChartSetText(c, 2445, "Arial");
-    ChartSetInt(c, 2450, 1);
-    ChartSetText(c, 2110, "");
-    ChartSetText(c, 2485, "Arial");
-    for (const auto& [id, v] : {std::pair{2490, 1}, {3100, 0}, {3110, 1}, {3282, 3}, {2617, 3}, {2621, 1}, {2620, 3},
-                                {2922, 1}, {3242, 50}})
+    ChartSetInt(c, ChartDeskColour, Rgb(220, 220, 220));
+    ChartSetInt(c, ChartGridColour, Rgb(190, 190, 190));
+    ChartSetInt(c, ChartPrepareImages, 1);
+    ChartSetInt(c, ChartCacheImage, 0);
+    ChartSetInt(c, ChartDataShadows, 0);
+    ChartSetInt(c, ChartFixedFonts, 1);
+    ChartSetInt(c, ChartAllowPopupMenu, 0);
+    ChartSetText(c, ChartMainTitle, "");
+    ChartSetText(c, ChartTitleFont, "Arial");
+    ChartSetInt(c, ChartTitleBold, 1);
+    ChartSetText(c, ChartPlainSubtitle, "");
+    ChartSetText(c, ChartLabelFont, "Arial");
+    for (const auto& [id, v] : {std::pair{ChartLabelBold, 1}, {ChartGridLineControl, 0}, {ChartGridInFront, 1}, {ChartAllowZooming, 3}, {ChartViewingStyle, 3}, {ChartBorderStyle, 1}, {ChartQuickStyle, 3},
+                                {ChartFocalRectangle, 1}, {ChartFontScale, 50}})
         ChartSetInt(c, id, v);
     if (topOnly) {
-        ChartSetInt(c, 2623, 1);
+        ChartSetInt(c, ChartShowAnnotations, 1);
     } else {
-        ChartSetInt(c, 2623, 0);
-        ChartSetInt(c, 3290, 0);
+        ChartSetInt(c, ChartShowAnnotations, 0);
+        ChartSetInt(c, ChartShowAnnotationText, 0);
     }
 }
 
@@ -159,13 +159,13 @@ inline void BuildProfile(ChartHandle c, const std::vector<ProfileNode>& nodes, c
         if (entries.empty()) entries.push_back({nodes.empty() ? 0.0 : nodes[0].Station, 0.0, -1e11});
         while (static_cast<int>(entries.size()) < n) entries.push_back(entries.back());
     }
-    ChartSetCell(c, 2630, 0, o.Subtitle.c_str());
+    ChartSetCell(c, ChartSubtitle, 0, o.Subtitle.c_str());
 
     const std::vector<Item> items = ProfileItems(o.Kind);
-    ChartSetInt(c, 2115, static_cast<int>(items.size()));
-    ChartSetInt(c, 2120, n);
-    ChartSetInt(c, 3016, 1);
-    ChartSetInt(c, 3017, 1);
+    ChartSetInt(c, ChartSubsetCount, static_cast<int>(items.size()));
+    ChartSetInt(c, ChartPointCount, n);
+    ChartSetInt(c, ChartPointsHaveX, 1);
+    ChartSetInt(c, ChartPointsHaveY, 1);
     for (int s = 0; s < static_cast<int>(items.size()); ++s) {
         for (int k = 0; k < n; ++k) {
             const ProfileNode& d = nodes[k];
@@ -218,25 +218,25 @@ inline void BuildProfile(ChartHandle c, const std::vector<ProfileNode>& nodes, c
     };
     const auto fixedX = [&](const std::optional<Range>& r) {
         if (!r) return;
-        ChartSetInt(c, 3615, 3);
-        SetDouble(c, 3620, r->Min);
-        SetDouble(c, 3625, r->Max);
+        ChartSetInt(c, ChartXScale, 3);
+        SetDouble(c, ChartXMinimum, r->Min);
+        SetDouble(c, ChartXMaximum, r->Max);
     };
     const auto nullValues = [&] {
-        SetDouble(c, 3656, -99999.0);
-        SetDouble(c, 3268, -99999.0);
+        SetDouble(c, ChartNullXValue, -99999.0);
+        SetDouble(c, ChartNullYValue, -99999.0);
     };
     const auto iceMode = [&] {
-        ChartSetInt(c, 3090, o.ShowIce ? 3 : 0);
+        ChartSetInt(c, ChartAxisPlotting, o.ShowIce ? 3 : 0);
         if (o.ShowIce) {
-            ChartSetInt(c, 3130, 4);
-            ChartSetInt(c, 3011, 0);
+            ChartSetInt(c, ChartAxisPlottingOption, 4);
+            ChartSetInt(c, ChartAxisPlottingDetail, 0);
         }
     };
     const char* xLabel = "Distance (km)";
     const char* elevationLabel = o.ShowWaterSurface || o.ShowIce ? "Elevation (m)" : "Bed Elevation (m)";
     const auto labels = [&] {
-        for (int s = 0; s < static_cast<int>(items.size()); ++s) SetTextCell(c, 2125, s, ItemLabel(items[s], o.Kind));
+        for (int s = 0; s < static_cast<int>(items.size()); ++s) SetTextCell(c, ChartSubsetLabels, s, ItemLabel(items[s], o.Kind));
     };
 
     // Colours, codes and legend.
@@ -288,9 +288,9 @@ inline void BuildProfile(ChartHandle c, const std::vector<ProfileNode>& nodes, c
         legend = {-1};
     }
     const auto finish = [&] {
-        SetInts(c, 2624, legend);
-        SetInts(c, 2190, colours);
-        SetInts(c, 3271, codes);
+        SetInts(c, ChartLegendSubsets, legend);
+        SetInts(c, ChartSubsetColours, colours);
+        SetInts(c, ChartSubsetLineTypes, codes);
     };
 
     switch (o.Kind) {
@@ -298,24 +298,24 @@ inline void BuildProfile(ChartHandle c, const std::vector<ProfileNode>& nodes, c
     case Layout::E: {
         const bool a = o.Kind == Layout::A;
         ApplyProfileStyle(c, a);
-        ChartSetInt(c, 3006, 0);
-        ChartSetInt(c, 3036, 0);
-        ChartSetText(c, 3005, a ? o.TopLabel.c_str() : o.BottomLabel.c_str());
+        ChartSetInt(c, ChartWorkingAxis, 0);
+        ChartSetInt(c, ChartYAxisStyle, 0);
+        ChartSetText(c, ChartYAxisLabel, a ? o.TopLabel.c_str() : o.BottomLabel.c_str());
         a ? topY() : bottomY();
         fixedX(a ? o.TopX : o.BottomX);
-        ChartSetInt(c, 3057, 0);
-        ChartSetInt(c, 3269, 0);
-        ChartSetInt(c, 3090, 0);
+        ChartSetInt(c, ChartYAxisOnRight, 0);
+        ChartSetInt(c, ChartNullDataGaps, 0);
+        ChartSetInt(c, ChartAxisPlotting, 0);
         nullValues();
-        ChartSetText(c, 3000, xLabel);
+        ChartSetText(c, ChartXAxisLabel, xLabel);
         if (a) {
             labels();
-            ChartSetInt(c, 3082, 1);
-            SetFloat(c, 3042, 0.5f);
+            ChartSetInt(c, ChartLegendStyle, 1);
+            SetFloat(c, ChartLegendSpacing, 0.5f);
             for (int k = 0; k < n; ++k) {
-                ChartSetCell(c, 3291, k, &nodes[k].Station);
-                ChartSetCell(c, 3292, k, &nodes[k].Top);
-                SetTextCell(c, 3293, k, std::to_string(nodes[k].Number));
+                ChartSetCell(c, ChartAnnotationX, k, &nodes[k].Station);
+                ChartSetCell(c, ChartAnnotationY, k, &nodes[k].Top);
+                SetTextCell(c, ChartAnnotationText, k, std::to_string(nodes[k].Number));
             }
         }
         finish();
@@ -324,56 +324,56 @@ inline void BuildProfile(ChartHandle c, const std::vector<ProfileNode>& nodes, c
     case Layout::B:
     case Layout::C: {
         const bool b = o.Kind == Layout::B;
-        SetIntCell(c, 3001, 0, 2);
-        SetIntCell(c, 3001, 1, 2);
-        SetIntCell(c, 3059, 0, 2);
+        SetIntCell(c, ChartAxisSubsets, 0, 2);
+        SetIntCell(c, ChartAxisSubsets, 1, 2);
+        SetIntCell(c, ChartAxisOverlaySubsets, 0, 2);
         ApplyProfileStyle(c, false);
-        ChartSetText(c, 3000, xLabel);
-        ChartSetInt(c, 3006, 0);
-        ChartSetInt(c, 3036, 0);
-        ChartSetText(c, 3005, o.TopLabel.c_str());
-        ChartSetInt(c, 3090, 0);
+        ChartSetText(c, ChartXAxisLabel, xLabel);
+        ChartSetInt(c, ChartWorkingAxis, 0);
+        ChartSetInt(c, ChartYAxisStyle, 0);
+        ChartSetText(c, ChartYAxisLabel, o.TopLabel.c_str());
+        ChartSetInt(c, ChartAxisPlotting, 0);
         topY();
         fixedX(o.TopX);
-        ChartSetInt(c, 3057, 0);
+        ChartSetInt(c, ChartYAxisOnRight, 0);
         nullValues();
-        ChartSetInt(c, 3006, 1);
-        ChartSetInt(c, 3036, 0);
-        ChartSetText(c, 3005, b ? elevationLabel : o.BottomLabel.c_str());
+        ChartSetInt(c, ChartWorkingAxis, 1);
+        ChartSetInt(c, ChartYAxisStyle, 0);
+        ChartSetText(c, ChartYAxisLabel, b ? elevationLabel : o.BottomLabel.c_str());
         if (b) {
             iceMode();
             elevationY();
         } else {
-            ChartSetInt(c, 3090, 0);
+            ChartSetInt(c, ChartAxisPlotting, 0);
             bottomY();
         }
         fixedX(o.BottomX);
-        ChartSetInt(c, 3057, 0);
+        ChartSetInt(c, ChartYAxisOnRight, 0);
         nullValues();
-        SetInts(c, 3001, {1, b ? 10 : 1});
-        SetInts(c, 3059, {1, b ? 10 : 1});
-        ChartSetInt(c, 3046, 4);
+        SetInts(c, ChartAxisSubsets, {1, b ? 10 : 1});
+        SetInts(c, ChartAxisOverlaySubsets, {1, b ? 10 : 1});
+        ChartSetInt(c, ChartMultiAxisStyle, 4);
         if (b) {
             labels();
-            ChartSetInt(c, 3082, 1);
-            SetFloat(c, 3042, 0.5f);
+            ChartSetInt(c, ChartLegendStyle, 1);
+            SetFloat(c, ChartLegendSpacing, 0.5f);
         }
         finish();
         break;
     }
     case Layout::D:
         ApplyProfileStyle(c, false);
-        ChartSetText(c, 3000, xLabel);
-        ChartSetText(c, 3005, elevationLabel);
-        ChartSetInt(c, 3006, 0);
-        ChartSetInt(c, 3036, 0);
+        ChartSetText(c, ChartXAxisLabel, xLabel);
+        ChartSetText(c, ChartYAxisLabel, elevationLabel);
+        ChartSetInt(c, ChartWorkingAxis, 0);
+        ChartSetInt(c, ChartYAxisStyle, 0);
         iceMode();
         elevationY();
         fixedX(o.BottomX);
         nullValues();
         labels();
-        ChartSetInt(c, 3082, 1);
-        SetFloat(c, 3042, 0.5f);
+        ChartSetInt(c, ChartLegendStyle, 1);
+        SetFloat(c, ChartLegendSpacing, 0.5f);
         finish();
         break;
     }
@@ -420,29 +420,29 @@ inline void BuildHydrograph(ChartHandle c, const Hydrograph& h)
 {
     const int n = static_cast<int>(h.Time.size());
     const std::string subtitle = "|" + h.Location + "|";
-    ChartSetCell(c, 2630, 0, subtitle.c_str());
-    ChartSetInt(c, 2115, 1);
-    ChartSetInt(c, 2120, n);
-    ChartSetInt(c, 3016, 1);
-    ChartSetInt(c, 3017, 1);
+    ChartSetCell(c, ChartSubtitle, 0, subtitle.c_str());
+    ChartSetInt(c, ChartSubsetCount, 1);
+    ChartSetInt(c, ChartPointCount, n);
+    ChartSetInt(c, ChartPointsHaveX, 1);
+    ChartSetInt(c, ChartPointsHaveY, 1);
     for (int i = 0; i < n; ++i) SetPoint(c, 0, i, h.Time[i], h.Value[i]);
-    ChartSetInt(c, 2320, Rgb(220, 220, 220));
-    ChartSetInt(c, 2330, Rgb(190, 190, 190));
-    for (const auto& [id, v] : {std::pair{2155, 1}, {3215, 0}, {2632, 0}, {2574, 1}, {2240, 0}}) ChartSetInt(c, id, v);
-    ChartSetText(c, 2105, "");
-    ChartSetText(c, 2445, "Arial");
-    ChartSetInt(c, 2450, 1);
-    ChartSetText(c, 2110, "");
-    ChartSetText(c, 2485, "Arial");
-    for (const auto& [id, v] : {std::pair{2490, 1}, {3100, 0}, {3110, 0}, {3282, 3}, {2617, 3}, {2621, 1}, {2620, 3},
-                                {2922, 1}, {2165, 0}, {2170, 0}, {3642, 0}, {3022, 0}, {3254, 0}, {3648, 0},
-                                {3281, 0}, {3272, 0}, {3288, 0}, {3274, 0}, {3242, 50}, {2623, 1}})
+    ChartSetInt(c, ChartDeskColour, Rgb(220, 220, 220));
+    ChartSetInt(c, ChartGridColour, Rgb(190, 190, 190));
+    for (const auto& [id, v] : {std::pair{ChartPrepareImages, 1}, {ChartCacheImage, 0}, {ChartDataShadows, 0}, {ChartFixedFonts, 1}, {ChartAllowPopupMenu, 0}}) ChartSetInt(c, id, v);
+    ChartSetText(c, ChartMainTitle, "");
+    ChartSetText(c, ChartTitleFont, "Arial");
+    ChartSetInt(c, ChartTitleBold, 1);
+    ChartSetText(c, ChartPlainSubtitle, "");
+    ChartSetText(c, ChartLabelFont, "Arial");
+    for (const auto& [id, v] : {std::pair{ChartLabelBold, 1}, {ChartGridLineControl, 0}, {ChartGridInFront, 0}, {ChartAllowZooming, 3}, {ChartViewingStyle, 3}, {ChartBorderStyle, 1}, {ChartQuickStyle, 3},
+                                {ChartFocalRectangle, 1}, {ChartAllowExport, 0}, {ChartAllowMaximize, 0}, {ChartAllowDataHotSpots, 0}, {ChartAllowCustomize, 0}, {ChartAllowGraphHotSpots, 0}, {ChartAllowTableHotSpots, 0},
+                                {ChartAllowScrolling, 0}, {ChartAllowSubsetHotSpots, 0}, {ChartAllowAnnotationHotSpots, 0}, {ChartAllowPointHotSpots, 0}, {ChartFontScale, 50}, {ChartShowAnnotations, 1}})
         ChartSetInt(c, id, v);
-    ChartSetInt(c, 3006, 0);
-    ChartSetInt(c, 3036, 0);
-    ChartSetText(c, 3005, h.Label.c_str());
-    ChartSetInt(c, 3050, 0);
-    ChartSetInt(c, 3615, 0);
+    ChartSetInt(c, ChartWorkingAxis, 0);
+    ChartSetInt(c, ChartYAxisStyle, 0);
+    ChartSetText(c, ChartYAxisLabel, h.Label.c_str());
+    ChartSetInt(c, ChartYScale, 0);
+    ChartSetInt(c, ChartXScale, 0);
     Range y;
     if (h.Y) {
         y = *h.Y;
@@ -458,18 +458,18 @@ inline void BuildHydrograph(ChartHandle c, const Hydrograph& h)
     }
     SetManualY(c, y.Min, y.Max);
     const Range x = h.X ? *h.X : Range{-0.001, h.FinalTime};
-    ChartSetInt(c, 3615, 3);
-    SetDouble(c, 3620, x.Min);
-    SetDouble(c, 3625, x.Max);
-    ChartSetInt(c, 3057, 0);
-    ChartSetInt(c, 3269, 0);
-    ChartSetInt(c, 3090, 0);
-    SetDouble(c, 3656, -99999.0);
-    SetDouble(c, 3268, -99999.0);
-    ChartSetText(c, 3000, "Time (hours)");
-    SetInts(c, 2624, {-1});
-    SetInts(c, 2190, {Rgb(255, 0, 0)});
-    SetInts(c, 3271, {9});
+    ChartSetInt(c, ChartXScale, 3);
+    SetDouble(c, ChartXMinimum, x.Min);
+    SetDouble(c, ChartXMaximum, x.Max);
+    ChartSetInt(c, ChartYAxisOnRight, 0);
+    ChartSetInt(c, ChartNullDataGaps, 0);
+    ChartSetInt(c, ChartAxisPlotting, 0);
+    SetDouble(c, ChartNullXValue, -99999.0);
+    SetDouble(c, ChartNullYValue, -99999.0);
+    ChartSetText(c, ChartXAxisLabel, "Time (hours)");
+    SetInts(c, ChartLegendSubsets, {-1});
+    SetInts(c, ChartSubsetColours, {Rgb(255, 0, 0)});
+    SetInts(c, ChartSubsetLineTypes, {9});
     ChartReinitialize(c);
     ChartResetImage(c, 0, 0);
 }
@@ -489,25 +489,25 @@ struct CrossSection {
 
 inline void BuildCrossSection(ChartHandle c, const CrossSection& x)
 {
-    for (const auto& [id, v] : {std::pair{2320, Rgb(220, 220, 220)}, {2330, Rgb(190, 190, 190)}, {2155, 1}, {3215, 0},
-                                {2632, 0}, {2574, 1}, {2155, 1}, {2240, 0}})
+    for (const auto& [id, v] : {std::pair{ChartDeskColour, Rgb(220, 220, 220)}, {ChartGridColour, Rgb(190, 190, 190)}, {ChartPrepareImages, 1}, {ChartCacheImage, 0},
+                                {ChartDataShadows, 0}, {ChartFixedFonts, 1}, {ChartPrepareImages, 1}, {ChartAllowPopupMenu, 0}})
         ChartSetInt(c, id, v);
-    ChartSetText(c, 2105, "");
-    ChartSetText(c, 2445, "Arial");
-    ChartSetInt(c, 2450, 1);
-    ChartSetText(c, 2110, "");
-    ChartSetText(c, 2485, "Arial");
-    for (const auto& [id, v] : {std::pair{2490, 1}, {2632, 0}, {2155, 1}, {3100, 0}, {3110, 1}, {3282, 3}, {2617, 0},
-                                {2621, 1}, {2620, 3}, {2922, 1}})
+    ChartSetText(c, ChartMainTitle, "");
+    ChartSetText(c, ChartTitleFont, "Arial");
+    ChartSetInt(c, ChartTitleBold, 1);
+    ChartSetText(c, ChartPlainSubtitle, "");
+    ChartSetText(c, ChartLabelFont, "Arial");
+    for (const auto& [id, v] : {std::pair{ChartLabelBold, 1}, {ChartDataShadows, 0}, {ChartPrepareImages, 1}, {ChartGridLineControl, 0}, {ChartGridInFront, 1}, {ChartAllowZooming, 3}, {ChartViewingStyle, 0},
+                                {ChartBorderStyle, 1}, {ChartQuickStyle, 3}, {ChartFocalRectangle, 1}})
         ChartSetInt(c, id, v);
 
     std::vector<int> rows;  // rows with both texts
     for (int r = 0; r < static_cast<int>(x.Rows.size()); ++r)
         if (!x.Rows[r].first.empty() && !x.Rows[r].second.empty()) rows.push_back(r);
-    ChartSetInt(c, 2115, 5);
-    ChartSetInt(c, 2120, static_cast<int>(rows.size()));
-    ChartSetInt(c, 3016, 1);
-    ChartSetInt(c, 3017, 1);
+    ChartSetInt(c, ChartSubsetCount, 5);
+    ChartSetInt(c, ChartPointCount, static_cast<int>(rows.size()));
+    ChartSetInt(c, ChartPointsHaveX, 1);
+    ChartSetInt(c, ChartPointsHaveY, 1);
     const double left = std::atof(x.LeftBank.c_str()), right = std::atof(x.RightBank.c_str());
     const int lastRow = static_cast<int>(x.Rows.size()) - 1;
     for (int d = 0; d < static_cast<int>(rows.size()); ++d) {
@@ -527,8 +527,8 @@ inline void BuildCrossSection(ChartHandle c, const CrossSection& x)
         if (r == 0) SetPoint(c, 4, 0, x.LeftEdge, h);
         if (r == lastRow) SetPoint(c, 4, 1, x.RightEdge, h);
     }
-    ChartSetText(c, 3000, "Station (m)");
-    ChartSetText(c, 3005, "Elevation (m)");
+    ChartSetText(c, ChartXAxisLabel, "Station (m)");
+    ChartSetText(c, ChartYAxisLabel, "Elevation (m)");
     double lo = 1e11, hi = -1e11;
     for (const auto& row : x.Rows) {
         const double s = std::atof(row.first.c_str());
@@ -536,19 +536,19 @@ inline void BuildCrossSection(ChartHandle c, const CrossSection& x)
         hi = std::max(hi, s);
     }
     const double pad = (hi - lo) * 0.05;
-    ChartSetInt(c, 3615, 3);
-    SetDouble(c, 3620, lo - pad);
-    SetDouble(c, 3625, hi + pad);
-    for (const auto& [id, v] : {std::pair{3006, 0}, {3036, 0}, {3090, 0}, {3130, 3}, {3011, 2}}) ChartSetInt(c, id, v);
+    ChartSetInt(c, ChartXScale, 3);
+    SetDouble(c, ChartXMinimum, lo - pad);
+    SetDouble(c, ChartXMaximum, hi + pad);
+    for (const auto& [id, v] : {std::pair{ChartWorkingAxis, 0}, {ChartYAxisStyle, 0}, {ChartAxisPlotting, 0}, {ChartAxisPlottingOption, 3}, {ChartAxisPlottingDetail, 2}}) ChartSetInt(c, id, v);
     const char* labels[] = {"Bed", "Water Surface Elevation", "Bank Station", "Border Ice"};
-    for (int s = 0; s < 4; ++s) ChartSetCell(c, 2125, s, labels[s]);
+    for (int s = 0; s < 4; ++s) ChartSetCell(c, ChartSubsetLabels, s, labels[s]);
     const bool thermal = x.FileType == 3;
-    SetInts(c, 2624, thermal ? std::vector<int>{0, 1, 2, 3} : std::vector<int>{0, 1, 2});
-    ChartSetInt(c, 3082, 1);
+    SetInts(c, ChartLegendSubsets, thermal ? std::vector<int>{0, 1, 2, 3} : std::vector<int>{0, 1, 2});
+    ChartSetInt(c, ChartLegendStyle, 1);
     const int colours[] = {0, Rgb(0, 0, 255), Rgb(255, 0, 0), Rgb(0, 255, 0), Rgb(0, 255, 0)};
-    ChartSetCellRange(c, 2190, 0, thermal ? 5 : 3, colours, 0);
-    SetInts(c, 3271, thermal ? std::vector<int>{0, 0, 0, 0, 0} : std::vector<int>{0, 0, 0});
-    SetInts(c, 3270, thermal ? std::vector<int>{3, 3, 5, 5, 5} : std::vector<int>{3, 3, 5});
+    ChartSetCellRange(c, ChartSubsetColours, 0, thermal ? 5 : 3, colours, 0);
+    SetInts(c, ChartSubsetLineTypes, thermal ? std::vector<int>{0, 0, 0, 0, 0} : std::vector<int>{0, 0, 0});
+    SetInts(c, ChartSubsetPlotTypes, thermal ? std::vector<int>{3, 3, 5, 5, 5} : std::vector<int>{3, 3, 5});
     ChartReinitialize(c);
     ChartResetImage(c, 0, 0);
 }
