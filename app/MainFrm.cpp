@@ -5,6 +5,7 @@
 #include "app/VasquilApp.h"
 #include "app/VasquilDoc.h"
 #include "datalib/ModelState.h"
+#include "engine/EngineData.h"
 #include "platform/DocView.h"
 #include "platform/Resources.h"
 #include "resources/ResourceIds.h"
@@ -33,7 +34,6 @@ constexpr UINT Indicators[] = {ID_SEPARATOR, ID_INDICATOR_CAPS, ID_INDICATOR_NUM
 constexpr const char* PlanView = "CPlanView";
 constexpr const char* NodeTableView = "CNodeTableView";
 constexpr const char* CrossSectionView = "CXSectionView";
-constexpr int ThermalIceFileType = 3;
 
 bool AnyRunning(const CMainFrame::DocumentState& s)
 {
@@ -169,5 +169,5 @@ void CMainFrame::OnUpdateEditBoundaryConditions(CCmdUI* pCmdUI)
 void CMainFrame::OnUpdateEditAtmosphericZone(CCmdUI* pCmdUI)
 {
     const DocumentState s = GetDocumentState();
-    pCmdUI->Enable(s.modelLoaded && ActiveViewIs(PlanView) && Idle(s) && s.fileType == ThermalIceFileType);
+    pCmdUI->Enable(s.modelLoaded && ActiveViewIs(PlanView) && Idle(s) && s.fileType == FileTypeThermalIce);
 }

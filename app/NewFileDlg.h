@@ -1,7 +1,7 @@
 // The New File dialog: the shape of a new trapezoidal channel and the name of its model file.
 #pragma once
 
-#include "app/NewChannelModel.h"
+#include "datalib/NewChannelModel.h"
 #include "platform/Dialog.h"
 
 #include <filesystem>

@@ -24,9 +24,6 @@ constexpr int Inputs[] = {IDC_STEADY_PRESENT_STEP, IDC_STEADY_FINAL_STEP, IDC_ST
 // Why a steady run ends before its final step.
 constexpr const char* StoppedAtStepText = "The steady run stopped at time step %d: %s.";
 constexpr const char* NoPassText = "no pass can be made with a time step of %g s";
-constexpr const char* NotAssembledText = "the equations could not be assembled (out of memory)";
-
-constexpr int StaticIceFileType = 1;
 
 // The checks of Run, in order.
 constexpr RunCheck<CRunSteadyDlg> Checks[] = {
@@ -84,7 +81,7 @@ void CRunSteadyDlg::LoadFromModel()
 void CRunSteadyDlg::EnableControls()
 {
     if (CWnd* check = GetDlgItem(IDC_STEADY_ICE_JAM))
-        check->EnableWindow(Document->State->FileType == StaticIceFileType ? TRUE : FALSE);
+        check->EnableWindow(Document->State->FileType == FileTypeStaticIce ? TRUE : FALSE);
 }
 
 void CRunSteadyDlg::SetInputsReadOnly(BOOL readOnly)
@@ -120,7 +117,7 @@ void CRunSteadyDlg::Run()
     }
     for (EquationSystem& system : g_EquationSystems) system.StructureBuilt = 0;
     // The jam passes are for static-ice models, whose ice the jam thickens.
-    SolveJam = IceJam == 1 && state.FileType == StaticIceFileType;
+    SolveJam = IceJam == 1 && state.FileType == FileTypeStaticIce;
     StartRun();
 }
 
@@ -132,9 +129,9 @@ bool CRunSteadyDlg::Unfinished() const
 int CRunSteadyDlg::MakeStep(std::string* why)
 {
     const int result = SolveJam ? RunSteadyJamPass(nullptr) : RunSteadyPass();
-    if (result >= 0) return StepDone;
+    if (result != SteadyPassNotMade) return StepDone;
     const double dt = g_ModelControl.DeltaT;
-    const std::string reason = dt > 0 && std::isfinite(dt) ? std::string(NotAssembledText) : FormatText(NoPassText, dt);
+    const std::string reason = dt > 0 && std::isfinite(dt) ? DescribeFailedStep(StepNotAssembled) : FormatText(NoPassText, dt);
     *why = StoppedHere(reason);
     return StepFailed;
 }

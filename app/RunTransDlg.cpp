@@ -6,9 +6,9 @@
 #include "datalib/ResultsWriter.h"
 #include "engine/EngineData.h"
 #include "engine/FiniteElements.h"
-#include "engine/Hydrodynamics.h"
 #include "engine/ResultsDatabase.h"
 #include "engine/TimeStepping.h"
+#include "engine/Units.h"
 #include "platform/Application.h"
 #include "platform/DataExchange.h"
 #include "resources/ResourceIds.h"
@@ -46,16 +46,9 @@ constexpr int Inputs[] = {IDC_TRANS_PRESENT_TIME,         IDC_TRANS_FINAL_TIME, 
 
 // Why a transient run ends before its final time.
 constexpr const char* StoppedAtText = "The run stopped at model time %.6f hrs: %s.";
-constexpr const char* BelowFloorText = "the time step fell to %g s, below the smallest of %g s (%s)";
-constexpr const char* LargestUpdateText = "the Newton update was largest at node %d";
-constexpr const char* NoLargestUpdateText = "no node's Newton update was a finite number";
-constexpr const char* NoAdvanceText = "the time step of %g s no longer changes the model time";
-constexpr const char* NotAssembledText = "the equations could not be assembled (out of memory)";
 constexpr const char* DatabaseText = "the results database '%s' could not be written: %s";
 // Why a run does not start (after "The run did not start: ").
 constexpr const char* DatabaseOpenText = "the results database '%s' could not be opened: %s";
-
-constexpr double SecondsPerHour = 3600.0;
 
 bool ThetaOutside(double theta)
 {
@@ -299,18 +292,8 @@ int CRunTransDlg::MakeStep(std::string* why)
     const ModelControl& mc = g_ModelControl;
     const double before = mc.ModelTime;
     const int result = EngineStep();
-    if (result == 0) return mc.ModelTime > before ? StepDone : StepRetried;
-    std::string reason;
-    if (result == 1 && mc.DeltaT < TimeStepFloor()) {
-        const NodeRecord* node = FindLargestHydroIncrementNode();
-        const std::string where = node ? FormatText(LargestUpdateText, node->Number) : std::string(NoLargestUpdateText);
-        reason = FormatText(BelowFloorText, mc.DeltaT, TimeStepFloor(), where.c_str());
-    } else if (result == 1) {
-        reason = FormatText(NoAdvanceText, mc.DeltaT);
-    } else {
-        reason = NotAssembledText;
-    }
-    *why = StoppedHere(reason);
+    if (result == StepMade) return mc.ModelTime > before ? StepDone : StepRetried;
+    *why = StoppedHere(DescribeFailedStep(result));
     return StepFailed;
 }
 

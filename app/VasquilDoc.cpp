@@ -113,9 +113,6 @@ constexpr const char* DatabaseExtension = "db";
 // With SQLite's reason ("file is not a database").
 constexpr const char* DatabaseNotOpenText = "Can't open database.\n\n%s: %s.";
 
-// The model reader's result for a file that could not be opened at all.
-constexpr int ReaderNoStream = -1;
-
 // How messages name the file a save replaces.
 constexpr const char* SavedFileWhat = "model file";
 
@@ -127,10 +124,6 @@ constexpr const char* ThermalNames[] = {"Water Temperature", "Suspended Frazil C
                                         "Air Temperature", "Depth of Flow (Dw)"};
 constexpr const char* NutrientNames[] = {"DO", "NH3", "NO3", "BOD", "OP", "PP"};
 constexpr const char* MetalNames[] = {"Cdw", "Caw", "Css", "Cds", "Cas", "Ms"};
-// Water-quality types: nutrients, heavy metals, xenobiotics.
-constexpr int NutrientModel = 0;
-constexpr int HeavyMetalModel = 1;
-constexpr int XenobioticModel = 2;
 
 // The message of a failed save, by the writer's result.
 template <std::size_t N>
@@ -235,10 +228,10 @@ BOOL CVasquilDoc::OnOpenDocument(const std::filesystem::path& path)
     HeldModel previous;
     HoldModel(&previous);
     const int code = LoadModelFile(path);
-    if (code != 0) {
+    if (code != ReadOk) {
         const std::string reason = ModelReaderRefusal();
         RestoreHeldModel(&previous);
-        AfxMessageBox(code == ReaderNoStream ? std::string(FileInUseText) : FormatText(RefusedModelText, FileName(path).c_str(), reason.c_str()));
+        AfxMessageBox(code == ReadNoStream ? std::string(FileInUseText) : FormatText(RefusedModelText, FileName(path).c_str(), reason.c_str()));
         return FALSE;
     }
     ReleaseHeldModel(&previous);
@@ -318,16 +311,16 @@ void CVasquilDoc::BuildHydrographVariableList()
 
 void CVasquilDoc::AppendModelVariables(std::vector<std::string>& names, bool zoneNumber) const
 {
-    const int fileType = State ? State->FileType : 0;
-    if (fileType > 0) Append(names, IceNames);
-    if (fileType > 1) Append(names, DynamicIceNames);
-    if (fileType > 2) {
+    const int fileType = State ? State->FileType : FileTypeOpenWater;
+    if (fileType > FileTypeOpenWater) Append(names, IceNames);
+    if (fileType > FileTypeStaticIce) Append(names, DynamicIceNames);
+    if (fileType > FileTypeDynamicIce) {
         Append(names, ThermalNames);
         if (zoneNumber) names.push_back("Atmospheric Zone Number");
     }
     if (WaterQualityLoaded != 1 || !State) return;
-    if (State->WQType == NutrientModel) Append(names, NutrientNames);
-    else if (State->WQType == HeavyMetalModel || State->WQType == XenobioticModel) Append(names, MetalNames);
+    if (State->WQType == WQNutrients) Append(names, NutrientNames);
+    else if (State->WQType == WQHeavyMetals || State->WQType == WQXenobiotics) Append(names, MetalNames);
 }
 
 void CVasquilDoc::BuildOutputNodeList()
@@ -558,11 +551,11 @@ void CVasquilDoc::OnWaterQualityOpenData()
     if (dialog.DoModal() != IDOK) return;
     const std::filesystem::path path = dialog.GetPathName();
     const int code = LoadWQFile(path);
-    if (code != 0) {
+    if (code != WQReadOk) {
         // The engine holds no water-quality data after a failed load: neither does the document.
         const std::string reason = WQReaderRefusal();
         ForgetWaterQuality();
-        AfxMessageBox(code == ReaderNoStream ? std::string(WQFileInUseText) : FormatText(WQNotLoadedText, reason.c_str()));
+        AfxMessageBox(code == WQReadNoStream ? std::string(WQFileInUseText) : FormatText(WQNotLoadedText, reason.c_str()));
         return;
     }
     WaterQualityLoaded = 1;
@@ -627,9 +620,9 @@ void CVasquilDoc::OnWaterQualityGlobalSettings()
     if (!State || WaterQualityLoaded != 1 || IsRunning()) return;
     std::unique_ptr<CWQSettingsDlg> dialog;
     switch (State->WQType) {
-    case NutrientModel: dialog = std::make_unique<CWQGlobalSettingsDlg>(AfxGetMainWnd()); break;
-    case HeavyMetalModel: dialog = std::make_unique<CHMGlobalSettingsDlg>(AfxGetMainWnd()); break;
-    case XenobioticModel: dialog = std::make_unique<CXEGlobalSettingsDlg>(AfxGetMainWnd()); break;
+    case WQNutrients: dialog = std::make_unique<CWQGlobalSettingsDlg>(AfxGetMainWnd()); break;
+    case WQHeavyMetals: dialog = std::make_unique<CHMGlobalSettingsDlg>(AfxGetMainWnd()); break;
+    case WQXenobiotics: dialog = std::make_unique<CXEGlobalSettingsDlg>(AfxGetMainWnd()); break;
     default: return;
     }
     State->PullWaterQualitySettings();

@@ -9,7 +9,7 @@
 // lists hold their items in the same order.
 #pragma once
 
-#include "app/NewChannelModel.h"
+#include "datalib/NewChannelModel.h"
 #include "platform/DocView.h"
 #include "platform/Image.h"
 

@@ -2,7 +2,7 @@
 // channel of a given number of nodes as a model file.
 #pragma once
 
-#include "app/NewChannelModel.h"
+#include "datalib/NewChannelModel.h"
 
 #include <filesystem>
 #include <string>

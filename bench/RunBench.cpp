@@ -24,7 +24,7 @@
 #include <functional>
 #include <string>
 
-#include "app/NewChannelModel.h"
+#include "datalib/NewChannelModel.h"
 #include "app/RunTransDlg.h"
 #include "app/RunWorker.h"
 #include "app/VasquilDoc.h"

@@ -67,8 +67,10 @@ public:
     VQXGeometryDataLib::ItemList EventList;
 
     VQXDisplayModel() = default;
+    // Deletes the zones and events; the base deletes the nodes, elements and junction links.
     ~VQXDisplayModel();
 
+    // Each appends the object at the end of its list, takes ownership and returns it.
     VQXDisplayNode* AppendNode(VQXDisplayNode* node);
     VQXDisplayInteriorElement* AppendInteriorElement(VQXDisplayInteriorElement* element);
     VQXDisplayBoundaryElement* AppendBoundaryElement(VQXDisplayBoundaryElement* element);
@@ -88,6 +90,7 @@ public:
     VQXBridgingEvent* FirstEvent();
     VQXBridgingEvent* NextEvent();
 
+    // The first node (zone) of a number; null when none has it. Moves that list's cursor.
     VQXDisplayNode* FindNode(int number);
     VQXAtmosphericZone* FindZone(int number);
 

@@ -5,6 +5,7 @@
 
 #include "datalib/TextFormat.h"
 #include "datalib/Vocabulary.h"
+#include "engine/EngineData.h"
 
 namespace VQXDisplayLib {
 
@@ -240,7 +241,7 @@ bool VQXDisplayNode::IsColumnReadOnly(int column, int fileType) const
     case ReadOnly::Always: return true;
     case ReadOnly::WhenSectioned: return SectionCode != 0;
     case ReadOnly::WhenIceRoughnessMode: return IceRoughnessMode != 0;
-    case ReadOnly::UnlessDynamicIce: return fileType != 2;
+    case ReadOnly::UnlessDynamicIce: return fileType != FileTypeDynamicIce;
     }
     return false;
 }

@@ -67,11 +67,13 @@ public:
 
 class VQXInteriorElement : public VQXElement {
 public:
+    // An ordinary element (Kind 0) of the number from node one to node two (either may be null).
     VQXInteriorElement(int number, VQXNode* nodeOne, VQXNode* nodeTwo);
 };
 
 class VQXBoundaryElement : public VQXElement {
 public:
+    // A boundary element (Kind 0) of the number at the node (which may be null).
     VQXBoundaryElement(int number, VQXNode* node);
 };
 
@@ -105,6 +107,7 @@ public:
     VQXGeometryDataSet() = default;
     VQXGeometryDataSet(const VQXGeometryDataSet&) = delete;
     VQXGeometryDataSet& operator=(const VQXGeometryDataSet&) = delete;
+    // Deletes every object of the vectors and of the node, element and junction lists.
     ~VQXGeometryDataSet();
 
     // Walks over the lists; each returns null at the end or for an empty list. Each walk

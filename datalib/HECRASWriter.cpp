@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "datalib/HECRASMessages.h"
+#include "datalib/NewChannelModel.h"
 #include "datalib/TextFormat.h"
 #include "engine/OutputTargets.h"
 
@@ -78,21 +79,10 @@ bool Flush(std::ostringstream& text, std::FILE* stream)
 
 void VQXHECRASConverter::WriteHeader(std::ostream& out, const VQXStartDate& start) const
 {
-    DefaultNotation notation(out);
-    const std::size_t n = Data.NodeVector.size();
-    char when[96];
-    std::snprintf(when, sizeof when, "%d %02d %02d %02d %02d %02d", start[0], start[1], start[2], start[3], start[4],
-                  start[5]);
-    out << " File Type = 0\n Delta t = 3600\n Max Delta t = 3600\n Model Time = 0\n"
-        << " Simulation Start DateTime (YYYY MM DD HH MM SS) = " << when << "\n\n"
-        << " Number of Nodes = " << n << "\n Number of Elements = " << (n > 0 ? n - 1 : 0)
-        << "\n Number of Boundary Elements = 2\n Number of Junctions = 0\n System of units = " << Data.UnitSystem
-        << "\n\n"
-        << " Hydrodynamics Upwinding Coefficient = 0.5\n Hydrodynamics Upwinding Updating = 0\n"
-           " Hydrodynamics Theta = 0.5\n Hydrodynamics Tolerance = 0.00001\n Hydrodynamics Formulation = 1\n"
-           " Hydrodynamics Alpha = 0.5\n\n"
-        << " Water Temperature (deg C) = 4\n\n\tNode Information\n\n"
-        << (Data.UnitSystem == 0 ? ImperialColumns : MetricColumns) << "\n\n";
+    const int n = static_cast<int>(Data.NodeVector.size());
+    std::string header;
+    AppendNewModelHeader(header, Data.UnitSystem, n, n > 0 ? n - 1 : 0, 2, start);
+    out << header << (Data.UnitSystem == 0 ? ImperialColumns : MetricColumns) << "\n\n";
 }
 
 void VQXHECRASConverter::WriteNode(std::ostream& out, const VQXHECRASNode& node) const

@@ -13,31 +13,14 @@
 #pragma once
 
 #include "datalib/DisplayModel.h"
+#include "engine/EngineData.h"
+#include "engine/ModelHeader.h"
 
 struct NodeRecord;
 
-// Engine fields that the global settings copy unchanged, in order: type, name.
-#define VASQUIL_GLOBAL_SETTINGS(X)                                                             \
-    X(double, IceSpecificGravity) X(double, MinWaterDepth) X(double, FrazilSeedingConcentration)  \
-    X(double, FrazilParticleThickness) X(double, FrazilParticleRadius) X(double, FrazilNusselt)   \
-    X(double, AlphaWI) X(double, AlphaIW) X(double, IceAlbedo) X(double, WaterAlbedo)              \
-    X(double, SnowThickness) X(double, WaterConductivity) X(double, IceConductivity)               \
-    X(double, SnowConductivity) X(double, FrazilRiseRate) X(double, ReentrainmentRate)             \
-    X(double, ReentrainmentVelocity) X(double, FrazilSlushPorosity) X(double, NewPanThickness)     \
-    X(double, SolidIceInitialThickness) X(double, FrazilShapeFactor)                               \
-    X(double, CoverloadGranuleDiameter) X(double, CriticalFlowStrength) X(double, AnchorIcePorosity) \
-    X(double, FrazilAccretionRate) X(double, AnchorIceBedFraction) X(double, BedMaterialDiameter)  \
-    X(double, BedMaterialDensity) X(double, BorderIceCoefA) X(double, BorderIceCoefB)              \
-    X(double, BorderIceCoefC) X(double, BorderIceCoefE) X(double, MaxBorderIceFraction)            \
-    X(double, MaxBorderIceVelocity) X(int, BorderIceVelocityMode) X(double, SurfaceIceDiffusion)   \
-    X(double, MinSurfaceIceConcentration) X(double, MaxSurfaceIceConcentration)                    \
-    X(double, MaxJuxtapositionFroude) X(int, MaxJamIterations) X(double, IceFrontFloePorosity)     \
-    X(double, IceFriction) X(double, IceCohesion) X(double, MinWaterTemperature)                   \
-    X(double, LateralThrustCoefficient) X(double, BankFriction) X(double, SingleLayerIceThickness) \
-    X(double, IceInternalFrictionAngle) X(double, CriticalStrainRate) X(double, ConstitutiveTimeScale) \
-    X(double, PowerLawExponent) X(double, IcePressureExponent) X(double, JamPorosity)              \
-    X(double, ErosionVelocity) X(double, PassivePressureCoefficient) X(double, IceThicknessDamping) \
-    X(double, MaxDischargeChangeJSE)
+// Engine fields that the global settings copy unchanged, as X(type, name): the control values
+// of the model file's header (engine/ModelHeader.h), each once.
+#define VASQUIL_GLOBAL_SETTINGS(X) VASQUIL_HEADER_CONTROL_VALUES(X)
 
 // The water-quality coefficients of the water-quality file header, in the engine's order:
 // the nutrient values, the heavy-metal and xenobiotic values, the two flags and the values
@@ -129,16 +112,13 @@ public:
     double WQTheta = 0.5;
     int WQType = 0;        // 0 nutrients, 1 heavy metals, 2 xenobiotics
     int UnitSystem = 1;    // 1 metric, 0 imperial
-    int ResistanceModel = 0;
-    int Formulation = 0;
-    double WaterTemperature = 0.0;
     int ZoneCount = 0;
     int MaxZones = 20;
     int EventCount = 0;
     int MaxEvents = 100;
     VASQUIL_GLOBAL_SETTINGS(VASQUIL_DECLARE_SETTING)
     WaterQualityCoefficients WQCoefficients;
-    int FileType = 0;
+    int FileType = FileTypeOpenWater;
     int FileTypeAsOpened = 0;
     int RefreshFlag = 0;
 
@@ -146,48 +126,105 @@ public:
     ModelState(const ModelState&) = delete;
     ModelState& operator=(const ModelState&) = delete;
 
-    // Fills the new, empty display model from the engine data.
+    // The display model (datalib/ModelState.cpp).
+    // Fills the new, empty display model from the engine data: nodes with their cross sections,
+    // interior and boundary elements with their series, junction links, zones and events, in
+    // the engine's chain order. Nothing is done without a display model.
     void BuildDisplayModel();
 
+    // Settings (datalib/ModelStateSettings.cpp). A push copies into the engine, a pull out of it.
+    // Run settings: times and intervals (h; a value the engine still shows is kept), the
+    // equation systems' switches, tolerances, iteration limits and thetas, the start date and
+    // the model clock.
     void PushRunSettings();
+    // The run settings, the due flags of the outputs, the ice fronts of the display's events
+    // and the solution caption from the engine.
     void PullRunSettings();
+    // Global settings from the engine: the system of units, the header's control values
+    // (VASQUIL_GLOBAL_SETTINGS), the upwinding of the hydrodynamic and additional systems and the
+    // numbers of zones and events.
     void PullGlobalSettings();
+    // Pushes them: the system of units with its length and distance factors, the zone and event
+    // counts held to their capacities (ZoneCount and EventCount too) with the engine's zones and
+    // events and the display lists resized to them, the ice density from the specific gravity;
+    // then the engine's model is initialised again.
     void PushGlobalSettings();
+    // Sets the additional system (dynamic ice, thermal ice or none) of the file type, whether
+    // it is on, and its caption (SolutionCaption).
     void UpdateSolutionCaption();
+    // The water-quality type and coefficients from the engine, and back; a push initialises
+    // the engine's model again.
     void PullWaterQualitySettings();
     void PushWaterQualitySettings();
 
+    // Refreshes of the display model from the engine, pairing display and engine records by
+    // position (datalib/ModelStateRefresh.cpp); nothing is done without a display model.
+    // Reach, coordinates, station, invert and cross section of every display node; sets
+    // RefreshFlag.
     void RefreshNodeGeometry();
+    // The results of every display node after a step: hydraulics, ice, thermal and
+    // water-quality values, peaks and their times; sets RefreshFlag.
     void RefreshNodeResults();
+    // The flow series (and, with water-quality data, the water-quality series) of every display
+    // boundary element.
     void RefreshBoundarySeries();
+    // The nodes and elements every display junction links.
     void RefreshJunctionLinks();
 
-    // Write-backs; each returns a ModelStateResult and changes nothing unless it is Ok.
+    // Write-backs of display edits into the engine records (datalib/ModelStateWriteBack.cpp).
+    // Each returns a ModelStateResult and changes nothing unless it is ModelStateOk; an engine
+    // value that the display still shows (within a relative 1e-9) is kept, so writing back an
+    // unedited object changes no engine value.
+    // A display node into the engine node of its number: its cross section first when its
+    // section code changed (WriteCrossSectionToEngine), geometry, roughness, the ice and
+    // thermal values of the file type with the areas, widths, energy and ice layers made of
+    // them, the water-quality values, stage (with the gross area) and discharge.
     int WriteNodeToEngine(VQXDisplayLib::VQXDisplayNode* node);
+    // The display node's cross section into engineNode (the engine node of its number when
+    // null): points, banks, roughness and sinuosity rows, the property table built again, the
+    // invert and the smallest flow area. ModelStateOverCapacity beyond the engine's table,
+    // ModelStateInvalidSection for fewer than two points or levels or no roughness or sinuosity
+    // row, ModelStateNoMemory when no table can be had. A node without a display cross section
+    // becomes rectangular.
     int WriteCrossSectionToEngine(VQXDisplayLib::VQXDisplayNode* node, NodeRecord* engineNode);
+    // The display element's flow series into its engine element's hydrograph (the thermal
+    // columns of an inflow of a thermal-ice model too); ModelStateOverCapacity beyond
+    // MaxSeriesEntries rows.
     int WriteBoundarySeriesToEngine(VQXDisplayLib::VQXDisplayBoundaryElement* element);
+    // The display zone's weather series into the engine zone of its number.
     int WriteZoneSeriesToEngine(VQXDisplayLib::VQXAtmosphericZone* zone);
+    // The display inflow's water-quality series into its engine element (ModelStateOk and
+    // nothing done for an element that is no inflow).
     int WriteBoundaryWaterQualityToEngine(VQXDisplayLib::VQXDisplayBoundaryElement* element);
 
-    // Bring the engine's event and zone slots and the display lists to EventCount and
-    // ZoneCount (the engine counts already set to them).
+    // Resizing (datalib/ModelStateResize.cpp): bring the engine's event and zone slots and the
+    // display lists to EventCount and ZoneCount (the engine counts already set to them); new
+    // events lie 10 h ahead of the model time, new zones get a year of 10 degC without sun.
     void ResizeBridgingEvents();
     void ResizeAtmosphericZones();
 
+    // Clock and titles (datalib/ModelStateClock.cpp).
+    // CurrentDate: StartDate advanced by the whole seconds of ModelTime (WholeSeconds).
     void UpdateModelClock();
+    // Subtitle: "|title|" followed by the elapsed model time ("hh:mm:ss"), or else by the
+    // calendar date ("YYYY-MM-DD HH:MM:SS"), when asked (non-zero).
     void FormatChartSubtitle(const char* title, int elapsed, int calendar);
+    // ClockText: the elapsed model time or the calendar date as FormatChartSubtitle gives them;
+    // unchanged when neither is asked.
     void FormatClockText(int elapsed, int calendar);
 
     // Whole seconds of a time in hours: the nearest whole second when the product lies
     // within a microsecond of it (so 1/60 h is 60 s, not 59), else truncated toward zero.
     static long long WholeSeconds(double hours);
 
-    // Unit conversions with the engine's present factors.
+    // Unit conversions with the engine's present factors: lengths m and display length units,
+    // stations m and km or mi, discharges m3/s and display units.
     static double LengthToDisplay(double metres);
     static double LengthToEngine(double length);
     static double StationToDisplay(double metres);
     static double StationToEngine(double station);
     static double DischargeToDisplay(double cubicMetresPerSecond);
     static double DischargeToEngine(double discharge);
+    // Seconds of a time in hours, a whole number when within a microsecond of one.
     static double HoursToSeconds(double hours);
 };

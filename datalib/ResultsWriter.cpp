@@ -9,10 +9,12 @@
 #include "datalib/ModelState.h"
 #include "datalib/TextFormat.h"
 #include "datalib/Vocabulary.h"
+#include "engine/Calendar.h"
 #include "engine/EngineData.h"
 #include "engine/ModelFiles.h"
 #include "engine/OutputTargets.h"
 #include "engine/ResultsDatabase.h"
+#include "engine/Units.h"
 
 using namespace VQXDisplayLib;
 using VQXTextFormat::AppendFixed;
@@ -115,10 +117,8 @@ namespace {
 
 void AppendModelDate(std::string& text, const int date[6])
 {
-    char buffer[80];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d %02d:%02d:%02d", date[0], date[1], date[2], date[3], date[4],
-                  date[5]);
-    text += buffer;
+    char buffer[DateTextCapacity];
+    text += FormatCalendarDate(date, buffer, sizeof buffer);
 }
 
 bool IsOutputNode(const VQXDisplayNode& node) { return node.HydroCode == 0; }
@@ -443,7 +443,7 @@ void ResultsWriter::ResetPeaks()
     const double time = State->ModelTime;
     // Values the display shows unchanged from the engine go back as the engine's own values.
     const auto same = [](double a, double b) { return a == b || std::fabs(a - b) <= 1e-9 * std::fmax(std::fabs(a), std::fabs(b)); };
-    const double seconds = same(time, mc.ModelTime / 3600.0) ? mc.ModelTime : ModelState::HoursToSeconds(time);
+    const double seconds = same(time, mc.ModelTime / SecondsPerHour) ? mc.ModelTime : ModelState::HoursToSeconds(time);
     VQXDisplayNode* d = DisplayModel->FirstNode();
     int count = 0;
     for (NodeRecord* n = g_Nodes; d != nullptr; d = DisplayModel->NextNode()) {

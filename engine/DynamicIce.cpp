@@ -125,9 +125,9 @@ void CorrectNegativeIce()
 int SolveDynamicIceStep()
 {
     const int solved = RunNewtonIterations(DynamicIceSystem, CorrectNegativeIce);
-    if (solved != 1) return solved;
+    if (solved != NewtonConverged) return solved;
     CorrectNegativeIce();
-    return 1;
+    return NewtonConverged;
 }
 
 void DynamicIceKernel(const GaussPointRecord* gp, ElementRecord* element)

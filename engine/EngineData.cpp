@@ -10,6 +10,7 @@
 #include "engine/DynamicIce.h"
 #include "engine/Hydraulics.h"
 #include "engine/Hydrodynamics.h"
+#include "engine/ModelHeader.h"
 #include "engine/ModelSetup.h"
 #include "engine/ThermalIce.h"
 #include "engine/TimeStepping.h"
@@ -85,71 +86,20 @@ int SetModelDefaults()
 {
     ModelControl& mc = g_ModelControl;
 
+    // The settings of the model file's header.
+#define VASQUIL_CONTROL_DEFAULT(A, kind, owner, name, key, quantity, unit, value, style, rule) \
+    VASQUIL_HEADER_IF_CONTROL_##owner(mc.name = value;)
+    VASQUIL_MODEL_HEADER(VASQUIL_CONTROL_DEFAULT, _)
+#undef VASQUIL_CONTROL_DEFAULT
+
     mc.WaterDensity = 1000;
-    mc.MinWaterDepth = 0;
     mc.IceDensity = 917;
-    mc.IceSpecificGravity = 0.917;
     mc.LatentHeat = 3.34e5;
-    mc.FrazilSeedingConcentration = 1e-5;
-    mc.FrazilParticleThickness = 3e-4;
-    mc.FrazilParticleRadius = 0.001;
-    mc.WaterConductivity = 0.56594;
-    mc.FrazilNusselt = 4;
-    mc.FrazilRiseRate = 1e-4;
-    mc.ReentrainmentRate = 1e-5;
-    mc.ReentrainmentVelocity = 1;
-    mc.AnchorIcePorosity = 0.4;
-    mc.FrazilAccretionRate = 1e-4;
-    mc.AnchorIceBedFraction = 0.25;
-    mc.BedMaterialDiameter = 0.05;
-    mc.BedMaterialDensity = 2650;
-    mc.FrazilSlushPorosity = 0.4;
-    mc.NewPanThickness = 0.3;
-    mc.AlphaWI = 1187;
-    mc.AlphaIW = 1187;
-    mc.IceAlbedo = 0.5;
-    mc.BorderIceCoefA = 14.1;
-    mc.BorderIceCoefB = 1.08;
-    mc.BorderIceCoefC = -0.93;
-    mc.BorderIceCoefE = 0;
-    mc.MaxBorderIceFraction = 0.7;
-    mc.MaxBorderIceVelocity = 1.2;
-    mc.SolidIceInitialThickness = 0.001;
-    mc.ErosionVelocity = 1.5;
     mc.DispersionCoefficient = 0;
-    mc.SurfaceIceDiffusion = 0;
-    mc.MaxJuxtapositionFroude = 0.06;
-    mc.FrazilShapeFactor = 1;
-    mc.CoverloadGranuleDiameter = 0.01;
-    mc.CriticalFlowStrength = 0.041;
-    mc.IceFriction = 1.28;
-    mc.IceCohesion = 0;
-    mc.IceFrontFloePorosity = 0.4;
-    mc.MinWaterTemperature = -0.05;
-    mc.IceConductivity = 2.24;
-    mc.SnowConductivity = 0.3;
-    mc.SnowThickness = 0;
-    mc.WaterAlbedo = 0.15;
-    mc.MaxJamIterations = 25;
-    mc.IceInternalFrictionAngle = 46;
-    mc.MinSurfaceIceConcentration = 0.01;
-    mc.MaxSurfaceIceConcentration = 1;
-    mc.SingleLayerIceThickness = 0.1;
-    mc.IcePressureExponent = 15;
-    mc.CriticalStrainRate = 1e-8;
-    mc.ConstitutiveTimeScale = 1;
-    mc.PowerLawExponent = 7;
-    mc.LateralThrustCoefficient = 0.28005;
-    mc.BankFriction = 0.9;
     mc.DistanceFactor = 1000;
     mc.LengthFactor = 1;
     mc.Pi = 3.141592653589793;
     mc.Gravity = 9.81;
-    mc.JamPorosity = 0.4;
-    mc.PassivePressureCoefficient = 10;
-    mc.IceThicknessDamping = 0.3333333333333333;
-    mc.MaxDischargeChangeJSE = 0.01;
-    mc.WaterTemperature = 0;
 
     // The pressure constant is evaluated once with the defaults above; reading other values
     // for the angle, specific gravity or density later does not recompute it.
@@ -174,18 +124,20 @@ int SetModelDefaults()
     mc.AtmosphericZoneCount = 0;
     mc.BridgingEventCount = 0;
     mc.UnsymmetricMatrix = 1;
-    mc.FileType = 0;
+    mc.FileType = FileTypeOpenWater;
     mc.HydrodynamicsOn = 0;
     mc.DynamicIceOn = 0;
     mc.ThermalIceOn = 0;
     mc.WaterQualityOn = 0;
-    mc.Formulation = 0;
-    mc.ResistanceModel = 0;
     mc.ThermalMode = 1;
-    mc.BorderIceVelocityMode = 0;
     mc.WQFileType = 0;
 
     for (int k = 0; k < EquationSystemCount; ++k) SetSystemDefaults(k);
+    // The equation systems' settings of the model file's header.
+#define VASQUIL_SYSTEM_DEFAULT(A, kind, owner, name, key, quantity, unit, value, style, rule) \
+    VASQUIL_HEADER_IF_SYSTEM_##owner(VASQUIL_HEADER_OWNER_##owner.name = value;)
+    VASQUIL_MODEL_HEADER(VASQUIL_SYSTEM_DEFAULT, _)
+#undef VASQUIL_SYSTEM_DEFAULT
     return 0;
 }
 
@@ -353,7 +305,7 @@ int InitialiseModel()
     int result = 0;
     if (mc.HydrodynamicsOn) {
         g_EquationSystems[HydrodynamicSystem].StructureBuilt = 0;
-        if (AssembleProfileMatrix(HydrodynamicSystem) == 0)
+        if (AssembleProfileMatrix(HydrodynamicSystem) == Assembled)
             g_EquationSystems[HydrodynamicSystem].StructureBuilt = 1;
         else
             result = -1;
@@ -367,14 +319,14 @@ int InitialiseModel()
     }
     if (mc.DynamicIceOn) {
         g_EquationSystems[DynamicIceSystem].StructureBuilt = 0;
-        if (AssembleProfileMatrix(DynamicIceSystem) == 0)
+        if (AssembleProfileMatrix(DynamicIceSystem) == Assembled)
             g_EquationSystems[DynamicIceSystem].StructureBuilt = 1;
         else
             result = -1;
     }
     if (mc.ThermalIceOn) {
         g_EquationSystems[ThermalIceSystem].StructureBuilt = 0;
-        if (AssembleProfileMatrix(ThermalIceSystem) == 0)
+        if (AssembleProfileMatrix(ThermalIceSystem) == Assembled)
             g_EquationSystems[ThermalIceSystem].StructureBuilt = 1;
         else
             result = -1;

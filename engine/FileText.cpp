@@ -11,6 +11,19 @@
 
 namespace {
 
+struct WriteMessage {
+    int code;
+    const char* format;
+};
+// The writers' lines by code (<where> names the place, <file> the kind of file).
+constexpr WriteMessage WriteMessages[] = {
+    {WriteNoStream, " Unable to open that file\n"},
+    {WriteNotFinite, " Not a finite number in the %s: %s not written\n"},   // where, file
+    {WriteFailed, " Error writing the %s\n"},                               // file
+    {WriteCloseFailed, " Error closing the %s\n"},                          // file
+    {WriteReplaceFailed, " Unable to replace %s with the saved %s: %s\n"},  // path, what, reason
+};
+
 // Order of magnitude of a decimal number that overflowed or underflowed a double: positive
 // for overflow, negative for underflow.
 long long DecimalMagnitude(const char* p, const char* end)
@@ -224,6 +237,22 @@ void ModelText::Where(const char* format, ...)
     va_end(args);
 }
 
+const char* WriteMessageFormat(int code)
+{
+    for (const WriteMessage& m : WriteMessages)
+        if (m.code == code) return m.format;
+    return " Error writing the file\n";
+}
+
+int ReportWriteFailure(int code, ...)
+{
+    std::va_list args;
+    va_start(args, code);
+    std::vprintf(WriteMessageFormat(code), args);
+    va_end(args);
+    return code;
+}
+
 void ModelText::Fail(int failure, const char* format, ...)
 {
     if (code != WriteOk) return;
@@ -244,7 +273,7 @@ void ModelText::Int(int v)
 void ModelText::Real(double v, int precision, bool fixed, int width)
 {
     if (!std::isfinite(v)) {
-        Fail(WriteNotFinite, " Not a finite number in the %s: %s not written\n", where, fileKind);
+        Fail(WriteNotFinite, WriteMessageFormat(WriteNotFinite), where, fileKind);
         v = 0;
     }
     char buffer[400];
@@ -301,12 +330,10 @@ int Emit(ModelText& t, FILE* stream, bool close)
         std::fputs(t.message, stdout);
     } else if (std::fwrite(t.text.data(), 1, t.text.size(), stream) != t.text.size() || std::fflush(stream) != 0 ||
                std::ferror(stream)) {
-        std::printf(" Error writing the %s\n", t.fileKind);
-        code = WriteFailed;
+        code = ReportWriteFailure(WriteFailed, t.fileKind);
     }
     if (close && !IsStandardStream(stream) && std::fclose(stream) != 0 && code == WriteOk) {
-        std::printf(" Error closing the %s\n", t.fileKind);
-        code = WriteCloseFailed;
+        code = ReportWriteFailure(WriteCloseFailed, t.fileKind);
     }
     return code;
 }
@@ -317,15 +344,13 @@ int SaveFileReplacing(const std::filesystem::path& path, int (*write)(FILE* stre
     std::string reason;
     // Only a regular file is replaced: anything else at the path is left as it is.
     if (CheckOutputTarget(path, target, &reason) != TargetOk) {
-        std::printf(" Unable to replace %s with the saved %s: it is %s\n", path.string().c_str(), what,
-                    DescribeFileAt(path));
-        return WriteReplaceFailed;
+        const std::string kind = std::string("it is ") + DescribeFileAt(path);
+        return ReportWriteFailure(WriteReplaceFailed, path.string().c_str(), what, kind.c_str());
     }
     std::filesystem::path temporary;
     FILE* stream = CreateTemporaryFor(path, &temporary, target, &reason);
     if (!stream) {
-        std::printf(" Unable to open that file\n");
-        return WriteNoStream;
+        return ReportWriteFailure(WriteNoStream);
     }
     const int code = write(stream);
     if (code != WriteOk) {
@@ -333,8 +358,7 @@ int SaveFileReplacing(const std::filesystem::path& path, int (*write)(FILE* stre
         return code;
     }
     if (ReplaceWithTemporary(temporary, path, target, &reason) != TargetOk) {
-        std::printf(" Unable to replace %s with the saved %s: %s\n", path.string().c_str(), what, reason.c_str());
-        return WriteReplaceFailed;
+        return ReportWriteFailure(WriteReplaceFailed, path.string().c_str(), what, reason.c_str());
     }
     return WriteOk;
 }

@@ -70,16 +70,23 @@ struct FieldScanner {
     int Integer();
 };
 
-// Codes of the writers of these files, with their messages (<file> names the kind of file).
+// Codes of the writers of these files. Each failure prints one line on standard output; the
+// lines of all but WriteIncomplete (whose line each writer gives) come from one table,
+// WriteMessages in engine/FileText.cpp.
 enum FileWriteCode {
     WriteOk = 0,
-    WriteNoStream = -1,        // " Unable to open that file"
-    WriteNotFinite = 1,        // " Not a finite number in the <where>: <file> not written"
-    WriteIncomplete = 2,       // data the file needs are missing (the writer's own message)
-    WriteFailed = 3,           // " Error writing the <file>"
-    WriteCloseFailed = 4,      // " Error closing the <file>"
-    WriteReplaceFailed = 5,    // " Unable to replace <path> with the saved <what>"
+    WriteNoStream = -1,        // no stream, or the file cannot be created
+    WriteNotFinite = 1,        // a value that is not a finite number
+    WriteIncomplete = 2,       // data the file needs are missing
+    WriteFailed = 3,           // a write error
+    WriteCloseFailed = 4,      // the stream could not be closed
+    WriteReplaceFailed = 5,    // the saved file could not replace the target (nothing was changed)
 };
+
+// The line of a writer's failure (not WriteIncomplete), its arguments as WriteMessages asks.
+const char* WriteMessageFormat(int code);
+// Prints the line of a writer's failure on standard output; returns the code.
+int ReportWriteFailure(int code, ...);
 
 // The text of a file (or of one of its parts) being formatted. Numbers are formatted with
 // std::to_chars, which gives the C library's "%.12g", "%.8g", "%g" and "%.4f" forms in the "C"

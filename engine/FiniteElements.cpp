@@ -737,7 +737,7 @@ int AssembleProfileMatrix(int system)
             es.StructureBuilt = 0;
             es.ItemsLaidOut = 0;
             es.UpperProfile = {};
-            if (!BuildProfileStructure(system)) return -1;
+            if (!BuildProfileStructure(system)) return AssemblyFailed;
             es.LowerProfile.assign(static_cast<size_t>(es.ProfileLength), 0.0);
             es.Rhs.assign(static_cast<size_t>(es.UnknownCount), 0.0);
         }
@@ -748,7 +748,7 @@ int AssembleProfileMatrix(int system)
         mc.MaxElementDof = largest * upn;
         if (mc.MaxElementDof <= 0) {
             mc.MaxElementDof = 0;
-            return -1;
+            return AssemblyFailed;
         }
         const size_t dof = static_cast<size_t>(mc.MaxElementDof);
         SizeAndZero(mc.ElementVector, dof + 1);
@@ -763,7 +763,7 @@ int AssembleProfileMatrix(int system)
         }
     } catch (const std::bad_alloc&) {
         mc.MaxElementDof = 0;
-        return -1;
+        return AssemblyFailed;
     }
 
     std::fill(es.Rhs.begin(), es.Rhs.end(), 0.0);
@@ -782,7 +782,7 @@ int AssembleProfileMatrix(int system)
                                 es.NodeReady.data(),
                                 true};
     DifferencePlan(system, plan);
-    return 0;
+    return Assembled;
 }
 
 int SolveProfileLU(double* upper, double* lower, double* rhs, const int* diagonal, int order)
@@ -866,14 +866,14 @@ int RunNewtonIterations(int system, void (*afterIteration)())
     es.IterationCount = 0;
     while (es.IterationCount < es.MaxIterations) {
         if (es.Tolerance > es.LastNorm) break;
-        if (const int assembled = AssembleProfileMatrix(system); assembled != 0) return assembled;
+        if (AssembleProfileMatrix(system) != Assembled) return NewtonNotAssembled;
         es.StructureBuilt = 1;
         if (SolveAndUpdate(system) != 0) {
             es.LastNorm = 10.0 * es.Tolerance;
-            return 0;
+            return NewtonNotConverged;
         }
         es.IterationCount += 1;
         if (afterIteration) afterIteration();
     }
-    return es.LastNorm <= es.Tolerance ? 1 : 0;
+    return es.LastNorm <= es.Tolerance ? NewtonConverged : NewtonNotConverged;
 }

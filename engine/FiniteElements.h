@@ -12,8 +12,18 @@ struct JunctionRecord;
 struct ShapeFunctionValues;
 struct GaussPointRecord;
 
-// Assembles system k: matrix -dR/dx in profile storage and right-hand side R. 0, or -1 when
-// memory runs out or no element has nodes.
+// Results of AssembleProfileMatrix.
+enum AssemblyResult { Assembled = 0, AssemblyFailed = -1 };
+// Results of the Newton drivers: RunNewtonIterations and the equation systems' solves of a step
+// (SolveHydrodynamicsStep, SolveDynamicIceStep, SolveThermalIceStep, the water-quality solve).
+enum NewtonResult {
+    NewtonNotConverged = 0,            // the step is to be rejected
+    NewtonConverged = 1,
+    NewtonNotAssembled = AssemblyFailed,
+};
+
+// Assembles system k: matrix -dR/dx in profile storage and right-hand side R. Assembled, or
+// AssemblyFailed when memory runs out or no element has nodes.
 int AssembleProfileMatrix(int system);
 // Numbers the unknowns of system k and lays out the profile; the upper profile, or null on
 // exhaustion.
@@ -37,10 +47,10 @@ bool IsSoundTolerance(double tolerance);
 int SolveAndUpdate(int system);
 // Newton iterations of system k from its present unknowns: assemble, solve and update, then
 // `afterIteration` (when given), until the relative update is below the system's Tolerance or
-// MaxIterations is reached (IterationCount and LastNorm count from 0 and 1). Returns 1 when
-// converged; 0 when not, or when an update is not finite (LastNorm is then 10 x Tolerance);
-// or the assembly's non-zero result. The unknowns keep the last update either way: the
-// caller rolls the step back.
+// MaxIterations is reached (IterationCount and LastNorm count from 0 and 1). Returns
+// NewtonConverged; NewtonNotConverged when not, or when an update is not finite (LastNorm is
+// then 10 x Tolerance); NewtonNotAssembled when the assembly failed. The unknowns keep the last
+// update either way: the caller rolls the step back.
 int RunNewtonIterations(int system, void (*afterIteration)());
 // Integration points of an element code, four doubles each (xi, eta, zeta, weight); the count.
 int GetQuadratureRule(int code, double points[][4]);

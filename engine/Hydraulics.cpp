@@ -335,15 +335,9 @@ double CompositeRoughness(const NodeRecord* node, const NodeTable& tab)
     const double pb = tab.T ? tab.ByAnchor(ChannelPerimeter) : RectBedPerimeter(node, AnchorArea(node));
     const double nb = tab.T ? tab.ByAnchor(ChannelN) : node->ManningN;
     const double ni = node->IceManningN;
-    if (nb > 0.0 && pi > 0.0 && pb > 0.0 && ni > 0.0) {
-        const double r = pi / pb;
-        return nb * std::pow((1.0 + r * std::pow(ni / nb, 1.5)) / (1.0 + r), 2.0 / 3.0);
-    }
-    // Bed and ice both given as roughness heights.
-    if (nb < 0.0 && pi > 0.0 && pb > 0.0 && ni < 0.0) {
-        const double r = pi / pb;
-        return nb * std::pow((1.0 + r * std::pow(ni / nb, 0.25)) / (1.0 + r), 4.0);
-    }
+    // Bed and ice both given as Manning's n, or both as roughness heights.
+    if (pi > 0.0 && pb > 0.0 && ((nb > 0.0 && ni > 0.0) || (nb < 0.0 && ni < 0.0)))
+        return nb * RoughnessMixFactor(nb, ni, pi / pb);
     return nb;
 }
 
@@ -705,7 +699,7 @@ double ComputeFlowAreaFromStage(NodeRecord* node, double stage)
     const double s = mc.IceSpecificGravity;
     NodeTable tab;
     tab.T = SectionOf(node);
-    if (mc.FileType == 1) {
+    if (mc.FileType == FileTypeStaticIce) {
         const double c = s * node->EffectiveIceThickness;
         if (tab.T) return tab.ByStage(TotalArea, stage - c);
         return (stage - node->Invert - c) * node->RectWidth;
@@ -734,9 +728,24 @@ double ComputeHydraulicDepth(NodeRecord* node, double area)
 
 double ComputeWettedPerimeterWithIce(NodeRecord* node) { return WettedPerimeterWithIce(node, TableOf(node)); }
 double ComputeCompositeRoughness(NodeRecord* node) { return CompositeRoughness(node, TableOf(node)); }
+
 double ComputeConveyance(NodeRecord* node) { return Conveyance(node, TableOf(node)); }
 double ComputeIceShearRatio(NodeRecord* node) { return IceShearRatio(node, TableOf(node)); }
 void ComputeSeparateBedIceShear(NodeRecord* node, int mode) { SeparateBedIceShear(node, TableOf(node), mode); }
+
+double RoughnessMixFactor(double nb, double ni, double r)
+{
+    if (nb > 0.0 && ni > 0.0) return std::pow((1.0 + r * std::pow(ni / nb, 1.5)) / (1.0 + r), 2.0 / 3.0);
+    if (nb < 0.0 && ni < 0.0) return std::pow((1.0 + r * std::pow(ni / nb, 0.25)) / (1.0 + r), 4.0);
+    return 1.0;
+}
+
+double ComputeChezyFactor(double radius, double n, double mix)
+{
+    if (n > 0.0) return std::pow(std::fabs(radius), 1.0 / 6.0) / (std::sqrt(g_ModelControl.Gravity) * n * mix);
+    if (n < 0.0) return 5.75 * std::log10(std::fabs(radius / (n * mix))) + 6.2;
+    return 0.0;
+}
 
 double LookUpIceRoughness(NodeRecord* node)
 {
@@ -762,7 +771,7 @@ void UpdateNodeIceElevations(NodeRecord* node)
 {
     const ModelControl& mc = g_ModelControl;
     double a = 1.0;
-    if (mc.FileType == 2 && mc.MaxSurfaceIceConcentration > 0.0) a = node->IceConcentration / mc.MaxSurfaceIceConcentration;
+    if (mc.FileType == FileTypeDynamicIce && mc.MaxSurfaceIceConcentration > 0.0) a = node->IceConcentration / mc.MaxSurfaceIceConcentration;
     const double s = mc.IceSpecificGravity;
     const double p = mc.FrazilSlushPorosity;
     node->AnchorBedElevation = node->Invert + node->AnchorIceThickness;
@@ -779,6 +788,55 @@ void UpdateNodeIceElevations(NodeRecord* node)
         node->SlushElevations[0] = node->SlushElevations[1] =
             node->IceBottomElevation + a * (node->UnderSlushThickness + node->SlushThickness);
     }
+}
+
+double ComputeBedPerimeterUnder(const NodeRecord* node, double area)
+{
+    if (const CrossSectionTable* t = SectionOf(node))
+        return InterpolateTable(t->Column(TotalArea), t->Column(ChannelPerimeter), area, node->SectionCode);
+    return 2 * area / node->RectWidth + node->RectWidth;
+}
+
+void ComputeIceThicknessesFromAreas(NodeRecord* node)
+{
+    const ModelControl& mc = g_ModelControl;
+    node->AnchorIceThickness = mc.AnchorIceBedFraction > 0 && node->WettedPerimeter > 0
+                                   ? node->AnchorIceArea / node->WettedPerimeter / mc.AnchorIceBedFraction
+                                   : 0;
+    const double borders = node->BorderWidthLeft + node->BorderWidthRight;
+    if (borders > 0) node->BorderIceThickness = 2 * node->BorderIceArea / borders;
+    if (node->IceCoveredWidth > 0) {
+        const double c = std::max(mc.MinSurfaceIceConcentration,
+                                  std::min(mc.MaxSurfaceIceConcentration, node->IceConcentration));
+        const double w = node->IceCoveredWidth * c;
+        if (mc.FileType == FileTypeStaticIce)
+            node->SolidIceArea = node->IceThickness * node->IceConcentration * node->IceCoveredWidth;
+        // No concentration leaves no width to spread the ice over: the thicknesses stay as they are.
+        // A static ice cover's thickness is the file's own and its solid area follows from it;
+        // taken back through the clamped concentration, the thickness would change at every
+        // open and save of a node whose concentration lies outside the clamps.
+        if (w > 0) {
+            if (mc.FileType != FileTypeStaticIce) node->IceThickness = node->SolidIceArea / w;
+            node->SlushThickness = node->SlushArea / w;
+            node->UnderSlushThickness = node->UnderSlushArea / w;
+        }
+    }
+    for (double* t : {&node->AnchorIceThickness, &node->BorderIceThickness, &node->IceThickness,
+                      &node->SlushThickness, &node->UnderSlushThickness})
+        if (*t < 0) *t = 0;
+}
+
+void ComputeIceLayersFromThicknesses(NodeRecord* node)
+{
+    const ModelControl& mc = g_ModelControl;
+    node->AnchorBedElevation = node->Invert + node->AnchorIceThickness;
+    const double porosity = mc.FrazilSlushPorosity;
+    const double slush = node->SlushThickness + node->UnderSlushThickness;
+    node->SolidEquivalentThickness = (1 - porosity) * slush + node->IceThickness;
+    node->EffectiveIceThickness = (porosity * mc.WaterDensity / mc.IceDensity + 1 - porosity) * slush + node->IceThickness;
+    node->IceTopElevation = node->Stage + (1 - mc.IceSpecificGravity) * node->EffectiveIceThickness;
+    node->IceBottomElevation =
+        node->IceTopElevation - (node->IceThickness + node->SlushThickness + node->UnderSlushThickness);
 }
 
 double ComputeAreaBetweenBorders(NodeRecord* node)
@@ -885,7 +943,7 @@ int UpdateNodeHydraulics(NodeRecord* node)
 
     node->Stage = std::max(node->Invert, tab.T ? tab.ByGross(StageLevel) : gross / node->RectWidth + node->Invert);
 
-    if (mc.FileType == 1) {
+    if (mc.FileType == FileTypeStaticIce) {
         const double w = ComputeFlowAreaFromStage(node, node->Stage);
         node->FloatingIceArea = (gross - w) / s;
         node->FlowArea = w;
@@ -932,7 +990,7 @@ int UpdateNodeHydraulics(NodeRecord* node)
     if (const CrossSectionTable* t = tab.T) {
         node->TopWidth = tab.ByGross(ChannelWidth);
         node->AnchorWidth = tab.ByAnchor(ChannelWidth);
-        node->IceLevelWidth = mc.FileType == 1 ? tab.ByStage(ChannelWidth, node->EffectiveIceThickness)
+        node->IceLevelWidth = mc.FileType == FileTypeStaticIce ? tab.ByStage(ChannelWidth, node->EffectiveIceThickness)
                                                : tab.ByArea(ChannelWidth, node->FloatingIceArea + node->AnchorIceArea);
         node->WettedPerimeter = tab.ByAnchor(ChannelPerimeter);
         const int np = PointsOf(*t);

@@ -6,9 +6,23 @@ struct CrossSectionTable;
 
 // True when the node is computed with its cross-section table, false for a rectangular channel.
 bool NodeHasCrossSection(const NodeRecord* node);
+// The value at x of the piecewise linear table (xs, ys) of |count| rows, xs ascending: the first
+// value at or below the first key; the last at or above the last key (" Array extrapolation has
+// been requested!" on standard output); -1 when no interval holds x (a key that is not a number;
+// a line on standard error); 0 for an empty table or no ys.
 double InterpolateTable(const double* xs, const double* ys, double x, int count);
+// Builds the property table of |count| levels of a cross section from its points, banks,
+// roughness and sinuosity rows: bank points, the lowest point between the banks, levels evenly
+// from it up to twice the section's height (and a last level far above), each level's widths,
+// areas and perimeters of channel and overbanks, roughness and sinuosity, the key area
+// (a negative count: compound, with both overbanks), first moments of area and the sinuosity
+// sums. Sizes the table's storage; nothing is done for a null table.
 void BuildCrossSectionTable(CrossSectionTable* table, int count);
+// The widths, areas and perimeters of channel and overbanks at `level` (m) into row `row` of the
+// table; nothing is done for a row outside it.
 void ComputeSectionLevelProperties(CrossSectionTable* table, int row, double level);
+// Every hydraulic quantity of the node from its hydrodynamic unknowns (gross area, discharge):
+// the fields VASQUIL_NODE_HYDRAULICS_OUTPUTS lists. Returns 1.
 int UpdateNodeHydraulics(NodeRecord* node);
 
 // Every node field UpdateNodeHydraulics writes. A refresh reads nothing that another refresh of
@@ -35,19 +49,71 @@ struct NodeHydraulicsCopy {
 // Copies the fields UpdateNodeHydraulics writes out of a node, and back into it.
 void SaveNodeHydraulics(const NodeRecord* node, NodeHydraulicsCopy* copy);
 void RestoreNodeHydraulics(NodeRecord* node, const NodeHydraulicsCopy* copy);
+// The flow area (m2) at a stage (m): the gross area less the submerged floating ice and the
+// solid part of the anchor ice, or for a static cover the area below the cover's draught.
 double ComputeFlowAreaFromStage(NodeRecord* node, double stage);
+// The gross area (m2) at MinWaterDepth above the invert: the smallest flow area admitted.
 double ComputeMinimumFlowArea(NodeRecord* node);
+// The hydraulic depth (m) of a flow area (m2): area over the water-surface width at it.
 double ComputeHydraulicDepth(NodeRecord* node, double area);
+// The node's conveyance (m3/s) at its flow area, with ice; sets its momentum coefficient,
+// sinuosity ratio, hydraulic radii, composite roughness and channel friction slope.
 double ComputeConveyance(NodeRecord* node);
 // Conveyance (m3/s) of a flow area (m2) of hydraulic radius `radius` (m): Manning's law for
 // n > 0, the logarithmic law of a roughness height |n| (m) for n < 0, never negative; 0 for
 // n = 0 or a dry area.
 double ConveyanceLaw(double area, double radius, double n);
+// The wetted perimeter (m) of the flow, the bed's below the anchor ice and the ice cover's
+// (border ice, and the floating ice when it stands still).
 double ComputeWettedPerimeterWithIce(NodeRecord* node);
+// The node's composite Manning's n (or roughness height) of bed and ice cover, weighted by their
+// wetted widths (RoughnessMixFactor); the bed's alone without ice or with mixed kinds.
 double ComputeCompositeRoughness(NodeRecord* node);
+// The factor by which the composite roughness of a bed of roughness nb and an ice cover of
+// roughness ni, whose wetted widths stand in the ratio r (ice over bed), exceeds the bed's:
+// for Manning's n (both above 0) ((1 + r (ni/nb)^1.5) / (1 + r))^(2/3), for roughness heights
+// (both below 0, m) ((1 + r (ni/nb)^0.25) / (1 + r))^4; 1 for any other pair.
+double RoughnessMixFactor(double nb, double ni, double r);
+// The Chezy coefficient over sqrt(g) (dimensionless) of flow of hydraulic radius `radius` (m)
+// over a bed of roughness n whose composite roughness is n times `mix` (1 without ice): Manning's
+// n (above 0) gives R^(1/6) / (sqrt(g) n mix), a roughness height (below 0, m) 5.75 log10(|R / (n
+// mix)|) + 6.2; 0 for n = 0.
+double ComputeChezyFactor(double radius, double n, double mix);
+// The ice cover's Manning's n: from the table of the node's ice-roughness mode (1 to 3) by the
+// ice thickness, or the node's own IceRoughness for mode 0.
 double LookUpIceRoughness(NodeRecord* node);
+// The ratio of the ice shear to the bed shear of the node's flow (0 without flow, bed
+// roughness or perimeter; 1 for a dry node).
 double ComputeIceShearRatio(NodeRecord* node);
+// The separate bed friction and ice drag of the flow: mode 1 sets BedFriction and IceDrag (the
+// hydrodynamics), mode 0 DynamicIceDrag with at least the minimum ice concentration (the ice
+// dynamics); all 0 for a dry node.
 void ComputeSeparateBedIceShear(NodeRecord* node, int mode);
+// The ice layers of the node after a step: anchor-ice bed, top and bottom of the floating ice
+// and the slush elevations (m), a dynamic cover's thicknesses scaled by its concentration over
+// the largest.
 void UpdateNodeIceElevations(NodeRecord* node);
+// The wetted perimeter (m) of the bed under `area` (m2), the area the water and the solid part
+// of the anchor ice take together, as a model file's node state gives it: the section's channel
+// perimeter at that key area, or a rectangle's 2 area / width + width.
+double ComputeBedPerimeterUnder(const NodeRecord* node, double area);
+// The ice thicknesses (m) of a node from its ice areas, as a model file gives the state: anchor
+// ice over the wetted perimeter and AnchorIceBedFraction, border ice over the two borders, and
+// solid ice (not for a static cover, whose thickness is the file's own), surface slush and slush
+// under the cover over the ice-covered width times the concentration held to the surface-ice
+// concentration limits; a width or concentration of 0 leaves the last three as they are. No
+// thickness is left below 0. Needs WettedPerimeter and IceCoveredWidth.
+void ComputeIceThicknessesFromAreas(NodeRecord* node);
+// The ice layers of a node from its thicknesses and stage: the anchor-ice bed, the
+// solid-equivalent and effective thicknesses of the cover and the top and bottom of the floating
+// ice (m), as the state of a model file is read (without the dynamic-ice concentration factor
+// of UpdateNodeIceElevations).
+void ComputeIceLayersFromThicknesses(NodeRecord* node);
+// The wet area (m2) of the section between the two border-ice edges; 0 for a rectangle.
 double ComputeAreaBetweenBorders(NodeRecord* node);
+// Places the edge of the border ice of `width` (m) on side 1 (left bank) or 2 (right bank) of
+// the section, measured along the water surface from the bank (the edge stays where it was when
+// the surface is narrower), and returns the flow velocity at the edge (m/s): the node's velocity
+// scaled by (depth there / hydraulic depth)^(2/3); the node's velocity for a rectangle, 0 for
+// another side.
 double LocateBorderIceEdge(NodeRecord* node, double width, int side);

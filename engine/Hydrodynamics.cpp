@@ -119,29 +119,16 @@ struct FrictionScale {
 FrictionScale RectFrictionScale(double area, double width, double n, double ni, double iceConcentration,
                                 double iceThickness)
 {
-    const ModelControl& mc = g_ModelControl;
-    const double g = mc.Gravity;
     const double h = width != 0.0 ? area / width : 0.0;
     double radius;
-    double f = 0.0;
+    double mix = 1.0;
     if (iceConcentration * iceThickness > 0.0 && std::fabs(ni) > 0.0) {
-        const double r = iceConcentration * width / (2.0 * h + width);
         radius = area / (iceConcentration * width + 2.0 * h + width);
-        if (n > 0.0) {
-            const double mix = (1.0 + r * std::pow(ni / n, 1.5)) / (1.0 + r);
-            f = std::pow(std::fabs(radius), 1.0 / 6.0) / (std::sqrt(g) * n * std::pow(mix, 2.0 / 3.0));
-        } else if (n < 0.0) {
-            const double mix = (1.0 + r * std::pow(ni / n, 0.25)) / (1.0 + r);
-            f = 5.75 * std::log10(std::fabs(radius / (n * std::pow(mix, 4.0)))) + 6.2;
-        }
+        mix = RoughnessMixFactor(n, ni, iceConcentration * width / (2.0 * h + width));
     } else {
         radius = area / (2.0 * h + width);
-        if (n > 0.0) {
-            f = std::pow(std::fabs(radius), 1.0 / 6.0) / (std::sqrt(g) * n);
-        } else if (n < 0.0) {
-            f = 5.75 * std::log10(std::fabs(radius / n)) + 6.2;
-        }
     }
+    const double f = ComputeChezyFactor(radius, n, mix);
     return FrictionScale{radius * f * f, f > 0.0};
 }
 
@@ -206,19 +193,6 @@ void CopyPreviousFlow(const From& from, To* to)
 }
 
 
-// What the natural kernels share: velocities, celerities from the gross hydraulic depth, the
-// momentum residuals X and Xp and the upwinding matrices.
-struct NaturalPoint {
-    double A, Ap, Ag, Agp, Q, Qp, V, Vp;
-    double dAdx, dApdx, dQdx, dQpdx;
-    double H, Hp, dHdx, dHpdx;
-    double beta, sigma;
-    double Ff, Ffp, Fb, Fbp, Ti, Tip;
-    double Fs, Fo, Ns, No;
-    double X, Xp;
-    UpwindMatrix S, Sp;
-};
-
 // The previous level's values of the natural kernels at a point.
 void InterpolateNaturalPrevious(const PointInterpolation& at, HydroPointTerms* t)
 {
@@ -244,7 +218,6 @@ NaturalPoint EvaluateNaturalPoint(const PointInterpolation& at, const HydroPoint
 {
     const ModelControl& mc = g_ModelControl;
     const double g = mc.Gravity;
-    const double rho = mc.WaterDensity;
     NaturalPoint p{};
     InterpolateCurrentFlow(at, &p);
     CopyPreviousFlow(previous, &p);
@@ -272,10 +245,7 @@ NaturalPoint EvaluateNaturalPoint(const PointInterpolation& at, const HydroPoint
     p.Ns = previous.Natural.Ns;
     p.No = previous.Natural.No;
 
-    p.X = -p.beta * p.V * p.V * p.dAdx + 2.0 * p.beta * p.V * p.dQdx + g * p.A * p.dHdx + p.V * p.Q * dBeta +
-          p.Ff * p.Q + p.Fb * p.Q + p.Ti / rho;
-    p.Xp = -p.beta * p.Vp * p.Vp * p.dApdx + 2.0 * p.beta * p.Vp * p.dQpdx + g * p.Ap * p.dHpdx +
-           p.Vp * p.Qp * dBeta + p.Ffp * p.Qp + p.Fbp * p.Qp + p.Tip / rho;
+    ComputeNaturalMomentumResiduals(dBeta, &p);
     SelectUpwinding(p.V, c, PreviousSign(previous), &p.S, &p.Sp);
     return p;
 }
@@ -311,8 +281,6 @@ void ComputeElementAreaMoments(const ElementRecord* element, int n, ElementAreaM
 void AddNaturalTerms(const GaussPointRecord* gp, ElementRecord* element, bool conservation,
                      const ElementAreaMoments* moments, const HydroPointTerms* previous)
 {
-    const ModelControl& mc = g_ModelControl;
-    const EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
     const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
     const PointInterpolation at{gp, element->Nodes, n};
     HydroPointTerms own;
@@ -321,69 +289,25 @@ void AddNaturalTerms(const GaussPointRecord* gp, ElementRecord* element, bool co
         previous = &own;
     }
     const NaturalPoint p = EvaluateNaturalPoint(at, *previous);
-    const double g = mc.Gravity;
-    const double rho = mc.WaterDensity;
-    const double s = mc.IceSpecificGravity;
-    const double por = mc.AnchorIcePorosity;
-    const double J = gp->Determinant;
-    const double T1 = es.Theta * mc.DeltaT;
-    const double T0 = (1.0 - es.Theta) * mc.DeltaT;
-    const UpwindMatrix& S = p.S;
-    const UpwindMatrix& Sp = p.Sp;
+    if (!conservation) {
+        AddNaturalPointTerms(gp, element, n, p, NaturalReachForm, nullptr);
+        return;
+    }
 
     // Pressure integrals of the conservation form.
-    double momentsAtStage = 0.0, momentsAtPreviousStage = 0.0;
-    double momentSlopeAtReference = 0.0, momentSlopeAtPreviousReference = 0.0;
-    if (conservation) {
-        ElementAreaMoments ownMoments;
-        if (!moments) {
-            ComputeElementAreaMoments(element, n, &ownMoments, nullptr);
-            moments = &ownMoments;
-        }
-        for (int k = 0; k < n; ++k) {
-            momentsAtStage += gp->Interpolation.N[k] * moments->AtStage[k];
-            momentsAtPreviousStage += gp->Interpolation.N[k] * moments->AtPreviousStage[k];
-            momentSlopeAtReference += gp->dNdx[k] * moments->AtReference[k];
-            momentSlopeAtPreviousReference += gp->dNdx[k] * moments->AtPreviousReference[k];
-        }
+    ElementAreaMoments ownMoments;
+    if (!moments) {
+        ComputeElementAreaMoments(element, n, &ownMoments, nullptr);
+        moments = &ownMoments;
     }
-
-    double* r = g_ModelControl.ElementVector.data();
-    for (int i = 0; i < n; ++i) {
-        const double Ni = gp->Interpolation.N[i];
-        const double dNi = gp->dNdx[i];
-        const double P = es.Upwinding * J * dNi;
-
-        const double continuity =
-            Ni * p.sigma * ((p.Agp - p.Ag) - s * (p.Fo - p.Fs) - (1.0 - por) * (p.No - p.Ns)) +
-            P * p.sigma * ((Sp.S11 * p.Agp + Sp.S12 * p.Qp) - (S.S11 * p.Ag + S.S12 * p.Q)) -
-            P * s * p.sigma * (Sp.S11 * p.Fo - S.S11 * p.Fs) -
-            P * (1.0 - por) * p.sigma * (Sp.S11 * p.No - S.S11 * p.Ns) + dNi * (T1 * p.Q + T0 * p.Qp) -
-            P * (T0 * Sp.S11 * p.dQpdx + T1 * S.S11 * p.dQdx) - P * (T0 * Sp.S12 * p.Xp + T1 * S.S12 * p.X);
-
-        double pressure;
-        if (conservation) {
-            pressure = g * dNi * (T1 * momentsAtStage + T0 * momentsAtPreviousStage) +
-                       g * Ni * (T1 * momentSlopeAtReference + T0 * momentSlopeAtPreviousReference) +
-                       s * g * Ni * (T1 * p.Fs * p.dHdx + T0 * p.Fo * p.dHpdx) +
-                       (1.0 - por) * g * Ni * (T1 * p.Ns * p.dHdx + T0 * p.No * p.dHpdx);
-        } else {
-            pressure = g * dNi * (T1 * p.H * p.A + T0 * p.Hp * p.Ap) +
-                       g * Ni * (T1 * p.H * p.dAdx + T0 * p.Hp * p.dApdx);
-        }
-        const double momentum =
-            Ni * p.sigma * (p.Qp - p.Q) +
-            P * p.sigma * ((Sp.S21 * p.Agp + Sp.S22 * p.Qp) - (S.S21 * p.Ag + S.S22 * p.Q)) -
-            P * s * p.sigma * (Sp.S21 * p.Fo - S.S21 * p.Fs) - P * p.sigma * (Sp.S21 * p.No - S.S21 * p.Ns) +
-            dNi * (T1 * p.beta * p.Q * p.V + T0 * p.beta * p.Qp * p.Vp) + pressure -
-            Ni * (T0 * p.Ffp * p.Qp + T1 * p.Ff * p.Q) - Ni * (T0 * p.Fbp * p.Qp + T1 * p.Fb * p.Q) -
-            Ni * (T0 * p.Tip + T1 * p.Ti) / rho - P * (T0 * Sp.S21 * p.dQpdx + T1 * S.S21 * p.dQdx) -
-            P * (T0 * Sp.S22 * p.Xp + T1 * S.S22 * p.X);
-
-        r[i * Upn] += J * continuity;
-        r[i * Upn + 1] += J * momentum;
-        if (i < 2) element->EndFluxes[i] += J * (dNi * p.Q - P * S.S11 * p.dQdx - P * S.S12 * p.X);
+    NaturalPressureMoments sums{};
+    for (int k = 0; k < n; ++k) {
+        sums.AtStage += gp->Interpolation.N[k] * moments->AtStage[k];
+        sums.AtPreviousStage += gp->Interpolation.N[k] * moments->AtPreviousStage[k];
+        sums.SlopeAtReference += gp->dNdx[k] * moments->AtReference[k];
+        sums.SlopeAtPreviousReference += gp->dNdx[k] * moments->AtPreviousReference[k];
     }
+    AddNaturalPointTerms(gp, element, n, p, NaturalConservationForm, &sums);
 }
 
 // The hydrograph value of a column at the model time.
@@ -936,7 +860,7 @@ int SolveHydrodynamicsStep()
     if (mc.JunctionCount > 0) UpdateJunctionFlowDirections();
 
     const int solved = RunNewtonIterations(HydrodynamicSystem, ComputeNodeFluxDischarge);
-    if (solved != 1) return solved;
+    if (solved != NewtonConverged) return solved;
 
     for (NodeRecord* n : g_NodeIndex) UpdateNodeHydraulics(n);
     ComputeNodeFluxDischarge();
@@ -950,5 +874,79 @@ int SolveHydrodynamicsStep()
             n->PeakFluxTime = mc.ModelTime;
         }
     }
-    return 1;
+    return NewtonConverged;
+}
+
+void ComputeNaturalMomentumResiduals(double dBeta, NaturalPoint* p)
+{
+    const ModelControl& mc = g_ModelControl;
+    const double g = mc.Gravity;
+    const double rho = mc.WaterDensity;
+    p->X = -p->beta * p->V * p->V * p->dAdx + 2.0 * p->beta * p->V * p->dQdx + g * p->A * p->dHdx +
+           p->V * p->Q * dBeta + p->Ff * p->Q + p->Fb * p->Q + p->Ti / rho;
+    p->Xp = -p->beta * p->Vp * p->Vp * p->dApdx + 2.0 * p->beta * p->Vp * p->dQpdx + g * p->Ap * p->dHpdx +
+            p->Vp * p->Qp * dBeta + p->Ffp * p->Qp + p->Fbp * p->Qp + p->Tip / rho;
+}
+
+void AddNaturalPointTerms(const GaussPointRecord* gp, ElementRecord* element, int n, const NaturalPoint& p,
+                          NaturalKernelForm form, const NaturalPressureMoments* moments)
+{
+    const ModelControl& mc = g_ModelControl;
+    const EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
+    const double g = mc.Gravity;
+    const double rho = mc.WaterDensity;
+    const double s = mc.IceSpecificGravity;
+    const double por = mc.AnchorIcePorosity;
+    const double J = gp->Determinant;
+    const double T1 = es.Theta * mc.DeltaT;
+    const double T0 = (1.0 - es.Theta) * mc.DeltaT;
+    const UpwindMatrix& S = p.S;
+    const UpwindMatrix& Sp = p.Sp;
+
+    double* r = g_ModelControl.ElementVector.data();
+    for (int i = 0; i < n; ++i) {
+        const double Ni = gp->Interpolation.N[i];
+        const double dNi = gp->dNdx[i];
+        const double P = es.Upwinding * J * dNi;
+
+        const double continuity =
+            Ni * p.sigma * ((p.Agp - p.Ag) - s * (p.Fo - p.Fs) - (1.0 - por) * (p.No - p.Ns)) +
+            P * p.sigma * ((Sp.S11 * p.Agp + Sp.S12 * p.Qp) - (S.S11 * p.Ag + S.S12 * p.Q)) -
+            P * s * p.sigma * (Sp.S11 * p.Fo - S.S11 * p.Fs) -
+            P * (1.0 - por) * p.sigma * (Sp.S11 * p.No - S.S11 * p.Ns) + dNi * (T1 * p.Q + T0 * p.Qp) -
+            P * (T0 * Sp.S11 * p.dQpdx + T1 * S.S11 * p.dQdx) - P * (T0 * Sp.S12 * p.Xp + T1 * S.S12 * p.X);
+
+        // Storage and upwinding, then the convective and pressure terms (the junction form adds
+        // its own in its own order: the sums, term by term, are those its results were made
+        // with), then friction, ice drag and the upwinded slopes.
+        double momentum = Ni * p.sigma * (p.Qp - p.Q) +
+                          P * p.sigma * ((Sp.S21 * p.Agp + Sp.S22 * p.Qp) - (S.S21 * p.Ag + S.S22 * p.Q)) -
+                          P * s * p.sigma * (Sp.S21 * p.Fo - S.S21 * p.Fs) -
+                          P * p.sigma * (Sp.S21 * p.No - S.S21 * p.Ns);
+        if (form == NaturalJunctionForm) {
+            momentum = momentum + dNi * p.beta * (T1 * p.Q * p.V + T0 * p.Qp * p.Vp);
+            momentum = momentum + g * dNi * (T1 * p.H * p.A + T0 * p.Hp * p.Ap);
+            momentum = momentum + g * Ni * (T1 * p.H * p.dAdx + T0 * p.Hp * p.dApdx);
+        } else {
+            double pressure;
+            if (form == NaturalConservationForm) {
+                pressure = g * dNi * (T1 * moments->AtStage + T0 * moments->AtPreviousStage) +
+                           g * Ni * (T1 * moments->SlopeAtReference + T0 * moments->SlopeAtPreviousReference) +
+                           s * g * Ni * (T1 * p.Fs * p.dHdx + T0 * p.Fo * p.dHpdx) +
+                           (1.0 - por) * g * Ni * (T1 * p.Ns * p.dHdx + T0 * p.No * p.dHpdx);
+            } else {
+                pressure = g * dNi * (T1 * p.H * p.A + T0 * p.Hp * p.Ap) +
+                           g * Ni * (T1 * p.H * p.dAdx + T0 * p.Hp * p.dApdx);
+            }
+            momentum = momentum + dNi * (T1 * p.beta * p.Q * p.V + T0 * p.beta * p.Qp * p.Vp);
+            momentum = momentum + pressure;
+        }
+        momentum = momentum - Ni * (T0 * p.Ffp * p.Qp + T1 * p.Ff * p.Q) - Ni * (T0 * p.Fbp * p.Qp + T1 * p.Fb * p.Q) -
+                   Ni * (T0 * p.Tip + T1 * p.Ti) / rho - P * (T0 * Sp.S21 * p.dQpdx + T1 * S.S21 * p.dQdx) -
+                   P * (T0 * Sp.S22 * p.Xp + T1 * S.S22 * p.X);
+
+        r[i * Upn] += J * continuity;
+        r[i * Upn + 1] += J * momentum;
+        if (i < 2) element->EndFluxes[i] += J * (dNi * p.Q - P * S.S11 * p.dQdx - P * S.S12 * p.X);
+    }
 }

@@ -101,6 +101,39 @@ void InterpolateRectFlowState(const GaussPointRecord* point, const RectNodeView*
 // The rectangular kernel's residuals at one point, added to the element vector and end fluxes.
 void AddRectPointTerms(const GaussPointRecord* point, ElementRecord* element, const RectPointValues& p);
 
+// Values of the natural-channel kernels at an integration point, both levels (previous: p):
+// flow and gross areas (m2), discharges (m3/s), velocities (m/s) and their x-derivatives, stages
+// H (m) and their slopes, the momentum coefficient beta and sinuosity ratio sigma, the friction
+// terms (Ff, Fb: 1/s, Ti: N/m of ice drag), the floating (Fs, Fo) and anchor ice (Ns, No) areas of
+// the step start and the level before it (m2), the momentum residuals X and Xp (m3/s2) and the
+// upwinding matrices of both levels. A reach element and a junction branch fill it from their
+// own nodes and parts.
+struct NaturalPoint {
+    double A, Ap, Ag, Agp, Q, Qp, V, Vp;
+    double dAdx, dApdx, dQdx, dQpdx;
+    double H, Hp, dHdx, dHpdx;
+    double beta, sigma;
+    double Ff, Ffp, Fb, Fbp, Ti, Tip;
+    double Fs, Fo, Ns, No;
+    double X, Xp;
+    UpwindMatrix S, Sp;
+};
+// X and Xp of the point from its other values; dBeta is the x-derivative of beta (1/m).
+void ComputeNaturalMomentumResiduals(double dBeta, NaturalPoint* p);
+// Which pressure the natural kernels take: g H A of the natural form (a reach element, or a
+// junction branch, whose terms are summed in the order its results were made with), or the
+// area moments of the conservation form.
+enum NaturalKernelForm { NaturalReachForm, NaturalConservationForm, NaturalJunctionForm };
+// The point's sums of the conservation form: the first moments of the nodes' areas below their
+// stages at both levels (m3) and their x-derivatives below the element's reference levels (m2).
+struct NaturalPressureMoments {
+    double AtStage, AtPreviousStage, SlopeAtReference, SlopeAtPreviousReference;
+};
+// The natural kernels' continuity and momentum residuals of the element's first n nodes at one
+// point, added to the element vector and end fluxes; moments for the conservation form only.
+void AddNaturalPointTerms(const GaussPointRecord* point, ElementRecord* element, int n, const NaturalPoint& p,
+                          NaturalKernelForm form, const NaturalPressureMoments* moments);
+
 void AddRectConservationTerms(const GaussPointRecord* point, ElementRecord* element);
 void AddNaturalChannelTerms(const GaussPointRecord* point, ElementRecord* element);
 void AddNaturalConservationTerms(const GaussPointRecord* point, ElementRecord* element);

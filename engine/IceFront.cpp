@@ -254,7 +254,13 @@ void GrowBorderIce(NodeRecord* node)
     }
     node->BorderIceThickness = thickness;
 
-    const double width = std::max(node->TopWidth, node->IceLevelWidth);
+    SetBorderIceFraction(node, std::max(node->TopWidth, node->IceLevelWidth));
+    node->BorderIceArea = std::max(0.0, thickness * 0.5 * (node->BorderWidthLeft + node->BorderWidthRight));
+}
+
+void SetBorderIceFraction(NodeRecord* node, double width)
+{
+    const ModelControl& mc = g_ModelControl;
     if (width > 0.0) node->BorderFraction = (node->BorderWidthLeft + node->BorderWidthRight) / width;
     if (node->BorderFraction > mc.MaxBorderIceFraction) {
         const double scale = mc.MaxBorderIceFraction / node->BorderFraction;
@@ -262,7 +268,6 @@ void GrowBorderIce(NodeRecord* node)
         node->BorderWidthLeft *= scale;
         node->BorderWidthRight *= scale;
     }
-    node->BorderIceArea = std::max(0.0, thickness * 0.5 * (node->BorderWidthLeft + node->BorderWidthRight));
 }
 
 void AdvanceIceFront(BridgingEventRecord* event)

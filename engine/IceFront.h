@@ -4,6 +4,9 @@
 struct NodeRecord;
 struct BridgingEventRecord;
 
+// The node's border-ice fraction: the two border widths over `width` (m; kept as it was when
+// width is not above 0), held to MaxBorderIceFraction by narrowing both borders in proportion.
+void SetBorderIceFraction(NodeRecord* node, double width);
 // Border ice of the node for the step: extension of the borders into slow water and thermal
 // growth of their widths, the thickness from the previous level, area and covered fraction
 // (never more than MaxBorderIceFraction). A rectangular node has no border ice.

@@ -258,28 +258,16 @@ struct At : PointInterpolation {
 double JunctionFrictionCoefficient(double area, double perimeter, double width, double velocity, double n,
                                    double ni, double iceConcentration, double iceThickness)
 {
-    const double g = g_ModelControl.Gravity;
     double radius = 0.0;
-    double f = 0.0;
+    double mix = 1.0;
     if (iceConcentration * iceThickness > 0.0 && std::fabs(ni) > 0.0) {
         const double wetted = perimeter + width;
         radius = wetted != 0.0 ? area / wetted : 0.0;
-        const double r = perimeter != 0.0 ? width / perimeter : 0.0;
-        if (n > 0.0) {
-            const double mix = (1.0 + r * std::pow(ni / n, 1.5)) / (1.0 + r);
-            f = std::pow(std::fabs(radius), 1.0 / 6.0) / (std::sqrt(g) * n * std::pow(mix, 2.0 / 3.0));
-        } else if (n < 0.0) {
-            const double height = std::pow((std::pow(std::fabs(ni), 0.25) + std::pow(std::fabs(n), 0.25)) * 0.5, 4.0);
-            f = 5.75 * std::log10(std::fabs(radius / height)) + 6.2;
-        }
+        mix = RoughnessMixFactor(n, ni, perimeter != 0.0 ? width / perimeter : 0.0);
     } else {
         radius = perimeter != 0.0 ? area / perimeter : 0.0;
-        if (n > 0.0) {
-            f = std::pow(std::fabs(radius), 1.0 / 6.0) / (std::sqrt(g) * n);
-        } else if (n < 0.0) {
-            f = 5.75 * std::log10(std::fabs(radius / n)) + 6.2;
-        }
     }
+    const double f = ComputeChezyFactor(radius, n, mix);
     return f > 0.0 && radius != 0.0 ? std::fabs(velocity) / (radius * f * f) : 0.0;
 }
 
@@ -371,88 +359,53 @@ void AddRectJunctionTerms(const GaussPointRecord* gp, ElementRecord* element)
 void AddNaturalJunctionTerms(const GaussPointRecord* gp, ElementRecord* element)
 {
     const ModelControl& mc = g_ModelControl;
-    const EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
     const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
     const At at{{gp, element->Nodes, n}};
     const double g = mc.Gravity;
-    const double rho = mc.WaterDensity;
-    const double s = mc.IceSpecificGravity;
-    const double por = mc.AnchorIcePorosity;
-    const double J = gp->Determinant;
-    const double T1 = es.Theta * mc.DeltaT;
-    const double T0 = (1.0 - es.Theta) * mc.DeltaT;
 
-    const double As = at.Work(WorkFlowArea);
-    const double Aps = at.Work(WorkPreviousFlowArea);
-    const double Ags = at.Work(WorkGrossArea);
-    const double Agps = at.Work(WorkPreviousGrossArea);
-    const double Qs = at.Work(WorkDischarge);
-    const double Qps = at.Work(WorkPreviousDischarge);
-    const double dAs = at.WorkSlope(WorkFlowArea);
-    const double dAps = at.WorkSlope(WorkPreviousFlowArea);
-    const double dQs = at.WorkSlope(WorkDischarge);
-    const double dQps = at.WorkSlope(WorkPreviousDischarge);
-    const double Fs = at.Work(WorkFloatingIceArea);
-    const double Fo = at.Work(WorkOlderFloatingIceArea);
-    const double V = As > 0.0 ? Qs / As : 0.0;
-    const double Vp = Aps > 0.0 ? Qps / Aps : 0.0;
-
-    const double H = at.Work(WorkStage);
-    const double Hp = at.Work(WorkPreviousStage);
-    const double dH = at.WorkSlope(WorkStage);
-    const double dHp = at.WorkSlope(WorkPreviousStage);
-    const double beta = at.Value(&NodeRecord::MomentumCoefficient);
+    // The branch's parts of its nodes (node A's share of the junction node) and the nodes' own
+    // momentum coefficients, sinuosities and anchor ice.
+    NaturalPoint p{};
+    p.A = at.Work(WorkFlowArea);
+    p.Ap = at.Work(WorkPreviousFlowArea);
+    p.Ag = at.Work(WorkGrossArea);
+    p.Agp = at.Work(WorkPreviousGrossArea);
+    p.Q = at.Work(WorkDischarge);
+    p.Qp = at.Work(WorkPreviousDischarge);
+    p.dAdx = at.WorkSlope(WorkFlowArea);
+    p.dApdx = at.WorkSlope(WorkPreviousFlowArea);
+    p.dQdx = at.WorkSlope(WorkDischarge);
+    p.dQpdx = at.WorkSlope(WorkPreviousDischarge);
+    p.Fs = at.Work(WorkFloatingIceArea);
+    p.Fo = at.Work(WorkOlderFloatingIceArea);
+    p.V = p.A > 0.0 ? p.Q / p.A : 0.0;
+    p.Vp = p.Ap > 0.0 ? p.Qp / p.Ap : 0.0;
+    p.H = at.Work(WorkStage);
+    p.Hp = at.Work(WorkPreviousStage);
+    p.dHdx = at.WorkSlope(WorkStage);
+    p.dHpdx = at.WorkSlope(WorkPreviousStage);
+    p.beta = at.Value(&NodeRecord::MomentumCoefficient);
     const double dBeta = at.Slope(&NodeRecord::MomentumCoefficient);
-    const double sigma = at.Value(&NodeRecord::SinuosityRatio);
-    const double Ns = at.Value(&NodeRecord::PreviousAnchorIceArea);
-    const double No = at.Value(&NodeRecord::OlderAnchorIceArea);
+    p.sigma = at.Value(&NodeRecord::SinuosityRatio);
+    p.Ns = at.Value(&NodeRecord::PreviousAnchorIceArea);
+    p.No = at.Value(&NodeRecord::OlderAnchorIceArea);
     const double D = at.Value(&NodeRecord::HydraulicDepth);
     const double Dp = at.Value(&NodeRecord::PreviousHydraulicDepth);
     const double c = std::sqrt(std::fabs(g * D));
     const double cp = std::sqrt(std::fabs(g * Dp));
 
-    double Ff = 0.0, Ffp = 0.0, Fb = 0.0, Fbp = 0.0, Ti = 0.0, Tip = 0.0;
     if (mc.ResistanceModel == 1) {
-        Fb = at.Work(WorkBedFriction);
-        Fbp = at.Work(WorkPreviousBedFriction);
-        Ti = at.Work(WorkIceDrag);
-        Tip = at.Work(WorkPreviousIceDrag);
+        p.Fb = at.Work(WorkBedFriction);
+        p.Fbp = at.Work(WorkPreviousBedFriction);
+        p.Ti = at.Work(WorkIceDrag);
+        p.Tip = at.Work(WorkPreviousIceDrag);
     } else {
-        Ff = at.Work(WorkFrictionTerm);
-        Ffp = at.Work(WorkPreviousFrictionTerm);
+        p.Ff = at.Work(WorkFrictionTerm);
+        p.Ffp = at.Work(WorkPreviousFrictionTerm);
     }
-
-    const double X =
-        -beta * V * V * dAs + 2.0 * beta * V * dQs + g * As * dH + V * Qs * dBeta + Ff * Qs + Fb * Qs + Ti / rho;
-    const double Xp = -beta * Vp * Vp * dAps + 2.0 * beta * Vp * dQps + g * Aps * dHp + Vp * Qps * dBeta + Ffp * Qps +
-                      Fbp * Qps + Tip / rho;
-    UpwindMatrix S, Sp;
-    SelectHydroUpwinding(V, c, Vp, cp, &S, &Sp);
-
-    double* r = g_ModelControl.ElementVector.data();
-    for (int i = 0; i < n; ++i) {
-        const double Ni = gp->Interpolation.N[i];
-        const double dNi = gp->dNdx[i];
-        const double P = es.Upwinding * J * dNi;
-
-        const double continuity =
-            Ni * sigma * ((Agps - Ags) - s * (Fo - Fs) - (1.0 - por) * (No - Ns)) +
-            P * sigma * ((Sp.S11 * Agps + Sp.S12 * Qps) - (S.S11 * Ags + S.S12 * Qs)) -
-            P * s * sigma * (Sp.S11 * Fo - S.S11 * Fs) - P * (1.0 - por) * sigma * (Sp.S11 * No - S.S11 * Ns) +
-            dNi * (T1 * Qs + T0 * Qps) - P * (T0 * Sp.S11 * dQps + T1 * S.S11 * dQs) -
-            P * (T0 * Sp.S12 * Xp + T1 * S.S12 * X);
-        const double momentum =
-            Ni * sigma * (Qps - Qs) + P * sigma * ((Sp.S21 * Agps + Sp.S22 * Qps) - (S.S21 * Ags + S.S22 * Qs)) -
-            P * s * sigma * (Sp.S21 * Fo - S.S21 * Fs) - P * sigma * (Sp.S21 * No - S.S21 * Ns) +
-            dNi * beta * (T1 * Qs * V + T0 * Qps * Vp) + g * dNi * (T1 * H * As + T0 * Hp * Aps) +
-            g * Ni * (T1 * H * dAs + T0 * Hp * dAps) - Ni * (T0 * Ffp * Qps + T1 * Ff * Qs) -
-            Ni * (T0 * Fbp * Qps + T1 * Fb * Qs) - Ni * (T0 * Tip + T1 * Ti) / rho -
-            P * (T0 * Sp.S21 * dQps + T1 * S.S21 * dQs) - P * (T0 * Sp.S22 * Xp + T1 * S.S22 * X);
-
-        r[i * Upn] += J * continuity;
-        r[i * Upn + 1] += J * momentum;
-        if (i < 2) element->EndFluxes[i] += J * (dNi * Qs - P * S.S11 * dQs - P * S.S12 * X);
-    }
+    ComputeNaturalMomentumResiduals(dBeta, &p);
+    SelectHydroUpwinding(p.V, c, p.Vp, cp, &p.S, &p.Sp);
+    AddNaturalPointTerms(gp, element, n, p, NaturalJunctionForm, nullptr);
 }
 
 void UpdateJunctionFlowDirections()

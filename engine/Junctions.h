@@ -6,8 +6,17 @@ struct NodeRecord;
 struct ElementRecord;
 struct GaussPointRecord;
 
+// The cosines of the side branches' angles to the through branch (AB, AC) of a junction of
+// type 2, from the nodes' eastings and northings; 1 for another type or missing nodes.
 void ComputeJunctionBranchAngles(JunctionRecord* junction);
+// Every junction's flow signs from its branch nodes' flux discharges (held against flips of
+// round-off size), and the arrangement of its branches (which is through, which are sides)
+// that follows from them.
 void UpdateJunctionFlowDirections();
+// The hydrodynamic residual of an element into ElementVector: as a branch of the junction (the
+// through branch with the node's own values, a side branch with its part of the junction node
+// and the turn loss), or, for an element that is no branch of it or does not reach its node A,
+// as an ordinary element. Nothing is done for an element without its nodes.
 void ComputeJunctionBranchResidual(ElementRecord* element, JunctionRecord* junction);
 
 // Gauss-point kernels of a side branch, reading the nodes' junction work copies: rectangular

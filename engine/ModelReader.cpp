@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <memory>
 #include <new>
@@ -25,9 +26,11 @@
 #include "engine/Hydraulics.h"
 #include "engine/IceFront.h"
 #include "engine/Junctions.h"
+#include "engine/ModelHeader.h"
 #include "engine/ModelSetup.h"
 #include "engine/ThermalIce.h"
 #include "engine/TimeStepping.h"
+#include "engine/Units.h"
 
 #if !defined(_WIN32)
 #include <fcntl.h>
@@ -36,47 +39,130 @@
 
 namespace {
 
-enum ReaderCode {
-    ReadOk = 0,
-    ReadNoStream = -1,
-    ReadBadNodeCount = 4,
-    ReadBadElementCount = 5,
-    ReadBadBoundaryCount = 6,
-    ReadFileEndsEarly = ScanFileEndsEarly,
-    ReadNumberTooLong = ScanNumberTooLong,
-    ReadNumberOutOfRange = ScanNumberOutOfRange,
-    ReadIntegerOutOfRange = ScanIntegerOutOfRange,
-    ReadBadFileType = 11,
-    ReadBadStartDate = 12,
-    ReadBadJunctionCount = 13,
-    ReadBadZoneCount = 14,
-    ReadBadBridgingCount = 15,
-    ReadBadIceRoughnessMode = 16,
-    ReadTooFewLevels = 17,
-    ReadTooManyLevels = 18,
-    ReadTooManyPoints = 19,
-    ReadTooFewPoints = 20,
-    ReadTooManyRoughnessRows = 21,
-    ReadNoRoughnessRow = 22,
-    ReadTooManySinuosityRows = 23,
-    ReadNoSinuosityRow = 24,
-    ReadBankMatchesNoPoint = 25,
-    ReadMissingNode = 26,
-    ReadMissingElement = 27,
-    ReadCoincidentJunctionNodes = 28,
-    ReadTooManySeriesRows = 29,
-    ReadSeriesWithoutRows = 30,
-    ReadTooManyJamRows = 31,
-    ReadOutOfMemory = 32,
-    ReadBadRectWidth = 33,
-    ReadNotARegularFile = 34,
-    ReadBadTimeStep = 35,
-    ReadBadTolerance = 36,
-    ReadValueOutOfRange = 37,
-    ReadStateOutOfRange = 38,
-    ReadZeroLengthElement = 39,
-    ReadSectionStationsGoBack = 40,
+// The reader's refusals: the code each returns and the line it prints, its arguments as the
+// format asks. The scanner prints the lines of codes 7-10 itself (engine/FileText.h).
+enum ReaderMessageId {
+    NoStreamMessage,
+    NotRegularFileMessage,
+    NodeCountMessage,
+    ElementCountMessage,
+    BoundaryCountMessage,
+    OutOfMemoryMessage,
+    FileTypeMessage,
+    TimeStepMessage,
+    MaxTimeStepMessage,
+    StartDateMessage,
+    JunctionCountMessage,
+    ToleranceMessage,
+    ZoneCountMessage,
+    BridgingCountMessage,
+    IceRoughnessModeMessage,
+    TooManyLevelsMessage,
+    TooFewLevelsMessage,
+    RectWidthMessage,
+    ValueOutOfRangeMessage,
+    StateOutOfRangeMessage,
+    TooManyPointsMessage,
+    TooFewPointsMessage,
+    TooManyRoughnessRowsMessage,
+    NoRoughnessRowMessage,
+    TooManySinuosityRowsMessage,
+    NoSinuosityRowMessage,
+    StationsGoBackMessage,
+    BankMatchesNoPointMessage,
+    MissingNodeMessage,
+    MissingElementMessage,
+    CoincidentJunctionNodesMessage,
+    ZeroLengthElementMessage,
+    TooManySeriesRowsMessage,
+    SeriesWithoutRowsMessage,
+    TooManyJamRowsMessage,
+    ReaderMessageCount
 };
+
+struct ReaderMessage {
+    ReaderMessageId id;
+    int code;
+    const char* format;
+};
+// In the order of ReaderMessageId.
+constexpr ReaderMessage ReaderMessages[] = {
+    {NoStreamMessage, ReadNoStream, " Unable to open that file\n"},
+    {NotRegularFileMessage, ReadNotARegularFile, " That file is a %s, not a model file\n"},
+    {NodeCountMessage, ReadBadNodeCount, " Control Variable Error %d\n"},
+    {ElementCountMessage, ReadBadElementCount, " Control Variable Error %d\n"},
+    {BoundaryCountMessage, ReadBadBoundaryCount, " Control Variable Error %d\n"},
+    // The place: "node row 12", "junctions", "atmospheric zones", ...
+    {OutOfMemoryMessage, ReadOutOfMemory, " Not enough memory for the %s\n"},
+    {FileTypeMessage, ReadBadFileType, " File Type %d is not 0, 1, 2 or 3\n"},
+    {TimeStepMessage, ReadBadTimeStep, " Delta t (s) %s is not above 0\n"},
+    {MaxTimeStepMessage, ReadBadTimeStep, " Max Delta t (s) %s is below the smallest time step of %g s\n"},
+    {StartDateMessage, ReadBadStartDate, " Simulation start date %d %d %d %d %d %d is out of range\n"},
+    {JunctionCountMessage, ReadBadJunctionCount, " Number of Junctions %d is negative\n"},
+    // The system: "Hydrodynamics" or "Thermal Ice".
+    {ToleranceMessage, ReadBadTolerance, " %s Tolerance %s is not at least %g and below 1\n"},
+    {ZoneCountMessage, ReadBadZoneCount, " Number of Atmospheric Zones %d is not between 0 and %d\n"},
+    {BridgingCountMessage, ReadBadBridgingCount,
+     " Number of User Defined Bridging Events %d is not between 0 and %d\n"},
+    {IceRoughnessModeMessage, ReadBadIceRoughnessMode, " Ice roughness mode %d of node %d is not 0, 1, 2 or 3\n"},
+    {TooManyLevelsMessage, ReadTooManyLevels, " Section code %d of node %d gives more than %d levels\n"},
+    {TooFewLevelsMessage, ReadTooFewLevels, " Section code %d of node %d gives fewer than two levels\n"},
+    {RectWidthMessage, ReadBadRectWidth, " Rectangular node %d has no width above 0\n"},
+    {ValueOutOfRangeMessage, ReadValueOutOfRange, " Number %s in the %s is out of range (%s from %g to %g%s)\n"},
+    {StateOutOfRangeMessage, ReadStateOutOfRange,
+     " The initial %s of node %d, %g, is out of range (%s from %g to %g%s)\n"},
+    {TooManyPointsMessage, ReadTooManyPoints, " Too many points in the cross section of node %d\n"},
+    {TooFewPointsMessage, ReadTooFewPoints, " Fewer than two points in the cross section of node %d\n"},
+    {TooManyRoughnessRowsMessage, ReadTooManyRoughnessRows, " Too many roughness rows in the cross section of node %d\n"},
+    {NoRoughnessRowMessage, ReadNoRoughnessRow, " No roughness row in the cross section of node %d\n"},
+    {TooManySinuosityRowsMessage, ReadTooManySinuosityRows, " Too many sinuosity rows in the cross section of node %d\n"},
+    {NoSinuosityRowMessage, ReadNoSinuosityRow, " No sinuosity row in the cross section of node %d\n"},
+    {StationsGoBackMessage, ReadSectionStationsGoBack,
+     " Station %.12g of point %d of the cross section of node %d lies left of the point before it\n"},
+    // The bank: "Left" or "Right".
+    {BankMatchesNoPointMessage, ReadBankMatchesNoPoint, " %s bank station of node %d matches no point of its cross section\n"},
+    // The record: "element" or "junction".
+    {MissingNodeMessage, ReadMissingNode, " Non-existent node %d referred to in %s %d\n"},
+    {MissingElementMessage, ReadMissingElement, " Non-existent element %d referred to in junction %d\n"},
+    {CoincidentJunctionNodesMessage, ReadCoincidentJunctionNodes,
+     " Junction %d needs the length of branch %s: nodes %d and %d coincide\n"},
+    {ZeroLengthElementMessage, ReadZeroLengthElement, " Element %d joins nodes %d and %d at the same chainage\n"},
+    // The series' owner: "boundary element" or "atmospheric zone".
+    {TooManySeriesRowsMessage, ReadTooManySeriesRows, " Too many rows in the series of %s %d\n"},
+    // The series' owner: "Boundary element" or "Atmospheric zone".
+    {SeriesWithoutRowsMessage, ReadSeriesWithoutRows, " %s %d has a series with no rows\n"},
+    {TooManyJamRowsMessage, ReadTooManyJamRows, " Too many rows in the ice jam stability table\n"},
+};
+static_assert(std::size(ReaderMessages) == ReaderMessageCount, "a message for every id");
+
+constexpr bool MessagesInIdOrder()
+{
+    for (int k = 0; k < ReaderMessageCount; ++k)
+        if (ReaderMessages[k].id != k) return false;
+    return true;
+}
+static_assert(MessagesInIdOrder(), "ReaderMessages is in the order of ReaderMessageId");
+
+// Refuses through the scanner with the message's code and line (unless the scanner failed
+// before); returns the scanner's code.
+int Refuse(FieldScanner& s, ReaderMessageId id, ...)
+{
+    std::va_list args;
+    va_start(args, id);
+    s.FailWith(ReaderMessages[id].code, ReaderMessages[id].format, args);
+    va_end(args);
+    return s.code;
+}
+
+// Refuses outside a section (no scanner): prints the message's line and returns its code.
+int RefuseRead(ReaderMessageId id, ...)
+{
+    std::va_list args;
+    va_start(args, id);
+    RefuseLineWith(ReaderMessages[id].format, args);
+    va_end(args);
+    return ReaderMessages[id].code;
+}
 
 // What a number of the file measures: its conversion into engine units and the range of
 // the converted value. The ranges lie far beyond any river (the longest is some 7,000 km
@@ -90,7 +176,7 @@ enum Quantity {
     AsArea,          // x L^2
     AsDischarge,     // x L^3
     AsVelocity,      // x L
-    AsHours,         // x 3600: times of series and events
+    AsHours,         // x SecondsPerHour: times of series and events
     AsRoughness,     // unchanged
     AsTemperature,   // unchanged, degrees C
     AsSinuosity,     // unchanged
@@ -127,7 +213,7 @@ double UnitFactor(Quantity q)
     case AsStation: return mc.DistanceFactor * L;
     case AsArea: return L * L;
     case AsDischarge: return L * L * L;
-    case AsHours: return 3600;
+    case AsHours: return SecondsPerHour;
     default: return 1;
     }
 }
@@ -169,8 +255,7 @@ struct ModelScanner : FieldScanner {
         const double v = read * UnitFactor(quantity);
         const QuantityRange& range = QuantityRanges[quantity];
         if (!(v >= range.low && v <= range.high)) {
-            Fail(ReadValueOutOfRange, " Number %s in the %s is out of range (%s from %g to %g%s)\n", token, where,
-                 range.name, range.low, range.high, range.unit);
+            Refuse(*this, ValueOutOfRangeMessage, token, where, range.name, range.low, range.high, range.unit);
             return 0;
         }
         return v;
@@ -184,7 +269,7 @@ struct ModelScanner : FieldScanner {
         try {
             allocate();
         } catch (const std::exception&) {
-            return Fail(ReadOutOfMemory, " Not enough memory for the %s\n", where);
+            return Refuse(*this, OutOfMemoryMessage, where);
         }
         return ScanOk;
     }
@@ -344,8 +429,7 @@ int ReadModelBody(FILE* stream)
 
     for (int i = 0; i < mc.NodeCount; ++i) {
         if (!HoldRecord(g_NodeBlock, mc.NodeCount, i, &moved)) {
-            RefuseLine(" Control Variable Error %d\n", ReadBadNodeCount);
-            return ReadBadNodeCount;
+            return RefuseRead(NodeCountMessage, ReadBadNodeCount);
         }
         if (moved) RelinkNodes(i);
         if (const int code = ReadNodeRow(stream, i)) return code;
@@ -356,8 +440,7 @@ int ReadModelBody(FILE* stream)
 
     for (int i = 0; i < mc.ElementCount; ++i) {
         if (!HoldRecord(g_ElementBlock, mc.ElementCount, i, &moved)) {
-            RefuseLine(" Control Variable Error %d\n", ReadBadElementCount);
-            return ReadBadElementCount;
+            return RefuseRead(ElementCountMessage, ReadBadElementCount);
         }
         if (moved) RelinkElements(i);
         if (const int code = ReadElementRow(stream, i)) return code;
@@ -367,8 +450,7 @@ int ReadModelBody(FILE* stream)
 
     for (int i = 0; i < mc.BoundaryElementCount; ++i) {
         if (!HoldRecord(g_BoundaryElementBlock, mc.BoundaryElementCount, i, &moved)) {
-            RefuseLine(" Control Variable Error %d\n", ReadBadBoundaryCount);
-            return ReadBadBoundaryCount;
+            return RefuseRead(BoundaryCountMessage, ReadBadBoundaryCount);
         }
         if (moved) RelinkBoundaryElements(i);
         if (const int code = ReadBoundaryElementRow(stream, i)) return code;
@@ -378,8 +460,9 @@ int ReadModelBody(FILE* stream)
 
     for (int i = 0; i < mc.JunctionCount; ++i) {
         if (!HoldRecord(g_JunctionBlock, mc.JunctionCount, i, &moved)) {
-            RefuseLine(" Not enough memory for the junction row %d\n", i + 1);
-            return ReadOutOfMemory;
+            char place[PlaceLength];
+            std::snprintf(place, sizeof place, "junction row %d", i + 1);
+            return RefuseRead(OutOfMemoryMessage, place);
         }
         if (moved) RelinkJunctions(i);
         if (const int code = ReadJunctionRow(stream, i)) return code;
@@ -393,8 +476,7 @@ int ReadModelBody(FILE* stream)
         const NodeRecord* two = e->Nodes[1];
         if (e->JunctionBranch == 0 && one && two && one->Chainage == two->Chainage) {
             ModelScanner s(stream);
-            return s.Fail(ReadZeroLengthElement, " Element %d joins nodes %d and %d at the same chainage\n", e->Number,
-                          one->Number, two->Number);
+            return Refuse(s, ZeroLengthElementMessage, e->Number, one->Number, two->Number);
         }
     }
 
@@ -406,9 +488,9 @@ int ReadModelBody(FILE* stream)
         const int rows = s.Integer();
         if (s.code) return s.code;
         if (rows > MaxSeriesEntries)
-            return s.Fail(ReadTooManySeriesRows, " Too many rows in the series of atmospheric zone %d\n", zone.Number);
+            return Refuse(s, TooManySeriesRowsMessage, "atmospheric zone", zone.Number);
         if (rows < 1)
-            return s.Fail(ReadSeriesWithoutRows, " Atmospheric zone %d has a series with no rows\n", zone.Number);
+            return Refuse(s, SeriesWithoutRowsMessage, "Atmospheric zone", zone.Number);
         const int held = s.Allocate([&] {
             zone.Time.assign(rows, 0.0);
             zone.AirTemperature.assign(rows, 0.0);
@@ -471,20 +553,20 @@ int ReadModelFile(FILE* stream)
 {
     ClearRefusal();
     if (!stream) {
-        RefuseLine(" Unable to open that file\n");
-        return ReadNoStream;
+        return RefuseRead(NoStreamMessage);
     }
     // A device or a FIFO may never end, and a directory holds no text.
     if (const char* kind = SpecialFileKind(stream)) {
-        RefuseLine(" That file is a %s, not a model file\n", kind);
+        const int code = RefuseRead(NotRegularFileMessage, kind);
         CloseStream(stream);
         EmptyEngine();
-        return ReadNotARegularFile;
+        return code;
     }
     SetModelDefaults();
     int code = ReadModelHeader(stream);
-    if (code == ReadBadNodeCount || code == ReadBadElementCount || code == ReadBadBoundaryCount)
-        RefuseLine(" Control Variable Error %d\n", code);
+    if (code == ReadBadNodeCount) RefuseRead(NodeCountMessage, code);
+    if (code == ReadBadElementCount) RefuseRead(ElementCountMessage, code);
+    if (code == ReadBadBoundaryCount) RefuseRead(BoundaryCountMessage, code);
     if (code == ReadOk) code = ReadModelBody(stream);
     CloseStream(stream);
     DropNodeLookup();
@@ -493,9 +575,9 @@ int ReadModelFile(FILE* stream)
         return code;
     }
     if (!RebuildNodeIndex()) {
-        RefuseLine(" Control Variable Error %d\n", ReadBadNodeCount);
+        const int refused = RefuseRead(NodeCountMessage, ReadBadNodeCount);
         EmptyEngine();
-        return ReadBadNodeCount;
+        return refused;
     }
     ApplyAtmosphericForcing();
     InitialiseModel();
@@ -525,29 +607,36 @@ int LoadModelFile(const std::filesystem::path& path)
     return ReadModelFile(stream);
 }
 
+// Reads one setting of a header block (a row of the tables of engine/ModelHeader.h) with the
+// scanner s; a value the reader checks is refused as soon as it is read.
+#define VASQUIL_READ_Real(quantity) s.Real(quantity)
+#define VASQUIL_READ_Int(quantity) s.Integer()
+#define VASQUIL_READ_HEADER_ROW(A, kind, owner, name, key, quantity, unit, value, style, rule)           \
+    VASQUIL_HEADER_OWNER_##owner.name = VASQUIL_READ_##kind(quantity);                                 \
+    if (rule == SoundTolerance && !s.code && !IsSoundTolerance(VASQUIL_HEADER_OWNER_##owner.name))     \
+        return Refuse(s, ToleranceMessage, VASQUIL_HEADER_SYSTEM_##owner, s.token, MinimumTolerance);
+
 int ReadModelHeader(FILE* stream)
 {
     ModelControl& mc = g_ModelControl;
     ModelScanner s(stream);
 
     mc.FileType = s.Integer();
-    if (!s.code && (mc.FileType < 0 || mc.FileType > 3))
-        return s.Fail(ReadBadFileType, " File Type %d is not 0, 1, 2 or 3\n", mc.FileType);
+    if (!s.code && (mc.FileType < FileTypeOpenWater || mc.FileType > FileTypeThermalIce))
+        return Refuse(s, FileTypeMessage, mc.FileType);
     mc.DeltaT = s.Real();
     if (!s.code && !(mc.DeltaT > 0))
-        return s.Fail(ReadBadTimeStep, " Delta t (s) %s is not above 0\n", s.token);
+        return Refuse(s, TimeStepMessage, s.token);
     mc.MaxDeltaT = s.Real();
     if (!s.code && !(mc.MaxDeltaT >= MinimumTimeStep))
-        return s.Fail(ReadBadTimeStep, " Max Delta t (s) %s is below the smallest time step of %g s\n", s.token,
-                      MinimumTimeStep);
+        return Refuse(s, MaxTimeStepMessage, s.token, MinimumTimeStep);
     mc.ModelTime = s.Real();
     for (int& v : mc.StartDate) v = s.Integer();
     if (s.code) return s.code;
     const int* d = mc.StartDate;
     if (d[1] < 1 || d[1] > 12 || d[2] < 1 || d[2] > 31 || d[3] < 0 || d[3] > 23 || d[4] < 0 || d[4] > 59 ||
         d[5] < 0 || d[5] > 59)
-        return s.Fail(ReadBadStartDate, " Simulation start date %d %d %d %d %d %d is out of range\n", d[0], d[1],
-                      d[2], d[3], d[4], d[5]);
+        return Refuse(s, StartDateMessage, d[0], d[1], d[2], d[3], d[4], d[5]);
     mc.FinalTime = mc.ModelTime + 2592000;
     ComputeCalendarDate(mc.CurrentDate);
     mc.Dimension = 1;
@@ -576,30 +665,22 @@ int ReadModelHeader(FILE* stream)
 
     const int junctions = s.Integer();
     if (s.code) return s.code;
-    if (junctions < 0) return s.Fail(ReadBadJunctionCount, " Number of Junctions %d is negative\n", junctions);
+    if (junctions < 0) return Refuse(s, JunctionCountMessage, junctions);
     mc.JunctionCount = mc.JunctionBlockCount = junctions;
     if (junctions > 0 && !HoldRecord(g_JunctionBlock, junctions, 0, &moved))
-        return s.Fail(ReadOutOfMemory, " Not enough memory for the junctions\n");
+        return Refuse(s, OutOfMemoryMessage, "junctions");
 
     mc.UnitSystem = s.Integer();
     if (mc.UnitSystem == 0) {
         mc.DistanceFactor = 5280;
-        mc.LengthFactor = 0.3048;
+        mc.LengthFactor = MetresPerFoot;
     } else {
         mc.DistanceFactor = 1000;
         mc.LengthFactor = 1;
     }
 
     EquationSystem& hydro = g_EquationSystems[HydrodynamicSystem];
-    hydro.Upwinding = s.Real();
-    hydro.UpwindingUpdating = s.Integer();
-    hydro.Theta = s.Real();
-    hydro.Tolerance = s.Real();
-    if (!s.code && !IsSoundTolerance(hydro.Tolerance))
-        return s.Fail(ReadBadTolerance, " Hydrodynamics Tolerance %s is not at least %g and below 1\n", s.token,
-                      MinimumTolerance);
-    mc.Formulation = s.Integer();
-    hydro.Alpha = s.Real();
+    VASQUIL_HYDRO_HEADER(VASQUIL_READ_HEADER_ROW, _)
     ClampUnit(hydro.Theta);
     mc.HydrodynamicsOn = 1;
     mc.DynamicIceOn = 0;
@@ -607,110 +688,43 @@ int ReadModelHeader(FILE* stream)
 
     ReleaseThermalBlocks();
 
-    if (mc.FileType < 3) mc.WaterTemperature = s.Real(AsTemperature);
-    if (mc.FileType > 0) {
-        mc.ResistanceModel = s.Integer();
-        mc.IceSpecificGravity = s.Real();
+    if (HasWaterTemperatureBlock(mc.FileType)) {
+        VASQUIL_WATER_TEMPERATURE_HEADER(VASQUIL_READ_HEADER_ROW, _)
     }
-    if (mc.FileType == 1) {
-        mc.IceFriction = s.Real();
-        mc.IceCohesion = s.Real();
-        mc.JamPorosity = s.Real(AsFraction);
-        mc.ErosionVelocity = s.Real();
-        mc.PassivePressureCoefficient = s.Real();
-        mc.IceThicknessDamping = s.Real();
-        mc.MaxDischargeChangeJSE = s.Real();
-    } else if (mc.FileType == 2) {
+    if (HasIceBlock(mc.FileType)) {
+        VASQUIL_ICE_HEADER(VASQUIL_READ_HEADER_ROW, _)
+    }
+    if (mc.FileType == FileTypeStaticIce) {
+        VASQUIL_STATIC_ICE_HEADER(VASQUIL_READ_HEADER_ROW, _)
+    } else if (mc.FileType == FileTypeDynamicIce) {
         EquationSystem& ice = g_EquationSystems[DynamicIceSystem];
-        mc.LateralThrustCoefficient = s.Real();
-        mc.BankFriction = s.Real();
-        mc.MinSurfaceIceConcentration = s.Real();
-        mc.MaxSurfaceIceConcentration = s.Real();
-        mc.SingleLayerIceThickness = s.Real();
-        mc.IceInternalFrictionAngle = s.Real();
-        mc.CriticalStrainRate = s.Real();
-        mc.ConstitutiveTimeScale = s.Real();
-        mc.PowerLawExponent = s.Real();
-        mc.IcePressureExponent = s.Real();
-        mc.SurfaceIceDiffusion = s.Real();
-        ice.Upwinding = s.Real();
-        ice.Theta = s.Real();
+        VASQUIL_DYNAMIC_ICE_HEADER(VASQUIL_READ_HEADER_ROW, _)
         mc.DynamicIceOn = 1;
         ClampUnit(ice.Theta);
-    } else if (mc.FileType == 3) {
+    } else if (mc.FileType == FileTypeThermalIce) {
         const int zones = s.Integer();
         if (s.code) return s.code;
         if (zones < 0 || zones > MaxAtmosphericZones)
-            return s.Fail(ReadBadZoneCount, " Number of Atmospheric Zones %d is not between 0 and %d\n", zones,
-                          MaxAtmosphericZones);
+            return Refuse(s, ZoneCountMessage, zones, MaxAtmosphericZones);
         try {
             g_AtmosphericZoneBlock.assign(MaxAtmosphericZones, AtmosphericZoneRecord{});
         } catch (const std::exception&) {
-            return s.Fail(ReadOutOfMemory, " Not enough memory for the atmospheric zones\n");
+            return Refuse(s, OutOfMemoryMessage, "atmospheric zones");
         }
         mc.AtmosphericZoneCount = zones;
         const int events = s.Integer();
         if (s.code) return s.code;
         if (events < 0 || events > MaxBridgingEvents)
-            return s.Fail(ReadBadBridgingCount, " Number of User Defined Bridging Events %d is not between 0 and %d\n",
-                          events, MaxBridgingEvents);
+            return Refuse(s, BridgingCountMessage, events, MaxBridgingEvents);
         try {
             g_BridgingEventBlock.assign(MaxBridgingEvents, BridgingEventRecord{});
         } catch (const std::exception&) {
-            return s.Fail(ReadOutOfMemory, " Not enough memory for the bridging events\n");
+            return Refuse(s, OutOfMemoryMessage, "bridging events");
         }
         mc.BridgingEventCount = events;
 
         EquationSystem& thermal = g_EquationSystems[ThermalIceSystem];
-        mc.MinWaterDepth = s.Real();
-        mc.FrazilSeedingConcentration = s.Real();
-        mc.FrazilParticleThickness = s.Real();
-        mc.FrazilParticleRadius = s.Real();
-        mc.FrazilNusselt = s.Real();
-        mc.AlphaWI = s.Real();
-        mc.AlphaIW = s.Real();
-        mc.FrazilRiseRate = s.Real();
-        mc.ReentrainmentRate = s.Real();
-        mc.ReentrainmentVelocity = s.Real();
-        mc.FrazilSlushPorosity = s.Real(AsFraction);
-        mc.NewPanThickness = s.Real();
-        mc.SolidIceInitialThickness = s.Real();
-        mc.FrazilShapeFactor = s.Real();
-        mc.CoverloadGranuleDiameter = s.Real();
-        mc.CriticalFlowStrength = s.Real();
-        mc.AnchorIcePorosity = s.Real(AsFraction);
-        mc.FrazilAccretionRate = s.Real();
-        mc.AnchorIceBedFraction = s.Real(AsFraction);
-        mc.BedMaterialDiameter = s.Real();
-        mc.BedMaterialDensity = s.Real();
-        mc.BorderIceCoefA = s.Real();
-        mc.BorderIceCoefB = s.Real();
-        mc.BorderIceCoefC = s.Real();
-        mc.BorderIceCoefE = s.Real();
-        mc.MaxBorderIceFraction = s.Real(AsFraction);
-        mc.MaxBorderIceVelocity = s.Real();
-        mc.BorderIceVelocityMode = s.Integer();
-        mc.MinSurfaceIceConcentration = s.Real();
-        mc.MaxSurfaceIceConcentration = s.Real();
-        mc.MaxJuxtapositionFroude = s.Real();
-        mc.MaxJamIterations = s.Integer();
-        mc.IceFrontFloePorosity = s.Real(AsFraction);
-        mc.IceFriction = s.Real();
-        mc.IceCohesion = s.Real();
-        mc.WaterAlbedo = s.Real(AsFraction);
-        mc.IceAlbedo = s.Real(AsFraction);
-        mc.SnowThickness = s.Real();
-        mc.WaterConductivity = s.Real();
-        mc.IceConductivity = s.Real();
-        mc.SnowConductivity = s.Real();
-        mc.MinWaterTemperature = s.Real(AsTemperature);
-        thermal.Upwinding = s.Real();
-        thermal.UpwindingUpdating = s.Integer();
-        thermal.Theta = s.Real();
-        thermal.Tolerance = s.Real();
-        if (!s.code && !IsSoundTolerance(thermal.Tolerance))
-            return s.Fail(ReadBadTolerance, " Thermal Ice Tolerance %s is not at least %g and below 1\n", s.token,
-                          MinimumTolerance);
+        VASQUIL_THERMAL_ICE_HEADER(VASQUIL_READ_HEADER_ROW, _)
 
         mc.ThermalIceOn = 1;
         mc.ThermalMode = 1;
@@ -722,9 +736,12 @@ int ReadModelHeader(FILE* stream)
         }
         ClampUnit(thermal.Theta);
     }
-    if (mc.FileType > 0) mc.IceDensity = mc.IceSpecificGravity * mc.WaterDensity;
+    if (mc.FileType > FileTypeOpenWater) mc.IceDensity = mc.IceSpecificGravity * mc.WaterDensity;
     return s.code;
 }
+#undef VASQUIL_READ_HEADER_ROW
+#undef VASQUIL_READ_Int
+#undef VASQUIL_READ_Real
 
 int ReadNodeRow(FILE* stream, int index)
 {
@@ -732,7 +749,7 @@ int ReadNodeRow(FILE* stream, int index)
     ModelScanner s(stream);
     s.Where("node row %d", index + 1);
     if (index < 0 || index >= static_cast<int>(g_NodeBlock.size()))
-        return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
+        return Refuse(s, OutOfMemoryMessage, s.where);
 
     NodeRecord* node = &g_NodeBlock[index];
     SetNodeDefaults(node);
@@ -759,21 +776,21 @@ int ReadNodeRow(FILE* stream, int index)
     node->Discharge = s.Real(AsDischarge);
     node->WaterTemp = mc.WaterTemperature;
     switch (mc.FileType) {
-    case 1:
+    case FileTypeStaticIce:
         node->IceConcentration = s.Real();
         node->IceThickness = s.Real(AsLength);
         node->IceRoughness = s.Real(AsRoughness);
         node->IceRoughnessMode = s.Integer();
         node->JamFlag = s.Integer();
         break;
-    case 2:
+    case FileTypeDynamicIce:
         node->IceVelocity = s.Real(AsVelocity);
         node->IceConcentration = s.Real();
         node->SolidIceArea = s.Real(AsArea);
         node->IceRoughness = s.Real(AsRoughness);
         node->IceRoughnessMode = s.Integer();
         break;
-    case 3:
+    case FileTypeThermalIce:
         node->IceVelocity = s.Real(AsVelocity);
         node->WaterTemp = s.Real(AsTemperature);
         node->FrazilConcentration = s.Real();
@@ -799,15 +816,12 @@ int ReadNodeRow(FILE* stream, int index)
     }
     if (s.code) return s.code;
     if (node->IceRoughnessMode < 0 || node->IceRoughnessMode > 3)
-        return s.Fail(ReadBadIceRoughnessMode, " Ice roughness mode %d of node %d is not 0, 1, 2 or 3\n",
-                      node->IceRoughnessMode, node->Number);
+        return Refuse(s, IceRoughnessModeMessage, node->IceRoughnessMode, node->Number);
     const int code = node->SectionCode;
     if (code > MaxSectionLevels || code < -MaxSectionLevels)
-        return s.Fail(ReadTooManyLevels, " Section code %d of node %d gives more than %d levels\n", code,
-                      node->Number, MaxSectionLevels);
+        return Refuse(s, TooManyLevelsMessage, code, node->Number, MaxSectionLevels);
     if (code == 1 || code == -1)
-        return s.Fail(ReadTooFewLevels, " Section code %d of node %d gives fewer than two levels\n", code,
-                      node->Number);
+        return Refuse(s, TooFewLevelsMessage, code, node->Number);
 
     // Cross section and the smallest admissible flow area.
     CrossSectionTable* table = nullptr;
@@ -820,7 +834,7 @@ int ReadNodeRow(FILE* stream, int index)
     } else {
         // Every area, depth and velocity of a rectangular node divides by its width.
         if (!(node->RectWidth > 0))
-            return s.Fail(ReadBadRectWidth, " Rectangular node %d has no width above 0\n", node->Number);
+            return Refuse(s, RectWidthMessage, node->Number);
         node->CrossSection = nullptr;
         node->MinFlowArea = node->RectWidth * mc.MinWaterDepth;
     }
@@ -832,15 +846,10 @@ int ReadNodeRow(FILE* stream, int index)
     node->PeakStage = node->Stage;
     node->FluxDischarge = node->PeakFluxDischarge = node->Discharge;
     node->Zone = nullptr;
-    {
-        const double tw = node->WaterTemp;
-        const double cf = node->FrazilConcentration;
-        node->ThermalEnergy = (0.076 * tw * tw - 3.31 * tw + 4217.6) * (1 - cf) * tw -
-                              (mc.IceDensity / mc.WaterDensity) * cf * mc.LatentHeat;
-    }
+    node->ThermalEnergy = ComputeNodeThermalEnergy(node->WaterTemp, node->FrazilConcentration);
 
     // Areas.
-    if (mc.FileType == 1) {
+    if (mc.FileType == FileTypeStaticIce) {
         node->SolidEquivalentThickness = node->EffectiveIceThickness = node->IceThickness;
     } else {
         node->DynamicIceArea = (1 - mc.FrazilSlushPorosity) * node->SlushArea + node->SolidIceArea;
@@ -849,24 +858,16 @@ int ReadNodeRow(FILE* stream, int index)
     node->FlowArea = ComputeFlowAreaFromStage(node, node->Stage);
     node->GrossArea = table ? InterpolateTable(table->Column(StageLevel), table->Column(TotalArea), node->Stage, code)
                             : (node->Stage - node->Invert) * node->RectWidth;
-    if (mc.FileType == 1) node->FloatingIceArea = std::max(0.0, node->FlowArea - node->GrossArea);
+    if (mc.FileType == FileTypeStaticIce) node->FloatingIceArea = std::max(0.0, node->FlowArea - node->GrossArea);
 
     // Widths, border ice and the wetted perimeter.
     const double p = mc.AnchorIcePorosity;
     if (table) {
         node->TopWidth = byArea(ChannelWidth, node->GrossArea);
-        if (node->TopWidth > 0) {
-            node->BorderFraction = (node->BorderWidthLeft + node->BorderWidthRight) / node->TopWidth;
-            if (node->BorderFraction > mc.MaxBorderIceFraction) {
-                const double ratio = mc.MaxBorderIceFraction / node->BorderFraction;
-                node->BorderFraction = mc.MaxBorderIceFraction;
-                node->BorderWidthLeft *= ratio;
-                node->BorderWidthRight *= ratio;
-            }
-        }
+        if (node->TopWidth > 0) SetBorderIceFraction(node, node->TopWidth);
         LocateBorderIceEdge(node, node->BorderWidthLeft, 1);
         LocateBorderIceEdge(node, node->BorderWidthRight, 2);
-        node->WettedPerimeter = byArea(ChannelPerimeter, (1 - p) * node->AnchorIceArea + node->FlowArea);
+        node->WettedPerimeter = ComputeBedPerimeterUnder(node, (1 - p) * node->AnchorIceArea + node->FlowArea);
         node->BorderIceActive = 1;
         node->IceCoveredWidth = node->PreviousIceCoveredWidth = (1 - node->BorderFraction) * node->TopWidth;
         node->OverbankFlag = byArea(LeftWidth, node->GrossArea) > 0 ? 1 : (byArea(RightWidth, node->GrossArea) > 0);
@@ -876,47 +877,13 @@ int ReadNodeRow(FILE* stream, int index)
         node->BorderFraction = 0;
         node->BorderIceActive = 0;
         node->OverbankFlag = 0;
-        node->WettedPerimeter = 2 * ((1 - p) * node->AnchorIceArea + node->FlowArea) / node->RectWidth + node->RectWidth;
+        node->WettedPerimeter = ComputeBedPerimeterUnder(node, (1 - p) * node->AnchorIceArea + node->FlowArea);
     }
 
-    // Thicknesses.
-    node->AnchorIceThickness = mc.AnchorIceBedFraction > 0 && node->WettedPerimeter > 0
-                                   ? node->AnchorIceArea / node->WettedPerimeter / mc.AnchorIceBedFraction
-                                   : 0;
-    const double borders = node->BorderWidthLeft + node->BorderWidthRight;
-    if (borders > 0) node->BorderIceThickness = 2 * node->BorderIceArea / borders;
-    if (node->IceCoveredWidth > 0) {
-        const double c = std::max(mc.MinSurfaceIceConcentration,
-                                  std::min(mc.MaxSurfaceIceConcentration, node->IceConcentration));
-        const double w = node->IceCoveredWidth * c;
-        if (mc.FileType == 1) node->SolidIceArea = node->IceThickness * node->IceConcentration * node->IceCoveredWidth;
-        // No concentration leaves no width to spread the ice over: the thicknesses stay as they are.
-        // A static ice cover's thickness is the file's own and its solid area follows from it;
-        // taken back through the clamped concentration, the thickness would change at every
-        // open and save of a node whose concentration lies outside the clamps.
-        if (w > 0) {
-            if (mc.FileType != 1) node->IceThickness = node->SolidIceArea / w;
-            node->SlushThickness = node->SlushArea / w;
-            node->UnderSlushThickness = node->UnderSlushArea / w;
-        }
-    }
-    for (double* t : {&node->AnchorIceThickness, &node->BorderIceThickness, &node->IceThickness,
-                      &node->SlushThickness, &node->UnderSlushThickness})
-        if (*t < 0) *t = 0;
-
-    // Elevations.
+    // Thicknesses and layers.
+    ComputeIceThicknessesFromAreas(node);
     node->PreviousStage = node->Stage;
-    node->AnchorBedElevation = node->Invert + node->AnchorIceThickness;
-    {
-        const double porosity = mc.FrazilSlushPorosity;
-        const double slush = node->SlushThickness + node->UnderSlushThickness;
-        node->SolidEquivalentThickness = (1 - porosity) * slush + node->IceThickness;
-        node->EffectiveIceThickness =
-            (porosity * mc.WaterDensity / mc.IceDensity + 1 - porosity) * slush + node->IceThickness;
-        node->IceTopElevation = node->Stage + (1 - mc.IceSpecificGravity) * node->EffectiveIceThickness;
-        node->IceBottomElevation =
-            node->IceTopElevation - (node->IceThickness + node->SlushThickness + node->UnderSlushThickness);
-    }
+    ComputeIceLayersFromThicknesses(node);
 
     // Unknowns of the equation systems and their previous level.
     node->HydroUnknowns[0] = node->PreviousHydroUnknowns[0] = node->GrossArea;
@@ -959,8 +926,8 @@ int ReadNodeRow(FILE* stream, int index)
     for (const auto& d : derived) {
         const QuantityRange& range = QuantityRanges[d.quantity];
         if (!(d.value >= range.low && d.value <= range.high))
-            return s.Fail(ReadStateOutOfRange, " The initial %s of node %d, %g, is out of range (%s from %g to %g%s)\n",
-                          d.name, node->Number, d.value, range.name, range.low, range.high, range.unit);
+            return Refuse(s, StateOutOfRangeMessage, d.name, node->Number, d.value, range.name, range.low, range.high,
+                          range.unit);
     }
 
     // Chain.
@@ -981,9 +948,9 @@ int ReadCrossSection(FILE* stream, NodeRecord* node)
     const int points = s.Integer();
     if (s.code) return s.code;
     if (points > MaxSectionPoints)
-        return s.Fail(ReadTooManyPoints, " Too many points in the cross section of node %d\n", node->Number);
+        return Refuse(s, TooManyPointsMessage, node->Number);
     if (points < 2)
-        return s.Fail(ReadTooFewPoints, " Fewer than two points in the cross section of node %d\n", node->Number);
+        return Refuse(s, TooFewPointsMessage, node->Number);
     table->PointCount = points;
     table->LeftBankStation = s.Real(AsLength);
     table->RightBankStation = s.Real(AsLength);
@@ -996,10 +963,9 @@ int ReadCrossSection(FILE* stream, NodeRecord* node)
     const int roughness = s.Integer();
     if (s.code) return s.code;
     if (roughness > MaxRoughnessRows)
-        return s.Fail(ReadTooManyRoughnessRows, " Too many roughness rows in the cross section of node %d\n",
-                      node->Number);
+        return Refuse(s, TooManyRoughnessRowsMessage, node->Number);
     if (roughness < 1)
-        return s.Fail(ReadNoRoughnessRow, " No roughness row in the cross section of node %d\n", node->Number);
+        return Refuse(s, NoRoughnessRowMessage, node->Number);
     table->RoughnessRowCount = roughness;
     for (int r = 0; r < roughness; ++r) {
         table->RoughnessRows[0][r] = s.Real(AsLength);
@@ -1009,10 +975,9 @@ int ReadCrossSection(FILE* stream, NodeRecord* node)
     const int sinuosity = s.Integer();
     if (s.code) return s.code;
     if (sinuosity > MaxSinuosityRows)
-        return s.Fail(ReadTooManySinuosityRows, " Too many sinuosity rows in the cross section of node %d\n",
-                      node->Number);
+        return Refuse(s, TooManySinuosityRowsMessage, node->Number);
     if (sinuosity < 1)
-        return s.Fail(ReadNoSinuosityRow, " No sinuosity row in the cross section of node %d\n", node->Number);
+        return Refuse(s, NoSinuosityRowMessage, node->Number);
     table->SinuosityRowCount = sinuosity;
     for (int r = 0; r < sinuosity; ++r) {
         table->SinuosityRows[0][r] = s.Real(AsLength);
@@ -1024,20 +989,17 @@ int ReadCrossSection(FILE* stream, NodeRecord* node)
     // section over itself, and its widths and areas mean nothing.
     for (int k = 1; k < points; ++k)
         if (table->Points[k].Station < table->Points[k - 1].Station)
-            return s.Fail(ReadSectionStationsGoBack, " Station %.12g of point %d of the cross section of node %d lies "
-                          "left of the point before it\n", table->Points[k].Station / g_ModelControl.LengthFactor,
-                          k + 1, node->Number);
+            return Refuse(s, StationsGoBackMessage, table->Points[k].Station / g_ModelControl.LengthFactor, k + 1,
+                          node->Number);
 
     const auto matches = [&](double station) {
         return std::any_of(table->Points.begin(), table->Points.end(),
                            [station](const SectionPoint& point) { return point.Station == station; });
     };
     if (!matches(table->LeftBankStation))
-        return s.Fail(ReadBankMatchesNoPoint, " Left bank station of node %d matches no point of its cross section\n",
-                      node->Number);
+        return Refuse(s, BankMatchesNoPointMessage, "Left", node->Number);
     if (!matches(table->RightBankStation))
-        return s.Fail(ReadBankMatchesNoPoint, " Right bank station of node %d matches no point of its cross section\n",
-                      node->Number);
+        return Refuse(s, BankMatchesNoPointMessage, "Right", node->Number);
 
     const int held = s.Allocate([&] {
         BuildCrossSectionTable(table.get(), node->SectionCode);   // sizes the property table
@@ -1053,7 +1015,7 @@ int ReadElementRow(FILE* stream, int index)
     ModelScanner s(stream);
     s.Where("element row %d", index + 1);
     if (index < 0 || index >= static_cast<int>(g_ElementBlock.size()))
-        return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
+        return Refuse(s, OutOfMemoryMessage, s.where);
     ElementRecord* element = &g_ElementBlock[index];
     *element = ElementRecord{};
     element->Number = s.Integer();
@@ -1069,8 +1031,7 @@ int ReadElementRow(FILE* stream, int index)
     for (int k = 0; k < 2; ++k) {
         element->Nodes[k] = numbers[k] < 0 ? nullptr : FindNode(numbers[k]);
         if (!element->Nodes[k])
-            return s.Fail(ReadMissingNode, " Non-existent node %d referred to in element %d\n", numbers[k],
-                          element->Number);
+            return Refuse(s, MissingNodeMessage, numbers[k], "element", element->Number);
     }
     if (index > 0) g_ElementBlock[index - 1].Next = element;
     element->Next = nullptr;
@@ -1083,7 +1044,7 @@ int ReadBoundaryElementRow(FILE* stream, int index)
     ModelScanner s(stream);
     s.Where("boundary element row %d", index + 1);
     if (index < 0 || index >= static_cast<int>(g_BoundaryElementBlock.size()))
-        return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
+        return Refuse(s, OutOfMemoryMessage, s.where);
     BoundaryElementRecord* element = &g_BoundaryElementBlock[index];
     delete element->Hydrograph;
     delete element->WQHydrograph;
@@ -1100,7 +1061,7 @@ int ReadBoundaryElementRow(FILE* stream, int index)
     if (s.code) return s.code;
     element->Node() = number < 0 ? nullptr : FindNode(number);
     if (!element->Node())
-        return s.Fail(ReadMissingNode, " Non-existent node %d referred to in element %d\n", number, element->Number);
+        return Refuse(s, MissingNodeMessage, number, "element", element->Number);
     element->Node()->BoundaryElement = element;
     if (index > 0) g_BoundaryElementBlock[index - 1].Next = element;
     element->Next = nullptr;
@@ -1143,10 +1104,9 @@ int ReadBoundaryHydrograph(FILE* stream, BoundaryElementRecord* element)
 
     if (kind != Looped && kind != NoRows) {
         if (rows > MaxSeriesEntries)
-            return s.Fail(ReadTooManySeriesRows, " Too many rows in the series of boundary element %d\n",
-                          element->Number);
+            return Refuse(s, TooManySeriesRowsMessage, "boundary element", element->Number);
         if (rows < 1)
-            return s.Fail(ReadSeriesWithoutRows, " Boundary element %d has a series with no rows\n", element->Number);
+            return Refuse(s, SeriesWithoutRowsMessage, "Boundary element", element->Number);
     }
 
     const bool upstream = element->Position < 0;
@@ -1185,11 +1145,11 @@ int ReadBoundaryHydrograph(FILE* stream, BoundaryElementRecord* element)
         case Inflow:
             c[0][r] = s.Real(AsHours);
             c[2][r] = s.Real(AsDischarge);
-            if (mc.FileType == 2) {
+            if (mc.FileType == FileTypeDynamicIce) {
                 c[3][r] = s.Real(AsVelocity);
                 c[6][r] = s.Real();
                 c[8][r] = s.Real(AsLength);
-            } else if (mc.FileType == 3) {
+            } else if (mc.FileType == FileTypeThermalIce) {
                 c[3][r] = s.Real(AsVelocity);
                 c[4][r] = s.Real(AsTemperature);
                 c[5][r] = s.Real();
@@ -1221,7 +1181,7 @@ int ReadJunctionRow(FILE* stream, int index)
     ModelScanner s(stream);
     s.Where("junction row %d", index + 1);
     if (index < 0 || index >= static_cast<int>(g_JunctionBlock.size()))
-        return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
+        return Refuse(s, OutOfMemoryMessage, s.where);
     JunctionRecord* junction = &g_JunctionBlock[index];
     *junction = JunctionRecord{};
     junction->Number = s.Integer();
@@ -1237,14 +1197,12 @@ int ReadJunctionRow(FILE* stream, int index)
     for (int k = 0; k < 4; ++k) {
         junction->ReadNodes[k] = FindNode(nodes[k]);
         if (!junction->ReadNodes[k])
-            return s.Fail(ReadMissingNode, " Non-existent node %d referred to in junction %d\n", nodes[k],
-                          junction->Number);
+            return Refuse(s, MissingNodeMessage, nodes[k], "junction", junction->Number);
     }
     for (int k = 0; k < 3; ++k) {
         junction->ReadElements[k] = FindElement(elements[k]);
         if (!junction->ReadElements[k])
-            return s.Fail(ReadMissingElement, " Non-existent element %d referred to in junction %d\n", elements[k],
-                          junction->Number);
+            return Refuse(s, MissingElementMessage, elements[k], junction->Number);
     }
     junction->NodeA = junction->ReadNodes[0];
     junction->NodeB = junction->ReadNodes[1];
@@ -1276,9 +1234,7 @@ int ReadJunctionRow(FILE* stream, int index)
             const double dn = b.node->Northing - a->Northing;
             const double distance = std::sqrt(de * de + dn * dn);
             if (!(distance > 0))
-                return s.Fail(ReadCoincidentJunctionNodes,
-                              " Junction %d needs the length of branch %s: nodes %d and %d coincide\n",
-                              junction->Number, b.name, a->Number, b.node->Number);
+                return Refuse(s, CoincidentJunctionNodesMessage, junction->Number, b.name, a->Number, b.node->Number);
             b.element->Length = distance;
             b.element->GivenLength = 0;
         }
@@ -1300,7 +1256,7 @@ int ReadBridgingEvent(FILE* stream, int index)
     ModelScanner s(stream);
     s.Where("bridging event row %d", index + 1);
     if (index < 0 || index >= static_cast<int>(g_BridgingEventBlock.size()))
-        return s.Fail(ReadOutOfMemory, " Not enough memory for the %s\n", s.where);
+        return Refuse(s, OutOfMemoryMessage, s.where);
     BridgingEventRecord* event = &g_BridgingEventBlock[index];
     event->Number = s.Integer();
     event->BridgingLocation = s.Real(AsStation);
@@ -1326,7 +1282,7 @@ int ReadJamTable(FILE* stream)
     const int rows = s.Integer();
     if (s.code) return s.code;
     if (rows < 1) return ReadOk;
-    if (rows > MaxJamTableRows) return s.Fail(ReadTooManyJamRows, " Too many rows in the ice jam stability table\n");
+    if (rows > MaxJamTableRows) return Refuse(s, TooManyJamRowsMessage);
 
     delete g_JamTable;
     g_JamTable = nullptr;

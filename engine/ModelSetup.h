@@ -3,10 +3,25 @@
 
 struct NodeRecord;
 
+// A fresh control block: every setting at its default (the model header's from
+// engine/ModelHeader.h), counts, clock and schedules at 0, every equation system at its
+// defaults. Returns 0.
 int SetModelDefaults();
+// A node as a fresh row has it: all 0 but its roughness, hydro code, zone and heat-exchange
+// defaults.
 void SetNodeDefaults(NodeRecord* node);
+// g_NodeIndex from the node chain, NodeCount entries, each node's Index its place. Returns 1,
+// or 0 (an empty index) when there is no memory for it.
 int RebuildNodeIndex();
+// Each node's Zone: the atmospheric zone of its ZoneNumber (null for a number below 1); nodes
+// whose number names no zone keep theirs. Nothing is done without zones.
 void LinkNodesToZones();
+// The state a run starts from: the weather of the start for thermal ice, every node's
+// hydraulics, ice, thermal and water-quality state, a time-level shift, and the profile
+// structure of every system that is on (assembled once, flux discharges and junction flow
+// directions after the hydrodynamics); a thermal model keeps the ice velocities it holds.
+// Returns 0, or -1 when a system could not be assembled (its StructureBuilt stays 0; the rest
+// is done).
 int InitialiseModel();
 
 // Releases the current model: cross sections, boundary tables, every record block, the node

@@ -13,6 +13,8 @@
 
 #include "engine/EngineData.h"
 #include "engine/FileText.h"
+#include "engine/ModelHeader.h"
+#include "engine/Units.h"
 
 namespace {
 
@@ -21,10 +23,33 @@ bool IsMetric()
     return g_ModelControl.UnitSystem != 0;
 }
 
+// One setting of a header block (a row of the tables of engine/ModelHeader.h).
+void PutHeaderRow(ModelText& t, const char* key, double v, HeaderRowStyle style)
+{
+    switch (style) {
+    case WideKeyStyle: t.KeyReal(key, v, " =  "); break;
+    case SixDigitsStyle:
+    case SixDigitsWideStyle:
+        t.Put(key);
+        t.Put(" = ");
+        t.Real(v, 6, false, style == SixDigitsWideStyle ? 8 : 0);
+        t.Put("\n");
+        break;
+    default: t.KeyReal(key, v); break;
+    }
+}
+
+void PutHeaderRow(ModelText& t, const char* key, int v, HeaderRowStyle)
+{
+    t.KeyInt(key, v);
+}
+
+#define VASQUIL_WRITE_HEADER_ROW(text, kind, owner, name, key, quantity, unit, value, style, rule) \
+    PutHeaderRow(text, key, VASQUIL_HEADER_OWNER_##owner.name, style);
+
 void FormatHeader(ModelText& t)
 {
     const ModelControl& mc = g_ModelControl;
-    const EquationSystem& hydro = g_EquationSystems[HydrodynamicSystem];
     t.Where("header");
     t.KeyInt(" File Type", mc.FileType);
     t.KeyReal(" Delta t (s)", mc.DeltaT);
@@ -41,100 +66,28 @@ void FormatHeader(ModelText& t)
     t.KeyInt(" Number of Junctions", mc.JunctionCount);
     t.KeyInt(" System of units", mc.UnitSystem);
     t.Put("\n");
-    t.KeyReal(" Hydrodynamics Upwinding Coefficient", hydro.Upwinding);
-    t.KeyInt(" Hydrodynamics Upwinding Updating", hydro.UpwindingUpdating);
-    t.KeyReal(" Hydrodynamics Theta", hydro.Theta);
-    t.KeyReal(" Hydrodynamics Tolerance", hydro.Tolerance);
-    t.KeyInt(" Hydrodynamics Formulation", mc.Formulation);
-    t.KeyReal(" Hydrodynamics Alpha", hydro.Alpha);
+    VASQUIL_HYDRO_HEADER(VASQUIL_WRITE_HEADER_ROW, t)
     t.Put("\n");
 
-    if (mc.FileType < 3) t.KeyReal(" Water Temperature (deg C)", mc.WaterTemperature);
-    if (mc.FileType > 0) {
-        t.KeyInt(" Hydrodynamics Flow Resistance Model", mc.ResistanceModel);
-        t.KeyReal(" Specific Gravity of Ice", mc.IceSpecificGravity);
+    if (HasWaterTemperatureBlock(mc.FileType)) {
+        VASQUIL_WATER_TEMPERATURE_HEADER(VASQUIL_WRITE_HEADER_ROW, t)
     }
-    if (mc.FileType == 1) {
-        t.KeyReal(" Ice To Ice Friction Coefficient", mc.IceFriction);
-        t.KeyReal(" Ice Cohesion (Pa)", mc.IceCohesion);
-        t.KeyReal(" Ice Jam Porosity", mc.JamPorosity);
-        t.KeyReal(" Erosion Velocity (m/s)", mc.ErosionVelocity);
-        t.KeyReal(" Passive Pressure Coefficient", mc.PassivePressureCoefficient);
-        t.KeyReal(" Ice Thickness Damping Factor", mc.IceThicknessDamping);
-        t.KeyReal(" Maximum Allowable Change in Discharge for Solution of JSE", mc.MaxDischargeChangeJSE);
-    } else if (mc.FileType == 2) {
-        const EquationSystem& ice = g_EquationSystems[DynamicIceSystem];
-        t.KeyReal(" Lateral Thrust Coefficient", mc.LateralThrustCoefficient);
-        t.KeyReal(" Bank to Ice Friction Coefficient", mc.BankFriction);
-        t.KeyReal(" Minimum Surface Ice Concentration", mc.MinSurfaceIceConcentration);
-        t.KeyReal(" Maximum Surface Ice Concentration", mc.MaxSurfaceIceConcentration);
-        t.KeyReal(" Single Layer Ice Thickness (m)", mc.SingleLayerIceThickness);
-        t.KeyReal(" Internal Friction Angle of Ice (deg)", mc.IceInternalFrictionAngle);
-        t.KeyReal(" Critical Strain Rate (Consituitive Law)", mc.CriticalStrainRate);
-        t.KeyReal(" Time Scale (Consituitive Law)", mc.ConstitutiveTimeScale);
-        t.KeyReal(" Power Law Exponent m (Consituitive Law)", mc.PowerLawExponent);
-        t.KeyReal(" Ice Pressure Term Exponent j", mc.IcePressureExponent);
-        t.KeyReal(" Surface Ice Diffusion Coefficient", mc.SurfaceIceDiffusion);
-        t.KeyReal(" Ice Dynamics Upwinding Coefficient", ice.Upwinding);
-        t.KeyReal(" Ice Dynamics Theta", ice.Theta);
+    if (HasIceBlock(mc.FileType)) {
+        VASQUIL_ICE_HEADER(VASQUIL_WRITE_HEADER_ROW, t)
+    }
+    if (mc.FileType == FileTypeStaticIce) {
+        VASQUIL_STATIC_ICE_HEADER(VASQUIL_WRITE_HEADER_ROW, t)
+    } else if (mc.FileType == FileTypeDynamicIce) {
+        VASQUIL_DYNAMIC_ICE_HEADER(VASQUIL_WRITE_HEADER_ROW, t)
         t.Put("\n");
-    } else if (mc.FileType == 3) {
-        const EquationSystem& thermal = g_EquationSystems[ThermalIceSystem];
+    } else if (mc.FileType == FileTypeThermalIce) {
         t.KeyInt(" Number of Atmospheric Zones", mc.AtmosphericZoneCount);
         t.KeyInt(" Number of User Defined Bridging Events", mc.BridgingEventCount);
-        t.KeyReal(" Minimum Water Depth", mc.MinWaterDepth);
-        t.KeyReal(" Frazil Seeding Concentration", mc.FrazilSeedingConcentration);
-        t.KeyReal(" Typical Frazil Particle Thickness (m)", mc.FrazilParticleThickness, " =  ");
-        t.KeyReal(" Typical Frazil Particle Radius (m)", mc.FrazilParticleRadius, " =  ");
-        t.KeyReal(" Nusselt for Typical Frazil Particle", mc.FrazilNusselt);
-        t.KeyReal(" Coefficient of Turbulent Heat Exchange alphaWI", mc.AlphaWI);
-        t.KeyReal(" Coefficient of Turbulent Heat Exchange alphaIW", mc.AlphaIW);
-        t.KeyReal(" Rate of Frazil Rise (m/s)", mc.FrazilRiseRate);
-        t.KeyReal(" Rate of Surface Ice Reentrainment (one/s)", mc.ReentrainmentRate);
-        t.KeyReal(" Surface Ice Reentrainment Velocity Threshold (m/s)", mc.ReentrainmentVelocity);
-        t.KeyReal(" Frazil Slush Porosity", mc.FrazilSlushPorosity);
-        t.KeyReal(" New Pan Thickness (m)", mc.NewPanThickness);
-        t.KeyReal(" Solid Ice Initial Thickness (m)", mc.SolidIceInitialThickness);
-        t.KeyReal(" Undercover Transport Frazil particle shape factor", mc.FrazilShapeFactor);
-        t.KeyReal(" Undercover Transport Average Diameter of Frazil Granules in coverload", mc.CoverloadGranuleDiameter);
-        t.KeyReal(" Undercover Transport Critical Flow Strength", mc.CriticalFlowStrength);
-        t.KeyReal(" Anchor Ice Porosity", mc.AnchorIcePorosity);
-        t.KeyReal(" Frazil Accretion Rate (m/s)", mc.FrazilAccretionRate);
-        t.Put(" Fraction of Bed Width Covered by Anchor Ice = ");
-        t.Real(mc.AnchorIceBedFraction, 6, false, 8);
-        t.Put("\n Bed Material Average Diameter (m) = ");
-        t.Real(mc.BedMaterialDiameter, 6);
-        t.Put("\n Density of Bed Material (kg/cu m) = ");
-        t.Real(mc.BedMaterialDensity, 6);
-        t.Put("\n");
-        t.KeyReal(" Border Ice Equation Coefficient a", mc.BorderIceCoefA);
-        t.KeyReal(" Border Ice Equation Coefficient b", mc.BorderIceCoefB);
-        t.KeyReal(" Border Ice Equation Coefficient c", mc.BorderIceCoefC);
-        t.KeyReal(" Border Ice Equation Coefficient e", mc.BorderIceCoefE);
-        t.KeyReal(" Maximum Fraction of Channel Covered by Border Ice", mc.MaxBorderIceFraction);
-        t.KeyReal(" Maximum Velocity for Border Ice Growth (m/s)", mc.MaxBorderIceVelocity);
-        t.KeyInt(" Velocity Mode for Border Ice Growth", mc.BorderIceVelocityMode);
-        t.KeyReal(" Minimum Surface Ice Concentration", mc.MinSurfaceIceConcentration);
-        t.KeyReal(" Maximum Surface Ice Concentration", mc.MaxSurfaceIceConcentration);
-        t.KeyReal(" Maximum Froude number for Juxtaposition", mc.MaxJuxtapositionFroude);
-        t.KeyInt(" Maximum Number of Iterations in Narrow/Equilibrium Jam Solution", mc.MaxJamIterations);
-        t.KeyReal(" Porosity Between Ice Floes at Ice Front", mc.IceFrontFloePorosity);
-        t.KeyReal(" Ice To Ice Friction Coefficient", mc.IceFriction);
-        t.KeyReal(" Ice Cohesion (Pa)", mc.IceCohesion);
-        t.KeyReal(" Water Albedo", mc.WaterAlbedo);
-        t.KeyReal(" Ice Cover Albedo", mc.IceAlbedo);
-        t.KeyReal(" Snow Thickness (m)", mc.SnowThickness);
-        t.KeyReal(" Thermal Conductivity of Water (W/m/\xB0" "C)", mc.WaterConductivity);
-        t.KeyReal(" Thermal Conductivity of Ice (W/m/\xB0" "C)", mc.IceConductivity);
-        t.KeyReal(" Thermal Conductivity of Snow (W/m/\xB0" "C)", mc.SnowConductivity);
-        t.KeyReal(" Minimum Water Temperature (degC)", mc.MinWaterTemperature);
-        t.KeyReal(" Thermal Ice Upwinding Coefficient", thermal.Upwinding);
-        t.KeyInt(" Thermal Ice Updwinding Updating", thermal.UpwindingUpdating);
-        t.KeyReal(" Thermal Ice Theta", thermal.Theta);
-        t.KeyReal(" Thermal Ice Tolerance", thermal.Tolerance);
+        VASQUIL_THERMAL_ICE_HEADER(VASQUIL_WRITE_HEADER_ROW, t)
         t.Put("\n");
     }
 }
+#undef VASQUIL_WRITE_HEADER_ROW
 
 void FormatCrossSection(ModelText& t, const NodeRecord* node)
 {
@@ -194,21 +147,21 @@ void FormatNodeRow(ModelText& t, const NodeRecord* node)
     t.TabReal(node->Stage / L);
     t.TabReal(node->Discharge / L3);
     switch (mc.FileType) {
-    case 1:
+    case FileTypeStaticIce:
         t.TabReal(node->IceConcentration);
         t.TabReal(node->IceThickness / L);
         t.TabReal(node->IceRoughness);
         t.TabInt(node->IceRoughnessMode);
         t.TabInt(node->JamFlag);
         break;
-    case 2:
+    case FileTypeDynamicIce:
         t.TabReal(node->IceVelocity / L);
         t.TabReal(node->IceConcentration);
         t.TabReal(node->SolidIceArea / L2);
         t.TabReal(node->IceRoughness);
         t.TabInt(node->IceRoughnessMode);
         break;
-    case 3:
+    case FileTypeThermalIce:
         t.TabReal(node->IceVelocity / L);
         t.TabReal(node->WaterTemp);
         t.TabReal(node->FrazilConcentration);
@@ -275,13 +228,13 @@ void FormatBoundaryHydrograph(ModelText& t, const BoundaryElementRecord* b)
         const auto& c = h->Columns;
         switch (layout) {
         case InflowRows:
-            t.TabReal(c[0][r] / 3600);
+            t.TabReal(c[0][r] / SecondsPerHour);
             t.TabReal(c[2][r] / L3);
-            if (mc.FileType == 2) {
+            if (mc.FileType == FileTypeDynamicIce) {
                 t.TabReal(c[3][r] / L);
                 t.TabReal(c[6][r]);
                 t.TabReal(c[8][r] / L);
-            } else if (mc.FileType == 3) {
+            } else if (mc.FileType == FileTypeThermalIce) {
                 t.TabReal(c[3][r] / L);
                 t.TabReal(c[4][r]);
                 t.TabReal(c[5][r]);
@@ -291,11 +244,11 @@ void FormatBoundaryHydrograph(ModelText& t, const BoundaryElementRecord* b)
             }
             break;
         case StageRows:
-            t.TabReal(c[0][r] / 3600);
+            t.TabReal(c[0][r] / SecondsPerHour);
             t.TabReal(c[1][r] / L);
             break;
         case StageAndDischargeRows:
-            t.TabReal(c[0][r] / 3600);
+            t.TabReal(c[0][r] / SecondsPerHour);
             t.TabReal(c[2][r] / L3);
             t.TabReal(c[1][r] / L);
             break;
@@ -327,13 +280,13 @@ void FormatModel(ModelText& t)
                    "\tBws (m)\thydro code\tWSE (m)\tQ (cms)"
                  : "\n \tNode #\tHECRAS RS\tsection code\treach #\teasting (ft)\tnorthing (ft)\tx (mi)\t invert (ft)"
                    "\tnRect\tBws (ft)\thydro code\tWSE (ft)\tQ (cfs)");
-    if (mc.FileType == 1)
+    if (mc.FileType == FileTypeStaticIce)
         t.Put(metric ? "\tCice\ttIce (m)\ticeroughness\ticeroughness mode\tjam flag"
                      : "\tCice\ttIce (ft)\ticeroughness\ticeroughness mode\tjam flag");
-    else if (mc.FileType == 2)
+    else if (mc.FileType == FileTypeDynamicIce)
         t.Put(metric ? "\tUIce (m/s)\tCice\tASolid (m)\ticeroughness\ticeroughness mode"
                      : "\tUIce (ft/s)\tCice\tASolid (ft)\ticeroughness\ticeroughness mode");
-    else if (mc.FileType == 3)
+    else if (mc.FileType == FileTypeThermalIce)
         t.Put(metric ? "\tUice (m/s)\tTw (degC)\tCfrazil\tAAnchor (sqm)\tCice\tASlush (sqm)\tAUnderSlush (sqm)"
                        "\tASolid (sqm)\tBborderLDB (m)\tBborderRDB (m)\tABorder (sqm)\ticeroughness"
                        "\ticeroughness mode\tzonenumber\thwa (W/Sq m/degC)\tjwa (W/Sq m/degC)\tkwa (W/Sq m/degC)"
@@ -402,7 +355,7 @@ void FormatModel(ModelText& t)
             t.TabInt(rows);
             t.Put(" \n");
             for (int r = 0; r < rows; ++r) {
-                t.TabReal(z.Time[r] / 3600);
+                t.TabReal(z.Time[r] / SecondsPerHour);
                 t.TabReal(z.AirTemperature[r]);
                 t.TabReal(z.SolarRadiation[r]);
                 t.Put(" \n");
@@ -420,7 +373,7 @@ void FormatModel(ModelText& t)
             t.Where("bridging event %d", e.Number);
             t.TabInt(e.Number);
             t.TabReal(e.BridgingLocation / X);
-            t.TabReal(e.BridgingTime / 3600);
+            t.TabReal(e.BridgingTime / SecondsPerHour);
             t.TabReal(e.FrontLocation / X);
             t.Put(" \n");
         }
@@ -445,8 +398,7 @@ void FormatModel(ModelText& t)
 
 int NoStream()
 {
-    std::printf(" Unable to open that file\n");
-    return WriteNoStream;
+    return ReportWriteFailure(WriteNoStream);
 }
 
 // Writes what `format` puts into a fresh model text to the stream, closing it when `close` is

@@ -10,6 +10,7 @@
 #include <iterator>
 #include <string>
 
+#include "engine/Calendar.h"
 #include "engine/EngineData.h"
 #include "engine/OutputTargets.h"
 #include "engine/ResultsDatabase.h"
@@ -22,7 +23,7 @@ struct ResultsDatabase {
     int BlockRows = 0;
     // The date of the output time being written; bound once per call and read by every row.
     // Room for six ints of any value, so a date outside the usual ranges cannot overflow.
-    char DateText[80] = {};
+    char DateText[DateTextCapacity] = {};
 };
 
 namespace {
@@ -242,9 +243,7 @@ int WriteTimeSeriesToDatabase(ResultsDatabase* database, std::string* error)
     }
     const ModelControl& mc = g_ModelControl;
     sqlite3* db = database->Connection;
-    const int* d = mc.CurrentDate;
-    std::snprintf(database->DateText, sizeof database->DateText, "%04d-%02d-%02d %02d:%02d:%02d", d[0], d[1], d[2],
-                  d[3], d[4], d[5]);
+    FormatCalendarDate(mc.CurrentDate, database->DateText, sizeof database->DateText);
     // Bindings stay across resets: the time and the date are the same in every row of a call.
     const int perRow = LeadingParameters + database->Values;
     const int blockRows = database->BlockRows;

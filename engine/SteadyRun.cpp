@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "engine/EngineData.h"
+#include "engine/FiniteElements.h"
 #include "engine/Hydraulics.h"
 #include "engine/Hydrodynamics.h"
 #include "engine/JamStability.h"
@@ -39,21 +40,22 @@ int SteadyStep(bool thermal)
     if (thermal) thermalSystem.Theta = 1.0;
     mc.ModelTime = 0;
     mc.StepStartTime = 0;
-    int r = SaveStepStart() ? 1 : -1;
-    if (r == 1) {
+    int r = SteadyPassNotMade;
+    if (SaveStepStart()) {
+        r = NewtonConverged;
         ShiftTimeLevel();
         if (mc.HydrodynamicsOn == 1) r = SolveHydrodynamicsStep();
-        if (thermal && mc.ThermalIceOn == 1 && r == 1) r = SolveThermalIceStep();
-        if (r == 1) {
-            mc.DeltaT *= 1.5;
+        if (thermal && mc.ThermalIceOn == 1 && r == NewtonConverged) r = SolveThermalIceStep();
+        if (r == NewtonConverged) {
+            mc.DeltaT *= StepGrowthFactor;
             if (mc.DeltaT > mc.MaxDeltaT) mc.DeltaT = mc.MaxDeltaT;
         } else {
             // Not converged: the pass is repeated with half the step; not assembled: reported.
             ReturnToStepStart(0);
-            if (r == 0)
+            if (r == NewtonNotConverged)
                 mc.DeltaT *= 0.5;
             else
-                r = -1;
+                r = SteadyPassNotMade;
         }
     }
 
@@ -68,7 +70,7 @@ int SteadyStep(bool thermal)
 
 int RunSteadyPass()
 {
-    if (!CanStep()) return -1;
+    if (!CanStep()) return SteadyPassNotMade;
     const int r = SteadyStep(true);
     for (NodeRecord* n : g_NodeIndex) UpdateNodeIceElevations(n);
     return r;
@@ -77,7 +79,7 @@ int RunSteadyPass()
 int RunSteadyJamPass(JamPassReport* report)
 {
     if (report) *report = JamPassReport{};
-    if (!CanStep()) return -1;
+    if (!CanStep()) return SteadyPassNotMade;
     double change = 0;
     const int solved = SolveIceJamStability(&change);
     if (report) {

@@ -537,6 +537,14 @@ double ComputeMixtureEnergy(double temperature, double frazil)
     return Enthalpy(temperature) * (1.0 - frazil) - mc.IceSpecificGravity * frazil * mc.LatentHeat;
 }
 
+double ComputeNodeThermalEnergy(double temperature, double frazil)
+{
+    const ModelControl& mc = g_ModelControl;
+    const double tw = temperature;
+    return (EnthalpyCubic * tw * tw + EnthalpySquare * tw + EnthalpyLinear) * (1 - frazil) * tw -
+           (mc.IceDensity / mc.WaterDensity) * frazil * mc.LatentHeat;
+}
+
 double ComputeWaterTemperature(double energy, double frazil)
 {
     const ModelControl& mc = g_ModelControl;
@@ -834,6 +842,6 @@ int SolveThermalIceStep()
         AdvanceIceFront(e);
 
     const int solved = RunNewtonIterations(ThermalIceSystem, nullptr);
-    if (solved == 1) FinishThermalStep();
+    if (solved == NewtonConverged) FinishThermalStep();
     return solved;
 }

@@ -47,3 +47,8 @@ double ComputeCoverHeatFlux(double airTemperature, double solarRadiation, double
 // Energy (J/kg) of a mixture at water temperature t and frazil concentration cf, the inverse of
 // ComputeWaterTemperature.
 double ComputeMixtureEnergy(double temperature, double frazil);
+// The same energy of a node's water as a model file or an edit gives it (water temperature tw,
+// degC; frazil concentration cf): h(tw) (1 - cf) - (IceDensity / WaterDensity) cf L, the
+// enthalpy polynomial evaluated term by term. It may differ from ComputeMixtureEnergy in the
+// last bit; every node state read or edited takes this one, so a model reads back as it was.
+double ComputeNodeThermalEnergy(double temperature, double frazil);

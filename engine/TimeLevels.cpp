@@ -1,6 +1,4 @@
-// Time-level copies and the calendar clock.
-#include <algorithm>
-#include <cmath>
+// Time-level copies.
 #include <cstring>
 #include <limits>
 
@@ -49,63 +47,4 @@ void RestorePreviousLevel()
         std::memcpy(n->ThermalUnknowns, n->PreviousThermalUnknowns, sizeof n->ThermalUnknowns);
         std::memcpy(n->WQUnknowns, n->PreviousWQUnknowns, sizeof n->WQUnknowns);
     }
-}
-
-static bool IsLeapYear(int year)
-{
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-static int MonthLength(int year, int month)
-{
-    static const int lengths[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month == 2 && IsLeapYear(year)) return 29;
-    return lengths[month - 1];
-}
-
-void ComputeCalendarDate(int date[6])
-{
-    const ModelControl& mc = g_ModelControl;
-    long long year = mc.StartDate[0];
-    long long month = std::clamp(mc.StartDate[1], 1, 12);
-    long long day = mc.StartDate[2];
-    long long hour = mc.StartDate[3];
-    long long minute = mc.StartDate[4];
-    long long second = mc.StartDate[5];
-
-    const double t = mc.ModelTime;
-    // Whole seconds of the model time; a time that is not finite or that cannot be held in
-    // the date leaves the clock at the start date.
-    if (std::isfinite(t) && std::fabs(t) < 1e15) second += static_cast<long long>(std::trunc(t));
-
-    if (second > 59) { minute += second / 60; second %= 60; }
-    if (minute > 59) { hour += minute / 60; minute %= 60; }
-    if (hour > 23) { day += hour / 24; hour %= 24; }
-    // Whole 400-year cycles first (146097 days each), so a long run does not walk every month.
-    if (day > 146097 + 31) {
-        const long long cycles = (day - 31) / 146097;
-        day -= cycles * 146097;
-        year += cycles * 400;
-    }
-    while (day > MonthLength(static_cast<int>(year), static_cast<int>(month))) {
-        day -= MonthLength(static_cast<int>(year), static_cast<int>(month));
-        if (++month > 12) {
-            month = 1;
-            ++year;
-        }
-    }
-    date[0] = static_cast<int>(year);
-    date[1] = static_cast<int>(month);
-    date[2] = static_cast<int>(day);
-    date[3] = static_cast<int>(hour);
-    date[4] = static_cast<int>(minute);
-    date[5] = static_cast<int>(second);
-}
-
-int ComputeDayOfYear(int year, int month, int day)
-{
-    const int last = std::clamp(month, 1, 12);
-    int days = day;
-    for (int m = 1; m < last; ++m) days += MonthLength(year, m);
-    return days;
 }

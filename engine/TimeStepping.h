@@ -1,6 +1,10 @@
 // Transient stepping, time levels and the model clock.
 #pragma once
 
+#include <string>
+
+#include "engine/Calendar.h"   // the model clock (ComputeCalendarDate) that a step advances
+
 // Floor of the adaptive time step. A rejection that halves the step below the floor stops
 // the run (TransientStep returns 1): a model whose Newton iterations keep failing there has a
 // fault in its data, and stepping on would crawl (at a millisecond a model hour takes 3.6
@@ -17,27 +21,43 @@
 inline constexpr double MinimumTimeStep = 1e-3;   // s
 inline constexpr int StepFloorHalvings = 20;
 
+// A converged step (transient or steady) lets the next one grow by this factor, up to MaxDeltaT.
+inline constexpr double StepGrowthFactor = 1.5;
+
 // The floor of the time step for the present MaxDeltaT, s.
 double TimeStepFloor();
 
-// One adaptive time step of every equation system that is switched on. Returns 0 when the
-// step was made: accepted (ModelTime advanced) or rejected (DeltaT halved, and the clock and
-// the whole state of every system - time levels, border ice, ice fronts, peaks - back at the
-// exact start of the step, whichever system did not converge). Returns 1 when the run cannot progress:
-// the step cannot advance the model time (DeltaT not a positive finite number, or so small
-// that ModelTime + DeltaT equals ModelTime; DeltaT unchanged), or a rejection halved DeltaT
-// below TimeStepFloor() (DeltaT is the halved step; the increments of the last Newton update
-// stay in the systems' Rhs, so FindLargestHydroIncrementNode names the node where the
-// hydrodynamic one was largest). A rejected step that the output schedule had cut short does
-// not stop the run as long as half of the step it cut is not below the floor. Returns 2 when an equation system could not be assembled (no
-// memory). In every case but 0 the model time and the unknowns are those of the start of the
-// step.
+// Results of TransientStep and AdvanceTimeStep.
+enum TransientStepResult {
+    StepMade = 0,            // accepted or rejected; the run goes on
+    StepCannotProgress = 1,  // the step cannot advance the clock, or fell below TimeStepFloor()
+    StepNotAssembled = 2,    // an equation system could not be assembled (no memory)
+};
+
+// One adaptive time step of every equation system that is switched on. Returns StepMade when
+// the step was made: accepted (ModelTime advanced) or rejected (DeltaT halved, and the clock
+// and the whole state of every system - time levels, border ice, ice fronts, peaks - back at
+// the exact start of the step, whichever system did not converge). Returns StepCannotProgress
+// when the run cannot progress: the step cannot advance the model time (DeltaT not a positive
+// finite number, or so small that ModelTime + DeltaT equals ModelTime; DeltaT unchanged), or a
+// rejection halved DeltaT below TimeStepFloor() (DeltaT is the halved step; the increments of
+// the last Newton update stay in the systems' Rhs, so FindLargestHydroIncrementNode names the
+// node where the hydrodynamic one was largest). A rejected step that the output schedule had
+// cut short does not stop the run as long as half of the step it cut is not below the floor.
+// Returns StepNotAssembled when an equation system could not be assembled. In every case but
+// StepMade the model time and the unknowns are those of the start of the step.
 int TransientStep();
+// Why the step that returned `result` (StepCannotProgress or StepNotAssembled) ended the run,
+// as a clause for a message ("the time step fell to 0.0005 s, below the smallest of 0.001 s
+// (the Newton update was largest at node 31)"), read from the state the step left; empty for
+// StepMade.
+std::string DescribeFailedStep(int result);
 // The step of TransientStep in which `solveLast` (when not null) solves one more equation
 // system after the hydrodynamics, dynamic ice and thermal ice have all converged. solveLast
 // returns 1 when it converged, 0 when it did not (the step is rejected), any other value when
-// it could not be assembled; it leaves a failed attempt as it is, and the stepping takes the
-// step back as for any other system. The step grows only when every system converged.
+// it could not be assembled (the results of the Newton drivers, NewtonResult); it leaves a
+// failed attempt as it is, and the stepping takes the step back as for any other system. The
+// step grows only when every system converged.
 // Returns as TransientStep.
 int AdvanceTimeStep(int (*solveLast)());
 void ShiftTimeLevel();
@@ -55,8 +75,3 @@ void ReturnToStepStart(double start);
 // two history slots of the floating and anchor ice areas move back one place, so the next
 // ShiftTimeLevel gives exactly the time levels the step started with.
 void UnshiftTimeLevel();
-// StartDate advanced by the whole seconds of ModelTime: year, month, day, hour, minute, second.
-void ComputeCalendarDate(int date[6]);
-// Day of the year of a date (1 on 1 January; Gregorian leap years); a month outside 1-12 is
-// taken as the nearest of them.
-int ComputeDayOfYear(int year, int month, int day);

@@ -1,10 +1,13 @@
 // The transient step: output schedules, adaptive time step and the model clock.
 #include <cmath>
+#include <cstdio>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "engine/DynamicIce.h"
 #include "engine/EngineData.h"
+#include "engine/FiniteElements.h"
 #include "engine/Hydraulics.h"
 #include "engine/Hydrodynamics.h"
 #include "engine/ThermalIce.h"
@@ -20,19 +23,40 @@ struct Schedule {
 
 // What a step may change in a node besides its time-level twins (which ShiftTimeLevel keeps
 // as the previous level): border-ice geometry and flags, the ice-front marks, the flags that
-// only ever get set during a step, the peaks and the weather of the step start.
+// only ever get set during a step, the peaks and the weather of the step start. The record,
+// its saving and its restoring are made from this one list, so a field added to it is kept on
+// every rejected step.
+#define VASQUIL_NODE_STEP_START(X)                                                   \
+    X(SolidIceEquivalentArea) X(BorderIceArea) X(BorderEdgeStations)              \
+    X(PeakStage) X(PeakFluxDischarge) X(PeakStageTime) X(PeakFluxTime)             \
+    X(AirTemperature) X(SolarRadiation)                                            \
+    X(BorderIceActive) X(SlushCongested) X(IceFrontStalled) X(IceFrontAtNode) X(NoIceFlag)
+
 struct NodeStepStart {
-    double SolidIceEquivalentArea;
-    double BorderIceArea;
-    double BorderEdgeStations[2];
-    double PeakStage, PeakFluxDischarge, PeakStageTime, PeakFluxTime;
-    double AirTemperature, SolarRadiation;
-    int BorderIceActive;
-    int SlushCongested;
-    int IceFrontStalled;
-    int IceFrontAtNode;
-    int NoIceFlag;
+#define VASQUIL_STEP_START_FIELD(name) decltype(NodeRecord::name) name;
+    VASQUIL_NODE_STEP_START(VASQUIL_STEP_START_FIELD)
+#undef VASQUIL_STEP_START_FIELD
 };
+
+template <class T>
+void CopyField(T& to, const T& from)
+{
+    to = from;
+}
+template <class T, size_t N>
+void CopyField(T (&to)[N], const T (&from)[N])
+{
+    for (size_t k = 0; k < N; ++k) to[k] = from[k];
+}
+
+// Copies the listed fields between a node and its step-start record (either way).
+template <class To, class From>
+void CopyStepStart(To& to, const From& from)
+{
+#define VASQUIL_STEP_START_COPY(name) CopyField(to.name, from.name);
+    VASQUIL_NODE_STEP_START(VASQUIL_STEP_START_COPY)
+#undef VASQUIL_STEP_START_COPY
+}
 
 // The step start as SaveStepStart recorded it, by node index and by bridging event.
 std::vector<NodeStepStart> s_NodeStart;
@@ -52,21 +76,7 @@ bool SaveStepStart()
     }
     for (size_t i = 0; i < g_NodeIndex.size(); ++i) {
         const NodeRecord* n = g_NodeIndex[i];
-        if (!n) continue;
-        s_NodeStart[i] = {n->SolidIceEquivalentArea,
-                          n->BorderIceArea,
-                          {n->BorderEdgeStations[0], n->BorderEdgeStations[1]},
-                          n->PeakStage,
-                          n->PeakFluxDischarge,
-                          n->PeakStageTime,
-                          n->PeakFluxTime,
-                          n->AirTemperature,
-                          n->SolarRadiation,
-                          n->BorderIceActive,
-                          n->SlushCongested,
-                          n->IceFrontStalled,
-                          n->IceFrontAtNode,
-                          n->NoIceFlag};
+        if (n) CopyStepStart(s_NodeStart[i], *n);
     }
     s_IceFrontStartedAtStart = g_ModelControl.IceFrontStarted;
     return true;
@@ -81,23 +91,7 @@ void ReturnToStepStart(double start)
     UnshiftTimeLevel();
     for (size_t i = 0; i < g_NodeIndex.size() && i < s_NodeStart.size(); ++i) {
         NodeRecord* n = g_NodeIndex[i];
-        if (!n) continue;
-        const NodeStepStart& s = s_NodeStart[i];
-        n->SolidIceEquivalentArea = s.SolidIceEquivalentArea;
-        n->BorderIceArea = s.BorderIceArea;
-        n->BorderEdgeStations[0] = s.BorderEdgeStations[0];
-        n->BorderEdgeStations[1] = s.BorderEdgeStations[1];
-        n->PeakStage = s.PeakStage;
-        n->PeakFluxDischarge = s.PeakFluxDischarge;
-        n->PeakStageTime = s.PeakStageTime;
-        n->PeakFluxTime = s.PeakFluxTime;
-        n->AirTemperature = s.AirTemperature;
-        n->SolarRadiation = s.SolarRadiation;
-        n->BorderIceActive = s.BorderIceActive;
-        n->SlushCongested = s.SlushCongested;
-        n->IceFrontStalled = s.IceFrontStalled;
-        n->IceFrontAtNode = s.IceFrontAtNode;
-        n->NoIceFlag = s.NoIceFlag;
+        if (n) CopyStepStart(*n, s_NodeStart[i]);
     }
     size_t k = 0;
     for (BridgingEventRecord* e = g_BridgingEvents; e && k < s_EventStart.size(); e = e->Next, ++k) {
@@ -156,40 +150,43 @@ int AdvanceTimeStep(int (*solveLast)())
         end = earliest;
     }
     // A step that cannot move the clock forward would be repeated for ever.
-    if (!(mc.DeltaT > 0) || !std::isfinite(end) || !(end > start)) return 1;
+    if (!(mc.DeltaT > 0) || !std::isfinite(end) || !(end > start)) return StepCannotProgress;
 
-    if (!SaveStepStart()) return 2;
+    if (!SaveStepStart()) return StepNotAssembled;
     ShiftTimeLevel();
     mc.StepStartTime = start;
     mc.ModelTime = end;
     if (shortened) mc.DeltaT = end - start;
 
-    int hydro = 1, ice = 1, thermal = 1, last = 1;
+    int hydro = NewtonConverged, ice = NewtonConverged, thermal = NewtonConverged, last = NewtonConverged;
     if (mc.HydrodynamicsOn) hydro = SolveHydrodynamicsStep();
-    if (mc.DynamicIceOn && hydro == 1) ice = SolveDynamicIceStep();
-    if (mc.ThermalIceOn && hydro == 1) thermal = SolveThermalIceStep();
+    if (mc.DynamicIceOn && hydro == NewtonConverged) ice = SolveDynamicIceStep();
+    if (mc.ThermalIceOn && hydro == NewtonConverged) thermal = SolveThermalIceStep();
     // The last system advances over the step only when everything it rests on converged.
-    if (solveLast && hydro == 1 && ice == 1 && thermal == 1) last = solveLast();
+    if (solveLast && hydro == NewtonConverged && ice == NewtonConverged && thermal == NewtonConverged)
+        last = solveLast();
 
-    int result = 0;
-    if (hydro == 1 && ice == 1 && thermal == 1 && last == 1) {
-        mc.DeltaT = shortened ? restoredStep : mc.DeltaT * 1.5;
+    const auto converged = [](int r) { return r == NewtonConverged; };
+    const auto decided = [](int r) { return r == NewtonConverged || r == NewtonNotConverged; };
+    int result = StepMade;
+    if (converged(hydro) && converged(ice) && converged(thermal) && converged(last)) {
+        mc.DeltaT = shortened ? restoredStep : mc.DeltaT * StepGrowthFactor;
         for (int k = 0; k < 5; ++k)
             if (schedules[k].interval > 0 && mc.ModelTime == next[k]) *schedules[k].due = 1;
     } else {
         // A step that is not made is undone here, whichever system failed: a rejection (a
-        // solve returned 0) halves the step, a solve that could not be assembled is reported.
-        const bool rejected = (hydro == 0 || hydro == 1) && (ice == 0 || ice == 1) &&
-                              (thermal == 0 || thermal == 1) && (last == 0 || last == 1);
+        // solve did not converge) halves the step, a solve that could not be assembled is
+        // reported.
+        const bool rejected = decided(hydro) && decided(ice) && decided(thermal) && decided(last);
         ReturnToStepStart(start);
         if (rejected)
             mc.DeltaT *= 0.5;
         else
-            result = 2;
+            result = StepNotAssembled;
         // Halving on below the floor would only crawl (see TimeStepFloor).
         const double floor = TimeStepFloor();
         const bool cutByOutput = shortened && restoredStep * 0.5 >= floor;
-        if (rejected && mc.DeltaT < floor && !cutByOutput) result = 1;
+        if (rejected && mc.DeltaT < floor && !cutByOutput) result = StepCannotProgress;
     }
     if (mc.DeltaT > mc.MaxDeltaT) mc.DeltaT = mc.MaxDeltaT;
 
@@ -201,4 +198,24 @@ int AdvanceTimeStep(int (*solveLast)())
 int TransientStep()
 {
     return AdvanceTimeStep(nullptr);
+}
+
+std::string DescribeFailedStep(int result)
+{
+    const ModelControl& mc = g_ModelControl;
+    char text[256];
+    if (result == StepCannotProgress && mc.DeltaT < TimeStepFloor()) {
+        char where[96] = "no node's Newton update was a finite number";
+        if (const NodeRecord* node = FindLargestHydroIncrementNode())
+            std::snprintf(where, sizeof where, "the Newton update was largest at node %d", node->Number);
+        std::snprintf(text, sizeof text, "the time step fell to %g s, below the smallest of %g s (%s)", mc.DeltaT,
+                      TimeStepFloor(), where);
+    } else if (result == StepCannotProgress) {
+        std::snprintf(text, sizeof text, "the time step of %g s no longer changes the model time", mc.DeltaT);
+    } else if (result == StepNotAssembled) {
+        return "the equations could not be assembled (out of memory)";
+    } else {
+        return {};
+    }
+    return text;
 }

@@ -3,6 +3,7 @@
 //   d(A C)/dt + d(Q C)/dx - d/dx(A E dC/dx) = A r + q_lat C_lat,
 // A the flow area (m2), Q the discharge (m3/s), E the dispersion (m2/s), discretised by
 // Petrov-Galerkin elements with the nodal rule and theta time weighting.
+#include "engine/Units.h"
 #include "engine/WaterQuality.h"
 
 #include <algorithm>
@@ -38,7 +39,7 @@ void RefreshAfterSolve()
 int SolveWaterQualityStep()
 {
     ModelControl& mc = g_ModelControl;
-    if (!mc.WaterQualityOn) return 1;
+    if (!mc.WaterQualityOn) return NewtonConverged;
     UpdateDaylight();
 
     EquationSystem& es = g_EquationSystems[WaterQualitySystem];
@@ -47,7 +48,7 @@ int SolveWaterQualityStep()
         es.StructureBuilt = 0;
     }
     const int solved = RunNewtonIterations(WaterQualitySystem, nullptr);
-    if (solved == 1) RefreshAfterSolve();
+    if (solved == NewtonConverged) RefreshAfterSolve();
     return solved;
 }
 
@@ -80,7 +81,7 @@ void UpdateDaylight()
 {
     ModelControl& mc = g_ModelControl;
     const int* date = mc.CurrentDate;
-    const double hours = date[3] + date[4] / 60.0 + date[5] / 3600.0;
+    const double hours = date[3] + date[4] / 60.0 + date[5] / SecondsPerHour;
     const double fraction = ComputeDayLengthFraction(date[0], date[1], date[2]);
     // Sunrise, hours after midnight: the day is centred on 12 + Ftd.
     const double sunrise = 12 + mc.Ftd - 12 * fraction;

@@ -1,4 +1,5 @@
 // Water-quality file reader and writer.
+#include "engine/Units.h"
 #include "engine/WaterQualityFile.h"
 
 #include <algorithm>
@@ -16,24 +17,6 @@
 #include "engine/WaterQuality.h"
 
 namespace {
-
-enum WQReaderCode {
-    WQReadOk = 0,
-    WQReadNoStream = -1,
-    WQBoundaryNumberDiffers = 1,
-    WQBoundaryNodeDiffers = 2,
-    WQPositionDiffers = 3,
-    WQStageCodeDiffers = 4,
-    WQDischargeCodeDiffers = 5,
-    WQNodeNumberDiffers = 6,
-    WQBadFileType = 11,
-    WQBadFlag = 12,
-    WQBadTolerance = 13,
-    WQBadRowCount = 29,
-    WQOutOfMemory = 32,
-    WQNoModel = 34,
-    WQNotRegularFile = 35,
-};
 
 // The reader's own messages by code (the scanner prints those of codes 7-10).
 struct WQMessage {
@@ -316,7 +299,7 @@ void FormatWQBoundaryRow(ModelText& t, const BoundaryElementRecord* b)
     const int first = FirstSeriesColumn(type);
     const int values = SeriesValueCount(type);
     for (int r = 0; r < rows; ++r) {
-        t.TabReal(h->Columns[0][r] / 3600);
+        t.TabReal(h->Columns[0][r] / SecondsPerHour);
         for (int k = 0; k < values; ++k) t.TabReal(h->Columns[first + k][r]);
         t.Put(" \n");
     }
@@ -351,8 +334,7 @@ void FormatWQFile(ModelText& t)
 
 int NoStream()
 {
-    std::printf(" Unable to open that file\n");
-    return WriteNoStream;
+    return ReportWriteFailure(WriteNoStream);
 }
 
 }  // namespace
@@ -511,7 +493,7 @@ int ReadWQBoundaryHydrograph(FILE* stream, BoundaryElementRecord* element)
         const int values = SeriesValueCount(type);
         auto& c = table->Columns;
         for (int r = 0; r < rows && !s.code; ++r) {
-            c[0][r] = s.Real() * 3600;
+            c[0][r] = s.Real() * SecondsPerHour;
             for (int k = 0; k < values; ++k) c[first + k][r] = s.Real();
         }
         if (s.code) return Finish(s);

@@ -256,7 +256,7 @@ void ComputeWQKinetics(NodeRecord* node)
 
     Site site;
     site.H = std::max(node->Stage - node->Invert, MinKineticsDepth);
-    site.T = mc.FileType == 3 ? node->WaterTemp : mc.WaterTemperature;
+    site.T = mc.FileType == FileTypeThermalIce ? node->WaterTemp : mc.WaterTemperature;
     site.speed = std::fabs(node->Velocity);
     site.fall = std::fabs(node->SurfaceSlope);
     site.ice = node->IceConcentration;

@@ -76,6 +76,33 @@ TEST_F(BorderIce, StaticGrowthIsLinearInTimeUpToTheLargestFraction)
     }
 }
 
+// The covered fraction that a read, an edit and a step of border ice all set: the borders over
+// the width, narrowed in proportion to the largest fraction; a width of 0 keeps the fraction.
+TEST_F(BorderIce, FractionIsHeldToTheLargestByNarrowingBothBorders)
+{
+    g_ModelControl.MaxBorderIceFraction = 0.7;
+    struct Case {
+        double left, right, width, before;
+        double fraction, leftAfter, rightAfter;
+    } cases[] = {
+        {1, 2, 10, 0, 0.3, 1, 2},
+        {6, 2, 10, 0, 0.7, 5.25, 1.75},
+        {3, 3, 0, 0.25, 0.25, 3, 3},
+        {3, 3, 0, 0.9, 0.7, 3 * 0.7 / 0.9, 3 * 0.7 / 0.9},
+    };
+    for (const Case& c : cases) {
+        NodeRecord n;
+        SetNodeDefaults(&n);
+        n.BorderWidthLeft = c.left;
+        n.BorderWidthRight = c.right;
+        n.BorderFraction = c.before;
+        SetBorderIceFraction(&n, c.width);
+        EXPECT_DOUBLE_EQ(n.BorderFraction, c.fraction);
+        EXPECT_DOUBLE_EQ(n.BorderWidthLeft, c.leftAfter);
+        EXPECT_DOUBLE_EQ(n.BorderWidthRight, c.rightAfter);
+    }
+}
+
 TEST_F(BorderIce, NoneOnRectanglesInWarmAirOrOnBridgedNodes)
 {
     struct Case {

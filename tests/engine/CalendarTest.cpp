@@ -8,6 +8,7 @@
 #include <random>
 #include <vector>
 
+#include "engine/Calendar.h"
 #include "engine/EngineData.h"
 #include "engine/ModelSetup.h"
 #include "engine/TimeStepping.h"
@@ -88,6 +89,46 @@ TEST(ModelClock, TimeThatCannotBeHeldLeavesTheStartDate)
     EXPECT_EQ(Calendar(start, std::numeric_limits<double>::quiet_NaN()), start);
     EXPECT_EQ(Calendar(start, std::numeric_limits<double>::infinity()), start);
     EXPECT_EQ(Calendar(start, 1e300), start);
+}
+
+// The start-plus-seconds form that the document's clock uses agrees with the model clock, and
+// holds a year that would leave the range of an int at its end.
+TEST(ModelClock, StartPlusSecondsAgreesWithTheCivilCalendar)
+{
+    std::mt19937_64 random(7654321);
+    std::uniform_int_distribution<int> yearOf(1600, 2400), monthOf(1, 12), dayOf(1, 28), sixty(0, 59);
+    // Up to twenty thousand years: the reference holds years up to 32767.
+    std::uniform_int_distribution<long long> secondsOf(0, 20000LL * 365 * 86400);
+    for (int i = 0; i < 5000; ++i) {
+        const int start[6] = {yearOf(random), monthOf(random), dayOf(random), sixty(random) % 24, sixty(random),
+                              sixty(random)};
+        const long long seconds = secondsOf(random);
+        int date[6];
+        ComputeCalendarDate(start, seconds, date);
+        ASSERT_EQ(std::vector<int>(date, date + 6),
+                  Reference(std::vector<int>(start, start + 6), static_cast<double>(seconds)))
+            << start[0] << " + " << seconds << " s";
+    }
+    const int last[6] = {INT_MAX, 12, 31, 23, 59, 59};
+    int date[6];
+    ComputeCalendarDate(last, 1, date);
+    EXPECT_EQ(date[0], INT_MAX);
+}
+
+TEST(ModelClock, DatesAreWrittenWithFixedWidthFields)
+{
+    struct Case {
+        int date[6];
+        const char* text;
+    } cases[] = {
+        {{2024, 3, 9, 7, 5, 0}, "2024-03-09 07:05:00"},
+        {{987, 12, 31, 23, 59, 59}, "0987-12-31 23:59:59"},
+        {{12345, 1, 1, 0, 0, 0}, "12345-01-01 00:00:00"},
+    };
+    for (const Case& c : cases) {
+        char text[DateTextCapacity];
+        EXPECT_STREQ(FormatCalendarDate(c.date, text, sizeof text), c.text);
+    }
 }
 
 }  // namespace

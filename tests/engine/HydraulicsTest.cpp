@@ -96,6 +96,33 @@ protected:
 // ---------------------------------------------------------------------------------------
 // Table lookup
 // ---------------------------------------------------------------------------------------
+// The composite roughness of a bed and an ice cover against the closed forms of the
+// perimeter-weighted means (of n^1.5 for Manning's n, of the fourth roots for roughness
+// heights), and the Chezy coefficients of both laws.
+TEST_F(Hydraulics, RoughnessMixAndChezyFactorAgainstTheirClosedForms)
+{
+    const double g = g_ModelControl.Gravity;
+    struct Case {
+        double nb, ni, r, composite;
+    } cases[] = {
+        {0.03, 0.03, 0.7, 0.03},
+        {0.03, 0.02, 1.0, std::pow((std::pow(0.03, 1.5) + std::pow(0.02, 1.5)) / 2, 2.0 / 3.0)},
+        {0.025, 0.04, 0.3, std::pow((std::pow(0.025, 1.5) + 0.3 * std::pow(0.04, 1.5)) / 1.3, 2.0 / 3.0)},
+        {-0.1, -0.01, 0.5, -std::pow((std::pow(0.1, 0.25) + 0.5 * std::pow(0.01, 0.25)) / 1.5, 4.0)},
+        // Manning's n against a roughness height: nothing to mix.
+        {0.03, -0.01, 0.5, 0.03},
+        {-0.1, 0.02, 0.5, -0.1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.nb);
+        EXPECT_NEAR(c.nb * RoughnessMixFactor(c.nb, c.ni, c.r), c.composite, 1e-15);
+    }
+    EXPECT_NEAR(ComputeChezyFactor(4.0, 0.03, 1.0), std::pow(4.0, 1.0 / 6.0) / (std::sqrt(g) * 0.03), 1e-12);
+    EXPECT_NEAR(ComputeChezyFactor(4.0, 0.03, 1.2), std::pow(4.0, 1.0 / 6.0) / (std::sqrt(g) * 0.036), 1e-12);
+    EXPECT_NEAR(ComputeChezyFactor(2.0, -0.05, 2.0), 5.75 * std::log10(2.0 / 0.1) + 6.2, 1e-12);
+    EXPECT_EQ(ComputeChezyFactor(2.0, 0.0, 1.0), 0.0);
+}
+
 TEST_F(Hydraulics, InterpolateTableCases)
 {
     const double xs[] = {0, 1, 3, 6};

@@ -484,7 +484,8 @@ TEST_F(ModelFileTest, NodesLinkToTheirZones)
         ASSERT_NE(n->Zone, nullptr);
         EXPECT_EQ(n->Zone->Number, n->ZoneNumber);
     }
-    if (HydraulicsArePlaceholders()) GTEST_SKIP() << "table interpolation is not built yet";
+    const double xs[2] = {0, 1}, ys[2] = {0, 2};
+    ASSERT_DOUBLE_EQ(InterpolateTable(xs, ys, 0.5, 2), 1.0) << "table interpolation";
     // Forcing at the model time, ten hours: zone 1 between its 6 h and 12 h rows, zone 2 between 0 h and 48 h.
     const NodeRecord* first = g_Nodes;
     EXPECT_NEAR(first->AirTemperature, -12.5 + 4.5 * 4 / 6, 1e-9);
@@ -562,7 +563,6 @@ TEST_F(ModelFileTest, ThermalNodeStateFromARectangularRow)
     EXPECT_EQ(g_NodeBlock[1].Next, nullptr);
     EXPECT_EQ(g_NodeIndex[1], &g_NodeBlock[1]);
 
-    if (HydraulicsArePlaceholders()) GTEST_SKIP() << "node hydraulics are not built yet";
     // Water area: gross area less the floating ice and the solid part of the anchor ice.
     EXPECT_NEAR(n.FlowArea, 40 - 0.916 * (0.6 + 0.55 * 2 + 3) - 0.58 * 1.5, 1e-12);
 }
@@ -593,16 +593,14 @@ TEST_F(ModelFileTest, StaticIceNodeStateFromRectangularRows)
     EXPECT_DOUBLE_EQ(m.IceThickness, 0.4);
     EXPECT_EQ(m.IceRoughnessMode, 3);
 
-    if (HydraulicsArePlaceholders()) GTEST_SKIP() << "node hydraulics are not built yet";
     // Under a static cover the water area lies below the submerged part of the ice.
     EXPECT_NEAR(n.FlowArea, (12 - 10 - 0.916 * 0.4) * 20, 1e-12);
 }
 
-// Needs the node hydraulics and property tables: sections with vertical walls, whose property
+// The node hydraulics and property tables of sections with vertical walls, whose property
 // tables are exact at every level, against their closed forms.
 TEST_F(ModelFileTest, SectionNodeStateAgainstClosedForms)
 {
-    if (HydraulicsArePlaceholders()) GTEST_SKIP() << "node hydraulics are not built yet";
     // Node 1: rectangle 10 m wide with 10 m walls. Nodes 2 and 3: a 10 m channel 3 m deep between
     // flat 20 m overbanks, walls to 10 m; node 2 compound (negative code), node 3 single.
     // Lowest 0 and highest 10 give levels every metre (22 levels), so every stage below is a level.

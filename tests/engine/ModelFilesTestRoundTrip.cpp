@@ -10,12 +10,82 @@
 #include "ModelFilesTestSupport.h"
 #include "engine/EngineData.h"
 #include "engine/ModelFiles.h"
+#include "engine/ModelHeader.h"
 
 using namespace modelfiles_test;
 
 namespace {
 
 class RoundTrip : public ModelFileTest, public ::testing::WithParamInterface<const char*> {};
+
+// Every setting of the header blocks of a model's file type, given a value of its own (a
+// fraction below 1, a whole number for an int, a tolerance in range), is written under its key
+// in the table's order and read back as it was.
+TEST_F(ModelFileTest, EveryHeaderSettingOfEveryBlockIsWrittenUnderItsKeyAndReadBack)
+{
+    struct Row {
+        const char* key;
+        double* real;
+        int* integer;
+    };
+    for (const char* fixture : {"ft0-metric.vqx", "ft1-metric.vqx", "ft2-metric.vqx", "ft3-metric.vqx"}) {
+        SCOPED_TRACE(fixture);
+        ASSERT_EQ(ReadTextQuietly(Fixture(fixture)), 0);
+        std::vector<Row> rows;
+#define VASQUIL_TEST_ROW(A, kind, owner, name, key, quantity, unit, value, style, rule) \
+        rows.push_back(Row{key, VASQUIL_TEST_REAL_##kind(VASQUIL_HEADER_OWNER_##owner.name),      \
+                           VASQUIL_TEST_INT_##kind(VASQUIL_HEADER_OWNER_##owner.name)});
+#define VASQUIL_TEST_REAL_Real(field) &(field)
+#define VASQUIL_TEST_REAL_Int(field) nullptr
+#define VASQUIL_TEST_INT_Real(field) nullptr
+#define VASQUIL_TEST_INT_Int(field) &(field)
+        const int type = g_ModelControl.FileType;
+        VASQUIL_HYDRO_HEADER(VASQUIL_TEST_ROW, _)
+        if (HasWaterTemperatureBlock(type)) { VASQUIL_WATER_TEMPERATURE_HEADER(VASQUIL_TEST_ROW, _) }
+        if (HasIceBlock(type)) { VASQUIL_ICE_HEADER(VASQUIL_TEST_ROW, _) }
+        if (type == FileTypeStaticIce) { VASQUIL_STATIC_ICE_HEADER(VASQUIL_TEST_ROW, _) }
+        if (type == FileTypeDynamicIce) { VASQUIL_DYNAMIC_ICE_HEADER(VASQUIL_TEST_ROW, _) }
+        if (type == FileTypeThermalIce) { VASQUIL_THERMAL_ICE_HEADER(VASQUIL_TEST_ROW, _) }
+#undef VASQUIL_TEST_ROW
+#undef VASQUIL_TEST_REAL_Real
+#undef VASQUIL_TEST_REAL_Int
+#undef VASQUIL_TEST_INT_Real
+#undef VASQUIL_TEST_INT_Int
+        // Values in 64ths: below 1 (fractions, tolerances and the thermal model's pair of
+        // surface-ice concentrations, which must rise from minimum to maximum) and written in
+        // full by the writer's digits; a setting listed twice holds the value of its last row.
+        ASSERT_LT(rows.size(), 64u);
+        std::vector<double> reals;
+        std::vector<int> ints;
+        for (size_t k = 0; k < rows.size(); ++k) {
+            if (rows[k].real) *rows[k].real = static_cast<double>(k + 1) / 64;
+            if (rows[k].integer) *rows[k].integer = static_cast<int>(k % 2);
+        }
+        for (const Row& r : rows) {
+            reals.push_back(r.real ? *r.real : 0);
+            ints.push_back(r.integer ? *r.integer : 0);
+        }
+        int code = -2;
+        const std::string text = WriteText(&code);
+        ASSERT_EQ(code, 0);
+        size_t at = 0;
+        for (const Row& r : rows) {
+            const size_t found = text.find(std::string(r.key) + " =", at);
+            ASSERT_NE(found, std::string::npos) << r.key;
+            at = found + 1;
+        }
+        ASSERT_EQ(ReadTextQuietly(text), 0);
+        for (size_t k = 0; k < rows.size(); ++k) {
+            SCOPED_TRACE(rows[k].key);
+            if (rows[k].real) {
+                EXPECT_EQ(*rows[k].real, reals[k]);
+            }
+            if (rows[k].integer) {
+                EXPECT_EQ(*rows[k].integer, ints[k]);
+            }
+        }
+    }
+}
 
 // One field of a first read is not what a file written from it gives back, by the engine's own
 // rules: a section node carries its water-surface width in the Bws column (its rectangle width

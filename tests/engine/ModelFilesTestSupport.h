@@ -111,14 +111,6 @@ inline int LoadModelFileQuietly(const std::filesystem::path& path)
     return LoadModelFile(path);
 }
 
-// True when the hydraulics behind the reader are still the placeholders that return 0.
-inline bool HydraulicsArePlaceholders()
-{
-    const double xs[2] = {0, 1};
-    const double ys[2] = {0, 2};
-    return InterpolateTable(xs, ys, 0.5, 2) != 1.0;
-}
-
 // Every value of the engine data in text form (doubles as hex floats, so equal text means
 // equal bits); links appear as the numbers of what they point to.
 inline std::string EngineSnapshot()

@@ -46,6 +46,18 @@ TEST_F(ThermalIce, WaterTemperatureIsTheRootOfTheMixtureEnergy)
         EXPECT_NEAR(ComputeWaterTemperature(ComputeMixtureEnergy(t, 0), 0), t, 1e-14 * std::fabs(t)) << t;
 }
 
+// The energy a node is read or edited with is the mixture energy of the independent reference,
+// and the water temperature is its root.
+TEST_F(ThermalIce, NodeThermalEnergyIsTheMixtureEnergy)
+{
+    for (double cf : {0.0, 1e-5, 0.002, 0.01})
+        for (double t : {-0.02, 0.0, 0.3, 2.0, 12.5, 28.0}) {
+            const double e = ComputeNodeThermalEnergy(t, cf);
+            EXPECT_NEAR(e, MixtureEnergy(t, cf), 1e-9 * std::fabs(MixtureEnergy(t, cf)) + 1e-9) << t << " " << cf;
+            EXPECT_NEAR(ComputeWaterTemperature(e, cf), t, 1e-12) << t << " " << cf;
+        }
+}
+
 TEST_F(ThermalIce, NodeWaterTemperatureNeverFallsBelowTheMinimum)
 {
     NodeRecord n;

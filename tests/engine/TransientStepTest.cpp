@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/EngineData.h"
+#include "engine/FiniteElements.h"
 #include "engine/Hydrodynamics.h"
 #include "engine/ModelSetup.h"
 #include "engine/SteadyRun.h"
@@ -48,14 +49,14 @@ protected:
         mc.StateFileInterval = intervals[3];
         mc.DatabaseInterval = intervals[4];
     }
-    // Lets the hydrodynamic solve make no iteration, so that every step is rejected; false
-    // when the solve does not reject.
+    // Lets the hydrodynamic solve make no iteration, so that every step is rejected; true when
+    // the solve then rejects.
     static bool RejectEveryStep()
     {
         g_ModelControl.HydrodynamicsOn = 1;
         g_EquationSystems[HydrodynamicSystem].MaxIterations = 0;
         g_ModelControl.DeltaT = 1;
-        return SolveHydrodynamicsStep() != 1;
+        return SolveHydrodynamicsStep() == NewtonNotConverged;
     }
 };
 
@@ -266,7 +267,7 @@ TEST_F(Stepping, ClockAndTimeLevelFollowTheStep)
 // remembered length is dropped.
 TEST_F(Stepping, RejectedStepRestoresTheExactStart)
 {
-    if (!RejectEveryStep()) GTEST_SKIP() << "the hydrodynamic solve is not built yet";
+    ASSERT_TRUE(RejectEveryStep()) << "a solve allowed no iteration must reject the step";
     ModelControl& mc = g_ModelControl;
 
     ASSERT_NE(0.1 + 0.7 - 0.7, 0.1);
@@ -292,7 +293,7 @@ TEST_F(Stepping, RejectedStepRestoresTheExactStart)
 // A rejected step that the output schedule cut short does not stop the run.
 TEST_F(Stepping, RejectionsStopAtTheStepFloor)
 {
-    if (!RejectEveryStep()) GTEST_SKIP() << "the hydrodynamic solve is not built yet";
+    ASSERT_TRUE(RejectEveryStep()) << "a solve allowed no iteration must reject the step";
     ModelControl& mc = g_ModelControl;
 
     struct Case {
@@ -336,6 +337,29 @@ TEST_F(Stepping, RejectionsStopAtTheStepFloor)
     EXPECT_EQ(TransientStep(), 1);
 }
 
+// The reason a failed step gives the run's message, as the run dialog and the runner show it.
+TEST_F(Stepping, FailedStepsAreDescribed)
+{
+    ASSERT_TRUE(RejectEveryStep()) << "a solve allowed no iteration must reject the step";
+    ModelControl& mc = g_ModelControl;
+    mc.MaxDeltaT = 3600;
+
+    mc.ModelTime = 7200;
+    mc.DeltaT = 0.0015;
+    ASSERT_EQ(TransientStep(), StepCannotProgress);
+    EXPECT_EQ(DescribeFailedStep(StepCannotProgress),
+              "the time step fell to 0.00075 s, below the smallest of 0.001 s (no node's Newton update was a finite "
+              "number)");
+
+    mc.ModelTime = 1e17;
+    mc.DeltaT = 1;
+    ASSERT_EQ(TransientStep(), StepCannotProgress);
+    EXPECT_EQ(DescribeFailedStep(StepCannotProgress), "the time step of 1 s no longer changes the model time");
+
+    EXPECT_EQ(DescribeFailedStep(StepNotAssembled), "the equations could not be assembled (out of memory)");
+    EXPECT_EQ(DescribeFailedStep(StepMade), "");
+}
+
 // A model without elements cannot be assembled: the step is undone and reported, not taken
 // as an advance of the clock.
 TEST_F(Stepping, AssemblyFailureUndoesTheStepAndIsReported)
@@ -343,7 +367,7 @@ TEST_F(Stepping, AssemblyFailureUndoesTheStepAndIsReported)
     ModelControl& mc = g_ModelControl;
     mc.HydrodynamicsOn = 1;
     mc.DeltaT = 1;
-    if (SolveHydrodynamicsStep() == 1) GTEST_SKIP() << "the hydrodynamic solve is not built yet";
+    ASSERT_NE(SolveHydrodynamicsStep(), NewtonConverged) << "a model without nodes cannot converge";
 
     g_NodeBlock.resize(2);
     for (NodeRecord& n : g_NodeBlock) SetNodeDefaults(&n);
@@ -359,6 +383,66 @@ TEST_F(Stepping, AssemblyFailureUndoesTheStepAndIsReported)
     EXPECT_EQ(mc.ModelTime, 0.1);
     EXPECT_EQ(mc.DeltaT, 0.7);
     EXPECT_EQ(g_NodeBlock[0].HydroUnknowns[1], 5);
+}
+
+// What a step changes besides the time-level twins comes back on a step not made: border ice,
+// ice-front marks, flags, peaks and the weather of the step start.
+TEST_F(Stepping, StepStartComesBackWhateverTheStepChanged)
+{
+    g_NodeBlock.resize(2);
+    for (NodeRecord& n : g_NodeBlock) SetNodeDefaults(&n);
+    g_NodeBlock[0].Next = &g_NodeBlock[1];
+    g_Nodes = &g_NodeBlock[0];
+    g_ModelControl.NodeCount = 2;
+    RebuildNodeIndex();
+    const auto fill = [](NodeRecord& n, double v) {
+        n.SolidIceEquivalentArea = v + 1;
+        n.BorderIceArea = v + 2;
+        n.BorderEdgeStations[0] = v + 3;
+        n.BorderEdgeStations[1] = v + 4;
+        n.PeakStage = v + 5;
+        n.PeakFluxDischarge = v + 6;
+        n.PeakStageTime = v + 7;
+        n.PeakFluxTime = v + 8;
+        n.AirTemperature = v + 9;
+        n.SolarRadiation = v + 10;
+        n.BorderIceActive = static_cast<int>(v) + 11;
+        n.SlushCongested = static_cast<int>(v) + 12;
+        n.IceFrontStalled = static_cast<int>(v) + 13;
+        n.IceFrontAtNode = static_cast<int>(v) + 14;
+        n.NoIceFlag = static_cast<int>(v) + 15;
+    };
+    fill(g_NodeBlock[0], 100);
+    fill(g_NodeBlock[1], 200);
+    ASSERT_TRUE(SaveStepStart());
+    ShiftTimeLevel();
+    fill(g_NodeBlock[0], 300);
+    fill(g_NodeBlock[1], 400);
+    g_ModelControl.ModelTime = 99;
+    ReturnToStepStart(5);
+
+    EXPECT_EQ(g_ModelControl.ModelTime, 5);
+    for (int k = 0; k < 2; ++k) {
+        SCOPED_TRACE(k);
+        NodeRecord expected = g_NodeBlock[k];
+        fill(expected, 100 * (k + 1));
+        const NodeRecord& n = g_NodeBlock[k];
+        EXPECT_EQ(n.SolidIceEquivalentArea, expected.SolidIceEquivalentArea);
+        EXPECT_EQ(n.BorderIceArea, expected.BorderIceArea);
+        EXPECT_EQ(n.BorderEdgeStations[0], expected.BorderEdgeStations[0]);
+        EXPECT_EQ(n.BorderEdgeStations[1], expected.BorderEdgeStations[1]);
+        EXPECT_EQ(n.PeakStage, expected.PeakStage);
+        EXPECT_EQ(n.PeakFluxDischarge, expected.PeakFluxDischarge);
+        EXPECT_EQ(n.PeakStageTime, expected.PeakStageTime);
+        EXPECT_EQ(n.PeakFluxTime, expected.PeakFluxTime);
+        EXPECT_EQ(n.AirTemperature, expected.AirTemperature);
+        EXPECT_EQ(n.SolarRadiation, expected.SolarRadiation);
+        EXPECT_EQ(n.BorderIceActive, expected.BorderIceActive);
+        EXPECT_EQ(n.SlushCongested, expected.SlushCongested);
+        EXPECT_EQ(n.IceFrontStalled, expected.IceFrontStalled);
+        EXPECT_EQ(n.IceFrontAtNode, expected.IceFrontAtNode);
+        EXPECT_EQ(n.NoIceFlag, expected.NoIceFlag);
+    }
 }
 
 TEST_F(Stepping, SteadyPassRestoresClockThetasAndTolerances)

@@ -4,6 +4,8 @@
 #include <system_error>
 
 #include "engine/EngineData.h"
+#include "engine/Units.h"
+#include "engine/WaterQualityFile.h"
 
 namespace {
 
@@ -39,7 +41,7 @@ void BatchResults::Configure(const std::string& modelPath, const std::string& fo
 
     const std::string stem = fs::path(modelPath).stem().string();
     const auto inFolder = [&](const char* name) { return (fs::path(folder) / (stem + name)).string(); };
-    const bool thermal = State->FileType == 3;
+    const bool thermal = State->FileType == FileTypeThermalIce;
     w.SeriesEnabled = w.SnapshotEnabled = w.PeakEnabled = 1;
     w.IceFrontEnabled = thermal;
     w.StateFileEnabled = stateEveryHours > 0;
@@ -53,9 +55,9 @@ void BatchResults::Configure(const std::string& modelPath, const std::string& fo
     // file type besides.
     int columns[SnapshotColumnCount] = {1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1};
     switch (State->FileType) {
-    case 1: columns[5] = columns[8] = 1; break;
-    case 2: columns[2] = columns[5] = columns[8] = 1; break;
-    case 3:
+    case FileTypeStaticIce: columns[5] = columns[8] = 1; break;
+    case FileTypeDynamicIce: columns[2] = columns[5] = columns[8] = 1; break;
+    case FileTypeThermalIce:
         for (int& c : columns)
             c = 1;
         break;
@@ -65,7 +67,7 @@ void BatchResults::Configure(const std::string& modelPath, const std::string& fo
         w.SeriesColumns[c] = w.SnapshotColumns[c] = columns[c];
     // The six values of the water-quality type: nutrients, or heavy metals and xenobiotics.
     if (!waterQualityPath.empty())
-        w.SeriesColumns[g_ModelControl.WQFileType == 0 ? NutrientColumn : MetalColumn] = 1;
+        w.SeriesColumns[g_ModelControl.WQFileType == WQNutrients ? NutrientColumn : MetalColumn] = 1;
 
     // The output options: every step, or the interval in hours.
     const bool everyStep = !(everyHours > 0);
@@ -73,7 +75,7 @@ void BatchResults::Configure(const std::string& modelPath, const std::string& fo
     State->SeriesInterval = State->SnapshotInterval = everyStep ? 0.0 : everyHours;
     State->IceFrontInterval = thermal && !everyStep ? everyHours : 0.0;
     State->StateFileInterval = stateEveryHours > 0 ? stateEveryHours : 0.0;
-    State->DatabaseInterval = g_ModelControl.DatabaseInterval / 3600.0;
+    State->DatabaseInterval = g_ModelControl.DatabaseInterval / SecondsPerHour;
     State->PushRunSettings();
 }
 
@@ -102,7 +104,7 @@ std::string BatchResults::Start()
     if (!Writer)
         return {};
     ResultsWriter& w = *Writer;
-    const bool thermal = State->FileType == 3;
+    const bool thermal = State->FileType == FileTypeThermalIce;
     if (const int r = w.WriteHeaders(ModelPath, WaterQualityPath); r != ResultsOk)
         return Describe(r, "result files in '" + Folder + "'");
     // The first rows at the present time, as a run started after the output options changed.

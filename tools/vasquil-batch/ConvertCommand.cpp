@@ -3,7 +3,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "datalib/HECRASConversion.h"
+#include "datalib/NewChannelModel.h"
 
 using VQXHECRASDataLib::ConvertHECRASGeometry;
 using VQXHECRASDataLib::VQXConversionRequest;
@@ -46,14 +46,6 @@ bool ParseNumber(std::string_view text, double& value)
     const char* end = text.data() + text.size();
     const auto [ptr, ec] = std::from_chars(text.data(), end, value);
     return ec == std::errc() && ptr == end && std::isfinite(value);
-}
-
-VQXStartDate LocalDateNow()
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec};
 }
 
 // Returns 0 with the request filled, or 2 after saying why the command line is not understood.

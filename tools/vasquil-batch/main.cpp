@@ -32,13 +32,13 @@
 
 #include "engine/EngineData.h"
 #include "engine/FiniteResults.h"
-#include "engine/Hydrodynamics.h"
 #include "engine/ModelFiles.h"
 #include "engine/ModelSetup.h"
 #include "engine/OutputTargets.h"
 #include "engine/ResultsDatabase.h"
 #include "engine/SteadyRun.h"
 #include "engine/TimeStepping.h"
+#include "engine/Units.h"
 #include "engine/WaterQuality.h"
 #include "engine/WaterQualityFile.h"
 #include "tools/vasquil-batch/BatchResults.h"
@@ -137,7 +137,7 @@ bool ParseNumber(std::string_view text, double& value)
 // end on, so an interval far below a second would cut the steps to where they no longer move
 // the clock; one far above the range of a double in seconds has no multiples at all. Below a
 // second, output after every accepted step (--db-every-hours 0) is what such a wish means.
-constexpr double ShortestIntervalHours = 1.0 / 3600;
+constexpr double ShortestIntervalHours = 1.0 / SecondsPerHour;
 constexpr double LongestIntervalHours = 1e300;
 constexpr const char* IntervalRange = "of at least 1 s (0.000277778 hours) and at most 1e300 hours";
 
@@ -372,7 +372,7 @@ public:
     {
         std::FILE* stream = stream_;
         stream_ = nullptr;
-        if (WriteModelFile(stream) != 0) {
+        if (WriteModelFile(stream) != WriteOk) {
             Fail("the saved model '%s' could not be written", target_.c_str());
             return false;
         }
@@ -437,7 +437,7 @@ void ForceNonFiniteStateWhenAsked()
 {
     static const char* const hours = std::getenv("VASQUIL_BATCH_TEST_NONFINITE_HOURS");
     double at = 0;
-    if (!hours || !ParseNumber(hours, at) || g_ModelControl.ModelTime < at * 3600) return;
+    if (!hours || !ParseNumber(hours, at) || g_ModelControl.ModelTime < at * SecondsPerHour) return;
     int count = 0;
     for (NodeRecord* n = g_Nodes; n; n = n->Next) ++count;
     NodeRecord* middle = g_Nodes;
@@ -457,23 +457,15 @@ bool ResultsAreFinite(ProgressMeter& meter)
     meter.Clear();
     Fail("the run stops at model time %.6f h: %s of node %d is %g, not a finite number; no output of this time "
          "was written",
-         g_ModelControl.ModelTime / 3600, quantity, node->Number, value);
+         g_ModelControl.ModelTime / SecondsPerHour, quantity, node->Number, value);
     return false;
-}
-
-// Where the last Newton update of the hydrodynamics was largest, for a run that cannot progress.
-std::string LargestUpdate()
-{
-    const NodeRecord* node = FindLargestHydroIncrementNode();
-    return node ? "the Newton update was largest at node " + std::to_string(node->Number)
-                : "no node's Newton update was a finite number";
 }
 
 void PrintTransientLine(ProgressMeter& meter)
 {
     const ModelControl& mc = g_ModelControl;
     meter.Clear();
-    std::printf("time %12.4f h   time step %10.4g s   Newton iterations %d", mc.ModelTime / 3600, mc.DeltaT,
+    std::printf("time %12.4f h   time step %10.4g s   Newton iterations %d", mc.ModelTime / SecondsPerHour, mc.DeltaT,
                 g_EquationSystems[HydrodynamicSystem].IterationCount);
     if (mc.WaterQualityOn) std::printf("   water quality %d", g_EquationSystems[WaterQualitySystem].IterationCount);
     std::printf("\n");
@@ -493,22 +485,10 @@ int RunTransient(const Options& options, ResultsDatabase* database, BatchResults
     while (mc.ModelTime < mc.FinalTime) {
         const double before = mc.ModelTime;
         const int result = step();
-        if (result == 1 && mc.DeltaT < TimeStepFloor()) {
+        if (result != StepMade) {
             meter.Clear();
-            Fail("the run cannot progress at model time %.6f h: the time step fell to %g s, below the smallest of %g s "
-                 "(%s)",
-                 mc.ModelTime / 3600, mc.DeltaT, TimeStepFloor(), LargestUpdate().c_str());
-            return 1;
-        }
-        if (result == 1) {
-            meter.Clear();
-            Fail("the run cannot progress at model time %.6f h: the time step (%g s) no longer changes the model time",
-                 mc.ModelTime / 3600, mc.DeltaT);
-            return 1;
-        }
-        if (result != 0) {
-            meter.Clear();
-            Fail("the equations could not be assembled at model time %.6f h (out of memory)", mc.ModelTime / 3600);
+            Fail("the run %s at model time %.6f h: %s", result == StepCannotProgress ? "cannot progress" : "stops",
+                 mc.ModelTime / SecondsPerHour, DescribeFailedStep(result).c_str());
             return 1;
         }
         if (!(mc.ModelTime > before)) {
@@ -546,7 +526,7 @@ int RunSteady(const Options& options, ResultsDatabase* database, BatchResults& r
     for (int pass = 1; pass <= options.passes; ++pass) {
         JamPassReport jam;
         const int result = options.iceJam ? RunSteadyJamPass(&jam) : RunSteadyPass();
-        if (result < 0) {
+        if (result == SteadyPassNotMade) {
             meter.Clear();
             Fail("steady pass %d could not be made (time step %g s)", pass, mc.DeltaT);
             return 1;
@@ -554,7 +534,7 @@ int RunSteady(const Options& options, ResultsDatabase* database, BatchResults& r
         const EquationSystem& hydro = g_EquationSystems[HydrodynamicSystem];
         meter.Clear();
         std::printf("pass %6d   time step %10.4g s   Newton iterations %d   solution change %.4E%s", pass, mc.DeltaT,
-                    hydro.IterationCount, hydro.LastNorm, result == 1 ? "" : "   (not converged)");
+                    hydro.IterationCount, hydro.LastNorm, result == SteadyPassConverged ? "" : "   (not converged)");
         if (options.iceJam && jam.Solved)
             std::printf("   ice jam solved, largest thickness change %.4E m", jam.LargestThicknessChange);
         else if (options.iceJam)
@@ -612,11 +592,11 @@ int Run(const Options& options)
     // The reader opens the file itself: it refuses a device, a FIFO or a directory before
     // reading (and without waiting for a FIFO's writer).
     const int read = LoadModelFile(options.model);
-    if (read == -1) {
+    if (read == ReadNoStream) {
         Fail("cannot open the model file '%s': %s", options.model.c_str(), std::strerror(errno));
         return 1;
     }
-    if (read != 0) {
+    if (read != ReadOk) {
         if (ModelReaderRefusal()[0] != '\0')
             Fail("the model file '%s' was refused: %s", options.model.c_str(), ModelReaderRefusal());
         else
@@ -624,7 +604,7 @@ int Run(const Options& options)
         return 1;
     }
     if (!options.waterQuality.empty()) {
-        if (LoadWQFile(options.waterQuality) != 0) {
+        if (LoadWQFile(options.waterQuality) != WQReadOk) {
             Fail("the water-quality file '%s' was refused: %s", options.waterQuality.c_str(), WQReaderRefusal());
             return 1;
         }
@@ -639,7 +619,7 @@ int Run(const Options& options)
 
     WarnNodesWithoutZone();
     ModelControl& mc = g_ModelControl;
-    if (options.iceJam && mc.FileType != 1) {
+    if (options.iceJam && mc.FileType != FileTypeStaticIce) {
         Fail("--ice-jam needs a static-ice model (File Type 1); the model file '%s' has File Type %d",
              options.model.c_str(), mc.FileType);
         return 1;
@@ -668,17 +648,17 @@ int Run(const Options& options)
                  g_EquationSystems[additional].Theta);
             return 1;
         }
-        if (options.finalHours) mc.FinalTime = *options.finalHours * 3600;
+        if (options.finalHours) mc.FinalTime = *options.finalHours * SecondsPerHour;
         if (!(mc.ModelTime < mc.FinalTime) || !std::isfinite(mc.FinalTime)) {
             Fail("the present time must be less than the final time (model time %g h, final time %g h)",
-                 mc.ModelTime / 3600, mc.FinalTime / 3600);
+                 mc.ModelTime / SecondsPerHour, mc.FinalTime / SecondsPerHour);
             return 1;
         }
     }
     // Only the database schedule is kept: the runner writes no other output, and the other
     // schedules would shorten steps for nothing.
     mc.SeriesInterval = mc.SnapshotInterval = mc.IceFrontInterval = mc.StateFileInterval = 0;
-    mc.DatabaseInterval = options.databaseEveryHours * 3600;
+    mc.DatabaseInterval = options.databaseEveryHours * SecondsPerHour;
     for (EquationSystem& es : g_EquationSystems) es.StructureBuilt = 0;
 
     // The result text files follow the database schedule (and the state-file schedule).
@@ -730,7 +710,7 @@ int Run(const Options& options)
                                       : RunTransient(options, database.Database, results);
     if (result != 0) return result;
     if (!options.save.empty() && !state.Commit()) return 1;
-    if (!options.saveWaterQuality.empty() && SaveWQFile(options.saveWaterQuality) != 0) {
+    if (!options.saveWaterQuality.empty() && SaveWQFile(options.saveWaterQuality) != WriteOk) {
         Fail("the water-quality file '%s' could not be written", options.saveWaterQuality.c_str());
         return 1;
     }

@@ -1,6 +1,7 @@
-// The model file of a new trapezoidal channel, written line by line in the layout the model
-// reader takes (labels carry no digits; the reader reads the numbers by position).
-#include "app/NewChannelModel.h"
+// The model file of a new trapezoidal channel, and the header of a new model, written line by
+// line in the layout the model reader takes (labels carry no digits; the reader reads the
+// numbers by position).
+#include "datalib/NewChannelModel.h"
 
 #include "engine/OutputTargets.h"
 
@@ -86,9 +87,11 @@ struct Channel {
     }
 };
 
-void FormatHeader(std::string& text, const Channel& channel, const CalendarDate& date)
+}  // namespace
+
+void AppendNewModelHeader(std::string& text, int unitSystem, int nodes, int elements, int boundaryElements,
+                          const CalendarDate& date)
 {
-    const int n = channel.Shape.NodeCount;
     text += " File Type = 0\n Delta t = 3600\n Max Delta t = 3600\n Model Time = 0\n";
     text += " Simulation Start DateTime (YYYY MM DD HH MM SS) = ";
     char when[96];
@@ -96,14 +99,25 @@ void FormatHeader(std::string& text, const Channel& channel, const CalendarDate&
                   date[5]);
     text += when;
     text += "\n\n Number of Nodes = ";
-    AppendInt(text, n);
+    AppendInt(text, nodes);
     text += "\n Number of Elements = ";
-    AppendInt(text, n - 1);
-    text += "\n Number of Boundary Elements = 2\n Number of Junctions = 0\n System of units = 1\n\n";
+    AppendInt(text, elements);
+    text += "\n Number of Boundary Elements = ";
+    AppendInt(text, boundaryElements);
+    text += "\n Number of Junctions = 0\n System of units = ";
+    AppendInt(text, unitSystem);
+    text += "\n\n";
     text += " Hydrodynamics Upwinding Coefficient = 0.5\n Hydrodynamics Upwinding Updating = 0\n"
             " Hydrodynamics Theta = 0.5\n Hydrodynamics Tolerance = 0.00001\n Hydrodynamics Formulation = 1\n"
             " Hydrodynamics Alpha = 0.5\n\n";
     text += " Water Temperature (deg C) = 4\n\n\tNode Information\n\n";
+}
+
+namespace {
+
+// The heading of the node table of a new channel.
+void AppendNodeHeading(std::string& text)
+{
     text += "\n \tNode #\tHECRAS RS\tsection code\treach #\teasting(m)\tnorthing(m)\tx(km)\t invert(m)\tnRect\tBws(m)"
             "\thydro code\tWSE(m)\tQ(cms)\n";
 }
@@ -209,7 +223,8 @@ int WriteNewChannelModel(std::FILE* stream, const NewChannelShape& shape, const 
 
     // A long river is written a node at a time.
     std::string text;
-    FormatHeader(text, channel, date);
+    AppendNewModelHeader(text, 1, shape.NodeCount, shape.NodeCount - 1, 2, date);
+    AppendNodeHeading(text);
     for (int i = 0; i < shape.NodeCount; ++i) {
         FormatNode(text, channel, i);
         if (text.size() > 60000 && !Flush(text, stream)) return NewChannelCannotWrite;

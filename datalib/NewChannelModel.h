@@ -1,6 +1,7 @@
-// The model file of a new trapezoidal channel: a straight metric reach with a constant bed
-// slope, a discharge hydrograph at the inflow and a stage hydrograph at the outflow, both
-// constant, and the water surface at a uniform depth above the bed.
+// New models: the header every new model file starts with, and the model file of a new
+// trapezoidal channel (the New command's): a straight metric reach with a constant bed slope, a
+// discharge hydrograph at the inflow and a stage hydrograph at the outflow, both constant, and
+// the water surface at a uniform depth above the bed.
 //
 // Every real number of the file is written with exactly three decimals, every integer plainly,
 // independently of the process locale.
@@ -30,6 +31,15 @@ using CalendarDate = std::array<int, 6>;
 
 // The computer's present local date and time.
 CalendarDate LocalDateNow();
+
+// Appends the header of a new model to text, as the New command and the conversion of a
+// geometry file write it: open water (File Type 0), time steps of an hour from model time 0 at
+// `date`, the given numbers of nodes, elements and boundary elements, no junction, the system of
+// units (1 metric, 0 imperial), the hydrodynamic settings of a new model and a water
+// temperature of 4 degC, up to the title of the node table. The heading of the node table and
+// the rows of the nodes, elements and boundary elements follow it.
+void AppendNewModelHeader(std::string& text, int unitSystem, int nodes, int elements, int boundaryElements,
+                          const CalendarDate& date);
 
 // Results of the checks and writers below.
 enum NewChannelResult {
