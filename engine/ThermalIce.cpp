@@ -244,11 +244,17 @@ ExchangeSwitches EvaluateSwitches(const PointInterpolation& at, const LevelState
         w.a = 0.0;
     else
         w.a = std::max(0.0, before.Ai);
-    if (before.qc > 0.0 && tp <= 0.0 && before.As > 0.0) {
-        w.aL = 1.0;
-        w.aK = 1.0 + (1.0 - n) * mc.IceDensity / mc.WaterDensity / n;
-    } else if (before.qc > 0.0 && tp <= 0.0) {
-        w.aK = 1.0;
+    // The heat conducted up through the cover freezes the pore water of the surface slush as far
+    // as the slush there is can take the step's heat (the share aL), and water at the bottom of
+    // the cover with the rest. Frozen slush turns into solid ice with its ice skeleton, hence aK
+    // above 1.
+    if (before.qc > 0.0 && tp <= 0.0) {
+        const auto [T1, T0] = ThermalTimeWeights();
+        const double rho = mc.WaterDensity, L = mc.LatentHeat;
+        const double conducted = T0 * before.Bi * before.C * before.qc + T1 * now.Bi * now.C * now.qc;   // J/m
+        const double poreHeat = before.As * rho * n * L;   // J/m to freeze the slush's pore water
+        if (before.As > 0.0) w.aL = conducted > poreHeat ? poreHeat / conducted : 1.0;
+        w.aK = 1.0 + w.aL * (1.0 - n) * mc.IceDensity / (rho * n);
     }
     w.ci = before.qs < 0.0 && tp >= 0.0;
     w.cj = tp > WarmWaterTemperature && ta <= 0.0;
