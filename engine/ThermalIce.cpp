@@ -244,11 +244,11 @@ ExchangeSwitches EvaluateSwitches(const PointInterpolation& at, const LevelState
         w.a = 0.0;
     else
         w.a = std::max(0.0, before.Ai);
-    // The heat conducted up through the cover freezes the pore water of the surface slush as far
-    // as the slush there is can take the step's heat (the share aL), and water at the bottom of
-    // the cover with the rest. Frozen slush turns into solid ice with its ice skeleton, hence aK
-    // above 1.
-    if (before.qc > 0.0 && tp <= 0.0) {
+    // The heat conducted up through the cover freezes water unless the water is warm (then the
+    // water gives it, cj): first the pore water of the surface slush, as far as the slush there
+    // is can take the step's heat (the share aL), then water at the bottom of the cover. Frozen
+    // slush turns into solid ice with its ice skeleton, hence aK above 1.
+    if (before.qc > 0.0 && tp <= WarmWaterTemperature) {
         const auto [T1, T0] = ThermalTimeWeights();
         const double rho = mc.WaterDensity, L = mc.LatentHeat;
         const double conducted = T0 * before.Bi * before.C * before.qc + T1 * now.Bi * now.C * now.qc;   // J/m
