@@ -151,7 +151,7 @@ LateralInflow LateralInflowOf(const ElementRecord* element, int nodes)
 }
 
 // Switches of the exchanges at a point: mostly from the previous level, a few from the present
-// state, each 1 or 0 (a and aK are factors).
+// state, each 1 or 0 (a and aK are factors, aL and cq shares between 0 and 1).
 struct ExchangeSwitches {
     double ks, km, ca, cd, a, aL, aK, ci, cj, ck, cl, co, cp, cq, cr, cs, ct;
 };
@@ -165,6 +165,8 @@ struct LevelState {
     double Rs;   // surface ice re-entrained into suspension, m2/s
     double Ru;   // under-cover slush re-entrained, m2/s
     double Hq;   // heat lost by the water, W/m
+    double qnOpen;   // heat lost by the open water to the air, W/m2 (qn where it counts, else 0)
+    double open;     // open share of the ice-covered width, 1 - C but never below 0
 };
 
 // The node fields of a time level read at a point: field of LevelState, node member (the
@@ -215,8 +217,9 @@ LevelState EvaluateLevel(const PointInterpolation& at)
         }
     }
     // The cover conducts through the ice-covered width once: a concentration above 1 divides
-    // its flux.
+    // its flux, and leaves no open water.
     if (s.C > 1.0) s.qc /= s.C;
+    s.open = std::max(0.0, 1.0 - s.C);
     return s;
 }
 #undef VASQUIL_THERMAL_LEVEL_FIELDS
@@ -262,7 +265,22 @@ ExchangeSwitches EvaluateSwitches(const PointInterpolation& at, const LevelState
     w.cl = (tp >= WarmWaterTemperature && anchorp > 0.0) || tp < 0.0;
     w.co = now.Vi > mc.ReentrainmentVelocity && now.Vi > 0.0;
     w.cp = now.Vt > mc.ReentrainmentVelocity && iceStill;
-    w.cq = iceStill && before.qc > 0.0 && ta < 0.0 && t <= 0.0;
+    // Skim ice forms on still open water under freezing air once the water has no heat above the
+    // freezing point left to give: cq is the share of the open water's loss over the step that
+    // the water's heat above freezing (rho A e, J/m) cannot supply, so water cooling through the
+    // freezing point within a step stops at it and the rest of the loss forms the ice. Only a
+    // step that solves the ice rows can form it; until then the loss cools the water.
+    if (ThermalUnknownsPerNode() >= AllThermalUnknowns && iceStill && before.qc > 0.0 && ta < 0.0) {
+        const auto [T1, T0] = ThermalTimeWeights();
+        const double open = T0 * before.open * before.Bi * before.qn +
+                            (before.C < 1.0 ? T1 * now.open * now.Bi * now.qn : 0.0);   // J/m
+        const double stored = std::max(at.Value(&NodeRecord::MinFlowArea), before.A);
+        const double warm = mc.WaterDensity * stored * std::max(0.0, before.e);                 // J/m
+        if (!(warm > 0.0))
+            w.cq = 1.0;
+        else if (open > warm)
+            w.cq = 1.0 - warm / open;
+    }
     w.cr = t > WarmWaterTemperature;
     w.cs = now.D > 0.0;
     w.ct = before.Aus > 0.0 && tp > WarmWaterTemperature;
@@ -271,7 +289,8 @@ ExchangeSwitches EvaluateSwitches(const PointInterpolation& at, const LevelState
 
 // Frazil rise and accretion, re-entrainment and the heat lost by the water at one level; qn
 // counts only when `openWater` (the current level of a node fully covered at the previous level
-// loses no heat to the air through the cover's gaps).
+// loses no heat to the air through the cover's gaps). The share of the open water's loss that
+// forms skim ice (cq) comes from that ice, not from the water below.
 void AddExchanges(LevelState& s, const ExchangeSwitches& w, bool openWater)
 {
     const ModelControl& mc = g_ModelControl;
@@ -280,9 +299,10 @@ void AddExchanges(LevelState& s, const ExchangeSwitches& w, bool openWater)
            s.Cf;
     s.Rs = ((1.0 - n) * s.tss + s.ti) * s.Bi * w.co * mc.ReentrainmentRate * s.C;
     s.Ru = mc.ReentrainmentRate * w.cp * s.Bi * s.C * s.tus;
-    const double qn = openWater ? s.qn : 0.0;
+    s.qnOpen = openWater ? s.qn : 0.0;
+    const double qn = (1.0 - w.cq) * s.qnOpen;
     s.Hq = (mc.AnchorIceBedFraction * s.Pw * w.cl + s.Bi * s.C * w.ck + s.Wb * w.cr) * s.qt +
-           (s.Bi * s.C + s.Wb) * w.cj * s.qc + (1.0 - s.C) * s.Bi * qn;
+           (s.Bi * s.C + s.Wb) * w.cj * s.qc + s.open * s.Bi * qn;
 }
 
 // Upwinding directions of the two levels from their transport velocities, by the thermal
@@ -372,7 +392,7 @@ void AddThermalIceTerms(const GaussPointRecord* gp, ElementRecord* element, int 
         const double dc = std::max(mc.CoverloadGranuleDiameter, s.tus);
         return s.Bi * w.km * (1.0 - s.C) * mc.FrazilRiseRate * s.Cf / (h0 * (1.0 - n)) -
                mc.ReentrainmentRate * w.co * s.Bi * s.C +
-               s.Bi * w.cq * (1.0 - s.C) * s.qn / (rhoi * L) / mc.SolidIceInitialThickness +
+               s.Bi * w.cq * s.open * s.qnOpen / (rhoi * L) / mc.SolidIceInitialThickness +
                (1.0 - s.C) * w.cs * s.D / (dc * (1.0 - n));
     };
     const auto slushSource = [&](const LevelState& s) {
@@ -382,7 +402,7 @@ void AddThermalIceTerms(const GaussPointRecord* gp, ElementRecord* element, int 
     };
     const auto solidSource = [&](const LevelState& s) {
         return (s.qc * w.aK - s.qt * w.a + s.qs * w.ci) * s.Bi * s.C / (rhoi * L) -
-               mc.ReentrainmentRate * w.co * s.Bi * s.C * s.ti + s.Bi * w.cq * (1.0 - s.C) * s.qn / (rhoi * L);
+               mc.ReentrainmentRate * w.co * s.Bi * s.C * s.ti + s.Bi * w.cq * s.open * s.qnOpen / (rhoi * L);
     };
 
     const double energy[2] = {energySource(now), energySource(before)};

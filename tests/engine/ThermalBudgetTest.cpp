@@ -119,6 +119,117 @@ TEST_F(ThermalBudget, StillWaterLosesExactlyTheHeatItGivesTheAir)
     }
 }
 
+// The heat budget of one accepted step (J): the heat lost to the air, the change of the water's
+// heat and the latent heat of the ice formed; lost = latent - change in a closed lake.
+struct StepBudget {
+    double Lost, Water, Ice;
+    double Imbalance() const { return std::fabs(Lost + Water - Ice) / std::fabs(Lost); }
+};
+StepBudget BudgetOfStep(const std::vector<double>& lengths, double step)
+{
+    const ModelControl& mc = g_ModelControl;
+    const double theta = g_EquationSystems[ThermalIceSystem].Theta;
+    StepBudget b{0, 0, 0};
+    for (const NodeRecord& n : g_NodeBlock) {
+        const double length = lengths[n.Index];
+        b.Lost += length * step *
+                  (theta * testmodel::SurfaceHeatLoss(n, false) + (1 - theta) * testmodel::SurfaceHeatLoss(n, true));
+        b.Ice += length * mc.IceDensity * mc.LatentHeat *
+                 (testmodel::IceArea(n, false) - testmodel::IceArea(n, true));
+    }
+    b.Water = mc.WaterDensity * (StoredHeat(lengths, false) - StoredHeat(lengths, true));
+    return b;
+}
+
+// One step of a still lake under a partial cover, from states at the edges of the
+// temperature bands the exchanges switch at (freezing, between freezing and warm, the warm
+// limit, warm), with no surface slush, a trace of it, or plenty, and with the ice standing
+// (skim ice forms on the open water at the freezing point) or drifting (the open water cools):
+// whatever the exchanges do, the heat the surface loses comes from the water or from ice
+// forming.
+TEST_F(ThermalBudget, EveryExchangeCaseTakesTheHeatLostFromTheWaterOrTheIce)
+{
+    struct Slush {
+        const char* name;
+        double area;   // m2
+    };
+    // A trace freezes in a fraction of the step; plenty takes the whole step's heat.
+    const Slush slushes[] = {{"no slush", 0}, {"a trace of slush", 1e-4}, {"plenty of slush", 0.5}};
+    const double temperatures[] = {0, 0.005, WarmWaterTemperature, 0.02};
+    const double width = 20, depth = 2, cover = 0.6, thickness = 0.15, step = 1800;
+    double worst = 0;
+    for (const double water : temperatures) {
+        for (const Slush& slush : slushes) {
+            for (const double drift : {0.0, 0.001}) {
+                SCOPED_TRACE(testing::Message() << "water " << water << " degC, " << slush.name << ", ice velocity "
+                                                << drift << " m/s");
+                testmodel::BuildChain(4, 100, [&](NodeRecord& n, int) {
+                    n.RectWidth = width;
+                    n.ManningN = 0.03;
+                    n.HydroUnknowns[0] = width * depth;
+                });
+                testmodel::HoldStill(depth);
+                testmodel::MakeThermal(-15.0);
+                // Drifting ice of the lake's own state enters at the upstream end and leaves at
+                // the downstream end.
+                const double slushThickness = slush.area / (cover * width);
+                testmodel::SetInflowIce(g_BoundaryElementBlock[0], {water, 0, 0, cover, slushThickness, thickness});
+                for (NodeRecord& n : g_NodeBlock) {
+                    testmodel::SetWater(n, water);
+                    n.ThermalUnknowns[3] = cover;
+                    n.ThermalUnknowns[4] = slush.area;
+                    n.ThermalUnknowns[5] = thickness * cover * width;
+                }
+                ModelControl& mc = g_ModelControl;
+                mc.DeltaT = mc.MaxDeltaT = step;
+                EquationSystem& thermal = g_EquationSystems[ThermalIceSystem];
+                thermal.Tolerance = 1e-13;
+                thermal.MaxIterations = 30;
+                // The drift only switches skim ice off. Upwinding would hand part of every node's
+                // sinks to its downstream neighbour and overdraw a trace of slush there.
+                if (drift > 0) thermal.Upwinding = 0;
+                ASSERT_EQ(testmodel::StartRun(), 0);
+                mc.HydrodynamicsOn = 0;
+                for (NodeRecord& n : g_NodeBlock) n.IceVelocity = n.PreviousIceVelocity = drift;
+                const std::vector<double> lengths = testmodel::LumpedLengths();
+                StepBudget b{0, 0, 0};
+                const double n = mc.FrazilSlushPorosity, theta = thermal.Theta;
+                const NodeRecord& out = g_NodeBlock.back();
+                ASSERT_TRUE(StepWithLengths(step, [&](double length) {
+                    const StepBudget part = BudgetOfStep(lengths, length);
+                    const double entered = length * cover * width * drift * ((1 - n) * slushThickness + thickness);
+                    const double left =
+                        length * drift *
+                        (theta * ((1 - n) * out.SlushArea + out.SolidIceArea) +
+                         (1 - theta) * ((1 - n) * out.PreviousSlushArea + out.PreviousSolidIceArea));
+                    b = {b.Lost + part.Lost, b.Water + part.Water,
+                         b.Ice + part.Ice + mc.IceDensity * mc.LatentHeat * (left - entered)};
+                }));
+                EXPECT_LT(b.Imbalance(), 1e-9) << "lost " << b.Lost << " J, water " << b.Water << " J, ice " << b.Ice
+                                               << " J";
+                EXPECT_GT(b.Lost, 0);
+                worst = std::max(worst, b.Imbalance());
+                // Under standing ice, water no warmer than the warm limit gives the cover's heat to
+                // ice growth and cools no further than the freezing point; the cover freezes a
+                // trace of slush whole, plenty only in part.
+                if (drift == 0 && water <= WarmWaterTemperature) {
+                    for (const NodeRecord& n : g_NodeBlock) {
+                        EXPECT_NEAR(n.WaterTemp, 0.0, 1e-12);
+                        if (slush.area > 0 && slush.area < 0.01) {
+                            EXPECT_NEAR(n.SlushArea, 0.0, 1e-15);
+                        }
+                        if (slush.area > 0.01) {
+                            EXPECT_GT(n.SlushArea, 0.5 * slush.area);
+                        }
+                    }
+                    EXPECT_GT(b.Ice, 0.5 * b.Lost);
+                }
+            }
+        }
+    }
+    std::printf("exchange cases: largest step imbalance %.2e of the heat lost\n", worst);
+}
+
 // A rectangular channel in uniform flow at discharge q: inflow at the upstream end, the normal
 // stage held at the downstream end.
 void BuildChannel(int nodes, double dx, double width, double q, double n, double slope)
