@@ -714,6 +714,17 @@ double ComputeFlowAreaFromStage(NodeRecord* node, double stage)
     return gross - s * node->FloatingIceArea - (1.0 - mc.AnchorIcePorosity) * node->AnchorIceArea;
 }
 
+double ContinuityOlderFloatingIceArea(const NodeRecord* node)
+{
+    if (g_ModelControl.ThermalIceOn != 1) return node->OlderFloatingIceArea;
+    return node->PreviousFloatingIceArea - node->PreviousCarriedIceArea;
+}
+
+double ContinuityOlderAnchorIceArea(const NodeRecord* node)
+{
+    return g_ModelControl.ThermalIceOn == 1 ? node->PreviousAnchorIceArea : node->OlderAnchorIceArea;
+}
+
 double ComputeMinimumFlowArea(NodeRecord* node)
 {
     const double depth = g_ModelControl.MinWaterDepth;

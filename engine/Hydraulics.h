@@ -36,6 +36,14 @@ struct NodeHydraulicsCopy {
 void SaveNodeHydraulics(const NodeRecord* node, NodeHydraulicsCopy* copy);
 void RestoreNodeHydraulics(NodeRecord* node, const NodeHydraulicsCopy* copy);
 double ComputeFlowAreaFromStage(NodeRecord* node, double stage);
+// The floating and the anchor ice area (m2) of the level before the previous one, as the
+// continuity of the natural formulations stores them: the change of the ice from that level to
+// the previous one displaces water. Ice that freezes or melts where it lies, frazil that rises to
+// the cover and anchor ice that lifts off the bed neither bring nor take away water, so in
+// thermal runs only the floating ice that the last thermal step carried to the node along the
+// river (CarriedIceArea) counts as a change, and anchor ice, which never travels, not at all.
+double ContinuityOlderFloatingIceArea(const NodeRecord* node);
+double ContinuityOlderAnchorIceArea(const NodeRecord* node);
 double ComputeMinimumFlowArea(NodeRecord* node);
 double ComputeHydraulicDepth(NodeRecord* node, double area);
 double ComputeConveyance(NodeRecord* node);

@@ -19,6 +19,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
+#include <vector>
 
 #include "engine/EngineData.h"
 #include "engine/FiniteElements.h"
@@ -324,6 +326,17 @@ void SelectSigns(double now, double before, double* s, double* sp)
     }
 }
 
+// Bookkeeping of the floating ice a thermal step carries along the river: while it is set, the
+// kernels add to every node the part of its ice rows (solid-equivalent: slush by its ice, solid
+// ice whole) that is neither the node's own store nor ice formed, melted or exchanged with the
+// water column where it lies (transport, upwinding, and what the boundaries let in and out), and
+// the length of river the node stands for.
+struct CarriedIceTally {
+    std::vector<double> Volume;   // m3 of ice carried to the node, by node index
+    std::vector<double> Length;   // m
+};
+CarriedIceTally* s_Tally = nullptr;
+
 // One point of the nodal rule (the point of element node k): the element residual of every
 // active row of both nodes. `fluxBlocked`: the element's first node holds a bridged cover's
 // downstream end, so no surface ice crosses the element.
@@ -443,15 +456,33 @@ void AddThermalIceTerms(const GaussPointRecord* gp, ElementRecord* element, int 
             if (!blocked) term += dN * (T1 * flux + T0 * fluxp);
             return term;
         };
-        row[UnderSlushRow] += J * moved(now.Aus, before.Aus, sT, sTp, now.Vt * now.Aus, before.Vt * before.Aus,
-                                        dAusVt, dAusVtp, underSlush[0], underSlush[1], false);
+        const double underSlushTerm = moved(now.Aus, before.Aus, sT, sTp, now.Vt * now.Aus, before.Vt * before.Aus,
+                                            dAusVt, dAusVtp, underSlush[0], underSlush[1], false);
+        row[UnderSlushRow] += J * underSlushTerm;
         row[ConcentrationRow] += J * moved(now.Bi * now.C, before.Bi * before.C, sI, sIp, now.Vi * now.Bi * now.C,
                                            before.Vi * before.Bi * before.C, dBCV, dBCVp, concentration[0],
                                            concentration[1], fluxBlocked);
-        row[SlushRow] += J * moved(now.As, before.As, sI, sIp, now.Vi * now.As, before.Vi * before.As, dAsV, dAsVp,
-                                   slushGrowth[0], slushGrowth[1], fluxBlocked);
-        row[SolidIceRow] += J * moved(now.Ai, before.Ai, sI, sIp, now.Vi * now.Ai, before.Vi * before.Ai, dAiV, dAiVp,
-                                      solid[0], solid[1], fluxBlocked);
+        const double slushTerm = moved(now.As, before.As, sI, sIp, now.Vi * now.As, before.Vi * before.As, dAsV,
+                                       dAsVp, slushGrowth[0], slushGrowth[1], fluxBlocked);
+        row[SlushRow] += J * slushTerm;
+        const double solidTerm = moved(now.Ai, before.Ai, sI, sIp, now.Vi * now.Ai, before.Vi * before.Ai, dAiV,
+                                       dAiVp, solid[0], solid[1], fluxBlocked);
+        row[SolidIceRow] += J * solidTerm;
+
+        // What of the node's solid-equivalent ice is neither its own store nor formed, melted or
+        // exchanged where it lies is carried along the river.
+        if (s_Tally) {
+            const auto inPlace = [&](double q, double qp, double source, double sourcep) {
+                return N * ((qp - q) + T0 * sourcep + T1 * source);
+            };
+            const double carriedIce =
+                (1.0 - n) * (underSlushTerm - inPlace(now.Aus, before.Aus, underSlush[0], underSlush[1])) +
+                (1.0 - n) * (slushTerm - inPlace(now.As, before.As, slushGrowth[0], slushGrowth[1])) +
+                (solidTerm - inPlace(now.Ai, before.Ai, solid[0], solid[1]));
+            const int index = element->Nodes[i]->Index;
+            s_Tally->Volume[index] += J * carriedIce;
+            s_Tally->Length[index] += J * N;
+        }
     }
 }
 
@@ -760,6 +791,12 @@ void ComputeThermalBoundaryResidual(BoundaryElementRecord* element)
     if (!node) return;
     RefreshThermalNode(node);
     AddThermalBoundaryTerms(element);
+    // The boundary's rows (the vector holds them alone) are ice that enters or leaves.
+    if (s_Tally && ThermalUnknownsPerNode() >= AllThermalUnknowns) {
+        const double* r = g_ModelControl.ElementVector.data();
+        s_Tally->Volume[node->Index] +=
+            (1.0 - g_ModelControl.FrazilSlushPorosity) * (r[UnderSlushRow] + r[SlushRow]) + r[SolidIceRow];
+    }
 }
 
 void UpdateAnchorIce(NodeRecord* node)
@@ -837,6 +874,38 @@ void FinishThermalStep()
     }
 }
 
+namespace {
+
+// A step that cannot keep its books fails as an assembly that runs out of memory does.
+constexpr int OutOfMemoryCode = -1;
+
+// Sets every node's CarriedIceArea (m2): the floating ice the converged step carried to the node
+// along the river, net of what it carried away, per metre of river. False when memory runs out.
+bool TallyCarriedIce()
+{
+    static CarriedIceTally tally;
+    const bool ice = ThermalUnknownsPerNode() >= AllThermalUnknowns;
+    if (ice) {
+        try {
+            tally.Volume.assign(g_NodeIndex.size(), 0.0);
+            tally.Length.assign(g_NodeIndex.size(), 0.0);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        s_Tally = &tally;
+        EvaluateSystemResiduals(ThermalIceSystem);
+        s_Tally = nullptr;
+    }
+    for (NodeRecord* n : g_NodeIndex) {
+        if (!n) continue;
+        const size_t k = static_cast<size_t>(n->Index);
+        n->CarriedIceArea = ice && tally.Length[k] > 0.0 ? tally.Volume[k] / tally.Length[k] : 0.0;
+    }
+    return true;
+}
+
+}  // namespace
+
 int SolveThermalIceStep()
 {
     ModelControl& mc = g_ModelControl;
@@ -860,6 +929,9 @@ int SolveThermalIceStep()
         AdvanceIceFront(e);
 
     const int solved = RunNewtonIterations(ThermalIceSystem, nullptr);
-    if (solved == 1) FinishThermalStep();
+    if (solved == 1) {
+        if (!TallyCarriedIce()) return OutOfMemoryCode;
+        FinishThermalStep();
+    }
     return solved;
 }

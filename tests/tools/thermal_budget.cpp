@@ -323,8 +323,10 @@ int CheckBudgets(const char* model, const char* database, const char* end, const
     for (const Rows::value_type& r : rows)
         if (r.second.size() != s.nodes.size()) return Fail("an output time without a row for every node");
 
-    // Heat lost to the air over every step, and what left through the held end.
-    double lost = 0, heatOut = 0, waterOut = 0;
+    // Heat lost to the air over every step, and what left through the held end: water with its
+    // heat, and drifting surface ice (the database holds no slush under the cover, which moves
+    // with the water and is left out).
+    double lost = 0, heatOut = 0, waterOut = 0, iceOut = 0;
     for (auto it = std::next(rows.begin()); it != rows.end(); ++it) {
         const auto& [t0, before] = *std::prev(it);
         const auto& [t1, now] = *it;
@@ -340,6 +342,10 @@ int CheckBudgets(const char* model, const char* database, const char* end, const
                            ((1 - s.thermalTheta) * a.Energy * a.FluxDischarge +
                             s.thermalTheta * b.Energy * b.FluxDischarge);
                 waterOut += s.rho * dt * ((1 - s.hydroTheta) * a.Discharge + s.hydroTheta * b.Discharge);
+                const auto drifting = [&](const Row& r) {
+                    return r.IceVelocity * ((1 - s.n) * r.SlushArea + r.SolidIceArea);
+                };
+                iceOut += dt * ((1 - s.thermalTheta) * drifting(a) + s.thermalTheta * drifting(b));
             }
         }
     }
@@ -371,15 +377,15 @@ int CheckBudgets(const char* model, const char* database, const char* end, const
         return sum;
     };
     const double waterHeat = water(rows.rbegin()->second) - water(rows.begin()->second);
-    const double iceHeat = latent(ice1) - latent(ice0);
+    const double iceHeat = latent(ice1) - latent(ice0) + s.rhoi * s.L * iceOut;
     const double heat = std::fabs(lost + waterHeat + heatOut - iceHeat) / std::fabs(lost);
     const double iceMass = iceHeat / s.L;
-    const double massChange = mass(ice1) - mass(ice0) + waterOut;
+    const double massChange = mass(ice1) - mass(ice0) + waterOut + s.rhoi * iceOut;
     const double massImbalance = std::fabs(massChange) / std::fabs(iceMass);
     std::printf("heat lost to the air %.9e J, ice formed %.9e J, water heat change %.9e J, out %.9e J\n", lost,
                 iceHeat, waterHeat, heatOut);
-    std::printf("ice formed %.9e kg, water and ice mass change %.9e kg (water out %.9e kg)\n", iceMass, massChange,
-                waterOut);
+    std::printf("ice formed %.9e kg, water and ice mass change %.9e kg (water out %.9e kg, ice out %.9e kg)\n",
+                iceMass, massChange, waterOut, s.rhoi * iceOut);
 
     double stefan = 0;
     for (double days : {10.0, 20.0, 30.0}) {
