@@ -15,6 +15,7 @@
 #include <cstdio>
 
 #include "engine/EngineData.h"
+#include "engine/ThermalIce.h"
 
 namespace {
 
@@ -909,7 +910,12 @@ int UpdateNodeHydraulics(NodeRecord* node)
 
     if (mc.ThermalIceOn == 1) {
         node->Bridged = 0;
-        node->IceVelocity = std::max(0.0, node->PreviousVelocity);
+        // Ice drifts downstream with the water, unless it stands: on still water, or as a cover
+        // closed across the ice-covered width (which no current moves without a bridge or
+        // front to hold its ice), or held by a bridging event below.
+        const bool still = !(std::fabs(node->PreviousVelocity) > StillVelocity);
+        const bool closedCover = node->PreviousIceConcentration >= 1.0;
+        node->IceVelocity = still || closedCover ? 0.0 : std::max(0.0, node->PreviousVelocity);
         int k = 0;
         for (const BridgingEventRecord* e = g_BridgingEvents; e && k < mc.BridgingEventCount; e = e->Next, ++k) {
             if (node->Chainage >= e->FrontLocation && node->Chainage <= e->BridgingLocation &&

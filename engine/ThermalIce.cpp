@@ -64,11 +64,9 @@ constexpr double NearlyLinearEnthalpy = EnthalpyLinear * 1e-3;
 
 double Sign(double x) { return x > 0.0 ? 1.0 : (x < 0.0 ? -1.0 : 0.0); }
 
-// Water or ice moving slower than this (m/s) stands still. A lake at rest carries discharges and
-// velocities of round-off size and random sign; taken as directions they would flip the
-// upwinding from step to step and from node to node, and with it the share of each node in its
-// elements' heat loss.
-constexpr double StillVelocity = 1e-6;
+// Ice or water at StillVelocity or slower stands still: it is carried nowhere and gives the
+// upwinding no direction (which would otherwise move the share of each node in its elements'
+// heat loss from step to step).
 bool IsStill(double velocity) { return !(std::fabs(velocity) > StillVelocity); }
 // Direction of transport at a velocity: +1, -1, or 0 when still.
 double Direction(double velocity) { return IsStill(velocity) ? 0.0 : Sign(velocity); }

@@ -363,7 +363,7 @@ TEST_F(ThermalMass, AClosedBasinFreezingOverKeepsItsWaterAndIceMass)
         {"a cover with snow", -10, -0.01, 1, 0.2, 0.05},
     };
     const double width = 20, depth = 3;
-    for (const int formulation : {1, 2}) {
+    for (const int formulation : {0, 1, 2}) {
         for (const Variant& v : variants) {
             SCOPED_TRACE(testing::Message() << v.name << ", formulation " << formulation);
             testmodel::BuildChain(6, 100, [&](NodeRecord& n, int) {

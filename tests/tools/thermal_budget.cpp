@@ -69,6 +69,8 @@ const Variant Variants[] = {
     {"snow", -10, -0.01, 1, 0.2, 0.05},
 };
 
+// The channel has no anchor ice: its area goes with the wetted perimeter, which the thickening
+// cover shortens, and so changes without heat.
 int WriteChannel(const char* variantName, int formulation, const char* ends, const char* out)
 {
     const Variant* v = nullptr;
@@ -100,7 +102,7 @@ int WriteChannel(const char* variantName, int formulation, const char* ends, con
                  " Undercover Transport Frazil particle shape factor = 1\n"
                  " Undercover Transport Average Diameter of Frazil Granules in coverload = 0.01\n"
                  " Undercover Transport Critical Flow Strength = 0.041\n Anchor Ice Porosity = 0.4\n"
-                 " Frazil Accretion Rate (m/s) = 0.0001\n Fraction of Bed Width Covered by Anchor Ice = 0.25\n"
+                 " Frazil Accretion Rate (m/s) = 0.0001\n Fraction of Bed Width Covered by Anchor Ice = 0\n"
                  " Bed Material Average Diameter (m) = 0.05\n Density of Bed Material (kg/cu m) = 2650\n"
                  " Border Ice Equation Coefficient a = 14.1\n Border Ice Equation Coefficient b = 1.08\n"
                  " Border Ice Equation Coefficient c = -0.93\n Border Ice Equation Coefficient e = 0\n"
