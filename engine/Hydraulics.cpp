@@ -910,9 +910,10 @@ int UpdateNodeHydraulics(NodeRecord* node)
 
     if (mc.ThermalIceOn == 1) {
         node->Bridged = 0;
-        // Ice drifts downstream with the water, unless it stands: on still water, or as a cover
-        // closed across the ice-covered width (which no current moves without a bridge or
-        // front to hold its ice), or held by a bridging event below.
+        // Ice drifts downstream with the water of the previous level. It stands (velocity 0) on
+        // still water; as a cover closed across its ice-covered width, which is a standing
+        // cover and no longer floes that the current carries; and where a bridging event holds
+        // it (below).
         const bool still = !(std::fabs(node->PreviousVelocity) > StillVelocity);
         const bool closedCover = node->PreviousIceConcentration >= 1.0;
         node->IceVelocity = still || closedCover ? 0.0 : std::max(0.0, node->PreviousVelocity);
