@@ -8,9 +8,6 @@
 
 namespace {
 
-constexpr const char* BrowseExtension = "vqx";
-constexpr const char* BrowseFilter = "Vasquil files (*.vqx)|*.VQX|All Files|*.*||";
-
 // Why Create keeps the dialog open.
 struct Refusal
 {
@@ -53,7 +50,7 @@ void CNewFileDlg::DoDataExchange(CDataExchange* pDX)
 void CNewFileDlg::OnBrowseFile()
 {
     if (!UpdateData(TRUE)) return;
-    BrowseSaveFile(AfxGetMainWnd(), nullptr, BrowseFilter, BrowseExtension, Path);
+    BrowseSaveFile(AfxGetMainWnd(), nullptr, ModelFileFilter, ModelFileExtension, Path);
     UpdateData(FALSE);
 }
 

@@ -178,6 +178,7 @@ CVasquilDoc::CVasquilDoc()
     g_StepBusy.store(0, std::memory_order_release);
 
     MapCommand(ID_FILE_NEW, &CVasquilDoc::OnFileNew);
+    MapCommand(ID_FILE_CONVERT_HECRAS, &CVasquilDoc::OnFileConvertHecRasGeometry);
     MapCommand(ID_FILE_SAVE, &CVasquilDoc::OnFileSave);
     MapCommand(ID_FILE_SAVE_AS, &CVasquilDoc::OnFileSaveAs);
     MapCommand(ID_DISPLAY_QW_AS_QFLUX, &CVasquilDoc::OnDisplayQwAsQflux);

@@ -68,6 +68,11 @@ public:
 
     // New: the New File dialog, then the new channel's file written and opened as the document.
     void OnFileNew();
+    // Convert HEC-RAS Geometry File: the converter dialog, then one reach of the geometry file
+    // written as a new model file (a question first when the file holds several reaches), under
+    // the wait cursor with the status bar saying how it went; a success shows what was converted
+    // and left out, a failure its reason. The open model is not changed, the new file not opened.
+    void OnFileConvertHecRasGeometry();
     // Save and Save As: the questions about a changed file type and pending node-table edits
     // first; No to either saves nothing.
     void OnFileSave();

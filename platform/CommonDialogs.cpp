@@ -75,8 +75,11 @@ QString QtFilter(const std::vector<std::pair<std::string, std::string>>& filters
 }
 
 // The name with the default extension when it has none.
+// A chosen name without an extension gets the default one, unless the default is a pattern
+// ("g*") rather than an extension.
 std::filesystem::path WithExtension(std::filesystem::path path, const std::string& extension)
 {
+    if (extension.find_first_of("*?") != std::string::npos) return path;
     if (!extension.empty() && !path.empty() && !path.has_extension()) path += "." + extension;
     return path;
 }
@@ -156,7 +159,8 @@ int CFileDialog::DoModal()
             if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return IDCANCEL;
             chosen = dialog.selectedFiles().first().toStdString();
         }
-        chosen = WithExtension(chosen, defaultExtension_);
+        // An open dialog keeps a chosen file that exists as it is named.
+        if (!(open_ && std::filesystem::exists(chosen))) chosen = WithExtension(chosen, defaultExtension_);
         if (!open_ && (flags_ & OFN_OVERWRITEPROMPT) && std::filesystem::exists(chosen)) {
             std::string question = LoadString(AFX_IDS_REPLACEFILE);
             const std::size_t slot = question.find("%s");

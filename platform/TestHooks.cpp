@@ -36,6 +36,7 @@ MessageBoxSink::~MessageBoxSink() { g_messageBoxSink = previous_; }
 int MessageBoxSink::Answer(const MessageBoxRequest& request)
 {
     shown.push_back(request);
+    if (onShow) onShow(request);
     return TakeFront(answers, FirstButton(request.buttons));
 }
 

@@ -36,6 +36,8 @@ public:
     int Answer(const MessageBoxRequest& request);
     std::vector<MessageBoxRequest> shown;
     std::deque<int> answers;
+    // Called with every box before it is answered, while the program waits for the answer.
+    std::function<void(const MessageBoxRequest&)> onShow;
 
 private:
     MessageBoxSink* previous_;

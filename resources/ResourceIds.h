@@ -87,6 +87,19 @@ constexpr int IDC_NEW_OUTFLOW_STAGE = 1200;
 constexpr int IDC_NEW_PATH = 1349;
 constexpr int IDC_NEW_BROWSE = 1350;
 
+// ---- The HEC-RAS Geometry File Converter dialog and its controls.
+constexpr UINT IDD_HECRAS_CONVERT = 205;
+constexpr int IDC_HECRAS_GEOMETRY_PATH = 1147;
+constexpr int IDC_HECRAS_OUTPUT_PATH = 1148;
+constexpr int IDC_HECRAS_GEOMETRY_BROWSE = 1149;
+constexpr int IDC_HECRAS_OUTPUT_BROWSE = 1150;
+constexpr int IDC_HECRAS_METRIC = 1152;
+constexpr int IDC_HECRAS_IMPERIAL = 1153;
+constexpr int IDC_HECRAS_LENGTH_UNIT = 1154;
+constexpr int IDC_HECRAS_DISCHARGE_UNIT = 1110;
+constexpr int IDC_HECRAS_DEPTH = 1155;
+constexpr int IDC_HECRAS_DISCHARGE = 1064;
+
 // ---- The main tabbed view and the profile view.
 
 // The main view's context menu: one popup "Edit" with Copy and Paste.

@@ -37,7 +37,7 @@ using modelfiles_test::ReadBytes;
 
 // The frame's resource: menu, accelerators and document string.
 constexpr UINT FrameResource = 9702;
-// Commands of the menu that the document does not handle (yet): they stay grey.
+// Commands of the menu, some of which the document does not handle yet (they stay grey).
 constexpr UINT ConvertHecRas = 32792;
 constexpr UINT LoadMapImagery = 32801;
 constexpr UINT FileTypeOptions = 32776;

@@ -158,10 +158,10 @@ TEST_F(DocumentTest, TheFileMenuFollowsWhetherAModelIsLoaded)
         bool withoutModel;
         bool withModel;
     };
-    // Commands whose dialogs come later have no handler yet and stay grey.
+    // Commands whose dialogs come later have no handler yet and stay grey; Convert is always there.
     const Item items[] = {
         {ID_FILE_NEW, true, true},           {ID_FILE_OPEN, true, true},      {ID_FILE_SAVE, false, true},
-        {ID_FILE_SAVE_AS, false, true},      {ConvertHecRas, false, false},   {LoadMapImagery, false, false},
+        {ID_FILE_SAVE_AS, false, true},      {ConvertHecRas, true, true},     {LoadMapImagery, false, false},
         {FileTypeOptions, false, false},     {ID_DISPLAY_QW_AS_QFLUX, false, true},
     };
     QMenu* file = Frame()->GetMenu()->GetSubMenu(0)->GetQMenu();

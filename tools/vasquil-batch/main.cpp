@@ -3,6 +3,7 @@
 //   vasquil-batch run MODEL.vqx [--transient | --steady [--ice-jam]] [--final-hours H] [--passes N]
 //                    [--max-step-seconds S] [--db FILE] [--db-every-hours H] [--save FILE]
 //                    [--results DIR] [--state-every-hours H] [--wq FILE [--save-wq FILE]]
+//   vasquil-batch convert GEOMETRY MODEL.vqx --depth D --discharge Q [--imperial] [--reach "RIVER,REACH"]
 //
 // Exit status: 0 on success, 1 when the run fails (file, model, run or database), 2 for a
 // command line that cannot be understood. Every failure ends with one line on standard error,
@@ -41,6 +42,7 @@
 #include "engine/WaterQuality.h"
 #include "engine/WaterQualityFile.h"
 #include "tools/vasquil-batch/BatchResults.h"
+#include "tools/vasquil-batch/ConvertCommand.h"
 
 namespace {
 
@@ -741,12 +743,14 @@ int main(int argc, char** argv)
 {
     if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
         std::fputs(Usage, stdout);
+        std::fputs(ConvertUsage, stdout);
         return 0;
     }
     if (argc < 2) {
         Fail("no command given (see vasquil-batch --help)");
         return 2;
     }
+    if (std::strcmp(argv[1], "convert") == 0) return RunConvertCommand(argc, argv);
     if (std::strcmp(argv[1], "run") != 0) {
         Fail("unknown command '%s' (see vasquil-batch --help)", argv[1]);
         return 2;
