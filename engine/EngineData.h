@@ -381,6 +381,7 @@ struct JamStabilityTable {
     X(double, DynamicIceDrag)                                                             \
     X(double, NegativeAreaCount)                                                          \
     X(double, AnchorIceThickness)                                                         \
+    X(double, CarriedIceArea)                                                             \
     X(int, Bridged)
 
 #define VASQUIL_NODE_COLD_TWINS(X)                                                        \

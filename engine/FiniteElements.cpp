@@ -696,6 +696,12 @@ void LayOutItems(int system)
 
 }  // namespace
 
+void EvaluateSystemResiduals(int system)
+{
+    if (g_ModelControl.ElementVector.empty()) return;
+    ForEachAssemblyItem(system, [&](const AssemblyItem& item) { EvaluateItem(item, system); });
+}
+
 void AddElementToProfile(const FiniteElementBase* element, int system)
 {
     AddToProfile(element, system, g_ModelControl.ElementMatrix.data(), g_ModelControl.ElementVector.data());

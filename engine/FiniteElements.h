@@ -52,6 +52,11 @@ int SolveAndUpdate(int system);
 // then 10 x Tolerance); NewtonNotAssembled when the assembly failed. The unknowns keep the last
 // update either way: the caller rolls the step back.
 int RunNewtonIterations(int system, void (*afterIteration)());
+// Evaluates the residual of every item of system k's assembly, the items AssembleProfileMatrix
+// takes, at the nodes' present state, each in turn into ElementVector, and assembles nothing:
+// for the bookkeeping of a system's kernels. Does nothing before the system's element arrays
+// were allocated by an assembly.
+void EvaluateSystemResiduals(int system);
 // Integration points of an element code, four doubles each (xi, eta, zeta, weight); the count.
 int GetQuadratureRule(int code, double points[][4]);
 // Shape functions of an element code at a point (xi, eta, zeta, weight); 0, or the code's node

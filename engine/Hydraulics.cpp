@@ -15,6 +15,7 @@
 #include <cstdio>
 
 #include "engine/EngineData.h"
+#include "engine/ThermalIce.h"
 
 namespace {
 
@@ -708,6 +709,17 @@ double ComputeFlowAreaFromStage(NodeRecord* node, double stage)
     return gross - s * node->FloatingIceArea - (1.0 - mc.AnchorIcePorosity) * node->AnchorIceArea;
 }
 
+double ContinuityOlderFloatingIceArea(const NodeRecord* node)
+{
+    if (g_ModelControl.ThermalIceOn != 1) return node->OlderFloatingIceArea;
+    return node->PreviousFloatingIceArea - node->PreviousCarriedIceArea;
+}
+
+double ContinuityOlderAnchorIceArea(const NodeRecord* node)
+{
+    return g_ModelControl.ThermalIceOn == 1 ? node->PreviousAnchorIceArea : node->OlderAnchorIceArea;
+}
+
 double ComputeMinimumFlowArea(NodeRecord* node)
 {
     const double depth = g_ModelControl.MinWaterDepth;
@@ -956,7 +968,13 @@ int UpdateNodeHydraulics(NodeRecord* node)
 
     if (mc.ThermalIceOn == 1) {
         node->Bridged = 0;
-        node->IceVelocity = std::max(0.0, node->PreviousVelocity);
+        // Ice drifts downstream with the water of the previous level. It stands (velocity 0) on
+        // still water; as a cover closed across its ice-covered width, which is a standing
+        // cover and no longer floes that the current carries; and where a bridging event holds
+        // it (below).
+        const bool still = !(std::fabs(node->PreviousVelocity) > StillVelocity);
+        const bool closedCover = node->PreviousIceConcentration >= 1.0;
+        node->IceVelocity = still || closedCover ? 0.0 : std::max(0.0, node->PreviousVelocity);
         int k = 0;
         for (const BridgingEventRecord* e = g_BridgingEvents; e && k < mc.BridgingEventCount; e = e->Next, ++k) {
             if (node->Chainage >= e->FrontLocation && node->Chainage <= e->BridgingLocation &&

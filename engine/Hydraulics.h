@@ -52,6 +52,14 @@ void RestoreNodeHydraulics(NodeRecord* node, const NodeHydraulicsCopy* copy);
 // The flow area (m2) at a stage (m): the gross area less the submerged floating ice and the
 // solid part of the anchor ice, or for a static cover the area below the cover's draught.
 double ComputeFlowAreaFromStage(NodeRecord* node, double stage);
+// The floating and the anchor ice area (m2) of the level before the previous one, as the
+// continuity of the natural formulations stores them: the change of the ice from that level to
+// the previous one displaces water. Ice that freezes or melts where it lies, frazil that rises to
+// the cover and anchor ice that lifts off the bed neither bring nor take away water, so in
+// thermal runs only the floating ice that the last thermal step carried to the node along the
+// river (CarriedIceArea) counts as a change, and anchor ice, which never travels, not at all.
+double ContinuityOlderFloatingIceArea(const NodeRecord* node);
+double ContinuityOlderAnchorIceArea(const NodeRecord* node);
 // The gross area (m2) at MinWaterDepth above the invert: the smallest flow area admitted.
 double ComputeMinimumFlowArea(NodeRecord* node);
 // The hydraulic depth (m) of a flow area (m2): area over the water-surface width at it.

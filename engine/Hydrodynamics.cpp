@@ -208,9 +208,9 @@ void InterpolateNaturalPrevious(const PointInterpolation& at, HydroPointTerms* t
     t->Fbp = at.Value(&NodeRecord::PreviousBedFriction);
     t->Tip = at.Value(&NodeRecord::PreviousIceDrag);
     natural.Fs = at.Value(&NodeRecord::PreviousFloatingIceArea);
-    natural.Fo = at.Value(&NodeRecord::OlderFloatingIceArea);
+    natural.Fo = at.Value(ContinuityOlderFloatingIceArea);
     natural.Ns = at.Value(&NodeRecord::PreviousAnchorIceArea);
-    natural.No = at.Value(&NodeRecord::OlderAnchorIceArea);
+    natural.No = at.Value(ContinuityOlderAnchorIceArea);
 }
 
 // The point's values from the current state and the previous level's terms.

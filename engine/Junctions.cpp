@@ -220,7 +220,7 @@ void FillJunctionWork(NodeRecord* node, const BranchPart& part, double kappa)
     // The step-start floating ice plays the current level in the natural kernels, the older
     // one the previous level.
     w[WorkFloatingIceArea] = f * node->PreviousFloatingIceArea;
-    w[WorkOlderFloatingIceArea] = fp * node->OlderFloatingIceArea;
+    w[WorkOlderFloatingIceArea] = fp * ContinuityOlderFloatingIceArea(node);
     w[WorkFlowArea] = part.FlowArea;
     w[WorkPreviousFlowArea] = part.FlowAreaPrevious;
     w[WorkDischarge] = e * node->Discharge;
@@ -388,7 +388,7 @@ void AddNaturalJunctionTerms(const GaussPointRecord* gp, ElementRecord* element)
     const double dBeta = at.Slope(&NodeRecord::MomentumCoefficient);
     p.sigma = at.Value(&NodeRecord::SinuosityRatio);
     p.Ns = at.Value(&NodeRecord::PreviousAnchorIceArea);
-    p.No = at.Value(&NodeRecord::OlderAnchorIceArea);
+    p.No = at.Value(ContinuityOlderAnchorIceArea);
     const double D = at.Value(&NodeRecord::HydraulicDepth);
     const double Dp = at.Value(&NodeRecord::PreviousHydraulicDepth);
     const double c = std::sqrt(std::fabs(g * D));

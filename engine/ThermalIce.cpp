@@ -19,6 +19,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
+#include <vector>
 
 #include "engine/EngineData.h"
 #include "engine/FiniteElements.h"
@@ -62,11 +64,9 @@ constexpr double NearlyLinearEnthalpy = EnthalpyLinear * 1e-3;
 
 double Sign(double x) { return x > 0.0 ? 1.0 : (x < 0.0 ? -1.0 : 0.0); }
 
-// Water or ice moving slower than this (m/s) stands still. A lake at rest carries discharges and
-// velocities of round-off size and random sign; taken as directions they would flip the
-// upwinding from step to step and from node to node, and with it the share of each node in its
-// elements' heat loss.
-constexpr double StillVelocity = 1e-6;
+// Ice or water at StillVelocity or slower stands still: it is carried nowhere and gives the
+// upwinding no direction (which would otherwise move the share of each node in its elements'
+// heat loss from step to step).
 bool IsStill(double velocity) { return !(std::fabs(velocity) > StillVelocity); }
 // Direction of transport at a velocity: +1, -1, or 0 when still.
 double Direction(double velocity) { return IsStill(velocity) ? 0.0 : Sign(velocity); }
@@ -151,7 +151,7 @@ LateralInflow LateralInflowOf(const ElementRecord* element, int nodes)
 }
 
 // Switches of the exchanges at a point: mostly from the previous level, a few from the present
-// state, each 1 or 0 (a and aK are factors).
+// state, each 1 or 0 (a and aK are factors, aL and cq shares between 0 and 1).
 struct ExchangeSwitches {
     double ks, km, ca, cd, a, aL, aK, ci, cj, ck, cl, co, cp, cq, cr, cs, ct;
 };
@@ -165,6 +165,8 @@ struct LevelState {
     double Rs;   // surface ice re-entrained into suspension, m2/s
     double Ru;   // under-cover slush re-entrained, m2/s
     double Hq;   // heat lost by the water, W/m
+    double qnOpen;   // heat lost by the open water to the air, W/m2 (qn where it counts, else 0)
+    double open;     // open share of the ice-covered width, 1 - C but never below 0
 };
 
 // The node fields of a time level read at a point: field of LevelState, node member (the
@@ -215,8 +217,9 @@ LevelState EvaluateLevel(const PointInterpolation& at)
         }
     }
     // The cover conducts through the ice-covered width once: a concentration above 1 divides
-    // its flux.
+    // its flux, and leaves no open water.
     if (s.C > 1.0) s.qc /= s.C;
+    s.open = std::max(0.0, 1.0 - s.C);
     return s;
 }
 #undef VASQUIL_THERMAL_LEVEL_FIELDS
@@ -244,11 +247,17 @@ ExchangeSwitches EvaluateSwitches(const PointInterpolation& at, const LevelState
         w.a = 0.0;
     else
         w.a = std::max(0.0, before.Ai);
-    if (before.qc > 0.0 && tp <= 0.0 && before.As > 0.0) {
-        w.aL = 1.0;
-        w.aK = 1.0 + (1.0 - n) * mc.IceDensity / mc.WaterDensity / n;
-    } else if (before.qc > 0.0 && tp <= 0.0) {
-        w.aK = 1.0;
+    // The heat conducted up through the cover freezes water unless the water is warm (then the
+    // water gives it, cj): first the pore water of the surface slush, as far as the slush there
+    // is can take the step's heat (the share aL), then water at the bottom of the cover. Frozen
+    // slush turns into solid ice with its ice skeleton, hence aK above 1.
+    if (before.qc > 0.0 && tp <= WarmWaterTemperature) {
+        const auto [T1, T0] = ThermalTimeWeights();
+        const double rho = mc.WaterDensity, L = mc.LatentHeat;
+        const double conducted = T0 * before.Bi * before.C * before.qc + T1 * now.Bi * now.C * now.qc;   // J/m
+        const double poreHeat = before.As * rho * n * L;   // J/m to freeze the slush's pore water
+        if (before.As > 0.0) w.aL = conducted > poreHeat ? poreHeat / conducted : 1.0;
+        w.aK = 1.0 + w.aL * (1.0 - n) * mc.IceDensity / (rho * n);
     }
     w.ci = before.qs < 0.0 && tp >= 0.0;
     w.cj = tp > WarmWaterTemperature && ta <= 0.0;
@@ -256,7 +265,22 @@ ExchangeSwitches EvaluateSwitches(const PointInterpolation& at, const LevelState
     w.cl = (tp >= WarmWaterTemperature && anchorp > 0.0) || tp < 0.0;
     w.co = now.Vi > mc.ReentrainmentVelocity && now.Vi > 0.0;
     w.cp = now.Vt > mc.ReentrainmentVelocity && iceStill;
-    w.cq = iceStill && before.qc > 0.0 && ta < 0.0 && t <= 0.0;
+    // Skim ice forms on still open water under freezing air once the water has no heat above the
+    // freezing point left to give: cq is the share of the open water's loss over the step that
+    // the water's heat above freezing (rho A e, J/m) cannot supply, so water cooling through the
+    // freezing point within a step stops at it and the rest of the loss forms the ice. Only a
+    // step that solves the ice rows can form it; until then the loss cools the water.
+    if (ThermalUnknownsPerNode() >= AllThermalUnknowns && iceStill && before.qc > 0.0 && ta < 0.0) {
+        const auto [T1, T0] = ThermalTimeWeights();
+        const double open = T0 * before.open * before.Bi * before.qn +
+                            (before.C < 1.0 ? T1 * now.open * now.Bi * now.qn : 0.0);   // J/m
+        const double stored = std::max(at.Value(&NodeRecord::MinFlowArea), before.A);
+        const double warm = mc.WaterDensity * stored * std::max(0.0, before.e);                 // J/m
+        if (!(warm > 0.0))
+            w.cq = 1.0;
+        else if (open > warm)
+            w.cq = 1.0 - warm / open;
+    }
     w.cr = t > WarmWaterTemperature;
     w.cs = now.D > 0.0;
     w.ct = before.Aus > 0.0 && tp > WarmWaterTemperature;
@@ -265,7 +289,8 @@ ExchangeSwitches EvaluateSwitches(const PointInterpolation& at, const LevelState
 
 // Frazil rise and accretion, re-entrainment and the heat lost by the water at one level; qn
 // counts only when `openWater` (the current level of a node fully covered at the previous level
-// loses no heat to the air through the cover's gaps).
+// loses no heat to the air through the cover's gaps). The share of the open water's loss that
+// forms skim ice (cq) comes from that ice, not from the water below.
 void AddExchanges(LevelState& s, const ExchangeSwitches& w, bool openWater)
 {
     const ModelControl& mc = g_ModelControl;
@@ -274,9 +299,10 @@ void AddExchanges(LevelState& s, const ExchangeSwitches& w, bool openWater)
            s.Cf;
     s.Rs = ((1.0 - n) * s.tss + s.ti) * s.Bi * w.co * mc.ReentrainmentRate * s.C;
     s.Ru = mc.ReentrainmentRate * w.cp * s.Bi * s.C * s.tus;
-    const double qn = openWater ? s.qn : 0.0;
+    s.qnOpen = openWater ? s.qn : 0.0;
+    const double qn = (1.0 - w.cq) * s.qnOpen;
     s.Hq = (mc.AnchorIceBedFraction * s.Pw * w.cl + s.Bi * s.C * w.ck + s.Wb * w.cr) * s.qt +
-           (s.Bi * s.C + s.Wb) * w.cj * s.qc + (1.0 - s.C) * s.Bi * qn;
+           (s.Bi * s.C + s.Wb) * w.cj * s.qc + s.open * s.Bi * qn;
 }
 
 // Upwinding directions of the two levels from their transport velocities, by the thermal
@@ -297,6 +323,17 @@ void SelectSigns(double now, double before, double* s, double* sp)
         break;
     }
 }
+
+// Bookkeeping of the floating ice a thermal step carries along the river: while it is set, the
+// kernels add to every node the part of its ice rows (solid-equivalent: slush by its ice, solid
+// ice whole) that is neither the node's own store nor ice formed, melted or exchanged with the
+// water column where it lies (transport, upwinding, and what the boundaries let in and out), and
+// the length of river the node stands for.
+struct CarriedIceTally {
+    std::vector<double> Volume;   // m3 of ice carried to the node, by node index
+    std::vector<double> Length;   // m
+};
+CarriedIceTally* s_Tally = nullptr;
 
 // One point of the nodal rule (the point of element node k): the element residual of every
 // active row of both nodes. `fluxBlocked`: the element's first node holds a bridged cover's
@@ -366,7 +403,7 @@ void AddThermalIceTerms(const GaussPointRecord* gp, ElementRecord* element, int 
         const double dc = std::max(mc.CoverloadGranuleDiameter, s.tus);
         return s.Bi * w.km * (1.0 - s.C) * mc.FrazilRiseRate * s.Cf / (h0 * (1.0 - n)) -
                mc.ReentrainmentRate * w.co * s.Bi * s.C +
-               s.Bi * w.cq * (1.0 - s.C) * s.qn / (rhoi * L) / mc.SolidIceInitialThickness +
+               s.Bi * w.cq * s.open * s.qnOpen / (rhoi * L) / mc.SolidIceInitialThickness +
                (1.0 - s.C) * w.cs * s.D / (dc * (1.0 - n));
     };
     const auto slushSource = [&](const LevelState& s) {
@@ -376,7 +413,7 @@ void AddThermalIceTerms(const GaussPointRecord* gp, ElementRecord* element, int 
     };
     const auto solidSource = [&](const LevelState& s) {
         return (s.qc * w.aK - s.qt * w.a + s.qs * w.ci) * s.Bi * s.C / (rhoi * L) -
-               mc.ReentrainmentRate * w.co * s.Bi * s.C * s.ti + s.Bi * w.cq * (1.0 - s.C) * s.qn / (rhoi * L);
+               mc.ReentrainmentRate * w.co * s.Bi * s.C * s.ti + s.Bi * w.cq * s.open * s.qnOpen / (rhoi * L);
     };
 
     const double energy[2] = {energySource(now), energySource(before)};
@@ -417,15 +454,33 @@ void AddThermalIceTerms(const GaussPointRecord* gp, ElementRecord* element, int 
             if (!blocked) term += dN * (T1 * flux + T0 * fluxp);
             return term;
         };
-        row[UnderSlushRow] += J * moved(now.Aus, before.Aus, sT, sTp, now.Vt * now.Aus, before.Vt * before.Aus,
-                                        dAusVt, dAusVtp, underSlush[0], underSlush[1], false);
+        const double underSlushTerm = moved(now.Aus, before.Aus, sT, sTp, now.Vt * now.Aus, before.Vt * before.Aus,
+                                            dAusVt, dAusVtp, underSlush[0], underSlush[1], false);
+        row[UnderSlushRow] += J * underSlushTerm;
         row[ConcentrationRow] += J * moved(now.Bi * now.C, before.Bi * before.C, sI, sIp, now.Vi * now.Bi * now.C,
                                            before.Vi * before.Bi * before.C, dBCV, dBCVp, concentration[0],
                                            concentration[1], fluxBlocked);
-        row[SlushRow] += J * moved(now.As, before.As, sI, sIp, now.Vi * now.As, before.Vi * before.As, dAsV, dAsVp,
-                                   slushGrowth[0], slushGrowth[1], fluxBlocked);
-        row[SolidIceRow] += J * moved(now.Ai, before.Ai, sI, sIp, now.Vi * now.Ai, before.Vi * before.Ai, dAiV, dAiVp,
-                                      solid[0], solid[1], fluxBlocked);
+        const double slushTerm = moved(now.As, before.As, sI, sIp, now.Vi * now.As, before.Vi * before.As, dAsV,
+                                       dAsVp, slushGrowth[0], slushGrowth[1], fluxBlocked);
+        row[SlushRow] += J * slushTerm;
+        const double solidTerm = moved(now.Ai, before.Ai, sI, sIp, now.Vi * now.Ai, before.Vi * before.Ai, dAiV,
+                                       dAiVp, solid[0], solid[1], fluxBlocked);
+        row[SolidIceRow] += J * solidTerm;
+
+        // What of the node's solid-equivalent ice is neither its own store nor formed, melted or
+        // exchanged where it lies is carried along the river.
+        if (s_Tally) {
+            const auto inPlace = [&](double q, double qp, double source, double sourcep) {
+                return N * ((qp - q) + T0 * sourcep + T1 * source);
+            };
+            const double carriedIce =
+                (1.0 - n) * (underSlushTerm - inPlace(now.Aus, before.Aus, underSlush[0], underSlush[1])) +
+                (1.0 - n) * (slushTerm - inPlace(now.As, before.As, slushGrowth[0], slushGrowth[1])) +
+                (solidTerm - inPlace(now.Ai, before.Ai, solid[0], solid[1]));
+            const int index = element->Nodes[i]->Index;
+            s_Tally->Volume[index] += J * carriedIce;
+            s_Tally->Length[index] += J * N;
+        }
     }
 }
 
@@ -742,6 +797,12 @@ void ComputeThermalBoundaryResidual(BoundaryElementRecord* element)
     if (!node) return;
     RefreshThermalNode(node);
     AddThermalBoundaryTerms(element);
+    // The boundary's rows (the vector holds them alone) are ice that enters or leaves.
+    if (s_Tally && ThermalUnknownsPerNode() >= AllThermalUnknowns) {
+        const double* r = g_ModelControl.ElementVector.data();
+        s_Tally->Volume[node->Index] +=
+            (1.0 - g_ModelControl.FrazilSlushPorosity) * (r[UnderSlushRow] + r[SlushRow]) + r[SolidIceRow];
+    }
 }
 
 void UpdateAnchorIce(NodeRecord* node)
@@ -819,6 +880,35 @@ void FinishThermalStep()
     }
 }
 
+namespace {
+
+// Sets every node's CarriedIceArea (m2): the floating ice the converged step carried to the node
+// along the river, net of what it carried away, per metre of river. False when memory runs out.
+bool TallyCarriedIce()
+{
+    static CarriedIceTally tally;
+    const bool ice = ThermalUnknownsPerNode() >= AllThermalUnknowns;
+    if (ice) {
+        try {
+            tally.Volume.assign(g_NodeIndex.size(), 0.0);
+            tally.Length.assign(g_NodeIndex.size(), 0.0);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        s_Tally = &tally;
+        EvaluateSystemResiduals(ThermalIceSystem);
+        s_Tally = nullptr;
+    }
+    for (NodeRecord* n : g_NodeIndex) {
+        if (!n) continue;
+        const size_t k = static_cast<size_t>(n->Index);
+        n->CarriedIceArea = ice && tally.Length[k] > 0.0 ? tally.Volume[k] / tally.Length[k] : 0.0;
+    }
+    return true;
+}
+
+}  // namespace
+
 int SolveThermalIceStep()
 {
     ModelControl& mc = g_ModelControl;
@@ -842,6 +932,9 @@ int SolveThermalIceStep()
         AdvanceIceFront(e);
 
     const int solved = RunNewtonIterations(ThermalIceSystem, nullptr);
-    if (solved == NewtonConverged) FinishThermalStep();
+    if (solved == NewtonConverged) {
+        if (!TallyCarriedIce()) return NewtonNotAssembled;  // out of memory, as an assembly
+        FinishThermalStep();
+    }
     return solved;
 }

@@ -11,6 +11,12 @@ struct BoundaryElementRecord;
 // the ice at a front.
 inline constexpr double WarmWaterTemperature = 0.01;
 
+// Water or ice moving no faster than this (m/s) stands still. A lake at rest carries
+// discharges and velocities of round-off size and random sign; taken as motion they would move
+// its cover, and taken as directions they would flip the upwinding from step to step and from
+// node to node.
+inline constexpr double StillVelocity = 1e-6;
+
 // Newton iterations of one thermal step, after a converged hydrodynamic step: 1 converged (the
 // node thermal state finished: clamps, anchor ice), 0 not converged, any other value the
 // assembly's error code. A step that is not made is left as the failed attempt left it (border

@@ -843,6 +843,37 @@ TEST_F(Hydraulics, BridgedReachStopsTheIce)
     EXPECT_EQ(nodes[2].IceVelocity, 0);      // negative drift is no ice motion
 }
 
+TEST_F(Hydraulics, IceStandsOnStillWaterAndAsAClosedCover)
+{
+    // Outside a bridged reach ice drifts downstream with the water of the previous level, but
+    // stands (velocity exactly 0, as a bridged cover does) on water that is still or as a cover
+    // closed across its width.
+    struct Case {
+        const char* name;
+        double velocity, concentration, expected;
+    };
+    const Case cases[] = {
+        {"drifting floes", 0.4, 0.6, 0.4},
+        {"floes almost closed", 0.4, 0.999, 0.4},
+        {"a closed cover on flowing water", 0.4, 1.0, 0},
+        {"floes on still water", 1e-6, 0.6, 0},
+        {"floes on water just moving", 2e-6, 0.6, 2e-6},
+        {"floes on water flowing back", -0.2, 0.6, 0},
+    };
+    g_ModelControl.ThermalIceOn = 1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        NodeRecord node = RectNode(20, 0.03, 100);
+        node.HydroUnknowns[0] = 40;
+        node.HydroUnknowns[1] = 10;
+        node.PreviousVelocity = c.velocity;
+        node.PreviousIceConcentration = c.concentration;
+        UpdateNodeHydraulics(&node);
+        EXPECT_EQ(node.IceVelocity, c.expected);
+        EXPECT_EQ(node.Bridged, 0);
+    }
+}
+
 TEST_F(Hydraulics, IceShearRatioAndSeparateStressesOnARectangle)
 {
     NodeRecord node = RectNode(20, 0.03, 100);

@@ -202,6 +202,76 @@ TEST_F(ThermalIce, IceUnderAFullCoverGrowsByStefansLaw)
     }
 }
 
+TEST_F(ThermalIce, StillWaterFreezesOverByStefansLawWithTheHeatItLoses)
+{
+    // Still water freezing over from open water at the freezing point, or under a cover with
+    // snow over supercooled water: the ice thickens as the heat conducted up through the ice, the
+    // snow and the air film freezes water at its bottom, dti/dt = (0 - Ta) / (ti / ki + hs / ks +
+    // 1 / Hia) / (rhoi L), and the heat lost to the air is the latent heat of the ice formed and
+    // the heat the water gave.
+    struct Case {
+        const char* name;
+        double air, water, cover, thickness, snow;
+    };
+    const Case cases[] = {
+        {"open water at the freezing point", -20, 0.0, 0, 0, 0},
+        {"a cover with snow over supercooled water", -10, -0.01, 1, 0.2, 0.05},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const double width = 20, depth = 3;
+        BuildLake({depth, width, c.air, c.water}, 5);
+        ModelControl& mc = g_ModelControl;
+        mc.SnowThickness = c.snow;
+        for (NodeRecord& n : g_NodeBlock) {
+            n.ThermalUnknowns[3] = n.PreviousThermalUnknowns[3] = c.cover;
+            n.ThermalUnknowns[5] = n.PreviousThermalUnknowns[5] = c.thickness * c.cover * width;
+        }
+        ASSERT_EQ(testmodel::StartRun(), 0);
+        mc.HydrodynamicsOn = 0;
+        mc.DeltaT = 600;
+        mc.MaxDeltaT = 1800;
+        const std::vector<double> lengths = testmodel::LumpedLengths();
+        const double theta = g_EquationSystems[ThermalIceSystem].Theta;
+        const auto stored = [&](bool previous) {
+            double sum = 0;
+            for (const NodeRecord& n : g_NodeBlock) {
+                // The water's heat less the latent heat of the ice, J.
+                const double area = std::max(n.MinFlowArea, previous ? n.PreviousFlowArea : n.FlowArea);
+                const double energy = previous ? n.PreviousThermalEnergy : n.ThermalEnergy;
+                sum += lengths[n.Index] * (mc.WaterDensity * area * energy -
+                                           mc.IceDensity * mc.LatentHeat * testmodel::IceArea(n, previous));
+            }
+            return sum;
+        };
+        double lost = 0;
+        const double start = stored(false);
+        double time = 0;
+        const auto rate = [&](double t) {
+            const double resistance = t / mc.IceConductivity + c.snow / mc.SnowConductivity + 1 / g_NodeBlock[0].Hia;
+            return -c.air / resistance / (mc.IceDensity * mc.LatentHeat);
+        };
+        double expected = c.thickness;
+        for (double days : {10, 20, 30}) {
+            ASSERT_TRUE(testmodel::AdvanceTo(TransientStep, days * 86400, [&] {
+                double step = 0;
+                for (const NodeRecord& n : g_NodeBlock)
+                    step += lengths[n.Index] * (theta * testmodel::SurfaceHeatLoss(n, false) +
+                                                (1 - theta) * testmodel::SurfaceHeatLoss(n, true));
+                lost += step * (mc.ModelTime - mc.StepStartTime);
+            }));
+            expected = testmodel::IntegrateRK4(expected, rate, days * 86400 - time, 20000);
+            time = days * 86400;
+            for (const NodeRecord& n : g_NodeBlock) EXPECT_NEAR(n.IceThickness, expected, 1e-3 * expected) << days;
+            std::printf("%s: %.4f m after %g days, error %.2e\n", c.name, g_NodeBlock[2].IceThickness, days,
+                        std::fabs(g_NodeBlock[2].IceThickness - expected) / expected);
+        }
+        const double imbalance = std::fabs(start - stored(false) - lost) / lost;
+        std::printf("%s: heat imbalance %.2e of the heat lost\n", c.name, imbalance);
+        EXPECT_LT(imbalance, 1e-9);
+    }
+}
+
 // The two-variable state of the frazil reference.
 struct Mixture {
     double e, cf;

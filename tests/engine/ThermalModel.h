@@ -4,6 +4,7 @@
 // an independent enthalpy of water.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -81,6 +82,32 @@ inline void SetInflowIce(BoundaryElementRecord& b, const InflowIce& in)
     h->Columns[6].assign(rows, in.Concentration);
     h->Columns[7].assign(rows, in.Slush);
     h->Columns[8].assign(rows, in.Solid);
+}
+
+// Heat a node loses to the air per unit time at one time level (W per m of river): open water
+// where the surface is open, conduction up through the cover where it is covered. At the current
+// level open water counts only while the surface was open at the previous one (a surface closed
+// at the step start loses nothing through gaps that open within the step).
+inline double SurfaceHeatLoss(const NodeRecord& n, bool previous)
+{
+    const double c = previous ? n.PreviousIceConcentration : n.IceConcentration;
+    const double width = previous ? n.PreviousIceCoveredWidth : n.IceCoveredWidth;
+    const double qn = previous ? n.PreviousNetHeatFlux : n.NetHeatFlux;
+    const double qc = previous ? n.PreviousCoverHeatFlux : n.CoverHeatFlux;
+    const bool open = previous || n.PreviousIceConcentration < 1;
+    return width * ((open ? (1 - c) * qn : 0.0) + std::min(c, 1.0) * qc);
+}
+
+// Ice at a node as solid ice (m2 of the section): the ice of the surface slush, the slush under
+// the cover and the anchor ice, the solid and the border ice; suspended frazil is part of the
+// water's energy.
+inline double IceArea(const NodeRecord& n, bool previous)
+{
+    const ModelControl& mc = g_ModelControl;
+    const double slush = previous ? n.PreviousSlushArea + n.PreviousUnderSlushArea : n.SlushArea + n.UnderSlushArea;
+    const double solid = previous ? n.PreviousSolidIceArea : n.SolidIceArea;
+    const double anchor = previous ? n.PreviousAnchorIceArea : n.AnchorIceArea;
+    return slush * (1 - mc.FrazilSlushPorosity) + solid + n.BorderIceArea + (1 - mc.AnchorIcePorosity) * anchor;
 }
 
 // Length of river each node stands for: half of every element it belongs to (a junction branch
