@@ -154,6 +154,7 @@ constexpr DWORD SS_CENTER = 0x1;
 constexpr DWORD SS_RIGHT = 0x2;
 constexpr DWORD SS_NOPREFIX = 0x80;
 constexpr DWORD BS_DEFPUSHBUTTON = 0x1;
+constexpr DWORD ES_CENTER = 0x1;
 constexpr DWORD ES_RIGHT = 0x2;
 constexpr DWORD ES_READONLY = 0x800;
 
