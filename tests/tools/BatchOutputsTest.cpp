@@ -57,55 +57,75 @@ void WriteFile(const fs::path& path, const std::string& text)
     out << text;
 }
 
-// Runs vasquil-batch with args in folder, with extra environment entries ("NAME=value"). With
-// killAfter > 0 the child is killed with SIGKILL once that much time has passed. Standard output
-// and error are kept beside the folder, so the folder holds only what the runner made.
-Outcome RunBatch(const fs::path& folder, const std::vector<std::string>& args,
-                 const std::vector<std::string>& environment = {},
-                 std::chrono::microseconds killAfter = std::chrono::microseconds(0))
+// A child running vasquil-batch, with its standard output and error kept in files.
+struct Child {
+    pid_t pid = -1;
+    fs::path out, err;
+};
+
+// Starts vasquil-batch with args in folder, with extra environment entries ("NAME=value").
+// Standard output and error are kept beside the folder, so the folder holds only what the
+// runner made. In the child, limit (when set) is applied first, e.g. a limit of file size.
+Child StartBatch(const fs::path& folder, const std::vector<std::string>& args,
+                 const std::vector<std::string>& environment = {}, const std::function<void()>& limit = {})
 {
-    const fs::path out = folder.string() + ".stdout";
-    const fs::path err = folder.string() + ".stderr";
+    Child c;
+    c.out = folder.string() + ".stdout";
+    c.err = folder.string() + ".stderr";
     std::vector<std::string> words = {VASQUIL_BATCH};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& w : words) argv.push_back(w.data());
     argv.push_back(nullptr);
 
-    const pid_t child = fork();
-    if (child == 0) {
+    c.pid = fork();
+    if (c.pid == 0) {
         if (chdir(folder.c_str()) != 0) _exit(126);
-        const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int o = open(c.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int e = open(c.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (o < 0 || e < 0 || dup2(o, 1) < 0 || dup2(e, 2) < 0) _exit(126);
         for (const std::string& entry : environment) putenv(const_cast<char*>(entry.c_str()));
+        if (limit) limit();
         execv(argv[0], argv.data());
         _exit(127);
     }
+    if (c.pid < 0) ADD_FAILURE() << "fork: " << std::strerror(errno);
+    return c;
+}
+
+// Waits for the child to end. With killAfter > 0 the child is killed with SIGKILL once that
+// much time has passed.
+Outcome WaitFor(const Child& c, std::chrono::microseconds killAfter = std::chrono::microseconds(0))
+{
     Outcome outcome;
-    if (child < 0) {
-        ADD_FAILURE() << "fork: " << std::strerror(errno);
-        return outcome;
-    }
+    if (c.pid < 0) return outcome;
     const auto start = Clock::now();
     int status = 0;
     for (;;) {
-        const pid_t done = waitpid(child, &status, WNOHANG);
-        if (done == child) break;
+        const pid_t done = waitpid(c.pid, &status, WNOHANG);
+        if (done == c.pid) break;
         const auto elapsed = Clock::now() - start;
         if ((killAfter.count() > 0 && elapsed >= killAfter) || elapsed > ChildLimit) {
             if (elapsed > ChildLimit) ADD_FAILURE() << "vasquil-batch did not end within the test's limit";
-            kill(child, SIGKILL);
-            waitpid(child, &status, 0);
+            kill(c.pid, SIGKILL);
+            waitpid(c.pid, &status, 0);
             break;
         }
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
     outcome.killed = WIFSIGNALED(status);
     outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    outcome.out = ReadFile(out);
-    outcome.err = ReadFile(err);
+    outcome.out = ReadFile(c.out);
+    outcome.err = ReadFile(c.err);
     return outcome;
+}
+
+// Runs vasquil-batch with args in folder and waits for it (see StartBatch and WaitFor).
+Outcome RunBatch(const fs::path& folder, const std::vector<std::string>& args,
+                 const std::vector<std::string>& environment = {},
+                 std::chrono::microseconds killAfter = std::chrono::microseconds(0))
+{
+    return WaitFor(StartBatch(folder, args, environment), killAfter);
 }
 
 // What stands at every path under a folder (the folder included), compared before and after a
@@ -302,6 +322,13 @@ long DeadProcess()
     return 0;
 }
 
+fs::path LockFile(const fs::path& file)
+{
+    fs::path lock = file;
+    lock += ".lock";
+    return lock;
+}
+
 std::vector<std::string> Temporaries(const fs::path& folder)
 {
     std::vector<std::string> names;
@@ -479,6 +506,94 @@ TEST_F(BatchOutputs, KilledRunsLeaveSoundDatabases)
     }
     // The kills did land in the middle of runs that were writing.
     EXPECT_GE(killedWithRows, Trials / 3);
+}
+
+// Waits until the child, started with VASQUIL_BATCH_TEST_STOP_WHEN_HELD=1, has stopped itself
+// holding its outputs; false (with the test failed) when it ended instead.
+bool StoppedHolding(const Child& c)
+{
+    int status = 0;
+    if (waitpid(c.pid, &status, WUNTRACED) != c.pid || !WIFSTOPPED(status)) {
+        ADD_FAILURE() << "the first run ended before it held its outputs: " << ReadFile(c.err);
+        return false;
+    }
+    return true;
+}
+
+int TimeSeriesRows(const fs::path& file)
+{
+    std::istringstream series(ReadFile(file));
+    int rows = 0;
+    for (std::string line; std::getline(series, line);) rows += line.rfind(",,", 0) == 0;
+    return rows;
+}
+
+// Two runs on one database, or on one results folder: the second is refused at once with one
+// line and changes nothing of the first's, which completes with every row. A run killed while
+// it holds its outputs leaves them free for the next run.
+TEST_F(BatchOutputs, OutputsAreHeldForTheWholeRun)
+{
+    const std::vector<std::string> run = {"run", "river.vqx", "--final-hours", "3", "--db-every-hours", "0.5"};
+    const fs::path reference = WorkFolder("reference");
+    ASSERT_EQ(RunBatch(reference, {"run", "river.vqx", "--final-hours", "3", "--db-every-hours", "0.5", "--db", "r.db",
+                                   "--results", "R"})
+                  .exitCode,
+              0);
+    const int times = Inspect(reference / "r.db", 31).times;
+    const int rows = TimeSeriesRows(reference / "R" / "river time series.csv");
+    ASSERT_EQ(times, 7);
+    ASSERT_GT(rows, 0);
+
+    struct Case {
+        const char* name;
+        std::vector<std::string> options;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"one database", {"--db", "r.db"}, "the results database 'r.db' is in use by another run"},
+        {"one results folder", {"--results", "R"}, "the results folder 'R' is in use by another run"},
+        {"one database in two results folders",
+         {"--results", "A", "--db", "r.db"},
+         "the results database 'r.db' is in use by another run"},
+    };
+    const std::vector<std::string> stopWhenHeld = {"VASQUIL_BATCH_TEST_STOP_WHEN_HELD=1"};
+    int index = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path folder = WorkFolder("held" + std::to_string(index++));
+        std::vector<std::string> first = run;
+        first.insert(first.end(), c.options.begin(), c.options.end());
+        std::vector<std::string> second = run;
+        second.insert(second.end(), c.options.begin(), c.options.end());
+        if (std::string(c.name) == "one database in two results folders") second[second.size() - 3] = "B";
+
+        const Child holder = StartBatch(folder, first, stopWhenHeld);
+        if (!StoppedHolding(holder)) continue;
+        const Outcome refused = RunBatch(folder, second);
+        EXPECT_EQ(refused.exitCode, 1);
+        EXPECT_EQ(refused.err, std::string("vasquil-batch: ") + c.message + "\n");
+        kill(holder.pid, SIGCONT);
+        const Outcome completed = WaitFor(holder);
+        EXPECT_EQ(completed.exitCode, 0) << completed.err;
+        if (fs::exists(folder / "r.db")) {
+            const DatabaseState state = Inspect(folder / "r.db", 31);
+            EXPECT_EQ(state.times, times);
+            EXPECT_EQ(state.brokenTimes, 0);
+        }
+        const fs::path series = folder / c.options[1] / "river time series.csv";
+        if (c.options[0] == "--results") {
+            EXPECT_EQ(TimeSeriesRows(series), rows);
+        }
+        EXPECT_FALSE(fs::exists(LockFile(folder / "r.db")));
+
+        // Killed while it holds the outputs: the next run is not refused.
+        const Child killed = StartBatch(folder, first, stopWhenHeld);
+        if (!StoppedHolding(killed)) continue;
+        kill(killed.pid, SIGKILL);
+        EXPECT_TRUE(WaitFor(killed).killed);
+        const Outcome next = RunBatch(folder, second);
+        EXPECT_EQ(next.exitCode, 0) << next.err;
+    }
 }
 
 // A state that is no number, forced by the runner's test hook at 1.5 h of a run with output
