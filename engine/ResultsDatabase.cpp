@@ -109,6 +109,16 @@ void Report(std::string* error, const char* format, ...)
     }
 }
 
+// SQLite's account of the last failure on db, with the system's reason when the failure came
+// from the system ("disk I/O error (File too large)").
+std::string Failure(sqlite3* db)
+{
+    std::string text = db ? sqlite3_errmsg(db) : "out of memory";
+    if (const int system = db ? sqlite3_system_errno(db) : 0; system != 0)
+        text += std::string(" (") + std::strerror(system) + ")";
+    return text;
+}
+
 // Deletes a regular file at path; nothing there is fine. Anything else is refused.
 bool DeleteFile(const OutputTarget& target, std::string* error)
 {
@@ -133,7 +143,7 @@ sqlite3* Connect(const char* path, std::string* error)
     sqlite3* db = nullptr;
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX;
     if (sqlite3_open_v2(path, &db, flags, nullptr) != SQLITE_OK) {
-        Report(error, "Can't open database: %s", db ? sqlite3_errmsg(db) : "out of memory");
+        Report(error, "Can't open database: %s", Failure(db).c_str());
         sqlite3_close(db);
         return nullptr;
     }
@@ -145,7 +155,9 @@ bool Execute(sqlite3* db, const char* sql, std::string* error)
 {
     char* message = nullptr;
     if (sqlite3_exec(db, sql, nullptr, nullptr, &message) == SQLITE_OK) return true;
-    Report(error, "SQL error: %s", message ? message : sqlite3_errmsg(db));
+    Report(error, "SQL error: %s",
+           message ? (message + std::string(Failure(db).substr(std::strlen(sqlite3_errmsg(db))))).c_str()
+                   : Failure(db).c_str());
     sqlite3_free(message);
     return false;
 }
@@ -219,7 +231,7 @@ ResultsDatabase* Prepare(sqlite3* db, bool log, std::string* error)
                  sqlite3_exec(db, LogPagesPerCheckpoint, nullptr, nullptr, nullptr) != SQLITE_OK)) ||
         sqlite3_prepare_v2(db, insert, -1, &single, nullptr) != SQLITE_OK ||
         sqlite3_prepare_v2(db, InsertOf(insert, blockRows).c_str(), -1, &block, nullptr) != SQLITE_OK) {
-        Report(error, "SQL error: %s", sqlite3_errmsg(db));
+        Report(error, "SQL error: %s", Failure(db).c_str());
         sqlite3_finalize(single);
         sqlite3_finalize(block);
         sqlite3_close(db);
@@ -293,7 +305,7 @@ int CreateResultsDatabase(const char* path, std::string* error)
     if (!db) return 1;
     if (sqlite3_close(db) != SQLITE_OK) {
         RemoveTemporary(building);
-        Report(error, "SQL error: %s", sqlite3_errmsg(db));
+        Report(error, "SQL error: %s", Failure(db).c_str());
         return 1;
     }
     return Place(building, path, error) ? 0 : 1;
@@ -364,7 +376,7 @@ bool BindRow(const ResultsDatabase& database, sqlite3_stmt* statement, int slot,
 bool Insert(sqlite3* db, sqlite3_stmt* statement, std::string* error)
 {
     const bool done = sqlite3_step(statement) == SQLITE_DONE;
-    if (!done) Report(error, "SQL error: %s", sqlite3_errmsg(db));
+    if (!done) Report(error, "SQL error: %s", Failure(db).c_str());
     sqlite3_reset(statement);
     return done;
 }
@@ -391,7 +403,7 @@ int WriteTimeSeriesToDatabase(ResultsDatabase* database, std::string* error)
     bindTime(database->Single, 0);
 
     if (sqlite3_exec(db, "BEGIN TRANSACTION", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        Report(error, "SQL error: %s", sqlite3_errmsg(db));
+        Report(error, "SQL error: %s", Failure(db).c_str());
         return 1;
     }
     int nodes = 0;
@@ -415,7 +427,7 @@ int WriteTimeSeriesToDatabase(ResultsDatabase* database, std::string* error)
         }
     }
     if (!failed && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        Report(error, "SQL error: %s", sqlite3_errmsg(db));
+        Report(error, "SQL error: %s", Failure(db).c_str());
         failed = true;
     }
     // The rows of a failed time are undone; the connection stays usable for the next time.

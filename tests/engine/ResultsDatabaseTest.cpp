@@ -342,9 +342,10 @@ TEST_F(DatabaseTable, FileThatCannotBeOpenedOrDeleted)
     EXPECT_EQ(CreateResultsDatabase(missing.c_str()), 1);
     EXPECT_EQ(StartResultsDatabase(missing.c_str(), &database), 1);
     EXPECT_EQ(database, nullptr);
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Can't open database: unable to open database file\n"
-                                                        "Can't create database: No such file or directory\n"
-                                                        "Can't create database: No such file or directory\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "Can't open database: unable to open database file (No such file or directory)\n"
+              "Can't create database: No such file or directory\n"
+              "Can't create database: No such file or directory\n");
     EXPECT_FALSE(fs::exists(missing));
 
     // A regular file in a folder where no file can be made gives the reason, and stays (root

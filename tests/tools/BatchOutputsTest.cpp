@@ -4,7 +4,10 @@
 #include <sqlite3.h>
 
 #include <fcntl.h>
+#include <linux/capability.h>
 #include <signal.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -593,6 +596,164 @@ TEST_F(BatchOutputs, OutputsAreHeldForTheWholeRun)
         EXPECT_TRUE(WaitFor(killed).killed);
         const Outcome next = RunBatch(folder, second);
         EXPECT_EQ(next.exitCode, 0) << next.err;
+    }
+}
+
+// In a child before it runs the runner: the file size limit of a full disk (a write past it
+// fails with EFBIG, and SIGXFSZ is ignored so that the write reports it). Standard output and
+// error are files under the same limit.
+std::function<void()> DiskHolds(rlim_t bytes)
+{
+    return [bytes] {
+        const struct rlimit limit = {bytes, bytes};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        signal(SIGXFSZ, SIG_IGN);
+    };
+}
+
+// In a child before it runs the runner: permissions hold for root too (the capabilities that
+// override them are dropped from what the runner gets).
+void KeepPermissions()
+{
+    if (geteuid() != 0) return;
+    for (int capability : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
+        prctl(PR_CAPBSET_DROP, capability, 0, 0, 0);
+}
+
+// Whether a runner started with KeepPermissions is refused a file in a read-only folder here.
+bool ReadOnlyFoldersHold(const fs::path& folder)
+{
+    fs::create_directories(folder);
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    const pid_t child = fork();
+    if (child == 0) {
+        KeepPermissions();
+        // The bounding set limits what a program gets once it is started: start one.
+        execl("/bin/sh", "sh", "-c",
+              ("(: > '" + (folder / "probe").string() + "') 2>/dev/null && exit 1; exit 0").c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    fs::permissions(folder, fs::perms::owner_all);
+    const bool holds = WIFEXITED(status) && WEXITSTATUS(status) == 0 && !fs::exists(folder / "probe");
+    fs::remove_all(folder);
+    return holds;
+}
+
+// Runs refused at the start, or failing when they write their files at the end: the old
+// database, the old saved model and the old saved water-quality file stay byte for byte, no
+// temporary or lock file is left, and one line on standard error says why.
+TEST_F(BatchOutputs, RefusedAndFailedRunsLeaveTheOldOutputs)
+{
+    const bool readOnly = ReadOnlyFoldersHold(root / "probe");
+    const fs::path made = WorkFolder("made");
+    ASSERT_EQ(RunBatch(made, {"run", "river.vqx", "--final-hours", "1", "--db", "old.db"}).exitCode, 0);
+    ASSERT_GT(Inspect(made / "old.db", 31).times, 0);
+
+    struct Case {
+        const char* name;
+        std::vector<std::string> options;
+        const char* message;  // pattern of the line after "vasquil-batch: "
+        bool readOnly;        // the folders RO and DB are read-only
+        rlim_t disk;          // the largest file the disk takes plus 1, 0 for no limit
+        bool folderAtEnd;     // a folder takes the saved water-quality file's place during the run
+    };
+    const Case cases[] = {
+        {"a read-only results folder",
+         {"--results", "RO", "--db", "old.db", "--save", "saved.vqx", "--save-wq", "saved.nu"},
+         "cannot use the results folder 'RO': Permission denied",
+         true,
+         0,
+         false},
+        {"a read-only folder of the database",
+         {"--db", "DB/old.db", "--save", "saved.vqx", "--save-wq", "saved.nu"},
+         "cannot write the results database 'DB/old\\.db': Permission denied",
+         true,
+         0,
+         false},
+        {"a missing folder of the saved model",
+         {"--db", "old.db", "--save", "none/saved.vqx", "--save-wq", "saved.nu"},
+         "cannot write the saved model 'none/saved\\.vqx': No such file or directory",
+         false,
+         0,
+         false},
+        {"a full disk at the database",
+         {"--db", "old.db", "--save", "saved.vqx", "--save-wq", "saved.nu", "--results", "R"},
+         "cannot create the results database 'old\\.db': SQL error: (disk I/O error|database or disk is full).*",
+         false,
+         4097,
+         false},
+        {"a full disk for the saved model",
+         {"--save", "saved.vqx", "--save-wq", "saved.nu"},
+         "the saved model 'saved\\.vqx' could not be written: File too large",
+         false,
+         8193,
+         false},
+        {"a folder in the place of the saved water-quality file",
+         {"--db", "old.db", "--save", "saved.vqx", "--save-wq", "saved.nu"},
+         "the saved water-quality file 'saved\\.nu' is a directory; only a regular file can be replaced",
+         false,
+         0,
+         true},
+    };
+    int index = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.readOnly && !readOnly) {
+            std::printf("skipped \"%s\": read-only folders do not hold here\n", c.name);
+            continue;
+        }
+        const fs::path folder = WorkFolder("old" + std::to_string(index++));
+        fs::copy_file(VASQUIL_SAMPLE_WATER_QUALITY, folder / "river.nu");
+        fs::create_directories(folder / "RO");
+        fs::create_directories(folder / "DB");
+        for (const fs::path& db : {folder / "old.db", folder / "DB" / "old.db"}) fs::copy_file(made / "old.db", db);
+        WriteFile(folder / "saved.vqx", "the saved model of an earlier run");
+        WriteFile(folder / "saved.nu", "the water-quality file of an earlier run");
+        const auto files = [&] {
+            std::map<std::string, std::string> contents;
+            for (const auto& entry : fs::recursive_directory_iterator(folder))
+                if (entry.is_regular_file())
+                    contents[fs::relative(entry.path(), folder).string()] = ReadFile(entry.path());
+            return contents;
+        };
+        const auto before = files();
+        if (c.readOnly)
+            for (const char* name : {"RO", "DB"})
+                fs::permissions(folder / name, fs::perms::owner_read | fs::perms::owner_exec);
+
+        std::vector<std::string> args = {"run", "river.vqx", "--wq", "river.nu", "--final-hours", "1"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        Outcome outcome;
+        if (c.folderAtEnd) {
+            const Child child = StartBatch(folder, args, {"VASQUIL_BATCH_TEST_STOP_WHEN_HELD=1"});
+            if (!StoppedHolding(child)) continue;
+            const std::string kept = ReadFile(folder / "saved.nu");
+            fs::remove(folder / "saved.nu");
+            fs::create_directories(folder / "saved.nu");
+            kill(child.pid, SIGCONT);
+            outcome = WaitFor(child);
+            fs::remove(folder / "saved.nu");
+            WriteFile(folder / "saved.nu", kept);
+        } else {
+            outcome = WaitFor(StartBatch(folder, args, {}, [&c] {
+                if (c.readOnly) KeepPermissions();
+                if (c.disk > 0) DiskHolds(c.disk - 1)();
+            }));
+        }
+        for (const char* name : {"RO", "DB"}) fs::permissions(folder / name, fs::perms::owner_all);
+        EXPECT_EQ(outcome.exitCode, 1);
+        EXPECT_TRUE(std::regex_match(outcome.err, std::regex(std::string("vasquil-batch: ") + c.message + "\n")))
+            << outcome.err;
+        auto after = files();
+        // The results folder of a run refused at the database start holds no old file.
+        EXPECT_TRUE(after == before) << "an old output changed, or a file was left";
+        for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+            const std::string name = entry.path().filename().string();
+            EXPECT_TRUE(name.find(".tmp") == std::string::npos && name.find(".lock") == std::string::npos) << name;
+        }
     }
 }
 

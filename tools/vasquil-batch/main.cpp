@@ -408,7 +408,19 @@ public:
         if (std::fclose(stream) != 0 && error == 0) error = errno;
         std::free(text);
         if (error != 0) return Failed(error);
+        written_ = true;
         return true;
+    }
+    bool IsWritten() const { return written_; }
+    // Whether the target can still be replaced (what came to stand there during the run is
+    // checked again), so that no file replaces its target when another one could not. Returns
+    // false after reporting why.
+    bool CanCommit() const
+    {
+        std::string message;
+        if (CheckOutputTarget(target_, what_, &message) == TargetOk) return true;
+        Fail("%s", message.c_str());
+        return false;
     }
     // Puts the written file in the place of its target. Returns false after reporting why.
     bool Commit()
@@ -428,6 +440,7 @@ private:
     std::string what_;
     std::filesystem::path temporary_;
     std::FILE* stream_ = nullptr;
+    bool written_ = false;
 
     bool Failed(int error)
     {
@@ -758,8 +771,10 @@ int Run(const Options& options)
     // All of the files written at the end, or none of them.
     if (state.IsOpen() && !state.Write(WriteModelFile)) return 1;
     if (savedWaterQuality.IsOpen() && !savedWaterQuality.Write(WriteWQFile)) return 1;
-    if (!options.save.empty() && !state.Commit()) return 1;
-    if (!options.saveWaterQuality.empty() && !savedWaterQuality.Commit()) return 1;
+    if ((state.IsWritten() && !state.CanCommit()) || (savedWaterQuality.IsWritten() && !savedWaterQuality.CanCommit()))
+        return 1;
+    if (state.IsWritten() && !state.Commit()) return 1;
+    if (savedWaterQuality.IsWritten() && !savedWaterQuality.Commit()) return 1;
     if (result == NotConverged) {
         Fail("the last of the %d steady passes did not converge: the outputs hold the state of that pass, not a "
              "converged steady state",
