@@ -454,12 +454,17 @@ void CVasquilDoc::OnSimulationOutputOptions()
     dialog.GiveChoices(r);
 
     std::string failure;
-    if (r.WriteHeaders(GetPathName().string(), WaterQualityPath.string()) != ResultsOk)
-        failure = r.FailureText.empty() ? std::string("a result file could not be written") : r.FailureText;
-    // The database anew with an empty table (the thermal columns when thermal ice is on).
-    if (std::string error; r.DatabaseEnabled == 1 && CreateResultsDatabase(r.DatabasePath.c_str(), &error) != 0 &&
-                           failure.empty())
-        failure = FormatText(DatabaseNotCreatedText, r.DatabasePath.c_str(), error.c_str());
+    // Files another run holds are left to it.
+    OutputHold hold;
+    if (hold.Take(r.Targets(GetPathName().string()), &failure) == TargetOk) {
+        if (r.WriteHeaders(GetPathName().string(), WaterQualityPath.string()) != ResultsOk)
+            failure = r.FailureText.empty() ? std::string("a result file could not be written") : r.FailureText;
+        // The database anew with an empty table (the thermal columns when thermal ice is on).
+        if (std::string error;
+            r.DatabaseEnabled == 1 && CreateResultsDatabase(r.DatabasePath.c_str(), &error) != 0 && failure.empty())
+            failure = FormatText(DatabaseNotCreatedText, r.DatabasePath.c_str(), error.c_str());
+    }
+    hold.Release();
 
     // The intervals: a choice of "time step" writes after every step and shortens no step.
     struct Schedule {

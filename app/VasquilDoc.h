@@ -10,6 +10,7 @@
 #pragma once
 
 #include "datalib/NewChannelModel.h"
+#include "engine/OutputTargets.h"
 #include "platform/DocView.h"
 #include "platform/Image.h"
 
@@ -173,6 +174,9 @@ public:
     std::filesystem::path WaterQualityPath;
     // The results database's connection while a transient run writes to it.
     ResultsDatabase* RunDatabase = nullptr;
+    // The outputs of the present run, held from its start to its end so that no other run
+    // (another document, or vasquil-batch) writes into them meanwhile.
+    OutputHold RunHold;
 
     // The present local date and time, written as the start of a new model; tests set a fixed one.
     std::function<CalendarDate()> Clock = LocalDateNow;
