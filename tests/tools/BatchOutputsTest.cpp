@@ -373,9 +373,10 @@ TEST_F(BatchOutputs, TemporaryFilesOfSaves)
     EXPECT_EQ(ReadFile(folder / running), "partial");
 }
 
-// A rectangular channel of `nodes` nodes 100 m apart with a flood from upstream and a rating
-// curve downstream, in a model file of this project's own.
-std::string ChannelModel(int nodes)
+// A rectangular channel of `nodes` nodes 100 m apart (40 m wide unless width, m, is given)
+// with a flood from upstream and a rating curve downstream, in a model file of this project's
+// own. The initial stage is the normal depth of 100 m3/s in a 40 m wide channel.
+std::string ChannelModel(int nodes, double channelWidth = 40)
 {
     const double width = 40, n = 0.03, slope = 5e-4, dx = 100;
     // Normal depth of a discharge, by bisection of Manning's formula.
@@ -403,8 +404,8 @@ std::string ChannelModel(int nodes)
     const double depth = normalDepth(100);
     for (int i = 0; i < nodes; ++i) {
         const double bed = 100 - slope * dx * i;
-        std::snprintf(line, sizeof line, "\t%d\t%d\t0\t1\t%.4f\t6000000.0000\t%.4f\t%.4f\t%g\t%g\t0\t%.4f\t100 \n", i + 1,
-                      nodes - i, 500000 + dx * i, dx * i / 1000, bed, n, width, bed + depth);
+        std::snprintf(line, sizeof line, "\t%d\t%d\t0\t1\t%.4f\t6000000.0000\t%.4f\t%.4f\t%g\t%g\t0\t%.4f\t100 \n",
+                      i + 1, nodes - i, 500000 + dx * i, dx * i / 1000, bed, n, channelWidth, bed + depth);
         t += line;
     }
     t += "\n \tElement Information \n\n";
@@ -754,6 +755,37 @@ TEST_F(BatchOutputs, RefusedAndFailedRunsLeaveTheOldOutputs)
             const std::string name = entry.path().filename().string();
             EXPECT_TRUE(name.find(".tmp") == std::string::npos && name.find(".lock") == std::string::npos) << name;
         }
+    }
+}
+
+// A steady run whose last pass did not converge (a channel 2 mm wide carrying 100 m3/s: every
+// pass halves its step and fails again) writes its outputs, says they are no converged state
+// and exits 1; the same channel 40 m wide converges and exits 0 without a word on standard error.
+TEST_F(BatchOutputs, SteadyRunsSayWhetherTheyConverged)
+{
+    struct Case {
+        double width;
+        int exitCode;
+        const char* err;
+    };
+    const Case cases[] = {
+        {0.002, 1,
+         "vasquil-batch: the last of the 20 steady passes did not converge: the outputs hold the state of that pass, "
+         "not a converged steady state\n"},
+        {40, 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("width " + std::to_string(c.width) + " m");
+        const fs::path folder = root / ("steady" + std::to_string(c.exitCode));
+        fs::create_directories(folder);
+        WriteFile(folder / "channel.vqx", ChannelModel(10, c.width));
+        const Outcome outcome =
+            RunBatch(folder, {"run", "channel.vqx", "--steady", "--passes", "20", "--db", "s.db", "--save", "s.vqx"});
+        EXPECT_EQ(outcome.exitCode, c.exitCode);
+        EXPECT_EQ(outcome.err, c.err);
+        EXPECT_EQ(outcome.out.find("(not converged)") != std::string::npos, c.exitCode != 0) << outcome.out;
+        EXPECT_EQ(Inspect(folder / "s.db", 10).times, 1);
+        EXPECT_TRUE(fs::is_regular_file(folder / "s.vqx"));
     }
 }
 
