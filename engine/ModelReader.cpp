@@ -77,6 +77,8 @@ enum ReaderMessageId {
     TooManySeriesRowsMessage,
     SeriesWithoutRowsMessage,
     TooManyJamRowsMessage,
+    SeriesTimesMessage,
+    RatingDischargesMessage,
     ReaderMessageCount
 };
 
@@ -113,14 +115,17 @@ constexpr ReaderMessage ReaderMessages[] = {
      " The initial %s of node %d, %g, is out of range (%s from %g to %g%s)\n"},
     {TooManyPointsMessage, ReadTooManyPoints, " Too many points in the cross section of node %d\n"},
     {TooFewPointsMessage, ReadTooFewPoints, " Fewer than two points in the cross section of node %d\n"},
-    {TooManyRoughnessRowsMessage, ReadTooManyRoughnessRows, " Too many roughness rows in the cross section of node %d\n"},
+    {TooManyRoughnessRowsMessage, ReadTooManyRoughnessRows,
+     " Too many roughness rows in the cross section of node %d\n"},
     {NoRoughnessRowMessage, ReadNoRoughnessRow, " No roughness row in the cross section of node %d\n"},
-    {TooManySinuosityRowsMessage, ReadTooManySinuosityRows, " Too many sinuosity rows in the cross section of node %d\n"},
+    {TooManySinuosityRowsMessage, ReadTooManySinuosityRows,
+     " Too many sinuosity rows in the cross section of node %d\n"},
     {NoSinuosityRowMessage, ReadNoSinuosityRow, " No sinuosity row in the cross section of node %d\n"},
     {StationsGoBackMessage, ReadSectionStationsGoBack,
      " Station %.12g of point %d of the cross section of node %d lies left of the point before it\n"},
     // The bank: "Left" or "Right".
-    {BankMatchesNoPointMessage, ReadBankMatchesNoPoint, " %s bank station of node %d matches no point of its cross section\n"},
+    {BankMatchesNoPointMessage, ReadBankMatchesNoPoint,
+     " %s bank station of node %d matches no point of its cross section\n"},
     // The record: "element" or "junction".
     {MissingNodeMessage, ReadMissingNode, " Non-existent node %d referred to in %s %d\n"},
     {MissingElementMessage, ReadMissingElement, " Non-existent element %d referred to in junction %d\n"},
@@ -132,6 +137,12 @@ constexpr ReaderMessage ReaderMessages[] = {
     // The series' owner: "Boundary element" or "Atmospheric zone".
     {SeriesWithoutRowsMessage, ReadSeriesWithoutRows, " %s %d has a series with no rows\n"},
     {TooManyJamRowsMessage, ReadTooManyJamRows, " Too many rows in the ice jam stability table\n"},
+    // The series' owner as TooManySeriesRowsMessage's; the times in hours.
+    {SeriesTimesMessage, ReadSeriesOutOfOrder,
+     " The times of the series of %s %d do not increase: row %d is at %.9g h and row %d at %.9g h\n"},
+    {RatingDischargesMessage, ReadSeriesOutOfOrder,
+     " The discharge of the rating curve of boundary element %d decreases: row %d gives %.9g m3/s and row %d "
+     "%.9g m3/s\n"},
 };
 static_assert(std::size(ReaderMessages) == ReaderMessageCount, "a message for every id");
 
@@ -274,6 +285,15 @@ struct ModelScanner : FieldScanner {
         return ScanOk;
     }
 };
+
+// The index of the first value of a series that is not above the one before it (strictly, or
+// below it otherwise), or 0 when they all are.
+int FirstRowOutOfOrder(const double* values, int count, bool strictly)
+{
+    for (int r = 1; r < count; ++r)
+        if (strictly ? !(values[r] > values[r - 1]) : values[r] < values[r - 1]) return r;
+    return 0;
+}
 
 // Lookup of nodes by number (first in chain order), valid for the node block it was built on.
 std::unordered_map<int, NodeRecord*> s_NodesByNumber;
@@ -504,6 +524,9 @@ int ReadModelBody(FILE* stream)
             zone.SolarRadiation[r] = s.Real();
         }
         if (s.code) return s.code;
+        if (const int r = FirstRowOutOfOrder(zone.Time.data(), rows, true); r > 0)
+            return Refuse(s, SeriesTimesMessage, "atmospheric zone", zone.Number, r, zone.Time[r - 1] / SecondsPerHour,
+                          r + 1, zone.Time[r] / SecondsPerHour);
         zone.Next = i + 1 < mc.AtmosphericZoneCount ? &g_AtmosphericZoneBlock[i + 1] : nullptr;
     }
     g_AtmosphericZones = mc.AtmosphericZoneCount > 0 ? &g_AtmosphericZoneBlock[0] : nullptr;
@@ -1173,7 +1196,16 @@ int ReadBoundaryHydrograph(FILE* stream, BoundaryElementRecord* element)
             break;
         }
     }
-    return s.code;
+    if (s.code) return s.code;
+    // The engine looks values up by binary search: in time, or in discharge on a rating curve.
+    if (kind == Rating) {
+        if (const int r = FirstRowOutOfOrder(c[2].data(), rows, false); r > 0)
+            return Refuse(s, RatingDischargesMessage, element->Number, r, c[2][r - 1], r + 1, c[2][r]);
+    } else if (const int r = FirstRowOutOfOrder(c[0].data(), rows, true); r > 0) {
+        return Refuse(s, SeriesTimesMessage, "boundary element", element->Number, r, c[0][r - 1] / SecondsPerHour,
+                      r + 1, c[0][r] / SecondsPerHour);
+    }
+    return ReadOk;
 }
 
 int ReadJunctionRow(FILE* stream, int index)
