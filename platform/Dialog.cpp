@@ -34,6 +34,8 @@ namespace {
 constexpr const char* BaseUnitSample = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
 constexpr int HorizontalUnitsPerBase = 4;
 constexpr int VerticalUnitsPerBase = 8;
+// The screen's resolution at which an edit control's font is resolved, as device contexts do.
+constexpr int EditFontDpi = 96;
 
 int MulDiv(int value, int multiplier, int divisor)
 {
@@ -462,7 +464,93 @@ void CEdit::SetSel(int start, int end)
     const int length = int(edit->text().size());
     const int from = std::clamp(start, 0, length);
     const int to = end < 0 ? length : std::clamp(end, 0, length);
-    edit->setSelection(from, to - from);
+    if (from == to) edit->setCursorPosition(to);
+    else edit->setSelection(from, to - from);
+}
+
+void CEdit::GetSel(int& start, int& end) const
+{
+    start = end = 0;
+    auto* edit = qobject_cast<QLineEdit*>(GetWidget());
+    if (!edit) return;
+    if (edit->hasSelectedText()) {
+        start = edit->selectionStart();
+        end = edit->selectionEnd();
+    } else {
+        start = end = edit->cursorPosition();
+    }
+}
+
+BOOL CEdit::Create(DWORD style, const CRect& rect, CWnd* parent, UINT id)
+{
+    AssertUiThread();
+    if (GetSafeHwnd() || !parent || !parent->GetWidget()) return FALSE;
+    QWidget* parentWidget = parent->GetClientWidget();
+    auto* edit = new WindowWidget<QLineEdit>(this, parentWidget);
+    edit->setGeometry(rect.left, rect.top, std::max(rect.Width(), 0), std::max(rect.Height(), 0));
+    edit->setFrame((style & WS_BORDER) != 0);
+    edit->setReadOnly((style & ES_READONLY) != 0);
+    Qt::Alignment align = Qt::AlignLeft;
+    if ((style & 0x3) == ES_RIGHT) align = Qt::AlignRight;
+    else if ((style & 0x3) == ES_CENTER) align = Qt::AlignHCenter;
+    edit->setAlignment(align | Qt::AlignVCenter);
+    edit->setFocusPolicy(Qt::StrongFocus);
+    AttachWidget(edit, id, style | WS_CHILD);
+    EnableControlInput();
+    if (style & WS_VISIBLE) edit->show();
+    else edit->hide();
+    return TRUE;
+}
+
+LRESULT CEdit::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* edit = qobject_cast<QLineEdit*>(GetWidget());
+    if (!edit || !HasControlInput()) {
+        if (message == WM_PASTE && edit) edit->paste();
+        return CWnd::DefWindowProc(message, wParam, lParam);
+    }
+    QEvent* event = TranslatedEvent();
+    switch (message) {
+    case WM_KEYDOWN:
+        if (event && event->type() == QEvent::KeyPress) {
+            // A key that types a character (Backspace too) types it with its WM_CHAR; Tab, Enter
+            // and Esc are the dialog's. The others are the control's: caret, Delete, Ctrl keys.
+            const auto* key = static_cast<const QKeyEvent*>(event);
+            const int k = key->key();
+            const bool typing =
+                k == Qt::Key_Backspace || k == Qt::Key_Tab || k == Qt::Key_Backtab || k == Qt::Key_Return ||
+                k == Qt::Key_Enter || k == Qt::Key_Escape ||
+                (!(key->modifiers() & Qt::ControlModifier) && !key->text().isEmpty() && key->text().at(0).isPrint());
+            if (!typing) RunControlDefault(event);
+        }
+        return 0;
+    case WM_CHAR: {
+        const auto c = static_cast<unsigned char>(wParam);
+        if (c == VK_BACK) {
+            QKeyEvent backspace(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, QStringLiteral("\b"));
+            RunControlDefault(&backspace);
+        } else if (c >= 0x20 && c != 0x7F) {
+            QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, Cp1252ToQString(std::string(1, char(c))));
+            RunControlDefault(&typed);
+        } else if (event) {
+            event->ignore();
+        }
+        return 0;
+    }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        if (event && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) RunControlDefault(event);
+        return 0;
+    case WM_PASTE: edit->paste(); return 0;
+    case WM_SETFONT:
+        editFont_ = reinterpret_cast<HFONT>(wParam);
+        if (const CFont* font = CFont::FromHandle(editFont_)) edit->setFont(font->Resolve(EditFontDpi, MM_TEXT).font);
+        if (lParam) edit->update();
+        return 0;
+    case WM_GETFONT: return LRESULT(editFont_);
+    case WM_GETDLGCODE: return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
+    default: return CWnd::DefWindowProc(message, wParam, lParam);
+    }
 }
 
 int CComboBox::AddString(const std::string& text)
