@@ -65,6 +65,13 @@ CGridCtrl::CGridCtrl(int, int, int, int)
     MapMessage(WM_IME_CHAR, &CGridCtrl::OnImeChar);
     MapNotify(GridNotifyEndEdit, InPlaceEditId, &CGridCtrl::OnInPlaceEditEnd);
     MapCommand(ID_EDIT_SELECT_ALL, &CGridCtrl::OnEditSelectAll);
+    MapCommand(ID_EDIT_COPY, &CGridCtrl::OnEditCopy);
+    MapCommand(ID_EDIT_CUT, &CGridCtrl::OnEditCut);
+    MapCommand(ID_EDIT_PASTE, &CGridCtrl::OnEditPaste);
+    MapUpdate(ID_EDIT_COPY, &CGridCtrl::OnUpdateEditCopy);
+    MapUpdate(ID_EDIT_CUT, &CGridCtrl::OnUpdateEditCut);
+    MapUpdate(ID_EDIT_PASTE, &CGridCtrl::OnUpdateEditPaste);
+    MapUpdate(ID_EDIT_SELECT_ALL, &CGridCtrl::OnUpdateEditSelectAll);
 }
 
 CGridCtrl::~CGridCtrl()

@@ -22,6 +22,7 @@
 #include "controls/SelectedCellMap.h"
 #include "controls/TitleTip.h"
 
+#include "platform/OleData.h"
 #include "platform/Window.h"
 
 #include <memory>
@@ -216,6 +217,32 @@ public:
     // Command ID_EDIT_SELECT_ALL: selects every non-fixed cell (when SelectionEnabled) between
     // GridNotifySelChanging and GridNotifySelChanged.
     virtual void OnEditSelectAll();
+
+    // ----- Clipboard.
+    // The selected range as text: a field per cell (the text of a selected cell, "" for one not
+    // selected), "\t" between fields, "\r\n" between rows, none after the last; hidden rows
+    // and columns left out. Null when nothing is selected.
+    virtual std::unique_ptr<COleDataSource> CopySelection();
+    // Pastes the data's text from (row, col): lines at "\n" (a CR before it dropped; a line
+    // that ends in a line break pastes as if it ended in "\r", so a trailing separator or an
+    // empty line clears a cell), fields at tabs and commas, trimmed of white space, each
+    // through SetCellTextChecked (read-only and refused cells keep their text). A hidden row
+    // shifts this and the later lines down; hidden columns are passed over; fields beyond the
+    // grid and an empty last line paste nothing. Then the pasted block is selected
+    // (selectPasted) or the selection cleared. FALSE, changing nothing, when the start cell is
+    // outside or read-only, the grid not Editable, or the data offers no text. The series
+    // editors override it.
+    virtual BOOL PasteText(int row, int col, COleDataObject* data, BOOL selectPasted);
+    // Commands ID_EDIT_COPY, ID_EDIT_CUT (Editable only: copies, then clears the selected
+    // cells) and ID_EDIT_PASTE (Editable only: into the open in-place editor, else PasteText at
+    // the selection's top left, the focus cell or the top left scrollable cell).
+    virtual void OnEditCopy();
+    virtual void OnEditCut();
+    virtual void OnEditPaste();
+    void OnUpdateEditCopy(CCmdUI* pCmdUI);
+    void OnUpdateEditCut(CCmdUI* pCmdUI);
+    void OnUpdateEditPaste(CCmdUI* pCmdUI);
+    void OnUpdateEditSelectAll(CCmdUI* pCmdUI);
 
     // ----- Focus, selection and notification.
     // Returns the previous focus cell. Rows and columns in the fixed part become the first

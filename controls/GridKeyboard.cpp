@@ -45,7 +45,16 @@ void CGridCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
     CCellID next = focusCell_;
     bool defaultToo = false;
 
-    if (control && nChar == 'A') OnEditSelectAll();
+    if (control) {
+        if (nChar == VK_INSERT || nChar == 'C') OnEditCopy();
+        else if (nChar == 'A') OnEditSelectAll();
+        else if (nChar == 'V') OnEditPaste();
+    }
+    if (shift && nChar == VK_INSERT) {
+        OnEditPaste();
+        CWnd::OnKeyDown(nChar, nRepCnt, nFlags);
+        return;
+    }
 
     // A row or column to move to when the one a key reaches is hidden: the nearest visible one
     // beyond it, else back towards where the move began.
