@@ -22,11 +22,10 @@
 #include <QTimerEvent>
 #include <QWheelEvent>
 
-#include <optional>
-
 #include <algorithm>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace {
@@ -1191,12 +1190,34 @@ std::string CWnd::GetWindowText() const
 CWnd* CWnd::GetDlgItem(int id) const
 {
     if (!widget_) return nullptr;
-    for (QObject* child : widget_->children()) {
-        if (!child->isWidgetType()) continue;
-        CWnd* wnd = FromWidget(static_cast<QWidget*>(child));
-        if (wnd && wnd->GetDlgCtrlID() == id) return wnd;
+    // The children of a window with a non-client area lie in its client widget.
+    const QWidget* parents[] = {widget_, GetClientWidget()};
+    for (const QWidget* parent : parents) {
+        for (QObject* child : parent->children()) {
+            if (!child->isWidgetType()) continue;
+            CWnd* wnd = FromWidget(static_cast<QWidget*>(child));
+            if (wnd && wnd->GetDlgCtrlID() == id) return wnd;
+        }
     }
     return nullptr;
+}
+
+BOOL EnumChildWindows(CWnd* parent, BOOL (*proc)(HWND, LPARAM), LPARAM lParam)
+{
+    if (!parent || !parent->GetWidget() || !proc) return TRUE;
+    std::vector<HWND> handles;
+    for (QWidget* child : parent->GetWidget()->findChildren<QWidget*>()) {
+        CWnd* wnd = CWnd::FromWidget(child);
+        // A window with a non-client area is met once, whichever of its widgets comes.
+        if (wnd && wnd != parent && wnd->GetSafeHwnd() &&
+            std::find(handles.begin(), handles.end(), wnd->GetSafeHwnd()) == handles.end())
+            handles.push_back(wnd->GetSafeHwnd());
+    }
+    for (HWND handle : handles) {
+        if (!CWnd::FromHandle(handle)) continue;
+        if (!proc(handle, lParam)) return FALSE;
+    }
+    return TRUE;
 }
 
 CWnd* CWnd::GetParent() const

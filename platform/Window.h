@@ -380,3 +380,8 @@ private:
 
     friend class CPaintDC;
 };
+
+// Calls proc with every child window of parent and their children in turn (parents before
+// their children, in the order of their creation) until proc returns FALSE; a window destroyed
+// meanwhile is skipped. Returns FALSE when proc stopped the enumeration.
+BOOL EnumChildWindows(CWnd* parent, BOOL (*proc)(HWND, LPARAM), LPARAM lParam);
