@@ -337,6 +337,8 @@ void CVasquilDoc::BuildOutputNodeList()
 
 void CVasquilDoc::OnFileNew()
 {
+    // Asked before the dialog, so that a cancelled question leaves no new file behind.
+    if (!SaveModified()) return;
     CNewFileDlg dialog(AfxGetMainWnd());
     if (dialog.DoModal() != IDOK) return;
     std::string reason;
@@ -350,8 +352,12 @@ void CVasquilDoc::OnFileNew()
         return;
     }
     // Opened as File Open opens: the file becomes the document's and names the caption.
-    if (CSingleDocTemplate* tmpl = GetDocTemplate()) tmpl->OpenDocumentFile(dialog.Path);
-    else if (OnOpenDocument(dialog.Path)) SetPathName(dialog.Path);
+    if (CSingleDocTemplate* tmpl = GetDocTemplate()) {
+        tmpl->OpenDocumentFile(dialog.Path, TRUE, FALSE);
+    } else if (OnOpenDocument(dialog.Path)) {
+        SetModifiedFlag(FALSE);
+        SetPathName(dialog.Path);
+    }
 }
 
 bool CVasquilDoc::ConfirmSave()
@@ -372,6 +378,11 @@ void CVasquilDoc::OnFileSave()
 void CVasquilDoc::OnFileSaveAs()
 {
     if (ConfirmSave()) CDocument::OnFileSaveAs();
+}
+
+BOOL CVasquilDoc::DoFileSave()
+{
+    return ConfirmSave() && CDocument::DoFileSave() ? TRUE : FALSE;
 }
 
 void CVasquilDoc::OnFileLoadMapImagery()

@@ -68,7 +68,8 @@ public:
     // Captions of the output nodes (hydro code 0) in list order.
     void BuildOutputNodeList();
 
-    // New: the New File dialog, then the new channel's file written and opened as the document.
+    // New: the save question of a modified model (Cancel or a failed save: nothing happens),
+    // the New File dialog, then the new channel's file written and opened as the document.
     void OnFileNew();
     // Convert HEC-RAS Geometry File: the converter dialog, then one reach of the geometry file
     // written as a new model file (a question first when the file holds several reaches), under
@@ -79,6 +80,8 @@ public:
     // first; No to either saves nothing.
     void OnFileSave();
     void OnFileSaveAs();
+    // Yes to the save question: Save with the same two questions first. TRUE when saved.
+    BOOL DoFileSave() override;
     // Load Georeferenced Map Imagery: the dialog, starting with the paths of the map image
     // held; on Load the image and its world file are read and the plan view is told to show
     // it (and comes forward). An image or world file that no longer reads is named in a

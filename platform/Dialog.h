@@ -51,6 +51,7 @@ public:
 
 protected:
     bool HandleKindEvent(QEvent* event) override;
+    bool IsDialogHost() const override { return true; }
     LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void PostNcDestroy() override;
 
@@ -87,15 +88,32 @@ public:
     void Click();
 };
 
+// A single-line edit control (QLineEdit). One made by Create receives its input as messages:
+// WM_KEYDOWN, WM_CHAR, WM_SETFOCUS and WM_KILLFOCUS reach a derived class's handlers, whose
+// default processing (Default) is the control's own handling of the key, character or focus
+// change; a character sent or posted by the program is typed as the user would type it.
+// WM_PASTE pastes the clipboard's text, WM_SETFONT sets the font, WM_CLOSE destroys the window.
 class CEdit : public CWnd
 {
 public:
     static const CRuntimeClass Runtime;
     const CRuntimeClass* GetRuntimeClass() const override { return &Runtime; }
+    // A child edit of parent over rect (parent's client pixels) with id: ES_RIGHT or ES_CENTER
+    // align it, ES_READONLY, WS_BORDER frames it, WS_VISIBLE shows it. FALSE, and no window,
+    // without a parent window or when one exists already.
+    BOOL Create(DWORD style, const CRect& rect, CWnd* parent, UINT id);
     BOOL SetReadOnly(BOOL readOnly = TRUE);
     BOOL IsReadOnly() const;
-    // Selects characters start to end (end -1: to the end of the text).
+    // Selects characters start to end (end -1: to the end of the text); the caret goes to end.
     void SetSel(int start, int end);
+    // The selection's start and end (end past the last character selected).
+    void GetSel(int& start, int& end) const;
+
+protected:
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    HFONT editFont_ = nullptr;  // WM_SETFONT's font
 };
 
 // A drop-down list: index -1 (CB_ERR) is no selection.

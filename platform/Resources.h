@@ -136,6 +136,7 @@ constexpr UINT AFX_IDS_IDLEMESSAGE = 0xE001;  // "Ready": the status bar without
 constexpr UINT AFX_IDS_UNTITLED = 0xE002;     // "Untitled": a document without a file
 constexpr UINT AFX_IDS_ALLFILTER = 0xE003;    // "All Files (*.*)"
 constexpr UINT AFX_IDS_REPLACEFILE = 0xE004;  // "%s already exists.\nDo you want to replace it?"
+constexpr UINT AFX_IDP_ASK_TO_SAVE = 0xF002;  // "Save changes to %s?": a modified document
 constexpr UINT AFX_IDP_PARSE_INT = 0xF110;    // "Enter an integer."
 constexpr UINT AFX_IDP_PARSE_REAL = 0xF113;   // "Enter a number."
 
