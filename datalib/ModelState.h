@@ -182,10 +182,10 @@ public:
     int WriteNodeToEngine(VQXDisplayLib::VQXDisplayNode* node);
     // The display node's cross section into engineNode (the engine node of its number when
     // null): points, banks, roughness and sinuosity rows, the property table built again, the
-    // invert and the smallest flow area. ModelStateOverCapacity beyond the engine's table,
-    // ModelStateInvalidSection for fewer than two points or levels or no roughness or sinuosity
-    // row, ModelStateNoMemory when no table can be had. A node without a display cross section
-    // becomes rectangular.
+    // invert (the display node's too) and the smallest flow area. ModelStateOverCapacity beyond
+    // the engine's table, ModelStateInvalidSection for fewer than two points or levels or no
+    // roughness or sinuosity row, ModelStateNoMemory when no table can be had. A node without a
+    // display cross section becomes rectangular.
     int WriteCrossSectionToEngine(VQXDisplayLib::VQXDisplayNode* node, NodeRecord* engineNode);
     // The display element's flow series into its engine element's hydrograph (the thermal
     // columns of an inflow of a thermal-ice model too); ModelStateOverCapacity beyond

@@ -244,6 +244,8 @@ int ModelState::WriteCrossSectionToEngine(VQXDisplayNode* d, NodeRecord* n)
     BuildCrossSectionTable(t, n->SectionCode);
     n->Invert = t->LowestElevation;
     n->MinFlowArea = ComputeMinimumFlowArea(n);
+    // The display's bed follows the new table, as a read of the node gives it.
+    d->Invert = Len(n->Invert);
     return ModelStateOk;
 }
 
