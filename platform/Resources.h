@@ -29,7 +29,7 @@ enum class ControlKind
     PushButton,   // BS_DEFPUSHBUTTON makes it the default button
     CheckBox,     // checks itself when clicked
     RadioButton,  // WS_GROUP on the first button of each group
-    Edit,         // one line; ES_READONLY, ES_RIGHT
+    Edit,         // one line; ES_READONLY, ES_RIGHT, ES_CENTER
     ComboList,    // drop-down list; cy is the height of the open list
     Custom,       // a custom-drawn window of the registered window class className (a grid),
                   // with a non-client area; it gets WM_SETFONT with the dialog's font

@@ -122,6 +122,7 @@ QWidget* MakeEdit(const ControlTemplate& c, QWidget* parent)
     auto* edit = new QLineEdit(QString::fromUtf8(c.text), parent);
     edit->setReadOnly((c.style & ES_READONLY) != 0);
     if (c.style & ES_RIGHT) edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    else if (c.style & ES_CENTER) edit->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     return edit;
 }
 

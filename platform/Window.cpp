@@ -1074,6 +1074,9 @@ void CWnd::MoveWindow(int x, int y, int width, int height, BOOL bRepaint)
 {
     AssertUiThread();
     if (!widget_) return;
+    // A top-level window of a fixed size (a dialog) takes the new size as its fixed size.
+    if (widget_->isWindow() && widget_->minimumSize() == widget_->maximumSize())
+        widget_->setFixedSize(std::max(width, 0), std::max(height, 0));
     widget_->setGeometry(x, y, std::max(width, 0), std::max(height, 0));
     if (!widget_->isVisible()) {
         // Qt sizes a hidden widget when it is shown; the window learns its size now.

@@ -203,6 +203,7 @@ public:
     void UpdateWindow();
 
     // Placement and state.
+    // A dialog (a window of a fixed size) keeps the new size as its fixed size.
     void MoveWindow(int x, int y, int width, int height, BOOL bRepaint = TRUE);
     void MoveWindow(const CRect& rect, BOOL bRepaint = TRUE);
     // Returns TRUE when the window was visible before.
