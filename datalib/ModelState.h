@@ -168,6 +168,8 @@ public:
     // The flow series (and, with water-quality data, the water-quality series) of every display
     // boundary element.
     void RefreshBoundarySeries();
+    // The number, location, time and ice front of every display bridging event (km or mi, h).
+    void RefreshBridgingEvents();
     // The nodes and elements every display junction links.
     void RefreshJunctionLinks();
 

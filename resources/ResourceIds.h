@@ -328,3 +328,14 @@ constexpr int IDC_HYDRO_Y_MIN_LABEL = 1189;
 constexpr int IDC_HYDRO_Y_MAX_LABEL = 1190;
 constexpr int IDC_HYDRO_Y_MIN = 1107;
 constexpr int IDC_HYDRO_Y_MAX = 1108;
+
+// ---- The settings dialogs of a model and their editors of many items: Global Settings
+// (its rows are listed in resources/GlobalSettingsDialog.h), File Options, Manning's n and
+// the bridging events.
+constexpr UINT IDD_FILE_OPTIONS = 318;
+constexpr UINT IDD_GLOBAL_SETTINGS = 328;
+constexpr UINT IDD_EDIT_MANNINGS = 330;
+constexpr UINT IDD_EDIT_BRIDGING_EVENTS = 331;
+constexpr int IDC_EDIT_APPLY = 1057;
+constexpr int IDC_MANNINGS_GRID = 1196;
+constexpr int IDC_BRIDGING_EVENTS_GRID = 1197;
