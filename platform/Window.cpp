@@ -852,7 +852,9 @@ void CWnd::MoveWindow(int x, int y, int width, int height, BOOL bRepaint)
         const QSize client(std::max(width - frame.width(), 0), std::max(height - frame.height(), 0));
         if (widget_->minimumSize() == widget_->maximumSize()) widget_->setFixedSize(client);
         else widget_->resize(client);
-        widget_->move(x, y);
+        // A window not shown yet that keeps its place is still placed by the window system
+        // when shown (a dialog centred on its owner).
+        if (widget_->isVisible() || widget_->frameGeometry().topLeft() != QPoint(x, y)) widget_->move(x, y);
     } else {
         widget_->setGeometry(x, y, std::max(width, 0), std::max(height, 0));
     }

@@ -7,9 +7,11 @@
 
 namespace {
 
-constexpr int FieldWidth = 130;
+constexpr int FieldWidth = 140;
 constexpr int FieldHeight = 12;
-constexpr int LabelHeight = 9;
+// Two lines: the longest label ("Maximum Allowable Change in Discharge for Solution of JSE")
+// wraps, on the last row of its column.
+constexpr int LabelHeight = 18;
 // Space between a label's end and its field.
 constexpr int LabelGap = 4;
 // The open list of a drop-down list.
