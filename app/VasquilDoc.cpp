@@ -1,5 +1,7 @@
 #include "app/VasquilDoc.h"
 
+#include "app/EditBridgingEventsDlg.h"
+#include "app/EditManningsDlg.h"
 #include "app/FileOptionsDlg.h"
 #include "app/GlobalSettingsDlg.h"
 #include "app/LoadMapImageryDlg.h"
@@ -185,6 +187,8 @@ CVasquilDoc::CVasquilDoc()
     MapCommand(ID_SIMULATION_OUTPUT_OPTIONS, &CVasquilDoc::OnSimulationOutputOptions);
     MapCommand(ID_FILE_TYPE_OPTIONS, &CVasquilDoc::OnFileTypeOptions);
     MapCommand(ID_SIMULATION_GLOBAL_SETTINGS, &CVasquilDoc::OnSimulationGlobalSettings);
+    MapCommand(ID_SIMULATION_EDIT_MANNINGS_N, &CVasquilDoc::OnSimulationEditManningsN);
+    MapCommand(ID_SIMULATION_EDIT_BRIDGING_EVENTS, &CVasquilDoc::OnSimulationEditBridgingEvents);
     MapCommand(ID_WQ_OPEN_DATA, &CVasquilDoc::OnWaterQualityOpenData);
     MapCommand(ID_WQ_SAVE_DATA, &CVasquilDoc::OnWaterQualitySaveData);
     MapCommand(ID_WQ_TRANSIENT_SIMULATION, &CVasquilDoc::OnWaterQualityTransientSimulation);
@@ -198,8 +202,10 @@ CVasquilDoc::CVasquilDoc()
     MapUpdate(ID_FILE_SAVE_AS, &CVasquilDoc::OnUpdateFileSave);
     MapUpdate(ID_FILE_LOAD_MAP_IMAGERY, &CVasquilDoc::OnUpdateFileLoadMapImagery);
     MapUpdate(ID_DISPLAY_QW_AS_QFLUX, &CVasquilDoc::OnUpdateDisplayQwAsQflux);
-    for (UINT id : {ID_SIMULATION_OUTPUT_OPTIONS, ID_FILE_TYPE_OPTIONS, ID_SIMULATION_GLOBAL_SETTINGS})
+    for (UINT id : {ID_SIMULATION_OUTPUT_OPTIONS, ID_FILE_TYPE_OPTIONS, ID_SIMULATION_GLOBAL_SETTINGS,
+                    ID_SIMULATION_EDIT_MANNINGS_N})
         MapUpdate(id, &CVasquilDoc::OnUpdateIdle);
+    MapUpdate(ID_SIMULATION_EDIT_BRIDGING_EVENTS, &CVasquilDoc::OnUpdateEditBridgingEvents);
     MapUpdate(ID_WQ_OPEN_DATA, &CVasquilDoc::OnUpdateWaterQualityOpenData);
     for (UINT id : {ID_WQ_SAVE_DATA, ID_WQ_LOAD_DATABASE_SOLUTION, ID_WQ_GLOBAL_SETTINGS})
         MapUpdate(id, &CVasquilDoc::OnUpdateWaterQualityLoaded);
@@ -566,6 +572,25 @@ void CVasquilDoc::OnSimulationGlobalSettings()
     UpdateAllViews(nullptr, 0);
 }
 
+void CVasquilDoc::OnSimulationEditManningsN()
+{
+    if (!State || IsRunning()) return;
+    CEditManningsDlg dialog(DisplayModel.get(), State.get(), AfxGetMainWnd());
+    if (dialog.DoModal() != IDOK) return;
+    CrossSectionViewReset = 1;
+    NodeTableRebuild = 1;
+    UpdateAllViews(nullptr, 0);
+}
+
+void CVasquilDoc::OnSimulationEditBridgingEvents()
+{
+    if (!State || IsRunning() || State->FileType != FileTypeThermalIce) return;
+    CEditBridgingEventsDlg dialog(DisplayModel.get(), State.get(), AfxGetMainWnd());
+    if (dialog.DoModal() != IDOK) return;
+    PlanViewReset = 1;
+    UpdateAllViews(nullptr, 0);
+}
+
 void CVasquilDoc::ShowRunDialogs(int command)
 {
     for (CRunDialog* dialog : {static_cast<CRunDialog*>(TransientDialog), static_cast<CRunDialog*>(SteadyDialog)}) {
@@ -618,6 +643,12 @@ void CVasquilDoc::OnUpdateFileLoadMapImagery(CCmdUI* pCmdUI)
 void CVasquilDoc::OnUpdateIdle(CCmdUI* pCmdUI)
 {
     pCmdUI->Enable(DisplayModel != nullptr && TransientDialog && SteadyDialog && !IsRunning());
+}
+
+void CVasquilDoc::OnUpdateEditBridgingEvents(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(DisplayModel != nullptr && TransientDialog && SteadyDialog && !IsRunning() && State &&
+                   State->FileType == FileTypeThermalIce);
 }
 
 void CVasquilDoc::OnUpdateDisplayQwAsQflux(CCmdUI* pCmdUI)

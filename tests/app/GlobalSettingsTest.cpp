@@ -38,7 +38,6 @@ protected:
             if (!ended) Press(&dialog, IDCANCEL);
         });
         MessageBoxSink boxes;
-        QuietStdout quiet;
         Command(ID_SIMULATION_GLOBAL_SETTINGS);
         EXPECT_EQ(interceptor.shown, std::vector<UINT>{IDD_GLOBAL_SETTINGS});
         if (accepted) *accepted = ended;
@@ -54,7 +53,6 @@ protected:
             if (entry >= 0) static_cast<CComboBox*>(live.GetDlgItem(IDC_FILE_TYPE_LIST))->SetCurSel(entry);
             Press(&live, IDOK);
         });
-        QuietStdout quiet;
         Command(ID_FILE_TYPE_OPTIONS);
         EXPECT_EQ(interceptor.shown, std::vector<UINT>{IDD_FILE_OPTIONS});
     }
