@@ -94,7 +94,7 @@ void CEditGridDlg::FinishGrid()
 {
     Grid.RowHeaderClickSelects = TRUE;
     Grid.ColumnHeaderClickSelects = TRUE;
-    // Every column as wide as its widest text, then the spare width shared out.
+    // Every row as high and every column as wide as its texts, then the spare width shared out.
     CRect client;
     Grid.GetClientRect(&client);
     const int columns = Grid.ColumnCount();
@@ -102,10 +102,17 @@ void CEditGridDlg::FinishGrid()
     std::vector<int> widths(std::size_t(columns), 0);
     {
         CClientDC dc(&Grid);
-        for (int row = 0; row < Grid.RowCount(); ++row)
-            for (int col = 0; col < columns; ++col)
-                if (CGridCellBase* cell = Grid.CellAt(row, col))
-                    widths[std::size_t(col)] = std::max(widths[std::size_t(col)], int(cell->GetCellExtent(&dc).cx));
+        for (int row = 0; row < Grid.RowCount(); ++row) {
+            int height = 0;
+            for (int col = 0; col < columns; ++col) {
+                CGridCellBase* cell = Grid.CellAt(row, col);
+                if (!cell) continue;
+                const CSize extent = cell->GetCellExtent(&dc);
+                widths[std::size_t(col)] = std::max(widths[std::size_t(col)], int(extent.cx));
+                height = std::max(height, int(extent.cy));
+            }
+            if (height > 0) Grid.SetRowHeight(row, height);
+        }
     }
     int total = 0;
     for (int w : widths) total += w;

@@ -1,6 +1,7 @@
 // Starts vasquil as a user would and opens the settings dialogs of a model, saving the screen
-// at every stop: Global Settings of a model of each file type, then File Options. Run it on a
-// display (a virtual one under xvfb-run).
+// at every stop: Global Settings of a model of each file type, then, on the thermal one, File
+// Options and the bridging-event and Manning's n editors. Run it on a display (a virtual one
+// under xvfb-run).
 //
 //   settings_tour DATA_FOLDER OUTPUT_FOLDER
 //
@@ -69,8 +70,10 @@ int main(int argc, char** argv)
         stops.push_back([&, model] { show(ID_SIMULATION_GLOBAL_SETTINGS, std::string("global-settings-") + model); });
     }
     stops.push_back([&] { show(ID_FILE_TYPE_OPTIONS, "file-options"); });
+    stops.push_back([&] { show(ID_SIMULATION_EDIT_BRIDGING_EVENTS, "bridging-events"); });
+    stops.push_back([&] { show(ID_SIMULATION_EDIT_MANNINGS_N, "mannings-n"); });
     stops.push_back([] { AfxGetMainWnd()->PostMessage(WM_CLOSE); });
-    const int expected = 5;
+    const int expected = 7;
 
     dialogs.scripts.push_back([&](CDialog& about) {
         Click(about, IDOK);
