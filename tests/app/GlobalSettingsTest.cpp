@@ -3,6 +3,7 @@
 // units, and changes of the file type with what a save then writes.
 #include "RunTestSupport.h"
 
+#include "app/EditBridgingEventsDlg.h"
 #include "app/FileOptionsDlg.h"
 #include "app/GlobalSettingsDlg.h"
 #include "datalib/ModelState.h"
@@ -258,6 +259,22 @@ TEST_F(GlobalSettingsTest, AUnitsChangeShowsEverythingInTheNewUnits)
 
     ASSERT_EQ(s.WriteBoundarySeriesToEngine(boundary), ModelStateOk);
     EXPECT_EQ(g_BoundaryElements->Hydrograph->Columns[2], discharges);
+
+    // The bridging-event editor shows kilometres, and an Apply of the row writes the metres
+    // the engine had.
+    ModalDialogInterceptor interceptor;
+    interceptor.scripts.push_back([](CDialog& live) {
+        auto& d = static_cast<CEditBridgingEventsDlg&>(live);
+        EXPECT_EQ(d.Grid.CellText(0, 1), "Bridging Location (km)");
+        EXPECT_EQ(d.Grid.CellText(1, 1), "0.905");
+        d.Grid.SetCellTextChecked(1, 2, "2.5");
+        Press(&d, IDC_EDIT_APPLY);
+        Press(&d, IDCANCEL);
+    });
+    Command(ID_SIMULATION_EDIT_BRIDGING_EVENTS);
+    EXPECT_EQ(interceptor.shown, std::vector<UINT>{IDD_EDIT_BRIDGING_EVENTS});
+    EXPECT_NEAR(g_BridgingEvents->BridgingLocation, location, 1e-9 * location);
+    EXPECT_DOUBLE_EQ(g_BridgingEvents->BridgingTime, 9000.0);
 }
 
 // The list's entries by file type and back; dynamic ice shows as thermal ice processes.
