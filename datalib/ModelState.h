@@ -168,6 +168,8 @@ public:
     // The flow series (and, with water-quality data, the water-quality series) of every display
     // boundary element.
     void RefreshBoundarySeries();
+    // The number, location, time and ice front of every display bridging event (km or mi, h).
+    void RefreshBridgingEvents();
     // The nodes and elements every display junction links.
     void RefreshJunctionLinks();
 
@@ -187,6 +189,12 @@ public:
     // roughness or sinuosity row, ModelStateNoMemory when no table can be had. A node without a
     // display cross section becomes rectangular.
     int WriteCrossSectionToEngine(VQXDisplayLib::VQXDisplayNode* node, NodeRecord* engineNode);
+    // The display event's location, ice-front location and time into the engine event of its
+    // number (one of the first BridgingEventCount records), all three whether changed or not.
+    int WriteBridgingEventToEngine(const VQXDisplayLib::VQXBridgingEvent* event);
+    // The display node's bed roughness (the Manning's n of a rectangular channel) into the
+    // engine node of its number, and nothing else.
+    int WriteBedRoughnessToEngine(VQXDisplayLib::VQXDisplayNode* node);
     // The display element's flow series into its engine element's hydrograph (the thermal
     // columns of an inflow of a thermal-ice model too); ModelStateOverCapacity beyond
     // MaxSeriesEntries rows.

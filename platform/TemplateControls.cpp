@@ -10,6 +10,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QImage>
@@ -135,6 +136,15 @@ QWidget* MakeComboList(const ControlTemplate& c, QWidget* parent)
     return combo;
 }
 
+QWidget* MakeDateTimePicker(const ControlTemplate&, QWidget* parent)
+{
+    auto* picker = new QDateTimeEdit(parent);
+    picker->setMinimumDateTime(PickerNoTime());
+    picker->setSpecialValueText(QStringLiteral(" "));
+    picker->setDateTime(PickerNoTime());
+    return picker;
+}
+
 // The font of a template (face, points) as a font object, for WM_SETFONT to its custom
 // controls; made once and kept for the process.
 const CFont& TemplateFont(const char* face, int points)
@@ -173,6 +183,7 @@ constexpr ControlKindRow ControlKinds[] = {
     {ControlKind::RadioButton, MakeRadioButton, MakeObject<CButton>},
     {ControlKind::Edit, MakeEdit, MakeObject<CEdit>},
     {ControlKind::ComboList, MakeComboList, MakeObject<CComboBox>},
+    {ControlKind::DateTimePicker, MakeDateTimePicker, MakeObject<CDateTimeCtrl>},
 };
 
 const ControlKindRow* FindKind(ControlKind kind)
@@ -193,6 +204,11 @@ CSize DialogBaseUnits(const QFont& font)
 QRect DialogUnitsToPixels(const DialogUnits& units, CSize base)
 {
     return ToPixels(units, base);
+}
+
+QDateTime PickerNoTime()
+{
+    return QDateTime(QDate(1601, 1, 1), QTime(0, 0, 0));
 }
 
 bool BuildTemplateControls(const DialogTemplate& tmpl, QWidget* parent, CSize base,
