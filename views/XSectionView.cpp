@@ -35,6 +35,10 @@ constexpr CountList RoughnessCounts{1, VQXGeometryDataLib::SectionMaxRoughnessRo
 constexpr CountList SinuosityCounts{1, VQXGeometryDataLib::SectionMaxSinuosityRows};
 constexpr CountList LevelCounts{VQXGeometryDataLib::SectionMinLevels, VQXGeometryDataLib::SectionMaxLevels};
 
+// Where the template's controls end on the right and at the bottom, in dialog units.
+constexpr int TemplateControlsRight = 824;
+constexpr int TemplateControlsBottom = 469;
+
 // The children that follow the view's size.
 constexpr int LaidOutControls[] = {IDC_XSECTION_POINTS,     IDC_XSECTION_POINTS_GROUP,     IDC_XSECTION_CHART,
                                    IDC_XSECTION_PROPERTIES, IDC_XSECTION_PROPERTIES_GROUP, IDC_XSECTION_APPLY,
@@ -446,17 +450,23 @@ void CXSectionView::OnSize(UINT nType, int cx, int cy)
 
 void CXSectionView::ResizeChildProc(CWnd* child)
 {
-    // Both rectangles in the view's client coordinates.
-    CRect view;
-    GetWindowRect(&view);
+    // The child's rectangle in the view's client coordinates.
     CRect rect;
     child->GetWindowRect(&rect);
-    for (CRect* r : {&view, &rect}) {
-        CPoint topLeft = r->TopLeft(), bottomRight = r->BottomRight();
-        ScreenToClient(&topLeft);
-        ScreenToClient(&bottomRight);
-        *r = CRect(topLeft.x, topLeft.y, bottomRight.x, bottomRight.y);
-    }
+    CPoint topLeft = rect.TopLeft(), bottomRight = rect.BottomRight();
+    ScreenToClient(&topLeft);
+    ScreenToClient(&bottomRight);
+    rect = CRect(topLeft.x, topLeft.y, bottomRight.x, bottomRight.y);
+    // The edges the children reach: the client's (the scroll bars stay clear), but never short
+    // of where the template puts them, so that a view smaller than the form scrolls over
+    // controls of their own size instead of squeezing the chart and the points to nothing.
+    CRect view;
+    GetClientRect(&view);
+    CRect form(0, 0, TemplateControlsRight, TemplateControlsBottom);
+    MapDialogRect(&form);
+    form.OffsetRect(-GetScrollPosition().x, -GetScrollPosition().y);
+    view.right = std::max(view.right, form.right);
+    view.bottom = std::max(view.bottom, form.bottom);
     switch (child->GetDlgCtrlID()) {
     case IDC_XSECTION_POINTS:
     case IDC_XSECTION_POINTS_GROUP: rect.bottom = view.bottom; break;
