@@ -187,6 +187,20 @@ TEST_F(XSectionViewTest, LettersTypedIntoACellNeverReachItsEditor)
     EXPECT_EQ(v.RoughnessGrid.CellText(1, 3), before);
 }
 
+TEST_F(XSectionViewTest, LettersTypedIntoACountListChooseNoEntry)
+{
+    CXSectionView& v = *Editor();
+    const int count = v.PointCountSel;
+    ASSERT_GT(count, 0);
+    v.PointCountCombo.SetFocus();
+    ProcessEvents();
+    // "N" would choose the first "Number of Entries" entry if it reached the list.
+    Type("N");
+    EXPECT_EQ(v.PointCountCombo.GetCurSel(), count);
+    EXPECT_EQ(v.PointCountSel, count);
+    EXPECT_EQ(v.Modified, 0);
+}
+
 TEST_F(XSectionViewTest, CopyAndCutFollowThePointsGridsSelectionAndActOnTheFocusedGrid)
 {
     CXSectionView& v = *Editor();
