@@ -91,9 +91,10 @@ struct ReaderMessage {
 constexpr ReaderMessage ReaderMessages[] = {
     {NoStreamMessage, ReadNoStream, " Unable to open that file\n"},
     {NotRegularFileMessage, ReadNotARegularFile, " That file is a %s, not a model file\n"},
-    {NodeCountMessage, ReadBadNodeCount, " Control Variable Error %d\n"},
-    {ElementCountMessage, ReadBadElementCount, " Control Variable Error %d\n"},
-    {BoundaryCountMessage, ReadBadBoundaryCount, " Control Variable Error %d\n"},
+    // The code, then why the count cannot be read (CountReason).
+    {NodeCountMessage, ReadBadNodeCount, " Control Variable Error %d: %s\n"},
+    {ElementCountMessage, ReadBadElementCount, " Control Variable Error %d: %s\n"},
+    {BoundaryCountMessage, ReadBadBoundaryCount, " Control Variable Error %d: %s\n"},
     // The place: "node row 12", "junctions", "atmospheric zones", ...
     {OutOfMemoryMessage, ReadOutOfMemory, " Not enough memory for the %s\n"},
     {FileTypeMessage, ReadBadFileType, " File Type %d is not 0, 1, 2 or 3\n"},
@@ -173,6 +174,38 @@ int RefuseRead(ReaderMessageId id, ...)
     RefuseLineWith(ReaderMessages[id].format, args);
     va_end(args);
     return ReaderMessages[id].code;
+}
+
+// Why a count of the header was refused, for the line of its Control Variable Error.
+char s_CountReason[200] = "";
+
+#if defined(__GNUC__)
+__attribute__((format(printf, 1, 2)))
+#endif
+void CountReason(const char* format, ...)
+{
+    std::va_list args;
+    va_start(args, format);
+    std::vsnprintf(s_CountReason, sizeof s_CountReason, format, args);
+    va_end(args);
+}
+
+// The fewest bytes any row takes, a one-character number and a separator: a count of rows
+// beyond the file's bytes by this measure cannot be the file's, while a count that a cut file
+// falls short of is refused where its rows end, with the row named.
+constexpr long long NodeRowBytes = 2;
+constexpr long long ElementRowBytes = 2;
+constexpr long long BoundaryRowBytes = 2;
+
+// The bytes of the file after the stream's position, or -1 when the stream is no file.
+long long BytesLeft(FILE* stream)
+{
+    struct stat st {
+    };
+    const int fd = stream ? fileno(stream) : -1;
+    const long at = fd >= 0 ? std::ftell(stream) : -1;
+    if (fd < 0 || at < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    return static_cast<long long>(st.st_size) - at;
 }
 
 // What a number of the file measures: its conversion into engine units and the range of
@@ -446,10 +479,34 @@ int ReadModelBody(FILE* stream)
 {
     ModelControl& mc = g_ModelControl;
     bool moved = false;
+    // A count far beyond the rows of the file would be read into the next section's rows.
+    if (const long long left = BytesLeft(stream); left >= 0) {
+        const auto beyond = [&](long long rowBytes, int count, const char* what) {
+            CountReason("the header gives %d %s, more than the %lld bytes left in the file can hold (at most %lld)",
+                        count, what, left, left / rowBytes);
+        };
+        if (static_cast<long long>(mc.NodeCount) * NodeRowBytes > left) {
+            beyond(NodeRowBytes, mc.NodeCount, "nodes");
+            return RefuseRead(NodeCountMessage, ReadBadNodeCount, s_CountReason);
+        }
+        if (static_cast<long long>(mc.NodeCount) * NodeRowBytes +
+                static_cast<long long>(mc.ElementCount) * ElementRowBytes >
+            left) {
+            beyond(ElementRowBytes, mc.ElementCount, "elements");
+            return RefuseRead(ElementCountMessage, ReadBadElementCount, s_CountReason);
+        }
+        if (static_cast<long long>(mc.NodeCount) * NodeRowBytes +
+                static_cast<long long>(mc.ElementCount) * ElementRowBytes +
+                static_cast<long long>(mc.BoundaryElementCount) * BoundaryRowBytes >
+            left) {
+            beyond(BoundaryRowBytes, mc.BoundaryElementCount, "boundary elements");
+            return RefuseRead(BoundaryCountMessage, ReadBadBoundaryCount, s_CountReason);
+        }
+    }
 
     for (int i = 0; i < mc.NodeCount; ++i) {
         if (!HoldRecord(g_NodeBlock, mc.NodeCount, i, &moved)) {
-            return RefuseRead(NodeCountMessage, ReadBadNodeCount);
+            return RefuseRead(NodeCountMessage, ReadBadNodeCount, "no memory for the nodes");
         }
         if (moved) RelinkNodes(i);
         if (const int code = ReadNodeRow(stream, i)) return code;
@@ -460,7 +517,7 @@ int ReadModelBody(FILE* stream)
 
     for (int i = 0; i < mc.ElementCount; ++i) {
         if (!HoldRecord(g_ElementBlock, mc.ElementCount, i, &moved)) {
-            return RefuseRead(ElementCountMessage, ReadBadElementCount);
+            return RefuseRead(ElementCountMessage, ReadBadElementCount, "no memory for the elements");
         }
         if (moved) RelinkElements(i);
         if (const int code = ReadElementRow(stream, i)) return code;
@@ -470,7 +527,7 @@ int ReadModelBody(FILE* stream)
 
     for (int i = 0; i < mc.BoundaryElementCount; ++i) {
         if (!HoldRecord(g_BoundaryElementBlock, mc.BoundaryElementCount, i, &moved)) {
-            return RefuseRead(BoundaryCountMessage, ReadBadBoundaryCount);
+            return RefuseRead(BoundaryCountMessage, ReadBadBoundaryCount, "no memory for the boundary elements");
         }
         if (moved) RelinkBoundaryElements(i);
         if (const int code = ReadBoundaryElementRow(stream, i)) return code;
@@ -587,9 +644,9 @@ int ReadModelFile(FILE* stream)
     }
     SetModelDefaults();
     int code = ReadModelHeader(stream);
-    if (code == ReadBadNodeCount) RefuseRead(NodeCountMessage, code);
-    if (code == ReadBadElementCount) RefuseRead(ElementCountMessage, code);
-    if (code == ReadBadBoundaryCount) RefuseRead(BoundaryCountMessage, code);
+    if (code == ReadBadNodeCount) RefuseRead(NodeCountMessage, code, s_CountReason);
+    if (code == ReadBadElementCount) RefuseRead(ElementCountMessage, code, s_CountReason);
+    if (code == ReadBadBoundaryCount) RefuseRead(BoundaryCountMessage, code, s_CountReason);
     if (code == ReadOk) code = ReadModelBody(stream);
     CloseStream(stream);
     DropNodeLookup();
@@ -598,7 +655,7 @@ int ReadModelFile(FILE* stream)
         return code;
     }
     if (!RebuildNodeIndex()) {
-        const int refused = RefuseRead(NodeCountMessage, ReadBadNodeCount);
+        const int refused = RefuseRead(NodeCountMessage, ReadBadNodeCount, "no memory for the node index");
         EmptyEngine();
         return refused;
     }
@@ -674,17 +731,38 @@ int ReadModelHeader(FILE* stream)
     const int nodes = s.Integer();
     if (s.code) return s.code;
     mc.NodeCount = mc.NodeBlockCount = nodes;
-    if (nodes < 2 || !HoldRecord(g_NodeBlock, nodes, 0, &moved)) return ReadBadNodeCount;
+    if (nodes < 2) {
+        CountReason("the header gives %d nodes, fewer than two", nodes);
+        return ReadBadNodeCount;
+    }
+    if (!HoldRecord(g_NodeBlock, nodes, 0, &moved)) {
+        CountReason("no memory for the %d nodes", nodes);
+        return ReadBadNodeCount;
+    }
 
     const int elements = s.Integer();
     if (s.code) return s.code;
     mc.ElementCount = mc.ElementBlockCount = elements;
-    if (elements < 1 || !HoldRecord(g_ElementBlock, elements, 0, &moved)) return ReadBadElementCount;
+    if (elements < 1) {
+        CountReason("the header gives %d elements, fewer than one", elements);
+        return ReadBadElementCount;
+    }
+    if (!HoldRecord(g_ElementBlock, elements, 0, &moved)) {
+        CountReason("no memory for the %d elements", elements);
+        return ReadBadElementCount;
+    }
 
     const int boundaries = s.Integer();
     if (s.code) return s.code;
     mc.BoundaryElementCount = mc.BoundaryElementBlockCount = boundaries;
-    if (boundaries < 1 || !HoldRecord(g_BoundaryElementBlock, boundaries, 0, &moved)) return ReadBadBoundaryCount;
+    if (boundaries < 1) {
+        CountReason("the header gives %d boundary elements, fewer than one", boundaries);
+        return ReadBadBoundaryCount;
+    }
+    if (!HoldRecord(g_BoundaryElementBlock, boundaries, 0, &moved)) {
+        CountReason("no memory for the %d boundary elements", boundaries);
+        return ReadBadBoundaryCount;
+    }
 
     const int junctions = s.Integer();
     if (s.code) return s.code;

@@ -51,13 +51,13 @@ const std::string Digits401(401, '7');
 const Refusal Refusals[] = {
     // Header
     {"TooFewNodes", "ft0-metric.vqx", Edit::Replace, "Number of Nodes = 12", "Number of Nodes = 1", 4,
-     " Control Variable Error 4\n"},
+     " Control Variable Error 4: the header gives 1 nodes, fewer than two\n"},
     {"NegativeNodes", "ft0-metric.vqx", Edit::Replace, "Number of Nodes = 12", "Number of Nodes = -12", 4,
-     " Control Variable Error 4\n"},
+     " Control Variable Error 4: the header gives -12 nodes, fewer than two\n"},
     {"NoElements", "ft0-metric.vqx", Edit::Replace, "Number of Elements = 11", "Number of Elements = 0", 5,
-     " Control Variable Error 5\n"},
+     " Control Variable Error 5: the header gives 0 elements, fewer than one\n"},
     {"NoBoundaryElements", "ft0-metric.vqx", Edit::Replace, "Boundary Elements = 4", "Boundary Elements = 0", 6,
-     " Control Variable Error 6\n"},
+     " Control Variable Error 6: the header gives 0 boundary elements, fewer than one\n"},
     {"HeaderEndsEarly", "ft0-metric.vqx", Edit::CutAfter, "Number of Nodes = 12", "", 7,
      " File ends early in the header\n"},
     {"TokenTooLong", "ft0-metric.vqx", Edit::Replace, "Delta t (s) = 30", "Delta t (s) = " + Digits401, 8,
@@ -288,6 +288,37 @@ const Refusal Refusals[] = {
      " The times of the series of atmospheric zone 2 do not increase: row 1 is at 48 h and row 2 at 0 h\n"},
 };
 
+// Counts beyond what the file holds are refused with the count and the file's room for it,
+// before any row of the next section is read as one of the counted rows.
+TEST_F(ModelFileTest, CountsBeyondTheFileNameTheirCause)
+{
+    struct Case {
+        const char* find;
+        const char* replace;
+        int code;
+        const char* message;  // the start of the line
+    } cases[] = {
+        {"Number of Nodes = 12", "Number of Nodes = 2000000000", 4,
+         " Control Variable Error 4: the header gives 2000000000 nodes, more than the "},
+        {"Number of Elements = 11", "Number of Elements = 2000000000", 5,
+         " Control Variable Error 5: the header gives 2000000000 elements, more than the "},
+        {"Boundary Elements = 4", "Boundary Elements = 90000", 6,
+         " Control Variable Error 6: the header gives 90000 boundary elements, more than the "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.replace);
+        std::string text = Fixture("ft0-metric.vqx");
+        text.replace(text.find(c.find), std::string(c.find).size(), c.replace);
+        testing::internal::CaptureStdout();
+        const int code = ReadText(text);
+        const std::string output = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(code, c.code);
+        EXPECT_NE(output.find(c.message), std::string::npos) << output;
+        EXPECT_NE(output.find(" bytes left in the file can hold (at most "), std::string::npos) << output;
+        ExpectEngineEmpty();
+    }
+}
+
 class Refused : public ModelFileTest, public ::testing::WithParamInterface<Refusal> {};
 
 TEST_P(Refused, PrintsOneLineReturnsItsCodeAndLeavesNoModel)
@@ -337,7 +368,7 @@ TEST_F(ModelFileTest, AnEmptyFileEndsEarly)
 
 // A count far beyond the data ends in "file ends early" after the rows that are there, without
 // allocating for the count.
-TEST_F(ModelFileTest, AHugeCountWithoutDataEndsEarly)
+TEST_F(ModelFileTest, AHugeCountWithoutDataIsRefusedForItsCount)
 {
     std::string text = Fixture("ft0-metric.vqx");
     const std::string find = "Number of Nodes = 12";
@@ -345,8 +376,10 @@ TEST_F(ModelFileTest, AHugeCountWithoutDataEndsEarly)
     const std::string firstRow = "\t102.2\t60 \n";
     text = text.substr(0, text.find(firstRow) + firstRow.size());
     testing::internal::CaptureStdout();
-    EXPECT_EQ(ReadText(text), 7);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), " File ends early in the node row 2\n");
+    EXPECT_EQ(ReadText(text), 4);
+    const std::string output = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(output.rfind(" Control Variable Error 4: the header gives 2000000000 nodes, more than the "), 0u)
+        << output;
     ExpectEngineEmpty();
 }
 
