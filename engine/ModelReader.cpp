@@ -110,7 +110,7 @@ constexpr ReaderMessage ReaderMessages[] = {
     {IceRoughnessModeMessage, ReadBadIceRoughnessMode, " Ice roughness mode %d of node %d is not 0, 1, 2 or 3\n"},
     {TooManyLevelsMessage, ReadTooManyLevels, " Section code %d of node %d gives more than %d levels\n"},
     {TooFewLevelsMessage, ReadTooFewLevels, " Section code %d of node %d gives fewer than two levels\n"},
-    {RectWidthMessage, ReadBadRectWidth, " Rectangular node %d has no width above 0\n"},
+    {RectWidthMessage, ReadBadRectWidth, " Rectangular node %d has a width of %g m, not from %g to %g m\n"},
     {ValueOutOfRangeMessage, ReadValueOutOfRange, " Number %s in the %s is out of range (%s from %g to %g%s)\n"},
     {StateOutOfRangeMessage, ReadStateOutOfRange,
      " The initial %s of node %d, %g, is out of range (%s from %g to %g%s)\n"},
@@ -214,17 +214,21 @@ long long BytesLeft(FILE* stream)
 // squares and products of the engine finite; a roughness value below 0 is a roughness
 // height (m), above 0 Manning's n.
 enum Quantity {
-    AsNumber,        // read unchanged, any finite value
-    AsLength,        // x L: coordinates, elevations, stages, widths, thicknesses
-    AsStation,       // x D x L: stations along the river
-    AsArea,          // x L^2
-    AsDischarge,     // x L^3
-    AsVelocity,      // x L
-    AsHours,         // x SecondsPerHour: times of series and events
-    AsRoughness,     // unchanged
-    AsTemperature,   // unchanged, degrees C
-    AsSinuosity,     // unchanged
-    AsFraction,      // unchanged: porosities, albedos, fractions of a width
+    AsNumber,         // read unchanged, any finite value
+    AsLength,         // x L: coordinates, elevations, stages, widths, thicknesses
+    AsStation,        // x D x L: stations along the river
+    AsArea,           // x L^2
+    AsDischarge,      // x L^3
+    AsVelocity,       // x L
+    AsHours,          // x SecondsPerHour: times of series and events
+    AsRoughness,      // unchanged
+    AsTemperature,    // unchanged, degrees C
+    AsSinuosity,      // unchanged
+    AsFraction,       // unchanged: porosities, albedos, fractions of a width
+    AsConcentration,  // unchanged: frazil and ice concentrations
+    AsIceArea,        // x L^2: the areas of the ice of a node
+    AsRadiation,      // unchanged, W/m2: solar radiation
+    AsCoefficient,    // unchanged: heat-exchange coefficients and the like
 };
 
 struct QuantityRange {
@@ -245,7 +249,18 @@ constexpr QuantityRange QuantityRanges[] = {
     {"temperature", -273.15, 1000, " degC"},
     {"sinuosity", 0, 100, ""},
     {"fraction", 0, 1, ""},
+    // A fraction of the volume or the surface; a run's own state carries round-off beyond 0
+    // and 1, which a saved state must read back with.
+    {"concentration", -1e-3, 1 + 1e-3, ""},
+    {"ice area", 0, 1e18, " m2"},
+    {"solar radiation", 0, 1e4, " W/m2"},
+    {"coefficient", -1e9, 1e9, ""},
 };
+static_assert(std::size(QuantityRanges) == AsCoefficient + 1, "a range for every quantity");
+
+// A rectangular node's width, m: every area, depth and velocity divides by it.
+constexpr double NarrowestWidth = 1e-3;
+constexpr double WidestWidth = 1e6;
 
 double UnitFactor(Quantity q)
 {
@@ -255,7 +270,8 @@ double UnitFactor(Quantity q)
     case AsLength:
     case AsVelocity: return L;
     case AsStation: return mc.DistanceFactor * L;
-    case AsArea: return L * L;
+    case AsArea:
+    case AsIceArea: return L * L;
     case AsDischarge: return L * L * L;
     case AsHours: return SecondsPerHour;
     default: return 1;
@@ -578,7 +594,7 @@ int ReadModelBody(FILE* stream)
         for (int r = 0; r < rows && !s.code; ++r) {
             zone.Time[r] = s.Real(AsHours);
             zone.AirTemperature[r] = s.Real(AsTemperature);
-            zone.SolarRadiation[r] = s.Real();
+            zone.SolarRadiation[r] = s.Real(AsRadiation);
         }
         if (s.code) return s.code;
         if (const int r = FirstRowOutOfOrder(zone.Time.data(), rows, true); r > 0)
@@ -878,7 +894,7 @@ int ReadNodeRow(FILE* stream, int index)
     node->WaterTemp = mc.WaterTemperature;
     switch (mc.FileType) {
     case FileTypeStaticIce:
-        node->IceConcentration = s.Real();
+        node->IceConcentration = s.Real(AsConcentration);
         node->IceThickness = s.Real(AsLength);
         node->IceRoughness = s.Real(AsRoughness);
         node->IceRoughnessMode = s.Integer();
@@ -886,31 +902,31 @@ int ReadNodeRow(FILE* stream, int index)
         break;
     case FileTypeDynamicIce:
         node->IceVelocity = s.Real(AsVelocity);
-        node->IceConcentration = s.Real();
-        node->SolidIceArea = s.Real(AsArea);
+        node->IceConcentration = s.Real(AsConcentration);
+        node->SolidIceArea = s.Real(AsIceArea);
         node->IceRoughness = s.Real(AsRoughness);
         node->IceRoughnessMode = s.Integer();
         break;
     case FileTypeThermalIce:
         node->IceVelocity = s.Real(AsVelocity);
         node->WaterTemp = s.Real(AsTemperature);
-        node->FrazilConcentration = s.Real();
-        node->AnchorIceArea = s.Real(AsArea);
-        node->IceConcentration = s.Real();
-        node->SlushArea = s.Real(AsArea);
-        node->UnderSlushArea = s.Real(AsArea);
-        node->SolidIceArea = s.Real(AsArea);
+        node->FrazilConcentration = s.Real(AsConcentration);
+        node->AnchorIceArea = s.Real(AsIceArea);
+        node->IceConcentration = s.Real(AsConcentration);
+        node->SlushArea = s.Real(AsIceArea);
+        node->UnderSlushArea = s.Real(AsIceArea);
+        node->SolidIceArea = s.Real(AsIceArea);
         node->BorderWidthLeft = s.Real(AsLength);
         node->BorderWidthRight = s.Real(AsLength);
-        node->BorderIceArea = s.Real(AsArea);
+        node->BorderIceArea = s.Real(AsIceArea);
         node->IceRoughness = s.Real(AsRoughness);
         node->IceRoughnessMode = s.Integer();
         node->ZoneNumber = s.Integer();
-        node->Hwa = s.Real();
-        node->Jwa = s.Real();
-        node->Kwa = s.Real();
-        node->FroudeMax = s.Real();
-        node->Hia = s.Real();
+        node->Hwa = s.Real(AsCoefficient);
+        node->Jwa = s.Real(AsCoefficient);
+        node->Kwa = s.Real(AsCoefficient);
+        node->FroudeMax = s.Real(AsCoefficient);
+        node->Hia = s.Real(AsCoefficient);
         break;
     default:
         break;
@@ -934,8 +950,8 @@ int ReadNodeRow(FILE* stream, int index)
                                              node->Invert + mc.MinWaterDepth, code);
     } else {
         // Every area, depth and velocity of a rectangular node divides by its width.
-        if (!(node->RectWidth > 0))
-            return Refuse(s, RectWidthMessage, node->Number);
+        if (!(node->RectWidth >= NarrowestWidth && node->RectWidth <= WidestWidth))
+            return Refuse(s, RectWidthMessage, node->Number, node->RectWidth, NarrowestWidth, WidestWidth);
         node->CrossSection = nullptr;
         node->MinFlowArea = node->RectWidth * mc.MinWaterDepth;
     }
@@ -1248,13 +1264,13 @@ int ReadBoundaryHydrograph(FILE* stream, BoundaryElementRecord* element)
             c[2][r] = s.Real(AsDischarge);
             if (mc.FileType == FileTypeDynamicIce) {
                 c[3][r] = s.Real(AsVelocity);
-                c[6][r] = s.Real();
+                c[6][r] = s.Real(AsConcentration);
                 c[8][r] = s.Real(AsLength);
             } else if (mc.FileType == FileTypeThermalIce) {
                 c[3][r] = s.Real(AsVelocity);
                 c[4][r] = s.Real(AsTemperature);
-                c[5][r] = s.Real();
-                c[6][r] = s.Real();
+                c[5][r] = s.Real(AsConcentration);
+                c[6][r] = s.Real(AsConcentration);
                 c[7][r] = s.Real(AsLength);
                 c[8][r] = s.Real(AsLength);
             }
