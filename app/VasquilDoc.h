@@ -98,6 +98,27 @@ public:
     // next Run starts the outputs.
     void OnSimulationOutputOptions();
 
+    // File Type Options: the file-type dialog; on OK with another type the model becomes that
+    // type (ChangeFileType).
+    void OnFileTypeOptions();
+    // The model becomes of fileType: its equation systems are switched by the type; a thermal
+    // model gets an atmospheric zone and a bridging event where it has none (those it had are
+    // kept), the views and the lists of variables are rebuilt. What belongs to another type
+    // stays in the engine, so a change back loses nothing; saving writes only what the current
+    // type holds.
+    void ChangeFileType(int fileType);
+    // Global Settings: the dialog filled from the model state; on OK its values go back by the
+    // rules of the file type, into the engine too. A change of the system of units shows the
+    // nodes, the boundary series and the bridging events in the new units.
+    void OnSimulationGlobalSettings();
+
+    // Edit Manning's n Values: the editor of the nodes' n values; once it applied a change the
+    // cross-section editor and the node table are rebuilt.
+    void OnSimulationEditManningsN();
+    // Edit User Defined Bridging Events (thermal ice only): the editor of the events; once it
+    // applied a change the plan view is rebuilt.
+    void OnSimulationEditBridgingEvents();
+
     // Transient WQ Simulation: the water-quality run dialog's window, as Transient shows its.
     void OnWaterQualityTransientSimulation();
     // Open WQ Data: the chosen water-quality file loaded over the model. A file that does not
@@ -131,8 +152,11 @@ public:
     // Load Georeferenced Map Imagery: a model is loaded.
     void OnUpdateFileLoadMapImagery(CCmdUI* pCmdUI);
     void OnUpdateDisplayQwAsQflux(CCmdUI* pCmdUI);
-    // Output Options: a model is loaded, its run dialogs exist and none runs.
+    // Output Options, File Type Options, Global Settings, Edit Manning's n Values: a model is
+    // loaded, its run dialogs exist and none runs.
     void OnUpdateIdle(CCmdUI* pCmdUI);
+    // Edit User Defined Bridging Events: as OnUpdateIdle, for a thermal-ice model.
+    void OnUpdateEditBridgingEvents(CCmdUI* pCmdUI);
     // Open WQ Data: a model is loaded and no run goes; ticked with water-quality data loaded.
     void OnUpdateWaterQualityOpenData(CCmdUI* pCmdUI);
     // Save WQ Data, Global WQ Settings, Load Database Solution: water-quality data are loaded

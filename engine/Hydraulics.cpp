@@ -1027,7 +1027,10 @@ int UpdateNodeHydraulics(NodeRecord* node)
         if (mc.ThermalIceOn != 1) node->IceCoveredWidth = node->RectWidth;
     }
 
-    SeparateBedIceShear(node, tab, 1);
+    // The bed friction and ice drag enter the residuals under resistance model 1 alone; under
+    // another model a perturbed state of the differencing leaves them as they were (the node is
+    // put back to its current state afterwards, whose refresh takes them).
+    if (mc.ResistanceModel == 1 || mc.Differencing != AtPerturbedState) SeparateBedIceShear(node, tab, 1);
 
     node->CentroidDepth = tab.T ? tab.ByFlow(CentroidDepthColumn) : node->FlowArea / node->RectWidth * 0.5;
     node->HydraulicDepth = HydraulicDepthOf(node, tab, tab.Flow, node->FlowArea);

@@ -22,7 +22,9 @@ void BuildCrossSectionTable(CrossSectionTable* table, int count);
 // table; nothing is done for a row outside it.
 void ComputeSectionLevelProperties(CrossSectionTable* table, int row, double level);
 // Every hydraulic quantity of the node from its hydrodynamic unknowns (gross area, discharge):
-// the fields VASQUIL_NODE_HYDRAULICS_OUTPUTS lists. Returns 1.
+// the fields VASQUIL_NODE_HYDRAULICS_OUTPUTS lists. At a perturbed state of the differencing under
+// a resistance model other than 1 the bed friction and ice drag (BedFriction, IceDrag), which
+// only that model's residuals read, are left as they were. Returns 1.
 int UpdateNodeHydraulics(NodeRecord* node);
 
 // Every node field UpdateNodeHydraulics writes. A refresh reads nothing that another refresh of

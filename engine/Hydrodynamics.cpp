@@ -218,7 +218,9 @@ NaturalPoint EvaluateNaturalPoint(const PointInterpolation& at, const HydroPoint
 {
     const ModelControl& mc = g_ModelControl;
     const double g = mc.Gravity;
-    NaturalPoint p{};
+    // Every member is written below; the friction terms of the resistance model not in use
+    // are set to 0 there, so the record is not cleared first.
+    NaturalPoint p;
     InterpolateCurrentFlow(at, &p);
     CopyPreviousFlow(previous, &p);
     p.H = at.Value(&NodeRecord::Stage);
@@ -236,9 +238,11 @@ NaturalPoint EvaluateNaturalPoint(const PointInterpolation& at, const HydroPoint
         p.Fbp = previous.Fbp;
         p.Ti = at.Value(&NodeRecord::IceDrag);
         p.Tip = previous.Tip;
+        p.Ff = p.Ffp = 0.0;
     } else {
         p.Ff = at.Value(&NodeRecord::FrictionTerm);
         p.Ffp = previous.Natural.Ffp;
+        p.Fb = p.Fbp = p.Ti = p.Tip = 0.0;
     }
     p.Fs = previous.Natural.Fs;
     p.Fo = previous.Natural.Fo;

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -26,6 +27,9 @@ namespace {
 // The screen's resolution at which an edit control's font is resolved, as device contexts do.
 constexpr int EditFontDpi = 96;
 
+// A picker that holds no time shows its least value, drawn as a blank: a time no user means.
+const QDateTime NoTime = PickerNoTime();
+
 }  // namespace
 
 const CRuntimeClass CDialog::Runtime{"CDialog", &CWnd::Runtime, nullptr};
@@ -33,6 +37,7 @@ const CRuntimeClass CStatic::Runtime{"CStatic", &CWnd::Runtime, &CreateRuntimeOb
 const CRuntimeClass CButton::Runtime{"CButton", &CWnd::Runtime, &CreateRuntimeObject<CButton>};
 const CRuntimeClass CEdit::Runtime{"CEdit", &CWnd::Runtime, &CreateRuntimeObject<CEdit>};
 const CRuntimeClass CComboBox::Runtime{"CComboBox", &CWnd::Runtime, &CreateRuntimeObject<CComboBox>};
+const CRuntimeClass CDateTimeCtrl::Runtime{"CDateTimeCtrl", &CWnd::Runtime, &CreateRuntimeObject<CDateTimeCtrl>};
 
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_nIDTemplate(templateId), m_pParentWnd(parent), templateId_(templateId)
 {
@@ -402,4 +407,45 @@ int CComboBox::FindStringExact(int start, const std::string& text) const
         if (combo->itemText(i).compare(wanted, Qt::CaseInsensitive) == 0) return i;
     }
     return CB_ERR;
+}
+
+BOOL CDateTimeCtrl::SetFormat(const char* format)
+{
+    AssertUiThread();
+    auto* picker = qobject_cast<QDateTimeEdit*>(GetWidget());
+    if (!picker || !format) return FALSE;
+    picker->setDisplayFormat(QString::fromUtf8(format));
+    return TRUE;
+}
+
+BOOL CDateTimeCtrl::SetTime(const SYSTEMTIME* time)
+{
+    AssertUiThread();
+    auto* picker = qobject_cast<QDateTimeEdit*>(GetWidget());
+    if (!picker) return FALSE;
+    const QDateTime value = time ? QDateTime(QDate(time->wYear, time->wMonth, time->wDay),
+                                             QTime(time->wHour, time->wMinute, time->wSecond))
+                                 : QDateTime();
+    const bool valid = value.isValid() && value > NoTime;
+    picker->setDateTime(valid ? value : NoTime);
+    return valid ? TRUE : FALSE;
+}
+
+DWORD CDateTimeCtrl::GetTime(SYSTEMTIME* time) const
+{
+    auto* picker = qobject_cast<QDateTimeEdit*>(GetWidget());
+    if (!picker || !time) return GDT_NONE;
+    const QDateTime value = picker->dateTime();
+    if (!value.isValid() || value <= NoTime) return GDT_NONE;
+    const QDate date = value.date();
+    const QTime clock = value.time();
+    time->wYear = WORD(date.year());
+    time->wMonth = WORD(date.month());
+    time->wDayOfWeek = WORD(date.dayOfWeek() % 7);
+    time->wDay = WORD(date.day());
+    time->wHour = WORD(clock.hour());
+    time->wMinute = WORD(clock.minute());
+    time->wSecond = WORD(clock.second());
+    time->wMilliseconds = 0;
+    return GDT_VALID;
 }

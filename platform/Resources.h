@@ -29,8 +29,9 @@ enum class ControlKind
     PushButton,   // BS_DEFPUSHBUTTON makes it the default button
     CheckBox,     // checks itself when clicked
     RadioButton,  // WS_GROUP on the first button of each group
-    Edit,         // one line; ES_READONLY, ES_RIGHT
+    Edit,         // one line; ES_READONLY, ES_RIGHT, ES_CENTER
     ComboList,    // drop-down list; cy is the height of the open list
+    DateTimePicker,  // a date and time in one field, shown in the format set (SetFormat)
     Custom,       // a custom-drawn window of the registered window class className (a grid),
                   // with a non-client area; it gets WM_SETFONT with the dialog's font
 };

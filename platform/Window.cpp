@@ -1074,7 +1074,19 @@ void CWnd::MoveWindow(int x, int y, int width, int height, BOOL bRepaint)
 {
     AssertUiThread();
     if (!widget_) return;
-    widget_->setGeometry(x, y, std::max(width, 0), std::max(height, 0));
+    if (widget_->isWindow()) {
+        // A top-level window's rectangle is its frame's, as GetWindowRect gives it; a dialog
+        // of fixed size takes the new size as its fixed size.
+        const QSize frame = widget_->frameGeometry().size() - widget_->geometry().size();
+        const QSize client(std::max(width - frame.width(), 0), std::max(height - frame.height(), 0));
+        if (widget_->minimumSize() == widget_->maximumSize()) widget_->setFixedSize(client);
+        else widget_->resize(client);
+        // A window not shown yet that keeps its place is still placed by the window system
+        // when shown (a dialog centred on its owner).
+        if (widget_->isVisible() || widget_->frameGeometry().topLeft() != QPoint(x, y)) widget_->move(x, y);
+    } else {
+        widget_->setGeometry(x, y, std::max(width, 0), std::max(height, 0));
+    }
     if (!widget_->isVisible()) {
         // Qt sizes a hidden widget when it is shown; the window learns its size now.
         LayOutNonClient();

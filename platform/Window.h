@@ -203,6 +203,8 @@ public:
     void UpdateWindow();
 
     // Placement and state.
+    // A child in its parent's client coordinates; a top-level window by its frame rectangle in
+    // screen coordinates (as GetWindowRect gives it).
     void MoveWindow(int x, int y, int width, int height, BOOL bRepaint = TRUE);
     void MoveWindow(const CRect& rect, BOOL bRepaint = TRUE);
     // Returns TRUE when the window was visible before.
