@@ -2,7 +2,8 @@
 // 1,000 entries (every property, the scene and its picture at the editor's chart size of about
 // 1290 x 440 pixels), and Apply Changes at 1,000 points and 300 levels (the checks, the section
 // built from the grids with its property table, and its write into the engine). The model is
-// the New command's trapezoidal channel; its first node with a section takes the edits.
+// the New command's trapezoidal channel; its first node with a section takes the edits. And the
+// editor's repaint of one run step (the view and its chart at the stage the step left).
 // Runs on Qt's offscreen platform unless QT_QPA_PLATFORM names another.
 #include <benchmark/benchmark.h>
 
@@ -17,7 +18,11 @@
 #include "views/CrossSectionChart.h"
 #include "views/XSectionGrids.h"
 #include "views/XSectionTables.h"
+#include "views/XSectionView.h"
 
+#include <QCoreApplication>
+
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 
@@ -117,8 +122,48 @@ void ApplyChanges(benchmark::State& state)
     state.counters["levels"] = double(editor.node->CrossSection->PropertyRows.size());
 }
 
+// The editor's repaint inside a run's step: the node's stage changes, the view paints and its
+// chart is drawn again, at the editor's size on the channel's first node.
+void RepaintPerStep(benchmark::State& state)
+{
+    CVasquilDoc document;
+    {
+        Silence quiet;
+        if (!document.OnOpenDocument(benchsupport::ChannelFile(BenchName, ChannelNodes))) {
+            state.SkipWithError("the channel did not open");
+            return;
+        }
+    }
+    CWnd host;
+    host.Create(nullptr, "cross-section editor", WS_VISIBLE, CRect(0, 0, 1280, 800), nullptr, 0);
+    auto* view = new CXSectionView;  // deletes itself with its window
+    view->Create(nullptr, "", WS_CHILD | WS_VISIBLE, CRect(0, 0, 1280, 800), &host, 1);
+    document.AddView(view);
+    document.CrossSectionViewReset = 1;
+    view->OnInitialUpdate();
+    view->UpdateWindow();
+    if (!view->Node) {
+        state.SkipWithError("the editor shows no node");
+        host.DestroyWindow();
+        return;
+    }
+    int step = 0, drawn = 0;
+    for (auto _ : state) {
+        const auto before = ChartSceneOf(view->Chart.ChartWindow);
+        view->Node->Stage += (++step % 2 ? 0.01 : -0.01);
+        document.UpdateAllViews(nullptr);
+        QCoreApplication::processEvents();
+        drawn += ChartSceneOf(view->Chart.ChartWindow) != before ? 1 : 0;
+    }
+    // Every step must have drawn the chart again, or the figure measures nothing.
+    state.counters["drawn_share"] = double(drawn) / std::max(step, 1);
+    state.counters["points"] = double(view->Node->CrossSection->Points.size());
+    host.DestroyWindow();
+}
+
 BENCHMARK(ChartAfterEdit)->Unit(benchmark::kMillisecond);
 BENCHMARK(ApplyChanges)->Unit(benchmark::kMillisecond);
+BENCHMARK(RepaintPerStep)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
