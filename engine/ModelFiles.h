@@ -59,7 +59,7 @@ enum ModelReaderCode {
     ReadSeriesWithoutRows = 30,        // a series with no rows
     ReadTooManyJamRows = 31,           // more than MaxJamTableRows ice-jam table rows
     ReadOutOfMemory = 32,              // no memory for a record, a cross section or a table
-    ReadBadRectWidth = 33,             // a rectangular node whose width is not above 0
+    ReadBadRectWidth = 33,             // a rectangular node whose width is not from 1 mm to 1,000 km
     ReadNotARegularFile = 34,          // a directory, a FIFO, a device or a socket
     ReadBadTimeStep = 35,              // a time step of 0 or less, a maximum time step below MinimumTimeStep
     ReadBadTolerance = 36,             // a Newton tolerance below MinimumTolerance, or of 1 or more
@@ -67,7 +67,10 @@ enum ModelReaderCode {
     // one included): length and station -1e9 to 1e9 m, area -1e18 to 1e18 m2, discharge -1e9
     // to 1e9 m3/s, velocity -1e3 to 1e3 m/s, time -1e13 to 1e13 s, Manning n or roughness
     // height -100 to 100, temperature -273.15 to 1000 degC, sinuosity 0 to 100, fraction
-    // (porosities, albedos, the border-ice and anchor-ice fractions) 0 to 1.
+    // (porosities, albedos, the border-ice and anchor-ice fractions) 0 to 1, frazil and ice
+    // concentration -0.001 to 1.001 (the round-off of a run's state), the ice areas of a node 0
+    // to 1e18 m2, solar radiation 0 to 1e4 W/m2, the coefficients of a thermal
+    // node -1e9 to 1e9.
     ReadValueOutOfRange = 37,
     ReadStateOutOfRange = 38,        // a node whose values give a state out of those ranges (or not finite)
     ReadZeroLengthElement = 39,      // an element (no junction branch) whose two nodes have the same chainage

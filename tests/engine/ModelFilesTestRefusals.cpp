@@ -51,13 +51,13 @@ const std::string Digits401(401, '7');
 const Refusal Refusals[] = {
     // Header
     {"TooFewNodes", "ft0-metric.vqx", Edit::Replace, "Number of Nodes = 12", "Number of Nodes = 1", 4,
-     " Control Variable Error 4\n"},
+     " Control Variable Error 4: the header gives 1 nodes, fewer than two\n"},
     {"NegativeNodes", "ft0-metric.vqx", Edit::Replace, "Number of Nodes = 12", "Number of Nodes = -12", 4,
-     " Control Variable Error 4\n"},
+     " Control Variable Error 4: the header gives -12 nodes, fewer than two\n"},
     {"NoElements", "ft0-metric.vqx", Edit::Replace, "Number of Elements = 11", "Number of Elements = 0", 5,
-     " Control Variable Error 5\n"},
+     " Control Variable Error 5: the header gives 0 elements, fewer than one\n"},
     {"NoBoundaryElements", "ft0-metric.vqx", Edit::Replace, "Boundary Elements = 4", "Boundary Elements = 0", 6,
-     " Control Variable Error 6\n"},
+     " Control Variable Error 6: the header gives 0 boundary elements, fewer than one\n"},
     {"HeaderEndsEarly", "ft0-metric.vqx", Edit::CutAfter, "Number of Nodes = 12", "", 7,
      " File ends early in the header\n"},
     {"TokenTooLong", "ft0-metric.vqx", Edit::Replace, "Delta t (s) = 30", "Delta t (s) = " + Digits401, 8,
@@ -169,9 +169,9 @@ const Refusal Refusals[] = {
     {"IceWithoutWeight", "ft1-metric.vqx", Edit::Replace, "Specific Gravity of Ice = 0.916",
      "Specific Gravity of Ice = 0", 38,
      " The initial effective ice thickness of node 1, -nan, is out of range (length from -1e+09 to 1e+09 m)\n"},
-    {"StaticIceThickenedByItsConcentration", "ft1-metric.vqx", Edit::Replace, "\t102.2\t80\t0\t0\t0.025\t0\t0 \n",
-     "\t102.2\t80\t1e30\t0.3\t0.025\t0\t0 \n", 38,
-     " The initial solid ice area of node 1, 7.5e+30, is out of range (area from -1e+18 to 1e+18 m2)\n"},
+    {"StaticIceConcentrationAboveOne", "ft1-metric.vqx", Edit::Replace, "\t102.2\t80\t0\t0\t0.025\t0\t0 \n",
+     "\t102.2\t80\t1e30\t0.3\t0.025\t0\t0 \n", 37,
+     " Number 1e30 in the row of node 1 is out of range (concentration from -0.001 to 1.001)\n"},
 
     // Nodes and cross sections
     {"NodeRowEndsEarly", "ft0-metric.vqx", Edit::CutAfter, "\t3\t19.6\t-22\t1", "", 7,
@@ -183,9 +183,29 @@ const Refusal Refusals[] = {
     {"IceRoughnessModeNegative", "ft1-metric.vqx", Edit::Replace, "\t102.2\t80\t0\t0\t0.025\t0\t0 \n",
      "\t102.2\t80\t0\t0\t0.025\t-1\t0 \n", 16, " Ice roughness mode -1 of node 1 is not 0, 1, 2 or 3\n"},
     {"RectangleWithoutWidth", "ft1-metric.vqx", Edit::Replace, "\t100\t0.03\t25\t0\t102.2\t",
-     "\t100\t0.03\t0\t0\t102.2\t", 33, " Rectangular node 1 has no width above 0\n"},
+     "\t100\t0.03\t0\t0\t102.2\t", 33, " Rectangular node 1 has a width of 0 m, not from 0.001 to 1e+06 m\n"},
     {"RectangleNegativeWidth", "ft1-metric.vqx", Edit::Replace, "\t100\t0.03\t25\t0\t102.2\t",
-     "\t100\t0.03\t-25\t0\t102.2\t", 33, " Rectangular node 1 has no width above 0\n"},
+     "\t100\t0.03\t-25\t0\t102.2\t", 33, " Rectangular node 1 has a width of -25 m, not from 0.001 to 1e+06 m\n"},
+    {"RectangleOfAnAtomsWidth", "ft1-metric.vqx", Edit::Replace, "\t100\t0.03\t25\t0\t102.2\t",
+     "\t100\t0.03\t1e-300\t0\t102.2\t", 33, " Rectangular node 1 has a width of 1e-300 m, not from 0.001 to 1e+06 m\n"},
+    {"RectangleJustBelowAMillimetre", "ft1-metric.vqx", Edit::Replace, "\t100\t0.03\t25\t0\t102.2\t",
+     "\t100\t0.03\t0.00099\t0\t102.2\t", 33,
+     " Rectangular node 1 has a width of 0.00099 m, not from 0.001 to 1e+06 m\n"},
+    {"RectangleWiderThanAContinent", "ft1-metric.vqx", Edit::Replace, "\t100\t0.03\t25\t0\t102.2\t",
+     "\t100\t0.03\t2e6\t0\t102.2\t", 33, " Rectangular node 1 has a width of 2e+06 m, not from 0.001 to 1e+06 m\n"},
+    {"ThermalIceConcentrationNearTheLargestDouble", "ft3-metric.vqx", Edit::Replace,
+     "\t1\t10\t0\t1\t500000.1235\t6000000.5000\t0\t100\t0.03\t25\t0\t102.2\t80\t0.3\t0.5\t0\t0\t0\t",
+     "\t1\t10\t0\t1\t500000.1235\t6000000.5000\t0\t100\t0.03\t25\t0\t102.2\t80\t0.3\t0.5\t0\t0\t1.7e308\t", 37,
+     " Number 1.7e308 in the row of node 1 is out of range (concentration from -0.001 to 1.001)\n"},
+    {"FrazilConcentrationAboveOne", "ft3-metric.vqx", Edit::Replace,
+     "\t1\t10\t0\t1\t500000.1235\t6000000.5000\t0\t100\t0.03\t25\t0\t102.2\t80\t0.3\t0.5\t0\t",
+     "\t1\t10\t0\t1\t500000.1235\t6000000.5000\t0\t100\t0.03\t25\t0\t102.2\t80\t0.3\t0.5\t2\t", 37,
+     " Number 2 in the row of node 1 is out of range (concentration from -0.001 to 1.001)\n"},
+    {"NegativeSolarRadiation", "ft3-metric.vqx", Edit::Replace, "\t6\t-12.5\t40 \n", "\t6\t-12.5\t-40 \n", 37,
+     " Number -40 in the atmospheric zone 1 is out of range (solar radiation from 0 to 10000 W/m2)\n"},
+    {"NegativeIceConcentration", "ft1-metric.vqx", Edit::Replace, "\t102.2\t80\t0\t0\t0.025\t0\t0 \n",
+     "\t102.2\t80\t-0.5\t0\t0.025\t0\t0 \n", 37,
+     " Number -0.5 in the row of node 1 is out of range (concentration from -0.001 to 1.001)\n"},
     {"SectionCodeOne", "ft0-metric.vqx", Edit::Replace, "\t2\t19.8\t12\t1\t", "\t2\t19.8\t1\t1\t", 17,
      " Section code 1 of node 2 gives fewer than two levels\n"},
     {"SectionCodeMinusOne", "ft0-metric.vqx", Edit::Replace, "\t2\t19.8\t12\t1\t", "\t2\t19.8\t-1\t1\t", 17,
@@ -288,6 +308,37 @@ const Refusal Refusals[] = {
      " The times of the series of atmospheric zone 2 do not increase: row 1 is at 48 h and row 2 at 0 h\n"},
 };
 
+// Counts beyond what the file holds are refused with the count and the file's room for it,
+// before any row of the next section is read as one of the counted rows.
+TEST_F(ModelFileTest, CountsBeyondTheFileNameTheirCause)
+{
+    struct Case {
+        const char* find;
+        const char* replace;
+        int code;
+        const char* message;  // the start of the line
+    } cases[] = {
+        {"Number of Nodes = 12", "Number of Nodes = 2000000000", 4,
+         " Control Variable Error 4: the header gives 2000000000 nodes, more than the "},
+        {"Number of Elements = 11", "Number of Elements = 2000000000", 5,
+         " Control Variable Error 5: the header gives 2000000000 elements, more than the "},
+        {"Boundary Elements = 4", "Boundary Elements = 90000", 6,
+         " Control Variable Error 6: the header gives 90000 boundary elements, more than the "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.replace);
+        std::string text = Fixture("ft0-metric.vqx");
+        text.replace(text.find(c.find), std::string(c.find).size(), c.replace);
+        testing::internal::CaptureStdout();
+        const int code = ReadText(text);
+        const std::string output = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(code, c.code);
+        EXPECT_NE(output.find(c.message), std::string::npos) << output;
+        EXPECT_NE(output.find(" bytes left in the file can hold (at most "), std::string::npos) << output;
+        ExpectEngineEmpty();
+    }
+}
+
 class Refused : public ModelFileTest, public ::testing::WithParamInterface<Refusal> {};
 
 TEST_P(Refused, PrintsOneLineReturnsItsCodeAndLeavesNoModel)
@@ -337,7 +388,7 @@ TEST_F(ModelFileTest, AnEmptyFileEndsEarly)
 
 // A count far beyond the data ends in "file ends early" after the rows that are there, without
 // allocating for the count.
-TEST_F(ModelFileTest, AHugeCountWithoutDataEndsEarly)
+TEST_F(ModelFileTest, AHugeCountWithoutDataIsRefusedForItsCount)
 {
     std::string text = Fixture("ft0-metric.vqx");
     const std::string find = "Number of Nodes = 12";
@@ -345,9 +396,37 @@ TEST_F(ModelFileTest, AHugeCountWithoutDataEndsEarly)
     const std::string firstRow = "\t102.2\t60 \n";
     text = text.substr(0, text.find(firstRow) + firstRow.size());
     testing::internal::CaptureStdout();
-    EXPECT_EQ(ReadText(text), 7);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), " File ends early in the node row 2\n");
+    EXPECT_EQ(ReadText(text), 4);
+    const std::string output = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(output.rfind(" Control Variable Error 4: the header gives 2000000000 nodes, more than the "), 0u)
+        << output;
     ExpectEngineEmpty();
+}
+
+// The ends of the physical bounds read, and so do the values the format gives a meaning of its
+// own (a negative Manning n is a roughness height).
+TEST_F(ModelFileTest, PhysicalExtremesAreAccepted)
+{
+    struct Case {
+        const char* name;
+        const char* replace;  // the first node's row from its Manning n to its ice roughness
+        double NodeRecord::*field;
+        double value;
+    } cases[] = {
+        {"a millimetre wide", "\t0.03\t0.001\t0\t102.2\t80\t0\t0\t0.025\t", &NodeRecord::RectWidth, 0.001},
+        {"a thousand kilometres wide", "\t0.03\t1e6\t0\t102.2\t80\t0\t0\t0.025\t", &NodeRecord::RectWidth, 1e6},
+        {"a whole ice cover", "\t0.03\t25\t0\t102.2\t80\t1\t0.3\t0.025\t", &NodeRecord::IceConcentration, 1},
+        {"a roughness height", "\t-0.05\t25\t0\t102.2\t80\t0\t0\t0.025\t", &NodeRecord::ManningN, -0.05},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string text = Fixture("ft1-metric.vqx");
+        const std::string find = "\t0.03\t25\t0\t102.2\t80\t0\t0\t0.025\t";
+        ASSERT_NE(text.find(find), std::string::npos);
+        text.replace(text.find(find), find.size(), c.replace);
+        ASSERT_EQ(ReadTextQuietly(text), 0) << ModelReaderRefusal();
+        EXPECT_EQ(g_NodeIndex[0]->*c.field, c.value);
+    }
 }
 
 // The ends of the accepted ranges read.
