@@ -201,6 +201,20 @@ TEST_F(XSectionViewTest, LettersTypedIntoACountListChooseNoEntry)
     EXPECT_EQ(v.Modified, 0);
 }
 
+TEST_F(XSectionViewTest, AnEntryChosenInACountListChangesTheRows)
+{
+    CXSectionView& v = *Editor();
+    const int rows = v.SinuosityGrid.RowCount();
+    auto* combo = v.SinuosityCountCombo.GetWidget();
+    combo->setFocus();
+    ProcessEvents();
+    QTest::keyClick(combo, Qt::Key_Down);
+    ProcessEvents();
+    EXPECT_EQ(v.SinuosityGrid.RowCount(), rows + 1);
+    EXPECT_EQ(v.SinuosityCountSel, rows - 1);
+    EXPECT_EQ(v.Modified, 1);
+}
+
 TEST_F(XSectionViewTest, CopyAndCutFollowThePointsGridsSelectionAndActOnTheFocusedGrid)
 {
     CXSectionView& v = *Editor();
