@@ -170,6 +170,40 @@ TEST_F(XSectionViewTest, TheGridThatSentTheEditIsTheOneTreatedWhereverTheFocusIs
     EXPECT_EQ(v.PropertiesGrid.CellText(1, 1), level);
 }
 
+TEST_F(XSectionViewTest, AnEditEndedByTheFocusMovingToAnotherGridOrApplyLandsInItsOwnCell)
+{
+    CXSectionView& v = *Editor();
+    v.PointsGrid.SetFocus();
+    v.PointsGrid.SetFocusCell(1, 2);
+    ProcessEvents();
+    Type("101");
+    const std::string roughness = v.RoughnessGrid.CellText(1, 2);
+    // The focus goes to the roughness grid, as a click into it takes it.
+    v.RoughnessGrid.SetFocus();
+    ProcessEvents();
+    EXPECT_EQ(v.PointsGrid.CellText(1, 2), "101.000");
+    EXPECT_EQ(v.RoughnessGrid.CellText(1, 2), roughness);
+    EXPECT_EQ(v.RoughnessGrid.CellAt(1, 2)->GetTextColor(), v.RoughnessGrid.CellAt(1, 1)->GetTextColor());
+    EXPECT_EQ(v.Modified, 1);
+    // Typed again and ended by a click on Apply Changes: the edit is kept and applied.
+    v.PointsGrid.SetFocus();
+    v.PointsGrid.SetFocusCell(2, 2);
+    ProcessEvents();
+    Type("102");
+    // The focus goes to Apply Changes, then it is pressed.
+    CWnd* apply = v.GetDlgItem(IDC_XSECTION_APPLY);
+    apply->SetFocus();
+    ProcessEvents();
+    v.UpdateDialogControls(&v, FALSE);
+    ASSERT_TRUE(apply->IsWindowEnabled());
+    static_cast<CButton*>(apply)->Click();
+    ProcessEvents();
+    EXPECT_EQ(v.PointsGrid.CellText(2, 2), "102.000");
+    EXPECT_DOUBLE_EQ(v.Node->CrossSection->Points[1].Elevation, 102.0);
+    EXPECT_DOUBLE_EQ(v.Node->CrossSection->Points[0].Elevation, 101.0);
+    EXPECT_EQ(v.Modified, 0);
+}
+
 TEST_F(XSectionViewTest, LettersTypedIntoACellNeverReachItsEditor)
 {
     CXSectionView& v = *Editor();
