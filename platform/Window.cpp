@@ -191,6 +191,30 @@ protected:
     }
 };
 
+// The keys of stock Qt controls reach the program's PreTranslateMessage before the control, as
+// the window system's message loop gives every key message to the windows' translation first.
+class StockKeyWatch : public QObject
+{
+public:
+    static StockKeyWatch* Instance()
+    {
+        static StockKeyWatch* watch = nullptr;
+        if (!watch && qApp) {
+            watch = new StockKeyWatch;
+            watch->setParent(qApp);
+        }
+        return watch;
+    }
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || !object->isWidgetType()) return false;
+        CWnd* wnd = CWnd::FromWidget(static_cast<QWidget*>(object));
+        return wnd && wnd->PreTranslateStockKey(event);
+    }
+};
+
 }  // namespace
 
 const CRuntimeClass CWnd::Runtime{"CWnd", &CCmdTarget::Runtime, &CreateRuntimeObject<CWnd>};
@@ -317,6 +341,7 @@ void CWnd::AttachWidget(QWidget* widget, UINT id, DWORD style)
     g_byHandle[handle_] = this;
     g_byWidget[widget] = this;
     if (!bridge_) {
+        if (StockKeyWatch* watch = StockKeyWatch::Instance()) widget->installEventFilter(watch);
         // A stock Qt control: its object hears of the widget's end through Qt.
         QObject::connect(widget, &QObject::destroyed, [widget] {
             const auto it = g_byWidget.find(widget);
@@ -862,6 +887,25 @@ bool CWnd::RunControlDefault(QEvent* event)
     event->accept();
     bridge_->BaseEvent(event);
     return event->isAccepted();
+}
+
+bool CWnd::PreTranslateStockKey(QEvent* event)
+{
+    auto* key = static_cast<QKeyEvent*>(event);
+    const UINT vk = VirtualKey(key->key());
+    const std::string typed = KeyCharacters(key);
+    const bool alt = (key->modifiers() & Qt::AltModifier) != 0;
+    const LPARAM repeat = MAKELPARAM(1, key->isAutoRepeat() ? 0x4000 : 0);
+    const HWND handle = GetSafeHwnd();
+    if (vk) {
+        MSG msg{handle, UINT(alt ? WM_SYSKEYDOWN : WM_KEYDOWN), vk, repeat};
+        if (PreTranslate(&msg) || FromHandle(handle) != this) return true;
+    }
+    for (const char c : typed) {
+        MSG msg{handle, UINT(alt ? WM_SYSCHAR : WM_CHAR), WPARAM(static_cast<unsigned char>(c)), repeat};
+        if (PreTranslate(&msg) || FromHandle(handle) != this) return true;
+    }
+    return false;
 }
 
 bool CWnd::HandleKey(QEvent* event)

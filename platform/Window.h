@@ -275,6 +275,11 @@ public:
     void HandleScrollRelease(int nBar, bool thumb);
     // The widget is being deleted by Qt: the window's objects hear of it while it is whole.
     void WidgetDestroying();
+    // A key pressed in a stock control (an edit, a combo box) goes through PreTranslateMessage
+    // of the control and its parents first, as WM_KEYDOWN and then WM_CHAR for each character
+    // it types: true when one of them took it, and the control is not to see the key (used by
+    // the layer's watch on stock controls, not by the program).
+    bool PreTranslateStockKey(QEvent* event);
     WindowSurface* Surface() const { return surface_.get(); }
 
     // Makes widget this object's window with a new handle (used by the window kinds of this

@@ -187,6 +187,34 @@ TEST_F(XSectionViewTest, LettersTypedIntoACellNeverReachItsEditor)
     EXPECT_EQ(v.RoughnessGrid.CellText(1, 3), before);
 }
 
+TEST_F(XSectionViewTest, LettersTypedIntoACountListChooseNoEntry)
+{
+    CXSectionView& v = *Editor();
+    const int count = v.PointCountSel;
+    ASSERT_GT(count, 0);
+    v.PointCountCombo.SetFocus();
+    ProcessEvents();
+    // "N" would choose the first "Number of Entries" entry if it reached the list.
+    Type("N");
+    EXPECT_EQ(v.PointCountCombo.GetCurSel(), count);
+    EXPECT_EQ(v.PointCountSel, count);
+    EXPECT_EQ(v.Modified, 0);
+}
+
+TEST_F(XSectionViewTest, AnEntryChosenInACountListChangesTheRows)
+{
+    CXSectionView& v = *Editor();
+    const int rows = v.SinuosityGrid.RowCount();
+    auto* combo = v.SinuosityCountCombo.GetWidget();
+    combo->setFocus();
+    ProcessEvents();
+    QTest::keyClick(combo, Qt::Key_Down);
+    ProcessEvents();
+    EXPECT_EQ(v.SinuosityGrid.RowCount(), rows + 1);
+    EXPECT_EQ(v.SinuosityCountSel, rows - 1);
+    EXPECT_EQ(v.Modified, 1);
+}
+
 TEST_F(XSectionViewTest, CopyAndCutFollowThePointsGridsSelectionAndActOnTheFocusedGrid)
 {
     CXSectionView& v = *Editor();
