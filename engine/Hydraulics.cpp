@@ -1040,6 +1040,32 @@ int UpdateNodeHydraulics(NodeRecord* node)
     return 1;
 }
 
+int UpdateNodeDischarge(NodeRecord* node)
+{
+    const ModelControl& mc = g_ModelControl;
+    // Resistance model 1 separates the bed and ice stresses by the velocity, through the
+    // section's table at the flow area: the whole refresh.
+    if (mc.ResistanceModel == 1) return UpdateNodeHydraulics(node);
+    const double g = mc.Gravity;
+    node->Discharge = node->HydroUnknowns[1];
+    const double q = node->Discharge;
+    node->Velocity = node->FlowArea > 0.0 ? q / node->FlowArea : 0.0;
+    node->ThermalVelocity = node->Velocity;
+    const double k = node->Conveyance;
+    // A rectangle's or a single section's channel friction slope is that of the whole
+    // conveyance; a compound section's, of its channel alone, is left as it was.
+    if (!SectionOf(node) || node->SectionCode > 0)
+        node->ChannelFrictionSlope = k > 0.0 ? q * std::fabs(q) / (k * k) : 0.0;
+    if (k > 0.0) {
+        node->FrictionTerm = std::fabs(q) * node->FlowArea * g / (k * k);
+        node->FrictionSlope = q * std::fabs(q) / (k * k);
+    } else {
+        node->FrictionTerm = 0.0;
+        node->FrictionSlope = 0.0;
+    }
+    return 1;
+}
+
 void SaveNodeHydraulics(const NodeRecord* node, NodeHydraulicsCopy* copy)
 {
 #define VASQUIL_SAVE_OUTPUT(type, name) copy->name = node->name;

@@ -677,6 +677,17 @@ int ReadModelFile(FILE* stream)
     }
     ApplyAtmosphericForcing();
     InitialiseModel();
+    // The initialisation derives a dynamic ice cover's concentration from its area: areas that no
+    // cover of the node's width holds give one that no reader takes back.
+    const QuantityRange& concentrations = QuantityRanges[AsConcentration];
+    for (const NodeRecord* n = g_Nodes; n; n = n->Next)
+        if (!(n->IceConcentration >= concentrations.low && n->IceConcentration <= concentrations.high)) {
+            const int refused =
+                RefuseRead(StateOutOfRangeMessage, "ice concentration", n->Number, n->IceConcentration,
+                           concentrations.name, concentrations.low, concentrations.high, concentrations.unit);
+            EmptyEngine();
+            return refused;
+        }
     return ReadOk;
 }
 

@@ -789,6 +789,28 @@ TEST_F(BatchOutputs, SteadyRunsSayWhetherTheyConverged)
     }
 }
 
+// The database schedule cuts the steps only where something is written on it: a run with no
+// output steps as with any other interval, one with a database is cut at its output times (the
+// sample's steps of up to 300 s do not divide 0.1 h) and ends in another state.
+TEST_F(BatchOutputs, OnlyARunWithOutputsIsCutAtItsOutputTimes)
+{
+    const fs::path folder = WorkFolder("cuts");
+    const auto finalState = [&](const std::vector<std::string>& extra, const std::string& saved) {
+        std::vector<std::string> args = {"run", "river.vqx", "--final-hours", "1", "--save", saved};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const Outcome outcome = RunBatch(folder, args);
+        EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+        return ReadFile(folder / saved);
+    };
+    const std::string hourly = finalState({}, "hourly.vqx");
+    const std::string tenths = finalState({"--db-every-hours", "0.1"}, "tenths.vqx");
+    const std::string written = finalState({"--db-every-hours", "0.1", "--db", "r.db"}, "written.vqx");
+    ASSERT_FALSE(hourly.empty());
+    EXPECT_EQ(tenths, hourly);
+    EXPECT_NE(written, hourly);
+    EXPECT_EQ(Inspect(folder / "r.db", 31).times, 11);
+}
+
 // A state that is no number, forced by the runner's test hook at 1.5 h of a run with output
 // every half hour: the run stops with one line, and no output holds anything of 1.5 h.
 TEST_F(BatchOutputs, NonFiniteStateWritesNothingOfItsTime)

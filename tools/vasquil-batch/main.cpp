@@ -702,10 +702,12 @@ int Run(const Options& options)
             return 1;
         }
     }
-    // Only the database schedule is kept: the runner writes no other output, and the other
-    // schedules would shorten steps for nothing.
+    // Only the database schedule is kept, and only when something is written on it (the
+    // database or the result files): the runner writes no other output, and a schedule without
+    // one would shorten steps for nothing.
     mc.SeriesInterval = mc.SnapshotInterval = mc.IceFrontInterval = mc.StateFileInterval = 0;
-    mc.DatabaseInterval = options.databaseEveryHours * SecondsPerHour;
+    const bool scheduledOutput = !options.database.empty() || !options.results.empty();
+    mc.DatabaseInterval = scheduledOutput ? options.databaseEveryHours * SecondsPerHour : 0.0;
     for (EquationSystem& es : g_EquationSystems) es.StructureBuilt = 0;
 
     // The result text files follow the database schedule (and the state-file schedule).
