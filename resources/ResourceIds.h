@@ -346,3 +346,13 @@ constexpr int IDC_SERIES_UPDATE_ENTRIES = 1392;
 constexpr int IDC_ZONE_GROUP = 1157;
 constexpr int IDC_ZONE_TITLE = 1158;
 constexpr int IDC_ZONE_GRID = 1161;
+// ---- The settings dialogs of a model and their editors of many items: Global Settings
+// (its rows are listed in resources/GlobalSettingsDialog.h), File Options, Manning's n and
+// the bridging events.
+constexpr UINT IDD_FILE_OPTIONS = 318;
+constexpr UINT IDD_GLOBAL_SETTINGS = 328;
+constexpr UINT IDD_EDIT_MANNINGS = 330;
+constexpr UINT IDD_EDIT_BRIDGING_EVENTS = 331;
+constexpr int IDC_EDIT_APPLY = 1057;
+constexpr int IDC_MANNINGS_GRID = 1196;
+constexpr int IDC_BRIDGING_EVENTS_GRID = 1197;
