@@ -1,8 +1,10 @@
 #include "app/SeriesEditorDlg.h"
 
+#include "app/MessageText.h"
 #include "engine/EngineData.h"
 #include "platform/Application.h"
 #include "platform/DataExchange.h"
+#include "platform/OleData.h"
 #include "resources/ResourceIds.h"
 #include "resources/SeriesEditorDialogs.h"
 
@@ -34,6 +36,7 @@ constexpr int SecondValueColumn = 2;
 constexpr int SmallestEntryCount = 2;
 
 constexpr const char* EntryCountText = "Number of entries must be between 2 and 100000.";
+constexpr const char* PasteTooLongText = "The pasted text holds %d rows; a series holds at most 100000 entries.";
 constexpr const char* NoMemoryText = "There is not enough memory for the series' grid.";
 
 // The leading number of text (digits, one point, a minus sign in front): false when there is
@@ -73,6 +76,48 @@ CSeriesEditorDlg::CSeriesEditorDlg(UINT templateId, int titleId, int gridId, int
     MapCommand(IDC_SERIES_APPLY, &CSeriesEditorDlg::OnApply);
     MapCommand(IDC_SERIES_UPDATE_ENTRIES, &CSeriesEditorDlg::OnUpdateEntryCount);
     MapNotify(GridNotifyEndEdit, UINT(gridId), &CSeriesEditorDlg::OnGridEndEdit);
+    MapCommand(ID_EDIT_COPY, &CSeriesEditorDlg::OnEditCopy);
+    MapCommand(ID_EDIT_CUT, &CSeriesEditorDlg::OnEditCut);
+    MapCommand(ID_EDIT_PASTE, &CSeriesEditorDlg::OnEditPaste);
+    MapUpdate(ID_EDIT_COPY, &CSeriesEditorDlg::OnUpdateEditCopy);
+    MapUpdate(ID_EDIT_CUT, &CSeriesEditorDlg::OnUpdateEditCopy);
+    MapUpdate(ID_EDIT_PASTE, &CSeriesEditorDlg::OnUpdateEditPaste);
+    Grid.MakeRoom = [this](int lines, int lastRow) { return MakeRoomForPaste(lines, lastRow); };
+}
+
+void CSeriesEditorDlg::OnEditCopy()
+{
+    Grid.OnEditCopy();
+}
+
+void CSeriesEditorDlg::OnEditCut()
+{
+    Grid.OnEditCut();
+}
+
+void CSeriesEditorDlg::OnEditPaste()
+{
+    Grid.OnEditPaste();
+}
+
+void CSeriesEditorDlg::OnUpdateEditCopy(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(Grid.AnyCellSelected());
+}
+
+void CSeriesEditorDlg::OnUpdateEditPaste(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(ClipboardHasText());
+}
+
+BOOL CSeriesEditorDlg::MakeRoomForPaste(int lines, int lastRow)
+{
+    if (lastRow > MaxSeriesEntries) {
+        AfxMessageBox(FormatText(PasteTooLongText, lines));
+        return FALSE;
+    }
+    if (lastRow < Grid.RowCount()) return TRUE;
+    return SetEntryCount(lastRow);
 }
 
 void CSeriesEditorDlg::DoDataExchange(CDataExchange* pDX)
@@ -373,13 +418,18 @@ void CSeriesEditorDlg::OnUpdateEntryCount()
         AfxMessageBox(EntryCountText);
         return;
     }
+    SetEntryCount(count);
+}
+
+BOOL CSeriesEditorDlg::SetEntryCount(int count)
+{
     const int before = Grid.RowCount();
     Entries = count;
     Rows = count + 1;
     try {
         if (!Grid.SetNumRows(Rows)) {
             OutOfMemory();
-            return;
+            return FALSE;
         }
         Rows = Grid.RowCount();
         UpdateData(FALSE);
@@ -398,10 +448,11 @@ void CSeriesEditorDlg::OnUpdateEntryCount()
         }
     } catch (const std::bad_alloc&) {
         OutOfMemory();
-        return;
+        return FALSE;
     }
     SizeColumns();
     EnableApply(TRUE);
+    return TRUE;
 }
 
 void CSeriesEditorDlg::OnCancel()

@@ -77,6 +77,7 @@ bool WriteBack(CVasquilDoc& doc, VQXDisplayBoundaryElement& element, VQXTimeSeri
         return false;
     }
     if (applied) doc.State->PushRunSettings();
+    doc.SetModifiedFlag();
     return true;
 }
 
@@ -142,5 +143,7 @@ void OpenZoneSeriesEditor(CVasquilDoc& doc, VQXAtmosphericZone& zone)
     if (result != ModelStateOk) {
         zone.Series = std::move(previous);
         ShowWriteBackFailure(result, zone.Number);
+        return;
     }
+    doc.SetModifiedFlag();
 }
