@@ -535,6 +535,26 @@ TEST(SeriesEditorTest, APasteGrowsTheGridToHoldEveryLine)
     EXPECT_EQ(dialog->Series[499].Discharge, 998.5);
 }
 
+// The largest thermal inflow opens, reaches its last row, takes an edit there and applies.
+TEST(SeriesEditorTest, TheLargestThermalInflowTakesAnEditAtItsEnd)
+{
+    auto dialog = MakeDialog(Kind::ThermalInflow, Ramp(100000));
+    MessageBoxSink boxes;
+    const int result = RunDialog(*dialog, [&](CSeriesEditorDlg& d) {
+        ASSERT_EQ(d.Grid.RowCount(), 100001);
+        d.Grid.ScrollCellIntoView(100000, 8);
+        EXPECT_TRUE(d.Grid.IsCellVisible(100000, 8));
+        d.Grid.SetCellTextChecked(100000, 8, "0.5");
+        Press(d, IDC_SERIES_APPLY);
+        Press(d, IDCANCEL);
+    });
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(result, IDOK);
+    ASSERT_EQ(dialog->Series.size(), 100000u);
+    EXPECT_EQ(dialog->Series[99999].SolidIceThickness, 0.5);
+    EXPECT_EQ(dialog->Series[99998].SolidIceThickness, 0.02 * 99998);
+}
+
 TEST(SeriesEditorTest, ReadCountSaturates)
 {
     EXPECT_EQ(CSeriesEditorDlg::ReadCount("4294967298"), INT_MAX);
