@@ -102,7 +102,7 @@ void CSeriesEditorDlg::Widen()
     CRect client;
     GetClientRect(&client);
     const int w = window.Width();
-    MoveWindow(window.left, window.top, 3 * w, client.Height());
+    SetWindowPos(nullptr, 0, 0, 3 * w, client.Height(), SWP_NOMOVE | SWP_NOZORDER);
     // Children in the dialog's client coordinates.
     const auto placement = [this](CWnd* child) {
         CRect rect;
@@ -200,13 +200,24 @@ void CSeriesEditorDlg::SizeColumns()
     if (columns == 0 || !Grid.GetSafeHwnd()) return;
     CClientDC dc(&Grid);
     int total = 0;
+    const int measured = std::min(Grid.RowCount(), 2);
+    std::vector<int> heights(std::size_t(measured), 0);
     for (int col = 0; col < columns; ++col) {
         int width = 0;
-        for (int row = 0; row < std::min(Grid.RowCount(), 2); ++row)
-            if (CGridCellBase* cell = Grid.CellAt(row, col)) width = std::max(width, int(cell->GetCellExtent(&dc).cx));
+        for (int row = 0; row < measured; ++row) {
+            if (CGridCellBase* cell = Grid.CellAt(row, col)) {
+                const CSize extent = cell->GetCellExtent(&dc);
+                width = std::max(width, int(extent.cx));
+                heights[std::size_t(row)] = std::max(heights[std::size_t(row)], int(extent.cy));
+            }
+        }
         Grid.SetColumnWidth(col, width);
         total += width;
     }
+    // The headings' row, and every entry's row as high as the first one needs.
+    if (measured > 0 && heights[0] > Grid.RowHeight(0)) Grid.SetRowHeight(0, heights[0]);
+    if (measured > 1 && heights[1] > Grid.RowHeight(1))
+        for (int row = 1; row < Grid.RowCount(); ++row) Grid.SetRowHeight(row, heights[1]);
     CRect client;
     Grid.GetClientRect(&client);
     const int spare = client.Width() - total;
