@@ -543,6 +543,7 @@ void CVasquilDoc::ChangeFileType(int fileType)
     mc.ThermalIceOn = s.ThermalIceOn;
     mc.WaterQualityOn = s.WaterQualityOn;
     s.UpdateSolutionCaption();
+    SetModifiedFlag(TRUE);
     NodeTableRebuild = 1;
     PlanViewReset = 1;
     ProfileViewReset = 1;
@@ -585,6 +586,7 @@ void CVasquilDoc::OnSimulationGlobalSettings()
     s.PushGlobalSettings();
     s.PushRunSettings();
     s.RefreshNodeResults();
+    SetModifiedFlag(TRUE);
     UpdateAllViews(nullptr, 0);
 }
 
@@ -593,6 +595,7 @@ void CVasquilDoc::OnSimulationEditManningsN()
     if (!State || IsRunning()) return;
     CEditManningsDlg dialog(DisplayModel.get(), State.get(), AfxGetMainWnd());
     if (dialog.DoModal() != IDOK) return;
+    SetModifiedFlag(TRUE);
     CrossSectionViewReset = 1;
     NodeTableRebuild = 1;
     UpdateAllViews(nullptr, 0);
@@ -603,6 +606,7 @@ void CVasquilDoc::OnSimulationEditBridgingEvents()
     if (!State || IsRunning() || State->FileType != FileTypeThermalIce) return;
     CEditBridgingEventsDlg dialog(DisplayModel.get(), State.get(), AfxGetMainWnd());
     if (dialog.DoModal() != IDOK) return;
+    SetModifiedFlag(TRUE);
     PlanViewReset = 1;
     UpdateAllViews(nullptr, 0);
 }
