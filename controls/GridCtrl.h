@@ -247,6 +247,37 @@ public:
     void OnUpdateEditPaste(CCmdUI* pCmdUI);
     void OnUpdateEditSelectAll(CCmdUI* pCmdUI);
 
+    // ----- Sorting and sizing to content.
+    // Sorts the non-fixed rows by the column's cells with CompareFunc (CompareCellText when
+    // null): the headings of the old and new sort column are invalidated, the selection and
+    // focus cleared. Rows whose keys compare equal are never exchanged; the sort is not stable.
+    void SortByColumn(int col, BOOL ascending);
+    BOOL SortWithCompare(CellCompareFunc compare, int col, BOOL ascending);
+    // Sorts rows low to high (-1: the last row) by the column, whole rows with their heights.
+    // FALSE for a column outside or fewer than two rows.
+    BOOL QuickSortRows(CellCompareFunc compare, int col, BOOL ascending, LPARAM param, int low, int high = -1);
+    // Byte-wise comparison of the texts; 0 when either cell is null.
+    static int CompareCellText(const CGridCellBase* first, const CGridCellBase* second, LPARAM param);
+    // The texts read as base-10 integers as strtol reads them (12.7 equals 12, no digits is 0):
+    // -1, 0 or 1; 0 when either cell is null.
+    static int CompareCellNumbers(const CGridCellBase* first, const CGridCellBase* second, LPARAM param);
+    // The column as wide as its widest cell over the rows of scope (0: AutoSizeScope), 0 when
+    // no row is measured; FALSE (nothing changes) for a column outside or hidden.
+    BOOL FitColumnToText(int col, UINT scope = 0);
+    // The row as high as its highest cell; FALSE for a row outside or hidden.
+    BOOL FitRowToText(int row);
+    // Every visible column and every visible row of AutoSizeScope fitted to the cells of those
+    // rows (the rows first set to height 1); hidden rows and columns stay hidden.
+    void FitAllToText();
+    // The visible columns share the client width out: each changes by d / n, the first d mod n
+    // visible ones by a pixel more; none gets narrower than 1. The horizontal bar goes.
+    void StretchColumnsToWidth();
+    // The last visible column (not column 0) takes the client width the columns leave; it never
+    // narrows. The horizontal bar goes.
+    void StretchLastColumn();
+    // StretchColumnsToWidth for the rows and the client height.
+    void StretchRowsToHeight();
+
     // ----- Drag and drop.
     // With DragAndDrop: drags the selection's text (GridNotifyBeginDrag first, MouseMode
     // dragging); a drop that moved it clears the selected cells.

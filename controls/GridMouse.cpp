@@ -4,6 +4,7 @@
 #include "controls/GridCtrl.h"
 
 #include "platform/Cursor.h"
+#include "platform/WaitCursor.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -191,6 +192,11 @@ void CGridCtrl::OnLButtonDown(UINT nFlags, CPoint point)
 void CGridCtrl::ClickInFixedRow(const CCellID& cell)
 {
     if (!IsValid(cell)) return;
+    if (HeaderClickSorts) {
+        CWaitCursor wait;
+        SortByColumn(cell.col, !(cell.col == SortColumn && SortAscending));
+        Invalidate();
+    }
     if (ColumnHeaderClickSelects) {
         MouseMode = cell.col < fixedCols_ ? MouseModeSelectAll : MouseModeSelectColumns;
         ExtendSelection(cell);
@@ -319,6 +325,24 @@ void CGridCtrl::OnLButtonDblClk(UINT nFlags, CPoint point)
 {
     const CCellID cell = CellFromPoint(point, TRUE);
     if (!IsValid(cell)) {
+        CWnd::OnLButtonDblClk(nFlags, point);
+        return;
+    }
+    if (MouseMode == MouseModeOverColumnDivider || MouseMode == MouseModeOverRowDivider) {
+        // Fits the column left of (the row above) the divider.
+        const bool columns = MouseMode == MouseModeOverColumnDivider;
+        CPoint origin;
+        GetCellOrigin(cell.row, cell.col, &origin);
+        int index = columns ? cell.col : cell.row;
+        if ((columns ? point.x - origin.x : point.y - origin.y) < ResizeMargin) --index;
+        if (columns) {
+            index = VisibleColumnFrom(index, -1, 0, colCount_ - 1);
+            if (index >= 0) FitColumnToText(index, AutoSizeScope);
+        } else {
+            index = VisibleRowFrom(index, -1, 0, rowCount_ - 1);
+            if (index >= 0) FitRowToText(index);
+        }
+        if (AllowDraw) Invalidate();
         CWnd::OnLButtonDblClk(nFlags, point);
         return;
     }
