@@ -14,6 +14,23 @@ constexpr int CB_ERR = -1;
 constexpr int BST_UNCHECKED = 0;
 constexpr int BST_CHECKED = 1;
 
+// A date-time picker's answer: it holds a time, or none.
+constexpr DWORD GDT_VALID = 0;
+constexpr DWORD GDT_NONE = 1;
+
+// A calendar date and time of day (local time), as a date-time picker gives and takes it.
+struct SYSTEMTIME
+{
+    WORD wYear = 0;
+    WORD wMonth = 0;  // 1 to 12
+    WORD wDayOfWeek = 0;  // 0 Sunday to 6 Saturday; ignored by SetTime
+    WORD wDay = 0;    // 1 to 31
+    WORD wHour = 0;
+    WORD wMinute = 0;
+    WORD wSecond = 0;
+    WORD wMilliseconds = 0;
+};
+
 class CDialog : public CWnd
 {
 public:
@@ -133,4 +150,21 @@ public:
     // The first item after start (-1: from the top, wrapping round) whose whole text equals
     // text ignoring case; CB_ERR without one.
     int FindStringExact(int start, const std::string& text) const;
+};
+
+// A date-time picker: one field that shows a date and a time of day in its format and lets
+// the user change each part; it may also hold no time at all.
+class CDateTimeCtrl : public CWnd
+{
+public:
+    static const CRuntimeClass Runtime;
+    const CRuntimeClass* GetRuntimeClass() const override { return &Runtime; }
+    // The display format in Qt's letters ("yyyy/MM/dd HH:mm:ss"); TRUE when set.
+    BOOL SetFormat(const char* format);
+    // Shows the time; null (or a date that does not exist) leaves the picker holding none.
+    // Returns TRUE when it now holds the time given.
+    BOOL SetTime(const SYSTEMTIME* time);
+    // GDT_VALID with the time shown (milliseconds 0), or GDT_NONE, time untouched, when the
+    // picker holds no time.
+    DWORD GetTime(SYSTEMTIME* time) const;
 };

@@ -22,11 +22,10 @@
 #include <QTimerEvent>
 #include <QWheelEvent>
 
-#include <optional>
-
 #include <algorithm>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace {
@@ -192,6 +191,30 @@ protected:
     }
 };
 
+// The keys of stock Qt controls reach the program's PreTranslateMessage before the control, as
+// the window system's message loop gives every key message to the windows' translation first.
+class StockKeyWatch : public QObject
+{
+public:
+    static StockKeyWatch* Instance()
+    {
+        static StockKeyWatch* watch = nullptr;
+        if (!watch && qApp) {
+            watch = new StockKeyWatch;
+            watch->setParent(qApp);
+        }
+        return watch;
+    }
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || !object->isWidgetType()) return false;
+        CWnd* wnd = CWnd::FromWidget(static_cast<QWidget*>(object));
+        return wnd && wnd->PreTranslateStockKey(event);
+    }
+};
+
 }  // namespace
 
 const CRuntimeClass CWnd::Runtime{"CWnd", &CCmdTarget::Runtime, &CreateRuntimeObject<CWnd>};
@@ -318,6 +341,7 @@ void CWnd::AttachWidget(QWidget* widget, UINT id, DWORD style)
     g_byHandle[handle_] = this;
     g_byWidget[widget] = this;
     if (!bridge_) {
+        if (StockKeyWatch* watch = StockKeyWatch::Instance()) widget->installEventFilter(watch);
         // A stock Qt control: its object hears of the widget's end through Qt.
         QObject::connect(widget, &QObject::destroyed, [widget] {
             const auto it = g_byWidget.find(widget);
@@ -865,6 +889,25 @@ bool CWnd::RunControlDefault(QEvent* event)
     return event->isAccepted();
 }
 
+bool CWnd::PreTranslateStockKey(QEvent* event)
+{
+    auto* key = static_cast<QKeyEvent*>(event);
+    const UINT vk = VirtualKey(key->key());
+    const std::string typed = KeyCharacters(key);
+    const bool alt = (key->modifiers() & Qt::AltModifier) != 0;
+    const LPARAM repeat = MAKELPARAM(1, key->isAutoRepeat() ? 0x4000 : 0);
+    const HWND handle = GetSafeHwnd();
+    if (vk) {
+        MSG msg{handle, UINT(alt ? WM_SYSKEYDOWN : WM_KEYDOWN), vk, repeat};
+        if (PreTranslate(&msg) || FromHandle(handle) != this) return true;
+    }
+    for (const char c : typed) {
+        MSG msg{handle, UINT(alt ? WM_SYSCHAR : WM_CHAR), WPARAM(static_cast<unsigned char>(c)), repeat};
+        if (PreTranslate(&msg) || FromHandle(handle) != this) return true;
+    }
+    return false;
+}
+
 bool CWnd::HandleKey(QEvent* event)
 {
     if (!surface_ && !controlInput_) return false;
@@ -1075,13 +1118,42 @@ void CWnd::MoveWindow(int x, int y, int width, int height, BOOL bRepaint)
 {
     AssertUiThread();
     if (!widget_) return;
-    widget_->setGeometry(x, y, std::max(width, 0), std::max(height, 0));
+    if (widget_->isWindow()) {
+        // A top-level window's rectangle is its frame's, as GetWindowRect gives it; a dialog
+        // of fixed size takes the new size as its fixed size.
+        const QSize frame = widget_->frameGeometry().size() - widget_->geometry().size();
+        const QSize client(std::max(width - frame.width(), 0), std::max(height - frame.height(), 0));
+        if (widget_->minimumSize() == widget_->maximumSize()) widget_->setFixedSize(client);
+        else widget_->resize(client);
+        // A window not shown yet that keeps its place is still placed by the window system
+        // when shown (a dialog centred on its owner).
+        if (widget_->isVisible() || widget_->frameGeometry().topLeft() != QPoint(x, y)) widget_->move(x, y);
+    } else {
+        widget_->setGeometry(x, y, std::max(width, 0), std::max(height, 0));
+    }
     if (!widget_->isVisible()) {
         // Qt sizes a hidden widget when it is shown; the window learns its size now.
         LayOutNonClient();
         if (!ClientResized()) return;
     }
     if (bRepaint && widget_) Invalidate(TRUE);
+}
+
+BOOL CWnd::SetWindowPos(const CWnd*, int x, int y, int cx, int cy, UINT flags)
+{
+    AssertUiThread();
+    if (!widget_) return FALSE;
+    if (!(flags & SWP_NOSIZE)) {
+        const QSize size(std::max(cx, 0), std::max(cy, 0));
+        if (widget_->isWindow() && widget_->minimumSize() == widget_->maximumSize()) widget_->setFixedSize(size);
+        widget_->resize(size);
+    }
+    if (!(flags & SWP_NOMOVE)) widget_->move(x, y);
+    if (!widget_->isVisible()) {
+        LayOutNonClient();
+        ClientResized();
+    }
+    return TRUE;
 }
 
 void CWnd::MoveWindow(const CRect& rect, BOOL bRepaint)
@@ -1191,12 +1263,34 @@ std::string CWnd::GetWindowText() const
 CWnd* CWnd::GetDlgItem(int id) const
 {
     if (!widget_) return nullptr;
-    for (QObject* child : widget_->children()) {
-        if (!child->isWidgetType()) continue;
-        CWnd* wnd = FromWidget(static_cast<QWidget*>(child));
-        if (wnd && wnd->GetDlgCtrlID() == id) return wnd;
+    // The children of a window with a non-client area lie in its client widget.
+    const QWidget* parents[] = {widget_, GetClientWidget()};
+    for (const QWidget* parent : parents) {
+        for (QObject* child : parent->children()) {
+            if (!child->isWidgetType()) continue;
+            CWnd* wnd = FromWidget(static_cast<QWidget*>(child));
+            if (wnd && wnd->GetDlgCtrlID() == id) return wnd;
+        }
     }
     return nullptr;
+}
+
+BOOL EnumChildWindows(CWnd* parent, BOOL (*proc)(HWND, LPARAM), LPARAM lParam)
+{
+    if (!parent || !parent->GetWidget() || !proc) return TRUE;
+    std::vector<HWND> handles;
+    for (QWidget* child : parent->GetWidget()->findChildren<QWidget*>()) {
+        CWnd* wnd = CWnd::FromWidget(child);
+        // A window with a non-client area is met once, whichever of its widgets comes.
+        if (wnd && wnd != parent && wnd->GetSafeHwnd() &&
+            std::find(handles.begin(), handles.end(), wnd->GetSafeHwnd()) == handles.end())
+            handles.push_back(wnd->GetSafeHwnd());
+    }
+    for (HWND handle : handles) {
+        if (!CWnd::FromHandle(handle)) continue;
+        if (!proc(handle, lParam)) return FALSE;
+    }
+    return TRUE;
 }
 
 CWnd* CWnd::GetParent() const

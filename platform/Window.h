@@ -203,8 +203,15 @@ public:
     void UpdateWindow();
 
     // Placement and state.
+    // A child in its parent's client coordinates; a top-level window by its frame rectangle in
+    // screen coordinates (as GetWindowRect gives it).
     void MoveWindow(int x, int y, int width, int height, BOOL bRepaint = TRUE);
     void MoveWindow(const CRect& rect, BOOL bRepaint = TRUE);
+    // Sizes (unless SWP_NOSIZE) and moves (unless SWP_NOMOVE) the window; the z-order stays as
+    // it is (insertAfter is not used). A top-level window only sized keeps the place the window
+    // system gives it: a dialog not yet shown is still centred on its owner. FALSE without a
+    // window.
+    BOOL SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags);
     // Returns TRUE when the window was visible before.
     BOOL ShowWindow(int nCmdShow);
     // Returns TRUE when the window was disabled before.
@@ -273,6 +280,11 @@ public:
     void HandleScrollRelease(int nBar, bool thumb);
     // The widget is being deleted by Qt: the window's objects hear of it while it is whole.
     void WidgetDestroying();
+    // A key pressed in a stock control (an edit, a combo box) goes through PreTranslateMessage
+    // of the control and its parents first, as WM_KEYDOWN and then WM_CHAR for each character
+    // it types: true when one of them took it, and the control is not to see the key (used by
+    // the layer's watch on stock controls, not by the program).
+    bool PreTranslateStockKey(QEvent* event);
     WindowSurface* Surface() const { return surface_.get(); }
 
     // Makes widget this object's window with a new handle (used by the window kinds of this
@@ -380,3 +392,8 @@ private:
 
     friend class CPaintDC;
 };
+
+// Calls proc with every child window of parent and their children in turn (parents before
+// their children, in the order of their creation) until proc returns FALSE; a window destroyed
+// meanwhile is skipped. Returns FALSE when proc stopped the enumeration.
+BOOL EnumChildWindows(CWnd* parent, BOOL (*proc)(HWND, LPARAM), LPARAM lParam);

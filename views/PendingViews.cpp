@@ -2,5 +2,3 @@
 
 const CRuntimeClass CNodeTableView::Runtime{"CNodeTableView", &CPlaceholderView::Runtime,
                                             &CreateRuntimeObject<CNodeTableView>};
-const CRuntimeClass CXSectionView::Runtime{"CXSectionView", &CPlaceholderView::Runtime,
-                                           &CreateRuntimeObject<CXSectionView>};

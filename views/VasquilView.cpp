@@ -4,6 +4,7 @@
 #include "views/PendingViews.h"
 #include "views/PlanView.h"
 #include "views/ProfileView.h"
+#include "views/XSectionView.h"
 
 #include "app/VasquilDoc.h"
 #include "platform/Menu.h"

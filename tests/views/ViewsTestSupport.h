@@ -21,6 +21,7 @@
 #include "views/PlanView.h"
 #include "views/ProfileView.h"
 #include "views/VasquilView.h"
+#include "views/XSectionView.h"
 
 #include <gtest/gtest.h>
 
