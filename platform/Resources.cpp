@@ -11,6 +11,7 @@ constexpr StringResource LayerStrings[] = {
     {AFX_IDS_REPLACEFILE, "%s already exists.\nDo you want to replace it?"},
     {AFX_IDP_PARSE_INT, "Enter an integer."},
     {AFX_IDP_PARSE_REAL, "Enter a number."},
+    {AFX_IDS_MEMORY_EXCEPTION, "Out of memory."},
 };
 
 std::vector<ResourceSet>& Sets()

@@ -328,3 +328,10 @@ constexpr int IDC_HYDRO_Y_MIN_LABEL = 1189;
 constexpr int IDC_HYDRO_Y_MAX_LABEL = 1190;
 constexpr int IDC_HYDRO_Y_MIN = 1107;
 constexpr int IDC_HYDRO_Y_MAX = 1108;
+
+// ---- The node table: the form of the Node Table Editor tab, one grid over all of it, and the
+// Set Values dialog's one value.
+constexpr UINT IDD_NODE_TABLE_VIEW = 310;
+constexpr int IDC_NODE_TABLE_GRID = 1002;
+constexpr UINT IDD_SET_NODE_TABLE_VALUES = 326;
+constexpr int IDC_SET_VALUES_VALUE = 1033;

@@ -1,16 +1,9 @@
-// The node-table and cross-section views, as tabs of the main view that show only the views'
-// ground colour until each is built. They carry their own classes, by which the main view and
-// the frame tell the tabs apart.
+// The cross-section view, as a tab of the main view that shows only the views' ground colour
+// until it is built. It carries its own class, by which the main view and the frame tell the
+// tabs apart.
 #pragma once
 
 #include "app/PlaceholderView.h"
-
-class CNodeTableView : public CPlaceholderView
-{
-public:
-    static const CRuntimeClass Runtime;
-    const CRuntimeClass* GetRuntimeClass() const override { return &Runtime; }
-};
 
 class CXSectionView : public CPlaceholderView
 {
