@@ -87,11 +87,12 @@ int CMainFrame::OnCreate(CREATESTRUCT* cs)
     return 0;
 }
 
-void CMainFrame::OnClose()
+BOOL CMainFrame::CanCloseFrame()
 {
-    if (AfxMessageBox(CloseQuestion, MB_YESNO | MB_ICONSTOP) != IDYES) return;
+    if (!CFrameWnd::CanCloseFrame()) return FALSE;
+    if (AfxMessageBox(CloseQuestion, MB_YESNO | MB_ICONSTOP) != IDYES) return FALSE;
     if (auto* document = dynamic_cast<CVasquilDoc*>(GetActiveDocument())) document->StopRuns();
-    CFrameWnd::OnClose();
+    return TRUE;
 }
 
 void CMainFrame::OnDropFiles(const std::vector<std::filesystem::path>& files)

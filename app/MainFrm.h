@@ -31,6 +31,11 @@ public:
         RunDialogState transient;
         RunDialogState waterQuality;
     };
+    // Exit, the close box and Alt+F4: the save question of a modified model, then whether to
+    // close at all; Cancel or No to either leaves everything as it was. Yes stops a run that
+    // is going and waits for its end before the program closes.
+    BOOL CanCloseFrame() override;
+
     // The active document's state (a frame without one: nothing loaded).
     virtual DocumentState GetDocumentState() const;
 
@@ -45,9 +50,6 @@ protected:
     // asks for them), their titles, the status bar with the message pane and the CAP, NUM
     // and SCRL indicators, and the pane menu. -1 when a bar cannot be made.
     int OnCreate(CREATESTRUCT* cs) override;
-    // Exit, the close box and Alt+F4: asks first; No leaves everything as it was. Yes stops
-    // a run that is going and waits for its end before the program closes.
-    void OnClose() override;
     // A file dropped during a run is refused (the run works on the open model).
     void OnDropFiles(const std::vector<std::filesystem::path>& files) override;
 

@@ -18,9 +18,11 @@
 #include "controls/GridCell.h"
 #include "controls/GridDropTarget.h"
 #include "controls/GridItem.h"
+#include "controls/InPlaceEdit.h"
 #include "controls/SelectedCellMap.h"
 #include "controls/TitleTip.h"
 
+#include "platform/OleData.h"
 #include "platform/Window.h"
 
 #include <memory>
@@ -188,8 +190,59 @@ public:
     BOOL MarkModified(BOOL modified, int row, int col);
     // Whether the cell accepts text; TRUE without a cell.
     virtual BOOL ValidateCellText(int row, int col, const std::string& text);
-    // Ends the in-place edit of the focus cell, if any.
+
+    // ----- Editing.
+    // Opens the in-place editor on the cell (the title tip hidden first), unless the cell is
+    // outside, the grid not Editable, the cell read-only, still not visible after scrolling it
+    // into view, or the owner refuses GridNotifyBeginEdit. firstKey is a typed character, the
+    // key that ended the previous edit, or FirstKeyMouse (mouse or F2); point is handed to the
+    // cell, (-1, -1) when there is none. A refused start shows nothing and drops the key.
+    virtual void BeginCellEdit(int row, int col, CPoint point, UINT firstKey);
+    // Takes the text an editor reported: nothing when it equals the cell's text; else the text
+    // is stored (not in virtual mode) and the owner hears GridNotifyEndEdit. Accepted by the
+    // cell and the owner (reply 0 or more), the cell is marked modified and redrawn, keeping
+    // what the owner's handler left in it; refused, the old text and marks come back. Either
+    // way the cell's edit ends (OnEndEdit).
+    virtual void CommitCellEdit(int row, int col, const std::string& text);
+    // Ends the in-place edit of the focus cell, if any, reporting its text as it stands.
     virtual void FinishEditing();
+    // Whether the edit being begun follows the end of the previous one by Tab or a navigation
+    // key (whose codes then mean the key, not a typed character).
+    BOOL IsFollowOnEdit() const
+    {
+        return followOnEdit_;
+    }
+    // Gives every selected cell the text "" through SetCellTextChecked; nothing unless Editable.
+    virtual void ClearSelectedCells();
+    // Command ID_EDIT_SELECT_ALL: selects every non-fixed cell (when SelectionEnabled) between
+    // GridNotifySelChanging and GridNotifySelChanged.
+    virtual void OnEditSelectAll();
+
+    // ----- Clipboard.
+    // The selected range as text: a field per cell (the text of a selected cell, "" for one not
+    // selected), "\t" between fields, "\r\n" between rows, none after the last; hidden rows
+    // and columns left out. Null when nothing is selected.
+    virtual std::unique_ptr<COleDataSource> CopySelection();
+    // Pastes the data's text from (row, col): lines at "\n" (a CR before it dropped; a line
+    // that ends in a line break pastes as if it ended in "\r", so a trailing separator or an
+    // empty line clears a cell), fields at tabs and commas, trimmed of white space, each
+    // through SetCellTextChecked (read-only and refused cells keep their text). A hidden row
+    // shifts this and the later lines down; hidden columns are passed over; fields beyond the
+    // grid and an empty last line paste nothing. Then the pasted block is selected
+    // (selectPasted) or the selection cleared. FALSE, changing nothing, when the start cell is
+    // outside or read-only, the grid not Editable, or the data offers no text. The series
+    // editors override it.
+    virtual BOOL PasteText(int row, int col, COleDataObject* data, BOOL selectPasted);
+    // Commands ID_EDIT_COPY, ID_EDIT_CUT (Editable only: copies, then clears the selected
+    // cells) and ID_EDIT_PASTE (Editable only: into the open in-place editor, else PasteText at
+    // the selection's top left, the focus cell or the top left scrollable cell).
+    virtual void OnEditCopy();
+    virtual void OnEditCut();
+    virtual void OnEditPaste();
+    void OnUpdateEditCopy(CCmdUI* pCmdUI);
+    void OnUpdateEditCut(CCmdUI* pCmdUI);
+    void OnUpdateEditPaste(CCmdUI* pCmdUI);
+    void OnUpdateEditSelectAll(CCmdUI* pCmdUI);
 
     // ----- Focus, selection and notification.
     // Returns the previous focus cell. Rows and columns in the fixed part become the first
@@ -264,6 +317,20 @@ public:
     void OnSysColorChange() override;
     LRESULT OnSetFont(WPARAM hFont, LPARAM lParam);
     LRESULT OnGetFont(WPARAM, LPARAM);
+    // Keys move the focus cell (skipping hidden rows and columns) and, without Shift, select
+    // it; with Shift the selection reaches from the anchor. Delete clears the selected cells,
+    // F2 edits the focus cell.
+    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override;
+    void OnSysKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override;
+    // A typed character edits the focus cell with it (not with Ctrl, Esc, during a mouse
+    // action, nor Tab while HandleTabKey).
+    void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) override;
+    LRESULT OnImeChar(WPARAM nChar, LPARAM);
+    // The arrows and characters, and Tab while HandleTabKey without Ctrl.
+    UINT OnGetDlgCode() override;
+    // The editor's report: the text is committed; after Tab or a navigation key the focus moves
+    // as that key moves it and the new focus cell is edited (the same cell at an edge).
+    void OnInPlaceEditEnd(NMHDR* header, LRESULT* result);
 
 protected:
     // One axis of the grid: 0 the columns (horizontal), 1 the rows (vertical).
@@ -313,6 +380,13 @@ private:
     void DrawBackground(CDC* pDC, const CRect& clip, const CRect& visible, int fixedHeight, int fixedWidth);
     void DrawCells(CDC* pDC, const CRect& clip, int firstRow, int lastRow, int top, int firstCol, int lastCol, int left);
     void RememberSystemColours();
+    // Stores a text the grid was given for a cell and asks the cell and the owner
+    // (GridNotifyEndEdit); refused, the cell's text and marks, the grid's flag and sort come back.
+    void StoreCheckedText(int row, int col, const std::string& text);
+    // The nearest row (column) of nonzero size from index stepping by step (+1 or -1) while
+    // within first..last; -1 when there is none.
+    int VisibleRowFrom(int index, int step, int first, int last) const;
+    int VisibleColumnFrom(int index, int step, int first, int last) const;
 
     int rowCount_ = 0;
     int colCount_ = 0;
@@ -332,6 +406,7 @@ private:
     int vScrollMax_ = 0;
     int hScrollMax_ = 0;
     mutable bool marksClear_ = false;
+    BOOL followOnEdit_ = FALSE;
     // The virtual mode's record and cell, filled by every CellAt.
     mutable GridDisplayInfo virtualInfo_;
     mutable CGridCell virtualCell_;

@@ -264,8 +264,11 @@ void CWinApp::OnOpenRecentFile(UINT id)
     const std::size_t index = id - ID_FILE_MRU_FILE1;
     if (index >= recentFiles_.size()) return;
     const std::filesystem::path path = recentFiles_[index];
+    // The save question first, so that its Cancel is not taken for a file that failed.
+    if (!template_) return;
+    if (CDocument* document = template_->GetDocument(); document && !document->SaveModified()) return;
     // A file that no longer opens leaves the list.
-    if (!OpenDocumentFile(path)) {
+    if (!template_->OpenDocumentFile(path, TRUE, FALSE)) {
         std::erase(recentFiles_, path);
         SaveRecentFiles();
     }

@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -21,11 +22,22 @@
 
 #include <utility>
 
+namespace {
+
+// The screen's resolution at which an edit control's font is resolved, as device contexts do.
+constexpr int EditFontDpi = 96;
+
+// A picker that holds no time shows its least value, drawn as a blank: a time no user means.
+const QDateTime NoTime = PickerNoTime();
+
+}  // namespace
+
 const CRuntimeClass CDialog::Runtime{"CDialog", &CWnd::Runtime, nullptr};
 const CRuntimeClass CStatic::Runtime{"CStatic", &CWnd::Runtime, &CreateRuntimeObject<CStatic>};
 const CRuntimeClass CButton::Runtime{"CButton", &CWnd::Runtime, &CreateRuntimeObject<CButton>};
 const CRuntimeClass CEdit::Runtime{"CEdit", &CWnd::Runtime, &CreateRuntimeObject<CEdit>};
 const CRuntimeClass CComboBox::Runtime{"CComboBox", &CWnd::Runtime, &CreateRuntimeObject<CComboBox>};
+const CRuntimeClass CDateTimeCtrl::Runtime{"CDateTimeCtrl", &CWnd::Runtime, &CreateRuntimeObject<CDateTimeCtrl>};
 
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_nIDTemplate(templateId), m_pParentWnd(parent), templateId_(templateId)
 {
@@ -246,7 +258,93 @@ void CEdit::SetSel(int start, int end)
     const int length = int(edit->text().size());
     const int from = std::clamp(start, 0, length);
     const int to = end < 0 ? length : std::clamp(end, 0, length);
-    edit->setSelection(from, to - from);
+    if (from == to) edit->setCursorPosition(to);
+    else edit->setSelection(from, to - from);
+}
+
+void CEdit::GetSel(int& start, int& end) const
+{
+    start = end = 0;
+    auto* edit = qobject_cast<QLineEdit*>(GetWidget());
+    if (!edit) return;
+    if (edit->hasSelectedText()) {
+        start = edit->selectionStart();
+        end = edit->selectionEnd();
+    } else {
+        start = end = edit->cursorPosition();
+    }
+}
+
+BOOL CEdit::Create(DWORD style, const CRect& rect, CWnd* parent, UINT id)
+{
+    AssertUiThread();
+    if (GetSafeHwnd() || !parent || !parent->GetWidget()) return FALSE;
+    QWidget* parentWidget = parent->GetClientWidget();
+    auto* edit = new WindowWidget<QLineEdit>(this, parentWidget);
+    edit->setGeometry(rect.left, rect.top, std::max(rect.Width(), 0), std::max(rect.Height(), 0));
+    edit->setFrame((style & WS_BORDER) != 0);
+    edit->setReadOnly((style & ES_READONLY) != 0);
+    Qt::Alignment align = Qt::AlignLeft;
+    if ((style & 0x3) == ES_RIGHT) align = Qt::AlignRight;
+    else if ((style & 0x3) == ES_CENTER) align = Qt::AlignHCenter;
+    edit->setAlignment(align | Qt::AlignVCenter);
+    edit->setFocusPolicy(Qt::StrongFocus);
+    AttachWidget(edit, id, style | WS_CHILD);
+    EnableControlInput();
+    if (style & WS_VISIBLE) edit->show();
+    else edit->hide();
+    return TRUE;
+}
+
+LRESULT CEdit::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* edit = qobject_cast<QLineEdit*>(GetWidget());
+    if (!edit || !HasControlInput()) {
+        if (message == WM_PASTE && edit) edit->paste();
+        return CWnd::DefWindowProc(message, wParam, lParam);
+    }
+    QEvent* event = TranslatedEvent();
+    switch (message) {
+    case WM_KEYDOWN:
+        if (event && event->type() == QEvent::KeyPress) {
+            // A key that types a character (Backspace too) types it with its WM_CHAR; Tab, Enter
+            // and Esc are the dialog's. The others are the control's: caret, Delete, Ctrl keys.
+            const auto* key = static_cast<const QKeyEvent*>(event);
+            const int k = key->key();
+            const bool typing =
+                k == Qt::Key_Backspace || k == Qt::Key_Tab || k == Qt::Key_Backtab || k == Qt::Key_Return ||
+                k == Qt::Key_Enter || k == Qt::Key_Escape ||
+                (!(key->modifiers() & Qt::ControlModifier) && !key->text().isEmpty() && key->text().at(0).isPrint());
+            if (!typing) RunControlDefault(event);
+        }
+        return 0;
+    case WM_CHAR: {
+        const auto c = static_cast<unsigned char>(wParam);
+        if (c == VK_BACK) {
+            QKeyEvent backspace(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, QStringLiteral("\b"));
+            RunControlDefault(&backspace);
+        } else if (c >= 0x20 && c != 0x7F) {
+            QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, Cp1252ToQString(std::string(1, char(c))));
+            RunControlDefault(&typed);
+        } else if (event) {
+            event->ignore();
+        }
+        return 0;
+    }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        if (event && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) RunControlDefault(event);
+        return 0;
+    case WM_PASTE: edit->paste(); return 0;
+    case WM_SETFONT:
+        editFont_ = reinterpret_cast<HFONT>(wParam);
+        if (const CFont* font = CFont::FromHandle(editFont_)) edit->setFont(font->Resolve(EditFontDpi, MM_TEXT).font);
+        if (lParam) edit->update();
+        return 0;
+    case WM_GETFONT: return LRESULT(editFont_);
+    case WM_GETDLGCODE: return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
+    default: return CWnd::DefWindowProc(message, wParam, lParam);
+    }
 }
 
 int CComboBox::AddString(const std::string& text)
@@ -309,4 +407,45 @@ int CComboBox::FindStringExact(int start, const std::string& text) const
         if (combo->itemText(i).compare(wanted, Qt::CaseInsensitive) == 0) return i;
     }
     return CB_ERR;
+}
+
+BOOL CDateTimeCtrl::SetFormat(const char* format)
+{
+    AssertUiThread();
+    auto* picker = qobject_cast<QDateTimeEdit*>(GetWidget());
+    if (!picker || !format) return FALSE;
+    picker->setDisplayFormat(QString::fromUtf8(format));
+    return TRUE;
+}
+
+BOOL CDateTimeCtrl::SetTime(const SYSTEMTIME* time)
+{
+    AssertUiThread();
+    auto* picker = qobject_cast<QDateTimeEdit*>(GetWidget());
+    if (!picker) return FALSE;
+    const QDateTime value = time ? QDateTime(QDate(time->wYear, time->wMonth, time->wDay),
+                                             QTime(time->wHour, time->wMinute, time->wSecond))
+                                 : QDateTime();
+    const bool valid = value.isValid() && value > NoTime;
+    picker->setDateTime(valid ? value : NoTime);
+    return valid ? TRUE : FALSE;
+}
+
+DWORD CDateTimeCtrl::GetTime(SYSTEMTIME* time) const
+{
+    auto* picker = qobject_cast<QDateTimeEdit*>(GetWidget());
+    if (!picker || !time) return GDT_NONE;
+    const QDateTime value = picker->dateTime();
+    if (!value.isValid() || value <= NoTime) return GDT_NONE;
+    const QDate date = value.date();
+    const QTime clock = value.time();
+    time->wYear = WORD(date.year());
+    time->wMonth = WORD(date.month());
+    time->wDayOfWeek = WORD(date.dayOfWeek() % 7);
+    time->wDay = WORD(date.day());
+    time->wHour = WORD(clock.hour());
+    time->wMinute = WORD(clock.minute());
+    time->wSecond = WORD(clock.second());
+    time->wMilliseconds = 0;
+    return GDT_VALID;
 }

@@ -43,9 +43,11 @@ std::string CSingleDocTemplate::GetFilter() const
     return filter + LoadString(AFX_IDS_ALLFILTER) + "|*.*||";
 }
 
-CDocument* CSingleDocTemplate::OpenDocumentFile(const std::optional<std::filesystem::path>& path, BOOL makeVisible)
+CDocument* CSingleDocTemplate::OpenDocumentFile(const std::optional<std::filesystem::path>& path, BOOL makeVisible,
+                                                BOOL askToSave)
 {
     bool created = false;
+    if (document_ && askToSave && !document_->SaveModified()) return nullptr;
     if (!document_) {
         if (!documentClass_ || !documentClass_->IsDerivedFrom(&CDocument::Runtime) || !frameClass_ ||
             !frameClass_->IsDerivedFrom(&CFrameWnd::Runtime))
@@ -82,6 +84,7 @@ CDocument* CSingleDocTemplate::OpenDocumentFile(const std::optional<std::filesys
         if (created) CloseAllDocuments(FALSE);
         return nullptr;
     }
+    document->SetModifiedFlag(FALSE);
     if (path) document->SetPathName(*path);
     if (CFrameWnd* frame = GetFrame()) frame->InitialUpdateFrame(document, makeVisible);
     return document;

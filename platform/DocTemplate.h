@@ -34,10 +34,13 @@ public:
     // Without a path: a new document (OnNewDocument, title "Untitled"); with one: the file
     // opened (OnOpenDocument, then the file becomes the document's and enters the recent-file
     // list). The first call creates the document, the frame and its view; later calls reuse
-    // them. On success the views get OnInitialUpdate and the frame is shown when makeVisible.
-    // Returns the document, or null when it failed: a failed first call leaves nothing, a
-    // failed later one leaves the document as it was.
-    CDocument* OpenDocumentFile(const std::optional<std::filesystem::path>& path, BOOL makeVisible = TRUE);
+    // them, after the document's save question when askToSave (the caller has asked it
+    // otherwise). On success the document is unmodified, the views get OnInitialUpdate and
+    // the frame is shown when makeVisible. Returns the document, or null when it failed or
+    // the save question was cancelled: a failed first call leaves nothing, a failed later one
+    // leaves the document as it was (modified still, when it was).
+    CDocument* OpenDocumentFile(const std::optional<std::filesystem::path>& path, BOOL makeVisible = TRUE,
+                                BOOL askToSave = TRUE);
 
     // One field of the document string; empty when it has none.
     std::string GetDocString(DocStringIndex index) const;

@@ -62,6 +62,30 @@ void CDocument::OnCloseDocument()
     if (template_) template_->ReleaseDocument(this);  // deletes this document
 }
 
+void CDocument::SetModifiedFlag(BOOL modified)
+{
+    if (modified_ == (modified != FALSE)) return;
+    modified_ = modified != FALSE;
+    UpdateFrameTitles();
+}
+
+BOOL CDocument::SaveModified()
+{
+    if (!modified_) return TRUE;
+    std::string question = LoadString(AFX_IDP_ASK_TO_SAVE);
+    if (const std::size_t slot = question.find("%s"); slot != std::string::npos) question.replace(slot, 2, title_);
+    switch (AfxMessageBox(question, MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES: return DoFileSave();
+    case IDNO: return TRUE;
+    default: return FALSE;
+    }
+}
+
+BOOL CDocument::DoFileSave()
+{
+    return DoSave(pathName_);
+}
+
 void CDocument::OnFileSave()
 {
     DoSave(pathName_);
@@ -88,7 +112,10 @@ BOOL CDocument::DoSave(const std::filesystem::path& path, BOOL replace)
         target = dialog.GetPathName();
     }
     if (!OnSaveDocument(target)) return FALSE;
-    if (replace) SetPathName(target);
+    if (replace) {
+        modified_ = false;
+        SetPathName(target);  // the captions change with it
+    }
     return TRUE;
 }
 

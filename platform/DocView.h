@@ -46,12 +46,27 @@ public:
     // Destroys the frames of the views, then the document (through its template).
     virtual void OnCloseDocument();
 
+    // Whether the document holds changes its file lacks. Set it after every change the user
+    // accepted or a run made; New, Open and a successful save clear it. A change shows in
+    // the frames' captions.
+    void SetModifiedFlag(BOOL modified = TRUE);
+    BOOL IsModified() const { return modified_ ? TRUE : FALSE; }
+    // The save question before the document is replaced or closed: for a modified document
+    // "Save changes to <title>?" with Yes (DoFileSave), No and Cancel. Returns TRUE when the
+    // caller may go on (not modified, saved, or No); FALSE for Cancel or a save that failed,
+    // the document and its file as they were then.
+    virtual BOOL SaveModified();
+    // Yes to the save question: Save (as OnFileSave does, without its own questions).
+    // TRUE when saved.
+    virtual BOOL DoFileSave();
+
     // Save: Save As when the document has no file yet, else OnSaveDocument on its file.
     void OnFileSave();
     // Save As: the save dialog (the template's filter and extension, the overwrite question),
     // then OnSaveDocument; on success the file becomes the document's file.
     void OnFileSaveAs();
-    // Saves under path, or asks for a name first when path is empty. TRUE when saved.
+    // Saves under path, or asks for a name first when path is empty. TRUE when saved; with
+    // replace the file becomes the document's and the modified flag is cleared.
     BOOL DoSave(const std::filesystem::path& path, BOOL replace = TRUE);
 
     // Tells every view but sender (OnUpdate; by default each repaints).
@@ -77,6 +92,7 @@ private:
     std::string title_;
     std::vector<CView*> views_;
     CSingleDocTemplate* template_ = nullptr;
+    bool modified_ = false;
 };
 
 class CView : public CWnd

@@ -1,6 +1,7 @@
 #include "platform/Frame.h"
 
 #include "platform/Application.h"
+#include "platform/DocTemplate.h"
 #include "platform/DocView.h"
 #include "platform/Menu.h"
 #include "platform/Resources.h"
@@ -33,6 +34,8 @@ constexpr int LayoutVersion = 1;
 constexpr QSize DefaultFrameSize(1024, 720);
 // The colour of a toolbar image that shows the button face, as in toolbar bitmaps.
 constexpr QRgb ButtonFaceColour = 0xFFC0C0C0;
+// Before a modified document's title in the caption, as desktop programs mark unsaved work.
+constexpr const char* ModifiedMark = "*";
 // Object name of a status-bar pane label, by its index.
 constexpr const char* PanePrefix = "pane";
 
@@ -417,7 +420,9 @@ void CFrameWnd::OnUpdateFrameTitle(BOOL addToTitle)
 {
     if (!GetWidget()) return;
     CDocument* document = GetActiveDocument();
-    const std::string caption = document && addToTitle ? document->GetTitle() + " - " + m_strTitle : m_strTitle;
+    const std::string caption = document && addToTitle
+                                    ? std::string(document->IsModified() ? ModifiedMark : "") + document->GetTitle() + " - " + m_strTitle
+                                    : m_strTitle;
     GetWidget()->setWindowTitle(Cp1252ToQString(caption));
 }
 
@@ -438,6 +443,14 @@ void CFrameWnd::OnDropFiles(const std::vector<std::filesystem::path>& files)
     for (const std::filesystem::path& file : files) {
         if (app) app->OpenDocumentFile(file);
     }
+}
+
+BOOL CFrameWnd::CanCloseFrame()
+{
+    CWinApp* app = AfxGetApp();
+    if (!app || app->m_pMainWnd != this) return TRUE;
+    CDocument* document = app->GetDocTemplate() ? app->GetDocTemplate()->GetDocument() : nullptr;
+    return document ? document->SaveModified() : TRUE;
 }
 
 bool CFrameWnd::HandleKindEvent(QEvent* event)
@@ -599,6 +612,7 @@ void CFrameWnd::OnUpdateViewStatusBar(CCmdUI* pCmdUI)
 
 void CFrameWnd::OnClose()
 {
+    if (!CanCloseFrame()) return;
     CWinApp* app = AfxGetApp();
     const HWND handle = GetSafeHwnd();
     if (app && app->m_pMainWnd == this) app->CloseAllDocuments(FALSE);

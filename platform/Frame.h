@@ -81,7 +81,8 @@ public:
     // the caption, and the frame shown when makeVisible.
     void InitialUpdateFrame(CDocument* document, BOOL makeVisible);
     void ActivateFrame(int nCmdShow = -1);
-    // Caption: "<document title> - <frame title>", or the frame title without a document.
+    // Caption: "<document title> - <frame title>", with a "*" before a modified document's
+    // title, or the frame title without a document.
     virtual void OnUpdateFrameTitle(BOOL addToTitle);
     // Text of the status bar's message pane.
     void SetMessageText(const std::string& text);
@@ -90,8 +91,12 @@ public:
 
     // Files dropped on the frame arrive as WM_DROPFILES (OnDropFiles) while accepted.
     void DragAcceptFiles(BOOL accept = TRUE);
-    // Default: opens each file through the application.
+    // Default: opens each file through the application (after the save question).
     virtual void OnDropFiles(const std::vector<std::filesystem::path>& files);
+
+    // Whether the frame may close: for the main frame the save question of its document
+    // (SaveModified); TRUE for another frame.
+    virtual BOOL CanCloseFrame();
 
     // The update handlers of the toolbar buttons (the application calls this when idle).
     void OnIdleUpdateCmdUI();
@@ -127,7 +132,8 @@ public:
 
 protected:
     int OnCreate(CREATESTRUCT* cs) override;
-    // Default: the main frame closes every document (and so itself); another frame closes.
+    // Default: when CanCloseFrame allows it, the main frame closes every document (and so
+    // itself); another frame closes.
     void OnClose() override;
     void OnDestroy() override;
     // Frames delete themselves when their window is gone; the main frame's end ends the program.

@@ -9,6 +9,7 @@ constexpr StringResource LayerStrings[] = {
     {AFX_IDS_UNTITLED, "Untitled"},
     {AFX_IDS_ALLFILTER, "All Files (*.*)"},
     {AFX_IDS_REPLACEFILE, "%s already exists.\nDo you want to replace it?"},
+    {AFX_IDP_ASK_TO_SAVE, "Save changes to %s?"},
     {AFX_IDP_PARSE_INT, "Enter an integer."},
     {AFX_IDP_PARSE_REAL, "Enter a number."},
     {AFX_IDS_MEMORY_EXCEPTION, "Out of memory."},

@@ -10,6 +10,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QImage>
@@ -122,6 +123,7 @@ QWidget* MakeEdit(const ControlTemplate& c, QWidget* parent)
     auto* edit = new QLineEdit(QString::fromUtf8(c.text), parent);
     edit->setReadOnly((c.style & ES_READONLY) != 0);
     if (c.style & ES_RIGHT) edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    else if (c.style & ES_CENTER) edit->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     return edit;
 }
 
@@ -132,6 +134,15 @@ QWidget* MakeComboList(const ControlTemplate& c, QWidget* parent)
     combo->setCurrentIndex(-1);
     QObject::connect(combo, &QComboBox::activated, combo, [combo] { Notify(combo, CBN_SELCHANGE); });
     return combo;
+}
+
+QWidget* MakeDateTimePicker(const ControlTemplate&, QWidget* parent)
+{
+    auto* picker = new QDateTimeEdit(parent);
+    picker->setMinimumDateTime(PickerNoTime());
+    picker->setSpecialValueText(QStringLiteral(" "));
+    picker->setDateTime(PickerNoTime());
+    return picker;
 }
 
 // The font of a template (face, points) as a font object, for WM_SETFONT to its custom
@@ -172,6 +183,7 @@ constexpr ControlKindRow ControlKinds[] = {
     {ControlKind::RadioButton, MakeRadioButton, MakeObject<CButton>},
     {ControlKind::Edit, MakeEdit, MakeObject<CEdit>},
     {ControlKind::ComboList, MakeComboList, MakeObject<CComboBox>},
+    {ControlKind::DateTimePicker, MakeDateTimePicker, MakeObject<CDateTimeCtrl>},
 };
 
 const ControlKindRow* FindKind(ControlKind kind)
@@ -192,6 +204,11 @@ CSize DialogBaseUnits(const QFont& font)
 QRect DialogUnitsToPixels(const DialogUnits& units, CSize base)
 {
     return ToPixels(units, base);
+}
+
+QDateTime PickerNoTime()
+{
+    return QDateTime(QDate(1601, 1, 1), QTime(0, 0, 0));
 }
 
 bool BuildTemplateControls(const DialogTemplate& tmpl, QWidget* parent, CSize base,

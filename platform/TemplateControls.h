@@ -9,6 +9,7 @@
 #include <vector>
 
 class CWnd;
+class QDateTime;
 class QFont;
 class QRect;
 class QWidget;
@@ -17,6 +18,9 @@ class QWidget;
 CSize DialogBaseUnits(const QFont& font);
 // A rectangle in dialog units as pixels, for the base units of a font.
 QRect DialogUnitsToPixels(const DialogUnits& units, CSize base);
+
+// The value a date-time picker holds when it holds no time (its least value, drawn blank).
+QDateTime PickerNoTime();
 
 // Makes the controls of tmpl, in template order, as children of parent (the widget that
 // carries the template's font): one object per control appended to controls, radio buttons

@@ -280,6 +280,7 @@ void CNodeTableView::AcceptChanges()
     doc->ProfileViewReset = 1;
     doc->NodeTableRebuild = 1;
     doc->NodeTableEdited = 0;
+    doc->SetModifiedFlag();
     BuildGrid();
     Grid.Invalidate();
 }

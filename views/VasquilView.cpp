@@ -2,9 +2,9 @@
 
 #include "views/HydrographView.h"
 #include "views/NodeTableView.h"
-#include "views/PendingViews.h"
 #include "views/PlanView.h"
 #include "views/ProfileView.h"
+#include "views/XSectionView.h"
 
 #include "app/VasquilDoc.h"
 #include "platform/Menu.h"

@@ -54,9 +54,11 @@ public:
     BOOL OnSaveDocument(const std::filesystem::path& path) override
     {
         g_log.push_back("save " + path.filename().string());
+        if (failSave) return FALSE;
         std::ofstream(path) << "saved";
         return TRUE;
     }
+    bool failSave = false;
     void OnView() { g_log.push_back("document view"); }
     void OnDocument() { g_log.push_back("document document"); }
     void OnToggle() { toggled = !toggled; }
@@ -622,4 +624,134 @@ TEST(FileDialogs, TheProviderRecordsTheRequestAndAnswersAPathOrCancel)
 
     EXPECT_EQ(ParseFileFilter("Nutrients Files (*.nu)|*.NU| Heavy Metal Files (*.hm)|*.HM||").size(), 2u);
     EXPECT_TRUE(ParseFileFilter("").empty());
+}
+
+namespace {
+
+// The contents of a file, empty when it cannot be read.
+std::string Contents(const std::filesystem::path& path)
+{
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
+TEST_F(DocumentFrameTest, TheCaptionMarksAModifiedDocumentAndASaveOrAnOpenClearsIt)
+{
+    const std::filesystem::path river = File("river.tst");
+    ASSERT_NE(app_->OpenDocumentFile(river), nullptr);
+    EXPECT_FALSE(Document()->IsModified());
+    Document()->SetModifiedFlag();
+    EXPECT_TRUE(Document()->IsModified());
+    EXPECT_EQ(Caption(), QStringLiteral("*river.tst - Vasquil Test"));
+    Frame()->SendMessage(WM_COMMAND, ID_FILE_SAVE, 0);
+    EXPECT_FALSE(Document()->IsModified());
+    EXPECT_EQ(Caption(), QStringLiteral("river.tst - Vasquil Test"));
+
+    // A save that fails keeps the mark; so does a file that does not open.
+    Document()->SetModifiedFlag();
+    Document()->failSave = true;
+    Frame()->SendMessage(WM_COMMAND, ID_FILE_SAVE, 0);
+    EXPECT_TRUE(Document()->IsModified());
+    {
+        MessageBoxSink boxes;
+        boxes.answers = {IDNO};
+        EXPECT_EQ(app_->OpenDocumentFile(File("absent.tst", false)), nullptr);
+    }
+    EXPECT_EQ(Caption(), QStringLiteral("*river.tst - Vasquil Test"));
+    Document()->SetModifiedFlag(FALSE);
+    EXPECT_EQ(Caption(), QStringLiteral("river.tst - Vasquil Test"));
+}
+
+// Every way the document is replaced or closed asks before it drops a modified document:
+// Yes saves first (and a failed save stops it), No drops the changes, Cancel does nothing.
+TEST_F(DocumentFrameTest, TheSaveQuestionComesBeforeNewOpenADropARecentFileAndClosing)
+{
+    struct Action
+    {
+        const char* name;
+        std::function<void(const std::filesystem::path& other)> run;
+        bool replaces;  // the document gets another file (else: New or closing)
+    };
+    const Action actions[] = {
+        {"new", [this](const std::filesystem::path&) { Frame()->SendMessage(WM_COMMAND, ID_FILE_NEW, 0); },
+         false},
+        {"open",
+         [this](const std::filesystem::path& other) {
+             FileDialogProvider files;
+             files.answers = {other};
+             Frame()->SendMessage(WM_COMMAND, ID_FILE_OPEN, 0);
+         },
+         true},
+        {"drop",
+         [this](const std::filesystem::path& other) {
+             std::vector<std::filesystem::path> dropped{other};
+             Frame()->SendMessage(WM_DROPFILES, WPARAM(&dropped), 0);
+         },
+         true},
+        {"recent",
+         [this](const std::filesystem::path&) {
+             Frame()->SendMessage(WM_COMMAND, ID_FILE_MRU_FILE1 + 1, 0);
+         },
+         true},
+        {"close", [this](const std::filesystem::path&) { Frame()->SendMessage(WM_CLOSE); }, false},
+    };
+    enum Outcome { Unmodified, Yes, No, Cancel, YesSaveFails };
+    struct Case
+    {
+        Outcome outcome;
+        bool goesOn;              // the action was carried out
+        const char* fileAfter;    // what the document's file holds afterwards
+    };
+    const Case cases[] = {
+        {Unmodified, true, "model"},
+        {Yes, true, "saved"},
+        {No, true, "model"},
+        {Cancel, false, "model"},
+        {YesSaveFails, false, "model"},
+    };
+    for (const Action& action : actions) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(action.name) + " outcome " + std::to_string(c.outcome));
+            if (!app_->m_pMainWnd) {
+                ASSERT_NE(app_->GetDocTemplate()->OpenDocumentFile(std::nullopt), nullptr);
+            }
+            Document()->SetModifiedFlag(FALSE);  // the last case's changes are dropped
+            const std::filesystem::path other = File("other.tst");
+            const std::filesystem::path river = File("river.tst");
+            ASSERT_NE(app_->OpenDocumentFile(river), nullptr);  // the recent files: river, other
+            TestDocument* document = Document();
+            MessageBoxSink boxes;
+            if (c.outcome != Unmodified) document->SetModifiedFlag();
+            document->failSave = c.outcome == YesSaveFails;
+            boxes.answers = {c.outcome == No ? IDNO : c.outcome == Cancel ? IDCANCEL : IDYES};
+            action.run(other);
+
+            if (c.outcome == Unmodified) {
+                EXPECT_TRUE(boxes.shown.empty());
+            } else {
+                ASSERT_FALSE(boxes.shown.empty());
+                EXPECT_EQ(boxes.shown[0].text, "Save changes to river.tst?");
+                EXPECT_EQ(boxes.shown[0].buttons, UINT(MB_YESNOCANCEL));
+            }
+            EXPECT_EQ(Contents(river), c.fileAfter);
+            const bool closed = app_->m_pMainWnd == nullptr;
+            if (!c.goesOn) {
+                ASSERT_FALSE(closed);
+                EXPECT_EQ(Document(), document);
+                EXPECT_EQ(Document()->GetPathName(), river);
+                EXPECT_TRUE(Document()->IsModified());
+                EXPECT_EQ(Caption(), QStringLiteral("*river.tst - Vasquil Test"));
+                continue;
+            }
+            if (std::string(action.name) == "close") {
+                EXPECT_TRUE(closed);
+                continue;
+            }
+            ASSERT_FALSE(closed);
+            EXPECT_FALSE(Document()->IsModified());
+            EXPECT_EQ(Document()->GetPathName(), action.replaces ? other : std::filesystem::path());
+        }
+    }
 }
