@@ -281,8 +281,7 @@ void CVasquilDoc::BuildFromEngine()
     WaterQualityLoaded = 0;
     WaterQualityPath.clear();
 
-    ReachNames.clear();
-    for (int reach : DisplayModel->ReachNumbers) ReachNames.push_back("Reach " + std::to_string(reach));
+    BuildReachNames();
     BuildProfileVariableList();
     BuildOutputNodeList();
     BuildHydrographVariableList();
@@ -332,6 +331,13 @@ void CVasquilDoc::AppendModelVariables(std::vector<std::string>& names, bool zon
     if (WaterQualityLoaded != 1 || !State) return;
     if (State->WQType == WQNutrients) Append(names, NutrientNames);
     else if (State->WQType == WQHeavyMetals || State->WQType == WQXenobiotics) Append(names, MetalNames);
+}
+
+void CVasquilDoc::BuildReachNames()
+{
+    ReachNames.clear();
+    if (!DisplayModel) return;
+    for (int reach : DisplayModel->ReachNumbers) ReachNames.push_back("Reach " + std::to_string(reach));
 }
 
 void CVasquilDoc::BuildOutputNodeList()
