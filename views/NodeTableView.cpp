@@ -3,6 +3,7 @@
 #include "views/NodeTableColumns.h"
 #include "views/SetNodeTableValuesDlg.h"
 
+#include "app/MessageText.h"
 #include "app/RunDialog.h"
 #include "app/VasquilDoc.h"
 #include "datalib/DisplayModel.h"
@@ -16,7 +17,9 @@
 
 #include <QWidget>
 
+#include <charconv>
 #include <new>
+#include <utility>
 
 using VQXDisplayLib::VQXDisplayNode;
 
@@ -29,6 +32,39 @@ constexpr COLORREF CleanTextColour = RGB(0, 0, 0);
 constexpr UINT CellFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS;
 
 constexpr const char* SelectCellsText = "Please select a cell or range of cells.";
+
+// Why the engine refused a node that Accept Changes wrote, by write-back result; %d is the
+// node's number.
+struct WriteFailureMessage {
+    int result;
+    const char* text;
+};
+constexpr WriteFailureMessage WriteFailureMessages[] = {
+    {ModelStateNotInEngine, "Node %d is not in the model; its edits were not accepted."},
+    {ModelStateOverCapacity, "Node %d would exceed a capacity of the model; its edits were not accepted."},
+    {ModelStateInvalidSection, "The cross section of node %d fails its checks; its edits were not accepted."},
+    {ModelStateNoMemory, "Out of memory while node %d was written; its edits were not accepted."},
+};
+constexpr const char* OtherWriteFailureText = "Node %d could not be written to the model (error %d); its edits were not accepted.";
+
+void ShowWriteFailure(int result, int number)
+{
+    for (const WriteFailureMessage& m : WriteFailureMessages) {
+        if (m.result == result) {
+            AfxMessageBox(FormatText(m.text, number), MB_ICONSTOP);
+            return;
+        }
+    }
+    AfxMessageBox(FormatText(OtherWriteFailureText, number, result), MB_ICONSTOP);
+}
+
+// A value as text that reads back as the same double (shortest round trip, C locale).
+std::string ExactText(double value)
+{
+    char buffer[64];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    return std::string(buffer, end);
+}
 
 // A side of the grid within this many pixels of the view's edge, and the grid no larger than
 // the limit along it, makes the grid move with that edge rather than grow.
@@ -54,12 +90,20 @@ CNodeTableView::CNodeTableView() : CFormView(IDD_NODE_TABLE_VIEW)
     MapNotify(GridNotifyEndEdit, IDC_NODE_TABLE_GRID, &CNodeTableView::OnGridEndEdit);
     MapCommand(ID_TABLE_ACCEPT_CHANGES, &CNodeTableView::AcceptChanges);
     MapCommand(ID_TABLE_REJECT_CHANGES, &CNodeTableView::RejectChanges);
-    MapCommand(ID_TABLE_EXPAND_TO_FIT, &CNodeTableView::StretchColumns);
+    MapCommand(ID_TABLE_AUTO_SIZE, &CNodeTableView::OnAutoSize);
+    MapCommand(ID_TABLE_EXPAND_TO_FIT, &CNodeTableView::OnExpandToFit);
+    MapCommand(ID_EDIT_COPY, &CNodeTableView::OnEditCopy);
+    MapCommand(ID_EDIT_CUT, &CNodeTableView::OnEditCut);
+    MapCommand(ID_EDIT_PASTE, &CNodeTableView::OnEditPaste);
     MapCommand(ID_TABLE_SET_VALUES, &CNodeTableView::OnSetValues);
     MapCommand(ID_TABLE_SHOW_OUTPUT_NODES, &CNodeTableView::OnShowOutputNodesOnly);
     MapUpdate(ID_TABLE_ACCEPT_CHANGES, &CNodeTableView::OnUpdateAcceptChanges);
     MapUpdate(ID_TABLE_REJECT_CHANGES, &CNodeTableView::OnUpdateAcceptChanges);
+    MapUpdate(ID_TABLE_AUTO_SIZE, &CNodeTableView::OnUpdateModelLoaded);
     MapUpdate(ID_TABLE_EXPAND_TO_FIT, &CNodeTableView::OnUpdateModelLoaded);
+    MapUpdate(ID_EDIT_COPY, &CNodeTableView::OnUpdateEditCopy);
+    MapUpdate(ID_EDIT_CUT, &CNodeTableView::OnUpdateEditCutPaste);
+    MapUpdate(ID_EDIT_PASTE, &CNodeTableView::OnUpdateEditCutPaste);
     MapUpdate(ID_TABLE_SET_VALUES, &CNodeTableView::OnUpdateSetValues);
     MapUpdate(ID_TABLE_SHOW_OUTPUT_NODES, &CNodeTableView::OnUpdateShowOutputNodesOnly);
 }
@@ -183,37 +227,59 @@ void CNodeTableView::BuildGrid()
     Grid.ColumnHeaderClickSelects = TRUE;
     Grid.RowHeaderClickSelects = TRUE;
     Grid.HideColumnsByResize = TRUE;
+    Grid.CompareFunc = &CGridCtrl::CompareCellNumbers;
     Grid.Modified = FALSE;
-    StretchColumns();
+    Grid.StretchColumnsToWidth();
     state.RefreshFlag = 0;
     Grid.ShowWindow(SW_SHOW);
 }
 
-void CNodeTableView::StretchColumns()
+void CNodeTableView::OnAutoSize()
 {
-    // Every shown column takes an equal share of the difference between the client width and
-    // the columns' total; the first columns take the pixels the share leaves.
-    const int columns = Grid.ColumnCount();
-    if (columns == 0 || !Grid.GetSafeHwnd()) return;
-    Grid.ShowScrollBar(SB_HORZ, FALSE);
-    Grid.ScrollBarsShown &= ~ShownHorizontal;
-    int shown = 0;
-    for (int col = 0; col < columns; ++col) shown += Grid.ColumnWidth(col) > 0 ? 1 : 0;
-    if (shown == 0) return;
-    CRect client;
-    Grid.GetClientRect(&client);
-    const int difference = client.Width() - Grid.TotalWidth();
-    const int share = difference / shown;
-    const int remainder = (difference >= 1 ? difference : -difference) % shown;
-    for (int col = 0; col < columns; ++col) {
-        const int width = Grid.ColumnWidth(col);
-        if (width <= 0) continue;
-        int extra = share;
-        if (col < remainder) extra += difference >= 1 ? 1 : -1;
-        Grid.SetColumnWidth(col, width + extra);
-    }
+    if (!RowsCurrent()) return;
+    Grid.FitAllToText();
     Grid.Invalidate();
-    Grid.UpdateScrollBars();
+}
+
+void CNodeTableView::OnExpandToFit()
+{
+    if (!RowsCurrent()) return;
+    Grid.StretchColumnsToWidth();
+    Grid.Invalidate();
+}
+
+bool CNodeTableView::TakesEdits() const
+{
+    const CVasquilDoc* doc = GetDocument();
+    return RowsCurrent() && !doc->IsRunning();
+}
+
+void CNodeTableView::OnEditCopy()
+{
+    if (RowsCurrent()) Grid.OnEditCopy();
+}
+
+void CNodeTableView::OnEditCut()
+{
+    if (TakesEdits()) Grid.OnEditCut();
+}
+
+void CNodeTableView::OnEditPaste()
+{
+    if (TakesEdits()) Grid.OnEditPaste();
+}
+
+void CNodeTableView::OnUpdateEditCopy(CCmdUI* pCmdUI)
+{
+    if (RowsCurrent()) Grid.OnUpdateEditCopy(pCmdUI);
+    else pCmdUI->Enable(FALSE);
+}
+
+void CNodeTableView::OnUpdateEditCutPaste(CCmdUI* pCmdUI)
+{
+    if (!TakesEdits()) pCmdUI->Enable(FALSE);
+    else if (pCmdUI->m_nID == ID_EDIT_CUT) Grid.OnUpdateEditCut(pCmdUI);
+    else Grid.OnUpdateEditPaste(pCmdUI);
 }
 
 void CNodeTableView::RefreshValues()
@@ -261,15 +327,25 @@ void CNodeTableView::AcceptChanges()
     ModelState& state = *doc->State;
     for (int row = 1; row < Grid.RowCount(); ++row) {
         VQXDisplayNode* node = RowNodes[std::size_t(row)];
-        bool written = false;
+        // The node's values before the row's edits, column id and exact text, for a refusal.
+        std::vector<std::pair<int, std::string>> previous;
         for (int col = 1; col < Grid.ColumnCount(); ++col) {
             if (!(Grid.CellState(row, col) & CellStateModified)) continue;
+            const int id = ColumnIds[std::size_t(col)];
             const std::string text = Grid.CellText(row, col);
-            if (node) node->SetColumnValue(ColumnIds[std::size_t(col)], text);
+            if (node) {
+                previous.emplace_back(id, ExactText(node->GetColumnValue(id)));
+                node->SetColumnValue(id, text);
+            }
             WriteCell(row, col, text, false);
-            written = true;
         }
-        if (written && node) state.WriteNodeToEngine(node);
+        if (previous.empty() || !node) continue;
+        const int result = state.WriteNodeToEngine(node);
+        if (result != ModelStateOk) {
+            // The engine kept its values: the node gets its own back, the latest edit first.
+            for (auto it = previous.rbegin(); it != previous.rend(); ++it) node->SetColumnValue(it->first, it->second);
+            ShowWriteFailure(result, node->Number);
+        }
     }
     VQXDisplayLib::VQXDisplayModel& model = *doc->DisplayModel;
     model.CollectReachNumbers();

@@ -62,7 +62,9 @@ public:
     // Accept Changes: the modified cells row by row, left to right, into their nodes, each
     // written row then into the engine once; the reach numbers, zones, output-node list and
     // reach names rebuilt; the profile and cross-section views told to re-initialise; the
-    // table rebuilt and not edited.
+    // table rebuilt and not edited. A row the engine refuses gets its node's values back (the
+    // engine changed nothing), and a message names the node and why; the other rows stay
+    // accepted.
     void AcceptChanges();
     // Reject Changes: the modified cells get their nodes' values again; not edited.
     void RejectChanges();
@@ -72,6 +74,15 @@ public:
     void OnSetValues();
     // Show Output Nodes Only: the rows switch between all nodes and the output nodes.
     void OnShowOutputNodesOnly();
+    // Auto Size: every column and row fitted to its cells' texts.
+    void OnAutoSize();
+    // Expand To Fit: the columns share the grid's width out.
+    void OnExpandToFit();
+    // Copy, Cut and Paste of the grid's selection; Cut and Paste (which pass the edit check
+    // cell by cell) wait while a run goes.
+    void OnEditCopy();
+    void OnEditCut();
+    void OnEditPaste();
 
     // Enabling of the table's commands. Accept, Reject and Set Values wait while a run goes;
     // Accept and Reject need pending edits; Auto Size, Expand To Fit and Show Output Nodes
@@ -81,6 +92,8 @@ public:
     void OnUpdateSetValues(CCmdUI* pCmdUI);
     void OnUpdateModelLoaded(CCmdUI* pCmdUI);
     void OnUpdateShowOutputNodesOnly(CCmdUI* pCmdUI);
+    void OnUpdateEditCopy(CCmdUI* pCmdUI);
+    void OnUpdateEditCutPaste(CCmdUI* pCmdUI);
 
     CGridCtrl Grid;
     int LastWidth = -1;
@@ -109,5 +122,6 @@ private:
     void WriteCell(int row, int col, const std::string& text, bool pending);
     // A value cell's text from its node.
     std::string NodeText(int row, int col) const;
-    void StretchColumns();
+    // True when the rows are current and no run goes: the cells may change.
+    bool TakesEdits() const;
 };

@@ -275,6 +275,64 @@ TEST_F(NodeTableViewTest, AcceptWritesToEngine)
     EXPECT_NEAR(reopened->GetColumnValue(DischargeColumn), 42.5, 1e-3);
 }
 
+// A row the engine refuses keeps its node's values and names the node; the message says so.
+TEST_F(NodeTableViewTest, AcceptReportsARefusedRow)
+{
+    ASSERT_TRUE(OpenOnTable("ft0-metric.vqx"));
+    const int col = ColumnOf(StageColumn);
+    const int row = WritableRow(col);
+    VQXDisplayNode* node = Table()->RowNodes[std::size_t(row)];
+    const double before = node->GetColumnValue(StageColumn);
+    Edit(row, col, "321.5");
+    // No engine node has this number, so the engine refuses the row.
+    const int number = node->Number;
+    node->Number = 987654;
+    boxes_.shown.clear();
+    Table()->AcceptChanges();
+    node->Number = number;
+    ASSERT_EQ(boxes_.shown.size(), 1u);
+    EXPECT_EQ(boxes_.shown[0].text, "Node 987654 is not in the model; its edits were not accepted.");
+    EXPECT_DOUBLE_EQ(node->GetColumnValue(StageColumn), before);
+    EXPECT_EQ(Doc()->NodeTableEdited, 0);
+}
+
+// The columns fill the grid's width after a build and after Expand To Fit; Auto Size fits
+// them to their texts; a header sort orders rows by number.
+TEST_F(NodeTableViewTest, SizingAndSorting)
+{
+    ASSERT_TRUE(OpenOnTable("ft0-metric.vqx"));
+    CRect client;
+    Grid().GetClientRect(&client);
+    EXPECT_EQ(Grid().TotalWidth(), client.Width());
+    EXPECT_EQ(Grid().CompareFunc, &CGridCtrl::CompareCellNumbers);
+    Table()->OnAutoSize();
+    for (int col = 0; col < Grid().ColumnCount(); ++col) EXPECT_GT(Grid().ColumnWidth(col), 1) << col;
+    Table()->OnExpandToFit();
+    EXPECT_EQ(Grid().TotalWidth(), client.Width());
+}
+
+// Cut of a block clears its writable cells through the edit check: each becomes 0, red and
+// waiting; the node numbers stay.
+TEST_F(NodeTableViewTest, CutOfABlock)
+{
+    ASSERT_TRUE(OpenOnTable("ft0-metric.vqx"));
+    const int col = ColumnOf(StageColumn);
+    const std::string first = Grid().CellText(1, 0);
+    Grid().SetSelectedRange(1, 0, 2, col);
+    Table()->OnEditCut();
+    ProcessEvents();
+    EXPECT_EQ(Grid().CellText(1, 0), first);
+    for (int row = 1; row <= 2; ++row) {
+        for (int c = 1; c <= col; ++c) {
+            if (Grid().CellState(row, c) & CellStateReadOnly) continue;
+            EXPECT_TRUE(Modified(row, c)) << row << ", " << c;
+            EXPECT_EQ(Grid().CellText(row, c),
+                      NodeTableColumns::CellText(0.0, VQXDisplayNode::ColumnDecimals(Table()->ColumnIds[std::size_t(c)])));
+        }
+    }
+    EXPECT_EQ(Doc()->NodeTableEdited, 1);
+}
+
 // Set Values writes every writable cell of the selected block, grey cells kept; Cancel and a
 // missing selection write nothing.
 TEST_F(NodeTableViewTest, SetValues)
