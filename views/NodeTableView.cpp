@@ -45,7 +45,8 @@ constexpr WriteFailureMessage WriteFailureMessages[] = {
     {ModelStateInvalidSection, "The cross section of node %d fails its checks; its edits were not accepted."},
     {ModelStateNoMemory, "Out of memory while node %d was written; its edits were not accepted."},
 };
-constexpr const char* OtherWriteFailureText = "Node %d could not be written to the model (error %d); its edits were not accepted.";
+constexpr const char* OtherWriteFailureText =
+    "Node %d could not be written to the model (error %d); its edits were not accepted.";
 
 void ShowWriteFailure(int result, int number)
 {

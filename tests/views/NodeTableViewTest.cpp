@@ -28,10 +28,7 @@ constexpr int DischargeColumn = 12;
 class NodeTableViewTest : public ViewsTest
 {
 protected:
-    CNodeTableView* Table() const
-    {
-        return static_cast<CNodeTableView*>(Tabs().GetTabWnd(CVasquilView::NodeTableTab));
-    }
+    CNodeTableView* Table() const { return static_cast<CNodeTableView*>(Tabs().GetTabWnd(CVasquilView::NodeTableTab)); }
     CGridCtrl& Grid() const { return Table()->Grid; }
     bool OpenOnTable(const std::string& fixture)
     {
@@ -91,12 +88,12 @@ TEST(NodeTableColumnsTest, ListsByFileTypeAndWaterQuality)
         std::size_t count;
     };
     const Case cases[] = {
-        {FileTypeOpenWater, false, WQNutrients, 15},   {FileTypeOpenWater, true, WQNutrients, 22},
-        {FileTypeOpenWater, true, WQHeavyMetals, 21},  {FileTypeOpenWater, true, WQXenobiotics, 21},
-        {FileTypeStaticIce, false, WQNutrients, 20},   {FileTypeStaticIce, true, WQNutrients, 26},
-        {FileTypeStaticIce, true, WQHeavyMetals, 26},  {FileTypeDynamicIce, false, WQNutrients, 20},
-        {FileTypeDynamicIce, true, WQNutrients, 20},   {FileTypeThermalIce, false, WQNutrients, 34},
-        {FileTypeThermalIce, true, WQNutrients, 40},   {FileTypeThermalIce, true, WQHeavyMetals, 40},
+        {FileTypeOpenWater, false, WQNutrients, 15},  {FileTypeOpenWater, true, WQNutrients, 22},
+        {FileTypeOpenWater, true, WQHeavyMetals, 21}, {FileTypeOpenWater, true, WQXenobiotics, 21},
+        {FileTypeStaticIce, false, WQNutrients, 20},  {FileTypeStaticIce, true, WQNutrients, 26},
+        {FileTypeStaticIce, true, WQHeavyMetals, 26}, {FileTypeDynamicIce, false, WQNutrients, 20},
+        {FileTypeDynamicIce, true, WQNutrients, 20},  {FileTypeThermalIce, false, WQNutrients, 34},
+        {FileTypeThermalIce, true, WQNutrients, 40},  {FileTypeThermalIce, true, WQHeavyMetals, 40},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "file type " << c.fileType << " wq " << c.wq << " type " << c.wqType);
@@ -121,10 +118,22 @@ TEST(NodeTableColumnsTest, EditedCellValue)
         std::optional<double> value;
     };
     const Case cases[] = {
-        {"0", 0.0},        {"0.0", 0.0},         {".", 0.0},           {"", 0.0},
-        {"12", 12.0},      {"12abc", 12.0},      {"-3.5", -3.5},       {"2.5e2", 250.0},
-        {"abc", std::nullopt}, {"-0", std::nullopt}, {" 0", std::nullopt}, {"1e999", std::nullopt},
-        {"-1e999", std::nullopt}, {"inf", std::nullopt}, {"nan", std::nullopt}, {"-", std::nullopt},
+        {"0", 0.0},
+        {"0.0", 0.0},
+        {".", 0.0},
+        {"", 0.0},
+        {"12", 12.0},
+        {"12abc", 12.0},
+        {"-3.5", -3.5},
+        {"2.5e2", 250.0},
+        {"abc", std::nullopt},
+        {"-0", std::nullopt},
+        {" 0", std::nullopt},
+        {"1e999", std::nullopt},
+        {"-1e999", std::nullopt},
+        {"inf", std::nullopt},
+        {"nan", std::nullopt},
+        {"-", std::nullopt},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("text \"") + c.text + "\"");
@@ -166,7 +175,8 @@ TEST_F(NodeTableViewTest, GridOfEveryFileType)
             const VQXDisplayNode* node = Table()->RowNodes[std::size_t(row)];
             const int col = ColumnOf(StageColumn);
             EXPECT_EQ(Grid().CellText(row, col),
-                      NodeTableColumns::CellText(node->GetColumnValue(StageColumn), VQXDisplayNode::ColumnDecimals(StageColumn)));
+                      NodeTableColumns::CellText(node->GetColumnValue(StageColumn),
+                                                 VQXDisplayNode::ColumnDecimals(StageColumn)));
         }
         EXPECT_EQ(Doc()->NodeTableEdited, 0);
     }
@@ -189,9 +199,8 @@ TEST_F(NodeTableViewTest, EndEditRule)
         double value;
     };
     const Case cases[] = {
-        {"abc", false, 0}, {"1e999", false, 0}, {"inf", false, 0}, {"nan", false, 0},
-        {"-0", false, 0},  {" 0", false, 0},    {"12abc", true, 12}, {"3.14159", true, 3.14159},
-        {".", true, 0},    {"12", true, 12},
+        {"abc", false, 0}, {"1e999", false, 0}, {"inf", false, 0},          {"nan", false, 0}, {"-0", false, 0},
+        {" 0", false, 0},  {"12abc", true, 12}, {"3.14159", true, 3.14159}, {".", true, 0},    {"12", true, 12},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string("text \"") + c.text + "\"");
@@ -228,7 +237,8 @@ TEST_F(NodeTableViewTest, RefreshKeepsWaitingEdits)
     Doc()->State->RefreshFlag = 1;
     Table()->RefreshValues();
     EXPECT_TRUE(Modified(row, col));
-    EXPECT_EQ(Grid().CellText(row, col), NodeTableColumns::CellText(123.5, VQXDisplayNode::ColumnDecimals(StageColumn)));
+    EXPECT_EQ(Grid().CellText(row, col),
+              NodeTableColumns::CellText(123.5, VQXDisplayNode::ColumnDecimals(StageColumn)));
     EXPECT_EQ(Doc()->NodeTableEdited, 1);
 }
 
@@ -243,7 +253,8 @@ TEST_F(NodeTableViewTest, AcceptWritesToEngine)
     ASSERT_GE(discharge, 0);
     int row = -1;
     for (int r = 1; r < Grid().RowCount() && row < 0; ++r)
-        if (!(Grid().CellState(r, stage) & CellStateReadOnly) && !(Grid().CellState(r, discharge) & CellStateReadOnly)) row = r;
+        if (!(Grid().CellState(r, stage) & CellStateReadOnly) && !(Grid().CellState(r, discharge) & CellStateReadOnly))
+            row = r;
     ASSERT_GT(row, 0);
     const int number = Table()->RowNodes[std::size_t(row)]->Number;
     Edit(row, stage, "101.25");
@@ -326,8 +337,9 @@ TEST_F(NodeTableViewTest, CutOfABlock)
         for (int c = 1; c <= col; ++c) {
             if (Grid().CellState(row, c) & CellStateReadOnly) continue;
             EXPECT_TRUE(Modified(row, c)) << row << ", " << c;
-            EXPECT_EQ(Grid().CellText(row, c),
-                      NodeTableColumns::CellText(0.0, VQXDisplayNode::ColumnDecimals(Table()->ColumnIds[std::size_t(c)])));
+            EXPECT_EQ(
+                Grid().CellText(row, c),
+                NodeTableColumns::CellText(0.0, VQXDisplayNode::ColumnDecimals(Table()->ColumnIds[std::size_t(c)])));
         }
     }
     EXPECT_EQ(Doc()->NodeTableEdited, 1);
@@ -378,8 +390,9 @@ TEST_F(NodeTableViewTest, SetValues)
             EXPECT_EQ(Modified(row, col), !readOnly) << row << ", " << col;
             if (readOnly) continue;
             ++written;
-            EXPECT_EQ(Grid().CellText(row, col),
-                      NodeTableColumns::CellText(7.5, VQXDisplayNode::ColumnDecimals(Table()->ColumnIds[std::size_t(col)])));
+            EXPECT_EQ(
+                Grid().CellText(row, col),
+                NodeTableColumns::CellText(7.5, VQXDisplayNode::ColumnDecimals(Table()->ColumnIds[std::size_t(col)])));
         }
     }
     EXPECT_GT(written, 0);
