@@ -17,6 +17,7 @@
 
 #include <QWidget>
 
+#include <algorithm>
 #include <charconv>
 #include <new>
 #include <utility>
@@ -66,11 +67,6 @@ std::string ExactText(double value)
     const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
     return std::string(buffer, end);
 }
-
-// A side of the grid within this many pixels of the view's edge, and the grid no larger than
-// the limit along it, makes the grid move with that edge rather than grow.
-constexpr int EdgeMargin = 7;
-constexpr int SmallExtent = 20;
 
 // A size change of the view, for the child procedure.
 struct SizeChange {
@@ -161,6 +157,9 @@ void CNodeTableView::BuildGrid()
 {
     CVasquilDoc* doc = GetDocument();
     if (!doc || !doc->NodeTableRebuild || !Grid.GetSafeHwnd()) return;
+    // A hidden view has no size of its own yet (an open before the frame is laid out): the
+    // columns would be shared out over a few pixels. The first paint builds.
+    if (!IsWindowVisible()) return;
     doc->NodeTableRebuild = 0;
     CRect window;
     GetWindowRect(&window);
@@ -230,6 +229,9 @@ void CNodeTableView::BuildGrid()
     Grid.HideColumnsByResize = TRUE;
     Grid.CompareFunc = &CGridCtrl::CompareCellNumbers;
     Grid.Modified = FALSE;
+    // Each column first as wide as its title and values, then the columns share the width
+    // left over (or given up), so titles are whole whenever the view is wide enough.
+    Grid.FitAllToText();
     Grid.StretchColumnsToWidth();
     state.RefreshFlag = 0;
     Grid.ShowWindow(SW_SHOW);
@@ -470,14 +472,12 @@ BOOL CNodeTableView::ResizeChildProc(HWND child, LPARAM lParam)
     if (wnd == &change->view->Grid && wnd->GetWidget()) {
         // The grid's place in the view's client area.
         const QRect place = wnd->GetWidget()->geometry();
-        const int left = place.left();
-        const int top = place.top();
-        const int w = place.width();
-        const int h = place.height();
-        const bool moves = ((top < EdgeMargin || change->dy <= 0) && h <= SmallExtent) ||
-                           ((left < EdgeMargin || change->dx <= 0) && w <= SmallExtent);
-        if (moves) wnd->MoveWindow(left + change->dx, top + change->dy, w, h, FALSE);
-        else wnd->MoveWindow(left, top, w + change->dx, h + change->dy, FALSE);
+        // The grid lies over the whole view from its origin: it grows and shrinks with the
+        // view and never moves. (Moving a grid that was still small when it was built, as a
+        // small control near an edge would move, left the table in the view's corner.)
+        const int w = std::max(place.width() + change->dx, 0);
+        const int h = std::max(place.height() + change->dy, 0);
+        wnd->MoveWindow(place.left(), place.top(), w, h, FALSE);
     }
     parent->Invalidate();
     return TRUE;

@@ -40,7 +40,8 @@ public:
     // The form's initial update, the client size recorded, then BuildGrid.
     void OnInitialUpdate() override;
 
-    // Only while the document's NodeTableRebuild flag is set, which it clears first: the grid
+    // Only while the document's NodeTableRebuild flag is set and the view is shown, the flag
+    // cleared first: the grid
     // over the whole view; with a model, the columns of its file type and water-quality data,
     // the rows of all its nodes (or of its output nodes while the display model's ShowAllNodes
     // is 0) under one row of titles, every cell centred, the cells the nodes do not take
