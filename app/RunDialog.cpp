@@ -178,6 +178,20 @@ bool CRunDialog::RefusedNonFinite()
     return !why.empty();
 }
 
+bool CRunDialog::HoldOutputs()
+{
+    std::string why;
+    const std::vector<OutputTarget> targets = Document->Results->Targets(Document->GetPathName().string());
+    if (Document->RunHold.Take(targets, &why) == TargetOk) return true;
+    RefuseStart(why);
+    return false;
+}
+
+void CRunDialog::ReleaseOutputs()
+{
+    Document->RunHold.Release();
+}
+
 void CRunDialog::StartRun()
 {
     HandledSteps = 0;
@@ -203,6 +217,7 @@ void CRunDialog::StartRun()
     SetRunButton("Run", TRUE);
     SetInputsReadOnly(FALSE);
     Document->RunActive = 0;
+    ReleaseOutputs();
     RefuseStart(WorkerBusyText);
 }
 
@@ -273,6 +288,7 @@ void CRunDialog::EndRun()
     // The views grey their editors during a run; they are drawn again without it.
     Document->UpdateAllViews(nullptr, 0);
     OnRunEnded();
+    ReleaseOutputs();
     if (Failure.empty()) Failure = Worker.Failure();
     if (!Failure.empty()) AfxMessageBox(Failure);
 }

@@ -138,6 +138,11 @@ protected:
     static void RefuseStart(const std::string& why);
     // Refuses the start (true) when a value of the model is no finite number.
     static bool RefusedNonFinite();
+    // Holds the outputs the run writes (Output Options' files, database and state-file
+    // folder) for the run; false after refusing the start when another run holds one of them
+    // or a lock file cannot be made. StartRun's refusal and the end of run release them.
+    bool HoldOutputs();
+    void ReleaseOutputs();
     // The common tail of Run: the flags, "Stop", the inputs read-only, the document's run
     // flag, the worker started.
     void StartRun();

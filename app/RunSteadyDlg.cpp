@@ -98,6 +98,7 @@ void CRunSteadyDlg::SetInputsReadOnly(BOOL readOnly)
 void CRunSteadyDlg::Run()
 {
     if (!FieldsAccepted([this] { return FirstFailedCheck(Checks, *this); })) return;
+    if (!HoldOutputs()) return;
 
     ModelState& state = *Document->State;
     state.SteadyIteration = PresentStep;

@@ -245,9 +245,11 @@ void CRunTransDlg::Run()
     state.PushRunSettings();
 
     ResultsWriter& results = *Document->Results;
+    if (!HoldOutputs()) return;
     if (results.DatabaseEnabled == 1) {
         std::string error;
         if (OpenResultsDatabase(results.DatabasePath.c_str(), &Document->RunDatabase, &error) != 0) {
+            ReleaseOutputs();
             RefuseStart(FormatText(DatabaseOpenText, results.DatabasePath.c_str(), error.c_str()));
             return;
         }
@@ -257,6 +259,7 @@ void CRunTransDlg::Run()
         if (!WriteFirstRows()) {
             CloseResultsDatabase(Document->RunDatabase);
             Document->RunDatabase = nullptr;
+            ReleaseOutputs();
             return;
         }
         Document->OutputOptionsChanged = 0;

@@ -1,5 +1,9 @@
 #include "app/VasquilDoc.h"
 
+#include "app/EditBridgingEventsDlg.h"
+#include "app/EditManningsDlg.h"
+#include "app/FileOptionsDlg.h"
+#include "app/GlobalSettingsDlg.h"
 #include "app/LoadMapImageryDlg.h"
 #include "app/MapImagery.h"
 #include "app/MessageText.h"
@@ -182,6 +186,10 @@ CVasquilDoc::CVasquilDoc()
     MapCommand(ID_SIMULATION_TRANSIENT, &CVasquilDoc::OnSimulationTransient);
     MapCommand(ID_SIMULATION_STEADY, &CVasquilDoc::OnSimulationSteady);
     MapCommand(ID_SIMULATION_OUTPUT_OPTIONS, &CVasquilDoc::OnSimulationOutputOptions);
+    MapCommand(ID_FILE_TYPE_OPTIONS, &CVasquilDoc::OnFileTypeOptions);
+    MapCommand(ID_SIMULATION_GLOBAL_SETTINGS, &CVasquilDoc::OnSimulationGlobalSettings);
+    MapCommand(ID_SIMULATION_EDIT_MANNINGS_N, &CVasquilDoc::OnSimulationEditManningsN);
+    MapCommand(ID_SIMULATION_EDIT_BRIDGING_EVENTS, &CVasquilDoc::OnSimulationEditBridgingEvents);
     MapCommand(ID_WQ_OPEN_DATA, &CVasquilDoc::OnWaterQualityOpenData);
     MapCommand(ID_WQ_SAVE_DATA, &CVasquilDoc::OnWaterQualitySaveData);
     MapCommand(ID_WQ_TRANSIENT_SIMULATION, &CVasquilDoc::OnWaterQualityTransientSimulation);
@@ -195,7 +203,10 @@ CVasquilDoc::CVasquilDoc()
     MapUpdate(ID_FILE_SAVE_AS, &CVasquilDoc::OnUpdateFileSave);
     MapUpdate(ID_FILE_LOAD_MAP_IMAGERY, &CVasquilDoc::OnUpdateFileLoadMapImagery);
     MapUpdate(ID_DISPLAY_QW_AS_QFLUX, &CVasquilDoc::OnUpdateDisplayQwAsQflux);
-    MapUpdate(ID_SIMULATION_OUTPUT_OPTIONS, &CVasquilDoc::OnUpdateIdle);
+    for (UINT id : {ID_SIMULATION_OUTPUT_OPTIONS, ID_FILE_TYPE_OPTIONS, ID_SIMULATION_GLOBAL_SETTINGS,
+                    ID_SIMULATION_EDIT_MANNINGS_N})
+        MapUpdate(id, &CVasquilDoc::OnUpdateIdle);
+    MapUpdate(ID_SIMULATION_EDIT_BRIDGING_EVENTS, &CVasquilDoc::OnUpdateEditBridgingEvents);
     MapUpdate(ID_WQ_OPEN_DATA, &CVasquilDoc::OnUpdateWaterQualityOpenData);
     for (UINT id : {ID_WQ_SAVE_DATA, ID_WQ_LOAD_DATABASE_SOLUTION, ID_WQ_GLOBAL_SETTINGS})
         MapUpdate(id, &CVasquilDoc::OnUpdateWaterQualityLoaded);
@@ -271,8 +282,7 @@ void CVasquilDoc::BuildFromEngine()
     WaterQualityLoaded = 0;
     WaterQualityPath.clear();
 
-    ReachNames.clear();
-    for (int reach : DisplayModel->ReachNumbers) ReachNames.push_back("Reach " + std::to_string(reach));
+    BuildReachNames();
     BuildProfileVariableList();
     BuildOutputNodeList();
     BuildHydrographVariableList();
@@ -327,6 +337,13 @@ void CVasquilDoc::AppendModelVariables(std::vector<std::string>& names, bool zon
     if (WaterQualityLoaded != 1 || !State) return;
     if (State->WQType == WQNutrients) Append(names, NutrientNames);
     else if (State->WQType == WQHeavyMetals || State->WQType == WQXenobiotics) Append(names, MetalNames);
+}
+
+void CVasquilDoc::BuildReachNames()
+{
+    ReachNames.clear();
+    if (!DisplayModel) return;
+    for (int reach : DisplayModel->ReachNumbers) ReachNames.push_back("Reach " + std::to_string(reach));
 }
 
 void CVasquilDoc::BuildOutputNodeList()
@@ -471,12 +488,17 @@ void CVasquilDoc::OnSimulationOutputOptions()
     dialog.GiveChoices(r);
 
     std::string failure;
-    if (r.WriteHeaders(GetPathName().string(), WaterQualityPath.string()) != ResultsOk)
-        failure = r.FailureText.empty() ? std::string("a result file could not be written") : r.FailureText;
-    // The database anew with an empty table (the thermal columns when thermal ice is on).
-    if (std::string error; r.DatabaseEnabled == 1 && CreateResultsDatabase(r.DatabasePath.c_str(), &error) != 0 &&
-                           failure.empty())
-        failure = FormatText(DatabaseNotCreatedText, r.DatabasePath.c_str(), error.c_str());
+    // Files another run holds are left to it.
+    OutputHold hold;
+    if (hold.Take(r.Targets(GetPathName().string()), &failure) == TargetOk) {
+        if (r.WriteHeaders(GetPathName().string(), WaterQualityPath.string()) != ResultsOk)
+            failure = r.FailureText.empty() ? std::string("a result file could not be written") : r.FailureText;
+        // The database anew with an empty table (the thermal columns when thermal ice is on).
+        if (std::string error;
+            r.DatabaseEnabled == 1 && CreateResultsDatabase(r.DatabasePath.c_str(), &error) != 0 && failure.empty())
+            failure = FormatText(DatabaseNotCreatedText, r.DatabasePath.c_str(), error.c_str());
+    }
+    hold.Release();
 
     // The intervals: a choice of "time step" writes after every step and shortens no step.
     struct Schedule {
@@ -497,6 +519,108 @@ void CVasquilDoc::OnSimulationOutputOptions()
     }
     OutputOptionsChanged = 1;
     if (!failure.empty()) AfxMessageBox(FormatText(OutputsNotReadyText, failure.c_str()));
+}
+
+void CVasquilDoc::OnFileTypeOptions()
+{
+    if (!State || IsRunning()) return;
+    CFileOptionsDlg dialog(AfxGetMainWnd());
+    dialog.FileType = State->FileType;
+    if (dialog.DoModal() != IDOK || dialog.FileType == State->FileType) return;
+    ChangeFileType(dialog.FileType);
+}
+
+void CVasquilDoc::ChangeFileType(int fileType)
+{
+    ModelState& s = *State;
+    s.FileType = fileType;
+    s.HydrodynamicsOn = 1;
+    s.DynamicIceOn = fileType == FileTypeDynamicIce ? 1 : 0;
+    s.ThermalIceOn = fileType == FileTypeThermalIce ? 1 : 0;
+    if (fileType == FileTypeThermalIce) {
+        // A thermal model needs a zone and an event; one that had more (before it was taken to
+        // another type) gets them back as they were.
+        s.PullGlobalSettings();
+        if (s.ZoneCount == 0) s.ZoneCount = 1;
+        if (s.EventCount == 0) s.EventCount = 1;
+        s.PushGlobalSettings();
+        s.RefreshNodeResults();
+        DisplayModel->AttachNodeZones();
+        LinkNodesToZones();
+    }
+    ModelControl& mc = g_ModelControl;
+    mc.FileType = s.FileType;
+    mc.HydrodynamicsOn = s.HydrodynamicsOn;
+    mc.DynamicIceOn = s.DynamicIceOn;
+    mc.ThermalIceOn = s.ThermalIceOn;
+    mc.WaterQualityOn = s.WaterQualityOn;
+    s.UpdateSolutionCaption();
+    SetModifiedFlag(TRUE);
+    NodeTableRebuild = 1;
+    PlanViewReset = 1;
+    ProfileViewReset = 1;
+    // The hydrograph's variables follow the file type as the profile's do.
+    HydrographViewReset = 1;
+    BuildProfileVariableList();
+    BuildHydrographVariableList();
+    UpdateAllViews(nullptr, 0);
+}
+
+void CVasquilDoc::OnSimulationGlobalSettings()
+{
+    if (!State || IsRunning()) return;
+    ModelState& s = *State;
+    s.PullGlobalSettings();
+    CGlobalSettingsDlg dialog(AfxGetMainWnd());
+    dialog.TakeSettings(s);
+    if (dialog.DoModal() != IDOK) return;
+    const int units = s.UnitSystem;
+    dialog.GiveSettings(s);
+    if (s.UnitSystem != units) {
+        // The display's events are in the old units: the engine takes the new units with the
+        // counts it has, the display is read again in the new units, and only then do the
+        // counts change (a new count writes the display's events into the engine).
+        const int zones = s.ZoneCount;
+        const int events = s.EventCount;
+        s.ZoneCount = g_ModelControl.AtmosphericZoneCount;
+        s.EventCount = g_ModelControl.BridgingEventCount;
+        s.PushGlobalSettings();
+        DisplayModel->UnitSystem = s.UnitSystem;
+        s.RefreshNodeGeometry();
+        s.RefreshBoundarySeries();
+        s.RefreshBridgingEvents();
+        s.ZoneCount = zones;
+        s.EventCount = events;
+        PlanViewReset = 1;
+        CrossSectionViewReset = 1;
+        NodeTableRebuild = 1;
+    }
+    s.PushGlobalSettings();
+    s.PushRunSettings();
+    s.RefreshNodeResults();
+    SetModifiedFlag(TRUE);
+    UpdateAllViews(nullptr, 0);
+}
+
+void CVasquilDoc::OnSimulationEditManningsN()
+{
+    if (!State || IsRunning()) return;
+    CEditManningsDlg dialog(DisplayModel.get(), State.get(), AfxGetMainWnd());
+    if (dialog.DoModal() != IDOK) return;
+    SetModifiedFlag(TRUE);
+    CrossSectionViewReset = 1;
+    NodeTableRebuild = 1;
+    UpdateAllViews(nullptr, 0);
+}
+
+void CVasquilDoc::OnSimulationEditBridgingEvents()
+{
+    if (!State || IsRunning() || State->FileType != FileTypeThermalIce) return;
+    CEditBridgingEventsDlg dialog(DisplayModel.get(), State.get(), AfxGetMainWnd());
+    if (dialog.DoModal() != IDOK) return;
+    SetModifiedFlag(TRUE);
+    PlanViewReset = 1;
+    UpdateAllViews(nullptr, 0);
 }
 
 void CVasquilDoc::ShowRunDialogs(int command)
@@ -551,6 +675,12 @@ void CVasquilDoc::OnUpdateFileLoadMapImagery(CCmdUI* pCmdUI)
 void CVasquilDoc::OnUpdateIdle(CCmdUI* pCmdUI)
 {
     pCmdUI->Enable(DisplayModel != nullptr && TransientDialog && SteadyDialog && !IsRunning());
+}
+
+void CVasquilDoc::OnUpdateEditBridgingEvents(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(DisplayModel != nullptr && TransientDialog && SteadyDialog && !IsRunning() && State &&
+                   State->FileType == FileTypeThermalIce);
 }
 
 void CVasquilDoc::OnUpdateDisplayQwAsQflux(CCmdUI* pCmdUI)

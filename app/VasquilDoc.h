@@ -10,6 +10,7 @@
 #pragma once
 
 #include "datalib/NewChannelModel.h"
+#include "engine/OutputTargets.h"
 #include "platform/DocView.h"
 #include "platform/Image.h"
 
@@ -67,6 +68,9 @@ public:
     void BuildHydrographVariableList();
     // Captions of the output nodes (hydro code 0) in list order.
     void BuildOutputNodeList();
+    // "Reach n" for each of the display model's reach numbers, in their order: the options
+    // dialogs pair the names with the numbers by position.
+    void BuildReachNames();
 
     // New: the save question of a modified model (Cancel or a failed save: nothing happens),
     // the New File dialog, then the new channel's file written and opened as the document.
@@ -97,6 +101,27 @@ public:
     // the files get their headers, the database is made afresh, the intervals are set and the
     // next Run starts the outputs.
     void OnSimulationOutputOptions();
+
+    // File Type Options: the file-type dialog; on OK with another type the model becomes that
+    // type (ChangeFileType).
+    void OnFileTypeOptions();
+    // The model becomes of fileType: its equation systems are switched by the type; a thermal
+    // model gets an atmospheric zone and a bridging event where it has none (those it had are
+    // kept), the views and the lists of variables are rebuilt. What belongs to another type
+    // stays in the engine, so a change back loses nothing; saving writes only what the current
+    // type holds.
+    void ChangeFileType(int fileType);
+    // Global Settings: the dialog filled from the model state; on OK its values go back by the
+    // rules of the file type, into the engine too. A change of the system of units shows the
+    // nodes, the boundary series and the bridging events in the new units.
+    void OnSimulationGlobalSettings();
+
+    // Edit Manning's n Values: the editor of the nodes' n values; once it applied a change the
+    // cross-section editor and the node table are rebuilt.
+    void OnSimulationEditManningsN();
+    // Edit User Defined Bridging Events (thermal ice only): the editor of the events; once it
+    // applied a change the plan view is rebuilt.
+    void OnSimulationEditBridgingEvents();
 
     // Transient WQ Simulation: the water-quality run dialog's window, as Transient shows its.
     void OnWaterQualityTransientSimulation();
@@ -132,8 +157,11 @@ public:
     // Load Georeferenced Map Imagery: a model is loaded.
     void OnUpdateFileLoadMapImagery(CCmdUI* pCmdUI);
     void OnUpdateDisplayQwAsQflux(CCmdUI* pCmdUI);
-    // Output Options: a model is loaded, its run dialogs exist and none runs.
+    // Output Options, File Type Options, Global Settings, Edit Manning's n Values: a model is
+    // loaded, its run dialogs exist and none runs.
     void OnUpdateIdle(CCmdUI* pCmdUI);
+    // Edit User Defined Bridging Events: as OnUpdateIdle, for a thermal-ice model.
+    void OnUpdateEditBridgingEvents(CCmdUI* pCmdUI);
     // Open WQ Data: a model is loaded and no run goes; ticked with water-quality data loaded.
     void OnUpdateWaterQualityOpenData(CCmdUI* pCmdUI);
     // Save WQ Data, Global WQ Settings, Load Database Solution: water-quality data are loaded
@@ -178,6 +206,9 @@ public:
     std::filesystem::path WaterQualityPath;
     // The results database's connection while a transient run writes to it.
     ResultsDatabase* RunDatabase = nullptr;
+    // The outputs of the present run, held from its start to its end so that no other run
+    // (another document, or vasquil-batch) writes into them meanwhile.
+    OutputHold RunHold;
 
     // The present local date and time, written as the start of a new model; tests set a fixed one.
     std::function<CalendarDate()> Clock = LocalDateNow;

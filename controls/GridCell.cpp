@@ -1,5 +1,8 @@
 #include "controls/GridCell.h"
 
+#include "controls/GridCtrl.h"
+#include "controls/InPlaceEdit.h"
+
 #include "platform/SystemInfo.h"
 
 const CRuntimeClass CGridCell::Runtime{"CGridCell", &CGridCellBase::Runtime, &CreateRuntimeObject<CGridCell>};
@@ -84,6 +87,30 @@ void CGridCell::Reset()
     editing_ = FALSE;
     grid_ = nullptr;
     editWnd_ = nullptr;
+}
+
+BOOL CGridCell::Edit(int row, int col, CRect rect, CPoint, UINT id, UINT firstChar)
+{
+    if (editing_) {
+        if (editWnd_) editWnd_->SendMessage(WM_CHAR, firstChar, 1);
+        return TRUE;
+    }
+    const UINT format = GetFormat();
+    DWORD style = ES_LEFT;
+    if (format & DT_RIGHT) style = ES_RIGHT;
+    else if (format & DT_CENTER) style = ES_CENTER;
+    editing_ = TRUE;
+    editWnd_ = nullptr;
+    if (!grid_) return TRUE;
+    auto* editor = new CInPlaceEdit(grid_, rect, style, id, row, col, GetText(), firstChar, grid_->IsFollowOnEdit());
+    if (editor->IsWindowCreated()) editWnd_ = editor;
+    else delete editor;
+    return TRUE;
+}
+
+void CGridCell::EndEdit()
+{
+    if (auto* editor = dynamic_cast<CInPlaceEdit*>(editWnd_)) editor->EndEdit();
 }
 
 void CGridCell::OnEndEdit()

@@ -43,6 +43,12 @@ public:
     BOOL IsEditing() const override { return editing_; }
 
     void Reset() override;
+    // Opens the in-place editor over rect (right-aligned for DT_RIGHT, centred for DT_CENTER)
+    // with the cell's text and the first key; a cell already editing hands the key to its
+    // editor as WM_CHAR. TRUE; the editor stays null when it cannot be made.
+    BOOL Edit(int row, int col, CRect rect, CPoint point, UINT id, UINT firstChar) override;
+    // Ends the open editor's edit, if any (its report reaches the grid).
+    void EndEdit() override;
     void OnEndEdit() override;
 
 protected:

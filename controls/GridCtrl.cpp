@@ -62,6 +62,16 @@ CGridCtrl::CGridCtrl(int, int, int, int)
 
     MapMessage(WM_SETFONT, &CGridCtrl::OnSetFont);
     MapMessage(WM_GETFONT, &CGridCtrl::OnGetFont);
+    MapMessage(WM_IME_CHAR, &CGridCtrl::OnImeChar);
+    MapNotify(GridNotifyEndEdit, InPlaceEditId, &CGridCtrl::OnInPlaceEditEnd);
+    MapCommand(ID_EDIT_SELECT_ALL, &CGridCtrl::OnEditSelectAll);
+    MapCommand(ID_EDIT_COPY, &CGridCtrl::OnEditCopy);
+    MapCommand(ID_EDIT_CUT, &CGridCtrl::OnEditCut);
+    MapCommand(ID_EDIT_PASTE, &CGridCtrl::OnEditPaste);
+    MapUpdate(ID_EDIT_COPY, &CGridCtrl::OnUpdateEditCopy);
+    MapUpdate(ID_EDIT_CUT, &CGridCtrl::OnUpdateEditCut);
+    MapUpdate(ID_EDIT_PASTE, &CGridCtrl::OnUpdateEditPaste);
+    MapUpdate(ID_EDIT_SELECT_ALL, &CGridCtrl::OnUpdateEditSelectAll);
 }
 
 CGridCtrl::~CGridCtrl()
@@ -520,6 +530,11 @@ void CGridCtrl::SetCellTextChecked(int row, int col, const std::string& text)
     if (!Editable) return;
     if (!IsValid(row, col) || (CellState(row, col) & CellStateReadOnly)) return;
     if (SendNotify(row, col, GridNotifyBeginEdit) < 0) return;
+    StoreCheckedText(row, col, text);
+}
+
+void CGridCtrl::StoreCheckedText(int row, int col, const std::string& text)
+{
     const std::string old = CellText(row, col);
     if (text == old) return;
     // What the text changes besides the text itself, for a refusal to put back.
@@ -582,9 +597,4 @@ BOOL CGridCtrl::ValidateCellText(int row, int col, const std::string& text)
 {
     CGridCellBase* cell = CellAt(row, col);
     return cell ? cell->ValidateEdit(text.c_str()) : TRUE;
-}
-
-void CGridCtrl::FinishEditing()
-{
-    // The in-place editor comes with the edit cycle; there is none to end yet.
 }

@@ -168,6 +168,8 @@ public:
     // The flow series (and, with water-quality data, the water-quality series) of every display
     // boundary element.
     void RefreshBoundarySeries();
+    // The number, location, time and ice front of every display bridging event (km or mi, h).
+    void RefreshBridgingEvents();
     // The nodes and elements every display junction links.
     void RefreshJunctionLinks();
 
@@ -182,11 +184,17 @@ public:
     int WriteNodeToEngine(VQXDisplayLib::VQXDisplayNode* node);
     // The display node's cross section into engineNode (the engine node of its number when
     // null): points, banks, roughness and sinuosity rows, the property table built again, the
-    // invert and the smallest flow area. ModelStateOverCapacity beyond the engine's table,
-    // ModelStateInvalidSection for fewer than two points or levels or no roughness or sinuosity
-    // row, ModelStateNoMemory when no table can be had. A node without a display cross section
-    // becomes rectangular.
+    // invert (the display node's too) and the smallest flow area. ModelStateOverCapacity beyond
+    // the engine's table, ModelStateInvalidSection for fewer than two points or levels or no
+    // roughness or sinuosity row, ModelStateNoMemory when no table can be had. A node without a
+    // display cross section becomes rectangular.
     int WriteCrossSectionToEngine(VQXDisplayLib::VQXDisplayNode* node, NodeRecord* engineNode);
+    // The display event's location, ice-front location and time into the engine event of its
+    // number (one of the first BridgingEventCount records), all three whether changed or not.
+    int WriteBridgingEventToEngine(const VQXDisplayLib::VQXBridgingEvent* event);
+    // The display node's bed roughness (the Manning's n of a rectangular channel) into the
+    // engine node of its number, and nothing else.
+    int WriteBedRoughnessToEngine(VQXDisplayLib::VQXDisplayNode* node);
     // The display element's flow series into its engine element's hydrograph (the thermal
     // columns of an inflow of a thermal-ice model too); ModelStateOverCapacity beyond
     // MaxSeriesEntries rows.

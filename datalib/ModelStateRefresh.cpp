@@ -111,6 +111,22 @@ void ModelState::RefreshBoundarySeries()
     }
 }
 
+void ModelState::RefreshBridgingEvents()
+{
+    if (DisplayModel == nullptr)
+        return;
+    int count = 0;
+    VQXBridgingEvent* d = DisplayModel->FirstEvent();
+    for (const BridgingEventRecord* e = g_BridgingEvents; e != nullptr && d != nullptr && count < g_ModelControl.BridgingEventCount;
+         e = e->Next, d = DisplayModel->NextEvent(), ++count) {
+        d->Number = e->Number;
+        d->BridgingLocation = StationToDisplay(e->BridgingLocation);
+        d->BridgingTime = e->BridgingTime / SecondsPerHour;
+        d->FrontLocation = StationToDisplay(e->FrontLocation);
+        d->FrontStation = e->FrontStation;
+    }
+}
+
 void ModelState::RefreshJunctionLinks()
 {
     if (DisplayModel == nullptr || g_Junctions == nullptr || DisplayModel->JunctionList.Count == 0)

@@ -174,6 +174,32 @@ int ModelState::WriteNodeToEngine(VQXDisplayNode* d)
     return ModelStateOk;
 }
 
+int ModelState::WriteBridgingEventToEngine(const VQXBridgingEvent* d)
+{
+    if (d == nullptr)
+        return ModelStateNotInEngine;
+    int count = 0;
+    for (BridgingEventRecord* e = g_BridgingEvents; e != nullptr && count < g_ModelControl.BridgingEventCount;
+         e = e->Next, ++count) {
+        if (e->Number != d->Number)
+            continue;
+        e->BridgingLocation = StationToEngine(d->BridgingLocation);
+        e->FrontLocation = StationToEngine(d->FrontLocation);
+        e->BridgingTime = HoursToSeconds(d->BridgingTime);
+        return ModelStateOk;
+    }
+    return ModelStateNotInEngine;
+}
+
+int ModelState::WriteBedRoughnessToEngine(VQXDisplayNode* d)
+{
+    NodeRecord* n = d != nullptr ? EngineNodeByNumber(d->Number, d->Index) : nullptr;
+    if (n == nullptr)
+        return ModelStateNotInEngine;
+    PutPlain(n->ManningN, d->BedRoughness);
+    return ModelStateOk;
+}
+
 int ModelState::WriteCrossSectionToEngine(VQXDisplayNode* d, NodeRecord* n)
 {
     if (d == nullptr)
@@ -244,6 +270,8 @@ int ModelState::WriteCrossSectionToEngine(VQXDisplayNode* d, NodeRecord* n)
     BuildCrossSectionTable(t, n->SectionCode);
     n->Invert = t->LowestElevation;
     n->MinFlowArea = ComputeMinimumFlowArea(n);
+    // The display's bed follows the new table, as a read of the node gives it.
+    d->Invert = Len(n->Invert);
     return ModelStateOk;
 }
 

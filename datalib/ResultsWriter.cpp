@@ -1,8 +1,10 @@
 #include "datalib/ResultsWriter.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <system_error>
 
@@ -38,12 +40,24 @@ void AppendGeneral(std::string& text, double value)
         text.append(buffer, result.ptr);
 }
 
-int WriteStream(std::FILE* file, const std::string& text)
+// Writes text and closes the file; on a failure *error is the system's reason (the first one).
+int WriteStream(std::FILE* file, const std::string& text, int* error)
 {
+    *error = 0;
     const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    if (!written) *error = errno;
     const bool flushed = std::fflush(file) == 0;
+    if (!flushed && *error == 0) *error = errno;
     const bool closed = std::fclose(file) == 0;
+    if (!closed && *error == 0) *error = errno;
     return written && flushed && closed ? ResultsOk : ResultsWriteError;
+}
+
+// "cannot write the <what> '<path>'", with the system's reason when there is one.
+std::string CannotWrite(const std::string& what, const std::string& path, int error)
+{
+    return "cannot write the " + what + " '" + path + "'" +
+           (error != 0 ? ": " + std::string(std::strerror(error)) : "");
 }
 
 // The writer's code of an output target's failure.
@@ -82,9 +96,9 @@ int ResultsWriter::ReplaceFile(const std::string& what, const std::string& path,
     std::FILE* file = CreateTemporaryFor(target, &temporary, what, &FailureText);
     if (file == nullptr)
         return ResultsCannotOpen;
-    if (WriteStream(file, text) != ResultsOk) {
+    if (int error = 0; WriteStream(file, text, &error) != ResultsOk) {
         RemoveTemporary(temporary);
-        FailureText = "cannot write the " + what + " '" + path + "'";
+        FailureText = CannotWrite(what, path, error);
         return ResultsWriteError;
     }
     return ResultOfTarget(ReplaceWithTemporary(temporary, target, what, &FailureText));
@@ -106,8 +120,8 @@ int ResultsWriter::AppendFile(const std::string& what, const std::string& path, 
     if (file == nullptr)
         return CheckOutputTarget(PathOf(path), what, nullptr) == TargetNotRegular ? ResultsNotRegular
                                                                                   : ResultsCannotOpen;
-    if (WriteStream(file, text) != ResultsOk) {
-        FailureText = "cannot write the " + what + " '" + path + "'";
+    if (int error = 0; WriteStream(file, text, &error) != ResultsOk) {
+        FailureText = CannotWrite(what, path, error);
         return ResultsWriteError;
     }
     return ResultsOk;
@@ -591,10 +605,13 @@ int ResultsWriter::WriteStateFile(const std::string& modelPath)
     if (file == nullptr)
         return ResultsCannotOpen;
     // The model writer closes the stream itself, reports write and close failures and refuses
-    // a value that is no finite number.
+    // a value that is no finite number; a failure of the system leaves its reason in errno.
+    errno = 0;
     if (WriteModelFile(file) != 0) {
+        const int error = errno;
         RemoveTemporary(temporary);
-        FailureText = "the model writer could not write the " + what + " '" + path.string() + "'";
+        FailureText = "the model writer could not write the " + what + " '" + path.string() + "'" +
+                      (error != 0 ? ": " + std::string(std::strerror(error)) : "");
         return ResultsModelNotWritten;
     }
     if (const int replaced = ReplaceWithTemporary(temporary, path, what, &FailureText); replaced != TargetOk)

@@ -32,7 +32,79 @@ std::size_t SkipBlanksAndSign(std::string_view text, bool& negative)
     return i;
 }
 
+bool StartsWithWord(std::string_view text, std::string_view word)
+{
+    if (text.size() < word.size())
+        return false;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        const char c = text[i] >= 'A' && text[i] <= 'Z' ? char(text[i] - 'A' + 'a') : text[i];
+        if (c != word[i])
+            return false;
+    }
+    return true;
+}
+
+// The decimal exponent of the leading digit of a plain number (digits, a point, an exponent)
+// that starts text: 1 for "1", 3 for "123.4", -2 for "0.001", 4 for "1e3"; how a value out of
+// the double range tells an overflow (above 0) from an underflow.
+long long LeadingDigitExponent(std::string_view text)
+{
+    std::size_t i = 0;
+    long long position = 0;  // digits before the point from the first non-zero one
+    bool nonZero = false;
+    long long zerosAfterPoint = 0;
+    for (; i < text.size() && IsDigit(text[i]); ++i) {
+        nonZero = nonZero || text[i] != '0';
+        if (nonZero)
+            ++position;
+    }
+    if (i < text.size() && text[i] == '.') {
+        for (++i; i < text.size() && IsDigit(text[i]); ++i) {
+            if (!nonZero && text[i] == '0')
+                ++zerosAfterPoint;
+            else
+                nonZero = true;
+        }
+    }
+    long long exponent = 0;
+    if (i + 1 < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        std::size_t j = i + 1;
+        bool negative = false;
+        if (text[j] == '+' || text[j] == '-') {
+            negative = text[j] == '-';
+            ++j;
+        }
+        for (; j < text.size() && IsDigit(text[j]); ++j) {
+            if (exponent < 1'000'000'000)
+                exponent = exponent * 10 + (text[j] - '0');
+        }
+        if (negative)
+            exponent = -exponent;
+    }
+    return (position > 0 ? position : -zerosAfterPoint) + exponent;
+}
+
 }  // namespace
+
+bool ReadLeadingDouble(std::string_view text, double& value)
+{
+    value = 0.0;
+    bool negative = false;
+    const std::size_t i = SkipBlanksAndSign(text, negative);
+    const std::string_view rest = text.substr(i);
+    if (StartsWithWord(rest, "inf") || StartsWithWord(rest, "nan"))
+        return false;
+    if (rest.empty() || !(IsDigit(rest[0]) || (rest[0] == '.' && rest.size() > 1 && IsDigit(rest[1]))))
+        return true;
+    double number = 0.0;
+    const auto result = std::from_chars(rest.data(), rest.data() + rest.size(), number, std::chars_format::general);
+    if (result.ec == std::errc::result_out_of_range)
+        return LeadingDigitExponent(rest) <= 0;  // an underflow reads as 0, as atof gives it
+    if (result.ec != std::errc() || !std::isfinite(number))
+        return false;
+    value = negative ? -number : number;
+    return true;
+}
 
 void AppendFixed(std::string& text, double value, int decimals)
 {

@@ -25,6 +25,12 @@ void AppendInt(std::string& text, long long value);
 // leading number, or one that reads as infinite or not a number, gives 0.
 double ParseLeadingDouble(std::string_view text);
 
+// The leading decimal number of a text as ParseLeadingDouble reads it, for callers that refuse
+// what atof would read as a number that is not finite: false, and value 0, for a leading
+// "inf", "infinity" or "nan" (any case) and for a number beyond the double range ("1e999").
+// Otherwise true with the number, 0 for a text without one or a number too small for a double.
+bool ReadLeadingDouble(std::string_view text, double& value);
+
 // The leading integer of a text, as C atoi reads it: blanks, an optional sign, digits. A text
 // without one gives 0; a value outside the int range is clamped to it.
 int ParseLeadingInt(std::string_view text);

@@ -299,7 +299,14 @@ void DifferencePlan(int system, const DifferencingPlan& plan)
         for (int j = 0; j < upn; ++j) {
             const double saved = x[j];
             x[j] = saved + h;
-            RefreshNodeState(node, system);
+            if (system == HydrodynamicSystem && j == 1) {
+                // The discharge alone: the current state's area, table lookups and conveyance
+                // hold, only what the discharge enters is taken again.
+                RestoreNodeState(node, system, &g_SavedNode);
+                UpdateNodeDischarge(node);
+            } else {
+                RefreshNodeState(node, system);
+            }
             for (int entry = first; entry < last; ++entry) {
                 const int i = plan.Entries[entry] / MaxElementNodes;
                 const int a = plan.Entries[entry] % MaxElementNodes;

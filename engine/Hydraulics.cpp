@@ -1027,13 +1027,42 @@ int UpdateNodeHydraulics(NodeRecord* node)
         if (mc.ThermalIceOn != 1) node->IceCoveredWidth = node->RectWidth;
     }
 
-    SeparateBedIceShear(node, tab, 1);
+    // The bed friction and ice drag enter the residuals under resistance model 1 alone; under
+    // another model a perturbed state of the differencing leaves them as they were (the node is
+    // put back to its current state afterwards, whose refresh takes them).
+    if (mc.ResistanceModel == 1 || mc.Differencing != AtPerturbedState) SeparateBedIceShear(node, tab, 1);
 
     node->CentroidDepth = tab.T ? tab.ByFlow(CentroidDepthColumn) : node->FlowArea / node->RectWidth * 0.5;
     node->HydraulicDepth = HydraulicDepthOf(node, tab, tab.Flow, node->FlowArea);
     node->GrossHydraulicDepth = HydraulicDepthOf(node, tab, tab.Gross, gross);
     const double wave = node->GrossHydraulicDepth * g;
     node->Froude = node->FlowArea > 0.0 && wave > 0.0 ? node->FluxDischarge / node->FlowArea / std::sqrt(wave) : 0.0;
+    return 1;
+}
+
+int UpdateNodeDischarge(NodeRecord* node)
+{
+    const ModelControl& mc = g_ModelControl;
+    // Resistance model 1 separates the bed and ice stresses by the velocity, through the
+    // section's table at the flow area: the whole refresh.
+    if (mc.ResistanceModel == 1) return UpdateNodeHydraulics(node);
+    const double g = mc.Gravity;
+    node->Discharge = node->HydroUnknowns[1];
+    const double q = node->Discharge;
+    node->Velocity = node->FlowArea > 0.0 ? q / node->FlowArea : 0.0;
+    node->ThermalVelocity = node->Velocity;
+    const double k = node->Conveyance;
+    // A rectangle's or a single section's channel friction slope is that of the whole
+    // conveyance; a compound section's, of its channel alone, is left as it was.
+    if (!SectionOf(node) || node->SectionCode > 0)
+        node->ChannelFrictionSlope = k > 0.0 ? q * std::fabs(q) / (k * k) : 0.0;
+    if (k > 0.0) {
+        node->FrictionTerm = std::fabs(q) * node->FlowArea * g / (k * k);
+        node->FrictionSlope = q * std::fabs(q) / (k * k);
+    } else {
+        node->FrictionTerm = 0.0;
+        node->FrictionSlope = 0.0;
+    }
     return 1;
 }
 

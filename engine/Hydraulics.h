@@ -22,8 +22,16 @@ void BuildCrossSectionTable(CrossSectionTable* table, int count);
 // table; nothing is done for a row outside it.
 void ComputeSectionLevelProperties(CrossSectionTable* table, int row, double level);
 // Every hydraulic quantity of the node from its hydrodynamic unknowns (gross area, discharge):
-// the fields VASQUIL_NODE_HYDRAULICS_OUTPUTS lists. Returns 1.
+// the fields VASQUIL_NODE_HYDRAULICS_OUTPUTS lists. At a perturbed state of the differencing under
+// a resistance model other than 1 the bed friction and ice drag (BedFriction, IceDrag), which
+// only that model's residuals read, are left as they were. Returns 1.
 int UpdateNodeHydraulics(NodeRecord* node);
+// The same for a node whose discharge alone differs from the unknowns its hydraulics were taken
+// at (its hydraulics are those of a refresh at its gross area): the discharge, velocities and
+// friction terms, the rest kept; a compound section's channel friction slope is left as it was.
+// Under resistance model 1, whose stresses take the velocity through the section's table, the
+// whole refresh. Returns 1.
+int UpdateNodeDischarge(NodeRecord* node);
 
 // Every node field UpdateNodeHydraulics writes. A refresh reads nothing that another refresh of
 // the node writes, except the hydrodynamic unknowns: copying these fields out and back puts a

@@ -156,9 +156,37 @@ int ElementNodeCount(const FiniteElementBase* element, ShapeFunctionValues* scra
     return std::min(EvaluateShapeFunctions(element->InterpolationCode, outside, scratch), element->NodeCount);
 }
 
+// The interpolation of a point of an element of exactly N nodes: PointInterpolation's sums, term
+// by term in the same order, over a count the compiler knows.
+template <int N>
+struct FixedPointInterpolation {
+    const GaussPointRecord* gp;
+    NodeRecord* const* nodes;
+
+    template <typename F>
+    double Value(F field) const
+    {
+        double s = 0.0;
+        for (int k = 0; k < N; ++k) s += gp->Interpolation.N[k] * field(nodes[k]);
+        return s;
+    }
+    double Value(double NodeRecord::*m) const
+    {
+        double s = 0.0;
+        for (int k = 0; k < N; ++k) s += gp->Interpolation.N[k] * (nodes[k]->*m);
+        return s;
+    }
+    double Slope(double NodeRecord::*m) const
+    {
+        double s = 0.0;
+        for (int k = 0; k < N; ++k) s += gp->dNdx[k] * (nodes[k]->*m);
+        return s;
+    }
+};
+
 // Areas, discharge, their slopes and the velocity of the current level at the point.
-template <typename Point>
-void InterpolateCurrentFlow(const PointInterpolation& at, Point* p)
+template <typename Point, typename At>
+void InterpolateCurrentFlow(const At& at, Point* p)
 {
     p->A = at.Value(&NodeRecord::FlowArea);
     p->Ag = at.Value(&NodeRecord::GrossArea);
@@ -214,11 +242,14 @@ void InterpolateNaturalPrevious(const PointInterpolation& at, HydroPointTerms* t
 }
 
 // The point's values from the current state and the previous level's terms.
-NaturalPoint EvaluateNaturalPoint(const PointInterpolation& at, const HydroPointTerms& previous)
+template <typename At>
+NaturalPoint EvaluateNaturalPoint(const At& at, const HydroPointTerms& previous)
 {
     const ModelControl& mc = g_ModelControl;
     const double g = mc.Gravity;
-    NaturalPoint p{};
+    // Every member is written below; the friction terms of the resistance model not in use
+    // are set to 0 there, so the record is not cleared first.
+    NaturalPoint p;
     InterpolateCurrentFlow(at, &p);
     CopyPreviousFlow(previous, &p);
     p.H = at.Value(&NodeRecord::Stage);
@@ -236,9 +267,11 @@ NaturalPoint EvaluateNaturalPoint(const PointInterpolation& at, const HydroPoint
         p.Fbp = previous.Fbp;
         p.Ti = at.Value(&NodeRecord::IceDrag);
         p.Tip = previous.Tip;
+        p.Ff = p.Ffp = 0.0;
     } else {
         p.Ff = at.Value(&NodeRecord::FrictionTerm);
         p.Ffp = previous.Natural.Ffp;
+        p.Fb = p.Fbp = p.Ti = p.Tip = 0.0;
     }
     p.Fs = previous.Natural.Fs;
     p.Fo = previous.Natural.Fo;
@@ -288,7 +321,9 @@ void AddNaturalTerms(const GaussPointRecord* gp, ElementRecord* element, bool co
         InterpolateNaturalPrevious(at, &own);
         previous = &own;
     }
-    const NaturalPoint p = EvaluateNaturalPoint(at, *previous);
+    // The elements of the models have two nodes: their sums are unrolled.
+    const NaturalPoint p = n == 2 ? EvaluateNaturalPoint(FixedPointInterpolation<2>{gp, element->Nodes}, *previous)
+                                  : EvaluateNaturalPoint(at, *previous);
     if (!conservation) {
         AddNaturalPointTerms(gp, element, n, p, NaturalReachForm, nullptr);
         return;
@@ -888,9 +923,15 @@ void ComputeNaturalMomentumResiduals(double dBeta, NaturalPoint* p)
             p->Vp * p->Qp * dBeta + p->Ffp * p->Qp + p->Fbp * p->Qp + p->Tip / rho;
 }
 
-void AddNaturalPointTerms(const GaussPointRecord* gp, ElementRecord* element, int n, const NaturalPoint& p,
-                          NaturalKernelForm form, const NaturalPressureMoments* moments)
+namespace {
+
+// The terms of AddNaturalPointTerms for the element's first n nodes, N of them when N > 0 (a
+// count the compiler knows, the same terms in the same order).
+template <int N>
+void AddNaturalPointTermsOf(const GaussPointRecord* gp, ElementRecord* element, int count, const NaturalPoint& p,
+                            NaturalKernelForm form, const NaturalPressureMoments* moments)
 {
+    const int n = N > 0 ? N : count;
     const ModelControl& mc = g_ModelControl;
     const EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
     const double g = mc.Gravity;
@@ -903,7 +944,10 @@ void AddNaturalPointTerms(const GaussPointRecord* gp, ElementRecord* element, in
     const UpwindMatrix& S = p.S;
     const UpwindMatrix& Sp = p.Sp;
 
-    double* r = g_ModelControl.ElementVector.data();
+    // The rows are made first and added afterwards: a store into the element vector or the end
+    // fluxes would otherwise make the compiler read every value of the point again for the next
+    // row. Each row gets the same value added either way.
+    double continuityRows[MaxElementNodes], momentumRows[MaxElementNodes], fluxes[2] = {0.0, 0.0};
     for (int i = 0; i < n; ++i) {
         const double Ni = gp->Interpolation.N[i];
         const double dNi = gp->dNdx[i];
@@ -945,8 +989,25 @@ void AddNaturalPointTerms(const GaussPointRecord* gp, ElementRecord* element, in
                    Ni * (T0 * p.Tip + T1 * p.Ti) / rho - P * (T0 * Sp.S21 * p.dQpdx + T1 * S.S21 * p.dQdx) -
                    P * (T0 * Sp.S22 * p.Xp + T1 * S.S22 * p.X);
 
-        r[i * Upn] += J * continuity;
-        r[i * Upn + 1] += J * momentum;
-        if (i < 2) element->EndFluxes[i] += J * (dNi * p.Q - P * S.S11 * p.dQdx - P * S.S12 * p.X);
+        continuityRows[i] = J * continuity;
+        momentumRows[i] = J * momentum;
+        if (i < 2) fluxes[i] = J * (dNi * p.Q - P * S.S11 * p.dQdx - P * S.S12 * p.X);
     }
+    double* r = g_ModelControl.ElementVector.data();
+    for (int i = 0; i < n; ++i) {
+        r[i * Upn] += continuityRows[i];
+        r[i * Upn + 1] += momentumRows[i];
+        if (i < 2) element->EndFluxes[i] += fluxes[i];
+    }
+}
+
+}  // namespace
+
+void AddNaturalPointTerms(const GaussPointRecord* gp, ElementRecord* element, int n, const NaturalPoint& p,
+                          NaturalKernelForm form, const NaturalPressureMoments* moments)
+{
+    if (n == 2)
+        AddNaturalPointTermsOf<2>(gp, element, n, p, form, moments);
+    else
+        AddNaturalPointTermsOf<0>(gp, element, n, p, form, moments);
 }

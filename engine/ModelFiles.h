@@ -28,28 +28,28 @@ struct BoundaryElementRecord;
 // Results of ReadModelFile, LoadModelFile and the section readers.
 enum ModelReaderCode {
     ReadOk = 0,
-    ReadNoStream = -1,                 // the file cannot be opened (errno tells why)
-    ReadBadNodeCount = 4,              // fewer than two nodes, or no memory for them
-    ReadBadElementCount = 5,           // no element, or no memory for them
-    ReadBadBoundaryCount = 6,          // no boundary element, or no memory for them
+    ReadNoStream = -1,         // the file cannot be opened (errno tells why)
+    ReadBadNodeCount = 4,      // fewer than two nodes, or no memory for them
+    ReadBadElementCount = 5,   // no element, or no memory for them
+    ReadBadBoundaryCount = 6,  // no boundary element, or no memory for them
     // The file ends before a required number (a model with junctions needs the jam table's count).
     ReadFileEndsEarly = ScanFileEndsEarly,
     ReadNumberTooLong = ScanNumberTooLong,          // a number longer than TokenLength characters
     ReadNumberOutOfRange = ScanNumberOutOfRange,    // a number too large for a double
     ReadIntegerOutOfRange = ScanIntegerOutOfRange,  // an integer field outside the range of an int
-    ReadBadFileType = 11,              // File Type outside 0-3
-    ReadBadStartDate = 12,             // start date outside month 1-12, day 1-31, hour 0-23, minute and second 0-59
-    ReadBadJunctionCount = 13,         // a negative number of junctions
-    ReadBadZoneCount = 14,             // atmospheric zones outside 0-MaxAtmosphericZones
-    ReadBadBridgingCount = 15,         // bridging events outside 0-MaxBridgingEvents
-    ReadBadIceRoughnessMode = 16,      // ice-roughness mode outside 0-3
-    ReadTooFewLevels = 17,             // section code 1 or -1
-    ReadTooManyLevels = 18,            // a section code beyond MaxSectionLevels levels
-    ReadTooManyPoints = 19,            // more section points than a cross section holds
-    ReadTooFewPoints = 20,             // fewer than two section points
-    ReadTooManyRoughnessRows = 21,     // more roughness rows than a cross section holds
+    ReadBadFileType = 11,                           // File Type outside 0-3
+    ReadBadStartDate = 12,          // start date outside month 1-12, day 1-31, hour 0-23, minute and second 0-59
+    ReadBadJunctionCount = 13,      // a negative number of junctions
+    ReadBadZoneCount = 14,          // atmospheric zones outside 0-MaxAtmosphericZones
+    ReadBadBridgingCount = 15,      // bridging events outside 0-MaxBridgingEvents
+    ReadBadIceRoughnessMode = 16,   // ice-roughness mode outside 0-3
+    ReadTooFewLevels = 17,          // section code 1 or -1
+    ReadTooManyLevels = 18,         // a section code beyond MaxSectionLevels levels
+    ReadTooManyPoints = 19,         // more section points than a cross section holds
+    ReadTooFewPoints = 20,          // fewer than two section points
+    ReadTooManyRoughnessRows = 21,  // more roughness rows than a cross section holds
     ReadNoRoughnessRow = 22,
-    ReadTooManySinuosityRows = 23,     // more sinuosity rows than a cross section holds
+    ReadTooManySinuosityRows = 23,  // more sinuosity rows than a cross section holds
     ReadNoSinuosityRow = 24,
     ReadBankMatchesNoPoint = 25,       // a bank station that matches no point
     ReadMissingNode = 26,              // a node number of an element, boundary element or junction that names no node
@@ -59,7 +59,7 @@ enum ModelReaderCode {
     ReadSeriesWithoutRows = 30,        // a series with no rows
     ReadTooManyJamRows = 31,           // more than MaxJamTableRows ice-jam table rows
     ReadOutOfMemory = 32,              // no memory for a record, a cross section or a table
-    ReadBadRectWidth = 33,             // a rectangular node whose width is not above 0
+    ReadBadRectWidth = 33,             // a rectangular node whose width is not from 1 mm to 1,000 km
     ReadNotARegularFile = 34,          // a directory, a FIFO, a device or a socket
     ReadBadTimeStep = 35,              // a time step of 0 or less, a maximum time step below MinimumTimeStep
     ReadBadTolerance = 36,             // a Newton tolerance below MinimumTolerance, or of 1 or more
@@ -67,11 +67,17 @@ enum ModelReaderCode {
     // one included): length and station -1e9 to 1e9 m, area -1e18 to 1e18 m2, discharge -1e9
     // to 1e9 m3/s, velocity -1e3 to 1e3 m/s, time -1e13 to 1e13 s, Manning n or roughness
     // height -100 to 100, temperature -273.15 to 1000 degC, sinuosity 0 to 100, fraction
-    // (porosities, albedos, the border-ice and anchor-ice fractions) 0 to 1.
+    // (porosities, albedos, the border-ice and anchor-ice fractions) 0 to 1, frazil and ice
+    // concentration -0.001 to 1.001 (the round-off of a run's state), the ice areas of a node 0
+    // to 1e18 m2, solar radiation 0 to 1e4 W/m2, the coefficients of a thermal
+    // node -1e9 to 1e9.
     ReadValueOutOfRange = 37,
-    ReadStateOutOfRange = 38,          // a node whose values give a state out of those ranges (or not finite)
-    ReadZeroLengthElement = 39,        // an element (no junction branch) whose two nodes have the same chainage
-    ReadSectionStationsGoBack = 40,    // a cross-section station smaller than the one before it
+    ReadStateOutOfRange = 38,        // a node whose values give a state out of those ranges (or not finite)
+    ReadZeroLengthElement = 39,      // an element (no junction branch) whose two nodes have the same chainage
+    ReadSectionStationsGoBack = 40,  // a cross-section station smaller than the one before it
+    // A boundary or atmospheric-zone series whose times do not increase from row to row, or a
+    // rating curve whose discharge decreases from one row to the next.
+    ReadSeriesOutOfOrder = 41,
 };
 
 // Reads a whole model from an open stream and closes it (standard input is never closed). A

@@ -77,6 +77,8 @@ enum ReaderMessageId {
     TooManySeriesRowsMessage,
     SeriesWithoutRowsMessage,
     TooManyJamRowsMessage,
+    SeriesTimesMessage,
+    RatingDischargesMessage,
     ReaderMessageCount
 };
 
@@ -89,9 +91,10 @@ struct ReaderMessage {
 constexpr ReaderMessage ReaderMessages[] = {
     {NoStreamMessage, ReadNoStream, " Unable to open that file\n"},
     {NotRegularFileMessage, ReadNotARegularFile, " That file is a %s, not a model file\n"},
-    {NodeCountMessage, ReadBadNodeCount, " Control Variable Error %d\n"},
-    {ElementCountMessage, ReadBadElementCount, " Control Variable Error %d\n"},
-    {BoundaryCountMessage, ReadBadBoundaryCount, " Control Variable Error %d\n"},
+    // The code, then why the count cannot be read (CountReason).
+    {NodeCountMessage, ReadBadNodeCount, " Control Variable Error %d: %s\n"},
+    {ElementCountMessage, ReadBadElementCount, " Control Variable Error %d: %s\n"},
+    {BoundaryCountMessage, ReadBadBoundaryCount, " Control Variable Error %d: %s\n"},
     // The place: "node row 12", "junctions", "atmospheric zones", ...
     {OutOfMemoryMessage, ReadOutOfMemory, " Not enough memory for the %s\n"},
     {FileTypeMessage, ReadBadFileType, " File Type %d is not 0, 1, 2 or 3\n"},
@@ -107,20 +110,23 @@ constexpr ReaderMessage ReaderMessages[] = {
     {IceRoughnessModeMessage, ReadBadIceRoughnessMode, " Ice roughness mode %d of node %d is not 0, 1, 2 or 3\n"},
     {TooManyLevelsMessage, ReadTooManyLevels, " Section code %d of node %d gives more than %d levels\n"},
     {TooFewLevelsMessage, ReadTooFewLevels, " Section code %d of node %d gives fewer than two levels\n"},
-    {RectWidthMessage, ReadBadRectWidth, " Rectangular node %d has no width above 0\n"},
+    {RectWidthMessage, ReadBadRectWidth, " Rectangular node %d has a width of %g m, not from %g to %g m\n"},
     {ValueOutOfRangeMessage, ReadValueOutOfRange, " Number %s in the %s is out of range (%s from %g to %g%s)\n"},
     {StateOutOfRangeMessage, ReadStateOutOfRange,
      " The initial %s of node %d, %g, is out of range (%s from %g to %g%s)\n"},
     {TooManyPointsMessage, ReadTooManyPoints, " Too many points in the cross section of node %d\n"},
     {TooFewPointsMessage, ReadTooFewPoints, " Fewer than two points in the cross section of node %d\n"},
-    {TooManyRoughnessRowsMessage, ReadTooManyRoughnessRows, " Too many roughness rows in the cross section of node %d\n"},
+    {TooManyRoughnessRowsMessage, ReadTooManyRoughnessRows,
+     " Too many roughness rows in the cross section of node %d\n"},
     {NoRoughnessRowMessage, ReadNoRoughnessRow, " No roughness row in the cross section of node %d\n"},
-    {TooManySinuosityRowsMessage, ReadTooManySinuosityRows, " Too many sinuosity rows in the cross section of node %d\n"},
+    {TooManySinuosityRowsMessage, ReadTooManySinuosityRows,
+     " Too many sinuosity rows in the cross section of node %d\n"},
     {NoSinuosityRowMessage, ReadNoSinuosityRow, " No sinuosity row in the cross section of node %d\n"},
     {StationsGoBackMessage, ReadSectionStationsGoBack,
      " Station %.12g of point %d of the cross section of node %d lies left of the point before it\n"},
     // The bank: "Left" or "Right".
-    {BankMatchesNoPointMessage, ReadBankMatchesNoPoint, " %s bank station of node %d matches no point of its cross section\n"},
+    {BankMatchesNoPointMessage, ReadBankMatchesNoPoint,
+     " %s bank station of node %d matches no point of its cross section\n"},
     // The record: "element" or "junction".
     {MissingNodeMessage, ReadMissingNode, " Non-existent node %d referred to in %s %d\n"},
     {MissingElementMessage, ReadMissingElement, " Non-existent element %d referred to in junction %d\n"},
@@ -132,6 +138,12 @@ constexpr ReaderMessage ReaderMessages[] = {
     // The series' owner: "Boundary element" or "Atmospheric zone".
     {SeriesWithoutRowsMessage, ReadSeriesWithoutRows, " %s %d has a series with no rows\n"},
     {TooManyJamRowsMessage, ReadTooManyJamRows, " Too many rows in the ice jam stability table\n"},
+    // The series' owner as TooManySeriesRowsMessage's; the times in hours.
+    {SeriesTimesMessage, ReadSeriesOutOfOrder,
+     " The times of the series of %s %d do not increase: row %d is at %.9g h and row %d at %.9g h\n"},
+    {RatingDischargesMessage, ReadSeriesOutOfOrder,
+     " The discharge of the rating curve of boundary element %d decreases: row %d gives %.9g m3/s and row %d "
+     "%.9g m3/s\n"},
 };
 static_assert(std::size(ReaderMessages) == ReaderMessageCount, "a message for every id");
 
@@ -164,23 +176,59 @@ int RefuseRead(ReaderMessageId id, ...)
     return ReaderMessages[id].code;
 }
 
+// Why a count of the header was refused, for the line of its Control Variable Error.
+char s_CountReason[200] = "";
+
+#if defined(__GNUC__)
+__attribute__((format(printf, 1, 2)))
+#endif
+void CountReason(const char* format, ...)
+{
+    std::va_list args;
+    va_start(args, format);
+    std::vsnprintf(s_CountReason, sizeof s_CountReason, format, args);
+    va_end(args);
+}
+
+// The fewest bytes any row takes, a one-character number and a separator: a count of rows
+// beyond the file's bytes by this measure cannot be the file's, while a count that a cut file
+// falls short of is refused where its rows end, with the row named.
+constexpr long long NodeRowBytes = 2;
+constexpr long long ElementRowBytes = 2;
+constexpr long long BoundaryRowBytes = 2;
+
+// The bytes of the file after the stream's position, or -1 when the stream is no file.
+long long BytesLeft(FILE* stream)
+{
+    struct stat st {
+    };
+    const int fd = stream ? fileno(stream) : -1;
+    const long at = fd >= 0 ? std::ftell(stream) : -1;
+    if (fd < 0 || at < 0 || fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+    return static_cast<long long>(st.st_size) - at;
+}
+
 // What a number of the file measures: its conversion into engine units and the range of
 // the converted value. The ranges lie far beyond any river (the longest is some 7,000 km
 // long, the largest carries about 200,000 m3/s, Manning's n stays below 0.2) and keep the
 // squares and products of the engine finite; a roughness value below 0 is a roughness
 // height (m), above 0 Manning's n.
 enum Quantity {
-    AsNumber,        // read unchanged, any finite value
-    AsLength,        // x L: coordinates, elevations, stages, widths, thicknesses
-    AsStation,       // x D x L: stations along the river
-    AsArea,          // x L^2
-    AsDischarge,     // x L^3
-    AsVelocity,      // x L
-    AsHours,         // x SecondsPerHour: times of series and events
-    AsRoughness,     // unchanged
-    AsTemperature,   // unchanged, degrees C
-    AsSinuosity,     // unchanged
-    AsFraction,      // unchanged: porosities, albedos, fractions of a width
+    AsNumber,         // read unchanged, any finite value
+    AsLength,         // x L: coordinates, elevations, stages, widths, thicknesses
+    AsStation,        // x D x L: stations along the river
+    AsArea,           // x L^2
+    AsDischarge,      // x L^3
+    AsVelocity,       // x L
+    AsHours,          // x SecondsPerHour: times of series and events
+    AsRoughness,      // unchanged
+    AsTemperature,    // unchanged, degrees C
+    AsSinuosity,      // unchanged
+    AsFraction,       // unchanged: porosities, albedos, fractions of a width
+    AsConcentration,  // unchanged: frazil and ice concentrations
+    AsIceArea,        // x L^2: the areas of the ice of a node
+    AsRadiation,      // unchanged, W/m2: solar radiation
+    AsCoefficient,    // unchanged: heat-exchange coefficients and the like
 };
 
 struct QuantityRange {
@@ -201,7 +249,18 @@ constexpr QuantityRange QuantityRanges[] = {
     {"temperature", -273.15, 1000, " degC"},
     {"sinuosity", 0, 100, ""},
     {"fraction", 0, 1, ""},
+    // A fraction of the volume or the surface; a run's own state carries round-off beyond 0
+    // and 1, which a saved state must read back with.
+    {"concentration", -1e-3, 1 + 1e-3, ""},
+    {"ice area", 0, 1e18, " m2"},
+    {"solar radiation", 0, 1e4, " W/m2"},
+    {"coefficient", -1e9, 1e9, ""},
 };
+static_assert(std::size(QuantityRanges) == AsCoefficient + 1, "a range for every quantity");
+
+// A rectangular node's width, m: every area, depth and velocity divides by it.
+constexpr double NarrowestWidth = 1e-3;
+constexpr double WidestWidth = 1e6;
 
 double UnitFactor(Quantity q)
 {
@@ -211,7 +270,8 @@ double UnitFactor(Quantity q)
     case AsLength:
     case AsVelocity: return L;
     case AsStation: return mc.DistanceFactor * L;
-    case AsArea: return L * L;
+    case AsArea:
+    case AsIceArea: return L * L;
     case AsDischarge: return L * L * L;
     case AsHours: return SecondsPerHour;
     default: return 1;
@@ -274,6 +334,15 @@ struct ModelScanner : FieldScanner {
         return ScanOk;
     }
 };
+
+// The index of the first value of a series that is not above the one before it (strictly, or
+// below it otherwise), or 0 when they all are.
+int FirstRowOutOfOrder(const double* values, int count, bool strictly)
+{
+    for (int r = 1; r < count; ++r)
+        if (strictly ? !(values[r] > values[r - 1]) : values[r] < values[r - 1]) return r;
+    return 0;
+}
 
 // Lookup of nodes by number (first in chain order), valid for the node block it was built on.
 std::unordered_map<int, NodeRecord*> s_NodesByNumber;
@@ -426,10 +495,34 @@ int ReadModelBody(FILE* stream)
 {
     ModelControl& mc = g_ModelControl;
     bool moved = false;
+    // A count far beyond the rows of the file would be read into the next section's rows.
+    if (const long long left = BytesLeft(stream); left >= 0) {
+        const auto beyond = [&](long long rowBytes, int count, const char* what) {
+            CountReason("the header gives %d %s, more than the %lld bytes left in the file can hold (at most %lld)",
+                        count, what, left, left / rowBytes);
+        };
+        if (static_cast<long long>(mc.NodeCount) * NodeRowBytes > left) {
+            beyond(NodeRowBytes, mc.NodeCount, "nodes");
+            return RefuseRead(NodeCountMessage, ReadBadNodeCount, s_CountReason);
+        }
+        if (static_cast<long long>(mc.NodeCount) * NodeRowBytes +
+                static_cast<long long>(mc.ElementCount) * ElementRowBytes >
+            left) {
+            beyond(ElementRowBytes, mc.ElementCount, "elements");
+            return RefuseRead(ElementCountMessage, ReadBadElementCount, s_CountReason);
+        }
+        if (static_cast<long long>(mc.NodeCount) * NodeRowBytes +
+                static_cast<long long>(mc.ElementCount) * ElementRowBytes +
+                static_cast<long long>(mc.BoundaryElementCount) * BoundaryRowBytes >
+            left) {
+            beyond(BoundaryRowBytes, mc.BoundaryElementCount, "boundary elements");
+            return RefuseRead(BoundaryCountMessage, ReadBadBoundaryCount, s_CountReason);
+        }
+    }
 
     for (int i = 0; i < mc.NodeCount; ++i) {
         if (!HoldRecord(g_NodeBlock, mc.NodeCount, i, &moved)) {
-            return RefuseRead(NodeCountMessage, ReadBadNodeCount);
+            return RefuseRead(NodeCountMessage, ReadBadNodeCount, "no memory for the nodes");
         }
         if (moved) RelinkNodes(i);
         if (const int code = ReadNodeRow(stream, i)) return code;
@@ -440,7 +533,7 @@ int ReadModelBody(FILE* stream)
 
     for (int i = 0; i < mc.ElementCount; ++i) {
         if (!HoldRecord(g_ElementBlock, mc.ElementCount, i, &moved)) {
-            return RefuseRead(ElementCountMessage, ReadBadElementCount);
+            return RefuseRead(ElementCountMessage, ReadBadElementCount, "no memory for the elements");
         }
         if (moved) RelinkElements(i);
         if (const int code = ReadElementRow(stream, i)) return code;
@@ -450,7 +543,7 @@ int ReadModelBody(FILE* stream)
 
     for (int i = 0; i < mc.BoundaryElementCount; ++i) {
         if (!HoldRecord(g_BoundaryElementBlock, mc.BoundaryElementCount, i, &moved)) {
-            return RefuseRead(BoundaryCountMessage, ReadBadBoundaryCount);
+            return RefuseRead(BoundaryCountMessage, ReadBadBoundaryCount, "no memory for the boundary elements");
         }
         if (moved) RelinkBoundaryElements(i);
         if (const int code = ReadBoundaryElementRow(stream, i)) return code;
@@ -501,9 +594,12 @@ int ReadModelBody(FILE* stream)
         for (int r = 0; r < rows && !s.code; ++r) {
             zone.Time[r] = s.Real(AsHours);
             zone.AirTemperature[r] = s.Real(AsTemperature);
-            zone.SolarRadiation[r] = s.Real();
+            zone.SolarRadiation[r] = s.Real(AsRadiation);
         }
         if (s.code) return s.code;
+        if (const int r = FirstRowOutOfOrder(zone.Time.data(), rows, true); r > 0)
+            return Refuse(s, SeriesTimesMessage, "atmospheric zone", zone.Number, r, zone.Time[r - 1] / SecondsPerHour,
+                          r + 1, zone.Time[r] / SecondsPerHour);
         zone.Next = i + 1 < mc.AtmosphericZoneCount ? &g_AtmosphericZoneBlock[i + 1] : nullptr;
     }
     g_AtmosphericZones = mc.AtmosphericZoneCount > 0 ? &g_AtmosphericZoneBlock[0] : nullptr;
@@ -564,9 +660,9 @@ int ReadModelFile(FILE* stream)
     }
     SetModelDefaults();
     int code = ReadModelHeader(stream);
-    if (code == ReadBadNodeCount) RefuseRead(NodeCountMessage, code);
-    if (code == ReadBadElementCount) RefuseRead(ElementCountMessage, code);
-    if (code == ReadBadBoundaryCount) RefuseRead(BoundaryCountMessage, code);
+    if (code == ReadBadNodeCount) RefuseRead(NodeCountMessage, code, s_CountReason);
+    if (code == ReadBadElementCount) RefuseRead(ElementCountMessage, code, s_CountReason);
+    if (code == ReadBadBoundaryCount) RefuseRead(BoundaryCountMessage, code, s_CountReason);
     if (code == ReadOk) code = ReadModelBody(stream);
     CloseStream(stream);
     DropNodeLookup();
@@ -575,12 +671,23 @@ int ReadModelFile(FILE* stream)
         return code;
     }
     if (!RebuildNodeIndex()) {
-        const int refused = RefuseRead(NodeCountMessage, ReadBadNodeCount);
+        const int refused = RefuseRead(NodeCountMessage, ReadBadNodeCount, "no memory for the node index");
         EmptyEngine();
         return refused;
     }
     ApplyAtmosphericForcing();
     InitialiseModel();
+    // The initialisation derives a dynamic ice cover's concentration from its area: areas that no
+    // cover of the node's width holds give one that no reader takes back.
+    const QuantityRange& concentrations = QuantityRanges[AsConcentration];
+    for (const NodeRecord* n = g_Nodes; n; n = n->Next)
+        if (!(n->IceConcentration >= concentrations.low && n->IceConcentration <= concentrations.high)) {
+            const int refused =
+                RefuseRead(StateOutOfRangeMessage, "ice concentration", n->Number, n->IceConcentration,
+                           concentrations.name, concentrations.low, concentrations.high, concentrations.unit);
+            EmptyEngine();
+            return refused;
+        }
     return ReadOk;
 }
 
@@ -651,17 +758,38 @@ int ReadModelHeader(FILE* stream)
     const int nodes = s.Integer();
     if (s.code) return s.code;
     mc.NodeCount = mc.NodeBlockCount = nodes;
-    if (nodes < 2 || !HoldRecord(g_NodeBlock, nodes, 0, &moved)) return ReadBadNodeCount;
+    if (nodes < 2) {
+        CountReason("the header gives %d nodes, fewer than two", nodes);
+        return ReadBadNodeCount;
+    }
+    if (!HoldRecord(g_NodeBlock, nodes, 0, &moved)) {
+        CountReason("no memory for the %d nodes", nodes);
+        return ReadBadNodeCount;
+    }
 
     const int elements = s.Integer();
     if (s.code) return s.code;
     mc.ElementCount = mc.ElementBlockCount = elements;
-    if (elements < 1 || !HoldRecord(g_ElementBlock, elements, 0, &moved)) return ReadBadElementCount;
+    if (elements < 1) {
+        CountReason("the header gives %d elements, fewer than one", elements);
+        return ReadBadElementCount;
+    }
+    if (!HoldRecord(g_ElementBlock, elements, 0, &moved)) {
+        CountReason("no memory for the %d elements", elements);
+        return ReadBadElementCount;
+    }
 
     const int boundaries = s.Integer();
     if (s.code) return s.code;
     mc.BoundaryElementCount = mc.BoundaryElementBlockCount = boundaries;
-    if (boundaries < 1 || !HoldRecord(g_BoundaryElementBlock, boundaries, 0, &moved)) return ReadBadBoundaryCount;
+    if (boundaries < 1) {
+        CountReason("the header gives %d boundary elements, fewer than one", boundaries);
+        return ReadBadBoundaryCount;
+    }
+    if (!HoldRecord(g_BoundaryElementBlock, boundaries, 0, &moved)) {
+        CountReason("no memory for the %d boundary elements", boundaries);
+        return ReadBadBoundaryCount;
+    }
 
     const int junctions = s.Integer();
     if (s.code) return s.code;
@@ -777,7 +905,7 @@ int ReadNodeRow(FILE* stream, int index)
     node->WaterTemp = mc.WaterTemperature;
     switch (mc.FileType) {
     case FileTypeStaticIce:
-        node->IceConcentration = s.Real();
+        node->IceConcentration = s.Real(AsConcentration);
         node->IceThickness = s.Real(AsLength);
         node->IceRoughness = s.Real(AsRoughness);
         node->IceRoughnessMode = s.Integer();
@@ -785,31 +913,31 @@ int ReadNodeRow(FILE* stream, int index)
         break;
     case FileTypeDynamicIce:
         node->IceVelocity = s.Real(AsVelocity);
-        node->IceConcentration = s.Real();
-        node->SolidIceArea = s.Real(AsArea);
+        node->IceConcentration = s.Real(AsConcentration);
+        node->SolidIceArea = s.Real(AsIceArea);
         node->IceRoughness = s.Real(AsRoughness);
         node->IceRoughnessMode = s.Integer();
         break;
     case FileTypeThermalIce:
         node->IceVelocity = s.Real(AsVelocity);
         node->WaterTemp = s.Real(AsTemperature);
-        node->FrazilConcentration = s.Real();
-        node->AnchorIceArea = s.Real(AsArea);
-        node->IceConcentration = s.Real();
-        node->SlushArea = s.Real(AsArea);
-        node->UnderSlushArea = s.Real(AsArea);
-        node->SolidIceArea = s.Real(AsArea);
+        node->FrazilConcentration = s.Real(AsConcentration);
+        node->AnchorIceArea = s.Real(AsIceArea);
+        node->IceConcentration = s.Real(AsConcentration);
+        node->SlushArea = s.Real(AsIceArea);
+        node->UnderSlushArea = s.Real(AsIceArea);
+        node->SolidIceArea = s.Real(AsIceArea);
         node->BorderWidthLeft = s.Real(AsLength);
         node->BorderWidthRight = s.Real(AsLength);
-        node->BorderIceArea = s.Real(AsArea);
+        node->BorderIceArea = s.Real(AsIceArea);
         node->IceRoughness = s.Real(AsRoughness);
         node->IceRoughnessMode = s.Integer();
         node->ZoneNumber = s.Integer();
-        node->Hwa = s.Real();
-        node->Jwa = s.Real();
-        node->Kwa = s.Real();
-        node->FroudeMax = s.Real();
-        node->Hia = s.Real();
+        node->Hwa = s.Real(AsCoefficient);
+        node->Jwa = s.Real(AsCoefficient);
+        node->Kwa = s.Real(AsCoefficient);
+        node->FroudeMax = s.Real(AsCoefficient);
+        node->Hia = s.Real(AsCoefficient);
         break;
     default:
         break;
@@ -833,8 +961,8 @@ int ReadNodeRow(FILE* stream, int index)
                                              node->Invert + mc.MinWaterDepth, code);
     } else {
         // Every area, depth and velocity of a rectangular node divides by its width.
-        if (!(node->RectWidth > 0))
-            return Refuse(s, RectWidthMessage, node->Number);
+        if (!(node->RectWidth >= NarrowestWidth && node->RectWidth <= WidestWidth))
+            return Refuse(s, RectWidthMessage, node->Number, node->RectWidth, NarrowestWidth, WidestWidth);
         node->CrossSection = nullptr;
         node->MinFlowArea = node->RectWidth * mc.MinWaterDepth;
     }
@@ -1147,13 +1275,13 @@ int ReadBoundaryHydrograph(FILE* stream, BoundaryElementRecord* element)
             c[2][r] = s.Real(AsDischarge);
             if (mc.FileType == FileTypeDynamicIce) {
                 c[3][r] = s.Real(AsVelocity);
-                c[6][r] = s.Real();
+                c[6][r] = s.Real(AsConcentration);
                 c[8][r] = s.Real(AsLength);
             } else if (mc.FileType == FileTypeThermalIce) {
                 c[3][r] = s.Real(AsVelocity);
                 c[4][r] = s.Real(AsTemperature);
-                c[5][r] = s.Real();
-                c[6][r] = s.Real();
+                c[5][r] = s.Real(AsConcentration);
+                c[6][r] = s.Real(AsConcentration);
                 c[7][r] = s.Real(AsLength);
                 c[8][r] = s.Real(AsLength);
             }
@@ -1173,7 +1301,16 @@ int ReadBoundaryHydrograph(FILE* stream, BoundaryElementRecord* element)
             break;
         }
     }
-    return s.code;
+    if (s.code) return s.code;
+    // The engine looks values up by binary search: in time, or in discharge on a rating curve.
+    if (kind == Rating) {
+        if (const int r = FirstRowOutOfOrder(c[2].data(), rows, false); r > 0)
+            return Refuse(s, RatingDischargesMessage, element->Number, r, c[2][r - 1], r + 1, c[2][r]);
+    } else if (const int r = FirstRowOutOfOrder(c[0].data(), rows, true); r > 0) {
+        return Refuse(s, SeriesTimesMessage, "boundary element", element->Number, r, c[0][r - 1] / SecondsPerHour,
+                      r + 1, c[0][r] / SecondsPerHour);
+    }
+    return ReadOk;
 }
 
 int ReadJunctionRow(FILE* stream, int index)

@@ -339,7 +339,10 @@ void FormatModel(ModelText& t)
         }
     }
 
-    if (mc.AtmosphericZoneCount > 0) {
+    // Zones and events belong to thermal ice: a model saved as another type leaves them out,
+    // and the engine keeps them for a change back to thermal ice.
+    const bool thermal = mc.FileType == FileTypeThermalIce;
+    if (thermal && mc.AtmosphericZoneCount > 0) {
         t.Put("\n \tAtmospheric Zone #\t# of values\n\n");
         const int zones = std::min(mc.AtmosphericZoneCount, static_cast<int>(g_AtmosphericZoneBlock.size()));
         if (zones < mc.AtmosphericZoneCount)
@@ -364,7 +367,7 @@ void FormatModel(ModelText& t)
         }
     }
 
-    if (mc.BridgingEventCount > 0) {
+    if (thermal && mc.BridgingEventCount > 0) {
         t.Put(metric ? "\n \tBridging Event #\tBridging Location (km)\tBridging Time (hrs)\tIce Front Location (km)\n\n"
                      : "\n \tBridging Event #\tBridging Location (mi)\tBridging Time (hrs)\tIce Front Location (mi)\n\n");
         const int events = std::min(mc.BridgingEventCount, static_cast<int>(g_BridgingEventBlock.size()));

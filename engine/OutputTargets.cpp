@@ -306,3 +306,128 @@ std::FILE* OpenForAppend(const fs::path& target, const std::string& what, std::s
     }
     return stream;
 }
+
+namespace {
+
+// A hold is taken again when the lock file it locked was replaced meanwhile (removed by the
+// hold that released it): a few rounds settle any race of starting runs.
+constexpr int LockRounds = 8;
+
+// The lock file inside a held folder.
+constexpr const char* FolderLockName = ".vasquil-outputs.lock";
+
+// An open-file-description lock on the whole file: it belongs to the open file, not to the
+// process, so two holds of one process exclude each other too, and it is released when the
+// file is closed or the process ends.
+struct flock WholeFile(short type)
+{
+    struct flock lock = {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    lock.l_start = 0;
+    lock.l_len = 0;
+    return lock;
+}
+
+// Locks fd for writing without waiting: 0, or the errno (EAGAIN when another holder has it).
+int LockWithoutWaiting(int fd)
+{
+    struct flock lock = WholeFile(F_WRLCK);
+    while (::fcntl(fd, F_OFD_SETLK, &lock) != 0) {
+        if (errno != EINTR) return errno == EACCES ? EAGAIN : errno;
+    }
+    return 0;
+}
+
+bool SameInode(int fd, const fs::path& path)
+{
+    struct stat open = {};
+    struct stat named = {};
+    return ::fstat(fd, &open) == 0 && ::lstat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev &&
+           open.st_ino == named.st_ino;
+}
+
+std::string InUse(const OutputTarget& target)
+{
+    return "the " + target.What + " " + Quoted(target.Path) + " is in use by another run";
+}
+
+// The lock file cannot be made where the output goes: the output could not be written either.
+std::string CannotLock(const OutputTarget& target, int error)
+{
+    return std::string(target.Use == TargetFolder ? "cannot use the " : "cannot write the ") + target.What + " " +
+           Quoted(target.Path) + ": " + std::strerror(error);
+}
+
+}  // namespace
+
+fs::path LockPathFor(const fs::path& path, bool folder)
+{
+    if (folder) return path / FolderLockName;
+    fs::path lock = path;
+    lock += ".lock";
+    return lock;
+}
+
+int OutputHold::Take(const std::vector<OutputTarget>& targets, std::string* message)
+{
+    Release();
+    // Folders first: a refusal names the folder rather than a file in it.
+    std::vector<const OutputTarget*> order;
+    for (const OutputTarget& t : targets)
+        if (t.Held && t.Use == TargetFolder) order.push_back(&t);
+    for (const OutputTarget& t : targets)
+        if (t.Held && t.Use == TargetReplaced) order.push_back(&t);
+    for (const OutputTarget* held : order) {
+        const OutputTarget& t = *held;
+        Lock lock;
+        lock.File = LockPathFor(t.Path, t.Use == TargetFolder);
+        for (int round = 0; round < LockRounds && lock.Descriptor < 0; ++round) {
+            const int fd = ::open(lock.File.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+            if (fd < 0) {
+                Say(message, CannotLock(t, errno));
+                Release();
+                return TargetCannotWrite;
+            }
+            if (const int error = LockWithoutWaiting(fd); error != 0) {
+                ::close(fd);
+                Say(message, error == EAGAIN ? InUse(t) : CannotLock(t, error));
+                Release();
+                return error == EAGAIN ? TargetInUse : TargetCannotWrite;
+            }
+            // The holder before this one removes its lock file while it still holds it: a lock
+            // taken on a file no longer at the path holds nothing.
+            if (SameInode(fd, lock.File)) lock.Descriptor = fd;
+            else ::close(fd);
+        }
+        if (lock.Descriptor < 0) {
+            Say(message, InUse(t));
+            Release();
+            return TargetInUse;
+        }
+        Locks.push_back(lock);
+    }
+    return TargetOk;
+}
+
+void OutputHold::Release()
+{
+    // A lock file is removed while it is still locked, so that no hold taken on it from now on
+    // counts.
+    for (auto it = Locks.rbegin(); it != Locks.rend(); ++it) {
+        ::unlink(it->File.c_str());
+        ::close(it->Descriptor);
+    }
+    Locks.clear();
+}
+
+bool OutputIsHeld(const fs::path& path, bool folder)
+{
+    const fs::path file = LockPathFor(path, folder);
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct flock lock = WholeFile(F_WRLCK);
+    const bool held = ::fcntl(fd, F_OFD_GETLK, &lock) == 0 && lock.l_type != F_UNLCK;
+    ::close(fd);
+    return held;
+}

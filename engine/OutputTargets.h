@@ -23,6 +23,7 @@ enum OutputTargetCode {
     TargetSameFile = 2,       // two targets name one file
     TargetCannotExamine = 3,  // the path cannot be examined (permission, name too long, ...)
     TargetCannotWrite = 4,    // a file could not be created, written, flushed or renamed
+    TargetInUse = 5,          // another run (or another hold in this process) holds the output
 };
 
 // How a target is used.
@@ -39,6 +40,9 @@ struct OutputTarget {
     // TargetFolder: when not empty, the folder receives timed state files named
     // "<StateStem> - <hours> hrs.vqX", and no other target may take such a name in it.
     std::string StateStem;
+    // Whether OutputHold holds the target for the run: every written file and folder but the
+    // files that belong to another target (the logs beside a database).
+    bool Held = true;
 
     OutputTarget(std::string what, std::filesystem::path path, int use = TargetReplaced, std::string stateStem = {})
         : What(std::move(what)), Path(std::move(path)), Use(use), StateStem(std::move(stateStem))
@@ -87,3 +91,42 @@ void RemoveTemporary(const std::filesystem::path& temporary);
 // symbolic link and never waits for a FIFO's reader. Returns null with message set when
 // something other than a regular file stands there or the file cannot be opened.
 std::FILE* OpenForAppend(const std::filesystem::path& target, const std::string& what, std::string* message);
+
+// The exclusive hold of a run on its outputs, so that no second run (nor a second hold in this
+// process) writes into them at the same time. An output is held through an advisory lock on
+// its lock file (see LockPathFor), made for the hold and removed when it is released. The
+// kernel releases the locks when the process ends in any way, so a killed run leaves at most a
+// lock file that holds nothing, and the next hold takes it over.
+class OutputHold
+{
+public:
+    OutputHold() = default;
+    OutputHold(const OutputHold&) = delete;
+    OutputHold& operator=(const OutputHold&) = delete;
+    ~OutputHold() { Release(); }
+
+    // Takes the lock of every target that is Held and written (TargetReplaced or TargetFolder;
+    // a folder must exist), the folders first. Returns TargetOk holding them all, or TargetInUse ("the results
+    // database 'x.db' is in use by another run") or TargetCannotWrite with message set, holding
+    // none of them (and none of those held before).
+    int Take(const std::vector<OutputTarget>& targets, std::string* message);
+    // Releases every lock and removes the lock files; holding nothing is fine.
+    void Release();
+    bool Holds() const { return !Locks.empty(); }
+
+private:
+    struct Lock {
+        int Descriptor = -1;
+        std::filesystem::path File;  // the lock file to remove, empty for a folder
+    };
+    std::vector<Lock> Locks;
+};
+
+// The lock file of a held output: "<file>.lock" beside a file, ".vasquil-outputs.lock" in a
+// folder.
+std::filesystem::path LockPathFor(const std::filesystem::path& path, bool folder = false);
+
+// True when the output at path is held (by another process or another hold of this process)
+// at this moment; folder tells a folder's hold from a file's. Nothing is created, changed or
+// locked, so the probe never disturbs a hold being taken.
+bool OutputIsHeld(const std::filesystem::path& path, bool folder);

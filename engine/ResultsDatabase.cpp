@@ -7,8 +7,10 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "engine/Calendar.h"
 #include "engine/EngineData.h"
@@ -24,6 +26,10 @@ struct ResultsDatabase {
     // The date of the output time being written; bound once per call and read by every row.
     // Room for six ints of any value, so a date outside the usual ranges cannot overflow.
     char DateText[DateTextCapacity] = {};
+    // A database built beside its target: the file it replaces once its first output time is
+    // committed, and the file it is built in (empty once it is in place).
+    std::filesystem::path Target;
+    std::filesystem::path Building;
 };
 
 namespace {
@@ -103,6 +109,16 @@ void Report(std::string* error, const char* format, ...)
     }
 }
 
+// SQLite's account of the last failure on db, with the system's reason when the failure came
+// from the system ("disk I/O error (File too large)").
+std::string Failure(sqlite3* db)
+{
+    std::string text = db ? sqlite3_errmsg(db) : "out of memory";
+    if (const int system = db ? sqlite3_system_errno(db) : 0; system != 0)
+        text += std::string(" (") + std::strerror(system) + ")";
+    return text;
+}
+
 // Deletes a regular file at path; nothing there is fine. Anything else is refused.
 bool DeleteFile(const OutputTarget& target, std::string* error)
 {
@@ -127,53 +143,80 @@ sqlite3* Connect(const char* path, std::string* error)
     sqlite3* db = nullptr;
     const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOFOLLOW | SQLITE_OPEN_NOMUTEX;
     if (sqlite3_open_v2(path, &db, flags, nullptr) != SQLITE_OK) {
-        Report(error, "Can't open database: %s", db ? sqlite3_errmsg(db) : "out of memory");
+        Report(error, "Can't open database: %s", Failure(db).c_str());
         sqlite3_close(db);
         return nullptr;
     }
     return db;
 }
 
-}  // namespace
-
-std::vector<OutputTarget> ResultsDatabaseTargets(const std::string& path)
+// Runs a statement without rows; false after reporting a failure.
+bool Execute(sqlite3* db, const char* sql, std::string* error)
 {
-    std::vector<OutputTarget> targets;
-    targets.push_back({DatabaseWhat, std::filesystem::path(path)});
-    for (const char* suffix : LogSuffixes) targets.push_back({LogWhat, std::filesystem::path(path + suffix)});
-    return targets;
-}
-
-int CreateResultsDatabase(const char* path, std::string* error)
-{
-    if (path[0] != '\0') {
-        // The logs first: a log without its database is harmless, a new database beside an old
-        // log is not.
-        const std::vector<OutputTarget> files = ResultsDatabaseTargets(path);
-        for (auto it = files.rbegin(); it != files.rend(); ++it)
-            if (!DeleteFile(*it, error)) return 1;
-    }
-
-    sqlite3* db = Connect(path, error);
-    if (!db) return 1;
     char* message = nullptr;
-    const char* create = g_ModelControl.ThermalIceOn ? CreateThermal : CreateOpenWater;
-    int result = 0;
-    sqlite3_exec(db, PageSize, nullptr, nullptr, nullptr);
-    if (sqlite3_exec(db, create, nullptr, nullptr, &message) != SQLITE_OK) {
-        Report(error, "SQL error: %s", message ? message : sqlite3_errmsg(db));
-        sqlite3_free(message);
-        result = 1;
-    }
-    sqlite3_close(db);
-    return result;
+    if (sqlite3_exec(db, sql, nullptr, nullptr, &message) == SQLITE_OK) return true;
+    Report(error, "SQL error: %s",
+           message ? (message + std::string(Failure(db).substr(std::strlen(sqlite3_errmsg(db))))).c_str()
+                   : Failure(db).c_str());
+    sqlite3_free(message);
+    return false;
 }
 
-int OpenResultsDatabase(const char* path, ResultsDatabase** database, std::string* error)
+// Makes the file of a new database beside target, empty, and connects to it with its table
+// made. The journal is kept in memory: the file is thrown away unless it is complete, so a
+// journal on disk would only be left behind by a killed run. Returns the connection with
+// *building set, or null after reporting the failure with nothing left on disk.
+sqlite3* Build(const std::string& target, std::filesystem::path* building, std::string* error)
 {
-    *database = nullptr;
-    sqlite3* db = Connect(path, error);
-    if (!db) return 1;
+    std::string message;
+    std::FILE* empty = CreateTemporaryFor(target, building, DatabaseWhat, &message);
+    if (!empty) {
+        // The reason after the path, as the other failures give it.
+        const std::size_t colon = message.rfind(": ");
+        Report(error, "Can't create database: %s",
+               colon == std::string::npos ? message.c_str() : message.c_str() + colon + 2);
+        return nullptr;
+    }
+    std::fclose(empty);
+    sqlite3* db = Connect(building->c_str(), error);
+    const char* create = g_ModelControl.ThermalIceOn ? CreateThermal : CreateOpenWater;
+    if (!db || !Execute(db, PageSize, error) || !Execute(db, "PRAGMA journal_mode=MEMORY", error) ||
+        !Execute(db, create, error)) {
+        sqlite3_close(db);
+        RemoveTemporary(*building);
+        building->clear();
+        return nullptr;
+    }
+    return db;
+}
+
+// Puts the complete, closed database building in the place of target, after removing the logs
+// of the old file (a log beside the new database would be read into it). Returns true, or
+// false after reporting the failure with building removed.
+bool Place(const std::filesystem::path& building, const std::string& target, std::string* error)
+{
+    const std::vector<OutputTarget> files = ResultsDatabaseTargets(target);
+    if (std::string refusal; CheckOutputTarget(files[0].Path, files[0].What, &refusal) != TargetOk) {
+        RemoveTemporary(building);
+        Report(error, "Error deleting database file: %s", refusal.c_str());
+        return false;
+    }
+    for (auto it = files.rbegin(); it + 1 != files.rend(); ++it)
+        if (!DeleteFile(*it, error)) {
+            RemoveTemporary(building);
+            return false;
+        }
+    if (std::string message; ReplaceWithTemporary(building, files[0].Path, DatabaseWhat, &message) != TargetOk) {
+        Report(error, "%s", message.c_str());
+        return false;
+    }
+    return true;
+}
+
+// Prepares the inserts of the present ThermalIceOn on db, with write-ahead logging when log is
+// set. Returns the handle, or null after reporting the failure (db is closed then).
+ResultsDatabase* Prepare(sqlite3* db, bool log, std::string* error)
+{
     const bool thermal = g_ModelControl.ThermalIceOn != 0;
     const char* insert = thermal ? InsertThermal : InsertOpenWater;
     const int values = thermal ? ThermalValues : OpenWaterValues;
@@ -183,19 +226,124 @@ int OpenResultsDatabase(const char* path, ResultsDatabase** database, std::strin
     // Write-ahead logging commits an output time with one append to the log and no flush to
     // disk (synchronous=NORMAL), and a commit interrupted at any moment is simply not there
     // when the database is next opened.
-    if (sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr) != SQLITE_OK ||
-        sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr) != SQLITE_OK ||
-        sqlite3_exec(db, LogPagesPerCheckpoint, nullptr, nullptr, nullptr) != SQLITE_OK ||
+    if ((log && (sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr) != SQLITE_OK ||
+                 sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr) != SQLITE_OK ||
+                 sqlite3_exec(db, LogPagesPerCheckpoint, nullptr, nullptr, nullptr) != SQLITE_OK)) ||
         sqlite3_prepare_v2(db, insert, -1, &single, nullptr) != SQLITE_OK ||
         sqlite3_prepare_v2(db, InsertOf(insert, blockRows).c_str(), -1, &block, nullptr) != SQLITE_OK) {
-        Report(error, "SQL error: %s", sqlite3_errmsg(db));
+        Report(error, "SQL error: %s", Failure(db).c_str());
         sqlite3_finalize(single);
         sqlite3_finalize(block);
         sqlite3_close(db);
+        return nullptr;
+    }
+    return new ResultsDatabase{db, block, single, values, blockRows, {}, {}, {}};
+}
+
+// Ends the connection of a handle (its inserts first); the handle stays.
+void Disconnect(ResultsDatabase& database)
+{
+    sqlite3_finalize(database.Block);
+    sqlite3_finalize(database.Single);
+    sqlite3_close(database.Connection);
+    database.Block = database.Single = nullptr;
+    database.Connection = nullptr;
+}
+
+// Puts a database built beside its target in place once its first output time is committed,
+// and connects to it there. Returns true, or false after reporting the failure (the handle is
+// then without a connection, and the old file is as it was unless the new one replaced it).
+bool PlaceBuilt(ResultsDatabase& database, std::string* error)
+{
+    const std::filesystem::path building = database.Building;
+    database.Building.clear();
+    Disconnect(database);
+    if (!Place(building, database.Target.string(), error)) return false;
+    sqlite3* db = Connect(database.Target.c_str(), error);
+    if (!db) return false;
+    ResultsDatabase* placed = Prepare(db, true, error);
+    if (!placed) return false;
+    database.Connection = placed->Connection;
+    database.Block = placed->Block;
+    database.Single = placed->Single;
+    delete placed;
+    return true;
+}
+
+}  // namespace
+
+std::vector<OutputTarget> ResultsDatabaseTargets(const std::string& path)
+{
+    std::vector<OutputTarget> targets;
+    targets.push_back({DatabaseWhat, std::filesystem::path(path)});
+    for (const char* suffix : LogSuffixes) {
+        targets.push_back({LogWhat, std::filesystem::path(path + suffix)});
+        targets.back().Held = false;  // held with the database
+    }
+    return targets;
+}
+
+int CreateResultsDatabase(const char* path, std::string* error)
+{
+    if (path[0] == '\0') {
+        // A private temporary database, gone when its connection closes.
+        sqlite3* db = Connect(path, error);
+        if (!db) return 1;
+        const char* create = g_ModelControl.ThermalIceOn ? CreateThermal : CreateOpenWater;
+        const bool made = Execute(db, PageSize, error) && Execute(db, create, error);
+        sqlite3_close(db);
+        return made ? 0 : 1;
+    }
+    // Only a regular file (or nothing) is replaced, and only when its logs can go too.
+    for (const OutputTarget& t : ResultsDatabaseTargets(path))
+        if (std::string refusal; CheckOutputTarget(t.Path, t.What, &refusal) != TargetOk) {
+            Report(error, "Error deleting database file: %s", refusal.c_str());
+            return 1;
+        }
+    std::filesystem::path building;
+    sqlite3* db = Build(path, &building, error);
+    if (!db) return 1;
+    if (sqlite3_close(db) != SQLITE_OK) {
+        RemoveTemporary(building);
+        Report(error, "SQL error: %s", Failure(db).c_str());
         return 1;
     }
-    *database = new ResultsDatabase{db, block, single, values, blockRows};
+    return Place(building, path, error) ? 0 : 1;
+}
+
+int StartResultsDatabase(const char* path, ResultsDatabase** database, std::string* error)
+{
+    *database = nullptr;
+    if (path[0] == '\0') {
+        Report(error, "Can't open database: no file name");
+        return 1;
+    }
+    for (const OutputTarget& t : ResultsDatabaseTargets(path))
+        if (std::string refusal; CheckOutputTarget(t.Path, t.What, &refusal) != TargetOk) {
+            Report(error, "Error deleting database file: %s", refusal.c_str());
+            return 1;
+        }
+    std::filesystem::path building;
+    sqlite3* db = Build(path, &building, error);
+    if (!db) return 1;
+    ResultsDatabase* started = Prepare(db, false, error);
+    if (!started) {
+        RemoveTemporary(building);
+        return 1;
+    }
+    started->Target = path;
+    started->Building = building;
+    *database = started;
     return 0;
+}
+
+int OpenResultsDatabase(const char* path, ResultsDatabase** database, std::string* error)
+{
+    *database = nullptr;
+    sqlite3* db = Connect(path, error);
+    if (!db) return 1;
+    *database = Prepare(db, true, error);
+    return *database ? 0 : 1;
 }
 
 namespace {
@@ -228,7 +376,7 @@ bool BindRow(const ResultsDatabase& database, sqlite3_stmt* statement, int slot,
 bool Insert(sqlite3* db, sqlite3_stmt* statement, std::string* error)
 {
     const bool done = sqlite3_step(statement) == SQLITE_DONE;
-    if (!done) Report(error, "SQL error: %s", sqlite3_errmsg(db));
+    if (!done) Report(error, "SQL error: %s", Failure(db).c_str());
     sqlite3_reset(statement);
     return done;
 }
@@ -237,7 +385,7 @@ bool Insert(sqlite3* db, sqlite3_stmt* statement, std::string* error)
 
 int WriteTimeSeriesToDatabase(ResultsDatabase* database, std::string* error)
 {
-    if (!database) {
+    if (!database || !database->Connection) {
         Report(error, "Can't open database: no database is open");
         return 1;
     }
@@ -255,7 +403,7 @@ int WriteTimeSeriesToDatabase(ResultsDatabase* database, std::string* error)
     bindTime(database->Single, 0);
 
     if (sqlite3_exec(db, "BEGIN TRANSACTION", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        Report(error, "SQL error: %s", sqlite3_errmsg(db));
+        Report(error, "SQL error: %s", Failure(db).c_str());
         return 1;
     }
     int nodes = 0;
@@ -279,17 +427,27 @@ int WriteTimeSeriesToDatabase(ResultsDatabase* database, std::string* error)
         }
     }
     if (!failed && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        Report(error, "SQL error: %s", sqlite3_errmsg(db));
+        Report(error, "SQL error: %s", Failure(db).c_str());
         failed = true;
     }
     // The rows of a failed time are undone; the connection stays usable for the next time.
     if (failed && !sqlite3_get_autocommit(db)) sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-    return failed ? 1 : 0;
+    if (failed) return 1;
+    // A database built beside its target replaces it with its first output time.
+    if (!database->Building.empty() && !PlaceBuilt(*database, error)) return 1;
+    return 0;
 }
 
 void CloseResultsDatabase(ResultsDatabase* database)
 {
     if (!database) return;
+    if (!database->Building.empty()) {
+        // Never put in place: the old file stays.
+        Disconnect(*database);
+        RemoveTemporary(database->Building);
+        delete database;
+        return;
+    }
     sqlite3_finalize(database->Block);
     sqlite3_finalize(database->Single);
     // Back to a single plain file that any SQLite reader opens, also from read-only media. When

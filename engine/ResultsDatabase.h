@@ -26,12 +26,22 @@ struct ResultsDatabase;
 // and the log files SQLite keeps beside it ("-wal", "-shm", "-journal").
 std::vector<OutputTarget> ResultsDatabaseTargets(const std::string& path);
 
-// Deletes the file when it exists (and the log files of an earlier run beside it) and creates
-// it afresh with an empty table time_series (with the thermal-ice columns when ThermalIceOn is
-// set). The path is UTF-8; an empty path makes a private temporary database that leaves nothing
-// on disk. Only a regular file is deleted: anything else at the path (or at its log files'
-// paths) is refused and left as it is. Returns 0, or 1 after reporting the failure.
+// Replaces the file (and the log files of an earlier run beside it) with a new database with
+// an empty table time_series (with the thermal-ice columns when ThermalIceOn is set). The new
+// database is built beside the file, as "<path>.tmp<process id>", and renamed over it once
+// complete, so a failure leaves the old file as it was. The path is UTF-8; an empty path makes
+// a private temporary database that leaves nothing on disk. Only a regular file is replaced:
+// anything else at the path (or at its log files' paths) is refused and left as it is.
+// Returns 0, or 1 after reporting the failure.
 int CreateResultsDatabase(const char* path, std::string* error = nullptr);
+
+// Starts a new database for the writes of a run: built beside path as CreateResultsDatabase
+// builds it and opened there, while the file at path and its logs stay as they are. The first
+// WriteTimeSeriesToDatabase that commits its rows puts the new database in their place (and
+// goes on writing there); closing the handle before that removes the new database and leaves
+// the old file byte for byte. Returns 0 with *database set, or 1 after reporting the failure
+// with *database null and nothing changed.
+int StartResultsDatabase(const char* path, ResultsDatabase** database, std::string* error = nullptr);
 
 // Opens the database file of a run and prepares the insert of the present ThermalIceOn (a table
 // without the thermal columns refuses the thermal insert). Returns 0 with *database set, or 1
@@ -41,7 +51,9 @@ int OpenResultsDatabase(const char* path, ResultsDatabase** database, std::strin
 // Appends one row per node (g_NodeIndex order) at the present ModelTime and CurrentDate, all in
 // one transaction. A value that is not a finite number is refused before anything is written.
 // Returns 0 when every row was committed, or 1 after reporting the failure; a failed call
-// leaves no row of this time behind and the handle usable.
+// leaves no row of this time behind and the handle usable, but for the first output time of a
+// started database that could not be put in place: the handle then writes nothing more and
+// the old file is as it was.
 int WriteTimeSeriesToDatabase(ResultsDatabase* database, std::string* error = nullptr);
 
 // Finalizes the inserts, folds the write-ahead log into the file and closes the connection.

@@ -197,11 +197,15 @@ struct LevelState {
     X(tus, UnderSlushThickness)
 
 // One time level at a point: each field interpolated with the shape values (a node whose shape
-// value is 0 adds nothing).
+// value is 0 adds nothing). The exchanges (Ra to qnOpen) are left to AddExchanges, which writes
+// them before anything reads them.
 template <bool Previous>
 LevelState EvaluateLevel(const PointInterpolation& at)
 {
-    LevelState s{};
+    LevelState s;
+#define VASQUIL_CLEAR(field, member) s.field = 0.0;
+    VASQUIL_THERMAL_LEVEL_FIELDS(VASQUIL_CLEAR)
+#undef VASQUIL_CLEAR
     for (int k = 0; k < at.count; ++k) {
         const double w = at.gp->Interpolation.N[k];
         if (w == 0.0) continue;

@@ -32,6 +32,8 @@ constexpr WQMessage WQMessages[] = {
     {WQDischargeCodeDiffers,
      " WQ boundary row %d gives discharge code %d where the model's boundary element %d has %d\n"},
     {WQNodeNumberDiffers, " WQ node row %d gives node %d where the model has node %d\n"},
+    {WQNodeCountDiffers, " The WQ file has %d node rows and the model %d nodes: WQ node row %d gives node %d, the "
+                         "number of its first boundary row\n"},
     {WQBadFileType, " WQ File Type %d is not 0, 1 or 2\n"},
     {WQBadFlag, " The %s flag %d is not 0 or 1\n"},
     {WQBadTolerance, " WQ Tolerance %g is not above 0\n"},
@@ -39,8 +41,13 @@ constexpr WQMessage WQMessages[] = {
     {WQOutOfMemory, " Not enough memory for the %s\n"},
     {WQNoModel, " No model is loaded to take the water-quality data\n"},
     {WQNotRegularFile, " %s is not a regular file\n"},
+    {WQTimeOutOfRange, " Number %s in the %s is out of range (time from -1e13 to 1e13 s)\n"},
+    {WQSeriesOutOfOrder,
+     " The times of the WQ series of boundary element %d do not increase: row %d is at %.9g h and row %d at %.9g h\n"},
 };
 
+// The longest time of a series, s, either way: as the model file's times.
+constexpr double MostSeriesSeconds = 1e13;
 
 // Refuses with the code's message (arguments as its format asks); returns the scanner's code.
 int Refuse(FieldScanner& s, int code, ...)
@@ -412,7 +419,12 @@ int ReadWQNodeRow(FILE* stream, int index)
     for (double& x : v) x = s.Real();
     if (s.code) return Finish(s);
     if (number != node->Number) {
-        Refuse(s, WQNodeNumberDiffers, index + 1, number, node->Number);
+        // The numbering starts again with that of the first boundary row: the node rows ended.
+        const int previous = index > 0 ? g_NodeBlock[index - 1].Number : 0;
+        const int firstBoundary = g_ModelControl.BoundaryElementCount > 0 ? g_BoundaryElementBlock[0].Number : 0;
+        if (index > 0 && number <= previous && number == firstBoundary)
+            Refuse(s, WQNodeCountDiffers, index, g_ModelControl.NodeCount, index + 1, number);
+        else Refuse(s, WQNodeNumberDiffers, index + 1, number, node->Number);
         return Finish(s);
     }
     for (double* target : {ValuesOf(node, false), ValuesOf(node, true), node->WQUnknowns, node->PreviousWQUnknowns})
@@ -494,9 +506,20 @@ int ReadWQBoundaryHydrograph(FILE* stream, BoundaryElementRecord* element)
         auto& c = table->Columns;
         for (int r = 0; r < rows && !s.code; ++r) {
             c[0][r] = s.Real() * SecondsPerHour;
+            if (!s.code && !(std::fabs(c[0][r]) <= MostSeriesSeconds)) {
+                Refuse(s, WQTimeOutOfRange, s.token, s.where);
+                break;
+            }
             for (int k = 0; k < values; ++k) c[first + k][r] = s.Real();
         }
         if (s.code) return Finish(s);
+        // The engine looks the values up by binary search in time.
+        for (int r = 1; r < rows; ++r)
+            if (!(c[0][r] > c[0][r - 1])) {
+                Refuse(s, WQSeriesOutOfOrder, element->Number, r, c[0][r - 1] / SecondsPerHour, r + 1,
+                       c[0][r] / SecondsPerHour);
+                return Finish(s);
+            }
     }
     delete element->WQHydrograph;
     element->WQHydrograph = table.release();

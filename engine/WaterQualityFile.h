@@ -28,24 +28,27 @@ struct BoundaryElementRecord;
 // Results of LoadWQFile, ReadWQFile and the section readers.
 enum WQReaderCode {
     WQReadOk = 0,
-    WQReadNoStream = -1,               // the file cannot be opened (errno tells why)
-    WQBoundaryNumberDiffers = 1,       // a boundary row's element number differs from the model's
-    WQBoundaryNodeDiffers = 2,         // a boundary row's node number differs
-    WQPositionDiffers = 3,             // a boundary row's position differs (as whole numbers)
-    WQStageCodeDiffers = 4,            // a boundary row's stage code differs
-    WQDischargeCodeDiffers = 5,        // a boundary row's discharge code differs
-    WQNodeNumberDiffers = 6,           // a node row's number differs from the model's node at its place
+    WQReadNoStream = -1,                          // the file cannot be opened (errno tells why)
+    WQBoundaryNumberDiffers = 1,                  // a boundary row's element number differs from the model's
+    WQBoundaryNodeDiffers = 2,                    // a boundary row's node number differs
+    WQPositionDiffers = 3,                        // a boundary row's position differs (as whole numbers)
+    WQStageCodeDiffers = 4,                       // a boundary row's stage code differs
+    WQDischargeCodeDiffers = 5,                   // a boundary row's discharge code differs
+    WQNodeNumberDiffers = 6,                      // a node row's number differs from the model's node at its place
     WQFileEndsEarly = ScanFileEndsEarly,          // the file ends before a required number
     WQNumberTooLong = ScanNumberTooLong,          // a number longer than TokenLength characters
     WQNumberOutOfRange = ScanNumberOutOfRange,    // a number too large for a double
     WQIntegerOutOfRange = ScanIntegerOutOfRange,  // an integer field outside the range of an int
-    WQBadFileType = 11,                // WQ File Type outside 0-2
-    WQBadFlag = 12,                    // an acid or base flag other than 0 or 1
-    WQBadTolerance = 13,               // a WQ tolerance that is not above 0
-    WQBadRowCount = 29,                // a series row count outside 0-MaxSeriesEntries
-    WQOutOfMemory = 32,                // no memory for a series
-    WQNoModel = 34,                    // no model is loaded, or it has no such row
-    WQNotRegularFile = 35,             // the path names no regular file
+    WQBadFileType = 11,                           // WQ File Type outside 0-2
+    WQBadFlag = 12,                               // an acid or base flag other than 0 or 1
+    WQBadTolerance = 13,                          // a WQ tolerance that is not above 0
+    WQNodeCountDiffers = 14,                      // the file has fewer node rows than the model has nodes
+    WQBadRowCount = 29,                           // a series row count outside 0-MaxSeriesEntries
+    WQOutOfMemory = 32,                           // no memory for a series
+    WQNoModel = 34,                               // no model is loaded, or it has no such row
+    WQNotRegularFile = 35,                        // the path names no regular file
+    WQTimeOutOfRange = 37,    // a series time beyond 1e13 s either way (infinite in seconds included)
+    WQSeriesOutOfOrder = 41,  // a series whose times do not increase from row to row
 };
 
 // Water-quality model types (WQFileType).

@@ -4,188 +4,31 @@
 #include "platform/DataExchange.h"
 #include "platform/DeviceContext.h"
 #include "platform/Resources.h"
+#include "platform/TemplateControls.h"
 #include "platform/TestHooks.h"
 #include "platform/Text.h"
 #include "platform/UiThread.h"
-#include "platform/WindowClass.h"
 #include "platform/WindowWidget.h"
 
 #include <QApplication>
 #include <QButtonGroup>
-#include <QCheckBox>
 #include <QComboBox>
+#include <QDateTimeEdit>
 #include <QDialog>
-#include <QFontMetrics>
-#include <QGroupBox>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTimer>
 
-#include <cstring>
-#include <map>
 #include <utility>
 
 namespace {
 
-// The characters whose mean width is a dialog font's horizontal base unit.
-constexpr const char* BaseUnitSample = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-constexpr int HorizontalUnitsPerBase = 4;
-constexpr int VerticalUnitsPerBase = 8;
+// The screen's resolution at which an edit control's font is resolved, as device contexts do.
+constexpr int EditFontDpi = 96;
 
-int MulDiv(int value, int multiplier, int divisor)
-{
-    const long long product = static_cast<long long>(value) * multiplier;
-    const long long half = divisor / 2;
-    return static_cast<int>(product >= 0 ? (product + half) / divisor : (product - half) / divisor);
-}
-
-// Pixels per four horizontal and eight vertical dialog units of a font.
-CSize BaseUnits(const QFont& font)
-{
-    const QFontMetrics fm(font);
-    const int sampleWidth = fm.horizontalAdvance(QString::fromLatin1(BaseUnitSample));
-    return CSize((sampleWidth / 26 + 1) / 2, fm.height());
-}
-
-QRect ToPixels(const DialogUnits& r, CSize base)
-{
-    return QRect(MulDiv(r.x, base.cx, HorizontalUnitsPerBase), MulDiv(r.y, base.cy, VerticalUnitsPerBase),
-                 MulDiv(r.cx, base.cx, HorizontalUnitsPerBase), MulDiv(r.cy, base.cy, VerticalUnitsPerBase));
-}
-
-// Sends a control's notification to the dialog as WM_COMMAND (control id, code, control).
-void Notify(QWidget* control, int code)
-{
-    CWnd* object = CWnd::FromWidget(control);
-    CWnd* dialog = object ? object->GetParent() : nullptr;
-    if (!dialog) return;
-    dialog->SendMessage(WM_COMMAND, MAKEWPARAM(object->GetDlgCtrlID(), code), LPARAM(object->GetSafeHwnd()));
-}
-
-QWidget* MakeStatic(const ControlTemplate& c, QWidget* parent)
-{
-    auto* label = new QLabel(parent);
-    SetControlText(label, QString::fromUtf8(c.text), c.style);
-    Qt::Alignment align = Qt::AlignLeft;
-    if ((c.style & 0x3) == SS_CENTER) align = Qt::AlignHCenter;
-    else if ((c.style & 0x3) == SS_RIGHT) align = Qt::AlignRight;
-    label->setAlignment(align | Qt::AlignTop);
-    label->setWordWrap(true);
-    return label;
-}
-
-QWidget* MakePicture(const ControlTemplate& c, QWidget* parent)
-{
-    auto* label = new QLabel(parent);
-    if (const ImageResource* image = FindImageResource(c.image)) {
-        QImage picture;
-        picture.loadFromData(QByteArrayView(image->data, qsizetype(image->size)));
-        label->setPixmap(QPixmap::fromImage(picture));
-    }
-    return label;
-}
-
-QWidget* MakeGroupBox(const ControlTemplate& c, QWidget* parent)
-{
-    auto* group = new QGroupBox(QString::fromUtf8(c.text), parent);
-    group->setAttribute(Qt::WA_TransparentForMouseEvents);
-    group->setFocusPolicy(Qt::NoFocus);
-    return group;
-}
-
-QWidget* MakePushButton(const ControlTemplate& c, QWidget* parent)
-{
-    auto* button = new QPushButton(QString::fromUtf8(c.text), parent);
-    button->setAutoDefault(true);
-    if (c.style & BS_DEFPUSHBUTTON) button->setDefault(true);
-    QObject::connect(button, &QPushButton::clicked, button, [button] { Notify(button, BN_CLICKED); });
-    return button;
-}
-
-QWidget* MakeCheckBox(const ControlTemplate& c, QWidget* parent)
-{
-    auto* check = new QCheckBox(QString::fromUtf8(c.text), parent);
-    QObject::connect(check, &QCheckBox::clicked, check, [check] { Notify(check, BN_CLICKED); });
-    return check;
-}
-
-QWidget* MakeRadioButton(const ControlTemplate& c, QWidget* parent)
-{
-    auto* radio = new QRadioButton(QString::fromUtf8(c.text), parent);
-    radio->setAutoExclusive(false);  // grouped by WS_GROUP (see BuildWindow)
-    QObject::connect(radio, &QRadioButton::clicked, radio, [radio] { Notify(radio, BN_CLICKED); });
-    return radio;
-}
-
-QWidget* MakeEdit(const ControlTemplate& c, QWidget* parent)
-{
-    auto* edit = new QLineEdit(QString::fromUtf8(c.text), parent);
-    edit->setReadOnly((c.style & ES_READONLY) != 0);
-    if (c.style & ES_RIGHT) edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    return edit;
-}
-
-QWidget* MakeComboList(const ControlTemplate& c, QWidget* parent)
-{
-    auto* combo = new QComboBox(parent);
-    for (const char* item : c.items) combo->addItem(QString::fromUtf8(item));
-    combo->setCurrentIndex(-1);
-    QObject::connect(combo, &QComboBox::activated, combo, [combo] { Notify(combo, CBN_SELCHANGE); });
-    return combo;
-}
-
-// The font of a template (face, points) as a font object, for WM_SETFONT to its custom
-// controls; made once and kept for the process.
-const CFont& TemplateFont(const char* face, int points)
-{
-    static std::map<std::pair<std::string, int>, CFont> fonts;
-    const auto key = std::make_pair(std::string(face ? face : ""), points);
-    auto it = fonts.find(key);
-    if (it == fonts.end()) {
-        LOGFONT lf;
-        lf.lfHeight = -ScreenFont(QString::fromUtf8(key.first.c_str()), points).pixelSize();
-        std::strncpy(lf.lfFaceName, key.first.c_str(), LF_FACESIZE - 1);
-        it = fonts.emplace(key, CFont()).first;
-        it->second.CreateFontIndirect(&lf);
-    }
-    return it->second;
-}
-
-template <class T>
-std::unique_ptr<CWnd> MakeObject()
-{
-    return std::make_unique<T>();
-}
-
-// The control kinds of dialog templates: the widget of each and the class of its object.
-struct ControlKindRow
-{
-    ControlKind kind;
-    QWidget* (*makeWidget)(const ControlTemplate&, QWidget*);
-    std::unique_ptr<CWnd> (*makeObject)();
-};
-
-constexpr ControlKindRow ControlKinds[] = {
-    {ControlKind::Static, MakeStatic, MakeObject<CStatic>},
-    {ControlKind::Picture, MakePicture, MakeObject<CStatic>},
-    {ControlKind::GroupBox, MakeGroupBox, MakeObject<CButton>},
-    {ControlKind::PushButton, MakePushButton, MakeObject<CButton>},
-    {ControlKind::CheckBox, MakeCheckBox, MakeObject<CButton>},
-    {ControlKind::RadioButton, MakeRadioButton, MakeObject<CButton>},
-    {ControlKind::Edit, MakeEdit, MakeObject<CEdit>},
-    {ControlKind::ComboList, MakeComboList, MakeObject<CComboBox>},
-};
-
-const ControlKindRow* FindKind(ControlKind kind)
-{
-    for (const ControlKindRow& row : ControlKinds) {
-        if (row.kind == kind) return &row;
-    }
-    return nullptr;
-}
+// A picker that holds no time shows its least value, drawn as a blank: a time no user means.
+const QDateTime NoTime = PickerNoTime();
 
 }  // namespace
 
@@ -194,6 +37,7 @@ const CRuntimeClass CStatic::Runtime{"CStatic", &CWnd::Runtime, &CreateRuntimeOb
 const CRuntimeClass CButton::Runtime{"CButton", &CWnd::Runtime, &CreateRuntimeObject<CButton>};
 const CRuntimeClass CEdit::Runtime{"CEdit", &CWnd::Runtime, &CreateRuntimeObject<CEdit>};
 const CRuntimeClass CComboBox::Runtime{"CComboBox", &CWnd::Runtime, &CreateRuntimeObject<CComboBox>};
+const CRuntimeClass CDateTimeCtrl::Runtime{"CDateTimeCtrl", &CWnd::Runtime, &CreateRuntimeObject<CDateTimeCtrl>};
 
 CDialog::CDialog(UINT templateId, CWnd* parent) : m_nIDTemplate(templateId), m_pParentWnd(parent), templateId_(templateId)
 {
@@ -211,66 +55,18 @@ BOOL CDialog::BuildWindow(const DialogTemplate& tmpl, CWnd* parent, bool modal)
     dialog->setWindowTitle(QString::fromUtf8(tmpl.caption));
     const QFont font = ScreenFont(QString::fromUtf8(tmpl.fontFace), tmpl.fontPoints);
     dialog->setFont(font);
-    baseUnits_ = BaseUnits(font);
-    const QRect client = ToPixels(tmpl.size, baseUnits_);
+    baseUnits_ = DialogBaseUnits(font);
+    const QRect client = DialogUnitsToPixels(tmpl.size, baseUnits_);
     dialog->setFixedSize(client.width(), client.height());
     templateId_ = tmpl.id;
     modal_ = modal;
     AttachWidget(dialog, 0, tmpl.style);
 
     controls_.clear();
-    QButtonGroup* radioGroup = nullptr;
-    std::vector<QWidget*> groupBoxes;
-    for (const ControlTemplate& c : tmpl.controls) {
-        if (c.kind == ControlKind::Custom) {
-            // A window of a registered class, as the window system makes it for the template;
-            // a class that is not registered fails the dialog.
-            if (!GetClassInfo(c.className)) {
-                DestroyWindow();
-                return FALSE;
-            }
-            auto object = std::make_unique<CWnd>();
-            object->AttachNonClientWindow(dialog, ToPixels(c.rect, baseUnits_), UINT(c.id), c.style | WS_CHILD);
-            QWidget* widget = object->GetWidget();
-            if (c.style & WS_TABSTOP) widget->setFocusPolicy(Qt::TabFocus);
-            if (!(c.style & WS_VISIBLE)) widget->hide();
-            if (c.style & WS_DISABLED) widget->setEnabled(false);
-            object->SendMessage(WM_SETFONT, WPARAM(TemplateFont(tmpl.fontFace, tmpl.fontPoints).GetSafeHandle()), FALSE);
-            controls_.push_back(std::move(object));
-            if (c.style & WS_GROUP) radioGroup = nullptr;
-            continue;
-        }
-        const ControlKindRow* row = FindKind(c.kind);
-        if (!row) continue;
-        QWidget* widget = row->makeWidget(c, dialog);
-        QRect place = ToPixels(c.rect, baseUnits_);
-        if (c.kind == ControlKind::Picture && !static_cast<QLabel*>(widget)->pixmap().isNull())
-            place.setSize(static_cast<QLabel*>(widget)->pixmap().size());
-        if (c.kind == ControlKind::ComboList) {
-            // The template's height is the open list's; the closed box is one line high.
-            auto* combo = static_cast<QComboBox*>(widget);
-            const int closed = std::min(combo->sizeHint().height(), place.height());
-            const int itemHeight = std::max(1, QFontMetrics(font).height() + 2);
-            combo->setMaxVisibleItems(std::max(1, (place.height() - closed) / itemHeight));
-            place.setHeight(closed);
-        }
-        widget->setGeometry(place);
-        if (c.kind == ControlKind::RadioButton) {
-            if (!radioGroup || (c.style & WS_GROUP)) radioGroup = new QButtonGroup(dialog);
-            radioGroup->addButton(static_cast<QRadioButton*>(widget));
-        } else if (c.style & WS_GROUP) {
-            radioGroup = nullptr;
-        }
-        if (c.kind == ControlKind::GroupBox) groupBoxes.push_back(widget);
-        if (!(c.style & WS_VISIBLE)) widget->hide();
-        if (c.style & WS_DISABLED) widget->setEnabled(false);
-        std::unique_ptr<CWnd> object = row->makeObject();
-        object->AttachWidget(widget, UINT(c.id), c.style);
-        controls_.push_back(std::move(object));
+    if (!BuildTemplateControls(tmpl, dialog, baseUnits_, controls_)) {
+        DestroyWindow();
+        return FALSE;
     }
-    // A group box frames the controls over it: it lies behind them whatever its place in
-    // the template.
-    for (QWidget* group : groupBoxes) group->lower();
 
     const HWND handle = GetSafeHwnd();
     const BOOL defaultFocus = OnInitDialog();
@@ -364,7 +160,7 @@ void CDialog::DoDataExchange(CDataExchange*) {}
 
 void CDialog::MapDialogRect(CRect* rect) const
 {
-    const QRect r = ToPixels(DialogUnits{rect->left, rect->top, rect->Width(), rect->Height()}, baseUnits_);
+    const QRect r = DialogUnitsToPixels(DialogUnits{rect->left, rect->top, rect->Width(), rect->Height()}, baseUnits_);
     *rect = CRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
 }
 
@@ -462,7 +258,93 @@ void CEdit::SetSel(int start, int end)
     const int length = int(edit->text().size());
     const int from = std::clamp(start, 0, length);
     const int to = end < 0 ? length : std::clamp(end, 0, length);
-    edit->setSelection(from, to - from);
+    if (from == to) edit->setCursorPosition(to);
+    else edit->setSelection(from, to - from);
+}
+
+void CEdit::GetSel(int& start, int& end) const
+{
+    start = end = 0;
+    auto* edit = qobject_cast<QLineEdit*>(GetWidget());
+    if (!edit) return;
+    if (edit->hasSelectedText()) {
+        start = edit->selectionStart();
+        end = edit->selectionEnd();
+    } else {
+        start = end = edit->cursorPosition();
+    }
+}
+
+BOOL CEdit::Create(DWORD style, const CRect& rect, CWnd* parent, UINT id)
+{
+    AssertUiThread();
+    if (GetSafeHwnd() || !parent || !parent->GetWidget()) return FALSE;
+    QWidget* parentWidget = parent->GetClientWidget();
+    auto* edit = new WindowWidget<QLineEdit>(this, parentWidget);
+    edit->setGeometry(rect.left, rect.top, std::max(rect.Width(), 0), std::max(rect.Height(), 0));
+    edit->setFrame((style & WS_BORDER) != 0);
+    edit->setReadOnly((style & ES_READONLY) != 0);
+    Qt::Alignment align = Qt::AlignLeft;
+    if ((style & 0x3) == ES_RIGHT) align = Qt::AlignRight;
+    else if ((style & 0x3) == ES_CENTER) align = Qt::AlignHCenter;
+    edit->setAlignment(align | Qt::AlignVCenter);
+    edit->setFocusPolicy(Qt::StrongFocus);
+    AttachWidget(edit, id, style | WS_CHILD);
+    EnableControlInput();
+    if (style & WS_VISIBLE) edit->show();
+    else edit->hide();
+    return TRUE;
+}
+
+LRESULT CEdit::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* edit = qobject_cast<QLineEdit*>(GetWidget());
+    if (!edit || !HasControlInput()) {
+        if (message == WM_PASTE && edit) edit->paste();
+        return CWnd::DefWindowProc(message, wParam, lParam);
+    }
+    QEvent* event = TranslatedEvent();
+    switch (message) {
+    case WM_KEYDOWN:
+        if (event && event->type() == QEvent::KeyPress) {
+            // A key that types a character (Backspace too) types it with its WM_CHAR; Tab, Enter
+            // and Esc are the dialog's. The others are the control's: caret, Delete, Ctrl keys.
+            const auto* key = static_cast<const QKeyEvent*>(event);
+            const int k = key->key();
+            const bool typing =
+                k == Qt::Key_Backspace || k == Qt::Key_Tab || k == Qt::Key_Backtab || k == Qt::Key_Return ||
+                k == Qt::Key_Enter || k == Qt::Key_Escape ||
+                (!(key->modifiers() & Qt::ControlModifier) && !key->text().isEmpty() && key->text().at(0).isPrint());
+            if (!typing) RunControlDefault(event);
+        }
+        return 0;
+    case WM_CHAR: {
+        const auto c = static_cast<unsigned char>(wParam);
+        if (c == VK_BACK) {
+            QKeyEvent backspace(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier, QStringLiteral("\b"));
+            RunControlDefault(&backspace);
+        } else if (c >= 0x20 && c != 0x7F) {
+            QKeyEvent typed(QEvent::KeyPress, 0, Qt::NoModifier, Cp1252ToQString(std::string(1, char(c))));
+            RunControlDefault(&typed);
+        } else if (event) {
+            event->ignore();
+        }
+        return 0;
+    }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        if (event && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) RunControlDefault(event);
+        return 0;
+    case WM_PASTE: edit->paste(); return 0;
+    case WM_SETFONT:
+        editFont_ = reinterpret_cast<HFONT>(wParam);
+        if (const CFont* font = CFont::FromHandle(editFont_)) edit->setFont(font->Resolve(EditFontDpi, MM_TEXT).font);
+        if (lParam) edit->update();
+        return 0;
+    case WM_GETFONT: return LRESULT(editFont_);
+    case WM_GETDLGCODE: return DLGC_WANTCHARS | DLGC_HASSETSEL | DLGC_WANTARROWS;
+    default: return CWnd::DefWindowProc(message, wParam, lParam);
+    }
 }
 
 int CComboBox::AddString(const std::string& text)
@@ -525,4 +407,45 @@ int CComboBox::FindStringExact(int start, const std::string& text) const
         if (combo->itemText(i).compare(wanted, Qt::CaseInsensitive) == 0) return i;
     }
     return CB_ERR;
+}
+
+BOOL CDateTimeCtrl::SetFormat(const char* format)
+{
+    AssertUiThread();
+    auto* picker = qobject_cast<QDateTimeEdit*>(GetWidget());
+    if (!picker || !format) return FALSE;
+    picker->setDisplayFormat(QString::fromUtf8(format));
+    return TRUE;
+}
+
+BOOL CDateTimeCtrl::SetTime(const SYSTEMTIME* time)
+{
+    AssertUiThread();
+    auto* picker = qobject_cast<QDateTimeEdit*>(GetWidget());
+    if (!picker) return FALSE;
+    const QDateTime value = time ? QDateTime(QDate(time->wYear, time->wMonth, time->wDay),
+                                             QTime(time->wHour, time->wMinute, time->wSecond))
+                                 : QDateTime();
+    const bool valid = value.isValid() && value > NoTime;
+    picker->setDateTime(valid ? value : NoTime);
+    return valid ? TRUE : FALSE;
+}
+
+DWORD CDateTimeCtrl::GetTime(SYSTEMTIME* time) const
+{
+    auto* picker = qobject_cast<QDateTimeEdit*>(GetWidget());
+    if (!picker || !time) return GDT_NONE;
+    const QDateTime value = picker->dateTime();
+    if (!value.isValid() || value <= NoTime) return GDT_NONE;
+    const QDate date = value.date();
+    const QTime clock = value.time();
+    time->wYear = WORD(date.year());
+    time->wMonth = WORD(date.month());
+    time->wDayOfWeek = WORD(date.dayOfWeek() % 7);
+    time->wDay = WORD(date.day());
+    time->wHour = WORD(clock.hour());
+    time->wMinute = WORD(clock.minute());
+    time->wSecond = WORD(clock.second());
+    time->wMilliseconds = 0;
+    return GDT_VALID;
 }

@@ -2,10 +2,14 @@
 
 #include "platform/Application.h"
 #include "platform/CommonDialogs.h"
+#include "platform/DataExchange.h"
 #include "platform/DeviceContext.h"
+#include "platform/Dialog.h"
 #include "platform/DocTemplate.h"
 #include "platform/Frame.h"
 #include "platform/Resources.h"
+#include "platform/SystemInfo.h"
+#include "platform/TemplateControls.h"
 #include "platform/Text.h"
 
 #include <QApplication>
@@ -222,4 +226,180 @@ int CView::OnMouseActivate(CWnd* pDesktopWnd, UINT nHitTest, UINT message)
 void CView::PostNcDestroy()
 {
     delete this;
+}
+
+const CRuntimeClass CFormView::Runtime{"CFormView", &CView::Runtime, nullptr};
+
+namespace {
+
+// A line of a form's scroll bar is this part of the template's extent.
+constexpr int LinesPerTemplate = 100;
+// Passes of the bars' layout: showing one bar can make the other necessary, no more.
+constexpr int BarLayoutPasses = 3;
+
+}  // namespace
+
+CFormView::CFormView(UINT templateId) : templateId_(templateId) {}
+
+CFormView::~CFormView() = default;
+
+BOOL CFormView::PreCreateWindow(CREATESTRUCT& cs)
+{
+    cs.style |= WS_HSCROLL | WS_VSCROLL;
+    return CView::PreCreateWindow(cs);
+}
+
+int CFormView::OnCreate(CREATESTRUCT* cs)
+{
+    const DialogTemplate* tmpl = FindDialogTemplate(templateId_);
+    if (!tmpl) return -1;
+    if (CView::OnCreate(cs) == -1) return -1;
+    const QFont font = ScreenFont(QString::fromUtf8(tmpl->fontFace), tmpl->fontPoints);
+    GetWidget()->setFont(font);
+    baseUnits_ = DialogBaseUnits(font);
+    const QRect total = DialogUnitsToPixels(DialogUnits{0, 0, tmpl->size.cx, tmpl->size.cy}, baseUnits_);
+    totalSize_ = CSize(total.width(), total.height());
+    scrollPos_ = CPoint(0, 0);
+    controls_.clear();
+    if (!BuildTemplateControls(*tmpl, GetClientWidget(), baseUnits_, controls_)) return -1;
+    // Hide both bars until the first size says which are needed.
+    ShowScrollBar(SB_BOTH, FALSE);
+    return 0;
+}
+
+BOOL CFormView::UpdateData(BOOL bSaveAndValidate)
+{
+    CDataExchange exchange(this, bSaveAndValidate);
+    DoDataExchange(&exchange);
+    return exchange.m_bFailed ? FALSE : TRUE;
+}
+
+void CFormView::DoDataExchange(CDataExchange*) {}
+
+void CFormView::OnInitialUpdate()
+{
+    UpdateData(FALSE);
+    CView::OnInitialUpdate();
+}
+
+void CFormView::OnDraw(CDC* pDC)
+{
+    CRect client;
+    GetClientRect(&client);
+    pDC->FillSolidRect(client, GetSysColor(COLOR_BTNFACE));
+}
+
+void CFormView::UpdateDialogControls(CCmdTarget* target, BOOL disableIfNoHandler)
+{
+    if (!GetSafeHwnd()) return;
+    // By handle, as a handler may destroy a button; among the client's children, as a
+    // subclassed control has another object than the one made for the template.
+    std::vector<HWND> buttons;
+    for (QObject* child : GetClientWidget()->children()) {
+        CWnd* control = child->isWidgetType() ? FromWidget(static_cast<QWidget*>(child)) : nullptr;
+        if (control && control->IsKindOf(&CButton::Runtime)) buttons.push_back(control->GetSafeHwnd());
+    }
+    for (HWND handle : buttons) {
+        CWnd* button = FromHandle(handle);
+        if (!button || button->GetDlgCtrlID() <= 0) continue;
+        CCmdUI state;
+        state.m_nID = UINT(button->GetDlgCtrlID());
+        state.DoUpdate(target, disableIfNoHandler);
+        if (!FromHandle(handle)) continue;
+        if (state.m_enabled) button->EnableWindow(*state.m_enabled ? TRUE : FALSE);
+        if (state.m_check) static_cast<CButton*>(button)->SetCheck(*state.m_check ? BST_CHECKED : BST_UNCHECKED);
+    }
+}
+
+void CFormView::MapDialogRect(CRect* rect) const
+{
+    const QRect r = DialogUnitsToPixels(DialogUnits{rect->left, rect->top, rect->Width(), rect->Height()}, baseUnits_);
+    *rect = CRect(r.left(), r.top(), r.left() + r.width(), r.top() + r.height());
+}
+
+void CFormView::OnSize(UINT nType, int cx, int cy)
+{
+    CView::OnSize(nType, cx, cy);
+    UpdateBars();
+}
+
+void CFormView::UpdateBars()
+{
+    if (updatingBars_ || !GetSafeHwnd()) return;
+    updatingBars_ = true;
+    const std::shared_ptr<bool> alive = LifeToken().lock();
+    CSize last(-1, -1);
+    for (int pass = 0; pass < BarLayoutPasses; ++pass) {
+        CRect client;
+        GetClientRect(&client);
+        if (client.Size() == last) break;
+        last = client.Size();
+        const int extents[2] = {totalSize_.cx, totalSize_.cy};
+        const int pages[2] = {client.Width(), client.Height()};
+        for (int bar : {SB_HORZ, SB_VERT}) {
+            SCROLLINFO info;
+            info.fMask = SIF_RANGE | SIF_PAGE;
+            info.nMin = 0;
+            info.nMax = std::max(extents[bar] - 1, 0);
+            info.nPage = UINT(std::max(pages[bar], 0));
+            SetScrollInfo(bar, &info);
+            if (!alive || !*alive || !GetSafeHwnd()) return;
+        }
+    }
+    updatingBars_ = false;
+    // The bars cut their positions to what the new page leaves.
+    ScrollTo(CPoint(GetScrollPos(SB_HORZ), GetScrollPos(SB_VERT)));
+}
+
+void CFormView::OnHScroll(UINT nSBCode, UINT, CScrollBar*)
+{
+    Scroll(SB_HORZ, nSBCode);
+}
+
+void CFormView::OnVScroll(UINT nSBCode, UINT, CScrollBar*)
+{
+    Scroll(SB_VERT, nSBCode);
+}
+
+void CFormView::Scroll(int nBar, UINT code)
+{
+    SCROLLINFO info;
+    if (!GetScrollInfo(nBar, &info, SIF_ALL)) return;
+    const int extent = nBar == SB_HORZ ? totalSize_.cx : totalSize_.cy;
+    const int line = std::max(extent / LinesPerTemplate, 1);
+    const int page = std::max(int(info.nPage), 1);
+    int position = info.nPos;
+    switch (code) {
+    case SB_LINEUP: position -= line; break;
+    case SB_LINEDOWN: position += line; break;
+    case SB_PAGEUP: position -= page; break;
+    case SB_PAGEDOWN: position += page; break;
+    case SB_THUMBTRACK:
+    case SB_THUMBPOSITION: position = info.nTrackPos; break;
+    case SB_TOP: position = info.nMin; break;
+    case SB_BOTTOM: position = info.nMax; break;
+    default: return;
+    }
+    SetScrollPos(nBar, position);
+    ScrollTo(CPoint(GetScrollPos(SB_HORZ), GetScrollPos(SB_VERT)));
+}
+
+void CFormView::ScrollTo(CPoint position)
+{
+    if (position == scrollPos_ || !GetSafeHwnd()) return;
+    const QPoint delta(scrollPos_.x - position.x, scrollPos_.y - position.y);
+    scrollPos_ = position;
+    for (QObject* child : GetClientWidget()->children()) {
+        if (child->isWidgetType()) {
+            auto* widget = static_cast<QWidget*>(child);
+            widget->move(widget->pos() + delta);
+        }
+    }
+    Invalidate();
+}
+
+void CFormView::PostNcDestroy()
+{
+    controls_.clear();
+    CView::PostNcDestroy();
 }

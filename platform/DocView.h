@@ -5,10 +5,12 @@
 #include "platform/Window.h"
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 class CDC;
+class CDataExchange;
 class CDocument;
 class CFrameWnd;
 class CSingleDocTemplate;
@@ -126,4 +128,69 @@ protected:
     int OnMouseActivate(CWnd* pDesktopWnd, UINT nHitTest, UINT message) override;
     // Views delete themselves when their window is gone.
     void PostNcDestroy() override;
+};
+
+// A view whose child windows come from a dialog template (the custom controls of registered
+// window classes included), with the dialogs' data exchange. While the client area is smaller
+// than the template, scroll bars show and move the children over the view; the view's ground is
+// the dialogs' face colour.
+class CFormView : public CView
+{
+public:
+    static const CRuntimeClass Runtime;
+    const CRuntimeClass* GetRuntimeClass() const override { return &Runtime; }
+
+    explicit CFormView(UINT templateId);
+    ~CFormView() override;
+
+    // TRUE: controls into members; FALSE: members into controls. Returns FALSE when a field
+    // did not parse (the exchange stopped there, with its message shown).
+    BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+    virtual void DoDataExchange(CDataExchange* pDX);
+    // Fills the controls from the members (UpdateData(FALSE)), then CView's initial update.
+    void OnInitialUpdate() override;
+    // Fills the client area with the face colour.
+    void OnDraw(CDC* pDC) override;
+
+    // The update handlers of the buttons among the controls, through target's routing: each
+    // button takes the enabling and the check its handler gives (with disableIfNoHandler, a
+    // button without a command handler is disabled). The frame calls this for its active form
+    // view when idle, with the view as target and disableIfNoHandler FALSE.
+    void UpdateDialogControls(CCmdTarget* target, BOOL disableIfNoHandler);
+
+    UINT GetTemplateId() const { return templateId_; }
+    // The template's size in pixels: what the scroll bars scroll over.
+    CSize GetTotalSize() const { return totalSize_; }
+    // The point of the template at the client area's top left corner (0, 0 unscrolled).
+    CPoint GetScrollPosition() const { return scrollPos_; }
+    // Converts a rectangle from the template's dialog units to pixels.
+    void MapDialogRect(CRect* rect) const;
+
+protected:
+    // Adds WS_HSCROLL and WS_VSCROLL: the window has its bars, shown only when needed.
+    BOOL PreCreateWindow(CREATESTRUCT& cs) override;
+    // CView's creation, then the template's controls; -1 when the template is not registered
+    // or one of its custom controls has no registered class.
+    int OnCreate(CREATESTRUCT* cs) override;
+    // The bars follow the new size: each shows while the client is smaller than the template
+    // on its axis, and the children move back when the scroll position has to shrink.
+    void OnSize(UINT nType, int cx, int cy) override;
+    // Line (a hundredth of the template), page (the client), thumb, top and bottom; the
+    // children move by the change.
+    void OnHScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) override;
+    void OnVScroll(UINT nSBCode, UINT nPos, CScrollBar* pScrollBar) override;
+    // Lets go of the controls' objects, then the view deletes itself.
+    void PostNcDestroy() override;
+
+private:
+    void UpdateBars();
+    void Scroll(int nBar, UINT code);
+    void ScrollTo(CPoint position);
+
+    UINT templateId_;
+    CSize baseUnits_{6, 12};
+    CSize totalSize_{0, 0};
+    CPoint scrollPos_{0, 0};
+    bool updatingBars_ = false;
+    std::vector<std::unique_ptr<CWnd>> controls_;  // objects of the template's controls
 };

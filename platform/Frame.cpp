@@ -497,6 +497,9 @@ void CFrameWnd::SetStatusBarObject(CStatusBar* bar)
 
 void CFrameWnd::OnIdleUpdateCmdUI()
 {
+    // The buttons of a form view follow their update handlers as the toolbars do.
+    if (CView* view = GetActiveView(); view && view->IsKindOf(&CFormView::Runtime))
+        static_cast<CFormView*>(view)->UpdateDialogControls(view, FALSE);
     for (HWND handle : toolbars_) {
         CWnd* wnd = FromHandle(handle);
         if (wnd && wnd->IsKindOf(&CToolBar::Runtime)) static_cast<CToolBar*>(wnd)->UpdateButtons(this);

@@ -29,8 +29,9 @@ enum class ControlKind
     PushButton,   // BS_DEFPUSHBUTTON makes it the default button
     CheckBox,     // checks itself when clicked
     RadioButton,  // WS_GROUP on the first button of each group
-    Edit,         // one line; ES_READONLY, ES_RIGHT
+    Edit,         // one line; ES_READONLY, ES_RIGHT, ES_CENTER
     ComboList,    // drop-down list; cy is the height of the open list
+    DateTimePicker,  // a date and time in one field, shown in the format set (SetFormat)
     Custom,       // a custom-drawn window of the registered window class className (a grid),
                   // with a non-client area; it gets WM_SETFONT with the dialog's font
 };
@@ -139,6 +140,7 @@ constexpr UINT AFX_IDS_REPLACEFILE = 0xE004;  // "%s already exists.\nDo you wan
 constexpr UINT AFX_IDP_ASK_TO_SAVE = 0xF002;  // "Save changes to %s?": a modified document
 constexpr UINT AFX_IDP_PARSE_INT = 0xF110;    // "Enter an integer."
 constexpr UINT AFX_IDP_PARSE_REAL = 0xF113;   // "Enter a number."
+constexpr UINT AFX_IDS_MEMORY_EXCEPTION = 0xF006;  // "Out of memory.": the report of a memory failure
 
 // Adds a set of tables; its data must live as long as the program. A later set wins for an
 // id both hold.

@@ -60,6 +60,14 @@ constexpr UINT WM_NOTIFY = 0x004E;
 constexpr UINT WM_CONTEXTMENU = 0x007B;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_KEYUP = 0x0101;
+// A typed character (wParam its Windows-1252 code): after the key's WM_KEYDOWN, also for
+// Backspace (8), Tab (9), Enter (13) and Esc (27), and for Ctrl with a letter (1 to 26).
+constexpr UINT WM_CHAR = 0x0102;
+constexpr UINT WM_SYSKEYDOWN = 0x0104;
+constexpr UINT WM_SYSCHAR = 0x0106;  // a character typed with Alt held
+// What keys a control wants from the dialog it lies on (DLGC_ bits); wParam the key, lParam
+// the MSG of the key or 0.
+constexpr UINT WM_GETDLGCODE = 0x0087;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_TIMER = 0x0113;
 // A window's own scroll bars: wParam holds the SB_ code (low word) and, for the thumb codes,
@@ -73,6 +81,11 @@ constexpr UINT WM_LBUTTONDBLCLK = 0x0203;
 constexpr UINT WM_RBUTTONDOWN = 0x0204;
 constexpr UINT WM_RBUTTONUP = 0x0205;
 constexpr UINT WM_CAPTURECHANGED = 0x0215;
+// The wheel: wParam key flags (low word) and the signed delta in 120ths of a notch (high
+// word), lParam the pointer in screen coordinates.
+constexpr UINT WM_MOUSEWHEEL = 0x020A;
+constexpr UINT WM_IME_CHAR = 0x0286;  // a character from the input method (Windows-1252 code)
+constexpr UINT WM_PASTE = 0x0302;     // an edit control pastes the clipboard's text
 constexpr UINT WM_DROPFILES = 0x0233;
 constexpr UINT WM_USER = 0x0400;
 // RegisterWindowMessage hands out numbers from this range.
@@ -123,6 +136,25 @@ constexpr UINT VK_DOWN = 0x28;
 constexpr UINT VK_INSERT = 0x2D;
 constexpr UINT VK_DELETE = 0x2E;
 constexpr UINT VK_F1 = 0x70;
+constexpr UINT VK_F2 = 0x71;
+// GetKeyState of the mouse's left button; also the marker of an edit begun by mouse or F2.
+constexpr UINT VK_LBUTTON = 0x01;
+
+// The keys a control takes from its dialog (WM_GETDLGCODE).
+constexpr UINT DLGC_WANTARROWS = 0x0001;
+constexpr UINT DLGC_WANTTAB = 0x0002;
+constexpr UINT DLGC_WANTALLKEYS = 0x0004;
+constexpr UINT DLGC_WANTMESSAGE = 0x0004;
+constexpr UINT DLGC_HASSETSEL = 0x0008;
+constexpr UINT DLGC_WANTCHARS = 0x0080;
+
+// One message of the input queue, as PreTranslateMessage sees it.
+struct MSG {
+    HWND hwnd = nullptr;
+    UINT message = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+};
 
 // Control notification codes carried in the high word of WM_COMMAND's wParam.
 constexpr int BN_CLICKED = 0;
@@ -154,13 +186,20 @@ constexpr DWORD SS_CENTER = 0x1;
 constexpr DWORD SS_RIGHT = 0x2;
 constexpr DWORD SS_NOPREFIX = 0x80;
 constexpr DWORD BS_DEFPUSHBUTTON = 0x1;
+constexpr DWORD ES_LEFT = 0x0;
+constexpr DWORD ES_CENTER = 0x1;
 constexpr DWORD ES_RIGHT = 0x2;
+constexpr DWORD ES_AUTOHSCROLL = 0x80;
 constexpr DWORD ES_READONLY = 0x800;
 
 // ShowWindow commands.
 constexpr int SW_HIDE = 0;
 constexpr int SW_SHOWNORMAL = 1;
 constexpr int SW_SHOW = 5;
+// SetWindowPos flags.
+constexpr UINT SWP_NOSIZE = 0x1;
+constexpr UINT SWP_NOMOVE = 0x2;
+constexpr UINT SWP_NOZORDER = 0x4;
 
 // Dialog and message-box answers.
 constexpr int IDOK = 1;
@@ -213,6 +252,7 @@ constexpr UINT ID_FILE_MRU_LAST = 57631;
 constexpr UINT ID_EDIT_COPY = 57634;
 constexpr UINT ID_EDIT_CUT = 57635;
 constexpr UINT ID_EDIT_PASTE = 57637;
+constexpr UINT ID_EDIT_SELECT_ALL = 57642;
 constexpr UINT ID_EDIT_UNDO = 57643;
 constexpr UINT ID_APP_ABOUT = 57664;
 constexpr UINT ID_APP_EXIT = 57665;

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QGroupBox>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,9 +20,12 @@
 #include <QPaintEvent>
 #include <QPointer>
 #include <QTimerEvent>
+#include <QWheelEvent>
 
+#include <algorithm>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace {
@@ -32,6 +36,11 @@ std::unordered_map<const QWidget*, CWnd*> g_byWidget;
 std::atomic<std::uintptr_t> g_nextHandle{0x10000};
 HWND g_capture = nullptr;
 HWND g_lastFocusLost = nullptr;
+// The modifiers and buttons of the input event translated last (GetKeyState).
+Qt::KeyboardModifiers g_modifiers;
+Qt::MouseButtons g_buttons;
+// ClipCursor's rectangle (screen coordinates) while the capture lasts.
+std::optional<CRect> g_clip;
 
 // Window text of static controls keeps its '&' prefixes here; the label shows them stripped.
 constexpr const char* RawTextProperty = "vasquil.rawText";
@@ -78,8 +87,54 @@ constexpr KeyName KeyTable[] = {
     {Qt::Key_PageUp, VK_PRIOR},   {Qt::Key_PageDown, VK_NEXT}, {Qt::Key_End, VK_END},
     {Qt::Key_Home, VK_HOME},      {Qt::Key_Left, VK_LEFT},     {Qt::Key_Up, VK_UP},
     {Qt::Key_Right, VK_RIGHT},    {Qt::Key_Down, VK_DOWN},     {Qt::Key_Insert, VK_INSERT},
-    {Qt::Key_Delete, VK_DELETE},
+    {Qt::Key_Delete, VK_DELETE},  {Qt::Key_Backtab, VK_TAB},
 };
+
+// The key of WM_GETDLGCODE's question: the keys a dialog would take for itself.
+bool IsDialogKey(UINT vk)
+{
+    return vk == VK_TAB || vk == VK_RETURN || vk == VK_ESCAPE || (vk >= VK_LEFT && vk <= VK_DOWN);
+}
+
+// Whether a control's WM_GETDLGCODE reply keeps the key from its dialog.
+bool WantsDialogKey(UINT code, UINT vk)
+{
+    if (code & DLGC_WANTALLKEYS) return true;
+    if (vk == VK_TAB) return (code & DLGC_WANTTAB) != 0;
+    if (vk >= VK_LEFT && vk <= VK_DOWN) return (code & DLGC_WANTARROWS) != 0;
+    return false;
+}
+
+// The control code of a character typed with Ctrl: Ctrl+A is 1, ..., Ctrl+Z 26.
+constexpr int FirstControlLetter = 1;
+
+// The Windows-1252 characters (WM_CHAR) that a key press types: Backspace, Tab, Enter and Esc
+// as their control codes, Ctrl with a letter as 1 to 26, otherwise the printable characters of
+// the key's text (Qt's own control characters of other keys dropped, Delete's 127 among them).
+std::string KeyCharacters(const QKeyEvent* key)
+{
+    switch (key->key()) {
+    case Qt::Key_Backspace: return "\b";
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return "\t";
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return "\r";
+    case Qt::Key_Escape: return "\x1b";
+    default: break;
+    }
+    const bool control = (key->modifiers() & Qt::ControlModifier) != 0;
+    if (control) {
+        if (key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z)
+            return std::string(1, char(FirstControlLetter + (key->key() - Qt::Key_A)));
+        return std::string();
+    }
+    std::string typed;
+    for (const char c : QStringToCp1252(key->text())) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) typed.push_back(c);
+    }
+    return typed;
+}
 
 // The virtual key of a Qt key; 0 for keys without one.
 UINT VirtualKey(int key)
@@ -136,9 +191,54 @@ protected:
     }
 };
 
+// The keys of stock Qt controls reach the program's PreTranslateMessage before the control, as
+// the window system's message loop gives every key message to the windows' translation first.
+class StockKeyWatch : public QObject
+{
+public:
+    static StockKeyWatch* Instance()
+    {
+        static StockKeyWatch* watch = nullptr;
+        if (!watch && qApp) {
+            watch = new StockKeyWatch;
+            watch->setParent(qApp);
+        }
+        return watch;
+    }
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || !object->isWidgetType()) return false;
+        CWnd* wnd = CWnd::FromWidget(static_cast<QWidget*>(object));
+        return wnd && wnd->PreTranslateStockKey(event);
+    }
+};
+
 }  // namespace
 
 const CRuntimeClass CWnd::Runtime{"CWnd", &CCmdTarget::Runtime, &CreateRuntimeObject<CWnd>};
+
+short GetKeyState(int virtualKey)
+{
+    constexpr short Down = short(0x8000);
+    bool down = false;
+    switch (UINT(virtualKey)) {
+    case VK_SHIFT: down = (g_modifiers & Qt::ShiftModifier) != 0; break;
+    case VK_CONTROL: down = (g_modifiers & Qt::ControlModifier) != 0; break;
+    case VK_MENU: down = (g_modifiers & Qt::AltModifier) != 0; break;
+    case VK_LBUTTON: down = (g_buttons & Qt::LeftButton) != 0; break;
+    default: break;
+    }
+    return down ? Down : short(0);
+}
+
+BOOL ClipCursor(const CRect* screenRect)
+{
+    if (screenRect) g_clip = *screenRect;
+    else g_clip.reset();
+    return TRUE;
+}
 
 UINT RegisterWindowMessage(const char* name)
 {
@@ -241,6 +341,7 @@ void CWnd::AttachWidget(QWidget* widget, UINT id, DWORD style)
     g_byHandle[handle_] = this;
     g_byWidget[widget] = this;
     if (!bridge_) {
+        if (StockKeyWatch* watch = StockKeyWatch::Instance()) widget->installEventFilter(watch);
         // A stock Qt control: its object hears of the widget's end through Qt.
         QObject::connect(widget, &QObject::destroyed, [widget] {
             const auto it = g_byWidget.find(widget);
@@ -469,6 +570,15 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult
     case WM_CONTEXTMENU: OnContextMenu(FromHandle(reinterpret_cast<HWND>(wParam)), point); return TRUE;
     case WM_KEYDOWN: OnKeyDown(UINT(wParam), LOWORD(std::uintptr_t(lParam)), HIWORD(std::uintptr_t(lParam))); return TRUE;
     case WM_KEYUP: OnKeyUp(UINT(wParam), LOWORD(std::uintptr_t(lParam)), HIWORD(std::uintptr_t(lParam))); return TRUE;
+    case WM_SYSKEYDOWN:
+        OnSysKeyDown(UINT(wParam), LOWORD(std::uintptr_t(lParam)), HIWORD(std::uintptr_t(lParam)));
+        return TRUE;
+    case WM_CHAR: OnChar(UINT(wParam), LOWORD(std::uintptr_t(lParam)), HIWORD(std::uintptr_t(lParam))); return TRUE;
+    case WM_SYSCHAR:
+        OnSysChar(UINT(wParam), LOWORD(std::uintptr_t(lParam)), HIWORD(std::uintptr_t(lParam)));
+        return TRUE;
+    case WM_GETDLGCODE: *pResult = LRESULT(OnGetDlgCode()); return TRUE;
+    case WM_MOUSEWHEEL: *pResult = OnMouseWheel(LOWORD(wParam), short(HIWORD(wParam)), point); return TRUE;
     case WM_ACTIVATE:
         OnActivate(LOWORD(wParam), FromHandle(reinterpret_cast<HWND>(lParam)), HIWORD(wParam) != 0 ? TRUE : FALSE);
         return TRUE;
@@ -530,6 +640,20 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         if (lParam) Invalidate(TRUE);
         return 0;
     case WM_GETFONT: return surface_ ? LRESULT(font_) : 0;
+    case WM_IME_CHAR: return SendMessage(WM_CHAR, wParam, lParam);
+    case WM_CHAR:
+    case WM_SYSCHAR:
+    case WM_SYSKEYDOWN:
+        // Not taken: the key goes on as Qt would send it (to the parent widget, to shortcuts).
+        if (translatedEvent_) translatedEvent_->ignore();
+        return 0;
+    case WM_MOUSEWHEEL:
+        if (translatedEvent_) {
+            translatedEvent_->ignore();  // Qt hands it to the parent widget
+        } else if ((style_ & WS_CHILD) && GetParent()) {
+            return GetParent()->SendMessage(message, wParam, lParam);
+        }
+        return 0;
     default: return 0;
     }
 }
@@ -557,6 +681,30 @@ int CWnd::OnMouseActivate(CWnd*, UINT, UINT) { return int(Default()); }
 void CWnd::OnContextMenu(CWnd*, CPoint) { Default(); }
 void CWnd::OnKeyDown(UINT, UINT, UINT) { Default(); }
 void CWnd::OnKeyUp(UINT, UINT, UINT) { Default(); }
+void CWnd::OnSysKeyDown(UINT, UINT, UINT)
+{
+    Default();
+}
+void CWnd::OnChar(UINT, UINT, UINT)
+{
+    Default();
+}
+void CWnd::OnSysChar(UINT, UINT, UINT)
+{
+    Default();
+}
+UINT CWnd::OnGetDlgCode()
+{
+    return UINT(Default());
+}
+BOOL CWnd::OnMouseWheel(UINT, short, CPoint)
+{
+    return BOOL(Default());
+}
+BOOL CWnd::PreTranslateMessage(MSG*)
+{
+    return FALSE;
+}
 void CWnd::OnActivate(UINT, CWnd*, BOOL) { Default(); }
 BOOL CWnd::OnSetCursor(CWnd*, UINT, UINT) { return BOOL(Default()); }
 void CWnd::OnSetFocus(CWnd*) { Default(); }
@@ -633,18 +781,22 @@ bool CWnd::HandleWidgetEvent(QEvent* event)
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove: return HandleMouse(event);
-    case QEvent::KeyPress: {
-        if (!surface_) return false;
-        auto* key = static_cast<QKeyEvent*>(event);
-        const UINT vk = VirtualKey(key->key());
-        if (!vk) return false;
-        Dispatch(WM_KEYDOWN, vk, MAKELPARAM(1, key->isAutoRepeat() ? 0x4000 : 0));
-        if (*alive) event->accept();
+    case QEvent::KeyPress: return HandleKey(event);
+    case QEvent::Wheel: return HandleWheel(event);
+    case QEvent::InputMethod: {
+        if (!surface_ && !controlInput_) return false;
+        const std::string typed = QStringToCp1252(static_cast<QInputMethodEvent*>(event)->commitString());
+        for (const char c : typed) {
+            Dispatch(WM_IME_CHAR, WPARAM(static_cast<unsigned char>(c)), 1);
+            if (!*alive || !widget_) return true;
+        }
+        event->accept();
         return true;
     }
     case QEvent::KeyRelease: {
         if (!surface_) return false;
         auto* key = static_cast<QKeyEvent*>(event);
+        g_modifiers = key->modifiers();
         const UINT vk = VirtualKey(key->key());
         if (!vk) return false;
         // A held key repeats as presses alone: Qt's releases between the repeats are dropped.
@@ -660,16 +812,21 @@ bool CWnd::HandleWidgetEvent(QEvent* event)
                                          widget_->isMinimized() ? 1 : 0),
                  0);
         return false;
-    case QEvent::FocusIn:
-        if (!surface_) return false;
+    case QEvent::FocusIn: {
+        if (!surface_ && !controlInput_) return false;
+        QEvent* saved = std::exchange(translatedEvent_, event);
         Dispatch(WM_SETFOCUS, WPARAM(std::exchange(g_lastFocusLost, nullptr)), 0);
+        if (*alive) translatedEvent_ = saved;
         return true;
+    }
     case QEvent::FocusOut: {
-        if (!surface_) return false;
+        if (!surface_ && !controlInput_) return false;
         g_lastFocusLost = handle_;
         CWnd* next = nullptr;
         for (QWidget* w = QApplication::focusWidget(); w && !next; w = w->parentWidget()) next = FromWidget(w);
+        QEvent* saved = std::exchange(translatedEvent_, event);
         Dispatch(WM_KILLFOCUS, WPARAM(next ? next->GetSafeHwnd() : nullptr), 0);
+        if (*alive) translatedEvent_ = saved;
         return true;
     }
     case QEvent::ContextMenu: {
@@ -709,8 +866,115 @@ bool CWnd::HandleClientEvent(QEvent* event)
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove: return HandleMouse(event);
+    case QEvent::Wheel: return HandleWheel(event);
     default: return false;
     }
+}
+
+bool CWnd::PreTranslate(MSG* msg)
+{
+    for (CWnd* wnd = this; wnd; wnd = wnd->GetParent()) {
+        const auto alive = wnd->alive_;
+        if (wnd->PreTranslateMessage(msg)) return true;
+        if (!*alive || !FromHandle(msg->hwnd)) return true;
+    }
+    return false;
+}
+
+bool CWnd::RunControlDefault(QEvent* event)
+{
+    if (!bridge_ || !event) return false;
+    event->accept();
+    bridge_->BaseEvent(event);
+    return event->isAccepted();
+}
+
+bool CWnd::PreTranslateStockKey(QEvent* event)
+{
+    auto* key = static_cast<QKeyEvent*>(event);
+    const UINT vk = VirtualKey(key->key());
+    const std::string typed = KeyCharacters(key);
+    const bool alt = (key->modifiers() & Qt::AltModifier) != 0;
+    const LPARAM repeat = MAKELPARAM(1, key->isAutoRepeat() ? 0x4000 : 0);
+    const HWND handle = GetSafeHwnd();
+    if (vk) {
+        MSG msg{handle, UINT(alt ? WM_SYSKEYDOWN : WM_KEYDOWN), vk, repeat};
+        if (PreTranslate(&msg) || FromHandle(handle) != this) return true;
+    }
+    for (const char c : typed) {
+        MSG msg{handle, UINT(alt ? WM_SYSCHAR : WM_CHAR), WPARAM(static_cast<unsigned char>(c)), repeat};
+        if (PreTranslate(&msg) || FromHandle(handle) != this) return true;
+    }
+    return false;
+}
+
+bool CWnd::HandleKey(QEvent* event)
+{
+    if (!surface_ && !controlInput_) return false;
+    const auto alive = alive_;
+    auto* key = static_cast<QKeyEvent*>(event);
+    g_modifiers = key->modifiers();
+    const UINT vk = VirtualKey(key->key());
+    const std::string typed = KeyCharacters(key);
+    if (!vk && typed.empty()) return false;
+    const bool alt = (key->modifiers() & Qt::AltModifier) != 0;
+    const LPARAM repeat = MAKELPARAM(1, key->isAutoRepeat() ? 0x4000 : 0);
+    const HWND handle = GetSafeHwnd();
+
+    // On a dialog the control is asked whether it takes Tab, Enter, Esc or an arrow; when it
+    // does not, Qt moves the focus or hands the key to the dialog.
+    if (vk && !alt && IsDialogKey(vk)) {
+        bool onDialog = false;
+        for (const CWnd* wnd = GetParent(); wnd && !onDialog; wnd = wnd->GetParent()) onDialog = wnd->IsDialogHost();
+        if (onDialog) {
+            MSG question{handle, WM_KEYDOWN, vk, repeat};
+            const LRESULT code = Dispatch(WM_GETDLGCODE, vk, LPARAM(&question));
+            if (!*alive || !widget_) return true;
+            if (!WantsDialogKey(UINT(code), vk)) return false;
+        }
+    }
+
+    QEvent* saved = std::exchange(translatedEvent_, event);
+    bool taken = false;
+    const auto send = [&](UINT message, WPARAM wParam) {
+        MSG msg{handle, message, wParam, repeat};
+        if (PreTranslate(&msg)) {
+            taken = true;
+            return *alive && FromHandle(handle) == this;
+        }
+        event->accept();
+        Dispatch(message, wParam, repeat);
+        if (!*alive) return false;
+        taken = taken || event->isAccepted();
+        return FromHandle(handle) == this;
+    };
+    bool live = true;
+    if (vk) live = send(alt ? WM_SYSKEYDOWN : WM_KEYDOWN, vk);
+    for (std::size_t i = 0; live && i < typed.size(); ++i)
+        live = send(alt ? WM_SYSCHAR : WM_CHAR, WPARAM(static_cast<unsigned char>(typed[i])));
+    if (!*alive) return true;
+    translatedEvent_ = saved;
+    if (taken) event->accept();
+    else event->ignore();
+    return true;
+}
+
+bool CWnd::HandleWheel(QEvent* event)
+{
+    if (!surface_) return false;
+    auto* wheel = static_cast<QWheelEvent*>(event);
+    g_modifiers = wheel->modifiers();
+    g_buttons = wheel->buttons();
+    const int delta = wheel->angleDelta().y();
+    if (delta == 0) return false;
+    const QPoint screen = wheel->globalPosition().toPoint();
+    const auto alive = alive_;
+    QEvent* saved = std::exchange(translatedEvent_, event);
+    event->accept();
+    Dispatch(WM_MOUSEWHEEL, MAKEWPARAM(int(KeyFlags(wheel->buttons(), wheel->modifiers())), delta),
+             MAKELPARAM(screen.x(), screen.y()));
+    if (*alive) translatedEvent_ = saved;
+    return true;
 }
 
 bool CWnd::HandleMouse(QEvent* event)
@@ -718,7 +982,16 @@ bool CWnd::HandleMouse(QEvent* event)
     if (!surface_) return false;
     const auto alive = alive_;
     auto* mouse = static_cast<QMouseEvent*>(event);
-    const QPoint pos = mouse->position().toPoint();
+    g_modifiers = mouse->modifiers();
+    g_buttons = mouse->buttons();
+    QPoint pos = mouse->position().toPoint();
+    if (g_clip && g_capture == handle_) {
+        // The capturing window sees the pointer held inside ClipCursor's rectangle.
+        QPoint screen = GetClientWidget()->mapToGlobal(pos);
+        screen.setX(std::clamp(screen.x(), g_clip->left, g_clip->right - 1));
+        screen.setY(std::clamp(screen.y(), g_clip->top, g_clip->bottom - 1));
+        pos = GetClientWidget()->mapFromGlobal(screen);
+    }
     const UINT flags = KeyFlags(mouse->buttons(), mouse->modifiers());
     const LPARAM where = MAKELPARAM(pos.x(), pos.y());
     const bool left = mouse->button() == Qt::LeftButton;
@@ -845,13 +1118,42 @@ void CWnd::MoveWindow(int x, int y, int width, int height, BOOL bRepaint)
 {
     AssertUiThread();
     if (!widget_) return;
-    widget_->setGeometry(x, y, std::max(width, 0), std::max(height, 0));
+    if (widget_->isWindow()) {
+        // A top-level window's rectangle is its frame's, as GetWindowRect gives it; a dialog
+        // of fixed size takes the new size as its fixed size.
+        const QSize frame = widget_->frameGeometry().size() - widget_->geometry().size();
+        const QSize client(std::max(width - frame.width(), 0), std::max(height - frame.height(), 0));
+        if (widget_->minimumSize() == widget_->maximumSize()) widget_->setFixedSize(client);
+        else widget_->resize(client);
+        // A window not shown yet that keeps its place is still placed by the window system
+        // when shown (a dialog centred on its owner).
+        if (widget_->isVisible() || widget_->frameGeometry().topLeft() != QPoint(x, y)) widget_->move(x, y);
+    } else {
+        widget_->setGeometry(x, y, std::max(width, 0), std::max(height, 0));
+    }
     if (!widget_->isVisible()) {
         // Qt sizes a hidden widget when it is shown; the window learns its size now.
         LayOutNonClient();
         if (!ClientResized()) return;
     }
     if (bRepaint && widget_) Invalidate(TRUE);
+}
+
+BOOL CWnd::SetWindowPos(const CWnd*, int x, int y, int cx, int cy, UINT flags)
+{
+    AssertUiThread();
+    if (!widget_) return FALSE;
+    if (!(flags & SWP_NOSIZE)) {
+        const QSize size(std::max(cx, 0), std::max(cy, 0));
+        if (widget_->isWindow() && widget_->minimumSize() == widget_->maximumSize()) widget_->setFixedSize(size);
+        widget_->resize(size);
+    }
+    if (!(flags & SWP_NOMOVE)) widget_->move(x, y);
+    if (!widget_->isVisible()) {
+        LayOutNonClient();
+        ClientResized();
+    }
+    return TRUE;
 }
 
 void CWnd::MoveWindow(const CRect& rect, BOOL bRepaint)
@@ -961,12 +1263,34 @@ std::string CWnd::GetWindowText() const
 CWnd* CWnd::GetDlgItem(int id) const
 {
     if (!widget_) return nullptr;
-    for (QObject* child : widget_->children()) {
-        if (!child->isWidgetType()) continue;
-        CWnd* wnd = FromWidget(static_cast<QWidget*>(child));
-        if (wnd && wnd->GetDlgCtrlID() == id) return wnd;
+    // The children of a window with a non-client area lie in its client widget.
+    const QWidget* parents[] = {widget_, GetClientWidget()};
+    for (const QWidget* parent : parents) {
+        for (QObject* child : parent->children()) {
+            if (!child->isWidgetType()) continue;
+            CWnd* wnd = FromWidget(static_cast<QWidget*>(child));
+            if (wnd && wnd->GetDlgCtrlID() == id) return wnd;
+        }
     }
     return nullptr;
+}
+
+BOOL EnumChildWindows(CWnd* parent, BOOL (*proc)(HWND, LPARAM), LPARAM lParam)
+{
+    if (!parent || !parent->GetWidget() || !proc) return TRUE;
+    std::vector<HWND> handles;
+    for (QWidget* child : parent->GetWidget()->findChildren<QWidget*>()) {
+        CWnd* wnd = CWnd::FromWidget(child);
+        // A window with a non-client area is met once, whichever of its widgets comes.
+        if (wnd && wnd != parent && wnd->GetSafeHwnd() &&
+            std::find(handles.begin(), handles.end(), wnd->GetSafeHwnd()) == handles.end())
+            handles.push_back(wnd->GetSafeHwnd());
+    }
+    for (HWND handle : handles) {
+        if (!CWnd::FromHandle(handle)) continue;
+        if (!proc(handle, lParam)) return FALSE;
+    }
+    return TRUE;
 }
 
 CWnd* CWnd::GetParent() const
@@ -1013,6 +1337,7 @@ CWnd* CWnd::SetCapture()
     CWnd* previous = FromHandle(g_capture);
     if (previous == this) return previous;
     g_capture = handle_;
+    g_clip.reset();
     if (previous) {
         if (previous->widget_ && previous->GetClientWidget()->isVisible()) previous->GetClientWidget()->releaseMouse();
         previous->SendMessage(WM_CAPTURECHANGED, 0, LPARAM(handle_.load()));
@@ -1031,6 +1356,7 @@ BOOL CWnd::ReleaseCapture()
     AssertUiThread();
     CWnd* previous = FromHandle(g_capture);
     g_capture = nullptr;
+    g_clip.reset();
     if (!previous) return TRUE;
     if (previous->widget_ && previous->GetClientWidget()->isVisible()) previous->GetClientWidget()->releaseMouse();
     previous->SendMessage(WM_CAPTURECHANGED, 0, 0);

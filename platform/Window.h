@@ -65,6 +65,16 @@ using HFONT = FontHandleTag*;
 // with the same name during the process (any thread); 0 when the range is used up.
 UINT RegisterWindowMessage(const char* name);
 
+// The state of a key while the current input message is handled (the modifiers of the key or
+// mouse event being translated, else of the last one): negative while it is down. Knows
+// VK_SHIFT, VK_CONTROL, VK_MENU and VK_LBUTTON; 0 for any other key.
+short GetKeyState(int virtualKey);
+
+// Confines the mouse to a rectangle of the screen while a window holds the capture: the points
+// of the capturing window's mouse messages are clamped to it (the pointer itself is not moved).
+// Null, or the end of the capture, frees the mouse. TRUE.
+BOOL ClipCursor(const CRect* screenRect);
+
 class CWnd : public CCmdTarget
 {
 public:
@@ -144,6 +154,22 @@ public:
     virtual void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
     // A key let go; the releases of a held key's repeats do not come.
     virtual void OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags);
+    // The key with Alt held (WM_SYSKEYDOWN); default: the menus and shortcuts of Qt take it.
+    virtual void OnSysKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+    // A typed character in Windows-1252 (WM_CHAR), after its key's WM_KEYDOWN; with Alt held
+    // WM_SYSCHAR. Input-method text comes as WM_IME_CHAR, whose default processing is WM_CHAR.
+    virtual void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags);
+    virtual void OnSysChar(UINT nChar, UINT nRepCnt, UINT nFlags);
+    // Which of Tab, Enter, Esc and the arrows the window takes from a dialog (or form view) it
+    // lies on, asked before the dialog moves the focus or presses a button; DLGC_ bits. Default:
+    // none for a custom-drawn window, the arrows and characters for an edit control.
+    virtual UINT OnGetDlgCode();
+    // The wheel turned over the window (zDelta in 120ths of a notch, point on the screen); TRUE
+    // when handled. Default: the parent window gets it.
+    virtual BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt);
+    // Called for every key and character message before it is dispatched, for the window it is
+    // for and then for each of its parents: TRUE takes the message (it is not dispatched).
+    virtual BOOL PreTranslateMessage(MSG* pMsg);
     // A top-level window became active (WA_ACTIVE) or inactive (WA_INACTIVE); the other window
     // is not known here (null).
     virtual void OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized);
@@ -177,8 +203,15 @@ public:
     void UpdateWindow();
 
     // Placement and state.
+    // A child in its parent's client coordinates; a top-level window by its frame rectangle in
+    // screen coordinates (as GetWindowRect gives it).
     void MoveWindow(int x, int y, int width, int height, BOOL bRepaint = TRUE);
     void MoveWindow(const CRect& rect, BOOL bRepaint = TRUE);
+    // Sizes (unless SWP_NOSIZE) and moves (unless SWP_NOMOVE) the window; the z-order stays as
+    // it is (insertAfter is not used). A top-level window only sized keeps the place the window
+    // system gives it: a dialog not yet shown is still centred on its owner. FALSE without a
+    // window.
+    BOOL SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags);
     // Returns TRUE when the window was visible before.
     BOOL ShowWindow(int nCmdShow);
     // Returns TRUE when the window was disabled before.
@@ -247,6 +280,11 @@ public:
     void HandleScrollRelease(int nBar, bool thumb);
     // The widget is being deleted by Qt: the window's objects hear of it while it is whole.
     void WidgetDestroying();
+    // A key pressed in a stock control (an edit, a combo box) goes through PreTranslateMessage
+    // of the control and its parents first, as WM_KEYDOWN and then WM_CHAR for each character
+    // it types: true when one of them took it, and the control is not to see the key (used by
+    // the layer's watch on stock controls, not by the program).
+    bool PreTranslateStockKey(QEvent* event);
     WindowSurface* Surface() const { return surface_.get(); }
 
     // Makes widget this object's window with a new handle (used by the window kinds of this
@@ -281,6 +319,20 @@ protected:
     // A window kind's own translation of Qt events (a dialog's Enter and Escape, a frame's
     // dropped files), asked before the common one; true when it took the event.
     virtual bool HandleKindEvent(QEvent* event);
+    // Whether the window is a dialog (or form view) that moves the focus by Tab and presses
+    // buttons by Enter and Esc, asking its controls first (WM_GETDLGCODE).
+    virtual bool IsDialogHost() const { return false; }
+    // Makes a stock Qt control of this layer (its widget carries its events here) receive its
+    // input as messages: keys, characters, focus. Default processing of those runs the control's
+    // own Qt handling of the event being translated (RunControlDefault).
+    void EnableControlInput() { controlInput_ = true; }
+    bool HasControlInput() const { return controlInput_; }
+    // The Qt event being translated into the current message, null for a message sent or
+    // posted by the program.
+    QEvent* TranslatedEvent() const { return translatedEvent_; }
+    // Runs the Qt handling of the widget's own class for event (default processing of a stock
+    // control); returns whether the control accepted it.
+    bool RunControlDefault(QEvent* event);
     // Runs a message through WindowProc, keeping it as the message that Default processes.
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
     // Messages of a window kind that the common switch does not know.
@@ -309,6 +361,10 @@ private:
     // bottom up.
     static void TearDownTree(QWidget* widget);
     bool HandleMouse(QEvent* event);
+    bool HandleKey(QEvent* event);
+    bool HandleWheel(QEvent* event);
+    // PreTranslateMessage of the window and then its parents; true when one took the message.
+    bool PreTranslate(MSG* msg);
     void PaintFromWidget(QEvent* event);
 
     QWidget* widget_ = nullptr;
@@ -327,6 +383,8 @@ private:
     bool inPaintEvent_ = false;
     bool coveredPaintQueued_ = false;
     bool destroying_ = false;  // WM_DESTROY has been sent: DestroyWindow does nothing more
+    bool controlInput_ = false;
+    QEvent* translatedEvent_ = nullptr;
     CSize reportedSize_{-1, -1};  // the client size the last WM_SIZE gave
     // Cleared when the object is deleted, so a dispatch whose handler deleted the object
     // (a frame closing itself) does not touch it afterwards.
@@ -334,3 +392,8 @@ private:
 
     friend class CPaintDC;
 };
+
+// Calls proc with every child window of parent and their children in turn (parents before
+// their children, in the order of their creation) until proc returns FALSE; a window destroyed
+// meanwhile is skipped. Returns FALSE when proc stopped the enumeration.
+BOOL EnumChildWindows(CWnd* parent, BOOL (*proc)(HWND, LPARAM), LPARAM lParam);

@@ -328,3 +328,38 @@ constexpr int IDC_HYDRO_Y_MIN_LABEL = 1189;
 constexpr int IDC_HYDRO_Y_MAX_LABEL = 1190;
 constexpr int IDC_HYDRO_Y_MIN = 1107;
 constexpr int IDC_HYDRO_Y_MAX = 1108;
+
+// ---- The series editors: the inflow, outflow and water-quality inflow dialogs share one
+// layout (the title above an options group holding the entry count and the grid); the
+// atmospheric-zone dialog is wider and has ids of its own for its title, group and grid.
+constexpr UINT IDD_EDIT_OUTFLOW_BC = 324;
+constexpr UINT IDD_EDIT_INFLOW_BC = 325;
+constexpr UINT IDD_EDIT_ATMOSPHERIC_ZONE = 329;
+constexpr UINT IDD_EDIT_WQ_INFLOW_BC = 343;
+constexpr int IDC_SERIES_TITLE = 1027;
+constexpr int IDC_SERIES_GRID = 1044;
+constexpr int IDC_SERIES_GROUP = 1046;
+constexpr int IDC_SERIES_OUTFLOW_GROUP = 1039;
+constexpr int IDC_SERIES_APPLY = 1057;
+constexpr int IDC_SERIES_ENTRIES = 1391;
+constexpr int IDC_SERIES_UPDATE_ENTRIES = 1392;
+constexpr int IDC_ZONE_GROUP = 1157;
+constexpr int IDC_ZONE_TITLE = 1158;
+constexpr int IDC_ZONE_GRID = 1161;
+// ---- The settings dialogs of a model and their editors of many items: Global Settings
+// (its rows are listed in resources/GlobalSettingsDialog.h), File Options, Manning's n and
+// the bridging events.
+constexpr UINT IDD_FILE_OPTIONS = 318;
+constexpr UINT IDD_GLOBAL_SETTINGS = 328;
+constexpr UINT IDD_EDIT_MANNINGS = 330;
+constexpr UINT IDD_EDIT_BRIDGING_EVENTS = 331;
+constexpr int IDC_EDIT_APPLY = 1057;
+constexpr int IDC_MANNINGS_GRID = 1196;
+constexpr int IDC_BRIDGING_EVENTS_GRID = 1197;
+
+// ---- The node table: the form of the Node Table Editor tab, one grid over all of it, and the
+// Set Values dialog's one value.
+constexpr UINT IDD_NODE_TABLE_VIEW = 310;
+constexpr int IDC_NODE_TABLE_GRID = 1002;
+constexpr UINT IDD_SET_NODE_TABLE_VALUES = 326;
+constexpr int IDC_SET_VALUES_VALUE = 1033;

@@ -13,8 +13,11 @@ class VQXAtmosphericZone;
 class VQXDisplayBoundaryElement;
 }  // namespace VQXDisplayLib
 
-// Nothing yet: the series editor dialogs are still to come. Each returns once its dialog has
-// ended, whether with OK or Cancel.
+// Each shows its editor on a copy of the object's series and returns once the dialog has ended.
+// On OK the series replaces the object's and goes to the engine (a boundary element's flow or
+// water-quality series, followed by the run settings once applied; a zone's series once
+// applied), and the document counts as modified. A series the engine does not take is reported, and display and engine keep the
+// series they had. Nothing happens without a model state.
 void OpenInflowSeriesEditor(CVasquilDoc& doc, VQXDisplayLib::VQXDisplayBoundaryElement& element);
 void OpenOutflowSeriesEditor(CVasquilDoc& doc, VQXDisplayLib::VQXDisplayBoundaryElement& element);
 void OpenZoneSeriesEditor(CVasquilDoc& doc, VQXDisplayLib::VQXAtmosphericZone& zone);

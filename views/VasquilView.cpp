@@ -1,9 +1,10 @@
 #include "views/VasquilView.h"
 
 #include "views/HydrographView.h"
-#include "views/PendingViews.h"
+#include "views/NodeTableView.h"
 #include "views/PlanView.h"
 #include "views/ProfileView.h"
+#include "views/XSectionView.h"
 
 #include "app/VasquilDoc.h"
 #include "platform/Menu.h"

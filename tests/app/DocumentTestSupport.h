@@ -37,7 +37,7 @@ using modelfiles_test::ReadBytes;
 
 // The frame's resource: menu, accelerators and document string.
 constexpr UINT FrameResource = 9702;
-// Commands of the File menu; File Type Options has no handler yet and stays grey.
+// Commands of the File menu.
 constexpr UINT ConvertHecRas = 32792;
 constexpr UINT LoadMapImagery = 32801;
 constexpr UINT FileTypeOptions = 32776;

@@ -9,6 +9,7 @@
 #include "engine/EngineData.h"
 #include "engine/ModelFiles.h"
 #include "engine/ModelSetup.h"
+#include "engine/OutputTargets.h"
 #include "engine/SteadyRun.h"
 #include "platform/UiThread.h"
 
@@ -216,6 +217,47 @@ TEST_F(TransientRunTest, RefusalsShowTheirMessageAndStartNothing)
         Doc()->State->SeriesInterval = Doc()->State->SnapshotInterval = 1;
         Doc()->State->MaxDeltaT = 300.0 / 3600;
     }
+}
+
+// A run holds its outputs from Run to its end; outputs that another run holds (here one of this
+// process, as a second document or vasquil-batch would) refuse the start, touching nothing.
+TEST_F(TransientRunTest, OutputsHeldByAnotherRunRefuseTheStart)
+{
+    ASSERT_TRUE(Open(Example("sample-river.vqx")));
+    HourlyOutputs();
+    const std::string header = ReadFile(folder_ / "series.csv");
+    {
+        OutputHold other;
+        std::string message;
+        ASSERT_EQ(other.Take({{"results database", folder_ / "run.db"}}, &message), TargetOk) << message;
+        for (const bool steady : {false, true}) {
+            SCOPED_TRACE(steady ? "steady" : "transient");
+            CRunDialog* dialog = steady ? static_cast<CRunDialog*>(Steady()) : static_cast<CRunDialog*>(Transient());
+            MessageBoxSink boxes;
+            Press(dialog, IDC_RUN_BUTTON);
+            ASSERT_EQ(boxes.shown.size(), 1u);
+            EXPECT_EQ(boxes.shown[0].text, "The run did not start: the results database '" +
+                                               (folder_ / "run.db").string() + "' is in use by another run.");
+            EXPECT_EQ(dialog->Running, 0);
+            EXPECT_EQ(Doc()->OutputOptionsChanged, 1);
+            EXPECT_EQ(ReadFile(folder_ / "series.csv"), header);
+            EXPECT_FALSE(Doc()->RunHold.Holds());
+            Press(dialog, IDCANCEL);
+        }
+    }
+    CRunTransDlg* dialog = Transient();
+    bool heldDuringRun = false;
+    dialog->StepHandledHook = [&](int) {
+        heldDuringRun = OutputIsHeld(folder_ / "run.db", false) && OutputIsHeld(folder_ / "series.csv", false);
+    };
+    Type(dialog, IDC_TRANS_FINAL_TIME, "2");
+    Press(dialog, IDC_RUN_BUTTON);
+    ASSERT_TRUE(WaitForEnd(dialog));
+    EXPECT_TRUE(heldDuringRun);
+    EXPECT_FALSE(OutputIsHeld(folder_ / "run.db", false));
+    EXPECT_FALSE(std::filesystem::exists(LockPathFor(folder_ / "run.db")));
+    dialog->StepHandledHook = nullptr;
+    Press(dialog, IDCANCEL);
 }
 
 // Stop while the worker makes a step, and in the window between the handler's peak test and

@@ -158,12 +158,11 @@ TEST_F(DocumentTest, TheFileMenuFollowsWhetherAModelIsLoaded)
         bool withoutModel;
         bool withModel;
     };
-    // Commands whose dialogs come later have no handler yet and stay grey; Convert is always
-    // there, Load Georeferenced Map Imagery with a model.
+    // Convert is always there; Load Georeferenced Map Imagery and File Type Options with a model.
     const Item items[] = {
         {ID_FILE_NEW, true, true},           {ID_FILE_OPEN, true, true},      {ID_FILE_SAVE, false, true},
         {ID_FILE_SAVE_AS, false, true},      {ConvertHecRas, true, true},     {LoadMapImagery, false, true},
-        {FileTypeOptions, false, false},     {ID_DISPLAY_QW_AS_QFLUX, false, true},
+        {FileTypeOptions, false, true},     {ID_DISPLAY_QW_AS_QFLUX, false, true},
     };
     QMenu* file = Frame()->GetMenu()->GetSubMenu(0)->GetQMenu();
     QMenu* view = Frame()->GetMenu()->GetSubMenu(1)->GetQMenu();

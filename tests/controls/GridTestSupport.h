@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -58,7 +59,7 @@ public:
             RegisterResources({.dialogs = OwnerTemplates});
         }
         for (int code : {GridNotifySelChanging, GridNotifySelChanged, GridNotifyBeginEdit, GridNotifyEndEdit,
-                         GridNotifyCacheHint, GridNotifyGetDispInfo, NM_CLICK})
+                         GridNotifyCacheHint, GridNotifyGetDispInfo, NM_CLICK, NM_DBLCLK, GridNotifyBeginDrag})
             MapNotify(code, UINT(GridId), &OwnerDlg::OnGridNotify);
     }
     void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, GridId, grid); }
@@ -74,6 +75,10 @@ public:
         } else {
             const auto* notify = reinterpret_cast<GridNotify*>(header);
             heard.push_back({header->code, notify->row, notify->column, grid.CellText(notify->row, notify->column)});
+            if (header->code == GridNotifyEndEdit && onEndEdit) {
+                *result = onEndEdit(notify->row, notify->column);
+                return;
+            }
         }
         const auto reply = replies.find(header->code);
         *result = reply == replies.end() ? 0 : reply->second;
@@ -91,6 +96,8 @@ public:
     std::vector<CellRange> hints;
     int dispInfos = 0;
     std::map<int, LRESULT> replies;  // by notification code; 0 when not given
+    // When set, answers GridNotifyEndEdit (and may rewrite the cell) in place of replies.
+    std::function<LRESULT(int row, int col)> onEndEdit;
 };
 
 // A grid in its owner dialog, its window a known size (the client 4 pixels smaller each way

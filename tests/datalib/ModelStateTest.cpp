@@ -282,7 +282,9 @@ TEST(ModelStateWriteBack, EditedSectionRebuildsTheEngineTable)
     Loaded l;
     VQXDisplayNode* d = NodeAt(*l.Model, 1);
     d->CrossSection->Points[3].Elevation = 96.5;  // deepen the thalweg
+    ASSERT_NE(d->Invert, 96.5);
     ASSERT_EQ(l.State->WriteCrossSectionToEngine(d, nullptr), ModelStateOk);
+    EXPECT_DOUBLE_EQ(d->Invert, 96.5);  // the display's bed follows the engine's table
     const NodeRecord& n = g_NodeBlock[1];
     EXPECT_DOUBLE_EQ(n.CrossSection->Points[3].Elevation, 96.5);
     EXPECT_DOUBLE_EQ(n.Invert, 96.5);

@@ -685,6 +685,62 @@ TEST_F(Hydraulics, CompoundSectionNodeFromAreaAndDischarge)
     EXPECT_EQ(node.OverbankFlag, 0);
 }
 
+// A node whose discharge alone has changed since its refresh: the discharge update leaves every
+// field a whole refresh at the new discharge would, bit for bit, but those no residual of its
+// resistance model reads (under model 0: the separated stresses and a compound section's channel
+// friction slope), which keep the values of the former discharge.
+TEST_F(Hydraulics, DischargeUpdateEqualsAWholeRefreshAtTheNewDischarge)
+{
+    SectionNode trapezoid(Trapezoid, 0, 16, 30);
+    SectionNode compound(Compound, 20, 40, -14, Roughness{0.03, 0.06, 0.05});
+    NodeRecord rect = RectNode(20, 0.03, 100);
+    NodeRecord covered = RectNode(20, 0.03, 100);
+    covered.IceConcentration = covered.PreviousIceConcentration = 0.8;
+    covered.EffectiveIceThickness = 0.4;
+    covered.IceRoughness = 0.02;
+    struct Case {
+        const char* name;
+        NodeRecord* node;
+        double area;
+        bool compound;
+    };
+    const Case cases[] = {{"rectangle", &rect, 40, false},
+                          {"rectangle under a standing cover", &covered, 40, false},
+                          {"trapezoid", &trapezoid.Node, 20, false},
+                          {"compound section", &compound.Node, 194, true}};
+    for (const Case& c : cases) {
+        for (int model = 0; model <= 1; ++model) {
+            SCOPED_TRACE(std::string(c.name) + ", resistance model " + std::to_string(model));
+            g_ModelControl.ResistanceModel = model;
+            NodeRecord& node = *c.node;
+            node.HydroUnknowns[0] = c.area;
+            node.HydroUnknowns[1] = 50;
+            UpdateNodeHydraulics(&node);
+            NodeHydraulicsCopy before;
+            SaveNodeHydraulics(&node, &before);
+            for (const double q : {50.0005, -120.0, 0.0}) {
+                node.HydroUnknowns[1] = q;
+                NodeRecord whole = node;
+                UpdateNodeHydraulics(&whole);
+                UpdateNodeDischarge(&node);
+                NodeHydraulicsCopy got, want;
+                SaveNodeHydraulics(&node, &got);
+                SaveNodeHydraulics(&whole, &want);
+                if (model == 0) {
+                    want.BedFriction = before.BedFriction;
+                    want.IceDrag = before.IceDrag;
+                }
+                if (c.compound && model == 0) want.ChannelFrictionSlope = before.ChannelFrictionSlope;
+#define VASQUIL_EXPECT_SAME(type, name) \
+    EXPECT_EQ(std::memcmp(&got.name, &want.name, sizeof(type)), 0) << #name << " at Q " << q;
+                VASQUIL_NODE_HYDRAULICS_OUTPUTS(VASQUIL_EXPECT_SAME)
+#undef VASQUIL_EXPECT_SAME
+                RestoreNodeHydraulics(&node, &before);
+            }
+        }
+    }
+}
+
 TEST_F(Hydraulics, RoughnessHeightConveyanceIsNeverNegative)
 {
     // The logarithmic law K = 2.5 ln(12 R / k) A sqrt(g R) falls to 0 at R = k / 12; shallower

@@ -1,8 +1,10 @@
 // Seeded mutations of model files, shared by the reader's fuzz test and the runner's: bytes,
 // tokens replaced by extreme values or by other tokens, ranges deleted or repeated, the end cut
-// off, numbers inserted.
+// off, numbers inserted, and lines put out of order (two neighbours swapped, a run of lines
+// reversed), which puts the rows of a series out of order.
 #pragma once
 
+#include <algorithm>
 #include <iterator>
 #include <random>
 #include <string>
@@ -42,7 +44,8 @@ inline std::string Mutate(std::string text, std::mt19937& random)
     const auto pick = [&](size_t n) { return n == 0 ? size_t{0} : static_cast<size_t>(random() % n); };
     const int edits = 1 + static_cast<int>(random() % 4);
     for (int e = 0; e < edits && !text.empty(); ++e) {
-        switch (random() % 7) {
+        const auto kind = random() % 9;
+        switch (kind) {
         case 0:   // one byte
             text[pick(text.size())] = alphabet[pick(alphabet.size())];
             break;
@@ -75,6 +78,24 @@ inline std::string Mutate(std::string text, std::mt19937& random)
         case 5:   // the end cut off
             text.resize(pick(text.size()));
             break;
+        case 6:    // two neighbouring lines swapped
+        case 7: {  // a run of up to eight lines reversed
+            std::vector<std::string> lines;
+            for (size_t from = 0; from < text.size();) {
+                const size_t end = std::min(text.find('\n', from), text.size());
+                lines.push_back(text.substr(from, end - from));
+                from = end + 1;
+            }
+            if (lines.size() < 2) break;
+            const size_t first = pick(lines.size() - 1);
+            const size_t count = std::min(lines.size() - first, kind == 6 ? size_t{2} : 2 + pick(7));
+            std::reverse(lines.begin() + static_cast<std::ptrdiff_t>(first),
+                         lines.begin() + static_cast<std::ptrdiff_t>(first + count));
+            std::string joined;
+            for (const std::string& line : lines) joined += line + "\n";
+            text = joined;
+            break;
+        }
         default: {  // a number inserted
             text.insert(pick(text.size()), std::string(" ") + extremes[pick(std::size(extremes))] + " ");
             break;

@@ -78,7 +78,7 @@ TEST_F(ModelFileTest, ImperialValuesBecomeMetres)
                                            "\t1\t5\t0\t1\t1\t2\t1\t10\t0.03\t20\t0\t14\t1" + ice +
                                                "\t2\t4\t0\t1\t1001\t2002\t2\t9\t0.03\t20\t1\t13\t2" + ice +
                                                "\t1\t1\t2\t0\t0\t0\t0\t0 \n"
-                                               "\t1\t1\t-1\t0\t1\t1 \n\t1\t2\t3\t4\t5\t6\t7\t8 \n \n"
+                                               "\t1\t1\t-1\t0\t1\t1 \n\t1\t2\t3\t4\t0.5\t0.625\t7\t8 \n \n"
                                                "\t1\t2 \n\t1\t-5\t10 \n\t2\t-6\t20 \n"
                                                "\t1\t1.5\t0\t1.25 \n");
     // The node rows as read (initialising the model recomputes the ice velocity of a thermal run).
@@ -120,8 +120,8 @@ TEST_F(ModelFileTest, ImperialValuesBecomeMetres)
     EXPECT_DOUBLE_EQ(h->Columns[2][0], 2 * Cfs);
     EXPECT_DOUBLE_EQ(h->Columns[3][0], 3 * Foot);
     EXPECT_EQ(h->Columns[4][0], 4);
-    EXPECT_EQ(h->Columns[5][0], 5);
-    EXPECT_EQ(h->Columns[6][0], 6);
+    EXPECT_EQ(h->Columns[5][0], 0.5);
+    EXPECT_EQ(h->Columns[6][0], 0.625);
     EXPECT_DOUBLE_EQ(h->Columns[7][0], 7 * Foot);
     EXPECT_DOUBLE_EQ(h->Columns[8][0], 8 * Foot);
     EXPECT_EQ(h->Columns[1][0], 0);

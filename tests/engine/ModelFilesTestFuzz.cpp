@@ -109,9 +109,8 @@ TEST(ModelFileFuzz, MutatedFilesAreReadOrRefusedCleanly)
         seeds.push_back(Fixture(name));
     for (const std::string& s : seeds) ASSERT_FALSE(s.empty());
 
-    const std::set<int> codes = {0, -1, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17,
-                                 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33,
-                                 34, 35, 36, 37, 38, 39, 40};
+    const std::set<int> codes = {0,  -1, 4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21,
+                                 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41};
     // The file being read stays on disk if the run dies, and every failing mutant is kept, to
     // reproduce them.
     const std::string stem =

@@ -206,11 +206,11 @@ TEST_P(WriterLayout, OpenAndSaveReproduceTheFile)
     std::vector<std::string> texts = {Fixture(GetParam())};
     // A thermal model's ice velocities ("Uice", column 14) are the file's until a run computes
     // them; a static ice cover keeps its thickness whatever its concentration ("Cice", column
-    // 14), inside the clamps of the surface concentration (0.01 to 1) or outside.
+    // 14, from 0 to 1), inside the clamps of the surface concentration (0.01 to 1) or below.
     if (texts[0].find("\tUice (") != std::string::npos)
         texts.push_back(WithNodeColumn(texts[0], 14, [](int row) { return std::to_string(row) + ".5"; }));
     if (texts[0].find("\tCice\ttIce (") != std::string::npos)
-        texts.push_back(WithNodeColumn(texts[0], 14, [](int row) { return std::string(row % 2 ? "0.005" : "1.5"); }));
+        texts.push_back(WithNodeColumn(texts[0], 14, [](int row) { return std::string(row % 2 ? "0.005" : "1"); }));
     for (const std::string& original : texts) {
         ASSERT_EQ(ReadTextQuietly(original), 0);
         int code = -2;

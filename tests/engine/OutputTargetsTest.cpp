@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -128,6 +129,94 @@ TEST_F(OutputTargets, TemporaryFiles)
     EXPECT_EQ(ReplaceWithTemporary(temporary, target, "time-series file", &message), TargetOk) << message;
     EXPECT_TRUE(fs::is_regular_file(target));
     EXPECT_FALSE(fs::exists(temporary));
+}
+
+// Holds of one process exclude each other: a refused hold names the output, holds nothing
+// (not even the outputs it took before the refusal) and leaves no lock file of its own.
+TEST_F(OutputTargets, HoldsExcludeEachOther)
+{
+    const std::vector<OutputTarget> first = {{"results database", dir / "x.db"},
+                                             {"results folder", dir / "sub", TargetFolder}};
+    OutputHold held;
+    std::string message;
+    ASSERT_EQ(held.Take(first, &message), TargetOk) << message;
+    EXPECT_TRUE(OutputIsHeld(dir / "x.db", false));
+    EXPECT_TRUE(OutputIsHeld(dir / "sub", true));
+    EXPECT_FALSE(OutputIsHeld(dir / "y.db", false));
+
+    struct Case {
+        std::vector<OutputTarget> targets;
+        const char* message;  // after the test's folder
+    };
+    const Case cases[] = {
+        {{{"saved model", dir / "y.vqx"}, {"results database", dir / "x.db"}}, "/x.db' is in use by another run"},
+        {{{"saved model", dir / "y.vqx"}, {"state-file folder", dir / "sub", TargetFolder, "river"}},
+         "/sub' is in use by another run"},
+    };
+    for (const Case& c : cases) {
+        OutputHold second;
+        EXPECT_EQ(second.Take(c.targets, &message), TargetInUse);
+        EXPECT_EQ(message, "the " + c.targets[1].What + " '" + dir.string() + c.message);
+        EXPECT_FALSE(second.Holds());
+        EXPECT_FALSE(fs::exists(LockPathFor(dir / "y.vqx"))) << "the hold taken before the refusal is released";
+    }
+    // Files that belong to a held output, and files only read, are not held themselves.
+    OutputTarget log("results database's log", dir / "x.db-wal");
+    log.Held = false;
+    OutputHold others;
+    EXPECT_EQ(others.Take({log, {"model file", dir / "model.vqx", TargetRead}}, &message), TargetOk) << message;
+    EXPECT_FALSE(fs::exists(LockPathFor(dir / "model.vqx")));
+
+    held.Release();
+    EXPECT_FALSE(fs::exists(LockPathFor(dir / "x.db")));
+    EXPECT_FALSE(fs::exists(LockPathFor(dir / "sub", true)));
+    OutputHold after;
+    EXPECT_EQ(after.Take(first, &message), TargetOk) << message;
+
+    // A lock file that cannot be made is the output's own failure.
+    OutputHold missing;
+    EXPECT_EQ(missing.Take({{"saved model", dir / "none" / "y.vqx"}}, &message), TargetCannotWrite);
+    EXPECT_EQ(message,
+              "cannot write the saved model '" + (dir / "none" / "y.vqx").string() + "': No such file or directory");
+}
+
+// A process killed while it holds outputs holds them no more: its lock files stay, and the next
+// hold takes them over.
+TEST_F(OutputTargets, KilledHolderReleasesItsHold)
+{
+    const std::vector<OutputTarget> targets = {{"results database", dir / "x.db"},
+                                               {"results folder", dir / "sub", TargetFolder}};
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(ready[0]);
+        OutputHold hold;
+        const char taken = hold.Take(targets, nullptr) == TargetOk ? 'y' : 'n';
+        if (write(ready[1], &taken, 1) != 1) _exit(1);
+        for (;;) pause();
+    }
+    close(ready[1]);
+    char taken = 0;
+    ASSERT_EQ(read(ready[0], &taken, 1), 1);
+    close(ready[0]);
+    EXPECT_EQ(taken, 'y');
+    EXPECT_TRUE(OutputIsHeld(dir / "x.db", false));
+    EXPECT_TRUE(OutputIsHeld(dir / "sub", true));
+    std::string message;
+    OutputHold refused;
+    EXPECT_EQ(refused.Take(targets, &message), TargetInUse) << message;
+
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_TRUE(fs::exists(LockPathFor(dir / "x.db")));
+    EXPECT_FALSE(OutputIsHeld(dir / "x.db", false));
+    EXPECT_FALSE(OutputIsHeld(dir / "sub", true));
+    OutputHold next;
+    EXPECT_EQ(next.Take(targets, &message), TargetOk) << message;
 }
 
 }  // namespace

@@ -340,20 +340,26 @@ TEST_F(DatabaseTable, FileThatCannotBeOpenedOrDeleted)
     EXPECT_EQ(OpenResultsDatabase(missing.c_str(), &database), 1);
     EXPECT_EQ(database, nullptr);
     EXPECT_EQ(CreateResultsDatabase(missing.c_str()), 1);
+    EXPECT_EQ(StartResultsDatabase(missing.c_str(), &database), 1);
+    EXPECT_EQ(database, nullptr);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "Can't open database: unable to open database file\n"
-              "Can't open database: unable to open database file\n");
+              "Can't open database: unable to open database file (No such file or directory)\n"
+              "Can't create database: No such file or directory\n"
+              "Can't create database: No such file or directory\n");
     EXPECT_FALSE(fs::exists(missing));
 
-    // A regular file that cannot be deleted gives the reason (root deletes any file in a
-    // folder it may write, but nobody deletes a file of the process information system).
+    // A regular file in a folder where no file can be made gives the reason, and stays (root
+    // makes files in any folder it may write, but nobody makes one in the process information
+    // system).
     const fs::path fixed = "/proc/version";
     if (!fs::is_regular_file(fs::symlink_status(fixed))) GTEST_SKIP() << "no " << fixed;
     std::string error;
     EXPECT_EQ(CreateResultsDatabase(fixed.c_str(), &error), 1);
-    EXPECT_TRUE(error == "Error deleting database file: Operation not permitted" ||
-                error == "Error deleting database file: Permission denied")
+    EXPECT_TRUE(error == "Can't create database: Operation not permitted" ||
+                error == "Can't create database: Permission denied" ||
+                error == "Can't create database: No such file or directory")
         << error;
+    EXPECT_TRUE(fs::is_regular_file(fixed));
 }
 
 // A writer killed with SIGKILL at any moment of its work (a child process that does nothing

@@ -9,9 +9,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "ModelFileMutation.h"
 #include "ModelFilesTestSupport.h"
 #include "engine/EngineData.h"
 #include "engine/ModelSetup.h"
@@ -448,7 +451,8 @@ TEST_F(WQFileTest, LoadCasesAndRefusals)
              p.boundaries.clear();
          },
          7, "File ends early in the WQ node row 5", nullptr},
-        {"file ends before the flags", WQXenobiotics, [](WQParts& p) {
+        {"file ends before the flags", WQXenobiotics,
+         [](WQParts& p) {
              p.coefficients.resize(23);
              p.nodes.clear();
              p.boundaries.clear();
@@ -462,20 +466,37 @@ TEST_F(WQFileTest, LoadCasesAndRefusals)
          nullptr},
         {"negative WQ File Type", WQNutrients, [](WQParts& p) { p.header[0] = "-1"; }, 11,
          "WQ File Type -1 is not 0, 1 or 2", nullptr},
-        {"acid flag 2", WQXenobiotics, [](WQParts& p) { p.coefficients[23] = "2"; }, 12, "The acid flag 2 is not 0 or 1",
-         nullptr},
+        {"acid flag 2", WQXenobiotics, [](WQParts& p) { p.coefficients[23] = "2"; }, 12,
+         "The acid flag 2 is not 0 or 1", nullptr},
         {"base flag -1", WQXenobiotics, [](WQParts& p) { p.coefficients[24] = "-1"; }, 12,
          "The base flag -1 is not 0 or 1", nullptr},
-        {"tolerance 0", WQNutrients, [](WQParts& p) { p.header[6] = "0"; }, 13, "WQ Tolerance 0 is not above 0", nullptr},
+        {"tolerance 0", WQNutrients, [](WQParts& p) { p.header[6] = "0"; }, 13, "WQ Tolerance 0 is not above 0",
+         nullptr},
         {"negative tolerance", WQHeavyMetals, [](WQParts& p) { p.header[6] = "-1e-5"; }, 13,
          "WQ Tolerance -1e-05 is not above 0", nullptr},
         {"more rows than a series holds", WQNutrients, inflowRows(100001), 29,
          "The WQ series of boundary element 1 has 100001 rows: not between 0 and 100000", nullptr},
         {"a negative row count", WQNutrients, inflowRows(-1), 29,
          "The WQ series of boundary element 1 has -1 rows: not between 0 and 100000", nullptr},
+        {"fewer node rows than the model has nodes", WQNutrients, [](WQParts& p) { p.nodes.pop_back(); }, 14,
+         "The WQ file has 4 node rows and the model 5 nodes: WQ node row 5 gives node 1, the number of its first "
+         "boundary row",
+         nullptr},
+        {"series times that are equal", WQNutrients, [](WQParts& p) { p.boundaries[0][13] = "0"; }, 41,
+         "The times of the WQ series of boundary element 1 do not increase: row 1 is at 0 h and row 2 at 0 h", nullptr},
+        {"series times reversed", WQHeavyMetals,
+         [](WQParts& p) {
+             p.boundaries[1][6] = "1.5";
+             p.boundaries[1][10] = "0";
+         },
+         41, "The times of the WQ series of boundary element 2 do not increase: row 1 is at 1.5 h and row 2 at 0 h",
+         nullptr},
+        {"a series time that is infinite in seconds", WQNutrients, [](WQParts& p) { p.boundaries[0][13] = "1e308"; },
+         37, "Number 1e308 in the WQ series of boundary element 1 is out of range (time from -1e13 to 1e13 s)",
+         nullptr},
         {"a row count out of range where no rows are read", WQNutrients,
-         [](WQParts& p) { p.boundaries[3][5] = "200000"; }, 29,
-         "The WQ series of boundary element 4 has 200000 rows", nullptr},
+         [](WQParts& p) { p.boundaries[3][5] = "200000"; }, 29, "The WQ series of boundary element 4 has 200000 rows",
+         nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -620,6 +641,48 @@ TEST_F(WQFileTest, SavingReplacesTheFileOnlyWithAWholeOne)
         EXPECT_EQ(SaveWQFile(folder / "no-such-folder" / "river.hm"), -1);
     }
     std::filesystem::remove_all(folder);
+}
+
+// Seeded mutants of the three types (bytes, tokens, ranges, lines out of order): each is read
+// or refused with a listed code, a refusal leaves no water quality, and what is read writes a
+// file that reads again.
+TEST_F(WQFileTest, MutatedFilesAreReadOrRefusedCleanly)
+{
+    const char* const given = std::getenv("VASQUIL_WQ_FUZZ_ITERATIONS");
+    const int iterations = given && *given ? std::atoi(given) : 3000;
+    const std::set<int> codes = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 29, 32, 34, 37, 41};
+    const std::vector<std::string> seeds = {Parts(WQNutrients).Text(), Parts(WQHeavyMetals).Text(),
+                                            Parts(WQXenobiotics).Text()};
+    int read = 0, refused = 0;
+    std::vector<std::string> failures;
+    for (int i = 0; i < iterations && failures.size() < 10; ++i) {
+        std::mt19937 random(20251211u * 1000003u + static_cast<unsigned>(i));
+        const std::string text = Mutate(seeds[random() % seeds.size()], random);
+        const auto check = [&]() -> std::string {
+            const int code = ReadWQText(text);
+            if (!codes.count(code)) return "unlisted code " + std::to_string(code);
+            if (code != 0) {
+                ++refused;
+                for (NodeRecord& n : g_NodeBlock) n.SurfaceSlope = 0;
+                if (g_ModelControl.WaterQualityOn != 0 || EngineSnapshot() != modelOnly_ ||
+                    WaterQualitySnapshot() != modelOnlyWQ_)
+                    return "refused with code " + std::to_string(code) + " but water quality is left";
+                return "";
+            }
+            ++read;
+            int written = 0;
+            const std::string saved = WriteWQText(&written);
+            if (written != 0) return "";  // a value that cannot be written whole is refused by the writer
+            if (const int again = ReadWQText(saved); again != 0)
+                return "the written file is refused with code " + std::to_string(again) + ": " + WQReaderRefusal();
+            return "";
+        };
+        if (const std::string what = check(); !what.empty())
+            failures.push_back("iteration " + std::to_string(i) + ": " + what + "\n" + text);
+    }
+    for (const std::string& f : failures) ADD_FAILURE() << f;
+    EXPECT_GT(read, iterations / 20) << "mutations should leave some files readable";
+    EXPECT_GT(refused, iterations / 4);
 }
 
 }  // namespace

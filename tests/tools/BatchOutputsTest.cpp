@@ -4,7 +4,10 @@
 #include <sqlite3.h>
 
 #include <fcntl.h>
+#include <linux/capability.h>
 #include <signal.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
@@ -57,55 +60,75 @@ void WriteFile(const fs::path& path, const std::string& text)
     out << text;
 }
 
-// Runs vasquil-batch with args in folder, with extra environment entries ("NAME=value"). With
-// killAfter > 0 the child is killed with SIGKILL once that much time has passed. Standard output
-// and error are kept beside the folder, so the folder holds only what the runner made.
-Outcome RunBatch(const fs::path& folder, const std::vector<std::string>& args,
-                 const std::vector<std::string>& environment = {},
-                 std::chrono::microseconds killAfter = std::chrono::microseconds(0))
+// A child running vasquil-batch, with its standard output and error kept in files.
+struct Child {
+    pid_t pid = -1;
+    fs::path out, err;
+};
+
+// Starts vasquil-batch with args in folder, with extra environment entries ("NAME=value").
+// Standard output and error are kept beside the folder, so the folder holds only what the
+// runner made. In the child, limit (when set) is applied first, e.g. a limit of file size.
+Child StartBatch(const fs::path& folder, const std::vector<std::string>& args,
+                 const std::vector<std::string>& environment = {}, const std::function<void()>& limit = {})
 {
-    const fs::path out = folder.string() + ".stdout";
-    const fs::path err = folder.string() + ".stderr";
+    Child c;
+    c.out = folder.string() + ".stdout";
+    c.err = folder.string() + ".stderr";
     std::vector<std::string> words = {VASQUIL_BATCH};
     words.insert(words.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& w : words) argv.push_back(w.data());
     argv.push_back(nullptr);
 
-    const pid_t child = fork();
-    if (child == 0) {
+    c.pid = fork();
+    if (c.pid == 0) {
         if (chdir(folder.c_str()) != 0) _exit(126);
-        const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int o = open(c.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int e = open(c.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (o < 0 || e < 0 || dup2(o, 1) < 0 || dup2(e, 2) < 0) _exit(126);
         for (const std::string& entry : environment) putenv(const_cast<char*>(entry.c_str()));
+        if (limit) limit();
         execv(argv[0], argv.data());
         _exit(127);
     }
+    if (c.pid < 0) ADD_FAILURE() << "fork: " << std::strerror(errno);
+    return c;
+}
+
+// Waits for the child to end. With killAfter > 0 the child is killed with SIGKILL once that
+// much time has passed.
+Outcome WaitFor(const Child& c, std::chrono::microseconds killAfter = std::chrono::microseconds(0))
+{
     Outcome outcome;
-    if (child < 0) {
-        ADD_FAILURE() << "fork: " << std::strerror(errno);
-        return outcome;
-    }
+    if (c.pid < 0) return outcome;
     const auto start = Clock::now();
     int status = 0;
     for (;;) {
-        const pid_t done = waitpid(child, &status, WNOHANG);
-        if (done == child) break;
+        const pid_t done = waitpid(c.pid, &status, WNOHANG);
+        if (done == c.pid) break;
         const auto elapsed = Clock::now() - start;
         if ((killAfter.count() > 0 && elapsed >= killAfter) || elapsed > ChildLimit) {
             if (elapsed > ChildLimit) ADD_FAILURE() << "vasquil-batch did not end within the test's limit";
-            kill(child, SIGKILL);
-            waitpid(child, &status, 0);
+            kill(c.pid, SIGKILL);
+            waitpid(c.pid, &status, 0);
             break;
         }
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
     outcome.killed = WIFSIGNALED(status);
     outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    outcome.out = ReadFile(out);
-    outcome.err = ReadFile(err);
+    outcome.out = ReadFile(c.out);
+    outcome.err = ReadFile(c.err);
     return outcome;
+}
+
+// Runs vasquil-batch with args in folder and waits for it (see StartBatch and WaitFor).
+Outcome RunBatch(const fs::path& folder, const std::vector<std::string>& args,
+                 const std::vector<std::string>& environment = {},
+                 std::chrono::microseconds killAfter = std::chrono::microseconds(0))
+{
+    return WaitFor(StartBatch(folder, args, environment), killAfter);
 }
 
 // What stands at every path under a folder (the folder included), compared before and after a
@@ -302,6 +325,13 @@ long DeadProcess()
     return 0;
 }
 
+fs::path LockFile(const fs::path& file)
+{
+    fs::path lock = file;
+    lock += ".lock";
+    return lock;
+}
+
 std::vector<std::string> Temporaries(const fs::path& folder)
 {
     std::vector<std::string> names;
@@ -343,9 +373,10 @@ TEST_F(BatchOutputs, TemporaryFilesOfSaves)
     EXPECT_EQ(ReadFile(folder / running), "partial");
 }
 
-// A rectangular channel of `nodes` nodes 100 m apart with a flood from upstream and a rating
-// curve downstream, in a model file of this project's own.
-std::string ChannelModel(int nodes)
+// A rectangular channel of `nodes` nodes 100 m apart (40 m wide unless width, m, is given)
+// with a flood from upstream and a rating curve downstream, in a model file of this project's
+// own. The initial stage is the normal depth of 100 m3/s in a 40 m wide channel.
+std::string ChannelModel(int nodes, double channelWidth = 40)
 {
     const double width = 40, n = 0.03, slope = 5e-4, dx = 100;
     // Normal depth of a discharge, by bisection of Manning's formula.
@@ -373,8 +404,8 @@ std::string ChannelModel(int nodes)
     const double depth = normalDepth(100);
     for (int i = 0; i < nodes; ++i) {
         const double bed = 100 - slope * dx * i;
-        std::snprintf(line, sizeof line, "\t%d\t%d\t0\t1\t%.4f\t6000000.0000\t%.4f\t%.4f\t%g\t%g\t0\t%.4f\t100 \n", i + 1,
-                      nodes - i, 500000 + dx * i, dx * i / 1000, bed, n, width, bed + depth);
+        std::snprintf(line, sizeof line, "\t%d\t%d\t0\t1\t%.4f\t6000000.0000\t%.4f\t%.4f\t%g\t%g\t0\t%.4f\t100 \n",
+                      i + 1, nodes - i, 500000 + dx * i, dx * i / 1000, bed, n, channelWidth, bed + depth);
         t += line;
     }
     t += "\n \tElement Information \n\n";
@@ -479,6 +510,305 @@ TEST_F(BatchOutputs, KilledRunsLeaveSoundDatabases)
     }
     // The kills did land in the middle of runs that were writing.
     EXPECT_GE(killedWithRows, Trials / 3);
+}
+
+// Waits until the child, started with VASQUIL_BATCH_TEST_STOP_WHEN_HELD=1, has stopped itself
+// holding its outputs; false (with the test failed) when it ended instead.
+bool StoppedHolding(const Child& c)
+{
+    int status = 0;
+    if (waitpid(c.pid, &status, WUNTRACED) != c.pid || !WIFSTOPPED(status)) {
+        ADD_FAILURE() << "the first run ended before it held its outputs: " << ReadFile(c.err);
+        return false;
+    }
+    return true;
+}
+
+int TimeSeriesRows(const fs::path& file)
+{
+    std::istringstream series(ReadFile(file));
+    int rows = 0;
+    for (std::string line; std::getline(series, line);) rows += line.rfind(",,", 0) == 0;
+    return rows;
+}
+
+// Two runs on one database, or on one results folder: the second is refused at once with one
+// line and changes nothing of the first's, which completes with every row. A run killed while
+// it holds its outputs leaves them free for the next run.
+TEST_F(BatchOutputs, OutputsAreHeldForTheWholeRun)
+{
+    const std::vector<std::string> run = {"run", "river.vqx", "--final-hours", "3", "--db-every-hours", "0.5"};
+    const fs::path reference = WorkFolder("reference");
+    ASSERT_EQ(RunBatch(reference, {"run", "river.vqx", "--final-hours", "3", "--db-every-hours", "0.5", "--db", "r.db",
+                                   "--results", "R"})
+                  .exitCode,
+              0);
+    const int times = Inspect(reference / "r.db", 31).times;
+    const int rows = TimeSeriesRows(reference / "R" / "river time series.csv");
+    ASSERT_EQ(times, 7);
+    ASSERT_GT(rows, 0);
+
+    struct Case {
+        const char* name;
+        std::vector<std::string> options;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"one database", {"--db", "r.db"}, "the results database 'r.db' is in use by another run"},
+        {"one results folder", {"--results", "R"}, "the results folder 'R' is in use by another run"},
+        {"one database in two results folders",
+         {"--results", "A", "--db", "r.db"},
+         "the results database 'r.db' is in use by another run"},
+    };
+    const std::vector<std::string> stopWhenHeld = {"VASQUIL_BATCH_TEST_STOP_WHEN_HELD=1"};
+    int index = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path folder = WorkFolder("held" + std::to_string(index++));
+        std::vector<std::string> first = run;
+        first.insert(first.end(), c.options.begin(), c.options.end());
+        std::vector<std::string> second = run;
+        second.insert(second.end(), c.options.begin(), c.options.end());
+        if (std::string(c.name) == "one database in two results folders") second[second.size() - 3] = "B";
+
+        const Child holder = StartBatch(folder, first, stopWhenHeld);
+        if (!StoppedHolding(holder)) continue;
+        const Outcome refused = RunBatch(folder, second);
+        EXPECT_EQ(refused.exitCode, 1);
+        EXPECT_EQ(refused.err, std::string("vasquil-batch: ") + c.message + "\n");
+        kill(holder.pid, SIGCONT);
+        const Outcome completed = WaitFor(holder);
+        EXPECT_EQ(completed.exitCode, 0) << completed.err;
+        if (fs::exists(folder / "r.db")) {
+            const DatabaseState state = Inspect(folder / "r.db", 31);
+            EXPECT_EQ(state.times, times);
+            EXPECT_EQ(state.brokenTimes, 0);
+        }
+        const fs::path series = folder / c.options[1] / "river time series.csv";
+        if (c.options[0] == "--results") {
+            EXPECT_EQ(TimeSeriesRows(series), rows);
+        }
+        EXPECT_FALSE(fs::exists(LockFile(folder / "r.db")));
+
+        // Killed while it holds the outputs: the next run is not refused.
+        const Child killed = StartBatch(folder, first, stopWhenHeld);
+        if (!StoppedHolding(killed)) continue;
+        kill(killed.pid, SIGKILL);
+        EXPECT_TRUE(WaitFor(killed).killed);
+        const Outcome next = RunBatch(folder, second);
+        EXPECT_EQ(next.exitCode, 0) << next.err;
+    }
+}
+
+// In a child before it runs the runner: the file size limit of a full disk (a write past it
+// fails with EFBIG, and SIGXFSZ is ignored so that the write reports it). Standard output and
+// error are files under the same limit.
+std::function<void()> DiskHolds(rlim_t bytes)
+{
+    return [bytes] {
+        const struct rlimit limit = {bytes, bytes};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        signal(SIGXFSZ, SIG_IGN);
+    };
+}
+
+// In a child before it runs the runner: permissions hold for root too (the capabilities that
+// override them are dropped from what the runner gets).
+void KeepPermissions()
+{
+    if (geteuid() != 0) return;
+    for (int capability : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
+        prctl(PR_CAPBSET_DROP, capability, 0, 0, 0);
+}
+
+// Whether a runner started with KeepPermissions is refused a file in a read-only folder here.
+bool ReadOnlyFoldersHold(const fs::path& folder)
+{
+    fs::create_directories(folder);
+    fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec);
+    const pid_t child = fork();
+    if (child == 0) {
+        KeepPermissions();
+        // The bounding set limits what a program gets once it is started: start one.
+        execl("/bin/sh", "sh", "-c",
+              ("(: > '" + (folder / "probe").string() + "') 2>/dev/null && exit 1; exit 0").c_str(),
+              static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    fs::permissions(folder, fs::perms::owner_all);
+    const bool holds = WIFEXITED(status) && WEXITSTATUS(status) == 0 && !fs::exists(folder / "probe");
+    fs::remove_all(folder);
+    return holds;
+}
+
+// Runs refused at the start, or failing when they write their files at the end: the old
+// database, the old saved model and the old saved water-quality file stay byte for byte, no
+// temporary or lock file is left, and one line on standard error says why.
+TEST_F(BatchOutputs, RefusedAndFailedRunsLeaveTheOldOutputs)
+{
+    const bool readOnly = ReadOnlyFoldersHold(root / "probe");
+    const fs::path made = WorkFolder("made");
+    ASSERT_EQ(RunBatch(made, {"run", "river.vqx", "--final-hours", "1", "--db", "old.db"}).exitCode, 0);
+    ASSERT_GT(Inspect(made / "old.db", 31).times, 0);
+
+    struct Case {
+        const char* name;
+        std::vector<std::string> options;
+        const char* message;  // pattern of the line after "vasquil-batch: "
+        bool readOnly;        // the folders RO and DB are read-only
+        rlim_t disk;          // the largest file the disk takes plus 1, 0 for no limit
+        bool folderAtEnd;     // a folder takes the saved water-quality file's place during the run
+    };
+    const Case cases[] = {
+        {"a read-only results folder",
+         {"--results", "RO", "--db", "old.db", "--save", "saved.vqx", "--save-wq", "saved.nu"},
+         "cannot use the results folder 'RO': Permission denied",
+         true,
+         0,
+         false},
+        {"a read-only folder of the database",
+         {"--db", "DB/old.db", "--save", "saved.vqx", "--save-wq", "saved.nu"},
+         "cannot write the results database 'DB/old\\.db': Permission denied",
+         true,
+         0,
+         false},
+        {"a missing folder of the saved model",
+         {"--db", "old.db", "--save", "none/saved.vqx", "--save-wq", "saved.nu"},
+         "cannot write the saved model 'none/saved\\.vqx': No such file or directory",
+         false,
+         0,
+         false},
+        {"a full disk at the database",
+         {"--db", "old.db", "--save", "saved.vqx", "--save-wq", "saved.nu", "--results", "R"},
+         "cannot create the results database 'old\\.db': SQL error: (disk I/O error|database or disk is full).*",
+         false,
+         4097,
+         false},
+        {"a full disk for the saved model",
+         {"--save", "saved.vqx", "--save-wq", "saved.nu"},
+         "the saved model 'saved\\.vqx' could not be written: File too large",
+         false,
+         8193,
+         false},
+        {"a folder in the place of the saved water-quality file",
+         {"--db", "old.db", "--save", "saved.vqx", "--save-wq", "saved.nu"},
+         "the saved water-quality file 'saved\\.nu' is a directory; only a regular file can be replaced",
+         false,
+         0,
+         true},
+    };
+    int index = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.readOnly && !readOnly) {
+            std::printf("skipped \"%s\": read-only folders do not hold here\n", c.name);
+            continue;
+        }
+        const fs::path folder = WorkFolder("old" + std::to_string(index++));
+        fs::copy_file(VASQUIL_SAMPLE_WATER_QUALITY, folder / "river.nu");
+        fs::create_directories(folder / "RO");
+        fs::create_directories(folder / "DB");
+        for (const fs::path& db : {folder / "old.db", folder / "DB" / "old.db"}) fs::copy_file(made / "old.db", db);
+        WriteFile(folder / "saved.vqx", "the saved model of an earlier run");
+        WriteFile(folder / "saved.nu", "the water-quality file of an earlier run");
+        const auto files = [&] {
+            std::map<std::string, std::string> contents;
+            for (const auto& entry : fs::recursive_directory_iterator(folder))
+                if (entry.is_regular_file())
+                    contents[fs::relative(entry.path(), folder).string()] = ReadFile(entry.path());
+            return contents;
+        };
+        const auto before = files();
+        if (c.readOnly)
+            for (const char* name : {"RO", "DB"})
+                fs::permissions(folder / name, fs::perms::owner_read | fs::perms::owner_exec);
+
+        std::vector<std::string> args = {"run", "river.vqx", "--wq", "river.nu", "--final-hours", "1"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        Outcome outcome;
+        if (c.folderAtEnd) {
+            const Child child = StartBatch(folder, args, {"VASQUIL_BATCH_TEST_STOP_WHEN_HELD=1"});
+            if (!StoppedHolding(child)) continue;
+            const std::string kept = ReadFile(folder / "saved.nu");
+            fs::remove(folder / "saved.nu");
+            fs::create_directories(folder / "saved.nu");
+            kill(child.pid, SIGCONT);
+            outcome = WaitFor(child);
+            fs::remove(folder / "saved.nu");
+            WriteFile(folder / "saved.nu", kept);
+        } else {
+            outcome = WaitFor(StartBatch(folder, args, {}, [&c] {
+                if (c.readOnly) KeepPermissions();
+                if (c.disk > 0) DiskHolds(c.disk - 1)();
+            }));
+        }
+        for (const char* name : {"RO", "DB"}) fs::permissions(folder / name, fs::perms::owner_all);
+        EXPECT_EQ(outcome.exitCode, 1);
+        EXPECT_TRUE(std::regex_match(outcome.err, std::regex(std::string("vasquil-batch: ") + c.message + "\n")))
+            << outcome.err;
+        auto after = files();
+        // The results folder of a run refused at the database start holds no old file.
+        EXPECT_TRUE(after == before) << "an old output changed, or a file was left";
+        for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+            const std::string name = entry.path().filename().string();
+            EXPECT_TRUE(name.find(".tmp") == std::string::npos && name.find(".lock") == std::string::npos) << name;
+        }
+    }
+}
+
+// A steady run whose last pass did not converge (a channel 2 mm wide carrying 100 m3/s: every
+// pass halves its step and fails again) writes its outputs, says they are no converged state
+// and exits 1; the same channel 40 m wide converges and exits 0 without a word on standard error.
+TEST_F(BatchOutputs, SteadyRunsSayWhetherTheyConverged)
+{
+    struct Case {
+        double width;
+        int exitCode;
+        const char* err;
+    };
+    const Case cases[] = {
+        {0.002, 1,
+         "vasquil-batch: the last of the 20 steady passes did not converge: the outputs hold the state of that pass, "
+         "not a converged steady state\n"},
+        {40, 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE("width " + std::to_string(c.width) + " m");
+        const fs::path folder = root / ("steady" + std::to_string(c.exitCode));
+        fs::create_directories(folder);
+        WriteFile(folder / "channel.vqx", ChannelModel(10, c.width));
+        const Outcome outcome =
+            RunBatch(folder, {"run", "channel.vqx", "--steady", "--passes", "20", "--db", "s.db", "--save", "s.vqx"});
+        EXPECT_EQ(outcome.exitCode, c.exitCode);
+        EXPECT_EQ(outcome.err, c.err);
+        EXPECT_EQ(outcome.out.find("(not converged)") != std::string::npos, c.exitCode != 0) << outcome.out;
+        EXPECT_EQ(Inspect(folder / "s.db", 10).times, 1);
+        EXPECT_TRUE(fs::is_regular_file(folder / "s.vqx"));
+    }
+}
+
+// The database schedule cuts the steps only where something is written on it: a run with no
+// output steps as with any other interval, one with a database is cut at its output times (the
+// sample's steps of up to 300 s do not divide 0.1 h) and ends in another state.
+TEST_F(BatchOutputs, OnlyARunWithOutputsIsCutAtItsOutputTimes)
+{
+    const fs::path folder = WorkFolder("cuts");
+    const auto finalState = [&](const std::vector<std::string>& extra, const std::string& saved) {
+        std::vector<std::string> args = {"run", "river.vqx", "--final-hours", "1", "--save", saved};
+        args.insert(args.end(), extra.begin(), extra.end());
+        const Outcome outcome = RunBatch(folder, args);
+        EXPECT_EQ(outcome.exitCode, 0) << outcome.err;
+        return ReadFile(folder / saved);
+    };
+    const std::string hourly = finalState({}, "hourly.vqx");
+    const std::string tenths = finalState({"--db-every-hours", "0.1"}, "tenths.vqx");
+    const std::string written = finalState({"--db-every-hours", "0.1", "--db", "r.db"}, "written.vqx");
+    ASSERT_FALSE(hourly.empty());
+    EXPECT_EQ(tenths, hourly);
+    EXPECT_NE(written, hourly);
+    EXPECT_EQ(Inspect(folder / "r.db", 31).times, 11);
 }
 
 // A state that is no number, forced by the runner's test hook at 1.5 h of a run with output

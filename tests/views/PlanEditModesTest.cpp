@@ -117,7 +117,8 @@ TEST_F(PlanEditModesTest, AHitReturnsToTheModeBeforeAndTheEditorsWithoutDialogsD
     EXPECT_EQ(view.Mode, PlanModeZoomRectangle);
     EXPECT_EQ(view.Cursor, LoadCursor(IDC_ZOOM_CURSOR));
 
-    // The program's own open functions (their dialogs are still to come): a hit still counts.
+    // The program's own open functions (without a model state they show no dialog): a hit still
+    // counts.
     view.Editors = programs;
     for (const auto& at : {std::pair{0.0, 0.0}, std::pair{1200.0, 0.0}}) {
         EXPECT_EQ(view.EditBoundaryConditionAt(at.first, at.second), 1);

@@ -17,10 +17,11 @@
 #include "resources/ResourceIds.h"
 #include "resources/Resources.h"
 #include "views/HydrographView.h"
-#include "views/PendingViews.h"
+#include "views/NodeTableView.h"
 #include "views/PlanView.h"
 #include "views/ProfileView.h"
 #include "views/VasquilView.h"
+#include "views/XSectionView.h"
 
 #include <gtest/gtest.h>
 

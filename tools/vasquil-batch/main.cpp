@@ -5,13 +5,17 @@
 //                    [--results DIR] [--state-every-hours H] [--wq FILE [--save-wq FILE]]
 //   vasquil-batch convert GEOMETRY MODEL.vqx --depth D --discharge Q [--imperial] [--reach "RIVER,REACH"]
 //
-// Exit status: 0 on success, 1 when the run fails (file, model, run or database), 2 for a
-// command line that cannot be understood. Every failure ends with one line on standard error,
+// Exit status: 0 on success, 1 when the run fails (file, model, run or database, or a steady
+// run whose last pass did not converge, which still writes its outputs), 2 for a command line
+// that cannot be understood. Every failure ends with one line on standard error,
 // and standard error carries nothing else but the progress percentage on a terminal.
 //
 // Test hook: with VASQUIL_BATCH_TEST_NONFINITE_HOURS=H in the environment, the stage of the
 // middle node becomes NaN as soon as the model time is at or after H hours, before the outputs
-// of that time; the run must then stop without writing any of them.
+// of that time; the run must then stop without writing any of them. With
+// VASQUIL_BATCH_TEST_STOP_WHEN_HELD=1, the runner stops itself (SIGSTOP) once it holds its
+// outputs and has opened them, until it is continued or killed.
+#include <signal.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -346,38 +350,83 @@ private:
 };
 
 const char* const SavedModel = "saved model";
+const char* const SavedWaterQuality = "saved water-quality file";
 
-// The saved model is written beside its target and renamed over it only once it is complete;
-// the temporary file is made before the run, so a path that cannot be written fails at once,
-// and it is removed on every way out.
-class StateFile {
+// A file written at the end of the run (the saved model, the saved water-quality file): its
+// temporary file is made beside the target before the run, so a path that cannot be written
+// fails at once; at the end every such file is written in full before any replaces its
+// target, so a run that fails leaves all of them as they were. The temporary is removed on
+// every way out.
+class PendingFile
+{
 public:
-    ~StateFile()
+    PendingFile() = default;
+    PendingFile(const PendingFile&) = delete;
+    PendingFile& operator=(const PendingFile&) = delete;
+    ~PendingFile()
     {
         if (stream_) std::fclose(stream_);
         RemoveTemporary(temporary_);
     }
-    bool Open(const std::string& target)
+    bool Open(const std::string& target, const char* what)
     {
         target_ = target;
+        what_ = what;
         std::string message;
-        stream_ = CreateTemporaryFor(target, &temporary_, SavedModel, &message);
+        stream_ = CreateTemporaryFor(target, &temporary_, what, &message);
         if (!stream_) {
             Fail("%s", message.c_str());
             return false;
         }
         return true;
     }
-    bool Commit()
+    bool IsOpen() const { return stream_ != nullptr; }
+    // Writes the whole file with writer (which writes a file to a stream and closes it) into the
+    // temporary file. Returns false after reporting the failure and its reason.
+    bool Write(int (*writer)(std::FILE*))
     {
-        std::FILE* stream = stream_;
-        stream_ = nullptr;
-        if (WriteModelFile(stream) != WriteOk) {
-            Fail("the saved model '%s' could not be written", target_.c_str());
+        // Formatted in memory first, so that a failure of the disk is the runner's own to report
+        // with its reason.
+        char* text = nullptr;
+        std::size_t size = 0;
+        std::FILE* memory = open_memstream(&text, &size);
+        if (!memory) return Failed(errno);
+        const int code = writer(memory);  // closes the stream
+        if (code != WriteOk) {
+            std::free(text);
+            const char* reason = code == WriteNotFinite    ? "a value is not a finite number"
+                                 : code == WriteIncomplete ? "data the file needs are missing"
+                                                           : "the writer failed";
+            Fail("the %s '%s' could not be written: %s", what_.c_str(), target_.c_str(), reason);
             return false;
         }
+        std::FILE* stream = stream_;
+        stream_ = nullptr;
+        int error = 0;
+        if (std::fwrite(text, 1, size, stream) != size) error = errno;
+        if (std::fflush(stream) != 0 && error == 0) error = errno;
+        if (std::fclose(stream) != 0 && error == 0) error = errno;
+        std::free(text);
+        if (error != 0) return Failed(error);
+        written_ = true;
+        return true;
+    }
+    bool IsWritten() const { return written_; }
+    // Whether the target can still be replaced (what came to stand there during the run is
+    // checked again), so that no file replaces its target when another one could not. Returns
+    // false after reporting why.
+    bool CanCommit() const
+    {
         std::string message;
-        const int replaced = ReplaceWithTemporary(temporary_, target_, SavedModel, &message);
+        if (CheckOutputTarget(target_, what_, &message) == TargetOk) return true;
+        Fail("%s", message.c_str());
+        return false;
+    }
+    // Puts the written file in the place of its target. Returns false after reporting why.
+    bool Commit()
+    {
+        std::string message;
+        const int replaced = ReplaceWithTemporary(temporary_, target_, what_, &message);
         temporary_.clear();
         if (replaced != TargetOk) {
             Fail("%s", message.c_str());
@@ -388,8 +437,16 @@ public:
 
 private:
     std::string target_;
+    std::string what_;
     std::filesystem::path temporary_;
     std::FILE* stream_ = nullptr;
+    bool written_ = false;
+
+    bool Failed(int error)
+    {
+        Fail("the %s '%s' could not be written: %s", what_.c_str(), target_.c_str(), std::strerror(error));
+        return false;
+    }
 };
 
 // A thermal model's nodes without an atmospheric zone see 100 degC air and no sunshine: one
@@ -518,11 +575,16 @@ int RunTransient(const Options& options, ResultsDatabase* database, BatchResults
     return 0;
 }
 
+// What RunSteady returns when every pass was made and the outputs written, but the last pass
+// did not converge.
+constexpr int NotConverged = -1;
+
 int RunSteady(const Options& options, ResultsDatabase* database, BatchResults& results)
 {
     ModelControl& mc = g_ModelControl;
     ProgressMeter meter;
     mc.SteadyIteration = 0;
+    bool converged = false;
     for (int pass = 1; pass <= options.passes; ++pass) {
         JamPassReport jam;
         const int result = options.iceJam ? RunSteadyJamPass(&jam) : RunSteadyPass();
@@ -541,6 +603,7 @@ int RunSteady(const Options& options, ResultsDatabase* database, BatchResults& r
             std::printf("   ice jam not solved (discharge not settled)");
         std::printf("\n");
         std::fflush(stdout);
+        converged = result == SteadyPassConverged;
         if (!ResultsAreFinite(meter)) return 1;
         if (const std::string error = results.AfterPass(); !error.empty()) {
             meter.Clear();
@@ -550,24 +613,8 @@ int RunSteady(const Options& options, ResultsDatabase* database, BatchResults& r
         meter.Show(static_cast<double>(pass) / options.passes);
     }
     meter.Clear();
-    return WriteRows(options, database) ? 0 : 1;
-}
-
-// The final water-quality file must go to a folder that exists (that it replaces none of the
-// run's other files is checked with every output): checked before the run, so a bad path fails
-// at once.
-bool CanSaveWaterQuality(const Options& options)
-{
-    namespace fs = std::filesystem;
-    const std::string& target = options.saveWaterQuality;
-    std::error_code ec;
-    const fs::path folder = fs::path(target).parent_path();
-    if (fs::is_directory(target, ec) || (!folder.empty() && !fs::is_directory(folder, ec))) {
-        Fail("cannot write the water-quality file '%s': %s", target.c_str(),
-             fs::is_directory(target, ec) ? "it is a folder" : "its folder does not exist");
-        return false;
-    }
-    return true;
+    if (!WriteRows(options, database)) return 1;
+    return converged ? 0 : NotConverged;
 }
 
 // Dynamic ice is upwinded towards lower chainage: a reach whose chainage falls downstream
@@ -655,10 +702,12 @@ int Run(const Options& options)
             return 1;
         }
     }
-    // Only the database schedule is kept: the runner writes no other output, and the other
-    // schedules would shorten steps for nothing.
+    // Only the database schedule is kept, and only when something is written on it (the
+    // database or the result files): the runner writes no other output, and a schedule without
+    // one would shorten steps for nothing.
     mc.SeriesInterval = mc.SnapshotInterval = mc.IceFrontInterval = mc.StateFileInterval = 0;
-    mc.DatabaseInterval = options.databaseEveryHours * SecondsPerHour;
+    const bool scheduledOutput = !options.database.empty() || !options.results.empty();
+    mc.DatabaseInterval = scheduledOutput ? options.databaseEveryHours * SecondsPerHour : 0.0;
     for (EquationSystem& es : g_EquationSystems) es.StructureBuilt = 0;
 
     // The result text files follow the database schedule (and the state-file schedule).
@@ -674,29 +723,38 @@ int Run(const Options& options)
         for (OutputTarget& t : ResultsDatabaseTargets(options.database)) targets.push_back(std::move(t));
     if (!options.waterQuality.empty()) targets.push_back({"water-quality file", options.waterQuality, TargetRead});
     if (!options.save.empty()) targets.push_back({SavedModel, options.save});
-    if (!options.saveWaterQuality.empty()) targets.push_back({"saved water-quality file", options.saveWaterQuality});
+    if (!options.saveWaterQuality.empty()) targets.push_back({SavedWaterQuality, options.saveWaterQuality});
     for (OutputTarget& t : results.Targets()) targets.push_back(std::move(t));
     if (std::string message; CheckOutputTargets(targets, &message) != TargetOk) {
         Fail("%s", message.c_str());
         return 1;
     }
     if (ProgressMeter meter; !ResultsAreFinite(meter)) return 1;
-    if (!options.saveWaterQuality.empty() && !CanSaveWaterQuality(options)) return 1;
 
-    // Everything that will be written is opened before the run, so a bad path fails at once:
-    // the results folder first, as the database may be in it.
+    // The results folder first, as the database may be in it, and it must exist to be held.
     if (!options.results.empty())
         if (const std::string error = results.CreateFolder(); !error.empty()) {
             Fail("%s", error.c_str());
             return 1;
         }
-    StateFile state;
-    if (!options.save.empty() && !state.Open(options.save)) return 1;
+    // The outputs are the run's alone until it ends: a second run on any of them is refused
+    // before anything of them is touched.
+    OutputHold hold;
+    if (std::string message; hold.Take(targets, &message) != TargetOk) {
+        Fail("%s", message.c_str());
+        return 1;
+    }
+    // Everything that will be written is opened before the run, so a bad path fails at once,
+    // and nothing replaces an old output before the run has written its first output time.
+    PendingFile state;
+    if (!options.save.empty() && !state.Open(options.save, SavedModel)) return 1;
+    PendingFile savedWaterQuality;
+    if (!options.saveWaterQuality.empty() && !savedWaterQuality.Open(options.saveWaterQuality, SavedWaterQuality))
+        return 1;
     DatabaseHandle database;
     if (!options.database.empty()) {
         std::string error;
-        if (CreateResultsDatabase(options.database.c_str(), &error) != 0 ||
-            OpenResultsDatabase(options.database.c_str(), &database.Database, &error) != 0) {
+        if (StartResultsDatabase(options.database.c_str(), &database.Database, &error) != 0) {
             Fail("cannot create the results database '%s': %s", options.database.c_str(), error.c_str());
             return 1;
         }
@@ -705,13 +763,24 @@ int Run(const Options& options)
         Fail("%s", error.c_str());
         return 1;
     }
+    if (const char* stop = std::getenv("VASQUIL_BATCH_TEST_STOP_WHEN_HELD"); stop && std::strcmp(stop, "1") == 0)
+        raise(SIGSTOP);
 
     const int result = options.steady ? RunSteady(options, database.Database, results)
                                       : RunTransient(options, database.Database, results);
-    if (result != 0) return result;
-    if (!options.save.empty() && !state.Commit()) return 1;
-    if (!options.saveWaterQuality.empty() && SaveWQFile(options.saveWaterQuality) != WriteOk) {
-        Fail("the water-quality file '%s' could not be written", options.saveWaterQuality.c_str());
+    // A steady run that did not converge still writes what it was asked to write.
+    if (result != 0 && result != NotConverged) return result;
+    // All of the files written at the end, or none of them.
+    if (state.IsOpen() && !state.Write(WriteModelFile)) return 1;
+    if (savedWaterQuality.IsOpen() && !savedWaterQuality.Write(WriteWQFile)) return 1;
+    if ((state.IsWritten() && !state.CanCommit()) || (savedWaterQuality.IsWritten() && !savedWaterQuality.CanCommit()))
+        return 1;
+    if (state.IsWritten() && !state.Commit()) return 1;
+    if (savedWaterQuality.IsWritten() && !savedWaterQuality.Commit()) return 1;
+    if (result == NotConverged) {
+        Fail("the last of the %d steady passes did not converge: the outputs hold the state of that pass, not a "
+             "converged steady state",
+             options.passes);
         return 1;
     }
     return 0;

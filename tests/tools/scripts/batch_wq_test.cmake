@@ -97,7 +97,7 @@ elseif(CASE STREQUAL "steady_refused")
 elseif(CASE STREQUAL "save_needs_wq")
   expect_refusal(2 "--save-wq needs --wq" run "${RIVER}" --save-wq out.nu)
 elseif(CASE STREQUAL "bad_save_path")
-  expect_refusal(1 "cannot write the water-quality file 'no-such-folder/out.nu': its folder does not exist"
+  expect_refusal(1 "cannot write the saved water-quality file 'no-such-folder/out.nu': No such file or directory"
     run "${RIVER}" --wq "${NUTRIENTS}" --final-hours 1000000 --save-wq no-such-folder/out.nu)
 else()
   message(FATAL_ERROR "unknown case ${CASE}")
