@@ -34,6 +34,42 @@ CEditGridDlg::CEditGridDlg(UINT templateId, int gridId, VQXDisplayLib::VQXDispla
     Grid.RegisterWindowClass();
     MapCommand(IDC_EDIT_APPLY, &CEditGridDlg::OnApply);
     MapNotify(GridNotifyEndEdit, UINT(gridId), &CEditGridDlg::OnGridEndEdit);
+    MapCommand(ID_EDIT_COPY, &CEditGridDlg::OnEditCopy);
+    MapCommand(ID_EDIT_CUT, &CEditGridDlg::OnEditCut);
+    MapCommand(ID_EDIT_PASTE, &CEditGridDlg::OnEditPaste);
+    MapUpdate(ID_EDIT_COPY, &CEditGridDlg::OnUpdateEditCopy);
+    MapUpdate(ID_EDIT_CUT, &CEditGridDlg::OnUpdateEditCut);
+    MapUpdate(ID_EDIT_PASTE, &CEditGridDlg::OnUpdateEditPaste);
+}
+
+void CEditGridDlg::OnEditCopy()
+{
+    Grid.OnEditCopy();
+}
+
+void CEditGridDlg::OnEditCut()
+{
+    Grid.OnEditCut();
+}
+
+void CEditGridDlg::OnEditPaste()
+{
+    Grid.OnEditPaste();
+}
+
+void CEditGridDlg::OnUpdateEditCopy(CCmdUI* pCmdUI)
+{
+    Grid.OnUpdateEditCopy(pCmdUI);
+}
+
+void CEditGridDlg::OnUpdateEditCut(CCmdUI* pCmdUI)
+{
+    Grid.OnUpdateEditCut(pCmdUI);
+}
+
+void CEditGridDlg::OnUpdateEditPaste(CCmdUI* pCmdUI)
+{
+    Grid.OnUpdateEditPaste(pCmdUI);
 }
 
 void CEditGridDlg::DoDataExchange(CDataExchange* pDX)

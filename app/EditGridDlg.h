@@ -31,6 +31,14 @@ public:
     // other than digits and the point, or whose value is no finite number; else shows the value
     // with "%.3f" (an empty text is 0.000), marks the cell, turns it red, enables Apply, reply 0.
     void OnGridEndEdit(NMHDR* header, LRESULT* result);
+    // Copy, Cut and Paste forwarded to the grid: Copy and Cut while cells are selected, Paste
+    // while the clipboard offers text.
+    void OnEditCopy();
+    void OnEditCut();
+    void OnEditPaste();
+    void OnUpdateEditCopy(CCmdUI* pCmdUI);
+    void OnUpdateEditCut(CCmdUI* pCmdUI);
+    void OnUpdateEditPaste(CCmdUI* pCmdUI);
 
     // The rows of the items; false when the grid had no memory for them (it is left empty).
     virtual bool FillGrid() = 0;

@@ -1,8 +1,10 @@
 #include "app/SeriesEditorDlg.h"
 
+#include "app/MessageText.h"
 #include "engine/EngineData.h"
 #include "platform/Application.h"
 #include "platform/DataExchange.h"
+#include "platform/OleData.h"
 #include "resources/ResourceIds.h"
 #include "resources/SeriesEditorDialogs.h"
 
@@ -34,6 +36,7 @@ constexpr int SecondValueColumn = 2;
 constexpr int SmallestEntryCount = 2;
 
 constexpr const char* EntryCountText = "Number of entries must be between 2 and 100000.";
+constexpr const char* PasteTooLongText = "The pasted text holds %d rows; a series holds at most 100000 entries.";
 constexpr const char* NoMemoryText = "There is not enough memory for the series' grid.";
 
 // The leading number of text (digits, one point, a minus sign in front): false when there is
@@ -73,6 +76,48 @@ CSeriesEditorDlg::CSeriesEditorDlg(UINT templateId, int titleId, int gridId, int
     MapCommand(IDC_SERIES_APPLY, &CSeriesEditorDlg::OnApply);
     MapCommand(IDC_SERIES_UPDATE_ENTRIES, &CSeriesEditorDlg::OnUpdateEntryCount);
     MapNotify(GridNotifyEndEdit, UINT(gridId), &CSeriesEditorDlg::OnGridEndEdit);
+    MapCommand(ID_EDIT_COPY, &CSeriesEditorDlg::OnEditCopy);
+    MapCommand(ID_EDIT_CUT, &CSeriesEditorDlg::OnEditCut);
+    MapCommand(ID_EDIT_PASTE, &CSeriesEditorDlg::OnEditPaste);
+    MapUpdate(ID_EDIT_COPY, &CSeriesEditorDlg::OnUpdateEditCopy);
+    MapUpdate(ID_EDIT_CUT, &CSeriesEditorDlg::OnUpdateEditCopy);
+    MapUpdate(ID_EDIT_PASTE, &CSeriesEditorDlg::OnUpdateEditPaste);
+    Grid.MakeRoom = [this](int lines, int lastRow) { return MakeRoomForPaste(lines, lastRow); };
+}
+
+void CSeriesEditorDlg::OnEditCopy()
+{
+    Grid.OnEditCopy();
+}
+
+void CSeriesEditorDlg::OnEditCut()
+{
+    Grid.OnEditCut();
+}
+
+void CSeriesEditorDlg::OnEditPaste()
+{
+    Grid.OnEditPaste();
+}
+
+void CSeriesEditorDlg::OnUpdateEditCopy(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(Grid.AnyCellSelected());
+}
+
+void CSeriesEditorDlg::OnUpdateEditPaste(CCmdUI* pCmdUI)
+{
+    pCmdUI->Enable(ClipboardHasText());
+}
+
+BOOL CSeriesEditorDlg::MakeRoomForPaste(int lines, int lastRow)
+{
+    if (lastRow > MaxSeriesEntries) {
+        AfxMessageBox(FormatText(PasteTooLongText, lines));
+        return FALSE;
+    }
+    if (lastRow < Grid.RowCount()) return TRUE;
+    return SetEntryCount(lastRow);
 }
 
 void CSeriesEditorDlg::DoDataExchange(CDataExchange* pDX)
@@ -102,7 +147,7 @@ void CSeriesEditorDlg::Widen()
     CRect client;
     GetClientRect(&client);
     const int w = window.Width();
-    MoveWindow(window.left, window.top, 3 * w, client.Height());
+    SetWindowPos(nullptr, 0, 0, 3 * w, client.Height(), SWP_NOMOVE | SWP_NOZORDER);
     // Children in the dialog's client coordinates.
     const auto placement = [this](CWnd* child) {
         CRect rect;
@@ -200,13 +245,24 @@ void CSeriesEditorDlg::SizeColumns()
     if (columns == 0 || !Grid.GetSafeHwnd()) return;
     CClientDC dc(&Grid);
     int total = 0;
+    const int measured = std::min(Grid.RowCount(), 2);
+    std::vector<int> heights(std::size_t(measured), 0);
     for (int col = 0; col < columns; ++col) {
         int width = 0;
-        for (int row = 0; row < std::min(Grid.RowCount(), 2); ++row)
-            if (CGridCellBase* cell = Grid.CellAt(row, col)) width = std::max(width, int(cell->GetCellExtent(&dc).cx));
+        for (int row = 0; row < measured; ++row) {
+            if (CGridCellBase* cell = Grid.CellAt(row, col)) {
+                const CSize extent = cell->GetCellExtent(&dc);
+                width = std::max(width, int(extent.cx));
+                heights[std::size_t(row)] = std::max(heights[std::size_t(row)], int(extent.cy));
+            }
+        }
         Grid.SetColumnWidth(col, width);
         total += width;
     }
+    // The headings' row, and every entry's row as high as the first one needs.
+    if (measured > 0 && heights[0] > Grid.RowHeight(0)) Grid.SetRowHeight(0, heights[0]);
+    if (measured > 1 && heights[1] > Grid.RowHeight(1))
+        for (int row = 1; row < Grid.RowCount(); ++row) Grid.SetRowHeight(row, heights[1]);
     CRect client;
     Grid.GetClientRect(&client);
     const int spare = client.Width() - total;
@@ -362,13 +418,18 @@ void CSeriesEditorDlg::OnUpdateEntryCount()
         AfxMessageBox(EntryCountText);
         return;
     }
+    SetEntryCount(count);
+}
+
+BOOL CSeriesEditorDlg::SetEntryCount(int count)
+{
     const int before = Grid.RowCount();
     Entries = count;
     Rows = count + 1;
     try {
         if (!Grid.SetNumRows(Rows)) {
             OutOfMemory();
-            return;
+            return FALSE;
         }
         Rows = Grid.RowCount();
         UpdateData(FALSE);
@@ -387,10 +448,11 @@ void CSeriesEditorDlg::OnUpdateEntryCount()
         }
     } catch (const std::bad_alloc&) {
         OutOfMemory();
-        return;
+        return FALSE;
     }
     SizeColumns();
     EnableApply(TRUE);
+    return TRUE;
 }
 
 void CSeriesEditorDlg::OnCancel()

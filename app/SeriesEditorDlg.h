@@ -10,7 +10,7 @@
 // exact value it was filled from, so applying an untouched grid changes no value.
 #pragma once
 
-#include "controls/GridCtrl.h"
+#include "app/SeriesGridCtrl.h"
 #include "datalib/TimeSeries.h"
 #include "platform/Dialog.h"
 
@@ -70,7 +70,7 @@ public:
     static int ReadCount(const std::string& text);
 
     std::string Title;
-    CGridCtrl Grid;
+    CSeriesGridCtrl Grid;
     int FixedRows = 1;
     int FixedColumns = 1;
     int Columns = 0;  // with the row-number column
@@ -116,6 +116,19 @@ private:
     void SizeColumns();
     // Reads cell (row, col) for the rebuild: the exact value it was filled from when unchanged.
     double CellValue(int row, int col, const SeriesColumn& column) const;
+    // The entry count of the command and of a paste that needs more rows: FALSE after a lack of
+    // memory (reported, the dialog ended).
+    BOOL SetEntryCount(int count);
+    // A paste of lines reaching lastRow: refused (said so) beyond MaxSeriesEntries entries,
+    // else the grid grown to hold it.
+    BOOL MakeRoomForPaste(int lines, int lastRow);
+    // Copy, Cut and Paste go to the grid; Copy and Cut while cells are selected, Paste while
+    // the clipboard holds text.
+    void OnEditCopy();
+    void OnEditCut();
+    void OnEditPaste();
+    void OnUpdateEditCopy(CCmdUI* pCmdUI);
+    void OnUpdateEditPaste(CCmdUI* pCmdUI);
     // Reports a lack of memory and ends the dialog with IDCANCEL.
     void OutOfMemory();
 

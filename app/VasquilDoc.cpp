@@ -281,8 +281,7 @@ void CVasquilDoc::BuildFromEngine()
     WaterQualityLoaded = 0;
     WaterQualityPath.clear();
 
-    ReachNames.clear();
-    for (int reach : DisplayModel->ReachNumbers) ReachNames.push_back("Reach " + std::to_string(reach));
+    BuildReachNames();
     BuildProfileVariableList();
     BuildOutputNodeList();
     BuildHydrographVariableList();
@@ -332,6 +331,13 @@ void CVasquilDoc::AppendModelVariables(std::vector<std::string>& names, bool zon
     if (WaterQualityLoaded != 1 || !State) return;
     if (State->WQType == WQNutrients) Append(names, NutrientNames);
     else if (State->WQType == WQHeavyMetals || State->WQType == WQXenobiotics) Append(names, MetalNames);
+}
+
+void CVasquilDoc::BuildReachNames()
+{
+    ReachNames.clear();
+    if (!DisplayModel) return;
+    for (int reach : DisplayModel->ReachNumbers) ReachNames.push_back("Reach " + std::to_string(reach));
 }
 
 void CVasquilDoc::BuildOutputNodeList()
@@ -543,6 +549,7 @@ void CVasquilDoc::ChangeFileType(int fileType)
     mc.ThermalIceOn = s.ThermalIceOn;
     mc.WaterQualityOn = s.WaterQualityOn;
     s.UpdateSolutionCaption();
+    SetModifiedFlag(TRUE);
     NodeTableRebuild = 1;
     PlanViewReset = 1;
     ProfileViewReset = 1;
@@ -585,6 +592,7 @@ void CVasquilDoc::OnSimulationGlobalSettings()
     s.PushGlobalSettings();
     s.PushRunSettings();
     s.RefreshNodeResults();
+    SetModifiedFlag(TRUE);
     UpdateAllViews(nullptr, 0);
 }
 
@@ -593,6 +601,7 @@ void CVasquilDoc::OnSimulationEditManningsN()
     if (!State || IsRunning()) return;
     CEditManningsDlg dialog(DisplayModel.get(), State.get(), AfxGetMainWnd());
     if (dialog.DoModal() != IDOK) return;
+    SetModifiedFlag(TRUE);
     CrossSectionViewReset = 1;
     NodeTableRebuild = 1;
     UpdateAllViews(nullptr, 0);
@@ -603,6 +612,7 @@ void CVasquilDoc::OnSimulationEditBridgingEvents()
     if (!State || IsRunning() || State->FileType != FileTypeThermalIce) return;
     CEditBridgingEventsDlg dialog(DisplayModel.get(), State.get(), AfxGetMainWnd());
     if (dialog.DoModal() != IDOK) return;
+    SetModifiedFlag(TRUE);
     PlanViewReset = 1;
     UpdateAllViews(nullptr, 0);
 }

@@ -67,6 +67,9 @@ public:
     void BuildHydrographVariableList();
     // Captions of the output nodes (hydro code 0) in list order.
     void BuildOutputNodeList();
+    // "Reach n" for each of the display model's reach numbers, in their order: the options
+    // dialogs pair the names with the numbers by position.
+    void BuildReachNames();
 
     // New: the save question of a modified model (Cancel or a failed save: nothing happens),
     // the New File dialog, then the new channel's file written and opened as the document.

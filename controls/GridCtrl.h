@@ -59,6 +59,9 @@ constexpr int MouseModeEditPending = 10;
 constexpr int MouseModeDragPending = 11;
 constexpr int MouseModeDragging = 12;
 
+// The timer that scrolls while a selection is dragged out of the window.
+constexpr UINT_PTR AutoScrollTimerId = 513;
+
 // ScrollBarsShown bits.
 constexpr int ShownHorizontal = 1;
 constexpr int ShownVertical = 2;
@@ -245,6 +248,50 @@ public:
     void OnUpdateEditPaste(CCmdUI* pCmdUI);
     void OnUpdateEditSelectAll(CCmdUI* pCmdUI);
 
+    // ----- Sorting and sizing to content.
+    // Sorts the non-fixed rows by the column's cells with CompareFunc (CompareCellText when
+    // null): the headings of the old and new sort column are invalidated, the selection and
+    // focus cleared. Rows whose keys compare equal are never exchanged; the sort is not stable.
+    void SortByColumn(int col, BOOL ascending);
+    BOOL SortWithCompare(CellCompareFunc compare, int col, BOOL ascending);
+    // Sorts rows low to high (-1: the last row) by the column, whole rows with their heights.
+    // FALSE for a column outside or fewer than two rows.
+    BOOL QuickSortRows(CellCompareFunc compare, int col, BOOL ascending, LPARAM param, int low, int high = -1);
+    // Byte-wise comparison of the texts; 0 when either cell is null.
+    static int CompareCellText(const CGridCellBase* first, const CGridCellBase* second, LPARAM param);
+    // The texts read as base-10 integers as strtol reads them (12.7 equals 12, no digits is 0):
+    // -1, 0 or 1; 0 when either cell is null.
+    static int CompareCellNumbers(const CGridCellBase* first, const CGridCellBase* second, LPARAM param);
+    // The column as wide as its widest cell over the rows of scope (0: AutoSizeScope), 0 when
+    // no row is measured; FALSE (nothing changes) for a column outside or hidden.
+    BOOL FitColumnToText(int col, UINT scope = 0);
+    // The row as high as its highest cell; FALSE for a row outside or hidden.
+    BOOL FitRowToText(int row);
+    // Every visible column and every visible row of AutoSizeScope fitted to the cells of those
+    // rows (the rows first set to height 1); hidden rows and columns stay hidden.
+    void FitAllToText();
+    // The visible columns share the client width out: each changes by d / n, the first d mod n
+    // visible ones by a pixel more; none gets narrower than 1. The horizontal bar goes.
+    void StretchColumnsToWidth();
+    // The last visible column (not column 0) takes the client width the columns leave; it never
+    // narrows. The horizontal bar goes.
+    void StretchLastColumn();
+    // StretchColumnsToWidth for the rows and the client height.
+    void StretchRowsToHeight();
+
+    // ----- Drag and drop.
+    // With DragAndDrop: drags the selection's text (GridNotifyBeginDrag first, MouseMode
+    // dragging); a drop that moved it clears the selected cells.
+    virtual void BeginDrag();
+    // Over a cell that is not fixed nor read-only of an Editable grid with DragAndDrop, for
+    // text: the cell is highlighted and the drop would copy (Ctrl held) or move. Else none.
+    virtual DROPEFFECT DragEnter(COleDataObject* data, DWORD keyState, CPoint point);
+    virtual DROPEFFECT DragOver(COleDataObject* data, DWORD keyState, CPoint point);
+    // Takes the drop highlight away.
+    virtual void DragLeave();
+    // Pastes the text at the highlighted cell (PasteText, the pasted cells not selected).
+    virtual BOOL Drop(COleDataObject* data, DROPEFFECT effect, CPoint point);
+
     // ----- Focus, selection and notification.
     // Returns the previous focus cell. Rows and columns in the fixed part become the first
     // non-fixed ones; the cells concerned (and, with TrackFocusCell, their headings) are
@@ -340,6 +387,29 @@ public:
     LRESULT OnImeChar(WPARAM nChar, LPARAM);
     // The arrows and characters, and Tab while HandleTabKey without Ctrl.
     UINT OnGetDlgCode() override;
+    // The mouse: presses select cells, rows or columns (from the anchor with Shift, adding to
+    // the selection with Ctrl), a press on the focus cell's text edits it on release, presses
+    // on dividers in the fixed rows and columns size the column or row, a moved press on a
+    // selected cell drags it.
+    void OnLButtonDown(UINT nFlags, CPoint point) override;
+    void OnMouseMove(UINT nFlags, CPoint point) override;
+    void OnLButtonUp(UINT nFlags, CPoint point) override;
+    void OnLButtonDblClk(UINT nFlags, CPoint point) override;
+    void OnRButtonDown(UINT nFlags, CPoint point) override;
+    // The selection follows the mouse held beyond the window (AutoScrollTimerId).
+    void OnTimer(UINT_PTR nIDEvent) override;
+    void OnCaptureChanged(CWnd* pWnd) override;
+    BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message) override;
+    // Lines (WheelScrollLines a notch, pages for -1); what does not make a whole line is kept
+    // for the next turn.
+    BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt) override;
+    // Whether the point lies on a divider between columns in the fixed rows (between rows in
+    // the fixed columns), within ResizeMargin.
+    BOOL IsOverColumnDivider(CPoint point) const;
+    BOOL IsOverRowDivider(CPoint point) const;
+    // A press on a fixed cell: a heading selects its column (row), the corner all.
+    virtual void ClickInFixedRow(const CCellID& cell);
+    virtual void ClickInFixedColumn(const CCellID& cell);
     // The editor's report: the text is committed; after Tab or a navigation key the focus moves
     // as that key moves it and the new focus cell is edited (the same cell at an edge).
     void OnInPlaceEditEnd(NMHDR* header, LRESULT* result);
@@ -373,6 +443,9 @@ protected:
     void ForgetTopLeft() { topLeft_ = CCellID(); }
     CCellID selectionAnchor_;
     CCellID pressCell_;  // the cell under the last left button press
+    CPoint pressPoint_;
+    CPoint lastMouse_;
+    BOOL leftButtonDown_ = FALSE;
     CCellID dropCell_;   // the cell under a drag-and-drop highlight
     CTitleTip titleTip_;
     CGridDropTarget dropTarget_;
@@ -412,6 +485,13 @@ private:
     // within first..last; -1 when there is none.
     int VisibleRowFrom(int index, int step, int first, int last) const;
     int VisibleColumnFrom(int index, int step, int first, int last) const;
+    // Whether a client point lies on the text of the cell.
+    bool PointInCellText(int row, int col, CPoint point) const;
+    // The 2-pixel inverted line of a divider being dragged, at x (columns) or y (rows).
+    void InvertSizingLine(int at);
+    // Ends a divider's drag: the line goes; at a point that moved, the column or row takes it.
+    void EndSizing(CPoint point);
+    void ReleaseOwnCapture();
 
     int rowCount_ = 0;
     int colCount_ = 0;
@@ -432,6 +512,12 @@ private:
     int hScrollMax_ = 0;
     mutable bool marksClear_ = false;
     BOOL followOnEdit_ = FALSE;
+    // The divider being dragged: the column (row) sized and its left (top) edge.
+    int sizedIndex_ = -1;
+    int sizedEdge_ = 0;
+    bool releasingCapture_ = false;  // the grid gives the capture up itself
+    bool quietPress_ = false;        // the press unselected a cell with Ctrl
+    int wheelRemainder_ = 0;         // of delta x lines, less than a line (120)
     // The virtual mode's record and cell, filled by every CellAt.
     mutable GridDisplayInfo virtualInfo_;
     mutable CGridCell virtualCell_;

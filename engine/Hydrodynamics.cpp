@@ -944,7 +944,10 @@ void AddNaturalPointTermsOf(const GaussPointRecord* gp, ElementRecord* element, 
     const UpwindMatrix& S = p.S;
     const UpwindMatrix& Sp = p.Sp;
 
-    double* r = g_ModelControl.ElementVector.data();
+    // The rows are made first and added afterwards: a store into the element vector or the end
+    // fluxes would otherwise make the compiler read every value of the point again for the next
+    // row. Each row gets the same value added either way.
+    double continuityRows[MaxElementNodes], momentumRows[MaxElementNodes], fluxes[2] = {0.0, 0.0};
     for (int i = 0; i < n; ++i) {
         const double Ni = gp->Interpolation.N[i];
         const double dNi = gp->dNdx[i];
@@ -986,9 +989,15 @@ void AddNaturalPointTermsOf(const GaussPointRecord* gp, ElementRecord* element, 
                    Ni * (T0 * p.Tip + T1 * p.Ti) / rho - P * (T0 * Sp.S21 * p.dQpdx + T1 * S.S21 * p.dQdx) -
                    P * (T0 * Sp.S22 * p.Xp + T1 * S.S22 * p.X);
 
-        r[i * Upn] += J * continuity;
-        r[i * Upn + 1] += J * momentum;
-        if (i < 2) element->EndFluxes[i] += J * (dNi * p.Q - P * S.S11 * p.dQdx - P * S.S12 * p.X);
+        continuityRows[i] = J * continuity;
+        momentumRows[i] = J * momentum;
+        if (i < 2) fluxes[i] = J * (dNi * p.Q - P * S.S11 * p.dQdx - P * S.S12 * p.X);
+    }
+    double* r = g_ModelControl.ElementVector.data();
+    for (int i = 0; i < n; ++i) {
+        r[i * Upn] += continuityRows[i];
+        r[i * Upn + 1] += momentumRows[i];
+        if (i < 2) element->EndFluxes[i] += fluxes[i];
     }
 }
 

@@ -25,6 +25,8 @@ struct StandardCursor {
 };
 constexpr StandardCursor StandardCursors[] = {
     {IDC_ARROW, Qt::ArrowCursor},
+    {IDC_SIZEWE, Qt::SizeHorCursor},
+    {IDC_SIZENS, Qt::SizeVerCursor},
 };
 
 // Cursors made so far, by resource id and by standard id (user-interface thread only).

@@ -17,12 +17,14 @@ using HCURSOR = const CursorHandleTag*;
 
 // Standard cursors of LoadStandardCursor.
 constexpr UINT IDC_ARROW = 32512;
+constexpr UINT IDC_SIZEWE = 32644;  // a double arrow left and right
+constexpr UINT IDC_SIZENS = 32645;  // a double arrow up and down
 
 // The cursor of the cursor resource id (platform/Resources.h), made once and kept for the
 // program's life; null when no such resource is registered or its picture does not decode.
 // Needs the Qt application.
 HCURSOR LoadCursor(UINT resourceId);
-// A standard cursor (IDC_ARROW); null for any other id.
+// A standard cursor (IDC_ARROW, IDC_SIZEWE, IDC_SIZENS); null for any other id.
 HCURSOR LoadStandardCursor(UINT standardId);
 // Shows cursor while the pointer is over the window it applies to: the window whose
 // WM_SETCURSOR is being handled, else the window holding the capture, else the custom-drawn

@@ -122,7 +122,11 @@ bool NonClientWidget::viewportEvent(QEvent* event)
     case QEvent::MouseMove:
         if (client_ && client_->HandleClientEvent(event)) return true;
         return QAbstractScrollArea::viewportEvent(event);
-    case QEvent::Wheel: event->accept(); return true;
+    case QEvent::Wheel:
+        // The window's WM_MOUSEWHEEL; the scroll area never scrolls by itself.
+        if (client_) client_->HandleClientEvent(event);
+        event->accept();
+        return true;
     default: return QAbstractScrollArea::viewportEvent(event);
     }
 }

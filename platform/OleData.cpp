@@ -1,10 +1,15 @@
 #include "platform/OleData.h"
 
+#include "platform/TestHooks.h"
 #include "platform/Text.h"
+#include "platform/Window.h"
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDrag>
+#include <QDropEvent>
 #include <QMimeData>
+#include <QWidget>
 
 namespace {
 
@@ -103,4 +108,158 @@ BOOL ClipboardHasText()
                          [] { Watch().hasText = ReadHasText(); });
     }
     return watch.hasText ? TRUE : FALSE;
+}
+
+namespace {
+
+DWORD KeyState(Qt::KeyboardModifiers modifiers)
+{
+    DWORD state = 0;
+    if (modifiers & Qt::ControlModifier) state |= MK_CONTROL;
+    if (modifiers & Qt::ShiftModifier) state |= MK_SHIFT;
+    return state;
+}
+
+Qt::DropActions ActionsOf(DROPEFFECT effects)
+{
+    Qt::DropActions actions;
+    if (effects & DROPEFFECT_COPY) actions |= Qt::CopyAction;
+    if (effects & DROPEFFECT_MOVE) actions |= Qt::MoveAction;
+    return actions;
+}
+
+DROPEFFECT EffectOf(Qt::DropAction action)
+{
+    if (action == Qt::MoveAction) return DROPEFFECT_MOVE;
+    if (action == Qt::CopyAction) return DROPEFFECT_COPY;
+    return DROPEFFECT_NONE;
+}
+
+// Turns the drag events of a client widget into a drop target's hooks.
+class DropFilter : public QObject
+{
+public:
+    DropFilter(COleDropTarget* target, HWND window) : target_(target), window_(window) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        CWnd* window = CWnd::FromHandle(window_);
+        if (!window) return false;
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            COleDataObject data;
+            data.Attach(drag->mimeData());
+            const QPoint p = drag->position().toPoint();
+            const DWORD keys = KeyState(drag->modifiers());
+            const DROPEFFECT effect = event->type() == QEvent::DragEnter
+                                          ? target_->OnDragEnter(window, &data, keys, CPoint(p.x(), p.y()))
+                                          : target_->OnDragOver(window, &data, keys, CPoint(p.x(), p.y()));
+            if (effect == DROPEFFECT_NONE) {
+                // Still entered, so that the moves over other cells are asked too.
+                drag->setDropAction(Qt::IgnoreAction);
+                if (event->type() == QEvent::DragEnter) drag->accept();
+                else drag->ignore();
+            } else {
+                drag->setDropAction(effect == DROPEFFECT_MOVE ? Qt::MoveAction : Qt::CopyAction);
+                drag->accept();
+            }
+            return true;
+        }
+        case QEvent::DragLeave: target_->OnDragLeave(window); return true;
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            COleDataObject data;
+            data.Attach(drop->mimeData());
+            const QPoint p = drop->position().toPoint();
+            const DROPEFFECT wanted =
+                target_->OnDragOver(window, &data, KeyState(drop->modifiers()), CPoint(p.x(), p.y()));
+            if (wanted == DROPEFFECT_NONE || !target_->OnDrop(window, &data, wanted, CPoint(p.x(), p.y()))) {
+                drop->ignore();
+                return true;
+            }
+            drop->setDropAction(wanted == DROPEFFECT_MOVE ? Qt::MoveAction : Qt::CopyAction);
+            drop->accept();
+            return true;
+        }
+        default: return false;
+        }
+    }
+
+private:
+    COleDropTarget* target_;
+    HWND window_;
+};
+
+}  // namespace
+
+DROPEFFECT COleDataSource::DoDragDrop(DROPEFFECT allowed, CWnd* window) const
+{
+    if (CWnd::GetCapture()) CWnd::ReleaseCapture();
+    if (DragDropPlayer* player = ActiveDragDropPlayer()) return player->Play(*this, allowed) & allowed;
+    if (!window || !window->GetClientWidget()) return DROPEFFECT_NONE;
+    auto* drag = new QDrag(window->GetClientWidget());
+    drag->setMimeData(MakeMimeData());
+    const Qt::DropAction action = drag->exec(ActionsOf(allowed), Qt::MoveAction);
+    return EffectOf(action) & allowed;
+}
+
+COleDropTarget::COleDropTarget() = default;
+
+COleDropTarget::~COleDropTarget()
+{
+    Revoke();
+}
+
+BOOL COleDropTarget::Register(CWnd* window)
+{
+    if (filter_ || !window || !window->GetClientWidget()) return FALSE;
+    QWidget* client = window->GetClientWidget();
+    window_ = window->GetSafeHwnd();
+    filter_ = new DropFilter(this, window_);
+    filter_->setParent(client);
+    client->installEventFilter(filter_);
+    client->setAcceptDrops(true);
+    return TRUE;
+}
+
+void COleDropTarget::Revoke()
+{
+    if (!filter_) return;
+    // The filter goes with its widget when the window went first.
+    if (CWnd* window = CWnd::FromHandle(window_)) {
+        if (QWidget* client = window->GetClientWidget()) client->setAcceptDrops(false);
+        delete filter_;
+    }
+    filter_ = nullptr;
+    window_ = nullptr;
+}
+
+CWnd* COleDropTarget::RegisteredWindow() const
+{
+    return filter_ ? CWnd::FromHandle(window_) : nullptr;
+}
+
+DROPEFFECT COleDropTarget::OnDragEnter(CWnd*, COleDataObject*, DWORD, CPoint)
+{
+    return DROPEFFECT_NONE;
+}
+
+DROPEFFECT COleDropTarget::OnDragOver(CWnd*, COleDataObject*, DWORD, CPoint)
+{
+    return DROPEFFECT_NONE;
+}
+
+void COleDropTarget::OnDragLeave(CWnd*) {}
+
+BOOL COleDropTarget::OnDrop(CWnd*, COleDataObject*, DROPEFFECT, CPoint)
+{
+    return FALSE;
+}
+
+DROPEFFECT COleDropTarget::OnDragScroll(CWnd*, DWORD, CPoint)
+{
+    return DROPEFFECT_NONE;
 }

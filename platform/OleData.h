@@ -8,7 +8,9 @@
 
 #include <string>
 
+class CWnd;
 class QMimeData;
+class QObject;
 
 using CLIPFORMAT = UINT;
 constexpr CLIPFORMAT CF_TEXT = 1;
@@ -31,6 +33,11 @@ public:
     BOOL SetClipboard() const;
     // The text as Qt drag data (the caller owns it).
     QMimeData* MakeMimeData() const;
+    // Drags the data from window (which gives up the mouse capture first: its window gets
+    // WM_CAPTURECHANGED) until it is dropped or the drag is given up; returns the drop's effect
+    // (one of allowed), DROPEFFECT_NONE when nothing took it. A DragDropPlayer (TestHooks.h),
+    // when installed, plays the drag instead of the user.
+    DROPEFFECT DoDragDrop(DROPEFFECT allowed, CWnd* window) const;
 
 private:
     std::string text_;
@@ -56,6 +63,34 @@ private:
     Source source_ = Source::None;
     const QMimeData* mime_ = nullptr;
     std::string text_;
+};
+
+// Makes a window a target of drops: Qt's drag events over its client area come to the hooks,
+// with client points and MK_CONTROL (Ctrl held) in the key state. The hooks' effect is what the
+// drop does; DROPEFFECT_NONE refuses.
+class COleDropTarget
+{
+public:
+    COleDropTarget();
+    virtual ~COleDropTarget();
+    COleDropTarget(const COleDropTarget&) = delete;
+    COleDropTarget& operator=(const COleDropTarget&) = delete;
+
+    // FALSE without a window or when this target is registered already.
+    BOOL Register(CWnd* window);
+    void Revoke();
+    CWnd* RegisteredWindow() const;
+
+    virtual DROPEFFECT OnDragEnter(CWnd* window, COleDataObject* data, DWORD keyState, CPoint point);
+    virtual DROPEFFECT OnDragOver(CWnd* window, COleDataObject* data, DWORD keyState, CPoint point);
+    virtual void OnDragLeave(CWnd* window);
+    virtual BOOL OnDrop(CWnd* window, COleDataObject* data, DROPEFFECT effect, CPoint point);
+    // Asked while the drag lingers near the window's edge; default DROPEFFECT_NONE.
+    virtual DROPEFFECT OnDragScroll(CWnd* window, DWORD keyState, CPoint point);
+
+private:
+    QObject* filter_ = nullptr;  // the event filter on the client widget
+    HWND window_ = nullptr;
 };
 
 // Whether the clipboard holds text, kept up to date as the clipboard changes (cheap enough for

@@ -12,6 +12,7 @@ constexpr StringResource LayerStrings[] = {
     {AFX_IDP_ASK_TO_SAVE, "Save changes to %s?"},
     {AFX_IDP_PARSE_INT, "Enter an integer."},
     {AFX_IDP_PARSE_REAL, "Enter a number."},
+    {AFX_IDS_MEMORY_EXCEPTION, "Out of memory."},
 };
 
 std::vector<ResourceSet>& Sets()

@@ -140,6 +140,7 @@ constexpr UINT AFX_IDS_REPLACEFILE = 0xE004;  // "%s already exists.\nDo you wan
 constexpr UINT AFX_IDP_ASK_TO_SAVE = 0xF002;  // "Save changes to %s?": a modified document
 constexpr UINT AFX_IDP_PARSE_INT = 0xF110;    // "Enter an integer."
 constexpr UINT AFX_IDP_PARSE_REAL = 0xF113;   // "Enter a number."
+constexpr UINT AFX_IDS_MEMORY_EXCEPTION = 0xF006;  // "Out of memory.": the report of a memory failure
 
 // Adds a set of tables; its data must live as long as the program. A later set wins for an
 // id both hold.

@@ -1,11 +1,22 @@
 #include "platform/TestHooks.h"
 
+#include "platform/OleData.h"
+#include "platform/Window.h"
+
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QWidget>
+
+#include <memory>
+
 namespace {
 
 MessageBoxSink* g_messageBoxSink = nullptr;
 FileDialogProvider* g_fileDialogProvider = nullptr;
 ModalDialogInterceptor* g_modalDialogInterceptor = nullptr;
 PopupMenuChooser* g_popupMenuChooser = nullptr;
+DragDropPlayer* g_dragDropPlayer = nullptr;
 
 // The answer a message box gives without a scripted one: its first button.
 int FirstButton(UINT buttons)
@@ -75,3 +86,43 @@ MessageBoxSink* ActiveMessageBoxSink() { return g_messageBoxSink; }
 FileDialogProvider* ActiveFileDialogProvider() { return g_fileDialogProvider; }
 ModalDialogInterceptor* ActiveModalDialogInterceptor() { return g_modalDialogInterceptor; }
 PopupMenuChooser* ActivePopupMenuChooser() { return g_popupMenuChooser; }
+
+DragDropPlayer::DragDropPlayer() : previous_(std::exchange(g_dragDropPlayer, this)) {}
+DragDropPlayer::~DragDropPlayer()
+{
+    g_dragDropPlayer = previous_;
+}
+
+DROPEFFECT DragDropPlayer::Play(const COleDataSource& data, DROPEFFECT allowed)
+{
+    ++drags;
+    return play ? play(data, allowed) : DROPEFFECT_NONE;
+}
+
+DragDropPlayer* ActiveDragDropPlayer()
+{
+    return g_dragDropPlayer;
+}
+
+DROPEFFECT PlayDrop(CWnd* target, const COleDataSource& data, CPoint point, DWORD keyState, DROPEFFECT allowed)
+{
+    QWidget* client = target ? target->GetClientWidget() : nullptr;
+    if (!client) return DROPEFFECT_NONE;
+    const std::unique_ptr<QMimeData> mime(data.MakeMimeData());
+    Qt::DropActions actions;
+    if (allowed & DROPEFFECT_COPY) actions |= Qt::CopyAction;
+    if (allowed & DROPEFFECT_MOVE) actions |= Qt::MoveAction;
+    const Qt::KeyboardModifiers modifiers = (keyState & MK_CONTROL) ? Qt::ControlModifier : Qt::NoModifier;
+    const QPointF at(point.x, point.y);
+    QDragEnterEvent enter(at.toPoint(), actions, mime.get(), Qt::LeftButton, modifiers);
+    QCoreApplication::sendEvent(client, &enter);
+    if (!enter.isAccepted()) return DROPEFFECT_NONE;
+    QDragMoveEvent move(at.toPoint(), actions, mime.get(), Qt::LeftButton, modifiers);
+    QCoreApplication::sendEvent(client, &move);
+    QDropEvent drop(at, actions, mime.get(), Qt::LeftButton, modifiers);
+    QCoreApplication::sendEvent(client, &drop);
+    if (!drop.isAccepted()) return DROPEFFECT_NONE;
+    if (drop.dropAction() == Qt::MoveAction) return DROPEFFECT_MOVE;
+    if (drop.dropAction() == Qt::CopyAction) return DROPEFFECT_COPY;
+    return DROPEFFECT_NONE;
+}

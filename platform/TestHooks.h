@@ -14,6 +14,9 @@
 #include <vector>
 
 class CDialog;
+class COleDataSource;
+class CWnd;
+using DROPEFFECT = DWORD;
 
 struct MessageBoxRequest
 {
@@ -125,8 +128,33 @@ private:
     PopupMenuChooser* previous_;
 };
 
+// Plays the user of drags (QDrag::exec returns at once without a real screen): each
+// COleDataSource::DoDragDrop calls play with the data and the allowed effects, and takes its
+// result as the drop's effect (DROPEFFECT_NONE without play). PlayDrop is how a script drops.
+class DragDropPlayer
+{
+public:
+    DragDropPlayer();
+    ~DragDropPlayer();
+    DragDropPlayer(const DragDropPlayer&) = delete;
+    DragDropPlayer& operator=(const DragDropPlayer&) = delete;
+
+    DROPEFFECT Play(const COleDataSource& data, DROPEFFECT allowed);
+    std::function<DROPEFFECT(const COleDataSource& data, DROPEFFECT allowed)> play;
+    int drags = 0;
+
+private:
+    DragDropPlayer* previous_;
+};
+
+// Drags data over target's client area to point and drops it there, as Qt's drag events would
+// (enter, move, drop, with Ctrl when keyState has MK_CONTROL); returns the effect the target's
+// drop took, DROPEFFECT_NONE when it refused.
+DROPEFFECT PlayDrop(CWnd* target, const COleDataSource& data, CPoint point, DWORD keyState, DROPEFFECT allowed);
+
 // The installed hooks (null for none).
 MessageBoxSink* ActiveMessageBoxSink();
 FileDialogProvider* ActiveFileDialogProvider();
 ModalDialogInterceptor* ActiveModalDialogInterceptor();
 PopupMenuChooser* ActivePopupMenuChooser();
+DragDropPlayer* ActiveDragDropPlayer();

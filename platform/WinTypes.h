@@ -196,6 +196,10 @@ constexpr DWORD ES_READONLY = 0x800;
 constexpr int SW_HIDE = 0;
 constexpr int SW_SHOWNORMAL = 1;
 constexpr int SW_SHOW = 5;
+// SetWindowPos flags.
+constexpr UINT SWP_NOSIZE = 0x1;
+constexpr UINT SWP_NOMOVE = 0x2;
+constexpr UINT SWP_NOZORDER = 0x4;
 
 // Dialog and message-box answers.
 constexpr int IDOK = 1;

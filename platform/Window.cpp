@@ -1139,6 +1139,23 @@ void CWnd::MoveWindow(int x, int y, int width, int height, BOOL bRepaint)
     if (bRepaint && widget_) Invalidate(TRUE);
 }
 
+BOOL CWnd::SetWindowPos(const CWnd*, int x, int y, int cx, int cy, UINT flags)
+{
+    AssertUiThread();
+    if (!widget_) return FALSE;
+    if (!(flags & SWP_NOSIZE)) {
+        const QSize size(std::max(cx, 0), std::max(cy, 0));
+        if (widget_->isWindow() && widget_->minimumSize() == widget_->maximumSize()) widget_->setFixedSize(size);
+        widget_->resize(size);
+    }
+    if (!(flags & SWP_NOMOVE)) widget_->move(x, y);
+    if (!widget_->isVisible()) {
+        LayOutNonClient();
+        ClientResized();
+    }
+    return TRUE;
+}
+
 void CWnd::MoveWindow(const CRect& rect, BOOL bRepaint)
 {
     MoveWindow(rect.left, rect.top, rect.Width(), rect.Height(), bRepaint);

@@ -207,6 +207,11 @@ public:
     // screen coordinates (as GetWindowRect gives it).
     void MoveWindow(int x, int y, int width, int height, BOOL bRepaint = TRUE);
     void MoveWindow(const CRect& rect, BOOL bRepaint = TRUE);
+    // Sizes (unless SWP_NOSIZE) and moves (unless SWP_NOMOVE) the window; the z-order stays as
+    // it is (insertAfter is not used). A top-level window only sized keeps the place the window
+    // system gives it: a dialog not yet shown is still centred on its owner. FALSE without a
+    // window.
+    BOOL SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags);
     // Returns TRUE when the window was visible before.
     BOOL ShowWindow(int nCmdShow);
     // Returns TRUE when the window was disabled before.

@@ -356,3 +356,10 @@ constexpr UINT IDD_EDIT_BRIDGING_EVENTS = 331;
 constexpr int IDC_EDIT_APPLY = 1057;
 constexpr int IDC_MANNINGS_GRID = 1196;
 constexpr int IDC_BRIDGING_EVENTS_GRID = 1197;
+
+// ---- The node table: the form of the Node Table Editor tab, one grid over all of it, and the
+// Set Values dialog's one value.
+constexpr UINT IDD_NODE_TABLE_VIEW = 310;
+constexpr int IDC_NODE_TABLE_GRID = 1002;
+constexpr UINT IDD_SET_NODE_TABLE_VALUES = 326;
+constexpr int IDC_SET_VALUES_VALUE = 1033;

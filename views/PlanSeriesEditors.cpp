@@ -63,20 +63,23 @@ int DisplayUnits(const CVasquilDoc& doc)
     return doc.DisplayModel ? doc.DisplayModel->UnitSystem : 1;
 }
 
-// Puts the dialog's series into the element's series (member) and the engine (write), then,
-// when it was applied, the run settings; a failed write keeps the element's old series.
+// Puts the dialog's series into the element's series (member, through its setter set) and the
+// engine (write), then, when it was applied, the run settings; a failed write keeps the
+// element's old series.
 template <class Write>
 bool WriteBack(CVasquilDoc& doc, VQXDisplayBoundaryElement& element, VQXTimeSeries VQXDisplayBoundaryElement::*member,
-               VQXTimeSeries series, BOOL applied, Write write)
+               void (VQXDisplayBoundaryElement::*set)(VQXTimeSeries), VQXTimeSeries series, BOOL applied, Write write)
 {
-    VQXTimeSeries previous = std::exchange(element.*member, std::move(series));
+    VQXTimeSeries previous = element.*member;
+    (element.*set)(std::move(series));
     const int result = write(*doc.State, &element);
     if (result != ModelStateOk) {
-        element.*member = std::move(previous);
+        (element.*set)(std::move(previous));
         ShowWriteBackFailure(result, element.Number);
         return false;
     }
     if (applied) doc.State->PushRunSettings();
+    doc.SetModifiedFlag();
     return true;
 }
 
@@ -92,7 +95,8 @@ void OpenInflowSeriesEditor(CVasquilDoc& doc, VQXDisplayBoundaryElement& element
     dialog.Units = DisplayUnits(doc);
     dialog.ColumnSet = doc.State->FileType;
     if (dialog.DoModal() != IDOK) return;
-    WriteBack(doc, element, &VQXDisplayBoundaryElement::FlowSeries, std::move(dialog.Series), dialog.Applied,
+    WriteBack(doc, element, &VQXDisplayBoundaryElement::FlowSeries, &VQXDisplayBoundaryElement::SetFlowSeries,
+              std::move(dialog.Series), dialog.Applied,
               [](ModelState& state, VQXDisplayBoundaryElement* e) { return state.WriteBoundarySeriesToEngine(e); });
 }
 
@@ -108,7 +112,8 @@ void OpenOutflowSeriesEditor(CVasquilDoc& doc, VQXDisplayBoundaryElement& elemen
     dialog.Units = DisplayUnits(doc);
     dialog.ColumnSet = element.Kind;
     if (dialog.DoModal() != IDOK) return;
-    WriteBack(doc, element, &VQXDisplayBoundaryElement::FlowSeries, std::move(dialog.Series), dialog.Applied,
+    WriteBack(doc, element, &VQXDisplayBoundaryElement::FlowSeries, &VQXDisplayBoundaryElement::SetFlowSeries,
+              std::move(dialog.Series), dialog.Applied,
               [](ModelState& state, VQXDisplayBoundaryElement* e) { return state.WriteBoundarySeriesToEngine(e); });
 }
 
@@ -122,9 +127,10 @@ void OpenWQInflowSeriesEditor(CVasquilDoc& doc, VQXDisplayBoundaryElement& eleme
     dialog.Units = DisplayUnits(doc);
     dialog.ColumnSet = doc.State->WQType;
     if (dialog.DoModal() != IDOK) return;
-    WriteBack(
-        doc, element, &VQXDisplayBoundaryElement::WQSeries, std::move(dialog.Series), dialog.Applied,
-        [](ModelState& state, VQXDisplayBoundaryElement* e) { return state.WriteBoundaryWaterQualityToEngine(e); });
+    WriteBack(doc, element, &VQXDisplayBoundaryElement::WQSeries, &VQXDisplayBoundaryElement::SetWaterQualitySeries,
+              std::move(dialog.Series), dialog.Applied, [](ModelState& state, VQXDisplayBoundaryElement* e) {
+                  return state.WriteBoundaryWaterQualityToEngine(e);
+              });
 }
 
 void OpenZoneSeriesEditor(CVasquilDoc& doc, VQXAtmosphericZone& zone)
@@ -142,5 +148,7 @@ void OpenZoneSeriesEditor(CVasquilDoc& doc, VQXAtmosphericZone& zone)
     if (result != ModelStateOk) {
         zone.Series = std::move(previous);
         ShowWriteBackFailure(result, zone.Number);
+        return;
     }
+    doc.SetModifiedFlag();
 }

@@ -16,7 +16,7 @@ class VQXDisplayBoundaryElement;
 // Each shows its editor on a copy of the object's series and returns once the dialog has ended.
 // On OK the series replaces the object's and goes to the engine (a boundary element's flow or
 // water-quality series, followed by the run settings once applied; a zone's series once
-// applied). A series the engine does not take is reported, and display and engine keep the
+// applied), and the document counts as modified. A series the engine does not take is reported, and display and engine keep the
 // series they had. Nothing happens without a model state.
 void OpenInflowSeriesEditor(CVasquilDoc& doc, VQXDisplayLib::VQXDisplayBoundaryElement& element);
 void OpenOutflowSeriesEditor(CVasquilDoc& doc, VQXDisplayLib::VQXDisplayBoundaryElement& element);

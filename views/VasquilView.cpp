@@ -1,7 +1,7 @@
 #include "views/VasquilView.h"
 
 #include "views/HydrographView.h"
-#include "views/PendingViews.h"
+#include "views/NodeTableView.h"
 #include "views/PlanView.h"
 #include "views/ProfileView.h"
 #include "views/XSectionView.h"

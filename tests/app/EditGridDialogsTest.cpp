@@ -10,6 +10,9 @@
 #include "engine/EngineData.h"
 #include "engine/Units.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+
 #include <map>
 
 namespace {
@@ -27,6 +30,17 @@ NodeRecord* EngineNode(int number)
 class EditGridDialogsTest : public RunTest
 {
 protected:
+    // Opens another model without the question about the changes made to the one open.
+    bool Open(const std::filesystem::path& source, const std::string& name = "river.vqx")
+    {
+        if (CVasquilDoc* doc = Doc()) doc->SetModifiedFlag(FALSE);
+        return RunTest::Open(source, name);
+    }
+    void TearDown() override
+    {
+        if (CVasquilDoc* doc = Doc()) doc->SetModifiedFlag(FALSE);
+        RunTest::TearDown();
+    }
     // ft0-metric with node 4's bed roughness negative: natural nodes (2, 3), rectangular ones
     // (1) and one whose n is edited in the node table (4).
     bool OpenMixedNodes()
@@ -172,8 +186,8 @@ TEST_F(EditGridDialogsTest, ApplyWritesTheChangedNodesOnly)
     EXPECT_DOUBLE_EQ(Doc()->DisplayModel->FirstNode()->BedRoughness, 0.05);
 }
 
-// Several accepted cells (as a paste over a block gives them) are written by one Apply; Close
-// without Apply is Cancel and changes nothing.
+// A block pasted into several cells is written by one Apply, and the model counts as modified;
+// Close without Apply is Cancel and changes nothing.
 TEST_F(EditGridDialogsTest, OneApplyWritesEveryMarkedCellAndCloseAloneCancels)
 {
     ASSERT_TRUE(OpenMixedNodes());
@@ -183,11 +197,25 @@ TEST_F(EditGridDialogsTest, OneApplyWritesEveryMarkedCellAndCloseAloneCancels)
     EXPECT_EQ(Doc()->CrossSectionViewReset, 0);
     EXPECT_DOUBLE_EQ(Doc()->DisplayModel->FirstNode()->BedRoughness, 0.03);
 
+    EXPECT_FALSE(Doc()->IsModified());
     Edit<CEditManningsDlg>(ID_SIMULATION_EDIT_MANNINGS_N, IDD_EDIT_MANNINGS, [&](CEditManningsDlg& d) {
-        for (int col = 1; col <= 3; ++col) d.Grid.SetCellTextChecked(2, col, "0.04" + std::to_string(col));
-        d.Grid.SetCellTextChecked(3, 3, "0.07");
+        // A block pasted from the top left of the selection: a refused field (the sign) keeps
+        // its cell as it was.
+        QGuiApplication::clipboard()->setText("0.041\t0.042\t0.043\r\n0.060\t0.035\t0.07\r\n-1\r\n");
+        d.Grid.SetSelectedRange(2, 1, 2, 1);
+        d.Grid.SetFocusCell(2, 1);
+        CCmdUI paste;
+        paste.m_nID = ID_EDIT_PASTE;
+        paste.DoUpdate(&d, FALSE);
+        EXPECT_TRUE(paste.m_enabled.value_or(false));
+        d.SendMessage(WM_COMMAND, ID_EDIT_PASTE, 0);
+        EXPECT_EQ(d.Grid.CellText(2, 2), "0.042");
+        EXPECT_EQ(d.Grid.CellText(3, 3), "0.070");
+        EXPECT_EQ(d.Grid.CellText(4, 1), "Rect Channel NA");
+        EXPECT_TRUE(ApplyEnabled(d));
         Press(&d, IDC_EDIT_APPLY);
     });
+    EXPECT_TRUE(Doc()->IsModified());
     VQXDisplayLib::VQXDisplayModel& dm = *Doc()->DisplayModel;
     dm.FirstNode();
     VQXDisplayLib::VQXDisplayNode* node2 = dm.NextNode();

@@ -25,6 +25,17 @@ constexpr int Label(int id) { return id + GlobalSettingsLabelOffset; }
 class GlobalSettingsTest : public RunTest
 {
 protected:
+    // Opens another model without the question about the changes made to the one open.
+    bool Open(const std::filesystem::path& source, const std::string& name = "river.vqx")
+    {
+        if (CVasquilDoc* doc = Doc()) doc->SetModifiedFlag(FALSE);
+        return RunTest::Open(source, name);
+    }
+    void TearDown() override
+    {
+        if (CVasquilDoc* doc = Doc()) doc->SetModifiedFlag(FALSE);
+        RunTest::TearDown();
+    }
     // Global Settings through the Simulation menu: act plays the user on the live dialog, then
     // OK is pressed (and Cancel, should the dialog still be open). Returns the messages shown.
     std::vector<std::string> Settings(const std::function<void(CGlobalSettingsDlg&)>& act, bool* accepted = nullptr)

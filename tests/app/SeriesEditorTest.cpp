@@ -7,6 +7,7 @@
 #include "app/EditWQInflowBCDlg.h"
 #include "datalib/TimeSeries.h"
 #include "platform/Dialog.h"
+#include "platform/OleData.h"
 #include "platform/TestHooks.h"
 #include "resources/ResourceIds.h"
 
@@ -496,6 +497,62 @@ TEST(SeriesEditorTest, CloseEndsWithOkOnlyOnceApplyWasPressed)
     EXPECT_TRUE(stayed);
     ASSERT_FALSE(more.shown.empty());
     EXPECT_EQ(more.shown.back().text, "Enter an integer.");
+}
+
+// A paste longer than the grid grows it first, up to the largest series; a longer block is
+// refused whole.
+TEST(SeriesEditorTest, APasteGrowsTheGridToHoldEveryLine)
+{
+    const auto lines = [](int n) {
+        std::string text;
+        for (int i = 0; i < n; ++i) text += std::to_string(i) + "\t" + std::to_string(2 * i) + ".5\n";
+        return text;
+    };
+    auto dialog = MakeDialog(Kind::Inflow, Ramp(2));
+    MessageBoxSink boxes;
+    const int result = RunDialog(*dialog, [&](CSeriesEditorDlg& d) {
+        COleDataObject block;
+        block.AttachText(lines(500));
+        EXPECT_TRUE(d.Grid.PasteText(1, 1, &block, TRUE));
+        EXPECT_EQ(d.Grid.RowCount(), 501);
+        EXPECT_EQ(d.Grid.CellText(500, 0), "500");
+        EXPECT_EQ(d.Grid.CellText(500, 1), "499.00");
+        EXPECT_EQ(d.Grid.CellText(500, 2), "998.5000");
+        EXPECT_TRUE(ApplyEnabled(d));
+        COleDataObject tooLong;
+        tooLong.AttachText(lines(100001));
+        EXPECT_FALSE(d.Grid.PasteText(1, 1, &tooLong, TRUE));
+        EXPECT_EQ(d.Grid.RowCount(), 501);
+        EXPECT_EQ(d.Grid.CellText(2, 1), "1.00");
+        Press(d, IDC_SERIES_APPLY);
+        Press(d, IDCANCEL);
+    });
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    EXPECT_EQ(boxes.shown[0].text, "The pasted text holds 100001 rows; a series holds at most 100000 entries.");
+    EXPECT_EQ(result, IDOK);
+    ASSERT_EQ(dialog->Series.size(), 500u);
+    EXPECT_EQ(dialog->Series[0].Time, 0.0);
+    EXPECT_EQ(dialog->Series[499].Discharge, 998.5);
+}
+
+// The largest thermal inflow opens, reaches its last row, takes an edit there and applies.
+TEST(SeriesEditorTest, TheLargestThermalInflowTakesAnEditAtItsEnd)
+{
+    auto dialog = MakeDialog(Kind::ThermalInflow, Ramp(100000));
+    MessageBoxSink boxes;
+    const int result = RunDialog(*dialog, [&](CSeriesEditorDlg& d) {
+        ASSERT_EQ(d.Grid.RowCount(), 100001);
+        d.Grid.ScrollCellIntoView(100000, 8);
+        EXPECT_TRUE(d.Grid.IsCellVisible(100000, 8));
+        d.Grid.SetCellTextChecked(100000, 8, "0.5");
+        Press(d, IDC_SERIES_APPLY);
+        Press(d, IDCANCEL);
+    });
+    EXPECT_TRUE(boxes.shown.empty());
+    EXPECT_EQ(result, IDOK);
+    ASSERT_EQ(dialog->Series.size(), 100000u);
+    EXPECT_EQ(dialog->Series[99999].SolidIceThickness, 0.5);
+    EXPECT_EQ(dialog->Series[99998].SolidIceThickness, 0.02 * 99998);
 }
 
 TEST(SeriesEditorTest, ReadCountSaturates)

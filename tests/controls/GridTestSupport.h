@@ -59,7 +59,7 @@ public:
             RegisterResources({.dialogs = OwnerTemplates});
         }
         for (int code : {GridNotifySelChanging, GridNotifySelChanged, GridNotifyBeginEdit, GridNotifyEndEdit,
-                         GridNotifyCacheHint, GridNotifyGetDispInfo, NM_CLICK})
+                         GridNotifyCacheHint, GridNotifyGetDispInfo, NM_CLICK, NM_DBLCLK, GridNotifyBeginDrag})
             MapNotify(code, UINT(GridId), &OwnerDlg::OnGridNotify);
     }
     void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, GridId, grid); }

@@ -17,7 +17,7 @@
 #include "resources/ResourceIds.h"
 #include "resources/Resources.h"
 #include "views/HydrographView.h"
-#include "views/PendingViews.h"
+#include "views/NodeTableView.h"
 #include "views/PlanView.h"
 #include "views/ProfileView.h"
 #include "views/VasquilView.h"
