@@ -3,6 +3,7 @@
 
 #include "platform/Printing.h"
 
+#include <QDir>
 #include <QImage>
 #include <QPaintEngine>
 #include <QTextItem>
@@ -281,6 +282,42 @@ TEST_F(GridPrintTest, PrintColorsDecideFillAndTextColour)
     EXPECT_GT(fixedOn, 1000) << "fixed cells print in their colour";
     EXPECT_EQ(redOff, 0);
     EXPECT_LT(fixedOff, fixedOn / 20) << "only stray pixels of text edges, no fill";
+}
+
+// The second page of a long grid drawn on a letter-sized picture at 100 dots per inch: the rule
+// under the header, the grid lines and the rule over the footer print in black. With
+// VASQUIL_PRINT_PNG_DIR set the picture is saved there for a look.
+TEST_F(GridPrintTest, APrintedPageHasItsRulesAndGridLines)
+{
+    Fill(120, 5, 1, 1);
+    Sizes(20, 70);
+    owner.SetWindowText("River nodes");
+    QImage page(850, 1100, QImage::Format_RGB32);
+    page.setDotsPerMeterX(100 * 10000 / 254);
+    page.setDotsPerMeterY(100 * 10000 / 254);
+    page.fill(Qt::white);
+    {
+        CDC dc(&page, CDC::AsPrinter{});
+        CPrintInfo info;
+        grid.BeginPrint(&dc, &info);
+        ASSERT_GE(info.GetMaxPage(), 2u);
+        info.m_nCurPage = 2;
+        grid.PrintPage(&dc, &info);
+        grid.EndPrint(&dc, &info);
+    }
+    if (const char* dir = std::getenv("VASQUIL_PRINT_PNG_DIR"); dir && *dir) {
+        QDir().mkpath(QString::fromLocal8Bit(dir));
+        page.save(QDir(QString::fromLocal8Bit(dir)).filePath("grid-page-2.png"));
+    }
+    // Rows of the picture that are black across most of the printed width: the two rules and
+    // the horizontal grid lines.
+    int blackRows = 0;
+    for (int y = 0; y < page.height(); ++y) {
+        int black = 0;
+        for (int x = 0; x < page.width(); ++x) black += qGray(page.pixel(x, y)) < 64;
+        blackRows += black > page.width() / 2;
+    }
+    EXPECT_GT(blackRows, 20);
 }
 
 TEST_F(GridPrintTest, NothingWithoutAContextOrBeforeBeginPrint)
