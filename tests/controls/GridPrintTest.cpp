@@ -4,6 +4,9 @@
 #include "platform/Printing.h"
 
 #include <QDir>
+#include <QFile>
+#include <QPrinter>
+#include <QTemporaryDir>
 #include <QImage>
 #include <QPaintEngine>
 #include <QTextItem>
@@ -318,6 +321,38 @@ TEST_F(GridPrintTest, APrintedPageHasItsRulesAndGridLines)
         blackRows += black > page.width() / 2;
     }
     EXPECT_GT(blackRows, 20);
+}
+
+// The job on a real printer writing a PDF file: one PDF page for each page the grid counts.
+TEST_F(GridPrintTest, APdfFileGetsThePagesTheGridCounts)
+{
+    Fill(150, 4, 1, 1);
+    Sizes(20, 70);
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("grid.pdf");
+    int pages = 0;
+    {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        CDC dc(&printer);
+        ASSERT_TRUE(dc.IsPrinting());
+        CPrintInfo info;
+        grid.BeginPrint(&dc, &info);
+        pages = int(info.GetMaxPage());
+        for (int page = 1; page <= pages; ++page) {
+            if (page > 1) printer.newPage();
+            info.m_nCurPage = UINT(page);
+            grid.PrintPage(&dc, &info);
+        }
+        grid.EndPrint(&dc, &info);
+    }
+    ASSERT_GT(pages, 2);
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray pdf = file.readAll();
+    EXPECT_EQ(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r"), pages);
 }
 
 TEST_F(GridPrintTest, NothingWithoutAContextOrBeforeBeginPrint)
