@@ -349,6 +349,11 @@ TEST_F(GridPrintTest, APdfFileGetsThePagesTheGridCounts)
         grid.EndPrint(&dc, &info);
     }
     ASSERT_GT(pages, 2);
+    if (const char* keep = std::getenv("VASQUIL_PRINT_PNG_DIR"); keep && *keep) {
+        QDir().mkpath(QString::fromLocal8Bit(keep));
+        QFile::remove(QDir(QString::fromLocal8Bit(keep)).filePath("grid.pdf"));
+        QFile::copy(path, QDir(QString::fromLocal8Bit(keep)).filePath("grid.pdf"));
+    }
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray pdf = file.readAll();
