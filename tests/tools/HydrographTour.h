@@ -301,8 +301,14 @@ private:
 
     void RunThermal()
     {
+        // The river's run is unsaved: its save question is answered No, keeping the example.
+        const std::size_t boxesBefore = boxes_.shown.size();
+        boxes_.answers.push_back(IDNO);
         CDocument* opened = AfxGetApp()->OpenDocumentFile(thermal_);
         Events();
+        Expect(boxes_.shown.size() == boxesBefore + 1 && boxes_.shown.back().text.rfind("Save changes to ", 0) == 0,
+               "the river's run asks to be saved first");
+        boxes_.shown.resize(std::min(boxes_.shown.size(), boxesBefore));
         Expect(opened == doc_, "the thermal sample opens");
         if (opened != doc_ || !doc_->DisplayModel) return;
         ShowTab();
