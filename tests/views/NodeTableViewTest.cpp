@@ -30,9 +30,17 @@ class NodeTableViewTest : public ViewsTest
 protected:
     CNodeTableView* Table() const { return static_cast<CNodeTableView*>(Tabs().GetTabWnd(CVasquilView::NodeTableTab)); }
     CGridCtrl& Grid() const { return Table()->Grid; }
+    // Opens a copy of the fixture (Save and the question before another open never reach the
+    // fixture itself) and shows the table.
     bool OpenOnTable(const std::string& fixture)
     {
-        if (!Open(fixture)) return false;
+        const std::filesystem::path copy = FreshTestFolder("node-table-open") / fixture;
+        std::filesystem::copy_file(FixturePath(fixture), copy);
+        {
+            QuietStdout quiet;
+            if (!app_->OpenDocumentFile(copy)) return false;
+        }
+        ProcessEvents();
         Tabs().SetActiveTab(CVasquilView::NodeTableTab);
         ProcessEvents();
         Table()->UpdateWindow();
@@ -273,7 +281,7 @@ TEST_F(NodeTableViewTest, AcceptWritesToEngine)
     const std::filesystem::path saved = FreshTestFolder("node-table") / "accepted.vqx";
     {
         QuietStdout quiet;
-        ASSERT_TRUE(Doc()->OnSaveDocument(saved));
+        ASSERT_TRUE(Doc()->DoSave(saved));
         ASSERT_NE(app_->OpenDocumentFile(saved), nullptr);
     }
     ProcessEvents();
