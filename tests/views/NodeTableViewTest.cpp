@@ -353,6 +353,27 @@ TEST_F(NodeTableViewTest, CutOfABlock)
     EXPECT_EQ(Doc()->NodeTableEdited, 1);
 }
 
+// Copy of a two-column block and Paste below it: the writable cells take the copied texts
+// through the edit check (red and waiting); the grey ones keep theirs.
+TEST_F(NodeTableViewTest, CopyAndPasteOfABlock)
+{
+    ASSERT_TRUE(OpenOnTable("ft0-metric.vqx"));
+    const int col = ColumnOf(StageColumn);
+    Grid().SetSelectedRange(1, col - 1, 1, col);
+    Table()->OnEditCopy();
+    const std::string left = Grid().CellText(1, col - 1);
+    const std::string stage = Grid().CellText(1, col);
+    const bool leftWritable = !(Grid().CellState(3, col - 1) & CellStateReadOnly);
+    const std::string oldLeft = Grid().CellText(3, col - 1);
+    Grid().SetSelectedRange(3, col - 1, 3, col - 1);
+    Table()->OnEditPaste();
+    ProcessEvents();
+    EXPECT_EQ(Grid().CellText(3, col), stage);
+    EXPECT_TRUE(Modified(3, col));
+    EXPECT_EQ(Grid().CellText(3, col - 1), leftWritable ? left : oldLeft);
+    EXPECT_EQ(Doc()->NodeTableEdited, 1);
+}
+
 // Set Values writes every writable cell of the selected block, grey cells kept; Cancel and a
 // missing selection write nothing.
 TEST_F(NodeTableViewTest, SetValues)
