@@ -224,6 +224,8 @@ void CRunDialog::StartRun()
 LRESULT CRunDialog::OnStepDone(WPARAM, LPARAM)
 {
     ++HandledSteps;
+    // The engine's model has moved on from what its file holds, whether or not the step is shown.
+    Document->SetModifiedFlag();
     if (const std::string why = NonFiniteModelValue(); !why.empty()) {
         // The step's values stay out of the display and of every output.
         NoteRunFailure(StoppedHere(why + NothingShownText));

@@ -165,7 +165,7 @@ protected:
     std::string Failure;   // why the run ends early; empty while it goes on normally
 
 private:
-    // WM_STEP_DONE: a step whose values are all finite is shown (display model, dialog, the
+    // WM_STEP_DONE: the document marked modified; a step whose values are all finite is shown (display model, dialog, the
     // views told to repaint), written, and the views painted; then the test hook, the
     // continue flag read, the worker released and the document's run flag set to what was
     // read.

@@ -77,6 +77,7 @@ constexpr const char* NewNotWrittenText = "The new file was not made: %s.";
 
 // A model is neither replaced nor written while a run works on it.
 constexpr const char* RunGoingText = "A run is in progress. Stop it before opening another model.";
+constexpr const char* SaveDuringRunText = "A run is in progress. Stop it before saving the model.";
 // Before what went wrong when the output options were applied ("cannot write the ...").
 constexpr const char* OutputsNotReadyText = "The outputs were not all initialized: %s.";
 constexpr const char* DatabaseNotCreatedText = "the results database '%s' could not be created: %s";
@@ -296,6 +297,11 @@ void CVasquilDoc::BuildFromEngine()
 
 BOOL CVasquilDoc::OnSaveDocument(const std::filesystem::path& path)
 {
+    // The worker changes the engine's model between steps: a file written now would mix them.
+    if (IsRunning()) {
+        AfxMessageBox(SaveDuringRunText);
+        return FALSE;
+    }
     std::string reason;
     if (CheckOutputTarget(path, SavedFileWhat, &reason) != TargetOk) {
         AfxMessageBox(FormatText(SaveRefusedText, reason.c_str()));
@@ -771,6 +777,7 @@ void CVasquilDoc::OnWaterQualityGlobalSettings()
     if (dialog->DoModal() != IDOK) return;
     State->WQCoefficients = dialog->Values;
     State->PushWaterQualitySettings();
+    SetModifiedFlag();
 }
 
 void CVasquilDoc::OnWaterQualityLoadDatabaseSolution()

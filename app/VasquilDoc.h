@@ -56,7 +56,8 @@ public:
     // objects as they were.
     BOOL OnOpenDocument(const std::filesystem::path& path) override;
     // Saves the engine's model at path (through a temporary file renamed over it). Returns
-    // FALSE, after a message, when it was not saved: whatever stood at path is as it was.
+    // FALSE, after a message, when it was not saved (a run is going, or the file could not be
+    // written): whatever stood at path is as it was.
     BOOL OnSaveDocument(const std::filesystem::path& path) override;
 
     // The names the profile view offers: bed, water surface, discharge, velocity and Froude
@@ -132,7 +133,8 @@ public:
     // file renamed over it); a failure is shown and whatever stood there stays.
     void OnWaterQualitySaveData();
     // Global WQ Settings: the settings dialog of the water-quality type, filled from the model
-    // state; on OK its values go back into the model state and the engine.
+    // state; on OK its values go back into the model state and the engine, and the document
+    // is modified.
     void OnWaterQualityGlobalSettings();
     // Load Database Solution: the chosen solution database opened and used. One that does not
     // open is shown and closed; the database held before, the flag and the path stay.

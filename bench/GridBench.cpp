@@ -9,7 +9,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include "platform/Printing.h"
+
 #include <QAbstractScrollArea>
+#include <QFileInfo>
+#include <QPrinter>
+#include <QTemporaryDir>
 #include <QCoreApplication>
 #include <QScrollBar>
 #include <QWidget>
@@ -131,8 +136,54 @@ void BM_FillSeriesGrid(benchmark::State& state)
     state.counters["cells"] = double(SeriesEntries + 1) * HostColumns;
 }
 
+// Laying the series grid out in printed pages (the page starts found in one walk).
+void BM_BeginPrintSeriesGrid(benchmark::State& state)
+{
+    CGridCtrl& grid = Grid().dialog.Grid;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    QTemporaryDir dir;
+    printer.setOutputFileName(dir.filePath("layout.pdf"));
+    CDC dc(&printer);
+    CPrintInfo info;
+    for (auto _ : state) {
+        grid.BeginPrint(&dc, &info);
+        benchmark::DoNotOptimize(info.GetMaxPage());
+        grid.EndPrint(&dc, &info);
+    }
+    state.counters["pages"] = double(info.GetMaxPage());
+}
+
+// The whole series grid printed into a PDF file: its pages and size.
+void BM_PrintSeriesGridToPdf(benchmark::State& state)
+{
+    CGridCtrl& grid = Grid().dialog.Grid;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("series.pdf");
+    UINT pages = 0;
+    for (auto _ : state) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        CDC dc(&printer);
+        CPrintInfo info;
+        grid.BeginPrint(&dc, &info);
+        pages = info.GetMaxPage();
+        for (UINT page = 1; page <= pages; ++page) {
+            if (page > 1) printer.newPage();
+            info.m_nCurPage = page;
+            grid.PrintPage(&dc, &info);
+        }
+        grid.EndPrint(&dc, &info);
+    }
+    state.counters["pages"] = double(pages);
+    state.counters["pdf_MB"] = double(QFileInfo(path).size()) / (1024.0 * 1024.0);
+}
+
 }  // namespace
 
+BENCHMARK(BM_BeginPrintSeriesGrid)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PrintSeriesGridToPdf)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(BM_PaintClientAtTheMiddle)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ThumbToTheEndAndPaint)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ScrollRowOneIntoViewFromTheEndAndPaint)->Unit(benchmark::kMillisecond)->UseRealTime();

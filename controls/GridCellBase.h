@@ -92,6 +92,11 @@ public:
     // Paints the cell into rect (inclusive) at (row, col); erase fills it even without a back
     // colour of its own. FALSE, drawing nothing, without a grid, a context or an area.
     virtual BOOL Draw(CDC* pDC, int row, int col, CRect rect, BOOL eraseBackground = TRUE);
+    // Prints the cell into rect (inclusive, logical units of the printer's context): with the
+    // grid's PrintColors its colours (other cells filled only by a back colour of their own),
+    // without them black text and no fill; fixed cells raised when the grid has grid lines.
+    // FALSE, printing nothing, without a grid, a context or an area.
+    virtual BOOL PrintCell(CDC* pDC, int row, int col, CRect rect);
     // Narrows rect to where the text goes (right of an image); TRUE.
     virtual BOOL GetTextRect(CRect* rect);
     virtual BOOL GetTipTextRect(CRect* rect) { return GetTextRect(rect); }

@@ -18,6 +18,7 @@
 #include "controls/GridCell.h"
 #include "controls/GridDropTarget.h"
 #include "controls/GridItem.h"
+#include "controls/GridPrintLayout.h"
 #include "controls/InPlaceEdit.h"
 #include "controls/SelectedCellMap.h"
 #include "controls/TitleTip.h"
@@ -346,6 +347,17 @@ public:
     void RedrawAll();
     virtual void DrawGrid(CDC* pDC);
 
+    // ----- Printing (a print job calls BeginPrint once, PrintPage for each page, EndPrint).
+    // Lays the grid out in pages for the printer's context and sets the job's page count;
+    // nothing without a context, print information or a screen to measure against.
+    virtual void BeginPrint(CDC* pDC, CPrintInfo* pInfo);
+    // Prints the job's current page (nothing before BeginPrint or for a page past the last).
+    virtual void PrintPage(CDC* pDC, CPrintInfo* pInfo);
+    // Deletes the printer font; the layout is forgotten.
+    virtual void EndPrint(CDC* pDC, CPrintInfo* pInfo);
+    // The layout of the job in progress (for a caller that checks it).
+    const GridPrintLayout& PrintLayout() const { return print_; }
+
     // ----- Scrolling.
     // Shows the bars the cells need and sets their ranges and pages.
     void UpdateScrollBars();
@@ -437,6 +449,19 @@ protected:
     CCellID dropCell_;   // the cell under a drag-and-drop highlight
     CTitleTip titleTip_;
     CGridDropTarget dropTarget_;
+
+    // The parts of a printed page, called by PrintPage with the printer font selected and the
+    // page's mapping set: the bold header band (m_rectDraw), the footer band, the fixed rows
+    // across the page's columns, the fixed columns down the page's rows, and one fixed row's
+    // cells from firstCol to lastCol (inclusive) starting at left (moved past them).
+    virtual void PrintHeader(CDC* pDC, CPrintInfo* pInfo);
+    virtual void PrintFooter(CDC* pDC, CPrintInfo* pInfo);
+    virtual void PrintColumnHeadings(CDC* pDC, CPrintInfo* pInfo);
+    virtual void PrintRowHeadings(CDC* pDC, CPrintInfo* pInfo);
+    virtual void PrintFixedRowCells(int row, int firstCol, int lastCol, int top, int& left, CDC* pDC, CPrintInfo* pInfo);
+    // Prints one cell of the page at rect (inclusive) with its grid lines.
+    void PrintGridCell(CDC* pDC, int row, int col, const CRect& rect);
+    GridPrintLayout print_;
 
 private:
     // The stored cell, null outside, without one and in virtual mode (for the grid's own use:

@@ -250,15 +250,17 @@ QFont MakeQFont(const LOGFONT& lf, Pixels pixels)
 
 }  // namespace
 
-const CFont::Resolved& CFont::Resolve(int dpiY, int mapMode) const
+const CFont::Resolved& CFont::Resolve(int dpiY, int mapMode, double scale) const
 {
-    if (resolved_ && resolved_->dpiY == dpiY && resolved_->mapMode == mapMode && SameLogFont(resolved_->logFont, m_logFont))
+    if (resolved_ && resolved_->dpiY == dpiY && resolved_->mapMode == mapMode && resolved_->scale == scale &&
+        SameLogFont(resolved_->logFont, m_logFont))
         return *resolved_;
     const QFont font = MakeQFont(m_logFont, [&](int length) {
-        if (mapMode != MM_TWIPS) return length;
-        return int(std::lround(double(length) * dpiY / TwipsPerInch));
+        double device = length;
+        if (mapMode == MM_TWIPS) device = device * dpiY / TwipsPerInch;
+        return int(std::lround(device * scale));
     });
-    resolved_ = std::make_unique<Resolved>(Resolved{m_logFont, dpiY, mapMode, font, QFontMetrics(font)});
+    resolved_ = std::make_unique<Resolved>(Resolved{m_logFont, dpiY, mapMode, scale, font, QFontMetrics(font)});
     return *resolved_;
 }
 
@@ -283,6 +285,8 @@ struct CDC::State
     int mapMode;
     CPoint windowOrg;
     CPoint viewportOrg;
+    CSize windowExt;
+    CSize viewportExt;
     CPoint current;
     CPen* pen;
     CBrush* brush;
@@ -307,6 +311,11 @@ CDC::CDC(QPaintDevice* device)
         printing_ = device_->devType() == QInternal::Printer;
         ownPainter_ = std::make_unique<QPainter>(device_);
     }
+}
+
+CDC::CDC(QPaintDevice* device, AsPrinter) : CDC(device)
+{
+    printing_ = true;
 }
 
 CDC::CDC(CDC& target, SameTarget)
@@ -347,6 +356,9 @@ QPoint CDC::ToDevice(int x, int y) const
     if (mapMode_ == MM_TWIPS) {
         dx = dx * dpiX_ / TwipsPerInch;
         dy = -dy * dpiY_ / TwipsPerInch;
+    } else if (mapMode_ == MM_ANISOTROPIC) {
+        dx = dx * viewportExt_.cx / windowExt_.cx;
+        dy = dy * viewportExt_.cy / windowExt_.cy;
     }
     return QPoint(viewportOrg_.x + int(std::lround(dx)), viewportOrg_.y + int(std::lround(dy)));
 }
@@ -361,12 +373,18 @@ QRect CDC::ToDeviceRect(const CRect& r) const
 
 int CDC::ToDeviceLength(int length, bool vertical) const
 {
+    if (mapMode_ == MM_ANISOTROPIC)
+        return int(std::lround(vertical ? double(length) * viewportExt_.cy / windowExt_.cy
+                                        : double(length) * viewportExt_.cx / windowExt_.cx));
     if (mapMode_ != MM_TWIPS) return length;
     return int(std::lround(double(length) * (vertical ? dpiY_ : dpiX_) / TwipsPerInch));
 }
 
 int CDC::ToLogicalLength(int length, bool vertical) const
 {
+    if (mapMode_ == MM_ANISOTROPIC)
+        return int(std::lround(vertical ? double(length) * windowExt_.cy / viewportExt_.cy
+                                        : double(length) * windowExt_.cx / viewportExt_.cx));
     if (mapMode_ != MM_TWIPS) return length;
     return int(std::lround(double(length) * TwipsPerInch / (vertical ? dpiY_ : dpiX_)));
 }
@@ -374,8 +392,20 @@ int CDC::ToLogicalLength(int length, bool vertical) const
 int CDC::SetMapMode(int mode)
 {
     const int previous = mapMode_;
-    if (mode == MM_TEXT || mode == MM_TWIPS) mapMode_ = mode;
+    if (mode == MM_TEXT || mode == MM_TWIPS || mode == MM_ANISOTROPIC) mapMode_ = mode;
     return previous;
+}
+
+CSize CDC::SetWindowExt(int cx, int cy)
+{
+    if (cx == 0 || cy == 0) return CSize(0, 0);
+    return std::exchange(windowExt_, CSize(cx, cy));
+}
+
+CSize CDC::SetViewportExt(int cx, int cy)
+{
+    if (cx == 0 || cy == 0) return CSize(0, 0);
+    return std::exchange(viewportExt_, CSize(cx, cy));
 }
 
 CPoint CDC::SetWindowOrg(int x, int y)
@@ -411,6 +441,9 @@ void CDC::DPtoLP(CPoint* points, int count) const
         if (mapMode_ == MM_TWIPS) {
             lx = lx * TwipsPerInch / dpiX_;
             ly = -ly * TwipsPerInch / dpiY_;
+        } else if (mapMode_ == MM_ANISOTROPIC) {
+            lx = lx * windowExt_.cx / viewportExt_.cx;
+            ly = ly * windowExt_.cy / viewportExt_.cy;
         }
         points[i] = CPoint(windowOrg_.x + int(std::lround(lx)), windowOrg_.y + int(std::lround(ly)));
     }
@@ -430,6 +463,7 @@ int CDC::GetDeviceCaps(int index) const
     case LOGPIXELSY: return dpiY_;
     case HORZRES: return device_ ? device_->width() : 0;
     case VERTRES: return device_ ? device_->height() : 0;
+    case NUMCOLORS: return device_ && device_->depth() == 1 ? 2 : -1;
     default: return 0;
     }
 }
@@ -493,7 +527,7 @@ int CDC::SetStretchBltMode(int mode)
 
 int CDC::SaveDC()
 {
-    saved_.push_back(std::make_unique<State>(State{mapMode_, windowOrg_, viewportOrg_, current_, pen_, brush_, font_,
+    saved_.push_back(std::make_unique<State>(State{mapMode_, windowOrg_, viewportOrg_, windowExt_, viewportExt_, current_, pen_, brush_, font_,
                                                    textColor_, bkColor_, bkMode_, rop2_, stretchMode_, dcPen_.m_color,
                                                    dcBrush_.m_color, hasClip_, clip_}));
     return int(saved_.size());
@@ -510,6 +544,8 @@ BOOL CDC::RestoreDC(int saved)
     mapMode_ = s.mapMode;
     windowOrg_ = s.windowOrg;
     viewportOrg_ = s.viewportOrg;
+    windowExt_ = s.windowExt;
+    viewportExt_ = s.viewportExt;
     current_ = s.current;
     pen_ = s.pen;
     brush_ = s.brush;
@@ -938,7 +974,8 @@ BOOL CDC::StretchBlt(int x, int y, int width, int height, const CImage& image, i
 
 const CFont::Resolved& CDC::CurrentFont() const
 {
-    return font_->Resolve(dpiY_, mapMode_);
+    const double scale = mapMode_ == MM_ANISOTROPIC ? double(viewportExt_.cy) / windowExt_.cy : 1.0;
+    return font_->Resolve(dpiY_, mapMode_, scale);
 }
 
 BOOL CDC::TextOut(int x, int y, const std::string& text)

@@ -1,8 +1,9 @@
 // Device contexts: drawing with the window system's semantics over a Qt paint device.
 //
 // Coordinates are logical units mapped to device pixels by the mapping mode: MM_TEXT (one
-// unit a pixel, y downward) or MM_TWIPS (1/1440 inch, y upward, so points of a window's
-// client area have negative y). Text stays upright in every mode. Pixel rules:
+// unit a pixel, y downward), MM_TWIPS (1/1440 inch, y upward, so points of a window's
+// client area have negative y) or MM_ANISOTROPIC (the window extent in logical units spans
+// the viewport extent in device pixels on each axis; fonts scale with the vertical ratio). Text stays upright in every mode. Pixel rules:
 // - a filled rectangle covers left <= x < right, top <= y < bottom;
 // - LineTo and Polyline do not draw their last point, so joined segments touch each pixel once;
 // - Rectangle draws its border on the outermost pixels of the same area (one pixel smaller
@@ -36,6 +37,7 @@ struct WindowSurface;
 
 constexpr int MM_TEXT = 1;
 constexpr int MM_TWIPS = 6;
+constexpr int MM_ANISOTROPIC = 8;
 constexpr int TwipsPerInch = 1440;
 
 // GetDeviceCaps indexes.
@@ -43,6 +45,7 @@ constexpr int HORZRES = 8;
 constexpr int VERTRES = 10;
 constexpr int LOGPIXELSX = 88;
 constexpr int LOGPIXELSY = 90;
+constexpr int NUMCOLORS = 24;  // -1 for a device of more than 256 colours
 
 // Background modes.
 constexpr int TRANSPARENT = 1;
@@ -211,7 +214,8 @@ public:
     // The Qt font and metrics the LOGFONT resolves to at a vertical resolution (dots per inch)
     // and a mapping mode, kept until the LOGFONT, the resolution or the mode differ.
     struct Resolved;
-    const Resolved& Resolve(int dpiY, int mapMode) const;
+    // scale multiplies the height after that (the vertical ratio of an anisotropic mapping).
+    const Resolved& Resolve(int dpiY, int mapMode, double scale = 1.0) const;
 
 private:
     mutable std::unique_ptr<Resolved> resolved_;
@@ -222,6 +226,7 @@ struct CFont::Resolved
     LOGFONT logFont;
     int dpiY;
     int mapMode;
+    double scale;
     QFont font;
     QFontMetrics metrics;
 };
@@ -231,6 +236,10 @@ class CDC
 public:
     // A context over any paint device (an image, a printer): device pixels at its resolution.
     explicit CDC(QPaintDevice* device);
+    // A context over a device that stands for a printer (a recording device, a preview page):
+    // IsPrinting is TRUE whatever the device is.
+    struct AsPrinter {};
+    CDC(QPaintDevice* device, AsPrinter);
     virtual ~CDC();
     CDC(const CDC&) = delete;
     CDC& operator=(const CDC&) = delete;
@@ -240,6 +249,11 @@ public:
     int GetMapMode() const { return mapMode_; }
     CPoint SetWindowOrg(int x, int y);
     CPoint SetViewportOrg(int x, int y);
+    CPoint GetWindowOrg() const { return windowOrg_; }
+    // The extents of MM_ANISOTROPIC (ignored in the other modes); a zero extent is refused
+    // (the returned size is then (0, 0) and nothing changes). Each returns the previous one.
+    CSize SetWindowExt(int cx, int cy);
+    CSize SetViewportExt(int cx, int cy);
     void LPtoDP(CPoint* points, int count = 1) const;
     void LPtoDP(CRect* rect) const;
     void DPtoLP(CPoint* points, int count = 1) const;
@@ -357,6 +371,8 @@ private:
     int mapMode_ = MM_TEXT;
     CPoint windowOrg_;
     CPoint viewportOrg_;
+    CSize windowExt_{1, 1};
+    CSize viewportExt_{1, 1};
     CPoint current_;
     CPen* pen_;
     CBrush* brush_;

@@ -19,11 +19,12 @@ PopupMenuChooser* g_popupMenuChooser = nullptr;
 DragDropPlayer* g_dragDropPlayer = nullptr;
 
 // The answer a message box gives without a scripted one: its first button.
-int FirstButton(UINT buttons)
+int DefaultAnswer(UINT buttons)
 {
     switch (buttons) {
     case MB_ABORTRETRYIGNORE: return IDABORT;
-    case MB_YESNOCANCEL:
+    // The save question: a test that did not plan for it saves nothing over its files.
+    case MB_YESNOCANCEL: return IDNO;
     case MB_YESNO: return IDYES;
     case MB_RETRYCANCEL: return IDRETRY;
     default: return IDOK;
@@ -48,7 +49,7 @@ int MessageBoxSink::Answer(const MessageBoxRequest& request)
 {
     shown.push_back(request);
     if (onShow) onShow(request);
-    return TakeFront(answers, FirstButton(request.buttons));
+    return TakeFront(answers, DefaultAnswer(request.buttons));
 }
 
 FileDialogProvider::FileDialogProvider() : previous_(std::exchange(g_fileDialogProvider, this)) {}

@@ -27,7 +27,8 @@ struct MessageBoxRequest
 };
 
 // Answers message boxes from answers (front first); when none is left, with the box's first
-// button (IDOK, IDYES, IDABORT or IDRETRY).
+// button (IDOK, IDYES, IDABORT or IDRETRY), but No to a Yes/No/Cancel box (the save
+// question), so that a test saves no file it did not mean to.
 class MessageBoxSink
 {
 public:

@@ -16,6 +16,7 @@ PACKAGES=(
   qt6-base-dev qt6-image-formats-plugins
   fonts-dejavu-core fonts-liberation
   xvfb xauth
+  poppler-utils
   locales
 )
 

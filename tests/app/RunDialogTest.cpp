@@ -460,7 +460,7 @@ TEST_F(TransientRunTest, DuringARunTheModelStaysAndClosingTheProgramEndsTheRunFi
     EXPECT_TRUE(Enabled(ID_SIMULATION_OUTPUT_OPTIONS));
     CRunTransDlg* dialog = Transient();
     MessageBoxSink boxes;
-    boxes.answers = {IDOK, IDYES};
+    boxes.answers = {IDOK, IDNO, IDYES};
     bool checked = false;
     dialog->StepHandledHook = [&](int handled) {
         if (handled != 2) return;
@@ -483,9 +483,11 @@ TEST_F(TransientRunTest, DuringARunTheModelStaysAndClosingTheProgramEndsTheRunFi
         ASSERT_TRUE(WaitUntil([this] { return app_->m_pMainWnd == nullptr; }, 60000));
     }
     EXPECT_TRUE(checked);
-    ASSERT_EQ(boxes.shown.size(), 2u);
+    // The run's unsaved state is asked about first, then whether to close at all.
+    ASSERT_EQ(boxes.shown.size(), 3u);
     EXPECT_EQ(boxes.shown[0].text, "A run is in progress. Stop it before opening another model.");
-    EXPECT_EQ(boxes.shown[1].text, "Are you sure you want to close Vasquil?");
+    EXPECT_EQ(boxes.shown[1].text, "Save changes to river.vqx?");
+    EXPECT_EQ(boxes.shown[2].text, "Are you sure you want to close Vasquil?");
     EXPECT_EQ(ReadFile(folder_ / "peak.csv").rfind("Peak Stage and Discharge file", 0), 0u);
 }
 

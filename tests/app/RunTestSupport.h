@@ -27,6 +27,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -111,11 +112,14 @@ protected:
         std::filesystem::remove_all(folder_);
     }
 
-    // Opens a copy of a model (examples/ or tests/data/) in the tests' folder.
+    // Opens a copy of a model (examples/ or tests/data/) in the tests' folder; the save
+    // question of a model the test changed before is answered No.
     bool Open(const std::filesystem::path& source, const std::string& name = "river.vqx")
     {
         model_ = folder_ / name;
         std::filesystem::copy_file(source, model_, std::filesystem::copy_options::overwrite_existing);
+        std::optional<MessageBoxSink> dropChanges;
+        if (Doc() && Doc()->IsModified()) dropChanges.emplace().answers = {IDNO};
         QuietStdout quiet;
         return app_->OpenDocumentFile(model_) != nullptr;
     }

@@ -559,7 +559,7 @@ TEST(Application, RunDrivesStartUpTheLoopWithIdleAndEndsWithTheMainWindowWhateve
     }
 }
 
-TEST(MessageBoxes, TheSinkRecordsAndAnswersWithTheFirstButtonByDefault)
+TEST(MessageBoxes, TheSinkRecordsAndAnswersWithTheFirstButtonOrNoToTheSaveQuestionByDefault)
 {
     MessageBoxSink sink;
     struct Case
@@ -572,7 +572,7 @@ TEST(MessageBoxes, TheSinkRecordsAndAnswersWithTheFirstButtonByDefault)
         {MB_OK, IDOK, MB_ICONEXCLAMATION},
         {MB_OKCANCEL, IDOK, MB_ICONEXCLAMATION},
         {MB_YESNO, IDYES, MB_ICONQUESTION},
-        {MB_YESNOCANCEL, IDYES, MB_ICONQUESTION},
+        {MB_YESNOCANCEL, IDNO, MB_ICONQUESTION},  // the save question: nothing saved unasked
         {MB_RETRYCANCEL, IDRETRY, 0},
         {MB_ABORTRETRYIGNORE, IDABORT, 0},
         {MB_YESNO | MB_ICONSTOP, IDYES, MB_ICONSTOP},

@@ -11,6 +11,8 @@
 // saves the screen at its stops. Both report every check that fails.
 #pragma once
 
+#include "TourSteps.h"
+
 #include "app/OutputOptionsDlg.h"
 #include "app/RunTransDlg.h"
 #include "app/VasquilDoc.h"
@@ -45,11 +47,7 @@
 
 namespace hydrograph_tour {
 
-// What the tour tells its runner: a stop worth a picture, and a check that failed.
-struct Observer {
-    std::function<void(const std::string& name)> Shot;  // may be empty
-    std::function<void(const std::string& failure)> Fail;
-};
+using Observer = tour_steps::Observer;
 
 // A node's values in the results database at one time.
 struct StoredRow {
@@ -59,12 +57,12 @@ struct StoredRow {
     double FluxDischarge = 0.0;  // Qf_cms
 };
 
-class Tour
+class Tour : private tour_steps::TourSteps
 {
 public:
     // thermal: the thermal sample's model file, opened after the sample river's run.
     Tour(const std::filesystem::path& work, const std::filesystem::path& thermal, Observer& observer)
-        : work_(work), thermal_(thermal), observer_(observer)
+        : TourSteps(observer), work_(work), thermal_(thermal)
     {}
 
     // Runs every stop on the model open; true when every check held.
@@ -86,44 +84,6 @@ public:
     }
 
 private:
-    void Expect(bool held, const std::string& what)
-    {
-        if (held) return;
-        ++failures_;
-        if (observer_.Fail) observer_.Fail(what);
-    }
-    void Shot(const std::string& name)
-    {
-        if (!observer_.Shot) return;
-        Settle();
-        observer_.Shot(name);
-    }
-    static void Settle(int milliseconds = 300)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < milliseconds) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            QThread::msleep(5);
-        }
-    }
-    static void Events()
-    {
-        for (int i = 0; i < 3; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents);
-    }
-    void Command(UINT id)
-    {
-        frame_->SendMessage(WM_COMMAND, id, 0);
-        Events();
-    }
-    static CButton* Button(CDialog& dialog, int id) { return static_cast<CButton*>(dialog.GetDlgItem(id)); }
-    static CComboBox* Combo(CDialog& dialog, int id) { return static_cast<CComboBox*>(dialog.GetDlgItem(id)); }
-    static std::string Text(double v)
-    {
-        char text[40];
-        std::snprintf(text, sizeof text, "%.17g", v);
-        return text;
-    }
 
     // The frame, the main view, the hydrograph view and the document.
     bool Find()
@@ -341,8 +301,14 @@ private:
 
     void RunThermal()
     {
+        // The river's run is unsaved: its save question is answered No, keeping the example.
+        const std::size_t boxesBefore = boxes_.shown.size();
+        boxes_.answers.push_back(IDNO);
         CDocument* opened = AfxGetApp()->OpenDocumentFile(thermal_);
         Events();
+        Expect(boxes_.shown.size() == boxesBefore + 1 && boxes_.shown.back().text.rfind("Save changes to ", 0) == 0,
+               "the river's run asks to be saved first");
+        boxes_.shown.resize(std::min(boxes_.shown.size(), boxesBefore));
         Expect(opened == doc_, "the thermal sample opens");
         if (opened != doc_ || !doc_->DisplayModel) return;
         ShowTab();
@@ -379,9 +345,6 @@ private:
 
     std::filesystem::path work_;
     std::filesystem::path thermal_;
-    Observer& observer_;
-    int failures_ = 0;
-    CFrameWnd* frame_ = nullptr;
     CVasquilView* main_ = nullptr;
     CHydrographView* view_ = nullptr;
     CVasquilDoc* doc_ = nullptr;

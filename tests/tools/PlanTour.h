@@ -9,6 +9,8 @@
 // the screen at its stops. Both report every check that fails.
 #pragma once
 
+#include "TourSteps.h"
+
 #include "app/OutputOptionsDlg.h"
 #include "app/RunTransDlg.h"
 #include "app/VasquilDoc.h"
@@ -47,11 +49,7 @@
 
 namespace plan_tour {
 
-// What the tour tells its runner: a stop worth a picture, and a check that failed.
-struct Observer {
-    std::function<void(const std::string& name)> Shot;  // may be empty
-    std::function<void(const std::string& failure)> Fail;
-};
+using Observer = tour_steps::Observer;
 
 // The map's ground and its river, and the class colours of the water surface (blue to red).
 constexpr QRgb Land = 0xFFE6DEC8;
@@ -60,10 +58,10 @@ constexpr double MapPixel = 4.0;  // metres per pixel
 constexpr std::array<QRgb, 10> Classes = {0xFF0000B4, 0xFF0082FF, 0xFF00FFFF, 0xFF00FF82, 0xFF00B400,
                                           0xFF82FF00, 0xFFFFFF00, 0xFFFF8200, 0xFFB40000, 0xFF820000};
 
-class Tour
+class Tour : private tour_steps::TourSteps
 {
 public:
-    Tour(const std::filesystem::path& work, Observer& observer) : work_(work), observer_(observer) {}
+    Tour(const std::filesystem::path& work, Observer& observer) : TourSteps(observer), work_(work) {}
 
     // Runs every stop; true when every check held.
     bool Run()
@@ -87,37 +85,6 @@ public:
     }
 
 private:
-    void Expect(bool held, const std::string& what)
-    {
-        if (held) return;
-        ++failures_;
-        if (observer_.Fail) observer_.Fail(what);
-    }
-    void Shot(const std::string& name)
-    {
-        if (!observer_.Shot) return;
-        Settle();
-        observer_.Shot(name);
-    }
-    static void Settle(int milliseconds = 300)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < milliseconds) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            QThread::msleep(5);
-        }
-    }
-    static void Events()
-    {
-        for (int i = 0; i < 3; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents);
-    }
-    void Command(UINT id)
-    {
-        frame_->SendMessage(WM_COMMAND, id, 0);
-        Events();
-    }
-    static CButton* Button(CDialog& dialog, int id) { return static_cast<CButton*>(dialog.GetDlgItem(id)); }
     static void Check(CDialog& dialog, int id, bool on)
     {
         if ((Button(dialog, id)->GetCheck() == BST_CHECKED) != on) Button(dialog, id)->Click();
@@ -466,9 +433,6 @@ private:
     }
 
     std::filesystem::path work_;
-    Observer& observer_;
-    int failures_ = 0;
-    CFrameWnd* frame_ = nullptr;
     CVasquilView* main_ = nullptr;
     CPlanView* plan_ = nullptr;
     CVasquilDoc* doc_ = nullptr;

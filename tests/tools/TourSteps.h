@@ -1,0 +1,79 @@
+// The steps every screen tour takes on the running program: report a check, take a picture at
+// a stop, let the event loop settle, send the main frame a command, and reach a dialog's
+// buttons and lists. The tours of the views derive from it.
+#pragma once
+
+#include "platform/Dialog.h"
+#include "platform/Frame.h"
+#include "platform/Window.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+
+namespace tour_steps {
+
+// What a tour tells its runner: a stop worth a picture, and a check that failed.
+struct Observer {
+    std::function<void(const std::string& name)> Shot;  // may be empty
+    std::function<void(const std::string& failure)> Fail;
+};
+
+class TourSteps
+{
+protected:
+    explicit TourSteps(Observer& observer) : observer_(observer) {}
+
+    // Counts a check that did not hold and tells the runner what it was.
+    void Expect(bool held, const std::string& what)
+    {
+        if (held) return;
+        ++failures_;
+        if (observer_.Fail) observer_.Fail(what);
+    }
+    // A picture of the screen once the events of the last step have been handled.
+    void Shot(const std::string& name)
+    {
+        if (!observer_.Shot) return;
+        Settle();
+        observer_.Shot(name);
+    }
+    // Handles events for the given time (ms), for repaints and timers to run.
+    static void Settle(int milliseconds = 300)
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < milliseconds) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            QThread::msleep(5);
+        }
+    }
+    static void Events()
+    {
+        for (int i = 0; i < 3; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents);
+    }
+    void Command(UINT id)
+    {
+        frame_->SendMessage(WM_COMMAND, id, 0);
+        Events();
+    }
+    static CButton* Button(CWnd& dialog, int id) { return static_cast<CButton*>(dialog.GetDlgItem(id)); }
+    static CComboBox* Combo(CWnd& dialog, int id) { return static_cast<CComboBox*>(dialog.GetDlgItem(id)); }
+    // A value as text that reads back to the same double.
+    static std::string Text(double v)
+    {
+        char text[40];
+        std::snprintf(text, sizeof text, "%.17g", v);
+        return text;
+    }
+
+    Observer& observer_;
+    int failures_ = 0;
+    CFrameWnd* frame_ = nullptr;
+};
+
+}  // namespace tour_steps
