@@ -1,15 +1,12 @@
 #include "app/EditGridDlg.h"
 
 #include "platform/DataExchange.h"
-#include "platform/DeviceContext.h"
 #include "resources/EditGridDialogs.h"
 #include "resources/ResourceIds.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <vector>
 
 namespace {
 
@@ -130,33 +127,11 @@ void CEditGridDlg::FinishGrid()
 {
     Grid.RowHeaderClickSelects = TRUE;
     Grid.ColumnHeaderClickSelects = TRUE;
-    // Every row as high and every column as wide as its texts, then the spare width shared out.
-    CRect client;
-    Grid.GetClientRect(&client);
-    const int columns = Grid.ColumnCount();
-    if (columns == 0) return;
-    std::vector<int> widths(std::size_t(columns), 0);
-    {
-        CClientDC dc(&Grid);
-        for (int row = 0; row < Grid.RowCount(); ++row) {
-            int height = 0;
-            for (int col = 0; col < columns; ++col) {
-                CGridCellBase* cell = Grid.CellAt(row, col);
-                if (!cell) continue;
-                const CSize extent = cell->GetCellExtent(&dc);
-                widths[std::size_t(col)] = std::max(widths[std::size_t(col)], int(extent.cx));
-                height = std::max(height, int(extent.cy));
-            }
-            if (height > 0) Grid.SetRowHeight(row, height);
-        }
-    }
-    int total = 0;
-    for (int w : widths) total += w;
-    const int spare = std::max(client.Width() - total, 0);
-    for (int col = 0; col < columns; ++col)
-        Grid.SetColumnWidth(col, widths[std::size_t(col)] + spare / columns + (col < spare % columns ? 1 : 0));
-    Grid.UpdateScrollBars();
-    Grid.Invalidate();
+    // Every row as high and every column as wide as its texts, header clicks sorting by the
+    // numbers, then the spare width shared out.
+    Grid.FitAllToText();
+    Grid.CompareFunc = &CGridCtrl::CompareCellNumbers;
+    Grid.StretchColumnsToWidth();
 }
 
 double CEditGridDlg::CellValue(int row, int col) const

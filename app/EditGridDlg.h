@@ -69,7 +69,8 @@ protected:
     bool PrepareGrid();
     // A cell of text, centred and unmarked; grey and read-only when asked.
     void PutCell(int row, int col, const std::string& text, bool readOnly = false);
-    // After the cells: header clicks select, columns fit their texts and share the width.
+    // After the cells: header clicks select, columns fit their texts, header clicks sort by
+    // number and the columns share the width.
     void FinishGrid();
     // The value of a cell's text (its whole text).
     double CellValue(int row, int col) const;

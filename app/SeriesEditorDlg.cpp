@@ -239,39 +239,11 @@ BOOL CSeriesEditorDlg::FillGrid()
 
 void CSeriesEditorDlg::SizeColumns()
 {
-    // Each column as wide as its widest heading or first entry, the rest of the client width
-    // shared out so that the columns fill the grid.
-    const int columns = Grid.ColumnCount();
-    if (columns == 0 || !Grid.GetSafeHwnd()) return;
-    CClientDC dc(&Grid);
-    int total = 0;
-    const int measured = std::min(Grid.RowCount(), 2);
-    std::vector<int> heights(std::size_t(measured), 0);
-    for (int col = 0; col < columns; ++col) {
-        int width = 0;
-        for (int row = 0; row < measured; ++row) {
-            if (CGridCellBase* cell = Grid.CellAt(row, col)) {
-                const CSize extent = cell->GetCellExtent(&dc);
-                width = std::max(width, int(extent.cx));
-                heights[std::size_t(row)] = std::max(heights[std::size_t(row)], int(extent.cy));
-            }
-        }
-        Grid.SetColumnWidth(col, width);
-        total += width;
-    }
-    // The headings' row, and every entry's row as high as the first one needs.
-    if (measured > 0 && heights[0] > Grid.RowHeight(0)) Grid.SetRowHeight(0, heights[0]);
-    if (measured > 1 && heights[1] > Grid.RowHeight(1))
-        for (int row = 1; row < Grid.RowCount(); ++row) Grid.SetRowHeight(row, heights[1]);
-    CRect client;
-    Grid.GetClientRect(&client);
-    const int spare = client.Width() - total;
-    if (spare > 0) {
-        for (int col = 0; col < columns; ++col)
-            Grid.SetColumnWidth(col, Grid.ColumnWidth(col) + spare / columns + (col < spare % columns ? 1 : 0));
-    }
-    Grid.UpdateScrollBars();
-    Grid.Invalidate();
+    // Each column and row as large as its cells, header clicks sorting by number, and the
+    // client width shared out so that the columns fill the grid.
+    Grid.FitAllToText();
+    Grid.CompareFunc = &CGridCtrl::CompareCellNumbers;
+    Grid.StretchColumnsToWidth();
 }
 
 void CSeriesEditorDlg::OutOfMemory()
@@ -450,7 +422,8 @@ BOOL CSeriesEditorDlg::SetEntryCount(int count)
         OutOfMemory();
         return FALSE;
     }
-    SizeColumns();
+    // New rows are empty: the fitted widths stand, the columns are only spread out again.
+    Grid.StretchColumnsToWidth();
     EnableApply(TRUE);
     return TRUE;
 }

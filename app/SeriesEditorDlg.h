@@ -112,7 +112,8 @@ protected:
 private:
     void Widen();
     void EnableApply(BOOL enable);
-    // Sizes the columns to their texts and stretches them to the grid's width.
+    // Fits the columns and rows to their texts, sorts header clicks by number and stretches the
+    // columns to the grid's width.
     void SizeColumns();
     // Reads cell (row, col) for the rebuild: the exact value it was filled from when unchanged.
     double CellValue(int row, int col, const SeriesColumn& column) const;

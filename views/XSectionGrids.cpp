@@ -4,9 +4,7 @@
 #include "datalib/CrossSection.h"
 #include "datalib/TextFormat.h"
 #include "platform/Application.h"
-#include "platform/DeviceContext.h"
 
-#include <algorithm>
 #include <array>
 #include <span>
 #include <vector>
@@ -120,77 +118,14 @@ template <std::size_t N> void PutNumberRows(CGridCtrl& grid, const std::vector<s
     }
 }
 
-// The end of every fill: header clicks select, a column dragged to nothing hides.
+// The end of every fill: header clicks select, a column dragged to nothing hides, and rows
+// sort by the numbers their cells start with.
 void FinishFill(CGridCtrl& grid)
 {
     grid.ColumnHeaderClickSelects = TRUE;
     grid.RowHeaderClickSelects = TRUE;
     grid.HideColumnsByResize = TRUE;
-}
-
-// ---- Sizing ----------------------------------------------------------------------------------
-
-// Every column as wide as its widest text and every row as high as its highest, the rows first
-// brought to one line.
-void FitAllToText(CGridCtrl& grid)
-{
-    if (!grid.GetSafeHwnd()) return;
-    CClientDC dc(&grid);
-    std::vector<int> widths(std::size_t(grid.ColumnCount()), 0);
-    for (int r = 0; r < grid.RowCount(); ++r) {
-        int height = 0;
-        for (int c = 0; c < grid.ColumnCount(); ++c) {
-            CGridCellBase* cell = grid.CellAt(r, c);
-            if (!cell) continue;
-            const CSize extent = cell->GetCellExtent(&dc);
-            widths[std::size_t(c)] = std::max(widths[std::size_t(c)], int(extent.cx));
-            height = std::max(height, int(extent.cy));
-        }
-        if (height > 0) grid.SetRowHeight(r, height);
-    }
-    for (int c = 0; c < grid.ColumnCount(); ++c) grid.SetColumnWidth(c, widths[std::size_t(c)]);
-}
-
-int ClientWidth(CGridCtrl& grid)
-{
-    CRect client;
-    grid.GetClientRect(&client);
-    return client.Width();
-}
-
-// The room left of the client width shared out over the shown columns.
-void StretchColumnsToWidth(CGridCtrl& grid)
-{
-    if (!grid.GetSafeHwnd() || grid.ColumnCount() == 0) return;
-    std::vector<int> shown;
-    for (int c = 0; c < grid.ColumnCount(); ++c) {
-        if (grid.ColumnWidth(c) > 0) shown.push_back(c);
-    }
-    const int room = ClientWidth(grid) - grid.TotalWidth();
-    if (shown.empty() || room <= 0) return;
-    const int each = room / int(shown.size());
-    int rest = room % int(shown.size());
-    for (int c : shown) grid.SetColumnWidth(c, grid.ColumnWidth(c) + each + (rest-- > 0 ? 1 : 0));
-}
-
-void StretchLastColumn(CGridCtrl& grid)
-{
-    if (!grid.GetSafeHwnd() || grid.ColumnCount() == 0) return;
-    const int room = ClientWidth(grid) - grid.TotalWidth();
-    const int last = grid.ColumnCount() - 1;
-    if (room > 0) grid.SetColumnWidth(last, grid.ColumnWidth(last) + room);
-}
-
-void StretchRowsToHeight(CGridCtrl& grid)
-{
-    if (!grid.GetSafeHwnd() || grid.RowCount() == 0) return;
-    CRect client;
-    grid.GetClientRect(&client);
-    const int room = client.Height() - grid.TotalHeight();
-    if (room <= 0) return;
-    const int each = room / grid.RowCount();
-    int rest = room % grid.RowCount();
-    for (int r = 0; r < grid.RowCount(); ++r) grid.SetRowHeight(r, grid.RowHeight(r) + each + (rest-- > 0 ? 1 : 0));
+    grid.CompareFunc = &CGridCtrl::CompareCellNumbers;
 }
 
 void Refresh(CGridCtrl& grid)
@@ -309,27 +244,23 @@ BOOL SetEntryRows(CGridCtrl& grid, int entries)
 
 void SizePointsGrid(CGridCtrl& grid)
 {
-    FitAllToText(grid);
-    StretchColumnsToWidth(grid);
-    Refresh(grid);
+    grid.FitAllToText();
+    grid.StretchColumnsToWidth();
 }
 
 void SizeTableGrid(CGridCtrl& grid)
 {
-    FitAllToText(grid);
-    StretchLastColumn(grid);
-    Refresh(grid);
+    grid.FitAllToText();
+    grid.StretchLastColumn();
 }
 
 void SizePropertiesGrid(CGridCtrl& grid)
 {
-    StretchColumnsToWidth(grid);
-    Refresh(grid);
+    grid.StretchColumnsToWidth();
 }
 
 void SizeBankGrid(CGridCtrl& grid)
 {
-    StretchColumnsToWidth(grid);
-    StretchRowsToHeight(grid);
-    Refresh(grid);
+    grid.StretchColumnsToWidth();
+    grid.StretchRowsToHeight();
 }

@@ -302,4 +302,22 @@ TEST_F(EditGridDialogsTest, NoEventsShowTheHeadingsOnly)
     EXPECT_EQ(g_ModelControl.BridgingEventCount, 0);
 }
 
+// The columns fill the grid's width, and a sort by the node numbers orders them as numbers
+// (a text order would put 10, 11 and 12 straight after 1).
+TEST_F(EditGridDialogsTest, ManningsNFillsTheWidthAndSortsByNumber)
+{
+    ASSERT_TRUE(OpenMixedNodes());
+    Edit<CEditManningsDlg>(ID_SIMULATION_EDIT_MANNINGS_N, IDD_EDIT_MANNINGS, [&](CEditManningsDlg& d) {
+        CGridCtrl& g = d.Grid;
+        CRect client;
+        g.GetClientRect(&client);
+        EXPECT_EQ(g.TotalWidth(), client.Width());
+        for (int col = 0; col < g.ColumnCount(); ++col) EXPECT_GT(g.ColumnWidth(col), 0) << col;
+        g.SortByColumn(0, FALSE);
+        EXPECT_EQ(g.CellText(1, 0), "12");
+        g.SortByColumn(0, TRUE);
+        for (int row = 1; row < g.RowCount(); ++row) EXPECT_EQ(g.CellText(row, 0), std::to_string(row)) << row;
+    });
+}
+
 }  // namespace
