@@ -1,6 +1,8 @@
 // Pictures of the screen at the stops of a tour of the program under a (virtual) display.
 #pragma once
 
+#include "TourSteps.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -70,6 +72,22 @@ inline void RunStops(const std::vector<std::function<void()>>& stops, std::size_
         stops[first]();
         RunStops(stops, first + 1);
     });
+}
+
+// A tour's observer on the screen: each stop saved as a picture once the screen settles, each
+// failed check printed and the tour marked failed.
+inline tour_steps::Observer ScreenObserver()
+{
+    tour_steps::Observer observer;
+    observer.Shot = [](const std::string& name) {
+        Settle();
+        SaveScreen(name);
+    };
+    observer.Fail = [](const std::string& failure) {
+        std::fprintf(stderr, "failed: %s\n", failure.c_str());
+        g_failed = true;
+    };
+    return observer;
 }
 
 }  // namespace screen_tour

@@ -29,15 +29,7 @@ int main(int argc, char** argv)
     ModalDialogInterceptor dialogs;
     MessageBoxSink boxes;  // the question before closing is answered Yes
 
-    hydrograph_tour::Observer observer;
-    observer.Shot = [](const std::string& name) {
-        screen_tour::Settle();
-        screen_tour::SaveScreen(name);
-    };
-    observer.Fail = [](const std::string& failure) {
-        std::fprintf(stderr, "failed: %s\n", failure.c_str());
-        screen_tour::g_failed = true;
-    };
+    hydrograph_tour::Observer observer = screen_tour::ScreenObserver();
     dialogs.scripts.push_back([&](CDialog& about) {
         static_cast<CButton*>(about.GetDlgItem(IDOK))->Click();
         QTimer::singleShot(screen_tour::SettleTime, [&] {
