@@ -18,6 +18,7 @@
 // screen when control returns to the event loop.
 #pragma once
 
+#include "platform/TextWidths.h"
 #include "platform/WinTypes.h"
 
 #include <QFont>
@@ -229,6 +230,7 @@ struct CFont::Resolved
     double scale;
     QFont font;
     QFontMetrics metrics;
+    mutable AsciiTextWidths widths;  // the metrics' widths of short texts, measured faster
 };
 
 class CDC
