@@ -148,6 +148,7 @@ struct TEXTMETRIC
     int tmExternalLeading = 0;
     int tmAveCharWidth = 0;
     int tmMaxCharWidth = 0;
+    int tmOverhang = 0;  // extra width of synthesized bold or italic; 0 for the layer's outline fonts
 };
 
 // The Qt family a face name of the program's fonts resolves to.
