@@ -292,6 +292,9 @@ public:
     int GetClipBox(CRect* rect) const;
     // TRUE for a context over a printer.
     BOOL IsPrinting() const { return printing_ ? TRUE : FALSE; }
+    // FALSE when the context's device refused to be drawn on (a printer that could not be
+    // opened); drawing then changes nothing.
+    BOOL CanDraw() const;
 
     // Lines and shapes (logical units).
     CPoint MoveTo(int x, int y);
