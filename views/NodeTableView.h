@@ -86,9 +86,18 @@ public:
     void OnEditCut();
     void OnEditPaste();
 
+    // Print and Print Preview print the grid: the print dialog (none for a preview), then the
+    // grid's own pages, through its BeginPrint, PrintPage for each page and EndPrint. A rebuild
+    // or a refresh of the values that waits for the next paint is done first, so the pages
+    // hold what the table shows.
+    BOOL OnPreparePrinting(CPrintInfo* pInfo) override;
+    void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) override;
+    void OnPrint(CDC* pDC, CPrintInfo* pInfo) override;
+    void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo) override;
+
     // Enabling of the table's commands. Accept, Reject and Set Values wait while a run goes;
-    // Accept and Reject need pending edits; Auto Size, Expand To Fit and Show Output Nodes
-    // Only a model (and Show Output Nodes Only no pending edit, as it rebuilds the table),
+    // Accept and Reject need pending edits; Auto Size, Expand To Fit, Print, Print Preview and
+    // Show Output Nodes Only a model (and Show Output Nodes Only no pending edit, as it rebuilds the table),
     // ticked while only output nodes show.
     void OnUpdateAcceptChanges(CCmdUI* pCmdUI);
     void OnUpdateSetValues(CCmdUI* pCmdUI);
