@@ -1,46 +1,13 @@
 // Sorting the grid's rows by a column, and sizing rows and columns to their cells or to the
 // client area.
 #include "controls/GridCtrl.h"
-#include "controls/GridCell.h"
 
 #include "platform/WaitCursor.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <map>
-#include <string>
-#include <tuple>
-#include <typeinfo>
 #include <utility>
-
-namespace {
-
-// The extents of plain cells measured so far in one fit, by what a plain cell's extent depends
-// on: its text, font object, format, margin, image and whether it is fixed. Measuring a text
-// shapes it, which costs a microsecond or two a cell; a table repeats most of its texts.
-class CellExtentMemo
-{
-public:
-    CSize Extent(CGridCellBase& cell, CDC* dc)
-    {
-        if (typeid(cell) != typeid(CGridCell)) return cell.GetCellExtent(dc);
-        const char* text = cell.GetText();
-        Key key{text ? text : "", cell.GetFontObject(), cell.GetFormat(), cell.GetMargin(), cell.GetImage(),
-                cell.IsFixed() != 0};
-        const auto found = extents_.find(key);
-        if (found != extents_.end()) return found->second;
-        const CSize size = cell.GetCellExtent(dc);
-        extents_.emplace(std::move(key), size);
-        return size;
-    }
-
-private:
-    using Key = std::tuple<std::string, const CFont*, UINT, int, int, bool>;
-    std::map<Key, CSize> extents_;
-};
-
-}  // namespace
 
 void CGridCtrl::SortByColumn(int col, BOOL ascending)
 {
@@ -161,7 +128,6 @@ void CGridCtrl::FitAllToText()
     if (VirtualMode) SendCacheHint(CellRange(first, 0, last, colCount_ - 1));
     std::vector<int> heights;
     for (int row = first; row <= last; ++row) heights.push_back(RowHeight(row) > 0 ? 1 : 0);
-    CellExtentMemo extents;
     for (int col = 0; col < colCount_; ++col) {
         if (ColumnWidth(col) == 0) continue;
         int width = 0;
@@ -170,7 +136,7 @@ void CGridCtrl::FitAllToText()
             if (height == 0) continue;
             CGridCellBase* cell = CellAt(row, col);
             if (!cell) continue;
-            const CSize size = extents.Extent(*cell, &dc);
+            const CSize size = cell->GetCellExtent(&dc);
             width = std::max(width, int(size.cx));
             height = std::max(height, int(size.cy));
         }
