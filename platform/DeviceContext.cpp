@@ -340,6 +340,11 @@ CDC::CDC(WindowSurface* surface, const QRegion* clip)
     }
 }
 
+BOOL CDC::CanDraw() const
+{
+    return !ownPainter_ || ownPainter_->isActive() ? TRUE : FALSE;
+}
+
 CDC::~CDC()
 {
     if (surface_ && --surface_->painterUsers <= 0) {
