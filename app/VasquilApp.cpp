@@ -25,6 +25,7 @@ CVasquilApp::CVasquilApp(const CRuntimeClass* viewClass) : viewClass_(viewClass)
     // The document takes New from the menu; this one makes the empty document at start-up.
     MapCommand(ID_FILE_NEW, &CWinApp::OnFileNew);
     MapCommand(ID_FILE_OPEN, &CWinApp::OnFileOpen);
+    MapCommand(ID_FILE_PRINT_SETUP, &CWinApp::OnFilePrintSetup);
 }
 
 CVasquilApp::~CVasquilApp() = default;

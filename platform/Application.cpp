@@ -13,6 +13,7 @@
 #include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QMenu>
+#include <QPrinter>
 #include <QSettings>
 
 #include <clocale>
@@ -142,6 +143,7 @@ int CWinApp::Run(int argc, char** argv)
     CloseAllDocuments(TRUE);
     if (m_pMainWnd) m_pMainWnd->DestroyWindow();
     template_.reset();
+    printer_.reset();  // before the Qt application it needs
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return code;
 }

@@ -13,6 +13,7 @@
 class CDocument;
 class CSingleDocTemplate;
 class CWnd;
+class QPrinter;
 class QSettings;
 
 class CCommandLineInfo
@@ -77,6 +78,11 @@ public:
     void OnFileOpen();  // the open dialog with the template's filter, then OpenDocumentFile
     void OnAppExit();   // WM_CLOSE to the main window
     void OnOpenRecentFile(UINT id);
+    // Print Setup: the page setup dialog over the session's printer; the paper and
+    // orientation chosen hold for later prints. Cancel changes nothing.
+    void OnFilePrintSetup();
+    // The session's printer, made at the first call (a Qt application must exist).
+    QPrinter* GetPrinter();
     // Shows the recent files in place of the ID_FILE_MRU_FILE1 item ("Recent File", greyed,
     // when the list is empty).
     void OnUpdateRecentFileMenu(CCmdUI* pCmdUI);
@@ -90,6 +96,7 @@ private:
     void RunIdle();
 
     std::unique_ptr<CSingleDocTemplate> template_;
+    std::unique_ptr<QPrinter> printer_;
     std::string registryKey_;
     std::vector<std::filesystem::path> recentFiles_;
     UINT maxRecentFiles_ = 0;

@@ -18,6 +18,7 @@
 // screen when control returns to the event loop.
 #pragma once
 
+#include "platform/TextWidths.h"
 #include "platform/WinTypes.h"
 
 #include <QFont>
@@ -230,6 +231,7 @@ struct CFont::Resolved
     double scale;
     QFont font;
     QFontMetrics metrics;
+    mutable AsciiTextWidths widths;  // the metrics' widths of short texts, measured faster
 };
 
 class CDC
@@ -290,6 +292,9 @@ public:
     int GetClipBox(CRect* rect) const;
     // TRUE for a context over a printer.
     BOOL IsPrinting() const { return printing_ ? TRUE : FALSE; }
+    // FALSE when the context's device refused to be drawn on (a printer that could not be
+    // opened); drawing then changes nothing.
+    BOOL CanDraw() const;
 
     // Lines and shapes (logical units).
     CPoint MoveTo(int x, int y);
