@@ -1,6 +1,6 @@
 // Starts vasquil on the sample river as a user would and prints its node table: the table, the
-// print preview window with its pages, the same preview on landscape paper, saving the screen
-// at every stop. Run it on a display (a virtual one under xvfb-run) to see what a user sees.
+// print preview window with its pages, the same preview on landscape paper, the Print Setup
+// and the print dialogs (each cancelled), saving the screen at every stop. Run it on a display (a virtual one under xvfb-run) to see what a user sees.
 //
 //   print_tour EXAMPLES_FOLDER OUTPUT_FOLDER
 //
@@ -16,6 +16,9 @@
 #include "views/VasquilView.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 
@@ -104,6 +107,26 @@ int main(int argc, char** argv)
         },
         [] {
             Check(PreviewPages() == nullptr, "the preview window closed");
+            AfxGetMainWnd()->PostMessage(WM_COMMAND, ID_FILE_PRINT_SETUP, 0);
+        },
+        [] {
+            auto* setup = qobject_cast<QPageSetupDialog*>(QApplication::activeModalWidget());
+            Check(setup != nullptr, "Print Setup shows its dialog");
+            Shot("print-setup");
+            if (setup) setup->reject();
+        },
+        [] {
+            Check(QApplication::activeModalWidget() == nullptr, "Print Setup closed");
+            AfxGetMainWnd()->PostMessage(WM_COMMAND, ID_FILE_PRINT, 0);
+        },
+        [] {
+            auto* print = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+            Check(print != nullptr, "Print shows the print dialog");
+            Shot("print-dialog");
+            if (print) print->reject();
+        },
+        [] {
+            Check(QApplication::activeModalWidget() == nullptr, "the print dialog closed");
             AfxGetMainWnd()->PostMessage(WM_CLOSE);
         },
     };
