@@ -260,7 +260,7 @@ const CFont::Resolved& CFont::Resolve(int dpiY, int mapMode, double scale) const
         if (mapMode == MM_TWIPS) device = device * dpiY / TwipsPerInch;
         return int(std::lround(device * scale));
     });
-    resolved_ = std::make_unique<Resolved>(Resolved{m_logFont, dpiY, mapMode, scale, font, QFontMetrics(font)});
+    resolved_ = std::make_unique<Resolved>(Resolved{m_logFont, dpiY, mapMode, scale, font, QFontMetrics(font), AsciiTextWidths(font)});
     return *resolved_;
 }
 
@@ -1117,9 +1117,11 @@ int CDC::DrawText(const std::string& text, CRect* rect, UINT format)
 
 CSize CDC::GetTextExtent(const std::string& text) const
 {
-    const QFontMetrics& fm = CurrentFont().metrics;
-    return CSize(ToLogicalLength(fm.horizontalAdvance(Cp1252ToQString(text)), false),
-                 ToLogicalLength(fm.height(), true));
+    const CFont::Resolved& resolved = CurrentFont();
+    const QFontMetrics& fm = resolved.metrics;
+    int width = resolved.widths.Width(text);
+    if (width < 0) width = fm.horizontalAdvance(Cp1252ToQString(text));
+    return CSize(ToLogicalLength(width, false), ToLogicalLength(fm.height(), true));
 }
 
 BOOL CDC::GetTextMetrics(TEXTMETRIC* metrics) const

@@ -235,9 +235,13 @@ void CNodeTableView::BuildGrid()
     Grid.CompareFunc = &CGridCtrl::CompareCellNumbers;
     Grid.Modified = FALSE;
     // Each column first as wide as its title and values, then the columns share the width
-    // left over (or given up), so titles are whole whenever the view is wide enough.
+    // left over. They give up none: a stretch narrower than the texts would take the same
+    // pixels from every column and cut the short numbers ("121....") with no bar to scroll to
+    // them; the horizontal bar shows instead (Expand To Fit still shares the width out).
     Grid.FitAllToText();
-    Grid.StretchColumnsToWidth();
+    CRect client;
+    Grid.GetClientRect(&client);
+    if (Grid.TotalWidth() < client.Width()) Grid.StretchColumnsToWidth();
     state.RefreshFlag = 0;
     Grid.ShowWindow(SW_SHOW);
 }
