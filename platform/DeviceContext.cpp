@@ -685,6 +685,21 @@ void CDC::ApplyBrush(QPainter& painter) const
 void CDC::DrawThinLine(QPoint from, QPoint to, bool includeLast)
 {
     const QColor color = ToQColor(pen_->m_color);
+    if (printing_) {
+        // On paper the thinnest line the device draws, and one screen pixel in a preview that
+        // shows the page smaller (a printer's single pixel would vanish there). Which pixels a
+        // line ends on does not show at a printer's resolution.
+        QPainter& painter = Prepare(true);
+        QPen pen(color, 0);
+        pen.setCosmetic(true);
+        painter.setPen(pen);
+        if (from == to) {
+            if (includeLast) painter.drawPoint(from);
+        } else {
+            painter.drawLine(from, to);
+        }
+        return;
+    }
     if (from.y() == to.y() || from.x() == to.x()) {
         // Straight runs are filled spans: the common case of grid lines and frames.
         QPoint end = to;
