@@ -7,11 +7,14 @@
 #include "engine/EngineData.h"
 #include "engine/FiniteElements.h"
 #include "engine/FiniteResults.h"
+#include "engine/SeriesLookup.h"
 #include "engine/TimeStepping.h"
 #include "platform/Application.h"
 #include "resources/ResourceIds.h"
 
 #include <QCoreApplication>
+
+#include <cstdio>
 
 namespace {
 
@@ -49,6 +52,24 @@ constexpr const char* NotFiniteText = "%s of node %d is %g, not a finite number"
 constexpr const char* NothingShownText = "; nothing of this step was shown or written";
 // An output that could not be written, when its writer gave no account of its own.
 constexpr const char* NotWrittenText = "cannot write the %s '%s'";
+// The dialog's line of the series a run went past the end of: the one series' account, or the
+// first ones named and the rest counted.
+constexpr std::size_t SeriesEndsNamed = 2;
+constexpr const char* SeveralSeriesEndsText = "The run went past the end of %zu series, whose last values are held: %s.";
+constexpr const char* MoreSeriesText = ", and %zu more";
+
+std::string SeriesEndsText(const std::vector<ExtrapolatedSeries>& record)
+{
+    if (record.empty()) return {};
+    if (record.size() == 1) return DescribeExtrapolation(record.front());
+    std::string named;
+    for (std::size_t k = 0; k < record.size() && k < SeriesEndsNamed; ++k) {
+        if (k > 0) named += ", ";
+        named += DescribeSeries(record[k].Series) + " (" + DescribeSeriesEnd(record[k]) + ")";
+    }
+    if (record.size() > SeriesEndsNamed) named += FormatText(MoreSeriesText, record.size() - SeriesEndsNamed);
+    return FormatText(SeveralSeriesEndsText, record.size(), named.c_str());
+}
 
 static_assert(MinimumTimeStep == 1e-3 && MinimumTolerance == 1e-14, "the refusal texts name these limits");
 
@@ -117,6 +138,7 @@ void CRunDialog::StopAndWait()
 
 void CRunDialog::ShowRunState()
 {
+    if (CWnd* line = GetDlgItem(IDC_RUN_SERIES_ENDS)) line->SetWindowText(SeriesEndsLine);
     if (!Running) return;
     SetRunButton("Stop", TRUE);
     SetInputsReadOnly(TRUE);
@@ -196,6 +218,10 @@ void CRunDialog::StartRun()
 {
     HandledSteps = 0;
     Failure.clear();
+    ResetExtrapolatedSeries();
+    NotedSeriesEnds = 0;
+    SeriesEndsLine.clear();
+    if (CWnd* line = GetDlgItem(IDC_RUN_SERIES_ENDS)) line->SetWindowText(SeriesEndsLine);
     Continue.store(1, std::memory_order_release);
     Running.store(1, std::memory_order_release);
     SetRunButton("Stop", TRUE);
@@ -226,6 +252,7 @@ LRESULT CRunDialog::OnStepDone(WPARAM, LPARAM)
     ++HandledSteps;
     // The engine's model has moved on from what its file holds, whether or not the step is shown.
     Document->SetModifiedFlag();
+    NoteSeriesEnds();
     if (const std::string why = NonFiniteModelValue(); !why.empty()) {
         // The step's values stay out of the display and of every output.
         NoteRunFailure(StoppedHere(why + NothingShownText));
@@ -246,6 +273,17 @@ LRESULT CRunDialog::OnStepDone(WPARAM, LPARAM)
     ReleaseStepWorker();
     Document->RunActive = going;
     return 0;
+}
+
+void CRunDialog::NoteSeriesEnds()
+{
+    const std::vector<ExtrapolatedSeries>& record = ExtrapolatedSeriesOfRun();
+    if (NotedSeriesEnds >= record.size()) return;
+    for (; NotedSeriesEnds < record.size(); ++NotedSeriesEnds)
+        std::printf("%s\n", ExtrapolationWarning(record[NotedSeriesEnds]).c_str());
+    std::fflush(stdout);
+    SeriesEndsLine = SeriesEndsText(record);
+    if (CWnd* line = GetDlgItem(IDC_RUN_SERIES_ENDS)) line->SetWindowText(SeriesEndsLine);
 }
 
 void CRunDialog::NoteRunFailure(const std::string& text)
@@ -280,6 +318,8 @@ LRESULT CRunDialog::OnRunEndedMessage(WPARAM, LPARAM)
 void CRunDialog::EndRun()
 {
     Worker.Join();
+    // Steps the handler did not see (retried, failed or abandoned) may have gone past an end too.
+    NoteSeriesEnds();
     Running.store(0, std::memory_order_release);
     SetRunButton("Run", TRUE);
     Continue.store(0, std::memory_order_release);

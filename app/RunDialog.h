@@ -24,6 +24,10 @@
 class CVasquilDoc;
 class ResultsWriter;
 
+// Significant digits of the hours a run dialog shows (0.01666667 for a minute): enough to
+// read a time, few enough to be read whole. A field left as shown gives back its exact value.
+constexpr int HoursDigits = 7;
+
 // Posted by the worker after each step it hands over (both parameters 0).
 constexpr UINT WM_STEP_DONE = WM_USER + 5;
 // Posted by the worker when its loop is over.
@@ -87,7 +91,8 @@ public:
     // processed meanwhile); nothing happens without a run.
     void StopAndWait();
     // The button and the inputs as the run flags say: while running "Stop" and read-only, and
-    // "Stopping..." disabled once stopped. The menu command calls it after filling the window.
+    // "Stopping..." disabled once stopped; the line naming the series the last run went past
+    // the end of. The menu command calls it after filling the window.
     void ShowRunState();
     // The members from the model state, after it has pulled the engine's run settings.
     virtual void LoadFromModel() = 0;
@@ -144,7 +149,8 @@ protected:
     bool HoldOutputs();
     void ReleaseOutputs();
     // The common tail of Run: the flags, "Stop", the inputs read-only, the document's run
-    // flag, the worker started.
+    // flag, the engine's record of series ends and the dialog's line about them emptied, the
+    // worker started.
     void StartRun();
     // The first reason a run ends early (a failed output, a value that is no finite number);
     // the run stops as Stop stops it, and the end of run shows the reason.
@@ -162,14 +168,19 @@ protected:
 
     RunWorker Worker{Continue};
     int HandledSteps = 0;  // in this run
+    std::size_t NotedSeriesEnds = 0;  // series of the engine's record already told of in this run
+    std::string SeriesEndsLine;       // the dialog's line naming them, kept for a window shown again
     std::string Failure;   // why the run ends early; empty while it goes on normally
 
 private:
-    // WM_STEP_DONE: the document marked modified; a step whose values are all finite is shown (display model, dialog, the
-    // views told to repaint), written, and the views painted; then the test hook, the
-    // continue flag read, the worker released and the document's run flag set to what was
-    // read.
+    // WM_STEP_DONE: the document marked modified; the series the step went past the end of told
+    // of; a step whose values are all finite is shown (display model, dialog, the views told to
+    // repaint), written, and the views painted; then the test hook, the continue flag read, the
+    // worker released and the document's run flag set to what was read.
     LRESULT OnStepDone(WPARAM, LPARAM);
+    // The series that the run went past the end of since the last call: the warning of each on
+    // standard output, and the dialog's line naming every one of the run.
+    void NoteSeriesEnds();
     LRESULT OnRunEndedMessage(WPARAM, LPARAM);
     // The end of run: the thread joined, the flags, the button and the inputs, the dialog's
     // own part, then the reason it ended early, if any.

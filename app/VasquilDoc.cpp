@@ -34,6 +34,8 @@
 #include <QString>
 #include <sqlite3.h>
 
+#include <cerrno>
+#include <cstring>
 #include <initializer_list>
 
 using VQXDisplayLib::VQXDisplayModel;
@@ -42,7 +44,12 @@ using VQXDisplayLib::VQXDisplayNode;
 namespace {
 
 // The document's messages.
+// Only for a file another run holds (its output lock): every other failure gives the
+// system's reason with the path, as CannotOpenText and CannotSaveText do.
 constexpr const char* FileInUseText = "File is currently open in another program. Close file and try again.";
+// With the path and the system's reason ("No such file or directory").
+constexpr const char* CannotOpenText = "Could not open %s: %s.";
+constexpr const char* CannotSaveText = "Could not save %s: %s.";
 constexpr const char* FileTypeChangedText =
     "The current file type is not the same as the file that was opened.\n"
     "Do you want to save the file using the current file type?";
@@ -60,7 +67,7 @@ struct SaveFailure
     const char* text;
 };
 constexpr SaveFailure SaveFailures[] = {
-    {WriteNoStream, FileInUseText},
+    {WriteNoStream, "The model file could not be created. The file was not saved."},
     {WriteNotFinite, "The model holds a value that is not a finite number. The file was not saved."},
     {WriteIncomplete, "The model lacks data its file needs (a cross section or a series). The file was not saved."},
     {WriteFailed, "The model file could not be written. The file was not saved."},
@@ -81,6 +88,11 @@ constexpr const char* SaveDuringRunText = "A run is in progress. Stop it before 
 // Before what went wrong when the output options were applied ("cannot write the ...").
 constexpr const char* OutputsNotReadyText = "The outputs were not all initialized: %s.";
 constexpr const char* DatabaseNotCreatedText = "the results database '%s' could not be created: %s";
+// What "Initialize Output" created, as Output Options shows it.
+constexpr const char* OutputsCreatedText = "Created %s.";
+constexpr const char* CreatedOutputText = "the %s '%s'";
+constexpr const char* StateFolderText = "Model-state files will be written into '%s'.";
+constexpr const char* NoOutputText = "No output is switched on: nothing was created.";
 
 // Water-quality files and the solution database.
 constexpr const char* WQFileInUseText =
@@ -106,7 +118,7 @@ constexpr WQFileFilter WQSaveFilters[] = {
 constexpr const char* SavedWQWhat = "water-quality file";
 // Why a water-quality save failed, by the writer's result; whatever stood there is as it was.
 constexpr SaveFailure WQSaveFailures[] = {
-    {WriteNoStream, WQFileInUseText},
+    {WriteNoStream, "The water-quality file could not be created. The file was not saved."},
     {WriteNotFinite, "The water-quality data hold a value that is not a finite number. The file was not saved."},
     {WriteFailed, "The water-quality file could not be written. The file was not saved."},
     {WriteCloseFailed, "The water-quality file could not be written. The file was not saved."},
@@ -162,6 +174,45 @@ void Append(std::vector<std::string>& names, const char* const (&more)[N])
 std::string FileName(const std::filesystem::path& path)
 {
     return QStringToCp1252(QString::fromStdString(path.filename().string()));
+}
+
+std::string ShownPath(const std::filesystem::path& path)
+{
+    return QStringToCp1252(QString::fromStdString(path.string()));
+}
+
+// The message of a file at path that could not be opened for reading with the system's
+// error number error: inUseText while another run holds the file, else its path and reason.
+std::string OpenFailureText(const std::filesystem::path& path, int error, const char* inUseText)
+{
+    if (OutputIsHeld(path, false)) return inUseText;
+    return FormatText(CannotOpenText, ShownPath(path).c_str(), std::strerror(error));
+}
+
+// The message of a save at path that failed with code: the path and the system's reason when
+// the system refused it, else the failure's own sentence.
+template <std::size_t N>
+std::string SaveFailureMessage(const std::filesystem::path& path, const SaveFailure (&failures)[N], int code)
+{
+    if (const int error = LastWriteError(); error != 0)
+        return FormatText(CannotSaveText, ShownPath(path).c_str(), std::strerror(error));
+    return SaveFailureText(failures, code);
+}
+
+// Why a file cannot be saved at path before anything is written: inUseText while another run
+// holds it, the reason of a target that is no regular file or cannot be examined; empty when
+// the save may go on.
+std::string SaveRefusal(const std::filesystem::path& path, const char* what, const char* inUseText)
+{
+    if (OutputIsHeld(path, false)) return inUseText;
+    std::string reason;
+    const int code = CheckOutputTarget(path, what, &reason);
+    if (code == TargetOk) return {};
+    int error = 0;
+    DescribeFileAt(path, &error);
+    if (code == TargetCannotExamine && error != 0)
+        return FormatText(CannotSaveText, ShownPath(path).c_str(), std::strerror(error));
+    return FormatText(SaveRefusedText, reason.c_str());
 }
 
 }  // namespace
@@ -240,10 +291,12 @@ BOOL CVasquilDoc::OnOpenDocument(const std::filesystem::path& path)
     HeldModel previous;
     HoldModel(&previous);
     const int code = LoadModelFile(path);
+    const int error = errno;
     if (code != ReadOk) {
         const std::string reason = ModelReaderRefusal();
         RestoreHeldModel(&previous);
-        AfxMessageBox(code == ReadNoStream ? std::string(FileInUseText) : FormatText(RefusedModelText, FileName(path).c_str(), reason.c_str()));
+        AfxMessageBox(code == ReadNoStream ? OpenFailureText(path, error, FileInUseText)
+                                           : FormatText(RefusedModelText, FileName(path).c_str(), reason.c_str()));
         return FALSE;
     }
     ReleaseHeldModel(&previous);
@@ -302,14 +355,13 @@ BOOL CVasquilDoc::OnSaveDocument(const std::filesystem::path& path)
         AfxMessageBox(SaveDuringRunText);
         return FALSE;
     }
-    std::string reason;
-    if (CheckOutputTarget(path, SavedFileWhat, &reason) != TargetOk) {
-        AfxMessageBox(FormatText(SaveRefusedText, reason.c_str()));
+    if (const std::string refusal = SaveRefusal(path, SavedFileWhat, FileInUseText); !refusal.empty()) {
+        AfxMessageBox(refusal);
         return FALSE;
     }
     const int code = SaveModelFile(path);
     if (code == WriteOk) return TRUE;
-    AfxMessageBox(SaveFailureText(SaveFailures, code));
+    AfxMessageBox(SaveFailureMessage(path, SaveFailures, code));
     return FALSE;
 }
 
@@ -478,13 +530,18 @@ void CVasquilDoc::OnSimulationSteady()
 void CVasquilDoc::OnSimulationOutputOptions()
 {
     if (!Results || IsRunning()) return;
-    ResultsWriter& r = *Results;
     COutputOptionsDlg dialog(AfxGetMainWnd());
-    dialog.TakeChoices(r);
+    dialog.TakeChoices(*Results);
     dialog.WaterQuality = WaterQualityLoaded;
     dialog.InitialFolder = GetPathName().parent_path();
     dialog.ModelPath = GetPathName();
-    if (dialog.DoModal() != IDOK) return;
+    dialog.InitializeOutputs = [this](const COutputOptionsDlg& d) { return InitializeOutputs(d); };
+    dialog.DoModal();
+}
+
+std::string CVasquilDoc::InitializeOutputs(const COutputOptionsDlg& dialog)
+{
+    ResultsWriter& r = *Results;
     dialog.GiveChoices(r);
 
     std::string failure;
@@ -518,7 +575,33 @@ void CVasquilDoc::OnSimulationOutputOptions()
         s.interval = ResultsWriter::OutputIntervalHours(s.choice);
     }
     OutputOptionsChanged = 1;
-    if (!failure.empty()) AfxMessageBox(FormatText(OutputsNotReadyText, failure.c_str()));
+    if (!failure.empty()) {
+        const std::string text = FormatText(OutputsNotReadyText, failure.c_str());
+        AfxMessageBox(text);
+        return text;
+    }
+
+    // The files made afresh, in the order of the dialog.
+    struct Created {
+        int on;
+        const char* what;
+        const std::string& path;
+    };
+    const Created outputs[] = {
+        {r.SeriesEnabled, "time-series file", r.SeriesPath},   {r.SnapshotEnabled, "snapshot file", r.SnapshotPath},
+        {r.PeakEnabled, "peak file", r.PeakPath},              {r.IceFrontEnabled, "ice-front file", r.IceFrontPath},
+        {r.DatabaseEnabled, "results database", r.DatabasePath},
+    };
+    std::vector<std::string> made;
+    for (const Created& c : outputs)
+        if (c.on == 1) made.push_back(FormatText(CreatedOutputText, c.what, c.path.c_str()));
+    std::string report;
+    for (std::size_t k = 0; k < made.size(); ++k)
+        report += (k == 0 ? "" : k + 1 == made.size() ? " and " : ", ") + made[k];
+    if (!report.empty()) report = FormatText(OutputsCreatedText, report.c_str());
+    if (r.StateFileEnabled == 1)
+        report += (report.empty() ? "" : " ") + FormatText(StateFolderText, r.StateFolder.c_str());
+    return report.empty() ? NoOutputText : report;
 }
 
 void CVasquilDoc::OnFileTypeOptions()
@@ -698,11 +781,13 @@ void CVasquilDoc::OnWaterQualityOpenData()
     if (dialog.DoModal() != IDOK) return;
     const std::filesystem::path path = dialog.GetPathName();
     const int code = LoadWQFile(path);
+    const int error = errno;
     if (code != WQReadOk) {
         // The engine holds no water-quality data after a failed load: neither does the document.
         const std::string reason = WQReaderRefusal();
         ForgetWaterQuality();
-        AfxMessageBox(code == WQReadNoStream ? std::string(WQFileInUseText) : FormatText(WQNotLoadedText, reason.c_str()));
+        AfxMessageBox(code == WQReadNoStream ? OpenFailureText(path, error, WQFileInUseText)
+                                             : FormatText(WQNotLoadedText, reason.c_str()));
         return;
     }
     WaterQualityLoaded = 1;
@@ -750,13 +835,12 @@ void CVasquilDoc::OnWaterQualitySaveData()
     dialog.m_title = WQSaveTitle;
     if (dialog.DoModal() != IDOK) return;
     const std::filesystem::path path = dialog.GetPathName();
-    std::string reason;
-    if (CheckOutputTarget(path, SavedWQWhat, &reason) != TargetOk) {
-        AfxMessageBox(FormatText(SaveRefusedText, reason.c_str()));
+    if (const std::string refusal = SaveRefusal(path, SavedWQWhat, WQFileInUseText); !refusal.empty()) {
+        AfxMessageBox(refusal);
         return;
     }
     if (const int code = SaveWQFile(path); code != WriteOk) {
-        AfxMessageBox(SaveFailureText(WQSaveFailures, code));
+        AfxMessageBox(SaveFailureMessage(path, WQSaveFailures, code));
         return;
     }
     WaterQualityPath = path;

@@ -209,8 +209,9 @@ CSize CGridCellBase::GetTextExtent(const char* text, CDC* pDC)
         own = std::make_unique<CClientDC>(grid);
         pDC = own.get();
     }
-    const int saved = pDC->SaveDC();
-    if (CFont* font = GetFontObject()) pDC->SelectObject(font);
+    // Only the font changes: selected for the measurement and back after it.
+    CFont* previousFont = nullptr;
+    if (CFont* font = GetFontObject()) previousFont = pDC->SelectObject(font);
     CSize size;
     const UINT format = GetFormat();
     const std::string all(text);
@@ -227,7 +228,7 @@ CSize CGridCellBase::GetTextExtent(const char* text, CDC* pDC)
     } else {
         size = pDC->GetTextExtent(all);
     }
-    pDC->RestoreDC(saved);
+    if (previousFont) pDC->SelectObject(previousFont);
     const int margin = GetMargin();
     size.cx += 2 * margin;
     size.cy += 2 * margin;

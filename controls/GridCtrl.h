@@ -62,6 +62,9 @@ constexpr int MouseModeDragging = 12;
 // The timer that scrolls while a selection is dragged out of the window.
 constexpr UINT_PTR AutoScrollTimerId = 513;
 
+// The resolution of drag pictures: the screen's 96 dots per inch.
+constexpr int DragImageDotsPerMeter = 3780;
+
 // ScrollBarsShown bits.
 constexpr int ShownHorizontal = 1;
 constexpr int ShownVertical = 2;
@@ -291,6 +294,12 @@ public:
     virtual void DragLeave();
     // Pastes the text at the highlighted cell (PasteText, the pasted cells not selected).
     virtual BOOL Drop(COleDataObject* data, DROPEFFECT effect, CPoint point);
+    // A picture of the focus cell for a drag: an image list of one masked image of the cell's
+    // size (returned in size), the cell drawn on the ordinary default cell's back colour, which
+    // is the mask (what the cell leaves unpainted shows through). Null when there is no focus
+    // cell shown or no image list. The grid's own drags show none; a caller gives it to
+    // COleDataSource::SetDragImage.
+    virtual std::unique_ptr<CImageList> MakeDragImage(CPoint* size);
 
     // ----- Focus, selection and notification.
     // Returns the previous focus cell. Rows and columns in the fixed part become the first

@@ -1,6 +1,11 @@
 // Dragging the grid's selected cells out as text, and text dropped on a cell.
 #include "controls/GridCtrl.h"
 
+#include "platform/DeviceContext.h"
+#include "platform/ImageList.h"
+
+#include <QImage>
+
 void CGridCtrl::BeginDrag()
 {
     if (!DragAndDrop) return;
@@ -64,4 +69,28 @@ BOOL CGridCtrl::Drop(COleDataObject* data, DROPEFFECT, CPoint)
     if (!IsValid(dropCell_) || (CellState(dropCell_.row, dropCell_.col) & CellStateReadOnly)) return FALSE;
     DragLeave();
     return PasteText(dropCell_.row, dropCell_.col, data, FALSE);
+}
+
+std::unique_ptr<CImageList> CGridCtrl::MakeDragImage(CPoint* size)
+{
+    CRect rect;
+    if (!GetCellRect(focusCell_.row, focusCell_.col, &rect)) return nullptr;
+    const int width = rect.Width() + 1;
+    const int height = rect.Height() + 1;
+    if (size) *size = CPoint(width, height);
+    auto list = std::make_unique<CImageList>();
+    if (!list->Create(width, height, ILC_MASK, 1, 1)) return nullptr;
+    // What the cell leaves unpainted takes the mask colour, so it shows through.
+    const COLORREF mask = defaultCell_.GetBackColor();
+    QImage picture(width, height, QImage::Format_RGB32);
+    picture.setDotsPerMeterX(DragImageDotsPerMeter);
+    picture.setDotsPerMeterY(DragImageDotsPerMeter);
+    picture.fill(QColor(GetRValue(mask), GetGValue(mask), GetBValue(mask)));
+    {
+        CDC dc(&picture);
+        if (CGridCellBase* cell = CellAt(focusCell_.row, focusCell_.col))
+            cell->Draw(&dc, focusCell_.row, focusCell_.col, CRect(0, 0, width - 1, height - 1), FALSE);
+    }
+    if (list->Add(picture, mask) < 0) return nullptr;
+    return list;
 }

@@ -27,11 +27,13 @@ UINT CGridCtrl::OnGetDlgCode()
 
 void CGridCtrl::OnSysKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
 {
+    if (titleTip_.TakeInput(WM_SYSKEYDOWN)) return;
     CWnd::OnSysKeyDown(nChar, nRepCnt, nFlags);
 }
 
 void CGridCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
 {
+    if (titleTip_.TakeInput(WM_KEYDOWN)) return;
     if (!IsValid(focusCell_)) {
         CWnd::OnKeyDown(nChar, nRepCnt, nFlags);
         return;

@@ -75,6 +75,7 @@ void CGridCtrl::ReleaseOwnCapture()
 
 void CGridCtrl::OnLButtonDown(UINT nFlags, CPoint point)
 {
+    if (titleTip_.TakeInput(WM_LBUTTONDOWN, point)) return;
     SetFocus();
     quietPress_ = false;
     pressPoint_ = point;
@@ -214,6 +215,7 @@ void CGridCtrl::ClickInFixedColumn(const CCellID& cell)
 
 void CGridCtrl::OnMouseMove(UINT nFlags, CPoint point)
 {
+    if (titleTip_.TakeInput(WM_MOUSEMOVE, point)) return;
     CRect client;
     GetClientRect(&client);
     if (MouseMode != MouseModeDragging && !client.PtInRect(point)) return;
@@ -262,7 +264,15 @@ void CGridCtrl::OnMouseMove(UINT nFlags, CPoint point)
         }
         if (MouseMode == MouseModeIdle && !(VirtualMode && !TitleTips)) {
             const CCellID cell = CellFromPoint(point, TRUE);
-            if (CGridCellBase* over = CellAt(cell.row, cell.col)) over->OnMouseOver();
+            if (CGridCellBase* over = CellAt(cell.row, cell.col)) {
+                over->OnMouseOver();
+                const char* tip = over->GetTipText();
+                CRect textRect;
+                CRect cellRect;
+                if (TitleTips && tip && *tip && !over->IsEditing() && GetCellRect(cell.row, cell.col, &textRect) &&
+                    over->GetTipTextRect(&textRect) && GetCellRect(cell.row, cell.col, &cellRect))
+                    titleTip_.Show(tip, &cellRect, over->GetFont(), TipTextColor, TipBackColor, textRect);
+            }
         }
     }
     (void)nFlags;
@@ -323,6 +333,7 @@ void CGridCtrl::OnLButtonUp(UINT nFlags, CPoint point)
 
 void CGridCtrl::OnLButtonDblClk(UINT nFlags, CPoint point)
 {
+    if (titleTip_.TakeInput(WM_LBUTTONDBLCLK, point)) return;
     const CCellID cell = CellFromPoint(point, TRUE);
     if (!IsValid(cell)) {
         CWnd::OnLButtonDblClk(nFlags, point);
@@ -367,6 +378,7 @@ void CGridCtrl::OnLButtonDblClk(UINT nFlags, CPoint point)
 
 void CGridCtrl::OnRButtonDown(UINT nFlags, CPoint point)
 {
+    if (titleTip_.TakeInput(WM_RBUTTONDOWN, point)) return;
     CWnd::OnRButtonDown(nFlags, point);
     const CCellID cell = CellFromPoint(point, TRUE);
     FinishEditing();

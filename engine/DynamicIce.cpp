@@ -12,6 +12,7 @@
 #include "engine/FiniteElements.h"
 #include "engine/Hydraulics.h"
 #include "engine/Hydrodynamics.h"
+#include "engine/SeriesLookup.h"
 
 namespace {
 
@@ -46,8 +47,9 @@ double EnteringIceArea(const BoundaryElementRecord* b, double width)
     for (int column : {0, 6, 8})
         if (static_cast<int>(h->Columns[column].size()) < h->RowCount) return 0.0;
     const double t = g_ModelControl.ModelTime;
-    const double thickness = InterpolateTable(h->Columns[0].data(), h->Columns[8].data(), t, h->RowCount);
-    const double concentration = InterpolateTable(h->Columns[0].data(), h->Columns[6].data(), t, h->RowCount);
+    const SeriesName series = NameHydrograph(h);
+    const double thickness = SeriesValueAt(series, h->Columns[0].data(), h->Columns[8].data(), t, h->RowCount);
+    const double concentration = SeriesValueAt(series, h->Columns[0].data(), h->Columns[6].data(), t, h->RowCount);
     return thickness * concentration * width;
 }
 

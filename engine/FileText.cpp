@@ -1,10 +1,14 @@
 // Text of the engine's files: reading numbers by position, formatting them, saving safely.
 #include "engine/FileText.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <string>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include "engine/ModelFiles.h"
 #include "engine/OutputTargets.h"
@@ -23,6 +27,9 @@ constexpr WriteMessage WriteMessages[] = {
     {WriteCloseFailed, " Error closing the %s\n"},                          // file
     {WriteReplaceFailed, " Unable to replace %s with the saved %s: %s\n"},  // path, what, reason
 };
+
+// See LastWriteError.
+thread_local int t_WriteError = 0;
 
 // Order of magnitude of a decimal number that overflowed or underflowed a double: positive
 // for overflow, negative for underflow.
@@ -244,6 +251,11 @@ const char* WriteMessageFormat(int code)
     return " Error writing the file\n";
 }
 
+int LastWriteError()
+{
+    return t_WriteError;
+}
+
 int ReportWriteFailure(int code, ...)
 {
     std::va_list args;
@@ -330,9 +342,11 @@ int Emit(ModelText& t, FILE* stream, bool close)
         std::fputs(t.message, stdout);
     } else if (std::fwrite(t.text.data(), 1, t.text.size(), stream) != t.text.size() || std::fflush(stream) != 0 ||
                std::ferror(stream)) {
+        t_WriteError = errno;
         code = ReportWriteFailure(WriteFailed, t.fileKind);
     }
     if (close && !IsStandardStream(stream) && std::fclose(stream) != 0 && code == WriteOk) {
+        t_WriteError = errno;
         code = ReportWriteFailure(WriteCloseFailed, t.fileKind);
     }
     return code;
@@ -342,13 +356,22 @@ int SaveFileReplacing(const std::filesystem::path& path, int (*write)(FILE* stre
 {
     const std::string target = std::string("saved ") + what;
     std::string reason;
+    t_WriteError = 0;
     // Only a regular file is replaced: anything else at the path is left as it is.
     if (CheckOutputTarget(path, target, &reason) != TargetOk) {
-        const std::string kind = std::string("it is ") + DescribeFileAt(path);
+        const std::string kind = std::string("it is ") + DescribeFileAt(path, &t_WriteError);
         return ReportWriteFailure(WriteReplaceFailed, path.string().c_str(), what, kind.c_str());
     }
+    // A file the user may not write (a read-only file) is not replaced either, though the
+    // folder would take the rename: the open for writing asks the system, truncating nothing.
+    if (const int probe = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC); probe >= 0) {
+        ::close(probe);
+    } else if (errno != ENOENT && errno != ENOTDIR) {
+        t_WriteError = errno;
+        return ReportWriteFailure(WriteReplaceFailed, path.string().c_str(), what, std::strerror(t_WriteError));
+    }
     std::filesystem::path temporary;
-    FILE* stream = CreateTemporaryFor(path, &temporary, target, &reason);
+    FILE* stream = CreateTemporaryFor(path, &temporary, target, &reason, &t_WriteError);
     if (!stream) {
         return ReportWriteFailure(WriteNoStream);
     }
@@ -357,7 +380,7 @@ int SaveFileReplacing(const std::filesystem::path& path, int (*write)(FILE* stre
         RemoveTemporary(temporary);
         return code;
     }
-    if (ReplaceWithTemporary(temporary, path, target, &reason) != TargetOk) {
+    if (ReplaceWithTemporary(temporary, path, target, &reason, &t_WriteError) != TargetOk) {
         return ReportWriteFailure(WriteReplaceFailed, path.string().c_str(), what, reason.c_str());
     }
     return WriteOk;

@@ -87,6 +87,11 @@ enum FileWriteCode {
 const char* WriteMessageFormat(int code);
 // Prints the line of a writer's failure on standard output; returns the code.
 int ReportWriteFailure(int code, ...);
+// The system's error number (ENOSPC, EACCES, ...) of the last failure to create, write, close or
+// replace a file in Emit or SaveFileReplacing on this thread; SaveFileReplacing sets it to 0
+// first, so after a save it is 0 unless the system refused the save (a value that is not finite
+// or missing data leave it 0).
+int LastWriteError();
 
 // The text of a file (or of one of its parts) being formatted. Numbers are formatted with
 // std::to_chars, which gives the C library's "%.12g", "%.8g", "%g" and "%.4f" forms in the "C"
@@ -126,7 +131,8 @@ int Emit(ModelText& t, FILE* stream, bool close);
 // Saves a file at path with `write` (which writes a whole file to a stream and closes it):
 // the file is written beside the target under a temporary name and renamed over the target
 // only once it is complete, so a failed save leaves the previous file as it was and no
-// temporary file behind. Returns what `write` returned, WriteNoStream when the temporary
-// file cannot be created, or WriteReplaceFailed (" Unable to replace <path> with the saved
-// <what>").
+// temporary file behind. A file at path that this process may not write (a read-only file) is
+// not replaced. Returns what `write` returned, WriteNoStream when the temporary file cannot be
+// created, or WriteReplaceFailed (" Unable to replace <path> with the saved <what>"); see
+// LastWriteError for the system's reason.
 int SaveFileReplacing(const std::filesystem::path& path, int (*write)(FILE* stream), const char* what);

@@ -506,6 +506,16 @@ double InterpolateTable(SectionColumn xs, SectionColumn ys, double x, int count)
     return Read(Locate(xs, x, count), ys.First, SectionPropertyColumnCount);
 }
 
+double InterpolateTableQuietly(const double* xs, const double* ys, double x, int count, bool* beyondEnd)
+{
+    if (beyondEnd) *beyondEnd = false;
+    if (!ys) return 0.0;
+    const Bracket b = Locate(xs, x, count);
+    if (b.How != Bracket::AtOrAboveLast) return Read(b, ys);
+    if (beyondEnd) *beyondEnd = x > xs[b.Row];
+    return ys[b.Row];
+}
+
 void ComputeSectionLevelProperties(CrossSectionTable* t, int row, double x)
 {
     if (!t || row < 0 || row >= t->LevelCount) return;

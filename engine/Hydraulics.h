@@ -12,6 +12,10 @@ bool NodeHasCrossSection(const NodeRecord* node);
 double InterpolateTable(const double* xs, const double* ys, double x, int count);
 // The same for two columns of a cross-section property table.
 double InterpolateTable(SectionColumn xs, SectionColumn ys, double x, int count);
+// The value of InterpolateTable without its extrapolation message: *beyondEnd (when not null)
+// becomes true when x lies above the last key, where the last value is given, and false
+// otherwise (at the last key the last value is the table's own).
+double InterpolateTableQuietly(const double* xs, const double* ys, double x, int count, bool* beyondEnd);
 // Builds the property table of |count| levels of a cross section from its points, banks,
 // roughness and sinuosity rows: bank points, the lowest point between the banks, levels evenly
 // from it up to twice the section's height (and a last level far above), each level's widths,

@@ -13,6 +13,7 @@
 #include "engine/Hydraulics.h"
 #include "engine/Junctions.h"
 #include "engine/TimeStepping.h"
+#include "engine/SeriesLookup.h"
 
 namespace {
 
@@ -383,7 +384,8 @@ void AddKeptNaturalTerms(const HydroPointTerms& kept, ElementRecord* element, bo
 // The hydrograph value of a column at the model time.
 double HydrographAt(const BoundaryHydrograph* h, int column)
 {
-    return InterpolateTable(h->Columns[0].data(), h->Columns[column].data(), g_ModelControl.ModelTime, h->RowCount);
+    return SeriesValueAt(NameHydrograph(h), h->Columns[0].data(), h->Columns[column].data(), g_ModelControl.ModelTime,
+                         h->RowCount);
 }
 
 // Boundary cases shared by the three boundary kernels. u, up: momentum flux coefficients;
@@ -431,7 +433,7 @@ void AddBoundaryCases(BoundaryElementRecord* b, double u, double up, double GA, 
         stageCase(HydrographAt(h, 1));
     } else if (sc == 2 || dc == 2) {
         // Every code pair that stores a rating curve (stage 2 or discharge 2) applies it.
-        stageCase(InterpolateTable(h->Columns[2].data(), h->Columns[1].data(), Q, h->RowCount));
+        stageCase(SeriesValueAt(NameRatingCurve(b), h->Columns[2].data(), h->Columns[1].data(), Q, h->RowCount));
     }
 }
 

@@ -469,6 +469,16 @@ void UpdateJunctionFlowDirections()
     }
 }
 
+void InitialiseJunctionShares()
+{
+    for (JunctionRecord* j = g_Junctions; j; j = j->Next) {
+        if (!j->NodeB || !j->NodeC) continue;
+        j->BranchDischargeAB = j->NodeB->Discharge;
+        j->BranchDischargeAC = j->NodeC->Discharge;
+        j->StepShareAB = SideShareAB(j);
+    }
+}
+
 void ComputeJunctionBranchResidual(ElementRecord* element, JunctionRecord* junction)
 {
     ModelControl& mc = g_ModelControl;

@@ -13,6 +13,11 @@ void ComputeJunctionBranchAngles(JunctionRecord* junction);
 // round-off size), and the arrangement of its branches (which is through, which are sides)
 // that follows from them.
 void UpdateJunctionFlowDirections();
+// Every junction's share of branch AB in the side-branch flow from the discharges its nodes B
+// and C hold (as a step takes it from the branch discharges), for a model whose junctions have
+// not stepped yet: a state saved from a run then opens with the split it was saved with, not
+// with equal shares.
+void InitialiseJunctionShares();
 // The hydrodynamic residual of an element into ElementVector: as a branch of the junction (the
 // through branch with the node's own values, a side branch with its part of the junction node
 // and the turn loss), or, for an element that is no branch of it or does not reach its node A,

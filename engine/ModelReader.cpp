@@ -676,6 +676,7 @@ int ReadModelFile(FILE* stream)
         return refused;
     }
     ApplyAtmosphericForcing();
+    InitialiseJunctionShares();
     InitialiseModel();
     // The initialisation derives a dynamic ice cover's concentration from its area: areas that no
     // cover of the node's width holds give one that no reader takes back.

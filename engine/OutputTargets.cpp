@@ -135,13 +135,16 @@ void RemoveStaleTemporaries(const fs::path& target)
     }
 }
 
-// Flushes a file (or a folder's entries) to disk. File systems that cannot (EINVAL) pass.
+// Flushes a file (or a folder's entries) to disk. File systems that cannot (EINVAL) pass; a
+// failure leaves errno telling why.
 bool SyncToDisk(const fs::path& path, int flags)
 {
     const int fd = ::open(path.c_str(), flags | O_CLOEXEC);
     if (fd < 0) return false;
     const bool synced = ::fsync(fd) == 0 || errno == EINVAL;
+    const int error = errno;
     ::close(fd);
+    errno = error;
     return synced;
 }
 
@@ -225,18 +228,22 @@ fs::path TemporaryPathFor(const fs::path& target)
 }
 
 std::FILE* CreateTemporaryFor(const fs::path& target, fs::path* temporary, const std::string& what,
-                              std::string* message)
+                              std::string* message, int* errorNumber)
 {
+    int ignored = 0;
+    int& error = errorNumber ? *errorNumber : ignored;
+    error = 0;
     RemoveStaleTemporaries(target);
     const fs::path path = TemporaryPathFor(target);
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
-        Say(message, "cannot write the " + what + " " + Quoted(target) + ": " + std::strerror(errno));
+        error = errno;
+        Say(message, "cannot write the " + what + " " + Quoted(target) + ": " + std::strerror(error));
         return nullptr;
     }
     std::FILE* stream = ::fdopen(fd, "wb");
     if (!stream) {
-        const int error = errno;
+        error = errno;
         ::close(fd);
         RemoveTemporary(path);
         Say(message, "cannot write the " + what + " " + Quoted(target) + ": " + std::strerror(error));
@@ -247,22 +254,26 @@ std::FILE* CreateTemporaryFor(const fs::path& target, fs::path* temporary, const
 }
 
 int ReplaceWithTemporary(const fs::path& temporary, const fs::path& target, const std::string& what,
-                         std::string* message)
+                         std::string* message, int* errorNumber)
 {
+    int ignored = 0;
+    int& error = errorNumber ? *errorNumber : ignored;
+    error = 0;
     // The new content reaches the disk before it replaces the old one.
     if (!SyncToDisk(temporary, O_RDONLY)) {
-        const int error = errno;
+        error = errno;
         RemoveTemporary(temporary);
         Say(message, "cannot write the " + what + " " + Quoted(target) + ": " + std::strerror(error));
         return TargetCannotWrite;
     }
     // Whatever came to stand at the target since the run began is checked again.
     if (const int code = CheckOutputTarget(target, what, message); code != TargetOk) {
+        DescribeFileAt(target, &error);
         RemoveTemporary(temporary);
         return code;
     }
     if (::rename(temporary.c_str(), target.c_str()) != 0) {
-        const int error = errno;
+        error = errno;
         RemoveTemporary(temporary);
         Say(message, "cannot replace the " + what + " " + Quoted(target) + ": " + std::strerror(error));
         return TargetCannotWrite;

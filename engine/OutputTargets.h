@@ -73,16 +73,18 @@ std::filesystem::path TemporaryPathFor(const std::filesystem::path& target);
 // Creates the temporary file of target, new and empty, and opens it for binary writing, after
 // removing stale temporaries of target (regular files "<target>.tmp<digits>" of this process or
 // of a process that no longer runs). Returns the stream with temporary set, or null with
-// message set and nothing created.
+// message set, the system's error number in errorNumber (when given) and nothing created.
 std::FILE* CreateTemporaryFor(const std::filesystem::path& target, std::filesystem::path* temporary,
-                              const std::string& what, std::string* message);
+                              const std::string& what, std::string* message, int* errorNumber = nullptr);
 
 // Puts the complete, closed temporary file in the place of target: the temporary is flushed to
 // disk, then renamed over target when a regular file or nothing still stands there. The
 // temporary is gone afterwards whatever the outcome, and a failure leaves target as it was.
-// Returns TargetOk, or TargetNotRegular, TargetCannotExamine or TargetCannotWrite with message set.
+// Returns TargetOk, or TargetNotRegular, TargetCannotExamine or TargetCannotWrite with message set;
+// errorNumber (when given) receives the system's error number of a failed examination, flush or
+// rename, and 0 otherwise.
 int ReplaceWithTemporary(const std::filesystem::path& temporary, const std::filesystem::path& target,
-                         const std::string& what, std::string* message);
+                         const std::string& what, std::string* message, int* errorNumber = nullptr);
 
 // Removes a temporary file; a failure is ignored (the next save of its target clears it).
 void RemoveTemporary(const std::filesystem::path& temporary);

@@ -28,6 +28,7 @@
 #include "engine/Hydrodynamics.h"
 #include "engine/IceFront.h"
 #include "engine/TimeStepping.h"
+#include "engine/SeriesLookup.h"
 
 namespace {
 
@@ -77,7 +78,8 @@ double SeriesAt(const BoundaryHydrograph* h, int column)
     if (!h || h->RowCount <= 0 || column < 0 || column >= BoundaryHydrographColumns) return 0.0;
     const size_t rows = static_cast<size_t>(h->RowCount);
     if (h->Columns[0].size() < rows || h->Columns[column].size() < rows) return 0.0;
-    return InterpolateTable(h->Columns[0].data(), h->Columns[column].data(), g_ModelControl.ModelTime, h->RowCount);
+    return SeriesValueAt(NameHydrograph(h), h->Columns[0].data(), h->Columns[column].data(), g_ModelControl.ModelTime,
+                         h->RowCount);
 }
 
 // Time weights of the thermal system: T1 (current level) and T0 (previous level), s.
@@ -639,8 +641,9 @@ void ApplyAtmosphericForcing()
         if (z && z->RowCount > 0 && static_cast<int>(z->Time.size()) >= z->RowCount &&
             static_cast<int>(z->AirTemperature.size()) >= z->RowCount &&
             static_cast<int>(z->SolarRadiation.size()) >= z->RowCount) {
-            n->AirTemperature = InterpolateTable(z->Time.data(), z->AirTemperature.data(), t, z->RowCount);
-            n->SolarRadiation = InterpolateTable(z->Time.data(), z->SolarRadiation.data(), t, z->RowCount);
+            const SeriesName series = NameZoneSeries(z);
+            n->AirTemperature = SeriesValueAt(series, z->Time.data(), z->AirTemperature.data(), t, z->RowCount);
+            n->SolarRadiation = SeriesValueAt(series, z->Time.data(), z->SolarRadiation.data(), t, z->RowCount);
         } else {
             n->AirTemperature = NoZoneAirTemperature;
             n->SolarRadiation = 0;

@@ -17,6 +17,7 @@
 #include "engine/Junctions.h"
 #include "engine/TimeStepping.h"
 #include "engine/WaterQualityFile.h"
+#include "engine/SeriesLookup.h"
 
 namespace {
 
@@ -134,8 +135,9 @@ bool HasRows(const WQBoundaryHydrograph* h)
 void SeriesConcentrations(const WQBoundaryHydrograph* h, int count, double* out)
 {
     const double* times = h->Columns[0].data();
+    const SeriesName series = NameWaterQualitySeries(h);
     for (int k = 0; k < count; ++k)
-        out[k] = InterpolateTable(times, h->Columns[SeriesColumn(k)].data(), g_ModelControl.ModelTime, h->RowCount);
+        out[k] = SeriesValueAt(series, times, h->Columns[SeriesColumn(k)].data(), g_ModelControl.ModelTime, h->RowCount);
 }
 
 // The series of a lateral inflow at one of the element's nodes (the first node's when both
@@ -157,7 +159,8 @@ double InflowDischarge(const BoundaryElementRecord* element)
     if (!h || h->RowCount <= 0 || h->Columns[0].size() < static_cast<size_t>(h->RowCount) ||
         h->Columns[2].size() < static_cast<size_t>(h->RowCount))
         return element->Node()->Discharge;
-    return InterpolateTable(h->Columns[0].data(), h->Columns[2].data(), g_ModelControl.ModelTime, h->RowCount);
+    return SeriesValueAt(NameHydrograph(h), h->Columns[0].data(), h->Columns[2].data(), g_ModelControl.ModelTime,
+                         h->RowCount);
 }
 
 // The junction of which the element is a current branch, or null.

@@ -3,6 +3,7 @@
 #include "engine/WaterQualityFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -577,6 +578,12 @@ int LoadWQFile(const std::filesystem::path& path)
 #else
     FILE* stream = std::fopen(path.c_str(), "rb");
 #endif
+    if (!stream) {
+        const int error = errno;
+        const int code = ReadWQFile(nullptr);
+        errno = error;
+        return code;
+    }
     return ReadWQFile(stream);
 }
 

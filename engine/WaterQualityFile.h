@@ -56,8 +56,9 @@ enum WQFileTypeCode { WQNutrients = 0, WQHeavyMetals = 1, WQXenobiotics = 2 };
 
 // Loads the water-quality file at path over the loaded model: the header, a node row for
 // every node and a boundary row for every boundary element in chain order, then the node index
-// is rebuilt and InitialiseWaterQuality runs. Returns WQReadOk or a reader code; on failure the
-// engine holds no water-quality state.
+// is rebuilt and InitialiseWaterQuality runs. Returns WQReadOk or a reader code (WQReadNoStream,
+// with errno telling why, when the file cannot be opened); on failure the engine holds no
+// water-quality state.
 int LoadWQFile(const std::filesystem::path& path);
 // The same from an open stream, which it closes (standard input is never closed).
 int ReadWQFile(FILE* stream);

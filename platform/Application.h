@@ -13,6 +13,7 @@
 class CDocument;
 class CSingleDocTemplate;
 class CWnd;
+class QPrinter;
 class QSettings;
 
 class CCommandLineInfo
@@ -67,6 +68,14 @@ public:
     virtual void AddToRecentFileList(const std::filesystem::path& path);
     const std::vector<std::filesystem::path>& GetRecentFiles() const { return recentFiles_; }
 
+    // Where a file or folder dialog that names no folder of its own starts: the folder of the
+    // document's file, else the folder of the last file chosen in a file dialog, else that of
+    // the newest recent file, else the home folder (never the working folder the program was
+    // started in). Folders that no longer exist are passed over.
+    std::filesystem::path GetFileDialogFolder() const;
+    // A file dialog chose path: its folder becomes the last file's folder.
+    void SetLastChosenFile(const std::filesystem::path& path);
+
     // The first argument that is not an option names a file to open.
     void ParseCommandLine(CCommandLineInfo& info) const;
     // New (through ID_FILE_NEW) or open the file; FALSE when that failed or left no main window.
@@ -77,6 +86,11 @@ public:
     void OnFileOpen();  // the open dialog with the template's filter, then OpenDocumentFile
     void OnAppExit();   // WM_CLOSE to the main window
     void OnOpenRecentFile(UINT id);
+    // Print Setup: the page setup dialog over the session's printer; the paper and
+    // orientation chosen hold for later prints. Cancel changes nothing.
+    void OnFilePrintSetup();
+    // The session's printer, made at the first call (a Qt application must exist).
+    QPrinter* GetPrinter();
     // Shows the recent files in place of the ID_FILE_MRU_FILE1 item ("Recent File", greyed,
     // when the list is empty).
     void OnUpdateRecentFileMenu(CCmdUI* pCmdUI);
@@ -90,9 +104,11 @@ private:
     void RunIdle();
 
     std::unique_ptr<CSingleDocTemplate> template_;
+    std::unique_ptr<QPrinter> printer_;
     std::string registryKey_;
     std::vector<std::filesystem::path> recentFiles_;
     UINT maxRecentFiles_ = 0;
+    std::filesystem::path lastChosenFolder_;  // of the last file chosen in a file dialog
     bool idleDue_ = false;
     class QObject* runContext_ = nullptr;  // while Run's event loop runs
 };

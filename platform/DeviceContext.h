@@ -18,6 +18,7 @@
 // screen when control returns to the event loop.
 #pragma once
 
+#include "platform/TextWidths.h"
 #include "platform/WinTypes.h"
 
 #include <QFont>
@@ -147,6 +148,7 @@ struct TEXTMETRIC
     int tmExternalLeading = 0;
     int tmAveCharWidth = 0;
     int tmMaxCharWidth = 0;
+    int tmOverhang = 0;  // extra width of synthesized bold or italic; 0 for the layer's outline fonts
 };
 
 // The Qt family a face name of the program's fonts resolves to.
@@ -229,6 +231,7 @@ struct CFont::Resolved
     double scale;
     QFont font;
     QFontMetrics metrics;
+    mutable AsciiTextWidths widths;  // the metrics' widths of short texts, measured faster
 };
 
 class CDC
@@ -289,6 +292,9 @@ public:
     int GetClipBox(CRect* rect) const;
     // TRUE for a context over a printer.
     BOOL IsPrinting() const { return printing_ ? TRUE : FALSE; }
+    // FALSE when the context's device refused to be drawn on (a printer that could not be
+    // opened); drawing then changes nothing.
+    BOOL CanDraw() const;
 
     // Lines and shapes (logical units).
     CPoint MoveTo(int x, int y);

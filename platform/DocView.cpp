@@ -187,8 +187,6 @@ void CView::OnPaint()
     OnDraw(&dc);
 }
 
-void CView::OnPrepareDC(CDC*, CPrintInfo*) {}
-
 void CView::OnInitialUpdate()
 {
     OnUpdate(nullptr, 0, nullptr);

@@ -108,7 +108,33 @@ public:
 
     // Draws the document: called by every paint with a context prepared by OnPrepareDC.
     virtual void OnDraw(CDC* pDC) = 0;
+    // Prepares the context of a paint (pInfo null) or of a printed page. Default: nothing for
+    // a paint; for a page, printing goes on while the job's number of pages is known, else
+    // only for the first page (m_bContinuePrinting).
     virtual void OnPrepareDC(CDC* pDC, CPrintInfo* pInfo = nullptr);
+
+    // Print: OnPreparePrinting (FALSE ends it there), the session's printer opened, and the
+    // job's steps: OnBeginPrinting once, then for each page of the range the user asked that
+    // the job has (m_nCurPage; m_rectDraw the printable area in device pixels) OnPrepareDC,
+    // which may end the job, and OnPrint; OnEndPrinting at the end. A printer that cannot be
+    // opened shows AFX_IDP_FAILED_TO_START_PRINT and prints nothing.
+    void OnFilePrint();
+    // Print Preview: OnPreparePrinting with m_bPreview set (FALSE ends it there), then the
+    // preview window over the session's printer, whose pages come from the same steps as
+    // Print's, each page a page of the window; its Print button prints them.
+    void OnFilePrintPreview();
+    // The first step of a job. Default: DoPreparePrinting.
+    virtual BOOL OnPreparePrinting(CPrintInfo* pInfo);
+    // The print dialog over the session's printer (not for a preview, which needs none).
+    // TRUE when the user chose to print, the pages chosen in pInfo's range; FALSE for Cancel.
+    BOOL DoPreparePrinting(CPrintInfo* pInfo);
+    // Before the first page, with the job's context; the place to count the pages
+    // (CPrintInfo::SetMaxPage). Default: nothing.
+    virtual void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo);
+    // Prints page pInfo->m_nCurPage. Default: OnDraw.
+    virtual void OnPrint(CDC* pDC, CPrintInfo* pInfo);
+    // After the last page. Default: nothing.
+    virtual void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo);
     // Once the frame and document are ready (and again after each open). Default: OnUpdate.
     virtual void OnInitialUpdate();
     // Default: repaint the whole view.

@@ -50,6 +50,11 @@ BOOL CImageList::GetImageInfo(int index, IMAGEINFO* info) const
     return TRUE;
 }
 
+QImage CImageList::GetImage(int index) const
+{
+    return index >= 0 && index < GetImageCount() ? images_[std::size_t(index)] : QImage();
+}
+
 BOOL CImageList::Draw(CDC* dc, int index, CPoint point, UINT) const
 {
     if (!dc || index < 0 || index >= GetImageCount()) return FALSE;

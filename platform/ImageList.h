@@ -31,6 +31,8 @@ public:
     int GetImageCount() const { return int(images_.size()); }
     // The size of an image as its rectangle; FALSE for an index outside the list.
     BOOL GetImageInfo(int index, IMAGEINFO* info) const;
+    // Image index as stored (masked pixels transparent); a null image outside the list.
+    QImage GetImage(int index) const;
     // Draws image index with its top left corner at point (logical units); FALSE outside.
     BOOL Draw(CDC* dc, int index, CPoint point, UINT style) const;
 

@@ -9,6 +9,7 @@
 #include <QDrag>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QPixmap>
 #include <QWidget>
 
 namespace {
@@ -51,6 +52,12 @@ QMimeData* COleDataSource::MakeMimeData() const
     auto* data = new QMimeData;
     if (hasText_) data->setText(Cp1252ToQString(text_));
     return data;
+}
+
+void COleDataSource::SetDragImage(const QImage& image, CPoint hotSpot)
+{
+    dragImage_ = image;
+    dragHotSpot_ = hotSpot;
 }
 
 BOOL COleDataObject::AttachClipboard()
@@ -202,6 +209,10 @@ DROPEFFECT COleDataSource::DoDragDrop(DROPEFFECT allowed, CWnd* window) const
     if (!window || !window->GetClientWidget()) return DROPEFFECT_NONE;
     auto* drag = new QDrag(window->GetClientWidget());
     drag->setMimeData(MakeMimeData());
+    if (!dragImage_.isNull()) {
+        drag->setPixmap(QPixmap::fromImage(dragImage_));
+        drag->setHotSpot(QPoint(dragHotSpot_.x, dragHotSpot_.y));
+    }
     const Qt::DropAction action = drag->exec(ActionsOf(allowed), Qt::MoveAction);
     return EffectOf(action) & allowed;
 }

@@ -6,6 +6,8 @@
 
 #include "platform/WinTypes.h"
 
+#include <QImage>
+
 #include <string>
 
 class CWnd;
@@ -33,6 +35,11 @@ public:
     BOOL SetClipboard() const;
     // The text as Qt drag data (the caller owns it).
     QMimeData* MakeMimeData() const;
+    // The picture a drag shows under the pointer (transparent pixels let the screen show
+    // through), the pointer at hotSpot in it; a null image shows the window system's own.
+    void SetDragImage(const QImage& image, CPoint hotSpot);
+    const QImage& DragImage() const { return dragImage_; }
+    CPoint DragHotSpot() const { return dragHotSpot_; }
     // Drags the data from window (which gives up the mouse capture first: its window gets
     // WM_CAPTURECHANGED) until it is dropped or the drag is given up; returns the drop's effect
     // (one of allowed), DROPEFFECT_NONE when nothing took it. A DragDropPlayer (TestHooks.h),
@@ -42,6 +49,8 @@ public:
 private:
     std::string text_;
     BOOL hasText_ = FALSE;
+    QImage dragImage_;
+    CPoint dragHotSpot_;
 };
 
 class COleDataObject

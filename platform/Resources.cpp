@@ -13,6 +13,7 @@ constexpr StringResource LayerStrings[] = {
     {AFX_IDP_PARSE_INT, "Enter an integer."},
     {AFX_IDP_PARSE_REAL, "Enter a number."},
     {AFX_IDS_MEMORY_EXCEPTION, "Out of memory."},
+    {AFX_IDP_FAILED_TO_START_PRINT, "The printer could not be opened; nothing was printed."},
 };
 
 std::vector<ResourceSet>& Sets()

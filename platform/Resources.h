@@ -141,6 +141,7 @@ constexpr UINT AFX_IDP_ASK_TO_SAVE = 0xF002;  // "Save changes to %s?": a modifi
 constexpr UINT AFX_IDP_PARSE_INT = 0xF110;    // "Enter an integer."
 constexpr UINT AFX_IDP_PARSE_REAL = 0xF113;   // "Enter a number."
 constexpr UINT AFX_IDS_MEMORY_EXCEPTION = 0xF006;  // "Out of memory.": the report of a memory failure
+constexpr UINT AFX_IDP_FAILED_TO_START_PRINT = 0xF0A1;  // "The printer could not be opened; nothing was printed."
 
 // Adds a set of tables; its data must live as long as the program. A later set wins for an
 // id both hold.

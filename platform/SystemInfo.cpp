@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QPalette>
 #include <QStyle>
+#include <QStyleHints>
+
+#include <algorithm>
 
 namespace {
 
@@ -89,4 +92,11 @@ BOOL SystemParametersInfo(UINT action, UINT, void* data, UINT)
         return TRUE;
     default: return FALSE;
     }
+}
+
+UINT GetDoubleClickTime()
+{
+    constexpr UINT DefaultDoubleClickTime = 500;
+    if (!QGuiApplication::instance()) return DefaultDoubleClickTime;
+    return UINT(std::max(QGuiApplication::styleHints()->mouseDoubleClickInterval(), 0));
 }

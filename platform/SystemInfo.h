@@ -66,3 +66,7 @@ struct NONCLIENTMETRICS
 // scroll-bar sizes of GetSystemMetrics); SPI_GETWHEELSCROLLLINES an unsigned int, the lines
 // one notch of the wheel scrolls. FALSE for other actions, a null pointer or a wrong cbSize.
 BOOL SystemParametersInfo(UINT action, UINT param, void* data, UINT winIni);
+
+// The longest time between two presses of a mouse button that make a double-click, in
+// milliseconds (the application's style hints; 500 without a Qt application).
+UINT GetDoubleClickTime();

@@ -17,6 +17,9 @@ FileDialogProvider* g_fileDialogProvider = nullptr;
 ModalDialogInterceptor* g_modalDialogInterceptor = nullptr;
 PopupMenuChooser* g_popupMenuChooser = nullptr;
 DragDropPlayer* g_dragDropPlayer = nullptr;
+PrintDialogProvider* g_printDialogProvider = nullptr;
+PageSetupProvider* g_pageSetupProvider = nullptr;
+PrintPreviewRecorder* g_printPreviewRecorder = nullptr;
 
 // The answer a message box gives without a scripted one: its first button.
 int DefaultAnswer(UINT buttons)
@@ -69,6 +72,27 @@ std::function<void(CDialog&)> ModalDialogInterceptor::NextScript(UINT templateId
     shown.push_back(templateId);
     return TakeFront(scripts, std::function<void(CDialog&)>());
 }
+
+PrintDialogProvider::PrintDialogProvider() : previous_(std::exchange(g_printDialogProvider, this)) {}
+PrintDialogProvider::~PrintDialogProvider() { g_printDialogProvider = previous_; }
+
+std::optional<std::filesystem::path> PrintDialogProvider::Answer()
+{
+    ++shown;
+    return TakeFront(answers, std::optional<std::filesystem::path>());
+}
+
+PageSetupProvider::PageSetupProvider() : previous_(std::exchange(g_pageSetupProvider, this)) {}
+PageSetupProvider::~PageSetupProvider() { g_pageSetupProvider = previous_; }
+
+std::optional<PageSetupChoice> PageSetupProvider::Answer(const QPageLayout& current)
+{
+    shown.push_back(current);
+    return TakeFront(answers, std::optional<PageSetupChoice>());
+}
+
+PrintPreviewRecorder::PrintPreviewRecorder() : previous_(std::exchange(g_printPreviewRecorder, this)) {}
+PrintPreviewRecorder::~PrintPreviewRecorder() { g_printPreviewRecorder = previous_; }
 
 PopupMenuChooser::PopupMenuChooser() : previous_(std::exchange(g_popupMenuChooser, this)) {}
 PopupMenuChooser::~PopupMenuChooser() { g_popupMenuChooser = previous_; }
@@ -126,4 +150,19 @@ DROPEFFECT PlayDrop(CWnd* target, const COleDataSource& data, CPoint point, DWOR
     if (drop.dropAction() == Qt::MoveAction) return DROPEFFECT_MOVE;
     if (drop.dropAction() == Qt::CopyAction) return DROPEFFECT_COPY;
     return DROPEFFECT_NONE;
+}
+
+PrintDialogProvider* ActivePrintDialogProvider()
+{
+    return g_printDialogProvider;
+}
+
+PageSetupProvider* ActivePageSetupProvider()
+{
+    return g_pageSetupProvider;
+}
+
+PrintPreviewRecorder* ActivePrintPreviewRecorder()
+{
+    return g_printPreviewRecorder;
 }

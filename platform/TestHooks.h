@@ -5,6 +5,9 @@
 
 #include "platform/WinTypes.h"
 
+#include <QImage>
+#include <QPageLayout>
+
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -54,7 +57,7 @@ struct FileDialogRequest
     std::string title;
     std::vector<std::pair<std::string, std::string>> filters;  // (name, patterns)
     std::string defaultExtension;
-    std::filesystem::path initialFolder;
+    std::filesystem::path initialFolder;  // where the dialog starts (see CWinApp::GetFileDialogFolder)
     std::filesystem::path initialFile;
     DWORD flags = 0;
 };
@@ -153,9 +156,76 @@ private:
 // drop took, DROPEFFECT_NONE when it refused.
 DROPEFFECT PlayDrop(CWnd* target, const COleDataSource& data, CPoint point, DWORD keyState, DROPEFFECT allowed);
 
+// Answers print dialogs from answers (front first): the PDF file the job writes, or nullopt
+// for Cancel; when none is left, Cancel. A job answered with a file prints all its pages.
+class PrintDialogProvider
+{
+public:
+    PrintDialogProvider();
+    ~PrintDialogProvider();
+    PrintDialogProvider(const PrintDialogProvider&) = delete;
+    PrintDialogProvider& operator=(const PrintDialogProvider&) = delete;
+
+    std::optional<std::filesystem::path> Answer();
+    int shown = 0;
+    std::deque<std::optional<std::filesystem::path>> answers;
+
+private:
+    PrintDialogProvider* previous_;
+};
+
+// The paper and orientation a user picks in Print Setup.
+struct PageSetupChoice
+{
+    QPageSize paper;
+    QPageLayout::Orientation orientation = QPageLayout::Portrait;
+};
+
+// Answers Print Setup from answers (front first): the choice, or nullopt for Cancel; when none
+// is left, Cancel. shown holds the printer's page layout as each dialog opened with it.
+class PageSetupProvider
+{
+public:
+    PageSetupProvider();
+    ~PageSetupProvider();
+    PageSetupProvider(const PageSetupProvider&) = delete;
+    PageSetupProvider& operator=(const PageSetupProvider&) = delete;
+
+    std::optional<PageSetupChoice> Answer(const QPageLayout& current);
+    std::vector<QPageLayout> shown;
+    std::deque<std::optional<PageSetupChoice>> answers;
+
+private:
+    PageSetupProvider* previous_;
+};
+
+// Takes the place of the print preview window: each preview has the preview's own widget lay
+// out the job's pages (previewPages, the number it counted), renders every page at dpi dots per
+// inch of the session's paper into pages (an earlier preview's pages replaced), and closes as
+// a user would without printing. previews counts the previews.
+class PrintPreviewRecorder
+{
+public:
+    PrintPreviewRecorder();
+    ~PrintPreviewRecorder();
+    PrintPreviewRecorder(const PrintPreviewRecorder&) = delete;
+    PrintPreviewRecorder& operator=(const PrintPreviewRecorder&) = delete;
+
+    int dpi = 100;
+    int previews = 0;
+    int previewPages = 0;
+    std::vector<QImage> pages;
+
+private:
+    PrintPreviewRecorder* previous_;
+};
+
 // The installed hooks (null for none).
 MessageBoxSink* ActiveMessageBoxSink();
 FileDialogProvider* ActiveFileDialogProvider();
 ModalDialogInterceptor* ActiveModalDialogInterceptor();
 PopupMenuChooser* ActivePopupMenuChooser();
 DragDropPlayer* ActiveDragDropPlayer();
+PrintDialogProvider* ActivePrintDialogProvider();
+PageSetupProvider* ActivePageSetupProvider();
+PrintPreviewRecorder* ActivePrintPreviewRecorder();

@@ -180,6 +180,8 @@ constexpr DWORD WS_TABSTOP = 0x00010000;
 constexpr DWORD WS_OVERLAPPEDWINDOW = 0x00CF0000;
 // Extended window styles.
 constexpr DWORD WS_EX_CLIENTEDGE = 0x00000200;  // a sunken edge round the client area
+constexpr DWORD WS_EX_TOPMOST = 0x00000008;      // above every window that is not top-most
+constexpr DWORD WS_EX_TOOLWINDOW = 0x00000080;   // with WS_POPUP: a frameless tool pop-up (see CWnd::CreateEx)
 // Control styles used by dialog templates.
 constexpr DWORD SS_LEFT = 0x0;
 constexpr DWORD SS_CENTER = 0x1;
@@ -196,10 +198,13 @@ constexpr DWORD ES_READONLY = 0x800;
 constexpr int SW_HIDE = 0;
 constexpr int SW_SHOWNORMAL = 1;
 constexpr int SW_SHOW = 5;
+constexpr int SW_SHOWNA = 8;  // shown, not activated
 // SetWindowPos flags.
 constexpr UINT SWP_NOSIZE = 0x1;
 constexpr UINT SWP_NOMOVE = 0x2;
 constexpr UINT SWP_NOZORDER = 0x4;
+constexpr UINT SWP_NOACTIVATE = 0x10;
+constexpr UINT SWP_SHOWWINDOW = 0x40;
 
 // Dialog and message-box answers.
 constexpr int IDOK = 1;

@@ -288,8 +288,10 @@ BOOL CWnd::Create(const char*, const char* windowName, DWORD style, const CRect&
     cs.lpszName = windowName ? windowName : "";
     if (!PreCreateWindow(cs)) return FALSE;
 
+    const DWORD exStyle = std::exchange(createExStyle_, 0);
     const bool child = (cs.style & WS_CHILD) != 0;
-    QWidget* parentWidget = cs.hwndParent ? cs.hwndParent->GetWidget() : nullptr;
+    const bool toolPopup = !child && (cs.style & WS_POPUP) && (exStyle & WS_EX_TOOLWINDOW);
+    QWidget* parentWidget = cs.hwndParent && !toolPopup ? cs.hwndParent->GetWidget() : nullptr;
     if (child && !parentWidget) return FALSE;
     QWidget* widget = nullptr;
     const QRect geometry(cs.x, cs.y, std::max(cs.cx, 0), std::max(cs.cy, 0));
@@ -297,13 +299,23 @@ BOOL CWnd::Create(const char*, const char* windowName, DWORD style, const CRect&
         AttachNonClientWindow(parentWidget, geometry, cs.id, cs.style);
         widget = widget_;
     } else {
-        widget = new WindowWidget<QWidget>(this, parentWidget, child ? Qt::Widget : Qt::Window);
+        Qt::WindowFlags kind = child ? Qt::Widget : Qt::Window;
+        if (toolPopup) {
+            // The window system's tool tips are what such a pop-up is: no frame, no focus, no
+            // activation, and input goes to the window below.
+            kind = Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus |
+                   Qt::WindowTransparentForInput;
+            if (exStyle & WS_EX_TOPMOST) kind |= Qt::WindowStaysOnTopHint;
+        }
+        widget = new WindowWidget<QWidget>(this, parentWidget, kind);
         widget->setAttribute(Qt::WA_OpaquePaintEvent);
         widget->setAttribute(Qt::WA_NoSystemBackground);
+        if (toolPopup) widget->setAttribute(Qt::WA_ShowWithoutActivating);
         widget->setMouseTracking(true);
         widget->setFocusPolicy(Qt::NoFocus);
         widget->setGeometry(geometry);
         AttachWidget(widget, cs.id, cs.style);
+        exStyle_ = exStyle;
         EnableSurface();
     }
     widget->setWindowTitle(Cp1252ToQString(cs.lpszName));
@@ -326,6 +338,15 @@ BOOL CWnd::Create(const char*, const char* windowName, DWORD style, const CRect&
     if (cs.style & WS_VISIBLE) widget_->show();
     else widget_->hide();
     return TRUE;
+}
+
+BOOL CWnd::CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style, const CRect& rect,
+                    CWnd* parent, UINT id)
+{
+    createExStyle_ = exStyle;
+    const BOOL created = Create(className, windowName, style, rect, parent, id);
+    createExStyle_ = 0;
+    return created;
 }
 
 void CWnd::AttachWidget(QWidget* widget, UINT id, DWORD style)
@@ -1050,6 +1071,11 @@ void CWnd::PaintFromWidget(QEvent* event)
     }
     QPainter painter(GetClientWidget());
     for (const QRect& r : static_cast<QPaintEvent*>(event)->region()) painter.drawImage(r, surface_->image, r);
+    if ((style_ & WS_BORDER) && (style_ & WS_POPUP) && widget_->isWindow()) {
+        // A pop-up's thin frame, in the colour of window frames.
+        painter.setPen(Qt::black);
+        painter.drawRect(widget_->rect().adjusted(0, 0, -1, -1));
+    }
 }
 
 void CWnd::Invalidate(BOOL bErase)
@@ -1143,6 +1169,7 @@ BOOL CWnd::SetWindowPos(const CWnd*, int x, int y, int cx, int cy, UINT flags)
 {
     AssertUiThread();
     if (!widget_) return FALSE;
+    const bool wasVisible = widget_->isVisible();
     if (!(flags & SWP_NOSIZE)) {
         const QSize size(std::max(cx, 0), std::max(cy, 0));
         if (widget_->isWindow() && widget_->minimumSize() == widget_->maximumSize()) widget_->setFixedSize(size);
@@ -1151,7 +1178,12 @@ BOOL CWnd::SetWindowPos(const CWnd*, int x, int y, int cx, int cy, UINT flags)
     if (!(flags & SWP_NOMOVE)) widget_->move(x, y);
     if (!widget_->isVisible()) {
         LayOutNonClient();
-        ClientResized();
+        if (!ClientResized()) return TRUE;
+    }
+    if (flags & SWP_SHOWWINDOW) {
+        // A window shown comes out on top; one showing already is raised.
+        ShowWindow((flags & SWP_NOACTIVATE) ? SW_SHOWNA : SW_SHOW);
+        if (wasVisible && widget_ && widget_->isWindow() && !(flags & SWP_NOZORDER)) widget_->raise();
     }
     return TRUE;
 }
@@ -1166,8 +1198,15 @@ BOOL CWnd::ShowWindow(int nCmdShow)
     AssertUiThread();
     if (!widget_) return FALSE;
     const BOOL wasVisible = widget_->isHidden() ? FALSE : TRUE;
-    if (nCmdShow == SW_HIDE) widget_->hide();
-    else widget_->show();
+    if (nCmdShow == SW_HIDE) {
+        widget_->hide();
+    } else if (nCmdShow == SW_SHOWNA && widget_->isWindow() && !widget_->testAttribute(Qt::WA_ShowWithoutActivating)) {
+        widget_->setAttribute(Qt::WA_ShowWithoutActivating);
+        widget_->show();
+        widget_->setAttribute(Qt::WA_ShowWithoutActivating, false);
+    } else {
+        widget_->show();
+    }
     return wasVisible;
 }
 

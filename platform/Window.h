@@ -95,6 +95,15 @@ public:
     virtual BOOL Create(const char* className, const char* windowName, DWORD style, const CRect& rect,
                         CWnd* parent, UINT id, CCreateContext* context = nullptr);
     virtual BOOL PreCreateWindow(CREATESTRUCT& cs);
+    // Create with extended styles. WS_POPUP with WS_EX_TOOLWINDOW makes a tool pop-up: a
+    // frameless top-level window of its own (not a child of parent's widget; rect in screen
+    // coordinates) that never takes the focus, is shown without being activated and lets
+    // all input through to the window beneath it, which gets the mouse and keys as if the
+    // pop-up were not there (the program hides the pop-up from that window's handlers);
+    // WS_EX_TOPMOST keeps it above the other windows, WS_BORDER draws a one-pixel frame over
+    // the outermost pixels of its client area.
+    BOOL CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style, const CRect& rect,
+                  CWnd* parent, UINT id);
     // Destroys the window (OnDestroy, the children, PostNcDestroy); FALSE without one.
     BOOL DestroyWindow();
 
@@ -207,12 +216,14 @@ public:
     // screen coordinates (as GetWindowRect gives it).
     void MoveWindow(int x, int y, int width, int height, BOOL bRepaint = TRUE);
     void MoveWindow(const CRect& rect, BOOL bRepaint = TRUE);
-    // Sizes (unless SWP_NOSIZE) and moves (unless SWP_NOMOVE) the window; the z-order stays as
-    // it is (insertAfter is not used). A top-level window only sized keeps the place the window
+    // Sizes (unless SWP_NOSIZE) and moves (unless SWP_NOMOVE) the window, then shows it with
+    // SWP_SHOWWINDOW (not activated with SWP_NOACTIVATE; a top-level window comes to the top
+    // unless SWP_NOZORDER);
+    // otherwise the z-order stays as it is (insertAfter is not used). A top-level window only sized keeps the place the window
     // system gives it: a dialog not yet shown is still centred on its owner. FALSE without a
     // window.
     BOOL SetWindowPos(const CWnd* insertAfter, int x, int y, int cx, int cy, UINT flags);
-    // Returns TRUE when the window was visible before.
+    // Returns TRUE when the window was visible before. SW_SHOWNA shows without activating.
     BOOL ShowWindow(int nCmdShow);
     // Returns TRUE when the window was disabled before.
     BOOL EnableWindow(BOOL bEnable = TRUE);
@@ -384,6 +395,7 @@ private:
     bool coveredPaintQueued_ = false;
     bool destroying_ = false;  // WM_DESTROY has been sent: DestroyWindow does nothing more
     bool controlInput_ = false;
+    DWORD createExStyle_ = 0;  // CreateEx's extended styles for the Create it calls
     QEvent* translatedEvent_ = nullptr;
     CSize reportedSize_{-1, -1};  // the client size the last WM_SIZE gave
     // Cleared when the object is deleted, so a dispatch whose handler deleted the object

@@ -198,8 +198,10 @@ constexpr UINT IDD_RUN_TRANSIENT = 133;
 constexpr UINT IDD_OUTPUT_OPTIONS = 137;
 constexpr UINT IDD_RUN_STEADY = 146;
 
-// Both run dialogs: Run, which reads Stop and Stopping... during a run.
+// Both run dialogs: Run, which reads Stop and Stopping... during a run; the line that names
+// the series a run went past the end of.
 constexpr int IDC_RUN_BUTTON = 1010;
+constexpr int IDC_RUN_SERIES_ENDS = 1240;
 
 // The transient run dialog: times, then the hydrodynamic and the additional (ice) solution.
 constexpr int IDC_TRANS_PRESENT_TIME = 1003;
@@ -279,6 +281,8 @@ constexpr int IDC_OUT_DATABASE_PATH = 1029;
 constexpr int IDC_OUT_DATABASE_BROWSE = 1030;
 constexpr int IDC_OUT_DATABASE_LIST_LABEL = 1044;
 constexpr int IDC_OUT_DATABASE_LIST = 1031;
+// What the last "Initialize Output" made.
+constexpr int IDC_OUT_REPORT = 1241;
 // The variable check boxes, in the order of the results writer's column flags; the last two
 // time-series ones (the water-quality values) show only with a water-quality file loaded.
 constexpr int IDC_OUT_SERIES_VARIABLES[] = {1161, 1162, 1169, 1163, 1170, 1164, 1165, 1166, 1167,

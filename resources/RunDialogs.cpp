@@ -83,11 +83,17 @@ void AddTimes(std::vector<ControlTemplate>& controls, const TimeFields& t)
     AddRows(controls, 1, TimesTop, {{Static, t.finalLabel, t.final}, {Static, "Max Time Step Increment (hrs)", t.maxStep}});
 }
 
-// Run and Close, centred below the fields.
+// Run and Close, centred below the fields, and below them the two lines that name the series
+// a run went past the end of (empty until it does).
+constexpr int SeriesEndsOffset = 20;  // from the buttons' top
+constexpr int SeriesEndsHeight = 18;
+constexpr int BelowButtons = SeriesEndsOffset + SeriesEndsHeight + 4;
 void AddButtons(std::vector<ControlTemplate>& controls, int width, int y)
 {
     controls.push_back(Button(IDC_RUN_BUTTON, width / 2 - 62, y, "Run"));
     controls.push_back(Button(IDCANCEL, width / 2 + 6, y, "Close"));
+    controls.push_back({.id = IDC_RUN_SERIES_ENDS, .kind = ControlKind::Static,
+                        .rect = {FirstLabelX, y + SeriesEndsOffset, width - 2 * FirstLabelX, SeriesEndsHeight}});
 }
 
 // A solution's column: its check box with the caption beside it, then theta, solution change,
@@ -145,7 +151,7 @@ constexpr SolutionIds WaterQualitySolution = {
 
 // Below the solution columns.
 constexpr int TransientButtonsY = 144;
-constexpr int TransientHeight = 168;
+constexpr int TransientHeight = TransientButtonsY + BelowButtons;
 
 std::vector<ControlTemplate> TransientControls(bool waterQuality)
 {
@@ -161,6 +167,7 @@ std::vector<ControlTemplate> TransientControls(bool waterQuality)
 
 constexpr int SteadySolutionTop = 44;
 constexpr int SteadyButtonsY = 94;
+constexpr int SteadyHeight = SteadyButtonsY + BelowButtons;
 
 std::vector<ControlTemplate> SteadyControls()
 {
@@ -187,7 +194,7 @@ void RegisterRunDialogs()
              .caption = "Run Transient",
              .size = {0, 0, DialogWidth(2), TransientHeight},
              .controls = TransientControls(false)},
-            {.id = IDD_RUN_STEADY, .caption = "Run Steady", .size = {0, 0, DialogWidth(2), 116}, .controls = SteadyControls()},
+            {.id = IDD_RUN_STEADY, .caption = "Run Steady", .size = {0, 0, DialogWidth(2), SteadyHeight}, .controls = SteadyControls()},
             {.id = IDD_RUN_TRANSIENT_WQ,
              .caption = "Run Transient Water Quality",
              .size = {0, 0, DialogWidth(3), TransientHeight},

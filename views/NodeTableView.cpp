@@ -12,6 +12,7 @@
 #include "platform/Application.h"
 #include "platform/DataExchange.h"
 #include "platform/DeviceContext.h"
+#include "platform/Printing.h"
 #include "platform/Resources.h"
 #include "resources/NodeTableDialogs.h"
 
@@ -94,6 +95,10 @@ CNodeTableView::CNodeTableView() : CFormView(IDD_NODE_TABLE_VIEW)
     MapCommand(ID_EDIT_PASTE, &CNodeTableView::OnEditPaste);
     MapCommand(ID_TABLE_SET_VALUES, &CNodeTableView::OnSetValues);
     MapCommand(ID_TABLE_SHOW_OUTPUT_NODES, &CNodeTableView::OnShowOutputNodesOnly);
+    MapCommand(ID_FILE_PRINT, &CView::OnFilePrint);
+    MapCommand(ID_FILE_PRINT_PREVIEW, &CView::OnFilePrintPreview);
+    MapUpdate(ID_FILE_PRINT, &CNodeTableView::OnUpdateModelLoaded);
+    MapUpdate(ID_FILE_PRINT_PREVIEW, &CNodeTableView::OnUpdateModelLoaded);
     MapUpdate(ID_TABLE_ACCEPT_CHANGES, &CNodeTableView::OnUpdateAcceptChanges);
     MapUpdate(ID_TABLE_REJECT_CHANGES, &CNodeTableView::OnUpdateAcceptChanges);
     MapUpdate(ID_TABLE_AUTO_SIZE, &CNodeTableView::OnUpdateModelLoaded);
@@ -230,9 +235,13 @@ void CNodeTableView::BuildGrid()
     Grid.CompareFunc = &CGridCtrl::CompareCellNumbers;
     Grid.Modified = FALSE;
     // Each column first as wide as its title and values, then the columns share the width
-    // left over (or given up), so titles are whole whenever the view is wide enough.
+    // left over. They give up none: a stretch narrower than the texts would take the same
+    // pixels from every column and cut the short numbers ("121....") with no bar to scroll to
+    // them; the horizontal bar shows instead (Expand To Fit still shares the width out).
     Grid.FitAllToText();
-    Grid.StretchColumnsToWidth();
+    CRect client;
+    Grid.GetClientRect(&client);
+    if (Grid.TotalWidth() < client.Width()) Grid.StretchColumnsToWidth();
     state.RefreshFlag = 0;
     Grid.ShowWindow(SW_SHOW);
 }
@@ -249,6 +258,29 @@ void CNodeTableView::OnExpandToFit()
     if (!RowsCurrent()) return;
     Grid.StretchColumnsToWidth();
     Grid.Invalidate();
+}
+
+BOOL CNodeTableView::OnPreparePrinting(CPrintInfo* pInfo)
+{
+    return DoPreparePrinting(pInfo);
+}
+
+void CNodeTableView::OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo)
+{
+    BuildGrid();
+    const CVasquilDoc* doc = GetDocument();
+    if (doc && doc->DisplayModel && doc->State && doc->State->RefreshFlag) RefreshValues();
+    Grid.BeginPrint(pDC, pInfo);
+}
+
+void CNodeTableView::OnPrint(CDC* pDC, CPrintInfo* pInfo)
+{
+    Grid.PrintPage(pDC, pInfo);
+}
+
+void CNodeTableView::OnEndPrinting(CDC* pDC, CPrintInfo* pInfo)
+{
+    Grid.EndPrint(pDC, pInfo);
 }
 
 bool CNodeTableView::TakesEdits() const

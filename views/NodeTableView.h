@@ -41,14 +41,15 @@ public:
     void OnInitialUpdate() override;
 
     // Only while the document's NodeTableRebuild flag is set and the view is shown, the flag
-    // cleared first: the grid
-    // over the whole view; with a model, the columns of its file type and water-quality data,
-    // the rows of all its nodes (or of its output nodes while the display model's ShowAllNodes
-    // is 0) under one row of titles, every cell centred, the cells the nodes do not take
-    // typed values in grey and read-only, the columns stretched to the grid's width. The
-    // rebuild drops every pending edit and clears NodeTableEdited with them. The model
-    // state's refresh flag is cleared. When memory runs out while the grid is sized, "Out of
-    // memory." is shown and the grid stays unfilled until the next rebuild.
+    // cleared first: the grid over the whole view; with a model, the columns of its file type
+    // and water-quality data, the rows of all its nodes (or of its output nodes while the
+    // display model's ShowAllNodes is 0) under one row of titles, every cell centred, the
+    // cells the nodes do not take typed values in grey and read-only, each column fitted to
+    // its texts and the columns widened to the grid's width when they leave some over (never
+    // narrowed below their texts: the horizontal bar shows then). The rebuild drops every
+    // pending edit and clears NodeTableEdited with them. The model state's refresh flag is
+    // cleared. When memory runs out while the grid is sized, "Out of memory." is shown and the
+    // grid stays unfilled until the next rebuild.
     void BuildGrid();
     // Rewrites every value cell (rows and columns from 1) from its node with its column's
     // decimals, except the cells whose edits wait, clears the model state's refresh flag and
@@ -85,9 +86,18 @@ public:
     void OnEditCut();
     void OnEditPaste();
 
+    // Print and Print Preview print the grid: the print dialog (none for a preview), then the
+    // grid's own pages, through its BeginPrint, PrintPage for each page and EndPrint. A rebuild
+    // or a refresh of the values that waits for the next paint is done first, so the pages
+    // hold what the table shows.
+    BOOL OnPreparePrinting(CPrintInfo* pInfo) override;
+    void OnBeginPrinting(CDC* pDC, CPrintInfo* pInfo) override;
+    void OnPrint(CDC* pDC, CPrintInfo* pInfo) override;
+    void OnEndPrinting(CDC* pDC, CPrintInfo* pInfo) override;
+
     // Enabling of the table's commands. Accept, Reject and Set Values wait while a run goes;
-    // Accept and Reject need pending edits; Auto Size, Expand To Fit and Show Output Nodes
-    // Only a model (and Show Output Nodes Only no pending edit, as it rebuilds the table),
+    // Accept and Reject need pending edits; Auto Size, Expand To Fit, Print, Print Preview and
+    // Show Output Nodes Only a model (and Show Output Nodes Only no pending edit, as it rebuilds the table),
     // ticked while only output nodes show.
     void OnUpdateAcceptChanges(CCmdUI* pCmdUI);
     void OnUpdateSetValues(CCmdUI* pCmdUI);

@@ -120,7 +120,7 @@ TEST_F(DocumentTest, ATargetThatCannotTakeTheFileIsReportedAndChangesNothing)
     const Case cases[] = {
         {"a directory", folder_ / "folder.vqx", "is a directory; only a regular file can be replaced"},
         {"a missing folder", folder_ / "missing" / "river.vqx",
-         "File is currently open in another program. Close file and try again."},
+         "Could not save " + (folder_ / "missing" / "river.vqx").string() + ": No such file or directory."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

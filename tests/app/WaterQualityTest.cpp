@@ -171,13 +171,12 @@ TEST_F(WaterQualityTest, AFileThatDoesNotLoadLeavesNoWaterQualityAndTheModelAsIt
 
     struct Case {
         fs::path file;
-        const char* message;
+        std::string message;
     };
     const Case cases[] = {
         {folder_ / "bad.nu", "Water Quality file did not load correctly. Please check the file format and try again.\n\n"
                              "WQ node row 3 gives node 7 where the model has node 3."},
-        {folder_ / "missing.nu",
-         "The water quality file is currently open in another program. Please close the file and try again."},
+        {folder_ / "missing.nu", "Could not open " + (folder_ / "missing.nu").string() + ": No such file or directory."},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file.filename().string());

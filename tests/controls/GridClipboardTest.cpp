@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QTest>
 
+#include <memory>
 #include <string>
 
 using namespace gridtest;
@@ -175,6 +176,31 @@ TEST_F(GridClipboardTest, DegreesAndSquaresRoundTripThroughTheClipboard)
     EXPECT_EQ(grid.CellText(3, 3), "12 \xB0"
                                    "C");
     EXPECT_EQ(grid.CellText(3, 4), "m\xB2");
+}
+
+TEST_F(GridClipboardTest, CopiedCellsStayOnTheClipboardWhenTheirGridIsGone)
+{
+    auto other = std::make_unique<OwnerDlg>();
+    ASSERT_TRUE(other->Create(OwnerDialogId));
+    other->grid.SetNumRows(2);
+    other->grid.SetNumColumns(2);
+    other->grid.SetCellText(1, 0, "left");
+    other->grid.SetCellText(1, 1, "12 \xB0" "C");
+    other->grid.SetSelectedRange(1, 0, 1, 1);
+    other->grid.OnEditCopy();
+    other.reset();
+    ProcessEvents();
+    EXPECT_TRUE(ClipboardHasText());
+    COleDataObject data;
+    data.AttachClipboard();
+    std::string text;
+    ASSERT_TRUE(data.GetText(&text));
+    EXPECT_EQ(text, "left\t12 \xB0" "C");
+    // And it pastes into the grid that remains.
+    grid.SetSelectedRange(2, 1, 2, 1);
+    grid.OnEditPaste();
+    EXPECT_EQ(grid.CellText(2, 1), "left");
+    EXPECT_EQ(grid.CellText(2, 2), "12 \xB0" "C");
 }
 
 TEST_F(GridClipboardTest, TheKeysCopyPasteAndSelectAllButCtrlXCutsNothing)

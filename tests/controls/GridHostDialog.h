@@ -11,8 +11,11 @@
 #include "platform/Resources.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace gridhost {
 
@@ -138,6 +141,83 @@ public:
     CGridCtrl Grid;
     int Entries;
     BOOL Filled = FALSE;
+};
+
+// The series editors' answer to an edited cell: only the characters of EditorCharacters, the
+// leading number read (an empty text reads 0), shown with "%.2f" in the time column and "%.4f"
+// in the others, in red; a text with other characters or without a finite leading number is
+// refused (-1).
+constexpr const char* EditorCharacters = "-0123456789.";
+constexpr COLORREF EditedRed = RGB(255, 0, 0);
+constexpr LRESULT RefuseEdit = -1;
+constexpr int TimeColumn = 1;
+
+// The text the editors show for a cell of column col given text; false when they refuse it.
+inline bool EditorsText(int col, const std::string& text, std::string* shown)
+{
+    if (text.find_first_not_of(EditorCharacters) != std::string::npos) return false;
+    double value = 0.0;
+    if (!text.empty()) {
+        char* end = nullptr;
+        value = std::strtod(text.c_str(), &end);
+        if (end == text.c_str() || !std::isfinite(value)) return false;
+    }
+    char buffer[512];
+    std::snprintf(buffer, sizeof buffer, col == TimeColumn ? "%.2f" : "%.4f", value);
+    *shown = buffer;
+    return true;
+}
+
+// The host as a series editor owns its grid: every edited value cell (typed, pasted, cleared
+// or dropped) goes through EditorsText. With Record, each cell's text as the handler left it
+// is kept (Passed), so that a test can tell that every changed cell went through it.
+class CEditorHostDlg : public CGridHostDlg
+{
+public:
+    explicit CEditorHostDlg(int entries = SeriesEntries) : CGridHostDlg(entries)
+    {
+        MapNotify(GridNotifyEndEdit, UINT(GridId), &CEditorHostDlg::OnGridEndEdit);
+    }
+    void OnGridEndEdit(NMHDR* header, LRESULT* result)
+    {
+        const auto* notify = reinterpret_cast<const GridNotify*>(header);
+        const int row = notify->row;
+        const int col = notify->column;
+        ++EndEdits;
+        *result = 0;
+        if (row < Grid.FixedRowCount() || col < Grid.FixedColumnCount()) return;
+        std::string shown;
+        if (!EditorsText(col, Grid.CellText(row, col), &shown)) {
+            ++Refused;
+            *result = RefuseEdit;
+            return;
+        }
+        Grid.SetCellText(row, col, shown);
+        Grid.SetCellTextColor(row, col, EditedRed);
+        if (Record) {
+            const std::size_t cells = std::size_t(Grid.RowCount()) * std::size_t(Grid.ColumnCount());
+            if (Passed.size() != cells) Passed.assign(cells, Unpassed);
+            Passed[std::size_t(row) * std::size_t(Grid.ColumnCount()) + std::size_t(col)] = shown;
+        }
+    }
+    // The text the handler last left in the cell; Unpassed when it never accepted one.
+    const std::string& PassedText(int row, int col) const
+    {
+        const std::size_t index = std::size_t(row) * std::size_t(Grid.ColumnCount()) + std::size_t(col);
+        return index < Passed.size() ? Passed[index] : Unpassed;
+    }
+    void Forget()
+    {
+        Passed.clear();
+        EndEdits = 0;
+        Refused = 0;
+    }
+
+    inline static const std::string Unpassed = "<never passed>";
+    bool Record = true;
+    std::vector<std::string> Passed;
+    int EndEdits = 0;
+    int Refused = 0;
 };
 
 }  // namespace gridhost

@@ -2,6 +2,7 @@
 // double-click, dragging dividers, the wheel, and drags of cells played through the drag hook.
 #include "GridTestSupport.h"
 
+#include "platform/ImageList.h"
 #include "platform/TestHooks.h"
 
 #include <gtest/gtest.h>
@@ -248,4 +249,51 @@ TEST_F(GridMouseTest, DraggedCellsDropThroughTheHookAsAMoveOrWithCtrlACopy)
     drag();
     EXPECT_EQ(grid.CellText(9, 1), "9,1");
     EXPECT_EQ(grid.CellText(9, 2), "9,2");
+}
+
+TEST_F(GridMouseTest, TheDragImageIsTheFocusCellOnTransparencyAndADragCarriesIt)
+{
+    CPoint size(-1, -1);
+    grid.SetFocusCell(-1, -1);
+    EXPECT_EQ(grid.MakeDragImage(&size), nullptr);
+
+    const COLORREF back = RGB(255, 255, 224);
+    grid.GetDefaultCell(FALSE, FALSE)->SetBackColor(back);
+    grid.SetCellText(2, 2, "WWWW");
+    grid.SetCellTextColor(2, 2, RGB(255, 0, 0));
+    grid.SetFocusCell(2, 2);
+    const auto list = grid.MakeDragImage(&size);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(size, CPoint(ColumnPixels, RowPixels));
+    ASSERT_EQ(list->GetImageCount(), 1);
+    const QImage image = list->GetImage(0);
+    ASSERT_EQ(image.size(), QSize(ColumnPixels, RowPixels));
+    // The focus frame and the text are drawn; the back colour, which the cell does not paint
+    // with erasing off, is see-through.
+    int transparent = 0;
+    int red = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            transparent += qAlpha(p) == 0 ? 1 : 0;
+            red += qAlpha(p) == 255 && qRed(p) > 200 && qGreen(p) < 80 && qBlue(p) < 80 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(transparent, ColumnPixels * RowPixels / 2);
+    EXPECT_GT(red, 10);
+
+    // A data source given the picture hands it to the drag.
+    DragDropPlayer player;
+    QImage carried;
+    player.play = [&](const COleDataSource& data, DROPEFFECT) {
+        carried = data.DragImage();
+        return DROPEFFECT_NONE;
+    };
+    grid.SetSelectedRange(2, 2, 2, 2);
+    const auto source = grid.CopySelection();
+    ASSERT_NE(source, nullptr);
+    source->SetDragImage(image, CPoint(size.x / 2, size.y / 2));
+    EXPECT_EQ(source->DoDragDrop(DROPEFFECT_COPY, &grid), DROPEFFECT_NONE);
+    EXPECT_EQ(carried, image);
+    EXPECT_EQ(source->DragHotSpot(), CPoint(ColumnPixels / 2, RowPixels / 2));
 }

@@ -939,6 +939,30 @@ TEST_F(NetworkCase, NetworkExampleReadsRunsAndSavesItsJunctions)
     EXPECT_EQ(g_JamTable->RowCount, 7);
 }
 
+// A state saved in the middle of the flood opens with the flux discharges it was saved with:
+// the split of the side-branch flow at each junction comes from the discharges the file holds,
+// not from equal shares (which shift a branch node's Qflux by metres cubed per second).
+TEST_F(NetworkCase, NetworkStateSavedInTheFloodReopensWithItsFluxDischarges)
+{
+    const std::string path = std::string(VASQUIL_SOURCE_DIR) + "/examples/sample-network.vqx";
+    ASSERT_EQ(modelfiles_test::ReadTextQuietly(modelfiles_test::ReadBytes(path)), 0);
+    g_ModelControl.StepStartTime = g_ModelControl.ModelTime;
+    while (g_ModelControl.ModelTime < 14 * 3600.0) ASSERT_GE(testmodel::Step(), 0);
+    std::vector<double> before;
+    for (const NodeRecord* n = g_Nodes; n; n = n->Next) before.push_back(n->FluxDischarge);
+
+    int code = -1;
+    const std::string written = modelfiles_test::WriteText(&code);
+    ASSERT_EQ(code, 0);
+    ASSERT_EQ(modelfiles_test::ReadTextQuietly(written), 0);
+    size_t i = 0;
+    for (const NodeRecord* n = g_Nodes; n; n = n->Next, ++i) {
+        ASSERT_LT(i, before.size());
+        EXPECT_NEAR(n->FluxDischarge, before[i], 0.005 * std::fabs(before[i])) << "node " << n->Number;
+    }
+    EXPECT_EQ(i, before.size());
+}
+
 // ---------------------------------------------------------------------------------------
 // Surveyed sections and zero flows at a junction
 // ---------------------------------------------------------------------------------------

@@ -3,6 +3,8 @@
 
 #include "TourSteps.h"
 
+#include "platform/Application.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
@@ -80,6 +82,10 @@ inline tour_steps::Observer ScreenObserver()
 {
     tour_steps::Observer observer;
     observer.Shot = [](const std::string& name) {
+        // A tour's steps run inside one event of the loop, which never waits in between: the
+        // idle pass that enables the toolbar's buttons (as it does between a user's actions)
+        // runs here, so that the picture shows the buttons as they stand.
+        if (CWinApp* app = AfxGetApp()) app->OnIdle(0);
         Settle();
         SaveScreen(name);
     };

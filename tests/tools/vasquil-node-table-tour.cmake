@@ -1,6 +1,7 @@
-# The node table as a user sees it: vasquil on the sample river under a virtual X display, the
-# table, a typed stage, Auto Size, Expand To Fit and the output nodes only, the screen saved at
-# every stop. Skipped where xvfb-run is missing.
+# The node table as a user sees it: vasquil on copies of the sample river and its water-quality
+# data under a virtual X display: edits, Accept, Save and reopen, a water-quality run watched
+# from the table, Auto Size, Expand To Fit and the output nodes only, the screen saved at every
+# stop. Skipped where xvfb-run is missing.
 if(VASQUIL_BUILD_GUI)
   add_executable(node_table_tour ${CMAKE_CURRENT_LIST_DIR}/node_table_tour.cpp)
   target_link_libraries(node_table_tour PRIVATE vasquil_views SQLite::SQLite3 Qt6::Test)

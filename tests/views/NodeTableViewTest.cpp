@@ -5,15 +5,23 @@
 
 #include "../TestFolder.h"
 
+#include "app/RunTransDlg.h"
 #include "controls/GridCtrl.h"
+#include "datalib/TextFormat.h"
 #include "engine/EngineData.h"
 #include "engine/WaterQualityFile.h"
 #include "platform/Dialog.h"
+#include "platform/OleData.h"
 #include "platform/TestHooks.h"
 #include "views/NodeTableColumns.h"
+#include "views/XSectionGrids.h"
+
+#include <QTest>
 
 #include <cmath>
+#include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,8 +30,50 @@ namespace {
 using namespace views_test;
 
 // Column ids as the node quantities name them.
+constexpr int ReachColumn = 3;
+constexpr int SectionCodeColumn = 2;
+constexpr int InvertColumn = 7;
+constexpr int BedRoughnessColumn = 8;
+constexpr int WidthColumn = 9;
 constexpr int StageColumn = 11;
 constexpr int DischargeColumn = 12;
+constexpr int FluxColumn = 13;
+constexpr int IceRoughnessColumn = 15;
+constexpr int IceVelocityColumn = 16;
+constexpr int VelocityColumn = 32;
+constexpr int IceRoughnessModeColumn = 38;
+constexpr int OxygenColumn = 41;
+constexpr int DissolvedMetalColumn = 47;
+
+// A water-quality file of the type of templateFile (its settings) for the model the engine
+// holds: one row of six values per node, the boundary elements as the model has them, without
+// boundary series. Written to path; false when the template cannot be read.
+bool WriteWaterQualityFor(const std::filesystem::path& templateFile, const std::filesystem::path& path)
+{
+    std::ifstream in(templateFile, std::ios::binary);
+    std::string line, settings;
+    int nodes = 0, boundaries = 0;
+    for (NodeRecord* n = g_Nodes; n; n = n->Next) ++nodes;
+    for (BoundaryElementRecord* b = g_BoundaryElements; b; b = b->Next) ++boundaries;
+    while (std::getline(in, line)) {
+        if (line.find("Node Information") != std::string::npos) break;
+        if (line.find("Number of WQ Nodes") != std::string::npos) line = " Number of WQ Nodes = " + std::to_string(nodes);
+        if (line.find("Number of WQ Boundary Elements") != std::string::npos)
+            line = " Number of WQ Boundary Elements = " + std::to_string(boundaries);
+        settings += line + "\n";
+    }
+    if (!in) return false;
+    std::ostringstream out;
+    out << settings << " \tNode Information \n\n \tNode #\ta\tb\tc\td\te\tf\n\n";
+    for (NodeRecord* n = g_Nodes; n; n = n->Next) out << "\t" << n->Number << "\t5\t0.25\t1.5\t2\t0.03\t0.02 \n";
+    out << "\n \tBoundary Element Information \n\n \tBoundary Element #\tNode #\tBoundary condition codes\n\n";
+    for (BoundaryElementRecord* b = g_BoundaryElements; b; b = b->Next)
+        out << "\t" << b->Number << "\t" << b->Node()->Number << "\t" << b->Position << "\t" << b->StageCode << "\t"
+            << b->DischargeCode << "\t0 \n \n \n";
+    std::ofstream file(path, std::ios::binary);
+    file << out.str();
+    return bool(file);
+}
 
 class NodeTableViewTest : public ViewsTest
 {
@@ -74,6 +124,55 @@ protected:
         int count = 0;
         for (VQXDisplayNode* n = Doc()->DisplayModel->FirstNode(); n; n = Doc()->DisplayModel->NextNode()) ++count;
         return count;
+    }
+    // Loads the water-quality file through Open WQ Data, as the user picks it.
+    bool OpenWaterQuality(const std::filesystem::path& file)
+    {
+        FileDialogProvider files;
+        files.answers.push_back(file);
+        boxes_.shown.clear();
+        {
+            QuietStdout quiet;
+            Frame()->SendMessage(WM_COMMAND, ID_WQ_OPEN_DATA, 0);
+        }
+        ProcessEvents();
+        Table()->UpdateWindow();
+        ProcessEvents();
+        // The water-quality data reset the profile, which the main view shows first.
+        Tabs().SetActiveTab(CVasquilView::NodeTableTab);
+        ProcessEvents();
+        Table()->UpdateWindow();
+        ProcessEvents();
+        ProcessEvents();
+        for (const MessageBoxRequest& box : boxes_.shown) ADD_FAILURE() << box.text;
+        return Doc()->WaterQualityLoaded == 1;
+    }
+    bool ReadOnly(int row, int col) const { return (Grid().CellState(row, col) & CellStateReadOnly) != 0; }
+    // The row of the first node the predicate holds for, -1 when none does.
+    template <class Predicate> int RowWhere(Predicate holds) const
+    {
+        for (std::size_t i = 1; i < Table()->RowNodes.size(); ++i)
+            if (holds(*Table()->RowNodes[i])) return int(i);
+        return -1;
+    }
+    // The table's row of node number, after a rebuild.
+    int RowOfNode(int number) const
+    {
+        return RowWhere([number](const VQXDisplayNode& n) { return n.Number == number; });
+    }
+    // Accept Changes as the menu gives it, and the table painted again.
+    void Accept()
+    {
+        Frame()->SendMessage(WM_COMMAND, ID_TABLE_ACCEPT_CHANGES, 0);
+        ProcessEvents();
+        Table()->UpdateWindow();
+        ProcessEvents();
+    }
+    void Key(int key)
+    {
+        Grid().SetFocus();
+        QTest::keyClick(Grid().GetWidget(), Qt::Key(key));
+        ProcessEvents();
     }
     int OutputNodeCount() const
     {
@@ -315,19 +414,37 @@ TEST_F(NodeTableViewTest, AcceptReportsARefusedRow)
     EXPECT_EQ(Doc()->NodeTableEdited, 0);
 }
 
-// The columns fill the grid's width after a build and after Expand To Fit; Auto Size fits
-// them to their texts; a header sort orders rows by number.
+// A build fits each column to its title and values and widens the columns to fill a wide view,
+// but never narrows them below their texts in a narrow one (the horizontal bar shows then);
+// Expand To Fit shares the width out in both; a header sort orders rows by number.
 TEST_F(NodeTableViewTest, SizingAndSorting)
 {
     ASSERT_TRUE(OpenOnTable("ft0-metric.vqx"));
-    CRect client;
-    Grid().GetClientRect(&client);
-    EXPECT_EQ(Grid().TotalWidth(), client.Width());
     EXPECT_EQ(Grid().CompareFunc, &CGridCtrl::CompareCellNumbers);
-    Table()->OnAutoSize();
-    for (int col = 0; col < Grid().ColumnCount(); ++col) EXPECT_GT(Grid().ColumnWidth(col), 1) << col;
-    Table()->OnExpandToFit();
-    EXPECT_EQ(Grid().TotalWidth(), client.Width());
+    for (const int width : {1800, 600}) {
+        SCOPED_TRACE(testing::Message() << "frame width " << width);
+        Frame()->MoveWindow(0, 0, width, 700);
+        ProcessEvents();
+        Table()->OnAutoSize();
+        std::vector<int> fitted;
+        for (int col = 0; col < Grid().ColumnCount(); ++col) fitted.push_back(Grid().ColumnWidth(col));
+        const int fittedTotal = Grid().TotalWidth();
+        Doc()->NodeTableRebuild = 1;
+        Table()->BuildGrid();
+        ProcessEvents();
+        CRect client;
+        Grid().GetClientRect(&client);
+        const bool wide = width > 1000;
+        ASSERT_EQ(fittedTotal < client.Width(), wide) << "the frame widths must lie either side of the texts' width";
+        if (wide) EXPECT_EQ(Grid().TotalWidth(), client.Width());
+        else EXPECT_EQ(Grid().TotalWidth(), fittedTotal);
+        for (int col = 0; col < Grid().ColumnCount(); ++col)
+            EXPECT_GE(Grid().ColumnWidth(col), fitted[std::size_t(col)]) << "column " << col << " cut";
+        EXPECT_EQ((Grid().ScrollBarsShown & ShownHorizontal) != 0, !wide);
+        Table()->OnExpandToFit();
+        Grid().GetClientRect(&client);
+        EXPECT_EQ(Grid().TotalWidth(), client.Width());
+    }
 }
 
 // Cut of a block clears its writable cells through the edit check: each becomes 0, red and
@@ -446,6 +563,295 @@ TEST_F(NodeTableViewTest, ShowOutputNodesOnlyTwice)
     Edit(WritableRow(col), col, "5");
     Table()->OnShowOutputNodesOnly();
     EXPECT_EQ(Doc()->DisplayModel->ShowAllNodes, 1) << "a waiting edit would be dropped";
+    EXPECT_EQ(Doc()->NodeTableEdited, 1);
+}
+
+// Every fixture with nutrients and with heavy metals loaded: the columns of its file type and
+// water-quality type (counted here by hand), titles in the model's units, the water-quality
+// cells showing what the file gave. Dynamic ice lists no water-quality column.
+TEST_F(NodeTableViewTest, ColumnsOfEveryFixtureWithWaterQuality)
+{
+    const std::filesystem::path examples = std::filesystem::path(VASQUIL_SOURCE_DIR) / "examples";
+    const std::filesystem::path nutrients = examples / "sample-river.nu";
+    const std::filesystem::path metals = FixturePath("tracer.hm");
+    struct Case {
+        const char* fixture;
+        bool metric;
+        bool metal;
+        std::size_t columns;
+        int firstQuality;  // column id, 0 for none
+    };
+    const Case cases[] = {
+        {"ft0-metric.vqx", true, false, 22, OxygenColumn},    {"ft0-imperial.vqx", false, true, 21, DissolvedMetalColumn},
+        {"ft0-imperial.vqx", false, false, 22, OxygenColumn}, {"ft0-metric.vqx", true, true, 21, DissolvedMetalColumn},
+        {"ft1-metric.vqx", true, false, 26, OxygenColumn},    {"ft1-imperial.vqx", false, true, 26, DissolvedMetalColumn},
+        {"ft2-metric.vqx", true, false, 20, 0},               {"ft2-imperial.vqx", false, true, 20, 0},
+        {"ft3-metric.vqx", true, true, 40, DissolvedMetalColumn}, {"ft3-imperial.vqx", false, false, 40, OxygenColumn},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.fixture) + (c.metal ? " with heavy metals" : " with nutrients"));
+        ASSERT_TRUE(OpenOnTable(c.fixture));
+        const std::filesystem::path file = FreshTestFolder("node-table-wq") / (c.metal ? "quality.hm" : "quality.nu");
+        ASSERT_TRUE(WriteWaterQualityFor(c.metal ? metals : nutrients, file));
+        ASSERT_TRUE(OpenWaterQuality(file));
+        EXPECT_EQ(Grid().ColumnCount(), int(c.columns));
+        EXPECT_EQ(Table()->ColumnIds.size(), c.columns);
+        EXPECT_EQ(Grid().RowCount(), NodeCount() + 1);
+        EXPECT_EQ(Grid().CellText(0, ColumnOf(StageColumn)), c.metric ? "H (m)" : "H (ft)");
+        EXPECT_EQ(Grid().CellText(0, ColumnOf(DischargeColumn)), c.metric ? "Nodal Qw (cms)" : "Nodal Qw (cfs)");
+        const int other = c.metal ? OxygenColumn : DissolvedMetalColumn;
+        EXPECT_EQ(ColumnOf(other), -1);
+        if (c.firstQuality == 0) {
+            for (int id : {OxygenColumn, DissolvedMetalColumn}) EXPECT_EQ(ColumnOf(id), -1);
+            continue;
+        }
+        const int col = ColumnOf(c.firstQuality);
+        ASSERT_GT(col, 0);
+        EXPECT_FALSE(Grid().CellText(0, col).empty());
+        // The file gives 5 for the first value of every node and 0.25 for the second.
+        for (int row = 1; row < Grid().RowCount(); ++row) {
+            EXPECT_EQ(Grid().CellText(row, col), NodeTableColumns::CellText(5.0, VQXDisplayNode::ColumnDecimals(c.firstQuality)));
+            EXPECT_EQ(Grid().CellText(row, col + 1),
+                      NodeTableColumns::CellText(0.25, VQXDisplayNode::ColumnDecimals(c.firstQuality + 1)));
+            // Heavy metals and xenobiotics are results of the run only.
+            EXPECT_EQ(ReadOnly(row, col), c.metal);
+        }
+    }
+}
+
+// Grey cells: the bed columns of a node with a cross section, the ice roughness while its mode
+// is set, the ice velocity except in dynamic ice, the results the engine computes always. A
+// section code or a mode accepted into a node greys or frees its cells at the rebuild.
+TEST_F(NodeTableViewTest, ReadOnlyCellsBySectionCodeIceModeAndFileType)
+{
+    struct Case {
+        const char* fixture;
+        bool iceVelocityWritable;
+        bool hasIceVelocity;  // the file type lists the ice velocity
+    };
+    const Case cases[] = {
+        {"ft0-metric.vqx", false, false}, {"ft1-imperial.vqx", false, false},
+        {"ft2-metric.vqx", true, true},   {"ft2-imperial.vqx", true, true},
+        {"ft3-metric.vqx", false, true},  {"ft3-imperial.vqx", false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fixture);
+        ASSERT_TRUE(OpenOnTable(c.fixture));
+        const int ice = ColumnOf(IceVelocityColumn);
+        EXPECT_EQ(ice >= 0, c.hasIceVelocity);
+        for (int row = 1; row < Grid().RowCount(); ++row) {
+            const VQXDisplayNode& node = *Table()->RowNodes[std::size_t(row)];
+            for (int id : {InvertColumn, BedRoughnessColumn, WidthColumn})
+                EXPECT_EQ(ReadOnly(row, ColumnOf(id)), node.SectionCode != 0) << "node " << node.Number << " column " << id;
+            for (int id : {FluxColumn, VelocityColumn}) EXPECT_TRUE(ReadOnly(row, ColumnOf(id))) << node.Number;
+            for (int id : {StageColumn, DischargeColumn, SectionCodeColumn}) EXPECT_FALSE(ReadOnly(row, ColumnOf(id)));
+            if (ice >= 0) {
+                EXPECT_EQ(ReadOnly(row, ice), !c.iceVelocityWritable) << node.Number;
+            }
+            if (ColumnOf(IceRoughnessModeColumn) >= 0) {
+                EXPECT_EQ(ReadOnly(row, ColumnOf(IceRoughnessColumn)), node.IceRoughnessMode != 0) << node.Number;
+            }
+        }
+    }
+
+    // A rectangular node given a section of five levels: its bed cells turn grey; the section
+    // code 0 frees them again.
+    ASSERT_TRUE(OpenOnTable("ft0-metric.vqx"));
+    int row = RowWhere([](const VQXDisplayNode& n) { return n.SectionCode == 0; });
+    ASSERT_GT(row, 0) << "the fixture needs a rectangular node";
+    const int number = Table()->RowNodes[std::size_t(row)]->Number;
+    Edit(row, ColumnOf(SectionCodeColumn), "5");
+    Accept();
+    row = RowOfNode(number);
+    ASSERT_GT(row, 0);
+    EXPECT_EQ(Table()->RowNodes[std::size_t(row)]->SectionCode, -5);
+    for (int id : {InvertColumn, BedRoughnessColumn, WidthColumn}) EXPECT_TRUE(ReadOnly(row, ColumnOf(id))) << id;
+    Edit(row, ColumnOf(SectionCodeColumn), "0");
+    Accept();
+    row = RowOfNode(number);
+    EXPECT_EQ(Table()->RowNodes[std::size_t(row)]->SectionCode, 0);
+    for (int id : {InvertColumn, BedRoughnessColumn, WidthColumn}) EXPECT_FALSE(ReadOnly(row, ColumnOf(id))) << id;
+
+    // The ice roughness mode set greys the ice roughness; cleared, frees it.
+    ASSERT_TRUE(OpenOnTable("ft1-metric.vqx"));
+    row = RowWhere([](const VQXDisplayNode& n) { return n.IceRoughnessMode == 0; });
+    ASSERT_GT(row, 0);
+    const int iceNode = Table()->RowNodes[std::size_t(row)]->Number;
+    Edit(row, ColumnOf(IceRoughnessModeColumn), "1");
+    Accept();
+    row = RowOfNode(iceNode);
+    EXPECT_TRUE(ReadOnly(row, ColumnOf(IceRoughnessColumn)));
+    Edit(row, ColumnOf(IceRoughnessModeColumn), "0");
+    Accept();
+    row = RowOfNode(iceNode);
+    EXPECT_FALSE(ReadOnly(row, ColumnOf(IceRoughnessColumn)));
+}
+
+// The table takes no drops: a text dragged over a writable cell is refused and a drop changes
+// nothing.
+TEST_F(NodeTableViewTest, DropsIntoTheTableAreRefused)
+{
+    ASSERT_TRUE(OpenOnTable("ft0-metric.vqx"));
+    const int col = ColumnOf(StageColumn);
+    const int row = WritableRow(col);
+    CRect cell;
+    ASSERT_TRUE(Grid().GetCellRect(row, col, &cell));
+    const std::string before = Grid().CellText(row, col);
+    COleDataObject data;
+    data.AttachText("123.5");
+    EXPECT_EQ(Grid().DragEnter(&data, 0, cell.CenterPoint()), DROPEFFECT(DROPEFFECT_NONE));
+    EXPECT_EQ(Grid().DragOver(&data, MK_CONTROL, cell.CenterPoint()), DROPEFFECT(DROPEFFECT_NONE));
+    EXPECT_FALSE(Grid().Drop(&data, DROPEFFECT_COPY, cell.CenterPoint()));
+    ProcessEvents();
+    EXPECT_EQ(Grid().CellText(row, col), before);
+    EXPECT_FALSE(Modified(row, col));
+    EXPECT_EQ(Doc()->NodeTableEdited, 0);
+}
+
+// Delete on a block clears its writable cells through the edit check: 0 with the column's
+// decimals, red and waiting; the node numbers and the grey cells keep their texts.
+TEST_F(NodeTableViewTest, DeleteOfABlock)
+{
+    ASSERT_TRUE(OpenOnTable("ft0-metric.vqx"));
+    const int last = ColumnOf(FluxColumn);
+    std::vector<std::vector<std::string>> before(3);
+    for (int row = 1; row <= 2; ++row)
+        for (int c = 0; c <= last; ++c) before[std::size_t(row)].push_back(Grid().CellText(row, c));
+    Grid().SetSelectedRange(1, 0, 2, last);
+    Grid().SetFocusCell(1, 0);
+    Key(Qt::Key_Delete);
+    int cleared = 0;
+    for (int row = 1; row <= 2; ++row) {
+        for (int c = 0; c <= last; ++c) {
+            if (c == 0 || ReadOnly(row, c)) {
+                EXPECT_EQ(Grid().CellText(row, c), before[std::size_t(row)][std::size_t(c)]) << row << ", " << c;
+                EXPECT_FALSE(Modified(row, c));
+                continue;
+            }
+            ++cleared;
+            EXPECT_TRUE(Modified(row, c)) << row << ", " << c;
+            EXPECT_EQ(Grid().CellAt(row, c)->GetTextColor(), RGB(255, 0, 0));
+            EXPECT_EQ(Grid().CellText(row, c),
+                      NodeTableColumns::CellText(0.0, VQXDisplayNode::ColumnDecimals(Table()->ColumnIds[std::size_t(c)])));
+        }
+    }
+    EXPECT_GT(cleared, 0);
+    EXPECT_EQ(Doc()->NodeTableEdited, 1);
+}
+
+// An Apply in the cross-section editor while node-table edits wait: the table shows the values
+// the Apply refreshed but keeps the waiting edit, which Accept then writes.
+TEST_F(NodeTableViewTest, CrossSectionApplyKeepsWaitingEdits)
+{
+    ASSERT_TRUE(OpenOnTable("ft0-metric.vqx"));
+    const int col = ColumnOf(DischargeColumn);
+    const int row = WritableRow(col);
+    const int number = Table()->RowNodes[std::size_t(row)]->Number;
+    Edit(row, col, "77.125");
+    ASSERT_TRUE(Modified(row, col));
+
+    Tabs().SetActiveTab(CVasquilView::CrossSectionTab);
+    ProcessEvents();
+    auto* editor = static_cast<CXSectionView*>(Tabs().GetTabWnd(CVasquilView::CrossSectionTab));
+    editor->UpdateWindow();
+    ProcessEvents();
+    ASSERT_NE(editor->Node, nullptr) << "the fixture needs a node with a section";
+    CGridCtrl& points = editor->PointsGrid;
+    const double lower = VQXTextFormat::ParseLeadingDouble(points.CellText(2, 2)) - 0.5;
+    points.SetFocusCell(2, 2);
+    points.SetCellTextChecked(2, 2, FormatXSectionNumber(lower));
+    ProcessEvents();
+    ASSERT_EQ(editor->Modified, 1);
+    editor->OnApplyChanges();
+    ProcessEvents();
+    EXPECT_EQ(editor->Modified, 0);
+
+    Tabs().SetActiveTab(CVasquilView::NodeTableTab);
+    ProcessEvents();
+    Table()->UpdateWindow();
+    ProcessEvents();
+    EXPECT_EQ(Doc()->NodeTableEdited, 1);
+    ASSERT_EQ(Table()->RowNodes[std::size_t(row)]->Number, number);
+    EXPECT_TRUE(Modified(row, col));
+    EXPECT_EQ(Grid().CellText(row, col), NodeTableColumns::CellText(77.125, VQXDisplayNode::ColumnDecimals(DischargeColumn)));
+    // The applied node's bed shows its new lowest point.
+    const int applied = RowOfNode(editor->Node->Number);
+    ASSERT_GT(applied, 0);
+    EXPECT_EQ(Grid().CellText(applied, ColumnOf(InvertColumn)),
+              NodeTableColumns::CellText(editor->Node->Invert, VQXDisplayNode::ColumnDecimals(InvertColumn)));
+
+    Accept();
+    const int after = RowOfNode(number);
+    EXPECT_NEAR(Table()->RowNodes[std::size_t(after)]->Discharge, 77.125, 1e-9);
+    EXPECT_EQ(Doc()->NodeTableEdited, 0);
+}
+
+// A reach number accepted into a node: the display model's reach list and the document's reach
+// names, which the options dialogs pair by position, both have the new reach in their order.
+TEST_F(NodeTableViewTest, ReachNamesFollowAReachEdit)
+{
+    ASSERT_TRUE(OpenOnTable("ft0-metric.vqx"));
+    const std::vector<int> before = Doc()->DisplayModel->ReachNumbers;
+    ASSERT_FALSE(before.empty());
+    const int reach = *std::max_element(before.begin(), before.end()) + 1;
+    const int row = Grid().RowCount() - 1;
+    Edit(row, ColumnOf(ReachColumn), std::to_string(reach));
+    Accept();
+    const std::vector<int>& numbers = Doc()->DisplayModel->ReachNumbers;
+    EXPECT_NE(std::find(numbers.begin(), numbers.end(), reach), numbers.end());
+    ASSERT_EQ(Doc()->ReachNames.size(), numbers.size());
+    for (std::size_t k = 0; k < numbers.size(); ++k) EXPECT_EQ(Doc()->ReachNames[k], "Reach " + std::to_string(numbers[k]));
+}
+
+// While a run goes the table takes no edit by any road (typing, Delete, Cut, Paste, Set Values),
+// its edit commands are grey, and the values still follow a refresh; afterwards it edits again.
+TEST_F(NodeTableViewTest, EditsDuringARunAreRefused)
+{
+    ASSERT_TRUE(OpenOnTable("ft0-metric.vqx"));
+    ASSERT_NE(Doc()->TransientDialog, nullptr);
+    const int col = ColumnOf(StageColumn);
+    const int row = WritableRow(col);
+    const std::string before = Grid().CellText(row, col);
+    Grid().SetSelectedRange(row, col, row, col);
+    Table()->OnEditCopy();
+
+    Doc()->TransientDialog->Running = 1;  // as Run sets it while the worker steps
+    Edit(row, col, "12.5");
+    Grid().SetSelectedRange(row, col - 1, row + 1, col);
+    Grid().SetFocusCell(row, col);
+    Key(Qt::Key_Delete);
+    Frame()->SendMessage(WM_COMMAND, ID_EDIT_CUT, 0);
+    Frame()->SendMessage(WM_COMMAND, ID_EDIT_PASTE, 0);
+    ModalDialogInterceptor dialogs;
+    Frame()->SendMessage(WM_COMMAND, ID_TABLE_SET_VALUES, 0);
+    ProcessEvents();
+    EXPECT_TRUE(dialogs.shown.empty()) << "Set Values asked for a value during the run";
+    EXPECT_EQ(Grid().CellText(row, col), before);
+    for (int r = 1; r < Grid().RowCount(); ++r)
+        for (int c = 0; c < Grid().ColumnCount(); ++c) EXPECT_FALSE(Modified(r, c)) << r << ", " << c;
+    EXPECT_EQ(Doc()->NodeTableEdited, 0);
+    for (UINT id : {ID_TABLE_ACCEPT_CHANGES, ID_TABLE_REJECT_CHANGES, ID_TABLE_SET_VALUES, ID_EDIT_CUT, ID_EDIT_PASTE}) {
+        CCmdUI command;
+        command.m_nID = id;
+        if (id == ID_TABLE_SET_VALUES) Table()->OnUpdateSetValues(&command);
+        else if (id == ID_EDIT_CUT || id == ID_EDIT_PASTE) Table()->OnUpdateEditCutPaste(&command);
+        else Table()->OnUpdateAcceptChanges(&command);
+        ASSERT_TRUE(command.m_enabled.has_value()) << id;
+        EXPECT_FALSE(*command.m_enabled) << id;
+    }
+    // The step's values still show.
+    VQXDisplayNode* node = Table()->RowNodes[std::size_t(row)];
+    node->Stage += 1.0;
+    Doc()->State->RefreshFlag = 1;
+    Table()->UpdateWindow();
+    Table()->Invalidate();
+    Table()->UpdateWindow();
+    ProcessEvents();
+    EXPECT_EQ(Grid().CellText(row, col), NodeTableColumns::CellText(node->Stage, VQXDisplayNode::ColumnDecimals(StageColumn)));
+
+    Doc()->TransientDialog->Running = 0;
+    Edit(row, col, "12.5");
+    EXPECT_TRUE(Modified(row, col));
     EXPECT_EQ(Doc()->NodeTableEdited, 1);
 }
 

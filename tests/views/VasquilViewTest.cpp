@@ -228,8 +228,28 @@ TEST_F(VasquilViewTest, ProfileViewOptionsNeedsAModelAndTheProfileTab)
     EXPECT_TRUE(Enabled(ID_PROFILE_VIEW_OPTIONS));
     Tabs().SetActiveTab(CVasquilView::PlanTab);
     EXPECT_FALSE(Enabled(ID_PROFILE_VIEW_OPTIONS));
-    // Printing waits for its own work: grey.
-    for (UINT id : {ID_FILE_PRINT, ID_FILE_PRINT_PREVIEW, ID_FILE_PRINT_SETUP}) EXPECT_FALSE(Enabled(id)) << id;
+}
+
+// Only the node table prints, and only with a model: the main view itself draws nothing and
+// prints nothing. Print Setup is the application's and always there.
+TEST_F(VasquilViewTest, PrintIsTheNodeTablesWithAModelAndPrintSetupIsAlwaysThere)
+{
+    for (bool model : {false, true}) {
+        if (model) {
+            ASSERT_TRUE(Open("ft0-metric.vqx"));
+        }
+        for (int tab = 0; tab < 5; ++tab) {
+            Tabs().SetActiveTab(tab);
+            const bool prints = model && tab == CVasquilView::NodeTableTab;
+            EXPECT_EQ(Enabled(ID_FILE_PRINT), prints) << model << " " << tab;
+            EXPECT_EQ(Enabled(ID_FILE_PRINT_PREVIEW), prints) << model << " " << tab;
+            EXPECT_TRUE(Enabled(ID_FILE_PRINT_SETUP)) << model << " " << tab;
+        }
+    }
+    // With the main view itself active (no tab's view), nothing prints either.
+    Frame()->SetActiveView(MainView());
+    EXPECT_FALSE(Enabled(ID_FILE_PRINT));
+    EXPECT_FALSE(Enabled(ID_FILE_PRINT_PREVIEW));
 }
 
 TEST_F(VasquilViewTest, ARightClickShowsTheEditMenu)

@@ -69,6 +69,7 @@ public:
     {
         MapCommand(ID_FILE_NEW, &CWinApp::OnFileNew);
         MapCommand(ID_FILE_OPEN, &CWinApp::OnFileOpen);
+        MapCommand(ID_FILE_PRINT_SETUP, &CWinApp::OnFilePrintSetup);
     }
     BOOL InitInstance() override
     {

@@ -23,6 +23,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdarg>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -40,6 +41,7 @@
 #include "engine/ModelSetup.h"
 #include "engine/OutputTargets.h"
 #include "engine/ResultsDatabase.h"
+#include "engine/SeriesLookup.h"
 #include "engine/SteadyRun.h"
 #include "engine/TimeStepping.h"
 #include "engine/Units.h"
@@ -518,6 +520,25 @@ bool ResultsAreFinite(ProgressMeter& meter)
     return false;
 }
 
+// The warnings of the series the run went past the end of: one line on standard output for
+// each, as the run first goes past its end.
+class ExtrapolationLines {
+public:
+    ExtrapolationLines() { ResetExtrapolatedSeries(); }
+    // Prints the series that entered the engine's record since the last call.
+    void PrintNew(ProgressMeter& meter)
+    {
+        const std::vector<ExtrapolatedSeries>& record = ExtrapolatedSeriesOfRun();
+        if (printed_ >= record.size()) return;
+        meter.Clear();
+        for (; printed_ < record.size(); ++printed_) std::printf("%s\n", ExtrapolationWarning(record[printed_]).c_str());
+        std::fflush(stdout);
+    }
+
+private:
+    std::size_t printed_ = 0;
+};
+
 void PrintTransientLine(ProgressMeter& meter)
 {
     const ModelControl& mc = g_ModelControl;
@@ -534,6 +555,7 @@ int RunTransient(const Options& options, ResultsDatabase* database, BatchResults
     ModelControl& mc = g_ModelControl;
     ProgressMeter meter;
     ProgressLines lines;
+    ExtrapolationLines extrapolations;
     const double start = mc.ModelTime;
     PrintTransientLine(meter);
     if (!WriteRows(options, database)) return 1;
@@ -542,6 +564,7 @@ int RunTransient(const Options& options, ResultsDatabase* database, BatchResults
     while (mc.ModelTime < mc.FinalTime) {
         const double before = mc.ModelTime;
         const int result = step();
+        extrapolations.PrintNew(meter);
         if (result != StepMade) {
             meter.Clear();
             Fail("the run %s at model time %.6f h: %s", result == StepCannotProgress ? "cannot progress" : "stops",
@@ -583,11 +606,13 @@ int RunSteady(const Options& options, ResultsDatabase* database, BatchResults& r
 {
     ModelControl& mc = g_ModelControl;
     ProgressMeter meter;
+    ExtrapolationLines extrapolations;
     mc.SteadyIteration = 0;
     bool converged = false;
     for (int pass = 1; pass <= options.passes; ++pass) {
         JamPassReport jam;
         const int result = options.iceJam ? RunSteadyJamPass(&jam) : RunSteadyPass();
+        extrapolations.PrintNew(meter);
         if (result == SteadyPassNotMade) {
             meter.Clear();
             Fail("steady pass %d could not be made (time step %g s)", pass, mc.DeltaT);
