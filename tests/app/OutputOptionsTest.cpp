@@ -7,6 +7,9 @@
 #include "datalib/ModelState.h"
 #include "datalib/ResultsWriter.h"
 
+#include <QLineEdit>
+#include <QPalette>
+
 namespace {
 
 using namespace run_test;
@@ -293,6 +296,21 @@ TEST_F(OutputOptionsTest, InitializeOutputSaysWhatItMade)
                        }));
     for (const char* made : {"series.csv", "snapshot.csv", "peak.csv", "front.csv", "run.db"})
         EXPECT_TRUE(std::filesystem::exists(In(made))) << made;
+}
+
+// The paths that only Browse fills are read-only and drawn so, on the dialog's face colour.
+TEST_F(OutputOptionsTest, PathFieldsThatOnlyBrowseFillsAreReadOnly)
+{
+    EXPECT_TRUE(OutputOptions([](COutputOptionsDlg& d) {
+                    const QPalette around = d.GetWidget()->palette();
+                    for (int id : {IDC_OUT_SERIES_PATH, IDC_OUT_SNAPSHOT_PATH, IDC_OUT_PEAK_PATH, IDC_OUT_ICE_FRONT_PATH,
+                                   IDC_OUT_STATE_FOLDER, IDC_OUT_DATABASE_PATH}) {
+                        auto* edit = qobject_cast<QLineEdit*>(d.GetDlgItem(id)->GetWidget());
+                        ASSERT_NE(edit, nullptr) << id;
+                        EXPECT_TRUE(edit->isReadOnly()) << id;
+                        EXPECT_EQ(edit->palette().color(QPalette::Base), around.color(QPalette::Window)) << id;
+                    }
+                }).empty());
 }
 
 // Choosing "time step" writes after every step and shortens no step; "1 hour" afterwards
