@@ -6,6 +6,7 @@
 
 #include "datalib/ModelState.h"
 #include "datalib/ResultsWriter.h"
+#include "engine/OutputTargets.h"
 
 #include <QLineEdit>
 #include <QPalette>
@@ -296,6 +297,25 @@ TEST_F(OutputOptionsTest, InitializeOutputSaysWhatItMade)
                        }));
     for (const char* made : {"series.csv", "snapshot.csv", "peak.csv", "front.csv", "run.db"})
         EXPECT_TRUE(std::filesystem::exists(In(made))) << made;
+
+    // Outputs another run holds are left to it: the message, and the dialog says the same.
+    OutputHold other;
+    std::string message;
+    ASSERT_EQ(other.Take({{"results database", In("run.db")}}, &message), TargetOk) << message;
+    std::string report;
+    ModalDialogInterceptor interceptor;
+    interceptor.scripts.push_back([&](CDialog& d) {
+        Press(&d, IDOK);
+        report = Text(&d, IDC_OUT_REPORT);
+        Press(&d, IDCANCEL);
+    });
+    MessageBoxSink boxes;
+    Command(ID_SIMULATION_OUTPUT_OPTIONS);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    const std::string& failure = boxes.shown[0].text;
+    EXPECT_EQ(failure.rfind("The outputs were not all initialized: ", 0), 0u) << failure;
+    EXPECT_NE(failure.find(In("run.db").string()), std::string::npos) << failure;
+    EXPECT_EQ(report, failure);
 }
 
 // The paths that only Browse fills are read-only and drawn so, on the dialog's face colour.
