@@ -57,10 +57,17 @@ struct BigGrid
     CGridHostDlg dialog;
 };
 
+// Made at the first use and let go before the Qt application ends (its window needs it).
+std::unique_ptr<BigGrid>& GridHolder()
+{
+    static std::unique_ptr<BigGrid> big;
+    return big;
+}
+
 BigGrid& Grid()
 {
-    static BigGrid big;
-    return big;
+    if (!GridHolder()) GridHolder() = std::make_unique<BigGrid>();
+    return *GridHolder();
 }
 
 QScrollBar* VerticalBar(CGridCtrl& grid)
@@ -196,6 +203,7 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    GridHolder().reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return 0;
 }

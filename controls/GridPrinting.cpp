@@ -240,16 +240,20 @@ void CGridCtrl::PrintGridCell(CDC* pDC, int row, int col, const CRect& rect)
 {
     if (CGridCellBase* cell = CellAt(row, col)) cell->PrintCell(pDC, row, col, rect);
     // The lines close the printed block on every page: along the top of its first row and the
-    // left of its first column as well.
+    // left of its first column as well. A line runs on to where the next cell's starts; a
+    // logical unit is several printer pixels, so the lines of the page's last row and column
+    // end on the cell's own last unit, where the lines across meet them, not one unit beyond.
     const int topRow = FixedRowCount() > 0 ? 0 : print_.firstRow;
     const int leftColumn = FixedColumnCount() > 0 ? 0 : print_.firstColumn;
+    const int right = col == print_.endColumn - 1 ? rect.right : rect.right + 1;
+    const int bottom = row == print_.endRow - 1 ? rect.bottom : rect.bottom + 1;
     if (GridLines == GridLinesHorizontal || GridLines == GridLinesBoth) {
-        HorizontalLine(pDC, rect.left, rect.right + 1, rect.bottom);
-        if (row == topRow) HorizontalLine(pDC, rect.left, rect.right + 1, rect.top);
+        HorizontalLine(pDC, rect.left, right, rect.bottom);
+        if (row == topRow) HorizontalLine(pDC, rect.left, right, rect.top);
     }
     if (GridLines == GridLinesVertical || GridLines == GridLinesBoth) {
-        VerticalLine(pDC, rect.right, rect.top, rect.bottom + 1);
-        if (col == leftColumn) VerticalLine(pDC, rect.left, rect.top, rect.bottom + 1);
+        VerticalLine(pDC, rect.right, rect.top, bottom);
+        if (col == leftColumn) VerticalLine(pDC, rect.left, rect.top, bottom);
     }
 }
 

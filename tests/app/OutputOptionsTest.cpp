@@ -404,7 +404,7 @@ TEST_F(OutputOptionsTest, BrowseAsksForTheOutputsFileAndTheModelFilesFolder)
     EXPECT_EQ(files_.requests[0].kind, FileDialogRequest::Kind::Save);
     EXPECT_EQ(files_.requests[0].title, "Save Database As");
     EXPECT_EQ(files_.requests[0].defaultExtension, "db");
-    EXPECT_EQ(files_.requests[0].initialFolder, std::filesystem::path());
+    EXPECT_EQ(files_.requests[0].initialFolder, folder_);  // no path yet: the model's folder
     EXPECT_EQ(files_.requests[1].initialFolder, folder_);
     EXPECT_EQ(files_.requests[2].kind, FileDialogRequest::Kind::Folder);
     EXPECT_EQ(files_.requests[2].title, "Please select a folder for storing Vasquil files.");

@@ -69,6 +69,8 @@ private:
         void updateState(const QPaintEngineState&) override {}
         void drawPixmap(const QRectF&, const QPixmap&, const QRectF&) override {}
         void drawPath(const QPainterPath&) override {}
+        // Lines arrive here (the engine's own fallbacks for polygons call each other).
+        void drawPolygon(const QPointF*, int, PolygonDrawMode) override {}
         void drawTextItem(const QPointF& p, const QTextItem& item) override
         {
             device_->texts.push_back({device_->page, item.text().toStdString(), p});
@@ -220,22 +222,61 @@ TEST_F(GridPrintTest, ARowTallerThanThePageGetsAPageOfItsOwnAndPrints)
     }
 }
 
+TEST_F(GridPrintTest, AColumnWiderThanThePageAtScreenScaleGetsAPageOfItsOwnAndPrints)
+{
+    // At screen scale the column pages: [1], [2] (far wider than a page), [3, 4].
+    Fill(4, 5, 1, 1);
+    Sizes(20, 60);
+    grid.PrintAtScreenScale = TRUE;
+    grid.SetColumnWidth(2, 5000);
+    const int pages = PrintAll();
+    ASSERT_EQ(pages, 3);
+    for (int r = 1; r < 4; ++r) {
+        EXPECT_EQ(PagesOf("r" + std::to_string(r) + "c1"), std::vector<int>{1}) << r;
+        EXPECT_EQ(PagesOf("r" + std::to_string(r) + "c2"), std::vector<int>{2}) << r;
+        EXPECT_EQ(PagesOf("r" + std::to_string(r) + "c3"), std::vector<int>{3}) << r;
+        EXPECT_EQ(PagesOf("r" + std::to_string(r) + "c4"), std::vector<int>{3}) << r;
+    }
+    EXPECT_EQ(PagesOf("H2"), std::vector<int>{2}) << "its heading over it";
+}
+
 TEST_F(GridPrintTest, HeaderAndFooterFrameEveryPage)
 {
+    // Rows for exactly five pages: four full ones and one row more.
     Fill(400, 3, 1, 1);
     Sizes(20, 60);
+    {
+        CDC dc(&device, CDC::AsPrinter{});
+        CPrintInfo info;
+        grid.BeginPrint(&dc, &info);
+        const int perPage = grid.PrintLayout().rowAreaHeight / 20;
+        grid.EndPrint(&dc, &info);
+        ASSERT_GT(perPage, 2);
+        Fill(1 + 4 * perPage + 1, 3, 1, 1);
+        Sizes(20, 60);
+    }
     owner.SetWindowText("River nodes");
     const int pages = PrintAll();
-    ASSERT_GE(pages, 3);
-    const std::string third = "Page 3 of " + std::to_string(pages);
+    ASSERT_EQ(pages, 5);
+    const std::string third = "Page 3 of 5";
     double headerY = -1;
     double footerY = -1;
+    double footerX = -1;
+    double dateX = -1;
     for (const auto& t : device.texts) {
         if (t.page == 3 && t.text == "River nodes") headerY = t.at.y();
-        if (t.page == 3 && t.text == third) footerY = t.at.y();
+        if (t.page == 3 && t.text == third) {
+            footerY = t.at.y();
+            footerX = t.at.x();
+        }
+    }
+    for (const auto& t : device.texts) {
+        if (t.page == 3 && t.text != third && t.at.y() == footerY) dateX = t.at.x();  // the date and time
     }
     ASSERT_GE(headerY, 0) << "the owner's caption heads the page";
     ASSERT_GE(footerY, 0);
+    EXPECT_LT(footerX, 4800 / 10) << "the page number on the left";
+    EXPECT_GT(dateX, footerX + 1000) << "the date and time on the right";
     // The header lies above every cell of the page, the footer below.
     for (const auto& t : device.texts) {
         if (t.page != 3 || t.text == "River nodes" || t.text == third) continue;

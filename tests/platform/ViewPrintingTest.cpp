@@ -15,6 +15,8 @@
 #include <gtest/gtest.h>
 
 #include <QPageLayout>
+#include <QPainter>
+#include <QPicture>
 #include <QPrinter>
 
 #include <filesystem>
@@ -198,6 +200,38 @@ TEST_F(ViewPrintingTest, PrintSetupHoldsForLaterPrintsAndCancelKeepsIt)
     view.OnFilePrintPreview();
     ASSERT_FALSE(preview.pages.empty());
     EXPECT_GT(preview.pages[0].width(), preview.pages[0].height());
+}
+
+// A preview shows a printer's page much smaller than the printer draws it (as Qt's preview does,
+// replaying the page scaled down): a printed thin line still shows there, every one of them.
+TEST(PrintedLinesTest, ThinLinesOfAPrinterShowInAPreviewThatShowsThePageSmaller)
+{
+    constexpr int Lines = 20;
+    constexpr int Spacing = 97;  // printer pixels between lines
+    constexpr double PreviewScale = 0.11;
+    QPicture page;
+    {
+        CDC dc(&page, CDC::AsPrinter{});
+        for (int i = 0; i < Lines; ++i) {
+            dc.MoveTo(0, Spacing * (i + 1));
+            dc.LineTo(2000, Spacing * (i + 1));
+        }
+    }
+    QImage preview(int(2000 * PreviewScale) + 10, int(Spacing * (Lines + 1) * PreviewScale) + 10, QImage::Format_RGB32);
+    preview.fill(Qt::white);
+    {
+        QPainter painter(&preview);
+        painter.scale(PreviewScale, PreviewScale);
+        page.play(&painter);
+    }
+    int shown = 0;
+    bool inLine = false;
+    for (int y = 0; y < preview.height(); ++y) {
+        const bool dark = qGray(preview.pixel(preview.width() / 2, y)) < 128;
+        if (dark && !inLine) ++shown;
+        inLine = dark;
+    }
+    EXPECT_EQ(shown, Lines);
 }
 
 }  // namespace

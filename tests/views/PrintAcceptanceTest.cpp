@@ -1,4 +1,4 @@
-// Printing as a user meets it: the real program on a copy of the sample river prints its node
+// Printing as a user meets it: the real program on a copy of the ice-jam sample prints its node
 // table (Ctrl+P) into a PDF, one PDF page for each page the table's grid counts; the preview
 // shows the same pages; Print Setup's landscape holds for the next print; in the other tabs
 // Print and Print Preview are grey while Print Setup stays.
@@ -25,7 +25,9 @@ namespace {
 
 using namespace views_test;
 
-const std::filesystem::path SampleRiver = std::filesystem::path(VASQUIL_SOURCE_DIR) / "examples" / "sample-river.vqx";
+// Its 61 nodes take more than one landscape page: the grid prints at its own width, which its
+// columns' texts set (the table never narrows them below their texts).
+const std::filesystem::path SampleJam = std::filesystem::path(VASQUIL_SOURCE_DIR) / "examples" / "sample-jam.vqx";
 
 class PrintAcceptanceTest : public ::testing::Test
 {
@@ -34,12 +36,12 @@ protected:
     {
         app_test::ClearProgramSettings();
         folder_ = FreshTestFolder("print-acceptance");
-        river_ = folder_ / "sample-river.vqx";
-        std::filesystem::copy_file(SampleRiver, river_);
+        river_ = folder_ / "sample-jam.vqx";
+        std::filesystem::copy_file(SampleJam, river_);
         dialogs_.scripts.push_back([](CDialog& about) { static_cast<CButton*>(about.GetDlgItem(IDOK))->Click(); });
         app_ = std::make_unique<CVasquilApp>(&CVasquilView::Runtime);
         ASSERT_TRUE(app_->InitInstance());
-        // A window of a laptop's half screen: on landscape paper the table takes two pages.
+        // A window of a laptop's half screen.
         Frame()->MoveWindow(0, 0, 640, 700);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(Frame()->GetWidget()));
         {
@@ -165,7 +167,7 @@ TEST_F(PrintAcceptanceTest, TheNodeTablePrintsItsGridAndPrintSetupHoldsForTheNex
 // What the printed pages say, read back from the PDF by pdftotext (poppler-utils): every page
 // under the window's caption, the program's name and the table's column titles (cut to the
 // columns' widths as on the screen), over its "Page k of n"; every node on one page, found by
-// its river station (column 1, whose values are whole in this window).
+// its river station (column 1, whose values are whole).
 TEST_F(PrintAcceptanceTest, EveryPrintedPageHasTheTitlesAndItsPageNumber)
 {
     const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));

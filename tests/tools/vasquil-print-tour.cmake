@@ -1,0 +1,18 @@
+# The node table printed as a user sees it: vasquil on the sample river under a virtual X display,
+# the table and its print preview, portrait and landscape, the screen saved at
+# every stop. Skipped where xvfb-run is missing.
+if(VASQUIL_BUILD_GUI)
+  add_executable(print_tour ${CMAKE_CURRENT_LIST_DIR}/print_tour.cpp)
+  target_link_libraries(print_tour PRIVATE vasquil_views SQLite::SQLite3 Qt6::Test)
+
+  find_program(XVFB_RUN xvfb-run)
+  set(tour_script ${CMAKE_CURRENT_LIST_DIR}/scripts/vasquil_profile_tour.sh)
+  if(XVFB_RUN)
+    add_test(NAME vasquil.print_tour
+      COMMAND ${tour_script} $<TARGET_FILE:print_tour> ${CMAKE_SOURCE_DIR}/examples
+              ${CMAKE_CURRENT_BINARY_DIR}/print-tour)
+  else()
+    add_test(NAME vasquil.print_tour COMMAND ${CMAKE_COMMAND} -E echo "xvfb-run not found")
+    set_tests_properties(vasquil.print_tour PROPERTIES SKIP_REGULAR_EXPRESSION "xvfb-run not found")
+  endif()
+endif()
