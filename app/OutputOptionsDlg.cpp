@@ -34,6 +34,11 @@ constexpr const char* NoStateFolderText = "Please select a folder the Vasquil ou
 // An output that would replace what is no regular file, or the model itself.
 constexpr const char* TargetRefusedText = "Please choose another file or folder: %s.";
 
+// Close with choices that were not initialized.
+constexpr const char* UninitializedText =
+    "The output choices have changed since the last \"Initialize Output\".\n\nInitialize the changed outputs "
+    "before closing?";
+
 constexpr const char* CsvFilter = "Comma delimted files (*.csv)|*.CSV|All Files|*.*||";
 constexpr const char* DatabaseFilter = "SQLite database files (*.db)|*.DB|All Files|*.*||";
 constexpr const char* FolderTitle = "Please select a folder for storing Vasquil files.";
@@ -123,6 +128,9 @@ void COutputOptionsDlg::DoDataExchange(CDataExchange* pDX)
 BOOL COutputOptionsDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    // The choices as the controls give them back, to tell the user's changes by.
+    UpdateData(TRUE);
+    InitializedChoices = ChoicesText();
     EnableGroups();
     for (int id : WaterQualityVariables)
         if (CWnd* check = GetDlgItem(id)) check->ShowWindow(WaterQuality ? SW_SHOW : SW_HIDE);
@@ -316,16 +324,50 @@ void COutputOptionsDlg::ClearOffOutputs()
     if (!StateFilesOn) StateFolder.clear();
 }
 
-void COutputOptionsDlg::OnOK()
+std::string COutputOptionsDlg::ChoicesText() const
+{
+    std::string text;
+    const auto add = [&text](const auto& choice) {
+        using Choice = std::remove_cvref_t<decltype(choice)>;
+        if constexpr (std::is_array_v<Choice>) {
+            for (int flag : choice) text += std::to_string(flag) + ",";
+        } else if constexpr (std::is_same_v<Choice, std::filesystem::path>) {
+            text += choice.string();
+        } else {
+            text += std::to_string(choice);
+        }
+        text += '\n';
+    };
+    ResultsWriter writer(nullptr, nullptr);
+    ForEachChoice(*this, writer, [&](const auto& mine, const auto&) { add(mine); });
+    return text;
+}
+
+bool COutputOptionsDlg::Initialize()
 {
     UpdateData(TRUE);
-    if (!Refused()) Accepted = 1;
+    const bool passed = !Refused();
+    if (passed) Accepted = 1;
     ClearOffOutputs();
     UpdateData(FALSE);
+    if (!passed) return false;
+    InitializedChoices = ChoicesText();
+    if (InitializeOutputs)
+        if (CWnd* report = GetDlgItem(IDC_OUT_REPORT)) report->SetWindowText(InitializeOutputs(*this));
+    return true;
+}
+
+void COutputOptionsDlg::OnOK()
+{
+    Initialize();
 }
 
 void COutputOptionsDlg::OnCancel()
 {
-    if (Accepted == 1) CDialog::OnOK();
-    else EndDialog(IDCANCEL);
+    UpdateData(TRUE);
+    if (ChoicesText() != InitializedChoices) {
+        const int answer = AfxMessageBox(UninitializedText, MB_YESNOCANCEL | MB_ICONQUESTION);
+        if (answer == IDCANCEL || (answer == IDYES && !Initialize())) return;
+    }
+    EndDialog(Accepted == 1 ? IDOK : IDCANCEL);
 }

@@ -1,11 +1,13 @@
 // The Output Options dialog: which result outputs a run writes, where, how often and with
-// which variables. "Initialize Output" checks the choices (the dialog stays open); Close then
-// ends it as OK once a check passed, so the document takes the choices.
+// which variables. "Initialize Output" checks the choices and, when they pass, has the
+// document apply them (files and database made afresh) and shows what was made; the dialog
+// stays open. Close asks first when the choices differ from those last initialized.
 #pragma once
 
 #include "platform/Dialog.h"
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 class ResultsWriter;
@@ -24,9 +26,14 @@ public:
     // water-quality variables shown only with water-quality data.
     BOOL OnInitDialog() override;
     // "Initialize Output" (and Enter): the choices checked in order, the first failure shown;
-    // all passed, the choices are accepted. Either way every output that is off is cleared.
+    // all passed, the choices are accepted and InitializeOutputs applies them, its report shown
+    // in the dialog. Either way every output that is off is cleared.
     void OnOK() override;
-    // Close, Escape and the close box: OK once the choices were accepted, else Cancel.
+    // Close, Escape and the close box. When the choices differ from those of the last passed
+    // "Initialize Output" (or from those the dialog opened with), the question whether to
+    // initialize them: Yes initializes as the button does and closes once that passed (a
+    // refusal keeps the dialog open), No leaves them uninitialized, Cancel keeps the dialog
+    // open. Closing ends as OK once choices were accepted, else as Cancel.
     void OnCancel() override;
 
     // The output check boxes: the members from the controls, the output's group by the new value.
@@ -48,6 +55,9 @@ public:
 
     // The model file the outputs may not replace (empty: none), given by the document.
     std::filesystem::path ModelPath;
+    // Given by the document: applies accepted choices and returns what it made (or why it
+    // could not), for the dialog's report line. Without it the dialog only checks.
+    std::function<std::string(const COutputOptionsDlg&)> InitializeOutputs;
 
     int SeriesOn = 0;
     std::filesystem::path SeriesPath;
@@ -73,10 +83,16 @@ public:
     int WaterQuality = 0;
 
 private:
+    // "Initialize Output": true when the checks passed (and the choices were applied).
+    bool Initialize();
+    // The choices as one text, equal for equal choices.
+    std::string ChoicesText() const;
     // The first check that fails, with its message shown; false when all pass.
     bool Refused();
     // Every output that is off loses its path, interval choice and variables.
     void ClearOffOutputs();
     void EnableGroups();
     void BrowseFile(std::filesystem::path& path, const char* title, const char* filter, const char* extension);
+
+    std::string InitializedChoices;  // ChoicesText of the last passed "Initialize Output", or at opening
 };

@@ -24,6 +24,10 @@
 class CVasquilDoc;
 class ResultsWriter;
 
+// Significant digits of the hours a run dialog shows (0.01666667 for a minute): enough to
+// read a time, few enough to be read whole. A field left as shown gives back its exact value.
+constexpr int HoursDigits = 7;
+
 // Posted by the worker after each step it hands over (both parameters 0).
 constexpr UINT WM_STEP_DONE = WM_USER + 5;
 // Posted by the worker when its loop is over.

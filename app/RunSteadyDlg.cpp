@@ -55,8 +55,8 @@ void CRunSteadyDlg::DoDataExchange(CDataExchange* pDX)
     CDialog::DoDataExchange(pDX);
     DDX_Text(pDX, IDC_STEADY_PRESENT_STEP, PresentStep);
     DDX_Text(pDX, IDC_STEADY_FINAL_STEP, FinalStep);
-    DDX_Text(pDX, IDC_STEADY_TIME_STEP, TimeStep);
-    DDX_Text(pDX, IDC_STEADY_MAX_TIME_STEP, MaxTimeStep);
+    DDX_Text(pDX, IDC_STEADY_TIME_STEP, TimeStep, HoursDigits);
+    DDX_Text(pDX, IDC_STEADY_MAX_TIME_STEP, MaxTimeStep, HoursDigits);
     DDX_Text(pDX, IDC_STEADY_CHANGE, ChangeText);
     DDX_Text(pDX, IDC_STEADY_TOLERANCE, Tolerance);
     DDX_Text(pDX, IDC_STEADY_ITERATIONS, Iterations);

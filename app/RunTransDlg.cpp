@@ -116,10 +116,10 @@ void CRunTransDlg::ExchangeSolution(CDataExchange* pDX, const RunSolutionControl
 void CRunTransDlg::DoDataExchange(CDataExchange* pDX)
 {
     CDialog::DoDataExchange(pDX);
-    DDX_Text(pDX, IDC_TRANS_PRESENT_TIME, PresentTime);
-    DDX_Text(pDX, IDC_TRANS_FINAL_TIME, FinalTime);
-    DDX_Text(pDX, IDC_TRANS_TIME_STEP, TimeStep);
-    DDX_Text(pDX, IDC_TRANS_MAX_TIME_STEP, MaxTimeStep);
+    DDX_Text(pDX, IDC_TRANS_PRESENT_TIME, PresentTime, HoursDigits);
+    DDX_Text(pDX, IDC_TRANS_FINAL_TIME, FinalTime, HoursDigits);
+    DDX_Text(pDX, IDC_TRANS_TIME_STEP, TimeStep, HoursDigits);
+    DDX_Text(pDX, IDC_TRANS_MAX_TIME_STEP, MaxTimeStep, HoursDigits);
     ExchangeSolution(pDX, HydroControls, Hydro);
     ExchangeSolution(pDX, AdditionalControls, Additional);
 }

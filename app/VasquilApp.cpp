@@ -48,8 +48,14 @@ BOOL CVasquilApp::InitInstance()
     CCommandLineInfo commandLine;
     ParseCommandLine(commandLine);
     if (!ProcessShellCommand(commandLine) || !m_pMainWnd) {
-        startupFailed_ = true;
-        return FALSE;
+        // A file refused on the command line (the desktop's "open with" included) has said
+        // why: the program starts without a model, as when it is given none.
+        CCommandLineInfo withoutFile;
+        if (commandLine.m_nShellCommand != CCommandLineInfo::FileOpen || !ProcessShellCommand(withoutFile) ||
+            !m_pMainWnd) {
+            startupFailed_ = true;
+            return FALSE;
+        }
     }
 
     m_pMainWnd->ShowWindow(SW_SHOW);

@@ -16,9 +16,10 @@ public:
 
     // Registers the resources, opens the settings with the recent-file list, makes the
     // document template, then the empty document or the file named on the command line with
-    // the main frame, shows the frame, accepts dropped files and shows the About box.
-    // Returns FALSE when the document or the frame could not be made (a file that did not
-    // open has said why); nothing is left open then.
+    // the main frame, shows the frame, accepts dropped files and shows the About box. A file
+    // on the command line that does not open has said why, and the empty document takes its
+    // place. Returns FALSE when the document or the frame could not be made; nothing is left
+    // open then.
     BOOL InitInstance() override;
     // The program's exit status: StartupFailedStatus after a failed start-up, else 0.
     int ExitInstance() override;

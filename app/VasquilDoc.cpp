@@ -88,6 +88,11 @@ constexpr const char* SaveDuringRunText = "A run is in progress. Stop it before 
 // Before what went wrong when the output options were applied ("cannot write the ...").
 constexpr const char* OutputsNotReadyText = "The outputs were not all initialized: %s.";
 constexpr const char* DatabaseNotCreatedText = "the results database '%s' could not be created: %s";
+// What "Initialize Output" created, as Output Options shows it.
+constexpr const char* OutputsCreatedText = "Created %s.";
+constexpr const char* CreatedOutputText = "the %s '%s'";
+constexpr const char* StateFolderText = "Model-state files will be written into '%s'.";
+constexpr const char* NoOutputText = "No output is switched on: nothing was created.";
 
 // Water-quality files and the solution database.
 constexpr const char* WQFileInUseText =
@@ -525,13 +530,18 @@ void CVasquilDoc::OnSimulationSteady()
 void CVasquilDoc::OnSimulationOutputOptions()
 {
     if (!Results || IsRunning()) return;
-    ResultsWriter& r = *Results;
     COutputOptionsDlg dialog(AfxGetMainWnd());
-    dialog.TakeChoices(r);
+    dialog.TakeChoices(*Results);
     dialog.WaterQuality = WaterQualityLoaded;
     dialog.InitialFolder = GetPathName().parent_path();
     dialog.ModelPath = GetPathName();
-    if (dialog.DoModal() != IDOK) return;
+    dialog.InitializeOutputs = [this](const COutputOptionsDlg& d) { return InitializeOutputs(d); };
+    dialog.DoModal();
+}
+
+std::string CVasquilDoc::InitializeOutputs(const COutputOptionsDlg& dialog)
+{
+    ResultsWriter& r = *Results;
     dialog.GiveChoices(r);
 
     std::string failure;
@@ -565,7 +575,33 @@ void CVasquilDoc::OnSimulationOutputOptions()
         s.interval = ResultsWriter::OutputIntervalHours(s.choice);
     }
     OutputOptionsChanged = 1;
-    if (!failure.empty()) AfxMessageBox(FormatText(OutputsNotReadyText, failure.c_str()));
+    if (!failure.empty()) {
+        const std::string text = FormatText(OutputsNotReadyText, failure.c_str());
+        AfxMessageBox(text);
+        return text;
+    }
+
+    // The files made afresh, in the order of the dialog.
+    struct Created {
+        int on;
+        const char* what;
+        const std::string& path;
+    };
+    const Created outputs[] = {
+        {r.SeriesEnabled, "time-series file", r.SeriesPath},   {r.SnapshotEnabled, "snapshot file", r.SnapshotPath},
+        {r.PeakEnabled, "peak file", r.PeakPath},              {r.IceFrontEnabled, "ice-front file", r.IceFrontPath},
+        {r.DatabaseEnabled, "results database", r.DatabasePath},
+    };
+    std::vector<std::string> made;
+    for (const Created& c : outputs)
+        if (c.on == 1) made.push_back(FormatText(CreatedOutputText, c.what, c.path.c_str()));
+    std::string report;
+    for (std::size_t k = 0; k < made.size(); ++k)
+        report += (k == 0 ? "" : k + 1 == made.size() ? " and " : ", ") + made[k];
+    if (!report.empty()) report = FormatText(OutputsCreatedText, report.c_str());
+    if (r.StateFileEnabled == 1)
+        report += (report.empty() ? "" : " ") + FormatText(StateFolderText, r.StateFolder.c_str());
+    return report.empty() ? NoOutputText : report;
 }
 
 void CVasquilDoc::OnFileTypeOptions()

@@ -28,6 +28,7 @@ namespace VQXDisplayLib {
 class VQXDisplayModel;
 }
 // The run dialogs, made on every open once they exist.
+class COutputOptionsDlg;
 class CRunTransDlg;
 class CRunSteadyDlg;
 class CRunTransWQDlg;
@@ -97,10 +98,14 @@ public:
     // run state shown; nothing when it is shown already.
     void OnSimulationTransient();
     void OnSimulationSteady();
-    // Output Options: the dialog filled from the results writer; on OK the choices go back,
-    // the files get their headers, the database is made afresh, the intervals are set and the
-    // next Run starts the outputs.
+    // Output Options: the dialog filled from the results writer; each "Initialize Output" whose
+    // checks pass applies its choices (InitializeOutputs).
     void OnSimulationOutputOptions();
+    // The choices of an Output Options dialog go into the results writer, the files get their
+    // headers, the database is made afresh, the intervals are set and the next Run starts the
+    // outputs. Returns what was created, for the dialog to show; a failure is shown in a
+    // message and returned in its place.
+    std::string InitializeOutputs(const COutputOptionsDlg& dialog);
 
     // File Type Options: the file-type dialog; on OK with another type the model becomes that
     // type (ChangeFileType).

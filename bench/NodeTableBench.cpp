@@ -27,6 +27,7 @@
 
 #include <clocale>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -184,9 +185,35 @@ void Run1000Step(benchmark::State& state)
     if (!boxes.shown.empty()) state.SkipWithError(boxes.shown.front().text.c_str());
 }
 
+// The same with a different text in every value cell of the real-valued columns (each node's
+// values moved apart), so that no cell's width is known from another's.
+void BuildGrid10000Distinct(benchmark::State& state)
+{
+    TableOnChannel table(BuildNodes, true);
+    if (!table.opened || table.Rows() != BuildNodes || table.Columns() != 40) {
+        state.SkipWithError("the table did not list 10,000 nodes by 40 columns");
+        return;
+    }
+    // Column ids of the real values a node holds for the table (no integer, no section code).
+    const int realColumns[] = {1, 4, 5, 6, 7, 8, 9, 11, 32, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22,
+                               23, 24, 25, 27, 28, 29, 30, 36, 41, 42, 43, 44, 45, 46};
+    int k = 0;
+    VQXDisplayLib::VQXDisplayModel& model = *table.document.DisplayModel;
+    for (VQXDisplayNode* n = model.FirstNode(); n; n = model.NextNode(), ++k) {
+        for (const int id : realColumns) n->SetColumnValue(id, std::to_string(100.0 + id + k * 0.01357));
+    }
+    for (auto _ : state) {
+        table.document.NodeTableRebuild = 1;
+        table.view->BuildGrid();
+    }
+    state.counters["rows"] = table.Rows();
+    state.counters["columns"] = table.Columns();
+}
+
 BENCHMARK(RefreshValuesAndRepaint)->Unit(benchmark::kMillisecond);
 BENCHMARK(RefreshValuesOnly)->Unit(benchmark::kMillisecond);
 BENCHMARK(BuildGrid10000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BuildGrid10000Distinct)->Unit(benchmark::kMillisecond);
 BENCHMARK(Run1000Step)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 }  // namespace

@@ -277,6 +277,9 @@ void ReleaseModel()
         es.ItemElementStates = {};
         es.ItemReady = {};
         es.NodeReady = {};
+        es.ItemProfileSlots = {};
+        es.ItemRhsRows = {};
+        es.ItemsLaidOut = 0;
         es.StructureBuilt = 0;
         es.UnknownCount = 0;
         es.ProfileLength = 0;

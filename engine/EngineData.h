@@ -216,6 +216,14 @@ struct EquationSystem {
     std::vector<double> ItemElementStates;
     std::vector<unsigned char> ItemReady;
     std::vector<unsigned char> NodeReady;
+    // Where each item's matrix and vector go in the profile, laid out with the items: for entry
+    // (row, column) of item i (row stride MaxElementDof), ItemProfileSlots[2 (i MaxElementDof^2 +
+    // row MaxElementDof + column)] its place in the upper and, one on, in the lower profile (-1
+    // where it adds nothing there); ItemRhsRows[i MaxElementDof + row] the row's unknown. Made for
+    // the matrix kind ScatterUnsymmetric (UnsymmetricMatrix when they were laid out).
+    std::vector<int> ItemProfileSlots;
+    std::vector<int> ItemRhsRows;
+    int ScatterUnsymmetric;
     // 1 while the item layout above holds the present items: cleared when the structure is
     // built anew and when a junction's branches change their parts.
     int ItemsLaidOut;
@@ -519,12 +527,12 @@ struct NaturalPointTerms {
 };
 
 // What the hydrodynamic kernels read at one integration point that stays fixed through a time
-// level: the point's map derivative and the x-derivatives of the element's shape functions
+// level: the point's map derivative and the element's shape functions with their x-derivatives
 // there; the previous level's flow state (areas in m2, discharge in m3/s, their x-derivatives,
 // velocity in m/s), its sign matrix, bed friction and ice drag; and what the kernel of the
 // formulation reads besides.
 struct HydroPointTerms {
-    double J, dNdx[2];
+    double J, N[2], dNdx[2];
     double Ap, Agp, Qp, dApdx, dQpdx, Vp;
     double Sp11, Sp12, Sp21, Sp22;
     double Fbp, Tip;

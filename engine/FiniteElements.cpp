@@ -75,14 +75,22 @@ void ClearElementVector()
     std::fill(g_ModelControl.ElementVector.begin(), g_ModelControl.ElementVector.end(), 0.0);
 }
 
+// True when the residuals of the system set the rows of their item to 0 before they add to
+// them (the hydrodynamic, dynamic-ice and water-quality residuals): the framework need not.
+bool ResidualsClearTheirRows(int system)
+{
+    return system == HydrodynamicSystem || system == DynamicIceSystem || system == WaterQualitySystem;
+}
+
 // The residual of an item at the nodes' present state, into ElementVector.
 void EvaluateItem(const AssemblyItem& item, int system)
 {
-    ClearElementVector();
     if (g_ResidualOverride) {
+        ClearElementVector();
         g_ResidualOverride(item.Element, system);
         return;
     }
+    if (!ResidualsClearTheirRows(system)) ClearElementVector();
     if (item.Kind == BoundaryItem) {
         auto* b = static_cast<BoundaryElementRecord*>(item.Element);
         switch (system) {
@@ -201,6 +209,58 @@ void AddToProfile(const FiniteElementBase* element, int system, const double* ma
     }
 }
 
+// The places of an element's matrix entries and rows in system k's profile and right-hand
+// side, in the order AddToProfile adds them (see EquationSystem::ItemProfileSlots); the entries
+// beyond the element's own rows and columns get -1 and row 0.
+void ScatterSlotsOf(const FiniteElementBase* element, int system, int* slots, int* rows)
+{
+    const EquationSystem& es = g_EquationSystems[system];
+    const ModelControl& mc = g_ModelControl;
+    const int upn = UnknownsPerNodeOf(system);
+    const int stride = mc.MaxElementDof;
+    const int nodes = AssembledNodeCount(element);
+    const int* diag = es.DiagonalIndex.data();
+    std::fill_n(slots, 2 * stride * stride, -1);
+    std::fill_n(rows, stride, 0);
+    for (int a = 0; a < nodes; ++a) {
+        for (int ja = 0; ja < upn; ++ja) {
+            const int row = a * upn + ja;
+            const int I = element->Nodes[a]->Index * upn + ja;
+            for (int b = 0; b < nodes; ++b) {
+                for (int jb = 0; jb < upn; ++jb) {
+                    const int column = b * upn + jb;
+                    const int J = element->Nodes[b]->Index * upn + jb;
+                    int* slot = slots + 2 * (row * stride + column);
+                    if (J >= I) slot[0] = diag[J] - (J - I);
+                    if (mc.UnsymmetricMatrix && J <= I) slot[1] = diag[I] - (I - J);
+                }
+            }
+            rows[row] = I;
+        }
+    }
+}
+
+// AddToProfile for item i of system k's layout, through the places kept for it: the same sums
+// in the same order.
+void AddItemToProfile(int system, int i, int dof, const double* matrix, const double* vector)
+{
+    EquationSystem& es = g_EquationSystems[system];
+    const size_t stride = static_cast<size_t>(g_ModelControl.MaxElementDof);
+    const int* slots = es.ItemProfileSlots.data() + 2 * i * stride * stride;
+    const int* rows = es.ItemRhsRows.data() + i * stride;
+    double* upper = es.UpperProfile.data();
+    double* lower = es.LowerProfile.data();
+    for (int row = 0; row < dof; ++row) {
+        for (int column = 0; column < dof; ++column) {
+            const double value = matrix[row * stride + column];
+            const int* slot = slots + 2 * (row * stride + column);
+            if (slot[0] >= 0) upper[slot[0]] += value;
+            if (slot[1] >= 0) lower[slot[1]] += value;
+        }
+        es.Rhs[rows[row]] += vector[row];
+    }
+}
+
 // Items to difference and the nodes they hold: entries Entries[NodeStart[k] ..
 // NodeStart[k + 1]) of Nodes[k] are item x MaxElementNodes + the node's place in the item.
 // Every item gets its -dR/dx (row stride MaxElementDof) in Matrices and its R in Residuals,
@@ -208,7 +268,8 @@ void AddToProfile(const FiniteElementBase* element, int system, const double* ma
 // NodesByIndex: Nodes[k] is the node of index k. ItemReady (one per item) is 0 until the item
 // is evaluated at the current state, then 1 + the number of its node entries not differenced
 // yet; NodeReady (one per node) marks the nodes refreshed at the current state. AddsToProfile:
-// each item goes into the system's profile, in item order, as soon as it is complete.
+// each item goes into the system's profile, in item order, as soon as it is complete, through
+// the places its layout keeps when KeptSlots.
 struct DifferencingPlan {
     const AssemblyItem* Items;
     int ItemCount;
@@ -223,6 +284,7 @@ struct DifferencingPlan {
     unsigned char* ItemReady;
     unsigned char* NodeReady;
     bool AddsToProfile;
+    bool KeptSlots;
 };
 
 // Place of an item's node in the plan's nodes.
@@ -262,7 +324,11 @@ void Complete(int system, const DifferencingPlan& plan, int i)
     const size_t stride = static_cast<size_t>(g_ModelControl.MaxElementDof);
     const AssemblyItem& item = plan.Items[i];
     RestoreElementState(item, plan.ElementStates + static_cast<size_t>(i) * ElementStateSize);
-    if (plan.AddsToProfile)
+    if (!plan.AddsToProfile) return;
+    if (plan.KeptSlots)
+        AddItemToProfile(system, i, item.NodeCount * UnknownsPerNodeOf(system), plan.Matrices + i * stride * stride,
+                         plan.Residuals + i * stride);
+    else
         AddToProfile(item.Element, system, plan.Matrices + i * stride * stride, plan.Residuals + i * stride);
 }
 
@@ -364,6 +430,7 @@ void DifferenceItem(const AssemblyItem& item, int system)
                                 state,
                                 itemReady,
                                 nodeReady,
+                                false,
                                 false};
     DifferencePlan(system, plan);
     std::copy(mc.ElementJacobianWork.begin(), mc.ElementJacobianWork.end(), mc.ElementMatrix.begin());
@@ -483,6 +550,8 @@ struct RuleRecords {
     int NodeCount;
     double Points[MaxRulePoints][4];
     GaussPointRecord Records[MaxRulePoints];
+    // True when the interpolation's d2N/dxi2 is 0 at every point (so is d2N/dx2 on any element).
+    bool Linear;
 };
 // Points of the nodal rule: the element's two ends, weight 1 each.
 constexpr double NodalRule[NodalRulePoints][4] = {{-1.0, 0.0, 0.0, 1.0}, {1.0, 0.0, 0.0, 1.0}};
@@ -513,9 +582,13 @@ struct RuleTable {
         const double outside[4] = {100.0, 0.0, 0.0, 1.0};
         ShapeFunctionValues count;
         rule.NodeCount = EvaluateShapeFunctions(interpolation, outside, &count);
+        rule.Linear = true;
         for (int p = 0; p < rule.PointCount; ++p) {
             EvaluateShapeFunctions(interpolation, rule.Points[p], &rule.Records[p].Interpolation);
             EvaluateShapeFunctions(geometry, rule.Points[p], &rule.Records[p].Geometry);
+            const ShapeFunctionValues& f = rule.Records[p].Interpolation;
+            for (int i = 0; i < f.NodeCount; ++i)
+                if (f.d2NdXi2[i] != 0.0) rule.Linear = false;
         }
     }
 };
@@ -566,9 +639,11 @@ const GaussPointRecord* RecallRulePoint(const FiniteElementBase* element, int p,
     record.Weight = rule.Points[p][3];
     record.Determinant = determinant;
     const double j = determinant;
-    for (int i = 0; i < record.Interpolation.NodeCount; ++i) {
+    const int n = record.Interpolation.NodeCount;
+    for (int i = 0; i < n; ++i) {
         record.dNdx[i] = dNdx[i];
-        record.d2Ndx2[i] = j != 0.0 ? record.Interpolation.d2NdXi2[i] / (j * j) : 0.0;
+        // Shape functions without curvature have d2N/dx2 0 on every element: no division.
+        record.d2Ndx2[i] = rule.Linear ? 0.0 : (j != 0.0 ? record.Interpolation.d2NdXi2[i] / (j * j) : 0.0);
     }
     return &record;
 }
@@ -579,6 +654,8 @@ double* BuildProfileStructure(int system)
     const ModelControl& mc = g_ModelControl;
     const int upn = UnknownsPerNodeOf(system);
     const int nodeCount = std::max(mc.NodeCount, 0);
+    // The items' places in the profile are those of the structure they were laid out in.
+    es.ItemsLaidOut = 0;
     try {
         es.UnknownCount = nodeCount * upn;
         es.DiagonalIndex.assign(static_cast<size_t>(es.UnknownCount), 0);
@@ -699,6 +776,13 @@ void LayOutItems(int system)
     // Each start now stands at the next node's start: shift them back.
     for (int k = nodeCount; k > 0; --k) next[k] = next[k - 1];
     next[0] = 0;
+    // The places of every item in the profile, which the structure fixes.
+    Size(es.ItemProfileSlots, 2 * itemCount * stride * stride);
+    Size(es.ItemRhsRows, itemCount * stride);
+    for (int item = 0; item < itemCount; ++item)
+        ScatterSlotsOf(es.Items[item].Element, system, es.ItemProfileSlots.data() + 2 * item * stride * stride,
+                       es.ItemRhsRows.data() + item * stride);
+    es.ScatterUnsymmetric = g_ModelControl.UnsymmetricMatrix;
 }
 
 }  // namespace
@@ -793,7 +877,8 @@ int AssembleProfileMatrix(int system)
                                 es.ItemElementStates.data(),
                                 es.ItemReady.data(),
                                 es.NodeReady.data(),
-                                true};
+                                true,
+                                es.ScatterUnsymmetric == mc.UnsymmetricMatrix};
     DifferencePlan(system, plan);
     return Assembled;
 }

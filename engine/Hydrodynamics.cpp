@@ -157,33 +157,50 @@ int ElementNodeCount(const FiniteElementBase* element, ShapeFunctionValues* scra
     return std::min(EvaluateShapeFunctions(element->InterpolationCode, outside, scratch), element->NodeCount);
 }
 
+// What the kernels read of the shape functions at a point: their values and x-derivatives, and
+// the map derivative dx/dxi (m). From a rule point's record, or from an element's kept terms.
+struct PointShape {
+    const double* N;
+    const double* dNdx;
+    double J;
+};
+
+PointShape ShapeOf(const GaussPointRecord* gp)
+{
+    return PointShape{gp->Interpolation.N, gp->dNdx, gp->Determinant};
+}
+
 // The interpolation of a point of an element of exactly N nodes: PointInterpolation's sums, term
 // by term in the same order, over a count the compiler knows.
 template <int N>
 struct FixedPointInterpolation {
-    const GaussPointRecord* gp;
+    PointShape shape;
     NodeRecord* const* nodes;
 
     template <typename F>
     double Value(F field) const
     {
         double s = 0.0;
-        for (int k = 0; k < N; ++k) s += gp->Interpolation.N[k] * field(nodes[k]);
+        for (int k = 0; k < N; ++k) s += shape.N[k] * field(nodes[k]);
         return s;
     }
     double Value(double NodeRecord::*m) const
     {
         double s = 0.0;
-        for (int k = 0; k < N; ++k) s += gp->Interpolation.N[k] * (nodes[k]->*m);
+        for (int k = 0; k < N; ++k) s += shape.N[k] * (nodes[k]->*m);
         return s;
     }
     double Slope(double NodeRecord::*m) const
     {
         double s = 0.0;
-        for (int k = 0; k < N; ++k) s += gp->dNdx[k] * (nodes[k]->*m);
+        for (int k = 0; k < N; ++k) s += shape.dNdx[k] * (nodes[k]->*m);
         return s;
     }
 };
+
+// The natural kernels' rows of the element's first n nodes at one point (AddNaturalPointTerms).
+void AddNaturalRows(const PointShape& shape, ElementRecord* element, int n, const NaturalPoint& p,
+                    NaturalKernelForm form, const NaturalPressureMoments* moments);
 
 // Areas, discharge, their slopes and the velocity of the current level at the point.
 template <typename Point, typename At>
@@ -310,6 +327,31 @@ void ComputeElementAreaMoments(const ElementRecord* element, int n, ElementAreaM
     }
 }
 
+// The rows of the natural kernels at a point of the element's first n nodes from the point's
+// values: the pressure integrals of the conservation form from the nodes' area moments (their
+// own when not given).
+void AddNaturalPointRows(const PointShape& shape, ElementRecord* element, int n, bool conservation,
+                         const ElementAreaMoments* moments, const NaturalPoint& p)
+{
+    if (!conservation) {
+        AddNaturalRows(shape, element, n, p, NaturalReachForm, nullptr);
+        return;
+    }
+    ElementAreaMoments ownMoments;
+    if (!moments) {
+        ComputeElementAreaMoments(element, n, &ownMoments, nullptr);
+        moments = &ownMoments;
+    }
+    NaturalPressureMoments sums{};
+    for (int k = 0; k < n; ++k) {
+        sums.AtStage += shape.N[k] * moments->AtStage[k];
+        sums.AtPreviousStage += shape.N[k] * moments->AtPreviousStage[k];
+        sums.SlopeAtReference += shape.dNdx[k] * moments->AtReference[k];
+        sums.SlopeAtPreviousReference += shape.dNdx[k] * moments->AtPreviousReference[k];
+    }
+    AddNaturalRows(shape, element, n, p, NaturalConservationForm, &sums);
+}
+
 // The natural kernels at a point, with the previous level's terms there when the element keeps
 // them.
 void AddNaturalTerms(const GaussPointRecord* gp, ElementRecord* element, bool conservation,
@@ -323,27 +365,20 @@ void AddNaturalTerms(const GaussPointRecord* gp, ElementRecord* element, bool co
         previous = &own;
     }
     // The elements of the models have two nodes: their sums are unrolled.
-    const NaturalPoint p = n == 2 ? EvaluateNaturalPoint(FixedPointInterpolation<2>{gp, element->Nodes}, *previous)
+    const PointShape shape = ShapeOf(gp);
+    const NaturalPoint p = n == 2 ? EvaluateNaturalPoint(FixedPointInterpolation<2>{shape, element->Nodes}, *previous)
                                   : EvaluateNaturalPoint(at, *previous);
-    if (!conservation) {
-        AddNaturalPointTerms(gp, element, n, p, NaturalReachForm, nullptr);
-        return;
-    }
+    AddNaturalPointRows(shape, element, n, conservation, moments, p);
+}
 
-    // Pressure integrals of the conservation form.
-    ElementAreaMoments ownMoments;
-    if (!moments) {
-        ComputeElementAreaMoments(element, n, &ownMoments, nullptr);
-        moments = &ownMoments;
-    }
-    NaturalPressureMoments sums{};
-    for (int k = 0; k < n; ++k) {
-        sums.AtStage += gp->Interpolation.N[k] * moments->AtStage[k];
-        sums.AtPreviousStage += gp->Interpolation.N[k] * moments->AtPreviousStage[k];
-        sums.SlopeAtReference += gp->dNdx[k] * moments->AtReference[k];
-        sums.SlopeAtPreviousReference += gp->dNdx[k] * moments->AtPreviousReference[k];
-    }
-    AddNaturalPointTerms(gp, element, n, p, NaturalConservationForm, &sums);
+// The same at a point of a two-node element that keeps its terms, from the shape functions,
+// their x-derivatives and the map derivative kept with them.
+void AddKeptNaturalTerms(const HydroPointTerms& kept, ElementRecord* element, bool conservation,
+                         const ElementAreaMoments* moments)
+{
+    const PointShape shape{kept.N, kept.dNdx, kept.J};
+    const NaturalPoint p = EvaluateNaturalPoint(FixedPointInterpolation<2>{shape, element->Nodes}, kept);
+    AddNaturalPointRows(shape, element, 2, conservation, moments, p);
 }
 
 // The hydrograph value of a column at the model time.
@@ -676,7 +711,10 @@ HydroElementTerms* KeptTermsOf(ElementRecord* element, int n, const ElementRule&
         const GaussPointRecord* gp = EvaluateRulePoint(element, element->Length, p);
         HydroPointTerms& terms = kept.Points[p];
         terms.J = gp->Determinant;
-        for (int i = 0; i < std::min(gp->Interpolation.NodeCount, 2); ++i) terms.dNdx[i] = gp->dNdx[i];
+        for (int i = 0; i < std::min(gp->Interpolation.NodeCount, 2); ++i) {
+            terms.N[i] = gp->Interpolation.N[i];
+            terms.dNdx[i] = gp->dNdx[i];
+        }
         const PointInterpolation at{gp, element->Nodes, n};
         if (natural)
             InterpolateNaturalPrevious(at, &terms);
@@ -816,8 +854,14 @@ void ComputeHydroElementResidual(ElementRecord* element)
     HydroElementTerms* kept = KeptTermsOf(element, n, rule);
     ElementAreaMoments moments;
     if (mc.Formulation == 2) ComputeElementAreaMoments(element, std::min(n, MaxElementNodes), &moments, kept);
+    const bool natural = mc.Formulation == 1 || mc.Formulation == 2;
     for (int p = 0; p < rule.PointCount; ++p) {
         HydroPointTerms* previous = kept ? &kept->Points[p] : nullptr;
+        if (previous && natural && n == 2) {
+            // The kept shape functions and map derivative: no rule point to recall.
+            AddKeptNaturalTerms(*previous, element, mc.Formulation == 2, mc.Formulation == 2 ? &moments : nullptr);
+            continue;
+        }
         const GaussPointRecord* gp =
             previous ? RecallRulePoint(element, p, previous->J, previous->dNdx)
                      : EvaluateRulePoint(element, element->Length, p);
@@ -930,7 +974,7 @@ namespace {
 // The terms of AddNaturalPointTerms for the element's first n nodes, N of them when N > 0 (a
 // count the compiler knows, the same terms in the same order).
 template <int N>
-void AddNaturalPointTermsOf(const GaussPointRecord* gp, ElementRecord* element, int count, const NaturalPoint& p,
+void AddNaturalPointTermsOf(const PointShape& shape, ElementRecord* element, int count, const NaturalPoint& p,
                             NaturalKernelForm form, const NaturalPressureMoments* moments)
 {
     const int n = N > 0 ? N : count;
@@ -940,7 +984,7 @@ void AddNaturalPointTermsOf(const GaussPointRecord* gp, ElementRecord* element, 
     const double rho = mc.WaterDensity;
     const double s = mc.IceSpecificGravity;
     const double por = mc.AnchorIcePorosity;
-    const double J = gp->Determinant;
+    const double J = shape.J;
     const double T1 = es.Theta * mc.DeltaT;
     const double T0 = (1.0 - es.Theta) * mc.DeltaT;
     const UpwindMatrix& S = p.S;
@@ -951,8 +995,8 @@ void AddNaturalPointTermsOf(const GaussPointRecord* gp, ElementRecord* element, 
     // row. Each row gets the same value added either way.
     double continuityRows[MaxElementNodes], momentumRows[MaxElementNodes], fluxes[2] = {0.0, 0.0};
     for (int i = 0; i < n; ++i) {
-        const double Ni = gp->Interpolation.N[i];
-        const double dNi = gp->dNdx[i];
+        const double Ni = shape.N[i];
+        const double dNi = shape.dNdx[i];
         const double P = es.Upwinding * J * dNi;
 
         const double continuity =
@@ -1005,11 +1049,21 @@ void AddNaturalPointTermsOf(const GaussPointRecord* gp, ElementRecord* element, 
 
 }  // namespace
 
+namespace {
+
+void AddNaturalRows(const PointShape& shape, ElementRecord* element, int n, const NaturalPoint& p,
+                    NaturalKernelForm form, const NaturalPressureMoments* moments)
+{
+    if (n == 2)
+        AddNaturalPointTermsOf<2>(shape, element, n, p, form, moments);
+    else
+        AddNaturalPointTermsOf<0>(shape, element, n, p, form, moments);
+}
+
+}  // namespace
+
 void AddNaturalPointTerms(const GaussPointRecord* gp, ElementRecord* element, int n, const NaturalPoint& p,
                           NaturalKernelForm form, const NaturalPressureMoments* moments)
 {
-    if (n == 2)
-        AddNaturalPointTermsOf<2>(gp, element, n, p, form, moments);
-    else
-        AddNaturalPointTermsOf<0>(gp, element, n, p, form, moments);
+    AddNaturalRows(ShapeOf(gp), element, n, p, form, moments);
 }

@@ -12,10 +12,12 @@
 
 #include <QAbstractEventDispatcher>
 #include <QAction>
+#include <QDir>
 #include <QMenu>
 #include <QPrinter>
 #include <QSettings>
 
+#include <algorithm>
 #include <clocale>
 
 namespace {
@@ -28,20 +30,29 @@ constexpr const char* RecentFileKey = "File%1";
 // The text of the ID_FILE_MRU_FILE1 item in the menu template, kept on the entries that take
 // its place, for when the list is empty again.
 constexpr const char* PlaceholderProperty = "vasquil.recentFilePlaceholder";
-// A recent file longer than this is shown by its name alone.
-constexpr std::size_t RecentFileShownLength = 30;
 // The program's fonts are 8-point "MS Shell Dlg" unless a window says otherwise.
 constexpr const char* ApplicationFontFace = "MS Shell Dlg";
 constexpr int ApplicationFontPoints = 8;
 // Idle passes stop after this many, whatever OnIdle answers.
 constexpr long MaxIdleCount = 16;
 
-QString MenuTextOfRecentFile(int index, const std::filesystem::path& path)
+// The menu text of recent file index: its number and its name, with its folder after it when
+// another entry of the list has the same name.
+QString MenuTextOfRecentFile(const std::vector<std::filesystem::path>& files, std::size_t index)
 {
-    QString shown = QString::fromStdString(path.string());
-    if (std::size_t(shown.size()) > RecentFileShownLength) shown = QString::fromStdString(path.filename().string());
+    const std::filesystem::path& path = files[index];
+    QString shown = QString::fromStdString(path.filename().string());
+    const auto sameName = [&](const std::filesystem::path& other) { return other.filename() == path.filename(); };
+    if (std::count_if(files.begin(), files.end(), sameName) > 1)
+        shown += QStringLiteral(" (%1)").arg(QString::fromStdString(path.parent_path().string()));
     shown.replace(QLatin1String("&"), QLatin1String("&&"));
     return QStringLiteral("&%1 %2").arg(index + 1).arg(shown);
+}
+
+bool IsFolder(const std::filesystem::path& path)
+{
+    std::error_code error;
+    return !path.empty() && std::filesystem::is_directory(path, error);
 }
 
 }  // namespace
@@ -220,6 +231,25 @@ void CWinApp::CloseAllDocuments(BOOL endSession)
     if (template_) template_->CloseAllDocuments(endSession);
 }
 
+std::filesystem::path CWinApp::GetFileDialogFolder() const
+{
+    if (const CDocument* document = template_ ? template_->GetDocument() : nullptr) {
+        const std::filesystem::path folder = document->GetPathName().parent_path();
+        if (IsFolder(folder)) return folder;
+    }
+    if (IsFolder(lastChosenFolder_)) return lastChosenFolder_;
+    if (!recentFiles_.empty() && IsFolder(recentFiles_.front().parent_path())) return recentFiles_.front().parent_path();
+    return QDir::homePath().toStdString();
+}
+
+void CWinApp::SetLastChosenFile(const std::filesystem::path& path)
+{
+    std::error_code error;
+    std::filesystem::path full = std::filesystem::absolute(path, error);
+    if (error) full = path;
+    lastChosenFolder_ = full.lexically_normal().parent_path();
+}
+
 void CWinApp::ParseCommandLine(CCommandLineInfo& info) const
 {
     info = CCommandLineInfo();
@@ -319,6 +349,6 @@ void CWinApp::OnUpdateRecentFileMenu(CCmdUI* pCmdUI)
         return;
     }
     for (std::size_t i = 0; i < recentFiles_.size(); ++i)
-        addEntry(MenuTextOfRecentFile(int(i), recentFiles_[i]), ID_FILE_MRU_FILE1 + UINT(i), true);
+        addEntry(MenuTextOfRecentFile(recentFiles_, i), ID_FILE_MRU_FILE1 + UINT(i), true);
     pCmdUI->m_nIndex = UINT(first + int(recentFiles_.size()) - 1);
 }

@@ -68,6 +68,14 @@ public:
     virtual void AddToRecentFileList(const std::filesystem::path& path);
     const std::vector<std::filesystem::path>& GetRecentFiles() const { return recentFiles_; }
 
+    // Where a file or folder dialog that names no folder of its own starts: the folder of the
+    // document's file, else the folder of the last file chosen in a file dialog, else that of
+    // the newest recent file, else the home folder (never the working folder the program was
+    // started in). Folders that no longer exist are passed over.
+    std::filesystem::path GetFileDialogFolder() const;
+    // A file dialog chose path: its folder becomes the last file's folder.
+    void SetLastChosenFile(const std::filesystem::path& path);
+
     // The first argument that is not an option names a file to open.
     void ParseCommandLine(CCommandLineInfo& info) const;
     // New (through ID_FILE_NEW) or open the file; FALSE when that failed or left no main window.
@@ -100,6 +108,7 @@ private:
     std::string registryKey_;
     std::vector<std::filesystem::path> recentFiles_;
     UINT maxRecentFiles_ = 0;
+    std::filesystem::path lastChosenFolder_;  // of the last file chosen in a file dialog
     bool idleDue_ = false;
     class QObject* runContext_ = nullptr;  // while Run's event loop runs
 };

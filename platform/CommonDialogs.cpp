@@ -139,6 +139,8 @@ int CFileDialog::DoModal()
     request.filters = ParseFileFilter(filter_);
     request.defaultExtension = defaultExtension_;
     request.initialFolder = m_initialFolder;
+    if (request.initialFolder.empty())
+        if (CWinApp* app = AfxGetApp()) request.initialFolder = app->GetFileDialogFolder();
     request.initialFile = fileName_;
     request.flags = flags_;
 
@@ -154,7 +156,7 @@ int CFileDialog::DoModal()
             dialog.setFileMode(open_ && (flags_ & OFN_FILEMUSTEXIST) ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
             dialog.setOption(QFileDialog::DontConfirmOverwrite);  // asked below, as for every save
             if (!request.filters.empty()) dialog.setNameFilter(QtFilter(request.filters));
-            if (!m_initialFolder.empty()) dialog.setDirectory(QString::fromStdString(m_initialFolder.string()));
+            if (!request.initialFolder.empty()) dialog.setDirectory(QString::fromStdString(request.initialFolder.string()));
             if (!fileName_.empty()) dialog.selectFile(Cp1252ToQString(fileName_));
             if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return IDCANCEL;
             chosen = dialog.selectedFiles().first().toStdString();
@@ -173,6 +175,7 @@ int CFileDialog::DoModal()
             }
         }
         path_ = chosen;
+        if (CWinApp* app = AfxGetApp()) app->SetLastChosenFile(chosen);
         return IDOK;
     }
 }
@@ -185,6 +188,8 @@ CFolderPickerDialog::CFolderPickerDialog(const std::filesystem::path& initialFol
 int CFolderPickerDialog::DoModal()
 {
     AssertUiThread();
+    if (initialFolder_.empty())
+        if (CWinApp* app = AfxGetApp()) initialFolder_ = app->GetFileDialogFolder();
     if (FileDialogProvider* provider = ActiveFileDialogProvider()) {
         FileDialogRequest request;
         request.kind = FileDialogRequest::Kind::Folder;

@@ -33,7 +33,9 @@ public:
     std::filesystem::path GetPathName() const { return path_; }
 
     std::string m_title;                   // the dialog's title; empty for the default
-    std::filesystem::path m_initialFolder;  // where the dialog starts; empty for the default
+    // Where the dialog starts; empty for CWinApp::GetFileDialogFolder. The chosen file's folder
+    // becomes the application's last file folder.
+    std::filesystem::path m_initialFolder;
 
 private:
     bool open_;
@@ -48,6 +50,7 @@ private:
 class CFolderPickerDialog
 {
 public:
+    // An empty initialFolder starts where CWinApp::GetFileDialogFolder says.
     explicit CFolderPickerDialog(const std::filesystem::path& initialFolder = {}, CWnd* parent = nullptr);
     // IDOK with a chosen folder, else IDCANCEL.
     int DoModal();

@@ -58,10 +58,10 @@ std::optional<int> ParseInt(std::string_view text)
     return value;
 }
 
-std::string FormatDouble(double value)
+std::string FormatDouble(double value, int digits)
 {
     char buffer[64];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, DoubleDigits);
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits);
     return error == std::errc() ? std::string(buffer, end) : std::string();
 }
 
@@ -110,17 +110,22 @@ void DDX_Text(CDataExchange* pDX, int id, int& value)
 
 void DDX_Text(CDataExchange* pDX, int id, double& value)
 {
+    DDX_Text(pDX, id, value, DoubleDigits);
+}
+
+void DDX_Text(CDataExchange* pDX, int id, double& value, int digits)
+{
     CWnd* control = pDX->PrepareCtrl(id);
     if (!control) return;
     QWidget* widget = control->GetWidget();
     if (!pDX->m_bSaveAndValidate) {
-        const std::string text = FormatDouble(value);
+        const std::string text = FormatDouble(value, digits);
         control->SetWindowText(text);
         widget->setProperty(ShownTextProperty, QString::fromLatin1(text.c_str()));
         widget->setProperty(ShownValueProperty, value);
         return;
     }
-    // An unchanged field gives back the exact value it showed, which "%.15g" may have rounded.
+    // An unchanged field gives back the exact value it showed, which the digits may have rounded.
     const QVariant shownText = widget->property(ShownTextProperty);
     if (shownText.isValid() && shownText.toString() == ControlText(widget)) {
         value = widget->property(ShownValueProperty).toDouble();

@@ -3,7 +3,7 @@
 // "Enter a number." or "Enter an integer.", puts the focus on the field with its text
 // selected, and leaves that member and every later one unchanged.
 //
-// Numbers are shown as "%.15g" and "%d" and read in the C locale whatever the process locale
+// Numbers are shown as "%.15g" (or with the fewer digits a field asks for) and "%d" and read in the C locale whatever the process locale
 // is: blanks around a number are allowed; "1,5", "nan", "inf", values beyond a double or an
 // int, and empty fields do not parse. A double field whose text the user has not changed
 // since it was shown gives back the member's exact value.
@@ -32,6 +32,9 @@ public:
 
 void DDX_Text(CDataExchange* pDX, int id, int& value);
 void DDX_Text(CDataExchange* pDX, int id, double& value);
+// The same with at most `digits` significant digits shown ("%.<digits>g"); an unchanged field
+// still gives back the member's exact value.
+void DDX_Text(CDataExchange* pDX, int id, double& value, int digits);
 void DDX_Text(CDataExchange* pDX, int id, std::string& value);  // Windows-1252
 void DDX_Text(CDataExchange* pDX, int id, std::filesystem::path& value);
 void DDX_Check(CDataExchange* pDX, int id, int& value);  // 0 or 1

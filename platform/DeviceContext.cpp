@@ -112,9 +112,12 @@ PrefixedText ApplyPrefixes(const QString& text, bool prefixes)
 }
 
 // The longest start of text that fits width with "..." after it, followed by "...".
-QString Elide(const QString& text, int width, const QFontMetrics& fm)
+// The advance of what it returns goes to *advance (pixels): measuring a text shapes it, and a
+// table's paint draws many cells whose text fits.
+QString Elide(const QString& text, int width, const QFontMetrics& fm, int* advance)
 {
-    if (fm.horizontalAdvance(text) <= width) return text;
+    *advance = fm.horizontalAdvance(text);
+    if (*advance <= width) return text;
     const QString dots = QString::fromLatin1(Ellipsis);
     qsizetype low = 0;
     qsizetype high = text.size();
@@ -123,7 +126,9 @@ QString Elide(const QString& text, int width, const QFontMetrics& fm)
         if (fm.horizontalAdvance(text.left(mid) + dots) <= width) low = mid;
         else high = mid - 1;
     }
-    return text.left(low) + dots;
+    const QString elided = text.left(low) + dots;
+    *advance = fm.horizontalAdvance(elided);
+    return elided;
 }
 
 // Breaks a paragraph between words so that each line fits width where it can; a word wider
@@ -1050,18 +1055,20 @@ int CDC::DrawText(const std::string& text, CRect* rect, UINT format)
             else lines.push_back(shown);
         }
     }
-    if ((format & DT_END_ELLIPSIS) && !(format & DT_CALCRECT)) {
-        for (PrefixedText& line : lines) {
-            const QString elided = Elide(line.text, width, fm);
-            if (elided != line.text) line = {elided, -1};
-        }
-    }
     std::vector<int> lineWidths;
     lineWidths.reserve(lines.size());
     int widest = 0;
-    for (const PrefixedText& line : lines) {
-        lineWidths.push_back(fm.horizontalAdvance(line.text));
-        widest = std::max(widest, lineWidths.back());
+    const bool elide = (format & DT_END_ELLIPSIS) && !(format & DT_CALCRECT);
+    for (PrefixedText& line : lines) {
+        int advance = 0;
+        if (elide) {
+            const QString elided = Elide(line.text, width, fm, &advance);
+            if (elided != line.text) line = {elided, -1};
+        } else {
+            advance = fm.horizontalAdvance(line.text);
+        }
+        lineWidths.push_back(advance);
+        widest = std::max(widest, advance);
     }
     const int height = lineHeight * int(lines.size());
 

@@ -57,7 +57,7 @@ struct FileDialogRequest
     std::string title;
     std::vector<std::pair<std::string, std::string>> filters;  // (name, patterns)
     std::string defaultExtension;
-    std::filesystem::path initialFolder;
+    std::filesystem::path initialFolder;  // where the dialog starts (see CWinApp::GetFileDialogFolder)
     std::filesystem::path initialFile;
     DWORD flags = 0;
 };

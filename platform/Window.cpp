@@ -1169,6 +1169,7 @@ BOOL CWnd::SetWindowPos(const CWnd*, int x, int y, int cx, int cy, UINT flags)
 {
     AssertUiThread();
     if (!widget_) return FALSE;
+    const bool wasVisible = widget_->isVisible();
     if (!(flags & SWP_NOSIZE)) {
         const QSize size(std::max(cx, 0), std::max(cy, 0));
         if (widget_->isWindow() && widget_->minimumSize() == widget_->maximumSize()) widget_->setFixedSize(size);
@@ -1180,8 +1181,9 @@ BOOL CWnd::SetWindowPos(const CWnd*, int x, int y, int cx, int cy, UINT flags)
         if (!ClientResized()) return TRUE;
     }
     if (flags & SWP_SHOWWINDOW) {
+        // A window shown comes out on top; one showing already is raised.
         ShowWindow((flags & SWP_NOACTIVATE) ? SW_SHOWNA : SW_SHOW);
-        if (widget_ && widget_->isWindow()) widget_->raise();
+        if (wasVisible && widget_ && widget_->isWindow() && !(flags & SWP_NOZORDER)) widget_->raise();
     }
     return TRUE;
 }

@@ -217,7 +217,8 @@ public:
     void MoveWindow(int x, int y, int width, int height, BOOL bRepaint = TRUE);
     void MoveWindow(const CRect& rect, BOOL bRepaint = TRUE);
     // Sizes (unless SWP_NOSIZE) and moves (unless SWP_NOMOVE) the window, then shows it with
-    // SWP_SHOWWINDOW (not activated with SWP_NOACTIVATE; a top-level window comes to the top);
+    // SWP_SHOWWINDOW (not activated with SWP_NOACTIVATE; a top-level window comes to the top
+    // unless SWP_NOZORDER);
     // otherwise the z-order stays as it is (insertAfter is not used). A top-level window only sized keeps the place the window
     // system gives it: a dialog not yet shown is still centred on its owner. FALSE without a
     // window.

@@ -78,7 +78,9 @@ void Variables(std::vector<ControlTemplate>& c, int x, int y, int frameId, const
 constexpr int VariablesTop = 78;
 constexpr int SeriesRows = 9;
 constexpr int LowerTop = VariablesTop + 16 + SeriesRows * 11 + 8;
-constexpr int DialogHeight = LowerTop + 2 * 57 + 26;
+constexpr int ReportTop = LowerTop + 2 * 57 + 2;  // the report of "Initialize Output", three lines
+constexpr int ReportHeight = 27;
+constexpr int DialogHeight = ReportTop + ReportHeight + 24;
 
 std::vector<ControlTemplate> Controls()
 {
@@ -106,6 +108,7 @@ std::vector<ControlTemplate> Controls()
            "Output file name:", IDC_OUT_DATABASE_PATH, IDC_OUT_DATABASE_BROWSE, IDC_OUT_DATABASE_LIST_LABEL,
            "Output database every", IDC_OUT_DATABASE_LIST);
 
+    c.push_back({.id = IDC_OUT_REPORT, .kind = ControlKind::Static, .rect = {LeftX, ReportTop, RightX + ColumnWidth - LeftX, ReportHeight}});
     const int middle = (RightX + ColumnWidth + LeftX) / 2;
     c.push_back({.id = IDOK, .kind = ControlKind::PushButton, .text = "Initialize Output",
                  .rect = {middle - 74, DialogHeight - 21, 70, 14}, .style = Field | BS_DEFPUSHBUTTON});

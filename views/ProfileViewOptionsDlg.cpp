@@ -13,6 +13,32 @@ namespace {
 constexpr const char* NoReachText = "Please select a channel reach to display.";
 constexpr const char* NoChartText = "Please select at least one chart to display.";
 constexpr const char* NoBedText = "Please select at least one profile chart to display";
+constexpr const char* TopXLimitsText = "Please enter a minimum below the maximum for the top chart's fixed x-axis scale.";
+constexpr const char* TopYLimitsText = "Please enter a minimum below the maximum for the top chart's fixed y-axis scale.";
+constexpr const char* BottomXLimitsText =
+    "Please enter a minimum below the maximum for the bottom chart's fixed x-axis scale.";
+constexpr const char* BottomYLimitsText =
+    "Please enter a minimum below the maximum for the bottom chart's fixed y-axis scale.";
+
+// The first fixed scale of a shown chart whose minimum is not below its maximum (the chart
+// would draw it turned over, or with no extent), as the refusal's text; null when there is none.
+const char* InvertedScaleText(const ProfileViewSettings& s)
+{
+    struct Scale {
+        int chart, fixed;
+        double minimum, maximum;
+        const char* text;
+    };
+    const Scale scales[] = {
+        {s.TopChart, s.TopXFixed, s.TopXMin, s.TopXMax, TopXLimitsText},
+        {s.TopChart, s.TopYFixed, s.TopYMin, s.TopYMax, TopYLimitsText},
+        {s.BottomChart, s.BottomXFixed, s.BottomXMin, s.BottomXMax, BottomXLimitsText},
+        {s.BottomChart, s.BottomYFixed, s.BottomYMin, s.BottomYMax, BottomYLimitsText},
+    };
+    for (const Scale& scale : scales)
+        if (scale.chart && scale.fixed && !(scale.minimum < scale.maximum)) return scale.text;
+    return nullptr;
+}
 
 // The elevation chart offers ice thickness only with more variables than the open-water
 // models' first ones.
@@ -127,6 +153,7 @@ void CProfileViewOptionsDlg::OnOK()
     if (!reachListed) refusal = NoReachText;
     else if (!Settings.TopChart && !Settings.BottomChart) refusal = NoChartText;
     else if (Settings.BottomChart && Settings.BottomKind == ElevationChart && !Settings.ShowBed) refusal = NoBedText;
+    else refusal = InvertedScaleText(Settings);
     if (refusal) {
         AfxMessageBox(refusal);
         return;

@@ -46,24 +46,55 @@ QFont MakeFont(const QString& family, int pixels, bool bold = false)
     return f;
 }
 
-// Draws one line of text with its box (ascent to descent, advance wide) placed by the
-// alignment against the point: left, centre or right of x; top, middle or bottom at y. Much
-// cheaper than QPainter's rectangle form, which lays the text out anew every time.
-void DrawAligned(QPainter& g, const QFontMetricsF& m, QPointF at, Qt::Alignment align, const QString& text)
+// The box of one line of text (ascent to descent, advance wide) placed by the alignment
+// against the point: left, centre or right of x; top, middle or bottom at y.
+QRectF AlignedBox(const QFontMetricsF& m, QPointF at, Qt::Alignment align, const QString& text)
 {
-    if (text.isEmpty()) return;
+    const double width = m.horizontalAdvance(text);
     double x = at.x();
-    if (align & Qt::AlignHCenter)
-        x -= m.horizontalAdvance(text) / 2.0;
-    else if (align & Qt::AlignRight)
-        x -= m.horizontalAdvance(text);
+    if (align & Qt::AlignHCenter) x -= width / 2.0;
+    else if (align & Qt::AlignRight) x -= width;
     double baseline = at.y() + m.ascent();
     if (align & Qt::AlignVCenter)
         baseline = at.y() + (m.ascent() - m.descent()) / 2.0;
     else if (align & Qt::AlignBottom)
         baseline = at.y() - m.descent();
-    g.drawText(QPointF(x, baseline), text);
+    return {x, baseline - m.ascent(), width, m.ascent() + m.descent()};
 }
+
+// The texts of one painting. A text is drawn only where its box, on the device, overlaps no
+// text drawn before it, so the texts drawn first (the axis numbers) win over those drawn after
+// them, and no text is ever drawn over another.
+class TextPlacer
+{
+public:
+    explicit TextPlacer(std::vector<QRectF>* record) : Record(record) {}
+
+    // Whether the box (in the painter's present coordinates) is free of the texts placed.
+    bool Free(const QPainter& g, const QRectF& box) const
+    {
+        const QRectF device = g.worldTransform().mapRect(box);
+        return std::none_of(Placed.begin(), Placed.end(), [&](const QRectF& r) { return r.intersects(device); });
+    }
+
+    // Draws one line of text with its box placed as AlignedBox places it, when the box is free;
+    // returns whether it was drawn. Much cheaper than QPainter's rectangle form, which lays the
+    // text out anew every time.
+    bool Draw(QPainter& g, const QFontMetricsF& m, QPointF at, Qt::Alignment align, const QString& text)
+    {
+        if (text.isEmpty()) return false;
+        const QRectF box = AlignedBox(m, at, align, text);
+        if (!Free(g, box)) return false;
+        Placed.push_back(g.worldTransform().mapRect(box));
+        if (Record) Record->push_back(Placed.back());
+        g.drawText(QPointF(box.left(), box.top() + m.ascent()), text);
+        return true;
+    }
+
+private:
+    std::vector<QRectF> Placed;
+    std::vector<QRectF>* Record;
+};
 
 double Step(const std::vector<double>& ticks) { return ticks.size() >= 2 ? ticks[1] - ticks[0] : 1.0; }
 
@@ -75,6 +106,8 @@ struct Frame {
     std::vector<std::vector<double>> YTicks;  // per pane
     std::vector<double> XTicks;
     double YTitleLeft = 0.0;
+    double PaneGap = 0.0;          // between two panes
+    std::vector<QString> YTitles;  // per pane: its y title as it fits the pane's height
     double XNumbersTop = 0.0, XTitleTop = 0.0;
     struct LegendRow {
         std::vector<int> Entries;
@@ -83,6 +116,11 @@ struct Frame {
     std::vector<LegendRow> LegendRows;
     double LegendTop = 0.0, LegendRowHeight = 0.0;
 };
+
+bool HasSubtitle(const ChartScene& scene)
+{
+    return !scene.SubtitleLeft.isEmpty() || !scene.SubtitleCentre.isEmpty() || !scene.SubtitleRight.isEmpty();
+}
 
 double LegendEntryWidth(const QFontMetricsF& m, const QString& label)
 {
@@ -142,7 +180,8 @@ double MapY(const ChartRange& y, const QRectF& r, double v)
     return std::clamp(r.bottom() - (v - y.Min) / (y.Max - y.Min) * r.height(), -FarOff, FarOff);
 }
 
-Frame ComputeFrame(const ChartScene& scene, QSize size)
+// The layout at a size, with or without the subtitle.
+Frame ComputeFrameWith(const ChartScene& scene, QSize size, bool withSubtitle)
 {
     Frame f;
     f.Subtitle = MakeFont(scene.TitleFont, SubtitlePixels, true);
@@ -157,7 +196,7 @@ Frame ComputeFrame(const ChartScene& scene, QSize size)
     // Top: the subtitle, then half a number's height for the topmost y number.
     double top = Pad;
     f.SubtitleTop = top;
-    if (!scene.SubtitleLeft.isEmpty() || !scene.SubtitleCentre.isEmpty() || !scene.SubtitleRight.isEmpty()) {
+    if (withSubtitle && HasSubtitle(scene)) {
         f.SubtitleHeight = subtitleM.height();
         top += f.SubtitleHeight + Pad;
     }
@@ -184,6 +223,7 @@ Frame ComputeFrame(const ChartScene& scene, QSize size)
     // Panes share the height; between two panes room for the numbers at their facing edges.
     const int panes = static_cast<int>(scene.Panes.size());
     const double gap = numberM.height() + 2.0 * TickLength;
+    f.PaneGap = gap;
     const double paneHeight = std::max(0.0, (bottom - top - gap * (panes - 1)) / std::max(panes, 1));
     std::vector<double> paneTop(panes);
     double yNumbersWidth = 0.0;
@@ -215,15 +255,61 @@ Frame ComputeFrame(const ChartScene& scene, QSize size)
     return f;
 }
 
-void DrawSubtitle(QPainter& g, const ChartScene& scene, const Frame& f, double width)
+// The length a pane's y title may take, centred on the pane: its height and most of the gaps
+// on either side, so that the titles of two panes stay a pixel or more apart.
+double YTitleRoom(const Frame& f, int p)
+{
+    return f.Plots[p].height() + f.PaneGap - 2.0;
+}
+
+// Whether every pane's y title fits its room whole.
+bool YTitlesFit(const ChartScene& scene, const Frame& f)
+{
+    const QFontMetricsF m(f.AxisTitle);
+    for (size_t p = 0; p < scene.Panes.size(); ++p)
+        if (m.horizontalAdvance(scene.Panes[p].YLabel) > YTitleRoom(f, static_cast<int>(p))) return false;
+    return true;
+}
+
+// A text cut to `room` pixels with an ellipsis; empty when not even one of its characters
+// fits before the ellipsis.
+QString FitText(const QFontMetricsF& m, const QString& text, double room)
+{
+    if (m.horizontalAdvance(text) <= room) return text;
+    const QString cut = m.elidedText(text, Qt::ElideRight, std::max(0.0, room));
+    return cut.size() < 2 ? QString() : cut;
+}
+
+// The layout at a size. The subtitle gives its height to the panes when a y title would not
+// fit beside its pane with it; a y title still too long is cut to its room.
+Frame ComputeFrame(const ChartScene& scene, QSize size)
+{
+    Frame f = ComputeFrameWith(scene, size, true);
+    if (HasSubtitle(scene) && !YTitlesFit(scene, f)) f = ComputeFrameWith(scene, size, false);
+    const QFontMetricsF m(f.AxisTitle);
+    for (size_t p = 0; p < scene.Panes.size(); ++p)
+        f.YTitles.push_back(FitText(m, scene.Panes[p].YLabel, YTitleRoom(f, static_cast<int>(p))));
+    return f;
+}
+
+// The subtitle's three parts: the left and right ones at the edges, the centre one centred,
+// or moved between the other two, and cut to the room between them.
+void DrawSubtitle(QPainter& g, const ChartScene& scene, const Frame& f, double width, TextPlacer& texts)
 {
     if (f.SubtitleHeight <= 0.0) return;
     g.setFont(f.Subtitle);
     g.setPen(TextColour);
     const QFontMetricsF m(f.Subtitle);
-    DrawAligned(g, m, {Pad, f.SubtitleTop}, Qt::AlignLeft | Qt::AlignTop, scene.SubtitleLeft);
-    DrawAligned(g, m, {width / 2.0, f.SubtitleTop}, Qt::AlignHCenter | Qt::AlignTop, scene.SubtitleCentre);
-    DrawAligned(g, m, {width - Pad, f.SubtitleTop}, Qt::AlignRight | Qt::AlignTop, scene.SubtitleRight);
+    const double gap = m.averageCharWidth();
+    double from = Pad, to = width - Pad;
+    if (texts.Draw(g, m, {Pad, f.SubtitleTop}, Qt::AlignLeft | Qt::AlignTop, scene.SubtitleLeft))
+        from += m.horizontalAdvance(scene.SubtitleLeft) + gap;
+    if (texts.Draw(g, m, {width - Pad, f.SubtitleTop}, Qt::AlignRight | Qt::AlignTop, scene.SubtitleRight))
+        to -= m.horizontalAdvance(scene.SubtitleRight) + gap;
+    const QString centre = FitText(m, scene.SubtitleCentre, to - from);
+    const double half = m.horizontalAdvance(centre) / 2.0;
+    const double x = std::clamp(width / 2.0, from + half, std::max(from + half, to - half));
+    texts.Draw(g, m, {x, f.SubtitleTop}, Qt::AlignHCenter | Qt::AlignTop, centre);
 }
 
 // The pen of a data line or legend sample.
@@ -314,17 +400,20 @@ void DrawLayer(QPainter& g, const ChartScene& scene, const ChartPane& pane, cons
     }
 }
 
-void DrawAnnotations(QPainter& g, const ChartScene& scene, const Frame& f)
+// The labels of the first pane's points; a label that would cover one drawn before it is
+// left out.
+void DrawAnnotations(QPainter& g, const ChartScene& scene, const Frame& f, TextPlacer& texts)
 {
     if (scene.Annotations.empty() || f.Plots.empty()) return;
     const QRectF& plot = f.Plots[0];
+    if (plot.width() < 1.0 || plot.height() < 1.0) return;
     g.setFont(f.Annotation);
     g.setPen(TextColour);
     const QFontMetricsF m(f.Annotation);
     for (const ChartAnnotation& a : scene.Annotations) {
         const QPointF p(MapX(scene, plot, a.At.x()), MapY(scene.Panes[0].Y, plot, a.At.y()));
         if (!plot.contains(p)) continue;
-        DrawAligned(g, m, {p.x(), p.y() - AnnotationLift}, Qt::AlignHCenter | Qt::AlignBottom, a.Text);
+        texts.Draw(g, m, {p.x(), p.y() - AnnotationLift}, Qt::AlignHCenter | Qt::AlignBottom, a.Text);
     }
 }
 
@@ -350,45 +439,54 @@ void DrawGrid(QPainter& g, const ChartScene& scene, const ChartPane& pane, const
     for (const double t : xTicks) Rule(g, Column(scene, plot, t), plot.top(), 1.0, plot.height(), grid);
 }
 
-// Frame just outside the plot, tick marks, numbers and the y title of one pane; the x
-// numbers only under the lowest pane.
-void DrawAxes(QPainter& g, const ChartScene& scene, const Frame& f, int p, bool last)
+// Frame just outside the plot and the tick marks of one pane.
+void DrawFrame(QPainter& g, const ChartScene& scene, const Frame& f, int p)
 {
     const ChartPane& pane = scene.Panes[p];
     const QRectF& plot = f.Plots[p];
-    const QFontMetricsF numberM(f.Number);
     Rule(g, plot.left() - 1.0, plot.top() - 1.0, plot.width() + 2.0, 1.0, FrameColour);
     Rule(g, plot.left() - 1.0, plot.bottom(), plot.width() + 2.0, 1.0, FrameColour);
     Rule(g, plot.left() - 1.0, plot.top(), 1.0, plot.height(), FrameColour);
     Rule(g, plot.right(), plot.top(), 1.0, plot.height(), FrameColour);
+    for (const double t : f.YTicks[p])
+        Rule(g, plot.left() - 1.0 - TickLength, Row(pane.Y, plot, t), TickLength, 1.0, FrameColour);
+    for (const double t : f.XTicks) Rule(g, Column(scene, plot, t), plot.bottom() + 1.0, 1.0, TickLength, FrameColour);
+}
+
+// The numbers of one pane's y axis, and with `last` the x numbers under it.
+void DrawAxisNumbers(QPainter& g, const ChartScene& scene, const Frame& f, int p, bool last, TextPlacer& texts)
+{
+    const ChartPane& pane = scene.Panes[p];
+    const QRectF& plot = f.Plots[p];
+    const QFontMetricsF numberM(f.Number);
     g.setFont(f.Number);
     g.setPen(TextColour);
     const std::vector<double>& yTicks = f.YTicks[p];
-    for (const double t : yTicks) {
-        const double y = Row(pane.Y, plot, t);
-        Rule(g, plot.left() - 1.0 - TickLength, y, TickLength, 1.0, FrameColour);
-        DrawAligned(g, numberM, {plot.left() - 1.0 - TickLength - TickGap, y + 0.5}, Qt::AlignRight | Qt::AlignVCenter,
-                    ChartTickText(t, Step(yTicks)));
-    }
-    for (const double t : f.XTicks) {
-        const double x = Column(scene, plot, t);
-        Rule(g, x, plot.bottom() + 1.0, 1.0, TickLength, FrameColour);
-        if (last)
-            DrawAligned(g, numberM, {x + 0.5, f.XNumbersTop}, Qt::AlignHCenter | Qt::AlignTop,
-                        ChartTickText(t, Step(f.XTicks)));
-    }
-    if (!pane.YLabel.isEmpty()) {
-        // Turned a quarter to the left, centred on the pane.
-        g.save();
-        g.setFont(f.AxisTitle);
-        g.translate(f.YTitleLeft, plot.center().y());
-        g.rotate(-90.0);
-        DrawAligned(g, QFontMetricsF(f.AxisTitle), {0.0, 0.0}, Qt::AlignHCenter | Qt::AlignTop, pane.YLabel);
-        g.restore();
-    }
+    for (const double t : yTicks)
+        texts.Draw(g, numberM, {plot.left() - 1.0 - TickLength - TickGap, Row(pane.Y, plot, t) + 0.5},
+                   Qt::AlignRight | Qt::AlignVCenter, ChartTickText(t, Step(yTicks)));
+    if (!last) return;
+    for (const double t : f.XTicks)
+        texts.Draw(g, numberM, {Column(scene, plot, t) + 0.5, f.XNumbersTop}, Qt::AlignHCenter | Qt::AlignTop,
+                   ChartTickText(t, Step(f.XTicks)));
 }
 
-void DrawLegend(QPainter& g, const ChartScene& scene, const Frame& f, double width)
+// One pane's y title, turned a quarter to the left and centred on the pane.
+void DrawYTitle(QPainter& g, const Frame& f, int p, TextPlacer& texts)
+{
+    const QString& title = f.YTitles[p];
+    if (title.isEmpty()) return;
+    g.save();
+    g.setFont(f.AxisTitle);
+    g.setPen(TextColour);
+    g.translate(f.YTitleLeft, f.Plots[p].center().y());
+    g.rotate(-90.0);
+    texts.Draw(g, QFontMetricsF(f.AxisTitle), {0.0, 0.0}, Qt::AlignHCenter | Qt::AlignTop, title);
+    g.restore();
+}
+
+// The legend; an entry whose label would cover another text is left out with its sample.
+void DrawLegend(QPainter& g, const ChartScene& scene, const Frame& f, double width, TextPlacer& texts)
 {
     g.setFont(f.Legend);
     const QFontMetricsF legendM(f.Legend);
@@ -398,6 +496,12 @@ void DrawLegend(QPainter& g, const ChartScene& scene, const Frame& f, double wid
         const double mid = std::floor(y + f.LegendRowHeight / 2.0) + 0.5;
         for (const int i : row.Entries) {
             const ChartLegendEntry& e = scene.Legend[i];
+            const QPointF labelAt(x + LegendSample + LegendSampleGap, y + f.LegendRowHeight / 2.0);
+            const double entryWidth = LegendEntryWidth(legendM, e.Label) + LegendEntryGap;
+            if (!texts.Free(g, AlignedBox(legendM, labelAt, Qt::AlignLeft | Qt::AlignVCenter, e.Label))) {
+                x += entryWidth;
+                continue;
+            }
             switch (e.Kind) {
             case ChartLayerKind::Line:
                 g.setRenderHint(QPainter::Antialiasing, false);
@@ -416,9 +520,8 @@ void DrawLegend(QPainter& g, const ChartScene& scene, const Frame& f, double wid
                 break;
             }
             g.setPen(TextColour);
-            DrawAligned(g, legendM, {x + LegendSample + LegendSampleGap, y + f.LegendRowHeight / 2.0},
-                        Qt::AlignLeft | Qt::AlignVCenter, e.Label);
-            x += LegendEntryWidth(legendM, e.Label) + LegendEntryGap;
+            texts.Draw(g, legendM, labelAt, Qt::AlignLeft | Qt::AlignVCenter, e.Label);
+            x += entryWidth;
         }
         y += f.LegendRowHeight;
     }
@@ -469,33 +572,43 @@ QPointF ChartToPixel(const ChartScene& scene, const ChartLayout& layout, int pan
     return {MapX(scene, plot, data.x()), MapY(scene.Panes.at(pane).Y, plot, data.y())};
 }
 
-void PaintChart(QPainter& g, const ChartScene& scene, QSize size, ChartLineDetail detail)
+void PaintChart(QPainter& g, const ChartScene& scene, QSize size, ChartLineDetail detail,
+                std::vector<QRectF>* textBoxes)
 {
     g.save();
     g.fillRect(QRect(QPoint(0, 0), size), QColor(scene.DeskColour));
     const Frame f = ComputeFrame(scene, size);
-    DrawSubtitle(g, scene, f, size.width());
     Scratch scratch;
     const int panes = static_cast<int>(scene.Panes.size());
+    const auto roomy = [&](int p) { return f.Plots[p].width() >= 1.0 && f.Plots[p].height() >= 1.0; };
     for (int p = 0; p < panes; ++p) {
+        if (!roomy(p)) continue;
         const QRectF& plot = f.Plots[p];
-        if (plot.width() < 1.0 || plot.height() < 1.0) continue;
         g.fillRect(plot, QColor(scene.GraphColour));
         DrawGrid(g, scene, scene.Panes[p], plot, f.YTicks[p], f.XTicks);
         g.save();
         g.setClipRect(plot);
         for (const ChartLayer& l : scene.Panes[p].Layers) DrawLayer(g, scene, scene.Panes[p], plot, l, detail, scratch);
         g.restore();
-        if (p == 0) DrawAnnotations(g, scene, f);  // a label may reach past the frame
-        DrawAxes(g, scene, f, p, p == panes - 1);
+        DrawFrame(g, scene, f, p);
     }
-    if (!scene.XLabel.isEmpty() && !f.Plots.empty()) {
+
+    // The texts, those that matter most first: a text never covers one drawn before it.
+    TextPlacer texts(textBoxes);
+    for (int p = 0; p < panes; ++p)
+        if (roomy(p)) DrawAxisNumbers(g, scene, f, p, p == panes - 1, texts);
+    for (int p = 0; p < panes; ++p)
+        if (roomy(p)) DrawYTitle(g, f, p, texts);
+    if (!scene.XLabel.isEmpty() && panes > 0 && roomy(panes - 1)) {
         const QRectF& plot = f.Plots.back();
+        const QFontMetricsF m(f.AxisTitle);
         g.setFont(f.AxisTitle);
         g.setPen(TextColour);
-        DrawAligned(g, QFontMetricsF(f.AxisTitle), {plot.center().x(), f.XTitleTop}, Qt::AlignHCenter | Qt::AlignTop,
-                    scene.XLabel);
+        texts.Draw(g, m, {plot.center().x(), f.XTitleTop}, Qt::AlignHCenter | Qt::AlignTop,
+                   FitText(m, scene.XLabel, size.width() - 2.0 * Pad));
     }
-    DrawLegend(g, scene, f, size.width());
+    DrawLegend(g, scene, f, size.width(), texts);
+    DrawSubtitle(g, scene, f, size.width(), texts);
+    DrawAnnotations(g, scene, f, texts);
     g.restore();
 }

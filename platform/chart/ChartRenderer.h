@@ -2,7 +2,8 @@
 //
 // The subtitle runs along the top; below it the panes are stacked, each a framed plot area
 // with its y-axis title and numbers on the left; the x numbers and title sit under the lowest
-// pane and the legend under them. Everything inside a plot area is clipped to it in double
+// pane and the legend under them. Texts never overlap: one that would cover another is cut or
+// left out (see PaintChart). Everything inside a plot area is clipped to it in double
 // precision (ChartClip.h) before it reaches QPainter. A line with more points than its plot
 // is wide in pixels is drawn through what its pixel columns show (ChartLineReduction.h).
 #pragma once
@@ -44,6 +45,11 @@ QPointF ChartToPixel(const ChartScene& scene, const ChartLayout& layout, int pan
 enum class ChartLineDetail { Reduced, Full };
 
 // Draws the scene over the rectangle (0, 0, size) of the painter's device (the chart
-// window's image, or a printer page).
+// window's image, or a printer page). No text is drawn over another: the axis numbers come
+// first, then the y titles (cut to their panes' heights and the gaps between them), the x title, the legend, the
+// subtitle and the labels of points, each left out where it would cover one drawn before it;
+// the subtitle is left out when the panes need its height for their titles, and a pane without
+// room is not drawn. `textBoxes`, when given, receives the box of every text drawn, in device
+// pixels.
 void PaintChart(QPainter& painter, const ChartScene& scene, QSize size,
-                ChartLineDetail detail = ChartLineDetail::Reduced);
+                ChartLineDetail detail = ChartLineDetail::Reduced, std::vector<QRectF>* textBoxes = nullptr);

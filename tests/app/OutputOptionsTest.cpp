@@ -1,6 +1,7 @@
 // The Output Options dialog through the Simulation menu: the checks of "Initialize Output" in
 // order, outputs that would share a file, outputs switched off, Close before and after a
-// passed check, the intervals handed to the model state, and the database made afresh.
+// passed check and its question about choices not initialized, the report of what was made,
+// the intervals handed to the model state, and the database made afresh.
 #include "RunTestSupport.h"
 
 #include "datalib/ModelState.h"
@@ -135,8 +136,9 @@ TEST_F(OutputOptionsTest, OutputsThatWouldShareAFileAreRefused)
     }
 }
 
-// "Initialize Output" clears every output that is off, passed or not; after a failed one
-// Close cancels, after a passed one it hands the choices over (changes made since included).
+// "Initialize Output" clears every output that is off, passed or not; a passed one applies
+// the choices at once. Close after later changes asks first; a Yes whose checks fail keeps
+// the dialog open, and No leaves the choices last initialized.
 TEST_F(OutputOptionsTest, OffOutputsAreClearedAndCloseFollowsTheLastPassedCheck)
 {
     ModalDialogInterceptor interceptor;
@@ -159,24 +161,138 @@ TEST_F(OutputOptionsTest, OffOutputsAreClearedAndCloseFollowsTheLastPassedCheck)
         EXPECT_EQ(d.IceFrontChoice, -1);
         EXPECT_EQ(d.StateFileChoice, 4);  // the model files' choice stays
         EXPECT_EQ(Text(&d, IDC_OUT_SERIES_PATH), "");
-        // Then the peak values on without a file: refused, but Close still hands over.
+        EXPECT_EQ(Doc()->OutputOptionsChanged, 1);  // applied with the dialog still open
+        // Then the peak values on without a file: refused. Close asks; Yes fails the same check
+        // and the dialog stays; No closes it.
         Press(&d, IDC_OUT_PEAK);
         Press(&d, IDOK);
+        boxes.answers = {IDYES, IDOK, IDNO};  // the question, the refusal, the question
         Press(&d, IDCANCEL);
+        EXPECT_TRUE(d.IsWindowVisible());
+        Press(&d, IDCANCEL);
+        EXPECT_FALSE(d.IsWindowVisible());
     });
     Command(ID_SIMULATION_OUTPUT_OPTIONS);
-    // The document took the peak values without a file: their header could not be written.
-    ASSERT_EQ(boxes.shown.size(), 2u);
-    EXPECT_EQ(boxes.shown[0].text, "Please select a folder and file name for the peak values .csv file.");
-    EXPECT_EQ(boxes.shown[1].text.rfind("The outputs were not all initialized: ", 0), 0u) << boxes.shown[1].text;
+    const char* const noPeakFile = "Please select a folder and file name for the peak values .csv file.";
+    ASSERT_EQ(boxes.shown.size(), 4u);
+    EXPECT_EQ(boxes.shown[0].text, noPeakFile);
+    EXPECT_EQ(boxes.shown[1].buttons, UINT(MB_YESNOCANCEL));
+    EXPECT_EQ(boxes.shown[2].text, noPeakFile);
+    EXPECT_EQ(boxes.shown[3].buttons, UINT(MB_YESNOCANCEL));
     EXPECT_EQ(Doc()->OutputOptionsChanged, 1);
-    EXPECT_EQ(Doc()->Results->PeakEnabled, 1);
+    EXPECT_EQ(Doc()->Results->PeakEnabled, 0);  // the uninitialized choice was left
 
-    // A dialog whose only Initialize Output failed: Close cancels.
+    // A dialog whose only Initialize Output failed: Close (No) cancels.
     Doc()->OutputOptionsChanged = 0;
-    const std::vector<std::string> shown = OutputOptions([](COutputOptionsDlg&) {});
+    const std::vector<std::string> shown = OutputOptions([](COutputOptionsDlg& d) { Press(&d, IDC_OUT_PEAK); });
     ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], noPeakFile);
     EXPECT_EQ(Doc()->OutputOptionsChanged, 0);
+}
+
+// Close with choices that were not initialized: no question when nothing changed since the
+// last "Initialize Output" (or since opening); Yes initializes them as the button does and
+// closes, No leaves the choices of the last initialization, Cancel keeps the dialog open.
+TEST_F(OutputOptionsTest, CloseAsksWhetherToInitializeTheChangedOutputs)
+{
+    struct Case {
+        const char* name;
+        bool initializeFirst;  // a database initialized before the change
+        bool change;           // the time series chosen after it
+        std::vector<int> answers;
+        bool asked;
+        bool seriesTaken;    // the document has the time series, its file made
+        bool databaseTaken;  // the document has the database
+    };
+    const Case cases[] = {
+        {"nothing changed", false, false, {}, false, false, false},
+        {"initialized, nothing changed since", true, false, {}, false, false, true},
+        {"changed, Yes", false, true, {IDYES}, true, true, false},
+        {"changed, No", false, true, {IDNO}, true, false, false},
+        {"changed, Cancel, then No", false, true, {IDCANCEL, IDNO}, true, false, false},
+        {"changed, Cancel, then Yes", false, true, {IDCANCEL, IDYES}, true, true, false},
+        {"initialized, changed, No", true, true, {IDNO}, true, false, true},
+        {"initialized, changed, Yes", true, true, {IDYES}, true, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(Open(Example("sample-river.vqx")));
+        std::filesystem::remove(In("series.csv"));
+        std::filesystem::remove(In("run.db"));
+        Doc()->OutputOptionsChanged = 0;  // a new model keeps the flag until a run takes it
+        ModalDialogInterceptor interceptor;
+        MessageBoxSink boxes;
+        std::vector<bool> openAfterClose;
+        interceptor.scripts.push_back([&](CDialog& live) {
+            auto& d = static_cast<COutputOptionsDlg&>(live);
+            if (c.initializeFirst) {
+                Choose(d, IDC_OUT_DATABASE, IDC_OUT_DATABASE_BROWSE, In("run.db"));
+                Interval(d, IDC_OUT_DATABASE_LIST, 5);
+                Press(&d, IDOK);
+            }
+            if (c.change) {
+                Choose(d, IDC_OUT_SERIES, IDC_OUT_SERIES_BROWSE, In("series.csv"));
+                Interval(d, IDC_OUT_SERIES_LIST, 5);
+                Tick(d, IDC_OUT_SERIES_VARIABLES[0]);
+            }
+            boxes.answers.assign(c.answers.begin(), c.answers.end());
+            for (std::size_t k = 0; k < std::max<std::size_t>(c.answers.size(), 1); ++k) {
+                Press(&d, IDCANCEL);
+                openAfterClose.push_back(d.IsWindowVisible() != FALSE);
+            }
+        });
+        Command(ID_SIMULATION_OUTPUT_OPTIONS);
+        std::vector<bool> expectedOpen(std::max<std::size_t>(c.answers.size(), 1), false);
+        for (std::size_t k = 0; k < c.answers.size(); ++k) expectedOpen[k] = c.answers[k] == IDCANCEL;
+        EXPECT_EQ(openAfterClose, expectedOpen);
+        std::size_t questions = 0;
+        for (const MessageBoxRequest& r : boxes.shown) {
+            if (r.buttons != UINT(MB_YESNOCANCEL)) continue;
+            ++questions;
+            EXPECT_EQ(r.text, "The output choices have changed since the last \"Initialize Output\".\n\nInitialize "
+                              "the changed outputs before closing?");
+        }
+        EXPECT_EQ(questions, c.asked ? c.answers.size() : 0u);
+        EXPECT_EQ(Doc()->Results->SeriesEnabled, c.seriesTaken ? 1 : 0);
+        EXPECT_EQ(std::filesystem::exists(In("series.csv")), c.seriesTaken);
+        EXPECT_EQ(Doc()->Results->DatabaseEnabled, c.databaseTaken ? 1 : 0);
+        EXPECT_EQ(Doc()->OutputOptionsChanged, c.seriesTaken || c.databaseTaken ? 1 : 0);
+    }
+}
+
+// "Initialize Output" says in the dialog what it made: the files and the database by path, the
+// folder of the model-state files, or that nothing is on.
+TEST_F(OutputOptionsTest, InitializeOutputSaysWhatItMade)
+{
+    std::vector<std::string> reports;
+    const auto initialize = [&](const std::function<void(COutputOptionsDlg&)>& set) {
+        EXPECT_TRUE(OutputOptions([&](COutputOptionsDlg& d) {
+                        EXPECT_EQ(Text(&d, IDC_OUT_REPORT), "");
+                        set(d);
+                        d.UpdateData(FALSE);
+                        Press(&d, IDOK);
+                        reports.push_back(Text(&d, IDC_OUT_REPORT));
+                    }).empty());
+    };
+    initialize([](COutputOptionsDlg&) {});
+    initialize([&](COutputOptionsDlg& d) { Complete(d, folder_); });
+    initialize([&](COutputOptionsDlg& d) {
+        d.SeriesOn = d.SnapshotOn = d.PeakOn = d.IceFrontOn = d.StateFilesOn = 0;
+        d.DatabaseOn = 1;
+        d.DatabasePath = In("run.db");
+        d.DatabaseChoice = 5;
+    });
+    const std::string f = folder_.string() + "/";
+    EXPECT_EQ(reports, (std::vector<std::string>{
+                           "No output is switched on: nothing was created.",
+                           "Created the time-series file '" + f + "series.csv', the snapshot file '" + f +
+                               "snapshot.csv', the peak file '" + f + "peak.csv', the ice-front file '" + f +
+                               "front.csv' and the results database '" + f + "run.db'. Model-state files will be "
+                               "written into '" + folder_.string() + "'.",
+                           "Created the results database '" + f + "run.db'.",
+                       }));
+    for (const char* made : {"series.csv", "snapshot.csv", "peak.csv", "front.csv", "run.db"})
+        EXPECT_TRUE(std::filesystem::exists(In(made))) << made;
 }
 
 // Choosing "time step" writes after every step and shortens no step; "1 hour" afterwards
@@ -250,7 +366,7 @@ TEST_F(OutputOptionsTest, BrowseAsksForTheOutputsFileAndTheModelFilesFolder)
     EXPECT_EQ(files_.requests[0].kind, FileDialogRequest::Kind::Save);
     EXPECT_EQ(files_.requests[0].title, "Save Database As");
     EXPECT_EQ(files_.requests[0].defaultExtension, "db");
-    EXPECT_EQ(files_.requests[0].initialFolder, std::filesystem::path());
+    EXPECT_EQ(files_.requests[0].initialFolder, folder_);  // no path yet: the model's folder
     EXPECT_EQ(files_.requests[1].initialFolder, folder_);
     EXPECT_EQ(files_.requests[2].kind, FileDialogRequest::Kind::Folder);
     EXPECT_EQ(files_.requests[2].title, "Please select a folder for storing Vasquil files.");

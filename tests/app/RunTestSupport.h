@@ -160,7 +160,8 @@ protected:
 
     // Output Options played by the user: choose sets the choices on the live dialog (its
     // Browse buttons answered from files_, a file that exists replaced), then "Initialize
-    // Output" and Close. Returns the messages shown but the questions before replacing.
+    // Output" and Close (its question about choices not initialized answered No). Returns the
+    // messages shown but the questions before replacing and that of Close.
     std::vector<std::string> OutputOptions(const std::function<void(COutputOptionsDlg&)>& choose)
     {
         ModalDialogInterceptor interceptor;
@@ -174,7 +175,8 @@ protected:
         Command(ID_SIMULATION_OUTPUT_OPTIONS);
         std::vector<std::string> shown;
         for (const MessageBoxRequest& r : boxes.shown)
-            if (r.text.find("Do you want to replace it?") == std::string::npos) shown.push_back(r.text);
+            if (r.text.find("Do you want to replace it?") == std::string::npos && r.buttons != UINT(MB_YESNOCANCEL))
+                shown.push_back(r.text);
         return shown;
     }
     // Ticks an output's check box (unless it is) and gives it a file through its Browse button.

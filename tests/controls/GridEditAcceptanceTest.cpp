@@ -288,8 +288,10 @@ void GridEditAcceptanceTest::PasteAndCopyBack(const char* lineEnd)
     EXPECT_EQ(grid.CellText(14, 3), SeriesText(14, 3));
     EXPECT_FALSE(grid.CellState(14, 3) & CellStateModified);
     EXPECT_NE(grid.CellAt(14, 3)->GetTextColor(), EditedRed);
-    EXPECT_TRUE(grid.CellState(14, 2) & CellStateModified);
-    EXPECT_EQ(grid.CellAt(14, 2)->GetTextColor(), EditedRed);
+    for (const CCellID cell : {CCellID(14, 2), CCellID(1, 1), CCellID(LastRow, 2), CCellID(LastRow, LastColumn)}) {
+        EXPECT_TRUE(grid.CellState(cell.row, cell.col) & CellStateModified) << cell.row << "," << cell.col;
+        EXPECT_EQ(grid.CellAt(cell.row, cell.col)->GetTextColor(), EditedRed) << cell.row << "," << cell.col;
+    }
     EXPECT_GT(dialog.Refused, 0);
     EXPECT_GT(ExpectChangedCellsPassedTheOwner(), LastRow * (LastColumn - 1));
 

@@ -119,3 +119,25 @@ TEST_F(GridSizingTest, StretchesFillTheClientWithHiddenColumnsLeftOut)
     grid.StretchLastColumn();
     EXPECT_EQ(grid.ColumnWidth(6), 100);
 }
+
+// Fitting measures a text once for cells alike but never takes one cell's extent for another's
+// of the same text in a larger font: the column is as wide, and each row as high, as its widest
+// and highest cell measured alone.
+TEST_F(GridSizingTest, FittingRepeatedTextsKeepsEachFontsExtent)
+{
+    Keys({"123.456", "123.456", "123.456", "7"});
+    LOGFONT large = *grid.CellAt(2, 1)->GetFont();
+    large.lfHeight *= 3;
+    grid.CellAt(2, 1)->SetFont(&large);
+    CClientDC dc(&grid);
+    std::vector<CSize> alone;
+    for (int r = 1; r < grid.RowCount(); ++r) alone.push_back(grid.CellAt(r, 1)->GetCellExtent(&dc));
+    ASSERT_GT(alone[1].cx, alone[0].cx);
+    grid.FitAllToText();
+    int widest = 0;
+    for (const CSize& size : alone) widest = std::max(widest, int(size.cx));
+    EXPECT_EQ(grid.ColumnWidth(1), widest);
+    EXPECT_GE(grid.RowHeight(2), alone[1].cy);
+    EXPECT_LT(grid.RowHeight(1), grid.RowHeight(2));
+    EXPECT_EQ(grid.RowHeight(1), grid.RowHeight(3));
+}

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QDir>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMimeData>
@@ -369,7 +370,7 @@ TEST_F(DocumentFrameTest, RecentFilesFillTheMenuOpenAndLeaveWhenTheyNoLongerOpen
     app_->OpenDocumentFile(b);
     emit file->aboutToShow();
     ASSERT_NE(Item(file, ID_FILE_MRU_FILE1 + 1), nullptr);
-    EXPECT_EQ(Item(file, ID_FILE_MRU_FILE1)->text(), QStringLiteral("&1 b && c.tst"));  // long paths show the name
+    EXPECT_EQ(Item(file, ID_FILE_MRU_FILE1)->text(), QStringLiteral("&1 b && c.tst"));  // the name, its & doubled
     EXPECT_EQ(Item(file, ID_FILE_MRU_FILE1 + 1)->text(), QStringLiteral("&2 a.tst"));
     EXPECT_TRUE(Item(file, ID_FILE_MRU_FILE1 + 1)->isEnabled());
     EXPECT_EQ(Item(file, ID_FILE_MRU_FILE1 + 2), nullptr);
@@ -383,6 +384,79 @@ TEST_F(DocumentFrameTest, RecentFilesFillTheMenuOpenAndLeaveWhenTheyNoLongerOpen
     EXPECT_EQ(Document()->GetPathName(), a);
     EXPECT_EQ(SavedRecentFiles(), std::vector<std::filesystem::path>{a});
     EXPECT_EQ(app_->GetRecentFiles(), std::vector<std::filesystem::path>{a});
+}
+
+TEST_F(DocumentFrameTest, RecentFilesShowTheirNamesAndTheirFoldersWhereTwoShareAName)
+{
+    for (const char* sub : {"one", "two", "a much longer folder name than thirty characters"})
+        std::filesystem::create_directories(folder_ / sub);
+    const std::filesystem::path one = File("one/river.tst");
+    const std::filesystem::path two = File("two/river.tst");
+    const std::filesystem::path lake = File("a much longer folder name than thirty characters/lake.tst");
+    const std::filesystem::path pond = File("pond.tst");
+    for (const std::filesystem::path& p : {one, lake, pond, two}) ASSERT_NE(app_->OpenDocumentFile(p), nullptr);
+
+    QMenu* file = Popup(0);
+    const auto texts = [&] {
+        emit file->aboutToShow();
+        QStringList shown;
+        for (UINT i = 0; i < 4; ++i)
+            if (QAction* a = Item(file, ID_FILE_MRU_FILE1 + i)) shown << a->text();
+        return shown;
+    };
+    const QString base = QString::fromStdString(folder_.string());
+    // Short and long paths alike: the name; the two rivers with their folders.
+    EXPECT_EQ(texts(), (QStringList{"&1 river.tst (" + base + "/two)", "&2 pond.tst", "&3 lake.tst",
+                                    "&4 river.tst (" + base + "/one)"}));
+    // Once one river has left the list, the other is known by its name alone.
+    std::filesystem::remove(two);
+    Frame()->SendMessage(WM_COMMAND, ID_FILE_MRU_FILE1, 0);
+    EXPECT_EQ(texts(), (QStringList{"&1 pond.tst", "&2 lake.tst", "&3 river.tst"}));
+}
+
+TEST_F(DocumentFrameTest, FileDialogsStartInTheDocumentsFolderElseThatOfTheLastFileChosen)
+{
+    for (const char* sub : {"one", "two"}) std::filesystem::create_directories(folder_ / sub);
+    const std::filesystem::path river = File("one/river.tst");
+    const std::filesystem::path lake = File("two/lake.tst");
+    FileDialogProvider files;
+    const auto startsIn = [&](UINT command) {
+        files.answers.push_back(std::nullopt);  // cancelled
+        Frame()->SendMessage(WM_COMMAND, command, 0);
+        return files.requests.empty() ? std::filesystem::path() : files.requests.back().initialFolder;
+    };
+    // Nothing chosen yet, no file, no recent file: the home folder, not the working folder.
+    const std::filesystem::path home = QDir::homePath().toStdString();
+    EXPECT_EQ(startsIn(ID_FILE_OPEN), home);
+
+    files.answers.push_back(river);
+    Frame()->SendMessage(WM_COMMAND, ID_FILE_OPEN, 0);
+    ASSERT_EQ(Document()->GetPathName(), river);
+    EXPECT_EQ(startsIn(ID_FILE_OPEN), folder_ / "one");
+    EXPECT_EQ(startsIn(ID_FILE_SAVE_AS), folder_ / "one");
+
+    // A file chosen elsewhere: the document's folder still comes first ...
+    CFileDialog other(TRUE);
+    files.answers.push_back(lake);
+    ASSERT_EQ(other.DoModal(), IDOK);
+    EXPECT_EQ(startsIn(ID_FILE_OPEN), folder_ / "one");
+    // ... and without a document file, the last file's folder; a folder picker alike.
+    Frame()->SendMessage(WM_COMMAND, ID_FILE_NEW, 0);
+    ASSERT_TRUE(Document()->GetPathName().empty());
+    EXPECT_EQ(startsIn(ID_FILE_OPEN), folder_ / "two");
+    CFolderPickerDialog picker;
+    files.answers.push_back(std::nullopt);
+    picker.DoModal();
+    EXPECT_EQ(files.requests.back().initialFolder, folder_ / "two");
+    // A folder that is gone is passed over: the newest recent file's folder.
+    std::filesystem::remove_all(folder_ / "two");
+    EXPECT_EQ(startsIn(ID_FILE_OPEN), folder_ / "one");
+    // A dialog given a folder of its own starts there.
+    CFileDialog given(TRUE);
+    given.m_initialFolder = "/data/runs";
+    files.answers.push_back(std::nullopt);
+    given.DoModal();
+    EXPECT_EQ(files.requests.back().initialFolder, "/data/runs");
 }
 
 TEST_F(DocumentFrameTest, SaveAsAsksForANameAddsTheExtensionAndAsksBeforeReplacing)

@@ -1,6 +1,6 @@
 // Starts vasquil on a model as a user would and tours the profile view, saving the screen at
 // every stop: after the open, then for each layout the options dialog as it was set and the
-// profile it gave. Run it on a display (a virtual one under xvfb-run) to see what a user sees.
+// profile it gave, and the last of them in a window of 520 by 380 pixels. Run it on a display (a virtual one under xvfb-run) to see what a user sees.
 //
 //   profile_tour MODEL.vqx OUTPUT_FOLDER [BOTTOM_Y_MIN BOTTOM_Y_MAX]
 //
@@ -105,6 +105,9 @@ int main(int argc, char** argv)
         });
         stops.push_back([&choice] { SaveScreen(std::string("profile-") + choice.name); });
     }
+    // The last layout in a small window: the texts keep apart.
+    stops.push_back([] { AfxGetMainWnd()->MoveWindow(0, 0, 520, 380); });
+    stops.push_back([] { SaveScreen("profile-window-520x380"); });
     stops.push_back([] { AfxGetMainWnd()->PostMessage(WM_CLOSE); });
 
     // The About box closes, then the stops follow one another with time to show each.

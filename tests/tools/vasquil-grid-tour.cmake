@@ -1,6 +1,7 @@
 # A series grid as a user sees it: the grid's host dialog with 100,001 rows under a virtual X
-# display, the screen saved at the top, the middle and the end, with a selection and with a
-# narrow column. Skipped where xvfb-run is missing.
+# display, the screen saved at the top, the middle and the end, with a selection, a widened
+# in-place editor and its red edit, a pasted block's end, and a narrow column. Skipped where
+# xvfb-run is missing.
 if(VASQUIL_BUILD_GUI)
   add_executable(grid_tour ${CMAKE_CURRENT_LIST_DIR}/grid_tour.cpp)
   target_link_libraries(grid_tour PRIVATE vasquil_controls)

@@ -28,6 +28,16 @@ std::string Selected(CDialog& dialog, int id)
     return text;
 }
 
+// A script that fixes a scale and types its two limits.
+std::function<void(CDialog&)> FixLimits(int fixed, int minimum, const char* low, int maximum, const char* high)
+{
+    return [=](CDialog& d) {
+        Button(d, fixed)->Click();
+        d.GetDlgItem(minimum)->SetWindowText(low);
+        d.GetDlgItem(maximum)->SetWindowText(high);
+    };
+}
+
 class ProfileViewOptionsTest : public ViewsTest
 {
 protected:
@@ -178,7 +188,7 @@ TEST_F(ProfileViewOptionsTest, IceThicknessIsHiddenWhenTheListOffersNoIceVariabl
     EXPECT_FALSE(visible);
 }
 
-TEST_F(ProfileViewOptionsTest, OkRefusesWithoutAReachAChartOrTheBedAndStaysOpen)
+TEST_F(ProfileViewOptionsTest, OkRefusesWithoutAReachAChartOrTheBedOrWithTurnedOverLimitsAndStaysOpen)
 {
     struct Case
     {
@@ -210,6 +220,38 @@ TEST_F(ProfileViewOptionsTest, OkRefusesWithoutAReachAChartOrTheBedAndStaysOpen)
          nullptr},
         {"a limit that is no number", [](CDialog& d) { d.GetDlgItem(IDC_PROFILE_TOP_X_MIN)->SetWindowText("1,5"); },
          "Enter a number."},
+        {"top x fixed from 5 to 2", FixLimits(IDC_PROFILE_TOP_X_FIXED, IDC_PROFILE_TOP_X_MIN, "5", IDC_PROFILE_TOP_X_MAX, "2"),
+         "Please enter a minimum below the maximum for the top chart's fixed x-axis scale."},
+        {"top y fixed from 41 to 39",
+         FixLimits(IDC_PROFILE_TOP_Y_FIXED, IDC_PROFILE_TOP_Y_MIN, "41", IDC_PROFILE_TOP_Y_MAX, "39"),
+         "Please enter a minimum below the maximum for the top chart's fixed y-axis scale."},
+        {"bottom x fixed from 3 to 3",
+         FixLimits(IDC_PROFILE_BOTTOM_X_FIXED, IDC_PROFILE_BOTTOM_X_MIN, "3", IDC_PROFILE_BOTTOM_X_MAX, "3"),
+         "Please enter a minimum below the maximum for the bottom chart's fixed x-axis scale."},
+        {"bottom y fixed from 130 to -5",
+         FixLimits(IDC_PROFILE_BOTTOM_Y_FIXED, IDC_PROFILE_BOTTOM_Y_MIN, "130", IDC_PROFILE_BOTTOM_Y_MAX, "-5"),
+         "Please enter a minimum below the maximum for the bottom chart's fixed y-axis scale."},
+        {"limits turned over but automatic",
+         [](CDialog& d) {
+             FixLimits(IDC_PROFILE_TOP_Y_FIXED, IDC_PROFILE_TOP_Y_MIN, "41", IDC_PROFILE_TOP_Y_MAX, "39")(d);
+             Button(d, IDC_PROFILE_TOP_Y_AUTO)->Click();
+         },
+         nullptr},
+        {"limits turned over on a chart not shown",
+         [](CDialog& d) {
+             FixLimits(IDC_PROFILE_BOTTOM_Y_FIXED, IDC_PROFILE_BOTTOM_Y_MIN, "130", IDC_PROFILE_BOTTOM_Y_MAX, "-5")(d);
+             Button(d, IDC_PROFILE_BOTTOM_CHART)->Click();
+         },
+         nullptr},
+        {"fixed limits in order", FixLimits(IDC_PROFILE_TOP_Y_FIXED, IDC_PROFILE_TOP_Y_MIN, "-0.5", IDC_PROFILE_TOP_Y_MAX, "1e3"),
+         nullptr},
+        {"no chart before turned-over limits",
+         [](CDialog& d) {
+             FixLimits(IDC_PROFILE_TOP_X_FIXED, IDC_PROFILE_TOP_X_MIN, "5", IDC_PROFILE_TOP_X_MAX, "2")(d);
+             Button(d, IDC_PROFILE_TOP_CHART)->Click();
+             Button(d, IDC_PROFILE_BOTTOM_CHART)->Click();
+         },
+         "Please select at least one chart to display."},
         {"all well", [](CDialog&) {}, nullptr},
     };
     for (const Case& c : cases) {

@@ -5,8 +5,14 @@
 
 #include "platform/TestHooks.h"
 #include "platform/WindowSurface.h"
+#include "platform/chart/ChartRenderer.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
 
 #include <cmath>
+#include <filesystem>
 #include <functional>
 #include <limits>
 
@@ -465,6 +471,68 @@ TEST_F(ProfileViewTest, TheSubtitleCarriesTheReachNameAndTheTimeWhenAsked)
     Profile()->Options.ReachName = std::string(90, 'r');
     Profile()->Options.TitleReachName = 1;
     EXPECT_EQ(Build().SubtitleCentre, QString(74, 'r'));
+}
+
+// At every size, from a full screen down to a corner, each layout of the sample river with a
+// titled subtitle keeps its texts apart: no two boxes of the texts drawn overlap, and at 520
+// by 380 the two panes still carry their y titles.
+TEST_F(ProfileViewTest, NoTextOfTheProfileCoversAnotherAtAnySize)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const std::filesystem::path river = std::filesystem::path(folder.path().toStdString()) / "sample-river.vqx";
+    std::filesystem::copy_file(std::filesystem::path(VASQUIL_SOURCE_DIR) / "examples" / "sample-river.vqx", river);
+    {
+        QuietStdout quiet;
+        ASSERT_NE(app_->OpenDocumentFile(river), nullptr);
+    }
+    ProcessEvents();
+
+    struct Layout {
+        const char* name;
+        int top, bottom, kind, bottomVariable;
+    };
+    const Layout layouts[] = {
+        {"A", 1, 0, ElevationChart, PlotNone},          {"B", 1, 1, ElevationChart, PlotNone},
+        {"C", 1, 1, ParameterChart, PlotWaterVelocity}, {"D", 0, 1, ElevationChart, PlotNone},
+        {"E", 0, 1, ParameterChart, PlotWaterVelocity},
+    };
+    const QSize sizes[] = {{1280, 800}, {800, 560}, {640, 480}, {520, 380}, {520, 200},  {420, 300},
+                           {320, 240},  {200, 150}, {120, 90},  {60, 40},   {1280, 120}, {150, 800}};
+    for (const Layout& layout : layouts) {
+        Choose([&](ProfileViewSettings& o) {
+            o.TopChart = layout.top;
+            o.BottomChart = layout.bottom;
+            o.BottomKind = layout.kind;
+            o.BottomVariable = layout.bottomVariable;
+            o.TitleReachName = 1;
+            o.TitleModelTime = 1;
+        });
+        const ChartScene& scene = Build();
+        for (const QSize size : sizes) {
+            SCOPED_TRACE(std::string(layout.name) + " at " + std::to_string(size.width()) + "x" +
+                         std::to_string(size.height()));
+            QImage image(size, QImage::Format_RGB32);
+            std::vector<QRectF> boxes;
+            {
+                QPainter painter(&image);
+                PaintChart(painter, scene, size, ChartLineDetail::Reduced, &boxes);
+            }
+            for (size_t i = 0; i < boxes.size(); ++i)
+                for (size_t j = i + 1; j < boxes.size(); ++j)
+                    EXPECT_FALSE(boxes[i].intersects(boxes[j]))
+                        << "text " << i << " (" << boxes[i].x() << ", " << boxes[i].y() << ", " << boxes[i].width()
+                        << " x " << boxes[i].height() << ") covers text " << j << " (" << boxes[j].x() << ", "
+                        << boxes[j].y() << ", " << boxes[j].width() << " x " << boxes[j].height() << ")";
+            if (size == QSize(520, 380) || size == QSize(1280, 800)) {
+                // The y titles are the upright boxes at the left edge.
+                const auto upright = std::count_if(boxes.begin(), boxes.end(), [](const QRectF& b) {
+                    return b.height() > 2.0 * b.width() && b.left() < 20.0;
+                });
+                EXPECT_EQ(upright, static_cast<long>(scene.Panes.size()));
+            }
+        }
+    }
 }
 
 TEST_F(ProfileViewTest, TheChartShowsTheChosenReachInNodeOrder)

@@ -8,12 +8,16 @@
 
 #include "app/SeriesEditorDlg.h"
 #include "engine/EngineData.h"
+#include "platform/OleData.h"
 #include "platform/TestHooks.h"
 #include "resources/ResourceIds.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QTest>
 
 #include <cmath>
+#include <filesystem>
 #include <functional>
 
 namespace {
@@ -208,6 +212,86 @@ TEST_F(SeriesEditorAcceptance, AnEditedZoneReachesTheEngineAndTheFile)
         EXPECT_NEAR(reread->Series[1].AirTemperature, -12.5, 1e-9);
         EXPECT_NEAR(reread->Series[1].SolarRadiation, 250.0, 1e-9);
     }
+}
+
+// The sample river with its nutrient data: the upstream inflow's water-quality series (two
+// entries) takes a spreadsheet's three lines through the system clipboard and Ctrl+V, growing
+// by a row, and one value dropped on a cell; Apply and Close put the series in the display
+// model and, in seconds, in the engine.
+TEST_F(SeriesEditorAcceptance, AWaterQualityInflowTakesAPasteByCtrlVAndADrop)
+{
+    folder_ = FreshTestFolder("vasquil-series-editors");
+    const std::filesystem::path examples = std::filesystem::path(VASQUIL_SOURCE_DIR) / "examples";
+    for (const char* name : {"sample-river.vqx", "sample-river.nu"})
+        std::filesystem::copy_file(examples / name, folder_ / name);
+    {
+        QuietStdout quiet;
+        ASSERT_NE(app_->OpenDocumentFile(folder_ / "sample-river.vqx"), nullptr);
+    }
+    ProcessEvents();
+    MessageBoxSink boxes;
+    {
+        FileDialogProvider files;
+        files.answers.push_back(folder_ / "sample-river.nu");
+        QuietStdout quiet;
+        Frame()->SendMessage(WM_COMMAND, ID_WQ_OPEN_DATA, 0);
+    }
+    ProcessEvents();
+    ASSERT_EQ(Doc()->WaterQualityLoaded, 1);
+    ShowPlan();
+    auto* inflow = static_cast<VQXDisplayBoundaryElement*>(Doc()->DisplayModel->BoundaryList.FindByNumber(1));
+    ASSERT_TRUE(inflow && inflow->Node());
+    ASSERT_EQ(inflow->WQSeries.size(), 2u);
+
+    const std::string block = "0\t9.5\t0.3\t1.2\t35\t0.04\t0.02\n"
+                              "24\t9\t0.35\t1.4\t38\t0.045\t0.025\n"
+                              "48\t8.5\t0.4\t1.6\t41\t0.05\t0.03\n";
+    const auto centre = [](CGridCtrl& grid, int row, int col) {
+        CRect rect;
+        EXPECT_TRUE(grid.GetCellRect(row, col, &rect));
+        return QPoint((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    };
+    EXPECT_EQ(Edit(ID_EDIT_WQ_BOUNDARY_CONDITIONS, inflow->Node()->Easting, inflow->Node()->Northing,
+                   [&](CSeriesEditorDlg& d) {
+                       EXPECT_EQ(d.Grid.RowCount(), 3);
+                       EXPECT_EQ(d.Grid.CellText(0, 5), "BOD (mg/L)");
+                       QGuiApplication::clipboard()->setText(QString::fromLatin1(block));
+                       ProcessEvents();
+                       QTest::mouseClick(d.Grid.GetClientWidget(), Qt::LeftButton, Qt::NoModifier, centre(d.Grid, 1, 1));
+                       ProcessEvents();
+                       QTest::keyClick(d.Grid.GetWidget(), Qt::Key_V, Qt::ControlModifier);
+                       ProcessEvents();
+                       EXPECT_EQ(d.Grid.RowCount(), 4);
+                       EXPECT_EQ(d.Grid.CellText(3, 1), "48.00");
+                       EXPECT_EQ(d.Grid.CellText(2, 2), "9.0000");
+                       // A value dragged in from another program onto the last entry's BOD.
+                       COleDataSource dragged;
+                       dragged.CacheText("44.5");
+                       const QPoint at = centre(d.Grid, 3, 5);
+                       EXPECT_EQ(PlayDrop(&d.Grid, dragged, CPoint(at.x(), at.y()), 0, DROPEFFECT_COPY | DROPEFFECT_MOVE),
+                                 DROPEFFECT_MOVE);
+                       EXPECT_EQ(d.Grid.CellText(3, 5), "44.5000");
+                   }),
+              std::vector<UINT>{IDD_EDIT_WQ_INFLOW_BC});
+    for (const MessageBoxRequest& box : boxes.shown) ADD_FAILURE() << box.text;
+
+    const double times[] = {0.0, 24.0, 48.0};
+    const double oxygen[] = {9.5, 9.0, 8.5};
+    const double bod[] = {35.0, 38.0, 44.5};
+    ASSERT_EQ(inflow->WQSeries.size(), 3u);
+    const BoundaryElementRecord* engine = EngineBoundary(1);
+    ASSERT_TRUE(engine && engine->WQHydrograph);
+    const WQBoundaryHydrograph& h = *engine->WQHydrograph;
+    ASSERT_EQ(h.RowCount, 3);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_DOUBLE_EQ(inflow->WQSeries[i].Time, times[i]);
+        EXPECT_DOUBLE_EQ(inflow->WQSeries[i].WQValues[0], oxygen[i]);
+        EXPECT_DOUBLE_EQ(inflow->WQSeries[i].WQValues[3], bod[i]);
+        EXPECT_DOUBLE_EQ(h.Columns[0][i], times[i] * 3600.0);
+        EXPECT_DOUBLE_EQ(h.Columns[WQNutrientSeriesColumn][i], oxygen[i]);
+        EXPECT_DOUBLE_EQ(h.Columns[WQNutrientSeriesColumn + 3][i], bod[i]);
+    }
+    EXPECT_DOUBLE_EQ(h.Columns[WQNutrientSeriesColumn + 5][2], 0.03);
 }
 
 }  // namespace
