@@ -75,11 +75,14 @@ void ClearElementVector()
     std::fill(g_ModelControl.ElementVector.begin(), g_ModelControl.ElementVector.end(), 0.0);
 }
 
-// True when the residuals of the system set the rows of their item to 0 before they add to
-// them (the hydrodynamic, dynamic-ice and water-quality residuals): the framework need not.
-bool ResidualsClearTheirRows(int system)
+// True when the residual of the item sets the item's rows to 0 before it adds to them, on every
+// path an assembled item takes (the hydrodynamic element and boundary residuals, the dynamic-ice
+// and water-quality residuals): the framework need not. A junction branch's residual leaves a
+// branch of fewer than two nodes as it found it, so the framework clears for it.
+bool ResidualClearsItsRows(const AssemblyItem& item, int system)
 {
-    return system == HydrodynamicSystem || system == DynamicIceSystem || system == WaterQualitySystem;
+    if (system == HydrodynamicSystem) return item.Kind != JunctionBranchItem;
+    return system == DynamicIceSystem || system == WaterQualitySystem;
 }
 
 // The residual of an item at the nodes' present state, into ElementVector.
@@ -90,7 +93,7 @@ void EvaluateItem(const AssemblyItem& item, int system)
         g_ResidualOverride(item.Element, system);
         return;
     }
-    if (!ResidualsClearTheirRows(system)) ClearElementVector();
+    if (!ResidualClearsItsRows(item, system)) ClearElementVector();
     if (item.Kind == BoundaryItem) {
         auto* b = static_cast<BoundaryElementRecord*>(item.Element);
         switch (system) {
