@@ -366,6 +366,10 @@ public:
     virtual void EndPrint(CDC* pDC, CPrintInfo* pInfo);
     // The layout of the job in progress (for a caller that checks it).
     const GridPrintLayout& PrintLayout() const { return print_; }
+    // While a print job runs (BeginPrint to EndPrint): the width of single-line text in font
+    // (null: the printer font) as the screen measures it, in pixels, which is what columns
+    // are fitted to. 0 outside a job.
+    int ScreenTextWidth(const CFont* font, const std::string& text);
 
     // ----- Scrolling.
     // Shows the bars the cells need and sets their ranges and pages.

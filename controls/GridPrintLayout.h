@@ -6,6 +6,7 @@
 #include "platform/DeviceContext.h"
 #include "platform/Printing.h"
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -44,4 +45,8 @@ struct GridPrintLayout
     int endColumn = 0;
     // The window origin's left offset (the left margin) and the top of the fixed rows.
     int headingsTop = 0;
+    // Measures texts as the screen does, with a copy of each cell font (a font keeps only the
+    // resolution it was last drawn at, the printer's while a job runs).
+    std::unique_ptr<CScreenDC> screen;
+    std::map<const CFont*, std::unique_ptr<CFont>> screenFonts;
 };

@@ -113,7 +113,15 @@ BOOL CGridCellBase::PrintCell(CDC* pDC, int row, int col, CRect rect)
         }
     }
     CRect text(rect.left, rect.top, rect.right + 1, rect.bottom + 1);
-    pDC->DrawText(GetText(), &text, GetFormat() | DT_NOPREFIX);
+    // A text the screen shows whole prints whole. The printer draws the font from its outlines,
+    // a little wider than the screen's hinted glyphs, and would cut every column fitted to its
+    // texts ("Nod..." for "Node #"); whole, such a text reaches less than a unit into the margin.
+    UINT format = GetFormat() | DT_NOPREFIX;
+    if ((format & DT_END_ELLIPSIS) && (format & DT_SINGLELINE)) {
+        const int onScreen = grid->ScreenTextWidth(GetFontObject(), GetText());
+        if (onScreen > 0 && onScreen <= text.right - text.left) format &= ~UINT(DT_END_ELLIPSIS);
+    }
+    pDC->DrawText(GetText(), &text, format);
     pDC->RestoreDC(saved);
     return TRUE;
 }
@@ -171,6 +179,7 @@ void CGridCtrl::BeginPrint(CDC* pDC, CPrintInfo* pInfo)
     pInfo->SetMaxPage(UINT(print_.pagesDown * print_.pagesAcross));
     pInfo->m_nCurPage = 1;
     pDC->SelectObject(oldFont);
+    print_.screen = std::make_unique<CScreenDC>();
 }
 
 void CGridCtrl::PrintPage(CDC* pDC, CPrintInfo* pInfo)
@@ -234,6 +243,18 @@ void CGridCtrl::PrintPage(CDC* pDC, CPrintInfo* pInfo)
 void CGridCtrl::EndPrint(CDC*, CPrintInfo*)
 {
     print_ = GridPrintLayout{};
+}
+
+int CGridCtrl::ScreenTextWidth(const CFont* font, const std::string& text)
+{
+    if (!print_.screen) return 0;
+    if (!font) font = print_.font.get();
+    if (!font || text.empty()) return 0;
+    std::unique_ptr<CFont>& copy = print_.screenFonts[font];
+    if (!copy) copy = std::make_unique<CFont>();
+    copy->m_logFont = font->m_logFont;  // the same face and height: its resolution stays
+    print_.screen->SelectObject(copy.get());
+    return print_.screen->GetTextExtent(text).cx;
 }
 
 void CGridCtrl::PrintGridCell(CDC* pDC, int row, int col, const CRect& rect)

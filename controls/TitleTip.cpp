@@ -13,7 +13,16 @@ constexpr const char* TipPadding = " ";
 
 }  // namespace
 
-CTitleTip::CTitleTip() = default;
+CTitleTip::CTitleTip()
+{
+    MapMessage(WM_MOUSELEAVE, &CTitleTip::OnParentMouseLeave);
+}
+
+LRESULT CTitleTip::OnParentMouseLeave(WPARAM, LPARAM)
+{
+    Hide();
+    return 0;
+}
 
 BOOL CTitleTip::CreateTipWindow(CWnd* parent)
 {

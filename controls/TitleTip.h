@@ -5,7 +5,8 @@
 // Input. The tip is a tool pop-up that lets all input through to the grid beneath it, so the
 // grid gets every move, click, double-click and key as if the tip were not there; the grid
 // asks the tip first (TakeInput), and the tip hides itself where its own handling would
-// close it: a move out of the hover rectangle, a button pressed, a key.
+// close it: a move out of the hover rectangle, a button pressed, a key, and the pointer leaving
+// the grid.
 #pragma once
 
 #include "platform/DeviceContext.h"
@@ -61,6 +62,8 @@ public:
     const CRect& HoverRect() const { return hoverRect_; }
 
 protected:
+    // The pointer left the parent's client area (where no move of the parent can tell): hides.
+    LRESULT OnParentMouseLeave(WPARAM, LPARAM);
     void OnPaint() override;
     BOOL OnEraseBkgnd(CDC* pDC) override;
 

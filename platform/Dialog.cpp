@@ -240,7 +240,7 @@ BOOL CEdit::SetReadOnly(BOOL readOnly)
     AssertUiThread();
     auto* edit = qobject_cast<QLineEdit*>(GetWidget());
     if (!edit) return FALSE;
-    edit->setReadOnly(readOnly != FALSE);
+    SetEditReadOnly(edit, readOnly != FALSE);
     return TRUE;
 }
 
@@ -283,7 +283,7 @@ BOOL CEdit::Create(DWORD style, const CRect& rect, CWnd* parent, UINT id)
     auto* edit = new WindowWidget<QLineEdit>(this, parentWidget);
     edit->setGeometry(rect.left, rect.top, std::max(rect.Width(), 0), std::max(rect.Height(), 0));
     edit->setFrame((style & WS_BORDER) != 0);
-    edit->setReadOnly((style & ES_READONLY) != 0);
+    SetEditReadOnly(edit, (style & ES_READONLY) != 0);
     Qt::Alignment align = Qt::AlignLeft;
     if ((style & 0x3) == ES_RIGHT) align = Qt::AlignRight;
     else if ((style & 0x3) == ES_CENTER) align = Qt::AlignHCenter;

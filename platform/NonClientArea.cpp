@@ -127,6 +127,9 @@ bool NonClientWidget::viewportEvent(QEvent* event)
         if (client_) client_->HandleClientEvent(event);
         event->accept();
         return true;
+    case QEvent::Leave:
+        if (client_) client_->HandleClientEvent(event);
+        return QAbstractScrollArea::viewportEvent(event);
     default: return QAbstractScrollArea::viewportEvent(event);
     }
 }

@@ -7,6 +7,7 @@
 #include "platform/WindowClass.h"
 #include "platform/WindowWidget.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,6 +17,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
@@ -121,7 +123,7 @@ QWidget* MakeRadioButton(const ControlTemplate& c, QWidget* parent)
 QWidget* MakeEdit(const ControlTemplate& c, QWidget* parent)
 {
     auto* edit = new QLineEdit(QString::fromUtf8(c.text), parent);
-    edit->setReadOnly((c.style & ES_READONLY) != 0);
+    SetEditReadOnly(edit, (c.style & ES_READONLY) != 0);
     if (c.style & ES_RIGHT) edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     else if (c.style & ES_CENTER) edit->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     return edit;
@@ -195,6 +197,18 @@ const ControlKindRow* FindKind(ControlKind kind)
 }
 
 }  // namespace
+
+void SetEditReadOnly(QLineEdit* edit, bool readOnly)
+{
+    if (!edit) return;
+    edit->setReadOnly(readOnly);
+    const QWidget* behind = edit->parentWidget();
+    const QPalette around = behind ? behind->palette() : QApplication::palette(edit);
+    QPalette palette = edit->palette();
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        palette.setBrush(group, QPalette::Base, around.brush(group, readOnly ? QPalette::Window : QPalette::Base));
+    edit->setPalette(palette);
+}
 
 CSize DialogBaseUnits(const QFont& font)
 {

@@ -11,6 +11,7 @@
 class CWnd;
 class QDateTime;
 class QFont;
+class QLineEdit;
 class QRect;
 class QWidget;
 
@@ -18,6 +19,11 @@ class QWidget;
 CSize DialogBaseUnits(const QFont& font);
 // A rectangle in dialog units as pixels, for the base units of a font.
 QRect DialogUnitsToPixels(const DialogUnits& units, CSize base);
+
+// Makes an edit read-only or writable. A read-only edit is drawn on the face colour of the
+// window behind it, not on the colour of a field to type into, so that it does not look
+// editable; a writable one gets the field colour back.
+void SetEditReadOnly(QLineEdit* edit, bool readOnly);
 
 // The value a date-time picker holds when it holds no time (its least value, drawn blank).
 QDateTime PickerNoTime();

@@ -81,6 +81,8 @@ constexpr UINT WM_LBUTTONDBLCLK = 0x0203;
 constexpr UINT WM_RBUTTONDOWN = 0x0204;
 constexpr UINT WM_RBUTTONUP = 0x0205;
 constexpr UINT WM_CAPTURECHANGED = 0x0215;
+// To a tool pop-up: the pointer left the client area of the window it was made for.
+constexpr UINT WM_MOUSELEAVE = 0x02A3;
 // The wheel: wParam key flags (low word) and the signed delta in 120ths of a notch (high
 // word), lParam the pointer in screen coordinates.
 constexpr UINT WM_MOUSEWHEEL = 0x020A;

@@ -316,6 +316,7 @@ BOOL CWnd::Create(const char*, const char* windowName, DWORD style, const CRect&
         widget->setGeometry(geometry);
         AttachWidget(widget, cs.id, cs.style);
         exStyle_ = exStyle;
+        popupFor_ = toolPopup && cs.hwndParent ? cs.hwndParent->GetSafeHwnd() : nullptr;
         EnableSurface();
     }
     widget->setWindowTitle(Cp1252ToQString(cs.lpszName));
@@ -792,6 +793,9 @@ bool CWnd::HandleWidgetEvent(QEvent* event)
     case QEvent::Show:
         QueueCoveredPaint();
         return false;
+    case QEvent::Leave:
+        if (!nonClient_) TellPopupsPointerLeft();  // a window with a frame hears it from its client
+        return false;
     case QEvent::Timer: {
         const auto it = timers_.find(static_cast<QTimerEvent*>(event)->timerId());
         if (it == timers_.end()) return false;
@@ -888,7 +892,22 @@ bool CWnd::HandleClientEvent(QEvent* event)
     case QEvent::MouseButtonDblClick:
     case QEvent::MouseMove: return HandleMouse(event);
     case QEvent::Wheel: return HandleWheel(event);
+    case QEvent::Leave: TellPopupsPointerLeft(); return false;
     default: return false;
+    }
+}
+
+void CWnd::TellPopupsPointerLeft()
+{
+    const HWND self = GetSafeHwnd();
+    if (!self) return;
+    std::vector<HWND> popups;  // by handle: a handler may take windows away
+    for (const QWidget* w : QApplication::topLevelWidgets()) {
+        const CWnd* wnd = FromWidget(w);
+        if (wnd && wnd->popupFor_ == self && w->isVisible()) popups.push_back(wnd->GetSafeHwnd());
+    }
+    for (const HWND handle : popups) {
+        if (CWnd* popup = FromHandle(handle)) popup->SendMessage(WM_MOUSELEAVE);
     }
 }
 

@@ -101,7 +101,8 @@ public:
     // all input through to the window beneath it, which gets the mouse and keys as if the
     // pop-up were not there (the program hides the pop-up from that window's handlers);
     // WS_EX_TOPMOST keeps it above the other windows, WS_BORDER draws a one-pixel frame over
-    // the outermost pixels of its client area.
+    // the outermost pixels of its client area. While it shows, it is sent WM_MOUSELEAVE when
+    // the pointer leaves the client area of parent (the window it was made for).
     BOOL CreateEx(DWORD exStyle, const char* className, const char* windowName, DWORD style, const CRect& rect,
                   CWnd* parent, UINT id);
     // Destroys the window (OnDestroy, the children, PostNcDestroy); FALSE without one.
@@ -372,6 +373,8 @@ private:
     // bottom up.
     static void TearDownTree(QWidget* widget);
     bool HandleMouse(QEvent* event);
+    // The pointer left the client area: WM_MOUSELEAVE to the tool pop-ups showing for it.
+    void TellPopupsPointerLeft();
     bool HandleKey(QEvent* event);
     bool HandleWheel(QEvent* event);
     // PreTranslateMessage of the window and then its parents; true when one took the message.
@@ -396,6 +399,7 @@ private:
     bool destroying_ = false;  // WM_DESTROY has been sent: DestroyWindow does nothing more
     bool controlInput_ = false;
     DWORD createExStyle_ = 0;  // CreateEx's extended styles for the Create it calls
+    HWND popupFor_ = nullptr;  // a tool pop-up's window, told when the pointer leaves it
     QEvent* translatedEvent_ = nullptr;
     CSize reportedSize_{-1, -1};  // the client size the last WM_SIZE gave
     // Cleared when the object is deleted, so a dispatch whose handler deleted the object

@@ -9,6 +9,9 @@
 #include "platform/TestHooks.h"
 #include "resources/ResourceIds.h"
 
+#include <QLineEdit>
+#include <QPalette>
+
 #include <cmath>
 #include <cstdio>
 #include <sstream>
@@ -89,6 +92,11 @@ TEST_F(NewFileTest, TheDialogShowsTheDefaultsAndBrowseKeepsWhatWasTyped)
         for (const Field& f : defaults) EXPECT_EQ(live.GetDlgItem(f.id)->GetWindowText(), f.text) << f.id;
         EXPECT_EQ(live.GetWindowText(), "New File Dialog");
         EXPECT_EQ(live.GetDlgItem(IDOK)->GetWindowText(), "Create");
+        // The path, which only Browse fills, is read-only and drawn so.
+        auto* path = qobject_cast<QLineEdit*>(live.GetDlgItem(IDC_NEW_PATH)->GetWidget());
+        ASSERT_NE(path, nullptr);
+        EXPECT_TRUE(path->isReadOnly());
+        EXPECT_EQ(path->palette().color(QPalette::Base), live.GetWidget()->palette().color(QPalette::Window));
 
         live.GetDlgItem(IDC_NEW_BOTTOM_WIDTH)->SetWindowText("50");
         static_cast<CButton*>(live.GetDlgItem(IDC_NEW_BROWSE))->Click();

@@ -6,6 +6,10 @@
 
 #include "datalib/ModelState.h"
 #include "datalib/ResultsWriter.h"
+#include "engine/OutputTargets.h"
+
+#include <QLineEdit>
+#include <QPalette>
 
 namespace {
 
@@ -293,6 +297,40 @@ TEST_F(OutputOptionsTest, InitializeOutputSaysWhatItMade)
                        }));
     for (const char* made : {"series.csv", "snapshot.csv", "peak.csv", "front.csv", "run.db"})
         EXPECT_TRUE(std::filesystem::exists(In(made))) << made;
+
+    // Outputs another run holds are left to it: the message, and the dialog says the same.
+    OutputHold other;
+    std::string message;
+    ASSERT_EQ(other.Take({{"results database", In("run.db")}}, &message), TargetOk) << message;
+    std::string report;
+    ModalDialogInterceptor interceptor;
+    interceptor.scripts.push_back([&](CDialog& d) {
+        Press(&d, IDOK);
+        report = Text(&d, IDC_OUT_REPORT);
+        Press(&d, IDCANCEL);
+    });
+    MessageBoxSink boxes;
+    Command(ID_SIMULATION_OUTPUT_OPTIONS);
+    ASSERT_EQ(boxes.shown.size(), 1u);
+    const std::string& failure = boxes.shown[0].text;
+    EXPECT_EQ(failure.rfind("The outputs were not all initialized: ", 0), 0u) << failure;
+    EXPECT_NE(failure.find(In("run.db").string()), std::string::npos) << failure;
+    EXPECT_EQ(report, failure);
+}
+
+// The paths that only Browse fills are read-only and drawn so, on the dialog's face colour.
+TEST_F(OutputOptionsTest, PathFieldsThatOnlyBrowseFillsAreReadOnly)
+{
+    EXPECT_TRUE(OutputOptions([](COutputOptionsDlg& d) {
+                    const QPalette around = d.GetWidget()->palette();
+                    for (int id : {IDC_OUT_SERIES_PATH, IDC_OUT_SNAPSHOT_PATH, IDC_OUT_PEAK_PATH, IDC_OUT_ICE_FRONT_PATH,
+                                   IDC_OUT_STATE_FOLDER, IDC_OUT_DATABASE_PATH}) {
+                        auto* edit = qobject_cast<QLineEdit*>(d.GetDlgItem(id)->GetWidget());
+                        ASSERT_NE(edit, nullptr) << id;
+                        EXPECT_TRUE(edit->isReadOnly()) << id;
+                        EXPECT_EQ(edit->palette().color(QPalette::Base), around.color(QPalette::Window)) << id;
+                    }
+                }).empty());
 }
 
 // Choosing "time step" writes after every step and shortens no step; "1 hour" afterwards

@@ -240,6 +240,33 @@ TEST_F(GridPrintTest, AColumnWiderThanThePageAtScreenScaleGetsAPageOfItsOwnAndPr
     EXPECT_EQ(PagesOf("H2"), std::vector<int>{2}) << "its heading over it";
 }
 
+// Columns fitted to their texts on the screen print those texts whole, although the printer's
+// glyphs come out a little wider; a text the screen cuts prints cut.
+TEST_F(GridPrintTest, ATextTheScreenShowsWholePrintsWhole)
+{
+    Fill(3, 3, 1, 0);
+    const char* titles[] = {"Node #", "HEC-RAS RS", "Section Code"};
+    for (int c = 0; c < 3; ++c) {
+        grid.SetCellText(0, c, titles[c]);
+        grid.SetCellText(1, c, "480000.000");
+        grid.SetCellText(2, c, "1");
+        for (int r = 0; r < 3; ++r)
+            grid.CellAt(r, c)->SetFormat(DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    }
+    grid.FitAllToText();
+    ASSERT_EQ(PrintAll(), 1);
+    for (const char* title : titles) EXPECT_EQ(PagesOf(title), std::vector<int>{1}) << title;
+    EXPECT_EQ(PagesOf("480000.000").size(), 3u);
+
+    grid.SetColumnWidth(2, grid.ColumnWidth(2) / 2);
+    device.texts.clear();
+    PrintAll();
+    EXPECT_TRUE(PagesOf("Section Code").empty());
+    bool cut = false;
+    for (const auto& t : device.texts) cut |= t.text.rfind("Se", 0) == 0 && t.text.size() > 3 && t.text.substr(t.text.size() - 3) == "...";
+    EXPECT_TRUE(cut) << "the half-wide column cuts its title";
+}
+
 TEST_F(GridPrintTest, HeaderAndFooterFrameEveryPage)
 {
     // Rows for exactly five pages: four full ones and one row more.

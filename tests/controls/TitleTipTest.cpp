@@ -100,7 +100,7 @@ protected:
     CFont cellFont;
 };
 
-enum class Action { Hover, MoveWithin, MoveOutToWide, MoveOutToFitting, Click, DoubleClick, Key, NoFocus };
+enum class Action { Hover, MoveWithin, MoveOutToWide, MoveOutToFitting, MoveOffTheGrid, Click, DoubleClick, Key, NoFocus };
 
 struct TipCase
 {
@@ -177,6 +177,14 @@ TEST_P(TitleTipCases, ShowsOnlyForTextsThatDoNotFitAndLetsInputThrough)
         break;
     }
     case Action::MoveOutToFitting: Move(Centre(TipRow, TipCol + 2)); break;
+    case Action::MoveOffTheGrid: {
+        // Straight onto the dialog below the grid: the grid hears no move, only that the
+        // pointer left.
+        QWidget* outer = grid.GetWidget();
+        QTest::mouseMove(Window(), outer->mapTo(owner.GetWidget(), QPoint(20, outer->height() + 10)));
+        ProcessEvents();
+        break;
+    }
     case Action::Click:
         QTest::mouseClick(Window(), Qt::LeftButton, Qt::NoModifier, InWindow(Centre(TipRow, TipCol)));
         ProcessEvents();
@@ -207,6 +215,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TipCase{"MovesWithinTheCell", true, Action::MoveWithin, true},
                       TipCase{"MoveOutToAFittingCell", true, Action::MoveOutToFitting, false},
                       TipCase{"MoveOutToAWideCell", true, Action::MoveOutToWide, true},
+                      TipCase{"MoveOffTheGrid", true, Action::MoveOffTheGrid, false},
                       TipCase{"ClickReachesTheCell", true, Action::Click, false},
                       TipCase{"DoubleClickBeginsAnEdit", true, Action::DoubleClick, false},
                       TipCase{"KeyReachesTheGrid", true, Action::Key, false},

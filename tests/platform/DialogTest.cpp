@@ -90,6 +90,27 @@ TEST_F(DialogTest, ControlsOfEveryKindAreBuiltFromTheTemplate)
     EXPECT_EQ(Control<QLabel>(dialog, Logo)->size(), QSize(16, 16));
 }
 
+// A read-only edit is drawn on the dialog's face colour, not on the white of a field to type
+// into, whether the template or SetReadOnly made it so; made writable again it is white again.
+TEST_F(DialogTest, ReadOnlyEditsLookReadOnly)
+{
+    RunTestDialog dialog;
+    ASSERT_TRUE(dialog.Create(TestIds::RunDialog));
+    const QPalette around = dialog.GetWidget()->palette();
+    ASSERT_NE(around.color(QPalette::Window), around.color(QPalette::Base));
+    const auto base = [&](int id) { return Control<QLineEdit>(dialog, id)->palette().color(QPalette::Base); };
+    EXPECT_EQ(base(OutputPath), around.color(QPalette::Window));
+    EXPECT_EQ(base(TimeStep), around.color(QPalette::Base));
+
+    auto* step = static_cast<CEdit*>(dialog.GetDlgItem(TimeStep));
+    step->SetReadOnly(TRUE);
+    EXPECT_TRUE(Control<QLineEdit>(dialog, TimeStep)->isReadOnly());
+    EXPECT_EQ(base(TimeStep), around.color(QPalette::Window));
+    step->SetReadOnly(FALSE);
+    EXPECT_FALSE(Control<QLineEdit>(dialog, TimeStep)->isReadOnly());
+    EXPECT_EQ(base(TimeStep), around.color(QPalette::Base));
+}
+
 TEST_F(DialogTest, ModalDialogsArePlayedByTheInterceptor)
 {
     ModalDialogInterceptor interceptor;
