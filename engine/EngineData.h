@@ -276,8 +276,23 @@ struct SectionPoint {
     double Elevation;
 };
 
+// One column of a property table, whose rows lie SectionPropertyColumnCount values apart: the
+// value at row k is First[k * SectionPropertyColumnCount]. Null for a table without storage.
+struct SectionColumn {
+    const double* First = nullptr;
+    double operator[](int row) const { return First[static_cast<size_t>(row) * SectionPropertyColumnCount]; }
+    bool operator!() const { return First == nullptr; }
+};
+struct MutableSectionColumn {
+    double* First = nullptr;
+    double& operator[](int row) const { return First[static_cast<size_t>(row) * SectionPropertyColumnCount]; }
+    operator SectionColumn() const { return SectionColumn{First}; }
+};
+
 struct CrossSectionTable {
-    // Property table, column-major: column c occupies [c * LevelCount, (c + 1) * LevelCount).
+    // Property table, row by row: row k holds the SectionPropertyColumnCount columns of level k
+    // at [k * SectionPropertyColumnCount, (k + 1) * SectionPropertyColumnCount), so that a node
+    // refresh, which reads many columns of one or two rows, finds them together.
     std::vector<double> Properties;
     int LevelCount = 0;
     int PointCount = 0;
@@ -297,14 +312,11 @@ struct CrossSectionTable {
     // the channel-area increments of rows 1..k weighted by their sinuosity, then the left and
     // the right overbank-area increments of rows 1..k (three blocks of LevelCount values).
     std::vector<double> SinuosityAreaSums;
-    // The property table again, row by row (SectionPropertyColumnCount values a row), filled
-    // with Properties by the table build: a node refresh reads many columns of one or two rows.
-    std::vector<double> Rows;
     // Row that the node's last lookup in the table fell in, where the next one is tried first.
     mutable int LocateHint = 0;
 
-    double* Column(int c) { return Properties.data() + static_cast<size_t>(c) * LevelCount; }
-    const double* Column(int c) const { return Properties.data() + static_cast<size_t>(c) * LevelCount; }
+    MutableSectionColumn Column(int c) { return {Properties.empty() ? nullptr : Properties.data() + c}; }
+    SectionColumn Column(int c) const { return {Properties.empty() ? nullptr : Properties.data() + c}; }
 };
 
 // ---------------------------------------------------------------------------------------
@@ -421,6 +433,12 @@ struct JamStabilityTable {
 
 #define VASQUIL_DECLARE_TWIN(type, name) type name; type Previous##name;
 #define VASQUIL_DECLARE_TWIN_ARRAY(name, n) double name[n]; double Previous##name[n];
+// The hot twins are declared apart: the current values together, the previous ones after them,
+// which a Newton iteration reads only once in a time level.
+#define VASQUIL_DECLARE_CURRENT(type, name) type name;
+#define VASQUIL_DECLARE_PREVIOUS(type, name) type Previous##name;
+#define VASQUIL_DECLARE_CURRENT_ARRAY(name, n) double name[n];
+#define VASQUIL_DECLARE_PREVIOUS_ARRAY(name, n) double Previous##name[n];
 
 struct NodeRecord {
     // Read or written by every hydraulics refresh and hydrodynamic kernel.
@@ -452,8 +470,10 @@ struct NodeRecord {
     double IceRoughness;
     BoundaryElementRecord* BoundaryElement;
     JunctionRecord* Junction;
-    VASQUIL_NODE_HOT_TWIN_ARRAYS(VASQUIL_DECLARE_TWIN_ARRAY)
-    VASQUIL_NODE_HOT_TWINS(VASQUIL_DECLARE_TWIN)
+    VASQUIL_NODE_HOT_TWIN_ARRAYS(VASQUIL_DECLARE_CURRENT_ARRAY)
+    VASQUIL_NODE_HOT_TWINS(VASQUIL_DECLARE_CURRENT)
+    VASQUIL_NODE_HOT_TWIN_ARRAYS(VASQUIL_DECLARE_PREVIOUS_ARRAY)
+    VASQUIL_NODE_HOT_TWINS(VASQUIL_DECLARE_PREVIOUS)
     double PeakStage, PeakFluxDischarge;
     double PeakStageTime, PeakFluxTime;
     double IceTopElevation;

@@ -128,10 +128,11 @@ void RefreshNodeState(NodeRecord* node, int system)
     }
 }
 
-// A copy of what a system's node update writes into a node. The hydraulics name their fields;
-// a system that names none is copied whole.
+// A copy of what a system's node update writes into a node. The hydraulics and the thermal
+// update name their fields; a system that names none is copied whole.
 struct NodeStateCopy {
     NodeHydraulicsCopy Hydraulics;
+    NodeThermalCopy Thermal;
     NodeRecord Whole;
 };
 NodeStateCopy g_SavedNode;
@@ -140,6 +141,8 @@ void SaveNodeState(const NodeRecord* node, int system, NodeStateCopy* copy)
 {
     if (system == HydrodynamicSystem)
         SaveNodeHydraulics(node, &copy->Hydraulics);
+    else if (system == ThermalIceSystem)
+        SaveNodeThermalState(node, &copy->Thermal);
     else
         std::memcpy(static_cast<void*>(&copy->Whole), node, sizeof(NodeRecord));
 }
@@ -148,6 +151,8 @@ void RestoreNodeState(NodeRecord* node, int system, const NodeStateCopy* copy)
 {
     if (system == HydrodynamicSystem)
         RestoreNodeHydraulics(node, &copy->Hydraulics);
+    else if (system == ThermalIceSystem)
+        RestoreNodeThermalState(node, &copy->Thermal);
     else
         std::memcpy(static_cast<void*>(node), &copy->Whole, sizeof(NodeRecord));
 }

@@ -93,7 +93,9 @@ struct Bracket {
     double Span = 1.0;     // xs[Row + 1] - xs[Row]
 };
 
-Bracket Locate(const double* xs, double x, int count)
+// Keys: a column of keys read by row (a plain array or a table's column).
+template <typename Keys>
+Bracket Locate(Keys xs, double x, int count)
 {
     const int n = count < 0 ? -count : count;
     Bracket b;
@@ -134,7 +136,7 @@ Bracket Locate(const double* xs, double x, int count)
 // same. The refreshes of a node mostly look up nearly equal keys.
 Bracket LocateInTable(const CrossSectionTable* t, int column, double x)
 {
-    const double* xs = t->Column(column);
+    const SectionColumn xs = t->Column(column);
     const int r = t->LocateHint;
     if (r >= 0 && r + 1 < t->LevelCount && x > xs[r] && x < xs[r + 1]) {
         Bracket b;
@@ -150,7 +152,8 @@ Bracket LocateInTable(const CrossSectionTable* t, int column, double x)
 }
 
 // The value at a bracket of a column whose rows lie `stride` values apart.
-double Read(const Bracket& b, const double* ys, int stride = 1)
+// Inlined: the node refresh reads a dozen columns at each of its brackets.
+[[gnu::always_inline]] inline double Read(const Bracket& b, const double* ys, int stride = 1)
 {
     const size_t row = static_cast<size_t>(b.Row) * static_cast<size_t>(stride);
     switch (b.How) {
@@ -175,26 +178,13 @@ double Read(const Bracket& b, const double* ys, int stride = 1)
 // Lookups in one node's table, with the three areas most lookups go by located once: the gross
 // area, the flow area and the flow area with the solid anchor ice (on which bed perimeters are
 // taken).
-// The values are read from the table's rows, where a row's columns lie together, when the
-// table has them.
 struct NodeTable {
     const CrossSectionTable* T = nullptr;   // null: rectangular channel
     Bracket Gross, Flow, Anchor;
 
-    bool ByRows() const
-    {
-        return T->Rows.size() == static_cast<size_t>(SectionPropertyColumnCount) * static_cast<size_t>(T->LevelCount);
-    }
-    double At(const Bracket& b, int column) const
-    {
-        return ByRows() ? Read(b, T->Rows.data() + column, SectionPropertyColumnCount) : Read(b, T->Column(column));
-    }
+    double At(const Bracket& b, int column) const { return Read(b, T->Column(column).First, SectionPropertyColumnCount); }
     // The value of a column at a row.
-    double Row(int row, int column) const
-    {
-        if (!ByRows()) return T->Column(column)[row];
-        return T->Rows[static_cast<size_t>(row) * SectionPropertyColumnCount + column];
-    }
+    double Row(int row, int column) const { return T->Column(column)[row]; }
     double ByGross(int column) const { return At(Gross, column); }
     double ByFlow(int column) const { return At(Flow, column); }
     double ByAnchor(int column) const { return At(Anchor, column); }
@@ -265,11 +255,11 @@ double SinuosityRatioOf(const NodeTable& tab, double a)
 {
     const CrossSectionTable* t = tab.T;
     const int n = t->LevelCount;
-    const double* total = t->Column(TotalArea);
-    const double* channel = t->Column(ChannelArea);
-    const double* left = t->Column(LeftArea);
-    const double* right = t->Column(RightArea);
-    const double* sinuosity = t->Column(Sinuosity);
+    const SectionColumn total = t->Column(TotalArea);
+    const SectionColumn channel = t->Column(ChannelArea);
+    const SectionColumn left = t->Column(LeftArea);
+    const SectionColumn right = t->Column(RightArea);
+    const SectionColumn sinuosity = t->Column(Sinuosity);
 
     // i = the first row from 1 on whose key area is not below A (n when there is none); the
     // rows passed below it are summed whole.
@@ -510,6 +500,12 @@ double InterpolateTable(const double* xs, const double* ys, double x, int count)
     return Read(Locate(xs, x, count), ys);
 }
 
+double InterpolateTable(SectionColumn xs, SectionColumn ys, double x, int count)
+{
+    if (!ys) return 0.0;
+    return Read(Locate(xs, x, count), ys.First, SectionPropertyColumnCount);
+}
+
 double InterpolateTableQuietly(const double* xs, const double* ys, double x, int count, bool* beyondEnd)
 {
     if (beyondEnd) *beyondEnd = false;
@@ -609,7 +605,6 @@ void BuildCrossSectionTable(CrossSectionTable* t, int count)
     t->LevelCount = n;
     t->Properties.assign(static_cast<size_t>(SectionPropertyColumnCount) * n, 0.0);
     t->SinuosityAreaSums.assign(static_cast<size_t>(3) * n, 0.0);
-    t->Rows.assign(static_cast<size_t>(SectionPropertyColumnCount) * n, 0.0);
     if (n == 0) return;
 
     // Levels: evenly from the lowest point up to the top level, and a last row far above.
@@ -621,11 +616,11 @@ void BuildCrossSectionTable(CrossSectionTable* t, int count)
     }
     ComputeSectionLevelProperties(t, n - 1, t->TopLevel + 10000.0 * g_ModelControl.LengthFactor);
 
-    double* stage = t->Column(StageLevel);
-    double* chanN = t->Column(ChannelN);
-    double* leftN = t->Column(LeftN);
-    double* rightN = t->Column(RightN);
-    double* sinuosity = t->Column(Sinuosity);
+    const MutableSectionColumn stage = t->Column(StageLevel);
+    const MutableSectionColumn chanN = t->Column(ChannelN);
+    const MutableSectionColumn leftN = t->Column(LeftN);
+    const MutableSectionColumn rightN = t->Column(RightN);
+    const MutableSectionColumn sinuosity = t->Column(Sinuosity);
     for (int r = 0; r < n; ++r) {
         chanN[r] = t->RoughnessRows[1][0];
         leftN[r] = t->RoughnessRows[2][0];
@@ -649,19 +644,19 @@ void BuildCrossSectionTable(CrossSectionTable* t, int count)
             if (stage[r] > t->SinuosityRows[0][z]) sinuosity[r] = t->SinuosityRows[1][z];
 
     // Key area: the channel, plus both overbanks for a compound channel.
-    const double* chanA = t->Column(ChannelArea);
-    const double* leftA = t->Column(LeftArea);
-    const double* rightA = t->Column(RightArea);
-    double* total = t->Column(TotalArea);
+    const MutableSectionColumn chanA = t->Column(ChannelArea);
+    const MutableSectionColumn leftA = t->Column(LeftArea);
+    const MutableSectionColumn rightA = t->Column(RightArea);
+    const MutableSectionColumn total = t->Column(TotalArea);
     total[0] = 0.0;
     for (int r = 1; r < n; ++r) total[r] = count < 0 ? chanA[r] + leftA[r] + rightA[r] : chanA[r];
 
     // First moments of area about each level, sum over j <= k of (h_k - mid_j) x dA_j, formed as
     // h_k x sum dA_j - sum mid_j x dA_j with levels taken from row 0 so the two terms stay small.
-    double* moment = t->Column(AreaMoment);
-    double* leftMoment = t->Column(LeftAreaMoment);
-    double* rightMoment = t->Column(RightAreaMoment);
-    double* centroid = t->Column(CentroidDepthColumn);
+    const MutableSectionColumn moment = t->Column(AreaMoment);
+    const MutableSectionColumn leftMoment = t->Column(LeftAreaMoment);
+    const MutableSectionColumn rightMoment = t->Column(RightAreaMoment);
+    const MutableSectionColumn centroid = t->Column(CentroidDepthColumn);
     const double base = stage[0];
     double sumA = 0, sumMA = 0, sumL = 0, sumML = 0, sumR = 0, sumMR = 0;
     for (int k = 0; k < n; ++k) {
@@ -692,13 +687,6 @@ void BuildCrossSectionTable(CrossSectionTable* t, int count)
         sums[k] = sums[k - 1] + (chanA[k] - chanA[k - 1]) * sinuosity[k];
         sums[n + k] = sums[n + k - 1] + (leftA[k] - leftA[k - 1]);
         sums[2 * n + k] = sums[2 * n + k - 1] + (rightA[k] - rightA[k - 1]);
-    }
-
-    // The rows, for the node refreshes.
-    double* rows = t->Rows.data();
-    for (int c = 0; c < SectionPropertyColumnCount; ++c) {
-        const double* column = t->Column(c);
-        for (int k = 0; k < n; ++k) rows[static_cast<size_t>(k) * SectionPropertyColumnCount + c] = column[k];
     }
 }
 

@@ -1,8 +1,7 @@
 // Node hydraulics and cross-section property tables.
 #pragma once
 
-struct NodeRecord;
-struct CrossSectionTable;
+#include "engine/EngineData.h"
 
 // True when the node is computed with its cross-section table, false for a rectangular channel.
 bool NodeHasCrossSection(const NodeRecord* node);
@@ -11,6 +10,8 @@ bool NodeHasCrossSection(const NodeRecord* node);
 // been requested!" on standard output); -1 when no interval holds x (a key that is not a number;
 // a line on standard error); 0 for an empty table or no ys.
 double InterpolateTable(const double* xs, const double* ys, double x, int count);
+// The same for two columns of a cross-section property table.
+double InterpolateTable(SectionColumn xs, SectionColumn ys, double x, int count);
 // The value of InterpolateTable without its extrapolation message: *beyondEnd (when not null)
 // becomes true when x lies above the last key, where the last value is given, and false
 // otherwise (at the last key the last value is the table's own).

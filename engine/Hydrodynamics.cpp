@@ -198,6 +198,40 @@ struct FixedPointInterpolation {
     }
 };
 
+// PointInterpolation's sums, term by term in the same order, from a point's shape functions.
+struct ShapeInterpolation {
+    PointShape shape;
+    NodeRecord* const* nodes;
+    int count;
+
+    template <typename F>
+    double Value(F field) const
+    {
+        double s = 0.0;
+        for (int k = 0; k < count; ++k) s += shape.N[k] * field(nodes[k]);
+        return s;
+    }
+    template <typename F>
+    double Slope(F field) const
+    {
+        double s = 0.0;
+        for (int k = 0; k < count; ++k) s += shape.dNdx[k] * field(nodes[k]);
+        return s;
+    }
+    double Value(double NodeRecord::*m) const
+    {
+        double s = 0.0;
+        for (int k = 0; k < count; ++k) s += shape.N[k] * (nodes[k]->*m);
+        return s;
+    }
+    double Slope(double NodeRecord::*m) const
+    {
+        double s = 0.0;
+        for (int k = 0; k < count; ++k) s += shape.dNdx[k] * (nodes[k]->*m);
+        return s;
+    }
+};
+
 // The natural kernels' rows of the element's first n nodes at one point (AddNaturalPointTerms).
 void AddNaturalRows(const PointShape& shape, ElementRecord* element, int n, const NaturalPoint& p,
                     NaturalKernelForm form, const NaturalPressureMoments* moments);
@@ -464,7 +498,8 @@ void InterpolateRectPreviousFields(const PointInterpolation& at, Point* p)
 }
 
 // Ice fields of the element's nodes at the point, current level.
-void InterpolateRectCurrentFields(const PointInterpolation& at, RectPointValues* p)
+template <typename At>
+void InterpolateRectCurrentFields(const At& at, RectPointValues* p)
 {
     const double fa = g_ModelControl.AnchorIceBedFraction;
     p->ni = at.Value(&NodeRecord::IceManningN);
@@ -527,13 +562,13 @@ RectPreviousFlow RectPreviousFlowState(const GaussPointRecord* gp, int n, View v
 
 // The current level's, from the width B and its slope dB there.
 template <typename View>
-void RectCurrentFlowState(const GaussPointRecord* gp, int n, View view, double B, double dB, RectPointValues* p)
+void RectCurrentFlowState(const PointShape& shape, int n, View view, double B, double dB, RectPointValues* p)
 {
     double h = 0.0, dh = 0.0, Ag = 0.0, Q = 0.0, dQ = 0.0;
     for (int k = 0; k < n; ++k) {
         const RectNodeView v = view(k);
-        const double N = gp->Interpolation.N[k];
-        const double dN = gp->dNdx[k];
+        const double N = shape.N[k];
+        const double dN = shape.dNdx[k];
         const double depth = v.B != 0.0 ? v.A / v.B : 0.0;
         h += N * depth;
         dh += dN * depth;
@@ -558,7 +593,7 @@ void RectFlowState(const GaussPointRecord* gp, int n, View view, RectPointValues
     p->hp = f.hp;
     p->widthSlope = f.widthSlope;
     CopyPreviousFlow(f, p);
-    RectCurrentFlowState(gp, n, view, f.B, f.dB, p);
+    RectCurrentFlowState(ShapeOf(gp), n, view, f.B, f.dB, p);
 }
 
 // How an element of a reach sees its nodes: their own values.
@@ -596,16 +631,15 @@ void InterpolateRectPrevious(const GaussPointRecord* gp, const ElementRecord* el
     rect.Friction.Kept = 0;
 }
 
-// The rectangular kernel at one point, from its values.
-void AddRectTerms(const GaussPointRecord* gp, ElementRecord* element, const RectPointValues& p)
+// The rectangular kernel at one point of the element's first n nodes, from its values.
+void AddRectTerms(const PointShape& shape, int n, ElementRecord* element, const RectPointValues& p)
 {
     const ModelControl& mc = g_ModelControl;
     const EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
-    const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
     const double g = mc.Gravity;
     const double rho = mc.WaterDensity;
     const double s = mc.IceSpecificGravity;
-    const double J = gp->Determinant;
+    const double J = shape.J;
     const double T1 = es.Theta * mc.DeltaT;
     const double T0 = (1.0 - es.Theta) * mc.DeltaT;
 
@@ -627,8 +661,8 @@ void AddRectTerms(const GaussPointRecord* gp, ElementRecord* element, const Rect
 
     double* r = g_ModelControl.ElementVector.data();
     for (int i = 0; i < n; ++i) {
-        const double Ni = gp->Interpolation.N[i];
-        const double dNi = gp->dNdx[i];
+        const double Ni = shape.N[i];
+        const double dNi = shape.dNdx[i];
         const double P = es.Upwinding * J * dNi;
         const double continuity = Ni * (Agp - Ag) + P * ((Sp.S11 * Agp + Sp.S12 * Qp) - (S.S11 * Ag + S.S12 * Q)) +
                                   dNi * (T1 * Q + T0 * Qp) - P * (T0 * Sp.S11 * dQpdx + T1 * S.S11 * dQdx) -
@@ -647,15 +681,15 @@ void AddRectTerms(const GaussPointRecord* gp, ElementRecord* element, const Rect
     }
 }
 
-// The rectangular kernel at a point, from the current state and the previous level's terms.
-void AddRectTermsWith(const GaussPointRecord* gp, ElementRecord* element, HydroPointTerms& previous)
+// The rectangular kernel at a point of the element's first n nodes, from the current state and
+// the previous level's terms.
+void AddRectTermsWith(const PointShape& shape, int n, ElementRecord* element, HydroPointTerms& previous)
 {
-    const int n = std::min(gp->Interpolation.NodeCount, element->NodeCount);
-    const PointInterpolation at{gp, element->Nodes, n};
+    const ShapeInterpolation at{shape, element->Nodes, n};
     RectPointTerms& rect = previous.Rect;
     RectPointValues p;
     p.F = p.Fp = p.Fb = p.Fbp = p.Ti = p.Tip = 0.0;
-    RectCurrentFlowState(gp, n, OwnRectViews(element), rect.B, rect.dB, &p);
+    RectCurrentFlowState(shape, n, OwnRectViews(element), rect.B, rect.dB, &p);
     InterpolateRectCurrentFields(at, &p);
     CopyPreviousFlow(previous, &p);
     p.dzdx = rect.dzdx;
@@ -689,7 +723,13 @@ void AddRectTermsWith(const GaussPointRecord* gp, ElementRecord* element, HydroP
     }
     p.PreviousSign = PreviousSign(previous);
     p.HasPreviousSign = 1;
-    AddRectTerms(gp, element, p);
+    AddRectTerms(shape, n, element, p);
+}
+
+// The same from a rule point's record.
+void AddRectTermsWith(const GaussPointRecord* gp, ElementRecord* element, HydroPointTerms& previous)
+{
+    AddRectTermsWith(ShapeOf(gp), std::min(gp->Interpolation.NodeCount, element->NodeCount), element, previous);
 }
 
 // The element's terms that stay fixed through the time level in progress, taken at its first
@@ -776,7 +816,7 @@ void InterpolateRectFlowState(const GaussPointRecord* gp, const RectNodeView* no
 
 void AddRectPointTerms(const GaussPointRecord* gp, ElementRecord* element, const RectPointValues& p)
 {
-    AddRectTerms(gp, element, p);
+    AddRectTerms(ShapeOf(gp), std::min(gp->Interpolation.NodeCount, element->NodeCount), element, p);
 }
 
 void AddRectConservationTerms(const GaussPointRecord* gp, ElementRecord* element)
@@ -857,9 +897,12 @@ void ComputeHydroElementResidual(ElementRecord* element)
     const bool natural = mc.Formulation == 1 || mc.Formulation == 2;
     for (int p = 0; p < rule.PointCount; ++p) {
         HydroPointTerms* previous = kept ? &kept->Points[p] : nullptr;
-        if (previous && natural && n == 2) {
+        if (previous && n == 2) {
             // The kept shape functions and map derivative: no rule point to recall.
-            AddKeptNaturalTerms(*previous, element, mc.Formulation == 2, mc.Formulation == 2 ? &moments : nullptr);
+            if (natural)
+                AddKeptNaturalTerms(*previous, element, mc.Formulation == 2, mc.Formulation == 2 ? &moments : nullptr);
+            else
+                AddRectTermsWith(PointShape{previous->N, previous->dNdx, previous->J}, 2, element, *previous);
             continue;
         }
         const GaussPointRecord* gp =

@@ -729,6 +729,24 @@ int UpdateNodeThermalState(NodeRecord* node)
     return 1;
 }
 
+void SaveNodeThermalState(const NodeRecord* node, NodeThermalCopy* copy)
+{
+#define VASQUIL_SAVE_THERMAL_OUTPUT(type, name) copy->name = node->name;
+    VASQUIL_NODE_THERMAL_OUTPUTS(VASQUIL_SAVE_THERMAL_OUTPUT)
+#undef VASQUIL_SAVE_THERMAL_OUTPUT
+    copy->SlushElevations[0] = node->SlushElevations[0];
+    copy->SlushElevations[1] = node->SlushElevations[1];
+}
+
+void RestoreNodeThermalState(NodeRecord* node, const NodeThermalCopy* copy)
+{
+#define VASQUIL_RESTORE_THERMAL_OUTPUT(type, name) node->name = copy->name;
+    VASQUIL_NODE_THERMAL_OUTPUTS(VASQUIL_RESTORE_THERMAL_OUTPUT)
+#undef VASQUIL_RESTORE_THERMAL_OUTPUT
+    node->SlushElevations[0] = copy->SlushElevations[0];
+    node->SlushElevations[1] = copy->SlushElevations[1];
+}
+
 double ComputeUnderCoverDeposition(NodeRecord* node)
 {
     const ModelControl& mc = g_ModelControl;

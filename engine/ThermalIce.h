@@ -28,6 +28,30 @@ void ApplyAtmosphericForcing();
 // Refreshes the node's thermal quantities from its six thermal unknowns: water temperature, heat
 // fluxes, ice areas and thicknesses, slush congestion, deposition. Returns 1.
 int UpdateNodeThermalState(NodeRecord* node);
+
+// Every node field UpdateNodeThermalState writes (and the two slush elevations, which
+// SaveNodeThermalState copies besides). Copying these fields out and back puts a node's thermal
+// state back to what it was before a refresh at other unknowns.
+#define VASQUIL_NODE_THERMAL_OUTPUTS(X)                                                               \
+    X(double, ThermalEnergy) X(double, FrazilConcentration) X(double, UnderSlushArea)                \
+    X(double, IceConcentration) X(double, SlushArea) X(double, SolidIceArea) X(double, WaterTemp)     \
+    X(double, NetHeatFlux) X(double, SolidIceEquivalentArea) X(double, FloatingIceArea)               \
+    X(double, BorderGapArea) X(double, IceCoveredWidth) X(double, SlushThickness)                     \
+    X(double, IceThickness) X(double, UnderSlushThickness) X(double, AnchorBedElevation)              \
+    X(double, IceTopElevation) X(double, IceBottomElevation) X(int, SlushCongested)                   \
+    X(double, SolidEquivalentThickness) X(double, EffectiveIceThickness) X(double, CoverSurfaceBalance) \
+    X(double, CoverHeatFlux) X(double, ThermalVelocity) X(double, DepositionRate)                     \
+    X(double, FrazilHeatExchange) X(double, WaterIceHeatFlux)
+
+#define VASQUIL_DECLARE_THERMAL_OUTPUT(type, name) type name;
+struct NodeThermalCopy {
+    VASQUIL_NODE_THERMAL_OUTPUTS(VASQUIL_DECLARE_THERMAL_OUTPUT)
+    double SlushElevations[2];
+};
+#undef VASQUIL_DECLARE_THERMAL_OUTPUT
+// Copies the fields UpdateNodeThermalState writes out of a node, and back into it.
+void SaveNodeThermalState(const NodeRecord* node, NodeThermalCopy* copy);
+void RestoreNodeThermalState(NodeRecord* node, const NodeThermalCopy* copy);
 // End of a converged thermal step: clamps the ice unknowns, grows and releases anchor ice, bounds
 // the ice concentration to [0, 1] and refreshes every node's thermal state.
 void FinishThermalStep();

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "datalib/CrossSection.h"
@@ -84,9 +85,10 @@ TEST(SectionEngineAgreement, DataLibraryAndEngineTablesAgree)
 
         ASSERT_GE(table.LevelCount, levels);
         ASSERT_GE(table.Properties.size(), static_cast<std::size_t>(SectionPropertyColumnCount) * table.LevelCount);
-        const double* stage = table.Column(StageLevel);
-        ASSERT_FALSE(std::all_of(stage, stage + levels, [](double v) { return v == 0.0; }))
-            << "the engine's cross-section table has no stages";
+        const SectionColumn stage = std::as_const(table).Column(StageLevel);
+        bool allZero = true;
+        for (int r = 0; r < levels; ++r) allZero = allZero && stage[r] == 0.0;
+        ASSERT_FALSE(allZero) << "the engine's cross-section table has no stages";
 
         VQXCrossSection section;
         for (const VQXSectionPoint& p : c.points)

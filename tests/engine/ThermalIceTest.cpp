@@ -3,8 +3,11 @@
 // growth in supercooled water, and the unknowns a step solves.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "engine/EngineData.h"
@@ -72,6 +75,85 @@ TEST_F(ThermalIce, NodeWaterTemperatureNeverFallsBelowTheMinimum)
     n.ThermalUnknowns[0] = -1e6;
     UpdateNodeThermalState(&n);
     EXPECT_EQ(n.WaterTemp, g_ModelControl.MinWaterTemperature);
+}
+
+// A node refresh writes no field its copy does not name, and copying the named fields out and
+// back undoes a refresh at other unknowns, byte for byte: the differencing of the thermal system
+// puts its nodes back that way. States of open, supercooled and ice-covered water, with and
+// without slush congestion (whose hysteresis and slowed slush a refresh keeps).
+TEST_F(ThermalIce, ACopyOfTheRefreshedFieldsUndoesARefresh)
+{
+    struct Field {
+        size_t Offset, Size;
+    };
+    std::vector<Field> fields;
+#define VASQUIL_THERMAL_FIELD(type, name) fields.push_back({offsetof(NodeRecord, name), sizeof(type)});
+    VASQUIL_NODE_THERMAL_OUTPUTS(VASQUIL_THERMAL_FIELD)
+#undef VASQUIL_THERMAL_FIELD
+    fields.push_back({offsetof(NodeRecord, SlushElevations), sizeof(double[2])});
+    auto declared = [&](size_t byte) {
+        for (const Field& f : fields)
+            if (byte >= f.Offset && byte < f.Offset + f.Size) return true;
+        return false;
+    };
+    testmodel::MakeThermal(-10.0, 50.0);
+    NodeRecord before, after;
+    SetNodeDefaults(&before);
+    SetNodeDefaults(&after);
+    before.Chainage = 0;
+    after.Chainage = 400;
+    // Unknowns: energy, frazil, slush under the cover, concentration, surface slush, solid ice.
+    const double open[6] = {MixtureEnergy(3.0, 0), 0, 0, 0, 0, 0};
+    const double supercooled[6] = {MixtureEnergy(-0.02, 0.001), 0.001, 0.5, 0.3, 0.8, 1.5};
+    const double covered[6] = {MixtureEnergy(0, 0.002), 0.002, 30, 1.0, 20, 6};
+    const double* states[][2] = {{open, supercooled}, {supercooled, open}, {open, covered},
+                                 {covered, open}, {supercooled, covered}, {covered, supercooled}};
+    for (const auto& pair : states) {
+        NodeRecord node, start, atA;
+        SetNodeDefaults(&node);
+        node.RectWidth = 20;
+        node.Invert = 100;
+        node.Stage = 102;
+        node.GrossArea = node.FlowArea = 40;
+        node.HydraulicDepth = 2;
+        node.Velocity = node.ThermalVelocity = 0.6;
+        node.Discharge = 24;
+        node.AnchorIceArea = 0.4;
+        node.BorderIceArea = 1.0;
+        node.BorderFraction = 0.2;
+        node.IceDrag = 3;
+        node.SinuosityRatio = 1;
+        node.PreviousSlushArea = node.PreviousUnderSlushArea = 5;
+        node.Hwa = 20;
+        node.Jwa = 1;
+        node.Kwa = 30;
+        node.Hia = 15;
+        node.AirTemperature = -10;
+        node.SolarRadiation = 50;
+        node.Chainage = 200;
+        node.Previous = &before;
+        node.Next = &after;
+        std::copy(pair[0], pair[0] + 6, node.ThermalUnknowns);
+        std::memcpy(static_cast<void*>(&start), &node, sizeof node);
+        UpdateNodeThermalState(&node);
+        const auto* b0 = reinterpret_cast<const unsigned char*>(&start);
+        const auto* b1 = reinterpret_cast<const unsigned char*>(&node);
+        for (size_t k = 0; k < sizeof node; ++k) {
+            if (b0[k] != b1[k]) {
+                ASSERT_TRUE(declared(k)) << "undeclared byte " << k;
+            }
+        }
+
+        std::memcpy(static_cast<void*>(&atA), &node, sizeof node);
+        NodeThermalCopy copy;
+        SaveNodeThermalState(&node, &copy);
+        std::copy(pair[1], pair[1] + 6, node.ThermalUnknowns);
+        UpdateNodeThermalState(&node);
+        EXPECT_NE(std::memcmp(&node, &atA, sizeof node), 0);
+        std::copy(pair[0], pair[0] + 6, node.ThermalUnknowns);
+        RestoreNodeThermalState(&node, &copy);
+        EXPECT_EQ(std::memcmp(&node, &atA, sizeof node), 0);
+    }
 }
 
 // A still rectangular lake of uniform depth whose water exchanges heat with constant air: no
