@@ -506,6 +506,17 @@ double InterpolateTable(SectionColumn xs, SectionColumn ys, double x, int count)
     return Read(Locate(xs, x, count), ys.First, SectionPropertyColumnCount);
 }
 
+double SectionValueAtStage(const NodeRecord* node, int column, double stage)
+{
+    const CrossSectionTable* t = node->CrossSection;
+    if (!t || t->Properties.empty()) return 0.0;
+    // The hint's search covers the table's levels; a code of another count is searched as given.
+    const int count = node->SectionCode;
+    if ((count < 0 ? -count : count) != t->LevelCount)
+        return InterpolateTable(t->Column(StageLevel), t->Column(column), stage, count);
+    return Read(LocateInTable(t, StageLevel, stage), t->Column(column).First, SectionPropertyColumnCount);
+}
+
 double InterpolateTableQuietly(const double* xs, const double* ys, double x, int count, bool* beyondEnd)
 {
     if (beyondEnd) *beyondEnd = false;

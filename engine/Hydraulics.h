@@ -12,6 +12,10 @@ bool NodeHasCrossSection(const NodeRecord* node);
 double InterpolateTable(const double* xs, const double* ys, double x, int count);
 // The same for two columns of a cross-section property table.
 double InterpolateTable(SectionColumn xs, SectionColumn ys, double x, int count);
+// The value at `stage` (m) of column `column` of the node's property table, as InterpolateTable
+// gives it over the stage column and |SectionCode| levels; tried first at the row of the node's
+// last lookup. 0 for a node without a table.
+double SectionValueAtStage(const NodeRecord* node, int column, double stage);
 // The value of InterpolateTable without its extrapolation message: *beyondEnd (when not null)
 // becomes true when x lies above the last key, where the last value is given, and false
 // otherwise (at the last key the last value is the table's own).

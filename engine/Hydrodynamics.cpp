@@ -103,8 +103,7 @@ bool HasSection(const NodeRecord* node)
 double AreaMomentAt(const NodeRecord* node, double level)
 {
     if (HasSection(node)) {
-        const CrossSectionTable* t = node->CrossSection;
-        return InterpolateTable(t->Column(StageLevel), t->Column(AreaMoment), level, node->SectionCode);
+        return SectionValueAtStage(node, AreaMoment, level);
     }
     const double depth = std::max(0.0, level - node->Invert);
     return depth * depth * node->RectWidth * 0.5;
