@@ -998,11 +998,16 @@ int UpdateNodeHydraulics(NodeRecord* node)
     node->ThermalVelocity = node->Velocity;
 
     const double open = 1.0 - node->BorderFraction;
-    node->BorderGapArea = ComputeAreaBetweenBorders(node);
-    node->FreeArea = std::max(0.0, node->BorderGapArea -
-                                       (s * node->SolidIceEquivalentArea - (1.0 - p) * node->AnchorIceArea * open) -
-                                       ((node->UnderSlushArea + node->SlushArea) * mc.FrazilSlushPorosity +
-                                        p * node->AnchorIceArea * open));
+    // The area between the borders (which the thermal update reads) and the free area enter no
+    // residual of the hydrodynamics: a perturbed state of the differencing leaves them as they
+    // were (the node is put back to its current state afterwards, whose refresh takes them).
+    if (mc.Differencing != AtPerturbedState) {
+        node->BorderGapArea = ComputeAreaBetweenBorders(node);
+        node->FreeArea = std::max(
+            0.0,
+            node->BorderGapArea - (s * node->SolidIceEquivalentArea - (1.0 - p) * node->AnchorIceArea * open) -
+                ((node->UnderSlushArea + node->SlushArea) * mc.FrazilSlushPorosity + p * node->AnchorIceArea * open));
+    }
 
     node->IceManningN = LookUpIceRoughness(node);
     const double k = node->Conveyance = Conveyance(node, tab);
