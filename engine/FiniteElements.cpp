@@ -186,40 +186,10 @@ void RestoreElementState(const AssemblyItem& item, const double* state)
 // ---------------------------------------------------------------------------------------
 // Forward differences, node by node
 // ---------------------------------------------------------------------------------------
-// Adds an element's matrix (row stride MaxElementDof) and vector into system k's profile and
-// right-hand side.
-void AddToProfile(const FiniteElementBase* element, int system, const double* matrix, const double* vector)
-{
-    EquationSystem& es = g_EquationSystems[system];
-    const ModelControl& mc = g_ModelControl;
-    const int upn = UnknownsPerNodeOf(system);
-    const int nodes = AssembledNodeCount(element);
-    if (nodes < 1) return;
-    const int stride = mc.MaxElementDof;
-    const int* diag = es.DiagonalIndex.data();
-    double* upper = es.UpperProfile.data();
-    double* lower = es.LowerProfile.data();
-    for (int a = 0; a < nodes; ++a) {
-        for (int ja = 0; ja < upn; ++ja) {
-            const int row = a * upn + ja;
-            const int I = element->Nodes[a]->Index * upn + ja;
-            for (int b = 0; b < nodes; ++b) {
-                for (int jb = 0; jb < upn; ++jb) {
-                    const int column = b * upn + jb;
-                    const int J = element->Nodes[b]->Index * upn + jb;
-                    const double value = matrix[row * stride + column];
-                    if (J >= I) upper[diag[J] - (J - I)] += value;
-                    if (mc.UnsymmetricMatrix && J <= I) lower[diag[I] - (I - J)] += value;
-                }
-            }
-            es.Rhs[I] += vector[row];
-        }
-    }
-}
-
 // The places of an element's matrix entries and rows in system k's profile and right-hand
-// side, in the order AddToProfile adds them (see EquationSystem::ItemProfileSlots); the entries
-// beyond the element's own rows and columns get -1 and row 0.
+// side (see EquationSystem::ItemProfileSlots): entry (row, column), for the unknowns I of the row
+// and J of the column, goes to the upper profile where J >= I and, for an unsymmetric matrix, to
+// the lower where J <= I; the entries beyond the element's own rows and columns get -1 and row 0.
 void ScatterSlotsOf(const FiniteElementBase* element, int system, int* slots, int* rows)
 {
     const EquationSystem& es = g_EquationSystems[system];
@@ -248,8 +218,8 @@ void ScatterSlotsOf(const FiniteElementBase* element, int system, int* slots, in
     }
 }
 
-// AddToProfile for item i of system k's layout, through the places kept for it: the same sums
-// in the same order.
+// Adds item i's matrix (row stride MaxElementDof) and vector of `dof` rows into system k's
+// profile and right-hand side, through the places its layout keeps.
 void AddItemToProfile(int system, int i, int dof, const double* matrix, const double* vector)
 {
     EquationSystem& es = g_EquationSystems[system];
@@ -277,7 +247,7 @@ void AddItemToProfile(int system, int i, int dof, const double* matrix, const do
 // is evaluated at the current state, then 1 + the number of its node entries not differenced
 // yet; NodeReady (one per node) marks the nodes refreshed at the current state. AddsToProfile:
 // each item goes into the system's profile, in item order, as soon as it is complete, through
-// the places its layout keeps when KeptSlots.
+// the places its layout keeps.
 struct DifferencingPlan {
     const AssemblyItem* Items;
     int ItemCount;
@@ -292,7 +262,6 @@ struct DifferencingPlan {
     unsigned char* ItemReady;
     unsigned char* NodeReady;
     bool AddsToProfile;
-    bool KeptSlots;
 };
 
 // Place of an item's node in the plan's nodes.
@@ -333,11 +302,8 @@ void Complete(int system, const DifferencingPlan& plan, int i)
     const AssemblyItem& item = plan.Items[i];
     RestoreElementState(item, plan.ElementStates + static_cast<size_t>(i) * ElementStateSize);
     if (!plan.AddsToProfile) return;
-    if (plan.KeptSlots)
-        AddItemToProfile(system, i, item.NodeCount * UnknownsPerNodeOf(system), plan.Matrices + i * stride * stride,
-                         plan.Residuals + i * stride);
-    else
-        AddToProfile(item.Element, system, plan.Matrices + i * stride * stride, plan.Residuals + i * stride);
+    AddItemToProfile(system, i, item.NodeCount * UnknownsPerNodeOf(system), plan.Matrices + i * stride * stride,
+                     plan.Residuals + i * stride);
 }
 
 // Forward-difference Jacobians of every item of the plan. Each node's unknowns are perturbed
@@ -438,7 +404,6 @@ void DifferenceItem(const AssemblyItem& item, int system)
                                 state,
                                 itemReady,
                                 nodeReady,
-                                false,
                                 false};
     DifferencePlan(system, plan);
     std::copy(mc.ElementJacobianWork.begin(), mc.ElementJacobianWork.end(), mc.ElementMatrix.begin());
@@ -741,6 +706,21 @@ void Size(std::vector<T>& v, size_t size)
     if (v.size() != size) v.assign(size, T{});
 }
 
+// The places of every item of system k's layout in the profile, which the structure and the
+// matrix kind fix. Throws std::bad_alloc on exhaustion.
+void LayOutProfilePlaces(int system)
+{
+    EquationSystem& es = g_EquationSystems[system];
+    const size_t stride = static_cast<size_t>(g_ModelControl.MaxElementDof);
+    const size_t itemCount = es.Items.size();
+    Size(es.ItemProfileSlots, 2 * itemCount * stride * stride);
+    Size(es.ItemRhsRows, itemCount * stride);
+    for (size_t item = 0; item < itemCount; ++item)
+        ScatterSlotsOf(es.Items[item].Element, system, es.ItemProfileSlots.data() + 2 * item * stride * stride,
+                       es.ItemRhsRows.data() + item * stride);
+    es.ScatterUnsymmetric = g_ModelControl.UnsymmetricMatrix;
+}
+
 // Lays out system k's items and, for every node, the items holding it. Allocates only when
 // the counts changed since the last assembly; throws std::bad_alloc on exhaustion.
 void LayOutItems(int system)
@@ -784,13 +764,7 @@ void LayOutItems(int system)
     // Each start now stands at the next node's start: shift them back.
     for (int k = nodeCount; k > 0; --k) next[k] = next[k - 1];
     next[0] = 0;
-    // The places of every item in the profile, which the structure fixes.
-    Size(es.ItemProfileSlots, 2 * itemCount * stride * stride);
-    Size(es.ItemRhsRows, itemCount * stride);
-    for (int item = 0; item < itemCount; ++item)
-        ScatterSlotsOf(es.Items[item].Element, system, es.ItemProfileSlots.data() + 2 * item * stride * stride,
-                       es.ItemRhsRows.data() + item * stride);
-    es.ScatterUnsymmetric = g_ModelControl.UnsymmetricMatrix;
+    LayOutProfilePlaces(system);
 }
 
 }  // namespace
@@ -799,11 +773,6 @@ void EvaluateSystemResiduals(int system)
 {
     if (g_ModelControl.ElementVector.empty()) return;
     ForEachAssemblyItem(system, [&](const AssemblyItem& item) { EvaluateItem(item, system); });
-}
-
-void AddElementToProfile(const FiniteElementBase* element, int system)
-{
-    AddToProfile(element, system, g_ModelControl.ElementMatrix.data(), g_ModelControl.ElementVector.data());
 }
 
 void BuildElementJacobian(ElementRecord* element, int system)
@@ -865,6 +834,8 @@ int AssembleProfileMatrix(int system)
             es.ItemsLaidOut = 0;
             LayOutItems(system);
             es.ItemsLaidOut = 1;
+        } else if (es.ScatterUnsymmetric != mc.UnsymmetricMatrix) {
+            LayOutProfilePlaces(system);
         }
     } catch (const std::bad_alloc&) {
         mc.MaxElementDof = 0;
@@ -885,8 +856,7 @@ int AssembleProfileMatrix(int system)
                                 es.ItemElementStates.data(),
                                 es.ItemReady.data(),
                                 es.NodeReady.data(),
-                                true,
-                                es.ScatterUnsymmetric == mc.UnsymmetricMatrix};
+                                true};
     DifferencePlan(system, plan);
     return Assembled;
 }

@@ -28,7 +28,6 @@ int AssembleProfileMatrix(int system);
 // Numbers the unknowns of system k and lays out the profile; the upper profile, or null on
 // exhaustion.
 double* BuildProfileStructure(int system);
-void AddElementToProfile(const FiniteElementBase* element, int system);
 void BuildElementJacobian(ElementRecord* element, int system);
 void BuildJunctionElementJacobian(ElementRecord* element, JunctionRecord* junction, int system);
 void BuildBoundaryElementJacobian(BoundaryElementRecord* element, int system);

@@ -5,6 +5,7 @@
 // static ice; the dynamic and thermal ice systems on models of theirs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -330,4 +331,34 @@ TEST_F(AssembledJacobian, IceSystemsDifferencedNodeByNodeEqualElementByElement)
         EXPECT_GT(mc.NodeCount, 2);
         ReleaseModel();
     }
+}
+
+// The places of the items in the profile follow the matrix kind: assembled as a symmetric
+// matrix after an unsymmetric assembly, the lower profile is left empty and the upper profile
+// and right-hand side are what they were; back to unsymmetric, the lower profile comes back.
+TEST_F(AssembledJacobian, ItemPlacesFollowAChangeOfTheMatrixKind)
+{
+    BuildReach(true);
+    ModelControl& mc = g_ModelControl;
+    mc.Formulation = 1;
+    ASSERT_EQ(InitialiseModel(), 0);
+    MoveToMidStep();
+    const EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
+    mc.UnsymmetricMatrix = 1;
+    ASSERT_EQ(AssembleProfileMatrix(HydrodynamicSystem), 0);
+    const std::vector<double> upper = es.UpperProfile, lower = es.LowerProfile, rhs = es.Rhs;
+    ASSERT_TRUE(std::any_of(lower.begin(), lower.end(), [](double v) { return v != 0.0; }));
+
+    mc.UnsymmetricMatrix = 0;
+    ASSERT_EQ(AssembleProfileMatrix(HydrodynamicSystem), 0);
+    EXPECT_EQ(es.UpperProfile, upper);
+    EXPECT_EQ(es.Rhs, rhs);
+    EXPECT_TRUE(std::all_of(es.LowerProfile.begin(), es.LowerProfile.end(), [](double v) { return v == 0.0; }));
+
+    mc.UnsymmetricMatrix = 1;
+    ASSERT_EQ(AssembleProfileMatrix(HydrodynamicSystem), 0);
+    EXPECT_EQ(es.UpperProfile, upper);
+    EXPECT_EQ(es.LowerProfile, lower);
+    EXPECT_EQ(es.Rhs, rhs);
+    ReleaseModel();
 }
