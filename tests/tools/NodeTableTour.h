@@ -404,16 +404,7 @@ private:
     void SetOutputs()
     {
         database_ = work_ / "node-table-run.db";
-        std::filesystem::remove(database_);
-        files_.answers = {database_};
-        dialogs_.scripts.push_back([](CDialog& d) {
-            if (Button(d, IDC_OUT_DATABASE)->GetCheck() != BST_CHECKED) Button(d, IDC_OUT_DATABASE)->Click();
-            Button(d, IDC_OUT_DATABASE_BROWSE)->Click();
-            Combo(d, IDC_OUT_DATABASE_LIST)->SetCurSel(0);  // every time step
-            Button(d, IDOK)->Click();
-            Button(d, IDCANCEL)->Click();
-        });
-        Command(ID_SIMULATION_OUTPUT_OPTIONS);
+        ChooseDatabaseEveryStep(dialogs_, files_, database_);
     }
 
     struct Stored {

@@ -383,16 +383,7 @@ private:
         Command(ID_PLAN_VIEW_OPTIONS);
 
         database_ = work_ / "plan-run.db";
-        std::filesystem::remove(database_);
-        files_.answers = {database_};
-        dialogs_.scripts.push_back([](CDialog& d) {
-            if (Button(d, IDC_OUT_DATABASE)->GetCheck() != BST_CHECKED) Button(d, IDC_OUT_DATABASE)->Click();
-            Button(d, IDC_OUT_DATABASE_BROWSE)->Click();
-            static_cast<CComboBox*>(d.GetDlgItem(IDC_OUT_DATABASE_LIST))->SetCurSel(0);  // every time step
-            Button(d, IDOK)->Click();                                                    // accepts the choices
-            Button(d, IDCANCEL)->Click();                                                // and closes
-        });
-        Command(ID_SIMULATION_OUTPUT_OPTIONS);
+        ChooseDatabaseEveryStep(dialogs_, files_, database_);
         Expect(doc_->Results && doc_->Results->DatabaseEveryStep == 1, "the database takes every time step");
 
         Command(ID_SIMULATION_TRANSIENT);
