@@ -76,6 +76,23 @@ inline void RunStops(const std::vector<std::function<void()>>& stops, std::size_
     });
 }
 
+// Runs app as a user starts it, on the model file when model is not null (else on the empty
+// document): dialogs answers the About box OK, then the stops follow one another (see RunStops);
+// the last of them closes the program. program is the tour's own argv[0]. Returns when the
+// program has ended.
+inline void RunStopsInProgram(CWinApp& app, ModalDialogInterceptor& dialogs,
+                              const std::vector<std::function<void()>>& stops, char* program, const char* model)
+{
+    dialogs.scripts.push_back([&stops](CDialog& about) {
+        static_cast<CButton*>(about.GetDlgItem(IDOK))->Click();
+        RunStops(stops);
+    });
+    std::string modelArgument = model ? model : "";
+    char* qtArgv[] = {program, model ? modelArgument.data() : nullptr, nullptr};
+    int qtArgc = model ? 2 : 1;
+    app.Run(qtArgc, qtArgv);
+}
+
 // A tour's observer on the screen: each stop saved as a picture once the screen settles, each
 // failed check printed and the tour marked failed.
 inline tour_steps::Observer ScreenObserver()

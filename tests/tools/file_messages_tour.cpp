@@ -111,13 +111,7 @@ int main(int argc, char** argv)
     });
     const int expected = 2;
 
-    dialogs.scripts.push_back([&](CDialog& about) {
-        Click(about, IDOK);
-        RunStops(stops);
-    });
-    char* qtArgv[] = {argv[0], nullptr};
-    int qtArgc = 1;
-    app.Run(qtArgc, qtArgv);
+    RunStopsInProgram(app, dialogs, stops, argv[0], nullptr);
     if (seen != expected) std::fprintf(stderr, "file_messages_tour: %d of %d messages as expected\n", seen, expected);
     return g_failed || g_shots != expected || seen != expected ? 2 : 0;
 }

@@ -75,14 +75,7 @@ int main(int argc, char** argv)
     stops.push_back([] { AfxGetMainWnd()->PostMessage(WM_CLOSE); });
     const int expected = 7;
 
-    dialogs.scripts.push_back([&](CDialog& about) {
-        Click(about, IDOK);
-        RunStops(stops);
-    });
-
-    char* qtArgv[] = {argv[0], nullptr};
-    int qtArgc = 1;
-    app.Run(qtArgc, qtArgv);
+    RunStopsInProgram(app, dialogs, stops, argv[0], nullptr);
     if (shown != expected) std::fprintf(stderr, "settings_tour: %d of %d dialogs shown\n", shown, expected);
     return g_failed || g_shots != expected || shown != expected ? 2 : 0;
 }
