@@ -30,16 +30,6 @@ using namespace screen_tour;
 
 namespace {
 
-void Command(UINT id)
-{
-    AfxGetMainWnd()->SendMessage(WM_COMMAND, id, 0);
-}
-
-void Click(CDialog& dialog, int id)
-{
-    static_cast<CButton*>(dialog.GetDlgItem(id))->Click();
-}
-
 // Once the message box that the next command shows has settled: its text is checked, the
 // screen saved as name, and button pressed.
 void WhenTheBoxShows(const std::string& name, const std::string& text, QMessageBox::StandardButton button,

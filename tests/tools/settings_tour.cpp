@@ -21,20 +21,6 @@
 
 using namespace screen_tour;
 
-namespace {
-
-void Command(UINT id)
-{
-    AfxGetMainWnd()->SendMessage(WM_COMMAND, id, 0);
-}
-
-void Click(CDialog& dialog, int id)
-{
-    static_cast<CButton*>(dialog.GetDlgItem(id))->Click();
-}
-
-}  // namespace
-
 int main(int argc, char** argv)
 {
     if (argc != 3) {

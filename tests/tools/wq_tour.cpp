@@ -30,16 +30,6 @@ CVasquilDoc* Document()
     return static_cast<CVasquilDoc*>(AfxGetApp()->GetDocTemplate()->GetDocument());
 }
 
-void Command(UINT id)
-{
-    AfxGetMainWnd()->SendMessage(WM_COMMAND, id, 0);
-}
-
-void Click(CDialog& dialog, int id)
-{
-    static_cast<CButton*>(dialog.GetDlgItem(id))->Click();
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
