@@ -204,14 +204,7 @@ private:
             if (handled == 1 || handled == shotStep) Shot(name + "-step-" + std::to_string(handled));
         };
         Shot(name + "-run-dialog");
-        Button(*dialog, IDC_RUN_BUTTON)->Click();
-        QElapsedTimer timer;
-        timer.start();
-        while (dialog->Running && timer.elapsed() < 300000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            QThread::msleep(1);
-        }
-        Expect(!dialog->Running, name + ": the run ends");
+        Expect(RunUntilEnded(*dialog, 300000), name + ": the run ends");
         Events();
         dialog->StepHandledHook = nullptr;
         Expect(std::abs(g_ModelControl.ModelTime / 3600.0 - hours) < 1e-6,

@@ -511,14 +511,7 @@ private:
             CheckStep(handled);
             if (handled == 1 || handled == 2) Shot("wq-step-" + std::to_string(handled));
         };
-        Button(*dialog, IDC_RUN_BUTTON)->Click();
-        QElapsedTimer timer;
-        timer.start();
-        while (dialog->Running && timer.elapsed() < 600000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            QThread::msleep(1);
-        }
-        Expect(!dialog->Running, "the water-quality run ends");
+        Expect(RunUntilEnded(*dialog, 600000), "the water-quality run ends");
         Events();
         dialog->StepHandledHook = nullptr;
         Expect(std::abs(g_ModelControl.ModelTime / 3600.0 - hours) < 1e-6,

@@ -405,14 +405,7 @@ private:
             if (handled == 1 || handled % 25 == 0) Shot("run-step-" + std::to_string(handled));
         };
         Shot("run-dialog");
-        Button(*dialog, IDC_RUN_BUTTON)->Click();
-        QElapsedTimer timer;
-        timer.start();
-        while (dialog->Running && timer.elapsed() < 120000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            QThread::msleep(1);
-        }
-        Expect(!dialog->Running, "the run ends");
+        Expect(RunUntilEnded(*dialog, 120000), "the run ends");
         Events();
         dialog->StepHandledHook = nullptr;
         // The legend covers a quarter of the river, and a few lines lie too close to others.

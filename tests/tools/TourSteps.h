@@ -64,6 +64,19 @@ protected:
         frame_->SendMessage(WM_COMMAND, id, 0);
         Events();
     }
+    // Presses the run dialog's Run button and handles events until the run has ended or limit
+    // milliseconds have passed. Returns whether the run has ended.
+    template <class RunDialog> static bool RunUntilEnded(RunDialog& dialog, int limit)
+    {
+        Button(dialog, IDC_RUN_BUTTON)->Click();
+        QElapsedTimer timer;
+        timer.start();
+        while (dialog.Running && timer.elapsed() < limit) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            QThread::msleep(1);
+        }
+        return !dialog.Running;
+    }
     // Simulation > Output Options as a tour sets it before a run: the results database at path
     // (an earlier file there removed; files answers the Browse dialog with it) written every time
     // step, and no time series when seriesOff. dialogs takes the script that sets the choices,

@@ -257,14 +257,7 @@ private:
             check(handled);
             if (handled == 1 || handled == 20) Shot(name + "-step-" + std::to_string(handled));
         };
-        Button(*dialog, IDC_RUN_BUTTON)->Click();
-        QElapsedTimer timer;
-        timer.start();
-        while (dialog->Running && timer.elapsed() < 600000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            QThread::msleep(1);
-        }
-        Expect(!dialog->Running, name + ": the run ends");
+        Expect(RunUntilEnded(*dialog, 600000), name + ": the run ends");
         Events();
         dialog->StepHandledHook = nullptr;
         Expect(std::abs(g_ModelControl.ModelTime / 3600.0 - hours) < 1e-6,
