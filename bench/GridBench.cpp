@@ -5,6 +5,7 @@
 // offscreen platform unless QT_QPA_PLATFORM names another.
 #include "GridHostDialog.h"
 
+#include "bench/GuiBenchSupport.h"
 #include "platform/UiThread.h"
 
 #include <benchmark/benchmark.h>
@@ -198,12 +199,5 @@ BENCHMARK(BM_FillSeriesGrid)->Unit(benchmark::kMillisecond)->UseRealTime()->Iter
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    PlatformApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    GridHolder().reset();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    return 0;
+    return benchsupport::RunWindowBenchmarks(argc, argv, [] { GridHolder().reset(); });
 }

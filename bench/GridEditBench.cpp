@@ -6,6 +6,7 @@
 #include "GridHostDialog.h"
 
 #include "platform/OleData.h"
+#include "bench/GuiBenchSupport.h"
 #include "platform/UiThread.h"
 
 #include <benchmark/benchmark.h>
@@ -129,11 +130,5 @@ BENCHMARK(BM_SortRowsByNumber)->Unit(benchmark::kMillisecond)->UseRealTime()->It
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    PlatformApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    return 0;
+    return benchsupport::RunWindowBenchmarks(argc, argv);
 }

@@ -6,6 +6,7 @@
 
 #include "controls/TitleTip.h"
 
+#include "bench/GuiBenchSupport.h"
 #include "platform/UiThread.h"
 
 #include <benchmark/benchmark.h>
@@ -101,12 +102,6 @@ BENCHMARK(BM_TitleTipShowsAfterAMove)->Unit(benchmark::kMicrosecond)->UseRealTim
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(QuietOffscreenNotes);
-    PlatformApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    return 0;
+    return benchsupport::RunWindowBenchmarks(argc, argv);
 }

@@ -13,6 +13,7 @@
 #include "app/VasquilDoc.h"
 #include "bench/BenchSupport.h"
 #include "bench/ChannelBenchSupport.h"
+#include "bench/GuiBenchSupport.h"
 #include "controls/GridCtrl.h"
 #include "datalib/DisplayModel.h"
 #include "datalib/ModelState.h"
@@ -220,12 +221,7 @@ BENCHMARK(Run1000Step)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTi
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    PlatformApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    benchsupport::RemoveChannelFiles(BenchName, {RefreshNodes, BuildNodes});
-    return 0;
+    return benchsupport::RunWindowBenchmarks(argc, argv, [] {
+        benchsupport::RemoveChannelFiles(BenchName, {RefreshNodes, BuildNodes});
+    });
 }

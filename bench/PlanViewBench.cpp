@@ -9,6 +9,7 @@
 #include "app/VasquilDoc.h"
 #include "bench/BenchSupport.h"
 #include "bench/ChannelBenchSupport.h"
+#include "bench/GuiBenchSupport.h"
 #include "datalib/DisplayModel.h"
 #include "datalib/ModelState.h"
 #include "engine/EngineData.h"
@@ -216,12 +217,5 @@ BENCHMARK(StepAndPaint)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    PlatformApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    benchsupport::RemoveChannelFiles(BenchName, {10000});
-    return 0;
+    return benchsupport::RunWindowBenchmarks(argc, argv, [] { benchsupport::RemoveChannelFiles(BenchName, {10000}); });
 }

@@ -2,6 +2,7 @@
 // trip with the user-interface thread (one per step of a run), and the copy of a full-HD
 // window surface to the screen (one per paint of a chart or the plan view). Runs on Qt's
 // offscreen platform unless QT_QPA_PLATFORM names another.
+#include "bench/GuiBenchSupport.h"
 #include "platform/DeviceContext.h"
 #include "platform/UiThread.h"
 #include "platform/Window.h"
@@ -98,11 +99,5 @@ BENCHMARK(BM_PostAndReleaseRoundTrip)->Unit(benchmark::kMillisecond)->UseRealTim
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    PlatformApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    return 0;
+    return benchsupport::RunWindowBenchmarks(argc, argv);
 }

@@ -10,6 +10,7 @@
 #include "app/VasquilDoc.h"
 #include "bench/BenchSupport.h"
 #include "bench/ChannelBenchSupport.h"
+#include "bench/GuiBenchSupport.h"
 #include "datalib/ModelState.h"
 #include "engine/EngineData.h"
 #include "engine/TimeStepping.h"
@@ -116,12 +117,7 @@ BENCHMARK(StepAndRefresh)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    PlatformApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    benchsupport::RemoveChannelFiles(BenchName, {1000, 10000});
-    return 0;
+    return benchsupport::RunWindowBenchmarks(argc, argv, [] {
+        benchsupport::RemoveChannelFiles(BenchName, {1000, 10000});
+    });
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/EditInflowBCDlg.h"
+#include "bench/GuiBenchSupport.h"
 #include "datalib/TimeSeries.h"
 #include "platform/Application.h"
 #include "platform/Dialog.h"
@@ -167,11 +168,5 @@ BENCHMARK(RepaintScrolledScreen)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    PlatformApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    return 0;
+    return benchsupport::RunWindowBenchmarks(argc, argv);
 }

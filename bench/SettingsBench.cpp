@@ -16,6 +16,7 @@
 #include "app/VasquilDoc.h"
 #include "bench/BenchSupport.h"
 #include "bench/ChannelBenchSupport.h"
+#include "bench/GuiBenchSupport.h"
 #include "datalib/ModelState.h"
 #include "platform/Application.h"
 #include "platform/TestHooks.h"
@@ -109,12 +110,5 @@ BENCHMARK(OpenGlobalSettings)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    PlatformApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    benchsupport::RemoveChannelFiles(BenchName, {Nodes});
-    return 0;
+    return benchsupport::RunWindowBenchmarks(argc, argv, [] { benchsupport::RemoveChannelFiles(BenchName, {Nodes}); });
 }

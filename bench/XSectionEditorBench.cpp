@@ -10,6 +10,7 @@
 #include "app/VasquilDoc.h"
 #include "bench/BenchSupport.h"
 #include "bench/ChannelBenchSupport.h"
+#include "bench/GuiBenchSupport.h"
 #include "controls/GridCtrl.h"
 #include "datalib/CrossSection.h"
 #include "datalib/DisplayModel.h"
@@ -169,12 +170,6 @@ BENCHMARK(RepaintPerStep)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    PlatformApplication app(argc, argv);
-    std::setlocale(LC_NUMERIC, "C");
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    benchsupport::RemoveChannelFiles(BenchName, {ChannelNodes});
-    return 0;
+    return benchsupport::RunWindowBenchmarks(argc, argv,
+                                             [] { benchsupport::RemoveChannelFiles(BenchName, {ChannelNodes}); });
 }

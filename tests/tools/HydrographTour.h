@@ -155,17 +155,7 @@ private:
     void SetOutputs()
     {
         database_ = work_ / "hydrograph-run.db";
-        std::filesystem::remove(database_);
-        files_.answers = {database_};
-        dialogs_.scripts.push_back([](CDialog& d) {
-            if (Button(d, IDC_OUT_SERIES)->GetCheck() == BST_CHECKED) Button(d, IDC_OUT_SERIES)->Click();
-            if (Button(d, IDC_OUT_DATABASE)->GetCheck() != BST_CHECKED) Button(d, IDC_OUT_DATABASE)->Click();
-            Button(d, IDC_OUT_DATABASE_BROWSE)->Click();
-            Combo(d, IDC_OUT_DATABASE_LIST)->SetCurSel(0);  // every time step
-            Button(d, IDOK)->Click();                       // accepts the choices
-            Button(d, IDCANCEL)->Click();                   // and closes
-        });
-        Command(ID_SIMULATION_OUTPUT_OPTIONS);
+        ChooseDatabaseEveryStep(dialogs_, files_, database_, true);
         Expect(doc_->Results->SeriesEnabled == 0, "no time series is written");
         Expect(doc_->Results->DatabaseEnabled == 1 && doc_->Results->DatabaseEveryStep == 1,
                "the database takes every time step");
@@ -214,14 +204,7 @@ private:
             if (handled == 1 || handled == shotStep) Shot(name + "-step-" + std::to_string(handled));
         };
         Shot(name + "-run-dialog");
-        Button(*dialog, IDC_RUN_BUTTON)->Click();
-        QElapsedTimer timer;
-        timer.start();
-        while (dialog->Running && timer.elapsed() < 300000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            QThread::msleep(1);
-        }
-        Expect(!dialog->Running, name + ": the run ends");
+        Expect(RunUntilEnded(*dialog, 300000), name + ": the run ends");
         Events();
         dialog->StepHandledHook = nullptr;
         Expect(std::abs(g_ModelControl.ModelTime / 3600.0 - hours) < 1e-6,

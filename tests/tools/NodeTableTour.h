@@ -404,16 +404,7 @@ private:
     void SetOutputs()
     {
         database_ = work_ / "node-table-run.db";
-        std::filesystem::remove(database_);
-        files_.answers = {database_};
-        dialogs_.scripts.push_back([](CDialog& d) {
-            if (Button(d, IDC_OUT_DATABASE)->GetCheck() != BST_CHECKED) Button(d, IDC_OUT_DATABASE)->Click();
-            Button(d, IDC_OUT_DATABASE_BROWSE)->Click();
-            Combo(d, IDC_OUT_DATABASE_LIST)->SetCurSel(0);  // every time step
-            Button(d, IDOK)->Click();
-            Button(d, IDCANCEL)->Click();
-        });
-        Command(ID_SIMULATION_OUTPUT_OPTIONS);
+        ChooseDatabaseEveryStep(dialogs_, files_, database_);
     }
 
     struct Stored {
@@ -520,14 +511,7 @@ private:
             CheckStep(handled);
             if (handled == 1 || handled == 2) Shot("wq-step-" + std::to_string(handled));
         };
-        Button(*dialog, IDC_RUN_BUTTON)->Click();
-        QElapsedTimer timer;
-        timer.start();
-        while (dialog->Running && timer.elapsed() < 600000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            QThread::msleep(1);
-        }
-        Expect(!dialog->Running, "the water-quality run ends");
+        Expect(RunUntilEnded(*dialog, 600000), "the water-quality run ends");
         Events();
         dialog->StepHandledHook = nullptr;
         Expect(std::abs(g_ModelControl.ModelTime / 3600.0 - hours) < 1e-6,

@@ -383,16 +383,7 @@ private:
         Command(ID_PLAN_VIEW_OPTIONS);
 
         database_ = work_ / "plan-run.db";
-        std::filesystem::remove(database_);
-        files_.answers = {database_};
-        dialogs_.scripts.push_back([](CDialog& d) {
-            if (Button(d, IDC_OUT_DATABASE)->GetCheck() != BST_CHECKED) Button(d, IDC_OUT_DATABASE)->Click();
-            Button(d, IDC_OUT_DATABASE_BROWSE)->Click();
-            static_cast<CComboBox*>(d.GetDlgItem(IDC_OUT_DATABASE_LIST))->SetCurSel(0);  // every time step
-            Button(d, IDOK)->Click();                                                    // accepts the choices
-            Button(d, IDCANCEL)->Click();                                                // and closes
-        });
-        Command(ID_SIMULATION_OUTPUT_OPTIONS);
+        ChooseDatabaseEveryStep(dialogs_, files_, database_);
         Expect(doc_->Results && doc_->Results->DatabaseEveryStep == 1, "the database takes every time step");
 
         Command(ID_SIMULATION_TRANSIENT);
@@ -414,14 +405,7 @@ private:
             if (handled == 1 || handled % 25 == 0) Shot("run-step-" + std::to_string(handled));
         };
         Shot("run-dialog");
-        Button(*dialog, IDC_RUN_BUTTON)->Click();
-        QElapsedTimer timer;
-        timer.start();
-        while (dialog->Running && timer.elapsed() < 120000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            QThread::msleep(1);
-        }
-        Expect(!dialog->Running, "the run ends");
+        Expect(RunUntilEnded(*dialog, 120000), "the run ends");
         Events();
         dialog->StepHandledHook = nullptr;
         // The legend covers a quarter of the river, and a few lines lie too close to others.

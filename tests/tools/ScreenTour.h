@@ -76,6 +76,35 @@ inline void RunStops(const std::vector<std::function<void()>>& stops, std::size_
     });
 }
 
+// Sends the main frame a command, as its menu item or button does.
+inline void Command(UINT id)
+{
+    AfxGetMainWnd()->SendMessage(WM_COMMAND, id, 0);
+}
+
+// Presses the dialog's button id.
+inline void Click(CDialog& dialog, int id)
+{
+    static_cast<CButton*>(dialog.GetDlgItem(id))->Click();
+}
+
+// Runs app as a user starts it, on the model file when model is not null (else on the empty
+// document): dialogs answers the About box OK, then the stops follow one another (see RunStops);
+// the last of them closes the program. program is the tour's own argv[0]. Returns when the
+// program has ended.
+inline void RunStopsInProgram(CWinApp& app, ModalDialogInterceptor& dialogs,
+                              const std::vector<std::function<void()>>& stops, char* program, const char* model)
+{
+    dialogs.scripts.push_back([&stops](CDialog& about) {
+        Click(about, IDOK);
+        RunStops(stops);
+    });
+    std::string modelArgument = model ? model : "";
+    char* qtArgv[] = {program, model ? modelArgument.data() : nullptr, nullptr};
+    int qtArgc = model ? 2 : 1;
+    app.Run(qtArgc, qtArgv);
+}
+
 // A tour's observer on the screen: each stop saved as a picture once the screen settles, each
 // failed check printed and the tour marked failed.
 inline tour_steps::Observer ScreenObserver()

@@ -1,17 +1,20 @@
 // The steps every screen tour takes on the running program: report a check, take a picture at
 // a stop, let the event loop settle, send the main frame a command, and reach a dialog's
-// buttons and lists. The tours of the views derive from it.
+// buttons and lists, and set Output Options for a run. The tours of the views derive from it.
 #pragma once
 
 #include "platform/Dialog.h"
 #include "platform/Frame.h"
+#include "platform/TestHooks.h"
 #include "platform/Window.h"
+#include "resources/ResourceIds.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
 
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <string>
 
@@ -60,6 +63,38 @@ protected:
     {
         frame_->SendMessage(WM_COMMAND, id, 0);
         Events();
+    }
+    // Presses the run dialog's Run button and handles events until the run has ended or limit
+    // milliseconds have passed. Returns whether the run has ended.
+    template <class RunDialog> static bool RunUntilEnded(RunDialog& dialog, int limit)
+    {
+        Button(dialog, IDC_RUN_BUTTON)->Click();
+        QElapsedTimer timer;
+        timer.start();
+        while (dialog.Running && timer.elapsed() < limit) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            QThread::msleep(1);
+        }
+        return !dialog.Running;
+    }
+    // Simulation > Output Options as a tour sets it before a run: the results database at path
+    // (an earlier file there removed; files answers the Browse dialog with it) written every time
+    // step, and no time series when seriesOff. dialogs takes the script that sets the choices,
+    // accepts them and closes the dialog.
+    void ChooseDatabaseEveryStep(ModalDialogInterceptor& dialogs, FileDialogProvider& files,
+                                 const std::filesystem::path& path, bool seriesOff = false)
+    {
+        std::filesystem::remove(path);
+        files.answers = {path};
+        dialogs.scripts.push_back([seriesOff](CDialog& d) {
+            if (seriesOff && Button(d, IDC_OUT_SERIES)->GetCheck() == BST_CHECKED) Button(d, IDC_OUT_SERIES)->Click();
+            if (Button(d, IDC_OUT_DATABASE)->GetCheck() != BST_CHECKED) Button(d, IDC_OUT_DATABASE)->Click();
+            Button(d, IDC_OUT_DATABASE_BROWSE)->Click();
+            Combo(d, IDC_OUT_DATABASE_LIST)->SetCurSel(0);  // every time step
+            Button(d, IDOK)->Click();                       // accepts the choices
+            Button(d, IDCANCEL)->Click();                   // and closes
+        });
+        Command(ID_SIMULATION_OUTPUT_OPTIONS);
     }
     static CButton* Button(CWnd& dialog, int id) { return static_cast<CButton*>(dialog.GetDlgItem(id)); }
     static CComboBox* Combo(CWnd& dialog, int id) { return static_cast<CComboBox*>(dialog.GetDlgItem(id)); }

@@ -218,16 +218,7 @@ private:
     void SetOutputs()
     {
         database_ = work_ / "xsection-run.db";
-        std::filesystem::remove(database_);
-        files_.answers = {database_};
-        dialogs_.scripts.push_back([](CDialog& d) {
-            if (Button(d, IDC_OUT_DATABASE)->GetCheck() != BST_CHECKED) Button(d, IDC_OUT_DATABASE)->Click();
-            Button(d, IDC_OUT_DATABASE_BROWSE)->Click();
-            Combo(d, IDC_OUT_DATABASE_LIST)->SetCurSel(0);  // every time step
-            Button(d, IDOK)->Click();
-            Button(d, IDCANCEL)->Click();
-        });
-        Command(ID_SIMULATION_OUTPUT_OPTIONS);
+        ChooseDatabaseEveryStep(dialogs_, files_, database_);
     }
 
     // The node's stage at the newest time of the database; NaN without a row.
@@ -266,14 +257,7 @@ private:
             check(handled);
             if (handled == 1 || handled == 20) Shot(name + "-step-" + std::to_string(handled));
         };
-        Button(*dialog, IDC_RUN_BUTTON)->Click();
-        QElapsedTimer timer;
-        timer.start();
-        while (dialog->Running && timer.elapsed() < 600000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-            QThread::msleep(1);
-        }
-        Expect(!dialog->Running, name + ": the run ends");
+        Expect(RunUntilEnded(*dialog, 600000), name + ": the run ends");
         Events();
         dialog->StepHandledHook = nullptr;
         Expect(std::abs(g_ModelControl.ModelTime / 3600.0 - hours) < 1e-6,

@@ -30,16 +30,6 @@ using namespace screen_tour;
 
 namespace {
 
-void Command(UINT id)
-{
-    AfxGetMainWnd()->SendMessage(WM_COMMAND, id, 0);
-}
-
-void Click(CDialog& dialog, int id)
-{
-    static_cast<CButton*>(dialog.GetDlgItem(id))->Click();
-}
-
 // Once the message box that the next command shows has settled: its text is checked, the
 // screen saved as name, and button pressed.
 void WhenTheBoxShows(const std::string& name, const std::string& text, QMessageBox::StandardButton button,
@@ -111,13 +101,7 @@ int main(int argc, char** argv)
     });
     const int expected = 2;
 
-    dialogs.scripts.push_back([&](CDialog& about) {
-        Click(about, IDOK);
-        RunStops(stops);
-    });
-    char* qtArgv[] = {argv[0], nullptr};
-    int qtArgc = 1;
-    app.Run(qtArgc, qtArgv);
+    RunStopsInProgram(app, dialogs, stops, argv[0], nullptr);
     if (seen != expected) std::fprintf(stderr, "file_messages_tour: %d of %d messages as expected\n", seen, expected);
     return g_failed || g_shots != expected || seen != expected ? 2 : 0;
 }

@@ -32,16 +32,6 @@ CVasquilDoc* Document()
     return static_cast<CVasquilDoc*>(AfxGetApp()->GetDocTemplate()->GetDocument());
 }
 
-void Command(UINT id)
-{
-    AfxGetMainWnd()->SendMessage(WM_COMMAND, id, 0);
-}
-
-void Click(CDialog& dialog, int id)
-{
-    static_cast<CButton*>(dialog.GetDlgItem(id))->Click();
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -100,14 +90,7 @@ int main(int argc, char** argv)
     stops.push_back([] { AfxGetMainWnd()->PostMessage(WM_CLOSE); });
 
     // The About box closes, then the stops follow one another with time to show each.
-    dialogs.scripts.push_back([&](CDialog& about) {
-        Click(about, IDOK);
-        RunStops(stops);
-    });
-
-    char* qtArgv[] = {argv[0], nullptr};
-    int qtArgc = 1;
-    app.Run(qtArgc, qtArgv);
+    RunStopsInProgram(app, dialogs, stops, argv[0], nullptr);
     if (!converted) std::fprintf(stderr, "hecras_tour: the geometry file was not converted\n");
     if (!ran) std::fprintf(stderr, "hecras_tour: the steady run did not make %d passes\n", SteadyPasses);
     return g_failed || g_shots == 0 || !converted || !ran ? 2 : 0;

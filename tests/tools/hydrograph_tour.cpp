@@ -8,10 +8,7 @@
 // Writes OUTPUT_FOLDER/NN-name.png (and the run's database); the exit status is 0 when every
 // check held and every picture was saved and shows more than a blank screen.
 #include "HydrographTour.h"
-#include "ScreenTour.h"
-#include "app/VasquilApp.h"
-
-#include <QTimer>
+#include "ProgramTour.h"
 
 #include <cstdio>
 
@@ -25,24 +22,7 @@ int main(int argc, char** argv)
     screen_tour::g_folder = argv[3];
     std::filesystem::create_directories(screen_tour::g_folder);
 
-    CVasquilApp app(&CVasquilView::Runtime);
-    ModalDialogInterceptor dialogs;
-    MessageBoxSink boxes;  // the question before closing is answered Yes
-
-    hydrograph_tour::Observer observer = screen_tour::ScreenObserver();
-    dialogs.scripts.push_back([&](CDialog& about) {
-        static_cast<CButton*>(about.GetDlgItem(IDOK))->Click();
-        QTimer::singleShot(screen_tour::SettleTime, [&] {
-            AfxGetMainWnd()->MoveWindow(0, 0, 1280, 800);
-            screen_tour::Settle();
-            hydrograph_tour::Tour tour(screen_tour::g_folder, thermal, observer);
-            tour.Run();
-            AfxGetMainWnd()->PostMessage(WM_CLOSE);
-        });
+    return screen_tour::WalkTourOnScreen(argv[0], argv[1], [&](tour_steps::Observer& observer) {
+        hydrograph_tour::Tour(screen_tour::g_folder, thermal, observer).Run();
     });
-
-    char* qtArgv[] = {argv[0], argv[1], nullptr};
-    int qtArgc = 2;
-    app.Run(qtArgc, qtArgv);
-    return screen_tour::g_failed || screen_tour::g_shots == 0 ? 2 : 0;
 }

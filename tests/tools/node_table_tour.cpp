@@ -10,10 +10,7 @@
 // status is 0 when every check held and every picture was saved and shows more than a blank
 // screen.
 #include "NodeTableTour.h"
-#include "ScreenTour.h"
-#include "app/VasquilApp.h"
-
-#include <QTimer>
+#include "ProgramTour.h"
 
 #include <cstdio>
 
@@ -27,24 +24,7 @@ int main(int argc, char** argv)
     screen_tour::g_folder = argv[2];
     std::filesystem::create_directories(screen_tour::g_folder);
 
-    CVasquilApp app(&CVasquilView::Runtime);
-    ModalDialogInterceptor dialogs;
-    MessageBoxSink boxes;  // the question before closing is answered No
-
-    node_table_tour::Observer observer = screen_tour::ScreenObserver();
-    dialogs.scripts.push_back([&](CDialog& about) {
-        static_cast<CButton*>(about.GetDlgItem(IDOK))->Click();
-        QTimer::singleShot(screen_tour::SettleTime, [&] {
-            AfxGetMainWnd()->MoveWindow(0, 0, 1280, 800);
-            screen_tour::Settle();
-            node_table_tour::Tour tour(screen_tour::g_folder, examples, observer);
-            if (!tour.Run()) screen_tour::g_failed = true;
-            AfxGetMainWnd()->PostMessage(WM_CLOSE);
-        });
+    return screen_tour::WalkTourOnScreen(argv[0], {}, [&](tour_steps::Observer& observer) {
+        if (!node_table_tour::Tour(screen_tour::g_folder, examples, observer).Run()) screen_tour::g_failed = true;
     });
-
-    char* qtArgv[] = {argv[0], nullptr};
-    int qtArgc = 1;
-    app.Run(qtArgc, qtArgv);
-    return screen_tour::g_failed || screen_tour::g_shots == 0 ? 2 : 0;
 }

@@ -8,10 +8,7 @@
 // exit status is 0 when every check held and every picture was saved and shows more than a
 // blank screen.
 #include "PlanTour.h"
-#include "ScreenTour.h"
-#include "app/VasquilApp.h"
-
-#include <QTimer>
+#include "ProgramTour.h"
 
 #include <cstdio>
 
@@ -24,25 +21,8 @@ int main(int argc, char** argv)
     screen_tour::g_folder = argv[2];
     std::filesystem::create_directories(screen_tour::g_folder);
 
-    CVasquilApp app(&CVasquilView::Runtime);
-    ModalDialogInterceptor dialogs;
-    MessageBoxSink boxes;  // the question before closing is answered Yes
-
-    plan_tour::Observer observer = screen_tour::ScreenObserver();
-    dialogs.scripts.push_back([&](CDialog& about) {
-        static_cast<CButton*>(about.GetDlgItem(IDOK))->Click();
-        QTimer::singleShot(screen_tour::SettleTime, [&] {
-            AfxGetMainWnd()->MoveWindow(0, 0, 1280, 800);
-            screen_tour::Settle();
-            observer.Shot("open");
-            plan_tour::Tour tour(screen_tour::g_folder, observer);
-            tour.Run();
-            AfxGetMainWnd()->PostMessage(WM_CLOSE);
-        });
+    return screen_tour::WalkTourOnScreen(argv[0], argv[1], [&](tour_steps::Observer& observer) {
+        observer.Shot("open");
+        plan_tour::Tour(screen_tour::g_folder, observer).Run();
     });
-
-    char* qtArgv[] = {argv[0], argv[1], nullptr};
-    int qtArgc = 2;
-    app.Run(qtArgc, qtArgv);
-    return screen_tour::g_failed || screen_tour::g_shots == 0 ? 2 : 0;
 }

@@ -130,13 +130,6 @@ int main(int argc, char** argv)
             AfxGetMainWnd()->PostMessage(WM_CLOSE);
         },
     };
-    dialogs.scripts.push_back([&](CDialog& about) {
-        static_cast<CButton*>(about.GetDlgItem(IDOK))->Click();
-        screen_tour::RunStops(stops);
-    });
-
-    char* qtArgv[] = {argv[0], const_cast<char*>(river.c_str()), nullptr};
-    int qtArgc = 2;
-    app.Run(qtArgc, qtArgv);
+    screen_tour::RunStopsInProgram(app, dialogs, stops, argv[0], river.c_str());
     return screen_tour::g_failed || screen_tour::g_shots == 0 ? 2 : 0;
 }

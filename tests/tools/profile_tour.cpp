@@ -111,13 +111,6 @@ int main(int argc, char** argv)
     stops.push_back([] { AfxGetMainWnd()->PostMessage(WM_CLOSE); });
 
     // The About box closes, then the stops follow one another with time to show each.
-    dialogs.scripts.push_back([&](CDialog& about) {
-        static_cast<CButton*>(about.GetDlgItem(IDOK))->Click();
-        RunStops(stops);
-    });
-
-    char* qtArgv[] = {argv[0], argv[1], nullptr};
-    int qtArgc = 2;
-    app.Run(qtArgc, qtArgv);
+    RunStopsInProgram(app, dialogs, stops, argv[0], argv[1]);
     return g_failed || g_shots == 0 ? 2 : 0;
 }

@@ -8,7 +8,7 @@
 //
 // Writes OUTPUT_FOLDER/NN-name.png (and the run's outputs); the exit status is 0 when every
 // check held and every picture was saved and shows more than a blank screen.
-#include "ScreenTour.h"
+#include "ProgramTour.h"
 #include "TourSteps.h"
 
 #include "app/OutputOptionsDlg.h"
@@ -127,24 +127,6 @@ int main(int argc, char** argv)
     screen_tour::g_folder = argv[2];
     std::filesystem::create_directories(screen_tour::g_folder);
 
-    CVasquilApp app(&CVasquilView::Runtime);
-    ModalDialogInterceptor dialogs;
-    MessageBoxSink boxes;  // the questions before closing
-
-    tour_steps::Observer observer = screen_tour::ScreenObserver();
-    dialogs.scripts.push_back([&](CDialog& about) {
-        static_cast<CButton*>(about.GetDlgItem(IDOK))->Click();
-        QTimer::singleShot(screen_tour::SettleTime, [&] {
-            AfxGetMainWnd()->MoveWindow(0, 0, 1280, 800);
-            screen_tour::Settle();
-            RunTour tour(screen_tour::g_folder, observer);
-            tour.Run();
-            AfxGetMainWnd()->PostMessage(WM_CLOSE);
-        });
-    });
-
-    char* qtArgv[] = {argv[0], argv[1], nullptr};
-    int qtArgc = 2;
-    app.Run(qtArgc, qtArgv);
-    return screen_tour::g_failed || screen_tour::g_shots == 0 ? 2 : 0;
+    return screen_tour::WalkTourOnScreen(
+        argv[0], argv[1], [&](tour_steps::Observer& observer) { RunTour(screen_tour::g_folder, observer).Run(); });
 }

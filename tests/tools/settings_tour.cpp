@@ -21,20 +21,6 @@
 
 using namespace screen_tour;
 
-namespace {
-
-void Command(UINT id)
-{
-    AfxGetMainWnd()->SendMessage(WM_COMMAND, id, 0);
-}
-
-void Click(CDialog& dialog, int id)
-{
-    static_cast<CButton*>(dialog.GetDlgItem(id))->Click();
-}
-
-}  // namespace
-
 int main(int argc, char** argv)
 {
     if (argc != 3) {
@@ -75,14 +61,7 @@ int main(int argc, char** argv)
     stops.push_back([] { AfxGetMainWnd()->PostMessage(WM_CLOSE); });
     const int expected = 7;
 
-    dialogs.scripts.push_back([&](CDialog& about) {
-        Click(about, IDOK);
-        RunStops(stops);
-    });
-
-    char* qtArgv[] = {argv[0], nullptr};
-    int qtArgc = 1;
-    app.Run(qtArgc, qtArgv);
+    RunStopsInProgram(app, dialogs, stops, argv[0], nullptr);
     if (shown != expected) std::fprintf(stderr, "settings_tour: %d of %d dialogs shown\n", shown, expected);
     return g_failed || g_shots != expected || shown != expected ? 2 : 0;
 }

@@ -7,13 +7,6 @@ if(VASQUIL_BUILD_GUI)
   target_link_libraries(grid_tour PRIVATE vasquil_controls)
   target_include_directories(grid_tour PRIVATE ${CMAKE_CURRENT_LIST_DIR} ${CMAKE_CURRENT_LIST_DIR}/../controls)
 
-  find_program(XVFB_RUN xvfb-run)
-  if(XVFB_RUN)
-    add_test(NAME vasquil.grid_tour
-      COMMAND ${CMAKE_CURRENT_LIST_DIR}/scripts/vasquil_grid_tour.sh $<TARGET_FILE:grid_tour>
-              ${CMAKE_CURRENT_BINARY_DIR}/grid-tour)
-  else()
-    add_test(NAME vasquil.grid_tour COMMAND ${CMAKE_COMMAND} -E echo "xvfb-run not found")
-    set_tests_properties(vasquil.grid_tour PROPERTIES SKIP_REGULAR_EXPRESSION "xvfb-run not found")
-  endif()
+  vasquil_add_screen_tour(grid_tour ${CMAKE_CURRENT_LIST_DIR}/scripts/vasquil_grid_tour.sh
+    ${CMAKE_CURRENT_BINARY_DIR}/grid-tour)
 endif()

@@ -6,14 +6,7 @@ if(VASQUIL_BUILD_GUI)
   add_executable(hydrograph_tour ${CMAKE_CURRENT_LIST_DIR}/hydrograph_tour.cpp)
   target_link_libraries(hydrograph_tour PRIVATE vasquil_views SQLite::SQLite3 Qt6::Test)
 
-  find_program(XVFB_RUN xvfb-run)
-  set(tour_script ${CMAKE_CURRENT_LIST_DIR}/scripts/vasquil_profile_tour.sh)
-  if(XVFB_RUN)
-    add_test(NAME vasquil.hydrograph_tour
-      COMMAND ${tour_script} $<TARGET_FILE:hydrograph_tour> ${CMAKE_SOURCE_DIR}/examples/sample-river.vqx
-              ${CMAKE_SOURCE_DIR}/examples/sample-thermal.vqx ${CMAKE_CURRENT_BINARY_DIR}/hydrograph-tour)
-  else()
-    add_test(NAME vasquil.hydrograph_tour COMMAND ${CMAKE_COMMAND} -E echo "xvfb-run not found")
-    set_tests_properties(vasquil.hydrograph_tour PROPERTIES SKIP_REGULAR_EXPRESSION "xvfb-run not found")
-  endif()
+  vasquil_add_screen_tour(hydrograph_tour ${CMAKE_CURRENT_LIST_DIR}/scripts/vasquil_profile_tour.sh
+    ${CMAKE_SOURCE_DIR}/examples/sample-river.vqx ${CMAKE_SOURCE_DIR}/examples/sample-thermal.vqx
+    ${CMAKE_CURRENT_BINARY_DIR}/hydrograph-tour)
 endif()

@@ -6,14 +6,6 @@ if(VASQUIL_BUILD_GUI)
   add_executable(node_table_tour ${CMAKE_CURRENT_LIST_DIR}/node_table_tour.cpp)
   target_link_libraries(node_table_tour PRIVATE vasquil_views SQLite::SQLite3 Qt6::Test)
 
-  find_program(XVFB_RUN xvfb-run)
-  set(tour_script ${CMAKE_CURRENT_LIST_DIR}/scripts/vasquil_profile_tour.sh)
-  if(XVFB_RUN)
-    add_test(NAME vasquil.node_table_tour
-      COMMAND ${tour_script} $<TARGET_FILE:node_table_tour> ${CMAKE_SOURCE_DIR}/examples
-              ${CMAKE_CURRENT_BINARY_DIR}/node-table-tour)
-  else()
-    add_test(NAME vasquil.node_table_tour COMMAND ${CMAKE_COMMAND} -E echo "xvfb-run not found")
-    set_tests_properties(vasquil.node_table_tour PROPERTIES SKIP_REGULAR_EXPRESSION "xvfb-run not found")
-  endif()
+  vasquil_add_screen_tour(node_table_tour ${CMAKE_CURRENT_LIST_DIR}/scripts/vasquil_profile_tour.sh
+    ${CMAKE_SOURCE_DIR}/examples ${CMAKE_CURRENT_BINARY_DIR}/node-table-tour)
 endif()

@@ -5,14 +5,6 @@ if(VASQUIL_BUILD_GUI)
   add_executable(plan_tour ${CMAKE_CURRENT_LIST_DIR}/plan_tour.cpp)
   target_link_libraries(plan_tour PRIVATE vasquil_views SQLite::SQLite3 Qt6::Test)
 
-  find_program(XVFB_RUN xvfb-run)
-  set(tour_script ${CMAKE_CURRENT_LIST_DIR}/scripts/vasquil_profile_tour.sh)
-  if(XVFB_RUN)
-    add_test(NAME vasquil.plan_tour
-      COMMAND ${tour_script} $<TARGET_FILE:plan_tour> ${CMAKE_SOURCE_DIR}/examples/sample-network.vqx
-              ${CMAKE_CURRENT_BINARY_DIR}/plan-tour)
-  else()
-    add_test(NAME vasquil.plan_tour COMMAND ${CMAKE_COMMAND} -E echo "xvfb-run not found")
-    set_tests_properties(vasquil.plan_tour PROPERTIES SKIP_REGULAR_EXPRESSION "xvfb-run not found")
-  endif()
+  vasquil_add_screen_tour(plan_tour ${CMAKE_CURRENT_LIST_DIR}/scripts/vasquil_profile_tour.sh
+    ${CMAKE_SOURCE_DIR}/examples/sample-network.vqx ${CMAKE_CURRENT_BINARY_DIR}/plan-tour)
 endif()

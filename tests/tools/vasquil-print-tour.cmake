@@ -5,14 +5,6 @@ if(VASQUIL_BUILD_GUI)
   add_executable(print_tour ${CMAKE_CURRENT_LIST_DIR}/print_tour.cpp)
   target_link_libraries(print_tour PRIVATE vasquil_views SQLite::SQLite3 Qt6::Test)
 
-  find_program(XVFB_RUN xvfb-run)
-  set(tour_script ${CMAKE_CURRENT_LIST_DIR}/scripts/vasquil_profile_tour.sh)
-  if(XVFB_RUN)
-    add_test(NAME vasquil.print_tour
-      COMMAND ${tour_script} $<TARGET_FILE:print_tour> ${CMAKE_SOURCE_DIR}/examples
-              ${CMAKE_CURRENT_BINARY_DIR}/print-tour)
-  else()
-    add_test(NAME vasquil.print_tour COMMAND ${CMAKE_COMMAND} -E echo "xvfb-run not found")
-    set_tests_properties(vasquil.print_tour PROPERTIES SKIP_REGULAR_EXPRESSION "xvfb-run not found")
-  endif()
+  vasquil_add_screen_tour(print_tour ${CMAKE_CURRENT_LIST_DIR}/scripts/vasquil_profile_tour.sh
+    ${CMAKE_SOURCE_DIR}/examples ${CMAKE_CURRENT_BINARY_DIR}/print-tour)
 endif()

@@ -7,14 +7,6 @@ if(VASQUIL_BUILD_GUI)
   target_link_libraries(run_tour PRIVATE vasquil_views)
   target_include_directories(run_tour PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 
-  find_program(XVFB_RUN xvfb-run)
-  set(tour_script ${CMAKE_CURRENT_LIST_DIR}/scripts/vasquil_profile_tour.sh)
-  if(XVFB_RUN)
-    add_test(NAME vasquil.run_tour
-      COMMAND ${tour_script} $<TARGET_FILE:run_tour> ${CMAKE_SOURCE_DIR}/examples/sample-river.vqx
-              ${CMAKE_CURRENT_BINARY_DIR}/run-tour)
-  else()
-    add_test(NAME vasquil.run_tour COMMAND ${CMAKE_COMMAND} -E echo "xvfb-run not found")
-    set_tests_properties(vasquil.run_tour PROPERTIES SKIP_REGULAR_EXPRESSION "xvfb-run not found")
-  endif()
+  vasquil_add_screen_tour(run_tour ${CMAKE_CURRENT_LIST_DIR}/scripts/vasquil_profile_tour.sh
+    ${CMAKE_SOURCE_DIR}/examples/sample-river.vqx ${CMAKE_CURRENT_BINARY_DIR}/run-tour)
 endif()

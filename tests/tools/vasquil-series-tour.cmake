@@ -6,13 +6,6 @@ if(VASQUIL_BUILD_GUI)
   target_link_libraries(series_tour PRIVATE vasquil_app)
   target_include_directories(series_tour PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 
-  find_program(XVFB_RUN xvfb-run)
-  if(XVFB_RUN)
-    add_test(NAME vasquil.series_tour
-      COMMAND ${CMAKE_CURRENT_LIST_DIR}/scripts/vasquil_grid_tour.sh $<TARGET_FILE:series_tour>
-              ${CMAKE_CURRENT_BINARY_DIR}/series-tour)
-  else()
-    add_test(NAME vasquil.series_tour COMMAND ${CMAKE_COMMAND} -E echo "xvfb-run not found")
-    set_tests_properties(vasquil.series_tour PROPERTIES SKIP_REGULAR_EXPRESSION "xvfb-run not found")
-  endif()
+  vasquil_add_screen_tour(series_tour ${CMAKE_CURRENT_LIST_DIR}/scripts/vasquil_grid_tour.sh
+    ${CMAKE_CURRENT_BINARY_DIR}/series-tour)
 endif()

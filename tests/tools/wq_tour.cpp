@@ -30,16 +30,6 @@ CVasquilDoc* Document()
     return static_cast<CVasquilDoc*>(AfxGetApp()->GetDocTemplate()->GetDocument());
 }
 
-void Command(UINT id)
-{
-    AfxGetMainWnd()->SendMessage(WM_COMMAND, id, 0);
-}
-
-void Click(CDialog& dialog, int id)
-{
-    static_cast<CButton*>(dialog.GetDlgItem(id))->Click();
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -102,14 +92,7 @@ int main(int argc, char** argv)
     stops.push_back([] { AfxGetMainWnd()->PostMessage(WM_CLOSE); });
 
     // The About box closes, then the stops follow one another with time to show each.
-    dialogs.scripts.push_back([&](CDialog& about) {
-        Click(about, IDOK);
-        RunStops(stops);
-    });
-
-    char* qtArgv[] = {argv[0], argv[1], nullptr};
-    int qtArgc = 2;
-    app.Run(qtArgc, qtArgv);
+    RunStopsInProgram(app, dialogs, stops, argv[0], argv[1]);
     if (!reachedEnd) std::fprintf(stderr, "wq_tour: the run did not reach %s h\n", finalHours.c_str());
     return g_failed || g_shots == 0 || !reachedEnd ? 2 : 0;
 }

@@ -9,11 +9,8 @@
 // Writes OUTPUT_FOLDER/NN-name.png (and the edited model and the run's database); the exit
 // status is 0 when every check held and every picture was saved and shows more than a blank
 // screen.
-#include "ScreenTour.h"
+#include "ProgramTour.h"
 #include "XSectionTour.h"
-#include "app/VasquilApp.h"
-
-#include <QTimer>
 
 #include <cstdio>
 
@@ -28,24 +25,7 @@ int main(int argc, char** argv)
     std::filesystem::create_directories(screen_tour::g_folder);
     const std::string river = (examples / "sample-river.vqx").string();
 
-    CVasquilApp app(&CVasquilView::Runtime);
-    ModalDialogInterceptor dialogs;
-    MessageBoxSink boxes;  // the question before closing is answered Yes
-
-    xsection_tour::Observer observer = screen_tour::ScreenObserver();
-    dialogs.scripts.push_back([&](CDialog& about) {
-        static_cast<CButton*>(about.GetDlgItem(IDOK))->Click();
-        QTimer::singleShot(screen_tour::SettleTime, [&] {
-            AfxGetMainWnd()->MoveWindow(0, 0, 1280, 800);
-            screen_tour::Settle();
-            xsection_tour::Tour tour(screen_tour::g_folder, examples, observer);
-            tour.Run();
-            AfxGetMainWnd()->PostMessage(WM_CLOSE);
-        });
+    return screen_tour::WalkTourOnScreen(argv[0], river, [&](tour_steps::Observer& observer) {
+        xsection_tour::Tour(screen_tour::g_folder, examples, observer).Run();
     });
-
-    char* qtArgv[] = {argv[0], const_cast<char*>(river.c_str()), nullptr};
-    int qtArgc = 2;
-    app.Run(qtArgc, qtArgv);
-    return screen_tour::g_failed || screen_tour::g_shots == 0 ? 2 : 0;
 }
