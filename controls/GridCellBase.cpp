@@ -130,17 +130,7 @@ BOOL CGridCellBase::Draw(CDC* pDC, int row, int col, CRect rect, BOOL eraseBackg
             CRect edge(rect.left, rect.top, rect.right + 1, rect.bottom + 1);
             pDC->DrawEdge(&edge, BDR_SUNKENINNER, BF_RECT);
         } else {
-            CPen light(PS_SOLID, 0, GetSysColor(COLOR_3DHIGHLIGHT));
-            CPen dark(PS_SOLID, 0, GetSysColor(COLOR_3DDKSHADOW));
-            CPen* old = pDC->SelectObject(&light);
-            pDC->MoveTo(rect.right, rect.top);
-            pDC->LineTo(rect.left, rect.top);
-            pDC->LineTo(rect.left, rect.bottom);
-            pDC->SelectObject(&dark);
-            pDC->MoveTo(rect.right, rect.top);
-            pDC->LineTo(rect.right, rect.bottom);
-            pDC->LineTo(rect.left, rect.bottom);
-            pDC->SelectObject(old);
+            DrawRaisedEdge(pDC, rect);
         }
         rect.DeflateRect(1, 1);
     }
@@ -188,6 +178,21 @@ BOOL CGridCellBase::Draw(CDC* pDC, int row, int col, CRect rect, BOOL eraseBackg
 
     pDC->RestoreDC(saved);
     return TRUE;
+}
+
+void CGridCellBase::DrawRaisedEdge(CDC* pDC, const CRect& rect)
+{
+    CPen light(PS_SOLID, 0, GetSysColor(COLOR_3DHIGHLIGHT));
+    CPen dark(PS_SOLID, 0, GetSysColor(COLOR_3DDKSHADOW));
+    CPen* old = pDC->SelectObject(&light);
+    pDC->MoveTo(rect.right, rect.top);
+    pDC->LineTo(rect.left, rect.top);
+    pDC->LineTo(rect.left, rect.bottom);
+    pDC->SelectObject(&dark);
+    pDC->MoveTo(rect.right, rect.top);
+    pDC->LineTo(rect.right, rect.bottom);
+    pDC->LineTo(rect.left, rect.bottom);
+    pDC->SelectObject(old);
 }
 
 BOOL CGridCellBase::GetTextRect(CRect* rect)

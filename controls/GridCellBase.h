@@ -97,6 +97,9 @@ public:
     // without them black text and no fill; fixed cells raised when the grid has grid lines.
     // FALSE, printing nothing, without a grid, a context or an area.
     virtual BOOL PrintCell(CDC* pDC, int row, int col, CRect rect);
+    // Draws the raised edge of a fixed cell along rect (inclusive): light top and left, dark
+    // right and bottom, in the thinnest pen of pDC; the context's pen is left as it was.
+    static void DrawRaisedEdge(CDC* pDC, const CRect& rect);
     // Narrows rect to where the text goes (right of an image); TRUE.
     virtual BOOL GetTextRect(CRect* rect);
     virtual BOOL GetTipTextRect(CRect* rect) { return GetTextRect(rect); }

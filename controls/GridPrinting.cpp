@@ -49,6 +49,22 @@ void HorizontalLine(CDC* pDC, int left, int right, int y)
     pDC->LineTo(right, y);
 }
 
+// The header's and footer's texts: one line, centred in its height, "&" printed as it is.
+constexpr UINT PrintLineFormat = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
+
+// Makes bold a bold twin of the printer font and selects it with black text on a transparent
+// background, as the header and footer print; returns the font it replaced.
+CFont* SelectBoldBlackText(CDC* pDC, const CFont& font, CFont& bold)
+{
+    LOGFONT lf = font.m_logFont;
+    lf.lfWeight = FW_BOLD;
+    bold.CreateFontIndirect(&lf);
+    CFont* old = pDC->SelectObject(&bold);
+    pDC->SetBkMode(TRANSPARENT);
+    pDC->SetTextColor(RGB(0, 0, 0));
+    return old;
+}
+
 void VerticalLine(CDC* pDC, int x, int top, int bottom)
 {
     pDC->MoveTo(x, top);
@@ -86,17 +102,7 @@ BOOL CGridCellBase::PrintCell(CDC* pDC, int row, int col, CRect rect)
     if (CFont* font = GetFontObject()) pDC->SelectObject(font);
 
     if (IsFixed() && grid->GridLines != GridLinesNone) {
-        CPen light(PS_SOLID, 0, GetSysColor(COLOR_3DHIGHLIGHT));
-        CPen dark(PS_SOLID, 0, GetSysColor(COLOR_3DDKSHADOW));
-        CPen* old = pDC->SelectObject(&light);
-        pDC->MoveTo(rect.right, rect.top);
-        pDC->LineTo(rect.left, rect.top);
-        pDC->LineTo(rect.left, rect.bottom);
-        pDC->SelectObject(&dark);
-        pDC->MoveTo(rect.right, rect.top);
-        pDC->LineTo(rect.right, rect.bottom);
-        pDC->LineTo(rect.left, rect.bottom);
-        pDC->SelectObject(old);
+        DrawRaisedEdge(pDC, rect);
         rect.DeflateRect(1, 1);
     }
 
@@ -322,21 +328,15 @@ void CGridCtrl::PrintFixedRowCells(int row, int firstCol, int lastCol, int top, 
 void CGridCtrl::PrintHeader(CDC* pDC, CPrintInfo* pInfo)
 {
     if (!print_.font) return;
-    LOGFONT lf = print_.font->m_logFont;
-    lf.lfWeight = FW_BOLD;
     CFont bold;
-    bold.CreateFontIndirect(&lf);
-    CFont* oldFont = pDC->SelectObject(&bold);
-    pDC->SetBkMode(TRANSPARENT);
-    pDC->SetTextColor(RGB(0, 0, 0));
+    CFont* oldFont = SelectBoldBlackText(pDC, *print_.font, bold);
     std::string caption;
     for (CWnd* window = GetParent(); window && caption.empty(); window = window->GetParent())
         caption = window->GetWindowText();
     CRect rect = pInfo->m_rectDraw;
-    constexpr UINT line = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
-    pDC->DrawText(caption, &rect, DT_CENTER | line);
+    pDC->DrawText(caption, &rect, DT_CENTER | PrintLineFormat);
     rect = pInfo->m_rectDraw;
-    pDC->DrawText(LoadString(AFX_IDS_APP_TITLE), &rect, DT_RIGHT | line);
+    pDC->DrawText(LoadString(AFX_IDS_APP_TITLE), &rect, DT_RIGHT | PrintLineFormat);
     pDC->SelectStockObject(BLACK_PEN);
     HorizontalLine(pDC, pInfo->m_rectDraw.left, pInfo->m_rectDraw.right, pInfo->m_rectDraw.bottom);
     pDC->SelectObject(oldFont);
@@ -347,19 +347,13 @@ void CGridCtrl::PrintFooter(CDC* pDC, CPrintInfo* pInfo)
     if (!print_.font) return;
     pDC->SelectStockObject(BLACK_PEN);
     HorizontalLine(pDC, pInfo->m_rectDraw.left, pInfo->m_rectDraw.right, pInfo->m_rectDraw.top);
-    LOGFONT lf = print_.font->m_logFont;
-    lf.lfWeight = FW_BOLD;
     CFont bold;
-    bold.CreateFontIndirect(&lf);
-    CFont* oldFont = pDC->SelectObject(&bold);
-    pDC->SetBkMode(TRANSPARENT);
-    pDC->SetTextColor(RGB(0, 0, 0));
+    CFont* oldFont = SelectBoldBlackText(pDC, *print_.font, bold);
     char page[64];
     std::snprintf(page, sizeof page, "Page %u of %u", pInfo->m_nCurPage, pInfo->GetMaxPage());
-    constexpr UINT line = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
     CRect rect = pInfo->m_rectDraw;
-    pDC->DrawText(page, &rect, DT_LEFT | line);
+    pDC->DrawText(page, &rect, DT_LEFT | PrintLineFormat);
     rect = pInfo->m_rectDraw;
-    pDC->DrawText(LocalDateTimeText(), &rect, DT_RIGHT | line);
+    pDC->DrawText(LocalDateTimeText(), &rect, DT_RIGHT | PrintLineFormat);
     pDC->SelectObject(oldFont);
 }
