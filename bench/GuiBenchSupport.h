@@ -1,6 +1,8 @@
 // What the benchmarks of the windows share: the program's Qt application around the run.
 #pragma once
 
+#include "platform/Dialog.h"
+#include "platform/TestHooks.h"
 #include "platform/UiThread.h"
 
 #include <benchmark/benchmark.h>
@@ -12,6 +14,17 @@
 #include <functional>
 
 namespace benchsupport {
+
+// Runs the dialog modally with script played on the live dialog, which then closes.
+inline void RunModal(CDialog& dialog, const std::function<void(CDialog&)>& script)
+{
+    ModalDialogInterceptor interceptor;
+    interceptor.scripts.push_back([&](CDialog& live) {
+        script(live);
+        live.EndDialog(IDCANCEL);
+    });
+    dialog.DoModal();
+}
 
 // Runs the benchmarks the command line names inside the program's Qt application, on Qt's
 // offscreen platform unless QT_QPA_PLATFORM names another, with numbers read and written in

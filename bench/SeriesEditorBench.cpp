@@ -60,17 +60,6 @@ void Prepare(CEditInflowBCDlg& dialog, const VQXTimeSeries& series)
     dialog.Series = series;
 }
 
-// Runs the dialog modally with script played on the live dialog, which then closes.
-void RunModal(CDialog& dialog, const std::function<void(CDialog&)>& script)
-{
-    ModalDialogInterceptor interceptor;
-    interceptor.scripts.push_back([&](CDialog& live) {
-        script(live);
-        live.EndDialog(IDCANCEL);
-    });
-    dialog.DoModal();
-}
-
 void Press(CDialog& d, int id)
 {
     static_cast<CButton*>(d.GetDlgItem(id))->Click();
@@ -81,7 +70,7 @@ void OpenLargestThermalInflow(benchmark::State& state)
     for (auto _ : state) {
         CEditInflowBCDlg dialog;
         Prepare(dialog, Largest());
-        RunModal(dialog, [](CDialog&) {});
+        benchsupport::RunModal(dialog, [](CDialog&) {});
     }
 }
 
@@ -90,7 +79,7 @@ void ApplyLargestThermalInflow(benchmark::State& state)
     CEditInflowBCDlg dialog;
     Prepare(dialog, Largest());
     MessageBoxSink boxes;
-    RunModal(dialog, [&](CDialog&) {
+    benchsupport::RunModal(dialog, [&](CDialog&) {
         int i = 0;
         for (auto _ : state) {
             state.PauseTiming();
@@ -107,7 +96,7 @@ void UpdateEntriesTo100000(benchmark::State& state)
     CEditInflowBCDlg dialog;
     Prepare(dialog, Ramp(2));
     MessageBoxSink boxes;
-    RunModal(dialog, [&](CDialog& d) {
+    benchsupport::RunModal(dialog, [&](CDialog& d) {
         for (auto _ : state) {
             state.PauseTiming();
             d.GetDlgItem(IDC_SERIES_ENTRIES)->SetWindowText("2");
@@ -135,7 +124,7 @@ void Paste100000Lines(benchmark::State& state)
         CEditInflowBCDlg dialog;
         Prepare(dialog, Ramp(2));
         state.ResumeTiming();
-        RunModal(dialog, [&](CDialog&) {
+        benchsupport::RunModal(dialog, [&](CDialog&) {
             COleDataObject block;
             block.AttachText(text);
             benchmark::DoNotOptimize(dialog.Grid.PasteText(1, 1, &block, TRUE));
@@ -149,7 +138,7 @@ void RepaintScrolledScreen(benchmark::State& state)
 {
     CEditInflowBCDlg dialog;
     Prepare(dialog, Largest());
-    RunModal(dialog, [&](CDialog&) {
+    benchsupport::RunModal(dialog, [&](CDialog&) {
         dialog.Grid.ScrollCellIntoView(Entries / 2, 8);
         for (auto _ : state) {
             dialog.Grid.Invalidate();

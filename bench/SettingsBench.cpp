@@ -41,23 +41,12 @@ CVasquilDoc& Document()
     return *doc;
 }
 
-// Runs the dialog modally with script played on the live dialog, which then closes.
-void RunModal(CDialog& dialog, const std::function<void(CDialog&)>& script)
-{
-    ModalDialogInterceptor interceptor;
-    interceptor.scripts.push_back([&](CDialog& live) {
-        script(live);
-        live.EndDialog(IDCANCEL);
-    });
-    dialog.DoModal();
-}
-
 void OpenManningsN(benchmark::State& state)
 {
     CVasquilDoc& doc = Document();
     for (auto _ : state) {
         CEditManningsDlg dialog(doc.DisplayModel.get(), doc.State.get());
-        RunModal(dialog, [](CDialog&) {});
+        benchsupport::RunModal(dialog, [](CDialog&) {});
     }
 }
 
@@ -65,7 +54,7 @@ void ApplyOneRow(benchmark::State& state)
 {
     CVasquilDoc& doc = Document();
     CEditManningsDlg dialog(doc.DisplayModel.get(), doc.State.get());
-    RunModal(dialog, [&](CDialog&) {
+    benchsupport::RunModal(dialog, [&](CDialog&) {
         int i = 0;
         for (auto _ : state) {
             dialog.Grid.SetCellTextChecked(Nodes / 2, 2, (i++ % 2) ? "0.026" : "0.025");
@@ -78,7 +67,7 @@ void ApplyColumn(benchmark::State& state)
 {
     CVasquilDoc& doc = Document();
     CEditManningsDlg dialog(doc.DisplayModel.get(), doc.State.get());
-    RunModal(dialog, [&](CDialog&) {
+    benchsupport::RunModal(dialog, [&](CDialog&) {
         int i = 0;
         for (auto _ : state) {
             state.PauseTiming();
@@ -97,7 +86,7 @@ void OpenGlobalSettings(benchmark::State& state)
         CGlobalSettingsDlg dialog;
         doc.State->PullGlobalSettings();
         dialog.TakeSettings(*doc.State);
-        RunModal(dialog, [](CDialog&) {});
+        benchsupport::RunModal(dialog, [](CDialog&) {});
     }
 }
 
