@@ -36,9 +36,18 @@ UpwindMatrix SignMatrix(double v, double c)
 {
     UpwindMatrix s;
     if (!(c > 0.0) || !std::isfinite(c) || !std::isfinite(v)) return s;
+    const double twoC = 2.0 * c;
+    if (std::fabs(v) < c) {
+        // Subcritical, s1 = 1 and s2 = -1 (v + c and v - c keep their signs when rounded): the
+        // values below without the sign products, which change no bit of them.
+        s.S22 = v != 0.0 ? v / c : 0.0;
+        s.S11 = -s.S22;
+        s.S12 = 2.0 / twoC;
+        s.S21 = 2.0 * ((c - v) * (c + v)) / twoC;
+        return s;
+    }
     const double s1 = Sign(v + c);
     const double s2 = Sign(v - c);
-    const double twoC = 2.0 * c;
     s.S22 = Sign(v) * std::min(std::fabs(v) / c, 1.0);
     s.S11 = s1 * s2 * s.S22;
     s.S12 = (s1 - s2) / twoC;
