@@ -131,10 +131,11 @@ void RefreshNodeState(NodeRecord* node, int system)
     }
 }
 
-// A copy of what a system's node update writes into a node. The hydraulics and the thermal
-// update name their fields; a system that names none is copied whole.
+// A copy of what a system's node update writes into a node. The hydraulics, the dynamic-ice
+// and the thermal update name their fields; a system that names none is copied whole.
 struct NodeStateCopy {
     NodeHydraulicsCopy Hydraulics;
+    NodeIceCopy Ice;
     NodeThermalCopy Thermal;
     NodeRecord Whole;
 };
@@ -144,6 +145,8 @@ void SaveNodeState(const NodeRecord* node, int system, NodeStateCopy* copy)
 {
     if (system == HydrodynamicSystem)
         SaveNodeHydraulics(node, &copy->Hydraulics);
+    else if (system == DynamicIceSystem)
+        SaveNodeIceState(node, &copy->Ice);
     else if (system == ThermalIceSystem)
         SaveNodeThermalState(node, &copy->Thermal);
     else
@@ -154,6 +157,8 @@ void RestoreNodeState(NodeRecord* node, int system, const NodeStateCopy* copy)
 {
     if (system == HydrodynamicSystem)
         RestoreNodeHydraulics(node, &copy->Hydraulics);
+    else if (system == DynamicIceSystem)
+        RestoreNodeIceState(node, &copy->Ice);
     else if (system == ThermalIceSystem)
         RestoreNodeThermalState(node, &copy->Thermal);
     else
