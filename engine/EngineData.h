@@ -229,6 +229,9 @@ struct EquationSystem {
     int ItemsLaidOut;
     int UnknownCount;
     int ProfileLength;
+    // 1 when the structure is that of a chain without junctions (IsChainProfile, two unknowns
+    // a node): the solve takes the chain's fixed places (SolveChainProfileLU).
+    int ChainProfile;
     int StructureBuilt;
     double LastNorm;
     double Tolerance;
