@@ -292,18 +292,26 @@ struct MutableSectionColumn {
     operator SectionColumn() const { return SectionColumn{First}; }
 };
 
-struct CrossSectionTable {
+struct alignas(64) CrossSectionTable {
+    // What a node refresh reads of the table besides its rows stands in the first cache line.
     // Property table, row by row: row k holds the SectionPropertyColumnCount columns of level k
     // at [k * SectionPropertyColumnCount, (k + 1) * SectionPropertyColumnCount), so that a node
     // refresh, which reads many columns of one or two rows, finds them together.
     std::vector<double> Properties;
     int LevelCount = 0;
+    // Row that the node's last lookup in the table fell in, where the next one is tried first.
+    mutable int LocateHint = 0;
+    // Running sums over the levels, filled with Properties by the table build: for each row k,
+    // the channel-area increments of rows 1..k weighted by their sinuosity, then the left and
+    // the right overbank-area increments of rows 1..k, the three of a row side by side (row k's
+    // at [3k, 3k + 3)).
+    std::vector<double> SinuosityAreaSums;
     int PointCount = 0;
-    double LeftBankStation = 0.0;
-    double RightBankStation = 0.0;
     int LeftBankPoint = -1;    // index into Points, -1 when none
     int RightBankPoint = -1;
     std::vector<SectionPoint> Points;
+    double LeftBankStation = 0.0;
+    double RightBankStation = 0.0;
     double LowestElevation = 0.0;
     int LowestPointIndex = 0;
     double TopLevel = 0.0;
@@ -311,12 +319,6 @@ struct CrossSectionTable {
     double RoughnessRows[4][MaxRoughnessRows] = {};   // elevation; n channel, left, right
     int SinuosityRowCount = 0;
     double SinuosityRows[2][MaxSinuosityRows] = {};   // elevation; sinuosity
-    // Running sums over the levels, filled with Properties by the table build: for each row k,
-    // the channel-area increments of rows 1..k weighted by their sinuosity, then the left and
-    // the right overbank-area increments of rows 1..k (three blocks of LevelCount values).
-    std::vector<double> SinuosityAreaSums;
-    // Row that the node's last lookup in the table fell in, where the next one is tried first.
-    mutable int LocateHint = 0;
 
     MutableSectionColumn Column(int c) { return {Properties.empty() ? nullptr : Properties.data() + c}; }
     SectionColumn Column(int c) const { return {Properties.empty() ? nullptr : Properties.data() + c}; }
