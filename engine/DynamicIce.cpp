@@ -83,6 +83,20 @@ int UpdateNodeIceState(NodeRecord* node)
     return 1;
 }
 
+void SaveNodeIceState(const NodeRecord* node, NodeIceCopy* copy)
+{
+#define VASQUIL_SAVE_ICE_OUTPUT(type, name) copy->name = node->name;
+    VASQUIL_NODE_ICE_OUTPUTS(VASQUIL_SAVE_ICE_OUTPUT)
+#undef VASQUIL_SAVE_ICE_OUTPUT
+}
+
+void RestoreNodeIceState(NodeRecord* node, const NodeIceCopy* copy)
+{
+#define VASQUIL_RESTORE_ICE_OUTPUT(type, name) node->name = copy->name;
+    VASQUIL_NODE_ICE_OUTPUTS(VASQUIL_RESTORE_ICE_OUTPUT)
+#undef VASQUIL_RESTORE_ICE_OUTPUT
+}
+
 namespace {
 
 // Ice state of a node for a residual evaluation: while the framework differences the residuals

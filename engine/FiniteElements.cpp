@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <new>
 
 #include "engine/DynamicIce.h"
@@ -131,12 +130,12 @@ void RefreshNodeState(NodeRecord* node, int system)
     }
 }
 
-// A copy of what a system's node update writes into a node. The hydraulics and the thermal
-// update name their fields; a system that names none is copied whole.
+// A copy of what a system's node update writes into a node: each update names its fields.
 struct NodeStateCopy {
     NodeHydraulicsCopy Hydraulics;
+    NodeIceCopy Ice;
     NodeThermalCopy Thermal;
-    NodeRecord Whole;
+    NodeWQCopy WaterQuality;
 };
 NodeStateCopy g_SavedNode;
 
@@ -144,20 +143,24 @@ void SaveNodeState(const NodeRecord* node, int system, NodeStateCopy* copy)
 {
     if (system == HydrodynamicSystem)
         SaveNodeHydraulics(node, &copy->Hydraulics);
+    else if (system == DynamicIceSystem)
+        SaveNodeIceState(node, &copy->Ice);
     else if (system == ThermalIceSystem)
         SaveNodeThermalState(node, &copy->Thermal);
     else
-        std::memcpy(static_cast<void*>(&copy->Whole), node, sizeof(NodeRecord));
+        SaveNodeWQState(node, &copy->WaterQuality);
 }
 
 void RestoreNodeState(NodeRecord* node, int system, const NodeStateCopy* copy)
 {
     if (system == HydrodynamicSystem)
         RestoreNodeHydraulics(node, &copy->Hydraulics);
+    else if (system == DynamicIceSystem)
+        RestoreNodeIceState(node, &copy->Ice);
     else if (system == ThermalIceSystem)
         RestoreNodeThermalState(node, &copy->Thermal);
     else
-        std::memcpy(static_cast<void*>(node), &copy->Whole, sizeof(NodeRecord));
+        RestoreNodeWQState(node, &copy->WaterQuality);
 }
 
 // What a residual leaves on an interior element besides ElementVector.
