@@ -223,6 +223,10 @@ struct EquationSystem {
     // the matrix kind ScatterUnsymmetric (UnsymmetricMatrix when they were laid out).
     std::vector<int> ItemProfileSlots;
     std::vector<int> ItemRhsRows;
+    // In a chain's structure (ChainProfile) the places follow from the nodes and the tables
+    // above stay empty: ItemChainNodes[i] is then the index p of item i's first node when its
+    // nodes are p and p + 1 in this order, and -1 for any other item.
+    std::vector<int> ItemChainNodes;
     int ScatterUnsymmetric;
     // 1 while the item layout above holds the present items: cleared when the structure is
     // built anew and when a junction's branches change their parts.
