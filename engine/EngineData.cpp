@@ -283,6 +283,7 @@ void ReleaseModel()
         es.StructureBuilt = 0;
         es.UnknownCount = 0;
         es.ProfileLength = 0;
+        es.ChainProfile = 0;
     }
 }
 

@@ -229,6 +229,9 @@ struct EquationSystem {
     int ItemsLaidOut;
     int UnknownCount;
     int ProfileLength;
+    // 1 when the structure is that of a chain without junctions (IsChainProfile, two unknowns
+    // a node): the solve takes the chain's fixed places (SolveChainProfileLU).
+    int ChainProfile;
     int StructureBuilt;
     double LastNorm;
     double Tolerance;
@@ -363,46 +366,54 @@ struct JamStabilityTable {
 // ---------------------------------------------------------------------------------------
 // Every time-dependent node quantity has a previous-level twin named Previous<name>. The lists
 // below declare each twin pair and drive ShiftTimeLevel, so the shift cannot miss one. The
-// quantities that every Newton iteration of the hydrodynamics reads or writes stand together at
-// the front of the record (the hot lists), so that refreshing a node touches few cache lines.
-#define VASQUIL_NODE_HOT_TWINS(X)                                                         \
+// quantities that every Newton iteration of the hydrodynamics reads or writes (node refresh,
+// kernels, update, flux discharges) stand together at the front of the record (the Newton
+// lists), the twins that the ice and thermal systems keep current after them (the warm list),
+// so that an iteration touches few cache lines of a node. The Newton list starts with the flux
+// discharge, which the walks over the nodes set in the record's first cache line, then the two
+// quantities whose previous twins every refresh reads, so that these follow the current values.
+#define VASQUIL_NODE_NEWTON_TWINS(X)                                                      \
+    X(double, FluxDischarge)                                                              \
+    X(double, IceConcentration)                                                           \
+    X(double, IceCoveredWidth)                                                            \
+    X(double, Stage)                                                                      \
+    X(double, Discharge)                                                                  \
+    X(double, FlowArea)                                                                   \
+    X(double, GrossArea)                                                                  \
+    X(double, Velocity)                                                                   \
     X(double, MomentumCoefficient)                                                        \
     X(double, FrictionSlope)                                                              \
     X(double, FrictionTerm)                                                               \
     X(double, Conveyance)                                                                 \
     X(double, HydraulicDepth)                                                             \
-    X(double, Stage)                                                                      \
+    X(double, GrossHydraulicDepth)                                                        \
     X(double, TopWidth)                                                                   \
-    X(double, FluxDischarge)                                                              \
-    X(double, Discharge)                                                                  \
-    X(double, FlowArea)                                                                   \
-    X(double, Velocity)                                                                   \
     X(double, WettedPerimeter)                                                            \
     X(double, FreeArea)                                                                   \
-    X(double, GrossArea)                                                                  \
-    X(double, GrossHydraulicDepth)                                                        \
-    X(double, IceVelocity)                                                                \
-    X(double, SolidIceArea)                                                               \
-    X(double, SlushArea)                                                                  \
-    X(double, EffectiveIceThickness)                                                      \
-    X(double, UnderSlushArea)                                                             \
-    X(double, IceConcentration)                                                           \
-    X(double, UnderSlushThickness)                                                        \
     X(double, ThermalVelocity)                                                            \
-    X(double, SlushThickness)                                                             \
-    X(double, IceThickness)                                                               \
-    X(double, BorderIceThickness)                                                         \
+    X(double, IceVelocity)                                                                \
+    X(double, EffectiveIceThickness)                                                      \
+    X(double, AnchorIceThickness)                                                         \
+    X(double, SlushArea)                                                                  \
+    X(double, UnderSlushArea)                                                             \
     X(double, BorderFraction)                                                             \
-    X(double, IceCoveredWidth)                                                            \
     X(double, BorderWidthLeft)                                                            \
     X(double, BorderWidthRight)                                                           \
     X(double, BedFriction)                                                                \
     X(double, IceDrag)                                                                    \
     X(double, DynamicIceDrag)                                                             \
-    X(double, NegativeAreaCount)                                                          \
-    X(double, AnchorIceThickness)                                                         \
-    X(double, CarriedIceArea)                                                             \
     X(int, Bridged)
+
+#define VASQUIL_NODE_WARM_TWINS(X)                                                        \
+    X(double, SolidIceArea)                                                               \
+    X(double, UnderSlushThickness)                                                        \
+    X(double, SlushThickness)                                                             \
+    X(double, IceThickness)                                                               \
+    X(double, BorderIceThickness)                                                         \
+    X(double, NegativeAreaCount)                                                          \
+    X(double, CarriedIceArea)
+
+#define VASQUIL_NODE_HOT_TWINS(X) VASQUIL_NODE_NEWTON_TWINS(X) VASQUIL_NODE_WARM_TWINS(X)
 
 #define VASQUIL_NODE_COLD_TWINS(X)                                                        \
     X(double, WaterTemp)                                                                  \
@@ -440,40 +451,48 @@ struct JamStabilityTable {
 #define VASQUIL_DECLARE_CURRENT_ARRAY(name, n) double name[n];
 #define VASQUIL_DECLARE_PREVIOUS_ARRAY(name, n) double Previous##name[n];
 
-struct NodeRecord {
-    // Read or written by every hydraulics refresh and hydrodynamic kernel.
-    int Number;
+struct alignas(64) NodeRecord {
+    // Read or written by every Newton iteration of the hydrodynamics.
+    NodeRecord* Next;
+    CrossSectionTable* CrossSection;
     int Index;
     int SectionCode;
-    CrossSectionTable* CrossSection;
-    NodeRecord* Next;
+    int ElementCountAtNode;
+    int IceRoughnessMode;
+    VASQUIL_NODE_HOT_TWIN_ARRAYS(VASQUIL_DECLARE_CURRENT_ARRAY)
+    VASQUIL_NODE_NEWTON_TWINS(VASQUIL_DECLARE_CURRENT)
+    int OverbankFlag;
+    int IceFrontAtNode;
     double Invert;
     double ManningN;
     double RectWidth;
     double MinFlowArea;
     double IceManningN;
+    double IceRoughness;
     double SinuosityRatio;
-    double Chainage;
-    // Two history slots: previous level and the one before it.
-    double FloatingIceArea, PreviousFloatingIceArea, OlderFloatingIceArea;
-    double AnchorIceArea, PreviousAnchorIceArea, OlderAnchorIceArea;
+    double FloatingIceArea;
+    double AnchorIceArea;
     double SolidIceEquivalentArea;
     double BorderEdgeStations[2];
     double BorderGapArea, IceLevelWidth, HydraulicRadius, CompositeN, BedHydraulicRadius,
         ChannelFrictionSlope, CentroidDepth;
     double AnchorWidth;
     double Froude;
-    int OverbankFlag;
-    int ElementCountAtNode;
-    int IceRoughnessMode;
-    int IceFrontAtNode;
-    double IceRoughness;
+    // Their previous twins: every refresh reads the previous ice concentration and ice-covered
+    // width, a time level's first iteration the rest.
+    VASQUIL_NODE_NEWTON_TWINS(VASQUIL_DECLARE_PREVIOUS)
+    VASQUIL_NODE_HOT_TWIN_ARRAYS(VASQUIL_DECLARE_PREVIOUS_ARRAY)
+
+    // Read once in a time level, or by the ice and thermal systems.
+    int Number;
+    double Chainage;
+    // Two history slots: previous level and the one before it.
+    double PreviousFloatingIceArea, OlderFloatingIceArea;
+    double PreviousAnchorIceArea, OlderAnchorIceArea;
     BoundaryElementRecord* BoundaryElement;
     JunctionRecord* Junction;
-    VASQUIL_NODE_HOT_TWIN_ARRAYS(VASQUIL_DECLARE_CURRENT_ARRAY)
-    VASQUIL_NODE_HOT_TWINS(VASQUIL_DECLARE_CURRENT)
-    VASQUIL_NODE_HOT_TWIN_ARRAYS(VASQUIL_DECLARE_PREVIOUS_ARRAY)
-    VASQUIL_NODE_HOT_TWINS(VASQUIL_DECLARE_PREVIOUS)
+    VASQUIL_NODE_WARM_TWINS(VASQUIL_DECLARE_CURRENT)
+    VASQUIL_NODE_WARM_TWINS(VASQUIL_DECLARE_PREVIOUS)
     double PeakStage, PeakFluxDischarge;
     double PeakStageTime, PeakFluxTime;
     double IceTopElevation;

@@ -632,6 +632,7 @@ double* BuildProfileStructure(int system)
     const int nodeCount = std::max(mc.NodeCount, 0);
     // The items' places in the profile are those of the structure they were laid out in.
     es.ItemsLaidOut = 0;
+    es.ChainProfile = 0;
     try {
         es.UnknownCount = nodeCount * upn;
         es.DiagonalIndex.assign(static_cast<size_t>(es.UnknownCount), 0);
@@ -659,6 +660,7 @@ double* BuildProfileStructure(int system)
         }
         es.ProfileLength = es.UnknownCount > 0 ? position + 1 : 0;
         es.UpperProfile.assign(static_cast<size_t>(es.ProfileLength), 0.0);
+        es.ChainProfile = upn == 2 && !g_Junctions && IsChainProfile(es.DiagonalIndex.data(), es.UnknownCount);
     } catch (const std::bad_alloc&) {
         es.UpperProfile = {};
         es.DiagonalIndex = {};
@@ -894,6 +896,105 @@ int SolveProfileLU(double* upper, double* lower, double* rhs, const int* diagona
     return 0;
 }
 
+bool IsChainProfile(const int* diagonal, int order)
+{
+    if (order < 2 || order % 2 != 0 || diagonal[0] != 0 || diagonal[1] != 2) return false;
+    for (int n = 1; 2 * n < order; ++n)
+        if (diagonal[2 * n] != 7 * n - 2 || diagonal[2 * n + 1] != 7 * n + 2) return false;
+    return true;
+}
+
+// The chain profile node by node. Node n (from 1) has the unknowns a = 2n and b = 2n + 1, the
+// node before it p = 2n - 2 and q = 2n - 1; its columns a and b of the upper profile hold
+// U(p,a) U(q,a) U(a,a) U(p,b) U(q,b) U(a,b) U(b,b) from place 7n - 4 on, and its rows a and b of
+// the lower profile L(a,p) L(a,q) - L(b,p) L(b,q) L(b,a) - at the same places (the lower profile
+// keeps no diagonal). Node 0 holds U(0,0), U(0,1), U(1,1) and L(1,0) at places 0, 1, 2 and 1.
+// Every sum below is SolveProfileLU's Dot over the same entries: it starts from 0 and adds the
+// products in row order, and a sum of no products (0) is left out where subtracting it changes
+// nothing.
+int SolveChainProfileLU(double* upper, double* lower, double* rhs, int nodeCount)
+{
+    if (nodeCount < 1) return 0;
+    double s = 0.0;
+    lower[1] /= upper[0];
+    s = 0.0;
+    s += lower[1] * upper[1];
+    upper[2] -= s;
+    s = 0.0;
+    s += lower[1] * rhs[0];
+    rhs[1] -= s;
+    for (int n = 1; n < nodeCount; ++n) {
+        double* U = upper + (7 * n - 4);
+        double* L = lower + (7 * n - 4);
+        double* r = rhs + (2 * n - 2);   // r[0] p, r[1] q, r[2] a, r[3] b
+        // The factors of the node before: U(p,p), U(p,q), U(q,q) and L(q,p).
+        const double upp = upper[n == 1 ? 0 : 7 * n - 9];
+        const double upq = upper[7 * n - 6];
+        const double uqq = upper[7 * n - 5];
+        const double lqp = lower[7 * n - 6];
+        // Unknown a: its row of the lower factor, its column of the upper, its forward step.
+        L[0] /= upp;
+        s = 0.0;
+        s += L[0] * upq;
+        L[1] = (L[1] - s) / uqq;
+        s = 0.0;
+        s += lqp * U[0];
+        U[1] -= s;
+        s = 0.0;
+        s += L[0] * U[0];
+        s += L[1] * U[1];
+        U[2] -= s;
+        s = 0.0;
+        s += L[0] * r[0];
+        s += L[1] * r[1];
+        r[2] -= s;
+        // Unknown b likewise.
+        L[3] /= upp;
+        s = 0.0;
+        s += L[3] * upq;
+        L[4] = (L[4] - s) / uqq;
+        s = 0.0;
+        s += L[3] * U[0];
+        s += L[4] * U[1];
+        L[5] = (L[5] - s) / U[2];
+        s = 0.0;
+        s += lqp * U[3];
+        U[4] -= s;
+        s = 0.0;
+        s += L[0] * U[3];
+        s += L[1] * U[4];
+        U[5] -= s;
+        s = 0.0;
+        s += L[3] * U[3];
+        s += L[4] * U[4];
+        s += L[5] * U[5];
+        U[6] -= s;
+        s = 0.0;
+        s += L[3] * r[0];
+        s += L[4] * r[1];
+        s += L[5] * r[2];
+        r[3] -= s;
+    }
+    // Back substitution, from the last unknown up, each column in row order.
+    for (int n = nodeCount - 1; n >= 1; --n) {
+        const double* U = upper + (7 * n - 4);
+        double* r = rhs + (2 * n - 2);
+        r[3] /= U[6];
+        const double xb = r[3];
+        r[0] -= U[3] * xb;
+        r[1] -= U[4] * xb;
+        r[2] -= U[5] * xb;
+        r[2] /= U[2];
+        const double xa = r[2];
+        r[0] -= U[0] * xa;
+        r[1] -= U[1] * xa;
+    }
+    rhs[1] /= upper[2];
+    rhs[0] -= upper[1] * rhs[1];
+    rhs[0] /= upper[0];
+    return 0;
+}
+
 bool IsSoundTolerance(double tolerance)
 {
     return tolerance >= MinimumTolerance && tolerance < 1;
@@ -908,8 +1009,16 @@ int SolveAndUpdate(int system)
         es.LastNorm = 0.0;
         return 0;
     }
-    SolveProfileLU(es.UpperProfile.data(), es.LowerProfile.data(), es.Rhs.data(), es.DiagonalIndex.data(),
-                   es.UnknownCount);
+    // A chain's structure has 7 places a node from the second on (the profile length is that
+    // of its last diagonal, 7 (nodes - 1) + 2, plus 1).
+    const int chainNodes = es.UnknownCount / 2;
+    if (es.ChainProfile && es.ProfileLength == 7 * chainNodes - 4 &&
+        es.UpperProfile.size() >= static_cast<size_t>(es.ProfileLength) &&
+        es.LowerProfile.size() >= static_cast<size_t>(es.ProfileLength))
+        SolveChainProfileLU(es.UpperProfile.data(), es.LowerProfile.data(), es.Rhs.data(), chainNodes);
+    else
+        SolveProfileLU(es.UpperProfile.data(), es.LowerProfile.data(), es.Rhs.data(), es.DiagonalIndex.data(),
+                       es.UnknownCount);
 
     double sumIncrement = 0.0;
     double sumValue = 0.0;
