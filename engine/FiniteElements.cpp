@@ -1134,13 +1134,18 @@ int SolveAndUpdate(int system)
     return result;
 }
 
+bool NewtonIterationsDone(int system)
+{
+    const EquationSystem& es = g_EquationSystems[system];
+    return !(es.IterationCount < es.MaxIterations) || es.Tolerance > es.LastNorm;
+}
+
 int RunNewtonIterations(int system, void (*afterIteration)())
 {
     EquationSystem& es = g_EquationSystems[system];
     es.LastNorm = 1.0;
     es.IterationCount = 0;
-    while (es.IterationCount < es.MaxIterations) {
-        if (es.Tolerance > es.LastNorm) break;
+    while (!NewtonIterationsDone(system)) {
         if (AssembleProfileMatrix(system) != Assembled) return NewtonNotAssembled;
         es.StructureBuilt = 1;
         if (SolveAndUpdate(system) != 0) {

@@ -373,26 +373,29 @@ void AddThermalIceTerms(const GaussPointRecord* gp, ElementRecord* element, int 
     SelectSigns(now.Vt, before.Vt, &sT, &sTp);
     SelectSigns(now.Vi, before.Vi, &sI, &sIp);
 
-    // Slopes of the transported quantities.
+    // Slopes of the transported quantities; those of the ice rows only when the step solves them.
+    const bool all = upn >= AllThermalUnknowns;
     const double dQf = at.Slope(&NodeRecord::FluxDischarge);
     const auto slope = [&](auto f) { return at.Slope(f); };
+    const auto iceSlope = [&](auto f) { return all ? at.Slope(f) : 0.0; };
     const double dQe = slope([](const NodeRecord* k) { return k->FluxDischarge * k->ThermalEnergy; });
     const double dQep = slope([](const NodeRecord* k) { return k->PreviousFluxDischarge * k->PreviousThermalEnergy; });
     const double dQc = slope([](const NodeRecord* k) { return k->FluxDischarge * k->FrazilConcentration; });
     const double dQcp =
         slope([](const NodeRecord* k) { return k->PreviousFluxDischarge * k->PreviousFrazilConcentration; });
-    const double dAusVt = slope([](const NodeRecord* k) { return k->UnderSlushArea * k->ThermalVelocity; });
+    const double dAusVt = iceSlope([](const NodeRecord* k) { return k->UnderSlushArea * k->ThermalVelocity; });
     const double dAusVtp =
-        slope([](const NodeRecord* k) { return k->PreviousUnderSlushArea * k->PreviousThermalVelocity; });
+        iceSlope([](const NodeRecord* k) { return k->PreviousUnderSlushArea * k->PreviousThermalVelocity; });
     const double dBCV =
-        slope([](const NodeRecord* k) { return k->IceCoveredWidth * k->IceConcentration * k->IceVelocity; });
-    const double dBCVp = slope([](const NodeRecord* k) {
+        iceSlope([](const NodeRecord* k) { return k->IceCoveredWidth * k->IceConcentration * k->IceVelocity; });
+    const double dBCVp = iceSlope([](const NodeRecord* k) {
         return k->PreviousIceCoveredWidth * k->PreviousIceConcentration * k->PreviousIceVelocity;
     });
-    const double dAsV = slope([](const NodeRecord* k) { return k->SlushArea * k->IceVelocity; });
-    const double dAsVp = slope([](const NodeRecord* k) { return k->PreviousSlushArea * k->PreviousIceVelocity; });
-    const double dAiV = slope([](const NodeRecord* k) { return k->SolidIceArea * k->IceVelocity; });
-    const double dAiVp = slope([](const NodeRecord* k) { return k->PreviousSolidIceArea * k->PreviousIceVelocity; });
+    const double dAsV = iceSlope([](const NodeRecord* k) { return k->SlushArea * k->IceVelocity; });
+    const double dAsVp = iceSlope([](const NodeRecord* k) { return k->PreviousSlushArea * k->PreviousIceVelocity; });
+    const double dAiV = iceSlope([](const NodeRecord* k) { return k->SolidIceArea * k->IceVelocity; });
+    const double dAiVp =
+        iceSlope([](const NodeRecord* k) { return k->PreviousSolidIceArea * k->PreviousIceVelocity; });
 
     // Sources of each row per level (positive: the row's quantity grows).
     const auto energySource = [&](const LevelState& s) {
@@ -424,7 +427,6 @@ void AddThermalIceTerms(const GaussPointRecord* gp, ElementRecord* element, int 
 
     const double energy[2] = {energySource(now), energySource(before)};
     const double frazil[2] = {frazilSource(now), frazilSource(before)};
-    const bool all = upn >= AllThermalUnknowns;
     const double underSlush[2] = {all ? underSlushSource(now) : 0.0, all ? underSlushSource(before) : 0.0};
     const double concentration[2] = {all ? concentrationSource(now) : 0.0, all ? concentrationSource(before) : 0.0};
     const double slushGrowth[2] = {all ? slushSource(now) : 0.0, all ? slushSource(before) : 0.0};
