@@ -631,12 +631,14 @@ struct HydroPointTerms {
 };
 inline constexpr int MaxHydroTermPoints = 2;
 // The fixed terms of an interior element for the time level TimeLevel (0: none yet), the
-// formulation, time step (s) and time weight they were taken for: every integration point's,
-// and the first moments of each node's area below its previous stage and below the element's
-// previous reference level.
+// formulation, time step (s) and time weight they were taken for: every integration point's
+// (PointCount of the element's rule, which takes NodeCount nodes), and the first moments of each
+// node's area below its previous stage and below the element's previous reference level.
 struct HydroElementTerms {
     int TimeLevel = 0;
     int Formulation = -1;
+    int NodeCount = 0;
+    int PointCount = 0;
     double DeltaT = 0.0;
     double Theta = 0.0;
     HydroPointTerms Points[MaxHydroTermPoints] = {};

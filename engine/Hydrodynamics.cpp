@@ -864,6 +864,15 @@ void AddRectTermsWith(const GaussPointRecord* gp, ElementRecord* element, HydroP
     AddRectTermsWith(ShapeOf(gp), std::min(gp->Interpolation.NodeCount, element->NodeCount), element, previous);
 }
 
+// True when an element's kept terms are those of the time level in progress, its formulation,
+// time step and time weight.
+bool HoldsForLevel(const HydroElementTerms& kept)
+{
+    const ModelControl& mc = g_ModelControl;
+    return kept.TimeLevel == mc.TimeLevel && kept.Formulation == mc.Formulation && kept.DeltaT == mc.DeltaT &&
+           kept.Theta == g_EquationSystems[HydrodynamicSystem].Theta;
+}
+
 // The element's terms that stay fixed through the time level in progress, taken at its first
 // residual evaluation in the level. Only while the framework differences the residuals, when
 // nothing but the unknowns changes from one evaluation to the next; a residual evaluated on its
@@ -877,10 +886,8 @@ HydroElementTerms* KeptTermsOf(ElementRecord* element, int n, const ElementRule&
         points > MaxHydroTermPoints)
         return nullptr;
     HydroElementTerms& kept = element->HydroTerms;
+    if (HoldsForLevel(kept)) return &kept;
     const double theta = g_EquationSystems[HydrodynamicSystem].Theta;
-    if (kept.TimeLevel == mc.TimeLevel && kept.Formulation == mc.Formulation && kept.DeltaT == mc.DeltaT &&
-        kept.Theta == theta)
-        return &kept;
     const bool natural = mc.Formulation == 1 || mc.Formulation == 2;
     for (int p = 0; p < points; ++p) {
         const GaussPointRecord* gp = EvaluateRulePoint(element, element->Length, p);
@@ -910,8 +917,23 @@ HydroElementTerms* KeptTermsOf(ElementRecord* element, int n, const ElementRule&
     }
     kept.TimeLevel = mc.TimeLevel;
     kept.Formulation = mc.Formulation;
+    kept.NodeCount = n;
+    kept.PointCount = points;
     kept.DeltaT = mc.DeltaT;
     kept.Theta = theta;
+    return &kept;
+}
+
+// The terms a two-node element keeps for the time level in progress while the framework
+// differences the residuals; null when it has none. They stand for the element's rule and its
+// nodes, which were present when they were taken.
+HydroElementTerms* HeldTermsOf(ElementRecord* element)
+{
+    const ModelControl& mc = g_ModelControl;
+    HydroElementTerms& kept = element->HydroTerms;
+    if (mc.Differencing == NotDifferencing || mc.TimeLevel == 0 || kept.NodeCount != 2 || !HoldsForLevel(kept) ||
+        mc.ElementVector.size() < static_cast<size_t>(2 * Upn))
+        return nullptr;
     return &kept;
 }
 
@@ -1018,14 +1040,25 @@ void AddNaturalConservationBoundaryTerms(BoundaryElementRecord* b)
 void ComputeHydroElementResidual(ElementRecord* element)
 {
     ModelControl& mc = g_ModelControl;
-    const ElementRule rule = GetElementRule(element);
-    const int n = std::min(rule.NodeCount, element->NodeCount);
-    if (n < 1 || mc.ElementVector.size() < static_cast<size_t>(n * Upn)) return;
-    for (int k = 0; k < n; ++k)
-        if (!element->Nodes[k]) return;
-    std::fill(mc.ElementVector.begin(), mc.ElementVector.begin() + n * Upn, 0.0);
+    // Terms kept for the time level stand for the rule and the nodes; the differencing keeps
+    // the nodes current.
+    HydroElementTerms* kept = HeldTermsOf(element);
+    ElementRule rule{};
+    int n = 2;
+    if (kept) {
+        rule = ElementRule{kept->PointCount, kept->NodeCount};
+        double* r = mc.ElementVector.data();
+        for (int k = 0; k < 2 * Upn; ++k) r[k] = 0.0;
+    } else {
+        rule = GetElementRule(element);
+        n = std::min(rule.NodeCount, element->NodeCount);
+        if (n < 1 || mc.ElementVector.size() < static_cast<size_t>(n * Upn)) return;
+        for (int k = 0; k < n; ++k)
+            if (!element->Nodes[k]) return;
+        std::fill(mc.ElementVector.begin(), mc.ElementVector.begin() + n * Upn, 0.0);
+        for (int k = 0; k < n; ++k) RefreshNode(element->Nodes[k]);
+    }
 
-    for (int k = 0; k < n; ++k) RefreshNode(element->Nodes[k]);
     element->EndFluxes[0] = element->EndFluxes[1] = 0.0;
     if (mc.Formulation == 2 && n >= 2) {
         const double alpha = g_EquationSystems[HydrodynamicSystem].Alpha;
@@ -1033,7 +1066,7 @@ void ComputeHydroElementResidual(ElementRecord* element)
         element->PreviousReferenceLevel =
             alpha * element->Nodes[0]->PreviousStage + (1.0 - alpha) * element->Nodes[1]->PreviousStage;
     }
-    HydroElementTerms* kept = KeptTermsOf(element, n, rule);
+    if (!kept) kept = KeptTermsOf(element, n, rule);
     ElementAreaMoments moments;
     if (mc.Formulation == 2) ComputeElementAreaMoments(element, std::min(n, MaxElementNodes), &moments, kept);
     const bool natural = mc.Formulation == 1 || mc.Formulation == 2;
