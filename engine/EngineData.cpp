@@ -279,6 +279,7 @@ void ReleaseModel()
         es.NodeReady = {};
         es.ItemProfileSlots = {};
         es.ItemRhsRows = {};
+        es.ItemChainNodes = {};
         es.ItemsLaidOut = 0;
         es.StructureBuilt = 0;
         es.UnknownCount = 0;

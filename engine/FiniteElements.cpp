@@ -221,12 +221,91 @@ void ScatterSlotsOf(const FiniteElementBase* element, int system, int* slots, in
     }
 }
 
+// Place of unknown u's diagonal in a chain's profile (IsChainProfile).
+int ChainDiagonal(int u)
+{
+    return u == 0 ? 0 : 7 * (u / 2) + (u % 2 == 0 ? -2 : 2);
+}
+
+// The first node of an item of a chain's structure when its nodes are p and p + 1 in this order
+// (its places then lie at fixed distances from p's); -1 otherwise.
+int ChainNodeOf(const AssemblyItem& item)
+{
+    if (item.NodeCount != 2) return -1;
+    const int p = item.Element->Nodes[0]->Index;
+    return item.Element->Nodes[1]->Index == p + 1 ? p : -1;
+}
+
+// AddItemToProfile for an item of a chain's structure: the places ScatterSlotsOf would keep,
+// found from the nodes. Entry (row, column) of unknowns I and J goes to the upper profile where
+// J >= I and, for an unsymmetric matrix, to the lower where J <= I; each place of an item takes
+// one entry, so the profile gets the same sums as through kept places.
+void AddChainItem(EquationSystem& es, const AssemblyItem& item, int p, int dof, size_t stride,
+                  const double* matrix, const double* vector)
+{
+    double* upper = es.UpperProfile.data();
+    double* lower = es.LowerProfile.data();
+    const bool unsymmetric = g_ModelControl.UnsymmetricMatrix != 0;
+    if (p >= 0 && dof == 4) {
+        // Nodes p and p + 1: unknowns a0 b0 a1 b1 = 2p .. 2p + 3. From b0's diagonal B = 7p + 2
+        // the upper profile holds (a0,b0) at B - 1, (b0,b0) at B, then columns a1 and b1
+        // (a0,a1) (b0,a1) (a1,a1) (a0,b1) (b0,b1) (a1,b1) (b1,b1); the lower profile holds the
+        // mirrored entries at the same places, a0's diagonal is at B - 4 (0 for node 0).
+        const double* m = matrix;
+        const size_t s = stride;
+        const int B = 7 * p + 2;
+        const int d0 = p == 0 ? 0 : B - 4;
+        upper[d0] += m[0];
+        upper[B - 1] += m[1];
+        upper[B] += m[s + 1];
+        upper[B + 1] += m[2];
+        upper[B + 2] += m[s + 2];
+        upper[B + 3] += m[2 * s + 2];
+        upper[B + 4] += m[3];
+        upper[B + 5] += m[s + 3];
+        upper[B + 6] += m[2 * s + 3];
+        upper[B + 7] += m[3 * s + 3];
+        if (unsymmetric) {
+            lower[d0] += m[0];
+            lower[B - 1] += m[s];
+            lower[B] += m[s + 1];
+            lower[B + 1] += m[2 * s];
+            lower[B + 2] += m[2 * s + 1];
+            lower[B + 3] += m[2 * s + 2];
+            lower[B + 4] += m[3 * s];
+            lower[B + 5] += m[3 * s + 1];
+            lower[B + 6] += m[3 * s + 2];
+            lower[B + 7] += m[3 * s + 3];
+        }
+        double* rhs = es.Rhs.data() + 2 * p;
+        for (int row = 0; row < 4; ++row) rhs[row] += vector[row];
+        return;
+    }
+    int unknown[4];
+    const int rows = std::min(dof, 4);
+    for (int row = 0; row < rows; ++row) unknown[row] = item.Element->Nodes[row / 2]->Index * 2 + row % 2;
+    for (int row = 0; row < rows; ++row) {
+        const int I = unknown[row];
+        for (int column = 0; column < rows; ++column) {
+            const int J = unknown[column];
+            const double value = matrix[static_cast<size_t>(row) * stride + column];
+            if (J >= I) upper[ChainDiagonal(J) - (J - I)] += value;
+            if (unsymmetric && J <= I) lower[ChainDiagonal(I) - (I - J)] += value;
+        }
+        es.Rhs[I] += vector[row];
+    }
+}
+
 // Adds item i's matrix (row stride MaxElementDof) and vector of `dof` rows into system k's
 // profile and right-hand side, through the places its layout keeps.
 void AddItemToProfile(int system, int i, int dof, const double* matrix, const double* vector)
 {
     EquationSystem& es = g_EquationSystems[system];
     const size_t stride = static_cast<size_t>(g_ModelControl.MaxElementDof);
+    if (es.ChainProfile) {
+        AddChainItem(es, es.Items[i], es.ItemChainNodes[i], dof, stride, matrix, vector);
+        return;
+    }
     const int* slots = es.ItemProfileSlots.data() + 2 * i * stride * stride;
     const int* rows = es.ItemRhsRows.data() + i * stride;
     double* upper = es.UpperProfile.data();
@@ -718,12 +797,20 @@ void LayOutProfilePlaces(int system)
     EquationSystem& es = g_EquationSystems[system];
     const size_t stride = static_cast<size_t>(g_ModelControl.MaxElementDof);
     const size_t itemCount = es.Items.size();
+    es.ScatterUnsymmetric = g_ModelControl.UnsymmetricMatrix;
+    if (es.ChainProfile) {
+        es.ItemProfileSlots = {};
+        es.ItemRhsRows = {};
+        Size(es.ItemChainNodes, itemCount);
+        for (size_t item = 0; item < itemCount; ++item) es.ItemChainNodes[item] = ChainNodeOf(es.Items[item]);
+        return;
+    }
+    es.ItemChainNodes = {};
     Size(es.ItemProfileSlots, 2 * itemCount * stride * stride);
     Size(es.ItemRhsRows, itemCount * stride);
     for (size_t item = 0; item < itemCount; ++item)
         ScatterSlotsOf(es.Items[item].Element, system, es.ItemProfileSlots.data() + 2 * item * stride * stride,
                        es.ItemRhsRows.data() + item * stride);
-    es.ScatterUnsymmetric = g_ModelControl.UnsymmetricMatrix;
 }
 
 // Lays out system k's items and, for every node, the items holding it. Allocates only when
