@@ -77,6 +77,8 @@ int main(int argc, char** argv)
         benchsupport::Silence quiet;
         failed |= RunWaterQualityStep() != StepMade;   // builds the profile structure
     }
+    // Thermal iterations keep the previous level as a step of theirs does.
+    const ThermalPreviousLevelHold hold(thermal && benchthermal::StepKeepsPreviousLevel());
     long long newton = 0;
     const auto iterate = [&] {
         if (steps) {
