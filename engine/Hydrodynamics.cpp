@@ -858,6 +858,15 @@ void AddRectTermsWith(const PointShape& shape, int n, ElementRecord* element, Hy
     AddRectTerms(shape, n, element, p);
 }
 
+// The same at a point of a two-node element that keeps its terms, from the shape functions,
+// their x-derivatives and the map derivative kept with them. Everything it calls is compiled
+// into it, so that the point's values pass to the rows in registers rather than through the
+// point's record.
+[[gnu::flatten]] void AddKeptRectTerms(HydroPointTerms& kept, ElementRecord* element)
+{
+    AddRectTermsWith(PointShape{kept.N, kept.dNdx, kept.J}, 2, element, kept);
+}
+
 // The same from a rule point's record.
 void AddRectTermsWith(const GaussPointRecord* gp, ElementRecord* element, HydroPointTerms& previous)
 {
@@ -1077,7 +1086,7 @@ void ComputeHydroElementResidual(ElementRecord* element)
             if (natural)
                 AddKeptNaturalTerms(*previous, element, mc.Formulation == 2, mc.Formulation == 2 ? &moments : nullptr);
             else
-                AddRectTermsWith(PointShape{previous->N, previous->dNdx, previous->J}, 2, element, *previous);
+                AddKeptRectTerms(*previous, element);
             continue;
         }
         const GaussPointRecord* gp =
