@@ -23,6 +23,24 @@ void CorrectNegativeIce();
 // (the single layer, or thicker once the concentration is capped) and the ice drag. Sets
 // NoIceFlag where the ice has stopped. Returns 1.
 int UpdateNodeIceState(NodeRecord* node);
+
+// Every node field UpdateNodeIceState writes (with the ice drag its shear split writes).
+// Copying these fields out and back puts a node's ice state back to what it was before a
+// refresh at other unknowns.
+#define VASQUIL_NODE_ICE_OUTPUTS(X)                                                                 \
+    X(double, DynamicIceArea) X(double, IceVelocity) X(double, SolidIceArea) X(double, FloatingIceArea) \
+    X(double, IceCoveredWidth) X(double, IceConcentration) X(double, SolidEquivalentThickness)       \
+    X(double, IceThickness) X(int, NoIceFlag) X(double, BedFriction) X(double, IceDrag)              \
+    X(double, DynamicIceDrag)
+
+#define VASQUIL_DECLARE_ICE_OUTPUT(type, name) type name;
+struct NodeIceCopy {
+    VASQUIL_NODE_ICE_OUTPUTS(VASQUIL_DECLARE_ICE_OUTPUT)
+};
+#undef VASQUIL_DECLARE_ICE_OUTPUT
+// Copies the fields UpdateNodeIceState writes out of a node, and back into it.
+void SaveNodeIceState(const NodeRecord* node, NodeIceCopy* copy);
+void RestoreNodeIceState(NodeRecord* node, const NodeIceCopy* copy);
 // Residual of an interior element into ElementVector: per node, the area row (transport by the
 // ice velocity with diffusion) and the velocity row (ice momentum, tied to the water velocity).
 void DynamicIceElementResidual(ElementRecord* element);

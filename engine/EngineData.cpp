@@ -279,10 +279,12 @@ void ReleaseModel()
         es.NodeReady = {};
         es.ItemProfileSlots = {};
         es.ItemRhsRows = {};
+        es.ItemChainNodes = {};
         es.ItemsLaidOut = 0;
         es.StructureBuilt = 0;
         es.UnknownCount = 0;
         es.ProfileLength = 0;
+        es.ChainProfile = 0;
     }
 }
 

@@ -225,12 +225,19 @@ struct EquationSystem {
     // the matrix kind ScatterUnsymmetric (UnsymmetricMatrix when they were laid out).
     std::vector<int> ItemProfileSlots;
     std::vector<int> ItemRhsRows;
+    // In a chain's structure (ChainProfile) the places follow from the nodes and the tables
+    // above stay empty: ItemChainNodes[i] is then the index p of item i's first node when its
+    // nodes are p and p + 1 in this order, and -1 for any other item.
+    std::vector<int> ItemChainNodes;
     int ScatterUnsymmetric;
     // 1 while the item layout above holds the present items: cleared when the structure is
     // built anew and when a junction's branches change their parts.
     int ItemsLaidOut;
     int UnknownCount;
     int ProfileLength;
+    // 1 when the structure is that of a chain without junctions (IsChainProfile, two unknowns
+    // a node): the solve takes the chain's fixed places (SolveChainProfileLU).
+    int ChainProfile;
     int StructureBuilt;
     double LastNorm;
     double Tolerance;
@@ -623,11 +630,54 @@ struct RectPointTerms {
     FrictionMemo Friction;
 };
 
+// Products of previous-level values that the natural kernels' rows form at a point, each the
+// very subexpression a row takes, so that a row adds the same value whether it is kept or
+// formed afresh. s is the specific gravity of ice, por the porosity of anchor ice, T0 = (1 -
+// theta) dt (s), Sp the previous level's sign matrix; F and N the floating and anchor ice areas
+// (m2) of the level before the step (Fs, Ns) and the one before that (Fo, No).
+struct NaturalLevelProducts {
+    double IceStorage;          // s (Fo - Fs)
+    double AnchorStorage;       // (1 - por) (No - Ns)
+    double ContinuityUpwind;    // Sp11 Agp + Sp12 Qp
+    double MomentumUpwind;      // Sp21 Agp + Sp22 Qp
+    double ContinuityIce;       // Sp11 Fo
+    double ContinuityAnchor;    // Sp11 No
+    double MomentumIce;         // Sp21 Fo
+    double MomentumAnchor;      // Sp21 No
+    double T0Qp;                // T0 Qp
+    double T0Sp11dQp;           // T0 Sp11 dQp/dx
+    double T0Sp21dQp;           // T0 Sp21 dQp/dx
+    double T0Sp12;              // T0 Sp12
+    double T0Sp22;              // T0 Sp22
+    double T0HpAp;              // T0 Hp Ap
+    double T0HpdAp;             // T0 Hp dAp/dx
+    double T0FodHp;             // T0 Fo dHp/dx
+    double T0NodHp;             // T0 No dHp/dx
+    double T0FfpQp;             // T0 Ffp Qp
+    double T0FbpQp;             // T0 Fbp Qp
+    double T0Tip;               // T0 Tip
+};
+
+// The previous level's momentum residual Xp of the natural kernels at a point and the products
+// the rows form of it, for the momentum coefficient (Beta) and its x-derivative (dBeta, 1/m)
+// they were taken with; Kept 0 when there are none.
+struct NaturalPreviousMomentum {
+    int Kept;
+    double Beta, dBeta;
+    double Xp;
+    double T0Sp12Xp;            // T0 Sp12 Xp
+    double T0Sp22Xp;            // T0 Sp22 Xp
+    double T0BetaQpVp;          // T0 beta Qp Vp
+};
+
 // What the natural kernels read at a point that stays fixed through a time level: the previous
 // stage (m) and its slope, friction term, and the floating and anchor ice areas (m2) of the
-// two earlier levels.
+// two earlier levels; the products of the rows (Level, while the previous level's sign matrix
+// is kept) and the previous level's momentum residual at the current state (Momentum).
 struct NaturalPointTerms {
     double Hp, dHpdx, Ffp, Fs, Fo, Ns, No;
+    NaturalLevelProducts Level;
+    NaturalPreviousMomentum Momentum;
 };
 
 // What the hydrodynamic kernels read at one integration point that stays fixed through a time
@@ -646,12 +696,17 @@ struct HydroPointTerms {
     };
 };
 inline constexpr int MaxHydroTermPoints = 2;
-// The fixed terms of an interior element for the time level TimeLevel (0: none yet) and the
-// formulation they were taken for: every integration point's, and the first moments of each
+// The fixed terms of an interior element for the time level TimeLevel (0: none yet), the
+// formulation, time step (s) and time weight they were taken for: every integration point's
+// (PointCount of the element's rule, which takes NodeCount nodes), and the first moments of each
 // node's area below its previous stage and below the element's previous reference level.
 struct HydroElementTerms {
     int TimeLevel = 0;
     int Formulation = -1;
+    int NodeCount = 0;
+    int PointCount = 0;
+    double DeltaT = 0.0;
+    double Theta = 0.0;
     HydroPointTerms Points[MaxHydroTermPoints] = {};
     double MomentAtPreviousStage[2] = {};
     double MomentAtPreviousReference[2] = {};

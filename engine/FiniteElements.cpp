@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <new>
 
 #include "engine/DynamicIce.h"
@@ -131,12 +130,12 @@ void RefreshNodeState(NodeRecord* node, int system)
     }
 }
 
-// A copy of what a system's node update writes into a node. The hydraulics and the thermal
-// update name their fields; a system that names none is copied whole.
+// A copy of what a system's node update writes into a node: each update names its fields.
 struct NodeStateCopy {
     NodeHydraulicsCopy Hydraulics;
+    NodeIceCopy Ice;
     NodeThermalCopy Thermal;
-    NodeRecord Whole;
+    NodeWQCopy WaterQuality;
 };
 NodeStateCopy g_SavedNode;
 
@@ -144,20 +143,24 @@ void SaveNodeState(const NodeRecord* node, int system, NodeStateCopy* copy)
 {
     if (system == HydrodynamicSystem)
         SaveNodeHydraulics(node, &copy->Hydraulics);
+    else if (system == DynamicIceSystem)
+        SaveNodeIceState(node, &copy->Ice);
     else if (system == ThermalIceSystem)
         SaveNodeThermalState(node, &copy->Thermal);
     else
-        std::memcpy(static_cast<void*>(&copy->Whole), node, sizeof(NodeRecord));
+        SaveNodeWQState(node, &copy->WaterQuality);
 }
 
 void RestoreNodeState(NodeRecord* node, int system, const NodeStateCopy* copy)
 {
     if (system == HydrodynamicSystem)
         RestoreNodeHydraulics(node, &copy->Hydraulics);
+    else if (system == DynamicIceSystem)
+        RestoreNodeIceState(node, &copy->Ice);
     else if (system == ThermalIceSystem)
         RestoreNodeThermalState(node, &copy->Thermal);
     else
-        std::memcpy(static_cast<void*>(node), &copy->Whole, sizeof(NodeRecord));
+        RestoreNodeWQState(node, &copy->WaterQuality);
 }
 
 // What a residual leaves on an interior element besides ElementVector.
@@ -218,12 +221,91 @@ void ScatterSlotsOf(const FiniteElementBase* element, int system, int* slots, in
     }
 }
 
+// Place of unknown u's diagonal in a chain's profile (IsChainProfile).
+int ChainDiagonal(int u)
+{
+    return u == 0 ? 0 : 7 * (u / 2) + (u % 2 == 0 ? -2 : 2);
+}
+
+// The first node of an item of a chain's structure when its nodes are p and p + 1 in this order
+// (its places then lie at fixed distances from p's); -1 otherwise.
+int ChainNodeOf(const AssemblyItem& item)
+{
+    if (item.NodeCount != 2) return -1;
+    const int p = item.Element->Nodes[0]->Index;
+    return item.Element->Nodes[1]->Index == p + 1 ? p : -1;
+}
+
+// AddItemToProfile for an item of a chain's structure: the places ScatterSlotsOf would keep,
+// found from the nodes. Entry (row, column) of unknowns I and J goes to the upper profile where
+// J >= I and, for an unsymmetric matrix, to the lower where J <= I; each place of an item takes
+// one entry, so the profile gets the same sums as through kept places.
+void AddChainItem(EquationSystem& es, const AssemblyItem& item, int p, int dof, size_t stride,
+                  const double* matrix, const double* vector)
+{
+    double* upper = es.UpperProfile.data();
+    double* lower = es.LowerProfile.data();
+    const bool unsymmetric = g_ModelControl.UnsymmetricMatrix != 0;
+    if (p >= 0 && dof == 4) {
+        // Nodes p and p + 1: unknowns a0 b0 a1 b1 = 2p .. 2p + 3. From b0's diagonal B = 7p + 2
+        // the upper profile holds (a0,b0) at B - 1, (b0,b0) at B, then columns a1 and b1
+        // (a0,a1) (b0,a1) (a1,a1) (a0,b1) (b0,b1) (a1,b1) (b1,b1); the lower profile holds the
+        // mirrored entries at the same places, a0's diagonal is at B - 4 (0 for node 0).
+        const double* m = matrix;
+        const size_t s = stride;
+        const int B = 7 * p + 2;
+        const int d0 = p == 0 ? 0 : B - 4;
+        upper[d0] += m[0];
+        upper[B - 1] += m[1];
+        upper[B] += m[s + 1];
+        upper[B + 1] += m[2];
+        upper[B + 2] += m[s + 2];
+        upper[B + 3] += m[2 * s + 2];
+        upper[B + 4] += m[3];
+        upper[B + 5] += m[s + 3];
+        upper[B + 6] += m[2 * s + 3];
+        upper[B + 7] += m[3 * s + 3];
+        if (unsymmetric) {
+            lower[d0] += m[0];
+            lower[B - 1] += m[s];
+            lower[B] += m[s + 1];
+            lower[B + 1] += m[2 * s];
+            lower[B + 2] += m[2 * s + 1];
+            lower[B + 3] += m[2 * s + 2];
+            lower[B + 4] += m[3 * s];
+            lower[B + 5] += m[3 * s + 1];
+            lower[B + 6] += m[3 * s + 2];
+            lower[B + 7] += m[3 * s + 3];
+        }
+        double* rhs = es.Rhs.data() + 2 * p;
+        for (int row = 0; row < 4; ++row) rhs[row] += vector[row];
+        return;
+    }
+    int unknown[4];
+    const int rows = std::min(dof, 4);
+    for (int row = 0; row < rows; ++row) unknown[row] = item.Element->Nodes[row / 2]->Index * 2 + row % 2;
+    for (int row = 0; row < rows; ++row) {
+        const int I = unknown[row];
+        for (int column = 0; column < rows; ++column) {
+            const int J = unknown[column];
+            const double value = matrix[static_cast<size_t>(row) * stride + column];
+            if (J >= I) upper[ChainDiagonal(J) - (J - I)] += value;
+            if (unsymmetric && J <= I) lower[ChainDiagonal(I) - (I - J)] += value;
+        }
+        es.Rhs[I] += vector[row];
+    }
+}
+
 // Adds item i's matrix (row stride MaxElementDof) and vector of `dof` rows into system k's
 // profile and right-hand side, through the places its layout keeps.
 void AddItemToProfile(int system, int i, int dof, const double* matrix, const double* vector)
 {
     EquationSystem& es = g_EquationSystems[system];
     const size_t stride = static_cast<size_t>(g_ModelControl.MaxElementDof);
+    if (es.ChainProfile) {
+        AddChainItem(es, es.Items[i], es.ItemChainNodes[i], dof, stride, matrix, vector);
+        return;
+    }
     const int* slots = es.ItemProfileSlots.data() + 2 * i * stride * stride;
     const int* rows = es.ItemRhsRows.data() + i * stride;
     double* upper = es.UpperProfile.data();
@@ -306,6 +388,15 @@ void Complete(int system, const DifferencingPlan& plan, int i)
                      plan.Residuals + i * stride);
 }
 
+// Column of -dR/dx (row stride `stride`) from the residual r at a state perturbed by h and the
+// residual base at the current state, for the dof rows of an item. The three arrays do not
+// overlap: the loop needs no test of that at every call.
+void DifferenceColumn(const double* __restrict r, const double* __restrict base, double h, int dof, int stride,
+                      double* __restrict column)
+{
+    for (int row = 0; row < dof; ++row) column[row * stride] = (r[row] - base[row]) / -h;
+}
+
 // Forward-difference Jacobians of every item of the plan. Each node's unknowns are perturbed
 // one at a time; the node is refreshed once at each perturbed state and every item holding it
 // is evaluated there, so a column costs one node update and one residual per item. An item is
@@ -356,7 +447,7 @@ void DifferencePlan(int system, const DifferencingPlan& plan)
                 const double* r = mc.ElementVector.data();
                 const double* base = plan.Residuals + static_cast<size_t>(i) * stride;
                 double* column = plan.Matrices + static_cast<size_t>(i) * stride * stride + a * upn + j;
-                for (int row = 0; row < dof; ++row) column[row * stride] = (r[row] - base[row]) / -h;
+                DifferenceColumn(r, base, h, dof, stride, column);
             }
             x[j] = saved;
         }
@@ -629,6 +720,7 @@ double* BuildProfileStructure(int system)
     const int nodeCount = std::max(mc.NodeCount, 0);
     // The items' places in the profile are those of the structure they were laid out in.
     es.ItemsLaidOut = 0;
+    es.ChainProfile = 0;
     try {
         es.UnknownCount = nodeCount * upn;
         es.DiagonalIndex.assign(static_cast<size_t>(es.UnknownCount), 0);
@@ -656,6 +748,7 @@ double* BuildProfileStructure(int system)
         }
         es.ProfileLength = es.UnknownCount > 0 ? position + 1 : 0;
         es.UpperProfile.assign(static_cast<size_t>(es.ProfileLength), 0.0);
+        es.ChainProfile = upn == 2 && !g_Junctions && IsChainProfile(es.DiagonalIndex.data(), es.UnknownCount);
     } catch (const std::bad_alloc&) {
         es.UpperProfile = {};
         es.DiagonalIndex = {};
@@ -713,12 +806,20 @@ void LayOutProfilePlaces(int system)
     EquationSystem& es = g_EquationSystems[system];
     const size_t stride = static_cast<size_t>(g_ModelControl.MaxElementDof);
     const size_t itemCount = es.Items.size();
+    es.ScatterUnsymmetric = g_ModelControl.UnsymmetricMatrix;
+    if (es.ChainProfile) {
+        es.ItemProfileSlots = {};
+        es.ItemRhsRows = {};
+        Size(es.ItemChainNodes, itemCount);
+        for (size_t item = 0; item < itemCount; ++item) es.ItemChainNodes[item] = ChainNodeOf(es.Items[item]);
+        return;
+    }
+    es.ItemChainNodes = {};
     Size(es.ItemProfileSlots, 2 * itemCount * stride * stride);
     Size(es.ItemRhsRows, itemCount * stride);
     for (size_t item = 0; item < itemCount; ++item)
         ScatterSlotsOf(es.Items[item].Element, system, es.ItemProfileSlots.data() + 2 * item * stride * stride,
                        es.ItemRhsRows.data() + item * stride);
-    es.ScatterUnsymmetric = g_ModelControl.UnsymmetricMatrix;
 }
 
 // Lays out system k's items and, for every node, the items holding it. Allocates only when
@@ -891,6 +992,105 @@ int SolveProfileLU(double* upper, double* lower, double* rhs, const int* diagona
     return 0;
 }
 
+bool IsChainProfile(const int* diagonal, int order)
+{
+    if (order < 2 || order % 2 != 0 || diagonal[0] != 0 || diagonal[1] != 2) return false;
+    for (int n = 1; 2 * n < order; ++n)
+        if (diagonal[2 * n] != 7 * n - 2 || diagonal[2 * n + 1] != 7 * n + 2) return false;
+    return true;
+}
+
+// The chain profile node by node. Node n (from 1) has the unknowns a = 2n and b = 2n + 1, the
+// node before it p = 2n - 2 and q = 2n - 1; its columns a and b of the upper profile hold
+// U(p,a) U(q,a) U(a,a) U(p,b) U(q,b) U(a,b) U(b,b) from place 7n - 4 on, and its rows a and b of
+// the lower profile L(a,p) L(a,q) - L(b,p) L(b,q) L(b,a) - at the same places (the lower profile
+// keeps no diagonal). Node 0 holds U(0,0), U(0,1), U(1,1) and L(1,0) at places 0, 1, 2 and 1.
+// Every sum below is SolveProfileLU's Dot over the same entries: it starts from 0 and adds the
+// products in row order, and a sum of no products (0) is left out where subtracting it changes
+// nothing.
+int SolveChainProfileLU(double* upper, double* lower, double* rhs, int nodeCount)
+{
+    if (nodeCount < 1) return 0;
+    double s = 0.0;
+    lower[1] /= upper[0];
+    s = 0.0;
+    s += lower[1] * upper[1];
+    upper[2] -= s;
+    s = 0.0;
+    s += lower[1] * rhs[0];
+    rhs[1] -= s;
+    for (int n = 1; n < nodeCount; ++n) {
+        double* U = upper + (7 * n - 4);
+        double* L = lower + (7 * n - 4);
+        double* r = rhs + (2 * n - 2);   // r[0] p, r[1] q, r[2] a, r[3] b
+        // The factors of the node before: U(p,p), U(p,q), U(q,q) and L(q,p).
+        const double upp = upper[n == 1 ? 0 : 7 * n - 9];
+        const double upq = upper[7 * n - 6];
+        const double uqq = upper[7 * n - 5];
+        const double lqp = lower[7 * n - 6];
+        // Unknown a: its row of the lower factor, its column of the upper, its forward step.
+        L[0] /= upp;
+        s = 0.0;
+        s += L[0] * upq;
+        L[1] = (L[1] - s) / uqq;
+        s = 0.0;
+        s += lqp * U[0];
+        U[1] -= s;
+        s = 0.0;
+        s += L[0] * U[0];
+        s += L[1] * U[1];
+        U[2] -= s;
+        s = 0.0;
+        s += L[0] * r[0];
+        s += L[1] * r[1];
+        r[2] -= s;
+        // Unknown b likewise.
+        L[3] /= upp;
+        s = 0.0;
+        s += L[3] * upq;
+        L[4] = (L[4] - s) / uqq;
+        s = 0.0;
+        s += L[3] * U[0];
+        s += L[4] * U[1];
+        L[5] = (L[5] - s) / U[2];
+        s = 0.0;
+        s += lqp * U[3];
+        U[4] -= s;
+        s = 0.0;
+        s += L[0] * U[3];
+        s += L[1] * U[4];
+        U[5] -= s;
+        s = 0.0;
+        s += L[3] * U[3];
+        s += L[4] * U[4];
+        s += L[5] * U[5];
+        U[6] -= s;
+        s = 0.0;
+        s += L[3] * r[0];
+        s += L[4] * r[1];
+        s += L[5] * r[2];
+        r[3] -= s;
+    }
+    // Back substitution, from the last unknown up, each column in row order.
+    for (int n = nodeCount - 1; n >= 1; --n) {
+        const double* U = upper + (7 * n - 4);
+        double* r = rhs + (2 * n - 2);
+        r[3] /= U[6];
+        const double xb = r[3];
+        r[0] -= U[3] * xb;
+        r[1] -= U[4] * xb;
+        r[2] -= U[5] * xb;
+        r[2] /= U[2];
+        const double xa = r[2];
+        r[0] -= U[0] * xa;
+        r[1] -= U[1] * xa;
+    }
+    rhs[1] /= upper[2];
+    rhs[0] -= upper[1] * rhs[1];
+    rhs[0] /= upper[0];
+    return 0;
+}
+
 bool IsSoundTolerance(double tolerance)
 {
     return tolerance >= MinimumTolerance && tolerance < 1;
@@ -905,8 +1105,16 @@ int SolveAndUpdate(int system)
         es.LastNorm = 0.0;
         return 0;
     }
-    SolveProfileLU(es.UpperProfile.data(), es.LowerProfile.data(), es.Rhs.data(), es.DiagonalIndex.data(),
-                   es.UnknownCount);
+    // A chain's structure has 7 places a node from the second on (the profile length is that
+    // of its last diagonal, 7 (nodes - 1) + 2, plus 1).
+    const int chainNodes = es.UnknownCount / 2;
+    if (es.ChainProfile && es.ProfileLength == 7 * chainNodes - 4 &&
+        es.UpperProfile.size() >= static_cast<size_t>(es.ProfileLength) &&
+        es.LowerProfile.size() >= static_cast<size_t>(es.ProfileLength))
+        SolveChainProfileLU(es.UpperProfile.data(), es.LowerProfile.data(), es.Rhs.data(), chainNodes);
+    else
+        SolveProfileLU(es.UpperProfile.data(), es.LowerProfile.data(), es.Rhs.data(), es.DiagonalIndex.data(),
+                       es.UnknownCount);
 
     double sumIncrement = 0.0;
     double sumValue = 0.0;
@@ -935,13 +1143,18 @@ int SolveAndUpdate(int system)
     return result;
 }
 
+bool NewtonIterationsDone(int system)
+{
+    const EquationSystem& es = g_EquationSystems[system];
+    return !(es.IterationCount < es.MaxIterations) || es.Tolerance > es.LastNorm;
+}
+
 int RunNewtonIterations(int system, void (*afterIteration)())
 {
     EquationSystem& es = g_EquationSystems[system];
     es.LastNorm = 1.0;
     es.IterationCount = 0;
-    while (es.IterationCount < es.MaxIterations) {
-        if (es.Tolerance > es.LastNorm) break;
+    while (!NewtonIterationsDone(system)) {
         if (AssembleProfileMatrix(system) != Assembled) return NewtonNotAssembled;
         es.StructureBuilt = 1;
         if (SolveAndUpdate(system) != 0) {

@@ -33,6 +33,15 @@ void BuildJunctionElementJacobian(ElementRecord* element, JunctionRecord* juncti
 void BuildBoundaryElementJacobian(BoundaryElementRecord* element, int system);
 // Crout factorisation without pivoting, in place; the solution replaces rhs. Returns 0.
 int SolveProfileLU(double* upper, double* lower, double* rhs, const int* diagonal, int order);
+// True when a profile of two unknowns a node is that of a chain: every node from the second on
+// coupled with the node before it and with no lower one (DiagonalIndex 0, 2, 5, 9, then 7 on
+// for each node), so the matrix is block tridiagonal with 2 x 2 blocks.
+bool IsChainProfile(const int* diagonal, int order);
+// SolveProfileLU on a chain profile of nodeCount nodes (IsChainProfile): the same operations on
+// the same values in the same order, so the same factors and solution bit for bit (a zero
+// pivot gives the same infinities and NaNs), with the chain's places fixed in place of the
+// profile's index arithmetic. Returns 0.
+int SolveChainProfileLU(double* upper, double* lower, double* rhs, int nodeCount);
 // Newton tolerances bound the relative size of an update (LastNorm). Below some fifty times
 // the double precision (2.2e-16) an update is rounding noise that no iteration can be sure to
 // reach; a tolerance of 1 or more accepts an update as large as the solution itself (above 1
@@ -51,6 +60,10 @@ int SolveAndUpdate(int system);
 // then 10 x Tolerance); NewtonNotAssembled when the assembly failed. The unknowns keep the last
 // update either way: the caller rolls the step back.
 int RunNewtonIterations(int system, void (*afterIteration)());
+// True when RunNewtonIterations of system k stops before another iteration: MaxIterations made,
+// or the last relative update below the Tolerance. An `afterIteration` learns from it whether
+// its iteration is the last.
+bool NewtonIterationsDone(int system);
 // Evaluates the residual of every item of system k's assembly, the items AssembleProfileMatrix
 // takes, at the nodes' present state, each in turn into ElementVector, and assembles nothing:
 // for the bookkeeping of a system's kernels. Does nothing before the system's element arrays

@@ -32,6 +32,14 @@ void StoreWQUnknowns(NodeRecord* node);
 // unknowns into the values. A sink that would take its value below 0 within DeltaT is cut to
 // remove exactly that value over DeltaT (a value below 0 keeps no sink).
 void ComputeWQKinetics(NodeRecord* node);
+// Every node field ComputeWQKinetics writes: the values and rates of both types (it writes
+// those of the loaded type). Copying them out and back puts a node's kinetics back to what they
+// were before a refresh at other unknowns.
+struct NodeWQCopy {
+    double WQValues[6], WQRates[6], MetalValues[6], MetalRates[6];
+};
+void SaveNodeWQState(const NodeRecord* node, NodeWQCopy* copy);
+void RestoreNodeWQState(NodeRecord* node, const NodeWQCopy* copy);
 // ComputeWQKinetics for a residual evaluation, skipped while the framework differences the
 // residuals (it keeps the nodes' kinetics current itself).
 void RefreshWQKinetics(NodeRecord* node);

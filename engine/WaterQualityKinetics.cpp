@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 #include "engine/EngineData.h"
@@ -277,6 +278,28 @@ void ComputeWQKinetics(NodeRecord* node)
         if (dt > 0.0 && rate < 0.0 && v[k] + rate * dt < 0.0) rate = -std::max(v[k], 0.0) / dt;
         rates[k] = rate;
     }
+}
+
+static_assert(sizeof(NodeWQCopy::WQValues) == sizeof(NodeRecord::WQValues) &&
+                  sizeof(NodeWQCopy::WQRates) == sizeof(NodeRecord::WQRates) &&
+                  sizeof(NodeWQCopy::MetalValues) == sizeof(NodeRecord::MetalValues) &&
+                  sizeof(NodeWQCopy::MetalRates) == sizeof(NodeRecord::MetalRates),
+              "the copy holds every value and rate of a node");
+
+void SaveNodeWQState(const NodeRecord* node, NodeWQCopy* copy)
+{
+    std::copy(std::begin(node->WQValues), std::end(node->WQValues), copy->WQValues);
+    std::copy(std::begin(node->WQRates), std::end(node->WQRates), copy->WQRates);
+    std::copy(std::begin(node->MetalValues), std::end(node->MetalValues), copy->MetalValues);
+    std::copy(std::begin(node->MetalRates), std::end(node->MetalRates), copy->MetalRates);
+}
+
+void RestoreNodeWQState(NodeRecord* node, const NodeWQCopy* copy)
+{
+    std::copy(std::begin(copy->WQValues), std::end(copy->WQValues), node->WQValues);
+    std::copy(std::begin(copy->WQRates), std::end(copy->WQRates), node->WQRates);
+    std::copy(std::begin(copy->MetalValues), std::end(copy->MetalValues), node->MetalValues);
+    std::copy(std::begin(copy->MetalRates), std::end(copy->MetalRates), node->MetalRates);
 }
 
 void RefreshWQKinetics(NodeRecord* node)

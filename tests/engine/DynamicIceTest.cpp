@@ -4,7 +4,10 @@
 // and boundary terms in closed form.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstring>
 #include <numeric>
 #include <random>
 #include <vector>
@@ -313,6 +316,83 @@ TEST(DynamicIce, NodeStateAndBoundaryTerms)
         DynamicIceBoundaryResidual(&g_BoundaryElementBlock[0]);
         EXPECT_NEAR(mc.ElementVector[0], c.areaRow, 1e-12);
         EXPECT_NEAR(mc.ElementVector[1], c.velocityRow, 1e-12);
+    }
+    ReleaseModel();
+}
+
+// A node refresh writes no field its copy does not name, and copying the named fields out and
+// back undoes a refresh at other unknowns, byte for byte: the differencing of the dynamic ice puts
+// its perturbed nodes back that way. Pairs of states of moving, packed, stopped and absent ice,
+// on a rectangle and a surveyed section in flow, and on a dry rectangle (no drag).
+TEST(DynamicIce, ACopyOfTheRefreshedFieldsUndoesARefresh)
+{
+    struct Field {
+        size_t Offset, Size;
+    };
+    std::vector<Field> fields;
+#define VASQUIL_ICE_FIELD(type, name) fields.push_back({offsetof(NodeRecord, name), sizeof(type)});
+    VASQUIL_NODE_ICE_OUTPUTS(VASQUIL_ICE_FIELD)
+#undef VASQUIL_ICE_FIELD
+    const auto declared = [&](size_t byte) {
+        for (const Field& f : fields)
+            if (byte >= f.Offset && byte < f.Offset + f.Size) return true;
+        return false;
+    };
+    struct Node {
+        const char* name;
+        bool section;
+        double flowArea;   // m2
+    };
+    const Node nodes[] = {{"a rectangle in flow", false, 200}, {"a section in flow", true, 60},
+                          {"a dry rectangle", false, 0}};
+    // Unknowns: ice area (m2), ice velocity (m/s).
+    const double moving[2] = {4, 0.8}, packed[2] = {30, 0.5}, stopped[2] = {6, 0}, none[2] = {0, 0.9};
+    const double* pairs[][2] = {{moving, packed}, {packed, stopped}, {stopped, moving}, {none, packed},
+                                {moving, none}};
+    for (const Node& c : nodes) {
+        SCOPED_TRACE(c.name);
+        testmodel::BuildChain(2, 100, [&](NodeRecord& n, int) {
+            n.RectWidth = 100;
+            n.ManningN = 0.03;
+        });
+        ModelControl& mc = g_ModelControl;
+        mc.FileType = 2;
+        mc.IceDensity = mc.IceSpecificGravity * mc.WaterDensity;
+        NodeRecord& node = g_NodeBlock[0];
+        if (c.section) {
+            testmodel::SetSection(node, {{0, 5}, {10, 0}, {40, 0}, {50, 5}}, 0.03, 20);
+            node.TopWidth = 42;
+        }
+        node.FlowArea = node.GrossArea = c.flowArea;
+        node.Velocity = 1.0;
+        node.Discharge = c.flowArea;
+        node.IceManningN = 0.02;
+        node.PreviousIceConcentration = 0.4;
+        node.SinuosityRatio = 1;
+        for (const auto& pair : pairs) {
+            NodeRecord start, atA;
+            std::copy(pair[0], pair[0] + 2, node.IceUnknowns);
+            node.NoIceFlag = 0;
+            node.BedFriction = 2;   // a dry node's refresh clears the friction and the drags
+            node.IceDrag = node.DynamicIceDrag = 3;
+            std::memcpy(static_cast<void*>(&start), &node, sizeof node);
+            UpdateNodeIceState(&node);
+            const auto* b0 = reinterpret_cast<const unsigned char*>(&start);
+            const auto* b1 = reinterpret_cast<const unsigned char*>(&node);
+            for (size_t k = 0; k < sizeof node; ++k) {
+                ASSERT_TRUE(b0[k] == b1[k] || declared(k)) << "undeclared byte " << k;
+            }
+
+            std::memcpy(static_cast<void*>(&atA), &node, sizeof node);
+            NodeIceCopy copy;
+            SaveNodeIceState(&node, &copy);
+            std::copy(pair[1], pair[1] + 2, node.IceUnknowns);
+            UpdateNodeIceState(&node);
+            EXPECT_NE(std::memcmp(&node, &atA, sizeof node), 0);
+            std::copy(pair[0], pair[0] + 2, node.IceUnknowns);
+            RestoreNodeIceState(&node, &copy);
+            EXPECT_EQ(std::memcmp(&node, &atA, sizeof node), 0);
+        }
     }
     ReleaseModel();
 }

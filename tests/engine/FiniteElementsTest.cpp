@@ -3,6 +3,7 @@
 // analytic Jacobian of synthetic residuals, and the Newton driver's step rejection.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -228,6 +229,7 @@ TEST_F(Framework, ProfileOfTwoNodesOneElement)
     EXPECT_EQ(es.DiagonalIndex, (std::vector<int>{0, 2, 5, 9}));
     EXPECT_EQ(es.ProfileLength, 10);
     EXPECT_EQ(es.UnknownCount, 4);
+    EXPECT_EQ(es.ChainProfile, 1);
 }
 
 TEST_F(Framework, ProfileOfSmallMeshWithLongCouplings)
@@ -249,6 +251,7 @@ TEST_F(Framework, ProfileOfSmallMeshWithLongCouplings)
     // Heights by hand: node reaches 0, 1, 2, 1, 3 give 1 2 | 3 4 | 5 6 | 3 4 | 7 8.
     EXPECT_EQ(es.DiagonalIndex, (std::vector<int>{0, 2, 5, 9, 14, 20, 23, 27, 34, 42}));
     EXPECT_EQ(es.ProfileLength, 43);
+    EXPECT_EQ(es.ChainProfile, 0);
 
     // Thermal layout: six unknowns per node.
     ASSERT_NE(BuildProfileStructure(ThermalIceSystem), nullptr);
@@ -256,6 +259,7 @@ TEST_F(Framework, ProfileOfSmallMeshWithLongCouplings)
     ASSERT_EQ(th.UnknownCount, 30);
     for (int k = 0; k < 6; ++k) EXPECT_EQ(th.DiagonalIndex[k] - (k ? th.DiagonalIndex[k - 1] : -1), k + 1);
     EXPECT_EQ(th.DiagonalIndex[24] - th.DiagonalIndex[23], 6 * 3 + 1);
+    EXPECT_EQ(th.ChainProfile, 0);
     g_ElementBlock[3].Next = nullptr;
 }
 
@@ -295,6 +299,127 @@ TEST(ProfileSolve, MatchesDenseEliminationOnRandomBandedSystems)
         ASSERT_EQ(SolveProfileLU(upper.data(), lower.data(), x.data(), diag.data(), n), 0);
         for (int i = 0; i < n; ++i) ASSERT_NEAR(x[i], reference[i], 1e-10 * (1 + std::fabs(reference[i]))) << trial;
     }
+}
+
+namespace {
+
+// A random block-tridiagonal matrix of `nodes` nodes (2 unknowns each) in the chain's profile
+// (DiagonalIndex 0, 2, 5, 9, ..., 7 a node), with its dense copy and a right-hand side. A
+// dominant matrix has diagonals of 6 to 7 against off-diagonals of at most 1 in size.
+struct ChainSystem {
+    std::vector<int> Diagonal;
+    std::vector<double> Upper, Lower, Rhs;
+    std::vector<std::vector<double>> Dense;
+};
+ChainSystem RandomChain(int nodes, bool dominant, std::mt19937& rng)
+{
+    std::uniform_real_distribution<double> value(-1.0, 1.0);
+    ChainSystem c;
+    const int n = 2 * nodes;
+    c.Diagonal.resize(n);
+    for (int u = 0; u < n; ++u) {
+        const int height = u < 2 ? u + 1 : 3 + u % 2;
+        c.Diagonal[u] = u == 0 ? 0 : c.Diagonal[u - 1] + height;
+    }
+    c.Upper.assign(c.Diagonal[n - 1] + 1, 0.0);
+    c.Lower = c.Upper;
+    c.Dense.assign(n, std::vector<double>(n, 0.0));
+    for (int col = 0; col < n; ++col) {
+        const int top = col < 2 ? 0 : 2 * (col / 2) - 2;
+        for (int row = top; row <= col; ++row) {
+            double u = value(rng);
+            if (row == col && dominant) u = (u >= 0 ? 1 : -1) * (6.0 + std::fabs(u));
+            c.Upper[c.Diagonal[col] - (col - row)] = u;
+            c.Dense[row][col] = u;
+            if (row < col) {
+                const double l = value(rng);
+                c.Lower[c.Diagonal[col] - (col - row)] = l;
+                c.Dense[col][row] = l;
+            }
+        }
+    }
+    c.Rhs.resize(n);
+    for (double& v : c.Rhs) v = 10 * value(rng);
+    return c;
+}
+
+bool SameBits(const std::vector<double>& a, const std::vector<double>& b)
+{
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
+}
+
+}  // namespace
+
+TEST(ChainProfileSolve, GivesTheProfileSolveBitForBit)
+{
+    // The chain solve does the profile solve's operations in its order: factors and solution
+    // agree in every bit, a zero pivot's infinities and NaNs included. Dominant systems of up
+    // to 100 nodes are checked against dense elimination as well.
+    struct Case {
+        const char* name;
+        int nodes;
+        bool dominant;
+        int zeroPivotNode;   // -1 none; else the node whose first unknown gets a pivot of 0
+    };
+    const Case cases[] = {
+        {"one node", 1, true, -1},          {"two nodes", 2, true, -1},
+        {"three nodes", 3, false, -1},      {"dominant", 60, true, -1},
+        {"long dominant", 1000, true, -1},
+        {"long general", 400, false, -1},   {"zero first pivot", 5, true, 0},
+        {"zero pivot inside", 9, true, 4},  {"zero pivot at the end", 9, true, 8},
+    };
+    std::mt19937 rng(20261211);
+    for (const Case& t : cases) {
+        for (int trial = 0; trial < 5; ++trial) {
+            ChainSystem c = RandomChain(t.nodes, t.dominant, rng);
+            ASSERT_TRUE(IsChainProfile(c.Diagonal.data(), 2 * t.nodes)) << t.name;
+            if (t.zeroPivotNode >= 0) {
+                // Unknown a = 2k without couplings to the node before and a diagonal of 0: its
+                // pivot is exactly 0.
+                const int a = 2 * t.zeroPivotNode;
+                for (int row = std::max(0, a - 2); row <= a; ++row) c.Upper[c.Diagonal[a] - (a - row)] = 0.0;
+                for (int col = std::max(0, a - 2); col < a; ++col) c.Lower[c.Diagonal[a] - (a - col)] = 0.0;
+            }
+            ChainSystem profile = c;
+            ASSERT_EQ(SolveProfileLU(profile.Upper.data(), profile.Lower.data(), profile.Rhs.data(),
+                                     profile.Diagonal.data(), 2 * t.nodes),
+                      0);
+            ChainSystem chain = c;
+            ASSERT_EQ(SolveChainProfileLU(chain.Upper.data(), chain.Lower.data(), chain.Rhs.data(), t.nodes), 0);
+            EXPECT_TRUE(SameBits(chain.Rhs, profile.Rhs)) << t.name << " " << trial;
+            EXPECT_TRUE(SameBits(chain.Upper, profile.Upper)) << t.name << " " << trial;
+            // The lower profile's diagonal places are not the solve's: compare the rest.
+            for (int u = 0; u < 2 * t.nodes; ++u) chain.Lower[c.Diagonal[u]] = profile.Lower[c.Diagonal[u]];
+            EXPECT_TRUE(SameBits(chain.Lower, profile.Lower)) << t.name << " " << trial;
+            if (t.zeroPivotNode >= 0) {
+                EXPECT_FALSE(std::isfinite(chain.Rhs[2 * t.zeroPivotNode])) << t.name;
+            } else if (t.dominant && t.nodes <= 100) {
+                const std::vector<double> reference = DenseSolve(c.Dense, c.Rhs);
+                for (size_t i = 0; i < reference.size(); ++i)
+                    ASSERT_NEAR(chain.Rhs[i], reference[i], 1e-12 * (1 + std::fabs(reference[i]))) << t.name;
+            }
+        }
+    }
+}
+
+TEST(ChainProfileSolve, KnowsAChainProfile)
+{
+    struct Case {
+        const char* name;
+        std::vector<int> diagonal;
+        bool chain;
+    };
+    const Case cases[] = {
+        {"one node", {0, 2}, true},
+        {"three nodes", {0, 2, 5, 9, 12, 16}, true},
+        {"odd order", {0, 2, 5}, false},
+        {"empty", {}, false},
+        {"second node not coupled", {0, 2, 3, 5}, false},
+        {"longer coupling", {0, 2, 5, 9, 14, 20}, false},
+        {"diagonal first column", {1, 3}, false},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsChainProfile(c.diagonal.data(), static_cast<int>(c.diagonal.size())), c.chain) << c.name;
 }
 
 TEST_F(Framework, ForwardDifferenceJacobianMatchesAnalyticJacobian)
@@ -391,6 +516,65 @@ TEST_F(Framework, AssemblyAddsElementsIntoTheProfileAndSolvesLikeDense)
     EXPECT_EQ(work, g_ModelControl.ElementMatrix.data());
     const auto again = DenseFromProfile(es);
     EXPECT_EQ(again, assembled);
+}
+
+TEST_F(Framework, ChainAssemblyAddsEveryItemAtItsPlace)
+{
+    // A chain whose third element runs against the numbering (nodes 3, 2) and ends with boundary
+    // elements: every item goes into the chain's profile at its entries' places, the element
+    // Jacobians summed densely in assembly order give the same matrix and right-hand side bit
+    // for bit, for an unsymmetric and a symmetric matrix.
+    testmodel::BuildChain(5, 50.0, nullptr);
+    std::swap(g_ElementBlock[2].Nodes[0], g_ElementBlock[2].Nodes[1]);
+    testmodel::SetBoundaries({{0, -1, {}}, {4, 1, {}}});
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<double> value(0.5, 1.5);
+    for (NodeRecord& n : g_NodeBlock) n.HydroUnknowns[0] = value(rng), n.HydroUnknowns[1] = value(rng);
+    g_SyntheticKind = 0;
+    SetElementResidualOverride(SyntheticResidual);
+    ModelControl& mc = g_ModelControl;
+    EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
+    for (int unsymmetric : {1, 0}) {
+        mc.UnsymmetricMatrix = unsymmetric;
+        es.StructureBuilt = 0;
+        ASSERT_EQ(AssembleProfileMatrix(HydrodynamicSystem), 0);
+        ASSERT_EQ(es.ChainProfile, 1);
+        const std::vector<double> upper = es.UpperProfile, lower = es.LowerProfile, rhs = es.Rhs;
+        const int n = es.UnknownCount;
+        std::vector<std::vector<double>> dense(n, std::vector<double>(n, 0.0));
+        std::vector<double> denseRhs(n, 0.0);
+        auto add = [&](FiniteElementBase* e) {
+            const int stride = mc.MaxElementDof;
+            for (int r = 0; r < 2 * e->NodeCount; ++r) {
+                const int I = e->Nodes[r / 2]->Index * 2 + r % 2;
+                denseRhs[I] += mc.ElementVector[r];
+                for (int c = 0; c < 2 * e->NodeCount; ++c)
+                    dense[I][e->Nodes[c / 2]->Index * 2 + c % 2] += mc.ElementMatrix[r * stride + c];
+            }
+        };
+        for (ElementRecord* e = g_Elements; e; e = e->Next) {
+            BuildElementJacobian(e, HydrodynamicSystem);
+            add(e);
+        }
+        for (BoundaryElementRecord* b = g_BoundaryElements; b; b = b->Next) {
+            BuildBoundaryElementJacobian(b, HydrodynamicSystem);
+            add(b);
+        }
+        int differing = 0;
+        for (int c = 0; c < n; ++c) {
+            const int height = c == 0 ? 1 : es.DiagonalIndex[c] - es.DiagonalIndex[c - 1];
+            for (int r = 0; r < n; ++r) {
+                const bool inProfile = r <= c ? c - r < height : r - c < (es.DiagonalIndex[r] - es.DiagonalIndex[r - 1]);
+                double assembled = 0.0;
+                if (inProfile && r <= c) assembled = upper[es.DiagonalIndex[c] - (c - r)];
+                if (inProfile && r > c) assembled = lower[es.DiagonalIndex[r] - (r - c)];
+                const double expected = r > c && !unsymmetric ? 0.0 : dense[r][c];
+                if (std::memcmp(&assembled, &expected, sizeof expected) != 0) ++differing;
+            }
+        }
+        EXPECT_EQ(differing, 0) << unsymmetric;
+        EXPECT_EQ(rhs, denseRhs) << unsymmetric;
+    }
 }
 
 TEST_F(Framework, AssemblyWithoutElementNodesFails)

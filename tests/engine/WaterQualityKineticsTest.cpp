@@ -5,7 +5,10 @@
 // night and polar night, reverse flow, no bed sediment, the limiting of a sink within one step).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <vector>
@@ -132,6 +135,46 @@ TEST_F(WQKinetics, MetalExchangesKeepTotalMetalAndSolids)
             ASSERT_NEAR(solids, 0.0, scale) << "type " << type << " trial " << trial;
             for (double x : r) ASSERT_TRUE(std::isfinite(x)) << "type " << type << " trial " << trial;
         }
+    }
+}
+
+// A kinetics refresh writes no field its copy does not name, and copying the named fields out and
+// back undoes a refresh at other values, byte for byte: the differencing of the water quality
+// puts its perturbed nodes back that way. Every type, at values whose rates differ.
+TEST_F(WQKinetics, ACopyOfTheRefreshedFieldsUndoesARefresh)
+{
+    const size_t fields[][2] = {{offsetof(NodeRecord, WQValues), sizeof node_.WQValues},
+                                {offsetof(NodeRecord, WQRates), sizeof node_.WQRates},
+                                {offsetof(NodeRecord, MetalValues), sizeof node_.MetalValues},
+                                {offsetof(NodeRecord, MetalRates), sizeof node_.MetalRates}};
+    const auto declared = [&](size_t byte) {
+        for (const auto& f : fields)
+            if (byte >= f[0] && byte < f[0] + f[1]) return true;
+        return false;
+    };
+    const double a[6] = {8, 2, 0.5, 1.5, 3, 40}, b[6] = {1, 0, 4, 0.2, 12, 900};
+    for (int type : {WQNutrients, WQHeavyMetals, WQXenobiotics}) {
+        SCOPED_TRACE(type);
+        g_ModelControl.WQFileType = type;
+        NodeRecord start, atA;
+        std::copy(a, a + 6, node_.WQUnknowns);
+        std::memcpy(static_cast<void*>(&start), &node_, sizeof node_);
+        ComputeWQKinetics(&node_);
+        const auto* b0 = reinterpret_cast<const unsigned char*>(&start);
+        const auto* b1 = reinterpret_cast<const unsigned char*>(&node_);
+        for (size_t k = 0; k < sizeof node_; ++k) {
+            ASSERT_TRUE(b0[k] == b1[k] || declared(k)) << "undeclared byte " << k;
+        }
+
+        std::memcpy(static_cast<void*>(&atA), &node_, sizeof node_);
+        NodeWQCopy copy;
+        SaveNodeWQState(&node_, &copy);
+        std::copy(b, b + 6, node_.WQUnknowns);
+        ComputeWQKinetics(&node_);
+        EXPECT_NE(std::memcmp(&node_, &atA, sizeof node_), 0);
+        std::copy(a, a + 6, node_.WQUnknowns);
+        RestoreNodeWQState(&node_, &copy);
+        EXPECT_EQ(std::memcmp(&node_, &atA, sizeof node_), 0);
     }
 }
 
