@@ -71,6 +71,13 @@ inline void PrepareThermalIterations(int count, int unknowns)
     OpenThermalStep();
 }
 
+// Whether a step of the river's unknowns per node keeps the previous level through its
+// iterations (ThermalPreviousLevelHold): the iterations of the benchmarks hold it as the step does.
+inline bool StepKeepsPreviousLevel()
+{
+    return g_EquationSystems[ThermalIceSystem].UnknownsPerNode == 6;
+}
+
 // One Newton iteration of the thermal system: the assembly, the profile solve and update.
 // False when either failed.
 inline bool ThermalNewtonIteration()

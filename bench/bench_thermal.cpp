@@ -28,6 +28,7 @@ void ThermalNewtonIteration(benchmark::State& state)
 {
     const int count = static_cast<int>(state.range(0));
     benchthermal::PrepareThermalIterations(count, static_cast<int>(state.range(1)));
+    const ThermalPreviousLevelHold hold(benchthermal::StepKeepsPreviousLevel());
     long long allocations = 0;
     for (auto _ : state) {
         const long long before = g_Allocations.load(std::memory_order_relaxed);

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "engine/EngineData.h"
 #include "engine/FiniteElements.h"
@@ -108,7 +109,10 @@ void RefreshIceNode(NodeRecord* node)
 
 }  // namespace
 
-void CorrectNegativeIce()
+namespace {
+
+// The negative-ice correction of the unknowns alone (see CorrectNegativeIce).
+void CorrectIceUnknowns()
 {
     double deficit = 0.0;   // m2, ice missing where the area went negative
     for (NodeRecord* n : g_NodeIndex) {
@@ -135,12 +139,39 @@ void CorrectNegativeIce()
             }
         }
     }
+}
+
+// The correction after a Newton update of the step. After the last update every node's ice
+// state follows its corrected unknowns. Before another, the next assembly refreshes every node
+// of its items at the corrected unknowns before any residual reads the node (and a node's ice
+// width, which the correction reads, does not depend on its unknowns), so only the nodes of no
+// item are refreshed here. Should that assembly fail, the step is not made, and the stepping
+// takes every refreshed field back to the step start.
+void CorrectNegativeIceAfterUpdate()
+{
+    CorrectIceUnknowns();
+    if (NewtonIterationsDone(DynamicIceSystem)) {
+        for (NodeRecord* n : g_NodeIndex) UpdateNodeIceState(n);
+        return;
+    }
+    const std::vector<NodeRecord*>& assembled = g_EquationSystems[DynamicIceSystem].ItemNodes;
+    for (NodeRecord* n : g_NodeIndex) {
+        const size_t k = static_cast<size_t>(n->Index);
+        if (n->Index < 0 || k >= assembled.size() || assembled[k] != n) UpdateNodeIceState(n);
+    }
+}
+
+}  // namespace
+
+void CorrectNegativeIce()
+{
+    CorrectIceUnknowns();
     for (NodeRecord* n : g_NodeIndex) UpdateNodeIceState(n);
 }
 
 int SolveDynamicIceStep()
 {
-    const int solved = RunNewtonIterations(DynamicIceSystem, CorrectNegativeIce);
+    const int solved = RunNewtonIterations(DynamicIceSystem, CorrectNegativeIceAfterUpdate);
     if (solved != NewtonConverged) return solved;
     CorrectNegativeIce();
     return NewtonConverged;

@@ -301,18 +301,26 @@ struct MutableSectionColumn {
     operator SectionColumn() const { return SectionColumn{First}; }
 };
 
-struct CrossSectionTable {
+struct alignas(64) CrossSectionTable {
+    // What a node refresh reads of the table besides its rows stands in the first cache line.
     // Property table, row by row: row k holds the SectionPropertyColumnCount columns of level k
     // at [k * SectionPropertyColumnCount, (k + 1) * SectionPropertyColumnCount), so that a node
     // refresh, which reads many columns of one or two rows, finds them together.
     std::vector<double> Properties;
     int LevelCount = 0;
+    // Row that the node's last lookup in the table fell in, where the next one is tried first.
+    mutable int LocateHint = 0;
+    // Running sums over the levels, filled with Properties by the table build: for each row k,
+    // the channel-area increments of rows 1..k weighted by their sinuosity, then the left and
+    // the right overbank-area increments of rows 1..k, the three of a row side by side (row k's
+    // at [3k, 3k + 3)).
+    std::vector<double> SinuosityAreaSums;
     int PointCount = 0;
-    double LeftBankStation = 0.0;
-    double RightBankStation = 0.0;
     int LeftBankPoint = -1;    // index into Points, -1 when none
     int RightBankPoint = -1;
     std::vector<SectionPoint> Points;
+    double LeftBankStation = 0.0;
+    double RightBankStation = 0.0;
     double LowestElevation = 0.0;
     int LowestPointIndex = 0;
     double TopLevel = 0.0;
@@ -320,12 +328,6 @@ struct CrossSectionTable {
     double RoughnessRows[4][MaxRoughnessRows] = {};   // elevation; n channel, left, right
     int SinuosityRowCount = 0;
     double SinuosityRows[2][MaxSinuosityRows] = {};   // elevation; sinuosity
-    // Running sums over the levels, filled with Properties by the table build: for each row k,
-    // the channel-area increments of rows 1..k weighted by their sinuosity, then the left and
-    // the right overbank-area increments of rows 1..k (three blocks of LevelCount values).
-    std::vector<double> SinuosityAreaSums;
-    // Row that the node's last lookup in the table fell in, where the next one is tried first.
-    mutable int LocateHint = 0;
 
     MutableSectionColumn Column(int c) { return {Properties.empty() ? nullptr : Properties.data() + c}; }
     SectionColumn Column(int c) const { return {Properties.empty() ? nullptr : Properties.data() + c}; }
@@ -567,11 +569,54 @@ struct RectPointTerms {
     FrictionMemo Friction;
 };
 
+// Products of previous-level values that the natural kernels' rows form at a point, each the
+// very subexpression a row takes, so that a row adds the same value whether it is kept or
+// formed afresh. s is the specific gravity of ice, por the porosity of anchor ice, T0 = (1 -
+// theta) dt (s), Sp the previous level's sign matrix; F and N the floating and anchor ice areas
+// (m2) of the level before the step (Fs, Ns) and the one before that (Fo, No).
+struct NaturalLevelProducts {
+    double IceStorage;          // s (Fo - Fs)
+    double AnchorStorage;       // (1 - por) (No - Ns)
+    double ContinuityUpwind;    // Sp11 Agp + Sp12 Qp
+    double MomentumUpwind;      // Sp21 Agp + Sp22 Qp
+    double ContinuityIce;       // Sp11 Fo
+    double ContinuityAnchor;    // Sp11 No
+    double MomentumIce;         // Sp21 Fo
+    double MomentumAnchor;      // Sp21 No
+    double T0Qp;                // T0 Qp
+    double T0Sp11dQp;           // T0 Sp11 dQp/dx
+    double T0Sp21dQp;           // T0 Sp21 dQp/dx
+    double T0Sp12;              // T0 Sp12
+    double T0Sp22;              // T0 Sp22
+    double T0HpAp;              // T0 Hp Ap
+    double T0HpdAp;             // T0 Hp dAp/dx
+    double T0FodHp;             // T0 Fo dHp/dx
+    double T0NodHp;             // T0 No dHp/dx
+    double T0FfpQp;             // T0 Ffp Qp
+    double T0FbpQp;             // T0 Fbp Qp
+    double T0Tip;               // T0 Tip
+};
+
+// The previous level's momentum residual Xp of the natural kernels at a point and the products
+// the rows form of it, for the momentum coefficient (Beta) and its x-derivative (dBeta, 1/m)
+// they were taken with; Kept 0 when there are none.
+struct NaturalPreviousMomentum {
+    int Kept;
+    double Beta, dBeta;
+    double Xp;
+    double T0Sp12Xp;            // T0 Sp12 Xp
+    double T0Sp22Xp;            // T0 Sp22 Xp
+    double T0BetaQpVp;          // T0 beta Qp Vp
+};
+
 // What the natural kernels read at a point that stays fixed through a time level: the previous
 // stage (m) and its slope, friction term, and the floating and anchor ice areas (m2) of the
-// two earlier levels.
+// two earlier levels; the products of the rows (Level, while the previous level's sign matrix
+// is kept) and the previous level's momentum residual at the current state (Momentum).
 struct NaturalPointTerms {
     double Hp, dHpdx, Ffp, Fs, Fo, Ns, No;
+    NaturalLevelProducts Level;
+    NaturalPreviousMomentum Momentum;
 };
 
 // What the hydrodynamic kernels read at one integration point that stays fixed through a time
@@ -590,12 +635,17 @@ struct HydroPointTerms {
     };
 };
 inline constexpr int MaxHydroTermPoints = 2;
-// The fixed terms of an interior element for the time level TimeLevel (0: none yet) and the
-// formulation they were taken for: every integration point's, and the first moments of each
+// The fixed terms of an interior element for the time level TimeLevel (0: none yet), the
+// formulation, time step (s) and time weight they were taken for: every integration point's
+// (PointCount of the element's rule, which takes NodeCount nodes), and the first moments of each
 // node's area below its previous stage and below the element's previous reference level.
 struct HydroElementTerms {
     int TimeLevel = 0;
     int Formulation = -1;
+    int NodeCount = 0;
+    int PointCount = 0;
+    double DeltaT = 0.0;
+    double Theta = 0.0;
     HydroPointTerms Points[MaxHydroTermPoints] = {};
     double MomentAtPreviousStage[2] = {};
     double MomentAtPreviousReference[2] = {};

@@ -403,6 +403,15 @@ void Complete(int system, const DifferencingPlan& plan, int i)
                      plan.Residuals + i * stride);
 }
 
+// Column of -dR/dx (row stride `stride`) from the residual r at a state perturbed by h and the
+// residual base at the current state, for the dof rows of an item. The three arrays do not
+// overlap: the loop needs no test of that at every call.
+void DifferenceColumn(const double* __restrict r, const double* __restrict base, double h, int dof, int stride,
+                      double* __restrict column)
+{
+    for (int row = 0; row < dof; ++row) column[row * stride] = (r[row] - base[row]) / -h;
+}
+
 // Forward-difference Jacobians of every item of the plan. Each node's unknowns are perturbed
 // one at a time; the node is refreshed once at each perturbed state and every item holding it
 // is evaluated there, so a column costs one node update and one residual per item. An item is
@@ -453,7 +462,7 @@ void DifferencePlan(int system, const DifferencingPlan& plan)
                 const double* r = mc.ElementVector.data();
                 const double* base = plan.Residuals + static_cast<size_t>(i) * stride;
                 double* column = plan.Matrices + static_cast<size_t>(i) * stride * stride + a * upn + j;
-                for (int row = 0; row < dof; ++row) column[row * stride] = (r[row] - base[row]) / -h;
+                DifferenceColumn(r, base, h, dof, stride, column);
             }
             x[j] = saved;
         }
@@ -1169,13 +1178,18 @@ int SolveAndUpdate(int system)
     return result;
 }
 
+bool NewtonIterationsDone(int system)
+{
+    const EquationSystem& es = g_EquationSystems[system];
+    return !(es.IterationCount < es.MaxIterations) || es.Tolerance > es.LastNorm;
+}
+
 int RunNewtonIterations(int system, void (*afterIteration)())
 {
     EquationSystem& es = g_EquationSystems[system];
     es.LastNorm = 1.0;
     es.IterationCount = 0;
-    while (es.IterationCount < es.MaxIterations) {
-        if (es.Tolerance > es.LastNorm) break;
+    while (!NewtonIterationsDone(system)) {
         if (AssembleProfileMatrix(system) != Assembled) return NewtonNotAssembled;
         es.StructureBuilt = 1;
         if (SolveAndUpdate(system) != 0) {

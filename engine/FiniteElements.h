@@ -60,6 +60,10 @@ int SolveAndUpdate(int system);
 // then 10 x Tolerance); NewtonNotAssembled when the assembly failed. The unknowns keep the last
 // update either way: the caller rolls the step back.
 int RunNewtonIterations(int system, void (*afterIteration)());
+// True when RunNewtonIterations of system k stops before another iteration: MaxIterations made,
+// or the last relative update below the Tolerance. An `afterIteration` learns from it whether
+// its iteration is the last.
+bool NewtonIterationsDone(int system);
 // Evaluates the residual of every item of system k's assembly, the items AssembleProfileMatrix
 // takes, at the nodes' present state, each in turn into ElementVector, and assembles nothing:
 // for the bookkeeping of a system's kernels. Does nothing before the system's element arrays

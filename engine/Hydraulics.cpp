@@ -277,9 +277,10 @@ double SinuosityRatioOf(const NodeTable& tab, double a)
             else hi = mid;
         }
         i = lo;
-        channelSum = t->SinuosityAreaSums[i - 1];
-        leftSum = t->SinuosityAreaSums[n + i - 1];
-        rightSum = t->SinuosityAreaSums[2 * n + i - 1];
+        const double* sums = t->SinuosityAreaSums.data() + static_cast<size_t>(3) * (i - 1);
+        channelSum = sums[0];
+        leftSum = sums[1];
+        rightSum = sums[2];
     } else {
         for (; i < n && a > total[i]; ++i) {
             channelSum += (channel[i] - channel[i - 1]) * sinuosity[i];
@@ -695,9 +696,9 @@ void BuildCrossSectionTable(CrossSectionTable* t, int count)
     // Running sums for the sinuosity ratio of a flow area.
     double* sums = t->SinuosityAreaSums.data();
     for (int k = 1; k < n; ++k) {
-        sums[k] = sums[k - 1] + (chanA[k] - chanA[k - 1]) * sinuosity[k];
-        sums[n + k] = sums[n + k - 1] + (leftA[k] - leftA[k - 1]);
-        sums[2 * n + k] = sums[2 * n + k - 1] + (rightA[k] - rightA[k - 1]);
+        sums[3 * k] = sums[3 * (k - 1)] + (chanA[k] - chanA[k - 1]) * sinuosity[k];
+        sums[3 * k + 1] = sums[3 * (k - 1) + 1] + (leftA[k] - leftA[k - 1]);
+        sums[3 * k + 2] = sums[3 * (k - 1) + 2] + (rightA[k] - rightA[k - 1]);
     }
 }
 

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <bit>
+#include <cstdint>
 #include <cstdlib>
 
 #include "engine/EngineData.h"
@@ -34,9 +36,18 @@ UpwindMatrix SignMatrix(double v, double c)
 {
     UpwindMatrix s;
     if (!(c > 0.0) || !std::isfinite(c) || !std::isfinite(v)) return s;
+    const double twoC = 2.0 * c;
+    if (std::fabs(v) < c) {
+        // Subcritical, s1 = 1 and s2 = -1 (v + c and v - c keep their signs when rounded): the
+        // values below without the sign products, which change no bit of them.
+        s.S22 = v != 0.0 ? v / c : 0.0;
+        s.S11 = -s.S22;
+        s.S12 = 2.0 / twoC;
+        s.S21 = 2.0 * ((c - v) * (c + v)) / twoC;
+        return s;
+    }
     const double s1 = Sign(v + c);
     const double s2 = Sign(v - c);
-    const double twoC = 2.0 * c;
     s.S22 = Sign(v) * std::min(std::fabs(v) / c, 1.0);
     s.S11 = s1 * s2 * s.S22;
     s.S12 = (s1 - s2) / twoC;
@@ -231,9 +242,85 @@ struct ShapeInterpolation {
     }
 };
 
-// The natural kernels' rows of the element's first n nodes at one point (AddNaturalPointTerms).
+// The natural kernels' rows of the element's first n nodes at one point (AddNaturalPointTerms),
+// with the products of the previous level's values the rows form, given or formed on the spot.
 void AddNaturalRows(const PointShape& shape, ElementRecord* element, int n, const NaturalPoint& p,
                     NaturalKernelForm form, const NaturalPressureMoments* moments);
+void AddNaturalRowsWith(const PointShape& shape, ElementRecord* element, int n, const NaturalPoint& p,
+                        NaturalKernelForm form, const NaturalPressureMoments* moments,
+                        const NaturalLevelProducts& level, const NaturalPreviousMomentum& momentum);
+
+// The momentum residual X of the natural kernels at one level (m3/s2 per m): convection,
+// pressure, the slope of the momentum coefficient, friction and ice drag.
+double NaturalMomentumResidual(double beta, double V, double Q, double A, double dAdx, double dQdx, double dHdx,
+                               double dBeta, double Ff, double Fb, double Ti)
+{
+    const double g = g_ModelControl.Gravity;
+    const double rho = g_ModelControl.WaterDensity;
+    return -beta * V * V * dAdx + 2.0 * beta * V * dQdx + g * A * dHdx + V * Q * dBeta + Ff * Q + Fb * Q + Ti / rho;
+}
+
+// The previous level's residual Xp of the point from its values.
+void SetPreviousMomentumResidual(double dBeta, NaturalPoint* p)
+{
+    p->Xp = NaturalMomentumResidual(p->beta, p->Vp, p->Qp, p->Ap, p->dApdx, p->dQpdx, p->dHpdx, dBeta, p->Ffp, p->Fbp,
+                                    p->Tip);
+}
+
+// The products of the point's previous-level values that the rows form (see
+// NaturalLevelProducts), with its previous sign matrix Sp.
+NaturalLevelProducts LevelProductsOf(const NaturalPoint& p)
+{
+    const ModelControl& mc = g_ModelControl;
+    const double s = mc.IceSpecificGravity;
+    const double por = mc.AnchorIcePorosity;
+    const double T0 = (1.0 - g_EquationSystems[HydrodynamicSystem].Theta) * mc.DeltaT;
+    const UpwindMatrix& Sp = p.Sp;
+    NaturalLevelProducts l;
+    l.IceStorage = s * (p.Fo - p.Fs);
+    l.AnchorStorage = (1.0 - por) * (p.No - p.Ns);
+    l.ContinuityUpwind = Sp.S11 * p.Agp + Sp.S12 * p.Qp;
+    l.MomentumUpwind = Sp.S21 * p.Agp + Sp.S22 * p.Qp;
+    l.ContinuityIce = Sp.S11 * p.Fo;
+    l.ContinuityAnchor = Sp.S11 * p.No;
+    l.MomentumIce = Sp.S21 * p.Fo;
+    l.MomentumAnchor = Sp.S21 * p.No;
+    l.T0Qp = T0 * p.Qp;
+    l.T0Sp11dQp = T0 * Sp.S11 * p.dQpdx;
+    l.T0Sp21dQp = T0 * Sp.S21 * p.dQpdx;
+    l.T0Sp12 = T0 * Sp.S12;
+    l.T0Sp22 = T0 * Sp.S22;
+    l.T0HpAp = T0 * p.Hp * p.Ap;
+    l.T0HpdAp = T0 * p.Hp * p.dApdx;
+    l.T0FodHp = T0 * p.Fo * p.dHpdx;
+    l.T0NodHp = T0 * p.No * p.dHpdx;
+    l.T0FfpQp = T0 * p.Ffp * p.Qp;
+    l.T0FbpQp = T0 * p.Fbp * p.Qp;
+    l.T0Tip = T0 * p.Tip;
+    return l;
+}
+
+// The products the rows form of the point's previous-level residual Xp (set), for its momentum
+// coefficient and the slope dBeta of it.
+NaturalPreviousMomentum PreviousMomentumOf(const NaturalPoint& p, double dBeta, const NaturalLevelProducts& level)
+{
+    const double T0 = (1.0 - g_EquationSystems[HydrodynamicSystem].Theta) * g_ModelControl.DeltaT;
+    NaturalPreviousMomentum m;
+    m.Kept = 1;
+    m.Beta = p.beta;
+    m.dBeta = dBeta;
+    m.Xp = p.Xp;
+    m.T0Sp12Xp = level.T0Sp12 * p.Xp;
+    m.T0Sp22Xp = level.T0Sp22 * p.Xp;
+    m.T0BetaQpVp = T0 * p.beta * p.Qp * p.Vp;
+    return m;
+}
+
+// True when two values have the same bits (a memo of values taken from them holds).
+bool SameBits(double a, double b)
+{
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
 
 // Areas, discharge, their slopes and the velocity of the current level at the point.
 template <typename Point, typename At>
@@ -292,44 +379,57 @@ void InterpolateNaturalPrevious(const PointInterpolation& at, HydroPointTerms* t
     natural.No = at.Value(ContinuityOlderAnchorIceArea);
 }
 
-// The point's values from the current state and the previous level's terms.
+// The point's values of the previous level from the level's terms: those of the resistance
+// model not in use are 0.
+void SetPreviousNaturalValues(const HydroPointTerms& previous, NaturalPoint* p)
+{
+    CopyPreviousFlow(previous, p);
+    p->Hp = previous.Natural.Hp;
+    p->dHpdx = previous.Natural.dHpdx;
+    if (g_ModelControl.ResistanceModel == 1) {
+        p->Fbp = previous.Fbp;
+        p->Tip = previous.Tip;
+        p->Ffp = 0.0;
+    } else {
+        p->Ffp = previous.Natural.Ffp;
+        p->Fbp = p->Tip = 0.0;
+    }
+    p->Fs = previous.Natural.Fs;
+    p->Fo = previous.Natural.Fo;
+    p->Ns = previous.Natural.Ns;
+    p->No = previous.Natural.No;
+}
+
+// The point's values from the current state and the previous level's terms, with the slope
+// dBeta of the momentum coefficient (1/m); all but the previous level's residual Xp.
 template <typename At>
-NaturalPoint EvaluateNaturalPoint(const At& at, const HydroPointTerms& previous)
+NaturalPoint EvaluateNaturalPoint(const At& at, const HydroPointTerms& previous, double* dBeta)
 {
     const ModelControl& mc = g_ModelControl;
     const double g = mc.Gravity;
-    // Every member is written below; the friction terms of the resistance model not in use
-    // are set to 0 there, so the record is not cleared first.
+    // Every member but Xp is written below; the friction terms of the resistance model not in
+    // use are set to 0 there, so the record is not cleared first.
     NaturalPoint p;
     InterpolateCurrentFlow(at, &p);
-    CopyPreviousFlow(previous, &p);
+    SetPreviousNaturalValues(previous, &p);
     p.H = at.Value(&NodeRecord::Stage);
-    p.Hp = previous.Natural.Hp;
     p.dHdx = at.Slope(&NodeRecord::Stage);
-    p.dHpdx = previous.Natural.dHpdx;
     p.beta = at.Value(&NodeRecord::MomentumCoefficient);
-    const double dBeta = at.Slope(&NodeRecord::MomentumCoefficient);
+    *dBeta = at.Slope(&NodeRecord::MomentumCoefficient);
     p.sigma = at.Value(&NodeRecord::SinuosityRatio);
     const double D = at.Value(&NodeRecord::GrossHydraulicDepth);
     const double c = std::sqrt(std::fabs(g * D));
 
     if (mc.ResistanceModel == 1) {
         p.Fb = at.Value(&NodeRecord::BedFriction);
-        p.Fbp = previous.Fbp;
         p.Ti = at.Value(&NodeRecord::IceDrag);
-        p.Tip = previous.Tip;
-        p.Ff = p.Ffp = 0.0;
+        p.Ff = 0.0;
     } else {
         p.Ff = at.Value(&NodeRecord::FrictionTerm);
-        p.Ffp = previous.Natural.Ffp;
-        p.Fb = p.Fbp = p.Ti = p.Tip = 0.0;
+        p.Fb = p.Ti = 0.0;
     }
-    p.Fs = previous.Natural.Fs;
-    p.Fo = previous.Natural.Fo;
-    p.Ns = previous.Natural.Ns;
-    p.No = previous.Natural.No;
 
-    ComputeNaturalMomentumResiduals(dBeta, &p);
+    p.X = NaturalMomentumResidual(p.beta, p.V, p.Q, p.A, p.dAdx, p.dQdx, p.dHdx, *dBeta, p.Ff, p.Fb, p.Ti);
     SelectUpwinding(p.V, c, PreviousSign(previous), &p.S, &p.Sp);
     return p;
 }
@@ -361,13 +461,14 @@ void ComputeElementAreaMoments(const ElementRecord* element, int n, ElementAreaM
 }
 
 // The rows of the natural kernels at a point of the element's first n nodes from the point's
-// values: the pressure integrals of the conservation form from the nodes' area moments (their
-// own when not given).
+// values and the products of its previous level's: the pressure integrals of the conservation
+// form from the nodes' area moments (their own when not given).
 void AddNaturalPointRows(const PointShape& shape, ElementRecord* element, int n, bool conservation,
-                         const ElementAreaMoments* moments, const NaturalPoint& p)
+                         const ElementAreaMoments* moments, const NaturalPoint& p, const NaturalLevelProducts& level,
+                         const NaturalPreviousMomentum& momentum)
 {
     if (!conservation) {
-        AddNaturalRows(shape, element, n, p, NaturalReachForm, nullptr);
+        AddNaturalRowsWith(shape, element, n, p, NaturalReachForm, nullptr, level, momentum);
         return;
     }
     ElementAreaMoments ownMoments;
@@ -382,7 +483,7 @@ void AddNaturalPointRows(const PointShape& shape, ElementRecord* element, int n,
         sums.SlopeAtReference += shape.dNdx[k] * moments->AtReference[k];
         sums.SlopeAtPreviousReference += shape.dNdx[k] * moments->AtPreviousReference[k];
     }
-    AddNaturalRows(shape, element, n, p, NaturalConservationForm, &sums);
+    AddNaturalRowsWith(shape, element, n, p, NaturalConservationForm, &sums, level, momentum);
 }
 
 // The natural kernels at a point, with the previous level's terms there when the element keeps
@@ -399,19 +500,51 @@ void AddNaturalTerms(const GaussPointRecord* gp, ElementRecord* element, bool co
     }
     // The elements of the models have two nodes: their sums are unrolled.
     const PointShape shape = ShapeOf(gp);
-    const NaturalPoint p = n == 2 ? EvaluateNaturalPoint(FixedPointInterpolation<2>{shape, element->Nodes}, *previous)
-                                  : EvaluateNaturalPoint(at, *previous);
-    AddNaturalPointRows(shape, element, n, conservation, moments, p);
+    double dBeta;
+    NaturalPoint p = n == 2 ? EvaluateNaturalPoint(FixedPointInterpolation<2>{shape, element->Nodes}, *previous, &dBeta)
+                            : EvaluateNaturalPoint(at, *previous, &dBeta);
+    SetPreviousMomentumResidual(dBeta, &p);
+    const NaturalLevelProducts level = LevelProductsOf(p);
+    AddNaturalPointRows(shape, element, n, conservation, moments, p, level, PreviousMomentumOf(p, dBeta, level));
+}
+
+// True when the products of the previous level's values a point keeps are those its rows
+// would form: while the previous level's sign matrix is the one kept (UpwindingUpdating 0 and 1).
+bool KeepsLevelProducts()
+{
+    const int mode = g_EquationSystems[HydrodynamicSystem].UpwindingUpdating;
+    return mode == 0 || mode == 1;
 }
 
 // The same at a point of a two-node element that keeps its terms, from the shape functions,
-// their x-derivatives and the map derivative kept with them.
-void AddKeptNaturalTerms(const HydroPointTerms& kept, ElementRecord* element, bool conservation,
-                         const ElementAreaMoments* moments)
+// their x-derivatives and the map derivative kept with them, and the products of the previous
+// level's values kept there. The previous level's momentum residual is kept from the current
+// state's evaluation and taken again only when the momentum coefficient or its slope differ.
+// Everything it calls is compiled into it, so that the point's values pass from the
+// evaluation to the rows in registers rather than through the point's record.
+[[gnu::flatten]] void AddKeptNaturalTerms(HydroPointTerms& kept, ElementRecord* element, bool conservation,
+                                          const ElementAreaMoments* moments)
 {
     const PointShape shape{kept.N, kept.dNdx, kept.J};
-    const NaturalPoint p = EvaluateNaturalPoint(FixedPointInterpolation<2>{shape, element->Nodes}, kept);
-    AddNaturalPointRows(shape, element, 2, conservation, moments, p);
+    double dBeta;
+    NaturalPoint p = EvaluateNaturalPoint(FixedPointInterpolation<2>{shape, element->Nodes}, kept, &dBeta);
+    if (!KeepsLevelProducts()) {
+        SetPreviousMomentumResidual(dBeta, &p);
+        const NaturalLevelProducts level = LevelProductsOf(p);
+        AddNaturalPointRows(shape, element, 2, conservation, moments, p, level, PreviousMomentumOf(p, dBeta, level));
+        return;
+    }
+    const NaturalLevelProducts& level = kept.Natural.Level;
+    NaturalPreviousMomentum& memo = kept.Natural.Momentum;
+    if (memo.Kept && SameBits(memo.Beta, p.beta) && SameBits(memo.dBeta, dBeta)) {
+        p.Xp = memo.Xp;
+        AddNaturalPointRows(shape, element, 2, conservation, moments, p, level, memo);
+        return;
+    }
+    SetPreviousMomentumResidual(dBeta, &p);
+    const NaturalPreviousMomentum momentum = PreviousMomentumOf(p, dBeta, level);
+    if (g_ModelControl.Differencing == AtCurrentState) memo = momentum;
+    AddNaturalPointRows(shape, element, 2, conservation, moments, p, level, momentum);
 }
 
 // The hydrograph value of a column at the model time.
@@ -725,10 +858,28 @@ void AddRectTermsWith(const PointShape& shape, int n, ElementRecord* element, Hy
     AddRectTerms(shape, n, element, p);
 }
 
+// The same at a point of a two-node element that keeps its terms, from the shape functions,
+// their x-derivatives and the map derivative kept with them. Everything it calls is compiled
+// into it, so that the point's values pass to the rows in registers rather than through the
+// point's record.
+[[gnu::flatten]] void AddKeptRectTerms(HydroPointTerms& kept, ElementRecord* element)
+{
+    AddRectTermsWith(PointShape{kept.N, kept.dNdx, kept.J}, 2, element, kept);
+}
+
 // The same from a rule point's record.
 void AddRectTermsWith(const GaussPointRecord* gp, ElementRecord* element, HydroPointTerms& previous)
 {
     AddRectTermsWith(ShapeOf(gp), std::min(gp->Interpolation.NodeCount, element->NodeCount), element, previous);
+}
+
+// True when an element's kept terms are those of the time level in progress, its formulation,
+// time step and time weight.
+bool HoldsForLevel(const HydroElementTerms& kept)
+{
+    const ModelControl& mc = g_ModelControl;
+    return kept.TimeLevel == mc.TimeLevel && kept.Formulation == mc.Formulation && kept.DeltaT == mc.DeltaT &&
+           kept.Theta == g_EquationSystems[HydrodynamicSystem].Theta;
 }
 
 // The element's terms that stay fixed through the time level in progress, taken at its first
@@ -744,7 +895,8 @@ HydroElementTerms* KeptTermsOf(ElementRecord* element, int n, const ElementRule&
         points > MaxHydroTermPoints)
         return nullptr;
     HydroElementTerms& kept = element->HydroTerms;
-    if (kept.TimeLevel == mc.TimeLevel && kept.Formulation == mc.Formulation) return &kept;
+    if (HoldsForLevel(kept)) return &kept;
+    const double theta = g_EquationSystems[HydrodynamicSystem].Theta;
     const bool natural = mc.Formulation == 1 || mc.Formulation == 2;
     for (int p = 0; p < points; ++p) {
         const GaussPointRecord* gp = EvaluateRulePoint(element, element->Length, p);
@@ -755,9 +907,14 @@ HydroElementTerms* KeptTermsOf(ElementRecord* element, int n, const ElementRule&
             terms.dNdx[i] = gp->dNdx[i];
         }
         const PointInterpolation at{gp, element->Nodes, n};
-        if (natural)
+        if (natural) {
             InterpolateNaturalPrevious(at, &terms);
-        else
+            NaturalPoint previous;
+            SetPreviousNaturalValues(terms, &previous);
+            previous.Sp = PreviousSign(terms);
+            terms.Natural.Level = LevelProductsOf(previous);
+            terms.Natural.Momentum.Kept = 0;
+        } else
             InterpolateRectPrevious(gp, element, &terms);
     }
     if (mc.Formulation == 2) {
@@ -769,6 +926,23 @@ HydroElementTerms* KeptTermsOf(ElementRecord* element, int n, const ElementRule&
     }
     kept.TimeLevel = mc.TimeLevel;
     kept.Formulation = mc.Formulation;
+    kept.NodeCount = n;
+    kept.PointCount = points;
+    kept.DeltaT = mc.DeltaT;
+    kept.Theta = theta;
+    return &kept;
+}
+
+// The terms a two-node element keeps for the time level in progress while the framework
+// differences the residuals; null when it has none. They stand for the element's rule and its
+// nodes, which were present when they were taken.
+HydroElementTerms* HeldTermsOf(ElementRecord* element)
+{
+    const ModelControl& mc = g_ModelControl;
+    HydroElementTerms& kept = element->HydroTerms;
+    if (mc.Differencing == NotDifferencing || mc.TimeLevel == 0 || kept.NodeCount != 2 || !HoldsForLevel(kept) ||
+        mc.ElementVector.size() < static_cast<size_t>(2 * Upn))
+        return nullptr;
     return &kept;
 }
 
@@ -875,14 +1049,25 @@ void AddNaturalConservationBoundaryTerms(BoundaryElementRecord* b)
 void ComputeHydroElementResidual(ElementRecord* element)
 {
     ModelControl& mc = g_ModelControl;
-    const ElementRule rule = GetElementRule(element);
-    const int n = std::min(rule.NodeCount, element->NodeCount);
-    if (n < 1 || mc.ElementVector.size() < static_cast<size_t>(n * Upn)) return;
-    for (int k = 0; k < n; ++k)
-        if (!element->Nodes[k]) return;
-    std::fill(mc.ElementVector.begin(), mc.ElementVector.begin() + n * Upn, 0.0);
+    // Terms kept for the time level stand for the rule and the nodes; the differencing keeps
+    // the nodes current.
+    HydroElementTerms* kept = HeldTermsOf(element);
+    ElementRule rule{};
+    int n = 2;
+    if (kept) {
+        rule = ElementRule{kept->PointCount, kept->NodeCount};
+        double* r = mc.ElementVector.data();
+        for (int k = 0; k < 2 * Upn; ++k) r[k] = 0.0;
+    } else {
+        rule = GetElementRule(element);
+        n = std::min(rule.NodeCount, element->NodeCount);
+        if (n < 1 || mc.ElementVector.size() < static_cast<size_t>(n * Upn)) return;
+        for (int k = 0; k < n; ++k)
+            if (!element->Nodes[k]) return;
+        std::fill(mc.ElementVector.begin(), mc.ElementVector.begin() + n * Upn, 0.0);
+        for (int k = 0; k < n; ++k) RefreshNode(element->Nodes[k]);
+    }
 
-    for (int k = 0; k < n; ++k) RefreshNode(element->Nodes[k]);
     element->EndFluxes[0] = element->EndFluxes[1] = 0.0;
     if (mc.Formulation == 2 && n >= 2) {
         const double alpha = g_EquationSystems[HydrodynamicSystem].Alpha;
@@ -890,7 +1075,7 @@ void ComputeHydroElementResidual(ElementRecord* element)
         element->PreviousReferenceLevel =
             alpha * element->Nodes[0]->PreviousStage + (1.0 - alpha) * element->Nodes[1]->PreviousStage;
     }
-    HydroElementTerms* kept = KeptTermsOf(element, n, rule);
+    if (!kept) kept = KeptTermsOf(element, n, rule);
     ElementAreaMoments moments;
     if (mc.Formulation == 2) ComputeElementAreaMoments(element, std::min(n, MaxElementNodes), &moments, kept);
     const bool natural = mc.Formulation == 1 || mc.Formulation == 2;
@@ -901,7 +1086,7 @@ void ComputeHydroElementResidual(ElementRecord* element)
             if (natural)
                 AddKeptNaturalTerms(*previous, element, mc.Formulation == 2, mc.Formulation == 2 ? &moments : nullptr);
             else
-                AddRectTermsWith(PointShape{previous->N, previous->dNdx, previous->J}, 2, element, *previous);
+                AddKeptRectTerms(*previous, element);
             continue;
         }
         const GaussPointRecord* gp =
@@ -1002,13 +1187,8 @@ int SolveHydrodynamicsStep()
 
 void ComputeNaturalMomentumResiduals(double dBeta, NaturalPoint* p)
 {
-    const ModelControl& mc = g_ModelControl;
-    const double g = mc.Gravity;
-    const double rho = mc.WaterDensity;
-    p->X = -p->beta * p->V * p->V * p->dAdx + 2.0 * p->beta * p->V * p->dQdx + g * p->A * p->dHdx +
-           p->V * p->Q * dBeta + p->Ff * p->Q + p->Fb * p->Q + p->Ti / rho;
-    p->Xp = -p->beta * p->Vp * p->Vp * p->dApdx + 2.0 * p->beta * p->Vp * p->dQpdx + g * p->Ap * p->dHpdx +
-            p->Vp * p->Qp * dBeta + p->Ffp * p->Qp + p->Fbp * p->Qp + p->Tip / rho;
+    p->X = NaturalMomentumResidual(p->beta, p->V, p->Q, p->A, p->dAdx, p->dQdx, p->dHdx, dBeta, p->Ff, p->Fb, p->Ti);
+    SetPreviousMomentumResidual(dBeta, p);
 }
 
 namespace {
@@ -1017,7 +1197,8 @@ namespace {
 // count the compiler knows, the same terms in the same order).
 template <int N>
 void AddNaturalPointTermsOf(const PointShape& shape, ElementRecord* element, int count, const NaturalPoint& p,
-                            NaturalKernelForm form, const NaturalPressureMoments* moments)
+                            NaturalKernelForm form, const NaturalPressureMoments* moments,
+                            const NaturalLevelProducts& L, const NaturalPreviousMomentum& M)
 {
     const int n = N > 0 ? N : count;
     const ModelControl& mc = g_ModelControl;
@@ -1030,7 +1211,6 @@ void AddNaturalPointTermsOf(const PointShape& shape, ElementRecord* element, int
     const double T1 = es.Theta * mc.DeltaT;
     const double T0 = (1.0 - es.Theta) * mc.DeltaT;
     const UpwindMatrix& S = p.S;
-    const UpwindMatrix& Sp = p.Sp;
 
     // The rows are made first and added afterwards: a store into the element vector or the end
     // fluxes would otherwise make the compiler read every value of the point again for the next
@@ -1041,20 +1221,20 @@ void AddNaturalPointTermsOf(const PointShape& shape, ElementRecord* element, int
         const double dNi = shape.dNdx[i];
         const double P = es.Upwinding * J * dNi;
 
-        const double continuity =
-            Ni * p.sigma * ((p.Agp - p.Ag) - s * (p.Fo - p.Fs) - (1.0 - por) * (p.No - p.Ns)) +
-            P * p.sigma * ((Sp.S11 * p.Agp + Sp.S12 * p.Qp) - (S.S11 * p.Ag + S.S12 * p.Q)) -
-            P * s * p.sigma * (Sp.S11 * p.Fo - S.S11 * p.Fs) -
-            P * (1.0 - por) * p.sigma * (Sp.S11 * p.No - S.S11 * p.Ns) + dNi * (T1 * p.Q + T0 * p.Qp) -
-            P * (T0 * Sp.S11 * p.dQpdx + T1 * S.S11 * p.dQdx) - P * (T0 * Sp.S12 * p.Xp + T1 * S.S12 * p.X);
+        const double continuity = Ni * p.sigma * ((p.Agp - p.Ag) - L.IceStorage - L.AnchorStorage) +
+                                  P * p.sigma * (L.ContinuityUpwind - (S.S11 * p.Ag + S.S12 * p.Q)) -
+                                  P * s * p.sigma * (L.ContinuityIce - S.S11 * p.Fs) -
+                                  P * (1.0 - por) * p.sigma * (L.ContinuityAnchor - S.S11 * p.Ns) +
+                                  dNi * (T1 * p.Q + L.T0Qp) - P * (L.T0Sp11dQp + T1 * S.S11 * p.dQdx) -
+                                  P * (M.T0Sp12Xp + T1 * S.S12 * p.X);
 
         // Storage and upwinding, then the convective and pressure terms (the junction form adds
         // its own in its own order: the sums, term by term, are those its results were made
         // with), then friction, ice drag and the upwinded slopes.
         double momentum = Ni * p.sigma * (p.Qp - p.Q) +
-                          P * p.sigma * ((Sp.S21 * p.Agp + Sp.S22 * p.Qp) - (S.S21 * p.Ag + S.S22 * p.Q)) -
-                          P * s * p.sigma * (Sp.S21 * p.Fo - S.S21 * p.Fs) -
-                          P * p.sigma * (Sp.S21 * p.No - S.S21 * p.Ns);
+                          P * p.sigma * (L.MomentumUpwind - (S.S21 * p.Ag + S.S22 * p.Q)) -
+                          P * s * p.sigma * (L.MomentumIce - S.S21 * p.Fs) -
+                          P * p.sigma * (L.MomentumAnchor - S.S21 * p.Ns);
         if (form == NaturalJunctionForm) {
             momentum = momentum + dNi * p.beta * (T1 * p.Q * p.V + T0 * p.Qp * p.Vp);
             momentum = momentum + g * dNi * (T1 * p.H * p.A + T0 * p.Hp * p.Ap);
@@ -1064,18 +1244,17 @@ void AddNaturalPointTermsOf(const PointShape& shape, ElementRecord* element, int
             if (form == NaturalConservationForm) {
                 pressure = g * dNi * (T1 * moments->AtStage + T0 * moments->AtPreviousStage) +
                            g * Ni * (T1 * moments->SlopeAtReference + T0 * moments->SlopeAtPreviousReference) +
-                           s * g * Ni * (T1 * p.Fs * p.dHdx + T0 * p.Fo * p.dHpdx) +
-                           (1.0 - por) * g * Ni * (T1 * p.Ns * p.dHdx + T0 * p.No * p.dHpdx);
+                           s * g * Ni * (T1 * p.Fs * p.dHdx + L.T0FodHp) +
+                           (1.0 - por) * g * Ni * (T1 * p.Ns * p.dHdx + L.T0NodHp);
             } else {
-                pressure = g * dNi * (T1 * p.H * p.A + T0 * p.Hp * p.Ap) +
-                           g * Ni * (T1 * p.H * p.dAdx + T0 * p.Hp * p.dApdx);
+                pressure = g * dNi * (T1 * p.H * p.A + L.T0HpAp) + g * Ni * (T1 * p.H * p.dAdx + L.T0HpdAp);
             }
-            momentum = momentum + dNi * (T1 * p.beta * p.Q * p.V + T0 * p.beta * p.Qp * p.Vp);
+            momentum = momentum + dNi * (T1 * p.beta * p.Q * p.V + M.T0BetaQpVp);
             momentum = momentum + pressure;
         }
-        momentum = momentum - Ni * (T0 * p.Ffp * p.Qp + T1 * p.Ff * p.Q) - Ni * (T0 * p.Fbp * p.Qp + T1 * p.Fb * p.Q) -
-                   Ni * (T0 * p.Tip + T1 * p.Ti) / rho - P * (T0 * Sp.S21 * p.dQpdx + T1 * S.S21 * p.dQdx) -
-                   P * (T0 * Sp.S22 * p.Xp + T1 * S.S22 * p.X);
+        momentum = momentum - Ni * (L.T0FfpQp + T1 * p.Ff * p.Q) - Ni * (L.T0FbpQp + T1 * p.Fb * p.Q) -
+                   Ni * (L.T0Tip + T1 * p.Ti) / rho - P * (L.T0Sp21dQp + T1 * S.S21 * p.dQdx) -
+                   P * (M.T0Sp22Xp + T1 * S.S22 * p.X);
 
         continuityRows[i] = J * continuity;
         momentumRows[i] = J * momentum;
@@ -1093,13 +1272,22 @@ void AddNaturalPointTermsOf(const PointShape& shape, ElementRecord* element, int
 
 namespace {
 
+void AddNaturalRowsWith(const PointShape& shape, ElementRecord* element, int n, const NaturalPoint& p,
+                        NaturalKernelForm form, const NaturalPressureMoments* moments,
+                        const NaturalLevelProducts& level, const NaturalPreviousMomentum& momentum)
+{
+    if (n == 2)
+        AddNaturalPointTermsOf<2>(shape, element, n, p, form, moments, level, momentum);
+    else
+        AddNaturalPointTermsOf<0>(shape, element, n, p, form, moments, level, momentum);
+}
+
 void AddNaturalRows(const PointShape& shape, ElementRecord* element, int n, const NaturalPoint& p,
                     NaturalKernelForm form, const NaturalPressureMoments* moments)
 {
-    if (n == 2)
-        AddNaturalPointTermsOf<2>(shape, element, n, p, form, moments);
-    else
-        AddNaturalPointTermsOf<0>(shape, element, n, p, form, moments);
+    const NaturalLevelProducts level = LevelProductsOf(p);
+    NaturalPreviousMomentum momentum = PreviousMomentumOf(p, 0.0, level);
+    AddNaturalRowsWith(shape, element, n, p, form, moments, level, momentum);
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <new>
 #include <vector>
 
@@ -230,13 +231,73 @@ LevelState EvaluateLevel(const PointInterpolation& at)
 }
 #undef VASQUIL_THERMAL_LEVEL_FIELDS
 
-ExchangeSwitches EvaluateSwitches(const PointInterpolation& at, const LevelState& now, const LevelState& before)
+// The state of the previous level at a point that the kernel reads: the level, the water
+// temperature tp (degC) and anchor-ice thickness (m) interpolated, and the slopes of the
+// transported fluxes (those of the ice rows 0 unless `all` six unknowns are solved).
+struct PreviousPoint {
+    LevelState Level;   // without its exchanges
+    double tp, anchorp;
+    double dQe, dQc, dAusVt, dBCV, dAsV, dAiV;
+};
+
+PreviousPoint EvaluatePrevious(const PointInterpolation& at, bool all)
+{
+    PreviousPoint q;
+    q.Level = EvaluateLevel<true>(at);
+    q.tp = at.Value(&NodeRecord::PreviousWaterTemp);
+    q.anchorp = at.Value(&NodeRecord::PreviousAnchorIceThickness);
+    const auto slope = [&](auto f) { return at.Slope(f); };
+    const auto iceSlope = [&](auto f) { return all ? at.Slope(f) : 0.0; };
+    q.dQe = slope([](const NodeRecord* k) { return k->PreviousFluxDischarge * k->PreviousThermalEnergy; });
+    q.dQc = slope([](const NodeRecord* k) { return k->PreviousFluxDischarge * k->PreviousFrazilConcentration; });
+    q.dAusVt = iceSlope([](const NodeRecord* k) { return k->PreviousUnderSlushArea * k->PreviousThermalVelocity; });
+    q.dBCV = iceSlope([](const NodeRecord* k) {
+        return k->PreviousIceCoveredWidth * k->PreviousIceConcentration * k->PreviousIceVelocity;
+    });
+    q.dAsV = iceSlope([](const NodeRecord* k) { return k->PreviousSlushArea * k->PreviousIceVelocity; });
+    q.dAiV = iceSlope([](const NodeRecord* k) { return k->PreviousSolidIceArea * k->PreviousIceVelocity; });
+    return q;
+}
+
+// The previous level at the points of every element, kept while a ThermalPreviousLevelHold
+// lives (see ThermalIce.h). Places by element in g_ElementBlock; an element outside it is
+// interpolated at every evaluation.
+struct PreviousLevelStore {
+    std::vector<PreviousPoint> Points;   // element place x NodalRulePoints + point
+    std::vector<unsigned char> Ready;    // 1 once the point is kept
+    bool Active = false;
+};
+PreviousLevelStore s_Previous;
+
+// The previous level at point p of the element: the kept one while the store is active, else
+// interpolated into `local`.
+const PreviousPoint& PreviousAt(const PointInterpolation& at, const ElementRecord* element, int p, bool all,
+                                PreviousPoint& local)
+{
+    if (s_Previous.Active && !g_ElementBlock.empty()) {
+        const ElementRecord* first = g_ElementBlock.data();
+        const ElementRecord* end = first + g_ElementBlock.size();
+        if (!std::less<const ElementRecord*>()(element, first) && std::less<const ElementRecord*>()(element, end)) {
+            const size_t k = static_cast<size_t>(element - first) * NodalRulePoints + static_cast<size_t>(p);
+            if (k < s_Previous.Ready.size()) {
+                if (!s_Previous.Ready[k]) {
+                    s_Previous.Points[k] = EvaluatePrevious(at, all);
+                    s_Previous.Ready[k] = 1;
+                }
+                return s_Previous.Points[k];
+            }
+        }
+    }
+    local = EvaluatePrevious(at, all);
+    return local;
+}
+
+ExchangeSwitches EvaluateSwitches(const PointInterpolation& at, const LevelState& now, const LevelState& before,
+                                  double tp, double anchorp)
 {
     const ModelControl& mc = g_ModelControl;
-    const double tp = at.Value(&NodeRecord::PreviousWaterTemp);
     const double t = at.Value(&NodeRecord::WaterTemp);
     const double ta = at.Value(&NodeRecord::AirTemperature);
-    const double anchorp = at.Value(&NodeRecord::PreviousAnchorIceThickness);
     const double n = mc.FrazilSlushPorosity;
     const bool supercooledFrazil = before.Cf > 0.0 && tp < 0.0;
     ExchangeSwitches w{};
@@ -341,10 +402,10 @@ struct CarriedIceTally {
 };
 CarriedIceTally* s_Tally = nullptr;
 
-// One point of the nodal rule (the point of element node k): the element residual of every
+// Point p of the nodal rule (the point of element node p): the element residual of every
 // active row of both nodes. `fluxBlocked`: the element's first node holds a bridged cover's
 // downstream end, so no surface ice crosses the element.
-void AddThermalIceTerms(const GaussPointRecord* gp, ElementRecord* element, int nodes, const LateralInflow& in,
+void AddThermalIceTerms(const GaussPointRecord* gp, ElementRecord* element, int p, int nodes, const LateralInflow& in,
                         bool fluxBlocked)
 {
     const ModelControl& mc = g_ModelControl;
@@ -359,9 +420,12 @@ void AddThermalIceTerms(const GaussPointRecord* gp, ElementRecord* element, int 
     const double h0 = mc.NewPanThickness;
     double* r = g_ModelControl.ElementVector.data();
 
+    const bool all = upn >= AllThermalUnknowns;
     LevelState now = EvaluateLevel<false>(at);
-    LevelState before = EvaluateLevel<true>(at);
-    const ExchangeSwitches w = EvaluateSwitches(at, now, before);
+    PreviousPoint local;
+    const PreviousPoint& previous = PreviousAt(at, element, p, all, local);
+    LevelState before = previous.Level;
+    const ExchangeSwitches w = EvaluateSwitches(at, now, before, previous.tp, previous.anchorp);
     AddExchanges(now, w, before.C < 1.0);
     AddExchanges(before, w, true);
 
@@ -373,26 +437,23 @@ void AddThermalIceTerms(const GaussPointRecord* gp, ElementRecord* element, int 
     SelectSigns(now.Vt, before.Vt, &sT, &sTp);
     SelectSigns(now.Vi, before.Vi, &sI, &sIp);
 
-    // Slopes of the transported quantities.
+    // Slopes of the transported quantities; those of the ice rows only when the step solves them.
     const double dQf = at.Slope(&NodeRecord::FluxDischarge);
     const auto slope = [&](auto f) { return at.Slope(f); };
+    const auto iceSlope = [&](auto f) { return all ? at.Slope(f) : 0.0; };
     const double dQe = slope([](const NodeRecord* k) { return k->FluxDischarge * k->ThermalEnergy; });
-    const double dQep = slope([](const NodeRecord* k) { return k->PreviousFluxDischarge * k->PreviousThermalEnergy; });
+    const double dQep = previous.dQe;
     const double dQc = slope([](const NodeRecord* k) { return k->FluxDischarge * k->FrazilConcentration; });
-    const double dQcp =
-        slope([](const NodeRecord* k) { return k->PreviousFluxDischarge * k->PreviousFrazilConcentration; });
-    const double dAusVt = slope([](const NodeRecord* k) { return k->UnderSlushArea * k->ThermalVelocity; });
-    const double dAusVtp =
-        slope([](const NodeRecord* k) { return k->PreviousUnderSlushArea * k->PreviousThermalVelocity; });
+    const double dQcp = previous.dQc;
+    const double dAusVt = iceSlope([](const NodeRecord* k) { return k->UnderSlushArea * k->ThermalVelocity; });
+    const double dAusVtp = previous.dAusVt;
     const double dBCV =
-        slope([](const NodeRecord* k) { return k->IceCoveredWidth * k->IceConcentration * k->IceVelocity; });
-    const double dBCVp = slope([](const NodeRecord* k) {
-        return k->PreviousIceCoveredWidth * k->PreviousIceConcentration * k->PreviousIceVelocity;
-    });
-    const double dAsV = slope([](const NodeRecord* k) { return k->SlushArea * k->IceVelocity; });
-    const double dAsVp = slope([](const NodeRecord* k) { return k->PreviousSlushArea * k->PreviousIceVelocity; });
-    const double dAiV = slope([](const NodeRecord* k) { return k->SolidIceArea * k->IceVelocity; });
-    const double dAiVp = slope([](const NodeRecord* k) { return k->PreviousSolidIceArea * k->PreviousIceVelocity; });
+        iceSlope([](const NodeRecord* k) { return k->IceCoveredWidth * k->IceConcentration * k->IceVelocity; });
+    const double dBCVp = previous.dBCV;
+    const double dAsV = iceSlope([](const NodeRecord* k) { return k->SlushArea * k->IceVelocity; });
+    const double dAsVp = previous.dAsV;
+    const double dAiV = iceSlope([](const NodeRecord* k) { return k->SolidIceArea * k->IceVelocity; });
+    const double dAiVp = previous.dAiV;
 
     // Sources of each row per level (positive: the row's quantity grows).
     const auto energySource = [&](const LevelState& s) {
@@ -424,7 +485,6 @@ void AddThermalIceTerms(const GaussPointRecord* gp, ElementRecord* element, int 
 
     const double energy[2] = {energySource(now), energySource(before)};
     const double frazil[2] = {frazilSource(now), frazilSource(before)};
-    const bool all = upn >= AllThermalUnknowns;
     const double underSlush[2] = {all ? underSlushSource(now) : 0.0, all ? underSlushSource(before) : 0.0};
     const double concentration[2] = {all ? concentrationSource(now) : 0.0, all ? concentrationSource(before) : 0.0};
     const double slushGrowth[2] = {all ? slushSource(now) : 0.0, all ? slushSource(before) : 0.0};
@@ -581,6 +641,25 @@ void AddThermalBoundaryTerms(BoundaryElementRecord* b)
 }
 
 }  // namespace
+
+ThermalPreviousLevelHold::ThermalPreviousLevelHold(bool keep)
+{
+    if (!keep) return;
+    const size_t points = g_ElementBlock.size() * NodalRulePoints;
+    try {
+        if (s_Previous.Points.size() < points) s_Previous.Points.resize(points);
+        s_Previous.Ready.assign(points, 0);
+    } catch (const std::bad_alloc&) {
+        return;   // every point interpolated as without the hold
+    }
+    s_Previous.Active = true;
+    active_ = true;
+}
+
+ThermalPreviousLevelHold::~ThermalPreviousLevelHold()
+{
+    if (active_) s_Previous.Active = false;
+}
 
 double ComputeCoverHeatFlux(double airTemperature, double solarRadiation, double thickness, double hia)
 {
@@ -812,7 +891,7 @@ void ComputeThermalElementResidual(ElementRecord* element)
     const bool blocked = element->Nodes[0]->IceFrontAtNode != 0;
     // The nodal rule: one point at each node, weight 1. A junction branch has its own length.
     for (int p = 0; p < NodalRulePoints; ++p)
-        AddThermalIceTerms(EvaluateNodalRulePoint(element, element->Length, p), element, nodes, in, blocked);
+        AddThermalIceTerms(EvaluateNodalRulePoint(element, element->Length, p), element, p, nodes, in, blocked);
     if (ThermalUnknownsPerNode() >= AllThermalUnknowns) AddThermalTransfers(element);
 }
 
@@ -956,6 +1035,7 @@ int SolveThermalIceStep()
     for (BridgingEventRecord* e = g_BridgingEvents; e && k < mc.BridgingEventCount; e = e->Next, ++k)
         AdvanceIceFront(e);
 
+    const ThermalPreviousLevelHold kept(upn == AllThermalUnknowns);
     const int solved = RunNewtonIterations(ThermalIceSystem, nullptr);
     if (solved == NewtonConverged) {
         if (!TallyCarriedIce()) return NewtonNotAssembled;  // out of memory, as an assembly

@@ -52,6 +52,24 @@ struct NodeThermalCopy {
 // Copies the fields UpdateNodeThermalState writes out of a node, and back into it.
 void SaveNodeThermalState(const NodeRecord* node, NodeThermalCopy* copy);
 void RestoreNodeThermalState(NodeRecord* node, const NodeThermalCopy* copy);
+// While a hold made with `keep` lives, the thermal kernel interpolates each element point's
+// previous level once and keeps it: within a thermal solve (the iterations of a step and the
+// tally of its carried ice) nothing changes a node's previous level or an element's points, and
+// the iterations evaluate every element again at each perturbed unknown. A step of all six
+// unknowns holds it through its solve (with one or two unknowns a point's previous level costs
+// less to interpolate from its nodes than to read back); a caller that makes the iterations of
+// a step itself may hold it likewise, and must not change a previous level meanwhile. Without
+// the memory for it, nothing is kept and every point is interpolated.
+class ThermalPreviousLevelHold {
+public:
+    explicit ThermalPreviousLevelHold(bool keep);
+    ~ThermalPreviousLevelHold();
+    ThermalPreviousLevelHold(const ThermalPreviousLevelHold&) = delete;
+    ThermalPreviousLevelHold& operator=(const ThermalPreviousLevelHold&) = delete;
+
+private:
+    bool active_ = false;
+};
 // End of a converged thermal step: clamps the ice unknowns, grows and releases anchor ice, bounds
 // the ice concentration to [0, 1] and refreshes every node's thermal state.
 void FinishThermalStep();

@@ -257,6 +257,8 @@ struct Case {
     std::function<void()> build;
     int formulation;
     int resistance;
+    int upwindingUpdating = 0;   // the sign matrices: 1 the previous level's, 2 the current state's
+    bool stepChangedInLevel = false;   // the time step halved between the two assemblies
 };
 
 class AssembledJacobian : public testmodel::ModelTest<> {};
@@ -275,6 +277,11 @@ TEST_F(AssembledJacobian, NodeByNodeDifferencesEqualElementByElementOnes)
         {"rectangular reach, separate stresses", [] { BuildReach(false); }, 0, 1},
         {"compound sections", [] { BuildReach(true); }, 1, 0},
         {"compound sections, conservation form", [] { BuildReach(true); }, 2, 0},
+        {"compound sections, previous sign matrix throughout", [] { BuildReach(true); }, 1, 0, 1},
+        {"compound sections, current sign matrix throughout", [] { BuildReach(true); }, 1, 0, 2},
+        {"rectangles, natural form, current sign matrix throughout", [] { BuildReach(false); }, 1, 1, 2},
+        {"compound sections, time step changed within the level", [] { BuildReach(true); }, 1, 0, 0, true},
+        {"rectangular reach, time step changed within the level", [] { BuildReach(false); }, 0, 0, 0, true},
         {"junctions, rectangular form", load(network), 0, 0},
         {"junctions, natural form", load(network), 1, 0},
         {"junctions, conservation form", load(network), 2, 0},
@@ -286,6 +293,7 @@ TEST_F(AssembledJacobian, NodeByNodeDifferencesEqualElementByElementOnes)
         ModelControl& mc = g_ModelControl;
         mc.Formulation = c.formulation;
         mc.ResistanceModel = c.resistance;
+        g_EquationSystems[HydrodynamicSystem].UpwindingUpdating = c.upwindingUpdating;
         ASSERT_EQ(InitialiseModel(), 0);
         // Two steps, then an iterate of a third: what an assembly keeps from one evaluation to
         // the next must follow the time levels and the iterates.
@@ -297,6 +305,7 @@ TEST_F(AssembledJacobian, NodeByNodeDifferencesEqualElementByElementOnes)
         MoveToMidStep();
         ASSERT_EQ(AssembleProfileMatrix(HydrodynamicSystem), 0);
         MoveUnknowns(1.0);
+        if (c.stepChangedInLevel) mc.DeltaT *= 0.5;
         ExpectAssemblyLikeElementByElement(HydrodynamicSystem);
         ReleaseModel();
     }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/EngineData.h"
+#include "engine/FiniteElements.h"
 #include "engine/ModelSetup.h"
 #include "engine/ThermalIce.h"
 #include "engine/TimeStepping.h"
@@ -154,6 +155,80 @@ TEST_F(ThermalIce, ACopyOfTheRefreshedFieldsUndoesARefresh)
         RestoreNodeThermalState(&node, &copy);
         EXPECT_EQ(std::memcmp(&node, &atA, sizeof node), 0);
     }
+}
+
+// The assembly of a step of six unknowns is the same bit for bit whether the kernel keeps the
+// previous level at its points or interpolates it at every evaluation, at the first iteration
+// and at a later one; and a hold made after the previous level changed keeps the new one.
+TEST_F(ThermalIce, KeepingThePreviousLevelLeavesTheAssemblyAsItWas)
+{
+    constexpr int kNodes = 6;
+    constexpr double kDischarge = 20, kSlope = 0.0004, kN = 0.03;
+    testmodel::BuildChain(kNodes, 200, [&](NodeRecord& node, int i) {
+        const double z = kSlope * (kNodes - 1 - i) * 200;
+        testmodel::SetSection(node, {{0, z + 4}, {8, z}, {28, z}, {36, z + 4}}, kN, 40);
+    });
+    const double yn = testmodel::NormalDepth(kDischarge, 20, 2, kN, kSlope);
+    for (NodeRecord& n : g_NodeBlock) {
+        n.HydroUnknowns[0] = testmodel::AreaAtStage(n, n.Invert + yn);
+        n.HydroUnknowns[1] = kDischarge;
+    }
+    testmodel::SetBoundaries({{0, -1, testmodel::Constant(0, 1, 0, kDischarge)},
+                              {kNodes - 1, 1, testmodel::Constant(1, 0, g_NodeBlock.back().Invert + yn, 0)}});
+    testmodel::MakeThermal(-12.0, 0.0);
+    testmodel::SetInflowIce(g_BoundaryElementBlock[0], {0, 0, 0, 0.2, 0.1, 0.05});
+    for (int i = 0; i < kNodes; ++i) {
+        NodeRecord& n = g_NodeBlock[i];
+        testmodel::SetWater(n, -0.01 * i, 1e-4 * i);
+        n.ThermalUnknowns[3] = n.PreviousThermalUnknowns[3] = 0.1 + 0.05 * i;
+        n.ThermalUnknowns[4] = n.PreviousThermalUnknowns[4] = 0.3 * i;
+        n.ThermalUnknowns[5] = n.PreviousThermalUnknowns[5] = 0.2 + 0.1 * i;
+    }
+    ModelControl& mc = g_ModelControl;
+    mc.DeltaT = mc.MaxDeltaT = 300;
+    ASSERT_EQ(testmodel::StartRun(), 0);
+    mc.HydrodynamicsOn = 0;
+    ShiftTimeLevel();
+    mc.StepStartTime = mc.ModelTime;
+    mc.ModelTime += mc.DeltaT;
+    ASSERT_EQ(SolveThermalIceStep(), 1);
+    ASSERT_EQ(g_EquationSystems[ThermalIceSystem].UnknownsPerNode, 6);
+    ShiftTimeLevel();
+    mc.StepStartTime = mc.ModelTime;
+    mc.ModelTime += mc.DeltaT;
+
+    const EquationSystem& es = g_EquationSystems[ThermalIceSystem];
+    const auto assemble = [&](bool keep) {
+        std::vector<double> all;
+        const ThermalPreviousLevelHold hold(keep);
+        for (int iteration = 0; iteration < 2; ++iteration) {
+            EXPECT_EQ(AssembleProfileMatrix(ThermalIceSystem), Assembled);
+            all.insert(all.end(), es.Rhs.begin(), es.Rhs.end());
+            all.insert(all.end(), es.UpperProfile.begin(), es.UpperProfile.end());
+            all.insert(all.end(), es.LowerProfile.begin(), es.LowerProfile.end());
+            EXPECT_EQ(SolveAndUpdate(ThermalIceSystem), 0);
+        }
+        return all;
+    };
+    // Each pass starts from the same unknowns.
+    std::vector<double> start;
+    for (const NodeRecord& n : g_NodeBlock) start.insert(start.end(), n.ThermalUnknowns, n.ThermalUnknowns + 6);
+    const auto restart = [&] {
+        for (int i = 0; i < kNodes; ++i) std::copy_n(start.data() + 6 * i, 6, g_NodeBlock[i].ThermalUnknowns);
+    };
+    const std::vector<double> interpolated = assemble(false);
+    restart();
+    const std::vector<double> kept = assemble(true);
+    ASSERT_EQ(kept.size(), interpolated.size());
+    EXPECT_EQ(std::memcmp(kept.data(), interpolated.data(), kept.size() * sizeof(double)), 0);
+
+    for (NodeRecord& n : g_NodeBlock) n.PreviousThermalEnergy += 50.0;
+    restart();
+    const std::vector<double> changed = assemble(true);
+    restart();
+    const std::vector<double> changedInterpolated = assemble(false);
+    EXPECT_NE(changed, kept);
+    EXPECT_EQ(std::memcmp(changed.data(), changedInterpolated.data(), changed.size() * sizeof(double)), 0);
 }
 
 // A still rectangular lake of uniform depth whose water exchanges heat with constant air: no
