@@ -229,6 +229,11 @@ struct EquationSystem {
     // above stay empty: ItemChainNodes[i] is then the index p of item i's first node when its
     // nodes are p and p + 1 in this order, and -1 for any other item.
     std::vector<int> ItemChainNodes;
+    // 1 when, besides, the first NodeCount - 1 items are the chain's elements in order (item p
+    // joins nodes p and p + 1): of an unsymmetric matrix they write every place of the profile
+    // and every row of the right-hand side before any other item adds to it, so an assembly
+    // need not clear them first.
+    int ChainInOrder;
     int ScatterUnsymmetric;
     // 1 while the item layout above holds the present items: cleared when the structure is
     // built anew and when a junction's branches change their parts.
