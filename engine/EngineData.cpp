@@ -68,6 +68,7 @@ void SetSystemDefaults(int k)
     es.UnknownCount = 0;
     es.StructureBuilt = 0;
     es.ItemsLaidOut = 0;
+    es.LargestElementNodes = 0;
     es.LastNorm = 1;
     es.Tolerance = tolerance[k];
     es.SteadyTolerance = 0.01;
@@ -286,6 +287,7 @@ void ReleaseModel()
         es.ProfileLength = 0;
         es.ChainProfile = 0;
         es.ChainInOrder = 0;
+        es.LargestElementNodes = 0;
     }
 }
 

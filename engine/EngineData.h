@@ -243,6 +243,9 @@ struct EquationSystem {
     // 1 when the structure is that of a chain without junctions (IsChainProfile, two unknowns
     // a node): the solve takes the chain's fixed places (SolveChainProfileLU).
     int ChainProfile;
+    // The largest node count of the model's elements, found when the structure was built (0
+    // before): it sizes the element work while the structure stands.
+    int LargestElementNodes;
     int StructureBuilt;
     double LastNorm;
     double Tolerance;

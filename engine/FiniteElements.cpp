@@ -945,12 +945,18 @@ int AssembleProfileMatrix(int system)
             if (!BuildProfileStructure(system)) return AssemblyFailed;
             es.LowerProfile.assign(static_cast<size_t>(es.ProfileLength), 0.0);
             es.Rhs.assign(static_cast<size_t>(es.UnknownCount), 0.0);
+            es.LargestElementNodes = 0;
         }
 
-        int largest = 0;
-        for (const ElementRecord* e = g_Elements; e; e = e->Next)
-            largest = std::max(largest, CodeNodeCount(e->InterpolationCode));
-        mc.MaxElementDof = largest * upn;
+        // The elements stand while their structure does: they are walked for their largest node
+        // count only when it is built.
+        if (es.LargestElementNodes <= 0) {
+            int largest = 0;
+            for (const ElementRecord* e = g_Elements; e; e = e->Next)
+                largest = std::max(largest, CodeNodeCount(e->InterpolationCode));
+            es.LargestElementNodes = largest;
+        }
+        mc.MaxElementDof = es.LargestElementNodes * upn;
         if (mc.MaxElementDof <= 0) {
             mc.MaxElementDof = 0;
             clearKept();
