@@ -285,6 +285,7 @@ void ReleaseModel()
         es.UnknownCount = 0;
         es.ProfileLength = 0;
         es.ChainProfile = 0;
+        es.ChainInOrder = 0;
     }
 }
 

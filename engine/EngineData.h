@@ -8,6 +8,8 @@
 
 #include <array>
 #include <atomic>
+#include <cstddef>
+#include <new>
 #include <vector>
 
 // ---------------------------------------------------------------------------------------
@@ -227,6 +229,11 @@ struct EquationSystem {
     // above stay empty: ItemChainNodes[i] is then the index p of item i's first node when its
     // nodes are p and p + 1 in this order, and -1 for any other item.
     std::vector<int> ItemChainNodes;
+    // 1 when, besides, the first NodeCount - 1 items are the chain's elements in order (item p
+    // joins nodes p and p + 1): of an unsymmetric matrix they write every place of the profile
+    // and every row of the right-hand side before any other item adds to it, so an assembly
+    // need not clear them first.
+    int ChainInOrder;
     int ScatterUnsymmetric;
     // 1 while the item layout above holds the present items: cleared when the structure is
     // built anew and when a junction's branches change their parts.
@@ -283,25 +290,78 @@ struct SectionPoint {
     double Elevation;
 };
 
-// One column of a property table, whose rows lie SectionPropertyColumnCount values apart: the
-// value at row k is First[k * SectionPropertyColumnCount]. Null for a table without storage.
+// Storage of a property table: SectionPropertyColumnCount values a level. The columns that a node
+// refresh reads (the hot block, SectionHotColumnCount values a level: two cache lines) come first,
+// level by level, each level's on a cache line of its own (the storage is cache-line aligned), so
+// that the two levels a lookup reads take four lines; the others (the cold block) follow, column
+// by column, so that the two levels of one of them mostly share one line.
+inline constexpr int SectionHotColumnCount = 16;
+inline constexpr int SectionColdColumnCount = SectionPropertyColumnCount - SectionHotColumnCount;
+// Place of each column: its place in a level of the hot block, or -1 - its place among the cold
+// columns. The hot block holds the sixteen columns that a refresh at the current state reads;
+// the area moment, which the conservation form reads, is the first cold column. The key area and
+// the channel width, which a lookup at the first level reads, share that level's first line.
+inline constexpr int SectionColumnPlaces[SectionPropertyColumnCount] = {
+    1,    // StageLevel
+    2,    // ChannelWidth
+    3,    // LeftWidth
+    4,    // RightWidth
+    -2,   // SpareColumnA
+    9,    // ChannelN
+    12,   // LeftN
+    13,   // RightN
+    8,    // Sinuosity
+    5,    // ChannelArea
+    6,    // LeftArea
+    7,    // RightArea
+    -3,   // SpareColumnB
+    0,    // TotalArea
+    10,   // ChannelPerimeter
+    14,   // LeftPerimeter
+    15,   // RightPerimeter
+    11,   // CentroidDepthColumn
+    -1,   // AreaMoment
+    -4,   // LeftAreaMoment
+    -5,   // RightAreaMoment
+};
+static_assert(SectionColumnPlaces[TotalArea] >= 0 && SectionColumnPlaces[StageLevel] >= 0,
+              "the key columns of the lookups lie in the hot block");
+
+// Doubles on storage aligned to a cache line (64 bytes).
+template <typename T>
+struct CacheLineAllocator {
+    using value_type = T;
+    static constexpr std::align_val_t Alignment{64};
+    CacheLineAllocator() = default;
+    template <typename U>
+    CacheLineAllocator(const CacheLineAllocator<U>&) {}
+    T* allocate(std::size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), Alignment)); }
+    void deallocate(T* p, std::size_t) { ::operator delete(p, Alignment); }
+    template <typename U>
+    bool operator==(const CacheLineAllocator<U>&) const { return true; }
+};
+using SectionStorage = std::vector<double, CacheLineAllocator<double>>;
+
+// One column of a property table, whose levels lie Stride values apart: the value at level k is
+// First[k * Stride]. Null for a table without storage.
 struct SectionColumn {
     const double* First = nullptr;
-    double operator[](int row) const { return First[static_cast<size_t>(row) * SectionPropertyColumnCount]; }
+    int Stride = SectionHotColumnCount;
+    double operator[](int row) const { return First[static_cast<size_t>(row) * Stride]; }
     bool operator!() const { return First == nullptr; }
 };
 struct MutableSectionColumn {
     double* First = nullptr;
-    double& operator[](int row) const { return First[static_cast<size_t>(row) * SectionPropertyColumnCount]; }
-    operator SectionColumn() const { return SectionColumn{First}; }
+    int Stride = SectionHotColumnCount;
+    double& operator[](int row) const { return First[static_cast<size_t>(row) * Stride]; }
+    operator SectionColumn() const { return SectionColumn{First, Stride}; }
 };
 
 struct alignas(64) CrossSectionTable {
-    // What a node refresh reads of the table besides its rows stands in the first cache line.
-    // Property table, row by row: row k holds the SectionPropertyColumnCount columns of level k
-    // at [k * SectionPropertyColumnCount, (k + 1) * SectionPropertyColumnCount), so that a node
-    // refresh, which reads many columns of one or two rows, finds them together.
-    std::vector<double> Properties;
+    // What a node refresh reads of the table besides its rows stands in the first cache lines.
+    // Property table: SectionPropertyColumnCount values a level, laid out as SectionColumnPlaces
+    // says; Column(c) reads column c.
+    SectionStorage Properties;
     int LevelCount = 0;
     // Row that the node's last lookup in the table fell in, where the next one is tried first.
     mutable int LocateHint = 0;
@@ -324,8 +384,19 @@ struct alignas(64) CrossSectionTable {
     int SinuosityRowCount = 0;
     double SinuosityRows[2][MaxSinuosityRows] = {};   // elevation; sinuosity
 
-    MutableSectionColumn Column(int c) { return {Properties.empty() ? nullptr : Properties.data() + c}; }
-    SectionColumn Column(int c) const { return {Properties.empty() ? nullptr : Properties.data() + c}; }
+    MutableSectionColumn Column(int c) { return {Properties.empty() ? nullptr : Properties.data() + Offset(c), Stride(c)}; }
+    SectionColumn Column(int c) const { return {Properties.empty() ? nullptr : Properties.data() + Offset(c), Stride(c)}; }
+
+private:
+    // Where column c starts in Properties and how far apart its levels lie.
+    static int Stride(int c) { return SectionColumnPlaces[c] >= 0 ? SectionHotColumnCount : 1; }
+    size_t Offset(int c) const
+    {
+        const int place = SectionColumnPlaces[c];
+        if (place >= 0) return static_cast<size_t>(place);
+        const size_t levels = Properties.size() / SectionPropertyColumnCount;
+        return SectionHotColumnCount * levels + static_cast<size_t>(-1 - place) * levels;
+    }
 };
 
 // ---------------------------------------------------------------------------------------

@@ -236,12 +236,22 @@ int ChainNodeOf(const AssemblyItem& item)
     return item.Element->Nodes[1]->Index == p + 1 ? p : -1;
 }
 
+// A value into a place of the profile: added to it, or written over it where the place was not
+// cleared and this is its first value. Written as 0 + value, the place gets the bits of a
+// cleared place that the value is added to.
+inline void Put(double& place, double value, bool first)
+{
+    place = first ? 0.0 + value : place + value;
+}
+
 // AddItemToProfile for an item of a chain's structure: the places ScatterSlotsOf would keep,
 // found from the nodes. Entry (row, column) of unknowns I and J goes to the upper profile where
 // J >= I and, for an unsymmetric matrix, to the lower where J <= I; each place of an item takes
-// one entry, so the profile gets the same sums as through kept places.
+// one entry, so the profile gets the same sums as through kept places. `first` (ChainInOrder,
+// item p of the chain's elements in order): the item is the first to write the places and rows
+// of node p + 1 and those coupling p and p + 1, and of node p too when p is 0.
 void AddChainItem(EquationSystem& es, const AssemblyItem& item, int p, int dof, size_t stride,
-                  const double* matrix, const double* vector)
+                  const double* matrix, const double* vector, bool first)
 {
     double* upper = es.UpperProfile.data();
     double* lower = es.LowerProfile.data();
@@ -255,30 +265,34 @@ void AddChainItem(EquationSystem& es, const AssemblyItem& item, int p, int dof, 
         const size_t s = stride;
         const int B = 7 * p + 2;
         const int d0 = p == 0 ? 0 : B - 4;
-        upper[d0] += m[0];
-        upper[B - 1] += m[1];
-        upper[B] += m[s + 1];
-        upper[B + 1] += m[2];
-        upper[B + 2] += m[s + 2];
-        upper[B + 3] += m[2 * s + 2];
-        upper[B + 4] += m[3];
-        upper[B + 5] += m[s + 3];
-        upper[B + 6] += m[2 * s + 3];
-        upper[B + 7] += m[3 * s + 3];
+        const bool firstOfP = first && p == 0;
+        Put(upper[d0], m[0], firstOfP);
+        Put(upper[B - 1], m[1], firstOfP);
+        Put(upper[B], m[s + 1], firstOfP);
+        Put(upper[B + 1], m[2], first);
+        Put(upper[B + 2], m[s + 2], first);
+        Put(upper[B + 3], m[2 * s + 2], first);
+        Put(upper[B + 4], m[3], first);
+        Put(upper[B + 5], m[s + 3], first);
+        Put(upper[B + 6], m[2 * s + 3], first);
+        Put(upper[B + 7], m[3 * s + 3], first);
         if (unsymmetric) {
-            lower[d0] += m[0];
-            lower[B - 1] += m[s];
-            lower[B] += m[s + 1];
-            lower[B + 1] += m[2 * s];
-            lower[B + 2] += m[2 * s + 1];
-            lower[B + 3] += m[2 * s + 2];
-            lower[B + 4] += m[3 * s];
-            lower[B + 5] += m[3 * s + 1];
-            lower[B + 6] += m[3 * s + 2];
-            lower[B + 7] += m[3 * s + 3];
+            Put(lower[d0], m[0], firstOfP);
+            Put(lower[B - 1], m[s], firstOfP);
+            Put(lower[B], m[s + 1], firstOfP);
+            Put(lower[B + 1], m[2 * s], first);
+            Put(lower[B + 2], m[2 * s + 1], first);
+            Put(lower[B + 3], m[2 * s + 2], first);
+            Put(lower[B + 4], m[3 * s], first);
+            Put(lower[B + 5], m[3 * s + 1], first);
+            Put(lower[B + 6], m[3 * s + 2], first);
+            Put(lower[B + 7], m[3 * s + 3], first);
         }
         double* rhs = es.Rhs.data() + 2 * p;
-        for (int row = 0; row < 4; ++row) rhs[row] += vector[row];
+        Put(rhs[0], vector[0], firstOfP);
+        Put(rhs[1], vector[1], firstOfP);
+        Put(rhs[2], vector[2], first);
+        Put(rhs[3], vector[3], first);
         return;
     }
     int unknown[4];
@@ -303,7 +317,8 @@ void AddItemToProfile(int system, int i, int dof, const double* matrix, const do
     EquationSystem& es = g_EquationSystems[system];
     const size_t stride = static_cast<size_t>(g_ModelControl.MaxElementDof);
     if (es.ChainProfile) {
-        AddChainItem(es, es.Items[i], es.ItemChainNodes[i], dof, stride, matrix, vector);
+        AddChainItem(es, es.Items[i], es.ItemChainNodes[i], dof, stride, matrix, vector,
+                     es.ChainInOrder && g_ModelControl.UnsymmetricMatrix && i < g_ModelControl.NodeCount - 1);
         return;
     }
     const int* slots = es.ItemProfileSlots.data() + 2 * i * stride * stride;
@@ -721,6 +736,7 @@ double* BuildProfileStructure(int system)
     // The items' places in the profile are those of the structure they were laid out in.
     es.ItemsLaidOut = 0;
     es.ChainProfile = 0;
+    es.ChainInOrder = 0;
     try {
         es.UnknownCount = nodeCount * upn;
         es.DiagonalIndex.assign(static_cast<size_t>(es.UnknownCount), 0);
@@ -812,9 +828,14 @@ void LayOutProfilePlaces(int system)
         es.ItemRhsRows = {};
         Size(es.ItemChainNodes, itemCount);
         for (size_t item = 0; item < itemCount; ++item) es.ItemChainNodes[item] = ChainNodeOf(es.Items[item]);
+        const int elements = g_ModelControl.NodeCount - 1;
+        es.ChainInOrder = elements >= 1 && itemCount >= static_cast<size_t>(elements);
+        for (int item = 0; es.ChainInOrder && item < elements; ++item)
+            if (es.ItemChainNodes[item] != item) es.ChainInOrder = 0;
         return;
     }
     es.ItemChainNodes = {};
+    es.ChainInOrder = 0;
     Size(es.ItemProfileSlots, 2 * itemCount * stride * stride);
     Size(es.ItemRhsRows, itemCount * stride);
     for (size_t item = 0; item < itemCount; ++item)
@@ -902,12 +923,21 @@ int AssembleProfileMatrix(int system)
     ModelControl& mc = g_ModelControl;
     const int upn = UnknownsPerNodeOf(system);
 
+    // A profile kept from the last assembly is cleared once its layout is known, unless the
+    // chain's elements in order write every place first (ChainInOrder); a failed assembly
+    // leaves it cleared.
+    bool kept = false;
+    auto clearKept = [&es, &kept] {
+        if (!kept) return;
+        std::fill(es.UpperProfile.begin(), es.UpperProfile.end(), 0.0);
+        std::fill(es.LowerProfile.begin(), es.LowerProfile.end(), 0.0);
+        kept = false;
+    };
     try {
         if (es.StructureBuilt && es.UpperProfile.size() == static_cast<size_t>(es.ProfileLength) &&
             es.LowerProfile.size() == static_cast<size_t>(es.ProfileLength) &&
             es.Rhs.size() == static_cast<size_t>(es.UnknownCount)) {
-            std::fill(es.UpperProfile.begin(), es.UpperProfile.end(), 0.0);
-            std::fill(es.LowerProfile.begin(), es.LowerProfile.end(), 0.0);
+            kept = true;
         } else {
             es.StructureBuilt = 0;
             es.ItemsLaidOut = 0;
@@ -923,6 +953,7 @@ int AssembleProfileMatrix(int system)
         mc.MaxElementDof = largest * upn;
         if (mc.MaxElementDof <= 0) {
             mc.MaxElementDof = 0;
+            clearKept();
             return AssemblyFailed;
         }
         const size_t dof = static_cast<size_t>(mc.MaxElementDof);
@@ -940,10 +971,14 @@ int AssembleProfileMatrix(int system)
         }
     } catch (const std::bad_alloc&) {
         mc.MaxElementDof = 0;
+        clearKept();
         return AssemblyFailed;
     }
 
-    std::fill(es.Rhs.begin(), es.Rhs.end(), 0.0);
+    if (!(es.ChainProfile && es.ChainInOrder && mc.UnsymmetricMatrix)) {
+        clearKept();
+        std::fill(es.Rhs.begin(), es.Rhs.end(), 0.0);
+    }
     const int itemCount = static_cast<int>(es.Items.size());
     const DifferencingPlan plan{es.Items.data(),
                                 itemCount,

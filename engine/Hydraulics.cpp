@@ -136,7 +136,8 @@ Bracket Locate(Keys xs, double x, int count)
 // same. The refreshes of a node mostly look up nearly equal keys.
 Bracket LocateInTable(const CrossSectionTable* t, int column, double x)
 {
-    const SectionColumn xs = t->Column(column);
+    // The key columns lie in the hot block (checked where the places are declared).
+    const SectionColumn xs{t->Properties.data() + SectionColumnPlaces[column], SectionHotColumnCount};
     const int r = t->LocateHint;
     if (r >= 0 && r + 1 < t->LevelCount && x > xs[r] && x < xs[r + 1]) {
         Bracket b;
@@ -182,7 +183,11 @@ struct NodeTable {
     const CrossSectionTable* T = nullptr;   // null: rectangular channel
     Bracket Gross, Flow, Anchor;
 
-    double At(const Bracket& b, int column) const { return Read(b, T->Column(column).First, SectionPropertyColumnCount); }
+    double At(const Bracket& b, int column) const
+    {
+        const SectionColumn ys = T->Column(column);
+        return Read(b, ys.First, ys.Stride);
+    }
     // The value of a column at a row.
     double Row(int row, int column) const { return T->Column(column)[row]; }
     double ByGross(int column) const { return At(Gross, column); }
@@ -504,7 +509,7 @@ double InterpolateTable(const double* xs, const double* ys, double x, int count)
 double InterpolateTable(SectionColumn xs, SectionColumn ys, double x, int count)
 {
     if (!ys) return 0.0;
-    return Read(Locate(xs, x, count), ys.First, SectionPropertyColumnCount);
+    return Read(Locate(xs, x, count), ys.First, ys.Stride);
 }
 
 double SectionValueAtStage(const NodeRecord* node, int column, double stage)
@@ -515,7 +520,8 @@ double SectionValueAtStage(const NodeRecord* node, int column, double stage)
     const int count = node->SectionCode;
     if ((count < 0 ? -count : count) != t->LevelCount)
         return InterpolateTable(t->Column(StageLevel), t->Column(column), stage, count);
-    return Read(LocateInTable(t, StageLevel, stage), t->Column(column).First, SectionPropertyColumnCount);
+    const SectionColumn ys = t->Column(column);
+    return Read(LocateInTable(t, StageLevel, stage), ys.First, ys.Stride);
 }
 
 double InterpolateTableQuietly(const double* xs, const double* ys, double x, int count, bool* beyondEnd)

@@ -13,13 +13,19 @@
 # its content (sqlite3 .dump), and the report says which of the two held; a change of content is
 # a difference, a change of page layout alone is reported but passes.
 #
-# VASQUIL_BATCH overrides the runner (default: the release build, build/release/.../vasquil-batch).
+# The examples all take the natural formulation; the benchmark channel (bench/flood_model) adds
+# six hours of each of its four kinds (rectangular formulation, surveyed sections in the natural
+# formulation and its conservation form, rectangles in the natural formulation).
+#
+# VASQUIL_BATCH overrides the runner (default: the release build, build/release/.../vasquil-batch)
+# and FLOOD_MODEL the channel's model writer (default: the release build's bench/flood_model).
 # Exit status: 0 when everything matches (or the reference was made), 1 on a difference or a run
 # that failed, 2 for a wrong command line.
 set -u
 
 here="$(cd "$(dirname "$0")/.." && pwd)"
 batch="${VASQUIL_BATCH:-$here/build/release/tools/vasquil-batch/vasquil-batch}"
+flood_model="${FLOOD_MODEL:-$here/build/release/bench/flood_model}"
 
 usage() {
     echo "usage: $0 reference DIR | compare DIR" >&2
@@ -36,12 +42,17 @@ if [ ! -x "$batch" ]; then
     echo "no runner at $batch (build the release preset, or set VASQUIL_BATCH)" >&2
     exit 1
 fi
+if [ ! -x "$flood_model" ]; then
+    echo "no channel model writer at $flood_model (build the release preset, or set FLOOD_MODEL)" >&2
+    exit 1
+fi
 command -v sqlite3 > /dev/null || { echo "sqlite3 is needed to compare databases" >&2; exit 1; }
 
 # The runs: a name, then one or more commands of the runner separated by "|". Paths are relative
 # to the run's own folder, whose examples/ holds copies of the example models, so that no output
 # depends on where the script was started. A converted geometry's model is stamped with the
-# present date: its start date is set to a fixed one before anything else reads it.
+# present date: its start date is set to a fixed one before anything else reads it. A command
+# "model FILE KIND" writes the benchmark channel of that kind instead of running the runner.
 runs=(
     "river-transient|run examples/sample-river.vqx --final-hours 24 --db river.db --results results --save final.vqx --state-every-hours 6"
     "river-every-step|run examples/sample-river.vqx --final-hours 6 --db-every-hours 0 --db river.db --max-step-seconds 300"
@@ -56,6 +67,10 @@ runs=(
     "dynamic-ice|run examples/sample-dynamic-ice.vqx --final-hours 12 --db ice.db --results results --save ice.vqx --state-every-hours 4"
     "thermal|run examples/sample-thermal.vqx --final-hours 240 --db sample-thermal.db --results sample-thermal --save final.vqx --state-every-hours 48"
     "geometry-convert|convert examples/sample-geometry.g01 bow.vqx --depth 2 --discharge 50|run bow.vqx --steady --passes 40 --db bow.db --save steady.vqx"
+    "channel-rectangular|model channel.vqx 0|run channel.vqx --final-hours 6 --db channel.db --save final.vqx"
+    "channel-surveyed|model channel.vqx 1|run channel.vqx --final-hours 6 --db channel.db --save final.vqx"
+    "channel-conservation|model channel.vqx 2|run channel.vqx --final-hours 6 --db channel.db --save final.vqx"
+    "channel-natural-rectangles|model channel.vqx 3|run channel.vqx --final-hours 6 --db channel.db --save final.vqx"
 )
 
 # The start date every converted model gets.
@@ -80,7 +95,12 @@ run_all() {
             command="${commands%%|*}"
             if [ "$command" = "$commands" ]; then commands=""; else commands="${commands#*|}"; fi
             read -r -a words <<< "$command"
-            if ! (cd "$into/$name" && "$batch" "${words[@]}" >> stdout.txt 2>> stderr.txt); then
+            local program="$batch"
+            if [ "${words[0]}" = model ]; then
+                program="$flood_model"
+                words=("${words[@]:1}")
+            fi
+            if ! (cd "$into/$name" && "$program" "${words[@]}" >> stdout.txt 2>> stderr.txt); then
                 echo "run $name failed at '$command' (see $into/$name/stderr.txt)" >&2
                 failed=1
                 break

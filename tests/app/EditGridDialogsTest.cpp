@@ -146,7 +146,7 @@ TEST_F(EditGridDialogsTest, AnEditIsANumberOfDigitsAndAPoint)
 TEST_F(EditGridDialogsTest, ApplyWritesTheChangedNodesOnly)
 {
     ASSERT_TRUE(OpenMixedNodes());
-    std::map<int, std::vector<double>> tables;
+    std::map<int, SectionStorage> tables;
     for (NodeRecord* n = g_Nodes; n; n = n->Next)
         if (n->CrossSection) tables[n->Number] = n->CrossSection->Properties;
     const int levels = EngineNode(3)->CrossSection->LevelCount;

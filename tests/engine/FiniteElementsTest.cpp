@@ -8,6 +8,7 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "engine/EngineData.h"
@@ -520,60 +521,79 @@ TEST_F(Framework, AssemblyAddsElementsIntoTheProfileAndSolvesLikeDense)
 
 TEST_F(Framework, ChainAssemblyAddsEveryItemAtItsPlace)
 {
-    // A chain whose third element runs against the numbering (nodes 3, 2) and ends with boundary
-    // elements: every item goes into the chain's profile at its entries' places, the element
-    // Jacobians summed densely in assembly order give the same matrix and right-hand side bit
-    // for bit, for an unsymmetric and a symmetric matrix.
-    testmodel::BuildChain(5, 50.0, nullptr);
-    std::swap(g_ElementBlock[2].Nodes[0], g_ElementBlock[2].Nodes[1]);
-    testmodel::SetBoundaries({{0, -1, {}}, {4, 1, {}}});
-    std::mt19937 rng(11);
-    std::uniform_real_distribution<double> value(0.5, 1.5);
-    for (NodeRecord& n : g_NodeBlock) n.HydroUnknowns[0] = value(rng), n.HydroUnknowns[1] = value(rng);
-    g_SyntheticKind = 0;
-    SetElementResidualOverride(SyntheticResidual);
+    // Chains ending with boundary elements, their elements in order or the third against the
+    // numbering (nodes 3, 2): every item goes into the chain's profile at its entries' places,
+    // the element Jacobians summed densely in assembly order give the same matrix and
+    // right-hand side bit for bit, for an unsymmetric and a symmetric matrix, assembled afresh
+    // and again into the profile of the assembly before (at other unknowns: nothing of that
+    // assembly is left).
+    struct Case {
+        const char* name;
+        bool reversed;
+        int inOrder;   // expected ChainInOrder
+    };
+    const Case cases[] = {{"elements in order", false, 1}, {"an element against the numbering", true, 0}};
     ModelControl& mc = g_ModelControl;
     EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
-    for (int unsymmetric : {1, 0}) {
-        mc.UnsymmetricMatrix = unsymmetric;
-        es.StructureBuilt = 0;
-        ASSERT_EQ(AssembleProfileMatrix(HydrodynamicSystem), 0);
-        ASSERT_EQ(es.ChainProfile, 1);
-        const std::vector<double> upper = es.UpperProfile, lower = es.LowerProfile, rhs = es.Rhs;
-        const int n = es.UnknownCount;
-        std::vector<std::vector<double>> dense(n, std::vector<double>(n, 0.0));
-        std::vector<double> denseRhs(n, 0.0);
-        auto add = [&](FiniteElementBase* e) {
-            const int stride = mc.MaxElementDof;
-            for (int r = 0; r < 2 * e->NodeCount; ++r) {
-                const int I = e->Nodes[r / 2]->Index * 2 + r % 2;
-                denseRhs[I] += mc.ElementVector[r];
-                for (int c = 0; c < 2 * e->NodeCount; ++c)
-                    dense[I][e->Nodes[c / 2]->Index * 2 + c % 2] += mc.ElementMatrix[r * stride + c];
+    for (const Case& t : cases) {
+        testmodel::BuildChain(5, 50.0, nullptr);
+        if (t.reversed) std::swap(g_ElementBlock[2].Nodes[0], g_ElementBlock[2].Nodes[1]);
+        testmodel::SetBoundaries({{0, -1, {}}, {4, 1, {}}});
+        std::mt19937 rng(11);
+        std::uniform_real_distribution<double> value(0.5, 1.5);
+        g_SyntheticKind = 0;
+        SetElementResidualOverride(SyntheticResidual);
+        for (int unsymmetric : {1, 0}) {
+            mc.UnsymmetricMatrix = unsymmetric;
+            es.StructureBuilt = 0;
+            for (int assembly = 0; assembly < 2; ++assembly) {
+                SCOPED_TRACE(std::string(t.name) + (unsymmetric ? ", unsymmetric" : ", symmetric") +
+                             (assembly ? ", again" : ""));
+                for (NodeRecord& n : g_NodeBlock) n.HydroUnknowns[0] = value(rng), n.HydroUnknowns[1] = value(rng);
+                ASSERT_EQ(AssembleProfileMatrix(HydrodynamicSystem), 0);
+                es.StructureBuilt = 1;
+                ASSERT_EQ(es.ChainProfile, 1);
+                EXPECT_EQ(es.ChainInOrder, t.inOrder);
+                const std::vector<double> upper = es.UpperProfile, lower = es.LowerProfile, rhs = es.Rhs;
+                const int n = es.UnknownCount;
+                std::vector<std::vector<double>> dense(n, std::vector<double>(n, 0.0));
+                std::vector<double> denseRhs(n, 0.0);
+                auto add = [&](FiniteElementBase* e) {
+                    const int stride = mc.MaxElementDof;
+                    for (int r = 0; r < 2 * e->NodeCount; ++r) {
+                        const int I = e->Nodes[r / 2]->Index * 2 + r % 2;
+                        denseRhs[I] += mc.ElementVector[r];
+                        for (int c = 0; c < 2 * e->NodeCount; ++c)
+                            dense[I][e->Nodes[c / 2]->Index * 2 + c % 2] += mc.ElementMatrix[r * stride + c];
+                    }
+                };
+                for (ElementRecord* e = g_Elements; e; e = e->Next) {
+                    BuildElementJacobian(e, HydrodynamicSystem);
+                    add(e);
+                }
+                for (BoundaryElementRecord* b = g_BoundaryElements; b; b = b->Next) {
+                    BuildBoundaryElementJacobian(b, HydrodynamicSystem);
+                    add(b);
+                }
+                int differing = 0;
+                for (int c = 0; c < n; ++c) {
+                    const int height = c == 0 ? 1 : es.DiagonalIndex[c] - es.DiagonalIndex[c - 1];
+                    for (int r = 0; r < n; ++r) {
+                        const bool inProfile =
+                            r <= c ? c - r < height : r - c < (es.DiagonalIndex[r] - es.DiagonalIndex[r - 1]);
+                        double assembled = 0.0;
+                        if (inProfile && r <= c) assembled = upper[es.DiagonalIndex[c] - (c - r)];
+                        if (inProfile && r > c) assembled = lower[es.DiagonalIndex[r] - (r - c)];
+                        const double expected = r > c && !unsymmetric ? 0.0 : dense[r][c];
+                        if (std::memcmp(&assembled, &expected, sizeof expected) != 0) ++differing;
+                    }
+                }
+                EXPECT_EQ(differing, 0);
+                EXPECT_EQ(rhs, denseRhs);
             }
-        };
-        for (ElementRecord* e = g_Elements; e; e = e->Next) {
-            BuildElementJacobian(e, HydrodynamicSystem);
-            add(e);
         }
-        for (BoundaryElementRecord* b = g_BoundaryElements; b; b = b->Next) {
-            BuildBoundaryElementJacobian(b, HydrodynamicSystem);
-            add(b);
-        }
-        int differing = 0;
-        for (int c = 0; c < n; ++c) {
-            const int height = c == 0 ? 1 : es.DiagonalIndex[c] - es.DiagonalIndex[c - 1];
-            for (int r = 0; r < n; ++r) {
-                const bool inProfile = r <= c ? c - r < height : r - c < (es.DiagonalIndex[r] - es.DiagonalIndex[r - 1]);
-                double assembled = 0.0;
-                if (inProfile && r <= c) assembled = upper[es.DiagonalIndex[c] - (c - r)];
-                if (inProfile && r > c) assembled = lower[es.DiagonalIndex[r] - (r - c)];
-                const double expected = r > c && !unsymmetric ? 0.0 : dense[r][c];
-                if (std::memcmp(&assembled, &expected, sizeof expected) != 0) ++differing;
-            }
-        }
-        EXPECT_EQ(differing, 0) << unsymmetric;
-        EXPECT_EQ(rhs, denseRhs) << unsymmetric;
+        SetElementResidualOverride(nullptr);
+        ReleaseModel();
     }
 }
 

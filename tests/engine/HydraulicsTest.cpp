@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -165,6 +166,36 @@ TEST_F(Hydraulics, InterpolateTableEmptyAndNotANumber)
 // ---------------------------------------------------------------------------------------
 // Property tables
 // ---------------------------------------------------------------------------------------
+// Every column of every level has a place of its own in the table's storage: values written
+// through the columns come back unchanged and fill the storage exactly once; the storage is
+// aligned to a cache line and a hot column's levels lie a hot block's width apart.
+TEST_F(Hydraulics, TableColumnsEachHaveTheirOwnStorage)
+{
+    for (int levels : {1, 2, 7, 300}) {
+        CrossSectionTable t;
+        t.LevelCount = levels;
+        t.Properties.assign(static_cast<size_t>(SectionPropertyColumnCount) * levels, -1.0);
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(t.Properties.data()) % 64, 0u) << levels;
+        for (int c = 0; c < SectionPropertyColumnCount; ++c)
+            for (int k = 0; k < levels; ++k) t.Column(c)[k] = c * 1000.0 + k;
+        std::vector<double> seen(t.Properties.begin(), t.Properties.end());
+        std::sort(seen.begin(), seen.end());
+        std::vector<double> expected;
+        for (int c = 0; c < SectionPropertyColumnCount; ++c)
+            for (int k = 0; k < levels; ++k) expected.push_back(c * 1000.0 + k);
+        EXPECT_EQ(seen, expected) << levels;
+        const CrossSectionTable& read = t;
+        for (int c = 0; c < SectionPropertyColumnCount; ++c)
+            for (int k = 0; k < levels; ++k) ASSERT_EQ(read.Column(c)[k], c * 1000.0 + k) << c << " " << k;
+        if (levels > 1) {
+            EXPECT_EQ(&t.Column(TotalArea)[1] - &t.Column(TotalArea)[0], SectionHotColumnCount) << levels;
+        }
+    }
+    const CrossSectionTable empty;
+    EXPECT_TRUE(!empty.Column(TotalArea));
+    EXPECT_TRUE(!empty.Column(AreaMoment));
+}
+
 TEST_F(Hydraulics, RectangularSectionTableMatchesClosedForm)
 {
     SectionNode s(Box, 0, 10, 12);
