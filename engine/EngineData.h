@@ -626,16 +626,30 @@ struct FrictionMemo {
     double Scale;
 };
 
+// The rectangular kernel's momentum residual of the previous level at a point and the products
+// its rows form of it, each the very subexpression a row takes, so that a row adds the same
+// value whether it is kept or formed afresh. T0 = (1 - theta) dt (s), Sp the previous level's
+// sign matrix.
+struct RectLevelProducts {
+    double Xp;                  // the previous level's momentum residual (m3/s2 per m)
+    double T0Sp12Xp;            // T0 Sp12 Xp
+    double T0Sp22Xp;            // T0 Sp22 Xp
+};
+
 // What the rectangular kernel reads at a point that stays fixed through a time level: the
 // previous depth (m), the width (m), its slope and its slope over the width (1/m), the bed
 // slope, Manning n, the previous ice concentration and thickness (m) with the slopes of the ice
 // and anchor-ice terms, and the previous friction coefficient when it does not depend on the
 // ice roughness, a value of the current state (HasFp 1: no ice at the previous level).
-// Friction: the current-level friction at the current state.
+// Friction: the current-level friction at the current state. Level: the previous level's
+// momentum residual and the rows' products of it, kept when LevelModel is the resistance model they were formed under
+// plus 1 (0: none).
 struct RectPointTerms {
     double hp, B, dB, widthSlope, dzdx, nb, Ccp, tp, dIcep, dAnchorp, Fp;
     int HasFp;
+    int LevelModel;
     FrictionMemo Friction;
+    RectLevelProducts Level;
 };
 
 // Products of previous-level values that the natural kernels' rows form at a point, each the

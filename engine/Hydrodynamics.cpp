@@ -738,6 +738,32 @@ auto OwnRectViews(const ElementRecord* element)
     };
 }
 
+// The rectangular kernel's momentum residual Xp of the previous level at a point, from its values.
+double RectPreviousMomentumResidual(const RectPointValues& p)
+{
+    const ModelControl& mc = g_ModelControl;
+    const double g = mc.Gravity;
+    const double rho = mc.WaterDensity;
+    const double s = mc.IceSpecificGravity;
+    const double Ap = p.Ap, Qp = p.Qp, dApdx = p.dApdx, dQpdx = p.dQpdx, Vp = p.Vp, hp = p.hp;
+    const double widthSlope = p.widthSlope, dzdx = p.dzdx, dIcep = p.dIcep, dAnchorp = p.dAnchorp;
+    const double Fp = p.Fp, Fbp = p.Fbp, Tip = p.Tip;
+    return (g * hp - Vp * Vp) * dApdx + 2.0 * Vp * dQpdx - g * Ap * hp * widthSlope + g * Ap * dzdx + Fp * Qp +
+           s * g * Ap * dIcep + g * Ap * dAnchorp + Fbp * Qp + Tip / rho;
+}
+
+// The point's previous-level residual Xp and the products the rows form of it (see
+// RectLevelProducts), with its previous sign matrix Sp.
+RectLevelProducts RectLevelProductsOf(const UpwindMatrix& Sp, double Xp)
+{
+    const double T0 = (1.0 - g_EquationSystems[HydrodynamicSystem].Theta) * g_ModelControl.DeltaT;
+    RectLevelProducts l;
+    l.Xp = Xp;
+    l.T0Sp12Xp = T0 * Sp.S12 * Xp;
+    l.T0Sp22Xp = T0 * Sp.S22 * Xp;
+    return l;
+}
+
 // The previous level's values of the rectangular kernel at a point, with the element's bed,
 // width and roughness there.
 void InterpolateRectPrevious(const GaussPointRecord* gp, const ElementRecord* element, HydroPointTerms* t)
@@ -761,10 +787,38 @@ void InterpolateRectPrevious(const GaussPointRecord* gp, const ElementRecord* el
     rect.HasFp = !(rect.Ccp * rect.tp > 0.0);
     rect.Fp = rect.HasFp ? RectFrictionCoefficient(t->Ap, t->Vp, rect.B, rect.nb, 0.0, rect.Ccp, rect.tp) : 0.0;
     rect.Friction.Kept = 0;
+    rect.LevelModel = 0;
 }
 
-// The rectangular kernel at one point of the element's first n nodes, from its values.
-void AddRectTerms(const PointShape& shape, int n, ElementRecord* element, const RectPointValues& p)
+// Forms the products of the previous level's values that the rows of a point of the rectangular
+// kernel form, as the kernel takes them under the resistance model in use: kept unless the
+// previous friction coefficient reads the ice roughness of the current state.
+void KeepRectLevelProducts(HydroPointTerms* t)
+{
+    RectPointTerms& rect = t->Rect;
+    const int model = g_ModelControl.ResistanceModel;
+    if (model != 1 && !rect.HasFp) return;
+    RectPointValues p{};
+    CopyPreviousFlow(*t, &p);
+    p.hp = rect.hp;
+    p.widthSlope = rect.widthSlope;
+    p.dzdx = rect.dzdx;
+    p.dIcep = rect.dIcep;
+    p.dAnchorp = rect.dAnchorp;
+    if (model == 1) {
+        p.Fbp = t->Fbp;
+        p.Tip = t->Tip;
+    } else
+        p.Fp = rect.Fp;
+    rect.Level = RectLevelProductsOf(PreviousSign(*t), RectPreviousMomentumResidual(p));
+    rect.LevelModel = model + 1;
+}
+
+// The rectangular kernel at one point of the element's first n nodes, from its values and the
+// products of its previous level's the rows form, given (kept, formed with the same previous
+// sign matrix) or formed on the spot.
+void AddRectTerms(const PointShape& shape, int n, ElementRecord* element, const RectPointValues& p,
+                  const RectLevelProducts* kept = nullptr)
 {
     const ModelControl& mc = g_ModelControl;
     const EquationSystem& es = g_EquationSystems[HydrodynamicSystem];
@@ -776,20 +830,21 @@ void AddRectTerms(const PointShape& shape, int n, ElementRecord* element, const 
     const double T0 = (1.0 - es.Theta) * mc.DeltaT;
 
     const double A = p.A, Ap = p.Ap, Ag = p.Ag, Agp = p.Agp, Q = p.Q, Qp = p.Qp;
-    const double dAdx = p.dAdx, dApdx = p.dApdx, dQdx = p.dQdx, dQpdx = p.dQpdx;
+    const double dAdx = p.dAdx, dQdx = p.dQdx, dQpdx = p.dQpdx;
     const double V = p.V, Vp = p.Vp, h = p.h, hp = p.hp, widthSlope = p.widthSlope, dzdx = p.dzdx;
     const double dIce = p.dIce, dIcep = p.dIcep, dAnchor = p.dAnchor, dAnchorp = p.dAnchorp;
     const double F = p.F, Fp = p.Fp, Fb = p.Fb, Fbp = p.Fbp, Ti = p.Ti, Tip = p.Tip;
     const double c = std::sqrt(std::fabs(g * h));
-    const double cp = std::sqrt(std::fabs(g * hp));
 
     const double X = (g * h - V * V) * dAdx + 2.0 * V * dQdx - g * A * h * widthSlope + g * A * dzdx + F * Q +
                      s * g * A * dIce + g * A * dAnchor + Fb * Q + Ti / rho;
-    const double Xp = (g * hp - Vp * Vp) * dApdx + 2.0 * Vp * dQpdx - g * Ap * hp * widthSlope + g * Ap * dzdx +
-                      Fp * Qp + s * g * Ap * dIcep + g * Ap * dAnchorp + Fbp * Qp + Tip / rho;
 
     UpwindMatrix S, Sp;
-    SelectUpwinding(V, c, p.HasPreviousSign ? p.PreviousSign : SignMatrix(Vp, cp), &S, &Sp);
+    SelectUpwinding(V, c, p.HasPreviousSign ? p.PreviousSign : SignMatrix(Vp, std::sqrt(std::fabs(g * hp))), &S,
+                    &Sp);
+    RectLevelProducts own;
+    if (!kept) own = RectLevelProductsOf(Sp, RectPreviousMomentumResidual(p));
+    const RectLevelProducts& L = kept ? *kept : own;
 
     double* r = g_ModelControl.ElementVector.data();
     for (int i = 0; i < n; ++i) {
@@ -798,7 +853,7 @@ void AddRectTerms(const PointShape& shape, int n, ElementRecord* element, const 
         const double P = es.Upwinding * J * dNi;
         const double continuity = Ni * (Agp - Ag) + P * ((Sp.S11 * Agp + Sp.S12 * Qp) - (S.S11 * Ag + S.S12 * Q)) +
                                   dNi * (T1 * Q + T0 * Qp) - P * (T0 * Sp.S11 * dQpdx + T1 * S.S11 * dQdx) -
-                                  P * (T0 * Sp.S12 * Xp + T1 * S.S12 * X);
+                                  P * (L.T0Sp12Xp + T1 * S.S12 * X);
         const double pressure = T1 * h * A + T0 * hp * Ap;
         const double momentum =
             Ni * (Qp - Q) + P * ((Sp.S21 * Agp + Sp.S22 * Qp) - (S.S21 * Ag + S.S22 * Q)) +
@@ -806,7 +861,7 @@ void AddRectTerms(const PointShape& shape, int n, ElementRecord* element, const 
             0.5 * g * Ni * widthSlope * pressure - g * Ni * dzdx * (T1 * A + T0 * Ap) -
             s * g * Ni * (T1 * A * dIce + T0 * Ap * dIcep) - g * Ni * (T1 * A * dAnchor + T0 * Ap * dAnchorp) -
             Ni * (T0 * Fp * Qp + T1 * F * Q) - Ni * (T0 * Fbp * Qp + T1 * Fb * Q) - Ni * (T0 * Tip + T1 * Ti) / rho -
-            P * (T0 * Sp.S21 * dQpdx + T1 * S.S21 * dQdx) - P * (T0 * Sp.S22 * Xp + T1 * S.S22 * X);
+            P * (T0 * Sp.S21 * dQpdx + T1 * S.S21 * dQdx) - P * (L.T0Sp22Xp + T1 * S.S22 * X);
         r[i * Upn] += J * continuity;
         r[i * Upn + 1] += J * momentum;
         if (i < 2) element->EndFluxes[i] += J * (dNi * Q - P * S.S11 * dQdx - P * S.S12 * X);
@@ -815,7 +870,8 @@ void AddRectTerms(const PointShape& shape, int n, ElementRecord* element, const 
 
 // The rectangular kernel at a point of the element's first n nodes, from the current state and
 // the previous level's terms.
-void AddRectTermsWith(const PointShape& shape, int n, ElementRecord* element, HydroPointTerms& previous)
+void AddRectTermsWith(const PointShape& shape, int n, ElementRecord* element, HydroPointTerms& previous,
+                      bool keptLevel = false)
 {
     const ShapeInterpolation at{shape, element->Nodes, n};
     RectPointTerms& rect = previous.Rect;
@@ -855,7 +911,9 @@ void AddRectTermsWith(const PointShape& shape, int n, ElementRecord* element, Hy
     }
     p.PreviousSign = PreviousSign(previous);
     p.HasPreviousSign = 1;
-    AddRectTerms(shape, n, element, p);
+    const bool level =
+        keptLevel && rect.LevelModel == g_ModelControl.ResistanceModel + 1 && KeepsLevelProducts();
+    AddRectTerms(shape, n, element, p, level ? &rect.Level : nullptr);
 }
 
 // The same at a point of a two-node element that keeps its terms, from the shape functions,
@@ -864,7 +922,7 @@ void AddRectTermsWith(const PointShape& shape, int n, ElementRecord* element, Hy
 // point's record.
 [[gnu::flatten]] void AddKeptRectTerms(HydroPointTerms& kept, ElementRecord* element)
 {
-    AddRectTermsWith(PointShape{kept.N, kept.dNdx, kept.J}, 2, element, kept);
+    AddRectTermsWith(PointShape{kept.N, kept.dNdx, kept.J}, 2, element, kept, true);
 }
 
 // The same from a rule point's record.
@@ -914,8 +972,10 @@ HydroElementTerms* KeptTermsOf(ElementRecord* element, int n, const ElementRule&
             previous.Sp = PreviousSign(terms);
             terms.Natural.Level = LevelProductsOf(previous);
             terms.Natural.Momentum.Kept = 0;
-        } else
+        } else {
             InterpolateRectPrevious(gp, element, &terms);
+            KeepRectLevelProducts(&terms);
+        }
     }
     if (mc.Formulation == 2) {
         for (int k = 0; k < n; ++k) {
