@@ -86,16 +86,12 @@ int UpdateNodeIceState(NodeRecord* node)
 
 void SaveNodeIceState(const NodeRecord* node, NodeIceCopy* copy)
 {
-#define VASQUIL_SAVE_ICE_OUTPUT(type, name) copy->name = node->name;
-    VASQUIL_NODE_ICE_OUTPUTS(VASQUIL_SAVE_ICE_OUTPUT)
-#undef VASQUIL_SAVE_ICE_OUTPUT
+    VASQUIL_NODE_ICE_OUTPUTS(VASQUIL_NODE_COPY_OUT)
 }
 
 void RestoreNodeIceState(NodeRecord* node, const NodeIceCopy* copy)
 {
-#define VASQUIL_RESTORE_ICE_OUTPUT(type, name) node->name = copy->name;
-    VASQUIL_NODE_ICE_OUTPUTS(VASQUIL_RESTORE_ICE_OUTPUT)
-#undef VASQUIL_RESTORE_ICE_OUTPUT
+    VASQUIL_NODE_ICE_OUTPUTS(VASQUIL_NODE_COPY_IN)
 }
 
 namespace {

@@ -2,6 +2,8 @@
 // Its unknowns per node are the surface ice area Ad (m2) and the ice velocity Vi (m/s).
 #pragma once
 
+#include "engine/NodeCopy.h"
+
 struct NodeRecord;
 struct ElementRecord;
 struct BoundaryElementRecord;
@@ -33,11 +35,9 @@ int UpdateNodeIceState(NodeRecord* node);
     X(double, IceThickness) X(int, NoIceFlag) X(double, BedFriction) X(double, IceDrag)              \
     X(double, DynamicIceDrag)
 
-#define VASQUIL_DECLARE_ICE_OUTPUT(type, name) type name;
 struct NodeIceCopy {
-    VASQUIL_NODE_ICE_OUTPUTS(VASQUIL_DECLARE_ICE_OUTPUT)
+    VASQUIL_NODE_ICE_OUTPUTS(VASQUIL_NODE_COPY_MEMBER)
 };
-#undef VASQUIL_DECLARE_ICE_OUTPUT
 // Copies the fields UpdateNodeIceState writes out of a node, and back into it.
 void SaveNodeIceState(const NodeRecord* node, NodeIceCopy* copy);
 void RestoreNodeIceState(NodeRecord* node, const NodeIceCopy* copy);

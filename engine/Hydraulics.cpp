@@ -1089,14 +1089,10 @@ int UpdateNodeDischarge(NodeRecord* node)
 
 void SaveNodeHydraulics(const NodeRecord* node, NodeHydraulicsCopy* copy)
 {
-#define VASQUIL_SAVE_OUTPUT(type, name) copy->name = node->name;
-    VASQUIL_NODE_HYDRAULICS_OUTPUTS(VASQUIL_SAVE_OUTPUT)
-#undef VASQUIL_SAVE_OUTPUT
+    VASQUIL_NODE_HYDRAULICS_OUTPUTS(VASQUIL_NODE_COPY_OUT)
 }
 
 void RestoreNodeHydraulics(NodeRecord* node, const NodeHydraulicsCopy* copy)
 {
-#define VASQUIL_RESTORE_OUTPUT(type, name) node->name = copy->name;
-    VASQUIL_NODE_HYDRAULICS_OUTPUTS(VASQUIL_RESTORE_OUTPUT)
-#undef VASQUIL_RESTORE_OUTPUT
+    VASQUIL_NODE_HYDRAULICS_OUTPUTS(VASQUIL_NODE_COPY_IN)
 }

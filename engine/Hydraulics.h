@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/EngineData.h"
+#include "engine/NodeCopy.h"
 
 // True when the node is computed with its cross-section table, false for a rectangular channel.
 bool NodeHasCrossSection(const NodeRecord* node);
@@ -60,11 +61,9 @@ int UpdateNodeDischarge(NodeRecord* node);
     X(double, DynamicIceDrag) X(double, CentroidDepth) X(double, HydraulicDepth)               \
     X(double, GrossHydraulicDepth) X(double, Froude)
 
-#define VASQUIL_DECLARE_HYDRAULICS_OUTPUT(type, name) type name;
 struct NodeHydraulicsCopy {
-    VASQUIL_NODE_HYDRAULICS_OUTPUTS(VASQUIL_DECLARE_HYDRAULICS_OUTPUT)
+    VASQUIL_NODE_HYDRAULICS_OUTPUTS(VASQUIL_NODE_COPY_MEMBER)
 };
-#undef VASQUIL_DECLARE_HYDRAULICS_OUTPUT
 // Copies the fields UpdateNodeHydraulics writes out of a node, and back into it.
 void SaveNodeHydraulics(const NodeRecord* node, NodeHydraulicsCopy* copy);
 void RestoreNodeHydraulics(NodeRecord* node, const NodeHydraulicsCopy* copy);

@@ -810,18 +810,14 @@ int UpdateNodeThermalState(NodeRecord* node)
 
 void SaveNodeThermalState(const NodeRecord* node, NodeThermalCopy* copy)
 {
-#define VASQUIL_SAVE_THERMAL_OUTPUT(type, name) copy->name = node->name;
-    VASQUIL_NODE_THERMAL_OUTPUTS(VASQUIL_SAVE_THERMAL_OUTPUT)
-#undef VASQUIL_SAVE_THERMAL_OUTPUT
+    VASQUIL_NODE_THERMAL_OUTPUTS(VASQUIL_NODE_COPY_OUT)
     copy->SlushElevations[0] = node->SlushElevations[0];
     copy->SlushElevations[1] = node->SlushElevations[1];
 }
 
 void RestoreNodeThermalState(NodeRecord* node, const NodeThermalCopy* copy)
 {
-#define VASQUIL_RESTORE_THERMAL_OUTPUT(type, name) node->name = copy->name;
-    VASQUIL_NODE_THERMAL_OUTPUTS(VASQUIL_RESTORE_THERMAL_OUTPUT)
-#undef VASQUIL_RESTORE_THERMAL_OUTPUT
+    VASQUIL_NODE_THERMAL_OUTPUTS(VASQUIL_NODE_COPY_IN)
     node->SlushElevations[0] = copy->SlushElevations[0];
     node->SlushElevations[1] = copy->SlushElevations[1];
 }

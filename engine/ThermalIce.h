@@ -3,6 +3,8 @@
 // ice, transported along the river and transformed by the exchange of heat with the air.
 #pragma once
 
+#include "engine/NodeCopy.h"
+
 struct NodeRecord;
 struct ElementRecord;
 struct BoundaryElementRecord;
@@ -43,12 +45,10 @@ int UpdateNodeThermalState(NodeRecord* node);
     X(double, CoverHeatFlux) X(double, ThermalVelocity) X(double, DepositionRate)                     \
     X(double, FrazilHeatExchange) X(double, WaterIceHeatFlux)
 
-#define VASQUIL_DECLARE_THERMAL_OUTPUT(type, name) type name;
 struct NodeThermalCopy {
-    VASQUIL_NODE_THERMAL_OUTPUTS(VASQUIL_DECLARE_THERMAL_OUTPUT)
+    VASQUIL_NODE_THERMAL_OUTPUTS(VASQUIL_NODE_COPY_MEMBER)
     double SlushElevations[2];
 };
-#undef VASQUIL_DECLARE_THERMAL_OUTPUT
 // Copies the fields UpdateNodeThermalState writes out of a node, and back into it.
 void SaveNodeThermalState(const NodeRecord* node, NodeThermalCopy* copy);
 void RestoreNodeThermalState(NodeRecord* node, const NodeThermalCopy* copy);
