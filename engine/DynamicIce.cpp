@@ -7,12 +7,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <vector>
 
 #include "engine/EngineData.h"
 #include "engine/FiniteElements.h"
 #include "engine/Hydraulics.h"
 #include "engine/Hydrodynamics.h"
+#include "engine/Prefetch.h"
 #include "engine/SeriesLookup.h"
 
 namespace {
@@ -23,6 +25,16 @@ constexpr double IceDiffusion = 300.0;    // m2/s, diffusion of the surface ice 
 // every other term of the row, so the solved ice velocity is the water's.
 constexpr double VelocityTie = 1e124;
 constexpr double StoppedIceVelocity = 1e-7;   // m/s, below which the ice counts as stopped
+// The framework differences the ice residuals node by node in index order, and a node's refresh
+// at the current state is where that walk first reads it: from there the refresh asks for the
+// record three nodes ahead (its first 24 lines hold all that an ice refresh and kernel read, the
+// ice unknowns last) and the section table of the next node.
+constexpr std::size_t IceRecordLead = 3, IceTableLead = 1;
+constexpr int IceRecordLines = 24;
+static_assert(offsetof(NodeRecord, IceUnknowns) + sizeof NodeRecord::IceUnknowns <= 64 * IceRecordLines);
+// The same walk first reads an element at its evaluation at the current state, which asks for
+// the element three ahead.
+constexpr std::size_t IceElementLead = 3;
 
 // Width (m) the ice covers: the top width of a section, the width of a rectangle.
 double IceWidthOf(const NodeRecord* node)
@@ -59,6 +71,7 @@ double EnteringIceArea(const BoundaryElementRecord* b, double width)
 int UpdateNodeIceState(NodeRecord* node)
 {
     const ModelControl& mc = g_ModelControl;
+    if (mc.Differencing == AtCurrentState) PrefetchNodeWalk(node, IceRecordLead, IceRecordLines, IceTableLead);
     const double area = node->IceUnknowns[0];
     node->DynamicIceArea = area;
     node->IceVelocity = node->IceUnknowns[1];
@@ -232,6 +245,7 @@ void DynamicIceKernel(const GaussPointRecord* gp, ElementRecord* element)
 void DynamicIceElementResidual(ElementRecord* element)
 {
     ModelControl& mc = g_ModelControl;
+    if (mc.Differencing == AtCurrentState) PrefetchElementWalk(element, IceElementLead);
     GaussPointRecord gp;
     const int n = CountElementNodes(element, &gp.Interpolation);
     if (n < 1 || mc.ElementVector.size() < static_cast<size_t>(n * Upn)) return;

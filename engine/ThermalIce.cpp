@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <functional>
 #include <new>
 #include <vector>
@@ -28,6 +29,7 @@
 #include "engine/Hydraulics.h"
 #include "engine/Hydrodynamics.h"
 #include "engine/IceFront.h"
+#include "engine/Prefetch.h"
 #include "engine/TimeStepping.h"
 #include "engine/SeriesLookup.h"
 
@@ -730,9 +732,26 @@ void ApplyAtmosphericForcing()
     }
 }
 
+namespace {
+
+// The framework differences the thermal residuals node by node in index order, and a node's
+// refresh at the current state is where that walk first reads it: from there the refresh asks
+// for the record three nodes ahead (its first 25 lines hold all that a thermal refresh and
+// kernel read, the thermal unknowns last) and the section table of the next node.
+constexpr std::size_t ThermalRecordLead = 3, ThermalTableLead = 1;
+constexpr int ThermalRecordLines = 25;
+static_assert(offsetof(NodeRecord, ThermalUnknowns) + sizeof NodeRecord::ThermalUnknowns <= 64 * ThermalRecordLines);
+// The same walk first reads an element at its evaluation at the current state, which asks for
+// the element three ahead.
+constexpr std::size_t ThermalElementLead = 3;
+
+}  // namespace
+
 int UpdateNodeThermalState(NodeRecord* node)
 {
     const ModelControl& mc = g_ModelControl;
+    if (mc.Differencing == AtCurrentState)
+        PrefetchNodeWalk(node, ThermalRecordLead, ThermalRecordLines, ThermalTableLead);
     const double n = mc.FrazilSlushPorosity, p = mc.AnchorIcePorosity, s = mc.IceSpecificGravity;
     const double* u = node->ThermalUnknowns;
     node->ThermalEnergy = u[EnergyRow];
@@ -877,6 +896,8 @@ void ComputeThermalElementResidual(ElementRecord* element)
     // Work record of the node count, reused from call to call: every evaluation fills what it
     // reads, and clearing it each time would cost more than the kernel's arithmetic.
     static ShapeFunctionValues scratch;
+    if (g_ModelControl.Differencing == AtCurrentState)
+        PrefetchElementWalk(element, ThermalElementLead);
     const int nodes = CountElementNodes(element, &scratch);
     if (nodes < 2) return;
     for (int k = 0; k < nodes; ++k)

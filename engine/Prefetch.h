@@ -1,0 +1,63 @@
+// Software prefetch: asks the processor to bring memory that a walk will read soon into the
+// cache, without waiting for it and without reading it. An address that is not mapped is
+// ignored by the processor, so a hint never faults.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/EngineData.h"
+
+// Brings the cache line holding p towards the first-level cache. GCC drops __builtin_prefetch
+// together with code whose only effect it is, so on x86 the instruction is written out.
+inline void PrefetchLine(const void* p)
+{
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+    asm volatile("prefetcht0 %0" : : "m"(*static_cast<const char*>(p)));
+#else
+    __builtin_prefetch(p);
+#endif
+}
+
+// The first `lines` cache lines (64 B) from p.
+inline void PrefetchLines(const void* p, int lines)
+{
+    constexpr std::size_t LineBytes = 64;
+    const char* c = static_cast<const char*>(p);
+    for (int k = 0; k < lines; ++k) PrefetchLine(c + static_cast<std::size_t>(k) * LineBytes);
+}
+
+// For a walk over the nodes in index order that is at `node`: the first `lines` lines of the
+// record `recordLead` nodes ahead, and with `tableLead` above 0 the first line of the section
+// table of the node `tableLead` ahead (its pointer is read from that node's record, which the
+// walk should have asked for earlier, so tableLead < recordLead). The processor does not foresee
+// such a walk: the records follow one another 2 KB apart and the tables lie anywhere.
+inline void PrefetchNodeWalk(const NodeRecord* node, std::size_t recordLead, int lines, std::size_t tableLead)
+{
+    const std::size_t k = static_cast<std::size_t>(node->Index);
+    const std::size_t count = g_NodeIndex.size();
+    if (node->Index < 0 || k >= count || g_NodeIndex[k] != node) return;
+    if (tableLead > 0 && k + tableLead < count) {
+        const NodeRecord* next = g_NodeIndex[k + tableLead];
+        if (next && next->CrossSection) PrefetchLine(next->CrossSection);
+    }
+    if (k + recordLead < count && g_NodeIndex[k + recordLead]) PrefetchLines(g_NodeIndex[k + recordLead], lines);
+}
+
+// For a walk over the elements in their order that is at `element`: the element record `lead`
+// elements ahead in g_ElementBlock up to its hydrodynamic terms (its nodes, codes, length and end
+// values: what every system's evaluation reads of it), nothing for an element outside the block.
+inline void PrefetchElementWalk(const ElementRecord* element, std::size_t lead)
+{
+    if (g_ElementBlock.empty()) return;
+    const ElementRecord* first = g_ElementBlock.data();
+    const auto at = reinterpret_cast<std::uintptr_t>(element), begin = reinterpret_cast<std::uintptr_t>(first);
+    if (at < begin) return;
+    const std::size_t k = (at - begin) / sizeof(ElementRecord);
+    if (k + lead >= g_ElementBlock.size()) return;
+    constexpr std::uintptr_t LineBytes = 64;
+    const ElementRecord* ahead = first + k + lead;
+    const auto start = reinterpret_cast<std::uintptr_t>(ahead) & ~(LineBytes - 1);
+    const auto end = reinterpret_cast<std::uintptr_t>(&ahead->HydroTerms);
+    for (std::uintptr_t p = start; p < end; p += LineBytes) PrefetchLine(reinterpret_cast<const void*>(p));
+}
