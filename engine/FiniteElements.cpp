@@ -417,8 +417,8 @@ void DifferenceColumn(const double* __restrict r, const double* __restrict base,
 // is evaluated there, so a column costs one node update and one residual per item. An item is
 // evaluated at the current state (its nodes refreshed there) just before its first node is
 // perturbed, so each item's work stays together. Afterwards every unknown holds its exact
-// former value, and the nodes' states and the elements' end values are those of the current
-// state.
+// former value, and the nodes' states (but for what a node update leaves as it was while it
+// differences) and the elements' end values are those of the current state.
 void DifferencePlan(int system, const DifferencingPlan& plan)
 {
     ModelControl& mc = g_ModelControl;

@@ -1006,9 +1006,10 @@ int UpdateNodeHydraulics(NodeRecord* node)
 
     const double open = 1.0 - node->BorderFraction;
     // The area between the borders (which the thermal update reads) and the free area enter no
-    // residual of the hydrodynamics: a perturbed state of the differencing leaves them as they
-    // were (the node is put back to its current state afterwards, whose refresh takes them).
-    if (mc.Differencing != AtPerturbedState) {
+    // residual of the hydrodynamics: the differencing leaves them as they were, at the current
+    // state as at a perturbed one. The refresh of every node after the step's Newton iterations
+    // takes them, and a step not made puts them back to the step start.
+    if (mc.Differencing == NotDifferencing) {
         node->BorderGapArea = ComputeAreaBetweenBorders(node);
         node->FreeArea = std::max(
             0.0,
@@ -1048,10 +1049,10 @@ int UpdateNodeHydraulics(NodeRecord* node)
         if (mc.ThermalIceOn != 1) node->IceCoveredWidth = node->RectWidth;
     }
 
-    // The bed friction and ice drag enter the residuals under resistance model 1 alone; under
-    // another model a perturbed state of the differencing leaves them as they were (the node is
-    // put back to its current state afterwards, whose refresh takes them).
-    if (mc.ResistanceModel == 1 || mc.Differencing != AtPerturbedState) SeparateBedIceShear(node, tab, 1);
+    // The bed friction and ice drag enter the residuals under resistance model 1 alone (the
+    // junction branches' copies of them as well); under another model the differencing leaves
+    // them as they were, as it leaves the area between the borders.
+    if (mc.ResistanceModel == 1 || mc.Differencing == NotDifferencing) SeparateBedIceShear(node, tab, 1);
 
     node->CentroidDepth = tab.T ? tab.ByFlow(CentroidDepthColumn) : node->FlowArea / node->RectWidth * 0.5;
     node->HydraulicDepth = HydraulicDepthOf(node, tab, tab.Flow, node->FlowArea);

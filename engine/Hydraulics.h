@@ -32,11 +32,11 @@ void BuildCrossSectionTable(CrossSectionTable* table, int count);
 // table; nothing is done for a row outside it.
 void ComputeSectionLevelProperties(CrossSectionTable* table, int row, double level);
 // Every hydraulic quantity of the node from its hydrodynamic unknowns (gross area, discharge):
-// the fields VASQUIL_NODE_HYDRAULICS_OUTPUTS lists. At a perturbed state of the differencing under
-// a resistance model other than 1 the bed friction and ice drag (BedFriction, IceDrag), which
-// only that model's residuals read, are left as they were, and at every perturbed state the area
-// between the borders and the free area (BorderGapArea, FreeArea), which no hydrodynamic
-// residual reads. Returns 1.
+// the fields VASQUIL_NODE_HYDRAULICS_OUTPUTS lists. While the differencing runs (at the current
+// state and at perturbed ones) under a resistance model other than 1 the bed friction and ice
+// drag (BedFriction, IceDrag), which only that model's residuals read, are left as they were, and
+// under every model the area between the borders and the free area (BorderGapArea, FreeArea),
+// which no hydrodynamic residual reads. Returns 1.
 int UpdateNodeHydraulics(NodeRecord* node);
 // The same for a node whose discharge alone differs from the unknowns its hydraulics were taken
 // at (its hydraulics are those of a refresh at its gross area): the discharge, velocities and
