@@ -178,7 +178,9 @@ enum FileTypeCode {
     FileTypeThermalIce = 3,
 };
 
-enum DifferencingState { NotDifferencing = 0, AtCurrentState = 1, AtPerturbedState = 2 };
+// AtPerturbedDischarge: a perturbed state at which one node's discharge alone differs from the
+// current state (its areas and what is taken from them are those of the current state).
+enum DifferencingState { NotDifferencing = 0, AtCurrentState = 1, AtPerturbedState = 2, AtPerturbedDischarge = 3 };
 
 // ---------------------------------------------------------------------------------------
 // Equation systems: 0 hydrodynamics, 1 dynamic ice, 2 thermal ice, 3 water quality

@@ -447,10 +447,13 @@ void DifferencePlan(int system, const DifferencingPlan& plan)
             x[j] = saved + h;
             if (system == HydrodynamicSystem && j == 1) {
                 // The discharge alone: the current state's area, table lookups and conveyance
-                // hold, only what the discharge enters is taken again.
+                // hold, only what the discharge enters is taken again; the residuals may
+                // recall what they took of the areas at the current state.
                 RestoreNodeState(node, system, &g_SavedNode);
                 UpdateNodeDischarge(node);
+                mc.Differencing = AtPerturbedDischarge;
             } else {
+                mc.Differencing = AtPerturbedState;
                 RefreshNodeState(node, system);
             }
             for (int entry = first; entry < last; ++entry) {
