@@ -137,12 +137,16 @@ void CorrectIceUnknowns()
     }
 }
 
-// The correction after a Newton update of the step. After the last update every node's ice
-// state follows its corrected unknowns. Before another, the next assembly refreshes every node
-// of its items at the corrected unknowns before any residual reads the node (and a node's ice
-// width, which the correction reads, does not depend on its unknowns), so only the nodes of no
-// item are refreshed here. Should that assembly fail, the step is not made, and the stepping
-// takes every refreshed field back to the step start.
+// The correction after a Newton update of the step. After the last update every node's ice state
+// follows its corrected unknowns, and this correction also stands for the one that
+// CorrectNegativeIce would make after the iterations: corrected unknowns need no second correction,
+// and a node's refresh reads none of the fields it writes but its ice velocity and ice width, which
+// it sets first from the unknowns and the flow, so a second one would write the same values again.
+// Before another update, the next assembly refreshes every node of its items at the corrected
+// unknowns before any residual reads the node (and a node's ice width, which the correction reads,
+// does not depend on its unknowns), so only the nodes of no item are refreshed here. Should that
+// assembly fail, the step is not made, and the stepping takes every refreshed field back to the
+// step start.
 void CorrectNegativeIceAfterUpdate()
 {
     CorrectIceUnknowns();
@@ -169,7 +173,8 @@ int SolveDynamicIceStep()
 {
     const int solved = RunNewtonIterations(DynamicIceSystem, CorrectNegativeIceAfterUpdate);
     if (solved != NewtonConverged) return solved;
-    CorrectNegativeIce();
+    // A converged step whose iterations ran has had its last correction already.
+    if (g_EquationSystems[DynamicIceSystem].IterationCount == 0) CorrectNegativeIce();
     return NewtonConverged;
 }
 

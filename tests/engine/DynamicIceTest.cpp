@@ -246,6 +246,31 @@ TEST(DynamicIce, CorrectionKeepsTheIceAndLeavesNoneNegative)
     ReleaseModel();
 }
 
+// A converged step ends at the state its correction gives: correcting it once more, as a step
+// would after its iterations, changes no byte of any node. The steps cover the ice front entering
+// the river, and a hole of negative ice downstream that the correction fills from the ice there.
+TEST(DynamicIce, AConvergedStepEndsCorrected)
+{
+    IceChannel c;
+    c.nodes = 21;
+    c.Build();
+    for (int i = 12; i < 21; ++i) g_NodeBlock[i].IceUnknowns[0] = i == 15 ? -0.01 : 0.05;
+    int corrected = 0;
+    for (int k = 0; k < 12; ++k) {
+        const double before = g_ModelControl.ModelTime;
+        ASSERT_EQ(TransientStep(), 0);
+        ASSERT_GT(g_ModelControl.ModelTime, before);
+        for (const NodeRecord& n : g_NodeBlock) corrected += n.IceUnknowns[0] == 0.0;
+        std::vector<NodeRecord> made(g_NodeBlock.size());
+        std::memcpy(static_cast<void*>(made.data()), g_NodeBlock.data(), made.size() * sizeof(NodeRecord));
+        CorrectNegativeIce();
+        for (size_t i = 0; i < made.size(); ++i)
+            ASSERT_EQ(std::memcmp(&made[i], &g_NodeBlock[i], sizeof(NodeRecord)), 0) << "step " << k << " node " << i;
+    }
+    EXPECT_GT(corrected, 0) << "no node's ice was brought to 0";
+    ReleaseModel();
+}
+
 TEST(DynamicIce, NodeStateAndBoundaryTerms)
 {
     constexpr double kSingle = 0.1, kCap = 0.8, kStep = 30, kTime = 3600;
