@@ -533,6 +533,9 @@ struct JamStabilityTable {
 #define VASQUIL_DECLARE_CURRENT_ARRAY(name, n) double name[n];
 #define VASQUIL_DECLARE_PREVIOUS_ARRAY(name, n) double Previous##name[n];
 
+// The front of a node record that holds what a Newton iteration of the hydrodynamics reads of
+// the node: its first eight cache lines.
+inline constexpr size_t NodeNewtonBytes = 512;
 struct alignas(64) NodeRecord {
     // Read or written by every Newton iteration of the hydrodynamics.
     NodeRecord* Next;
