@@ -178,7 +178,9 @@ enum FileTypeCode {
     FileTypeThermalIce = 3,
 };
 
-enum DifferencingState { NotDifferencing = 0, AtCurrentState = 1, AtPerturbedState = 2 };
+// AtPerturbedDischarge: a perturbed state at which one node's discharge alone differs from the
+// current state (its areas and what is taken from them are those of the current state).
+enum DifferencingState { NotDifferencing = 0, AtCurrentState = 1, AtPerturbedState = 2, AtPerturbedDischarge = 3 };
 
 // ---------------------------------------------------------------------------------------
 // Equation systems: 0 hydrodynamics, 1 dynamic ice, 2 thermal ice, 3 water quality
@@ -531,6 +533,9 @@ struct JamStabilityTable {
 #define VASQUIL_DECLARE_CURRENT_ARRAY(name, n) double name[n];
 #define VASQUIL_DECLARE_PREVIOUS_ARRAY(name, n) double Previous##name[n];
 
+// The front of a node record that holds what a Newton iteration of the hydrodynamics reads of
+// the node: its first eight cache lines.
+inline constexpr size_t NodeNewtonBytes = 512;
 struct alignas(64) NodeRecord {
     // Read or written by every Newton iteration of the hydrodynamics.
     NodeRecord* Next;

@@ -412,13 +412,35 @@ void DifferenceColumn(const double* __restrict r, const double* __restrict base,
     for (int row = 0; row < dof; ++row) column[row * stride] = (r[row] - base[row]) / -h;
 }
 
+// How many nodes ahead of the differencing the hydrodynamic walk asks for what a node's
+// refresh and its items will read: the lines of each node's table about its last lookup and of
+// its elements, whose addresses the hardware cannot foresee. A node's table header is asked
+// for twice as far ahead, since the rows' addresses are read from it.
+constexpr int PrefetchNodesAhead = 3;
+
+void PrefetchAhead(const DifferencingPlan& plan, int k)
+{
+    const int far = k + 2 * PrefetchNodesAhead, near = k + PrefetchNodesAhead;
+    if (far < plan.NodeCount && plan.Nodes[far]) PrefetchNodeHydraulics(plan.Nodes[far], false);
+    if (near >= plan.NodeCount || !plan.Nodes[near]) return;
+    PrefetchNodeHydraulics(plan.Nodes[near], true);
+    for (int entry = plan.NodeStart[near]; entry < plan.NodeStart[near + 1]; ++entry) {
+        // An element is asked for at its first node.
+        if (plan.Entries[entry] % MaxElementNodes != 0) continue;
+        const AssemblyItem& item = plan.Items[plan.Entries[entry] / MaxElementNodes];
+        if (item.Kind != InteriorItem) continue;
+        const char* e = reinterpret_cast<const char*>(static_cast<const ElementRecord*>(item.Element));
+        for (size_t at = 0; at < sizeof(ElementRecord); at += 64) __builtin_prefetch(e + at);
+    }
+}
+
 // Forward-difference Jacobians of every item of the plan. Each node's unknowns are perturbed
 // one at a time; the node is refreshed once at each perturbed state and every item holding it
 // is evaluated there, so a column costs one node update and one residual per item. An item is
 // evaluated at the current state (its nodes refreshed there) just before its first node is
 // perturbed, so each item's work stays together. Afterwards every unknown holds its exact
-// former value, and the nodes' states and the elements' end values are those of the current
-// state.
+// former value, and the nodes' states (but for what a node update leaves as it was while it
+// differences) and the elements' end values are those of the current state.
 void DifferencePlan(int system, const DifferencingPlan& plan)
 {
     ModelControl& mc = g_ModelControl;
@@ -432,6 +454,7 @@ void DifferencePlan(int system, const DifferencingPlan& plan)
 
     for (int k = 0; k < plan.NodeCount; ++k) {
         const int first = plan.NodeStart[k], last = plan.NodeStart[k + 1];
+        if (system == HydrodynamicSystem) PrefetchAhead(plan, k);
         if (first == last) continue;
         mc.Differencing = AtCurrentState;
         for (int entry = first; entry < last; ++entry) {
@@ -447,10 +470,13 @@ void DifferencePlan(int system, const DifferencingPlan& plan)
             x[j] = saved + h;
             if (system == HydrodynamicSystem && j == 1) {
                 // The discharge alone: the current state's area, table lookups and conveyance
-                // hold, only what the discharge enters is taken again.
+                // hold, only what the discharge enters is taken again; the residuals may
+                // recall what they took of the areas at the current state.
                 RestoreNodeState(node, system, &g_SavedNode);
                 UpdateNodeDischarge(node);
+                mc.Differencing = AtPerturbedDischarge;
             } else {
+                mc.Differencing = AtPerturbedState;
                 RefreshNodeState(node, system);
             }
             for (int entry = first; entry < last; ++entry) {

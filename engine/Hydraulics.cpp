@@ -954,6 +954,40 @@ double LocateBorderIceEdge(NodeRecord* node, double width, int side)
     return hd > 0.0 ? node->Velocity * std::pow(d / hd, 2.0 / 3.0) : 0.0;
 }
 
+namespace {
+
+// A prefetch of the `bytes` from p on, one request a cache line.
+void PrefetchLines(const void* p, size_t bytes)
+{
+    const char* c = static_cast<const char*>(p);
+    for (size_t at = 0; at < bytes; at += 64) __builtin_prefetch(c + at);
+}
+
+}  // namespace
+
+void PrefetchNodeHydraulics(const NodeRecord* node, bool rows)
+{
+    if (!rows) PrefetchLines(node, NodeNewtonBytes);
+    const CrossSectionTable* t = node->CrossSection;
+    if (!t) return;
+    if (!rows) {
+        PrefetchLines(t, 128);
+        return;
+    }
+    const double* properties = t->Properties.data();
+    const int n = t->LevelCount;
+    if (!properties || n <= 0) return;
+    const int r = std::clamp(t->LocateHint, 0, n - 1);
+    const size_t level = SectionHotColumnCount;
+    PrefetchLines(properties + r * level, (r + 1 < n ? 2 : 1) * level * sizeof(double));
+    __builtin_prefetch(properties);
+    __builtin_prefetch(properties + (n - 1) * level);
+    if (t->SinuosityAreaSums.size() >= static_cast<size_t>(3) * (r + 1))
+        PrefetchLines(t->SinuosityAreaSums.data() + 3 * r, 3 * sizeof(double));
+    const size_t points = std::min(t->Points.size(), static_cast<size_t>(std::max(t->PointCount, 0)));
+    if (points) PrefetchLines(t->Points.data(), std::min<size_t>(points * sizeof(SectionPoint), 256));
+}
+
 int UpdateNodeHydraulics(NodeRecord* node)
 {
     const ModelControl& mc = g_ModelControl;
@@ -1006,9 +1040,10 @@ int UpdateNodeHydraulics(NodeRecord* node)
 
     const double open = 1.0 - node->BorderFraction;
     // The area between the borders (which the thermal update reads) and the free area enter no
-    // residual of the hydrodynamics: a perturbed state of the differencing leaves them as they
-    // were (the node is put back to its current state afterwards, whose refresh takes them).
-    if (mc.Differencing != AtPerturbedState) {
+    // residual of the hydrodynamics: the differencing leaves them as they were, at the current
+    // state as at a perturbed one. The refresh of every node after the step's Newton iterations
+    // takes them, and a step not made puts them back to the step start.
+    if (mc.Differencing == NotDifferencing) {
         node->BorderGapArea = ComputeAreaBetweenBorders(node);
         node->FreeArea = std::max(
             0.0,
@@ -1048,10 +1083,10 @@ int UpdateNodeHydraulics(NodeRecord* node)
         if (mc.ThermalIceOn != 1) node->IceCoveredWidth = node->RectWidth;
     }
 
-    // The bed friction and ice drag enter the residuals under resistance model 1 alone; under
-    // another model a perturbed state of the differencing leaves them as they were (the node is
-    // put back to its current state afterwards, whose refresh takes them).
-    if (mc.ResistanceModel == 1 || mc.Differencing != AtPerturbedState) SeparateBedIceShear(node, tab, 1);
+    // The bed friction and ice drag enter the residuals under resistance model 1 alone (the
+    // junction branches' copies of them as well); under another model the differencing leaves
+    // them as they were, as it leaves the area between the borders.
+    if (mc.ResistanceModel == 1 || mc.Differencing == NotDifferencing) SeparateBedIceShear(node, tab, 1);
 
     node->CentroidDepth = tab.T ? tab.ByFlow(CentroidDepthColumn) : node->FlowArea / node->RectWidth * 0.5;
     node->HydraulicDepth = HydraulicDepthOf(node, tab, tab.Flow, node->FlowArea);

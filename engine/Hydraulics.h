@@ -31,12 +31,18 @@ void BuildCrossSectionTable(CrossSectionTable* table, int count);
 // The widths, areas and perimeters of channel and overbanks at `level` (m) into row `row` of the
 // table; nothing is done for a row outside it.
 void ComputeSectionLevelProperties(CrossSectionTable* table, int row, double level);
+// Asks the memory system ahead for what a refresh of the node will read: with `rows` false the
+// node record's first lines (NodeNewtonBytes) and its section table's; with `rows` true (the
+// first lines asked for some time before) the table's rows about its last lookup, its first and
+// last rows, the sinuosity sums there and the section's points. Reads nothing the refresh
+// depends on and writes nothing.
+void PrefetchNodeHydraulics(const NodeRecord* node, bool rows);
 // Every hydraulic quantity of the node from its hydrodynamic unknowns (gross area, discharge):
-// the fields VASQUIL_NODE_HYDRAULICS_OUTPUTS lists. At a perturbed state of the differencing under
-// a resistance model other than 1 the bed friction and ice drag (BedFriction, IceDrag), which
-// only that model's residuals read, are left as they were, and at every perturbed state the area
-// between the borders and the free area (BorderGapArea, FreeArea), which no hydrodynamic
-// residual reads. Returns 1.
+// the fields VASQUIL_NODE_HYDRAULICS_OUTPUTS lists. While the differencing runs (at the current
+// state and at perturbed ones) under a resistance model other than 1 the bed friction and ice
+// drag (BedFriction, IceDrag), which only that model's residuals read, are left as they were, and
+// under every model the area between the borders and the free area (BorderGapArea, FreeArea),
+// which no hydrodynamic residual reads. Returns 1.
 int UpdateNodeHydraulics(NodeRecord* node);
 // The same for a node whose discharge alone differs from the unknowns its hydraulics were taken
 // at (its hydraulics are those of a refresh at its gross area): the discharge, velocities and

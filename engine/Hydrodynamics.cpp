@@ -21,6 +21,35 @@ namespace {
 
 constexpr int Upn = 2;   // gross area, discharge
 
+// What a point of a kept natural element takes of the nodes' areas alone: the flow and gross
+// areas (m2), the flow area's slope (m), the stage (m) and its slope, the momentum coefficient
+// and its slope (1/m), the sinuosity ratio and the wave celerity c (m/s); and the storage term
+// and pressure of each of its two rows. The differencing keeps them at the current state: a
+// perturbation of one node's discharge alone leaves each of them as it was.
+struct NaturalAreaSide {
+    double A, Ag, dAdx, H, dHdx, beta, dBeta, sigma, c;
+    double Storage[2], Pressure[2];
+};
+// How a kernel treats those values: takes them (ComputeArea), takes and keeps them (KeepArea),
+// or recalls the kept ones (TakeArea).
+enum NaturalAreaUse { ComputeArea, KeepArea, TakeArea };
+
+// The values of an element's points kept at the current state. The differencing evaluates an
+// element at its perturbed discharges soon after its current state, so a few places, each
+// marked with the element it holds, are enough; an element whose place another took since is
+// evaluated in full.
+struct NaturalAreaPlace {
+    const ElementRecord* Element = nullptr;
+    NaturalAreaSide Points[MaxHydroTermPoints];
+};
+constexpr int NaturalAreaPlaces = 8;
+NaturalAreaPlace g_NaturalAreaPlaces[NaturalAreaPlaces];
+
+NaturalAreaPlace& NaturalAreaPlaceOf(const ElementRecord* element)
+{
+    return g_NaturalAreaPlaces[static_cast<unsigned>(element->Number) % NaturalAreaPlaces];
+}
+
 double Sign(double x)
 {
     return x > 0.0 ? 1.0 : (x < 0.0 ? -1.0 : 0.0);
@@ -242,6 +271,14 @@ struct ShapeInterpolation {
     }
 };
 
+// The natural kernels' rows of a two-node element at one point, with the storage terms and
+// pressures of the nodes' areas alone taken, taken and kept, or recalled (NaturalAreaUse).
+template <int AreaUse>
+void AddKeptNaturalRows(const PointShape& shape, ElementRecord* element, const NaturalPoint& p,
+                        NaturalKernelForm form, const NaturalPressureMoments* moments,
+                        const NaturalLevelProducts& level, const NaturalPreviousMomentum& momentum,
+                        NaturalAreaSide* area);
+
 // The natural kernels' rows of the element's first n nodes at one point (AddNaturalPointTerms),
 // with the products of the previous level's values the rows form, given or formed on the spot.
 void AddNaturalRows(const PointShape& shape, ElementRecord* element, int n, const NaturalPoint& p,
@@ -401,24 +438,55 @@ void SetPreviousNaturalValues(const HydroPointTerms& previous, NaturalPoint* p)
 }
 
 // The point's values from the current state and the previous level's terms, with the slope
-// dBeta of the momentum coefficient (1/m); all but the previous level's residual Xp.
-template <typename At>
-NaturalPoint EvaluateNaturalPoint(const At& at, const HydroPointTerms& previous, double* dBeta)
+// dBeta of the momentum coefficient (1/m); all but the previous level's residual Xp. Those of
+// the nodes' areas alone are taken (ComputeArea), taken and kept in `area` (KeepArea), or
+// recalled from it (TakeArea).
+template <int AreaUse, typename At>
+NaturalPoint EvaluateNaturalPointWith(const At& at, const HydroPointTerms& previous, double* dBeta,
+                                      NaturalAreaSide* area)
 {
     const ModelControl& mc = g_ModelControl;
     const double g = mc.Gravity;
     // Every member but Xp is written below; the friction terms of the resistance model not in
     // use are set to 0 there, so the record is not cleared first.
     NaturalPoint p;
-    InterpolateCurrentFlow(at, &p);
-    SetPreviousNaturalValues(previous, &p);
-    p.H = at.Value(&NodeRecord::Stage);
-    p.dHdx = at.Slope(&NodeRecord::Stage);
-    p.beta = at.Value(&NodeRecord::MomentumCoefficient);
-    *dBeta = at.Slope(&NodeRecord::MomentumCoefficient);
-    p.sigma = at.Value(&NodeRecord::SinuosityRatio);
-    const double D = at.Value(&NodeRecord::GrossHydraulicDepth);
-    const double c = std::sqrt(std::fabs(g * D));
+    double c;
+    if constexpr (AreaUse == TakeArea) {
+        p.A = area->A;
+        p.Ag = area->Ag;
+        p.Q = at.Value(&NodeRecord::Discharge);
+        p.dAdx = area->dAdx;
+        p.dQdx = at.Slope(&NodeRecord::Discharge);
+        p.V = p.A > 0.0 ? p.Q / p.A : 0.0;
+        SetPreviousNaturalValues(previous, &p);
+        p.H = area->H;
+        p.dHdx = area->dHdx;
+        p.beta = area->beta;
+        *dBeta = area->dBeta;
+        p.sigma = area->sigma;
+        c = area->c;
+    } else {
+        InterpolateCurrentFlow(at, &p);
+        SetPreviousNaturalValues(previous, &p);
+        p.H = at.Value(&NodeRecord::Stage);
+        p.dHdx = at.Slope(&NodeRecord::Stage);
+        p.beta = at.Value(&NodeRecord::MomentumCoefficient);
+        *dBeta = at.Slope(&NodeRecord::MomentumCoefficient);
+        p.sigma = at.Value(&NodeRecord::SinuosityRatio);
+        const double D = at.Value(&NodeRecord::GrossHydraulicDepth);
+        c = std::sqrt(std::fabs(g * D));
+        if constexpr (AreaUse == KeepArea) {
+            area->A = p.A;
+            area->Ag = p.Ag;
+            area->dAdx = p.dAdx;
+            area->H = p.H;
+            area->dHdx = p.dHdx;
+            area->beta = p.beta;
+            area->dBeta = *dBeta;
+            area->sigma = p.sigma;
+            area->c = c;
+        }
+    }
 
     if (mc.ResistanceModel == 1) {
         p.Fb = at.Value(&NodeRecord::BedFriction);
@@ -432,6 +500,12 @@ NaturalPoint EvaluateNaturalPoint(const At& at, const HydroPointTerms& previous,
     p.X = NaturalMomentumResidual(p.beta, p.V, p.Q, p.A, p.dAdx, p.dQdx, p.dHdx, *dBeta, p.Ff, p.Fb, p.Ti);
     SelectUpwinding(p.V, c, PreviousSign(previous), &p.S, &p.Sp);
     return p;
+}
+
+template <typename At>
+NaturalPoint EvaluateNaturalPoint(const At& at, const HydroPointTerms& previous, double* dBeta)
+{
+    return EvaluateNaturalPointWith<ComputeArea>(at, previous, dBeta, nullptr);
 }
 
 // The natural kernels; the conservation form differs only in the pressure terms.
@@ -460,17 +534,11 @@ void ComputeElementAreaMoments(const ElementRecord* element, int n, ElementAreaM
     }
 }
 
-// The rows of the natural kernels at a point of the element's first n nodes from the point's
-// values and the products of its previous level's: the pressure integrals of the conservation
-// form from the nodes' area moments (their own when not given).
-void AddNaturalPointRows(const PointShape& shape, ElementRecord* element, int n, bool conservation,
-                         const ElementAreaMoments* moments, const NaturalPoint& p, const NaturalLevelProducts& level,
-                         const NaturalPreviousMomentum& momentum)
+// The sums of the conservation form's pressure at a point of the element's first n nodes, from
+// the nodes' area moments (their own when not given).
+NaturalPressureMoments PressureMomentsOf(const PointShape& shape, const ElementRecord* element, int n,
+                                         const ElementAreaMoments* moments)
 {
-    if (!conservation) {
-        AddNaturalRowsWith(shape, element, n, p, NaturalReachForm, nullptr, level, momentum);
-        return;
-    }
     ElementAreaMoments ownMoments;
     if (!moments) {
         ComputeElementAreaMoments(element, n, &ownMoments, nullptr);
@@ -483,7 +551,40 @@ void AddNaturalPointRows(const PointShape& shape, ElementRecord* element, int n,
         sums.SlopeAtReference += shape.dNdx[k] * moments->AtReference[k];
         sums.SlopeAtPreviousReference += shape.dNdx[k] * moments->AtPreviousReference[k];
     }
+    return sums;
+}
+
+// The rows of the natural kernels at a point of the element's first n nodes from the point's
+// values and the products of its previous level's: the pressure integrals of the conservation
+// form from the nodes' area moments (their own when not given).
+void AddNaturalPointRows(const PointShape& shape, ElementRecord* element, int n, bool conservation,
+                         const ElementAreaMoments* moments, const NaturalPoint& p, const NaturalLevelProducts& level,
+                         const NaturalPreviousMomentum& momentum)
+{
+    if (!conservation) {
+        AddNaturalRowsWith(shape, element, n, p, NaturalReachForm, nullptr, level, momentum);
+        return;
+    }
+    const NaturalPressureMoments sums = PressureMomentsOf(shape, element, n, moments);
     AddNaturalRowsWith(shape, element, n, p, NaturalConservationForm, &sums, level, momentum);
+}
+
+// AddNaturalPointRows for a two-node element that keeps its terms, its areas' values used as
+// AreaUse says: recalled, they include the pressure, and the area moments are not read.
+template <int AreaUse>
+void AddKeptNaturalPointRows(const PointShape& shape, ElementRecord* element, bool conservation,
+                             const ElementAreaMoments* moments, const NaturalPoint& p,
+                             const NaturalLevelProducts& level, const NaturalPreviousMomentum& momentum,
+                             NaturalAreaSide* area)
+{
+    if (!conservation) {
+        AddKeptNaturalRows<AreaUse>(shape, element, p, NaturalReachForm, nullptr, level, momentum, area);
+    } else if constexpr (AreaUse == TakeArea) {
+        AddKeptNaturalRows<AreaUse>(shape, element, p, NaturalConservationForm, nullptr, level, momentum, area);
+    } else {
+        const NaturalPressureMoments sums = PressureMomentsOf(shape, element, 2, moments);
+        AddKeptNaturalRows<AreaUse>(shape, element, p, NaturalConservationForm, &sums, level, momentum, area);
+    }
 }
 
 // The natural kernels at a point, with the previous level's terms there when the element keeps
@@ -521,30 +622,46 @@ bool KeepsLevelProducts()
 // level's values kept there. The previous level's momentum residual is kept from the current
 // state's evaluation and taken again only when the momentum coefficient or its slope differ.
 // Everything it calls is compiled into it, so that the point's values pass from the
-// evaluation to the rows in registers rather than through the point's record.
-[[gnu::flatten]] void AddKeptNaturalTerms(HydroPointTerms& kept, ElementRecord* element, bool conservation,
-                                          const ElementAreaMoments* moments)
+// evaluation to the rows in registers rather than through the point's record. The values of
+// the nodes' areas alone are used as AreaUse says, through `area`.
+template <int AreaUse>
+void AddKeptNaturalTerms(HydroPointTerms& kept, ElementRecord* element, bool conservation,
+                         const ElementAreaMoments* moments, NaturalAreaSide* area)
 {
     const PointShape shape{kept.N, kept.dNdx, kept.J};
     double dBeta;
-    NaturalPoint p = EvaluateNaturalPoint(FixedPointInterpolation<2>{shape, element->Nodes}, kept, &dBeta);
+    NaturalPoint p =
+        EvaluateNaturalPointWith<AreaUse>(FixedPointInterpolation<2>{shape, element->Nodes}, kept, &dBeta, area);
     if (!KeepsLevelProducts()) {
         SetPreviousMomentumResidual(dBeta, &p);
         const NaturalLevelProducts level = LevelProductsOf(p);
-        AddNaturalPointRows(shape, element, 2, conservation, moments, p, level, PreviousMomentumOf(p, dBeta, level));
+        AddKeptNaturalPointRows<AreaUse>(shape, element, conservation, moments, p, level,
+                                         PreviousMomentumOf(p, dBeta, level), area);
         return;
     }
     const NaturalLevelProducts& level = kept.Natural.Level;
     NaturalPreviousMomentum& memo = kept.Natural.Momentum;
     if (memo.Kept && SameBits(memo.Beta, p.beta) && SameBits(memo.dBeta, dBeta)) {
         p.Xp = memo.Xp;
-        AddNaturalPointRows(shape, element, 2, conservation, moments, p, level, memo);
+        AddKeptNaturalPointRows<AreaUse>(shape, element, conservation, moments, p, level, memo, area);
         return;
     }
     SetPreviousMomentumResidual(dBeta, &p);
     const NaturalPreviousMomentum momentum = PreviousMomentumOf(p, dBeta, level);
     if (g_ModelControl.Differencing == AtCurrentState) memo = momentum;
-    AddNaturalPointRows(shape, element, 2, conservation, moments, p, level, momentum);
+    AddKeptNaturalPointRows<AreaUse>(shape, element, conservation, moments, p, level, momentum, area);
+}
+
+// AddKeptNaturalTerms at the element's first `points` points, their areas' values in `place`
+// (not read under ComputeArea).
+template <int AreaUse>
+[[gnu::flatten]] void AddKeptNaturalElement(HydroElementTerms& kept, int points, ElementRecord* element,
+                                            bool conservation, const ElementAreaMoments* moments,
+                                            NaturalAreaPlace* place)
+{
+    for (int p = 0; p < points; ++p)
+        AddKeptNaturalTerms<AreaUse>(kept.Points[p], element, conservation, moments,
+                                     AreaUse == ComputeArea ? nullptr : &place->Points[p]);
 }
 
 // The hydrograph value of a column at the model time.
@@ -916,13 +1033,15 @@ void AddRectTermsWith(const PointShape& shape, int n, ElementRecord* element, Hy
     AddRectTerms(shape, n, element, p, level ? &rect.Level : nullptr);
 }
 
-// The same at a point of a two-node element that keeps its terms, from the shape functions,
-// their x-derivatives and the map derivative kept with them. Everything it calls is compiled
-// into it, so that the point's values pass to the rows in registers rather than through the
-// point's record.
-[[gnu::flatten]] void AddKeptRectTerms(HydroPointTerms& kept, ElementRecord* element)
+// The same at the first `points` points of a two-node element that keeps its terms, from the
+// shape functions, their x-derivatives and the map derivative kept with them. Everything it
+// calls is compiled into it, so that the point's values pass to the rows in registers rather
+// than through the point's record.
+[[gnu::flatten]] void AddKeptRectElement(HydroElementTerms& kept, int points, ElementRecord* element)
 {
-    AddRectTermsWith(PointShape{kept.N, kept.dNdx, kept.J}, 2, element, kept, true);
+    for (int p = 0; p < points; ++p)
+        AddRectTermsWith(PointShape{kept.Points[p].N, kept.Points[p].dNdx, kept.Points[p].J}, 2, element,
+                         kept.Points[p], true);
 }
 
 // The same from a rule point's record.
@@ -1136,19 +1255,43 @@ void ComputeHydroElementResidual(ElementRecord* element)
             alpha * element->Nodes[0]->PreviousStage + (1.0 - alpha) * element->Nodes[1]->PreviousStage;
     }
     if (!kept) kept = KeptTermsOf(element, n, rule);
-    ElementAreaMoments moments;
-    if (mc.Formulation == 2) ComputeElementAreaMoments(element, std::min(n, MaxElementNodes), &moments, kept);
     const bool natural = mc.Formulation == 1 || mc.Formulation == 2;
+    // A kept natural element keeps its areas' values at the current state of the differencing
+    // and recalls them where the perturbed discharge of a node is all that differs.
+    NaturalAreaPlace* place = nullptr;
+    int areaUse = ComputeArea;
+    if (natural && kept && n == 2 && mc.Differencing >= AtCurrentState) {
+        place = &NaturalAreaPlaceOf(element);
+        if (mc.Differencing == AtCurrentState) {
+            place->Element = element;
+            areaUse = KeepArea;
+        } else if (mc.Differencing == AtPerturbedDischarge && place->Element == element) {
+            areaUse = TakeArea;
+        }
+    } else if (mc.Differencing == AtCurrentState && NaturalAreaPlaceOf(element).Element == element) {
+        NaturalAreaPlaceOf(element).Element = nullptr;
+    }
+    ElementAreaMoments moments;
+    if (mc.Formulation == 2 && areaUse != TakeArea)
+        ComputeElementAreaMoments(element, std::min(n, MaxElementNodes), &moments, kept);
+    if (kept && n == 2) {
+        // The kept shape functions and map derivative: no rule point to recall.
+        if (!natural) {
+            AddKeptRectElement(*kept, rule.PointCount, element);
+            return;
+        }
+        const bool conservation = mc.Formulation == 2;
+        const ElementAreaMoments* m = conservation ? &moments : nullptr;
+        if (areaUse == TakeArea)
+            AddKeptNaturalElement<TakeArea>(*kept, rule.PointCount, element, conservation, nullptr, place);
+        else if (areaUse == KeepArea)
+            AddKeptNaturalElement<KeepArea>(*kept, rule.PointCount, element, conservation, m, place);
+        else
+            AddKeptNaturalElement<ComputeArea>(*kept, rule.PointCount, element, conservation, m, nullptr);
+        return;
+    }
     for (int p = 0; p < rule.PointCount; ++p) {
         HydroPointTerms* previous = kept ? &kept->Points[p] : nullptr;
-        if (previous && n == 2) {
-            // The kept shape functions and map derivative: no rule point to recall.
-            if (natural)
-                AddKeptNaturalTerms(*previous, element, mc.Formulation == 2, mc.Formulation == 2 ? &moments : nullptr);
-            else
-                AddKeptRectTerms(*previous, element);
-            continue;
-        }
         const GaussPointRecord* gp =
             previous ? RecallRulePoint(element, p, previous->J, previous->dNdx)
                      : EvaluateRulePoint(element, element->Length, p);
@@ -1255,10 +1398,11 @@ namespace {
 
 // The terms of AddNaturalPointTerms for the element's first n nodes, N of them when N > 0 (a
 // count the compiler knows, the same terms in the same order).
-template <int N>
+template <int N, int AreaUse = ComputeArea>
 void AddNaturalPointTermsOf(const PointShape& shape, ElementRecord* element, int count, const NaturalPoint& p,
                             NaturalKernelForm form, const NaturalPressureMoments* moments,
-                            const NaturalLevelProducts& L, const NaturalPreviousMomentum& M)
+                            const NaturalLevelProducts& L, const NaturalPreviousMomentum& M,
+                            NaturalAreaSide* area = nullptr)
 {
     const int n = N > 0 ? N : count;
     const ModelControl& mc = g_ModelControl;
@@ -1281,8 +1425,14 @@ void AddNaturalPointTermsOf(const PointShape& shape, ElementRecord* element, int
         const double dNi = shape.dNdx[i];
         const double P = es.Upwinding * J * dNi;
 
-        const double continuity = Ni * p.sigma * ((p.Agp - p.Ag) - L.IceStorage - L.AnchorStorage) +
-                                  P * p.sigma * (L.ContinuityUpwind - (S.S11 * p.Ag + S.S12 * p.Q)) -
+        double storage;
+        if constexpr (AreaUse == TakeArea) {
+            storage = area->Storage[i];
+        } else {
+            storage = Ni * p.sigma * ((p.Agp - p.Ag) - L.IceStorage - L.AnchorStorage);
+            if constexpr (AreaUse == KeepArea) area->Storage[i] = storage;
+        }
+        const double continuity = storage + P * p.sigma * (L.ContinuityUpwind - (S.S11 * p.Ag + S.S12 * p.Q)) -
                                   P * s * p.sigma * (L.ContinuityIce - S.S11 * p.Fs) -
                                   P * (1.0 - por) * p.sigma * (L.ContinuityAnchor - S.S11 * p.Ns) +
                                   dNi * (T1 * p.Q + L.T0Qp) - P * (L.T0Sp11dQp + T1 * S.S11 * p.dQdx) -
@@ -1301,7 +1451,9 @@ void AddNaturalPointTermsOf(const PointShape& shape, ElementRecord* element, int
             momentum = momentum + g * Ni * (T1 * p.H * p.dAdx + T0 * p.Hp * p.dApdx);
         } else {
             double pressure;
-            if (form == NaturalConservationForm) {
+            if constexpr (AreaUse == TakeArea) {
+                pressure = area->Pressure[i];
+            } else if (form == NaturalConservationForm) {
                 pressure = g * dNi * (T1 * moments->AtStage + T0 * moments->AtPreviousStage) +
                            g * Ni * (T1 * moments->SlopeAtReference + T0 * moments->SlopeAtPreviousReference) +
                            s * g * Ni * (T1 * p.Fs * p.dHdx + L.T0FodHp) +
@@ -1309,6 +1461,7 @@ void AddNaturalPointTermsOf(const PointShape& shape, ElementRecord* element, int
             } else {
                 pressure = g * dNi * (T1 * p.H * p.A + L.T0HpAp) + g * Ni * (T1 * p.H * p.dAdx + L.T0HpdAp);
             }
+            if constexpr (AreaUse == KeepArea) area->Pressure[i] = pressure;
             momentum = momentum + dNi * (T1 * p.beta * p.Q * p.V + M.T0BetaQpVp);
             momentum = momentum + pressure;
         }
@@ -1340,6 +1493,15 @@ void AddNaturalRowsWith(const PointShape& shape, ElementRecord* element, int n, 
         AddNaturalPointTermsOf<2>(shape, element, n, p, form, moments, level, momentum);
     else
         AddNaturalPointTermsOf<0>(shape, element, n, p, form, moments, level, momentum);
+}
+
+template <int AreaUse>
+void AddKeptNaturalRows(const PointShape& shape, ElementRecord* element, const NaturalPoint& p,
+                        NaturalKernelForm form, const NaturalPressureMoments* moments,
+                        const NaturalLevelProducts& level, const NaturalPreviousMomentum& momentum,
+                        NaturalAreaSide* area)
+{
+    AddNaturalPointTermsOf<2, AreaUse>(shape, element, 2, p, form, moments, level, momentum, area);
 }
 
 void AddNaturalRows(const PointShape& shape, ElementRecord* element, int n, const NaturalPoint& p,
