@@ -11,6 +11,7 @@
 #include "engine/Hydraulics.h"
 #include "engine/Hydrodynamics.h"
 #include "engine/Junctions.h"
+#include "engine/Prefetch.h"
 #include "engine/ThermalIce.h"
 #include "engine/WaterQuality.h"
 
@@ -429,8 +430,7 @@ void PrefetchAhead(const DifferencingPlan& plan, int k)
         if (plan.Entries[entry] % MaxElementNodes != 0) continue;
         const AssemblyItem& item = plan.Items[plan.Entries[entry] / MaxElementNodes];
         if (item.Kind != InteriorItem) continue;
-        const char* e = reinterpret_cast<const char*>(static_cast<const ElementRecord*>(item.Element));
-        for (size_t at = 0; at < sizeof(ElementRecord); at += 64) __builtin_prefetch(e + at);
+        PrefetchBytes(static_cast<const ElementRecord*>(item.Element), sizeof(ElementRecord));
     }
 }
 

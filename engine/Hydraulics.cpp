@@ -15,6 +15,7 @@
 #include <cstdio>
 
 #include "engine/EngineData.h"
+#include "engine/Prefetch.h"
 #include "engine/ThermalIce.h"
 
 namespace {
@@ -954,24 +955,13 @@ double LocateBorderIceEdge(NodeRecord* node, double width, int side)
     return hd > 0.0 ? node->Velocity * std::pow(d / hd, 2.0 / 3.0) : 0.0;
 }
 
-namespace {
-
-// A prefetch of the `bytes` from p on, one request a cache line.
-void PrefetchLines(const void* p, size_t bytes)
-{
-    const char* c = static_cast<const char*>(p);
-    for (size_t at = 0; at < bytes; at += 64) __builtin_prefetch(c + at);
-}
-
-}  // namespace
-
 void PrefetchNodeHydraulics(const NodeRecord* node, bool rows)
 {
-    if (!rows) PrefetchLines(node, NodeNewtonBytes);
+    if (!rows) PrefetchBytes(node, NodeNewtonBytes);
     const CrossSectionTable* t = node->CrossSection;
     if (!t) return;
     if (!rows) {
-        PrefetchLines(t, 128);
+        PrefetchBytes(t, 128);
         return;
     }
     const double* properties = t->Properties.data();
@@ -979,13 +969,13 @@ void PrefetchNodeHydraulics(const NodeRecord* node, bool rows)
     if (!properties || n <= 0) return;
     const int r = std::clamp(t->LocateHint, 0, n - 1);
     const size_t level = SectionHotColumnCount;
-    PrefetchLines(properties + r * level, (r + 1 < n ? 2 : 1) * level * sizeof(double));
-    __builtin_prefetch(properties);
-    __builtin_prefetch(properties + (n - 1) * level);
+    PrefetchBytes(properties + r * level, (r + 1 < n ? 2 : 1) * level * sizeof(double));
+    PrefetchLine(properties);
+    PrefetchLine(properties + (n - 1) * level);
     if (t->SinuosityAreaSums.size() >= static_cast<size_t>(3) * (r + 1))
-        PrefetchLines(t->SinuosityAreaSums.data() + 3 * r, 3 * sizeof(double));
+        PrefetchBytes(t->SinuosityAreaSums.data() + 3 * r, 3 * sizeof(double));
     const size_t points = std::min(t->Points.size(), static_cast<size_t>(std::max(t->PointCount, 0)));
-    if (points) PrefetchLines(t->Points.data(), std::min<size_t>(points * sizeof(SectionPoint), 256));
+    if (points) PrefetchBytes(t->Points.data(), std::min<size_t>(points * sizeof(SectionPoint), 256));
 }
 
 int UpdateNodeHydraulics(NodeRecord* node)

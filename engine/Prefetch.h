@@ -27,6 +27,14 @@ inline void PrefetchLines(const void* p, int lines)
     for (int k = 0; k < lines; ++k) PrefetchLine(c + static_cast<std::size_t>(k) * LineBytes);
 }
 
+// The cache lines holding the `bytes` from p on.
+inline void PrefetchBytes(const void* p, std::size_t bytes)
+{
+    constexpr std::size_t LineBytes = 64;
+    const char* c = static_cast<const char*>(p);
+    for (std::size_t at = 0; at < bytes; at += LineBytes) PrefetchLine(c + at);
+}
+
 // For a walk over the nodes in index order that is at `node`: the first `lines` lines of the
 // record `recordLead` nodes ahead, and with `tableLead` above 0 the first line of the section
 // table of the node `tableLead` ahead (its pointer is read from that node's record, which the
