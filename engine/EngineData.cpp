@@ -6,6 +6,10 @@
 #include <iterator>
 #include <type_traits>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 #include "engine/FiniteElements.h"
 #include "engine/DynamicIce.h"
 #include "engine/Hydraulics.h"
@@ -16,11 +20,40 @@
 #include "engine/TimeStepping.h"
 #include "engine/WaterQuality.h"
 
+namespace {
+
+// A block that large pages serve: its alignment and its size rounded up to whole pages.
+bool OnLargePages(std::size_t bytes) { return bytes >= LargePageBytes; }
+std::size_t LargePageRounded(std::size_t bytes) { return (bytes + LargePageBytes - 1) / LargePageBytes * LargePageBytes; }
+
+}  // namespace
+
+void* AllocateRecordBlock(std::size_t bytes, std::size_t alignment)
+{
+    if (!OnLargePages(bytes)) return ::operator new(bytes, std::align_val_t{alignment});
+    const std::size_t rounded = LargePageRounded(bytes);
+    void* p = ::operator new(rounded, std::align_val_t{LargePageBytes});
+#if defined(MADV_HUGEPAGE)
+    // Only advice: where large pages are not to be had the block stays on small pages.
+    madvise(p, rounded, MADV_HUGEPAGE);
+#endif
+    return p;
+}
+
+void ReleaseRecordBlock(void* p, std::size_t bytes, std::size_t alignment)
+{
+    if (!OnLargePages(bytes)) {
+        ::operator delete(p, std::align_val_t{alignment});
+        return;
+    }
+    ::operator delete(p, std::align_val_t{LargePageBytes});
+}
+
 ModelControl g_ModelControl{};
 EquationSystem g_EquationSystems[EquationSystemCount]{};
 
-std::vector<NodeRecord> g_NodeBlock;
-std::vector<ElementRecord> g_ElementBlock;
+NodeBlock g_NodeBlock;
+ElementBlock g_ElementBlock;
 std::vector<BoundaryElementRecord> g_BoundaryElementBlock;
 std::vector<JunctionRecord> g_JunctionBlock;
 std::vector<AtmosphericZoneRecord> g_AtmosphericZoneBlock;

@@ -17,8 +17,8 @@ struct JamStabilityTable;
 struct HeldModel {
     ModelControl Control{};
     EquationSystem Systems[EquationSystemCount]{};
-    std::vector<NodeRecord> NodeBlock;
-    std::vector<ElementRecord> ElementBlock;
+    ::NodeBlock NodeBlock;
+    ::ElementBlock ElementBlock;
     std::vector<BoundaryElementRecord> BoundaryElementBlock;
     std::vector<JunctionRecord> JunctionBlock;
     std::vector<AtmosphericZoneRecord> AtmosphericZoneBlock;

@@ -386,13 +386,13 @@ ElementRecord* FindElement(int number)
 
 // Grows a record block so that it holds record `index`, in chunks up to `count` records.
 // Returns false when memory runs out; *moved tells whether the records changed address.
-template <class Record>
-bool HoldRecord(std::vector<Record>& block, int count, int index, bool* moved)
+template <class Block>
+bool HoldRecord(Block& block, int count, int index, bool* moved)
 {
     *moved = false;
     const size_t need = static_cast<size_t>(index) + 1;
     if (need <= block.size()) return true;
-    const Record* before = block.data();
+    const auto* before = block.data();
     const size_t grown = std::min(static_cast<size_t>(count), std::max(need, std::max(FirstChunk, block.size() * 2)));
     try {
         block.resize(grown);

@@ -476,7 +476,7 @@ TEST(DynamicIce, ARejectedSteadyPassRepeatedEqualsTheHalvedPass)
     hydro.SteadyTolerance = steadyTolerance;
     ASSERT_EQ(mc.DeltaT, step / 2);
     ASSERT_EQ(RunSteadyPass(), 1);
-    const std::vector<NodeRecord> repeated = g_NodeBlock;
+    const NodeBlock repeated = g_NodeBlock;
 
     saved.Restore();
     mc.DeltaT = step / 2;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 #include "engine/EngineData.h"
@@ -58,6 +59,30 @@ TEST(NodeDefaults, NonZeroDefaults)
     EXPECT_EQ(node.JunctionWork[JunctionWorkSlots - 1], 1);
     EXPECT_EQ(node.JunctionWork[0], 0);
     EXPECT_EQ(node.CrossSection, nullptr);
+}
+
+// Blocks large enough for large pages start on a page boundary and the others on their records'
+// alignment; growing a block across the threshold and shrinking it back keeps every record, and
+// each block is released the way it was allocated (the sanitizer build checks the pairing).
+TEST(RecordBlocks, LargeBlocksStartOnALargePageAndKeepTheirRecordsWhenTheyMove)
+{
+    const auto address = [](const void* p) { return reinterpret_cast<std::uintptr_t>(p); };
+    const size_t large = LargePageBytes / sizeof(NodeRecord) + 1;
+    NodeBlock nodes(3);
+    EXPECT_EQ(address(nodes.data()) % alignof(NodeRecord), 0u);
+    for (size_t i = 0; i < nodes.size(); ++i) nodes[i].Number = static_cast<int>(i) + 7;
+    nodes.resize(large);
+    EXPECT_EQ(address(nodes.data()) % LargePageBytes, 0u);
+    nodes[large - 1].Number = 99;
+    nodes.resize(2);
+    nodes.shrink_to_fit();
+    EXPECT_EQ(address(nodes.data()) % alignof(NodeRecord), 0u);
+    ASSERT_EQ(nodes.size(), 2u);
+    EXPECT_EQ(nodes[0].Number, 7);
+    EXPECT_EQ(nodes[1].Number, 8);
+
+    ElementBlock elements(LargePageBytes / sizeof(ElementRecord) * 2);
+    EXPECT_EQ(address(elements.data()) % LargePageBytes, 0u);
 }
 
 TEST(TimeLevels, ShiftCopiesEveryTwinAndRestoreOnlyUnknowns)

@@ -44,7 +44,7 @@ inline void ExpectSameNodeState(const NodeRecord& a, const NodeRecord& b, size_t
 // The model's state as it stands: the nodes, bridging events, control block and equation
 // systems; Restore puts it back (the model keeps its elements and links).
 struct SavedState {
-    std::vector<NodeRecord> Nodes = g_NodeBlock;
+    NodeBlock Nodes = g_NodeBlock;
     std::vector<BridgingEventRecord> Events = g_BridgingEventBlock;
     ModelControl Control = g_ModelControl;
     std::vector<EquationSystem> Systems{std::begin(g_EquationSystems), std::end(g_EquationSystems)};
@@ -76,7 +76,7 @@ inline void ExpectRetryEqualsHalvedStep(const std::function<void()>& fail, const
     ASSERT_EQ(mc.DeltaT, length / 2);
     ASSERT_EQ(step(), 0);
     ASSERT_EQ(mc.ModelTime, start + length / 2);
-    const std::vector<NodeRecord> retried = g_NodeBlock;
+    const NodeBlock retried = g_NodeBlock;
     const std::vector<BridgingEventRecord> retriedEvents = g_BridgingEventBlock;
     const ModelControl retriedControl = g_ModelControl;
 
