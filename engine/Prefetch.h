@@ -8,6 +8,9 @@
 
 #include "engine/EngineData.h"
 
+// Bytes in a cache line.
+inline constexpr std::size_t PrefetchLineBytes = 64;
+
 // Brings the cache line holding p towards the first-level cache. GCC drops __builtin_prefetch
 // together with code whose only effect it is, so on x86 the instruction is written out.
 inline void PrefetchLine(const void* p)
@@ -19,20 +22,17 @@ inline void PrefetchLine(const void* p)
 #endif
 }
 
-// The first `lines` cache lines (64 B) from p.
-inline void PrefetchLines(const void* p, int lines)
-{
-    constexpr std::size_t LineBytes = 64;
-    const char* c = static_cast<const char*>(p);
-    for (int k = 0; k < lines; ++k) PrefetchLine(c + static_cast<std::size_t>(k) * LineBytes);
-}
-
 // The cache lines holding the `bytes` from p on.
 inline void PrefetchBytes(const void* p, std::size_t bytes)
 {
-    constexpr std::size_t LineBytes = 64;
     const char* c = static_cast<const char*>(p);
-    for (std::size_t at = 0; at < bytes; at += LineBytes) PrefetchLine(c + at);
+    for (std::size_t at = 0; at < bytes; at += PrefetchLineBytes) PrefetchLine(c + at);
+}
+
+// The first `lines` cache lines (64 B) from p.
+inline void PrefetchLines(const void* p, int lines)
+{
+    PrefetchBytes(p, static_cast<std::size_t>(lines) * PrefetchLineBytes);
 }
 
 // For a walk over the nodes in index order that is at `node`: the first `lines` lines of the
@@ -63,9 +63,8 @@ inline void PrefetchElementWalk(const ElementRecord* element, std::size_t lead)
     if (at < begin) return;
     const std::size_t k = (at - begin) / sizeof(ElementRecord);
     if (k + lead >= g_ElementBlock.size()) return;
-    constexpr std::uintptr_t LineBytes = 64;
     const ElementRecord* ahead = first + k + lead;
-    const auto start = reinterpret_cast<std::uintptr_t>(ahead) & ~(LineBytes - 1);
+    const auto start = reinterpret_cast<std::uintptr_t>(ahead) & ~(std::uintptr_t{PrefetchLineBytes} - 1);
     const auto end = reinterpret_cast<std::uintptr_t>(&ahead->HydroTerms);
-    for (std::uintptr_t p = start; p < end; p += LineBytes) PrefetchLine(reinterpret_cast<const void*>(p));
+    if (end > start) PrefetchBytes(reinterpret_cast<const void*>(start), end - start);
 }
